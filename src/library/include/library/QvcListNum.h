@@ -1,0 +1,43 @@
+#pragma once
+// CQvcListNum: an ordered list of signed 32-bit values with a separator (default ",")
+// and an alternative separator (default ";").  2147483647 is the list's answer for "no
+// value" and cannot be told apart from a stored 2147483647.
+#include "library/QvcString.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+class CQvcListNum {
+public:
+    static constexpr std::int32_t kNoValue = 2147483647;
+
+    explicit CQvcListNum(const char* separator = ",", const char* altSeparator = ";");
+
+    // Appends the value; without `allowDuplicate` a value already present is refused (0).
+    int Add(std::int32_t value, bool allowDuplicate = false);
+    bool Contains(std::int32_t value) const;
+    int Count() const { return static_cast<int>(m_values.size()); }
+    void RemoveAll();
+    std::int32_t GetFirst();
+    std::int32_t GetNext();
+    // 0-based; kNoValue beyond the end.
+    std::int32_t GetAt(std::size_t index) const;
+    void Sort();
+    void CopyFrom(const CQvcListNum& other) { *this = other; }
+    // Each value as "%ld", the separator between them.
+    CQvcString Join() const;
+    // Empties the list, reads tokens (alternative separator as separator) until the first
+    // empty one, each with atoi; a token that converts to 0 must be "0".  A bad token or
+    // a refused duplicate empties the list and returns 0; success keeps the written order
+    // and returns 1.
+    int Parse(const CQvcString& text, bool allowDuplicate = false);
+    const std::vector<std::int32_t>& Values() const { return m_values; }
+    bool operator==(const CQvcListNum& other) const { return m_values == other.m_values; }
+
+private:
+    std::vector<std::int32_t> m_values;
+    std::size_t m_cursor = 0;
+    CQvcString m_separator;
+    CQvcString m_altSeparator;
+};

@@ -1,0 +1,208 @@
+// The error table: prefix and generic fallback, the configuration texts users know word for
+// word, the family layout, and the codes the engine reports.
+#include "library/ErrorTexts.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Family {
+    long first;
+    long last;
+};
+
+// The published family ranges.  Every known code must fall into one of them.
+constexpr Family kFamilies[] = {
+    {354, 592},     {700, 732},     {1001, 1102},   {10004, 11999}, {15000, 15502}, {21990, 22051},
+    {22200, 22276}, {22300, 22391}, {22401, 22530}, {22540, 22999}, {23710, 23790}, {25000, 25220},
+    {25300, 25399}, {25500, 25522}, {26000, 26005}, {27000, 27311}, {29101, 29246}, {30100, 30356},
+    {31600, 31805}, {32001, 32220}, {33003, 34301}, {35000, 35999}, {36000, 37812},
+};
+
+const Family* FamilyOf(long code) {
+    for (const Family& family : kFamilies) {
+        if (code >= family.first && code <= family.last) {
+            return &family;
+        }
+    }
+    return nullptr;
+}
+
+std::string Text(long code) {
+    return ErrorText(code).Str();
+}
+
+std::string Only(long code) {
+    const char* text = ErrorTextOnly(code);
+    return text != nullptr ? text : "<null>";
+}
+
+} // namespace
+
+TEST(ErrorTexts, KnownCodeIsPrefixedWithItsNumber) {
+    EXPECT_EQ(Text(25206),
+              "Error #25206: Configuration file is created by a newer version of Quorvane Sentrelle");
+
+    // The out-parameter form overwrites whatever the string held and returns that string.
+    CQvcString text("left over from an earlier message");
+    CQvcString& returned = ErrorText(25004, text);
+    EXPECT_EQ(&returned, &text);
+    EXPECT_EQ(text.Str(), "Error #25004: Unable to open Configuration Database");
+
+    // Reusing the same string for an unknown code leaves nothing of the previous text.
+    ErrorText(0, text);
+    EXPECT_EQ(text.Str(), "Error #0: Generic Error");
+}
+
+TEST(ErrorTexts, CodesOutsideTheTableAreGeneric) {
+    // 0, negative codes (including the service-control and null-node codes), codes between
+    // families, just outside the first and last family, and the extremes of the type.
+    const long unknown[] = {0,     -1,    -1000, -90001, 353,   593,   699,   733,      1103,    9999,
+                            12000, 24000, 25250, 25450,  25600, 28000, 37813, LONG_MAX, LONG_MIN};
+    for (long code : unknown) {
+        SCOPED_TRACE(code);
+        EXPECT_EQ(ErrorTextOnly(code), nullptr);
+        EXPECT_EQ(Text(code), "Error #" + std::to_string(code) + ": Generic Error");
+    }
+    EXPECT_EQ(Text(-1), "Error #-1: Generic Error");
+    EXPECT_EQ(Text(LONG_MIN), "Error #" + std::to_string(LONG_MIN) + ": Generic Error");
+}
+
+TEST(ErrorTexts, UnusedNumbersInsideAFamilyAreGenericAndDoNotBorrowANeighbour) {
+    // 25002 lies between 25001 and 25003, 25221 just after the last configuration code,
+    // 25509 between 25508 and 25520: a lookup that is off by one would return a neighbour.
+    EXPECT_NE(ErrorTextOnly(25001), nullptr);
+    EXPECT_EQ(ErrorTextOnly(25002), nullptr);
+    EXPECT_NE(ErrorTextOnly(25003), nullptr);
+    EXPECT_EQ(ErrorTextOnly(25221), nullptr);
+    EXPECT_EQ(ErrorTextOnly(25509), nullptr);
+    EXPECT_EQ(Text(25002), "Error #25002: Generic Error");
+
+    // The first and the last entry of the whole table are found; their outer neighbours not.
+    EXPECT_EQ(Only(354), "Start mail input; end with <CRLF>.<CRLF>");
+    EXPECT_EQ(Only(37812), "Toolkit: unknown error");
+    EXPECT_EQ(ErrorTextOnly(353), nullptr);
+    EXPECT_EQ(ErrorTextOnly(37813), nullptr);
+}
+
+TEST(ErrorTexts, ConfigurationFamiliesReadWordForWord) {
+    // First and last code of both configuration families.
+    EXPECT_EQ(Only(25000), "Creation of MDAC/ADO object failed");
+    EXPECT_EQ(Only(25220), "You cannot add more checks or folders to the configuration because the maximum "
+                           "number of nodes will be exceeded");
+    EXPECT_EQ(Only(25500), "Unable to retrieve source database name out of the Database Connection String");
+    EXPECT_EQ(Only(25522), "File is not a Sentrelle 7.x file");
+
+    // Spelling slips users know, and texts with quotes, brackets and full stops inside.
+    EXPECT_EQ(Only(25051), "Tree configration not loaded");
+    EXPECT_EQ(Only(25200), "Registry entry 'Engine0Root' is empty. Please make sure this entry points to "
+                           "the Sentrelle root directory");
+    EXPECT_EQ(Only(25209), "ActiveX component [QvsSnCfg.dll] not registered on this computer. Either "
+                           "manually register this DLL on this machine, or reinstall the product");
+    EXPECT_EQ(Only(25125),
+              "Configuration Database error: unable to delete record(s) from [DistributionGroups] table");
+    EXPECT_EQ(Only(25205),
+              "Configuration file is not compatible with Quorvane Sentrelle (version information "
+              "cannot be retrieved from the configuration file)");
+    EXPECT_EQ(Only(25207), "Configuration file is created by an older version of Quorvane Sentrelle");
+    EXPECT_EQ(Only(25507), "Current configuration file is in use. Please close all applications and retry");
+    EXPECT_EQ(Only(25508), "Unable to load conversion module");
+
+    // The texts of other families that are fixed word for word.
+    EXPECT_EQ(Only(421), "<domain> Service not available, closing transmission channel");
+    EXPECT_EQ(Only(500), "Syntax error, command unrecognized (This may include errors such as command line "
+                         "too long)");
+    EXPECT_EQ(Only(1040), "Failed to allocate memory");
+    EXPECT_EQ(Only(1101), "Invalid or no account name entered");
+    EXPECT_EQ(Only(1102), "Invalid or no password entered");
+    EXPECT_EQ(Only(22000), "Invalid parameter");
+    EXPECT_EQ(Only(22051), "One ore more exported functions could not be found");
+}
+
+TEST(ErrorTexts, EveryKnownCodeBelongsToAFamilyAndEveryFamilyHasTexts) {
+    std::vector<int> perFamily(std::size(kFamilies), 0);
+    long known = 0;
+    for (long code = -100; code <= 40000; ++code) {
+        const char* only = ErrorTextOnly(code);
+        if (only == nullptr) {
+            continue;
+        }
+        SCOPED_TRACE(code);
+        ++known;
+        const Family* family = FamilyOf(code);
+        ASSERT_NE(family, nullptr) << "code outside every family";
+        ++perFamily[static_cast<std::size_t>(family - kFamilies)];
+
+        // The text is shown after the prefix and may get a full stop appended, so it must be
+        // a clean phrase without placeholders or surrounding blanks.
+        const std::string text = only;
+        ASSERT_FALSE(text.empty());
+        EXPECT_NE(text.front(), ' ');
+        EXPECT_NE(text.back(), ' ');
+        EXPECT_NE(text.back(), '.');
+        EXPECT_EQ(text.find('%'), std::string::npos);
+        EXPECT_EQ(text.find('\n'), std::string::npos);
+        EXPECT_EQ(Text(code), "Error #" + std::to_string(code) + ": " + text);
+    }
+
+    // Each family offers a useful set of codes (the pop-up family is only six numbers wide).
+    for (std::size_t i = 0; i < std::size(kFamilies); ++i) {
+        const long width = kFamilies[i].last - kFamilies[i].first + 1;
+        SCOPED_TRACE(kFamilies[i].first);
+        EXPECT_GE(perFamily[i], std::min<long>(width, 12));
+    }
+    EXPECT_GT(known, 1000);
+}
+
+TEST(ErrorTexts, FailuresTheEngineReportsHaveSpecificTexts) {
+    struct Expectation {
+        long code;
+        const char* words;
+    };
+    // Network, name resolution, ping, HTTP, SNMP, mail and script failures that the check
+    // runners turn into results: each must say what went wrong, not just "error".
+    const Expectation expectations[] = {
+        {10060, "timed out"},
+        {10061, "refused"},
+        {10065, "No route to host"},
+        {10054, "forcibly closed"},
+        {11001, "Host not found"},
+        {22008, "resolve host name"},
+        {22035, "does not exist"},
+        {22205, "no response"},
+        {22207, "noSuchName"},
+        {22334, "timed out"},
+        {22336, "packet loss"},
+        {22902, "host unreachable"},
+        {22912, "time to live"},
+        {22364, "timed out"},
+        {22380, "expected text"},
+        {22503, "404"},
+        {22514, "503"},
+        {22437, "expired"},
+        {569, "authentication failed"},
+        {705, "-ERR"},
+        {23716, "authentication failed"},
+        {22303, "time server"},
+        {22711, "authentication"},
+        {32049, "invalid credentials"},
+        {29102, "not found"},
+        {29116, "timed out"},
+        {29109, "function not found"},
+        {29202, "execution policy"},
+        {29245, "platform"},
+        {29146, "type mismatch"},
+    };
+    for (const Expectation& expectation : expectations) {
+        SCOPED_TRACE(expectation.code);
+        const char* text = ErrorTextOnly(expectation.code);
+        ASSERT_NE(text, nullptr);
+        EXPECT_NE(std::string(text).find(expectation.words), std::string::npos) << text;
+    }
+}

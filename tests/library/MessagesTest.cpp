@@ -1,0 +1,126 @@
+// The numbered user-interface texts: lookup, line breaks, placeholders.
+#include "library/Messages.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdio>
+#include <string>
+
+namespace {
+
+std::string Message(unsigned id) {
+    const char* text = MessageText(id);
+    return text != nullptr ? text : "<null>";
+}
+
+// Formats message `id` the way the dialogs do.
+template <typename... Args> std::string Formatted(unsigned id, Args... args) {
+    char buffer[1024];
+    std::snprintf(buffer, sizeof buffer, MessageText(id), args...);
+    return buffer;
+}
+
+// The printf conversions a text uses, in order ("sd" for "%s ... %d").
+std::string Conversions(const std::string& text) {
+    std::string kinds;
+    for (std::size_t i = text.find('%'); i != std::string::npos; i = text.find('%', i + 1)) {
+        std::size_t j = i + 1;
+        while (j < text.size() && text[j] == 'l') {
+            ++j;
+        }
+        kinds += j < text.size() ? text[j] : '?';
+    }
+    return kinds;
+}
+
+} // namespace
+
+TEST(Messages, LooksUpExactTextsAndRefusesUnknownIds) {
+    EXPECT_EQ(Message(51483), "Root Folder cannot be deleted.");
+    EXPECT_EQ(Message(51580), "Service is stopped");
+    EXPECT_EQ(Message(51454), "New Configuration");
+    // Lowest and highest numbers of the table.
+    EXPECT_EQ(Message(2200), "Invalid e-mail address.");
+    EXPECT_EQ(Message(61699), "WMI Performance Counter required.");
+    // Spelling as the users have always seen it.
+    EXPECT_EQ(Message(61537), "Error treshold must be between 1 and %d.");
+    EXPECT_EQ(Message(51751), "One or more exproted functions missing in '%s'.");
+
+    // Numbers with no text of their own, between known ones and beyond both ends.
+    for (unsigned id : {0u, 1u, 2199u, 3004u, 3006u, 51593u, 51579u, 61700u, 65535u, UINT_MAX}) {
+        SCOPED_TRACE(id);
+        EXPECT_EQ(MessageText(id), nullptr);
+    }
+}
+
+TEST(Messages, LineBreaksAreRealCharacters) {
+    // "\n" between the two sentences of the service-control messages.
+    const std::string connect = Message(3000);
+    EXPECT_EQ(connect.substr(0, 46), "Unable to connect to Service Control Manager.\n");
+    EXPECT_EQ(connect.find('\\'), std::string::npos);
+
+    // CR LF pairs, one of them doubled for an empty line before the question.
+    const std::string ask = Message(51742);
+    EXPECT_NE(ask.find("checks.\r\nTo start"), std::string::npos);
+    EXPECT_NE(ask.find("'Start'.\r\n\r\nDo you want"), std::string::npos);
+
+    // A bare "\n\n" paragraph break.
+    EXPECT_NE(Message(51741).find("running.\n\nChoose"), std::string::npos);
+
+    // No text anywhere may carry an escape sequence as two characters.
+    int withText = 0;
+    for (unsigned id = 0; id < 70000; ++id) {
+        const char* text = MessageText(id);
+        if (text == nullptr) {
+            continue;
+        }
+        ++withText;
+        SCOPED_TRACE(id);
+        const std::string s = text;
+        EXPECT_FALSE(s.empty());
+        EXPECT_EQ(s.find("\\n"), std::string::npos);
+        EXPECT_EQ(s.find("\\r"), std::string::npos);
+        // A CR only ever starts a CR LF pair.
+        for (std::size_t i = s.find('\r'); i != std::string::npos; i = s.find('\r', i + 1)) {
+            ASSERT_LT(i + 1, s.size());
+            EXPECT_EQ(s[i + 1], '\n');
+        }
+    }
+    EXPECT_GT(withText, 150);
+
+    // Backslashes that are part of the text stay: a UNC path starts with two of them.
+    EXPECT_EQ(Message(51523), "File must be in UNC format (i.e.: \\\\server\\share\\...).");
+}
+
+TEST(Messages, PlaceholdersAreKeptAndFormatAsTheDialogsExpect) {
+    EXPECT_EQ(Conversions(Message(61527)), "ds");
+    EXPECT_EQ(Conversions(Message(61458)), "d"); // "%ld"
+    EXPECT_EQ(Conversions(Message(51748)), "dd");
+    EXPECT_EQ(Conversions(Message(51684)), "ss");
+
+    EXPECT_EQ(
+        Formatted(51748, 2, 5),
+        "Only 2 out of 5 checks can be cleared. Are you sure you want to clear these failed checks now?");
+    EXPECT_EQ(Formatted(61458, 4711L), "Node [4711] does not exist in the configuration database.");
+    EXPECT_EQ(Formatted(51695, 3, 12), "3 Folders, 12 Checks");
+    EXPECT_EQ(Formatted(61526, "QvsSnSvc", "Quorvane Sentrelle"),
+              "Service 'QvsSnSvc' (Quorvane Sentrelle) is not running. Please start this service first.");
+    EXPECT_EQ(Formatted(61527, 7, "e-mail"),
+              "There are still 7 pending e-mail requests in the notification queue.\nYou need to clear this "
+              "queue first in order to test notifications. Do you want to clear this queue now?");
+
+    // Every conversion in the table is one the callers pass (%s, %d, %ld); the only other
+    // percent sign is the unit "%" in 61515, a text that is shown without formatting.
+    for (unsigned id = 0; id < 70000; ++id) {
+        const char* text = MessageText(id);
+        if (text == nullptr || id == 61515) {
+            continue;
+        }
+        SCOPED_TRACE(id);
+        for (char kind : Conversions(text)) {
+            EXPECT_TRUE(kind == 's' || kind == 'd') << text;
+        }
+    }
+    EXPECT_EQ(Message(61515), "Units invalid. Select 'MB', 'GB\" or '%'.");
+}

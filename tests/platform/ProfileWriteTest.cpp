@@ -1,0 +1,202 @@
+// Writing profile files: placement, deletion, line ends, whole sections, and the
+// retrying wrappers that the engine link uses.
+#include "TestFiles.h"
+#include "platform/Profile.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+
+using namespace platform;
+using platform_test::ListOf;
+using platform_test::ReadBytes;
+using platform_test::TempDir;
+using platform_test::WriteBytes;
+
+namespace {
+
+class ProfileWrite : public ::testing::Test {
+protected:
+    void Use(const std::string& content) { WriteBytes(file, content); }
+    bool Write(const char* section, const char* key, const char* value) {
+        return WritePrivateProfileString(section, key, value, file.c_str());
+    }
+    std::string Content() const { return ReadBytes(file); }
+
+    TempDir dir;
+    std::string file = dir.File("test.ini");
+};
+
+TEST_F(ProfileWrite, NewFileIsCreatedWithCrLfButOnlyInAnExistingDirectory) {
+    EXPECT_TRUE(Write(" Sec ", " Key ", "value"));
+    EXPECT_TRUE(Write("Sec", "second", ""));
+    EXPECT_EQ(Content(), "[Sec]\r\nKey=value\r\nsecond=\r\n");
+
+    const std::string lost = dir.File("no-such-dir/test.ini");
+    EXPECT_FALSE(WritePrivateProfileString("s", "k", "v", lost.c_str()));
+    EXPECT_FALSE(WritePrivateProfileSection("s", "k=v\0", lost.c_str()));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("no-such-dir")));
+}
+
+TEST_F(ProfileWrite, NewKeyGoesAfterTheLastKeyOfItsSectionAndKeepsTheFileStyle) {
+    Use("; header comment\n[a]\nk1=1\nk2=2\n\n; about b\n[b]\nx=1\n");
+    EXPECT_TRUE(Write("A", "k3", "3"));
+    EXPECT_EQ(Content(), "; header comment\n[a]\nk1=1\nk2=2\nk3=3\n\n; about b\n[b]\nx=1\n");
+    // An empty section takes its first key right under the header.
+    Use("[empty]\n\n[b]\n");
+    EXPECT_TRUE(Write("empty", "k", "v"));
+    EXPECT_EQ(Content(), "[empty]\nk=v\n\n[b]\n");
+    // Bare text lines count as part of the section's content.
+    Use("[a]\nk=1\nbare\n; trailing comment\n");
+    EXPECT_TRUE(Write("a", "n", "2"));
+    EXPECT_EQ(Content(), "[a]\nk=1\nbare\nn=2\n; trailing comment\n");
+}
+
+TEST_F(ProfileWrite, ExistingKeyKeepsItsPlaceAndSpellingAndTheValueIsVerbatim) {
+    Use("[S]\r\n  MyKey = old \r\nother=1\r\n");
+    EXPECT_TRUE(Write("s", "MYKEY", "  spaced \"text\"  "));
+    EXPECT_EQ(Content(), "[S]\r\nMyKey=  spaced \"text\"  \r\nother=1\r\n");
+    char buf[64];
+    GetPrivateProfileString("s", "mykey", "", buf, sizeof buf, file.c_str());
+    EXPECT_STREQ(buf, "spaced \"text\"");
+    // The first of two equal keys is the one that changes.
+    Use("[s]\nk=1\nK=2\n");
+    EXPECT_TRUE(Write("s", "k", "new"));
+    EXPECT_EQ(Content(), "[s]\nk=new\nK=2\n");
+}
+
+TEST_F(ProfileWrite, NewSectionGoesToTheEndAndEarlierLinesSurvive) {
+    Use("loose line before any section\nx=1\n[a]\nk=1"); // no final line end
+    EXPECT_TRUE(Write("b", "k", "2"));
+    EXPECT_EQ(Content(), "loose line before any section\nx=1\n[a]\nk=1\n[b]\nk=2\n");
+    EXPECT_TRUE(Write("a", "j", "3"));
+    EXPECT_EQ(Content(), "loose line before any section\nx=1\n[a]\nk=1\nj=3\n[b]\nk=2\n");
+}
+
+TEST_F(ProfileWrite, LineEndsOfExistingFilesAreKept) {
+    Use("[a]\rk=1\r");
+    EXPECT_TRUE(Write("a", "j", "2"));
+    EXPECT_EQ(Content(), "[a]\rk=1\rj=2\r");
+    // Mixed files: every line keeps its own end; added lines take the first one found.
+    Use("[a]\r\nk=1\n[b]\rz=1");
+    EXPECT_TRUE(Write("a", "k", "9"));
+    EXPECT_TRUE(Write("c", "y", "1"));
+    EXPECT_EQ(Content(), "[a]\r\nk=9\n[b]\rz=1\r\n[c]\r\ny=1\r\n");
+}
+
+TEST_F(ProfileWrite, ByteOrderMarkIsSkippedWhenReadingAndKeptWhenWriting) {
+    Use("\xEF\xBB\xBF[first]\r\nk=1\r\n");
+    char buf[16];
+    EXPECT_EQ(GetPrivateProfileString("first", "k", "", buf, sizeof buf, file.c_str()), 1u);
+    EXPECT_TRUE(Write("first", "j", "2"));
+    EXPECT_EQ(Content(), "\xEF\xBB\xBF[first]\r\nk=1\r\nj=2\r\n");
+}
+
+TEST_F(ProfileWrite, NullValueDeletesTheKeyAndNullKeyTheSection) {
+    Use("top\n[a]\nk=1\nj=2\nK=dup\n[b]\nx=1\n[A]\nk=3\n");
+    EXPECT_TRUE(Write("a", "k", nullptr));
+    EXPECT_EQ(Content(), "top\n[a]\nj=2\n[b]\nx=1\n[A]\nk=3\n");
+    EXPECT_TRUE(Write("a", "j", nullptr));
+    EXPECT_EQ(Content(), "top\n[a]\n[b]\nx=1\n[A]\nk=3\n"); // the header stays
+    // Deleting a section removes its later copies too, so nothing older resurfaces.
+    EXPECT_TRUE(Write("A", nullptr, nullptr));
+    EXPECT_EQ(Content(), "top\n[b]\nx=1\n");
+    char buf[16];
+    EXPECT_EQ(GetPrivateProfileString("a", "k", "gone", buf, sizeof buf, file.c_str()), 4u);
+
+    // Deleting what is not there succeeds and leaves the file alone.
+    EXPECT_TRUE(Write("b", "missing", nullptr));
+    EXPECT_TRUE(Write("missing", nullptr, nullptr));
+    EXPECT_EQ(Content(), "top\n[b]\nx=1\n");
+    const std::string absent = dir.File("absent.ini");
+    EXPECT_TRUE(WritePrivateProfileString("s", "k", nullptr, absent.c_str()));
+    EXPECT_FALSE(std::filesystem::exists(absent));
+}
+
+TEST_F(ProfileWrite, NullArgumentsFollowTheWindowsRules) {
+    EXPECT_TRUE(WritePrivateProfileString(nullptr, nullptr, nullptr, file.c_str())); // flush request
+    EXPECT_FALSE(WritePrivateProfileString(nullptr, "k", "v", file.c_str()));
+    EXPECT_FALSE(WritePrivateProfileString("s", "k", "v", nullptr));
+    EXPECT_FALSE(std::filesystem::exists(file));
+}
+
+TEST_F(ProfileWrite, WholeSectionReplacesItsKeysAndKeepsTheCommentsThatFollow) {
+    Use("[a]\nold=1\n; inside\nold2=2\n\n; about b\n[b]\ny=1\n");
+    EXPECT_TRUE(WritePrivateProfileSection("a", "n1=1\0n2=two\0", file.c_str()));
+    EXPECT_EQ(Content(), "[a]\nn1=1\nn2=two\n\n; about b\n[b]\ny=1\n");
+    EXPECT_TRUE(WritePrivateProfileSection("new", "z=26\0", file.c_str()));
+    EXPECT_EQ(Content(), "[a]\nn1=1\nn2=two\n\n; about b\n[b]\ny=1\n[new]\nz=26\n");
+    EXPECT_TRUE(WritePrivateProfileSection("b", "", file.c_str())); // an empty list
+    EXPECT_EQ(Content(), "[a]\nn1=1\nn2=two\n\n; about b\n[b]\n[new]\nz=26\n");
+
+    // Round trip through the whole-section read.
+    char buf[64];
+    const uint32_t n = GetPrivateProfileSection("A", buf, sizeof buf, file.c_str());
+    EXPECT_EQ(ListOf(buf, n), (std::vector<std::string>{"n1=1", "n2=two"}));
+    EXPECT_TRUE(ProfileWriteSection(file.c_str(), "a", std::string(buf, n + 1).c_str()));
+    EXPECT_EQ(Content(), "[a]\nn1=1\nn2=two\n\n; about b\n[b]\n[new]\nz=26\n");
+}
+
+TEST_F(ProfileWrite, RewriteKeepsPermissionsAndLeavesNoTemporaryFile) {
+    Use("[s]\nk=1\n");
+    ASSERT_EQ(::chmod(file.c_str(), 0640), 0);
+    EXPECT_TRUE(Write("s", "k", "2"));
+    struct stat st {};
+    ASSERT_EQ(::stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"test.ini", "test.ini.lock"}));
+}
+
+TEST_F(ProfileWrite, WrappersWriteIntegersDeleteAndListAsTheEngineLinkExpects) {
+    EXPECT_TRUE(ProfileWriteInt(file.c_str(), "Updates", "NS", -17));
+    EXPECT_TRUE(ProfileWriteText(file.c_str(), "Updates", "NM", "0042"));
+    EXPECT_EQ(ProfileReadInt(file.c_str(), "updates", "ns", 0), -17);
+    EXPECT_EQ(ProfileReadInt(file.c_str(), "updates", "nm", 0), 42);
+    EXPECT_EQ(ProfileReadText(file.c_str(), "updates", "nm", ""), "0042");
+    EXPECT_TRUE(ProfileWriteText(file.c_str(), "MonitorNow", "10001", "1"));
+    EXPECT_EQ(ProfileListKeys(file.c_str(), "updates"), (std::vector<std::string>{"NS", "NM"}));
+
+    EXPECT_TRUE(ProfileDeleteKey(file.c_str(), "Updates", "NS"));
+    EXPECT_TRUE(ProfileDeleteSection(file.c_str(), "monitornow"));
+    EXPECT_EQ(Content(), "[Updates]\r\nNM=0042\r\n");
+    EXPECT_EQ(ProfileListSections(file.c_str()), (std::vector<std::string>{"Updates"}));
+    EXPECT_TRUE(ProfileListKeys(dir.File("none.ini").c_str(), "Updates").empty());
+
+    // In a directory that does not exist every attempt fails.
+    const std::string lost = dir.File("missing/control.dat");
+    EXPECT_FALSE(ProfileWriteText(lost.c_str(), "s", "k", "v"));
+    EXPECT_FALSE(ProfileWriteInt(lost.c_str(), "s", "k", 1));
+    EXPECT_FALSE(ProfileWriteSection(lost.c_str(), "s", "k=v\0"));
+}
+
+TEST_F(ProfileWrite, ReadSectionMarksAMissingSectionAndReadsAgain) {
+    char buf[64];
+    std::memset(buf, 'x', sizeof buf);
+    // No file yet: the first read finds nothing, so the section is created with
+    // EXISTS=1 (and the file with it) and the second read returns that line.
+    uint32_t n = ProfileReadSection(file.c_str(), "ActLog", buf, sizeof buf);
+    EXPECT_EQ(n, 9u);
+    EXPECT_EQ(std::string(buf, sizeof buf), std::string("EXISTS=1\0", 9) + std::string(sizeof buf - 9, '\0'));
+    EXPECT_EQ(Content(), "[ActLog]\r\nEXISTS=1\r\n");
+
+    // A section with lines is read once and the file stays as it is.
+    Use("[ActLog]\nline one||2\n");
+    std::memset(buf, 'x', sizeof buf);
+    n = ProfileReadSection(file.c_str(), "ActLog", buf, sizeof buf);
+    EXPECT_EQ(ListOf(buf, n), (std::vector<std::string>{"line one||2"}));
+    EXPECT_EQ(buf[sizeof buf - 1], '\0'); // the whole buffer was cleared first
+    EXPECT_EQ(Content(), "[ActLog]\nline one||2\n");
+
+    // Where nothing can be written, both reads come back empty.
+    const std::string lost = dir.File("missing/actlog.dat");
+    EXPECT_EQ(ProfileReadSection(lost.c_str(), "ActLog", buf, sizeof buf), 0u);
+    EXPECT_EQ(buf[0], '\0');
+}
+
+} // namespace

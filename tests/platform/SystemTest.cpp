@@ -1,0 +1,163 @@
+// System facts and file helpers.
+#include "platform/System.h"
+#include "TestFiles.h"
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <climits>
+#include <filesystem>
+
+using namespace platform;
+using platform_test::ReadBytes;
+using platform_test::ScopedEnv;
+using platform_test::TempDir;
+using platform_test::WriteBytes;
+
+namespace {
+
+// Sets the time zone for the lifetime of the object.
+class ScopedTimeZone {
+public:
+    explicit ScopedTimeZone(const char* tz) : tz_("TZ", tz) { ::tzset(); }
+    ~ScopedTimeZone() {
+        tz_.Restore();
+        ::tzset();
+    }
+
+private:
+    ScopedEnv tz_;
+};
+
+TEST(System, LocalTimeAndUtcOffsetFollowTheTimeZone) {
+    {
+        ScopedTimeZone utc("UTC0");
+        const LocalTime t = ToLocalTime(365 * 86400 + 3 * 3600 + 4 * 60 + 5); // 1971-01-01 03:04:05
+        EXPECT_EQ(t.year, 1971);
+        EXPECT_EQ(t.month, 1);
+        EXPECT_EQ(t.day, 1);
+        EXPECT_EQ(t.hour, 3);
+        EXPECT_EQ(t.minute, 4);
+        EXPECT_EQ(t.second, 5);
+        EXPECT_EQ(t.weekday, 5); // a Friday
+        EXPECT_EQ(t.millisecond, 0);
+        EXPECT_EQ(LocalUtcOffsetSeconds(0), 0);
+    }
+    {
+        ScopedTimeZone berlin("CET-1CEST,M3.5.0,M10.5.0/3");
+        EXPECT_EQ(LocalUtcOffsetSeconds(1704067200), 3600); // 2024-01-01, winter
+        EXPECT_EQ(LocalUtcOffsetSeconds(1719792000), 7200); // 2024-07-01, summer
+        EXPECT_EQ(ToLocalTime(1719792000).hour, 2);
+    }
+    {
+        ScopedTimeZone newYork("EST5EDT,M3.2.0,M11.1.0");
+        EXPECT_EQ(LocalUtcOffsetSeconds(1704067200), -5 * 3600);
+    }
+    // The clock reads after November 2023, with milliseconds in range.
+    EXPECT_GT(SecondsSince1970(), 1700000000);
+    const LocalTime now = GetLocalTime();
+    EXPECT_GE(now.millisecond, 0);
+    EXPECT_LT(now.millisecond, 1000);
+}
+
+TEST(System, TickCountAdvancesAcrossASleep) {
+    const std::uint32_t start = TickCount();
+    SleepMs(30);
+    const std::uint32_t elapsed = TickCount() - start; // unsigned difference survives a wrap
+    EXPECT_GE(elapsed, 30u);
+    EXPECT_LT(elapsed, 60000u);
+}
+
+TEST(System, ComputerNameCanBeReplacedEvenByAnEmptyName) {
+    ScopedEnv name("SENTRELLE_COMPUTER_NAME", nullptr);
+    char host[HOST_NAME_MAX + 1] = {};
+    ASSERT_EQ(::gethostname(host, sizeof host - 1), 0);
+    EXPECT_EQ(ComputerName(), host);
+    name.Set("PROBE-HOST");
+    EXPECT_EQ(ComputerName(), "PROBE-HOST");
+    name.Set("");
+    EXPECT_EQ(ComputerName(), "");
+}
+
+TEST(System, UserAndProcessIdentity) {
+    const passwd* pw = ::getpwuid(::geteuid());
+    ASSERT_NE(pw, nullptr);
+    EXPECT_EQ(UserName(), pw->pw_name);
+    EXPECT_EQ(ProcessId(), static_cast<int>(::getpid()));
+    EXPECT_TRUE(ProcessAlive(ProcessId()));
+    EXPECT_TRUE(ProcessAlive(1)); // init: alive, and for other users EPERM still means alive
+    EXPECT_FALSE(ProcessAlive(0));
+    EXPECT_FALSE(ProcessAlive(-1));
+
+    // A child that has exited and been reaped is gone.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0)
+        ::_exit(0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_FALSE(ProcessAlive(child));
+}
+
+TEST(System, FileAndDirectoryChecksTellTheKindsApart) {
+    TempDir dir;
+    const std::string file = dir.File("f.txt");
+    WriteBytes(file, "x");
+    EXPECT_TRUE(FileExists(file));
+    EXPECT_FALSE(DirectoryExists(file));
+    EXPECT_TRUE(DirectoryExists(dir.Path()));
+    EXPECT_FALSE(FileExists(dir.Path()));
+    EXPECT_FALSE(FileExists(dir.File("missing")));
+    EXPECT_FALSE(FileExists(""));
+
+    EXPECT_TRUE(CreateDirectories(dir.File("a/b/c")));
+    EXPECT_TRUE(DirectoryExists(dir.File("a/b/c")));
+    EXPECT_TRUE(CreateDirectories(dir.File("a/b"))); // already there
+    EXPECT_FALSE(CreateDirectories(dir.File("f.txt/sub")));
+    EXPECT_FALSE(CreateDirectories(""));
+
+    EXPECT_FALSE(DeleteFile(dir.File("a"))); // directories are not files
+    EXPECT_TRUE(DirectoryExists(dir.File("a")));
+    EXPECT_TRUE(DeleteFile(file));
+    EXPECT_FALSE(FileExists(file));
+    EXPECT_FALSE(DeleteFile(file));
+}
+
+TEST(System, CopyFileHonoursOverwriteAndKeepsModeAndTime) {
+    TempDir dir;
+    const std::string from = dir.File("from.bin"), to = dir.File("to.bin");
+    const std::string content = std::string("binary\0data\r\n", 13) + std::string(200000, 'z');
+    WriteBytes(from, content);
+    ASSERT_EQ(::chmod(from.c_str(), 0640), 0);
+    const timespec times[2] = {{1000000000, 0}, {1200000000, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, from.c_str(), times, 0), 0);
+
+    EXPECT_TRUE(CopyFile(from, to, false));
+    EXPECT_EQ(ReadBytes(to), content);
+    struct stat st {};
+    ASSERT_EQ(::stat(to.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(st.st_mtim.tv_sec, 1200000000);
+
+    WriteBytes(to, "old");
+    EXPECT_FALSE(CopyFile(from, to, false));
+    EXPECT_EQ(ReadBytes(to), "old");
+    EXPECT_TRUE(CopyFile(from, to, true));
+    EXPECT_EQ(ReadBytes(to), content);
+
+    EXPECT_FALSE(CopyFile(dir.File("missing"), dir.File("x"), true));
+    EXPECT_FALSE(CopyFile(from, dir.File("no-dir/x"), true));
+    EXPECT_FALSE(CopyFile(dir.Path(), dir.File("x"), true)); // a directory is no source
+    EXPECT_TRUE(CreateDirectories(dir.File("target")));
+    EXPECT_FALSE(CopyFile(from, dir.File("target"), true)); // nor a target
+    // Nothing but the files themselves is left behind.
+    std::size_t entries = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.Path()))
+        ++entries;
+    EXPECT_EQ(entries, 3u);
+}
+
+} // namespace

@@ -1,0 +1,48 @@
+#pragma once
+// Helpers for platform tests: whole-file reads and writes that assert, and double-NUL
+// lists turned into vectors (temporary directories and environment come from TestSupport).
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace platform_test {
+
+using testsupport::ScopedEnv;
+using testsupport::TempDir;
+
+inline void WriteBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+    ASSERT_TRUE(out.good()) << path;
+}
+
+inline std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The strings of a double-NUL list, reading at most `count` characters.
+inline std::vector<std::string> ListOf(const char* buf, std::uint32_t count) {
+    std::vector<std::string> out;
+    std::string current;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        if (buf[i] == '\0') {
+            out.push_back(current);
+            current.clear();
+        } else {
+            current += buf[i];
+        }
+    }
+    return out;
+}
+
+} // namespace platform_test

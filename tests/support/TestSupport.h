@@ -1,0 +1,94 @@
+#pragma once
+// Helpers shared by the tests of every layer: a temporary directory that removes itself,
+// environment variables set for one scope, and the two registry hives pointed inside a
+// temporary directory so that no test touches the real home directory or /etc.
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <system_error>
+
+namespace testsupport {
+
+class TempDir {
+public:
+    TempDir() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "sentrelle-test-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr)
+            throw std::runtime_error("mkdtemp failed");
+        m_path = pattern;
+    }
+    ~TempDir() {
+        std::error_code ec;
+        if (!m_path.empty())
+            std::filesystem::remove_all(m_path, ec);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& Path() const { return m_path; }
+    std::string File(const std::string& name) const { return m_path + "/" + name; }
+
+private:
+    std::string m_path;
+};
+
+// Sets an environment variable for the lifetime of the object (nullptr unsets it), then
+// restores the old value.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : m_name(name) {
+        if (const char* old = std::getenv(name))
+            m_old = old;
+        Set(value);
+    }
+    ScopedEnv(const char* name, const std::string& value) : ScopedEnv(name, value.c_str()) {}
+    ~ScopedEnv() { Restore(); }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+    void Restore() { Set(m_old ? m_old->c_str() : nullptr); }
+    void Set(const char* value) {
+        if (value != nullptr)
+            ::setenv(m_name.c_str(), value, 1);
+        else
+            ::unsetenv(m_name.c_str());
+    }
+
+private:
+    std::string m_name;
+    std::optional<std::string> m_old;
+};
+
+// Both registry hives inside a temporary directory for the life of the object.
+class ScopedHives {
+public:
+    ScopedHives()
+        : m_machine("SENTRELLE_MACHINE_HIVE", m_dir.File("machine.reg")),
+          m_user("SENTRELLE_USER_HIVE", m_dir.File("user.reg")) {}
+    std::string MachineHive() const { return m_dir.File("machine.reg"); }
+    std::string UserHive() const { return m_dir.File("user.reg"); }
+    const TempDir& Dir() const { return m_dir; }
+
+private:
+    TempDir m_dir;
+    ScopedEnv m_machine;
+    ScopedEnv m_user;
+};
+
+inline std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+inline void WriteFile(const std::string& path, const std::string& content) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << content;
+}
+
+} // namespace testsupport
