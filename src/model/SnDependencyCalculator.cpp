@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <stdexcept>
+#include <unordered_map>
 
 namespace {
 
@@ -43,12 +44,21 @@ void CSnDependencyCalculator::ClearPass(CSnNode* root) {
 }
 
 void CSnDependencyCalculator::CollectPass(const FindNode& find, CSnNode* root) {
+    // The tree does not change during a run, so each ID is looked up once: many checks
+    // usually depend on the same few checks and folders.
+    std::unordered_map<std::int32_t, CSnNode*> found;
+    auto lookup = [&](std::int32_t id) -> CSnNode* {
+        auto it = found.find(id);
+        if (it == found.end())
+            it = found.emplace(id, find ? find(root, id) : nullptr).first;
+        return it->second;
+    };
     WalkTree(root, [&](CSnNode& dependent) {
         if (dependent.Cfg.Action.Dependencies.IsEmpty())
             return;
         const std::int32_t id = dependent.Id();
         for (const CQvcString& token : LeadingFields(dependent.Cfg.Action.Dependencies, ';', true)) {
-            CSnNode* dependee = find ? find(root, static_cast<std::int32_t>(std::atol(token.c_str()))) : nullptr;
+            CSnNode* dependee = lookup(static_cast<std::int32_t>(std::atol(token.c_str())));
             if (dependee == nullptr)
                 continue;
             dependee->Srvc.Dependents.Add(id);
