@@ -1,5 +1,7 @@
 #include "model/DefScanFreqList.h"
 
+#include "TextFields.h"
+
 #include <cstdlib>
 
 namespace {
@@ -34,16 +36,12 @@ void CDefScanFreqList::Parse(const CQvcString& text) {
 }
 
 CQvcString CDefScanFreqList::ToText() const {
-    CQvcString text;
-    for (const CDefScanFreqItem& item : m_items) {
+    return JoinFields(m_items, ";;", [](const CDefScanFreqItem& item) {
         CQvcString entry;
         entry.Format("%d:=%d,%d", static_cast<int>(item.Type), static_cast<int>(item.Interval),
                      static_cast<int>(item.ErrorThreshold));
-        if (!text.IsEmpty())
-            text += ";;";
-        text += entry;
-    }
-    return text;
+        return entry;
+    });
 }
 
 const CDefScanFreqItem* CDefScanFreqList::Find(std::int32_t type) const {

@@ -22,13 +22,7 @@ int CServerList::Parse(const CQvcString& text) {
 }
 
 CQvcString CServerList::ToText() const {
-    CQvcString text;
-    for (std::size_t i = 0; i < m_items.size(); ++i) {
-        if (i > 0)
-            text += ",";
-        text += m_items[i].Host();
-    }
-    return text;
+    return JoinFields(m_items, ",", [](const CServerListItem& item) { return item.Host(); });
 }
 
 int CServerList::SaveToFile(const CQvcString& path) const {

@@ -17,13 +17,7 @@ int CSnRecipients::Parse(const CQvcString& text) {
 }
 
 CQvcString CSnRecipients::ToText() const {
-    CQvcString text;
-    for (std::size_t i = 0; i < m_entries.size(); ++i) {
-        if (i > 0)
-            text += ";";
-        text += m_entries[i].ToText();
-    }
-    return text;
+    return JoinFields(m_entries, ";", [](const CSnRecipient& r) { return r.ToText(); });
 }
 
 std::vector<CSnRecipient>::const_iterator CSnRecipients::FindGroupIt(std::int32_t id) const {
