@@ -1,0 +1,88 @@
+// Speed of the check models on configurations of realistic size.
+#include "model/HostList.h"
+#include "model/SnCfgScheduleList.h"
+#include "model/SnDependencyCalculator.h"
+#include "model/SnNode.h"
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+CSnNode* FindDepthFirst(CSnNode* node, std::int32_t id) {
+    for (; node != nullptr; node = node->NextNode()) {
+        if (node->Id() == id)
+            return node;
+        if (CSnNode* found = FindDepthFirst(node->ChildNode(), id))
+            return found;
+    }
+    return nullptr;
+}
+
+// A root with `folders` folders of `perFolder` checks; every check depends on the check
+// before it and on its own folder.
+struct Configuration {
+    std::vector<std::unique_ptr<CSnNode>> nodes;
+    CSnNode* root = nullptr;
+
+    Configuration(int folders, int perFolder) {
+        root = Add(1, kTypeFolder);
+        CSnNode* lastFolder = nullptr;
+        std::int32_t id = 10000;
+        for (int f = 0; f < folders; ++f) {
+            CSnNode* folder = Add(100 + f, kTypeFolder);
+            (lastFolder ? lastFolder->Cfg.Next.Node : root->Cfg.Child.Node) = folder;
+            lastFolder = folder;
+            CSnNode* last = nullptr;
+            for (int c = 0; c < perFolder; ++c, ++id) {
+                CSnNode* check = Add(id, 10);
+                check->Cfg.Action.Dependencies.Format("%d;%d", static_cast<int>(id - 1), 100 + f);
+                (last ? last->Cfg.Next.Node : folder->Cfg.Child.Node) = check;
+                last = check;
+            }
+        }
+    }
+    CSnNode* Add(std::int32_t id, std::int32_t type) {
+        nodes.push_back(std::make_unique<CSnNode>());
+        nodes.back()->Cfg.ID = id;
+        nodes.back()->Cfg.Function.Type = type;
+        return nodes.back().get();
+    }
+};
+
+void BM_DependencyCalculator(benchmark::State& state) {
+    Configuration cfg(static_cast<int>(state.range(0)) / 50, 50);
+    for (auto _ : state) {
+        CSnDependencyCalculator calculator("CSnDependencyCalculator");
+        calculator.Calculate(&FindDepthFirst, cfg.root);
+    }
+    state.counters["nodes"] = static_cast<double>(cfg.nodes.size());
+}
+BENCHMARK(BM_DependencyCalculator)->Arg(500)->Arg(2000)->Arg(5000)->Unit(benchmark::kMillisecond);
+
+void BM_ExpandWholeRange(benchmark::State& state) {
+    std::vector<CQvcString> out;
+    for (auto _ : state) {
+        ExpandIPRange("10.1.0.0", "10.1.255.255", out);
+        benchmark::DoNotOptimize(out.data());
+    }
+    state.counters["addresses"] = static_cast<double>(out.size());
+}
+BENCHMARK(BM_ExpandWholeRange)->Unit(benchmark::kMillisecond);
+
+void BM_ScheduleListEntries(benchmark::State& state) {
+    CSnCfgScheduleList list;
+    CSnCfgSchedule entry;
+    entry.Days[1] = 1;
+    for (int i = 1; i <= CSnCfgScheduleList::kMaxEntries; ++i) {
+        entry.Time = 3600 * i;
+        list.Append(entry);
+    }
+    for (auto _ : state)
+        benchmark::DoNotOptimize(list.Entries());
+}
+BENCHMARK(BM_ScheduleListEntries);
+
+} // namespace

@@ -1,0 +1,36 @@
+#pragma once
+// CSnDependencyCalculator: fills, for every node of the tree, the list of nodes that
+// depend on it (CSnNodeSrvc::Dependents), the reverse of the Dependencies texts.  Only
+// direct references are inverted: no chains are followed, so cycles need no handling.
+// A run keeps nothing; create one on the stack for each calculation.
+#include "library/QvcBase.h"
+
+#include <cstdint>
+#include <functional>
+#include <unordered_set>
+
+class CSnNode;
+
+class CSnDependencyCalculator : public CQvcBase {
+public:
+    // Looks up a node by ID in the whole tree below `root` (the store's find-by-ID).
+    using FindNode = std::function<CSnNode*(CSnNode* root, std::int32_t id)>;
+
+    explicit CSnDependencyCalculator(const char* name = "CSnDependencyCalculator");
+
+    // First empties every node's dependents list, then, for every node with a
+    // Dependencies text, adds the node's ID to each node it names (to a folder and every
+    // node below it, at any depth).  Unknown IDs are skipped.  Each pass is guarded: a
+    // fault such as a broken node chain is reported through ReportError with the source
+    // "SnDependencyCalculator" and the run goes on.
+    void Calculate(const FindNode& find, CSnNode* root);
+
+private:
+    using Visit = std::function<void(CSnNode&)>;
+    // Depth first over the chain that starts at `first`: for each node, its children's
+    // chain first, then the node.  A node reached twice means a broken chain and throws.
+    void Walk(CSnNode* first, int depth, const Visit& visit, std::unordered_set<const CSnNode*>& seen);
+    void WalkTree(CSnNode* first, const Visit& visit);
+    void ClearPass(CSnNode* root);
+    void CollectPass(const FindNode& find, CSnNode* root);
+};

@@ -1,0 +1,478 @@
+#include "model/CheckTypes.h"
+#include "model/DefScanFreqList.h"
+#include "model/SnNode.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <set>
+#include <string>
+
+namespace {
+
+CSnNode Check(std::int32_t type, const char* server = "") {
+    CSnNode node;
+    node.Cfg.Function.Type = type;
+    node.Cfg.Function.ParamServer = server;
+    return node;
+}
+
+std::string Describe(const CSnNode& node, const char* probe = "", bool multiple = false) {
+    return CheckDescription(node, probe, multiple).Str();
+}
+
+} // namespace
+
+TEST(CheckTypes, NamesAndReverseLookup) {
+    EXPECT_STREQ(CheckTypeName(10), "ICMP Ping");
+    EXPECT_STREQ(CheckTypeName(340), "SMPP");
+    EXPECT_STREQ(CheckTypeName(0), "Unknown");
+    EXPECT_STREQ(CheckTypeName(1), "Unknown");
+    // 51, 160 and 230 occur only in the scan-frequency list.
+    EXPECT_STREQ(CheckTypeName(51), "Unknown");
+    EXPECT_STREQ(CheckTypeName(160), "Unknown");
+    EXPECT_STREQ(CheckTypeName(230), "Unknown");
+    EXPECT_STREQ(CheckTypeDialogClass(160), "");
+
+    // Every name resolves back to its own type, and the names are unique.
+    std::set<std::string> names;
+    for (std::int32_t type : AllCheckTypes()) {
+        EXPECT_EQ(CheckTypeFromName(CheckTypeName(type)), type) << type;
+        EXPECT_TRUE(names.insert(CheckTypeName(type)).second) << type;
+        EXPECT_STRNE(CheckTypeCategory(type), "") << type;
+        EXPECT_EQ(std::string(CheckTypeDialogClass(type)).rfind("CDialogType", 0), 0u) << type;
+    }
+    EXPECT_EQ(AllCheckTypes().size(), 67u);
+
+    EXPECT_EQ(CheckTypeFromName("[Windows]"), 0);
+    EXPECT_EQ(CheckTypeFromName("<select>"), 0);
+    EXPECT_EQ(CheckTypeFromName("icmp ping"), 0);
+    EXPECT_EQ(CheckTypeFromName("ICMP Ping "), 0);
+    EXPECT_EQ(CheckTypeFromName(""), 0);
+    EXPECT_EQ(CheckTypeFromName("LDAP"), 100);
+    EXPECT_EQ(CheckTypeFromName("User/group membership"), 100);
+    EXPECT_EQ(VBScriptModeFromName("VBScript"), 0);
+    EXPECT_EQ(VBScriptModeFromName("User/group membership"), 1);
+    EXPECT_EQ(VBScriptModeFromName("LDAP"), 2);
+    EXPECT_EQ(VBScriptModeFromName("PowerShell"), -1);
+
+    EXPECT_STREQ(CheckTypeCategory(35), "Linux / Unix");
+    EXPECT_STREQ(CheckTypeCategory(44), "Windows");
+    EXPECT_STREQ(CheckTypeCategory(260), "Miscellaneous");
+    EXPECT_STREQ(CheckTypeCategory(290), "Windows Custom Script");
+    EXPECT_STREQ(CheckTypeDialogClass(39), "CDialogTypeTCP");
+    EXPECT_STREQ(CheckTypeDialogClass(75), "CDialogTypeServiceProcess");
+    EXPECT_STREQ(CheckTypeDialogClass(207), "CDialogTypeSensatronics");
+
+    CSnNodeCfgFunction script;
+    script.Type = 100;
+    script.Param2 = "CheckShares";
+    EXPECT_EQ(CheckTypeText(script).Str(), "VBScript - CheckShares");
+    script.Type = 290;
+    EXPECT_EQ(CheckTypeText(script).Str(), "PowerShell");
+}
+
+TEST(CheckTypes, ChooserTable) {
+    const auto items = CheckTypeChooserItems();
+    ASSERT_FALSE(items.empty());
+    EXPECT_EQ(items[0].Text.Str(), "<select>");
+    EXPECT_EQ(items[0].Image, 1);
+    EXPECT_EQ(items[0].Level, 0);
+
+    std::vector<std::string> headers;
+    int membership = 0;
+    int typeItems = 0;
+    for (std::size_t i = 1; i < items.size(); ++i) {
+        const auto& item = items[i];
+        EXPECT_EQ(item.Level, 1);
+        if (item.Text.StartsWith("[")) {
+            headers.push_back(item.Text.Str());
+            continue;
+        }
+        ++typeItems;
+        EXPECT_EQ(item.Image, -1) << item.Text.Str();
+        // Every type item resolves to a type.
+        EXPECT_NE(CheckTypeFromName(item.Text), 0) << item.Text.Str();
+        if (item.Text == "User/group membership")
+            ++membership;
+    }
+    const std::vector<std::string> expected = {"[Internet Protocols]", "[Windows]",   "[Windows Custom Script]",
+                                               "[Linux / Unix]",       "[Databases]", "[Environment]",
+                                               "[Miscellaneous]"};
+    EXPECT_EQ(headers, expected);
+    EXPECT_EQ(membership, 2);
+    // Each of the 67 types once, plus LDAP and the two membership entries.
+    EXPECT_EQ(typeItems, 70);
+    for (std::int32_t type : AllCheckTypes()) {
+        int found = 0;
+        for (const auto& item : items)
+            found += item.Text == CheckTypeName(type) ? 1 : 0;
+        EXPECT_EQ(found, 1) << type;
+    }
+
+    // Header images, and the position of a few entries.
+    auto indexOf = [&items](const char* text) {
+        for (std::size_t i = 0; i < items.size(); ++i)
+            if (items[i].Text == text)
+                return static_cast<int>(i);
+        return -1;
+    };
+    EXPECT_EQ(items[indexOf("[Internet Protocols]")].Image, 4);
+    EXPECT_EQ(items[indexOf("[Windows]")].Image, 8);
+    EXPECT_EQ(items[indexOf("[Windows Custom Script]")].Image, 3);
+    EXPECT_EQ(items[indexOf("[Linux / Unix]")].Image, 5);
+    EXPECT_EQ(items[indexOf("[Databases]")].Image, 6);
+    EXPECT_EQ(items[indexOf("[Environment]")].Image, 7);
+    EXPECT_EQ(items[indexOf("[Miscellaneous]")].Image, 1);
+    EXPECT_EQ(indexOf("[Internet Protocols]"), 1);
+    EXPECT_EQ(indexOf("DNS"), 2);
+    EXPECT_EQ(indexOf("LDAP"), 7);
+    EXPECT_EQ(items.back().Text.Str(), "Serial Device");
+    EXPECT_EQ(CheckTypeCategoryImage("Something else"), 1);
+}
+
+TEST(CheckTypes, DefaultsOfEveryType) {
+    struct Expected {
+        std::int32_t type;
+        const char* codes;
+        std::array<const char*, 8> params;
+        const char* login = "";
+        std::int32_t timeout = 0;
+        std::int32_t option = 0;
+    };
+    const Expected table[] = {
+        {10, "", {"1000", "1", "255", "32", "", "", "", ""}},
+        {11, "101", {"30", "", "500", "", "", "", "", ""}},
+        {20, "0U2", {"85", "C:", "", "", "", "", "", ""}},
+        {30, "00", {"80", "", "", "7000", "", "", "", ""}},
+        {31, "xx0", {"110", "", "", "", "", "", "", ""}, "", 0, 1},
+        {32, "xx01", {"25", "", "250", "", "", "", "", ""}},
+        {33, "0x0x000", {"", "", "", "127.0.0.1:80", "5", "", "", ""}},
+        {34, "101000", {"", "", "", "", "", "", "", ""}},
+        {35, "010", {"514", "", "", "", "30000", "", "", ""}},
+        {36, "A01", {"", "", "", "", "", "", "", ""}},
+        {37, "000", {"public", "", "", "1||1", "0", "161", "", ""}},
+        {38, "01", {"119", "", "200", "7000", "", "", "", ""}},
+        {39, "01", {"143", "", "IMAP", "7000", "", "", "", ""}},
+        {40, "", {"", "", "", "", "", "", "", ""}},
+        {42, "0100", {"", "*", "", "1||0", "0", "||*", "", ""}},
+        {43, "0110", {"22", "", "~/<myscript>.sh", "30000", "", "", "", ""}, "root"},
+        {44, "01", {"1494", "", "ICA", "7000", "", "", "", ""}},
+        {50, "0", {"", "", "", "", "", "", "", ""}},
+        {60, "100", {"", "", "5", "", "", "", "", ""}},
+        {61, "000", {"", "", "", "1||1", "", "", "", ""}},
+        {90, "001111100", {"Application", "*", "*", "*", "*", "", "60", ""}},
+        {100, "10", {"<SNROOT>scripts\\monitor (vbs)\\", "", "", "", "", "", "", ""}, "", 900},
+        {110, "", {"", "", "", "", "", "", "", ""}},
+        {111, "x00", {"", "", "", "", "1||0", "0", "", ""}},
+        {112, "", {"", "", "", "", "", "", "", ""}},
+        {120, "100", {"2", "0", "0", "7000", "", "", "", ""}},
+        {130, "0", {"80", "0", "", "", "", "", "", ""}},
+        {140, "00000", {"", "1024", "1000", "", "", "", "", ""}},
+        {150, "", {"", "", "", "", "", "", "", ""}},
+        {170, "0", {"100", "", "", "", "", "", "", ""}},
+        {180, "", {"", "", "", "", "", "", "", ""}},
+        {190, "0000", {"", "50", "100", "", "", "", "", ""}},
+        {220, "0", {"", "", "Finished", "", "Result: The task completed with an exit code of (0).", "", "", ""}},
+        {240, "0101", {"||Quorvane SMTP to POP3 Message", "", "1||5||10", "", "110", "", "", ""}},
+        {250, "0", {"", "5", "2", "", "", "", "", ""}},
+        {260, "11", {"0", "9600", "AT", "OK", "8000", "", "", ""}},
+        {270, "xx1x00", {"", "", "", "", "", "", "", ""}},
+        {280, "x10", {"", "", "", "", "30000", "", "", ""}},
+        {290, "110", {"<SNROOT>scripts\\monitor (ps1)\\", "", "", "", "", "", "", ""}, "", 60},
+        {300, "", {"", "", "", "", "", "", "", ""}},
+        {310, "01000", {"22", "", "30000", "", "", "", "", ""}, "root"},
+        {320, "", {"", "", "", "", "", "", "", ""}},
+        {330, "110", {"", "", "", "", "", "", "", ""}},
+        {340, "0", {"2775", "SMPP", "", "", "", "", "", ""}},
+    };
+    std::set<std::int32_t> covered;
+    for (const Expected& e : table) {
+        CSnNodeCfgFunction f;
+        f.Type = e.type;
+        ASSERT_EQ(CheckTypeDefaults(&f), 0);
+        const std::array<const CQvcString*, 8> params = {&f.Param1, &f.Param2, &f.Param3, &f.Param4,
+                                                         &f.Param5, &f.Param6, &f.Param7, &f.Param8};
+        EXPECT_EQ(f.ParamByteCodes.Str(), e.codes) << e.type;
+        for (std::size_t i = 0; i < 8; ++i)
+            EXPECT_EQ(params[i]->Str(), e.params[i]) << e.type << " Param" << i + 1;
+        EXPECT_EQ(f.ParamLogin.Str(), e.login) << e.type;
+        EXPECT_EQ(f.ScriptTimeout, e.timeout) << e.type;
+        EXPECT_EQ(f.ParamOption, e.option) << e.type;
+        // Fields no default names stay as they were.
+        EXPECT_EQ(f.ParamOption2, 0);
+        EXPECT_EQ(f.UseCredentials, 0);
+        EXPECT_TRUE(f.ParamServer.IsEmpty());
+        EXPECT_TRUE(f.ParamPassword.IsEmpty());
+        EXPECT_TRUE(f.ParamLogin2.IsEmpty());
+        covered.insert(e.type);
+    }
+
+    // Server roles: "0" only.
+    for (std::int32_t type = 70; type <= 81; ++type) {
+        CSnNodeCfgFunction f;
+        f.Type = type;
+        CheckTypeDefaults(&f);
+        EXPECT_EQ(f.ParamByteCodes.Str(), "0");
+        EXPECT_TRUE(f.Param1.IsEmpty());
+        covered.insert(type);
+    }
+
+    // Environmental types: limits and the log format with the kind name.
+    const struct {
+        std::int32_t type;
+        const char* kind;
+        const char* limits;
+    } environmental[] = {{41, "Temperature", "50.0|90.0"}, {200, "Humidity", "20.0|85.0"},
+                         {201, "Power", "100.0|140.0"},   {202, "Light", "0.0|800.0"},
+                         {203, "Motion", "0.0|0.0"},      {204, "Smoke", "0.0|0.0"},
+                         {205, "Door", "0.0|0.0"},        {206, "Resistance", "0.0|999999.0"},
+                         {207, "SwitchNC", "0.0|0.0"},    {208, "SwitchNO", "0.0|0.0"},
+                         {210, "Wetness", "0.0|60.0"}};
+    for (const auto& env : environmental) {
+        CSnNodeCfgFunction f;
+        f.Type = env.type;
+        CheckTypeDefaults(&f);
+        EXPECT_EQ(f.ParamByteCodes.Str(), "xxxxx00");
+        EXPECT_EQ(f.Param1.Str(), "0");
+        EXPECT_EQ(f.Param3.Str(), env.limits);
+        EXPECT_EQ(f.Param4.Str(), "127.0.0.1:80");
+        EXPECT_EQ(f.Param5.Str(), std::string("0||Provider=Microsoft.Jet.OLEDB.4.0;Data Source=<SNROOT>Logs\\"
+                                              "Environmental.mdb||") +
+                                      env.kind + "||<SNROOT>Logs\\" + env.kind + ".txt||");
+        EXPECT_STREQ(EnvironmentalKindName(env.type), env.kind);
+        covered.insert(env.type);
+    }
+    EXPECT_STREQ(EnvironmentalKindName(10), "");
+
+    // Every type of the catalogue has been looked at.
+    for (std::int32_t type : AllCheckTypes())
+        EXPECT_EQ(covered.count(type), 1u) << type;
+
+    // Unknown type: unchanged; missing record: refused.
+    CSnNodeCfgFunction unknown;
+    unknown.Type = 160;
+    unknown.Param1 = "kept";
+    EXPECT_EQ(CheckTypeDefaults(&unknown), 0);
+    EXPECT_EQ(unknown.Param1.Str(), "kept");
+    EXPECT_TRUE(unknown.ParamByteCodes.IsEmpty());
+    EXPECT_EQ(CheckTypeDefaults(nullptr), -1);
+}
+
+TEST(CheckTypes, ProposedNamesByRule) {
+    // Host display form, and the multiple-hosts placeholder.
+    EXPECT_EQ(Describe(Check(10, "SERVER1")), "Server1 - ICMP Ping");
+    EXPECT_EQ(Describe(Check(10, "Mail.Example.COM")), "mail.example.com - ICMP Ping");
+    EXPECT_EQ(Describe(Check(10, "\"Srv\"")), "Srv - ICMP Ping");
+    EXPECT_EQ(Describe(Check(10, "SERVER1"), "", true), "<HOSTS> - ICMP Ping");
+    EXPECT_EQ(Describe(Check(10, "1host")), "1host - ICMP Ping");
+
+    CSnNode n = Check(140, "fs");
+    n.Cfg.Function.Param1 = "\\\\fs\\data";
+    EXPECT_EQ(Describe(n), "Fs - Directory \\\\fs\\data");
+
+    n = Check(130, "db");
+    n.Cfg.Function.ParamByteCodes = "0";
+    EXPECT_EQ(Describe(n), "Db - CPU Usage (all CPU's)");
+    n.Cfg.Function.ParamByteCodes = "1";
+    n.Cfg.Function.Param2 = "2";
+    EXPECT_EQ(Describe(n), "Db - CPU Usage (CPU2)");
+    n.Cfg.Function.ParamByteCodes = "";
+    EXPECT_EQ(Describe(n), "Db - CPU Usage (CPU2)");
+
+    n = Check(20, "db");
+    n.Cfg.Function.Param2 = "D:";
+    EXPECT_EQ(Describe(n), "Db - Disk Space of Drive 'D:'");
+
+    n = Check(60, "");
+    n.Cfg.Function.Param1 = "\\\\srv\\share\\app.log";
+    EXPECT_EQ(Describe(n), " - File app.log");
+    n.Cfg.Function.Param1 = "plain.txt";
+    EXPECT_EQ(Describe(n), " - File plain.txt");
+
+    EXPECT_EQ(Describe(Check(61, "pc")), "Pc - Registry");
+    EXPECT_EQ(Describe(Check(34, "ftp.example.com")), "ftp.example.com - FTP");
+    EXPECT_EQ(Describe(Check(270, "tf")), "Tf - TFTP");
+    EXPECT_EQ(Describe(Check(310, "sf")), "Sf - SFTP");
+    EXPECT_EQ(Describe(Check(300, "ra")), "Ra - RADIUS");
+
+    n = Check(33, "web");
+    EXPECT_EQ(Describe(n), "Web - HTTP(s)");
+    n.Cfg.Function.Param1 = "/index.html";
+    n.Cfg.Function.Param2 = "GET";
+    EXPECT_EQ(Describe(n), "Web/index.html - HTTP(s)");
+
+    n = Check(190, "app");
+    n.Cfg.Function.Param1 = "svc.exe";
+    n.Cfg.Function.ParamByteCodes = "0010";
+    EXPECT_EQ(Describe(n), "App - Any process consuming too much memory");
+    n.Cfg.Function.ParamByteCodes = "0000";
+    EXPECT_EQ(Describe(n), "App - Process 'svc.exe'");
+    n.Cfg.Function.ParamByteCodes = "00";
+    EXPECT_EQ(Describe(n), "App - Process 'svc.exe'");
+
+    // The serial device keeps the host as typed, even for several hosts.
+    EXPECT_EQ(Describe(Check(260, "COM1")), "COM1 - Serial Device");
+    EXPECT_EQ(Describe(Check(260, "COM1"), "", true), "COM1 - Serial Device");
+
+    for (std::int32_t type : {250, 50, 320}) {
+        n = Check(type, "h");
+        n.Cfg.Function.Param1 = "X";
+        EXPECT_EQ(Describe(n), std::string("H - ") + CheckTypeName(type) + " 'X'");
+    }
+    n = Check(220, "h");
+    n.Cfg.Function.Param2 = "Backup";
+    EXPECT_EQ(Describe(n), "H - Scheduled Task 'Backup'");
+    n = Check(180, "ps");
+    n.Cfg.Function.Param1 = "Laser";
+    EXPECT_EQ(Describe(n), "Ps - Printer'Laser '");
+
+    n = Check(330, "own");
+    n.Cfg.Function.ParamByteCodes = "0";
+    EXPECT_EQ(Describe(n), "Unknown host - Removable Drives");
+    n.Cfg.Function.Param1 = "PC1";
+    EXPECT_EQ(Describe(n), "PC1 - Removable Drives");
+    n.Cfg.Function.Param1 = "PC1, PC2,PC3";
+    EXPECT_EQ(Describe(n), "PC1,... - Removable Drives");
+    n.Cfg.Function.ParamByteCodes = "110";
+    EXPECT_EQ(Describe(n), "Own - Removable Drives");
+
+    n = Check(75, "isa");
+    n.Cfg.Function.Param1 = "Firewall";
+    EXPECT_EQ(Describe(n), "Isa - Firewall");
+
+    n = Check(37, "sw");
+    n.Cfg.Function.Param2 = "1.3.6.1";
+    EXPECT_EQ(Describe(n), "Sw - SNMP Get( '1.3.6.1' ) ");
+
+    n = Check(42, "");
+    n.Cfg.Function.Param2 = "*";
+    EXPECT_EQ(Describe(n), "Receive SNMP Trap from any host, any OID");
+    n.Cfg.Function.ParamServer = "*";
+    n.Cfg.Function.Param2 = "";
+    EXPECT_EQ(Describe(n), "Receive SNMP Trap from any host, any OID");
+    n.Cfg.Function.ParamServer = "ROUTER";
+    n.Cfg.Function.Param2 = "1.3.6";
+    EXPECT_EQ(Describe(n), "Receive SNMP Trap from Router, OID '1.3.6'");
+
+    n = Check(30, "h");
+    n.Cfg.Function.Param1 = "8080";
+    EXPECT_EQ(Describe(n), "H - TCP/IP port 8080");
+
+    n = Check(240, "");
+    CheckTypeDefaults(&n.Cfg.Function);
+    EXPECT_EQ(Describe(n), " - SMTP to POP3");
+    n.Cfg.Function.Param1 = "ops@example.com||Probe";
+    EXPECT_EQ(Describe(n), "ops@example.com - SMTP to POP3");
+
+    n = Check(110, "");
+    n.Cfg.Function.Param1 = "Payroll";
+    EXPECT_EQ(Describe(n), "Payroll - ODBC Connectivity");
+    n.Cfg.Function.Type = 112;
+    EXPECT_EQ(Describe(n), "Payroll - Oracle Connectivity");
+
+    // Environmental: the host, then the probe when one is given.
+    EXPECT_EQ(Describe(Check(41, "SENSOR")), "Sensor");
+    EXPECT_EQ(Describe(Check(41, "SENSOR"), "Probe 2"), "Sensor / Probe 2");
+    EXPECT_EQ(Describe(Check(210, "s"), "", true), "<HOSTS>");
+
+    // All other types.
+    EXPECT_EQ(Describe(Check(36, "ns1")), "Ns1 - DNS");
+    EXPECT_EQ(Describe(Check(999, "x")), "X - Unknown");
+}
+
+TEST(CheckTypes, DatabaseQueryNames) {
+    CSnNode n = Check(111, "");
+    auto name = [&n](const char* connection) {
+        n.Cfg.Function.Param1 = connection;
+        return Describe(n);
+    };
+    EXPECT_EQ(name("Driver={Microsoft Access Driver (*.mdb)};DBQ=C:\\data\\sales.mdb"),
+              "sales.mdb - Database Query (Generic)");
+    EXPECT_EQ(name("Driver=x;dbq=sales.mdb;"), "sales.mdb - Database Query (Generic)");
+    // "DBQ=" at the very start does not count.
+    EXPECT_EQ(name("DBQ=C:\\a.mdb"), "DBQ=C:\\a.mdb - Database Query (Generic)");
+    // A password is cut out of an upper-cased text.
+    EXPECT_EQ(name("Driver={SQL Server};Server=db1;Uid=sa;Pwd=secret;Database=x;"),
+              "DRIVER={SQL SERVER};SERVER=DB1;UID=SA;DATABASE=X - Database Query (Generic)");
+    EXPECT_EQ(name("Server=db1;PWD =secret"), "SERVER=DB1 - Database Query (Generic)");
+    EXPECT_EQ(name("Server=db1;;;"), "Server=db1 - Database Query (Generic)");
+    EXPECT_EQ(name("Server=db1;PWD=x;"), "SERVER=DB1 - Database Query (Generic)");
+}
+
+TEST(CheckTypes, ScriptNames) {
+    CSnNode n = Check(290, "PSHOST");
+    n.Cfg.Function.Param1 = "<SNROOT>scripts\\monitor (ps1)\\disk.ps1||arg";
+    EXPECT_EQ(Describe(n), "Pshost - disk.ps1 PowerShell script");
+    n.Cfg.Function.ParamServer = "";
+    EXPECT_EQ(Describe(n), "disk.ps1 PowerShell script");
+
+    n = Check(100, "WIN1");
+    n.Cfg.Function.Param1 = "<SNROOT>scripts\\monitor (vbs)\\Mine.vbs";
+    n.Cfg.Function.Param2 = "CheckAll";
+    EXPECT_EQ(Describe(n), "CheckAll(...)");
+    // A stock script with a first parameter: that parameter, unquoted.
+    n.Cfg.Function.Param1 = "<SNROOT>scripts\\monitor (vbs)\\Service.vbs";
+    n.Cfg.Function.Param3 = "\"Spooler\"";
+    EXPECT_EQ(Describe(n), "Spooler - CheckAll(...)");
+    // Xml.vbs and stock scripts without a first parameter: the host.
+    n.Cfg.Function.Param1 = "C:\\x\\XML.VBS";
+    EXPECT_EQ(Describe(n), "Win1 - CheckAll(...)");
+    n.Cfg.Function.Param1 = "Cpu.vbs";
+    n.Cfg.Function.Param3 = "";
+    EXPECT_EQ(Describe(n), "Win1 - CheckAll(...)");
+    n.Cfg.Function.ParamServer = "";
+    EXPECT_EQ(Describe(n), "CheckAll(...)");
+    // An existing name wins.
+    n.Cfg.Name = "  My check ";
+    EXPECT_EQ(Describe(n), "  My check ");
+    n.Cfg.Name = "   ";
+    EXPECT_EQ(Describe(n), "CheckAll(...)");
+
+    EXPECT_TRUE(IsStockScript("<SNROOT>scripts\\monitor (vbs)\\AntiVirus.vbs"));
+    EXPECT_TRUE(IsStockScript("msexchange.VBS "));
+    EXPECT_TRUE(IsStockScript("a\\b\\ xml.vbs"));
+    EXPECT_FALSE(IsStockScript("Service.vbs\\other.vbs"));
+    EXPECT_FALSE(IsStockScript("Services.vbs"));
+    EXPECT_FALSE(IsStockScript(""));
+}
+
+TEST(DefScanFreqList, OrderDefaultsAndRoundTrip) {
+    CDefScanFreqList list;
+    ASSERT_EQ(list.Items().size(), 71u);
+    EXPECT_EQ(list.Items().front().Type, 1);
+    EXPECT_EQ(list.Items()[6].Type, 44);  // 44 sits between 31 and 32
+    EXPECT_EQ(list.Items()[29].Type, 70); // the roles follow 120, 81 right after 70
+    EXPECT_EQ(list.Items()[30].Type, 81);
+    EXPECT_EQ(list.Items().back().Type, 290);
+
+    // Entries missing from the text get 30,1; present ones keep their values.
+    list.Parse("10:=60,3;;290:=300,2;;33:=120");
+    EXPECT_EQ(list.Find(10)->Interval, 60);
+    EXPECT_EQ(list.Find(10)->ErrorThreshold, 3);
+    EXPECT_EQ(list.Find(290)->Interval, 300);
+    EXPECT_EQ(list.Find(33)->Interval, 120);
+    EXPECT_EQ(list.Find(33)->ErrorThreshold, 1);
+    EXPECT_EQ(list.Find(20)->Interval, 30);
+    EXPECT_EQ(list.Find(20)->ErrorThreshold, 1);
+    EXPECT_EQ(list.Find(999), nullptr);
+
+    const CQvcString text = list.ToText();
+    EXPECT_TRUE(text.StartsWith("1:=30,1;;10:=60,3;;11:=30,1;;"));
+    EXPECT_TRUE(text.EndsWith(";;280:=30,1;;290:=300,2"));
+    CDefScanFreqList again;
+    again.Parse(text);
+    EXPECT_EQ(again.ToText(), text);
+
+    // An empty item ends the text: what follows is not read.
+    list.Parse("10:=60,3;;;;20:=90,2");
+    EXPECT_EQ(list.Find(20)->Interval, 30);
+
+    EXPECT_EQ(DefaultScanFrequency("", 10).Interval, 30);
+    EXPECT_EQ(DefaultScanFrequency("", 10).ErrorThreshold, 1);
+    EXPECT_EQ(DefaultScanFrequency("270:=15,4", 270).Interval, 15);
+    EXPECT_EQ(DefaultScanFrequency("270:=15,4", 270).ErrorThreshold, 4);
+    EXPECT_EQ(DefaultScanFrequency("12345:=15,4", 12345).Interval, 30);
+    EXPECT_TRUE(list.Set(160, 5, 9));
+    EXPECT_FALSE(list.Set(161, 5, 9));
+}

@@ -1,0 +1,181 @@
+#include "model/SnDependencyCalculator.h"
+#include "model/SnNode.h"
+
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace {
+
+// A small tree owner for the tests: nodes by ID, linked through Child and Next.
+class Tree {
+public:
+    Tree() { Root = Folder(1); }
+
+    CSnNode* Folder(std::int32_t id, CSnNode* parent = nullptr) { return Make(id, kTypeFolder, parent); }
+    CSnNode* Check(std::int32_t id, CSnNode* parent, const char* dependencies = "") {
+        CSnNode* node = Make(id, 10, parent);
+        node->Cfg.Action.Dependencies = dependencies;
+        return node;
+    }
+    CSnNode* operator[](std::int32_t id) const { return m_nodes.at(id).get(); }
+    std::vector<std::int32_t> Dependents(std::int32_t id) const { return (*this)[id]->Srvc.Dependents.Values(); }
+
+    // Depth first from the root, as the store's find-by-ID searches.
+    static CSnNode* Find(CSnNode* node, std::int32_t id) {
+        for (; node != nullptr; node = node->NextNode()) {
+            if (node->Id() == id)
+                return node;
+            if (CSnNode* found = Find(node->ChildNode(), id))
+                return found;
+        }
+        return nullptr;
+    }
+
+    CSnNode* Root = nullptr;
+
+private:
+    CSnNode* Make(std::int32_t id, std::int32_t type, CSnNode* parent) {
+        auto node = std::make_unique<CSnNode>();
+        node->Cfg.ID = id;
+        node->Cfg.Function.Type = type;
+        CSnNode* raw = node.get();
+        m_nodes[id] = std::move(node);
+        if (parent != nullptr) {
+            CSnNode** link = &parent->Cfg.Child.Node;
+            while (*link != nullptr)
+                link = &(*link)->Cfg.Next.Node;
+            *link = raw;
+        }
+        return raw;
+    }
+
+    std::map<std::int32_t, std::unique_ptr<CSnNode>> m_nodes;
+};
+
+using Ids = std::vector<std::int32_t>;
+
+void Calculate(Tree& tree) {
+    CSnDependencyCalculator calculator("CSnDependencyCalculator");
+    calculator.Calculate(&Tree::Find, tree.Root);
+}
+
+} // namespace
+
+TEST(SnDependencyCalculator, ChecksListTheirDependents) {
+    Tree t;
+    CSnNode* f = t.Folder(5, t.Root);
+    t.Check(10001, f, "10002;10003");
+    t.Check(10002, f);
+    t.Check(10003, t.Root);
+    t.Check(10004, t.Root, " 10002 ");
+    Calculate(t);
+    EXPECT_EQ(t.Dependents(10002), (Ids{10001, 10004}));
+    EXPECT_EQ(t.Dependents(10003), (Ids{10001}));
+    EXPECT_TRUE(t.Dependents(10001).empty());
+    EXPECT_TRUE(t.Dependents(5).empty());
+
+    // Running again gives the same lists; a changed text is reflected.
+    Calculate(t);
+    EXPECT_EQ(t.Dependents(10002), (Ids{10001, 10004}));
+    t[10004]->Cfg.Action.Dependencies = "";
+    Calculate(t);
+    EXPECT_EQ(t.Dependents(10002), (Ids{10001}));
+}
+
+TEST(SnDependencyCalculator, EmptyTokenUnknownAndSelf) {
+    Tree t;
+    t.Check(10001, t.Root, "10002;;10003");
+    t.Check(10002, t.Root);
+    t.Check(10003, t.Root);
+    // A deleted check and words are skipped silently; a duplicate adds nothing.
+    t.Check(10004, t.Root, "99999;abc;10002;10002");
+    // Depending on oneself lists oneself.
+    t.Check(10005, t.Root, "10005");
+    // Two checks depending on each other list each other.
+    t.Check(10006, t.Root, "10007");
+    t.Check(10007, t.Root, "10006");
+    Calculate(t);
+    EXPECT_EQ(t.Dependents(10002), (Ids{10001, 10004}));
+    EXPECT_TRUE(t.Dependents(10003).empty());
+    EXPECT_EQ(t.Dependents(10005), (Ids{10005}));
+    EXPECT_EQ(t.Dependents(10006), (Ids{10007}));
+    EXPECT_EQ(t.Dependents(10007), (Ids{10006}));
+    EXPECT_TRUE(t.Dependents(1).empty());
+}
+
+TEST(SnDependencyCalculator, FolderDependencyReachesEveryDescendant) {
+    Tree t;
+    CSnNode* f5 = t.Folder(5, t.Root);
+    t.Check(10003, f5);
+    CSnNode* f6 = t.Folder(6, f5);
+    t.Check(10004, f6);
+    CSnNode* f7 = t.Folder(7, f6);
+    t.Check(10008, f7);
+    t.Check(10001, t.Root, "5");
+    // A check inside the folder it depends on lists itself too.
+    t.Check(10009, f6, "6");
+    Calculate(t);
+    for (std::int32_t id : {5, 10003, 6, 10004, 7, 10008})
+        EXPECT_TRUE((*t[id]).Srvc.Dependents.Contains(10001)) << id;
+    // In the order found: the walk meets 10009 (deeper) before 10001.
+    EXPECT_EQ(t.Dependents(6), (Ids{10009, 10001}));
+    EXPECT_EQ(t.Dependents(10009), (Ids{10009, 10001}));
+    EXPECT_EQ(t.Dependents(10008), (Ids{10009, 10001}));
+    EXPECT_EQ(t.Dependents(10003), (Ids{10001}));
+    // Nothing outside the folder.
+    EXPECT_TRUE(t.Dependents(1).empty());
+    EXPECT_TRUE(t.Dependents(10001).empty());
+}
+
+TEST(SnDependencyCalculator, BrokenChainIsReportedAndRunGoesOn) {
+    testsupport::TempDir debug;
+    testsupport::ScopedEnv debugDir("SENTRELLE_DEBUG_DIR", debug.Path());
+
+    Tree t;
+    CSnNode* f = t.Folder(5, t.Root);
+    CSnNode* a = t.Check(10001, f, "10002");
+    CSnNode* b = t.Check(10002, f);
+    b->Srvc.Dependents.Add(4242); // left over from an earlier run
+    // A cycle in the sibling chain.
+    b->Cfg.Next.Node = a;
+
+    Calculate(t);
+    // The passes got as far as the fault: the old entry was cleared, 10001 was added.
+    EXPECT_EQ(t.Dependents(10002), (Ids{10001}));
+    const std::string log = testsupport::ReadFile(debug.File("Quorvane.log"));
+    // Both passes met the broken chain, each reported it with its own line, and the run
+    // returned.
+    EXPECT_NE(log.find("(Error); file [SnDependencyCalculator:"), std::string::npos) << log;
+    EXPECT_NE(log.find("reached twice"), std::string::npos);
+    std::size_t first = log.find("SnDependencyCalculator:");
+    std::size_t second = log.find("SnDependencyCalculator:", first + 1);
+    ASSERT_NE(second, std::string::npos);
+    EXPECT_NE(log.substr(first, log.find(']', first) - first), log.substr(second, log.find(']', second) - second));
+
+    // A missing find function skips every dependency without a fault.
+    b->Cfg.Next.Node = nullptr;
+    CSnDependencyCalculator calculator("CDependencyCalculator");
+    calculator.Calculate(nullptr, t.Root);
+    EXPECT_TRUE(t.Dependents(10002).empty());
+    calculator.Calculate(&Tree::Find, nullptr);
+}
+
+TEST(SnDependencyCalculator, DeepNestingIsAssertedNotRefused) {
+    testsupport::TempDir debug;
+    testsupport::ScopedEnv debugDir("SENTRELLE_DEBUG_DIR", debug.Path());
+    Tree t;
+    CSnNode* parent = t.Root;
+    for (std::int32_t id = 2; id <= 25; ++id)
+        parent = t.Folder(id, parent);
+    t.Check(10001, parent);
+    t.Check(10002, t.Root, "10001");
+    Calculate(t);
+    EXPECT_EQ(t.Dependents(10001), (Ids{10002}));
+    EXPECT_NE(testsupport::ReadFile(debug.File("assert.txt")).find("QUORVANE ASSERTION FAILURE"),
+              std::string::npos);
+}
