@@ -74,16 +74,6 @@ void AssignText(CQvcString& target, std::string_view text) {
         target = CQvcString(text);
 }
 
-// Asks the processor to fetch the parts of a node that FillNode reads and writes.
-void PrefetchResult(const CSnNode& node) {
-    __builtin_prefetch(&node.Cfg.ID);
-    const CSnNodeResult& r = node.Result;
-    for (const void* p : {static_cast<const void*>(&r.Status), static_cast<const void*>(&r.Data),
-                          static_cast<const void*>(&r.Response), static_cast<const void*>(&r.Comment),
-                          static_cast<const void*>(&r.LastUpdate)})
-        __builtin_prefetch(p, 1);
-}
-
 std::string IdKey(long id) {
     char key[24];
     std::snprintf(key, sizeof key, "%ld", id);
@@ -262,32 +252,22 @@ void CSnIPC::LoadResults(CSnNode* first) {
 
     // Depth first: a node, its chain of children, then its next sibling.  The pending
     // siblings are kept on a stack of our own, so a long chain cannot exhaust the
-    // program's stack.  The walk only collects the nodes; they are filled afterwards in
-    // the same order.  Nodes are large and lie far apart, so filling is bound by memory
-    // latency: with the order known in advance, the nodes a few places ahead are
-    // fetched while the current one is filled.
-    m_walk.clear();
-    m_pending.clear();
+    // program's stack.
+    std::vector<CSnNode*> pending;
     CSnNode* node = first;
     while (node != nullptr) {
-        m_walk.push_back(node);
+        FillNode(*node);
         if (node->ChildNode() != nullptr) {
             if (node->NextNode() != nullptr)
-                m_pending.push_back(node->NextNode());
+                pending.push_back(node->NextNode());
             node = node->ChildNode();
         } else {
             node = node->NextNode();
         }
-        if (node == nullptr && !m_pending.empty()) {
-            node = m_pending.back();
-            m_pending.pop_back();
+        if (node == nullptr && !pending.empty()) {
+            node = pending.back();
+            pending.pop_back();
         }
-    }
-    constexpr std::size_t kAhead = 8;
-    for (std::size_t i = 0; i < m_walk.size(); ++i) {
-        if (i + kAhead < m_walk.size())
-            PrefetchResult(*m_walk[i + kAhead]);
-        FillNode(*m_walk[i]);
     }
     // The index points into the buffer, which the next read overwrites.
     m_resultIndex.clear();

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -67,9 +68,14 @@ public:
     // Deletes the result file, then signals results changed.
     void RemoveAllResults();
     // Fills the result of every node of the tree that starts at `first` (its siblings
-    // and all their descendants); the section "Results" is read once per walk.
+    // and all their descendants); the section "Results" is read once per walk (twice or
+    // more only while the buffer grows for a section larger than it).  A node without
+    // a line gets status 0 and the response kEngineNotRunning; Processing and Data keep
+    // their values then.
     void LoadResults(CSnNode* first);
-    // Section "ActLog" of the activity log file.
+    // Section "ActLog" of the activity log file.  Like every whole-section read, an
+    // empty or missing section is seeded with "EXISTS=1", which then comes back as an
+    // entry of its own.
     void ReadActivityLog(CQvcSectionString& out);
 
     // Key "%ld" of the node's ID = "1", then "0" = "1", in section "MonitorNow".
@@ -83,7 +89,10 @@ public:
     void ClearMonitorNowRequests();
     // "ReadOnly" = 1 in "SharedAcess".
     void MarkReadOnlyReadable();
-    // True when access to the control file is confirmed (see the .cpp for the rules).
+    // True when access to the control file is confirmed.  Read-only: "ReadOnly" of
+    // "SharedAcess" is 1.  Writable: false without a computer name; otherwise the
+    // current seconds since 1970 are written under the computer's name (one attempt)
+    // and must read back equal.
     bool ProbeAccess(bool writable, const CQvcString& computerName);
 
     // --- seams for tests and benchmarks ----------------------------------------------
@@ -118,10 +127,6 @@ private:
     std::vector<char> m_sectionBuffer;
     // Result values of the last read, by check ID; views into m_sectionBuffer.
     std::unordered_map<std::int32_t, std::string_view> m_resultIndex;
-    // Scratch of LoadResults, kept to spare the allocations: the nodes in walk order and
-    // the siblings still to visit.
-    std::vector<CSnNode*> m_walk;
-    std::vector<CSnNode*> m_pending;
     // The last value this link wrote for each counter, so that two signals within one
     // tick still give two different values.
     std::unordered_map<std::string, long> m_lastWritten;

@@ -12,10 +12,11 @@
 // keys of its channel through ExchangeFields, which serves both directions: the Manager
 // writes a request with WriteRequest, the engine reads it back with ReadRequest (or
 // ReadNotificationRequest, which finds the class from the file name).  Values read
-// back are what was written, with two exceptions: texts come back with their line
+// back are what was written, with three exceptions: texts come back with their line
 // breaks as "||" (a "Message" is written that way, any other text would otherwise break
-// its line of the file), and passwords stored under an "E" key ("...EPassword...") are
-// written scrambled and read back plain.  Keys missing from the file read as 0 or empty.
+// its line of the file), blanks around a value are trimmed by the file format, and
+// passwords stored under an "E" key ("...EPassword...") are written scrambled and read
+// back plain.  Keys missing from the file read as 0 or empty.
 #include "library/QvcBase.h"
 #include "library/QvcSectionString.h"
 
