@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <string_view>
 
 namespace platform {
@@ -72,16 +73,27 @@ std::vector<std::string_view> KeyNames(const Document& doc, std::string_view sec
 
 // The lines a whole-section read gives: "key=value" with key and value trimmed (quotes
 // are kept: this is the line as written, not a value as read), bare text as it stands.
-std::vector<std::string> SectionEntries(const Document& doc, std::string_view section) {
-    std::vector<std::string> entries;
+// Most entries already stand in their line exactly so (no blanks around the '='): they
+// are given as views into the document, and only the others are built, in `built`.  A
+// result file with a line per check is read on every refresh, and a second copy of
+// every line made the read several times slower (allocations, and the memory the
+// allocator handed back to the system after each read and faulted in again).
+std::vector<std::string_view> SectionEntries(const Document& doc, std::string_view section,
+                                             std::deque<std::string>& built) {
+    std::vector<std::string_view> entries;
     for (const profile::Line* line : doc.SectionBody(section)) {
         if (line->kind == LineKind::Entry) {
-            std::string entry(line->Name());
-            entry += '=';
-            entry += line->Value();
-            entries.push_back(std::move(entry));
+            const std::string_view value = line->Value();
+            if (line->nameEnd == line->equals && (value.empty() || line->valueBegin == line->equals + 1)) {
+                entries.push_back(
+                    std::string_view(line->text)
+                        .substr(line->nameBegin, line->equals + 1 + value.size() - line->nameBegin));
+            } else {
+                built.emplace_back(line->Name()).append(1, '=').append(value);
+                entries.push_back(built.back());
+            }
         } else if (line->kind == LineKind::Text) {
-            entries.emplace_back(line->Name());
+            entries.push_back(line->Name());
         }
     }
     return entries;
@@ -174,7 +186,9 @@ uint32_t GetPrivateProfileSection(const char* section, char* buf, uint32_t size,
         return 0;
     if (section == nullptr || file == nullptr)
         return CopyList(std::vector<std::string>{}, buf, size);
-    return CopyList(SectionEntries(profile::Load(file), Arg(section)), buf, size);
+    const Document doc = profile::Load(file);
+    std::deque<std::string> built;
+    return CopyList(SectionEntries(doc, Arg(section), built), buf, size);
 }
 
 bool WritePrivateProfileSection(const char* section, const char* data, const char* file) {

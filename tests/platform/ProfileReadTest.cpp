@@ -108,6 +108,13 @@ TEST_F(ProfileRead, WholeSectionGivesTrimmedLinesAndBareText) {
     Use("[s]\n  key  =  \"v a\"  \n\t bare text \t\n");
     n = GetPrivateProfileSection("s", buf, sizeof buf, file.c_str());
     EXPECT_EQ(ListOf(buf, n), (std::vector<std::string>{"key=\"v a\"", "bare text"}));
+
+    // Every placement of blanks reads the same, whether the line already stands as
+    // "key=value" or has to be rebuilt; so do an empty key and an empty value.
+    Use("[s]\n  a=1  \nb =2\nc= 3\n d = 4 \n=5\ne=\nf = \n\tg\t=\t7\n");
+    n = GetPrivateProfileSection("s", buf, sizeof buf, file.c_str());
+    EXPECT_EQ(ListOf(buf, n),
+              (std::vector<std::string>{"a=1", "b=2", "c=3", "d=4", "=5", "e=", "f=", "g=7"}));
 }
 
 TEST_F(ProfileRead, SingleValueTruncationCopiesSizeMinusOne) {
