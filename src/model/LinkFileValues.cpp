@@ -1,5 +1,7 @@
 #include "model/LinkFileValues.h"
 
+#include "platform/Profile.h"
+
 #include "platform/System.h"
 
 #include <limits>
@@ -75,7 +77,7 @@ bool LinkFindValue(const std::vector<std::string_view>& entries, std::string_vie
 bool LinkDeleteProfileFile(const CQvcString& path) {
     if (path.IsEmpty())
         return true;
-    platform::DeleteFile(path.Str() + ".lock");
+    platform::DeleteFile(platform::ProfileLockFile(path.Str()));
     platform::DeleteFile(path.Str());
     return !platform::FileExists(path.Str());
 }

@@ -128,10 +128,8 @@ bool CSnNotificationRequest::WriteRequest(const CQvcString& directory, bool gene
         Trace(kTraceFile, "Request type %d: writing %s failed", m_type, file);
         return false;
     }
-    // The profile writers leave a lock file beside the file they write.  Nobody else
-    // writes a request, and the lock file would otherwise stay in the notification
-    // directory under the channel's prefix, where it counts as a pending request.
-    platform::DeleteFile(m_requestFile.Str() + ".lock");
+    // Nobody else writes a request: its writers' lock file need not stay behind.
+    platform::DeleteFile(platform::ProfileLockFile(m_requestFile.Str()));
     if (!m_backupFile.IsEmpty() && !platform::FileExists(m_backupFile.Str()))
         platform::CopyFile(m_requestFile.Str(), m_backupFile.Str(), false);
     return true;

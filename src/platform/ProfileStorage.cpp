@@ -1,6 +1,7 @@
 #include "ProfileStorage.h"
 
 #include "UniqueFd.h"
+#include "platform/Profile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,7 +10,22 @@
 #include <cerrno>
 #include <mutex>
 
-namespace platform::profile {
+namespace platform {
+
+namespace {
+
+// "dir/.name<suffix>" for "dir/name".
+std::string HiddenSibling(const std::string& path, const std::string& suffix) {
+    const auto slash = path.find_last_of('/');
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    return path.substr(0, nameStart) + "." + path.substr(nameStart) + suffix;
+}
+
+} // namespace
+
+std::string ProfileLockFile(const std::string& path) { return HiddenSibling(path, ".lock"); }
+
+namespace profile {
 
 namespace {
 
@@ -39,7 +55,7 @@ bool ReplaceFile(const std::string& path, const std::string& content) {
     struct stat old {};
     const bool existed = ::stat(path.c_str(), &old) == 0;
 
-    const std::string temp = path + ".tmp." + std::to_string(::getpid());
+    const std::string temp = HiddenSibling(path, ".tmp." + std::to_string(::getpid()));
     UniqueFd out(OpenRetrying(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
     if (!out)
         return false;
@@ -97,7 +113,7 @@ Document Load(const std::string& path) {
 bool Update(const std::string& path, const std::function<bool(Document&)>& edit) {
     std::lock_guard<std::mutex> inProcess(WriterMutex());
 
-    const std::string lockPath = path + ".lock";
+    const std::string lockPath = ProfileLockFile(path);
     UniqueFd lock(OpenRetrying(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666));
     if (!lock)
         return false;
@@ -124,4 +140,5 @@ bool Update(const std::string& path, const std::function<bool(Document&)>& edit)
     // The lock is released when `lock` closes, after the rename.
 }
 
-} // namespace platform::profile
+} // namespace profile
+} // namespace platform

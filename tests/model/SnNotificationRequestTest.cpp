@@ -440,7 +440,7 @@ TEST_F(NotificationRequestTest, WritingLeavesOnlyTheRequestAndRemoveFilesCleansU
     // The engine's files appear beside it; removing the request takes them all.
     testsupport::WriteFile(request.InProcessFile().Str(), "");
     testsupport::WriteFile(request.ResponseFile().Str(), "[Response]\r\nErrorCode=0\r\n");
-    testsupport::WriteFile(request.ResponseFile().Str() + ".lock", "");
+    testsupport::WriteFile(platform::ProfileLockFile(request.ResponseFile().Str()), "");
     EXPECT_EQ(FilesIn(root.File("Sys/Not")).size(), 4u);
     request.RemoveFiles();
     EXPECT_TRUE(FilesIn(root.File("Sys/Not")).empty());

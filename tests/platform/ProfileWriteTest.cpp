@@ -150,7 +150,8 @@ TEST_F(ProfileWrite, RewriteKeepsPermissionsAndLeavesNoTemporaryFile) {
     for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"test.ini", "test.ini.lock"}));
+    EXPECT_EQ(names, (std::vector<std::string>{".test.ini.lock", "test.ini"}));
+    EXPECT_EQ(ProfileLockFile(file), dir.File(".test.ini.lock"));
 }
 
 TEST_F(ProfileWrite, WrappersWriteIntegersDeleteAndListAsTheEngineLinkExpects) {

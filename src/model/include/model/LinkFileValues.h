@@ -31,7 +31,7 @@ bool LinkAppendEntry(CQvcSectionString& section, std::string_view key, std::stri
 bool LinkFindValue(const std::vector<std::string_view>& entries, std::string_view key,
                    std::string_view& value);
 
-// Deletes a profile file and the side file on which its writers lock ("<file>.lock").
+// Deletes a profile file and the hidden side file on which its writers lock.
 // Only for files that no other writer still uses, such as the files of a finished
 // request.  True when the file itself is gone afterwards.
 bool LinkDeleteProfileFile(const CQvcString& path);
