@@ -41,9 +41,7 @@ struct CQvcThread::Run {
 
     // Wakes every wait of the worker so that it sees `killed`.
     void Wake() {
-        {
-            std::lock_guard lock(mutex);
-        }
+        { std::lock_guard lock(mutex); }
         cv.notify_all();
         queue.Close();
     }
@@ -162,7 +160,9 @@ bool CQvcThread::SetStateFromWorker(const Run& run, int state) {
     return true;
 }
 
-void CQvcThread::OnStarted() { m_initialised = true; }
+void CQvcThread::OnStarted() {
+    m_initialised = true;
+}
 
 void CQvcThread::OnStopped() {
     ReleaseModule();
@@ -203,7 +203,8 @@ bool CQvcThread::WaitForState(int state, unsigned waitMs) const {
         const auto now = std::chrono::steady_clock::now();
         if (now >= deadline)
             return false;
-        std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(kStatePollInterval, deadline - now));
+        std::this_thread::sleep_for(
+            std::min<std::chrono::steady_clock::duration>(kStatePollInterval, deadline - now));
     }
 }
 

@@ -16,9 +16,13 @@ bool CQvcXmlAttributes::Give(const CQvcBase* item, CQvcString& name, CQvcString&
     return true;
 }
 
-bool CQvcXmlAttributes::First(CQvcString& name, CQvcString& value) { return Give(GetFirst(), name, value); }
+bool CQvcXmlAttributes::First(CQvcString& name, CQvcString& value) {
+    return Give(GetFirst(), name, value);
+}
 
-bool CQvcXmlAttributes::Next(CQvcString& name, CQvcString& value) { return Give(GetNext(), name, value); }
+bool CQvcXmlAttributes::Next(CQvcString& name, CQvcString& value) {
+    return Give(GetNext(), name, value);
+}
 
 bool CQvcXmlAttributes::Get(std::string_view name, CQvcString& value) const {
     for (std::size_t i = 0; i < static_cast<std::size_t>(Count()); ++i) {

@@ -7,7 +7,9 @@
 
 CQvcXmlDoc::CQvcXmlDoc(const char* name) : CQvcBase(name) {}
 
-CQvcXmlDoc::~CQvcXmlDoc() { CloseDocument(); }
+CQvcXmlDoc::~CQvcXmlDoc() {
+    CloseDocument();
+}
 
 int CQvcXmlDoc::Init(const char* traceFile) {
     if (m_doc)
@@ -40,7 +42,8 @@ int CQvcXmlDoc::Parse(std::string_view xml) {
         }
         if (elements == 1 && !strayText)
             return 0;
-        m_errorDescription = strayText ? "Text outside the document element" : "More than one document element";
+        m_errorDescription =
+            strayText ? "Text outside the document element" : "More than one document element";
     } else if (!result) {
         // The offset counts in the parser's own buffer, which equals the input for UTF-8
         // text; for other encodings the position is approximate.
@@ -63,9 +66,13 @@ int CQvcXmlDoc::Parse(std::string_view xml) {
     return -1;
 }
 
-bool CQvcXmlDoc::HasDocumentElement() const { return m_doc && m_doc->document_element(); }
+bool CQvcXmlDoc::HasDocumentElement() const {
+    return m_doc && m_doc->document_element();
+}
 
-void CQvcXmlDoc::CloseDocument() { m_doc.reset(); }
+void CQvcXmlDoc::CloseDocument() {
+    m_doc.reset();
+}
 
 // Extract walks the tree depth-first from the first child of the document element with an
 // empty path.  Each element's path is its parent's path, "/" and its name; an element whose

@@ -241,10 +241,10 @@ TEST_F(QvcThreadTest, StartStopPauseResumeReturnCodesStatesAndTrace) {
                                 "THREAD: Attempting to start...", "THREAD: Already started.",
                                 "THREAD: PAUSE called, message posted.",
                                 "THREAD: Failed to start, thread is not in STOP(2) state.",
-                                "THREAD: State set to: [RESUMEPENDING].", "THREAD: RESUME called, message posted.",
-                                "THREAD: Attempting to stop...", "THREAD: State set to: [STOPPENDING].",
-                                "THREAD: STOP message posted.", "THREAD: Thread is stopping.",
-                                "THREAD: Thread is stopped successfully"}));
+                                "THREAD: State set to: [RESUMEPENDING].",
+                                "THREAD: RESUME called, message posted.", "THREAD: Attempting to stop...",
+                                "THREAD: State set to: [STOPPENDING].", "THREAD: STOP message posted.",
+                                "THREAD: Thread is stopping.", "THREAD: Thread is stopped successfully"}));
     // ... and the worker's in its own.
     EXPECT_TRUE(InOrder(lines, {"THREAD: State set to: [STARTED].", "THREAD: State set to: [PAUSED].",
                                 "THREAD: State set to: [STARTED].", "THREAD: State set to: [PAUSED].",
@@ -318,14 +318,12 @@ TEST_F(QvcThreadTest, CustomRequestsAreHandledInOrderWithTheirResults) {
 
     std::vector<Request> expected;
     using Post = int (CQvcThread::*)(std::intptr_t);
-    const Post posts[] = {&CQvcThread::PostCustomRequest1,  &CQvcThread::PostCustomRequest2,
-                          &CQvcThread::PostCustomRequest3,  &CQvcThread::PostCustomRequest4,
-                          &CQvcThread::PostCustomRequest5,  &CQvcThread::PostCustomRequest6,
-                          &CQvcThread::PostCustomRequest7,  &CQvcThread::PostCustomRequest8,
-                          &CQvcThread::PostCustomRequest9,  &CQvcThread::PostCustomRequest10,
-                          &CQvcThread::PostCustomRequest11, &CQvcThread::PostCustomRequest12,
-                          &CQvcThread::PostCustomRequest13, &CQvcThread::PostCustomRequest14,
-                          &CQvcThread::PostCustomRequest15};
+    const Post posts[] = {
+        &CQvcThread::PostCustomRequest1,  &CQvcThread::PostCustomRequest2,  &CQvcThread::PostCustomRequest3,
+        &CQvcThread::PostCustomRequest4,  &CQvcThread::PostCustomRequest5,  &CQvcThread::PostCustomRequest6,
+        &CQvcThread::PostCustomRequest7,  &CQvcThread::PostCustomRequest8,  &CQvcThread::PostCustomRequest9,
+        &CQvcThread::PostCustomRequest10, &CQvcThread::PostCustomRequest11, &CQvcThread::PostCustomRequest12,
+        &CQvcThread::PostCustomRequest13, &CQvcThread::PostCustomRequest14, &CQvcThread::PostCustomRequest15};
     // Backwards, so that the order seen is the order posted and not the order of codes.
     for (int i = 14; i >= 0; --i) {
         const unsigned code = 1028 + static_cast<unsigned>(i);
@@ -395,9 +393,7 @@ TEST_F(QvcThreadTest, ShortPeriodIsReportedOnceAndStillKeepsItsPace) {
             ++count;
         return count;
     };
-    {
-        CQvcThread atLimit("AtLimit", 500);
-    }
+    { CQvcThread atLimit("AtLimit", 500); }
     EXPECT_EQ(warnings(), 0);
 
     TestWorker worker("Fast", 200);
@@ -505,7 +501,8 @@ TEST_F(QvcThreadTest, KillAbandonsAStuckWorkerWhichNeverTouchesTheNextOne) {
     EXPECT_EQ(worker.Kill(), 0);
     EXPECT_EQ(worker.State(), kThreadStopped);
     EXPECT_EQ(worker.stopped.load(), 1);
-    EXPECT_EQ(CountOf(TraceLines(trace), "THREAD: Thread did not end in time; it is left to end on its own."), 1);
+    EXPECT_EQ(CountOf(TraceLines(trace), "THREAD: Thread did not end in time; it is left to end on its own."),
+              1);
 
     // A new worker runs while the old one is still stuck, and gets its own requests.
     worker.onRequest1 = nullptr;

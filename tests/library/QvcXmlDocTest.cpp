@@ -105,7 +105,8 @@ TEST_F(QvcXmlDocTest, PathsStartBelowTheRootAndLetterCaseCounts) {
 
     // Text of elements above the path ("/Group/Name") never reaches a probe, and paths
     // that name the root, differ in case or stop short match nothing.
-    for (const char* path : {"/Sensatronics/Unit", "/unit", "/Group/probe", "Unit", "", "/Group/Probe/Name/X"}) {
+    for (const char* path :
+         {"/Sensatronics/Unit", "/unit", "/Group/probe", "Unit", "", "/Group/Probe/Name/X"}) {
         CQvcXmlElements none(path);
         ASSERT_EQ(doc.Extract(none), 0) << path;
         EXPECT_EQ(none.Count(), 0) << path;
@@ -132,16 +133,18 @@ TEST_F(QvcXmlDocTest, TextBeforeTheFirstMatchIsIgnoredAndLaterMatchingTextAttach
     ASSERT_EQ(probes.Count(), 1);
     // "early" lies on a path that contains the wanted one but comes before any match;
     // "stray" comes after it and goes to the last match; "loose" and "above" lie above.
-    EXPECT_EQ(Texts(*probes.FirstElement()), (Pairs{{"Probe", "direct"}, {"Name", "late"}, {"Name", "stray"}}));
+    EXPECT_EQ(Texts(*probes.FirstElement()),
+              (Pairs{{"Probe", "direct"}, {"Name", "late"}, {"Name", "stray"}}));
     CQvcString value;
     EXPECT_TRUE(probes.FirstElement()->GetText("name", value));
     EXPECT_EQ(value, "late");
 }
 
 TEST_F(QvcXmlDocTest, TextValuesKeepSlashesEntitiesAndEncodings) {
-    ASSERT_EQ(doc.Parse("<S><Unit><Firmware_Release_Date>12/31/2007</Firmware_Release_Date>"
-                        "<Website>http://unit.example/a/</Website><Name>A &amp; B &lt;1&gt;</Name></Unit></S>"),
-              0);
+    ASSERT_EQ(
+        doc.Parse("<S><Unit><Firmware_Release_Date>12/31/2007</Firmware_Release_Date>"
+                  "<Website>http://unit.example/a/</Website><Name>A &amp; B &lt;1&gt;</Name></Unit></S>"),
+        0);
     CQvcXmlElements unit("/Unit");
     ASSERT_EQ(doc.Extract(unit), 0);
     ASSERT_EQ(unit.Count(), 1);
@@ -157,7 +160,7 @@ TEST_F(QvcXmlDocTest, TextValuesKeepSlashesEntitiesAndEncodings) {
     ASSERT_EQ(doc.Extract(probe), 0);
     ASSERT_EQ(probe.Count(), 1);
     EXPECT_EQ(Texts(*probe.FirstElement()), (Pairs{{"Units", "\xC2\xB0"
-                                                              "C"}}));
+                                                             "C"}}));
     // Without a declaration the bytes are taken as they are.
     ASSERT_EQ(doc.Parse("<S><Probe><Units>\xC2\xB0K</Units></Probe></S>"), 0);
     ASSERT_EQ(doc.Extract(probe), 0);
@@ -178,7 +181,8 @@ TEST_F(QvcXmlDocTest, MalformedTextFailsAndLeavesNothingToExtract) {
     EXPECT_EQ(doc.Extract(probes), -1);
     EXPECT_EQ(probes.Count(), 0); // emptied even when it fails
 
-    for (const char* bad : {"", "   ", "plain text", "<!-- only a comment -->", "<a", "<a></b>", "<a/><b/>", "x<a/>", "<a/>y"}) {
+    for (const char* bad : {"", "   ", "plain text", "<!-- only a comment -->", "<a", "<a></b>", "<a/><b/>",
+                            "x<a/>", "<a/>y"}) {
         EXPECT_EQ(doc.Parse(bad), -1) << bad;
         EXPECT_EQ(doc.Extract(probes), -1) << bad;
     }

@@ -45,7 +45,8 @@ public:
 
     // True when, within `timeout` of real time, some thread waits for exactly `deadline`
     // and has looked at the clock since it last moved.
-    bool WaitForSleeper(TimePoint deadline, std::chrono::milliseconds timeout = std::chrono::seconds(10)) const {
+    bool WaitForSleeper(TimePoint deadline,
+                        std::chrono::milliseconds timeout = std::chrono::seconds(10)) const {
         const auto end = std::chrono::steady_clock::now() + timeout;
         while (std::chrono::steady_clock::now() < end) {
             {

@@ -18,8 +18,8 @@ public:
     // Blocks on `cv` (`lock` is held on entry and on return) until `ready()` is true or
     // Now() reaches `deadline`, whichever comes first.  Returns ready().  Whoever makes
     // `ready()` true must change its state under the lock's mutex and notify `cv`.
-    virtual bool WaitUntil(std::condition_variable& cv, std::unique_lock<std::mutex>& lock, TimePoint deadline,
-                           const std::function<bool()>& ready) const = 0;
+    virtual bool WaitUntil(std::condition_variable& cv, std::unique_lock<std::mutex>& lock,
+                           TimePoint deadline, const std::function<bool()>& ready) const = 0;
 
     // Blocks until Now() reaches `deadline`.
     void SleepUntil(TimePoint deadline) const {

@@ -13,14 +13,18 @@ public:
     CQvcXmlAttributes& Attributes() { return m_attributes; }
     const CQvcXmlAttributes& Attributes() const { return m_attributes; }
 
-    void AddAttribute(const CQvcString& name, const CQvcString& value) { m_attributes.AddAttribute(name, value); }
+    void AddAttribute(const CQvcString& name, const CQvcString& value) {
+        m_attributes.AddAttribute(name, value);
+    }
     void AddText(const CQvcString& name, const CQvcString& value);
 
     // Attribute iteration: true with name and value, false with empty texts at the end.
     bool FirstAttribute(CQvcString& name, CQvcString& value) { return m_attributes.First(name, value); }
     bool NextAttribute(CQvcString& name, CQvcString& value) { return m_attributes.Next(name, value); }
     // The first attribute called `name` (letter case ignored); false when absent.
-    bool GetAttribute(std::string_view name, CQvcString& value) const { return m_attributes.Get(name, value); }
+    bool GetAttribute(std::string_view name, CQvcString& value) const {
+        return m_attributes.Get(name, value);
+    }
     // The value of the first text record called `name` (letter case ignored); false (and
     // an empty value) when absent.
     bool GetText(std::string_view name, CQvcString& value) const;

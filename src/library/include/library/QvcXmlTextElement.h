@@ -9,7 +9,9 @@ public:
         : CQvcBase("CQvcXmlTextElement"), m_name(name), m_value(value) {}
     const CQvcString& TextName() const { return m_name; }
     const CQvcString& Value() const { return m_value; }
-    std::unique_ptr<CQvcBase> Clone() const override { return std::make_unique<CQvcXmlTextElement>(m_name, m_value); }
+    std::unique_ptr<CQvcBase> Clone() const override {
+        return std::make_unique<CQvcXmlTextElement>(m_name, m_value);
+    }
 
 private:
     CQvcString m_name;
