@@ -1,90 +1,16 @@
 #include "model/SnSensatrDeviceCfg.h"
 
+#include "library/QvcEncoding.h"
+
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 namespace {
 
-// --- encodings ------------------------------------------------------------------------
-// Units report texts in UTF-8 or in ISO-8859-1 (the degree sign as the single byte 0xB0).
-// Inside the system every text is UTF-8.
-
-bool IsValidUtf8(std::string_view s) {
-    std::size_t i = 0;
-    while (i < s.size()) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        std::size_t extra = 0;
-        if (c < 0x80)
-            extra = 0;
-        else if (c >= 0xC2 && c <= 0xDF)
-            extra = 1;
-        else if (c >= 0xE0 && c <= 0xEF)
-            extra = 2;
-        else if (c >= 0xF0 && c <= 0xF4)
-            extra = 3;
-        else
-            return false;
-        if (i + extra >= s.size() && extra > 0)
-            return false;
-        for (std::size_t k = 1; k <= extra; ++k)
-            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80)
-                return false;
-        i += extra + 1;
-    }
-    return true;
-}
-
-void AppendUtf8(std::string& out, unsigned long cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x110000) {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
-std::string Latin1ToUtf8(std::string_view s) {
-    std::string out;
-    for (char c : s)
-        AppendUtf8(out, static_cast<unsigned char>(c));
-    return out;
-}
-
-// UTF-8 to ISO-8859-1; characters beyond it become "?".
-std::string Utf8ToLatin1(std::string_view s) {
-    std::string out;
-    for (std::size_t i = 0; i < s.size();) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-            ++i;
-            continue;
-        }
-        const std::size_t length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : 2;
-        if (length == 2 && i + 1 < s.size()) {
-            const unsigned long cp = ((c & 0x1Fu) << 6) | (static_cast<unsigned char>(s[i + 1]) & 0x3Fu);
-            out += cp <= 0xFF ? static_cast<char>(cp) : '?';
-        } else {
-            out += '?';
-        }
-        i += length;
-    }
-    return out;
-}
-
-// A text as the system holds it: UTF-8, trimmed.
+// A text as the system holds it: UTF-8 (units may send ISO-8859-1), trimmed.
 CQvcString SystemText(const CQvcString& text) {
-    CQvcString out = IsValidUtf8(text.Str()) ? text : CQvcString(Latin1ToUtf8(text.Str()));
+    CQvcString out(QvcToUtf8(text.Str()));
     return out.Trim();
 }
 
@@ -126,7 +52,7 @@ std::string DecodeEntities(const std::string& s) {
             out += s[i];
             continue;
         }
-        AppendUtf8(out, cp);
+        QvcAppendUtf8(out, static_cast<char32_t>(cp));
         i = end;
     }
     return out;
@@ -134,7 +60,7 @@ std::string DecodeEntities(const std::string& s) {
 
 // The page's lines: tags end lines and vanish, entities are decoded, blanks trimmed.
 std::vector<CQvcString> PageLines(const CQvcString& page) {
-    const std::string text = IsValidUtf8(page.Str()) ? page.Str() : Latin1ToUtf8(page.Str());
+    const std::string text = QvcToUtf8(page.Str());
     std::vector<CQvcString> lines;
     std::string line;
     auto flush = [&] {
@@ -185,7 +111,7 @@ long NumberAfter(const CQvcString& key, std::string_view prefix) {
 
 std::string XmlEscaped(const CQvcString& text) {
     std::string out;
-    for (char c : Utf8ToLatin1(text.Str())) {
+    for (char c : QvcUtf8ToLatin1(text.Str())) {
         switch (c) {
         case '&':
             out += "&amp;";

@@ -552,3 +552,32 @@ TEST_F(QvcThreadTest, DestroyingARunningWorkerEndsAndJoinsIt) {
     }
     SUCCEED(); // reaching here without a hang or a crash is the test
 }
+
+TEST_F(QvcThreadTest, EveryRunEndsWithExactlyOneStoppedHookHoweverItEnds) {
+    TestWorker worker("Cycles", 1000);
+    worker.SetStartDelay(0ms);
+    worker.SetKillWait(5s);
+    constexpr int kRuns = 30;
+    for (int run = 0; run < kRuns; ++run) {
+        ASSERT_EQ(worker.Start(0), 1) << run;
+        worker.PostCustomRequest4(run);
+        switch (run % 3) {
+        case 0:
+            EXPECT_EQ(worker.Stop(0), 1) << run;
+            break;
+        case 1:
+            EXPECT_EQ(worker.Kill(), 0) << run;
+            break;
+        default:
+            EXPECT_EQ(worker.Stop(5000), 0) << run;
+            break;
+        }
+        ASSERT_TRUE(Eventually([&] { return worker.State() == kThreadStopped; })) << run;
+        ASSERT_TRUE(Eventually([&] { return worker.stopped.load() == run + 1; })) << run;
+    }
+    // Killed runs may end before their started hook; none ends twice.
+    EXPECT_LE(worker.started.load(), kRuns);
+    EXPECT_EQ(worker.stopped.load(), kRuns);
+    EXPECT_FALSE(worker.IsInitialised());
+    EXPECT_FALSE(worker.overlap.load());
+}
