@@ -1,6 +1,7 @@
 #include "library/QvcString.h"
 
 #include "library/Messages.h"
+#include "library/QvcEncoding.h"
 #include "library/QvcRandom.h"
 
 #include <algorithm>
@@ -50,26 +51,6 @@ std::string_view TrimView(std::string_view s) {
     return s.substr(b, e - b);
 }
 
-void AppendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x110000) {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += '?';
-    }
-}
-
 int HexValue(char c) {
     if (c >= '0' && c <= '9')
         return c - '0';
@@ -88,7 +69,7 @@ CQvcString::CQvcString(const wchar_t* text) {
     if (!text)
         return;
     for (; *text; ++text)
-        AppendUtf8(m_text, static_cast<char32_t>(*text));
+        QvcAppendUtf8(m_text, static_cast<char32_t>(*text));
 }
 
 CQvcString::CQvcString(int value) : m_text(std::to_string(value)) {}

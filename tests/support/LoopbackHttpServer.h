@@ -1,0 +1,208 @@
+#pragma once
+// A small HTTP server on 127.0.0.1 for tests: it listens on a free port, serves canned
+// answers by path (status, body, an optional delay before answering) and records every
+// request path.  One connection at a time, "Connection: close" on every answer.  A path
+// without a route gets 404.  Delays end early when the client hangs up or the server is
+// destroyed, so a test that plays a slow device never waits for the whole delay.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <map>
+#include <mutex>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace testsupport {
+
+class LoopbackHttpServer {
+public:
+    struct Route {
+        int status = 200;
+        std::string body;
+        std::chrono::milliseconds delay{0};
+        std::string contentType = "text/html";
+    };
+
+    LoopbackHttpServer() {
+        m_listen = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (m_listen < 0)
+            throw std::runtime_error("socket failed");
+        const int on = 1;
+        ::setsockopt(m_listen, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        address.sin_port = 0;
+        socklen_t length = sizeof address;
+        if (::bind(m_listen, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+            ::listen(m_listen, 16) != 0 ||
+            ::getsockname(m_listen, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+            ::close(m_listen);
+            throw std::runtime_error("cannot listen on 127.0.0.1");
+        }
+        m_port = ntohs(address.sin_port);
+        m_thread = std::thread([this] { Serve(); });
+    }
+
+    ~LoopbackHttpServer() {
+        {
+            std::lock_guard lock(m_mutex);
+            m_stop = true;
+        }
+        m_cv.notify_all();
+        m_thread.join();
+        ::close(m_listen);
+    }
+
+    LoopbackHttpServer(const LoopbackHttpServer&) = delete;
+    LoopbackHttpServer& operator=(const LoopbackHttpServer&) = delete;
+
+    int Port() const { return m_port; }
+    // "http://127.0.0.1:<port>/"
+    std::string BaseUrl() const { return "http://127.0.0.1:" + std::to_string(m_port) + "/"; }
+
+    void SetRoute(const std::string& path, Route route) {
+        std::lock_guard lock(m_mutex);
+        m_routes[path] = std::move(route);
+    }
+    void SetPage(const std::string& path, const std::string& body, int status = 200) {
+        Route route;
+        route.status = status;
+        route.body = body;
+        SetRoute(path, route);
+    }
+    void RemoveRoute(const std::string& path) {
+        std::lock_guard lock(m_mutex);
+        m_routes.erase(path);
+    }
+    // The request paths served so far, in order.
+    std::vector<std::string> Requests() const {
+        std::lock_guard lock(m_mutex);
+        return m_requests;
+    }
+    void ClearRequests() {
+        std::lock_guard lock(m_mutex);
+        m_requests.clear();
+    }
+
+private:
+    bool Stopping() {
+        std::lock_guard lock(m_mutex);
+        return m_stop;
+    }
+
+    void Serve() {
+        while (!Stopping()) {
+            pollfd waiting{m_listen, POLLIN, 0};
+            if (::poll(&waiting, 1, 20) <= 0)
+                continue;
+            const int connection = ::accept4(m_listen, nullptr, nullptr, SOCK_CLOEXEC);
+            if (connection < 0)
+                continue;
+            Answer(connection);
+            ::close(connection);
+        }
+    }
+
+    void Answer(int connection) {
+        std::string request;
+        char buffer[4096];
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (request.find("\r\n\r\n") == std::string::npos && std::chrono::steady_clock::now() < end) {
+            pollfd readable{connection, POLLIN, 0};
+            if (::poll(&readable, 1, 20) <= 0) {
+                if (Stopping())
+                    return;
+                continue;
+            }
+            const ssize_t got = ::recv(connection, buffer, sizeof buffer, 0);
+            if (got <= 0)
+                return;
+            request.append(buffer, static_cast<std::size_t>(got));
+        }
+        // "GET /path HTTP/1.1"
+        const std::size_t firstBlank = request.find(' ');
+        const std::size_t secondBlank = request.find(' ', firstBlank + 1);
+        if (firstBlank == std::string::npos || secondBlank == std::string::npos)
+            return;
+        const std::string path = request.substr(firstBlank + 1, secondBlank - firstBlank - 1);
+
+        Route route;
+        {
+            std::unique_lock lock(m_mutex);
+            m_requests.push_back(path);
+            auto found = m_routes.find(path);
+            if (found != m_routes.end()) {
+                route = found->second;
+            } else {
+                route.status = 404;
+                route.body = "<html><body>Not Found</body></html>";
+            }
+        }
+        if (!Delay(connection, route.delay))
+            return;
+        std::string answer = "HTTP/1.1 " + std::to_string(route.status) + " " + Reason(route.status) + "\r\n";
+        answer += "Content-Type: " + route.contentType + "\r\n";
+        answer += "Content-Length: " + std::to_string(route.body.size()) + "\r\n";
+        answer += "Connection: close\r\n\r\n";
+        answer += route.body;
+        std::size_t sent = 0;
+        while (sent < answer.size()) {
+            const ssize_t n = ::send(connection, answer.data() + sent, answer.size() - sent, MSG_NOSIGNAL);
+            if (n <= 0)
+                return;
+            sent += static_cast<std::size_t>(n);
+        }
+    }
+
+    // Waits `delay` before answering; false when the server stops or the client hangs up
+    // first (so that a client that gave up does not hold back the next one).
+    bool Delay(int connection, std::chrono::milliseconds delay) {
+        const auto end = std::chrono::steady_clock::now() + delay;
+        while (std::chrono::steady_clock::now() < end) {
+            {
+                std::unique_lock lock(m_mutex);
+                if (m_cv.wait_for(lock, std::chrono::milliseconds(20), [this] { return m_stop; }))
+                    return false;
+            }
+            pollfd readable{connection, POLLIN, 0};
+            char byte;
+            if (::poll(&readable, 1, 0) > 0 && ::recv(connection, &byte, 1, MSG_PEEK | MSG_DONTWAIT) <= 0)
+                return false;
+        }
+        return true;
+    }
+
+    static const char* Reason(int status) {
+        switch (status) {
+        case 200:
+            return "OK";
+        case 302:
+            return "Found";
+        case 404:
+            return "Not Found";
+        case 500:
+            return "Internal Server Error";
+        default:
+            return "Status";
+        }
+    }
+
+    int m_listen = -1;
+    int m_port = 0;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_cv;
+    bool m_stop = false;
+    std::map<std::string, Route> m_routes;
+    std::vector<std::string> m_requests;
+    std::thread m_thread;
+};
+
+} // namespace testsupport
