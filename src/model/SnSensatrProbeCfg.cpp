@@ -1,19 +1,8 @@
 #include "model/SnSensatrProbeCfg.h"
 
-namespace {
+#include "model/CheckTypes.h"
 
-// Check types (catalogue numbers) of the environmental checks.
-constexpr int kCheckTemperature = 41;
-constexpr int kCheckHumidity = 200;
-constexpr int kCheckPower = 201;
-constexpr int kCheckLight = 202;
-constexpr int kCheckMotion = 203;
-constexpr int kCheckSmoke = 204;
-constexpr int kCheckDoor = 205;
-constexpr int kCheckResistance = 206;
-constexpr int kCheckSwitchClosed = 207;
-constexpr int kCheckSwitchOpen = 208;
-constexpr int kCheckWetness = 210;
+namespace {
 
 struct ProbeKind {
     const char* type;
@@ -22,17 +11,17 @@ struct ProbeKind {
 };
 
 constexpr ProbeKind kKinds[] = {
-    {"Temperature", nullptr, kCheckTemperature},
-    {"Humidity", nullptr, kCheckHumidity},
-    {"Wetness", nullptr, kCheckWetness},
-    {"Power", nullptr, kCheckPower},
-    {"Light", nullptr, kCheckLight},
-    {"Switch", "M", kCheckMotion},
-    {"Switch", "S", kCheckSmoke},
-    {"Switch", "D", kCheckDoor},
-    {"Resistive", "*", kCheckResistance},
-    {"Switch", "C", kCheckSwitchClosed},
-    {"Switch", "O", kCheckSwitchOpen},
+    {"Temperature", nullptr, kTypeTemperature},
+    {"Humidity", nullptr, kTypeHumidity},
+    {"Wetness", nullptr, kTypeWetness},
+    {"Power", nullptr, kTypePowerPresence},
+    {"Light", nullptr, kTypeLight},
+    {"Switch", "M", kTypeMotion},
+    {"Switch", "S", kTypeSmoke},
+    {"Switch", "D", kTypeDoor},
+    {"Resistive", "*", kTypeResistance},
+    {"Switch", "C", kTypeSwitchNC},
+    {"Switch", "O", kTypeSwitchNO},
 };
 
 } // namespace

@@ -49,6 +49,13 @@ enum SnCheckType : std::int32_t {
     kTypePrinter = 180,
     kTypeProcess = 190,
     kTypeHumidity = 200,     // environmental types: 41, 200-208, 210
+    kTypePowerPresence = 201,
+    kTypeLight = 202,
+    kTypeMotion = 203,
+    kTypeSmoke = 204,
+    kTypeDoor = 205,
+    kTypeResistance = 206,
+    kTypeSwitchNC = 207,
     kTypeSwitchNO = 208,
     kTypeWetness = 210,
     kTypeScheduledTask = 220,
