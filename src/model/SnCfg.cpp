@@ -374,12 +374,14 @@ long CSnCfg::LoadAllNodes(CSnNode*& rootHolder, long rootId, bool updateParents)
 
 long CSnCfg::BuildTree(CSnNode*& rootHolder, long rootId, const CQvcString& treeText,
                        std::vector<std::unique_ptr<CSnNode>>& list) {
-    // The list comes sorted by ID; each ID is placed at most once (the walk refuses a
-    // second reference), so the loaded node itself can move into the tree.
+    // Each ID is placed at most once (the walk refuses a second reference), so the loaded
+    // node itself can move into the tree.
+    std::unordered_map<long, std::size_t> index;
+    for (std::size_t k = 0; k < list.size(); ++k)
+        index.emplace(list[k]->Id(), k);
     auto take = [&](long id) -> std::unique_ptr<CSnNode>* {
-        auto it = std::lower_bound(list.begin(), list.end(), id,
-                                   [](const std::unique_ptr<CSnNode>& n, long v) { return n && n->Id() < v; });
-        return (it != list.end() && *it && (*it)->Id() == id) ? &*it : nullptr;
+        auto it = index.find(id);
+        return it != index.end() && list[it->second] ? &list[it->second] : nullptr;
     };
     std::unordered_map<long, CSnNode*> placed;
     bool first = true;

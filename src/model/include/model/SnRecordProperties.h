@@ -76,6 +76,11 @@ enum : int {
     kParamServer = 53,        // S *
     kParam1 = 54,             // S * (54 to 61: Param1 to Param8; 54 and 55 are summary)
     kParam2 = 55,             // S *
+    kParam3 = 56,             // S
+    kParam4 = 57,             // S
+    kParam5 = 58,             // S
+    kParam6 = 59,             // S
+    kParam7 = 60,             // S
     kParam8 = 61,             // S
     kLast = 61,
 };
