@@ -141,7 +141,10 @@ Selection Select(const RecordTable& table, bool summaryOnly) {
 }
 
 std::shared_ptr<CSnRecord> RowToRecord(sqlite3_stmt* stmt, const RecordTable& table, const Selection& s) {
-    auto record = std::make_shared<CSnRecord>(table.Kind);
+    int maxProperty = kPropId;
+    for (const Column* c : s.Columns)
+        maxProperty = std::max(maxProperty, c->Property);
+    auto record = std::make_shared<CSnRecord>(table.Kind, maxProperty);
     record->SetLong(kPropId, static_cast<long>(sqlite3_column_int64(stmt, 0)));
     for (std::size_t i = 0; i < s.Columns.size(); ++i)
         record->Set(s.Columns[i]->Property, ColumnVariant(stmt, static_cast<int>(i) + 1, s.Columns[i]->Kind));

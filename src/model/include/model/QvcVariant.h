@@ -44,6 +44,11 @@ public:
     // `kind` names the table the record belongs to ("Node", "MetaSettings", ...; see
     // SnRecordProperties.h).
     explicit CSnRecord(const char* kind) : m_kind(kind) {}
+    // Room for the properties up to `maxProperty` from the start (records are made once
+    // per stored row, so growing them step by step would cost on every load).
+    CSnRecord(const char* kind, int maxProperty) : m_kind(kind) {
+        m_values.reserve(static_cast<std::size_t>(maxProperty) + 1);
+    }
     virtual ~CSnRecord() = default;
 
     const CQvcString& Kind() const { return m_kind; }
