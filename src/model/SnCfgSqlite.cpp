@@ -777,38 +777,21 @@ void CSnCfgSqlite::CountNodes(const CQvcString& where, long& count) {
 
 // --- one-text settings ----------------------------------------------------------------
 
-void CSnCfgSqlite::get_ServerCredentials(CQvcString& out) {
-    if (Ready())
-        m_error = m_impl->GetText(kServerCredentials, "ID", 1, "Value", out);
-}
-void CSnCfgSqlite::put_ServerCredentials(const CQvcString& text) {
-    if (Ready())
-        m_error = m_impl->PutValue(kServerCredentials, "ID", 1, "Value", CQvcVariant::FromText(text), 'S');
-}
-void CSnCfgSqlite::get_MaintenanceSettings(CQvcString& out) {
-    if (Ready())
-        m_error = m_impl->GetText(kMaintenance, "ID", 1, "Value", out);
-}
-void CSnCfgSqlite::put_MaintenanceSettings(const CQvcString& text) {
-    if (Ready())
-        m_error = m_impl->PutValue(kMaintenance, "ID", 1, "Value", CQvcVariant::FromText(text), 'S');
-}
-void CSnCfgSqlite::get_DateTimeSettings(CQvcString& out) {
-    if (Ready())
-        m_error = m_impl->GetText(kDateTime, "ID", 1, "Value", out);
-}
-void CSnCfgSqlite::put_DateTimeSettings(const CQvcString& text) {
-    if (Ready())
-        m_error = m_impl->PutValue(kDateTime, "ID", 1, "Value", CQvcVariant::FromText(text), 'S');
-}
-void CSnCfgSqlite::get_AutoBackupSettings(CQvcString& out) {
-    if (Ready())
-        m_error = m_impl->GetText(kAutoBackup, "ID", 1, "Value", out);
-}
-void CSnCfgSqlite::put_AutoBackupSettings(const CQvcString& text) {
-    if (Ready())
-        m_error = m_impl->PutValue(kAutoBackup, "ID", 1, "Value", CQvcVariant::FromText(text), 'S');
-}
+#define SN_TEXT_SETTINGS(Getter, Putter, Table)                                                                \
+    void CSnCfgSqlite::Getter(CQvcString& out) {                                                               \
+        if (Ready())                                                                                           \
+            m_error = m_impl->GetText(Table, "ID", 1, "Value", out);                                           \
+    }                                                                                                          \
+    void CSnCfgSqlite::Putter(const CQvcString& text) {                                                        \
+        if (Ready())                                                                                           \
+            m_error = m_impl->PutValue(Table, "ID", 1, "Value", CQvcVariant::FromText(text), 'S');              \
+    }
+
+SN_TEXT_SETTINGS(get_ServerCredentials, put_ServerCredentials, kServerCredentials)
+SN_TEXT_SETTINGS(get_MaintenanceSettings, put_MaintenanceSettings, kMaintenance)
+SN_TEXT_SETTINGS(get_DateTimeSettings, put_DateTimeSettings, kDateTime)
+SN_TEXT_SETTINGS(get_AutoBackupSettings, put_AutoBackupSettings, kAutoBackup)
+#undef SN_TEXT_SETTINGS
 
 void CSnCfgSqlite::get_AdvancedSettings(long row, CQvcString& out) {
     if (!Ready())
