@@ -9,7 +9,12 @@
 // empty record pointer, is error 25001.  `where` texts take the small grammar
 //   condition { AND condition }     condition = field op integer
 //   op = "=" | "<>" | "<" | "<=" | ">" | ">="
-// and anything else is refused with the table's query error.
+// and anything else is refused with the table's query error.  The fields that a `where`
+// may name: ID, Type, ScanMode, ScanInterval, ErrorThreshold, OnHold, Inverse,
+// GraphEnabled, ScriptTimeout, MaintenanceEnabled and ParentID for the nodes; ID and
+// NotificationTypeID for the distribution groups.
+//
+// Property numbers of every record kind: SnRecordProperties.h.
 #include "library/QvcString.h"
 #include "model/QvcVariant.h"
 
@@ -86,5 +91,6 @@ public:
     virtual void PutXmlView(long index, const CQvcVariant& record) = 0;
 };
 
-// The SQLite component working on the installation's database (see SnCfgSqlite.h).
+// The SQLite component (see SnCfgSqlite.h) working on the database that the connection
+// text names ("Provider=...;Data Source=<path>" or "DRIVER=...;DBQ=<path>").
 std::unique_ptr<ISnCfg> CreateSnCfgComponent(const CQvcString& connectionString);

@@ -5,8 +5,8 @@
 // record's ID, which only the component assigns).
 #include "library/QvcString.h"
 
-#include <map>
 #include <memory>
+#include <vector>
 
 class CSnRecord;
 
@@ -41,23 +41,35 @@ private:
 
 class CSnRecord {
 public:
-    // `kind` names the table the record belongs to ("Node", "MetaSettings", ...).
+    // `kind` names the table the record belongs to ("Node", "MetaSettings", ...; see
+    // SnRecordProperties.h).
     explicit CSnRecord(const char* kind) : m_kind(kind) {}
+    // Room for the properties up to `maxProperty` from the start (records are made once
+    // per stored row, so growing them step by step would cost on every load).
+    CSnRecord(const char* kind, int maxProperty) : m_kind(kind) {
+        m_values.reserve(static_cast<std::size_t>(maxProperty) + 1);
+    }
     virtual ~CSnRecord() = default;
 
     const CQvcString& Kind() const { return m_kind; }
-    bool Has(int property) const { return m_values.count(property) != 0; }
+    // A property is present once it was set to a non-empty value.
+    bool Has(int property) const;
+    // The property, or an empty value when it is absent.
     const CQvcVariant& Get(int property) const;
-    void Set(int property, const CQvcVariant& value) { m_values[property] = value; }
+    void Set(int property, const CQvcVariant& value);
+    void Remove(int property);
     long GetLong(int property) const { return Get(property).AsLong(); }
     bool GetBool(int property) const { return Get(property).AsBool(); }
     CQvcString GetText(int property) const { return Get(property).AsText(); }
     void SetLong(int property, long value) { Set(property, CQvcVariant::FromLong(value)); }
     void SetBool(int property, bool value) { Set(property, CQvcVariant::FromBool(value)); }
     void SetText(int property, const CQvcString& value) { Set(property, CQvcVariant::FromText(value)); }
-    const std::map<int, CQvcVariant>& Values() const { return m_values; }
+    // The highest property number that may be present (0 for an empty record).
+    int MaxProperty() const { return static_cast<int>(m_values.size()) - 1; }
 
 private:
     CQvcString m_kind;
-    std::map<int, CQvcVariant> m_values;
+    // Indexed by property number; records are small and dense, and a node record is built
+    // once per stored node on every load, so this is a vector rather than a map.
+    std::vector<CQvcVariant> m_values;
 };

@@ -1,0 +1,3 @@
+#include "cli/CliCommand.h"
+
+CCliCommand::~CCliCommand() = default;

@@ -1,0 +1,54 @@
+#pragma once
+// The check runners of the engine: one per check type, each turning a check's settings
+// into one outcome.  A runner never throws to its caller and never blocks longer than
+// its time-out: the scheduler runs them on a bounded pool of worker threads so that a
+// slow host never delays the other checks.
+#include "library/QvcString.h"
+#include "model/SnNodeCfg.h"
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+
+// What one run found, before the engine applies hold, maintenance, dependencies, the
+// error threshold, inverse and the uncertain mapping.
+struct CheckOutcome {
+    enum class Kind { Success, Error, Uncertain };
+    Kind kind = Kind::Uncertain;
+    CQvcString Data;     // the "Data" column: a measured value, short
+    CQvcString Response; // the "Last Response" column: what happened, one line
+    CQvcString Comment;  // the "Comments" column
+    // Filled by the engine from the run's wall time when the runner leaves it negative.
+    int DurationSecs = -1;
+
+    static CheckOutcome Success(CQvcString response, CQvcString data = "");
+    static CheckOutcome Error(CQvcString response, CQvcString data = "");
+    static CheckOutcome Uncertain(CQvcString response, CQvcString data = "");
+};
+
+// What a runner may use besides the check's own settings.
+struct RunContext {
+    // The Engine root (native path, with a trailing separator): "<SNROOT>" in stored
+    // texts stands for it.
+    CQvcString EngineRoot;
+    // The longest a run may take; runners with their own time-out setting use the
+    // smaller of the two.
+    std::chrono::milliseconds Timeout{30000};
+    // Set when the engine stops: long runs end early with an Uncertain outcome.
+    const std::atomic<bool>* Cancelled = nullptr;
+
+    bool IsCancelled() const { return Cancelled && Cancelled->load(); }
+};
+
+class ICheckRunner {
+public:
+    virtual ~ICheckRunner() = default;
+    virtual CheckOutcome Run(const CSnNodeCfg& check, const RunContext& context) = 0;
+};
+
+// The runner for a check type; types this engine cannot run get a runner that answers
+// Uncertain with "Check type '<name>' is not supported by this engine".
+std::unique_ptr<ICheckRunner> CreateCheckRunner(int type);
+// Runs the check with the type's runner, turning any exception into an Uncertain outcome
+// and filling DurationSecs when the runner left it open.
+CheckOutcome RunCheck(const CSnNodeCfg& check, const RunContext& context);

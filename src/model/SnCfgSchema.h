@@ -1,0 +1,43 @@
+#pragma once
+// The schema of the configuration database: one table per record kind or settings
+// table, with a named column per record property.  The schema is versioned inside the
+// file (PRAGMA user_version), separately from the configuration version that the
+// meta-settings record carries; the file is marked as ours with PRAGMA application_id.
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace snschema {
+
+// Version 1: the first schema.  A database of any other version is refused at Open.
+inline constexpr int kVersion = 1;
+// "SnCf".
+inline constexpr int kApplicationId = 0x536E4366;
+
+struct Column {
+    int Property;     // record property number
+    const char* Name; // column name
+    char Kind;        // 'L' integer, 'B' flag (0 or 1 in the database), 'S' text
+};
+
+// A table that holds record objects.
+struct RecordTable {
+    const char* Table;
+    const char* Kind;      // the record kind (CSnRecord::Kind)
+    const char* KeyColumn; // the column of property 1
+    std::vector<Column> Columns; // without the key
+    long QueryError;
+    long NoRecordsError;
+    long UpdateError;
+};
+
+// The record table of a kind; null for an unknown kind.
+const RecordTable* FindRecordTable(std::string_view kind);
+// The node table; its summary columns are those of the summary properties.
+const RecordTable& Nodes();
+bool IsSummaryProperty(int property);
+
+// Every CREATE TABLE statement of the schema, joined.
+std::string CreateSql();
+
+} // namespace snschema

@@ -1,0 +1,21 @@
+#pragma once
+// Date and time formats (table DateTimeSettings): DateFormat "||" TimeFormat.
+#include "library/QvcString.h"
+
+class CSnCfg;
+
+class CSnDateTimeSettings {
+public:
+    static constexpr const char* kDefaultDateFormat = "mm/dd/yyyy";
+    static constexpr const char* kDefaultTimeFormat = "hh:mm:ss tt";
+
+    CQvcString DateFormat = kDefaultDateFormat;
+    CQvcString TimeFormat = kDefaultTimeFormat;
+
+    // Trimmed and split at "||"; a missing part takes its default.
+    void Parse(const CQvcString& text);
+    CQvcString Format() const { return DateFormat + "||" + TimeFormat; }
+
+    long Read(CSnCfg& store);
+    long Write(CSnCfg& store) const;
+};

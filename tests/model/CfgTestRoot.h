@@ -1,0 +1,37 @@
+#pragma once
+// An Engine root made by the installation initializer in a temporary directory, with both
+// registry hives inside it, and helpers to reach its files.
+#include "TestSupport.h"
+#include "model/SnCfg.h"
+#include "model/SnInstallation.h"
+#include "platform/Profile.h"
+#include "platform/System.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+class CfgTestRoot {
+public:
+    CfgTestRoot() {
+        CQvcString message;
+        long code = CSnInstallation::Initialize(CQvcString(Root()), message);
+        if (code != 0)
+            ADD_FAILURE() << "initialize: " << message.Str();
+    }
+    std::string Root() const { return m_hives.Dir().File("root"); }
+    std::string ConfigFile() const { return Root() + "/Configuration/Config.mdb"; }
+    std::string TemplateFile() const { return Root() + "/Sys/Tpl/Config/Config.mdb"; }
+    std::string ControlFile() const { return Root() + "/Sys/Ctrl/control.dat"; }
+    std::string ResultFile() const { return Root() + "/Sys/Res/result.dat"; }
+    const testsupport::ScopedHives& Hives() const { return m_hives; }
+
+    // The value of a change stamp in section "Updates"; empty when missing.
+    std::string Stamp(const char* key) const {
+        return platform::ProfileReadText(ControlFile().c_str(), "Updates", key, "");
+    }
+    void ForgetStamps() const { platform::ProfileDeleteSection(ControlFile().c_str(), "Updates"); }
+
+private:
+    testsupport::ScopedHives m_hives;
+};

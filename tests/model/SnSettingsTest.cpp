@@ -1,0 +1,458 @@
+// The global settings records: their texts, their defaults, their round trips through
+// the database, the write rules and the registry limits.
+#include "CfgTestRoot.h"
+#include "model/SnAdvancedSettings.h"
+#include "model/SnAutoBackupSettings.h"
+#include "model/SnCfgServerCredentials.h"
+#include "model/SnCfgSqlite.h"
+#include "model/SnDateTimeSettings.h"
+#include "model/SnDistributionGroupRecord.h"
+#include "model/SnLogSettings.h"
+#include "model/SnMaintenanceSettings.h"
+#include "model/SnMessageTemplate.h"
+#include "model/SnMsnSettings.h"
+#include "model/SnNetPopupSettings.h"
+#include "model/SnPagerSettings.h"
+#include "model/SnReportSettings.h"
+#include "model/SnSmsSettings.h"
+#include "model/SnSmtpSettings.h"
+#include "model/SnSnmpTrapsSettings.h"
+#include "model/SnStatsLimits.h"
+#include "model/SnWebViewSettings.h"
+#include "platform/Registry.h"
+#include "platform/System.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+// A component whose advanced-settings write fails for one row, recording the rows tried.
+class FailingRowComponent : public CSnCfgSqlite {
+public:
+    FailingRowComponent(const CQvcString& connection, long failingRow, std::vector<long>& tried)
+        : CSnCfgSqlite(connection), m_failingRow(failingRow), m_tried(tried) {}
+    void put_AdvancedSettings(long row, const CQvcString& text) override {
+        m_tried.push_back(row);
+        if (row == m_failingRow) {
+            if (Ready())
+                SetError(25196);
+            return;
+        }
+        CSnCfgSqlite::put_AdvancedSettings(row, text);
+    }
+
+private:
+    long m_failingRow;
+    std::vector<long>& m_tried;
+};
+
+int LocalHour(long t) { return platform::ToLocalTime(static_cast<std::time_t>(t)).hour; }
+int LocalMinute(long t) { return platform::ToLocalTime(static_cast<std::time_t>(t)).minute; }
+
+class SnSettingsTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(store.Open(), 0); }
+    CfgTestRoot root;
+    CSnCfg store;
+};
+
+} // namespace
+
+TEST(SnAdvancedSettingsText, RowsReadWithTheirRules) {
+    CSnAdvancedSettings s;
+    s.ParseRow(6, "Port:=0");
+    EXPECT_EQ(s.SnmpTrapRcv.Port, 162);
+    s.ParseRow(6, "");
+    EXPECT_FALSE(s.SnmpTrapRcv.Enabled);
+    EXPECT_EQ(s.SnmpTrapRcv.Port, 162);
+    EXPECT_EQ(s.SnmpTrapRcv.Protocol, 0);
+    EXPECT_EQ(s.SnmpTrapRcv.DefaultStatus, 8);
+    EXPECT_TRUE(s.SnmpTrapRcv.AllCommunities);
+    EXPECT_EQ(s.SnmpTrapRcv.Community, "public");
+    EXPECT_TRUE(s.SnmpTrapRcv.AdoLogging);
+    EXPECT_EQ(s.SnmpTrapRcv.TextLog, "<SNROOT>Logs\\SnmpTrapsIn.txt");
+    // Rule not-zero: anything but "0" is set.
+    s.ParseRow(6, "Enabled:=yes;;AllCommunities:=2;;EnableLogging:=0;;Port:=1162");
+    EXPECT_TRUE(s.SnmpTrapRcv.Enabled);
+    EXPECT_TRUE(s.SnmpTrapRcv.AllCommunities);
+    EXPECT_FALSE(s.SnmpTrapRcv.EnableLogging);
+    EXPECT_EQ(s.SnmpTrapRcv.Port, 1162);
+
+    // Rule one-only: only "1" is set.
+    s.ParseRow(1, "UncertainAsError:=yes;;UncertainAsSuccess:=1");
+    EXPECT_FALSE(s.UncertainAsError);
+    EXPECT_TRUE(s.UncertainAsSuccess);
+    EXPECT_EQ(s.FormatRow(1), "UncertainAsError:=0;;UncertainAsSuccess:=1");
+
+    s.ParseRow(2, "HttpLib:=winhttp.dll");
+    EXPECT_TRUE(s.HttpLib.IsEmpty());
+    s.ParseRow(2, "HttpLib:=C:\\libs\\winhttp.dll");
+    EXPECT_EQ(s.HttpLib, "C:\\libs\\winhttp.dll");
+    s.ParseRow(7, "");
+    EXPECT_EQ(s.PowerShellCmd, "powershell.exe");
+    EXPECT_EQ(s.FormatRow(3), "Reserved");
+    EXPECT_EQ(s.FormatRow(4), "Reserved");
+
+    // Row 6 written and read back keeps every field.
+    CSnAdvancedSettings w;
+    w.SnmpTrapRcv.Enabled = true;
+    w.SnmpTrapRcv.Port = 2162;
+    w.SnmpTrapRcv.Community = "private";
+    w.SnmpTrapRcv.AdoLogging = false;
+    w.SnmpTrapRcv.TextSeparator = "|";
+    CSnAdvancedSettings r;
+    r.ParseRow(6, w.FormatRow(6));
+    EXPECT_EQ(r.FormatRow(6), w.FormatRow(6));
+    EXPECT_EQ(r.SnmpTrapRcv.Community, "private");
+    // A very long value is cut at the buffer of 2048 characters.
+    w.SnmpTrapRcv.TextLog = CQvcString(std::string(5000, 'x'));
+    EXPECT_EQ(w.FormatRow(6).Length(), 2047u);
+    w.HttpLib = CQvcString(std::string(5000, '\\'));
+    EXPECT_EQ(w.FormatRow(2).Length(), 5009u);
+}
+
+TEST_F(SnSettingsTest, AdvancedSettingsRoundTripAndStamp) {
+    CSnAdvancedSettings s;
+    s.UncertainAsError = true;
+    s.HttpLib = "D:\\http\\lib.dll";
+    s.WebViews.Enabled = true;
+    s.WebViews.FreqSeconds = 90;
+    s.WebViews.Vdir = "status";
+    s.SnmpTrapRcv.DefaultStatus = 2;
+    s.PowerShellCmd = "pwsh";
+    root.ForgetStamps();
+    ASSERT_EQ(s.Write(store), 0);
+    EXPECT_FALSE(root.Stamp("GlobalSettings").empty());
+    CSnAdvancedSettings r;
+    ASSERT_EQ(r.Read(store), 0);
+    for (int row = 1; row <= 7; ++row)
+        EXPECT_EQ(r.FormatRow(row), s.FormatRow(row)) << row;
+}
+
+TEST_F(SnSettingsTest, AdvancedWriteStopsAtTheFailingRow) {
+    std::vector<long> tried;
+    CSnCfg failing("GUI", [&](const CQvcString& c) { return std::make_unique<FailingRowComponent>(c, 4, tried); });
+    ASSERT_EQ(failing.Open(), 0);
+    tried.clear();
+    CSnAdvancedSettings s;
+    s.UncertainAsError = true;
+    s.PowerShellCmd = "changed";
+    root.ForgetStamps();
+    EXPECT_EQ(s.Write(failing), 25196);
+    EXPECT_EQ(tried, (std::vector<long>{1, 2, 3, 4}));
+    EXPECT_TRUE(root.Stamp("GlobalSettings").empty());
+    // Rows 1 to 3 were written, row 7 was not.
+    CSnAdvancedSettings r;
+    ASSERT_EQ(r.Read(store), 0);
+    EXPECT_TRUE(r.UncertainAsError);
+    EXPECT_EQ(r.PowerShellCmd, "powershell.exe");
+
+    // A failed read leaves the values as they were.
+    CSnAdvancedSettings kept;
+    kept.PowerShellCmd = "mine";
+    ASSERT_TRUE(platform::DeleteFile(root.ConfigFile()));
+    EXPECT_EQ(kept.Read(store), 25004);
+    EXPECT_EQ(kept.PowerShellCmd, "mine");
+}
+
+TEST(SnAutoBackupText, ReadsSchedulesWhatAndTime) {
+    CSnAutoBackupSettings s;
+    // Defaults: Wednesday and Saturday at 06:00 local, configuration file and scripts.
+    EXPECT_FALSE(s.Enabled);
+    EXPECT_TRUE(s.Days[CSnAutoBackupSettings::kWednesday]);
+    EXPECT_TRUE(s.Days[CSnAutoBackupSettings::kSaturday]);
+    EXPECT_FALSE(s.Days[CSnAutoBackupSettings::kSunday]);
+    EXPECT_EQ(LocalHour(s.Time), 6);
+    EXPECT_EQ(LocalMinute(s.Time), 0);
+    EXPECT_TRUE(s.WhatToSave[0]);
+    EXPECT_TRUE(s.WhatToSave[1]);
+    EXPECT_FALSE(s.WhatToSave[2]);
+    EXPECT_EQ(s.Directory, "<SNROOT>\\SN_SUBDIR_SAVECONFIGURATIONS");
+
+    s.Parse("BackupSchedules:=1");
+    int set = 0;
+    for (bool d : s.Days)
+        set += d ? 1 : 0;
+    EXPECT_EQ(set, 1);
+    EXPECT_TRUE(s.Days[CSnAutoBackupSettings::kMonday]);
+    EXPECT_EQ(LocalHour(s.Time), 6);
+
+    s.Parse("BackupSchedules:=0000000||3600;;BackupWhat:=10101;;BackupEnabled:=1;;BackupDirectory:=/srv/b");
+    EXPECT_EQ(s.Time, 3600);
+    EXPECT_TRUE(s.Enabled);
+    EXPECT_EQ(s.WhatToSave, (std::array<bool, 5>{true, false, true, false, true}));
+    EXPECT_EQ(s.Directory, "/srv/b");
+
+    // Sunday is the last digit of the stored text.
+    s.Days = {};
+    s.Days[CSnAutoBackupSettings::kSunday] = true;
+    s.Days[CSnAutoBackupSettings::kMonday] = true;
+    s.Time = 7200;
+    s.WhatToSave = {false, true, false, false, false};
+    EXPECT_EQ(s.Format(), "BackupEnabled:=1;;BackupSchedules:=1000001||7200;;BackupWhat:=01000;;"
+                          "BackupDirectory:=/srv/b");
+    CSnAutoBackupSettings back;
+    back.Parse(s.Format());
+    EXPECT_EQ(back.Format(), s.Format());
+    back.Parse("BackupEnabled:=true");
+    EXPECT_FALSE(back.Enabled);
+}
+
+TEST(SnDateTimeAndCredentialsText, SplitAndJoin) {
+    CSnDateTimeSettings d;
+    d.Parse("  dd.mm.yyyy  ");
+    EXPECT_EQ(d.DateFormat, "dd.mm.yyyy");
+    EXPECT_EQ(d.TimeFormat, "hh:mm:ss tt");
+    d.Parse("||HH:mm");
+    EXPECT_EQ(d.DateFormat, "mm/dd/yyyy");
+    EXPECT_EQ(d.TimeFormat, "HH:mm");
+    d.Parse("");
+    EXPECT_EQ(d.Format(), "mm/dd/yyyy||hh:mm:ss tt");
+
+    CSnCfgServerCredentials c;
+    c.Parse(" srv1 ;; admin ;; E0F1 || srv2;;svc;;||||srv3;;x;;y");
+    ASSERT_EQ(c.Entries.size(), 2u); // stops at the empty entry
+    EXPECT_EQ(c.Entries[0].Server, "srv1");
+    EXPECT_EQ(c.Entries[0].Login, "admin");
+    EXPECT_EQ(c.Entries[0].Password, "E0F1");
+    EXPECT_TRUE(c.Entries[1].Password.IsEmpty());
+    EXPECT_EQ(c.Format(), "srv1;;admin;;E0F1||srv2;;svc;;");
+    EXPECT_NE(c.Find("SRV2"), nullptr);
+    EXPECT_EQ(c.Find("srv3"), nullptr);
+}
+
+TEST_F(SnSettingsTest, TextTablesRoundTripThroughTheDatabase) {
+    CSnAutoBackupSettings b;
+    b.Enabled = true;
+    b.Time = 4000;
+    ASSERT_EQ(b.Write(store), 0);
+    CSnAutoBackupSettings b2;
+    ASSERT_EQ(b2.Read(store), 0);
+    EXPECT_EQ(b2.Format(), b.Format());
+
+    CSnDateTimeSettings d;
+    d.DateFormat = "yyyy-mm-dd";
+    ASSERT_EQ(d.Write(store), 0);
+    CSnDateTimeSettings d2;
+    ASSERT_EQ(d2.Read(store), 0);
+    EXPECT_EQ(d2.DateFormat, "yyyy-mm-dd");
+
+    CSnMaintenanceSettings m;
+    m.Schedule.SetText("e1|e2");
+    ASSERT_EQ(m.Write(store), 0);
+    CSnMaintenanceSettings m2;
+    ASSERT_EQ(m2.Read(store), 0);
+    EXPECT_EQ(m2.Schedule.Text(), "e1|e2");
+
+    CSnCfgServerCredentials c;
+    c.Entries.push_back({"dc01", "CORP\\admin", CQvcString::Scramble("pw")});
+    ASSERT_EQ(c.Write(store), 0);
+    CSnCfgServerCredentials c2;
+    ASSERT_EQ(c2.Read(store), 0);
+    EXPECT_EQ(c2.Entries, c.Entries);
+
+    CSnNetPopupSettings p;
+    p.Enabled = true;
+    root.ForgetStamps();
+    ASSERT_EQ(p.Write(store), 0);
+    EXPECT_FALSE(root.Stamp("GlobalSettings").empty());
+    CSnNetPopupSettings p2;
+    ASSERT_EQ(p2.Read(store), 0);
+    EXPECT_TRUE(p2.Enabled);
+}
+
+TEST_F(SnSettingsTest, ChannelRecordsRoundTrip) {
+    // Defaults come out of a new configuration as the classes define them.
+    CSnSmtpSettings smtp;
+    ASSERT_EQ(smtp.Read(store), 0);
+    EXPECT_EQ(smtp.Port1, 25);
+    EXPECT_EQ(smtp.LogFile, "<SNROOT>Logs\\smtplog.txt");
+
+    smtp.Server1 = "mail1.example.test";
+    smtp.Port1 = 587;
+    smtp.Secure1 = true;
+    smtp.AuthRequired1 = true;
+    smtp.Login1 = "monitor";
+    smtp.Password1 = CQvcString::Scramble("mail-pw");
+    smtp.SenderName1 = "Sentrelle Engine";
+    smtp.SenderAddress1 = "sentrelle@example.test";
+    smtp.Server2 = "mail2.example.test";
+    smtp.Port2 = 465;
+    smtp.CharSet = 28591;
+    ASSERT_EQ(smtp.Write(store), 0);
+    CSnSmtpSettings smtp2;
+    ASSERT_EQ(smtp2.Read(store), 0);
+    EXPECT_EQ(smtp2.ToRecord()->MaxProperty(), snsmtp::kLast);
+    for (int p = 2; p <= snsmtp::kLast; ++p)
+        EXPECT_EQ(smtp2.ToRecord()->GetText(p), smtp.ToRecord()->GetText(p)) << p;
+    EXPECT_EQ(CQvcString::Unscramble(smtp2.Password1.Str()), "mail-pw");
+
+    CSnSmsSettings sms;
+    sms.Protocol = 1;
+    sms.HttpProviderUrl = "https://sms.example.test/send?to=<% to %>";
+    sms.HttpProxyPassword = CQvcString::Scramble("p");
+    ASSERT_EQ(sms.Write(store), 0);
+    CSnSmsSettings sms2;
+    ASSERT_EQ(sms2.Read(store), 0);
+    EXPECT_EQ(sms2.HttpProviderUrl, sms.HttpProviderUrl);
+    EXPECT_EQ(sms2.Protocol, 1);
+    EXPECT_EQ(sms2.GsmDeviceSpeed, 9600);
+
+    CSnPagerSettings pager;
+    pager.Protocol = 1;
+    pager.DtmfDialPulse = true;
+    ASSERT_EQ(pager.Write(store), 0);
+    CSnPagerSettings pager2;
+    ASSERT_EQ(pager2.Read(store), 0);
+    EXPECT_TRUE(pager2.DtmfDialPulse);
+    EXPECT_EQ(pager2.SnppPort, 444);
+
+    CSnMsnSettings msn;
+    msn.Account = "me@example.test";
+    ASSERT_EQ(msn.Write(store), 0);
+    CSnMsnSettings msn2;
+    ASSERT_EQ(msn2.Read(store), 0);
+    EXPECT_EQ(msn2.Account, msn.Account);
+
+    CSnLogSettings log;
+    ASSERT_EQ(log.Read(store), 0);
+    EXPECT_EQ(log.DbConnection, "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=<SNROOT>Logs\\Log.mdb");
+    log.SyslogEnabled = true;
+    log.SyslogServer = "syslog.example.test";
+    log.SyslogPriorityInfo = 7;
+    ASSERT_EQ(log.Write(store), 0);
+    CSnLogSettings log2;
+    ASSERT_EQ(log2.Read(store), 0);
+    EXPECT_TRUE(log2.SyslogEnabled);
+    EXPECT_EQ(log2.SyslogServer, "syslog.example.test");
+    EXPECT_EQ(log2.SyslogPriorityInfo, 7);
+
+    CSnReportSettings report;
+    report.RetentionDays = 30;
+    ASSERT_EQ(report.Write(store), 0);
+    CSnReportSettings report2;
+    ASSERT_EQ(report2.Read(store), 0);
+    EXPECT_EQ(report2.RetentionDays, 30);
+
+    CSnSnmpTrapsSettings traps;
+    traps.Agent = "nms.example.test";
+    traps.ProtocolVersion = 2;
+    ASSERT_EQ(traps.Write(store), 0);
+    CSnSnmpTrapsSettings traps2;
+    ASSERT_EQ(traps2.Read(store), 0);
+    EXPECT_EQ(traps2.Agent, "nms.example.test");
+    EXPECT_EQ(traps2.ProtocolVersion, 2);
+
+    CSnMessageTemplate t;
+    ASSERT_EQ(t.Read(store, 1), 0);
+    EXPECT_EQ(t.NotificationTypeId, 1);
+    t.Body = "changed||body";
+    ASSERT_EQ(t.Write(store), 0);
+    CSnMessageTemplate t2;
+    ASSERT_EQ(t2.Read(store, 1), 0);
+    EXPECT_EQ(t2.Body, "changed||body");
+    EXPECT_EQ(t2.Read(store, 42), 25141);
+    EXPECT_EQ(t2.Body, "changed||body"); // a failed read keeps the values
+}
+
+TEST_F(SnSettingsTest, DistributionGroupsByChannel) {
+    std::vector<CSnDistributionGroupRecord> groups;
+    ASSERT_EQ(CSnDistributionGroupRecord::LoadChannel(store, 1, groups), 0);
+    ASSERT_EQ(groups.size(), 1u);
+    EXPECT_TRUE(groups[0].IsBuiltIn());
+    EXPECT_TRUE(groups[0].IsDefault);
+    EXPECT_EQ(groups[0].Name, "Administrators");
+
+    CSnDistributionGroupRecord g;
+    g.NotificationTypeId = 1;
+    g.Name = "Web team";
+    g.Members = "a@example.test;b@example.test";
+    ASSERT_EQ(g.Save(store), 0);
+    EXPECT_GE(g.Id, 10);
+    CSnDistributionGroupRecord fixed;
+    fixed.Id = 54321;
+    fixed.NotificationTypeId = 1;
+    fixed.Name = "Fixed";
+    ASSERT_EQ(fixed.Save(store), 0);
+    EXPECT_EQ(fixed.Id, 54321);
+    fixed.Members = "c@example.test";
+    ASSERT_EQ(fixed.Save(store), 0); // update
+
+    ASSERT_EQ(CSnDistributionGroupRecord::LoadChannel(store, 1, groups), 0);
+    ASSERT_EQ(groups.size(), 3u);
+    EXPECT_EQ(groups[2].Members, "c@example.test");
+    ASSERT_EQ(CSnDistributionGroupRecord::LoadChannel(store, 1, groups, g.Id), 0);
+    EXPECT_EQ(groups.size(), 2u);
+    ASSERT_EQ(CSnDistributionGroupRecord::LoadChannel(store, 5, groups), 0);
+    EXPECT_TRUE(groups.empty());
+
+    ASSERT_EQ(CSnDistributionGroupRecord::Delete(store, g.Id), 0);
+    CSnDistributionGroupRecord gone;
+    EXPECT_EQ(gone.Read(store, g.Id), 25123);
+}
+
+TEST_F(SnSettingsTest, WebViewsAndTheRegistryVirtualDirectory) {
+    CSnWebViewSettings w;
+    ASSERT_EQ(w.Read(store), 0);
+    EXPECT_TRUE(w.Views[0].IsEmpty());
+    w.Header.Enabled = true;
+    w.Header.FreqSeconds = 60;
+    w.Views[3].Enabled = 1;
+    w.Views[3].Name = "Status";
+    w.Views[3].Description = "All checks";
+    w.Views[3].Template = "<SNROOT>xml\\status.xsl";
+    w.Views[3].Output = "<SNROOT>www\\status.html";
+    ASSERT_EQ(w.Write(store), 0);
+
+    CSnWebViewSettings r;
+    r.Views[5].Name = "stale";
+    ASSERT_EQ(r.Read(store), 0);
+    EXPECT_TRUE(r.Header.Enabled);
+    EXPECT_EQ(r.Header.FreqSeconds, 60);
+    EXPECT_EQ(r.Views[3].Description, "All checks");
+    EXPECT_EQ(r.Views[3].Template, "<SNROOT>xml\\status.xsl");
+    EXPECT_EQ(r.Views[3].Output, "<SNROOT>www\\status.html");
+    EXPECT_TRUE(r.Views[5].IsEmpty()); // cleared before it was read
+
+    // An installer's virtual directory is taken over once at Open and removed.
+    platform::RegSetString(platform::Hive::LocalMachine, kProductKey, "ishieldvdir", "sentrelle-web");
+    CSnCfg other;
+    ASSERT_EQ(other.Open(), 0);
+    CSnWebViewSettings after;
+    ASSERT_EQ(after.Read(other), 0);
+    EXPECT_EQ(after.Header.Vdir, "sentrelle-web");
+    EXPECT_EQ(after.Views[3].Name, "Status");
+    std::string value;
+    EXPECT_EQ(platform::RegQueryString(platform::Hive::LocalMachine, kProductKey, "ishieldvdir", &value),
+              platform::kRegNotFound);
+}
+
+TEST(SnStatsLimits, DefaultsAndAdjustmentsAreWrittenBack) {
+    testsupport::ScopedHives hives;
+    const char* key = "Software\\Quorvane\\Sentrelle\\Stats";
+    const auto hive = platform::Hive::LocalMachine;
+    ASSERT_EQ(platform::RegCreateKey(hive, key, platform::kRegAllAccess), platform::kRegOk);
+    platform::RegSetDword(hive, key, "RpLogFrequencySecs", 5);
+    platform::RegSetDword(hive, key, "DbMsaSizeMBLimit", 100);
+    platform::RegSetDword(hive, key, "DbMsaSizeMBWarning", 500);
+    platform::RegSetDword(hive, key, "DbCleanupIntervalHours", 1);
+    platform::RegSetDword(hive, key, "HistoryWarningFactor", 0);
+    platform::RegSetString(hive, key, "DbCleanupLog", "  /var/log/x  ");
+    CSnStatsLimits s;
+    s.Read();
+    EXPECT_EQ(s.RpLogFrequencySecs, 10u);
+    EXPECT_EQ(s.DbMsaSizeMBWarning, 100u);
+    EXPECT_EQ(s.DbCleanupIntervalHours, 24u);
+    EXPECT_EQ(s.HistoryWarningFactor, 1u);
+    EXPECT_EQ(s.GrTblSqlRecordLimit, 2000000000u);
+    EXPECT_EQ(s.DbCleanupLog, "/var/log/x");
+    std::uint32_t v = 0;
+    platform::RegQueryDword(hive, key, "RpLogFrequencySecs", &v);
+    EXPECT_EQ(v, 10u);
+    platform::RegQueryDword(hive, key, "DbMsaSizeMBWarning", &v);
+    EXPECT_EQ(v, 100u);
+    platform::RegQueryDword(hive, key, "GrLogFrequencySecs", &v);
+    EXPECT_EQ(v, 300u); // a default appears on first use
+}
