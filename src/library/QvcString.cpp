@@ -486,7 +486,7 @@ bool CQvcString::GetToken(std::string_view separator, const char* def, CQvcStrin
     // Continue from the remembered token when the caller walks the tokens in order.
     std::size_t start = 0;
     int current = 0;
-    if (m_tokenIndex >= 0 && m_tokenIndex <= index && m_tokenSep == separator) {
+    if (m_tokenIndex >= 0 && m_tokenIndex <= index && SameTokenSeparator(separator)) {
         start = m_tokenPos;
         current = m_tokenIndex;
     }
@@ -500,9 +500,7 @@ bool CQvcString::GetToken(std::string_view separator, const char* def, CQvcStrin
         start = next + separator.size();
         ++current;
     }
-    m_tokenIndex = index;
-    m_tokenPos = start;
-    m_tokenSep.assign(separator);
+    RememberToken(separator, index, start);
     std::size_t end = m_text.find(separator, start);
     std::string token = m_text.substr(start, end == std::string::npos ? std::string::npos : end - start);
     if (token.empty()) {
@@ -512,6 +510,21 @@ bool CQvcString::GetToken(std::string_view separator, const char* def, CQvcStrin
     // `out` may be this very string: assign last.
     out = token;
     return true;
+}
+
+bool CQvcString::SameTokenSeparator(std::string_view separator) const {
+    return separator.size() == m_tokenSepLen && std::memcmp(separator.data(), m_tokenSep, m_tokenSepLen) == 0;
+}
+
+void CQvcString::RememberToken(std::string_view separator, int index, std::size_t pos) const {
+    if (separator.size() > kTokenSepMax) {
+        m_tokenIndex = -1;
+        return;
+    }
+    std::memcpy(m_tokenSep, separator.data(), separator.size());
+    m_tokenSepLen = static_cast<unsigned char>(separator.size());
+    m_tokenIndex = index;
+    m_tokenPos = pos;
 }
 
 CQvcString CQvcString::Token(std::string_view separator, int index, const char* def) const {

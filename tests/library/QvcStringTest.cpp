@@ -305,3 +305,12 @@ TEST(QvcPath, JoinNativeFormAndContainment) {
     EXPECT_FALSE(PathIsInside("/srv/rootless/x.txt", "/srv/root"));
     EXPECT_FALSE(PathIsInside("", "/srv/root"));
 }
+
+TEST(QvcString, LongSeparatorsAreNotRememberedButStillSplit) {
+    CQvcString s("a<sep>b<sep><sep>d");
+    EXPECT_EQ(s.Token("<sep>", 0), "a");
+    EXPECT_EQ(s.Token("<sep>", 1), "b");
+    EXPECT_EQ(s.Token("<sep>", 2, "-"), "-");
+    EXPECT_EQ(s.Token("<sep>", 3), "d");
+    EXPECT_EQ(s.Token("<se", 1), "p>b");
+}

@@ -144,11 +144,18 @@ public:
 private:
     void Changed() { m_tokenIndex = -1; }
 
+    bool SameTokenSeparator(std::string_view separator) const;
+    void RememberToken(std::string_view separator, int index, std::size_t pos) const;
+
+    // Every node carries dozens of texts: the string stays small (48 bytes).
     std::string m_text;
-    // Remembered position of the last GetToken: index of the token and where it began.
-    mutable int m_tokenIndex = -1;
+    // Remembered position of the last GetToken: where the token began, its index, and the
+    // separator it was found with (kept inline; longer separators are not remembered).
+    static constexpr std::size_t kTokenSepMax = 3;
     mutable std::size_t m_tokenPos = 0;
-    mutable std::string m_tokenSep;
+    mutable int m_tokenIndex = -1;
+    mutable char m_tokenSep[kTokenSepMax] = {};
+    mutable unsigned char m_tokenSepLen = 0;
 };
 
 CQvcString operator+(const CQvcString& a, const CQvcString& b);
