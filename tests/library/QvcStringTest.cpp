@@ -305,3 +305,15 @@ TEST(QvcPath, JoinNativeFormAndContainment) {
     EXPECT_FALSE(PathIsInside("/srv/rootless/x.txt", "/srv/root"));
     EXPECT_FALSE(PathIsInside("", "/srv/root"));
 }
+
+TEST(QvcPath, StoredEngineRootPathsBecomeNativePathsUnderTheRoot) {
+    EXPECT_EQ(EngineRootPath("<SNROOT>scripts\\monitor (vbs)\\", "/srv/root"),
+              "/srv/root/scripts/monitor (vbs)/");
+    EXPECT_EQ(EngineRootPath("<snroot>Logs\\x.txt", "/srv/root/"), "/srv/root/Logs/x.txt");
+    // A separator after the placeholder does not double the one the root ends with.
+    EXPECT_EQ(EngineRootPath("<SNROOT>\\Logs", "/srv/root/"), "/srv/root/Logs");
+    EXPECT_EQ(EngineRootPath("<SNROOT>", "/srv/root"), "/srv/root/");
+    // Without a leading placeholder the text is converted alone, never joined to the root.
+    EXPECT_EQ(EngineRootPath("/opt\\scripts\\a.vbs", "/srv/root"), "/opt/scripts/a.vbs");
+    EXPECT_EQ(EngineRootPath("x<SNROOT>y", "/srv/root"), "x<SNROOT>y");
+}
