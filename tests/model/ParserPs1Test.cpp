@@ -9,13 +9,7 @@
 namespace {
 
 using Slots = CParserScript::Slots;
-
-Slots SlotsOf(std::vector<std::string> values) {
-    Slots slots;
-    for (std::size_t i = 0; i < values.size(); ++i)
-        slots[i] = CQvcString(values[i]);
-    return slots;
-}
+using script_test::SlotsOf;
 
 class ParserPs1 : public script_test::ScriptDir {};
 

@@ -14,13 +14,7 @@ namespace {
 
 using script_test::ScriptDir;
 using Slots = CParserScript::Slots;
-
-Slots SlotsOf(std::vector<std::string> values) {
-    Slots slots;
-    for (std::size_t i = 0; i < values.size(); ++i)
-        slots[i] = CQvcString(values[i]);
-    return slots;
-}
+using script_test::SlotsOf;
 
 // The names of the functions ReadNextFunction gives, in order, with "!" after one that
 // the file ended in before its end line.

@@ -2,6 +2,8 @@
 // Script files for the reader and file-operation tests: a temporary directory with both
 // registry hives inside it, files written and read back byte for byte, and the run of a
 // check as an unprivileged user (permission bits do not stop root).
+#include "model/ParserScript.h"
+
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -17,6 +19,14 @@
 #include <vector>
 
 namespace script_test {
+
+// Argument slots holding `values` first and empty texts after them.
+inline CParserScript::Slots SlotsOf(const std::vector<std::string>& values) {
+    CParserScript::Slots slots;
+    for (std::size_t i = 0; i < values.size() && i < slots.size(); ++i)
+        slots[i] = CQvcString(values[i]);
+    return slots;
+}
 
 class ScriptDir : public ::testing::Test {
 protected:
