@@ -32,6 +32,14 @@ CQvcString ToNativePath(const CQvcString& stored) {
     return CQvcString(std::move(out));
 }
 
+CQvcString EngineRootPath(const CQvcString& stored, const CQvcString& engineRoot) {
+    if (!stored.StartsWith(kEngineRootPlaceholder, false))
+        return ToNativePath(stored);
+    CQvcString rest = ToNativePath(stored.Mid(kEngineRootPlaceholder.size()));
+    rest.TrimLeftChar(platform::kPathSeparator);
+    return PathJoin(engineRoot, rest.Str());
+}
+
 CQvcString CanonicalPath(const CQvcString& path) {
     if (path.IsEmpty())
         return CQvcString();

@@ -6,7 +6,7 @@
 // only ever rename a complete file over the old one, the open file is always a complete
 // version.  Writers serialise on an exclusive fcntl lock on "<file>.lock" (plus a mutex,
 // since fcntl locks belong to the process and do not exclude its own threads), read the
-// current file under that lock, change it, write "<file>.tmp.<pid>" in the same
+// current file under that lock, change it, write ".<name>.tmp.<pid>.<n>" in the same
 // directory and rename it over the file.  As every writer reads after taking the lock,
 // no writer's change is lost to another's.
 #include "ProfileDocument.h"

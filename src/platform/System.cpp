@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <climits>
@@ -37,14 +38,6 @@ LocalTime FromTm(const std::tm& tm, int millisecond) {
 bool StatIs(const std::string& path, mode_t type) {
     struct stat st {};
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && (st.st_mode & S_IFMT) == type;
-}
-
-int OpenRetrying(const char* path, int flags, mode_t mode = 0) {
-    int fd;
-    do {
-        fd = ::open(path, flags, mode);
-    } while (fd < 0 && errno == EINTR);
-    return fd;
 }
 
 bool CopyContent(int from, int to) {
@@ -190,6 +183,105 @@ bool CreateDirectories(const std::string& path) {
     std::error_code ec;
     std::filesystem::create_directories(path, ec);
     return DirectoryExists(path);
+}
+
+FileRead ReadFileContent(const std::string& path, std::string& out, std::size_t maxBytes, int* error) {
+    out.clear();
+    if (error != nullptr)
+        *error = 0;
+    const auto fail = [&](FileRead result, int number) {
+        out.clear();
+        out.shrink_to_fit();
+        if (error != nullptr)
+            *error = number;
+        return result;
+    };
+    // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer forever.
+    // It changes nothing for the regular files that are read below.
+    UniqueFd in(OpenRetrying(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (!in) {
+        const int number = errno;
+        if (number == ENOENT || number == ENOTDIR)
+            return fail(FileRead::Missing, number);
+        return fail(DirectoryExists(path) ? FileRead::Directory : FileRead::Unreadable, number);
+    }
+    struct stat st {};
+    if (::fstat(in.Get(), &st) != 0)
+        return fail(FileRead::Unreadable, errno);
+    if (S_ISDIR(st.st_mode))
+        return fail(FileRead::Directory, 0);
+    if (!S_ISREG(st.st_mode))
+        return fail(FileRead::NotRegular, 0);
+    if (static_cast<std::uintmax_t>(st.st_size) > maxBytes)
+        return fail(FileRead::TooLarge, 0);
+    out.reserve(static_cast<std::size_t>(st.st_size));
+    std::vector<char> buf(1 << 16);
+    for (;;) {
+        const ssize_t n = ::read(in.Get(), buf.data(), buf.size());
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return fail(FileRead::Unreadable, errno);
+        }
+        if (n == 0)
+            break;
+        if (static_cast<std::size_t>(n) > maxBytes - out.size())
+            return fail(FileRead::TooLarge, 0);
+        out.append(buf.data(), static_cast<std::size_t>(n));
+    }
+    return FileRead::Ok;
+}
+
+std::string HiddenSiblingPath(const std::string& path, const std::string& suffix) {
+    const std::size_t slash = path.find_last_of('/');
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    return path.substr(0, nameStart) + "." + path.substr(nameStart) + suffix;
+}
+
+int WriteFileAtomically(const std::string& path, std::string_view content, bool overwrite) {
+    if (path.empty())
+        return ENOENT;
+    // A link stays a link: the file it names is the one replaced.
+    std::string target = path;
+    struct stat link {};
+    if (::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+        char resolved[PATH_MAX];
+        if (::realpath(path.c_str(), resolved) != nullptr)
+            target = resolved;
+    }
+    struct stat old {};
+    const bool existed = ::stat(target.c_str(), &old) == 0;
+    if (existed && !overwrite)
+        return EEXIST;
+    if (existed && S_ISDIR(old.st_mode))
+        return EISDIR;
+
+    // The pid tells the processes apart and the counter the threads of one process; with
+    // O_EXCL no two writers ever share a temporary file.
+    static std::atomic<unsigned> sequence{0};
+    const std::string temp =
+        HiddenSiblingPath(target, ".tmp." + std::to_string(::getpid()) + "." + std::to_string(++sequence));
+    UniqueFd out(OpenRetrying(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (!out)
+        return errno;
+    int result = 0;
+    const auto step = [&result](bool ok) {
+        if (!ok && result == 0)
+            result = errno != 0 ? errno : EIO;
+    };
+    if (existed)
+        step(::fchmod(out.Get(), old.st_mode & 07777) == 0);
+    if (result == 0)
+        step(WriteAll(out.Get(), content.data(), content.size()));
+    step(out.Close());
+    if (result == 0) {
+        // Without overwrite, link() places the file only while the name is still free.
+        step(overwrite ? ::rename(temp.c_str(), target.c_str()) == 0
+                       : ::link(temp.c_str(), target.c_str()) == 0);
+    }
+    if (result != 0 || !overwrite)
+        ::unlink(temp.c_str());
+    return result;
 }
 
 } // namespace platform

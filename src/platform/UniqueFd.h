@@ -1,5 +1,6 @@
 #pragma once
 // Owns a POSIX file descriptor and closes it when it goes out of scope.
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -43,6 +44,15 @@ private:
 
     int fd_ = -1;
 };
+
+// open() that carries on after an interruption by a signal.
+inline int OpenRetrying(const char* path, int flags, mode_t mode = 0) {
+    int fd;
+    do {
+        fd = ::open(path, flags, mode);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
 
 // Writes all of `data`, carrying on after short writes and interruptions.
 inline bool WriteAll(int fd, const char* data, std::size_t size) {

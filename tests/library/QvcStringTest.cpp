@@ -314,3 +314,15 @@ TEST(QvcString, LongSeparatorsAreNotRememberedButStillSplit) {
     EXPECT_EQ(s.Token("<sep>", 3), "d");
     EXPECT_EQ(s.Token("<se", 1), "p>b");
 }
+
+TEST(QvcPath, StoredEngineRootPathsBecomeNativePathsUnderTheRoot) {
+    EXPECT_EQ(EngineRootPath("<SNROOT>scripts\\monitor (vbs)\\", "/srv/root"),
+              "/srv/root/scripts/monitor (vbs)/");
+    EXPECT_EQ(EngineRootPath("<snroot>Logs\\x.txt", "/srv/root/"), "/srv/root/Logs/x.txt");
+    // A separator after the placeholder does not double the one the root ends with.
+    EXPECT_EQ(EngineRootPath("<SNROOT>\\Logs", "/srv/root/"), "/srv/root/Logs");
+    EXPECT_EQ(EngineRootPath("<SNROOT>", "/srv/root"), "/srv/root/");
+    // Without a leading placeholder the text is converted alone, never joined to the root.
+    EXPECT_EQ(EngineRootPath("/opt\\scripts\\a.vbs", "/srv/root"), "/opt/scripts/a.vbs");
+    EXPECT_EQ(EngineRootPath("x<SNROOT>y", "/srv/root"), "x<SNROOT>y");
+}

@@ -8,8 +8,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <filesystem>
+#include <thread>
+#include <vector>
 
 using namespace platform;
 using platform_test::ReadBytes;
@@ -158,6 +163,99 @@ TEST(System, CopyFileHonoursOverwriteAndKeepsModeAndTime) {
     for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.Path()))
         ++entries;
     EXPECT_EQ(entries, 3u);
+}
+
+TEST(System, ReadFileContentNamesWhatItRefusesAndNeverBlocks) {
+    TempDir dir;
+    std::string out = "stale";
+    int error = -1;
+    const std::string file = dir.File("f.txt");
+    const std::string content = std::string("text\0with NUL\r\n", 16) + std::string(300000, 'q');
+    WriteBytes(file, content);
+    EXPECT_EQ(ReadFileContent(file, out, SIZE_MAX, &error), FileRead::Ok);
+    EXPECT_EQ(out, content);
+    EXPECT_EQ(error, 0);
+    // The limit holds to the byte.
+    EXPECT_EQ(ReadFileContent(file, out, content.size()), FileRead::Ok);
+    EXPECT_EQ(ReadFileContent(file, out, content.size() - 1), FileRead::TooLarge);
+    EXPECT_TRUE(out.empty());
+    WriteBytes(file, "");
+    EXPECT_EQ(ReadFileContent(file, out, 0), FileRead::Ok);
+    EXPECT_TRUE(out.empty());
+
+    EXPECT_EQ(ReadFileContent(dir.File("missing"), out, SIZE_MAX, &error), FileRead::Missing);
+    EXPECT_EQ(error, ENOENT);
+    EXPECT_EQ(ReadFileContent(dir.File("f.txt/below"), out), FileRead::Missing);
+    EXPECT_EQ(ReadFileContent(dir.Path(), out), FileRead::Directory);
+    // A FIFO without a writer: refused at once instead of waiting for one.
+    ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0644), 0);
+    EXPECT_EQ(ReadFileContent(dir.File("fifo"), out), FileRead::NotRegular);
+    EXPECT_EQ(ReadFileContent("/dev/null", out), FileRead::NotRegular);
+}
+
+TEST(System, WriteFileAtomicallyReplacesCreatesAndFollowsLinks) {
+    TempDir dir;
+    const std::string file = dir.File("script.vbs");
+    EXPECT_EQ(WriteFileAtomically(file, "first", false), 0);
+    EXPECT_EQ(ReadBytes(file), "first");
+    EXPECT_EQ(WriteFileAtomically(file, "second", false), EEXIST);
+    EXPECT_EQ(ReadBytes(file), "first");
+    ASSERT_EQ(::chmod(file.c_str(), 0604), 0);
+    const std::string percent = "100% %s %d %n\r\n" + std::string(100000, '%');
+    EXPECT_EQ(WriteFileAtomically(file, percent, true), 0);
+    EXPECT_EQ(ReadBytes(file), percent);
+    struct stat st {};
+    ASSERT_EQ(::stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0604u);
+
+    // A link stays a link; the file it names gets the content.
+    ASSERT_EQ(::symlink("script.vbs", dir.File("link.vbs").c_str()), 0);
+    EXPECT_EQ(WriteFileAtomically(dir.File("link.vbs"), "through", true), 0);
+    EXPECT_EQ(ReadBytes(file), "through");
+    ASSERT_EQ(::lstat(dir.File("link.vbs").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+
+    EXPECT_EQ(WriteFileAtomically(dir.File("no-dir/x"), "x", true), ENOENT);
+    EXPECT_EQ(WriteFileAtomically(dir.Path(), "x", true), EISDIR);
+    EXPECT_EQ(WriteFileAtomically("", "x", true), ENOENT);
+    std::size_t entries = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.Path()))
+        ++entries;
+    EXPECT_EQ(entries, 2u); // no temporary file stays behind
+}
+
+TEST(System, WriteFileAtomicallyNeverShowsAReaderHalfAFile) {
+    TempDir dir;
+    const std::string file = dir.File("shared.txt");
+    // Two contents of different sizes, each long enough to need several writes.
+    const std::string a(1 << 20, 'a');
+    const std::string b(3 << 19, 'b');
+    ASSERT_EQ(WriteFileAtomically(file, a, false), 0);
+    std::atomic<bool> done{false};
+    std::vector<std::thread> writers;
+    for (int w = 0; w < 2; ++w) {
+        writers.emplace_back([&, w] {
+            for (int i = 0; i < 40; ++i)
+                EXPECT_EQ(WriteFileAtomically(file, (i + w) % 2 ? a : b, true), 0);
+        });
+    }
+    std::thread reader([&] {
+        std::string seen;
+        int reads = 0;
+        while (!done || reads == 0) {
+            ASSERT_EQ(ReadFileContent(file, seen), FileRead::Ok);
+            EXPECT_TRUE(seen == a || seen == b) << "torn read of " << seen.size() << " bytes";
+            ++reads;
+        }
+    });
+    for (std::thread& t : writers)
+        t.join();
+    done = true;
+    reader.join();
+    std::size_t entries = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.Path()))
+        ++entries;
+    EXPECT_EQ(entries, 1u);
 }
 
 } // namespace

@@ -1,8 +1,10 @@
 #pragma once
 // Small facts about the running system that the library needs.
+#include <cstddef>
 #include <cstdint>
 #include <ctime>
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -31,11 +33,39 @@ bool ProcessAlive(int pid);
 // Sleeps for the given milliseconds.
 void SleepMs(unsigned ms);
 // File system helpers that callers need with Windows-like results.
-bool FileExists(const std::string& path);      // a regular file (a directory does not count)
+bool FileExists(const std::string& path); // a regular file (a directory does not count)
 bool DirectoryExists(const std::string& path);
 bool CopyFile(const std::string& from, const std::string& to, bool overwrite);
 bool DeleteFile(const std::string& path);
 bool CreateDirectories(const std::string& path);
+
+// Outcome of reading a whole file.
+enum class FileRead {
+    Ok,
+    Missing,    // the file, or a directory on its path, does not exist
+    Directory,  // the path names a directory
+    NotRegular, // a device, FIFO or socket: refused without waiting for a writer
+    TooLarge,   // more than the caller's limit (also when the file grows past it while read)
+    Unreadable, // it exists but cannot be opened or read (permissions, I/O error)
+};
+// Reads the whole regular file `path` into `out` (emptied on failure).  The size the file
+// system reports is a hint only: the file is read to its end, and reading stops with
+// TooLarge as soon as more than `maxBytes` bytes arrive.  `error`, when given, receives
+// the errno of an Unreadable or Missing outcome (0 otherwise).
+FileRead ReadFileContent(const std::string& path, std::string& out, std::size_t maxBytes = SIZE_MAX,
+                         int* error = nullptr);
+// "dir/.name<suffix>" for "dir/name": a hidden file beside `path`, which listings of the
+// directory by name prefix do not count.
+std::string HiddenSiblingPath(const std::string& path, const std::string& suffix);
+// Puts `content` under `path` in one step: the content is written to a new hidden
+// temporary file in the same directory (".<name>.tmp.<pid>.<n>"), which is then renamed
+// over the file, so that a reader, or a crash, never meets half a file.  A replaced file
+// keeps its permission bits; a path that is a symbolic link has the file it names
+// replaced and stays a link.  Without `overwrite` the file must not exist yet (it is
+// placed with link(), which refuses a name that appeared in the meantime).  Returns 0, or
+// the errno of the step that failed (EEXIST without `overwrite` when the file exists);
+// the temporary file never stays behind.
+int WriteFileAtomically(const std::string& path, std::string_view content, bool overwrite);
 // Native separator for paths on disk.
 constexpr char kPathSeparator = '/';
 

@@ -1,0 +1,68 @@
+#pragma once
+// Script files for the reader and file-operation tests: a temporary directory with both
+// registry hives inside it, files written and read back byte for byte, and the run of a
+// check as an unprivileged user (permission bits do not stop root).
+#include "model/ParserScript.h"
+
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace script_test {
+
+// Argument slots holding `values` first and empty texts after them.
+inline CParserScript::Slots SlotsOf(const std::vector<std::string>& values) {
+    CParserScript::Slots slots;
+    for (std::size_t i = 0; i < values.size() && i < slots.size(); ++i)
+        slots[i] = CQvcString(values[i]);
+    return slots;
+}
+
+class ScriptDir : public ::testing::Test {
+protected:
+    std::string Write(const std::string& name, const std::string& content) const {
+        const std::string path = dir.File(name);
+        testsupport::WriteFile(path, content);
+        return path;
+    }
+    std::string Read(const std::string& name) const { return testsupport::ReadFile(dir.File(name)); }
+    // The names in the directory, sorted: shows a temporary file left behind.
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    // Runs `check` (which returns 0 when all went as expected) as the unprivileged user
+    // "nobody" when the tests run as root, so that file permissions apply.
+    void AsUnprivileged(const std::function<int()>& check) const {
+        ASSERT_EQ(::chmod(dir.Path().c_str(), 0755), 0);
+        if (::geteuid() == 0) {
+            EXPECT_EXIT(
+                {
+                    if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+                        std::_Exit(100);
+                    std::_Exit(check());
+                },
+                ::testing::ExitedWithCode(0), "");
+        } else {
+            EXPECT_EQ(check(), 0);
+        }
+    }
+
+    testsupport::ScopedHives hives;
+    testsupport::TempDir dir;
+};
+
+} // namespace script_test
