@@ -10,6 +10,8 @@
 // status "n/a").
 #include "cli/CliCommand.h"
 
+#include <cstdint>
+
 class CSnNode;
 class CSnDateTimeSettings;
 
