@@ -1,5 +1,6 @@
 // Speed of the check models on configurations of realistic size.
 #include "model/HostList.h"
+#include "model/SnCfg.h"
 #include "model/SnCfgScheduleList.h"
 #include "model/SnDependencyCalculator.h"
 #include "model/SnNode.h"
@@ -10,16 +11,6 @@
 #include <vector>
 
 namespace {
-
-CSnNode* FindDepthFirst(CSnNode* node, std::int32_t id) {
-    for (; node != nullptr; node = node->NextNode()) {
-        if (node->Id() == id)
-            return node;
-        if (CSnNode* found = FindDepthFirst(node->ChildNode(), id))
-            return found;
-    }
-    return nullptr;
-}
 
 // A root with `folders` folders of `perFolder` checks; every check depends on the check
 // before it and on its own folder.
@@ -54,9 +45,10 @@ struct Configuration {
 
 void BM_DependencyCalculator(benchmark::State& state) {
     Configuration cfg(static_cast<int>(state.range(0)) / 50, 50);
+    CSnCfg store; // the calculator finds nodes with the store's search; no database needed
     for (auto _ : state) {
         CSnDependencyCalculator calculator("CSnDependencyCalculator");
-        calculator.Calculate(&FindDepthFirst, cfg.root);
+        calculator.Calculate(store, cfg.root);
     }
     state.counters["nodes"] = static_cast<double>(cfg.nodes.size());
 }

@@ -1,12 +1,22 @@
 #include "cli/CommandTable.h"
 
+#include "cli/AddChecksCommand.h"
 #include "cli/InitCommand.h"
+#include "cli/ListCommand.h"
+#include "cli/SensorCommand.h"
 
 namespace {
 
 void RegisterBuiltins(CCommandTable& table) {
     table.Add({"init", "init ROOT", "create an Engine root (directories, configuration, registry values)",
                [] { return std::make_unique<CInitCommand>(); }});
+    table.Add({"add-checks", "add-checks --type NAME --folder ID --hosts LIST [--name PATTERN] [--root DIR]",
+               "create one check per host (\"a,b\", \"10.0.0.1-10.0.0.20\"); PATTERN may hold <HOSTS>",
+               [] { return std::make_unique<CAddChecksCommand>(); }});
+    table.Add({"list", "list [--root DIR]", "show the folder tree with every check and its last result",
+               [] { return std::make_unique<CListCommand>(); }});
+    table.Add({"sensor", "sensor probe URL", "show the model, fields and probes of an environmental sensor unit",
+               [] { return std::make_unique<CSensorCommand>(); }});
 }
 
 } // namespace

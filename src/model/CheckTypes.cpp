@@ -1,6 +1,7 @@
 #include "model/CheckTypes.h"
 
 #include "model/HostList.h"
+#include "model/ScriptFiles.h"
 #include "model/ServerList.h"
 #include "model/SnNode.h"
 
@@ -490,7 +491,7 @@ int CheckTypeDefaults(CSnNodeCfgFunction* function) {
     case kTypeVBScript:
         f.ScriptTimeout = 900;
         f.ParamByteCodes = "10";
-        f.Param1 = "<SNROOT>scripts\\monitor (vbs)\\";
+        f.Param1 = kVbScriptDirectory;
         break;
     case kTypeDatabaseQuery:
         f.ParamByteCodes = "x00";
@@ -557,7 +558,7 @@ int CheckTypeDefaults(CSnNodeCfgFunction* function) {
     case kTypePowerShell:
         f.ScriptTimeout = 60;
         f.ParamByteCodes = "110";
-        f.Param1 = "<SNROOT>scripts\\monitor (ps1)\\";
+        f.Param1 = kPowerShellDirectory;
         break;
     case kTypeSftp:
         f.ParamLogin = "root";

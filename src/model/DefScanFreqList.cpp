@@ -63,10 +63,14 @@ bool CDefScanFreqList::Set(std::int32_t type, std::int32_t interval, std::int32_
     return false;
 }
 
+CDefScanFreqItem CDefScanFreqList::Lookup(std::int32_t type) const {
+    if (const CDefScanFreqItem* item = Find(type))
+        return *item;
+    return CDefScanFreqItem{type, kDefaultInterval, kDefaultThreshold};
+}
+
 CDefScanFreqItem DefaultScanFrequency(const CQvcString& text, std::int32_t type) {
     CDefScanFreqList list;
     list.Parse(text);
-    if (const CDefScanFreqItem* item = list.Find(type))
-        return *item;
-    return CDefScanFreqItem{type, CDefScanFreqList::kDefaultInterval, CDefScanFreqList::kDefaultThreshold};
+    return list.Lookup(type);
 }

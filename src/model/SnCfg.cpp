@@ -48,31 +48,46 @@ constexpr int kHardDepth = 4096;
 const platform::Hive kMachine = platform::Hive::LocalMachine;
 
 // A node, then its children, then its next siblings.  `visit` returns true to stop.
-template <class Visit> bool WalkDepthFirst(CSnNode* first, int depth, Visit&& visit) {
+// A sibling chain that leads back into itself (a broken tree built by hand) would never
+// end: Brent's test notices it without memory, the assertion logs it and the chain is
+// left there, after at most one extra round through the loop.
+// Without `descend` only the chain itself is walked.
+template <class Visit> bool WalkDepthFirst(CSnNode* first, int depth, Visit&& visit, bool descend = true) {
     QVC_ASSERT(depth < kAssertDepth);
     if (depth > kHardDepth)
         return false;
+    const CSnNode* mark = first;
+    std::size_t power = 1, steps = 0;
     for (CSnNode* n = first; n; n = n->NextNode()) {
         if (visit(n))
             return true;
-        if (n->ChildNode() && WalkDepthFirst(n->ChildNode(), depth + 1, visit))
+        if (descend && n->ChildNode() && WalkDepthFirst(n->ChildNode(), depth + 1, visit))
             return true;
+        if (n->NextNode() == mark) {
+            QVC_ASSERT(n->NextNode() != mark);
+            return false;
+        }
+        if (++steps == power) {
+            mark = n->NextNode();
+            power *= 2;
+            steps = 0;
+        }
     }
     return false;
 }
 
 // The nodes below `folder` that `want` accepts, each before its children.
-template <class Want> void CollectBelow(CSnNode* folder, bool recursive, Want&& want, std::vector<CSnNode*>& out,
-                                        int depth = 0) {
-    QVC_ASSERT(depth < kAssertDepth);
-    if (!folder || depth > kHardDepth)
+template <class Want> void CollectBelow(CSnNode* folder, bool recursive, Want&& want, std::vector<CSnNode*>& out) {
+    if (!folder)
         return;
-    for (CSnNode* n = folder->ChildNode(); n; n = n->NextNode()) {
-        if (want(n))
-            out.push_back(n);
-        if (recursive && n->ChildNode())
-            CollectBelow(n, true, want, out, depth + 1);
-    }
+    WalkDepthFirst(
+        folder->ChildNode(), 0,
+        [&](CSnNode* n) {
+            if (want(n))
+                out.push_back(n);
+            return false;
+        },
+        recursive);
 }
 
 bool IsCheck(const CSnNode* n) { return n->Cfg.Function.Type > kTypeFolder; }
@@ -146,15 +161,27 @@ long CSnCfg::Open(bool validate, bool fullLoad) {
     Close();
     if (validate && platform::RegReadStringWriteBack(kMachine, kProductKey, "Engine0Root", "", true).empty())
         return kErrNoRoot;
-
-    m_fullLoad = fullLoad;
-    m_engineName = platform::RegReadStringWriteBack(kMachine, kProductKey, "Engine0", "", true);
     std::string root = platform::RegReadStringWriteBack(kMachine, kProductKey, "Engine0Root", "", true);
     if (!root.empty() && root.back() != platform::kPathSeparator) {
         root += platform::kPathSeparator;
         platform::RegSetString(kMachine, kProductKey, "Engine0Root", root.c_str());
     }
-    m_rootDirectory = root;
+    return OpenAt(CQvcString(root), validate, fullLoad);
+}
+
+long CSnCfg::OpenRoot(const CQvcString& root, bool validate, bool fullLoad) {
+    Close();
+    if (root.IsEmpty())
+        return kErrNoRoot;
+    CQvcString directory = root;
+    directory.EnsureTrailing(platform::kPathSeparator);
+    return OpenAt(directory, validate, fullLoad);
+}
+
+long CSnCfg::OpenAt(const CQvcString& rootDirectory, bool validate, bool fullLoad) {
+    m_fullLoad = fullLoad;
+    m_engineName = platform::RegReadStringWriteBack(kMachine, kProductKey, "Engine0", "", true);
+    m_rootDirectory = rootDirectory;
     m_serverValue = static_cast<std::int32_t>(platform::RegReadDwordWriteBack(kMachine, kProductKey, "Server", 0));
     BuildPaths();
 
@@ -541,21 +568,24 @@ long CSnCfg::CountNodes(const CQvcString& where, long& count) {
     return code;
 }
 
-void CSnCfg::DefaultScanFrequency(long type, long& interval, long& threshold) {
-    interval = 30;
-    threshold = 1;
+long CSnCfg::ReadDefaultScanFrequencies(CDefScanFreqList& list) {
+    list = CDefScanFreqList();
     CQvcVariant value;
-    if (Run([&](ISnCfg& c) { c.GetNode(kTemplateId, value); }) != 0)
-        return;
+    if (long code = Run([&](ISnCfg& c) { c.GetNode(kTemplateId, value); }))
+        return code;
     std::shared_ptr<CSnRecord> record = value.AsRecord();
     if (!record)
-        return;
-    CQvcString entry;
-    CQvcString key(type);
-    if (!CQvcString::GetSetting(record->GetText(snnode::kScanSchedule), ";;", key, "", entry) || entry.IsEmpty())
-        return;
-    interval = entry.GetTokenLong(",", 30, 0);
-    threshold = entry.GetTokenLong(",", 1, 1);
+        return kErrInvalidObject;
+    list.Parse(record->GetText(snnode::kScanSchedule));
+    return 0;
+}
+
+void CSnCfg::DefaultScanFrequency(long type, long& interval, long& threshold) {
+    CDefScanFreqList list;
+    ReadDefaultScanFrequencies(list);
+    const CDefScanFreqItem item = list.Lookup(static_cast<std::int32_t>(type));
+    interval = item.Interval;
+    threshold = item.ErrorThreshold;
 }
 
 // --- the tree ----------------------------------------------------------------------------
@@ -705,10 +735,7 @@ CSnNode* CSnCfg::FindParentFolder(CSnNode* folder, long id) {
         return nullptr;
     CSnNode* found = nullptr;
     auto holds = [id](CSnNode* f) {
-        for (CSnNode* c = f->ChildNode(); c; c = c->NextNode())
-            if (c->Id() == id)
-                return true;
-        return false;
+        return WalkDepthFirst(f->ChildNode(), 1, [id](CSnNode* c) { return c->Id() == id; }, false);
     };
     if (holds(folder))
         return folder;

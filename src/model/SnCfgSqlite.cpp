@@ -159,6 +159,29 @@ std::shared_ptr<CSnRecord> RecordOf(const CQvcVariant& value, const char* kind) 
     return record;
 }
 
+// Binds `key` to the statement's only parameter and steps it: 0 with the row ready,
+// `noRecords` when there is none, `queryError` when the step fails.
+long StepKeyed(sqlite3_stmt* stmt, long key, long noRecords, long queryError) {
+    sqlite3_bind_int64(stmt, 1, key);
+    const int rc = sqlite3_step(stmt);
+    if (rc == SQLITE_ROW)
+        return 0;
+    return rc == SQLITE_DONE ? noRecords : queryError;
+}
+
+// The next row of an enumeration: 0 with the row ready; otherwise the cursor is closed
+// and the result is `noRecords` at the end (or without an enumeration), `queryError`
+// when the step fails.
+long StepCursor(SqliteStmt& cursor, long noRecords, long queryError) {
+    if (!cursor)
+        return noRecords;
+    const int rc = sqlite3_step(cursor.get());
+    if (rc == SQLITE_ROW)
+        return 0;
+    cursor.reset();
+    return rc == SQLITE_DONE ? noRecords : queryError;
+}
+
 bool HasSchema(sqlite3* db) {
     SqliteStmt stmt;
     if (!Prepare(db, "PRAGMA application_id", stmt) || sqlite3_step(stmt.get()) != SQLITE_ROW ||
@@ -213,12 +236,8 @@ struct CSnCfgSqlite::Impl {
                                " = ?",
                      stmt))
             return table.QueryError;
-        sqlite3_bind_int64(stmt.get(), 1, key);
-        int rc = sqlite3_step(stmt.get());
-        if (rc == SQLITE_DONE)
-            return table.NoRecordsError;
-        if (rc != SQLITE_ROW)
-            return table.QueryError;
+        if (long code = StepKeyed(stmt.get(), key, table.NoRecordsError, table.QueryError))
+            return code;
         out = CQvcVariant::FromRecord(RowToRecord(stmt.get(), table, s));
         return 0;
     }
@@ -259,12 +278,8 @@ struct CSnCfgSqlite::Impl {
                          " = ?",
                      stmt))
             return table.QueryError;
-        sqlite3_bind_int64(stmt.get(), 1, key);
-        int rc = sqlite3_step(stmt.get());
-        if (rc == SQLITE_DONE)
-            return table.NoRecordsError;
-        if (rc != SQLITE_ROW)
-            return table.QueryError;
+        if (long code = StepKeyed(stmt.get(), key, table.NoRecordsError, table.QueryError))
+            return code;
         out = ColumnText(stmt.get(), 0);
         return 0;
     }
@@ -653,18 +668,10 @@ void CSnCfgSqlite::GetNextNode(CQvcVariant& out) {
     out.Clear();
     if (!Ready())
         return;
-    if (!m_impl->NodeCursor) {
-        m_error = kErrNodesNoRecord;
-        return;
-    }
-    int rc = sqlite3_step(m_impl->NodeCursor.get());
-    if (rc == SQLITE_ROW) {
+    m_error = StepCursor(m_impl->NodeCursor, kErrNodesNoRecord, kErrNodesQuery);
+    if (m_error == 0)
         out = CQvcVariant::FromRecord(
             RowToRecord(m_impl->NodeCursor.get(), snschema::Nodes(), m_impl->NodeCursorColumns));
-        return;
-    }
-    m_impl->NodeCursor.reset();
-    m_error = rc == SQLITE_DONE ? kErrNodesNoRecord : kErrNodesQuery;
 }
 
 void CSnCfgSqlite::GetFirstNodeId(const CQvcString& where, long& id) {
@@ -684,17 +691,9 @@ void CSnCfgSqlite::GetNextNodeId(long& id) {
     id = 0;
     if (!Ready())
         return;
-    if (!m_impl->IdCursor) {
-        m_error = kErrNodesNoRecord;
-        return;
-    }
-    int rc = sqlite3_step(m_impl->IdCursor.get());
-    if (rc == SQLITE_ROW) {
+    m_error = StepCursor(m_impl->IdCursor, kErrNodesNoRecord, kErrNodesQuery);
+    if (m_error == 0)
         id = static_cast<long>(sqlite3_column_int64(m_impl->IdCursor.get(), 0));
-        return;
-    }
-    m_impl->IdCursor.reset();
-    m_error = rc == SQLITE_DONE ? kErrNodesNoRecord : kErrNodesQuery;
 }
 
 void CSnCfgSqlite::SaveNode(const CQvcVariant& record) {
@@ -937,17 +936,9 @@ void CSnCfgSqlite::GetNextDistributionGroup(CQvcVariant& out) {
     if (!Ready())
         return;
     const RecordTable& t = *snschema::FindRecordTable(snkind::kDistributionGroup);
-    if (!m_impl->GroupCursor) {
-        m_error = t.NoRecordsError;
-        return;
-    }
-    int rc = sqlite3_step(m_impl->GroupCursor.get());
-    if (rc == SQLITE_ROW) {
+    m_error = StepCursor(m_impl->GroupCursor, t.NoRecordsError, t.QueryError);
+    if (m_error == 0)
         out = CQvcVariant::FromRecord(RowToRecord(m_impl->GroupCursor.get(), t, m_impl->GroupCursorColumns));
-        return;
-    }
-    m_impl->GroupCursor.reset();
-    m_error = rc == SQLITE_DONE ? t.NoRecordsError : t.QueryError;
 }
 
 void CSnCfgSqlite::SaveDistributionGroup(const CQvcVariant& record) {

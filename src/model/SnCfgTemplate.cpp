@@ -1,12 +1,13 @@
 #include "model/SnCfgTemplate.h"
 
+#include "model/DefScanFreqList.h"
 #include "model/SnAdvancedSettings.h"
 #include "model/SnAutoBackupSettings.h"
 #include "model/SnCfg.h"
 #include "model/SnCfgServerCredentials.h"
 #include "model/SnCfgSqlite.h"
 #include "model/SnDateTimeSettings.h"
-#include "model/SnDistributionGroupRecord.h"
+#include "model/SnDistributionGroups.h"
 #include "model/SnLogSettings.h"
 #include "model/SnMaintenanceSettings.h"
 #include "model/SnMessageTemplate.h"
@@ -25,25 +26,22 @@
 
 namespace {
 
+// Our default scan intervals in seconds: fast, cheap network checks often; heavy or
+// slowly changing ones rarely.  Every other listed type keeps 30 seconds; every type keeps
+// an error threshold of 1.
 struct ScanDefault {
     int Type;
-    int Interval; // seconds
-    int Threshold;
+    int Interval;
 };
-
-// Our defaults: fast, cheap network checks often; heavy or slowly changing ones rarely.
 constexpr ScanDefault kScanDefaults[] = {
-    {1, 30, 1},    {10, 60, 1},   {11, 300, 1},  {20, 600, 1},  {30, 120, 1},  {31, 300, 1},  {44, 300, 1},
-    {32, 300, 1},  {33, 120, 1},  {34, 300, 1},  {35, 300, 1},  {36, 300, 1},  {37, 120, 1},  {38, 300, 1},
-    {39, 300, 1},  {40, 600, 1},  {41, 60, 1},   {42, 30, 1},   {43, 300, 1},  {50, 120, 1},  {51, 300, 1},
-    {60, 300, 1},  {61, 600, 1},  {90, 300, 1},  {100, 600, 1}, {110, 300, 1}, {111, 300, 1}, {112, 300, 1},
-    {120, 300, 1}, {70, 300, 1},  {81, 300, 1},  {71, 300, 1},  {72, 300, 1},  {73, 300, 1},  {74, 300, 1},
-    {80, 300, 1},  {75, 300, 1},  {76, 300, 1},  {79, 300, 1},  {77, 300, 1},  {78, 300, 1},  {130, 120, 1},
-    {140, 600, 1}, {150, 600, 1}, {160, 300, 1}, {170, 120, 1}, {320, 120, 1}, {330, 600, 1}, {180, 300, 1},
-    {190, 120, 1}, {200, 60, 1},  {201, 60, 1},  {202, 60, 1},  {203, 60, 1},  {204, 60, 1},  {205, 60, 1},
-    {206, 60, 1},  {207, 60, 1},  {208, 60, 1},  {210, 60, 1},  {220, 600, 1}, {230, 300, 1}, {340, 300, 1},
-    {240, 600, 1}, {250, 300, 1}, {260, 300, 1}, {270, 300, 1}, {310, 300, 1}, {300, 300, 1}, {280, 300, 1},
-    {290, 600, 1},
+    {10, 60},   {11, 300},  {20, 600},  {30, 120},  {31, 300},  {44, 300},  {32, 300},  {33, 120},  {34, 300},
+    {35, 300},  {36, 300},  {37, 120},  {38, 300},  {39, 300},  {40, 600},  {41, 60},   {43, 300},  {50, 120},
+    {51, 300},  {60, 300},  {61, 600},  {90, 300},  {100, 600}, {110, 300}, {111, 300}, {112, 300}, {120, 300},
+    {70, 300},  {81, 300},  {71, 300},  {72, 300},  {73, 300},  {74, 300},  {80, 300},  {75, 300},  {76, 300},
+    {79, 300},  {77, 300},  {78, 300},  {130, 120}, {140, 600}, {150, 600}, {160, 300}, {170, 120}, {320, 120},
+    {330, 600}, {180, 300}, {190, 120}, {200, 60},  {201, 60},  {202, 60},  {203, 60},  {204, 60},  {205, 60},
+    {206, 60},  {207, 60},  {208, 60},  {210, 60},  {220, 600}, {230, 300}, {340, 300}, {240, 600}, {250, 300},
+    {260, 300}, {270, 300}, {310, 300}, {300, 300}, {280, 300}, {290, 600},
 };
 
 struct TemplateDefault {
@@ -125,13 +123,12 @@ long Fill(CSnCfg& store) {
         if (long code = m.Write(store))
             return code;
     }
+    // Built-in groups take IDs below 10; the channel code serves.
     for (int channel : kGroupChannels) {
-        CSnDistributionGroupRecord g;
-        g.Id = channel;
-        g.NotificationTypeId = channel;
-        g.Name = "Administrators";
-        g.IsDefault = true;
-        if (long code = g.Save(store))
+        CSnDistributionGroups groups(channel);
+        groups.Add(channel, "Administrators", "");
+        groups.SetDefaultId(channel);
+        if (long code = groups.SaveAll(store))
             return code;
     }
     return 0;
@@ -140,15 +137,10 @@ long Fill(CSnCfg& store) {
 } // namespace
 
 CQvcString CSnCfgTemplate::DefaultScanFrequencyText() {
-    CQvcString text;
-    for (const ScanDefault& d : kScanDefaults) {
-        CQvcString entry;
-        entry.Format("%d:=%d,%d", d.Type, d.Interval, d.Threshold);
-        if (!text.IsEmpty())
-            text += ";;";
-        text += entry;
-    }
-    return text;
+    CDefScanFreqList list;
+    for (const ScanDefault& d : kScanDefaults)
+        list.Set(d.Type, d.Interval, CDefScanFreqList::kDefaultThreshold);
+    return list.ToText();
 }
 
 long CSnCfgTemplate::Write(const CQvcString& path) {

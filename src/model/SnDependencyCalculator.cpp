@@ -1,6 +1,7 @@
 #include "model/SnDependencyCalculator.h"
 
 #include "library/ErrorReport.h"
+#include "model/SnCfg.h"
 #include "model/SnNode.h"
 
 #include "TextFields.h"
@@ -43,14 +44,14 @@ void CSnDependencyCalculator::ClearPass(CSnNode* root) {
     WalkTree(root, [](CSnNode& node) { node.Srvc.Dependents.RemoveAll(); });
 }
 
-void CSnDependencyCalculator::CollectPass(const FindNode& find, CSnNode* root) {
+void CSnDependencyCalculator::CollectPass(CSnCfg& store, CSnNode* root) {
     // The tree does not change during a run, so each ID is looked up once: many checks
     // usually depend on the same few checks and folders.
     std::unordered_map<std::int32_t, CSnNode*> found;
     auto lookup = [&](std::int32_t id) -> CSnNode* {
         auto it = found.find(id);
         if (it == found.end())
-            it = found.emplace(id, find ? find(root, id) : nullptr).first;
+            it = found.emplace(id, store.FindNode(root, id)).first;
         return it->second;
     };
     WalkTree(root, [&](CSnNode& dependent) {
@@ -69,7 +70,7 @@ void CSnDependencyCalculator::CollectPass(const FindNode& find, CSnNode* root) {
     });
 }
 
-void CSnDependencyCalculator::Calculate(const FindNode& find, CSnNode* root) {
+void CSnDependencyCalculator::Calculate(CSnCfg& store, CSnNode* root) {
     try {
         ClearPass(root);
     } catch (const std::exception& e) {
@@ -78,7 +79,7 @@ void CSnDependencyCalculator::Calculate(const FindNode& find, CSnNode* root) {
         ReportError(kSource, __LINE__, "Clearing the dependents lists failed.");
     }
     try {
-        CollectPass(find, root);
+        CollectPass(store, root);
     } catch (const std::exception& e) {
         ReportError(kSource, __LINE__, e.what());
     } catch (...) {

@@ -1,5 +1,9 @@
 #include "model/SnDistributionGroup.h"
 
+#include "model/QvcVariant.h"
+#include "model/SnRecordProperties.h"
+#include "model/SnRecordSettings.h"
+
 #include "TextFields.h"
 
 CSnDistributionGroup::CSnDistributionGroup(std::int32_t id, std::int32_t channel, const CQvcString& name,
@@ -50,4 +54,25 @@ bool CSnDistributionGroup::NextMember(CQvcString& out) {
     if (found)
         ++m_cursor;
     return found;
+}
+
+std::shared_ptr<CSnRecord> CSnDistributionGroup::ToRecord(bool isDefault) const {
+    auto record = std::make_shared<CSnRecord>(snkind::kDistributionGroup);
+    CSnRecordSettings::Put(*record, kPropId, m_id);
+    CSnRecordSettings::Put(*record, sngroup::kNotificationTypeId, m_channel);
+    CSnRecordSettings::Put(*record, sngroup::kName, m_name);
+    CSnRecordSettings::Put(*record, sngroup::kMembers, m_members);
+    CSnRecordSettings::Put(*record, sngroup::kIsDefault, isDefault);
+    return record;
+}
+
+bool CSnDistributionGroup::FromRecord(const CSnRecord& record) {
+    bool isDefault = false;
+    CSnRecordSettings::Take(record, kPropId, m_id);
+    CSnRecordSettings::Take(record, sngroup::kNotificationTypeId, m_channel);
+    CSnRecordSettings::Take(record, sngroup::kName, m_name);
+    CSnRecordSettings::Take(record, sngroup::kMembers, m_members);
+    CSnRecordSettings::Take(record, sngroup::kIsDefault, isDefault);
+    m_cursor = 0;
+    return isDefault;
 }

@@ -3,6 +3,7 @@
 #include "library/ErrorTexts.h"
 #include "library/QvcBase.h"
 #include "library/QvcPath.h"
+#include "model/ScriptFiles.h"
 #include "model/SnCfgTemplate.h"
 #include "platform/Registry.h"
 #include "platform/System.h"
@@ -10,12 +11,13 @@
 #include <filesystem>
 #include <string>
 #include <system_error>
+#include <vector>
 
 namespace {
 
 const char* const kDirectories[] = {
     "Configuration", "Sys/Tpl/Config", "Sys/Res", "Sys/Ctrl", "Sys/Act", "Sys/Not", "Sys/tmp", "Sys/Roles",
-    "Sys/Run", "Logs", "Saved Configurations", "Program", "scripts/monitor (vbs)", "scripts/monitor (ps1)",
+    "Sys/Run", "Logs", "Saved Configurations", "Program",
 };
 
 } // namespace
@@ -34,8 +36,13 @@ long CSnInstallation::Initialize(const CQvcString& root, CQvcString& message) {
         message = CQvcString("cannot use '") + root + "' as the Engine root";
         return -1;
     }
-    for (const char* dir : kDirectories) {
-        const CQvcString path = base + dir;
+    // The script directories are where the script checks' defaults point.
+    std::vector<CQvcString> directories;
+    for (const char* dir : kDirectories)
+        directories.push_back(base + dir);
+    directories.push_back(ScriptDirectory(ScriptKind::VBScript, base));
+    directories.push_back(ScriptDirectory(ScriptKind::PowerShell, base));
+    for (const CQvcString& path : directories) {
         std::error_code ec;
         std::filesystem::create_directories(path.Str(), ec);
         if (ec || !platform::DirectoryExists(path.Str())) {

@@ -1,5 +1,6 @@
 // sentrelle init and the command dispatch.
 #include "TestSupport.h"
+#include "CliTestRun.h"
 #include "cli/CommandTable.h"
 #include "cli/InitCommand.h"
 #include "model/SnCfg.h"
@@ -15,17 +16,7 @@
 
 namespace {
 
-struct Outcome {
-    int Code;
-    std::string Out, Err;
-};
-
-Outcome Dispatch(std::vector<const char*> argv) {
-    argv.insert(argv.begin(), "sentrelle");
-    std::ostringstream out, err;
-    int code = CCommandTable::Builtins().Dispatch(static_cast<int>(argv.size()), argv.data(), out, err);
-    return {code, out.str(), err.str()};
-}
+CliOutcome Dispatch(const std::vector<const char*>& args) { return RunCli({args.begin(), args.end()}); }
 
 std::string RegistryText(const char* name) {
     std::string value = "<missing>";
@@ -38,7 +29,7 @@ std::string RegistryText(const char* name) {
 TEST(InitCommand, CreatesAWorkingInstallation) {
     testsupport::ScopedHives hives;
     const std::string root = hives.Dir().File("engine root");
-    Outcome o = Dispatch({"init", root.c_str()});
+    CliOutcome o = Dispatch({"init", root.c_str()});
     ASSERT_EQ(o.Code, 0) << o.Err;
     EXPECT_NE(o.Out.find(root + "/"), std::string::npos);
 
@@ -86,7 +77,7 @@ TEST(InitCommand, RunningTwiceKeepsTheConfiguration) {
     char previous[4096];
     ASSERT_NE(::getcwd(previous, sizeof previous), nullptr);
     ASSERT_EQ(::chdir(hives.Dir().Path().c_str()), 0);
-    Outcome again = Dispatch({"init", "./root/"});
+    CliOutcome again = Dispatch({"init", "./root/"});
     ASSERT_EQ(::chdir(previous), 0);
     ASSERT_EQ(again.Code, 0) << again.Err;
     EXPECT_EQ(RegistryText("Engine0Root"), root + "/");
@@ -103,7 +94,7 @@ TEST(InitCommand, FailuresAreReportedWithNonZeroExit) {
     testsupport::ScopedHives hives;
     // A file where the root should be.
     testsupport::WriteFile(hives.Dir().File("blocker"), "x");
-    Outcome blocked = Dispatch({"init", hives.Dir().File("blocker/root").c_str()});
+    CliOutcome blocked = Dispatch({"init", hives.Dir().File("blocker/root").c_str()});
     EXPECT_EQ(blocked.Code, 1);
     EXPECT_NE(blocked.Err.find("cannot create directory"), std::string::npos) << blocked.Err;
     EXPECT_EQ(RegistryText("Engine0Root"), "<missing>");
@@ -111,26 +102,26 @@ TEST(InitCommand, FailuresAreReportedWithNonZeroExit) {
     if (::geteuid() != 0) {
         const std::string locked = hives.Dir().File("locked");
         ASSERT_EQ(::mkdir(locked.c_str(), 0555), 0);
-        Outcome denied = Dispatch({"init", (locked + "/root").c_str()});
+        CliOutcome denied = Dispatch({"init", (locked + "/root").c_str()});
         EXPECT_EQ(denied.Code, 1);
         EXPECT_NE(denied.Err.find("cannot create directory"), std::string::npos);
     }
 
     // A machine hive that cannot be written.
     testsupport::ScopedEnv badHive("SENTRELLE_MACHINE_HIVE", hives.Dir().File("blocker/machine.reg"));
-    Outcome noHive = Dispatch({"init", hives.Dir().File("root2").c_str()});
+    CliOutcome noHive = Dispatch({"init", hives.Dir().File("root2").c_str()});
     EXPECT_EQ(noHive.Code, 1);
     EXPECT_NE(noHive.Err.find("registry"), std::string::npos) << noHive.Err;
 }
 
 TEST(CommandTable, DispatchAndUsage) {
-    Outcome none = Dispatch({});
+    CliOutcome none = Dispatch({});
     EXPECT_EQ(none.Code, 2);
     EXPECT_NE(none.Err.find("init ROOT"), std::string::npos);
-    Outcome help = Dispatch({"--help"});
+    CliOutcome help = Dispatch({"--help"});
     EXPECT_EQ(help.Code, 0);
     EXPECT_NE(help.Out.find("init ROOT"), std::string::npos);
-    Outcome unknown = Dispatch({"frobnicate"});
+    CliOutcome unknown = Dispatch({"frobnicate"});
     EXPECT_EQ(unknown.Code, 2);
     EXPECT_NE(unknown.Err.find("unknown command 'frobnicate'"), std::string::npos);
     EXPECT_EQ(Dispatch({"init"}).Code, 2);

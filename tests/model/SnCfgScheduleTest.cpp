@@ -11,18 +11,7 @@
 
 namespace {
 
-// Local time is UTC for the life of the object, so time values have known texts.
-class ScopedUtc {
-public:
-    ScopedUtc() : m_tz("TZ", "UTC") { ::tzset(); }
-    ~ScopedUtc() {
-        m_tz.Restore();
-        ::tzset();
-    }
-
-private:
-    testsupport::ScopedEnv m_tz;
-};
+using ScopedUtc = testsupport::ScopedTimeZone;
 
 // 2024-03-05 (a Tuesday) 14:07:09 UTC.
 constexpr std::int32_t kAfternoon = 1709647629;

@@ -1,6 +1,7 @@
 // The configuration store on a real Engine root: open and version checks, node records,
 // loading and writing the tree, tree operations and the whole-file operations.
 #include "CfgTestRoot.h"
+#include "NodeTreeBuilder.h"
 #include "model/SnCfgSqlite.h"
 #include "model/SnCfgTemplate.h"
 #include "model/SnMetaSettings.h"
@@ -145,6 +146,29 @@ TEST_F(SnCfgStoreTest, OpenReadsTheInstallation) {
     CSnMetaSettings meta;
     ASSERT_EQ(meta.Read(store), 0);
     EXPECT_GT(meta.TimeStamp, 1700000000);
+}
+
+TEST_F(SnCfgStoreTest, OpenRootUsesTheGivenRootAndLeavesTheRegistry) {
+    const std::string registered = root.Root() + "/";
+    const std::string other = root.Hives().Dir().File("other");
+    CQvcString message;
+    ASSERT_EQ(CSnInstallation::Initialize(CQvcString(other), message), 0) << message.Str();
+    platform::RegSetString(platform::Hive::LocalMachine, kProductKey, "Engine0Root", registered.c_str());
+
+    CSnCfg at;
+    ASSERT_EQ(at.OpenRoot(CQvcString(other)), 0);
+    EXPECT_EQ(at.RootDirectory(), other + "/");
+    EXPECT_EQ(at.ConfigFilePath(), other + "/Configuration/Config.mdb");
+    ASSERT_NE(at.Link(), nullptr);
+    EXPECT_EQ(at.Link()->ControlFile(), other + "/Sys/Ctrl/control.dat");
+    std::string value;
+    platform::RegQueryString(platform::Hive::LocalMachine, kProductKey, "Engine0Root", &value);
+    EXPECT_EQ(value, registered);
+
+    EXPECT_EQ(at.OpenRoot(CQvcString()), 25200);
+    EXPECT_FALSE(at.IsOpen());
+    EXPECT_EQ(at.OpenRoot(CQvcString(root.Hives().Dir().File("nothing here"))), 25201);
+    EXPECT_FALSE(at.IsOpen());
 }
 
 TEST_F(SnCfgStoreTest, OpenChecksTheVersion) {
@@ -470,6 +494,32 @@ TEST_F(SnCfgStoreTest, WalksMovesAndRemovals) {
     EXPECT_EQ(store.RemoveFromTree(r, 4711, true, true), 0);
 }
 
+TEST(SnCfgTreeWalks, ASiblingChainThatLoopsEndsEveryWalk) {
+    testsupport::TempDir debug;
+    testsupport::ScopedEnv debugDir("SENTRELLE_DEBUG_DIR", debug.Path());
+    testsupport::NodeTreeBuilder tree;
+    CSnNode* folder = tree.AddFolder(tree.Root(), 10);
+    CSnNode* a = tree.AddCheck(folder, 100);
+    tree.AddCheck(folder, 101);
+    CSnNode* c = tree.AddCheck(folder, 102);
+    CSnNode* inner = tree.AddFolder(folder, 11);
+    tree.AddCheck(inner, 103);
+    testsupport::NodeTreeBuilder::LinkNext(inner, a); // 100, 101, 102, 11, 100, ...
+
+    // Each walk ends, having seen the loop's nodes, and logs the broken chain.
+    EXPECT_EQ(CSnCfg::FindNode(tree.Root(), 103)->Id(), 103);
+    EXPECT_EQ(CSnCfg::FindNode(tree.Root(), 4242), nullptr);
+    EXPECT_EQ(CSnCfg::FindNodeByName(tree.Root(), "nothing"), nullptr);
+    EXPECT_EQ(CSnCfg::FindParentFolder(tree.Root(), 4242), nullptr);
+    EXPECT_EQ(CSnCfg::FindParentFolder(tree.Root(), 103), inner);
+    EXPECT_FALSE(CSnCfg::IsDescendant(folder, tree.Root()));
+    const std::vector<CSnNode*> checks = CSnCfg::CollectChecks(folder, true);
+    EXPECT_GE(checks.size(), 4u);
+    EXPECT_NE(std::find(checks.begin(), checks.end(), c), checks.end());
+    EXPECT_GE(CSnCfg::CountFolders(tree.Root()), 2);
+    EXPECT_NE(testsupport::ReadFile(debug.File("assert.txt")).find("QUORVANE ASSERTION FAILURE"), std::string::npos);
+}
+
 TEST_F(SnCfgStoreTest, InsertCopiesFromASourceAndClearsItsResult) {
     CSnNode source;
     ASSERT_EQ(store.InsertNode(&source, nullptr, 0), 0);
@@ -516,14 +566,25 @@ TEST_F(SnCfgStoreTest, DefaultScanFrequencyFromTheTemplateCheck) {
     // Every catalogue type of the default text has an entry.
     const CQvcString text = CSnCfgTemplate::DefaultScanFrequencyText();
     EXPECT_EQ(text.CountTokens(";;"), 71);
+    CDefScanFreqList list;
+    ASSERT_EQ(store.ReadDefaultScanFrequencies(list), 0);
+    ASSERT_EQ(list.Items().size(), CDefScanFreqList::Types().size());
+    EXPECT_EQ(list.ToText(), text);
+
     Sql(root.ConfigFile(), "UPDATE Nodes SET ScanSchedule = '10:=15,4' WHERE ID = 2");
     store.DefaultScanFrequency(10, interval, threshold);
     EXPECT_EQ(interval, 15);
     EXPECT_EQ(threshold, 4);
+    ASSERT_EQ(store.ReadDefaultScanFrequencies(list), 0);
+    EXPECT_EQ(list.Find(10)->Interval, 15);
+    EXPECT_EQ(list.Find(20)->Interval, 30); // missing from the text now
+
     Sql(root.ConfigFile(), "DELETE FROM Nodes WHERE ID = 2");
     store.DefaultScanFrequency(10, interval, threshold);
     EXPECT_EQ(interval, 30);
     EXPECT_EQ(threshold, 1);
+    EXPECT_EQ(store.ReadDefaultScanFrequencies(list), 25021);
+    EXPECT_EQ(list.Find(10)->Interval, 30);
 }
 
 TEST_F(SnCfgStoreTest, ClearExportAndImportReplaceTheFileAndStamp) {

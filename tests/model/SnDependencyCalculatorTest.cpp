@@ -1,3 +1,5 @@
+#include "CfgTestRoot.h"
+#include "model/SnCfg.h"
 #include "model/SnDependencyCalculator.h"
 #include "model/SnNode.h"
 
@@ -7,6 +9,7 @@
 
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace {
@@ -24,17 +27,6 @@ public:
     }
     CSnNode* operator[](std::int32_t id) const { return m_nodes.at(id).get(); }
     std::vector<std::int32_t> Dependents(std::int32_t id) const { return (*this)[id]->Srvc.Dependents.Values(); }
-
-    // Depth first from the root, as the store's find-by-ID searches.
-    static CSnNode* Find(CSnNode* node, std::int32_t id) {
-        for (; node != nullptr; node = node->NextNode()) {
-            if (node->Id() == id)
-                return node;
-            if (CSnNode* found = Find(node->ChildNode(), id))
-                return found;
-        }
-        return nullptr;
-    }
 
     CSnNode* Root = nullptr;
 
@@ -59,9 +51,12 @@ private:
 
 using Ids = std::vector<std::int32_t>;
 
+// The calculator looks nodes up through the store's find-by-ID; a hand-built tree needs
+// no open store for that.
 void Calculate(Tree& tree) {
+    CSnCfg store;
     CSnDependencyCalculator calculator("CSnDependencyCalculator");
-    calculator.Calculate(&Tree::Find, tree.Root);
+    calculator.Calculate(store, tree.Root);
 }
 
 } // namespace
@@ -157,12 +152,16 @@ TEST(SnDependencyCalculator, BrokenChainIsReportedAndRunGoesOn) {
     ASSERT_NE(second, std::string::npos);
     EXPECT_NE(log.substr(first, log.find(']', first) - first), log.substr(second, log.find(']', second) - second));
 
-    // A missing find function skips every dependency without a fault.
-    b->Cfg.Next.Node = nullptr;
+    // An unknown ID in the broken tree is looked for and not found: the search does not
+    // go round the loop for ever.
+    t[10001]->Cfg.Action.Dependencies = "10002;77777";
+    Calculate(t);
+    EXPECT_EQ(t.Dependents(10002), (Ids{10001}));
+
+    // A null root does nothing.
+    CSnCfg store;
     CSnDependencyCalculator calculator("CDependencyCalculator");
-    calculator.Calculate(nullptr, t.Root);
-    EXPECT_TRUE(t.Dependents(10002).empty());
-    calculator.Calculate(&Tree::Find, nullptr);
+    calculator.Calculate(store, nullptr);
 }
 
 TEST(SnDependencyCalculator, DeepNestingIsAssertedNotRefused) {
@@ -178,4 +177,90 @@ TEST(SnDependencyCalculator, DeepNestingIsAssertedNotRefused) {
     EXPECT_EQ(t.Dependents(10001), (Ids{10002}));
     EXPECT_NE(testsupport::ReadFile(debug.File("assert.txt")).find("QUORVANE ASSERTION FAILURE"),
               std::string::npos);
+}
+
+namespace {
+
+// Builds a tree through a store, as the Manager would, and hands it to a second store
+// that loads it, so the calculator runs on a tree that came from the database.
+class StoredTree {
+public:
+    StoredTree() {
+        EXPECT_EQ(m_writer.Open(), 0);
+        EXPECT_EQ(m_writer.LoadAllNodes(m_root), 0);
+    }
+    std::int32_t Folder(std::int32_t parent) {
+        CSnNode* folder = nullptr;
+        EXPECT_EQ(m_writer.NewFolderRecord(folder), 0);
+        return Link(folder, parent);
+    }
+    std::int32_t Check(std::int32_t parent, const std::string& dependencies = "") {
+        CSnNode* check = m_writer.NewNodeObject();
+        EXPECT_EQ(m_writer.InsertNode(check, nullptr, 0), 0);
+        check->Cfg.Function.Type = 10;
+        check->Cfg.Action.Dependencies = dependencies;
+        return Link(check, parent);
+    }
+    void Delete(std::int32_t id) { EXPECT_EQ(m_writer.RemoveFromTree(m_root, id, true, true), 0); }
+    // Writes the tree and loads it in a fresh store.
+    CSnNode* Load(CSnCfg& reader) {
+        EXPECT_EQ(m_writer.WriteTree(m_root), 0);
+        CSnNode* tree = nullptr;
+        EXPECT_EQ(reader.Open(), 0);
+        EXPECT_EQ(reader.LoadAllNodes(tree), 0);
+        return tree;
+    }
+
+private:
+    std::int32_t Link(CSnNode* node, std::int32_t parent) {
+        node->Cfg.Name = "node";
+        EXPECT_EQ(m_writer.WriteNode(node, false, false), 0);
+        CSnCfg::AppendChild(CSnCfg::FindNode(m_root, parent), node);
+        return node->Id();
+    }
+
+    CfgTestRoot m_installation;
+    CSnCfg m_writer;
+    CSnNode* m_root = nullptr;
+};
+
+Ids DependentsOf(CSnNode* tree, std::int32_t id) {
+    const CSnNode* node = CSnCfg::FindNode(tree, id);
+    return node != nullptr ? node->Srvc.Dependents.Values() : Ids{999999};
+}
+
+} // namespace
+
+TEST(SnDependencyCalculator, StoreLoadedTree) {
+    StoredTree t;
+    const std::int32_t web = t.Folder(1);
+    const std::int32_t a = t.Check(web);
+    const std::int32_t sub = t.Folder(web);
+    const std::int32_t b = t.Check(sub);
+    const std::int32_t gone = t.Check(1);
+    const std::int32_t c = t.Check(1, std::to_string(web));
+    // A deleted check, stored; in memory also itself and the folder it lies in.
+    const std::int32_t d = t.Check(sub, std::to_string(gone));
+    t.Delete(gone);
+    CSnCfg reader;
+    CSnNode* tree = t.Load(reader);
+    CSnNode* dNode = CSnCfg::FindNode(tree, d);
+    ASSERT_NE(dNode, nullptr);
+    dNode->Cfg.Action.Dependencies.Format("%d;%d;%d", static_cast<int>(d), static_cast<int>(gone),
+                                          static_cast<int>(sub)); // an unsaved edit counts too
+    // The loader marks a folder that some node names as having dependants.
+    EXPECT_EQ(CSnCfg::FindNode(tree, web)->Manager.HasDependants, 1);
+
+    CSnDependencyCalculator calculator("CDependencyCalculator");
+    calculator.Calculate(reader, tree);
+    // The folder dependency reaches the folder and everything below it.
+    for (std::int32_t id : {web, a})
+        EXPECT_EQ(DependentsOf(tree, id), Ids{c}) << id;
+    EXPECT_EQ(DependentsOf(tree, b), (Ids{d, c}));
+    // d depends on itself and on its folder, which holds d as well; found in walk order.
+    EXPECT_EQ(DependentsOf(tree, d), (Ids{d, c}));
+    EXPECT_EQ(DependentsOf(tree, sub), (Ids{d, c}));
+    EXPECT_TRUE(DependentsOf(tree, c).empty());
+    EXPECT_TRUE(DependentsOf(tree, 1).empty());
+    EXPECT_EQ(CSnCfg::FindNode(tree, gone), nullptr);
 }

@@ -6,7 +6,6 @@
 #include "model/SnCfgServerCredentials.h"
 #include "model/SnCfgSqlite.h"
 #include "model/SnDateTimeSettings.h"
-#include "model/SnDistributionGroupRecord.h"
 #include "model/SnLogSettings.h"
 #include "model/SnMaintenanceSettings.h"
 #include "model/SnMessageTemplate.h"
@@ -355,42 +354,6 @@ TEST_F(SnSettingsTest, ChannelRecordsRoundTrip) {
     EXPECT_EQ(t2.Body, "changed||body");
     EXPECT_EQ(t2.Read(store, 42), 25141);
     EXPECT_EQ(t2.Body, "changed||body"); // a failed read keeps the values
-}
-
-TEST_F(SnSettingsTest, DistributionGroupsByChannel) {
-    std::vector<CSnDistributionGroupRecord> groups;
-    ASSERT_EQ(CSnDistributionGroupRecord::LoadChannel(store, 1, groups), 0);
-    ASSERT_EQ(groups.size(), 1u);
-    EXPECT_TRUE(groups[0].IsBuiltIn());
-    EXPECT_TRUE(groups[0].IsDefault);
-    EXPECT_EQ(groups[0].Name, "Administrators");
-
-    CSnDistributionGroupRecord g;
-    g.NotificationTypeId = 1;
-    g.Name = "Web team";
-    g.Members = "a@example.test;b@example.test";
-    ASSERT_EQ(g.Save(store), 0);
-    EXPECT_GE(g.Id, 10);
-    CSnDistributionGroupRecord fixed;
-    fixed.Id = 54321;
-    fixed.NotificationTypeId = 1;
-    fixed.Name = "Fixed";
-    ASSERT_EQ(fixed.Save(store), 0);
-    EXPECT_EQ(fixed.Id, 54321);
-    fixed.Members = "c@example.test";
-    ASSERT_EQ(fixed.Save(store), 0); // update
-
-    ASSERT_EQ(CSnDistributionGroupRecord::LoadChannel(store, 1, groups), 0);
-    ASSERT_EQ(groups.size(), 3u);
-    EXPECT_EQ(groups[2].Members, "c@example.test");
-    ASSERT_EQ(CSnDistributionGroupRecord::LoadChannel(store, 1, groups, g.Id), 0);
-    EXPECT_EQ(groups.size(), 2u);
-    ASSERT_EQ(CSnDistributionGroupRecord::LoadChannel(store, 5, groups), 0);
-    EXPECT_TRUE(groups.empty());
-
-    ASSERT_EQ(CSnDistributionGroupRecord::Delete(store, g.Id), 0);
-    CSnDistributionGroupRecord gone;
-    EXPECT_EQ(gone.Read(store, g.Id), 25123);
 }
 
 TEST_F(SnSettingsTest, WebViewsAndTheRegistryVirtualDirectory) {

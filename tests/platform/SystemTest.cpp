@@ -21,21 +21,9 @@ using platform_test::ReadBytes;
 using platform_test::ScopedEnv;
 using platform_test::TempDir;
 using platform_test::WriteBytes;
+using testsupport::ScopedTimeZone;
 
 namespace {
-
-// Sets the time zone for the lifetime of the object.
-class ScopedTimeZone {
-public:
-    explicit ScopedTimeZone(const char* tz) : tz_("TZ", tz) { ::tzset(); }
-    ~ScopedTimeZone() {
-        tz_.Restore();
-        ::tzset();
-    }
-
-private:
-    ScopedEnv tz_;
-};
 
 TEST(System, LocalTimeAndUtcOffsetFollowTheTimeZone) {
     {

@@ -1,8 +1,10 @@
 #pragma once
 // Helpers shared by the tests of every layer: a temporary directory that removes itself,
-// environment variables set for one scope, and the two registry hives pointed inside a
-// temporary directory so that no test touches the real home directory or /etc.
+// environment variables and the time zone set for one scope, and the two registry hives
+// pointed inside a temporary directory so that no test touches the real home directory
+// or /etc.
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -61,6 +63,22 @@ public:
 private:
     std::string m_name;
     std::optional<std::string> m_old;
+};
+
+// The local time zone (TZ) for the life of the object, UTC unless given, so that time
+// values have known texts.
+class ScopedTimeZone {
+public:
+    explicit ScopedTimeZone(const char* tz = "UTC") : m_tz("TZ", tz) { ::tzset(); }
+    ~ScopedTimeZone() {
+        m_tz.Restore();
+        ::tzset();
+    }
+    ScopedTimeZone(const ScopedTimeZone&) = delete;
+    ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
+
+private:
+    ScopedEnv m_tz;
 };
 
 // Both registry hives inside a temporary directory for the life of the object.

@@ -35,6 +35,8 @@ public:
     const std::vector<CDefScanFreqItem>& Items() const { return m_items; }
     // The entry of a type; nullptr for a type the list does not hold.
     const CDefScanFreqItem* Find(std::int32_t type) const;
+    // The entry of a type, or (type, 30, 1) for a type the list does not hold.
+    CDefScanFreqItem Lookup(std::int32_t type) const;
     // Sets a listed type's values; false for a type the list does not hold.
     bool Set(std::int32_t type, std::int32_t interval, std::int32_t threshold);
 

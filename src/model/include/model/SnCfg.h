@@ -20,6 +20,7 @@
 // the database serialises their writes, and each learns of the others' changes through
 // the stamps.
 #include "library/QvcBase.h"
+#include "model/DefScanFreqList.h"
 #include "model/ISnCfg.h"
 #include "model/SnAdvancedSettings.h"
 #include "model/SnIPC.h"
@@ -53,6 +54,9 @@ public:
     // nodes fetch the summary properties only; with `fullLoad` set, pending run-now
     // requests are cleared.
     long Open(bool validate = true, bool fullLoad = false);
+    // Open on the Engine root given instead of the registry's Engine0Root (which is not
+    // changed): for tools told which installation to work on.  25200 for an empty root.
+    long OpenRoot(const CQvcString& root, bool validate = true, bool fullLoad = false);
     // Opens the store on one database file without an installation: no registry, no
     // engine link (so no stamps).  For tools that work on a file (templates, imports,
     // benchmarks).
@@ -130,9 +134,12 @@ public:
     // In list order, in one connection; stops at the first failure.
     long DeleteNodeRecords(const std::vector<long>& ids);
     long CountNodes(const CQvcString& where, long& count);
-    // The default scan interval and error threshold of a check type, from the template
-    // check's text "type:=interval,threshold;;..."; 30 and 1 when it cannot be read or has
-    // no entry for the type.
+    // The default scan frequencies of every check type, from the schedule text of the
+    // template check (ID 2).  On failure the list keeps 30 seconds and threshold 1 for
+    // every type and the read's code is returned.
+    long ReadDefaultScanFrequencies(CDefScanFreqList& list);
+    // The default scan interval and error threshold of one check type (the list above);
+    // 30 and 1 when it cannot be read or has no entry for the type.
     void DefaultScanFrequency(long type, long& interval, long& threshold);
 
     // --- the tree -------------------------------------------------------------------
@@ -194,6 +201,7 @@ public:
 
 private:
     void Close();
+    long OpenAt(const CQvcString& rootDirectory, bool validate, bool fullLoad);
     void BuildPaths();
     long ValidateVersion();
     long ReplaceWithShadow(const CQvcString& shadowPath);

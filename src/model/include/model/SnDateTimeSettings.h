@@ -1,14 +1,13 @@
 #pragma once
 // Date and time formats (table DateTimeSettings): DateFormat "||" TimeFormat.
+// The patterns are those of DateTimeFormat.h, which also holds the defaults.
 #include "library/QvcString.h"
+#include "model/DateTimeFormat.h"
 
 class CSnCfg;
 
 class CSnDateTimeSettings {
 public:
-    static constexpr const char* kDefaultDateFormat = "mm/dd/yyyy";
-    static constexpr const char* kDefaultTimeFormat = "hh:mm:ss tt";
-
     CQvcString DateFormat = kDefaultDateFormat;
     CQvcString TimeFormat = kDefaultTimeFormat;
 

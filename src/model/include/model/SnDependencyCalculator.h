@@ -9,21 +9,20 @@
 #include <functional>
 #include <unordered_set>
 
+class CSnCfg;
 class CSnNode;
 
 class CSnDependencyCalculator : public CQvcBase {
 public:
-    // Looks up a node by ID in the whole tree below `root` (the store's find-by-ID).
-    using FindNode = std::function<CSnNode*(CSnNode* root, std::int32_t id)>;
-
     explicit CSnDependencyCalculator(const char* name = "CSnDependencyCalculator");
 
     // First empties every node's dependents list, then, for every node with a
     // Dependencies text, adds the node's ID to each node it names (to a folder and every
     // node below it, at any depth).  Unknown IDs are skipped.  Each pass is guarded: a
     // fault such as a broken node chain is reported through ReportError with the source
-    // "SnDependencyCalculator" and the run goes on.
-    void Calculate(const FindNode& find, CSnNode* root);
+    // "SnDependencyCalculator" and the run goes on.  Nodes are looked up with the
+    // store's find-by-ID over the tree below `root`; the tree must not change meanwhile.
+    void Calculate(CSnCfg& store, CSnNode* root);
 
 private:
     using Visit = std::function<void(CSnNode&)>;
@@ -32,5 +31,5 @@ private:
     void Walk(CSnNode* first, int depth, const Visit& visit, std::unordered_set<const CSnNode*>& seen);
     void WalkTree(CSnNode* first, const Visit& visit);
     void ClearPass(CSnNode* root);
-    void CollectPass(const FindNode& find, CSnNode* root);
+    void CollectPass(CSnCfg& store, CSnNode* root);
 };

@@ -1,9 +1,16 @@
 #pragma once
 // CSnDistributionGroup: a named list of addresses of one notification channel.  Groups
 // with IDs below 10 are built into every configuration and cannot be deleted.
+//
+// Stored form (table DistributionGroups, one record per group): property 1 the ID, then
+// NotificationTypeID (the channel), Name, Members and IsDefault (whether the group is its
+// channel's default group).  CSnDistributionGroups reads and writes the records.
 #include "library/QvcString.h"
 
 #include <cstdint>
+#include <memory>
+
+class CSnRecord;
 
 class CSnDistributionGroup {
 public:
@@ -40,6 +47,11 @@ public:
     // The member cursor: false at the end.
     bool FirstMember(CQvcString& out);
     bool NextMember(CQvcString& out);
+
+    // The stored record of the group, flagged as its channel's default or not.
+    std::shared_ptr<CSnRecord> ToRecord(bool isDefault) const;
+    // Takes the fields a stored record holds (absent ones stay); returns its default flag.
+    bool FromRecord(const CSnRecord& record);
 
 private:
     std::int32_t m_id = 0;

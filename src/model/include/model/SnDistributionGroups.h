@@ -1,14 +1,20 @@
 #pragma once
-// CSnDistributionGroups: the distribution groups of one notification channel.
+// CSnDistributionGroups: the distribution groups of one notification channel (the address
+// book of e-mail 1, network pop-up 2, SMS 3, pager 4 or instant messenger 6).
 //
-// This part keeps the groups in memory; loading them from and saving them to the
-// configuration database goes through the store.
+// The list lives in memory; Load, Save, Create, Delete and SetDefault with a store read
+// and write the configuration database through it (table DistributionGroups, see
+// CSnDistributionGroup for the stored form).  Each store operation returns 0 or the
+// store's code (25120 to 25125, see ErrorText); the in-memory operations without a store
+// stay for dialogs that edit first and save later.
 #include "model/SnDistributionGroup.h"
 
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
+
+class CSnCfg;
 
 class CSnDistributionGroups {
 public:
@@ -43,6 +49,29 @@ public:
 
     int Count() const { return static_cast<int>(m_groups.size()); }
     CSnDistributionGroup* At(std::size_t index) const { return m_groups[index].get(); }
+
+    // --- through the store ----------------------------------------------------------------
+    // Replaces the list by the channel's stored groups in ID order, selected with
+    // "NotificationTypeID=<channel>" and, when `excludeId` is not 0, " AND ID<><excludeId>"
+    // (so that a dialog can list the others of one group).  The group stored as the
+    // default becomes DefaultId (0 when none is; the last one when several are).  On failure the list is left as it was.
+    long Load(CSnCfg& store, std::int32_t excludeId = 0);
+    // Stores the group (inserted, or updated when its ID exists), flagged default when it
+    // is DefaultId.
+    long Save(CSnCfg& store, const CSnDistributionGroup& group) const;
+    // Every group of the list, in list order; stops at the first failure.
+    long SaveAll(CSnCfg& store) const;
+    // Create(name), then Save; when the save fails the group is removed again and `out`
+    // stays null.
+    long Create(CSnCfg& store, const CQvcString& name, CSnDistributionGroup*& out);
+    // Deletes the stored group and removes it from the list: kDeleteBuiltIn for a group
+    // with an ID below 10 and kDeleteNotFound for one not in the list, both without
+    // touching the store; else 0 or the store's code (the list keeps the group then).
+    long Delete(CSnCfg& store, std::int32_t id);
+    // Makes the group the channel's default: it is stored flagged, then the previous
+    // default unflagged.  kDeleteNotFound for a group not in the list; when the first
+    // save fails the default stays as it was.
+    long SetDefault(CSnCfg& store, std::int32_t id);
 
     // The channel's default group (0 when none is set).
     std::int32_t DefaultId() const { return m_defaultId; }
