@@ -22,6 +22,15 @@
 
 namespace testsupport {
 
+// What the sink refuses or requires (LoopbackSmtpSink::Options).
+struct SmtpSinkOptions {
+    std::set<std::string> RejectRecipients; // answered 550
+    std::set<std::string> RejectSenders;    // answered 553
+    bool RejectData = false;                // every message refused after its data (554)
+    std::string Login;                      // when set, AUTH is offered and required
+    std::string Password;
+};
+
 class LoopbackSmtpSink {
 public:
     struct Message {
@@ -31,13 +40,7 @@ public:
         std::string Data;                    // as sent, dot-stuffing undone, ending in CR LF
         std::string User;                    // the account that logged on, if any
     };
-    struct Options {
-        std::set<std::string> RejectRecipients; // answered 550
-        std::set<std::string> RejectSenders;    // answered 553
-        bool RejectData = false;                // every message refused after its data (554)
-        std::string Login;                      // when set, AUTH is offered and required
-        std::string Password;
-    };
+    using Options = SmtpSinkOptions;
 
     explicit LoopbackSmtpSink(Options options = {}) : m_options(std::move(options)) {
         m_listen = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);

@@ -67,6 +67,7 @@ struct Dialogue {
     Attempt* Into = nullptr;
     std::string LastCommand; // its first word, upper case
     bool Challenged = false; // the server asked for a secret (334): the next line is one
+    bool Quitting = false;   // after QUIT the replies no longer tell what went wrong
 };
 
 int OnDebug(CURL*, curl_infotype type, char* data, std::size_t size, void* user) {
@@ -86,7 +87,8 @@ int OnDebug(CURL*, curl_infotype type, char* data, std::size_t size, void* user)
         if (line.empty())
             continue;
         if (type == CURLINFO_HEADER_IN) {
-            dialogue->Into->LastReply = line;
+            if (!dialogue->Quitting)
+                dialogue->Into->LastReply = line;
             dialogue->Challenged = line.rfind("334", 0) == 0;
             dialogue->Into->Dialogue.push_back("S: " + line);
             continue;
@@ -105,7 +107,10 @@ int OnDebug(CURL*, curl_infotype type, char* data, std::size_t size, void* user)
             dialogue->LastCommand = word;
         } else {
             dialogue->Into->Dialogue.push_back("C: " + line);
-            dialogue->LastCommand = word;
+            if (word == "QUIT")
+                dialogue->Quitting = true;
+            else
+                dialogue->LastCommand = word;
         }
     }
     return 0;
