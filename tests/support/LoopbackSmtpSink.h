@@ -4,11 +4,9 @@
 // time.  It can require an account (AUTH PLAIN and LOGIN), refuse chosen senders and
 // recipients, and refuse every message after its data, so that tests can play a server
 // that says no.  STARTTLS is never offered.
-#include <arpa/inet.h>
-#include <netinet/in.h>
+#include "LoopbackSockets.h"
+
 #include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <cctype>
 #include <chrono>
@@ -43,22 +41,9 @@ public:
     using Options = SmtpSinkOptions;
 
     explicit LoopbackSmtpSink(Options options = {}) : m_options(std::move(options)) {
-        m_listen = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        m_listen = OpenLoopbackSocket(SOCK_STREAM, m_port);
         if (m_listen < 0)
-            throw std::runtime_error("socket failed");
-        const int on = 1;
-        ::setsockopt(m_listen, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        if (::bind(m_listen, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-            ::listen(m_listen, 16) != 0 ||
-            ::getsockname(m_listen, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-            ::close(m_listen);
             throw std::runtime_error("cannot listen on 127.0.0.1");
-        }
-        m_port = ntohs(address.sin_port);
         m_thread = std::thread([this] { Serve(); });
     }
 

@@ -77,12 +77,11 @@ CheckOutcome CDirectoryRunner::Run(const CSnNodeCfg& check, const RunContext& co
         path.pop_back();
 
     struct stat info {};
-    bool exists = true;
-    if (::stat(path.c_str(), &info) != 0) {
-        if (errno != ENOENT && errno != ENOTDIR)
-            return CheckOutcome::Uncertain("Directory '" + path + "' cannot be examined: " + ErrnoText(errno));
-        exists = false;
-    }
+    int statError = 0;
+    const PathState state = StatLocalPath(path, info, statError);
+    if (state == PathState::Unreadable)
+        return CheckOutcome::Uncertain("Directory '" + path + "' cannot be examined: " + ErrnoText(statError));
+    bool exists = state == PathState::Present;
     const std::string name = "Directory '" + path + "'";
     if (exists && !S_ISDIR(info.st_mode)) {
         if (settings.Rule != DirectorySettings::Condition::Exists)

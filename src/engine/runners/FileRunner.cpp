@@ -82,12 +82,11 @@ CheckOutcome CFileRunner::Run(const CSnNodeCfg& check, const RunContext& context
         return CheckOutcome::Uncertain(why);
 
     struct stat info {};
-    bool exists = true;
-    if (::stat(path.c_str(), &info) != 0) {
-        if (errno != ENOENT && errno != ENOTDIR)
-            return CheckOutcome::Uncertain("File '" + path + "' cannot be examined: " + ErrnoText(errno));
-        exists = false;
-    }
+    int error = 0;
+    const PathState state = StatLocalPath(path, info, error);
+    if (state == PathState::Unreadable)
+        return CheckOutcome::Uncertain("File '" + path + "' cannot be examined: " + ErrnoText(error));
+    const bool exists = state == PathState::Present;
     const bool isDirectory = exists && S_ISDIR(info.st_mode);
     const std::string name = "File '" + path + "'";
 
@@ -122,7 +121,6 @@ CheckOutcome CFileRunner::Run(const CSnNodeCfg& check, const RunContext& context
     case FileSettings::Condition::Contains: {
         if (settings.Text.empty())
             return CheckOutcome::Uncertain("No text to look for configured");
-        int error = 0;
         switch (Contains(path, settings.Text, deadline, error)) {
         case Search::Cancelled:
             return runner::Cancelled();

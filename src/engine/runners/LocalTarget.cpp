@@ -7,6 +7,7 @@
 #include <netinet/in.h>
 
 #include <cctype>
+#include <cerrno>
 
 namespace {
 
@@ -74,4 +75,12 @@ bool LocalPathFromStored(const std::string& stored, const CQvcString& engineRoot
     if (!path.empty() && path.front() != '/' && !engineRoot.IsEmpty())
         path = PathJoin(engineRoot, path).Str();
     return true;
+}
+
+PathState StatLocalPath(const std::string& path, struct stat& info, int& error) {
+    error = 0;
+    if (::stat(path.c_str(), &info) == 0)
+        return PathState::Present;
+    error = errno;
+    return (error == ENOENT || error == ENOTDIR) ? PathState::Missing : PathState::Unreadable;
 }

@@ -1,13 +1,10 @@
 // The DNS runner against a small DNS server the test runs on the loopback interface, and
 // the message reader and writer it uses.
+#include "LoopbackSockets.h"
 #include "RunnerTestSupport.h"
 #include "engine/DnsMessage.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -32,14 +29,7 @@ public:
     };
 
     LoopbackDnsServer() {
-        m_socket = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        ::bind(m_socket, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::getsockname(m_socket, reinterpret_cast<sockaddr*>(&address), &length);
-        m_port = ntohs(address.sin_port);
+        m_socket = testsupport::OpenLoopbackSocket(SOCK_DGRAM, m_port);
         m_thread = std::thread([this] { Serve(); });
     }
     ~LoopbackDnsServer() {

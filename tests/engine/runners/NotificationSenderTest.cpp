@@ -1,6 +1,7 @@
 // Notification tests carried out for real: e-mail to a loopback SMTP sink, SNMP traps to a
 // UDP socket of the test, and the answers of the channels this platform lacks.
 #include "LoopbackSmtpSink.h"
+#include "LoopbackSockets.h"
 #include "RunnerTestSupport.h"
 #include "TestSupport.h"
 #include "engine/NotificationSender.h"
@@ -8,11 +9,7 @@
 #include "model/SnSmtpNotificationRequest.h"
 #include "model/SnSnmpNotificationRequest.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -36,31 +33,9 @@ CSnSmtpNotificationRequest MailRequest(int port) {
     return request;
 }
 
-// A port on which nothing listens.
-int ClosedPort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    return ntohs(address.sin_port);
-}
-
 class UdpReceiver {
 public:
-    UdpReceiver() {
-        m_fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        ::bind(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&address), &length);
-        m_port = ntohs(address.sin_port);
-    }
+    UdpReceiver() { m_fd = testsupport::OpenLoopbackSocket(SOCK_DGRAM, m_port); }
     ~UdpReceiver() { ::close(m_fd); }
     int Port() const { return m_port; }
     // The next datagram, or empty after five seconds.
@@ -197,7 +172,7 @@ TEST(MailSender, RefusalsCarryTheirCodeAndTheLastReply) {
 TEST(MailSender, SecondServerStepsInWhenTheFirstFails) {
     testsupport::LoopbackSmtpSink sink;
     const RunContext context = Context(20s);
-    const int closed = ClosedPort();
+    const int closed = testsupport::UnusedLoopbackPort();
     CSnSmtpNotificationRequest request = MailRequest(closed);
     request.MailServer2 = "127.0.0.1";
     request.MailServerPort2 = sink.Port();
@@ -209,7 +184,7 @@ TEST(MailSender, SecondServerStepsInWhenTheFirstFails) {
     EXPECT_EQ(sink.Messages().front().From, "backup@example.test");
 
     // Both failing: one code, both stories.
-    request.MailServerPort2 = ClosedPort();
+    request.MailServerPort2 = testsupport::UnusedLoopbackPort();
     const CSnNotificationResponse both = SendNotificationTest(request, context);
     EXPECT_EQ(both.ErrorCode, 23741);
     EXPECT_EQ(both.ErrorDescription.Str().rfind("Mail: both the primary and the backup SMTP server failed: 127.0.0.1:" +
@@ -249,16 +224,11 @@ TEST(MailSender, RequestsThatCannotBeSent) {
 
 TEST(MailSender, SilentServerTimesOut) {
     // A listener that never accepts: the connection is made, the greeting never comes.
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ASSERT_EQ(::listen(fd, 4), 0);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    int port = 0;
+    const int fd = testsupport::OpenLoopbackSocket(SOCK_STREAM, port);
+    ASSERT_GE(fd, 0);
     const auto start = std::chrono::steady_clock::now();
-    const CSnNotificationResponse response = SendNotificationTest(MailRequest(ntohs(address.sin_port)), Context(1s));
+    const CSnNotificationResponse response = SendNotificationTest(MailRequest(port), Context(1s));
     ::close(fd);
     EXPECT_EQ(response.ErrorCode, 23720) << response.ErrorDescription.Str();
     EXPECT_LT(SecondsSince(start), 10.0);

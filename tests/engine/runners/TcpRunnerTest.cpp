@@ -1,12 +1,9 @@
 // The TCP/IP runner against peers the tests open on the loopback interface.
+#include "LoopbackSockets.h"
 #include "RunnerTestSupport.h"
 #include "engine/TcpRunner.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -26,29 +23,9 @@ public:
     using Session = std::function<void(int fd, const std::atomic<bool>& stop)>;
 
     explicit TcpPeer(Session session, int family = AF_INET) : m_session(std::move(session)) {
-        m_listen = ::socket(family, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_storage address{};
-        socklen_t length = 0;
-        if (family == AF_INET6) {
-            auto* v6 = reinterpret_cast<sockaddr_in6*>(&address);
-            v6->sin6_family = AF_INET6;
-            v6->sin6_addr = in6addr_loopback;
-            length = sizeof *v6;
-        } else {
-            auto* v4 = reinterpret_cast<sockaddr_in*>(&address);
-            v4->sin_family = AF_INET;
-            v4->sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-            length = sizeof *v4;
-        }
-        if (m_listen < 0 || ::bind(m_listen, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-            ::listen(m_listen, 16) != 0 || ::getsockname(m_listen, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-            if (m_listen >= 0)
-                ::close(m_listen);
-            m_listen = -1;
+        m_listen = testsupport::OpenLoopbackSocket(SOCK_STREAM, m_port, family);
+        if (m_listen < 0)
             return;
-        }
-        m_port = family == AF_INET6 ? ntohs(reinterpret_cast<sockaddr_in6*>(&address)->sin6_port)
-                                    : ntohs(reinterpret_cast<sockaddr_in*>(&address)->sin_port);
         m_thread = std::thread([this] { Serve(); });
     }
     ~TcpPeer() {
@@ -118,19 +95,6 @@ CSnNodeCfg TcpCheck(int port, int type = kTypeTcpIp) {
     return check;
 }
 
-// A port nothing listens on: bound once, then released.
-int FreePort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    return ntohs(address.sin_port);
-}
-
 } // namespace
 
 TEST(TcpRunner, ConnectingIsEnoughWithoutResponseOptions) {
@@ -146,7 +110,7 @@ TEST(TcpRunner, ConnectingIsEnoughWithoutResponseOptions) {
 }
 
 TEST(TcpRunner, RefusedPortIsAnError) {
-    const int port = FreePort();
+    const int port = testsupport::UnusedLoopbackPort();
     const RunContext context = Context();
     const CheckOutcome outcome = RunCheck(TcpCheck(port), context);
     ASSERT_EQ(outcome.kind, CheckOutcome::Kind::Error) << Describe(outcome);

@@ -3,6 +3,8 @@
 // computer only, and paths on its own file systems.
 #include "library/QvcString.h"
 
+#include <sys/stat.h>
+
 #include <string>
 
 // True when `computer` names this computer: empty, ".", "localhost", a loopback address,
@@ -19,3 +21,8 @@ bool LocalPathFromStored(const std::string& stored, const CQvcString& engineRoot
                          std::string& why);
 // True for "C:", "c:\" and the like: a drive letter with nothing or one separator after it.
 bool IsDriveLetter(const std::string& text);
+
+// What stat() found at a local path: Missing when it, or a directory on its way, does not
+// exist; Unreadable, with the errno in `error`, for any other failure (permissions).
+enum class PathState { Present, Missing, Unreadable };
+PathState StatLocalPath(const std::string& path, struct stat& info, int& error);
