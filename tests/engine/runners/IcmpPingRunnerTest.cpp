@@ -101,3 +101,15 @@ TEST(IcmpPingRunner, HostsThatCannotBeReached) {
             << outcome.Response.Str();
     }
 }
+
+TEST(IcmpPingRunner, Ipv6Loopback) {
+    CIcmpPingRunner runner;
+    const CheckOutcome outcome = RunCheck(runner, Ping("::1"), Context(10s));
+    if (!Answered(outcome, "::1"))
+        return;
+    if (outcome.Response.StartsWith("Echo request to ::1 could not be sent"))
+        GTEST_SKIP() << "no IPv6 loopback on this machine";
+    ASSERT_EQ(outcome.kind, CheckOutcome::Kind::Success) << Describe(outcome);
+    EXPECT_EQ(outcome.Response.Str().rfind("Reply from ::1: time", 0), 0u) << outcome.Response.Str();
+    EXPECT_NE(outcome.Response.Find(" TTL="), -1) << outcome.Response.Str();
+}
