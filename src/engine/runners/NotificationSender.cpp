@@ -11,7 +11,8 @@ namespace {
 CSnNotificationResponse NotAvailable(const CSnNotificationRequest& request) {
     CSnNotificationResponse response;
     response.CreatorIsManager = request.CreatorIsManager;
-    const char* channel = "This";
+    const char* channel = nullptr;
+    response.ErrorCode = 1002; // function not supported
     switch (request.Type()) {
     case kRequestNetwork:
         channel = "Network Popup";
@@ -29,9 +30,10 @@ CSnNotificationResponse NotAvailable(const CSnNotificationRequest& request) {
     default:
         break;
     }
-    if (response.ErrorCode == 0)
-        response.ErrorCode = 1002; // function not supported
-    response.ErrorDescription = CQvcString(channel) + " notifications are not available on this platform";
+    if (channel)
+        response.ErrorDescription = CQvcString(channel) + " notifications are not available on this platform";
+    else
+        response.ErrorDescription.Format("Requests of type %d cannot be carried out by this engine", request.Type());
     return response;
 }
 
