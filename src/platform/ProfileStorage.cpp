@@ -1,6 +1,6 @@
 #include "ProfileStorage.h"
 
-#include "UniqueFd.h"
+#include "platform/UniqueFd.h"
 #include "platform/Profile.h"
 #include "platform/System.h"
 

@@ -1,6 +1,6 @@
 #include "platform/System.h"
 
-#include "UniqueFd.h"
+#include "platform/UniqueFd.h"
 
 #include <fcntl.h>
 #include <pwd.h>

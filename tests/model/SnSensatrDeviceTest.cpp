@@ -34,19 +34,6 @@ std::vector<Probe> Probes(const CSnSensatrDeviceCfg& unit) {
     return out;
 }
 
-// A port on 127.0.0.1 where nothing listens.
-int ClosedPort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    return ntohs(address.sin_port);
-}
-
 class SnSensatrDeviceTest : public ::testing::Test {
 protected:
     testsupport::ScopedHives hives;
@@ -123,7 +110,7 @@ TEST_F(SnSensatrDeviceTest, FailedRequestsCarryTheirErrorTexts) {
     EXPECT_EQ(body, "exact body\r\n\xB0");
     EXPECT_TRUE(error.IsEmpty());
 
-    const std::string closed = "http://127.0.0.1:" + std::to_string(ClosedPort()) + "/";
+    const std::string closed = "http://127.0.0.1:" + std::to_string(testsupport::UnusedLoopbackPort()) + "/";
     EXPECT_EQ(device.DetectModel(closed.c_str(), model, error), -1);
     EXPECT_TRUE(error.StartsWith("Unable to connect to [" + closed + "]: ")) << error.c_str();
     EXPECT_GT(error.Length(), ("Unable to connect to [" + closed + "]: ").size());

@@ -1,14 +1,12 @@
 #pragma once
 // A small HTTP server on 127.0.0.1 for tests: it listens on a free port, serves canned
-// answers by path (status, body, an optional delay before answering) and records every
-// request path.  One connection at a time, "Connection: close" on every answer.  A path
+// answers by path (status, body, extra header lines, an optional delay before answering)
+// and records every request path and head.  One connection at a time, "Connection: close" on every answer.  A path
 // without a route gets 404.  Delays end early when the client hangs up or the server is
 // destroyed, so a test that plays a slow device never waits for the whole delay.
-#include <arpa/inet.h>
-#include <netinet/in.h>
+#include "LoopbackSockets.h"
+
 #include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <condition_variable>
@@ -28,26 +26,13 @@ public:
         std::string body;
         std::chrono::milliseconds delay{0};
         std::string contentType = "text/html";
+        std::string headers; // extra header lines, each ending in CR LF ("Location: /new\r\n")
     };
 
     LoopbackHttpServer() {
-        m_listen = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        m_listen = OpenLoopbackSocket(SOCK_STREAM, m_port);
         if (m_listen < 0)
-            throw std::runtime_error("socket failed");
-        const int on = 1;
-        ::setsockopt(m_listen, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        address.sin_port = 0;
-        socklen_t length = sizeof address;
-        if (::bind(m_listen, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-            ::listen(m_listen, 16) != 0 ||
-            ::getsockname(m_listen, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-            ::close(m_listen);
             throw std::runtime_error("cannot listen on 127.0.0.1");
-        }
-        m_port = ntohs(address.sin_port);
         m_thread = std::thread([this] { Serve(); });
     }
 
@@ -87,9 +72,15 @@ public:
         std::lock_guard lock(m_mutex);
         return m_requests;
     }
+    // The request line and headers of each request served so far, in order.
+    std::vector<std::string> RequestHeads() const {
+        std::lock_guard lock(m_mutex);
+        return m_heads;
+    }
     void ClearRequests() {
         std::lock_guard lock(m_mutex);
         m_requests.clear();
+        m_heads.clear();
     }
 
 private:
@@ -138,6 +129,7 @@ private:
         {
             std::unique_lock lock(m_mutex);
             m_requests.push_back(path);
+            m_heads.push_back(request.substr(0, request.find("\r\n\r\n")));
             auto found = m_routes.find(path);
             if (found != m_routes.end()) {
                 route = found->second;
@@ -151,6 +143,7 @@ private:
         std::string answer = "HTTP/1.1 " + std::to_string(route.status) + " " + Reason(route.status) + "\r\n";
         answer += "Content-Type: " + route.contentType + "\r\n";
         answer += "Content-Length: " + std::to_string(route.body.size()) + "\r\n";
+        answer += route.headers;
         answer += "Connection: close\r\n\r\n";
         answer += route.body;
         std::size_t sent = 0;
@@ -184,8 +177,12 @@ private:
         switch (status) {
         case 200:
             return "OK";
+        case 301:
+            return "Moved Permanently";
         case 302:
             return "Found";
+        case 401:
+            return "Unauthorized";
         case 404:
             return "Not Found";
         case 500:
@@ -202,6 +199,7 @@ private:
     bool m_stop = false;
     std::map<std::string, Route> m_routes;
     std::vector<std::string> m_requests;
+    std::vector<std::string> m_heads;
     std::thread m_thread;
 };
 

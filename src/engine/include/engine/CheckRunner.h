@@ -52,3 +52,5 @@ std::unique_ptr<ICheckRunner> CreateCheckRunner(int type);
 // Runs the check with the type's runner, turning any exception into an Uncertain outcome
 // and filling DurationSecs when the runner left it open.
 CheckOutcome RunCheck(const CSnNodeCfg& check, const RunContext& context);
+// The same with a given runner (tests hand in their own).
+CheckOutcome RunCheck(ICheckRunner& runner, const CSnNodeCfg& check, const RunContext& context);

@@ -1,0 +1,118 @@
+// What one check costs when its peer answers at once on the loopback interface: the
+// upper bound of checks a single worker thread completes, and the cost of reading /proc
+// for the local checks.
+#include "LoopbackHttpServer.h"
+#include "LoopbackSockets.h"
+#include "engine/CheckRunner.h"
+#include "engine/SnmpTrapMessage.h"
+#include "model/CheckTypes.h"
+
+#include <benchmark/benchmark.h>
+#include <poll.h>
+
+#include <atomic>
+#include <thread>
+
+namespace {
+
+// Accepts connections, greets each with one line and closes it.
+class GreetingListener {
+public:
+    GreetingListener() {
+        m_fd = testsupport::OpenLoopbackSocket(SOCK_STREAM, m_port);
+        m_thread = std::thread([this] {
+            while (!m_stop) {
+                pollfd waiting{m_fd, POLLIN, 0};
+                if (::poll(&waiting, 1, 20) <= 0)
+                    continue;
+                const int client = ::accept4(m_fd, nullptr, nullptr, SOCK_CLOEXEC);
+                if (client < 0)
+                    continue;
+                ::send(client, "200 ready\r\n", 11, MSG_NOSIGNAL);
+                ::close(client);
+            }
+        });
+    }
+    ~GreetingListener() {
+        m_stop = true;
+        m_thread.join();
+        ::close(m_fd);
+    }
+    int Port() const { return m_port; }
+
+private:
+    int m_fd = -1;
+    int m_port = 0;
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+};
+
+CSnNodeCfg Check(int type) {
+    CSnNodeCfg check;
+    check.Function.Type = type;
+    CheckTypeDefaults(&check.Function);
+    return check;
+}
+
+void RunAll(benchmark::State& state, const CSnNodeCfg& check) {
+    RunContext context;
+    std::int64_t failed = 0;
+    for (auto _ : state) {
+        const CheckOutcome outcome = RunCheck(check, context);
+        failed += outcome.kind != CheckOutcome::Kind::Success;
+    }
+    state.SetItemsProcessed(state.iterations());
+    state.counters["checks/min"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * 60.0, benchmark::Counter::kIsRate);
+    state.counters["failed"] = static_cast<double>(failed);
+}
+
+void BM_TcpConnectCheck(benchmark::State& state) {
+    GreetingListener listener;
+    CSnNodeCfg check = Check(kTypeTcpIp);
+    check.Function.ParamServer = "127.0.0.1";
+    check.Function.Param1 = CQvcString(listener.Port());
+    RunAll(state, check);
+}
+BENCHMARK(BM_TcpConnectCheck)->UseRealTime();
+
+void BM_TcpResponseCheck(benchmark::State& state) {
+    GreetingListener listener;
+    CSnNodeCfg check = Check(kTypeNntp);
+    check.Function.ParamServer = "127.0.0.1";
+    check.Function.Param1 = CQvcString(listener.Port());
+    RunAll(state, check);
+}
+BENCHMARK(BM_TcpResponseCheck)->UseRealTime();
+
+void BM_HttpCheck(benchmark::State& state) {
+    testsupport::LoopbackHttpServer server;
+    server.SetPage("/", "<html><body>ok</body></html>");
+    CSnNodeCfg check = Check(kTypeHttp);
+    check.Function.ParamServer = "127.0.0.1:" + std::to_string(server.Port());
+    RunAll(state, check);
+}
+BENCHMARK(BM_HttpCheck)->UseRealTime();
+
+void BM_ProcessCheck(benchmark::State& state) {
+    CSnNodeCfg check = Check(kTypeProcess);
+    check.Function.Param1 = "bench_runners";
+    RunAll(state, check);
+}
+BENCHMARK(BM_ProcessCheck)->UseRealTime();
+
+void BM_SnmpTrapMessage(benchmark::State& state) {
+    SnmpTrapContent content;
+    content.Version = 2;
+    content.Community = "public";
+    content.Oid = "1.3.6.1.4.1.8072.2.3.1";
+    content.Value = "Backup finished";
+    std::string out, why;
+    for (auto _ : state) {
+        BuildSnmpTrap(content, out, why);
+        benchmark::DoNotOptimize(out.data());
+    }
+}
+BENCHMARK(BM_SnmpTrapMessage);
+
+} // namespace

@@ -1,0 +1,277 @@
+#pragma once
+// The settings of the check types this engine runs, read from a check's type-specific
+// record (CSnNodeCfgFunction).  This is the one place that says which field holds what:
+// the type dialogs write the same fields.  Reading never fails: an empty or malformed
+// number gives the default of a new check of that type, and numbers are clamped to the
+// range the type's dialog accepts.
+//
+// ParamByteCodes holds one character per option, counted here from 0; "x" marks a
+// position the type does not use, and a position beyond the end of the text reads as the
+// default given.  Numbers are decimal texts.  Passwords (ParamPassword, ParamPassword2)
+// are stored scrambled and read here as plain text.
+#include "library/QvcString.h"
+#include "model/SnNodeCfg.h"
+
+#include <string>
+#include <vector>
+
+// ICMP Ping (10).
+//   ParamServer  the host: name, IPv4 or IPv6 address
+//   Param1       time-out of each echo request, ms, 1..10000 (default 1000)
+//   Param2       echo requests, 1..8 (default 1): sent one after the other until one is
+//                answered; the check fails only when none is
+//   Param3       time to live of the requests, 1..255 (default 255)
+//   Param4       payload bytes of each request, 0..8191 (default 32)
+struct IcmpSettings {
+    std::string Host;
+    int TimeoutMs = 1000;
+    int Count = 1;
+    int Ttl = 255;
+    int PayloadBytes = 32;
+
+    static IcmpSettings Read(const CSnNodeCfgFunction& function);
+};
+
+// TCP/IP (30) and the TCP-based types NNTP Newsserver (38), IMAP Mailserver (39) and
+// Citrix - ICA (44), all edited by the TCP/IP dialog.
+//   ParamServer     the host
+//   Param1          the port, 1..65535 (default 80; 119, 143 and 1494 for 38, 39, 44)
+//   Param2          text sent once connected; "||" stands for a line break, and CR LF is
+//                   added at the end unless the text ends with a line break
+//   Param3          text the response must include, letter case ignored
+//   Param4          time-out, ms, for connecting and the whole exchange (default 7000)
+//   ParamByteCodes  [0] '1': send Param2 once connected
+//                   [1] '1': read the response until it includes Param3 (any text at
+//                        all when Param3 is empty); '0': connecting is enough
+struct TcpSettings {
+    std::string Host;
+    int Port = 80;
+    bool SendText = false;
+    std::string Send; // with its line breaks, as it goes on the wire
+    bool ExpectResponse = false;
+    std::string Expect;
+    int TimeoutMs = 7000;
+
+    static TcpSettings Read(const CSnNodeCfgFunction& function);
+    // The port a new check of a TCP-based type starts with.
+    static int DefaultPort(int type);
+};
+
+// HTTP/HTTPs (33).  The dialog's "URL: http(s)://" field is split: the host part (with
+// an optional ":port") goes to ParamServer, the rest of the URL to Param1.
+//   ParamServer     host of the URL, optionally ":port"; a leading "http://" or
+//                   "https://" is honoured and a path typed after the host is kept
+//   Param1          the rest of the URL: path and query ("/status?full=1"); may be empty
+//   Param2          text the page must contain, letter case ignored (with [2])
+//   Param3          accepted status codes, a list such as "200,204,300-399" (",", ";" or
+//                   blanks between entries); empty: 200 to 399
+//   Param4          the proxy server, "host:port" (with [5]; a new check has "127.0.0.1:80")
+//   Param5          time-out, seconds, 1..3600 (default 5)
+//   ParamLogin      the website account (with [4]); ParamPassword its password
+//   ParamLogin2     the proxy account (with [6]); ParamPassword2 its password
+//   ParamByteCodes  (a new check has "0x0x000")
+//                   [0] '1': https, '0': http
+//                   [1] not used
+//                   [2] '1': the page must contain Param2
+//                   [3] not used
+//                   [4] '1': log on to the website (basic or digest, as the server asks)
+//                   [5] '1': go through the proxy of Param4 (otherwise never a proxy, whatever
+//                        the environment of the engine says)
+//                   [6] '1': log on to the proxy
+//                   [7] '0': do not follow redirects (the 3xx answer itself is judged by
+//                        the status rule); anything else or missing: follow up to 10
+//                   [8] '1': accept any server certificate (self-signed, other name)
+struct HttpSettings {
+    bool Https = false;
+    std::string HostPort;
+    std::string Path;
+    bool MatchContent = false;
+    std::string Content;
+    std::string StatusRule;
+    bool UseProxy = false;
+    std::string Proxy;
+    int TimeoutSecs = 5;
+    bool WebLogin = false;
+    std::string Login;
+    std::string Password;
+    bool ProxyLogin = false;
+    std::string ProxyAccount;
+    std::string ProxyPassword;
+    bool FollowRedirects = true;
+    bool AnyCertificate = false;
+
+    static HttpSettings Read(const CSnNodeCfgFunction& function);
+    // The URL asked for: "http://host:port/path".
+    std::string Url() const;
+};
+
+// DNS (36).
+//   ParamServer     the DNS server asked: name or address, optionally ":port" (default 53);
+//                   empty: the system resolver (for MX and CNAME records, the first
+//                   "nameserver" of the system's resolver configuration)
+//   Param1          the name looked up
+//   Param2          the expected answers, separated by "||", ",", ";" or blanks: addresses
+//                   for A records, host names for MX and CNAME records (a final "." and
+//                   letter case do not count); empty: any answer is a success
+//   ParamByteCodes  (a new check has "A01")
+//                   [0] the record type: 'A' A (IPv4 address), 'M' MX, 'C' CNAME
+//                   [1] '0': success when one expected answer is found, '1': only when all are
+//                   [2] '1': ask the server to recurse, '0': ask what it holds itself
+struct DnsSettings {
+    enum class Record { A, MX, CNAME };
+
+    std::string Server;
+    std::string Name;
+    std::string ExpectedText;
+    Record Type = Record::A;
+    bool RequireAll = false;
+    bool Recursion = true;
+
+    static DnsSettings Read(const CSnNodeCfgFunction& function);
+    // The expected answers, one per entry.
+    std::vector<std::string> Expected() const;
+};
+
+// Disk Space (20).  Only this computer is checked.
+//   ParamServer     the computer: empty, ".", "localhost", a loopback address or this
+//                   computer's name; any other computer cannot be reached (Uncertain)
+//   Param2          the file system: its mount point or any path on it ("<SNROOT>" allowed).
+//                   "C:" (with or without "\") stands for "/": it is the system drive of
+//                   the product's first platform and the drive of a new check; any other
+//                   drive letter has no meaning on this system (Uncertain)
+//   Param1          the limit, in the unit of [2] (decimals allowed; default 85)
+//   ParamByteCodes  (a new check has "0U2")
+//                   [0] '0': error when the measured value is above the limit, '1': below
+//                   [1] 'U': the used space is measured, 'F': the free space
+//                   [2] the unit: '0' MB, '1' GB, '2' percent of the file system's size
+struct DiskSpaceSettings {
+    enum class Unit { MB, GB, Percent };
+
+    std::string Computer;
+    std::string Drive;
+    double Limit = 85;
+    bool ErrorBelow = false;
+    bool MeasureFree = false;
+    Unit LimitUnit = Unit::Percent;
+
+    static DiskSpaceSettings Read(const CSnNodeCfgFunction& function);
+};
+
+// File (60).  Paths (here and for Directory) are local paths; "\" counts as "/" and
+// "<SNROOT>" stands for the Engine root.  Paths of other computers ("\\server\share\...")
+// and drive letters cannot be reached (Uncertain).
+//   Param1          the file
+//   Param2          the text the file must contain, letter case ignored (condition '2')
+//   Param3          the size limit in the unit of [2] (default 5)
+//   Param4          the age limit, minutes (condition '3'; default 60)
+//   ParamByteCodes  (a new check has "100")
+//                   [0] the condition: '1' the file exists; '0' it exists and its size is
+//                       at most Param3; '2' it exists and contains Param2; '3' it exists
+//                       and was changed within the last Param4 minutes
+//                   [1] '0': the condition should be true, '1': it should be false
+//                   [2] the unit of Param3: '0' MB, '1' KB, '2' GB
+// A file that does not exist makes every condition but existence an error whatever [1] says.
+struct FileSettings {
+    enum class Condition { Exists, MaxSize, Contains, ChangedWithin };
+
+    std::string Path; // as stored
+    std::string Text;
+    double SizeLimit = 5;
+    long long SizeUnitBytes = 1024 * 1024;
+    int AgeMinutes = 60;
+    Condition Rule = Condition::Exists;
+    bool ShouldBeFalse = false;
+
+    static FileSettings Read(const CSnNodeCfgFunction& function);
+};
+
+// Directory (140).
+//   Param1          the directory
+//   Param2          the size limit in the unit of [3] (default 1024)
+//   Param3          the most files (default 1000)
+//   ParamByteCodes  (a new check has "00000")
+//                   [0] the condition: '0' the directory exists; '1' it exists and its
+//                       size is at most Param2; '2' it exists and holds at most Param3 files
+//                   [1] '1': count directories as files too
+//                   [2] '1': include subdirectories (their files and sizes)
+//                   [3] the unit of Param2: '0' MB, '1' KB, '2' GB
+//                   [4] '0': the condition should be true, '1': it should be false
+// As for File, a missing directory makes the size and count conditions an error.
+struct DirectorySettings {
+    enum class Condition { Exists, MaxSize, MaxFiles };
+
+    std::string Path; // as stored
+    double SizeLimit = 1024;
+    long long SizeUnitBytes = 1024 * 1024;
+    long long MaxFiles = 1000;
+    Condition Rule = Condition::Exists;
+    bool CountDirectories = false;
+    bool Recursive = false;
+    bool ShouldBeFalse = false;
+
+    static DirectorySettings Read(const CSnNodeCfgFunction& function);
+};
+
+// Process (190).  Only this computer is checked.
+//   ParamServer     the computer (as for Disk Space)
+//   Param1          the process: the name the system shows for it or its program's file
+//                   name, letter case ignored, a final ".exe" ignored
+//   Param2          the CPU limit, percent of the whole computer (default 50)
+//   Param3          the memory limit, MB resident (default 100)
+//   Param4          names left out of the scan of [2], separated by ","
+//   ParamByteCodes  (a new check has "0000")
+//                   [0] '0': the process must run, '1': it must not run
+//                   [1] '1': no instance of the process may use more than Param3 MB
+//                   [2] '1': no process on this computer may use more than Param3 MB
+//                       (Param1 and the other options are not used then)
+//                   [3] '1': the process (all its instances) may use at most Param2 percent CPU
+struct ProcessSettings {
+    std::string Computer;
+    std::string Name;
+    double CpuLimit = 50;
+    double MemoryLimitMB = 100;
+    std::string Excluded;
+    bool MustNotRun = false;
+    bool CheckMemory = false;
+    bool AnyProcessMemory = false;
+    bool CheckCpu = false;
+
+    static ProcessSettings Read(const CSnNodeCfgFunction& function);
+};
+
+// CPU Usage (130).  Only this computer is checked; the usage is sampled over one second.
+//   ParamServer     the computer (as for Disk Space)
+//   Param1          the highest usage allowed, percent (default 80)
+//   Param2          the CPU, counted from 0 (with [0] '1')
+//   ParamByteCodes  [0] '0': all CPUs together, '1': the CPU of Param2
+struct CpuSettings {
+    std::string Computer;
+    double MaxPercent = 80;
+    bool OneCpu = false;
+    int Cpu = 0;
+
+    static CpuSettings Read(const CSnNodeCfgFunction& function);
+};
+
+// Memory Usage (170).  Only this computer is checked.
+//   ParamServer     the computer (as for Disk Space)
+//   Param1          the limit (default 100)
+//   ParamByteCodes  [0] '0': Param1 is the most memory in use, percent of the memory
+//                       and swap together (the committed memory against the commit
+//                       limit); '1': Param1 is the most pages per second read from or
+//                       written to disk to serve memory (sampled over one second)
+struct MemorySettings {
+    std::string Computer;
+    double Limit = 100;
+    bool PagesPerSecond = false;
+
+    static MemorySettings Read(const CSnNodeCfgFunction& function);
+};
+
+// --- reading helpers shared by the structs above --------------------------------------
+// The option character at `position`, or `fallback` beyond the end of the text.
+char ByteCode(const CQvcString& codes, std::size_t position, char fallback);
+// A whole number from a decimal text, `fallback` when empty or not a number, clamped.
+int ParamNumber(const CQvcString& text, int fallback, int lowest, int highest);
+// A number that may have decimals ("85", "12.5", "12,5"), `fallback` when not a number.
+double ParamDecimal(const CQvcString& text, double fallback);

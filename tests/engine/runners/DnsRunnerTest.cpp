@@ -1,0 +1,333 @@
+// The DNS runner against a small DNS server the test runs on the loopback interface, and
+// the message reader and writer it uses.
+#include "LoopbackSockets.h"
+#include "RunnerTestSupport.h"
+#include "engine/DnsMessage.h"
+
+#include <poll.h>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <mutex>
+#include <thread>
+
+using namespace runnertest;
+using namespace std::chrono_literals;
+
+namespace {
+
+// A DNS server for tests, written from the message format alone: it answers A, MX and
+// CNAME questions from a table (a name with a CNAME record has its target's A records
+// added to an A answer), NXDOMAIN for names it does not know.
+class LoopbackDnsServer {
+public:
+    struct Record {
+        std::uint16_t type;
+        std::string data; // an IPv4 address, or a host name
+        std::uint16_t preference = 10;
+    };
+
+    LoopbackDnsServer() {
+        m_socket = testsupport::OpenLoopbackSocket(SOCK_DGRAM, m_port);
+        m_thread = std::thread([this] { Serve(); });
+    }
+    ~LoopbackDnsServer() {
+        m_stop = true;
+        m_thread.join();
+        ::close(m_socket);
+    }
+
+    std::string Address() const { return "127.0.0.1:" + std::to_string(m_port); }
+    void Add(const std::string& name, Record record) {
+        std::lock_guard lock(m_mutex);
+        m_records[name].push_back(std::move(record));
+    }
+    // Answers nothing at all.
+    void SetSilent(bool silent) { m_silent = silent; }
+    // Sends an answer with the wrong identifier before the right one.
+    void SetDecoy(bool decoy) { m_decoy = decoy; }
+    int Queries() const { return m_queries; }
+    bool LastAskedForRecursion() const { return m_recursion; }
+
+private:
+    static void Put16(std::string& out, std::uint16_t value) {
+        out += static_cast<char>(value >> 8);
+        out += static_cast<char>(value & 0xff);
+    }
+    static std::string Labels(const std::string& name) {
+        std::string out;
+        std::size_t start = 0;
+        while (start < name.size()) {
+            std::size_t dot = name.find('.', start);
+            if (dot == std::string::npos)
+                dot = name.size();
+            out += static_cast<char>(dot - start);
+            out += name.substr(start, dot - start);
+            start = dot + 1;
+        }
+        return out + '\0';
+    }
+
+    void Answer(const std::string& query, std::string& out) {
+        // Header (12 bytes), then the question: labels, type, class.
+        std::string name;
+        std::size_t at = 12;
+        while (at < query.size() && query[at] != '\0') {
+            const auto length = static_cast<unsigned char>(query[at]);
+            if (!name.empty())
+                name += '.';
+            name += query.substr(at + 1, length);
+            at += 1 + length;
+        }
+        const std::uint16_t type = static_cast<std::uint16_t>((static_cast<unsigned char>(query[at + 1]) << 8) |
+                                                              static_cast<unsigned char>(query[at + 2]));
+        const std::string question = query.substr(12, at + 5 - 12);
+        m_recursion = (static_cast<unsigned char>(query[2]) & 0x01) != 0;
+
+        std::vector<Record> answers;
+        bool known = false;
+        {
+            std::lock_guard lock(m_mutex);
+            const auto found = m_records.find(name);
+            known = found != m_records.end();
+            if (known) {
+                for (const Record& record : found->second) {
+                    if (record.type == type || (type == kDnsA && record.type == kDnsCname))
+                        answers.push_back(record);
+                    if (type == kDnsA && record.type == kDnsCname && m_records.count(record.data)) {
+                        for (const Record& target : m_records[record.data])
+                            if (target.type == kDnsA)
+                                answers.push_back(target);
+                    }
+                }
+            }
+        }
+        out = query.substr(0, 2);
+        Put16(out, static_cast<std::uint16_t>(0x8180 | (known ? 0 : 3))); // response, RD, RA, rcode
+        Put16(out, 1);
+        Put16(out, static_cast<std::uint16_t>(answers.size()));
+        Put16(out, 0);
+        Put16(out, 0);
+        out += question;
+        for (const Record& record : answers) {
+            Put16(out, 0xC00C); // the name of the question
+            Put16(out, record.type);
+            Put16(out, 1);
+            out += std::string("\0\0\0\x3c", 4);
+            std::string data;
+            if (record.type == kDnsA) {
+                in_addr address{};
+                ::inet_pton(AF_INET, record.data.c_str(), &address);
+                data.assign(reinterpret_cast<const char*>(&address), 4);
+            } else if (record.type == kDnsMx) {
+                Put16(data, record.preference);
+                data += Labels(record.data);
+            } else {
+                data = Labels(record.data);
+            }
+            Put16(out, static_cast<std::uint16_t>(data.size()));
+            out += data;
+        }
+    }
+
+    void Serve() {
+        while (!m_stop) {
+            pollfd readable{m_socket, POLLIN, 0};
+            if (::poll(&readable, 1, 20) <= 0)
+                continue;
+            char buffer[1024];
+            sockaddr_storage from{};
+            socklen_t length = sizeof from;
+            const ssize_t got =
+                ::recvfrom(m_socket, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr*>(&from), &length);
+            if (got < 17)
+                continue;
+            ++m_queries;
+            if (m_silent)
+                continue;
+            std::string answer;
+            Answer(std::string(buffer, static_cast<std::size_t>(got)), answer);
+            if (m_decoy) {
+                std::string decoy = answer;
+                decoy[0] = static_cast<char>(decoy[0] ^ 0x5a);
+                ::sendto(m_socket, decoy.data(), decoy.size(), 0, reinterpret_cast<sockaddr*>(&from), length);
+            }
+            ::sendto(m_socket, answer.data(), answer.size(), 0, reinterpret_cast<sockaddr*>(&from), length);
+        }
+    }
+
+    int m_socket = -1;
+    int m_port = 0;
+    std::mutex m_mutex;
+    std::map<std::string, std::vector<Record>> m_records;
+    std::atomic<bool> m_stop{false}, m_silent{false}, m_decoy{false}, m_recursion{false};
+    std::atomic<int> m_queries{0};
+    std::thread m_thread;
+};
+
+CSnNodeCfg DnsCheck(const LoopbackDnsServer& server, const std::string& name, const std::string& expected = "") {
+    CSnNodeCfg check = MakeCheck(kTypeDns);
+    check.Function.ParamServer = server.Address();
+    check.Function.Param1 = name;
+    check.Function.Param2 = expected;
+    return check;
+}
+
+} // namespace
+
+TEST(DnsRunner, ARecordsMatchTheExpectedAddresses) {
+    LoopbackDnsServer server;
+    server.Add("www.example.test", {kDnsA, "192.0.2.10"});
+    server.Add("www.example.test", {kDnsA, "192.0.2.11"});
+    const RunContext context = Context();
+
+    const CheckOutcome any = RunCheck(DnsCheck(server, "www.example.test"), context);
+    ASSERT_EQ(any.kind, CheckOutcome::Kind::Success) << Describe(any);
+    EXPECT_EQ(any.Data.Str(), "192.0.2.10, 192.0.2.11");
+    EXPECT_EQ(any.Response.Str().rfind("www.example.test A 192.0.2.10, 192.0.2.11 (" + server.Address() + ", ", 0), 0u)
+        << any.Response.Str();
+    EXPECT_TRUE(server.LastAskedForRecursion()); // a new check asks for recursion
+
+    // One of the expected addresses is enough by default...
+    const CheckOutcome one = RunCheck(DnsCheck(server, "www.example.test", "198.51.100.1||192.0.2.11"), context);
+    EXPECT_EQ(one.kind, CheckOutcome::Kind::Success) << Describe(one);
+    EXPECT_EQ(one.Comment.Str(), "Expected one of 198.51.100.1, 192.0.2.11");
+    // ...all of them must be there with the second option.
+    CSnNodeCfg all = DnsCheck(server, "www.example.test.", "198.51.100.1, 192.0.2.11");
+    all.Function.ParamByteCodes = "A10";
+    const CheckOutcome partly = RunCheck(all, context);
+    ASSERT_EQ(partly.kind, CheckOutcome::Kind::Error) << Describe(partly);
+    EXPECT_NE(partly.Response.Find(": 198.51.100.1 missing"), -1) << partly.Response.Str();
+    EXPECT_FALSE(server.LastAskedForRecursion());
+    all.Function.Param2 = "192.0.2.11 192.0.2.10";
+    EXPECT_EQ(RunCheck(all, context).kind, CheckOutcome::Kind::Success);
+
+    const CheckOutcome none = RunCheck(DnsCheck(server, "www.example.test", "203.0.113.5"), context);
+    ASSERT_EQ(none.kind, CheckOutcome::Kind::Error) << Describe(none);
+    EXPECT_NE(none.Response.Find(": none of the expected 203.0.113.5"), -1) << none.Response.Str();
+}
+
+TEST(DnsRunner, MxAndCnameRecords) {
+    LoopbackDnsServer server;
+    server.Add("example.test", {kDnsMx, "mail1.example.test", 10});
+    server.Add("example.test", {kDnsMx, "Mail2.Example.Test", 20});
+    server.Add("alias.example.test", {kDnsCname, "www.example.test"});
+    server.Add("www.example.test", {kDnsA, "192.0.2.10"});
+    const RunContext context = Context();
+
+    CSnNodeCfg mx = DnsCheck(server, "example.test", "mail2.example.test.");
+    mx.Function.ParamByteCodes = "M01";
+    const CheckOutcome mail = RunCheck(mx, context);
+    ASSERT_EQ(mail.kind, CheckOutcome::Kind::Success) << Describe(mail);
+    EXPECT_EQ(mail.Data.Str(), "mail1.example.test, Mail2.Example.Test");
+
+    CSnNodeCfg cname = DnsCheck(server, "alias.example.test", "WWW.example.test");
+    cname.Function.ParamByteCodes = "C01";
+    EXPECT_EQ(RunCheck(cname, context).kind, CheckOutcome::Kind::Success);
+
+    // An A question about an alias follows it to the address.
+    const CheckOutcome chained = RunCheck(DnsCheck(server, "alias.example.test", "192.0.2.10"), context);
+    EXPECT_EQ(chained.kind, CheckOutcome::Kind::Success) << Describe(chained);
+    EXPECT_EQ(chained.Data.Str(), "192.0.2.10");
+
+    // A name without records of the asked type.
+    CSnNodeCfg noMx = DnsCheck(server, "www.example.test");
+    noMx.Function.ParamByteCodes = "M01";
+    const CheckOutcome empty = RunCheck(noMx, context);
+    EXPECT_EQ(empty.kind, CheckOutcome::Kind::Error);
+    EXPECT_EQ(empty.Response.Str(), "No MX record for 'www.example.test' at " + server.Address());
+}
+
+TEST(DnsRunner, FailuresOfTheServer) {
+    LoopbackDnsServer server;
+    const RunContext context = Context();
+    const CheckOutcome unknown = RunCheck(DnsCheck(server, "nothing.example.test"), context);
+    ASSERT_EQ(unknown.kind, CheckOutcome::Kind::Error) << Describe(unknown);
+    EXPECT_EQ(unknown.Response.Str(), "A query for 'nothing.example.test' failed at " + server.Address() +
+                                          ": NXDOMAIN: the name does not exist");
+
+    // Answers to other queries are passed over.
+    server.Add("www.example.test", {kDnsA, "192.0.2.10"});
+    server.SetDecoy(true);
+    EXPECT_EQ(RunCheck(DnsCheck(server, "www.example.test"), context).kind, CheckOutcome::Kind::Success);
+
+    // A server that never answers: the query is sent again, then the run gives up in time.
+    server.SetSilent(true);
+    const int before = server.Queries();
+    const auto start = std::chrono::steady_clock::now();
+    const CheckOutcome silent = RunCheck(DnsCheck(server, "www.example.test"), Context(2500ms));
+    const double took = SecondsSince(start);
+    ASSERT_EQ(silent.kind, CheckOutcome::Kind::Error) << Describe(silent);
+    EXPECT_EQ(silent.Response.Str().rfind("No answer from DNS server " + server.Address() + " within ", 0), 0u)
+        << silent.Response.Str();
+    EXPECT_GE(server.Queries() - before, 2);
+    EXPECT_GE(took, 2.0);
+    EXPECT_LT(took, 10.0);
+
+    CSnNodeCfg bad = DnsCheck(server, "bad..name");
+    EXPECT_EQ(RunCheck(bad, context).Response.Str(), "'bad..name' is not a valid name");
+    bad.Function.Param1 = "";
+    EXPECT_EQ(RunCheck(bad, context).kind, CheckOutcome::Kind::Uncertain);
+}
+
+TEST(DnsRunner, SystemResolverWithoutAServer) {
+    // "localhost" is known to every system resolver without any network.
+    CSnNodeCfg check = MakeCheck(kTypeDns);
+    check.Function.Param1 = "localhost";
+    check.Function.Param2 = "127.0.0.1";
+    const CheckOutcome outcome = RunCheck(check, Context(10s));
+    ASSERT_EQ(outcome.kind, CheckOutcome::Kind::Success) << Describe(outcome);
+    EXPECT_NE(outcome.Response.Find("(system resolver, "), -1) << outcome.Response.Str();
+}
+
+TEST(DnsMessage, QueriesRefuseNamesThatCannotBeSent) {
+    std::string query;
+    ASSERT_TRUE(BuildDnsQuery(0x1234, "www.example.test.", kDnsMx, true, query));
+    EXPECT_EQ(query, std::string("\x12\x34\x01\x00\x00\x01\x00\x00\x00\x00\x00\x00"
+                                 "\x03www\x07" "example\x04test\x00\x00\x0f\x00\x01",
+                                 34));
+    ASSERT_TRUE(BuildDnsQuery(1, "host", kDnsA, false, query));
+    EXPECT_EQ(query[2], '\0'); // no recursion asked
+    EXPECT_FALSE(BuildDnsQuery(1, "", kDnsA, true, query));
+    EXPECT_FALSE(BuildDnsQuery(1, "a..b", kDnsA, true, query));
+    EXPECT_FALSE(BuildDnsQuery(1, ".a", kDnsA, true, query));
+    EXPECT_TRUE(BuildDnsQuery(1, std::string(63, 'x') + ".test", kDnsA, true, query));
+    EXPECT_FALSE(BuildDnsQuery(1, std::string(64, 'x') + ".test", kDnsA, true, query));
+    std::string longName;
+    while (longName.size() < 250)
+        longName += "abcd.";
+    EXPECT_FALSE(BuildDnsQuery(1, longName + "abcd", kDnsA, true, query));
+}
+
+TEST(DnsMessage, MalformedAnswersAreRefused) {
+    std::string query;
+    ASSERT_TRUE(BuildDnsQuery(7, "a.test", kDnsA, true, query));
+    DnsResponse response;
+    std::string why;
+    EXPECT_FALSE(ParseDnsResponse(query, response, why)); // a query, not a response
+    EXPECT_EQ(why, "The answer is not a response");
+    EXPECT_FALSE(ParseDnsResponse(std::string("\x00\x07\x81", 3), response, why));
+
+    // One answer whose name points at itself: no endless loop.
+    std::string answer = query;
+    answer[2] = static_cast<char>(0x81);
+    answer[3] = static_cast<char>(0x80);
+    answer[7] = 1;
+    const std::size_t at = answer.size();
+    answer += std::string("\xC0", 1) + static_cast<char>(at);
+    answer += std::string("\x00\x01\x00\x01\x00\x00\x00\x3c\x00\x04\xc0\x00\x02\x01", 14);
+    EXPECT_FALSE(ParseDnsResponse(answer, response, why));
+
+    // The same answer pointing at the question's name is read.
+    answer[at + 1] = 12;
+    ASSERT_TRUE(ParseDnsResponse(answer, response, why)) << why;
+    ASSERT_EQ(response.Answers.size(), 1u);
+    EXPECT_EQ(response.Answers[0].Owner, "a.test");
+    EXPECT_EQ(response.Answers[0].Data, "192.0.2.1");
+    EXPECT_EQ(response.Answers[0].Ttl, 60u);
+
+    // Cut short inside the record data.
+    EXPECT_FALSE(ParseDnsResponse(answer.substr(0, answer.size() - 2), response, why));
+    EXPECT_EQ(why, "A record of the answer is cut short");
+}

@@ -1,0 +1,344 @@
+// Notification tests carried out for real: e-mail to a loopback SMTP sink, SNMP traps to a
+// UDP socket of the test, and the answers of the channels this platform lacks.
+#include "LoopbackSmtpSink.h"
+#include "LoopbackSockets.h"
+#include "RunnerTestSupport.h"
+#include "TestSupport.h"
+#include "engine/NotificationSender.h"
+#include "model/NotificationRequests.h"
+#include "model/SnSmtpNotificationRequest.h"
+#include "model/SnSnmpNotificationRequest.h"
+
+#include <poll.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace runnertest;
+using namespace std::chrono_literals;
+
+namespace {
+
+CSnSmtpNotificationRequest MailRequest(int port) {
+    CSnSmtpNotificationRequest request;
+    request.MailServer1 = "127.0.0.1";
+    request.MailServerPort1 = port;
+    request.SenderName1 = "Sentrelle";
+    request.SenderAddress1 = "engine@example.test";
+    request.RecipientAddressList = "ops@example.test; oncall@example.test";
+    request.Subject = "Quorvane Test Message";
+    request.Message = "This is a test message||.hidden dot line";
+    request.CharSet = 65001;
+    return request;
+}
+
+class UdpReceiver {
+public:
+    UdpReceiver() { m_fd = testsupport::OpenLoopbackSocket(SOCK_DGRAM, m_port); }
+    ~UdpReceiver() { ::close(m_fd); }
+    int Port() const { return m_port; }
+    // The next datagram, or empty after five seconds.
+    std::string Receive() {
+        pollfd readable{m_fd, POLLIN, 0};
+        if (::poll(&readable, 1, 5000) <= 0)
+            return {};
+        char buffer[2048];
+        const ssize_t got = ::recv(m_fd, buffer, sizeof buffer, 0);
+        return got > 0 ? std::string(buffer, static_cast<std::size_t>(got)) : std::string();
+    }
+
+private:
+    int m_fd = -1;
+    int m_port = 0;
+};
+
+// Where `needle` sits in the datagram, or npos.
+std::size_t Find(const std::string& datagram, const std::string& needle) {
+    return datagram.find(needle);
+}
+
+} // namespace
+
+TEST(MailSender, MessageIsDeliveredToTheSink) {
+    testsupport::LoopbackSmtpSink sink;
+    CSnSmtpNotificationRequest request = MailRequest(sink.Port());
+    const CSnNotificationResponse response = SendNotificationTest(request, Context(20s));
+    ASSERT_EQ(response.ErrorCode, 0) << response.ErrorDescription.Str();
+    EXPECT_EQ(response.CreatorIsManager, 1);
+    EXPECT_EQ(response.ErrorDescriptionEx.Str(), "250 2.0.0 Ok: queued as 4711");
+    EXPECT_EQ(response.Param[0].Str(), "127.0.0.1:" + std::to_string(sink.Port()));
+
+    ASSERT_TRUE(sink.WaitForMessages(1, 5s));
+    const auto message = sink.Messages().front();
+    EXPECT_EQ(message.From, "engine@example.test");
+    EXPECT_EQ(message.Recipients, (std::vector<std::string>{"ops@example.test", "oncall@example.test"}));
+    EXPECT_NE(message.Data.find("\r\nSubject: Quorvane Test Message\r\n"), std::string::npos);
+    EXPECT_NE(message.Data.find("From: \"Sentrelle\" <engine@example.test>\r\n"), std::string::npos);
+    // "||" is a line break again, and a line that starts with a dot arrives whole.
+    EXPECT_NE(message.Data.find("\r\n\r\nThis is a test message\r\n.hidden dot line\r\n"), std::string::npos)
+        << message.Data;
+    EXPECT_TRUE(message.User.empty());
+}
+
+TEST(MailSender, AccountIsUsedAndRefusedLogonsReported) {
+    testsupport::LoopbackSmtpSink::Options options;
+    options.Login = "alice";
+    options.Password = "s3cret";
+    testsupport::LoopbackSmtpSink sink(options);
+    testsupport::TempDir root;
+    std::filesystem::create_directories(root.Path() + "/Logs");
+    const RunContext context = Context(20s, nullptr, root.Path() + "/");
+
+    CSnSmtpNotificationRequest request = MailRequest(sink.Port());
+    request.MailServerLogin1 = "alice";
+    request.MailServerPassword1 = "s3cret";
+    request.LogFile = "<SNROOT>Logs\\smtplog.txt";
+    const CSnNotificationResponse ok = SendNotificationTest(request, context);
+    ASSERT_EQ(ok.ErrorCode, 0) << ok.ErrorDescription.Str();
+    ASSERT_TRUE(sink.WaitForMessages(1, 5s));
+    EXPECT_EQ(sink.Messages().front().User, "alice");
+
+    request.MailServerPassword1 = "wrong";
+    const CSnNotificationResponse refused = SendNotificationTest(request, context);
+    EXPECT_EQ(refused.ErrorCode, 23716);
+    EXPECT_EQ(refused.ErrorDescription.Str(), "Mail: SMTP authentication failed");
+    EXPECT_EQ(refused.ErrorDescriptionEx.Str(), "535 5.7.8 Authentication credentials invalid");
+
+    // The log holds both tests and the dialogue, but never a password.
+    const std::string log = testsupport::ReadFile(root.Path() + "/Logs/smtplog.txt");
+    EXPECT_NE(log.find("E-mail test to ops@example.test; oncall@example.test through 127.0.0.1:" +
+                       std::to_string(sink.Port()) + ": sent"),
+              std::string::npos)
+        << log;
+    EXPECT_NE(log.find(": failed, Error #23716: Mail: SMTP authentication failed"), std::string::npos) << log;
+    EXPECT_NE(log.find("S: 235 2.7.0 Authentication successful"), std::string::npos) << log;
+    for (const std::string& line : sink.Commands()) {
+        if (line.rfind("AUTH", 0) == 0 || line.find(' ') == std::string::npos) {
+            const std::string secret = line.substr(line.rfind(' ') + 1);
+            if (secret.size() > 8) {
+                EXPECT_EQ(log.find(secret), std::string::npos) << secret;
+            }
+        }
+    }
+    EXPECT_EQ(log.find("s3cret"), std::string::npos);
+
+    // A log file outside the Engine root is not written.
+    testsupport::TempDir elsewhere;
+    request.MailServerPassword1 = "s3cret";
+    request.LogFile = elsewhere.File("smtplog.txt");
+    EXPECT_EQ(SendNotificationTest(request, context).ErrorCode, 0);
+    EXPECT_FALSE(std::filesystem::exists(elsewhere.File("smtplog.txt")));
+}
+
+TEST(MailSender, RefusalsCarryTheirCodeAndTheLastReply) {
+    testsupport::LoopbackSmtpSink::Options options;
+    options.RejectRecipients = {"nobody@example.test"};
+    options.RejectSenders = {"spoof@example.test"};
+    testsupport::LoopbackSmtpSink sink(options);
+    const RunContext context = Context(20s);
+
+    CSnSmtpNotificationRequest request = MailRequest(sink.Port());
+    request.RecipientAddressList = "ops@example.test, nobody@example.test";
+    const CSnNotificationResponse recipient = SendNotificationTest(request, context);
+    EXPECT_EQ(recipient.ErrorCode, 23718);
+    EXPECT_EQ(recipient.ErrorDescription.Str(), "Mail: the SMTP server rejected a recipient");
+    EXPECT_EQ(recipient.ErrorDescriptionEx.Str(),
+              "550 5.1.1 <nobody@example.test>: Recipient address rejected: User unknown");
+
+    request = MailRequest(sink.Port());
+    request.SenderAddress1 = "spoof@example.test";
+    const CSnNotificationResponse sender = SendNotificationTest(request, context);
+    EXPECT_EQ(sender.ErrorCode, 23717);
+    EXPECT_EQ(sender.ErrorDescriptionEx.Str().rfind("553 5.7.1", 0), 0u);
+    EXPECT_TRUE(sink.Messages().empty());
+
+    options = {};
+    options.RejectData = true;
+    testsupport::LoopbackSmtpSink picky(options);
+    const CSnNotificationResponse data = SendNotificationTest(MailRequest(picky.Port()), context);
+    EXPECT_EQ(data.ErrorCode, 23719);
+    EXPECT_EQ(data.ErrorDescriptionEx.Str(), "554 5.6.0 Message rejected: content refused");
+
+    // A server marked secure must offer STARTTLS; this one does not.
+    request = MailRequest(sink.Port());
+    request.MailSecure1 = 1;
+    const CSnNotificationResponse tls = SendNotificationTest(request, context);
+    EXPECT_EQ(tls.ErrorCode, 23727);
+    EXPECT_EQ(tls.ErrorDescription.Str().rfind("Mail: the secure connection (TLS) to the SMTP server failed (", 0), 0u)
+        << tls.ErrorDescription.Str();
+}
+
+TEST(MailSender, SecondServerStepsInWhenTheFirstFails) {
+    testsupport::LoopbackSmtpSink sink;
+    const RunContext context = Context(20s);
+    const int closed = testsupport::UnusedLoopbackPort();
+    CSnSmtpNotificationRequest request = MailRequest(closed);
+    request.MailServer2 = "127.0.0.1";
+    request.MailServerPort2 = sink.Port();
+    request.SenderAddress2 = "backup@example.test";
+    const CSnNotificationResponse response = SendNotificationTest(request, context);
+    ASSERT_EQ(response.ErrorCode, 0) << response.ErrorDescription.Str();
+    EXPECT_EQ(response.Param[0].Str(), "127.0.0.1:" + std::to_string(sink.Port()));
+    ASSERT_TRUE(sink.WaitForMessages(1, 5s));
+    EXPECT_EQ(sink.Messages().front().From, "backup@example.test");
+
+    // Both failing: one code, both stories.
+    request.MailServerPort2 = testsupport::UnusedLoopbackPort();
+    const CSnNotificationResponse both = SendNotificationTest(request, context);
+    EXPECT_EQ(both.ErrorCode, 23741);
+    EXPECT_EQ(both.ErrorDescription.Str().rfind("Mail: both the primary and the backup SMTP server failed: 127.0.0.1:" +
+                                                    std::to_string(closed) +
+                                                    ": Mail: unable to connect to the SMTP server (",
+                                                0),
+              0u)
+        << both.ErrorDescription.Str();
+
+    // Only the first server, unreachable: its own code.
+    const CSnNotificationResponse single = SendNotificationTest(MailRequest(closed), context);
+    EXPECT_EQ(single.ErrorCode, 23715);
+    EXPECT_TRUE(single.ErrorDescriptionEx.IsEmpty());
+}
+
+TEST(MailSender, RequestsThatCannotBeSent) {
+    const RunContext context = Context(5s);
+    CSnSmtpNotificationRequest request = MailRequest(25);
+    request.RecipientAddressList = " ; ";
+    EXPECT_EQ(SendNotificationTest(request, context).ErrorCode, 23712);
+    request.RecipientAddressList = "ops@example.test;@example.test";
+    const CSnNotificationResponse bad = SendNotificationTest(request, context);
+    EXPECT_EQ(bad.ErrorCode, 23713);
+    EXPECT_EQ(bad.ErrorDescription.Str(), "Mail: invalid recipient address: '@example.test'");
+    request = MailRequest(25);
+    request.MailServer1 = "  ";
+    EXPECT_EQ(SendNotificationTest(request, context).ErrorCode, 23710);
+    request = MailRequest(25);
+    request.SenderAddress1 = "";
+    EXPECT_EQ(SendNotificationTest(request, context).ErrorCode, 23711);
+    request.SenderAddress1 = "engine";
+    EXPECT_EQ(SendNotificationTest(request, context).ErrorCode, 23714);
+    request = MailRequest(25);
+    request.CharSet = 932;
+    EXPECT_EQ(SendNotificationTest(request, context).ErrorCode, 23729);
+}
+
+TEST(MailSender, SilentServerTimesOut) {
+    // A listener that never accepts: the connection is made, the greeting never comes.
+    int port = 0;
+    const int fd = testsupport::OpenLoopbackSocket(SOCK_STREAM, port);
+    ASSERT_GE(fd, 0);
+    const auto start = std::chrono::steady_clock::now();
+    const CSnNotificationResponse response = SendNotificationTest(MailRequest(port), Context(1s));
+    ::close(fd);
+    EXPECT_EQ(response.ErrorCode, 23720) << response.ErrorDescription.Str();
+    EXPECT_LT(SecondsSince(start), 10.0);
+}
+
+TEST(TrapSender, TrapArrivesAtTheAgent) {
+    UdpReceiver agent;
+    CSnSnmpNotificationRequest request;
+    request.Agent = "127.0.0.1:" + std::to_string(agent.Port());
+    request.Community = "monitoring";
+    request.OID = "1.3.6.1.4.1.8072.2.3.1";
+    request.OIDValue = "Backup finished";
+    request.OIDType = 8;
+    request.ProtocolVersion = 2;
+    request.GenericTrap = 6;
+    const CSnNotificationResponse response = SendNotificationTest(request, Context(5s));
+    ASSERT_EQ(response.ErrorCode, 0) << response.ErrorDescription.Str();
+    EXPECT_EQ(response.Param[0].Str(), "127.0.0.1:" + std::to_string(agent.Port()));
+    const std::string datagram = agent.Receive();
+    ASSERT_FALSE(datagram.empty());
+    // SEQUENCE { INTEGER 1 (v2c), OCTET STRING community, SNMPv2-Trap-PDU ... }
+    EXPECT_EQ(static_cast<unsigned char>(datagram[0]), 0x30);
+    EXPECT_NE(Find(datagram, std::string("\x02\x01\x01\x04\x0amonitoring\xA7", 16)), std::string::npos);
+    EXPECT_NE(Find(datagram, std::string("\x04\x0f" "Backup finished", 17)), std::string::npos);
+    // The OID 1.3.6.1.4.1.8072.2.3.1 as the trap OID and as the variable.
+    const std::string oid("\x06\x0a\x2b\x06\x01\x04\x01\xbf\x08\x02\x03\x01", 12);
+    const std::size_t first = Find(datagram, oid);
+    ASSERT_NE(first, std::string::npos);
+    EXPECT_NE(datagram.find(oid, first + 1), std::string::npos);
+
+    // SNMPv1 names this engine's address as the agent's.
+    request.ProtocolVersion = 1;
+    request.OIDType = 4;
+    request.OIDValue = "3";
+    ASSERT_EQ(SendNotificationTest(request, Context(5s)).ErrorCode, 0);
+    const std::string v1 = agent.Receive();
+    EXPECT_NE(Find(v1, std::string("\x02\x01\x00\x04\x0amonitoring\xA4", 16)), std::string::npos);
+    EXPECT_NE(Find(v1, std::string("\x40\x04\x7f\x00\x00\x01", 6)), std::string::npos);
+}
+
+TEST(TrapSender, RefusedRequests) {
+    testsupport::TempDir root;
+    std::filesystem::create_directories(root.Path() + "/Logs");
+    const RunContext context = Context(5s, nullptr, root.Path() + "/");
+    CSnSnmpNotificationRequest request;
+    request.Agent = "127.0.0.1";
+    request.Community = "public";
+    request.OID = "1.3.6.1.4.1.0";
+    request.OIDValue = "many";
+    request.OIDType = 4;
+    request.ProtocolVersion = 1;
+    request.GenericTrap = 6;
+    request.LogFile = "<SNROOT>Logs\\snmptrap.txt";
+    const CSnNotificationResponse value = SendNotificationTest(request, context);
+    EXPECT_EQ(value.ErrorCode, 22232);
+    EXPECT_EQ(value.ErrorDescription.Str(),
+              "SNMP: the value does not match the expected data type: Value 'many' is not an integer "
+              "(-2147483648 to 2147483647)");
+    EXPECT_NE(testsupport::ReadFile(root.Path() + "/Logs/snmptrap.txt").find("failed, Error #22232"),
+              std::string::npos);
+    request.OIDValue = "5";
+    request.OID = "iso.org";
+    EXPECT_EQ(SendNotificationTest(request, context).ErrorCode, 22204);
+    request.OID = "1.3.6.1.4.1.0";
+    request.Agent = "";
+    EXPECT_EQ(SendNotificationTest(request, context).ErrorCode, 22202);
+    request.Agent = "127.0.0.1:99999";
+    EXPECT_EQ(SendNotificationTest(request, context).ErrorCode, 22202);
+    // Without a port the trap goes to 162.
+    request.Agent = "127.0.0.1";
+    const CSnNotificationResponse sent = SendNotificationTest(request, context);
+    EXPECT_EQ(sent.ErrorCode, 0);
+    EXPECT_EQ(sent.Param[0].Str(), "127.0.0.1:162");
+}
+
+TEST(NotificationSender, ChannelsThisPlatformLacks) {
+    const RunContext context = Context();
+    const struct {
+        std::int32_t type;
+        long code;
+        const char* text;
+    } channels[] = {
+        {kRequestNetwork, 26005, "Network Popup notifications are not available on this platform"},
+        {kRequestSms, 1002, "SMS notifications are not available on this platform"},
+        {kRequestPager, 1002, "Pager notifications are not available on this platform"},
+        {kRequestMsn, 1002, "MSN notifications are not available on this platform"},
+    };
+    for (const auto& channel : channels) {
+        const auto request = CreateNotificationRequest(channel.type);
+        ASSERT_TRUE(request) << channel.type;
+        request->CreatorIsManager = 0;
+        const CSnNotificationResponse response = SendNotificationTest(*request, context);
+        EXPECT_EQ(response.ErrorCode, channel.code) << channel.type;
+        EXPECT_EQ(response.ErrorDescription.Str(), channel.text);
+        EXPECT_EQ(response.CreatorIsManager, 0);
+    }
+}
+
+TEST(NotificationSender, RequestReadBackFromItsFileIsSent) {
+    // The whole way a request takes: written by the Manager's class, read back by type
+    // from the file, sent.
+    testsupport::LoopbackSmtpSink sink;
+    testsupport::TempDir dir;
+    CSnSmtpNotificationRequest written = MailRequest(sink.Port());
+    written.MailServerLogin1 = "";
+    ASSERT_TRUE(written.WriteRequest(dir.Path(), true));
+    const auto read = ReadNotificationRequest(written.RequestFile());
+    ASSERT_TRUE(read);
+    const CSnNotificationResponse response = SendNotificationTest(*read, Context(20s));
+    EXPECT_EQ(response.ErrorCode, 0) << response.ErrorDescription.Str();
+    ASSERT_TRUE(sink.WaitForMessages(1, 5s));
+    EXPECT_NE(sink.Messages().front().Data.find("This is a test message\r\n.hidden dot line"), std::string::npos);
+}

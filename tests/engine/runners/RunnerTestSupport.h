@@ -1,0 +1,54 @@
+#pragma once
+// Helpers of the check-runner tests: checks of a type with the defaults of a new check,
+// run contexts, and readable outcomes in failure messages.
+#include "engine/CheckRunner.h"
+#include "model/CheckTypes.h"
+
+#include <atomic>
+#include <chrono>
+#include <ostream>
+#include <string>
+
+namespace runnertest {
+
+// A check of `type` as a new check of that type starts.
+inline CSnNodeCfg MakeCheck(int type) {
+    CSnNodeCfg check;
+    check.ID = 100;
+    check.Function.Type = type;
+    CheckTypeDefaults(&check.Function);
+    return check;
+}
+
+inline RunContext Context(std::chrono::milliseconds timeout = std::chrono::seconds(30),
+                          const std::atomic<bool>* cancelled = nullptr, const std::string& root = "") {
+    RunContext context;
+    context.Timeout = timeout;
+    context.Cancelled = cancelled;
+    context.EngineRoot = root;
+    return context;
+}
+
+inline const char* KindName(CheckOutcome::Kind kind) {
+    switch (kind) {
+    case CheckOutcome::Kind::Success:
+        return "Success";
+    case CheckOutcome::Kind::Error:
+        return "Error";
+    default:
+        return "Uncertain";
+    }
+}
+
+// "Error: <response> [data] {comment}" for failure messages.
+inline std::string Describe(const CheckOutcome& outcome) {
+    return std::string(KindName(outcome.kind)) + ": " + outcome.Response.Str() + " [" + outcome.Data.Str() + "] {" +
+           outcome.Comment.Str() + "}";
+}
+
+// Seconds since `start`, for generous bounds on how long a run took.
+inline double SecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+} // namespace runnertest

@@ -1,0 +1,273 @@
+// The BER writer and the SNMP traps built with it, read back with a small BER reader of
+// the test's own.
+#include "engine/BerWriter.h"
+#include "engine/SnmpTrapMessage.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+namespace {
+
+// One decoded value: its tag, its content bytes and, for constructed values, its parts.
+struct Tlv {
+    unsigned char Tag = 0;
+    std::string Content;
+    std::vector<Tlv> Parts;
+};
+
+Tlv Decode(std::string_view bytes, std::size_t& at) {
+    if (at + 2 > bytes.size())
+        throw std::runtime_error("cut short");
+    Tlv tlv;
+    tlv.Tag = static_cast<unsigned char>(bytes[at++]);
+    std::size_t length = static_cast<unsigned char>(bytes[at++]);
+    if (length & 0x80) {
+        const std::size_t count = length & 0x7f;
+        length = 0;
+        for (std::size_t i = 0; i < count; ++i)
+            length = (length << 8) | static_cast<unsigned char>(bytes.at(at++));
+    }
+    if (at + length > bytes.size())
+        throw std::runtime_error("length beyond the data");
+    tlv.Content = std::string(bytes.substr(at, length));
+    at += length;
+    if (tlv.Tag & 0x20) { // constructed
+        std::size_t inner = 0;
+        while (inner < tlv.Content.size())
+            tlv.Parts.push_back(Decode(tlv.Content, inner));
+    }
+    return tlv;
+}
+
+Tlv DecodeAll(const std::string& bytes) {
+    std::size_t at = 0;
+    Tlv tlv = Decode(bytes, at);
+    if (at != bytes.size())
+        throw std::runtime_error("bytes after the message");
+    return tlv;
+}
+
+long long Integer(const Tlv& tlv) {
+    long long value = (!tlv.Content.empty() && (tlv.Content[0] & 0x80)) ? -1 : 0;
+    for (char c : tlv.Content)
+        value = (value << 8) | static_cast<unsigned char>(c);
+    return value;
+}
+
+std::string Oid(const Tlv& tlv) {
+    std::string out;
+    unsigned long long arc = 0;
+    bool first = true;
+    for (char c : tlv.Content) {
+        arc = (arc << 7) | (static_cast<unsigned char>(c) & 0x7f);
+        if (c & 0x80)
+            continue;
+        if (first) {
+            const unsigned long long top = arc < 80 ? arc / 40 : 2;
+            out = std::to_string(top) + "." + std::to_string(arc - top * 40);
+            first = false;
+        } else {
+            out += "." + std::to_string(arc);
+        }
+        arc = 0;
+    }
+    return out;
+}
+
+std::string Hex(const std::string& bytes) {
+    static const char* digits = "0123456789ABCDEF";
+    std::string out;
+    for (char c : bytes) {
+        if (!out.empty())
+            out += ' ';
+        out += digits[(static_cast<unsigned char>(c) >> 4) & 0xf];
+        out += digits[static_cast<unsigned char>(c) & 0xf];
+    }
+    return out;
+}
+
+std::string IntegerBytes(std::int64_t value, unsigned char tag = CBerWriter::kInteger) {
+    CBerWriter ber;
+    ber.Integer(value, tag);
+    return Hex(ber.Bytes());
+}
+
+SnmpTrapContent Trap(int version) {
+    SnmpTrapContent content;
+    content.Version = version;
+    content.Community = "public";
+    content.Oid = "1.3.6.1.4.1.8072.2.3";
+    content.Value = "42";
+    content.ValueType = kSnmpInteger;
+    content.GenericTrap = 6;
+    content.AgentAddress = 0x7f000001;
+    content.Uptime = 123456;
+    content.RequestId = 77;
+    return content;
+}
+
+} // namespace
+
+TEST(BerWriter, IntegersUseTheFewestBytes) {
+    EXPECT_EQ(IntegerBytes(0), "02 01 00");
+    EXPECT_EQ(IntegerBytes(127), "02 01 7F");
+    EXPECT_EQ(IntegerBytes(128), "02 02 00 80");
+    EXPECT_EQ(IntegerBytes(256), "02 02 01 00");
+    EXPECT_EQ(IntegerBytes(-1), "02 01 FF");
+    EXPECT_EQ(IntegerBytes(-128), "02 01 80");
+    EXPECT_EQ(IntegerBytes(-129), "02 02 FF 7F");
+    EXPECT_EQ(IntegerBytes(2147483647), "02 04 7F FF FF FF");
+    EXPECT_EQ(IntegerBytes(-2147483648LL), "02 04 80 00 00 00");
+    // Unsigned SNMP types keep their top bit out of the sign.
+    EXPECT_EQ(IntegerBytes(4294967295LL, CBerWriter::kCounter32), "41 05 00 FF FF FF FF");
+    EXPECT_EQ(IntegerBytes(0, CBerWriter::kTimeTicks), "43 01 00");
+}
+
+TEST(BerWriter, ObjectIdentifiersAndLengths) {
+    CBerWriter ber;
+    ASSERT_TRUE(ber.ObjectId("1.3.6.1.4.1.311"));
+    EXPECT_EQ(Hex(ber.Bytes()), "06 07 2B 06 01 04 01 82 37");
+    CBerWriter large;
+    ASSERT_TRUE(large.ObjectId(".2.999.4294967295"));
+    EXPECT_EQ(Hex(large.Bytes()), "06 07 88 37 8F FF FF FF 7F");
+    std::vector<std::uint32_t> arcs;
+    for (const char* bad : {"", "1", "3.1", "1.40", "1..2", "1.2.", "a.b", "1.2.4294967296", "-1.2"}) {
+        EXPECT_FALSE(CBerWriter::ParseObjectId(bad, arcs)) << bad;
+        CBerWriter none;
+        EXPECT_FALSE(none.ObjectId(bad));
+        EXPECT_TRUE(none.Bytes().empty());
+    }
+    EXPECT_TRUE(CBerWriter::ParseObjectId("0.39", arcs));
+    EXPECT_TRUE(CBerWriter::ParseObjectId("2.100.3", arcs));
+
+    // Long contents get long-form lengths, also when a sequence closes around them.
+    CBerWriter strings;
+    strings.Begin();
+    strings.OctetString(std::string(200, 'a'));
+    strings.OctetString(std::string(300, 'b'));
+    strings.End();
+    ASSERT_TRUE(strings.Complete());
+    const std::string& bytes = strings.Bytes();
+    EXPECT_EQ(Hex(bytes.substr(0, 4)), "30 82 01 FB");
+    EXPECT_EQ(Hex(bytes.substr(4, 3)), "04 81 C8");
+    EXPECT_EQ(Hex(bytes.substr(207, 4)), "04 82 01 2C");
+    const Tlv tlv = DecodeAll(bytes);
+    ASSERT_EQ(tlv.Parts.size(), 2u);
+    EXPECT_EQ(tlv.Parts[1].Content, std::string(300, 'b'));
+    strings.End(); // nothing open: no change
+    EXPECT_EQ(strings.Bytes().size(), bytes.size());
+}
+
+TEST(SnmpTrap, Version1TrapPdu) {
+    std::string message, why;
+    ASSERT_EQ(BuildSnmpTrap(Trap(1), message, why), 0) << why;
+    const Tlv tlv = DecodeAll(message);
+    ASSERT_EQ(tlv.Tag, 0x30);
+    ASSERT_EQ(tlv.Parts.size(), 3u);
+    EXPECT_EQ(Integer(tlv.Parts[0]), 0); // version-1
+    EXPECT_EQ(tlv.Parts[1].Content, "public");
+    const Tlv& pdu = tlv.Parts[2];
+    ASSERT_EQ(pdu.Tag, 0xA4);
+    ASSERT_EQ(pdu.Parts.size(), 6u);
+    EXPECT_EQ(Oid(pdu.Parts[0]), "1.3.6.1.4.1.8072.2.3"); // enterprise
+    EXPECT_EQ(pdu.Parts[1].Tag, 0x40);
+    EXPECT_EQ(Hex(pdu.Parts[1].Content), "7F 00 00 01");
+    EXPECT_EQ(Integer(pdu.Parts[2]), 6);
+    EXPECT_EQ(Integer(pdu.Parts[3]), 0);
+    EXPECT_EQ(pdu.Parts[4].Tag, 0x43);
+    EXPECT_EQ(Integer(pdu.Parts[4]), 123456);
+    ASSERT_EQ(pdu.Parts[5].Parts.size(), 1u);
+    const Tlv& binding = pdu.Parts[5].Parts[0];
+    EXPECT_EQ(Oid(binding.Parts[0]), "1.3.6.1.4.1.8072.2.3");
+    EXPECT_EQ(binding.Parts[1].Tag, 0x02);
+    EXPECT_EQ(Integer(binding.Parts[1]), 42);
+}
+
+TEST(SnmpTrap, Version2NotificationWithTheTrapOid) {
+    SnmpTrapContent content = Trap(2);
+    content.ValueType = kSnmpString;
+    content.Value = "disk full";
+    std::string message, why;
+    ASSERT_EQ(BuildSnmpTrap(content, message, why), 0) << why;
+    Tlv tlv = DecodeAll(message);
+    EXPECT_EQ(Integer(tlv.Parts[0]), 1); // version-2c
+    const Tlv& pdu = tlv.Parts[2];
+    ASSERT_EQ(pdu.Tag, 0xA7);
+    ASSERT_EQ(pdu.Parts.size(), 4u);
+    EXPECT_EQ(Integer(pdu.Parts[0]), 77);
+    EXPECT_EQ(Integer(pdu.Parts[1]), 0);
+    EXPECT_EQ(Integer(pdu.Parts[2]), 0);
+    const std::vector<Tlv>& bindings = pdu.Parts[3].Parts;
+    ASSERT_EQ(bindings.size(), 3u);
+    EXPECT_EQ(Oid(bindings[0].Parts[0]), "1.3.6.1.2.1.1.3.0");
+    EXPECT_EQ(Integer(bindings[0].Parts[1]), 123456);
+    EXPECT_EQ(Oid(bindings[1].Parts[0]), "1.3.6.1.6.3.1.1.4.1.0");
+    EXPECT_EQ(Oid(bindings[1].Parts[1]), "1.3.6.1.4.1.8072.2.3");
+    EXPECT_EQ(bindings[2].Parts[1].Tag, 0x04);
+    EXPECT_EQ(bindings[2].Parts[1].Content, "disk full");
+
+    // A generic trap names the standard trap.
+    content.GenericTrap = 0;
+    ASSERT_EQ(BuildSnmpTrap(content, message, why), 0);
+    tlv = DecodeAll(message);
+    EXPECT_EQ(Oid(tlv.Parts[2].Parts[3].Parts[1].Parts[1]), "1.3.6.1.6.3.1.1.5.1");
+}
+
+TEST(SnmpTrap, ValuesInTheirTypes) {
+    struct Case {
+        int type;
+        const char* value;
+        unsigned char tag;
+        const char* content; // hex
+    } cases[] = {
+        {kSnmpNull, "ignored", 0x05, ""},
+        {kSnmpCounter, "4294967295", 0x41, "00 FF FF FF FF"},
+        {kSnmpUnsigned, "7", 0x42, "07"},
+        {kSnmpTimeTicks, "100", 0x43, "64"},
+        {kSnmpIpAddress, "192.0.2.9", 0x40, "C0 00 02 09"},
+        {kSnmpObjectId, "1.3.6.1", 0x06, "2B 06 01"},
+        {kSnmpOpaque, "AB", 0x44, "41 42"},
+        {kSnmpBits, "\x80", 0x04, "80"},
+        {0, "text", 0x04, "74 65 78 74"},
+        {kSnmpInteger, "-2", 0x02, "FE"},
+    };
+    for (const Case& c : cases) {
+        SnmpTrapContent content = Trap(1);
+        content.ValueType = c.type;
+        content.Value = c.value;
+        std::string message, why;
+        ASSERT_EQ(BuildSnmpTrap(content, message, why), 0) << c.type << ": " << why;
+        const Tlv value = DecodeAll(message).Parts[2].Parts[5].Parts[0].Parts[1];
+        EXPECT_EQ(value.Tag, c.tag) << c.type;
+        EXPECT_EQ(Hex(value.Content), c.content) << c.type;
+    }
+}
+
+TEST(SnmpTrap, RefusedContents) {
+    std::string message, why;
+    SnmpTrapContent content = Trap(1);
+    content.Value = "forty-two";
+    EXPECT_EQ(BuildSnmpTrap(content, message, why), 22232);
+    EXPECT_EQ(why, "Value 'forty-two' is not an integer (-2147483648 to 2147483647)");
+    EXPECT_TRUE(message.empty());
+    content.Value = "2147483648";
+    EXPECT_EQ(BuildSnmpTrap(content, message, why), 22232);
+    content.ValueType = kSnmpIpAddress;
+    content.Value = "300.1.1.1";
+    EXPECT_EQ(BuildSnmpTrap(content, message, why), 22232);
+    content.ValueType = kSnmpUnsigned;
+    content.Value = "-1";
+    EXPECT_EQ(BuildSnmpTrap(content, message, why), 22232);
+    content.ValueType = kSnmpSequence;
+    EXPECT_EQ(BuildSnmpTrap(content, message, why), 22231);
+    content = Trap(1);
+    content.Oid = "1.3.6.x";
+    EXPECT_EQ(BuildSnmpTrap(content, message, why), 22204);
+    content = Trap(2);
+    content.Community = "";
+    EXPECT_EQ(BuildSnmpTrap(content, message, why), 22203);
+    content = Trap(2);
+    content.GenericTrap = 7;
+    EXPECT_EQ(BuildSnmpTrap(content, message, why), 22227);
+}

@@ -1,0 +1,249 @@
+// The TCP/IP runner against peers the tests open on the loopback interface.
+#include "LoopbackSockets.h"
+#include "RunnerTestSupport.h"
+#include "engine/TcpRunner.h"
+
+#include <poll.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <mutex>
+#include <thread>
+
+using namespace runnertest;
+using namespace std::chrono_literals;
+
+namespace {
+
+// A TCP listener on the loopback address; every accepted connection is handed to the
+// session function, one after the other, which may watch `stop` to end early.
+class TcpPeer {
+public:
+    using Session = std::function<void(int fd, const std::atomic<bool>& stop)>;
+
+    explicit TcpPeer(Session session, int family = AF_INET) : m_session(std::move(session)) {
+        m_listen = testsupport::OpenLoopbackSocket(SOCK_STREAM, m_port, family);
+        if (m_listen < 0)
+            return;
+        m_thread = std::thread([this] { Serve(); });
+    }
+    ~TcpPeer() {
+        m_stop = true;
+        if (m_thread.joinable())
+            m_thread.join();
+        if (m_listen >= 0)
+            ::close(m_listen);
+    }
+    bool Listening() const { return m_listen >= 0; }
+    int Port() const { return m_port; }
+
+private:
+    void Serve() {
+        while (!m_stop) {
+            pollfd waiting{m_listen, POLLIN, 0};
+            if (::poll(&waiting, 1, 20) <= 0)
+                continue;
+            const int fd = ::accept4(m_listen, nullptr, nullptr, SOCK_CLOEXEC);
+            if (fd < 0)
+                continue;
+            m_session(fd, m_stop);
+            ::close(fd);
+        }
+    }
+
+    Session m_session;
+    int m_listen = -1;
+    int m_port = 0;
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+};
+
+// Reads until CR LF arrives, the peer closes or `stop` is set; what was read.
+std::string ReadLine(int fd, const std::atomic<bool>& stop) {
+    std::string text;
+    char c;
+    while (!stop && text.find("\r\n") == std::string::npos) {
+        pollfd readable{fd, POLLIN, 0};
+        if (::poll(&readable, 1, 20) <= 0)
+            continue;
+        if (::recv(fd, &c, 1, 0) <= 0)
+            break;
+        text += c;
+    }
+    return text;
+}
+
+void Send(int fd, const std::string& text) {
+    ::send(fd, text.data(), text.size(), MSG_NOSIGNAL);
+}
+
+// Holds the connection open, saying nothing, until the test ends or the client leaves.
+void HoldSilently(int fd, const std::atomic<bool>& stop) {
+    while (!stop) {
+        pollfd readable{fd, POLLIN, 0};
+        char c;
+        if (::poll(&readable, 1, 20) > 0 && ::recv(fd, &c, 1, MSG_DONTWAIT) == 0)
+            return;
+    }
+}
+
+CSnNodeCfg TcpCheck(int port, int type = kTypeTcpIp) {
+    CSnNodeCfg check = MakeCheck(type);
+    check.Function.ParamServer = "127.0.0.1";
+    check.Function.Param1 = CQvcString(port);
+    return check;
+}
+
+} // namespace
+
+TEST(TcpRunner, ConnectingIsEnoughWithoutResponseOptions) {
+    TcpPeer peer(HoldSilently);
+    ASSERT_TRUE(peer.Listening());
+    const RunContext context = Context();
+    const CheckOutcome outcome = RunCheck(TcpCheck(peer.Port()), context);
+    ASSERT_EQ(outcome.kind, CheckOutcome::Kind::Success) << Describe(outcome);
+    EXPECT_EQ(outcome.Response.Str().rfind("Connected to 127.0.0.1 port " + std::to_string(peer.Port()) + " in ", 0), 0u)
+        << outcome.Response.Str();
+    EXPECT_TRUE(outcome.Data.EndsWith(" ms")) << outcome.Data.Str();
+    EXPECT_EQ(outcome.DurationSecs, 0);
+}
+
+TEST(TcpRunner, RefusedPortIsAnError) {
+    const int port = testsupport::UnusedLoopbackPort();
+    const RunContext context = Context();
+    const CheckOutcome outcome = RunCheck(TcpCheck(port), context);
+    ASSERT_EQ(outcome.kind, CheckOutcome::Kind::Error) << Describe(outcome);
+    EXPECT_EQ(outcome.Response.Str(),
+              "Cannot connect to 127.0.0.1 port " + std::to_string(port) + ": Connection refused");
+}
+
+TEST(TcpRunner, SendsTheTextAndFindsTheResponseIgnoringCase) {
+    std::mutex mutex;
+    std::string received;
+    TcpPeer peer([&](int fd, const std::atomic<bool>& stop) {
+        std::string line = ReadLine(fd, stop);
+        line += ReadLine(fd, stop);
+        {
+            std::lock_guard lock(mutex);
+            received = line;
+        }
+        Send(fd, "* OK Hello THERE, welcome\r\n");
+        HoldSilently(fd, stop);
+    });
+    CSnNodeCfg check = TcpCheck(peer.Port());
+    check.Function.ParamByteCodes = "11";
+    check.Function.Param2 = "HELLO||WORLD"; // two lines: "||" is a line break
+    check.Function.Param3 = "hello there";
+    const RunContext context = Context();
+    const CheckOutcome outcome = RunCheck(check, context);
+    ASSERT_EQ(outcome.kind, CheckOutcome::Kind::Success) << Describe(outcome);
+    EXPECT_EQ(outcome.Response.Str(),
+              "Response from 127.0.0.1 port " + std::to_string(peer.Port()) + ": '* OK Hello THERE, welcome'");
+    EXPECT_EQ(outcome.Comment.Str(), "Response includes 'hello there'");
+    std::lock_guard lock(mutex);
+    EXPECT_EQ(received, "HELLO\r\nWORLD\r\n");
+}
+
+TEST(TcpRunner, ResponseWithoutTheExpectedTextIsAnError) {
+    TcpPeer peer([](int fd, const std::atomic<bool>&) { Send(fd, "200 news.test ready\r\n"); });
+    CSnNodeCfg check = TcpCheck(peer.Port());
+    check.Function.ParamByteCodes = "01";
+    check.Function.Param3 = "IMAP";
+    const RunContext context = Context();
+    const CheckOutcome outcome = RunCheck(check, context);
+    ASSERT_EQ(outcome.kind, CheckOutcome::Kind::Error) << Describe(outcome);
+    EXPECT_EQ(outcome.Response.Str(), "Response does not include 'IMAP': '200 news.test ready'");
+
+    // A peer that closes at once without a word.
+    TcpPeer mute([](int, const std::atomic<bool>&) {});
+    check.Function.Param1 = CQvcString(mute.Port());
+    const CheckOutcome closed = RunCheck(check, context);
+    ASSERT_EQ(closed.kind, CheckOutcome::Kind::Error) << Describe(closed);
+    EXPECT_NE(closed.Response.Find("closed the connection without a response"), -1) << closed.Response.Str();
+}
+
+TEST(TcpRunner, SilentPeerFailsWithinTheCheckTimeout) {
+    TcpPeer peer(HoldSilently);
+    CSnNodeCfg check = TcpCheck(peer.Port());
+    check.Function.ParamByteCodes = "01";
+    check.Function.Param3 = "ready";
+    check.Function.Param4 = "700";
+    const RunContext context = Context(30s);
+    const auto start = std::chrono::steady_clock::now();
+    const CheckOutcome outcome = RunCheck(check, context);
+    const double took = SecondsSince(start);
+    ASSERT_EQ(outcome.kind, CheckOutcome::Kind::Error) << Describe(outcome);
+    EXPECT_EQ(outcome.Response.Str(),
+              "Connected to 127.0.0.1 port " + std::to_string(peer.Port()) + ", but no response within 700 ms");
+    EXPECT_GE(took, 0.6);
+    EXPECT_LT(took, 10.0);
+
+    // The engine's limit wins when it is the smaller one.
+    check.Function.Param4 = "60000";
+    const RunContext shortContext = Context(500ms);
+    const auto again = std::chrono::steady_clock::now();
+    const CheckOutcome limited = RunCheck(check, shortContext);
+    EXPECT_EQ(limited.kind, CheckOutcome::Kind::Error) << Describe(limited);
+    EXPECT_NE(limited.Response.Find("within 500 ms"), -1) << limited.Response.Str();
+    EXPECT_LT(SecondsSince(again), 10.0);
+}
+
+TEST(TcpRunner, StopOfTheEngineEndsAWaitingRunEarly) {
+    TcpPeer peer(HoldSilently);
+    CSnNodeCfg check = TcpCheck(peer.Port());
+    check.Function.ParamByteCodes = "01";
+    check.Function.Param3 = "ready";
+    check.Function.Param4 = "60000";
+    std::atomic<bool> cancelled{false};
+    const RunContext context = Context(60s, &cancelled);
+    std::thread stopper([&] {
+        std::this_thread::sleep_for(300ms);
+        cancelled = true;
+    });
+    const auto start = std::chrono::steady_clock::now();
+    const CheckOutcome outcome = RunCheck(check, context);
+    stopper.join();
+    EXPECT_EQ(outcome.kind, CheckOutcome::Kind::Uncertain) << Describe(outcome);
+    EXPECT_EQ(outcome.Response.Str(), "Check cancelled: the engine is stopping");
+    EXPECT_LT(SecondsSince(start), 10.0);
+}
+
+TEST(TcpRunner, TcpBasedTypesUseTheirDefaults) {
+    // A new NNTP check waits for a greeting that includes "200" without sending anything.
+    TcpPeer news([](int fd, const std::atomic<bool>& stop) {
+        Send(fd, "200 news.test NNTP service ready\r\n");
+        HoldSilently(fd, stop);
+    });
+    CSnNodeCfg check = TcpCheck(news.Port(), kTypeNntp);
+    EXPECT_EQ(check.Function.ParamByteCodes.Str(), "01");
+    const RunContext context = Context();
+    const CheckOutcome outcome = RunCheck(check, context);
+    EXPECT_EQ(outcome.kind, CheckOutcome::Kind::Success) << Describe(outcome);
+
+    // A new IMAP check looks for "IMAP", which this greeting lacks.
+    CSnNodeCfg imap = TcpCheck(news.Port(), kTypeImap);
+    const CheckOutcome wrong = RunCheck(imap, Context(1s));
+    EXPECT_EQ(wrong.kind, CheckOutcome::Kind::Error) << Describe(wrong);
+}
+
+TEST(TcpRunner, HostTextsAndIpv6) {
+    const RunContext context = Context(3s);
+    CSnNodeCfg check = MakeCheck(kTypeTcpIp);
+    EXPECT_EQ(RunCheck(check, context).kind, CheckOutcome::Kind::Uncertain) << "no host";
+    check.Function.ParamServer = "[::1";
+    EXPECT_EQ(RunCheck(check, context).Response.Str(), "Host '[::1' is not valid");
+
+    TcpPeer peer(HoldSilently, AF_INET6);
+    if (!peer.Listening())
+        GTEST_SKIP() << "no IPv6 loopback on this machine";
+    check.Function.ParamServer = "::1";
+    check.Function.Param1 = CQvcString(peer.Port());
+    const CheckOutcome outcome = RunCheck(check, context);
+    EXPECT_EQ(outcome.kind, CheckOutcome::Kind::Success) << Describe(outcome);
+    EXPECT_NE(outcome.Response.Find("::1 port"), -1) << outcome.Response.Str();
+    // A port written with the host wins over the port field.
+    check.Function.ParamServer = "[::1]:" + std::to_string(peer.Port());
+    check.Function.Param1 = "1";
+    EXPECT_EQ(RunCheck(check, context).kind, CheckOutcome::Kind::Success);
+}

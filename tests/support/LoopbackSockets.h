@@ -1,0 +1,54 @@
+#pragma once
+// Sockets on the loopback interface for the peers that tests play (HTTP, SMTP, DNS, TCP
+// and UDP listeners): always on a free port the system picks, never on the network.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace testsupport {
+
+// A socket of `type` (SOCK_STREAM, already listening, or SOCK_DGRAM) bound to the
+// loopback address of `family` (AF_INET 127.0.0.1, AF_INET6 ::1) on a free port, which
+// goes to `port`.  -1 when it cannot be had (no IPv6 loopback, for one).
+inline int OpenLoopbackSocket(int type, int& port, int family = AF_INET) {
+    port = 0;
+    const int fd = ::socket(family, type | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return -1;
+    const int on = 1;
+    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    sockaddr_storage address{};
+    socklen_t length = 0;
+    if (family == AF_INET6) {
+        auto* v6 = reinterpret_cast<sockaddr_in6*>(&address);
+        v6->sin6_family = AF_INET6;
+        v6->sin6_addr = in6addr_loopback;
+        length = sizeof *v6;
+    } else {
+        auto* v4 = reinterpret_cast<sockaddr_in*>(&address);
+        v4->sin_family = AF_INET;
+        v4->sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        length = sizeof *v4;
+    }
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+        (type == SOCK_STREAM && ::listen(fd, 16) != 0) ||
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    port = family == AF_INET6 ? ntohs(reinterpret_cast<sockaddr_in6*>(&address)->sin6_port)
+                              : ntohs(reinterpret_cast<sockaddr_in*>(&address)->sin_port);
+    return fd;
+}
+
+// A TCP port on 127.0.0.1 where nothing listens: taken from the system, then given back.
+inline int UnusedLoopbackPort() {
+    int port = 0;
+    const int fd = OpenLoopbackSocket(SOCK_STREAM, port);
+    if (fd >= 0)
+        ::close(fd);
+    return port;
+}
+
+} // namespace testsupport
