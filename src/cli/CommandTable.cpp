@@ -1,12 +1,16 @@
 #include "cli/CommandTable.h"
 
 #include "cli/InitCommand.h"
+#include "cli/ServiceCommand.h"
 
 namespace {
 
 void RegisterBuiltins(CCommandTable& table) {
     table.Add({"init", "init ROOT", "create an Engine root (directories, configuration, registry values)",
                [] { return std::make_unique<CInitCommand>(); }});
+    table.Add({"service", "service start|stop|status [--root DIR]",
+               "start, stop or show the Engine's service (its daemon)",
+               [] { return std::make_unique<CServiceCommand>(); }});
 }
 
 } // namespace
