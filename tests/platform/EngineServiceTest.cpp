@@ -101,7 +101,7 @@ TEST_F(EngineServiceTest, StateComesFromTheLockAndThePidWrittenInTheFile) {
 
 TEST_F(EngineServiceTest, StartLaunchesADetachedDaemonAndStopEndsIt) {
     EngineService service(root);
-    fake.TermDelay("500");
+    fake.TermDelay("1000");
     // A descriptor of the caller without close-on-exec must not reach the daemon.
     const int leaked = ::dup(STDIN_FILENO);
     ASSERT_GE(leaked, 0);
@@ -155,7 +155,8 @@ TEST_F(EngineServiceTest, StartLaunchesADetachedDaemonAndStopEndsIt) {
 
 TEST_F(EngineServiceTest, LaunchBeforeTheLockIsStartPendingAndADaemonThatDiesIsStopped) {
     EngineService service(root);
-    fake.LockDelay("700");
+    fake.LockDelay("1000");
+    fake.ReadyDelay("1000");
     ASSERT_EQ(service.Start(), 0);
     // Not locked yet: the launched process makes it start pending, for this object and
     // for any other observer.
@@ -168,6 +169,7 @@ TEST_F(EngineServiceTest, LaunchBeforeTheLockIsStartPendingAndADaemonThatDiesIsS
 
     // Locked, then gone without a pid: stopped, though its empty file stays.
     fake.LockDelay("0");
+    fake.ReadyDelay("0");
     fake.Crash(true);
     ASSERT_EQ(service.Start(), 0);
     ASSERT_TRUE(StateBecomes(EngineService(root), platform::kServiceStopped));
