@@ -1,4 +1,5 @@
 // sentrelle init and the command dispatch.
+#include "CliRun.h"
 #include "TestSupport.h"
 #include "cli/CommandTable.h"
 #include "cli/InitCommand.h"
@@ -14,18 +15,6 @@
 #include <sstream>
 
 namespace {
-
-struct Outcome {
-    int Code;
-    std::string Out, Err;
-};
-
-Outcome Dispatch(std::vector<const char*> argv) {
-    argv.insert(argv.begin(), "sentrelle");
-    std::ostringstream out, err;
-    int code = CCommandTable::Builtins().Dispatch(static_cast<int>(argv.size()), argv.data(), out, err);
-    return {code, out.str(), err.str()};
-}
 
 std::string RegistryText(const char* name) {
     std::string value = "<missing>";

@@ -1,8 +1,8 @@
 // sentrelle service start|stop|status, against the stand-in daemon on an installation
 // made by sentrelle init.
+#include "CliRun.h"
 #include "FakeEngine.h"
 #include "TestSupport.h"
-#include "cli/CommandTable.h"
 #include "library/QvcBase.h"
 #include "platform/EngineService.h"
 #include "platform/Registry.h"
@@ -10,21 +10,8 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 
 namespace {
-
-struct Outcome {
-    int Code;
-    std::string Out, Err;
-};
-
-Outcome Sentrelle(std::vector<const char*> argv) {
-    argv.insert(argv.begin(), "sentrelle");
-    std::ostringstream out, err;
-    const int code = CCommandTable::Builtins().Dispatch(static_cast<int>(argv.size()), argv.data(), out, err);
-    return {code, out.str(), err.str()};
-}
 
 bool Has(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
@@ -32,7 +19,7 @@ bool Has(const std::string& text, const std::string& part) {
 
 class ServiceCommandTest : public ::testing::Test {
 protected:
-    ServiceCommandTest() { EXPECT_EQ(Sentrelle({"init", root.c_str()}).Code, 0); }
+    ServiceCommandTest() { EXPECT_EQ(Dispatch({"init", root.c_str()}).Code, 0); }
 
     testsupport::ScopedHives hives;
     std::string root = hives.Dir().File("root");
@@ -43,29 +30,29 @@ protected:
 } // namespace
 
 TEST_F(ServiceCommandTest, StartsShowsAndStopsTheDaemonOfTheInstallation) {
-    Outcome status = Sentrelle({"service", "status"});
+    Outcome status = Dispatch({"service", "status"});
     EXPECT_EQ(status.Code, 0) << status.Err;
     EXPECT_EQ(status.Out, "Service is stopped\n" + account);
 
-    Outcome start = Sentrelle({"service", "start"});
+    Outcome start = Dispatch({"service", "start"});
     EXPECT_EQ(start.Code, 0) << start.Err;
     EXPECT_EQ(start.Out, "Attempting to start service...\nService is running\n" + account);
     EXPECT_EQ(start.Err, "");
     EXPECT_EQ(platform::EngineService(root).QueryState(), platform::kServiceRunning);
 
-    status = Sentrelle({"service", "status"});
+    status = Dispatch({"service", "status"});
     EXPECT_EQ(status.Out, "Service is running\n" + account);
-    EXPECT_EQ(Sentrelle({"service", "start"}).Code, 0);
+    EXPECT_EQ(Dispatch({"service", "start"}).Code, 0);
     EXPECT_EQ(fake.Starts().size(), 1u);
 
-    Outcome stop = Sentrelle({"service", "stop"});
+    Outcome stop = Dispatch({"service", "stop"});
     EXPECT_EQ(stop.Code, 0) << stop.Err;
     EXPECT_EQ(stop.Out, "Attempting to stop service...\nService is stopped\n" + account);
-    EXPECT_EQ(Sentrelle({"service", "stop"}).Code, 0);
+    EXPECT_EQ(Dispatch({"service", "stop"}).Code, 0);
 
     // --root names the root directly (and the computer is this one).
     platform::RegSetString(platform::Hive::LocalMachine, kProductKey, "Engine0Root", "");
-    status = Sentrelle({"service", "status", "--root", root.c_str()});
+    status = Dispatch({"service", "status", "--root", root.c_str()});
     EXPECT_EQ(status.Code, 0) << status.Err;
     EXPECT_EQ(status.Out, "Service is stopped\n" + account);
 }
@@ -76,18 +63,18 @@ TEST_F(ServiceCommandTest, FailuresPrintTheirMessageAndExitNonZero) {
                                            {"service", "status", "--root"},
                                            {"service", "status", "--root", ""},
                                            {"service", "status", "extra"}}) {
-        Outcome usage = Sentrelle(wrong);
+        Outcome usage = Dispatch(wrong);
         EXPECT_EQ(usage.Code, 2);
         EXPECT_TRUE(Has(usage.Err, "usage: sentrelle service start|stop|status [--root DIR]")) << usage.Err;
     }
 
     // The Engine on another computer cannot be reached.
     platform::RegSetString(platform::Hive::LocalMachine, kProductKey, "Engine0", "far-away");
-    Outcome remote = Sentrelle({"service", "start"});
+    Outcome remote = Dispatch({"service", "start"});
     EXPECT_EQ(remote.Code, 1);
     EXPECT_EQ(remote.Out, "Attempting to start service...\nUnable to query server\n");
     EXPECT_TRUE(Has(remote.Err, "Unable to connect to Service Control Manager.\nMake sure")) << remote.Err;
-    Outcome remoteStatus = Sentrelle({"service", "status"});
+    Outcome remoteStatus = Dispatch({"service", "status"});
     EXPECT_EQ(remoteStatus.Code, 1);
     EXPECT_EQ(remoteStatus.Out, "Unable to query server\n");
     EXPECT_TRUE(Has(remoteStatus.Err, "Unable to connect to Service Control Manager."));
@@ -95,14 +82,14 @@ TEST_F(ServiceCommandTest, FailuresPrintTheirMessageAndExitNonZero) {
 
     // No installation there.
     const std::string nowhere = hives.Dir().File("nowhere");
-    Outcome missing = Sentrelle({"service", "status", "--root", nowhere.c_str()});
+    Outcome missing = Dispatch({"service", "status", "--root", nowhere.c_str()});
     EXPECT_EQ(missing.Code, 1);
     EXPECT_TRUE(Has(missing.Err, "Unable to read Service properties.")) << missing.Err;
-    EXPECT_EQ(Sentrelle({"service", "stop", "--root", nowhere.c_str()}).Code, 1);
+    EXPECT_EQ(Dispatch({"service", "stop", "--root", nowhere.c_str()}).Code, 1);
 
     // The daemon cannot be started.
     testsupport::ScopedEnv binary(platform::EngineService::kBinaryVariable, hives.Dir().File("no-engine"));
-    Outcome failed = Sentrelle({"service", "start"});
+    Outcome failed = Dispatch({"service", "start"});
     EXPECT_EQ(failed.Code, 1);
     EXPECT_TRUE(Has(failed.Out, "Service is stopped\n")) << failed.Out;
     EXPECT_TRUE(Has(failed.Err, "Operation failed.\nPlease check")) << failed.Err;
