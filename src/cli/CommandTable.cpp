@@ -4,6 +4,7 @@
 #include "cli/InitCommand.h"
 #include "cli/ListCommand.h"
 #include "cli/SensorCommand.h"
+#include "cli/ServiceCommand.h"
 
 namespace {
 
@@ -17,6 +18,9 @@ void RegisterBuiltins(CCommandTable& table) {
                [] { return std::make_unique<CListCommand>(); }});
     table.Add({"sensor", "sensor probe URL", "show the model, fields and probes of an environmental sensor unit",
                [] { return std::make_unique<CSensorCommand>(); }});
+    table.Add({"service", "service start|stop|status [--root DIR]",
+               "start, stop or show the Engine's service (its daemon)",
+               [] { return std::make_unique<CServiceCommand>(); }});
 }
 
 } // namespace

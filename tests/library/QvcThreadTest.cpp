@@ -17,21 +17,11 @@
 #include <vector>
 
 using namespace std::chrono_literals;
+using testsupport::Eventually;
 using testsupport::ManualClock;
 using testsupport::ReadFile;
 
 namespace {
-
-// Polls `condition` every millisecond for up to `timeout` of real time.
-bool Eventually(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 10s) {
-    const auto end = std::chrono::steady_clock::now() + timeout;
-    while (std::chrono::steady_clock::now() < end) {
-        if (condition())
-            return true;
-        std::this_thread::sleep_for(1ms);
-    }
-    return condition();
-}
 
 using Request = std::pair<unsigned, std::intptr_t>;
 

@@ -20,6 +20,11 @@ public:
     virtual bool Post(unsigned message, std::uintptr_t wparam, std::intptr_t lparam) = 0;
 };
 
+// The message that carries a command to a window, with the command's number in wparam
+// and 0 in lparam, exactly as a menu choice would deliver it (workers that report through
+// commands, such as the service watcher, post this).
+inline constexpr unsigned kQvcCommandMessage = 0x0111;
+
 // The first number handed out by QvcRegisterWindowMessage; numbers below it are the
 // fixed message numbers of the product.
 inline constexpr unsigned kQvcFirstRegisteredMessage = 0xC000;

@@ -1,0 +1,133 @@
+#pragma once
+// CQvcService: the Engine's service as the service control manager of its computer shows
+// it.  The Engine is the service `QvsSnSvc`; on this platform that service is the
+// `sentrelle-engine` daemon of the Engine root (platform::EngineService), and only the
+// local computer has a manager to talk to: a remote Engine computer cannot be reached.
+//
+// Handles: a "manager handle" stands for the opened manager of a computer, a "service
+// handle" for the opened service with the rights it was opened with.  Opening the service
+// checks those rights the way the system would: starting needs write access to the
+// root's run directory, stopping needs the right to signal the daemon.
+//
+// Every wait of this class goes through its clock and its timing, so tests can shorten or
+// skip them; the defaults are the product's.
+#include "library/QvcBase.h"
+#include "library/QvcClock.h"
+
+#include <chrono>
+#include <memory>
+
+namespace platform {
+class EngineService;
+}
+
+class CQvcService : public CQvcBase {
+public:
+    // The Engine's service.
+    static constexpr const char* kEngineServiceName = "QvsSnSvc";
+    static constexpr const char* kEngineServiceDisplayName = "Quorvane Sentrelle";
+
+    // Service states as the manager reports them.
+    static constexpr long kStateStopped = 1;
+    static constexpr long kStateStartPending = 2;
+    static constexpr long kStateStopPending = 3;
+    static constexpr long kStateRunning = 4;
+    static constexpr long kStateContinuePending = 5;
+    static constexpr long kStatePausePending = 6;
+    static constexpr long kStatePaused = 7;
+
+    // Results of StartOrStop and QueryServiceState.
+    static constexpr long kErrorManager = -1000;     // the manager cannot be opened
+    static constexpr long kErrorOpenQuery = -1001;   // the service cannot be opened for queries
+    static constexpr long kErrorOpenControl = -1002; // ... nor with start (stop) rights
+    static constexpr long kErrorQuery = -1003;       // a status query fails
+    static constexpr long kErrorOperation = -1011;   // refused, or the wanted state not reached
+
+    // Rights to open the service with.
+    enum class Access { Query, Start, Stop, All };
+
+    struct Timing {
+        std::chrono::milliseconds ManagerWait{100};   // OpenHandles: after opening the manager
+        std::chrono::milliseconds ServiceWait{200};   // OpenHandles: after opening the service
+        std::chrono::milliseconds StepWait{100};      // the other waits of 100 ms
+        std::chrono::milliseconds PollInterval{1000}; // between queries while pending
+        std::chrono::milliseconds StartLimit{15000};
+        std::chrono::milliseconds StopLimit{30000};
+    };
+
+    CQvcService();
+    ~CQvcService() override;
+    CQvcService(const CQvcService&) = delete;
+    CQvcService& operator=(const CQvcService&) = delete;
+
+    // --- settings -------------------------------------------------------------------------
+    // The Engine root of the service (empty: the machine hive's Engine0Root, read when the
+    // service is opened).
+    void SetEngineRoot(const CQvcString& root);
+    const CQvcString& EngineRoot() const { return m_engineRoot; }
+    void SetTiming(const Timing& timing) { m_timing = timing; }
+    const Timing& GetTiming() const { return m_timing; }
+    // The clock of the waits (null: the machine's steady clock); it must outlive the calls.
+    void SetClock(const IQvcClock* clock) { m_clock = clock; }
+
+    // --- handles -----------------------------------------------------------------------
+    // Opens the manager of `computer` and then `service`, for queries only or with all
+    // rights, waiting ManagerWait after the one and ServiceWait after the other.  0, or -1
+    // with both handles closed again.
+    long OpenHandles(const CQvcString& computer, const CQvcString& service, bool queryOnly);
+    // Closes both handles and forgets the computer.
+    void CloseHandles();
+    bool IsManagerOpen() const { return m_managerOpen; }
+    bool IsServiceOpen() const { return m_service != nullptr; }
+    // The computer the manager was opened for.
+    const CQvcString& Computer() const { return m_computer; }
+
+    // The opened manager alone (no wait): 0 or -1.  The local computer only.
+    long OpenManager(const CQvcString& computer);
+    // The service on the opened manager, with `access` (no wait): 0 or -1.
+    long OpenService(const CQvcString& service, Access access);
+    void CloseService();
+
+    // --- queries ------------------------------------------------------------------------
+    // 0 with the current state (kState*), or -1 with `state` -1 when no service is open or
+    // the query fails.
+    long QueryState(long& state);
+    // 0 with the account the service runs under (when stopped: the one it would run
+    // under), or -1 when no service is open or the account cannot be told.
+    long QueryLogonAccount(CQvcString& account);
+
+    // --- operations ---------------------------------------------------------------------
+    // Starts (`start`) or stops the service and waits until it gets there: 0, or
+    // kErrorManager, kErrorOpenQuery, kErrorOpenControl, kErrorQuery, kErrorOperation.
+    // Closes both handles in every case.
+    long StartOrStop(const CQvcString& computer, const CQvcString& service, bool start);
+    // The state as the Service dialog reads it: open the manager, wait, open the service
+    // for queries, wait, query (and the account, when asked for).  0, or kErrorManager,
+    // kErrorOpenQuery, kErrorQuery; `state` is -1 on failure.  Closes both handles.
+    long QueryServiceState(const CQvcString& computer, const CQvcString& service, long& state,
+                           CQvcString* account = nullptr);
+
+    // --- shared helpers -------------------------------------------------------------------
+    // Empty, "localhost", "127.0.0.1" or this machine's name (letter case ignored, a
+    // leading "\\" allowed, the short name of this machine as well).
+    static bool IsLocalComputer(const CQvcString& computer);
+    // The number of the text that shows a state: 51580..51586 for 1..7, 51578 "Unable to
+    // query server" for -1, 51587 for any other number.
+    static unsigned StateMessageId(long state);
+    // The number of the message that explains a result: 0 for 0, 3000..3003 for
+    // -1000..-1003, 3005 for -1011, 3007 for any other code.
+    static unsigned ResultMessageId(long code);
+
+private:
+    const IQvcClock& Clock() const;
+    void Wait(std::chrono::milliseconds duration) const;
+    CQvcString ResolveRoot() const;
+
+    CQvcString m_engineRoot;
+    Timing m_timing;
+    const IQvcClock* m_clock = nullptr;
+
+    bool m_managerOpen = false;
+    CQvcString m_computer;
+    std::unique_ptr<platform::EngineService> m_service;
+};
