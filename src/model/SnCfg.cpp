@@ -147,15 +147,30 @@ long CSnCfg::Open(bool validate, bool fullLoad) {
     if (validate && platform::RegReadStringWriteBack(kMachine, kProductKey, "Engine0Root", "", true).empty())
         return kErrNoRoot;
 
-    m_fullLoad = fullLoad;
     m_engineName = platform::RegReadStringWriteBack(kMachine, kProductKey, "Engine0", "", true);
     std::string root = platform::RegReadStringWriteBack(kMachine, kProductKey, "Engine0Root", "", true);
     if (!root.empty() && root.back() != platform::kPathSeparator) {
         root += platform::kPathSeparator;
         platform::RegSetString(kMachine, kProductKey, "Engine0Root", root.c_str());
     }
-    m_rootDirectory = root;
     m_serverValue = static_cast<std::int32_t>(platform::RegReadDwordWriteBack(kMachine, kProductKey, "Server", 0));
+    return OpenRoot(CQvcString(root), validate, fullLoad);
+}
+
+long CSnCfg::OpenAt(const CQvcString& root, bool validate, bool fullLoad) {
+    Close();
+    if (root.IsEmpty())
+        return kErrNoRoot;
+    m_engineName.Empty();
+    m_serverValue = 0;
+    CQvcString base = root;
+    base.EnsureTrailing(platform::kPathSeparator);
+    return OpenRoot(base, validate, fullLoad);
+}
+
+long CSnCfg::OpenRoot(const CQvcString& root, bool validate, bool fullLoad) {
+    m_fullLoad = fullLoad;
+    m_rootDirectory = root;
     BuildPaths();
 
     m_link = std::make_unique<CSnIPC>(m_rootDirectory, Name().c_str());

@@ -243,3 +243,134 @@ TEST(SnCfgScheduleList, EntriesAppendAndLimit) {
     EXPECT_TRUE(copy.Entries().empty());
     EXPECT_EQ(copy.Entry(0).Time, 0);
 }
+
+namespace {
+
+// Local time follows the given TZ rule for the life of the object.
+class ScopedZone {
+public:
+    explicit ScopedZone(const char* rule) : m_tz("TZ", rule) { ::tzset(); }
+    ~ScopedZone() {
+        m_tz.Restore();
+        ::tzset();
+    }
+
+private:
+    testsupport::ScopedEnv m_tz;
+};
+
+constexpr std::int64_t kDay = 86400;
+// Midnight UTC of 2024-03-04 (a Monday) and the following days.
+constexpr std::int64_t kMon = 1709510400;
+constexpr std::int64_t kTue = kMon + kDay;
+constexpr std::int64_t kWed = kMon + 2 * kDay;
+constexpr std::int64_t kSat = kMon + 5 * kDay;
+
+CSnCfgSchedule Entry(const char* text) {
+    CSnCfgSchedule s;
+    s.Parse(text, 0);
+    return s;
+}
+
+std::string At(const char* days, std::int64_t time, int hours) {
+    return std::string(days) + ";" + std::to_string(time) + ";" + std::to_string(hours);
+}
+
+} // namespace
+
+TEST(SnCfgSchedule, NextStartOfWeekdayAndDateEntries) {
+    ScopedZone utc("UTC");
+    // Monday and Wednesday at 08:30; the time value's date does not matter.
+    const CSnCfgSchedule monWed = Entry(At("e0101000", kTue + 8 * 3600 + 1800, 0).c_str());
+    const std::int64_t tuesdayAfternoon = kTue + 14 * 3600 + 7 * 60 + 9;
+    EXPECT_EQ(monWed.NextStart(tuesdayAfternoon), kWed + 8 * 3600 + 1800);
+    EXPECT_EQ(monWed.NextStart(kWed + 8 * 3600 + 1799), kWed + 8 * 3600 + 1800);
+    // Strictly after: at the start itself the next one is the Monday after.
+    EXPECT_EQ(monWed.NextStart(kWed + 8 * 3600 + 1800), kMon + 7 * kDay + 8 * 3600 + 1800);
+
+    // Only Tuesday: later today, or a full week on when today's start has passed.
+    const CSnCfgSchedule tue15 = Entry(At("e0010000", kMon + 15 * 3600, 0).c_str());
+    EXPECT_EQ(tue15.NextStart(tuesdayAfternoon), kTue + 15 * 3600);
+    const CSnCfgSchedule tue08 = Entry(At("e0010000", kMon + 8 * 3600, 0).c_str());
+    EXPECT_EQ(tue08.NextStart(tuesdayAfternoon), kTue + 7 * kDay + 8 * 3600);
+
+    // No day set, or a malformed day part: never.
+    EXPECT_EQ(Entry(At("e0000000", kMon + 3600, 0).c_str()).NextStart(kTue), -1);
+    EXPECT_EQ(Entry(At("e101", kMon + 3600, 0).c_str()).NextStart(kTue), -1);
+
+    // A date entry starts once, on its date at the entry's time of day.
+    const std::string dated = "d" + std::to_string(kSat + 3600) + ";" + std::to_string(kMon + 6 * 3600) + ";0";
+    const CSnCfgSchedule once = Entry(dated.c_str());
+    EXPECT_EQ(once.NextStart(kTue), kSat + 6 * 3600);
+    EXPECT_EQ(once.NextStart(kSat + 6 * 3600), -1);
+}
+
+TEST(SnCfgSchedule, MaintenanceWindowsCoverTheirHours) {
+    ScopedZone utc("UTC");
+    // Saturday 22:00 for 4 hours runs into Sunday 02:00.
+    const CSnCfgSchedule sat = Entry(At("e0000001", kMon + 22 * 3600, 4).c_str());
+    const std::int64_t start = kSat + 22 * 3600;
+    std::int64_t end = 0;
+    EXPECT_FALSE(sat.Covers(start - 1));
+    EXPECT_TRUE(sat.Covers(start, &end));
+    EXPECT_EQ(end, start + 4 * 3600);
+    EXPECT_TRUE(sat.Covers(start + 4 * 3600 - 1));
+    EXPECT_FALSE(sat.Covers(start + 4 * 3600));
+    // The same window a week later, and never on the Friday before.
+    EXPECT_TRUE(sat.Covers(start + 7 * kDay + 3600));
+    EXPECT_FALSE(sat.Covers(start - kDay + 3600));
+
+    // A window longer than a day is found from a day it did not start on.
+    const CSnCfgSchedule longMonday = Entry(At("e0100000", kMon, 50).c_str());
+    EXPECT_TRUE(longMonday.Covers(kTue + 14 * 3600, &end));
+    EXPECT_EQ(end, kMon + 50 * 3600);
+    EXPECT_FALSE(longMonday.Covers(kMon + 50 * 3600));
+
+    // Scan schedules (0 hours) cover nothing; a dated window covers its own hours only.
+    EXPECT_FALSE(Entry(At("e1111111", kMon + 3600, 0).c_str()).Covers(kTue + 3600));
+    const std::string dated = "d" + std::to_string(kWed) + ";" + std::to_string(kMon + 10 * 3600) + ";2";
+    const CSnCfgSchedule wed = Entry(dated.c_str());
+    EXPECT_TRUE(wed.Covers(kWed + 11 * 3600));
+    EXPECT_FALSE(wed.Covers(kWed + 12 * 3600));
+    EXPECT_FALSE(wed.Covers(kWed + 7 * kDay + 11 * 3600));
+}
+
+TEST(SnCfgSchedule, LocalTimeAcrossDaylightSavingChanges) {
+    // Central European rules: summer time from the last Sunday of March 02:00 to the last
+    // Sunday of October 03:00.
+    ScopedZone cet("CET-1CEST,M3.5.0,M10.5.0/3");
+    // Every day at 09:00 local, the time taken from a winter date.
+    const CSnCfgSchedule daily = Entry(At("e1111111", 1704873600, 0).c_str());
+    // Saturday 2024-03-30 10:00 CET: the next start is Sunday 09:00 CEST, 23 hours later.
+    EXPECT_EQ(daily.NextStart(1711789200), 1711868400);
+    EXPECT_EQ(daily.NextStart(1711785600 - 1), 1711785600);
+
+    // Saturday 2024-10-26 23:00 CEST for 4 hours: the night is an hour longer, so the
+    // window ends at 02:00 CET, four real hours later.
+    const std::int64_t saturdayNight = 1729976400;
+    const CSnCfgSchedule window = Entry(At("e0000001", saturdayNight, 4).c_str());
+    std::int64_t end = 0;
+    EXPECT_TRUE(window.Covers(saturdayNight + 4 * 3600 - 1, &end));
+    EXPECT_EQ(end, saturdayNight + 4 * 3600);
+    EXPECT_FALSE(window.Covers(saturdayNight + 4 * 3600));
+}
+
+TEST(SnCfgScheduleList, NextStartAndCoverOverTheListedEntries) {
+    ScopedZone utc("UTC");
+    const std::string text = At("e0100000", kMon + 9 * 3600, 2) + "|" + At("e0001000", kMon + 6 * 3600, 30);
+    const CSnCfgScheduleList list{CQvcString(text)};
+    EXPECT_EQ(list.NextStart(kTue), kWed + 6 * 3600);
+    EXPECT_EQ(list.NextStart(kWed + 6 * 3600), kMon + 7 * kDay + 9 * 3600);
+    std::int64_t end = 0;
+    EXPECT_TRUE(list.Covers(kWed + 7 * 3600, &end));
+    EXPECT_EQ(end, kWed + 36 * 3600);
+    EXPECT_TRUE(list.Covers(kMon + 10 * 3600, &end));
+    EXPECT_EQ(end, kMon + 11 * 3600);
+    EXPECT_FALSE(list.Covers(kTue + 12 * 3600));
+
+    // An entry whose time is 0 ends the list: what follows it never starts or covers.
+    const CSnCfgScheduleList cut{CQvcString(At("e1111111", 0, 0) + "|" + At("e1111111", kMon + 3600, 24))};
+    EXPECT_EQ(cut.NextStart(kTue), -1);
+    EXPECT_FALSE(cut.Covers(kTue + 7200));
+    EXPECT_EQ(CSnCfgScheduleList().NextStart(kTue), -1);
+}

@@ -147,6 +147,40 @@ TEST_F(SnCfgStoreTest, OpenReadsTheInstallation) {
     EXPECT_GT(meta.TimeStamp, 1700000000);
 }
 
+TEST_F(SnCfgStoreTest, OpenAtTakesTheRootFromTheCaller) {
+    // A second installation that the registry does not name.
+    testsupport::TempDir other;
+    const std::string hivePath = root.Hives().MachineHive();
+    const std::string before = testsupport::ReadFile(hivePath);
+    {
+        // Initialize writes Engine0Root; put the first root back afterwards.
+        CQvcString message;
+        ASSERT_EQ(CSnInstallation::Initialize(CQvcString(other.File("root2")), message), 0) << message.Str();
+        testsupport::WriteFile(hivePath, before);
+    }
+    CSnCfg at("Engine");
+    ASSERT_EQ(at.OpenAt(CQvcString(other.File("root2")), true, true), 0);
+    EXPECT_EQ(at.RootDirectory(), other.File("root2") + "/");
+    EXPECT_EQ(at.ConfigFilePath(), other.File("root2") + "/Configuration/Config.mdb");
+    ASSERT_NE(at.Link(), nullptr);
+    EXPECT_EQ(at.Link()->ResultFile(), other.File("root2") + "/Sys/Res/result.dat");
+    EXPECT_EQ(at.Version(), 730);
+    // The registry still names the first root, untouched.
+    EXPECT_EQ(testsupport::ReadFile(hivePath), before);
+
+    // A root given with its separator keeps one; an empty root is refused; a root
+    // without a configuration fails the version check like Open does.
+    CSnCfg withSeparator;
+    ASSERT_EQ(withSeparator.OpenAt(CQvcString(other.File("root2") + "/"), true, false), 0);
+    EXPECT_EQ(withSeparator.RootDirectory(), other.File("root2") + "/");
+    CSnCfg empty;
+    EXPECT_EQ(empty.OpenAt(CQvcString(""), true, false), 25200);
+    EXPECT_FALSE(empty.IsOpen());
+    CSnCfg missing;
+    EXPECT_NE(missing.OpenAt(CQvcString(other.File("nowhere")), true, false), 0);
+    EXPECT_FALSE(missing.IsOpen());
+}
+
 TEST_F(SnCfgStoreTest, OpenChecksTheVersion) {
     auto openWith = [&](const char* sql) {
         Sql(root.ConfigFile(), sql);

@@ -179,3 +179,14 @@ TEST(SnDependencyCalculator, DeepNestingIsAssertedNotRefused) {
     EXPECT_NE(testsupport::ReadFile(debug.File("assert.txt")).find("QUORVANE ASSERTION FAILURE"),
               std::string::npos);
 }
+
+TEST(SnDependencyCalculator, DependencyIdsStopAtTheFirstEmptyField) {
+    using Ids = std::vector<std::int32_t>;
+    EXPECT_EQ(CSnDependencyCalculator::DependencyIds("12;10000"), (Ids{12, 10000}));
+    EXPECT_EQ(CSnDependencyCalculator::DependencyIds(" 7 ; 8 ;"), (Ids{7, 8}));
+    EXPECT_EQ(CSnDependencyCalculator::DependencyIds("3;;4"), (Ids{3}));
+    EXPECT_EQ(CSnDependencyCalculator::DependencyIds(";5"), Ids{});
+    EXPECT_EQ(CSnDependencyCalculator::DependencyIds(""), Ids{});
+    // A field that is not a number names ID 0, which no node has.
+    EXPECT_EQ(CSnDependencyCalculator::DependencyIds("x;9"), (Ids{0, 9}));
+}

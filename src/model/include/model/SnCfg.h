@@ -53,6 +53,10 @@ public:
     // nodes fetch the summary properties only; with `fullLoad` set, pending run-now
     // requests are cleared.
     long Open(bool validate = true, bool fullLoad = false);
+    // The same on the Engine root `root` given by the caller (the engine daemon's --root):
+    // the registry is neither read for the root nor written; Engine0 and Server read as
+    // empty and 0.  25200 for an empty root.
+    long OpenAt(const CQvcString& root, bool validate = true, bool fullLoad = false);
     // Opens the store on one database file without an installation: no registry, no
     // engine link (so no stamps).  For tools that work on a file (templates, imports,
     // benchmarks).
@@ -194,6 +198,8 @@ public:
 
 private:
     void Close();
+    // The part of Open that follows finding the root (which ends with a separator).
+    long OpenRoot(const CQvcString& root, bool validate, bool fullLoad);
     void BuildPaths();
     long ValidateVersion();
     long ReplaceWithShadow(const CQvcString& shadowPath);

@@ -5,9 +5,12 @@
 // A run keeps nothing; create one on the stack for each calculation.
 #include "library/QvcBase.h"
 
+#include "library/QvcString.h"
+
 #include <cstdint>
 #include <functional>
 #include <unordered_set>
+#include <vector>
 
 class CSnNode;
 
@@ -24,6 +27,10 @@ public:
     // fault such as a broken node chain is reported through ReportError with the source
     // "SnDependencyCalculator" and the run goes on.
     void Calculate(const FindNode& find, CSnNode* root);
+
+    // The IDs a Dependencies text names: its ";"-separated fields up to the first empty
+    // one, each trimmed and read as a decimal number.
+    static std::vector<std::int32_t> DependencyIds(const CQvcString& dependencies);
 
 private:
     using Visit = std::function<void(CSnNode&)>;
