@@ -4,11 +4,15 @@
 #include "model/NodeStatus.h"
 #include "model/SnAdvancedSettings.h"
 #include "model/SnMaintenanceSettings.h"
+#include "model/SnNotificationResponse.h"
+#include "model/SnSmtpNotificationRequest.h"
 
 #include "EngineTestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -43,6 +47,7 @@ protected:
     void StartEngine(EngineOptions options) {
         EngineServices services;
         services.RunCheck = FakeRunner::Function(runner);
+        services.SendNotification = sender;
         engine = std::make_unique<CEngine>(options, services);
         CQvcString message;
         ASSERT_EQ(engine->Start(message), 0) << message.Str();
@@ -83,10 +88,11 @@ protected:
         return false;
     }
 
-    enginetest::ScopedUtc utc;
+    testsupport::ScopedTimeZone utc{"UTC"};
     enginetest::Installation inst;
     FakeClock clock;
     std::shared_ptr<FakeRunner> runner = std::make_shared<FakeRunner>();
+    NotificationSendFunction sender;
     std::unique_ptr<CEngine> engine;
 };
 
@@ -505,4 +511,42 @@ TEST_F(EngineTest, StartFailsCleanlyWithoutAConfiguration) {
     EXPECT_TRUE(message.StartsWith("cannot open the configuration of " + empty.Path() + "/")) << message.Str();
     broken.Tick(); // does nothing
     broken.Stop();
+}
+
+TEST_F(EngineTest, NotificationTestRequestsAreAnsweredBetweenChecks) {
+    inst.AddCheck("Something");
+    inst.WriteTree();
+    std::atomic<int> sent{0};
+    sender = [&sent](const CSnNotificationRequest& request, const RunContext&) {
+        ++sent;
+        CSnNotificationResponse response;
+        response.ErrorCode = request.Type() == kRequestSmtp ? 0 : 42;
+        return response;
+    };
+    StartEngine();
+    Step();
+    CSnSmtpNotificationRequest request;
+    request.MailServer1 = "127.0.0.1";
+    ASSERT_TRUE(request.WriteRequest(CQvcString(inst.NotificationDirectory()), true));
+    // The directory is looked at with the control file, once a poll period has passed.
+    Step();
+    EXPECT_EQ(sent.load(), 0);
+    clock.AdvanceSeconds(1);
+    ASSERT_TRUE(TickUntil([&] { return std::filesystem::exists(request.ResponseFile().Str()); }));
+    EXPECT_FALSE(std::filesystem::exists(request.InProcessFile().Str()));
+    CSnNotificationResponse answer;
+    ASSERT_TRUE(answer.ReadResponse(request));
+    EXPECT_EQ(answer.ErrorCode, 0);
+    EXPECT_EQ(answer.CreatorIsManager, 1);
+    EXPECT_EQ(sent.load(), 1);
+    Step();
+    EXPECT_TRUE(ActivityHas("E-mail test notification "));
+
+    // Marked as seen by the Manager: gone a minute later.
+    answer.CreatorIsManager = 0;
+    ASSERT_TRUE(answer.WriteResponse(request));
+    Advance(1);
+    Advance(60);
+    EXPECT_FALSE(std::filesystem::exists(request.RequestFile().Str()));
+    EXPECT_FALSE(std::filesystem::exists(request.ResponseFile().Str()));
 }

@@ -150,19 +150,6 @@ inline CheckOutcome Outcome(CheckOutcome::Kind kind, const char* response, const
     return o;
 }
 
-// Local time is UTC for the life of the object.
-class ScopedUtc {
-public:
-    ScopedUtc() : m_tz("TZ", "UTC") { ::tzset(); }
-    ~ScopedUtc() {
-        m_tz.Restore();
-        ::tzset();
-    }
-
-private:
-    testsupport::ScopedEnv m_tz;
-};
-
 // An Engine root made like `sentrelle init` does, both hives inside the temporary
 // directory, and a store (as a Manager would hold it) to write checks with.
 class Installation {

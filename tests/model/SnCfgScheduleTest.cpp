@@ -11,19 +11,6 @@
 
 namespace {
 
-// Local time is UTC for the life of the object, so time values have known texts.
-class ScopedUtc {
-public:
-    ScopedUtc() : m_tz("TZ", "UTC") { ::tzset(); }
-    ~ScopedUtc() {
-        m_tz.Restore();
-        ::tzset();
-    }
-
-private:
-    testsupport::ScopedEnv m_tz;
-};
-
 // 2024-03-05 (a Tuesday) 14:07:09 UTC.
 constexpr std::int32_t kAfternoon = 1709647629;
 // 2024-03-05 09:05:03 UTC.
@@ -67,7 +54,7 @@ TEST(DateTimeFormat, PatternsOfTheSettings) {
     EXPECT_EQ(FormatDateTimePattern(Time(2024, 1, 1, 23, 0, 0, 1), "HH").Str(), "23");
     EXPECT_EQ(FormatDateTimePattern(Time(2009, 12, 31, 0, 0, 0, 4), "yy mmmm").Str(), "09 December");
 
-    ScopedUtc utc;
+    testsupport::ScopedTimeZone utc("UTC");
     EXPECT_EQ(FormatLocalDateTime(kAfternoon, "yyyy-mm-dd HH:mm:ss").Str(), "2024-03-05 14:07:09");
 }
 
@@ -179,7 +166,7 @@ TEST(SnCfgSchedule, FormatCompareRoundTrip) {
 }
 
 TEST(SnCfgSchedule, DisplayTexts) {
-    ScopedUtc utc;
+    testsupport::ScopedTimeZone utc("UTC");
     CSnCfgSchedule s;
     s.Parse("e1000001;1709647629;0", 0);
     EXPECT_EQ(s.Describe(kDefaultDateFormat, kDefaultTimeFormat, false).Str(), "Every Sa,Su at 02:07:09 PM");
@@ -246,19 +233,6 @@ TEST(SnCfgScheduleList, EntriesAppendAndLimit) {
 
 namespace {
 
-// Local time follows the given TZ rule for the life of the object.
-class ScopedZone {
-public:
-    explicit ScopedZone(const char* rule) : m_tz("TZ", rule) { ::tzset(); }
-    ~ScopedZone() {
-        m_tz.Restore();
-        ::tzset();
-    }
-
-private:
-    testsupport::ScopedEnv m_tz;
-};
-
 constexpr std::int64_t kDay = 86400;
 // Midnight UTC of 2024-03-04 (a Monday) and the following days.
 constexpr std::int64_t kMon = 1709510400;
@@ -279,7 +253,7 @@ std::string At(const char* days, std::int64_t time, int hours) {
 } // namespace
 
 TEST(SnCfgSchedule, NextStartOfWeekdayAndDateEntries) {
-    ScopedZone utc("UTC");
+    testsupport::ScopedTimeZone utc("UTC");
     // Monday and Wednesday at 08:30; the time value's date does not matter.
     const CSnCfgSchedule monWed = Entry(At("e0101000", kTue + 8 * 3600 + 1800, 0).c_str());
     const std::int64_t tuesdayAfternoon = kTue + 14 * 3600 + 7 * 60 + 9;
@@ -306,7 +280,7 @@ TEST(SnCfgSchedule, NextStartOfWeekdayAndDateEntries) {
 }
 
 TEST(SnCfgSchedule, MaintenanceWindowsCoverTheirHours) {
-    ScopedZone utc("UTC");
+    testsupport::ScopedTimeZone utc("UTC");
     // Saturday 22:00 for 4 hours runs into Sunday 02:00.
     const CSnCfgSchedule sat = Entry(At("e0000001", kMon + 22 * 3600, 4).c_str());
     const std::int64_t start = kSat + 22 * 3600;
@@ -338,7 +312,7 @@ TEST(SnCfgSchedule, MaintenanceWindowsCoverTheirHours) {
 TEST(SnCfgSchedule, LocalTimeAcrossDaylightSavingChanges) {
     // Central European rules: summer time from the last Sunday of March 02:00 to the last
     // Sunday of October 03:00.
-    ScopedZone cet("CET-1CEST,M3.5.0,M10.5.0/3");
+    testsupport::ScopedTimeZone cet("CET-1CEST,M3.5.0,M10.5.0/3");
     // Every day at 09:00 local, the time taken from a winter date.
     const CSnCfgSchedule daily = Entry(At("e1111111", 1704873600, 0).c_str());
     // Saturday 2024-03-30 10:00 CET: the next start is Sunday 09:00 CEST, 23 hours later.
@@ -356,7 +330,7 @@ TEST(SnCfgSchedule, LocalTimeAcrossDaylightSavingChanges) {
 }
 
 TEST(SnCfgScheduleList, NextStartAndCoverOverTheListedEntries) {
-    ScopedZone utc("UTC");
+    testsupport::ScopedTimeZone utc("UTC");
     const std::string text = At("e0100000", kMon + 9 * 3600, 2) + "|" + At("e0001000", kMon + 6 * 3600, 30);
     const CSnCfgScheduleList list{CQvcString(text)};
     EXPECT_EQ(list.NextStart(kTue), kWed + 6 * 3600);

@@ -19,23 +19,11 @@
 using namespace platform;
 using platform_test::ReadBytes;
 using platform_test::ScopedEnv;
+using testsupport::ScopedTimeZone;
 using platform_test::TempDir;
 using platform_test::WriteBytes;
 
 namespace {
-
-// Sets the time zone for the lifetime of the object.
-class ScopedTimeZone {
-public:
-    explicit ScopedTimeZone(const char* tz) : tz_("TZ", tz) { ::tzset(); }
-    ~ScopedTimeZone() {
-        tz_.Restore();
-        ::tzset();
-    }
-
-private:
-    ScopedEnv tz_;
-};
 
 TEST(System, LocalTimeAndUtcOffsetFollowTheTimeZone) {
     {

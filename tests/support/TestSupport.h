@@ -3,6 +3,7 @@
 // environment variables set for one scope, and the two registry hives pointed inside a
 // temporary directory so that no test touches the real home directory or /etc.
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -61,6 +62,22 @@ public:
 private:
     std::string m_name;
     std::optional<std::string> m_old;
+};
+
+// Local time follows the TZ rule given ("UTC", "CET-1CEST,M3.5.0,M10.5.0/3", ...) for the
+// lifetime of the object, so that times have known local texts.
+class ScopedTimeZone {
+public:
+    explicit ScopedTimeZone(const char* rule) : m_tz("TZ", rule) { ::tzset(); }
+    ~ScopedTimeZone() {
+        m_tz.Restore();
+        ::tzset();
+    }
+    ScopedTimeZone(const ScopedTimeZone&) = delete;
+    ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
+
+private:
+    ScopedEnv m_tz;
 };
 
 // Both registry hives inside a temporary directory for the life of the object.
