@@ -2,7 +2,46 @@
 
 #include "model/DateTimeFormat.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <ctime>
+
+namespace {
+
+struct TimeOfDay {
+    int hour = 0, minute = 0, second = 0;
+};
+
+std::tm LocalTm(std::int64_t value) {
+    const std::time_t t = static_cast<std::time_t>(value);
+    std::tm tm{};
+    ::localtime_r(&t, &tm);
+    return tm;
+}
+
+TimeOfDay LocalTimeOfDay(std::int64_t value) {
+    const std::tm tm = LocalTm(value);
+    return {tm.tm_hour, tm.tm_min, tm.tm_sec};
+}
+
+// The moment of the local calendar day `dayOffset` days after the date in `date`, at the
+// time of day `tod`; `weekday` receives the weekday of that day (0 Sunday).  The
+// calendar normalises the day offset, and tm_isdst -1 lets it pick the offset in force.
+std::int64_t LocalMoment(const std::tm& date, int dayOffset, const TimeOfDay& tod, int& weekday) {
+    std::tm tm{};
+    tm.tm_year = date.tm_year;
+    tm.tm_mon = date.tm_mon;
+    tm.tm_mday = date.tm_mday + dayOffset;
+    tm.tm_hour = tod.hour;
+    tm.tm_min = tod.minute;
+    tm.tm_sec = tod.second;
+    tm.tm_isdst = -1;
+    const std::time_t moment = std::mktime(&tm);
+    weekday = tm.tm_wday;
+    return static_cast<std::int64_t>(moment);
+}
+
+} // namespace
 
 void CSnCfgSchedule::Parse(const CQvcString& listText, int index) {
     Reset();
@@ -95,4 +134,55 @@ CQvcString CSnCfgSchedule::Describe(const CQvcString& dateFormat, const CQvcStri
         text += hours;
     }
     return text;
+}
+
+std::int64_t CSnCfgSchedule::NextStart(std::int64_t after) const {
+    const TimeOfDay tod = LocalTimeOfDay(Time);
+    int weekday = 0;
+    if (Kind == kKindDate) {
+        const std::int64_t start = LocalMoment(LocalTm(Date), 0, tod, weekday);
+        return start > after ? start : -1;
+    }
+    if (!AnyDaySet())
+        return -1;
+    // Today's start may still be ahead; a week and a day later the same weekday has come
+    // round again for sure.
+    const std::tm today = LocalTm(after);
+    for (int k = 0; k <= 7; ++k) {
+        const std::int64_t start = LocalMoment(today, k, tod, weekday);
+        if (start > after && Days[static_cast<std::size_t>(weekday)] != 0)
+            return start;
+    }
+    return -1;
+}
+
+bool CSnCfgSchedule::Covers(std::int64_t when, std::int64_t* windowEnd) const {
+    if (Hours <= 0)
+        return false;
+    const std::int64_t length = static_cast<std::int64_t>(Hours) * 3600;
+    const TimeOfDay tod = LocalTimeOfDay(Time);
+    int weekday = 0;
+    bool covered = false;
+    std::int64_t end = 0;
+    const auto consider = [&](std::int64_t start) {
+        if (start <= when && when < start + length) {
+            covered = true;
+            end = std::max(end, start + length);
+        }
+    };
+    if (Kind == kKindDate) {
+        consider(LocalMoment(LocalTm(Date), 0, tod, weekday));
+    } else {
+        // A window may have started on any of the days its length reaches back over.
+        const std::tm today = LocalTm(when);
+        const int daysBack = static_cast<int>(std::min<std::int64_t>(Hours / 24 + 1, 366));
+        for (int k = 0; k <= daysBack; ++k) {
+            const std::int64_t start = LocalMoment(today, -k, tod, weekday);
+            if (Days[static_cast<std::size_t>(weekday)] != 0)
+                consider(start);
+        }
+    }
+    if (covered && windowEnd != nullptr)
+        *windowEnd = end;
+    return covered;
 }

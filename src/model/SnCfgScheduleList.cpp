@@ -42,3 +42,28 @@ bool CSnCfgScheduleList::Assign(const std::vector<CSnCfgSchedule>& entries) {
         all = Append(entry) && all;
     return all;
 }
+
+std::int64_t CSnCfgScheduleList::NextStart(std::int64_t after) const {
+    std::int64_t next = -1;
+    for (const CSnCfgSchedule& entry : Entries()) {
+        const std::int64_t start = entry.NextStart(after);
+        if (start >= 0 && (next < 0 || start < next))
+            next = start;
+    }
+    return next;
+}
+
+bool CSnCfgScheduleList::Covers(std::int64_t when, std::int64_t* windowEnd) const {
+    bool covered = false;
+    std::int64_t latest = 0;
+    for (const CSnCfgSchedule& entry : Entries()) {
+        std::int64_t end = 0;
+        if (entry.Covers(when, &end)) {
+            covered = true;
+            latest = std::max(latest, end);
+        }
+    }
+    if (covered && windowEnd != nullptr)
+        *windowEnd = latest;
+    return covered;
+}

@@ -58,8 +58,8 @@ void CSnDependencyCalculator::CollectPass(CSnCfg& store, CSnNode* root) {
         if (dependent.Cfg.Action.Dependencies.IsEmpty())
             return;
         const std::int32_t id = dependent.Id();
-        for (const CQvcString& token : LeadingFields(dependent.Cfg.Action.Dependencies, ';', true)) {
-            CSnNode* dependee = lookup(static_cast<std::int32_t>(std::atol(token.c_str())));
+        for (const std::int32_t dependeeId : DependencyIds(dependent.Cfg.Action.Dependencies)) {
+            CSnNode* dependee = lookup(dependeeId);
             if (dependee == nullptr)
                 continue;
             dependee->Srvc.Dependents.Add(id);
@@ -68,6 +68,13 @@ void CSnDependencyCalculator::CollectPass(CSnCfg& store, CSnNode* root) {
                 WalkTree(dependee->ChildNode(), [id](CSnNode& below) { below.Srvc.Dependents.Add(id); });
         }
     });
+}
+
+std::vector<std::int32_t> CSnDependencyCalculator::DependencyIds(const CQvcString& dependencies) {
+    std::vector<std::int32_t> ids;
+    for (const CQvcString& token : LeadingFields(dependencies, ';', true))
+        ids.push_back(static_cast<std::int32_t>(std::atol(token.c_str())));
+    return ids;
 }
 
 void CSnDependencyCalculator::Calculate(CSnCfg& store, CSnNode* root) {

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <deque>
 #include <string_view>
+#include <unordered_set>
 
 namespace platform {
 
@@ -267,6 +268,39 @@ std::vector<std::string> ProfileListSections(const char* file) {
     if (file == nullptr)
         return {};
     return profile::Load(file).SectionNames();
+}
+
+bool ProfileWriteKeys(const char* file, const char* section, const std::vector<ProfileChange>& changes) {
+    if (file == nullptr || section == nullptr)
+        return false;
+    if (changes.empty())
+        return true;
+    std::vector<Document::Change> edits;
+    edits.reserve(changes.size());
+    for (const ProfileChange& change : changes)
+        edits.push_back({Arg(change.key.c_str()), change.value ? &*change.value : nullptr});
+    const std::string_view sec = Arg(section);
+    return Retry([&] { return profile::Update(file, [&](Document& doc) { return doc.SetValues(sec, edits); }); });
+}
+
+std::vector<std::pair<std::string, std::string>> ProfileReadEntries(const char* file, const char* section) {
+    std::vector<std::pair<std::string, std::string>> entries;
+    if (file == nullptr || section == nullptr)
+        return entries;
+    const Document doc = profile::Load(file);
+    std::unordered_set<std::string> seen;
+    std::string folded;
+    for (const profile::Line* line : doc.SectionBody(Arg(section))) {
+        if (line->kind != LineKind::Entry)
+            continue;
+        folded.assign(line->Name());
+        for (char& c : folded)
+            c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+        if (!seen.insert(folded).second)
+            continue;
+        entries.emplace_back(std::string(line->Name()), std::string(profile::StripQuotes(line->Value())));
+    }
+    return entries;
 }
 
 std::vector<std::string> ProfileListKeys(const char* file, const char* section) {

@@ -1,6 +1,8 @@
 #include "ProfileDocument.h"
 
 #include <algorithm>
+#include <string>
+#include <unordered_map>
 
 namespace platform::profile {
 
@@ -257,6 +259,117 @@ bool Document::SetValue(std::string_view section, std::string_view key, std::str
     text.append(key).append("=").append(value);
     const std::size_t at = ContentEnd(header);
     lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), MakeLine(std::move(text)));
+    return true;
+}
+
+bool Document::SetValues(std::string_view section, const std::vector<Change>& changes) {
+    if (changes.empty())
+        return false;
+    // What the changes of one key add up to, made one by one: a delete removes every
+    // entry of the key, so a set after the last delete adds a new entry at the end of
+    // the section (placed by that set, spelled as it spells the key); without a delete
+    // the first entry takes the last value in place, or a new entry is added.
+    struct Outcome {
+        bool deleted = false;      // some change deletes the key
+        std::size_t firstSet = 0;  // the first set after the last delete (when `set`)
+        std::size_t lastSet = 0;   // the value that stays
+        bool set = false;
+    };
+    std::unordered_map<std::string, Outcome> outcomes;
+    std::string folded;
+    const auto fold = [&folded](std::string_view key) -> const std::string& {
+        folded.assign(key);
+        for (char& c : folded)
+            c = FoldCase(c);
+        return folded;
+    };
+    bool anySet = false;
+    for (std::size_t i = 0; i < changes.size(); ++i) {
+        Outcome& outcome = outcomes[fold(changes[i].key)];
+        if (changes[i].value == nullptr) {
+            outcome.deleted = true;
+            outcome.set = false;
+            continue;
+        }
+        anySet = true;
+        if (!outcome.set)
+            outcome.firstSet = i;
+        outcome.lastSet = i;
+        outcome.set = true;
+    }
+
+    std::size_t header = FindSection(section);
+    bool changed = false;
+    if (header == kNone) {
+        if (!anySet)
+            return false;
+        header = AppendSection(section);
+        changed = true;
+    }
+
+    // Existing entries: the first of a key that is only set takes its value in place,
+    // every entry of a deleted key goes.
+    std::unordered_map<std::string, bool> setInPlace;
+    std::vector<Line> body;
+    const std::size_t end = BodyEnd(header);
+    body.reserve(end - header - 1);
+    for (std::size_t i = header + 1; i < end; ++i) {
+        Line& line = lines_[i];
+        const auto found = line.kind == LineKind::Entry ? outcomes.find(fold(line.Name())) : outcomes.end();
+        if (found == outcomes.end()) {
+            body.push_back(std::move(line));
+            continue;
+        }
+        const Outcome& outcome = found->second;
+        if (outcome.deleted) {
+            changed = true;
+            continue;
+        }
+        bool& done = setInPlace[found->first];
+        if (!done) {
+            done = true;
+            std::string text;
+            text.append(line.Name()).append("=").append(*changes[outcome.lastSet].value);
+            if (text != line.text) {
+                line = ParseLine(std::move(text), line.eol);
+                changed = true;
+            }
+        }
+        body.push_back(std::move(line));
+    }
+
+    // New entries, in the order their first set came, after the last entry or text line.
+    std::vector<std::pair<std::size_t, const Outcome*>> fresh;
+    for (const auto& [key, outcome] : outcomes) {
+        if (outcome.set && setInPlace.count(key) == 0)
+            fresh.emplace_back(outcome.firstSet, &outcome);
+    }
+    std::sort(fresh.begin(), fresh.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    if (!fresh.empty()) {
+        std::size_t contentEnd = 0;
+        for (std::size_t i = 0; i < body.size(); ++i) {
+            if (body[i].kind == LineKind::Entry || body[i].kind == LineKind::Text)
+                contentEnd = i + 1;
+        }
+        std::vector<Line> added;
+        added.reserve(fresh.size());
+        for (const auto& [position, outcome] : fresh) {
+            std::string text(changes[position].key);
+            text.append("=").append(*changes[outcome->lastSet].value);
+            added.push_back(MakeLine(std::move(text)));
+        }
+        body.insert(body.begin() + static_cast<std::ptrdiff_t>(contentEnd), std::make_move_iterator(added.begin()),
+                    std::make_move_iterator(added.end()));
+        changed = true;
+    }
+    if (!changed) {
+        // Nothing differs: the lines moved out go back unchanged.
+        std::move(body.begin(), body.end(), lines_.begin() + static_cast<std::ptrdiff_t>(header + 1));
+        return false;
+    }
+    const auto first = lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(header + 1),
+                                    lines_.begin() + static_cast<std::ptrdiff_t>(end));
+    lines_.insert(first, std::make_move_iterator(body.begin()), std::make_move_iterator(body.end()));
     return true;
 }
 

@@ -80,6 +80,15 @@ public:
     // after the last entry or text line of the section; adds the section at the end
     // when it is missing.  The value is stored verbatim.
     bool SetValue(std::string_view section, std::string_view key, std::string_view value);
+    // Many keys of one section in one pass, with the result of making the changes one by
+    // one: a change with a value as SetValue, one without as DeleteKey.  Keys are found
+    // through an index of the section, so the cost grows with the size of the section
+    // plus the number of changes, not with their product.
+    struct Change {
+        std::string_view key;
+        const std::string* value; // null deletes the key
+    };
+    bool SetValues(std::string_view section, const std::vector<Change>& changes);
     // Removes every entry with that key from the first section of that name, so that a
     // read afterwards finds nothing; the header stays.
     bool DeleteKey(std::string_view section, std::string_view key);

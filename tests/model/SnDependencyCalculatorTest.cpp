@@ -264,3 +264,13 @@ TEST(SnDependencyCalculator, StoreLoadedTree) {
     EXPECT_TRUE(DependentsOf(tree, 1).empty());
     EXPECT_EQ(CSnCfg::FindNode(tree, gone), nullptr);
 }
+
+TEST(SnDependencyCalculator, DependencyIdsStopAtTheFirstEmptyField) {
+    EXPECT_EQ(CSnDependencyCalculator::DependencyIds("12;10000"), (Ids{12, 10000}));
+    EXPECT_EQ(CSnDependencyCalculator::DependencyIds(" 7 ; 8 ;"), (Ids{7, 8}));
+    EXPECT_EQ(CSnDependencyCalculator::DependencyIds("3;;4"), (Ids{3}));
+    EXPECT_EQ(CSnDependencyCalculator::DependencyIds(";5"), Ids{});
+    EXPECT_EQ(CSnDependencyCalculator::DependencyIds(""), Ids{});
+    // A field that is not a number names ID 0, which no node has.
+    EXPECT_EQ(CSnDependencyCalculator::DependencyIds("x;9"), (Ids{0, 9}));
+}

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <iterator>
+#include <random>
 
 using namespace platform;
 using platform_test::ListOf;
@@ -201,3 +203,79 @@ TEST_F(ProfileWrite, ReadSectionMarksAMissingSectionAndReadsAgain) {
 }
 
 } // namespace
+
+TEST_F(ProfileWrite, ManyKeysInOneUpdateEqualTheSingleKeyWrites) {
+    // The same changes made key by key and in one batch give the same bytes, from files
+    // with comments, duplicates, other sections and odd spelling.
+    const std::string start = "; results\n[Other]\na=1\n[Results]\n12=old\nKey=x\nkey=dup\n; tail\n\n[Last]\nz=9\n";
+    const std::string single = dir.File("single.ini");
+    const std::string batch = dir.File("batch.ini");
+    std::mt19937 random(7);
+    const char* keys[] = {"12", "13", "KEY", "key", "new", "Z", "a"};
+    for (int round = 0; round < 400; ++round) {
+        WriteBytes(single, start);
+        WriteBytes(batch, start);
+        std::vector<ProfileChange> changes;
+        const int count = 1 + static_cast<int>(random() % 6);
+        for (int i = 0; i < count; ++i) {
+            ProfileChange change;
+            change.key = keys[random() % std::size(keys)];
+            if (random() % 3 != 0)
+                change.value = "v" + std::to_string(random() % 4);
+            changes.push_back(change);
+        }
+        const char* section = (round % 4 == 3) ? "Fresh" : "results";
+        for (const ProfileChange& change : changes)
+            ASSERT_TRUE(WritePrivateProfileString(section, change.key.c_str(),
+                                                  change.value ? change.value->c_str() : nullptr, single.c_str()));
+        ASSERT_TRUE(ProfileWriteKeys(batch.c_str(), section, changes));
+        ASSERT_EQ(ReadBytes(batch), ReadBytes(single)) << "round " << round;
+    }
+
+    // Nothing to change leaves the file alone; deleting from a missing section creates
+    // nothing; a missing directory fails.
+    Use("[Results]\n1=a\n");
+    EXPECT_TRUE(ProfileWriteKeys(file.c_str(), "Results", {{"1", std::string("a")}, {"2", std::nullopt}}));
+    EXPECT_EQ(Content(), "[Results]\n1=a\n");
+    EXPECT_TRUE(ProfileWriteKeys(file.c_str(), "Gone", {{"1", std::nullopt}}));
+    EXPECT_EQ(Content(), "[Results]\n1=a\n");
+    EXPECT_TRUE(ProfileWriteKeys(file.c_str(), "Results", {}));
+    EXPECT_FALSE(ProfileWriteKeys(dir.File("missing/r.dat").c_str(), "Results", {{"1", std::string("b")}}));
+}
+
+TEST_F(ProfileWrite, ManyKeysOfALargeSectionAreWrittenInOnePass) {
+    // 20,000 lines updated and added in one call: an index keeps this linear (a key by
+    // key search would take minutes), and every value lands once, in place or at the end.
+    std::string content = "[Results]\n";
+    for (int id = 0; id < 10000; ++id)
+        content += std::to_string(id) + "=old\n";
+    Use(content);
+    std::vector<ProfileChange> changes;
+    for (int id = 0; id < 20000; id += 1)
+        changes.push_back({std::to_string(id), "new" + std::to_string(id)});
+    changes.push_back({"5", std::nullopt});
+    ASSERT_TRUE(ProfileWriteKeys(file.c_str(), "Results", changes));
+    const auto entries = ProfileReadEntries(file.c_str(), "Results");
+    ASSERT_EQ(entries.size(), 19999u);
+    EXPECT_EQ(entries[0], (std::pair<std::string, std::string>("0", "new0")));
+    EXPECT_EQ(entries[5].first, "6");
+    EXPECT_EQ(entries[9998], (std::pair<std::string, std::string>("9999", "new9999")));
+    EXPECT_EQ(entries[9999], (std::pair<std::string, std::string>("10000", "new10000")));
+    EXPECT_EQ(entries.back(), (std::pair<std::string, std::string>("19999", "new19999")));
+}
+
+TEST_F(ProfileWrite, ReadEntriesGivesValuesAsTheKeyReaderDoesWithoutSeeding) {
+    const std::string longValue(70000, 'x');
+    Use("[Results]\n 7 = \"quoted\" \nplain text\n7=second\nKEY=a||b\nlong=" + longValue + "\n[Next]\nq=1\n");
+    const auto entries = ProfileReadEntries(file.c_str(), "results");
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[0], (std::pair<std::string, std::string>("7", "quoted")));
+    EXPECT_EQ(entries[1], (std::pair<std::string, std::string>("KEY", "a||b")));
+    EXPECT_EQ(entries[2].second.size(), longValue.size());
+    // A missing section or file gives nothing and writes nothing.
+    const std::string before = Content();
+    EXPECT_TRUE(ProfileReadEntries(file.c_str(), "ActLog").empty());
+    EXPECT_EQ(Content(), before);
+    EXPECT_TRUE(ProfileReadEntries(dir.File("none.ini").c_str(), "Results").empty());
+    EXPECT_FALSE(std::filesystem::exists(dir.File("none.ini")));
+}

@@ -19,6 +19,7 @@
 using namespace platform;
 using platform_test::ReadBytes;
 using platform_test::ScopedEnv;
+using testsupport::ScopedTimeZone;
 using platform_test::TempDir;
 using platform_test::WriteBytes;
 using testsupport::ScopedTimeZone;

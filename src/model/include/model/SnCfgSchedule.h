@@ -40,6 +40,21 @@ public:
 
     bool AnyDaySet() const;
 
+    // --- when an entry happens, in local time ------------------------------------------
+    // An entry starts at the local time of day of `Time` on each day whose flag is set
+    // (kind 0), or once on the local date of `Date` (kind 1).  Days are built with the
+    // calendar, so an entry keeps its time of day across daylight-saving changes (a time
+    // that a change skips is taken as the system normalises it).
+    //
+    // The first start strictly after `after` (seconds since 1970); -1 when there is none
+    // (no day set, or a date entry whose start has passed).
+    std::int64_t NextStart(std::int64_t after) const;
+    // True when `when` lies in a window that starts at a start of this entry and lasts
+    // `Hours` hours (its start included, its end excluded); an entry of 0 hours covers
+    // nothing.  `windowEnd`, when given, receives the end of the covering window that
+    // ends last.
+    bool Covers(std::int64_t when, std::int64_t* windowEnd = nullptr) const;
+
     std::int32_t Kind = kKindWeekdays;
     std::array<std::int32_t, 7> Days{}; // Sunday first
     std::int32_t Date = 0;              // seconds since 1970 (kind 1)

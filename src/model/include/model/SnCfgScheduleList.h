@@ -28,6 +28,13 @@ public:
     // Number of "|"-separated pieces of the text, empty ones included; 0 for "".
     int PieceCount() const;
 
+    // The first start strictly after `after` of the entries that Entries() lists; -1 when
+    // none of them starts again.
+    std::int64_t NextStart(std::int64_t after) const;
+    // True when one of the entries that Entries() lists covers `when` (see
+    // CSnCfgSchedule::Covers); `windowEnd` receives the latest end of those windows.
+    bool Covers(std::int64_t when, std::int64_t* windowEnd = nullptr) const;
+
     // Adds "|" (unless the text is empty) and the entry's text.  Refused (false) when the
     // text already holds kMaxEntries pieces.
     bool Append(const CSnCfgSchedule& entry);

@@ -5,9 +5,12 @@
 // A run keeps nothing; create one on the stack for each calculation.
 #include "library/QvcBase.h"
 
+#include "library/QvcString.h"
+
 #include <cstdint>
 #include <functional>
 #include <unordered_set>
+#include <vector>
 
 class CSnCfg;
 class CSnNode;
@@ -23,6 +26,10 @@ public:
     // "SnDependencyCalculator" and the run goes on.  Nodes are looked up with the
     // store's find-by-ID over the tree below `root`; the tree must not change meanwhile.
     void Calculate(CSnCfg& store, CSnNode* root);
+
+    // The IDs a Dependencies text names: its ";"-separated fields up to the first empty
+    // one, each trimmed and read as a decimal number.
+    static std::vector<std::int32_t> DependencyIds(const CQvcString& dependencies);
 
 private:
     using Visit = std::function<void(CSnNode&)>;

@@ -15,7 +15,9 @@
 // them), so readers (which never lock) see either the old or the new file and concurrent
 // writers of several processes lose no update.
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -54,6 +56,21 @@ uint32_t ProfileReadSection(const char* file, const char* section, char* buf, ui
 // Up to 3 attempts, 10 ms apart.  `data` is a double-NUL list.
 bool ProfileWriteSection(const char* file, const char* section, const char* data);
 std::vector<std::string> ProfileListSections(const char* file);
+
+// One change of ProfileWriteKeys: a key and its new value, or no value to delete the key.
+struct ProfileChange {
+    std::string key;
+    std::optional<std::string> value;
+};
+// Sets and deletes many keys of one section in one locked update (one read and one
+// rewrite of the file, however many keys), with the semantics of the single-key writer
+// for each key; a later change of the same key wins.  Up to 3 attempts, 10 ms apart.
+// True when the file holds the changes afterwards (also when nothing had to change).
+bool ProfileWriteKeys(const char* file, const char* section, const std::vector<ProfileChange>& changes);
+// The entries of a section as (key, value) pairs in file order, as the single-key reader
+// sees them (trimmed, one pair of outer quotes stripped), the first of equal keys only.
+// Unlike the whole-section reader it neither seeds a missing section nor cuts a long one.
+std::vector<std::pair<std::string, std::string>> ProfileReadEntries(const char* file, const char* section);
 std::vector<std::string> ProfileListKeys(const char* file, const char* section);
 
 } // namespace platform

@@ -1,0 +1,681 @@
+#include "engine/Engine.h"
+
+#include "engine/EngineLog.h"
+#include "library/ErrorTexts.h"
+#include "model/DateTimeFormat.h"
+#include "model/LinkFileValues.h"
+#include "model/NodeStatus.h"
+#include "model/SnAdvancedSettings.h"
+#include "model/SnDependencyCalculator.h"
+#include "model/SnMaintenanceSettings.h"
+#include "model/SnTreeText.h"
+#include "platform/Profile.h"
+
+#include <algorithm>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <set>
+
+namespace {
+
+constexpr const char* kMonitorNow = "MonitorNow";
+constexpr const char* kClearFailureNow = "ClearFailureNow";
+// The interval of a check whose own is missing: the catalogue's default.
+constexpr std::int64_t kDefaultIntervalSeconds = 30;
+
+std::int64_t IntervalMs(const CSnNodeCfg& cfg) {
+    const std::int64_t seconds = cfg.ScanFrequency.Interval > 0 ? cfg.ScanFrequency.Interval : kDefaultIntervalSeconds;
+    return seconds * 1000;
+}
+
+bool IsFailed(std::int32_t status) {
+    return status == kStatusError || status == kStatusFailure || status == kStatusErrorByDependee ||
+           status == kStatusFailureByDependee;
+}
+
+CQvcString Quoted(const CSnNodeCfg& cfg) {
+    CQvcString text;
+    text.Format("'%s' (ID %d)", cfg.Name.c_str(), static_cast<int>(cfg.ID));
+    return text;
+}
+
+} // namespace
+
+// What the workers report back to the engine: a run started on a worker, or finished.
+struct CEngine::RunEvents {
+    struct Event {
+        bool finished = false;
+        std::int32_t id = 0;
+        std::uint64_t token = 0;
+        std::thread::id worker;
+        CheckOutcome outcome;
+        std::int64_t elapsedMs = 0;
+    };
+
+    void Post(Event event) {
+        {
+            std::lock_guard lock(mutex);
+            events.push_back(std::move(event));
+            wake = true;
+        }
+        cv.notify_all();
+    }
+    void Wake() {
+        {
+            std::lock_guard lock(mutex);
+            wake = true;
+        }
+        cv.notify_all();
+    }
+    std::vector<Event> Take() {
+        std::lock_guard lock(mutex);
+        std::vector<Event> taken;
+        taken.swap(events);
+        return taken;
+    }
+
+    std::mutex mutex;
+    std::condition_variable cv;
+    std::vector<Event> events;
+    bool wake = false;
+};
+
+CEngine::CEngine(EngineOptions options, EngineServices services)
+    : CQvcBase("Engine"), m_options(std::move(options)), m_services(std::move(services)),
+      m_clock(m_options.Clock ? *m_options.Clock : SystemEngineClock()), m_store("Engine"),
+      m_events(std::make_shared<RunEvents>()) {
+    m_root = m_options.Root;
+    if (!m_root.IsEmpty())
+        m_root.EnsureTrailing(platform::kPathSeparator);
+}
+
+CEngine::~CEngine() {
+    Stop();
+    if (m_tree)
+        m_store.FreeTree(m_tree);
+}
+
+// --- life ---------------------------------------------------------------------------------
+
+long CEngine::Start(CQvcString& message) {
+    message.Empty();
+    if (m_started) {
+        message = "the engine runs already";
+        return -1;
+    }
+    long code = m_store.OpenRoot(m_root, true, true);
+    if (code != 0) {
+        message.Format("cannot open the configuration of %s: Error #%ld: %s", m_root.c_str(), code,
+                       ErrorText(code).c_str());
+        return code;
+    }
+    CSnIPC* link = m_store.Link();
+    m_results = std::make_unique<CResultFile>(link->ResultFile());
+    m_activity = std::make_unique<CActivityLog>(link->ActivityLogFile(), m_options.ActivityLines);
+    // Read before loading: a change written while the load runs shows at the next poll.
+    m_nsSeen.Record(link->ReadChangeCounter(1));
+    m_globalSettingsSeen.Record(link->ReadGlobalSettingsCounter());
+    ReadGlobalSettings();
+
+    m_initialLines = m_results->ReadAll();
+    m_activity->Restart(WallNow(), "Sentrelle Engine started");
+    code = LoadConfiguration(true);
+    m_initialLines.clear();
+    if (code != 0) {
+        message.Format("cannot load the checks of %s: Error #%ld: %s", m_root.c_str(), code, ErrorText(code).c_str());
+        return code;
+    }
+
+    m_pool = std::make_unique<CWorkerPool>(m_options.Workers, m_options.Workers);
+    CNotificationDesk::Timing timing;
+    timing.ResponseKeep = m_options.ResponseKeep;
+    timing.StaleRequest = m_options.StaleRequest;
+    timing.OrphanKeep = m_options.OrphanKeep;
+    timing.SendTimeout = m_options.RunTimeout;
+    m_desk = std::make_unique<CNotificationDesk>(link->NotificationDirectory(), m_root,
+                                                 m_services.SendNotification, m_clock, timing,
+                                                 [this](const CQvcString& text) { AddActivity(text); });
+    m_started = true;
+    m_nextPoll = SteadyNow() + m_options.PollPeriod.count();
+    Flush();
+    m_nextFlush = SteadyNow() + m_options.FlushPeriod.count();
+    if (m_options.Log)
+        m_options.Log->Info("Engine started on %s with %zu checks and %zu workers", m_root.c_str(),
+                            m_checks.size(), m_options.Workers);
+    return 0;
+}
+
+void CEngine::Run() {
+    while (!StopRequested()) {
+        Tick();
+        WaitForWork(std::chrono::milliseconds(100));
+    }
+    Stop();
+}
+
+void CEngine::WaitForWork(std::chrono::milliseconds timeout) {
+    std::unique_lock lock(m_events->mutex);
+    m_events->cv.wait_for(lock, timeout, [&] { return m_events->wake; });
+    m_events->wake = false;
+}
+
+void CEngine::RequestStop() {
+    m_stopRequested = true;
+    m_events->Wake();
+}
+
+void CEngine::RequestReload() {
+    m_reloadRequested = true;
+    m_events->Wake();
+}
+
+void CEngine::Stop() {
+    if (!m_started || m_stopped)
+        return;
+    m_stopped = true;
+    for (auto& [id, state] : m_checks) {
+        if (state.Running && state.Cancel)
+            *state.Cancel = true;
+    }
+    m_pool->Stop();
+    m_pool->WaitIdle(static_cast<long>(m_options.StopWait.count()));
+    DrainEvents();
+    m_abandoned += m_pool->AbandonBusy();
+    for (auto& [id, state] : m_checks) {
+        if (!state.Running)
+            continue;
+        state.Running = false;
+        state.Started = false;
+        if (state.HasLine && state.Line.Processing != 0) {
+            state.Line.Processing = 0;
+            PutLine(id, state);
+        }
+    }
+    m_desk->Stop(1000);
+    AddActivity("Sentrelle Engine stopped");
+    Flush();
+    m_pool.reset();
+    if (m_options.Log)
+        m_options.Log->Info("Engine stopped%s", m_abandoned ? " (some runs were abandoned)" : "");
+}
+
+// --- configuration ------------------------------------------------------------------------
+
+void CEngine::ReadGlobalSettings() {
+    CSnAdvancedSettings advanced;
+    if (advanced.Read(m_store) == 0) {
+        m_uncertain.AsError = advanced.UncertainAsError;
+        m_uncertain.AsSuccess = advanced.UncertainAsSuccess;
+    }
+    CSnMaintenanceSettings maintenance;
+    if (maintenance.Read(m_store) == 0)
+        m_globalMaintenance = maintenance.Schedule;
+    CSnDateTimeSettings dateTime;
+    if (dateTime.Read(m_store) == 0)
+        m_dateTime = dateTime;
+}
+
+long CEngine::LoadConfiguration(bool initial) {
+    const long code = m_store.LoadAllNodes(m_tree);
+    if (code != 0) {
+        CQvcString failure;
+        failure.Format("Loading the configuration failed: Error #%ld: %s", code, ErrorText(code).c_str());
+        // A store that stays unreadable is retried every poll; say so once.
+        if (!(failure == m_lastLoadFailure)) {
+            m_lastLoadFailure = failure;
+            AddActivity(failure);
+            if (m_options.Log)
+                m_options.Log->Error("%s", failure.c_str());
+        }
+        if (m_tree)
+            m_store.FreeTree(m_tree);
+        return code;
+    }
+    m_lastLoadFailure.Empty();
+
+    // The checks and, for every folder, the checks at any depth below it.
+    std::map<std::int32_t, CSnNodeCfg> loaded;
+    std::unordered_map<std::int32_t, std::vector<std::int32_t>> folderChecks;
+    std::vector<std::int32_t> folders;
+    const auto walk = [&](auto&& self, CSnNode* first, int depth) -> void {
+        if (depth > CSnTreeText::kMaxDepth + 1) // the store refuses deeper trees anyway
+            return;
+        for (CSnNode* node = first; node; node = node->NextNode()) {
+            const std::int32_t type = node->Cfg.Function.Type;
+            const bool folder = type == kTypeFolder;
+            if (folder) {
+                folderChecks[node->Id()];
+                folders.push_back(node->Id());
+            } else if (type > kTypeFolder) {
+                CSnNodeCfg cfg = node->Cfg;
+                cfg.Next.Node = nullptr;
+                cfg.Child.Node = nullptr;
+                loaded[node->Id()] = std::move(cfg);
+                for (std::int32_t f : folders)
+                    folderChecks[f].push_back(node->Id());
+            }
+            if (node->ChildNode())
+                self(self, node->ChildNode(), depth + 1);
+            if (folder)
+                folders.pop_back();
+        }
+    };
+    walk(walk, m_tree, 0);
+    m_store.FreeTree(m_tree);
+    m_folderChecks = std::move(folderChecks);
+
+    // Checks that are gone: their runs are cancelled and their lines removed.
+    std::size_t removed = 0, added = 0, changed = 0;
+    for (auto it = m_checks.begin(); it != m_checks.end();) {
+        if (loaded.count(it->first) != 0) {
+            ++it;
+            continue;
+        }
+        if (it->second.Cancel)
+            *it->second.Cancel = true;
+        m_results->Remove(it->first);
+        it = m_checks.erase(it);
+        ++removed;
+    }
+    if (initial) {
+        for (const auto& [id, line] : m_initialLines) {
+            if (loaded.count(id) == 0)
+                m_results->Remove(id);
+        }
+    }
+    for (auto& [id, cfg] : loaded) {
+        auto found = m_checks.find(id);
+        if (found == m_checks.end()) {
+            CheckState& state = m_checks[id];
+            state.Cfg = std::move(cfg);
+            const auto line = m_initialLines.find(id);
+            if (line != m_initialLines.end()) {
+                // The last result published before the engine stopped stays, without a
+                // Processing flag that no run stands behind any more.
+                state.Line = line->second;
+                state.HasLine = true;
+                state.ErrorCount = ErrorCountFromStatus(state.Line.Status, state.Cfg.ScanFrequency.ErrorThreshold);
+                if (state.Line.Processing != 0) {
+                    state.Line.Processing = 0;
+                    PutLine(id, state);
+                }
+            }
+            ScheduleAfterChange(id, state);
+            ++added;
+        } else if (!found->second.Cfg.IsEqual(cfg)) {
+            found->second.Cfg = std::move(cfg);
+            ScheduleAfterChange(id, found->second);
+            ++changed;
+        }
+    }
+    // Dependencies may name folders whose content changed: resolve them all again.
+    for (auto& [id, state] : m_checks) {
+        std::set<std::int32_t> dependees;
+        for (std::int32_t named : CSnDependencyCalculator::DependencyIds(state.Cfg.Action.Dependencies)) {
+            for (std::int32_t check : ChecksOf(named)) {
+                if (check != id)
+                    dependees.insert(check);
+            }
+        }
+        state.Dependees.assign(dependees.begin(), dependees.end());
+    }
+
+    CQvcString text;
+    if (initial)
+        text.Format("Configuration loaded: %zu checks", m_checks.size());
+    else
+        text.Format("Configuration reloaded: %zu checks (%zu new, %zu changed, %zu removed)", m_checks.size(), added,
+                    changed, removed);
+    AddActivity(text);
+    if (m_options.Log)
+        m_options.Log->Info("%s", text.c_str());
+    return 0;
+}
+
+std::vector<std::int32_t> CEngine::ChecksOf(std::int32_t id) const {
+    if (m_checks.count(id) != 0)
+        return {id};
+    const auto folder = m_folderChecks.find(id);
+    if (folder != m_folderChecks.end())
+        return folder->second;
+    return {};
+}
+
+// --- scheduling ---------------------------------------------------------------------------
+
+void CEngine::ScheduleAfterChange(std::int32_t id, CheckState& state) {
+    const CSnNodeCfgScanFrequency& frequency = state.Cfg.ScanFrequency;
+    state.NextDueSteady = SteadyNow();
+    state.NextDueWall = frequency.Mode == 1 ? frequency.Schedule.NextStart(WallNow()) : -1;
+    if (state.Cfg.OnHold != 0) {
+        if (!state.HasLine || state.Line.Status != kStatusOnHold)
+            Publish(id, state, kStatusOnHold, "Check is on hold");
+    } else if (frequency.Mode != 0 && (!state.HasLine || state.Line.Status == kStatusOnHold)) {
+        PublishWaiting(id, state);
+    }
+}
+
+bool CEngine::IsDue(const CheckState& state, std::int64_t now, std::int64_t wall) const {
+    if (state.Running)
+        return false;
+    if (state.RunNow)
+        return true;
+    switch (state.Cfg.ScanFrequency.Mode) {
+    case 0:
+        return now >= state.NextDueSteady;
+    case 1:
+        return state.NextDueWall >= 0 && wall >= state.NextDueWall;
+    default:
+        return false; // runs on incoming traps only
+    }
+}
+
+void CEngine::Dispatch(std::int32_t id, CheckState& state, std::int64_t now, std::int64_t wall) {
+    state.RunNow = false;
+    const CSnNodeCfg& cfg = state.Cfg;
+    if (cfg.ScanFrequency.Mode == 0)
+        state.NextDueSteady = now + IntervalMs(cfg);
+    else if (cfg.ScanFrequency.Mode == 1)
+        state.NextDueWall = cfg.ScanFrequency.Schedule.NextStart(wall);
+
+    if (cfg.OnHold != 0) {
+        Publish(id, state, kStatusOnHold, "Check is on hold");
+        return;
+    }
+    const CSnCfgScheduleList& windows =
+        cfg.Action.Maintenance.Enabled != 0 ? cfg.Action.Maintenance.Schedule : m_globalMaintenance;
+    std::int64_t windowEnd = 0;
+    if (windows.Covers(wall, &windowEnd)) {
+        Publish(id, state, kStatusMaintenance, CQvcString("In a maintenance window until ") + FormatTime(windowEnd));
+        return;
+    }
+    if (!state.Dependees.empty()) {
+        std::vector<std::int32_t> statuses;
+        statuses.reserve(state.Dependees.size());
+        for (std::int32_t dependee : state.Dependees) {
+            const auto found = m_checks.find(dependee);
+            statuses.push_back(found != m_checks.end() && found->second.HasLine ? found->second.Line.Status : 0);
+        }
+        const std::int32_t status = DependeeStatus(statuses);
+        if (status != 0) {
+            // Name the first dependee that decided it.
+            const bool failure = status == kStatusFailureByDependee;
+            for (std::size_t i = 0; i < statuses.size(); ++i) {
+                const std::int32_t s = statuses[i];
+                const bool decides = failure ? (s == kStatusFailure || s == kStatusFailureByDependee)
+                                             : (s == kStatusError || s == kStatusErrorByDependee);
+                if (!decides)
+                    continue;
+                CQvcString response("Not run: ");
+                response += Quoted(m_checks.at(state.Dependees[i]).Cfg) + " is in " + StatusName(s);
+                Publish(id, state, status, response);
+                break;
+            }
+            return;
+        }
+    }
+    Submit(id, state);
+}
+
+void CEngine::Submit(std::int32_t id, CheckState& state) {
+    state.Running = true;
+    state.Started = false;
+    state.RunToken = ++m_lastToken;
+    state.Cancel = std::make_shared<std::atomic<bool>>(false);
+    RunContext context;
+    context.EngineRoot = m_root;
+    context.Timeout = m_options.RunTimeout;
+    context.Cancelled = state.Cancel.get();
+    // The job holds everything it uses: it may outlive the engine when it is abandoned.
+    m_pool->Submit([events = m_events, run = m_services.RunCheck, cfg = state.Cfg, context, cancel = state.Cancel,
+                    id, token = state.RunToken] {
+        RunEvents::Event started;
+        started.id = id;
+        started.token = token;
+        started.worker = std::this_thread::get_id();
+        events->Post(started);
+        const auto begin = std::chrono::steady_clock::now();
+        RunEvents::Event finished;
+        finished.finished = true;
+        finished.id = id;
+        finished.token = token;
+        try {
+            finished.outcome = run ? run(cfg, context) : CheckOutcome::Uncertain("This engine has no check runner");
+        } catch (const std::exception& e) {
+            finished.outcome = CheckOutcome::Uncertain(CQvcString("The check failed: ") + e.what());
+        } catch (...) {
+            finished.outcome = CheckOutcome::Uncertain("The check failed");
+        }
+        finished.elapsedMs =
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - begin).count();
+        events->Post(std::move(finished));
+    });
+}
+
+void CEngine::Tick() {
+    if (!m_started || m_stopped)
+        return;
+    DrainEvents();
+    GiveUpOverdueRuns();
+    if (m_reloadRequested.exchange(false)) {
+        if (LoadConfiguration(false) == 0)
+            m_nsSeen.Record(m_store.Link()->ReadChangeCounter(1));
+        ReadGlobalSettings();
+    }
+    const std::int64_t now = SteadyNow();
+    if (now >= m_nextPoll) {
+        m_nextPoll = now + m_options.PollPeriod.count();
+        PollControl();
+        m_desk->Poll();
+    } else {
+        m_desk->Collect();
+    }
+    const std::int64_t wall = WallNow();
+    for (auto& [id, state] : m_checks) {
+        if (IsDue(state, now, wall))
+            Dispatch(id, state, now, wall);
+    }
+    if (now >= m_nextFlush) {
+        Flush();
+        m_nextFlush = now + m_options.FlushPeriod.count();
+    }
+}
+
+void CEngine::DrainEvents() {
+    for (RunEvents::Event& event : m_events->Take()) {
+        const auto found = m_checks.find(event.id);
+        // A run given up, or of a check removed meanwhile, has nothing more to say.
+        if (found == m_checks.end() || !found->second.Running || found->second.RunToken != event.token)
+            continue;
+        CheckState& state = found->second;
+        if (!event.finished) {
+            state.Started = true;
+            state.StartedSteady = SteadyNow();
+            state.Worker = event.worker;
+            state.Line.Processing = 1;
+            PutLine(event.id, state);
+            continue;
+        }
+        state.Running = false;
+        state.Started = false;
+        FinishRun(event.id, state, event.outcome, event.elapsedMs);
+    }
+}
+
+void CEngine::GiveUpOverdueRuns() {
+    const std::int64_t now = SteadyNow();
+    const std::int64_t limit = m_options.RunTimeout.count() + m_options.RunGrace.count();
+    for (auto& [id, state] : m_checks) {
+        if (!state.Running || !state.Started || now - state.StartedSteady <= limit)
+            continue;
+        *state.Cancel = true;
+        // The worker stays with its run; a new one takes its place in the pool.
+        if (m_pool->Abandon(state.Worker))
+            ++m_abandoned;
+        state.Running = false;
+        state.Started = false;
+        CQvcString response;
+        response.Format("The check did not finish within %lld seconds",
+                        static_cast<long long>(m_options.RunTimeout.count() / 1000));
+        if (m_options.Log)
+            m_options.Log->Warning("Check %s: %s", Quoted(state.Cfg).c_str(), response.c_str());
+        FinishRun(id, state, CheckOutcome::Uncertain(response), limit);
+    }
+}
+
+void CEngine::FinishRun(std::int32_t id, CheckState& state, const CheckOutcome& outcome, std::int64_t elapsedMs) {
+    const CheckVerdict verdict = JudgeOutcome(state.Cfg, outcome.kind, state.ErrorCount, m_uncertain);
+    state.ErrorCount = verdict.ErrorCount;
+    const std::int32_t duration =
+        outcome.DurationSecs >= 0 ? outcome.DurationSecs : static_cast<std::int32_t>(elapsedMs / 1000);
+    Publish(id, state, verdict.Status, outcome.Response, outcome.Data, outcome.Comment, duration);
+}
+
+// --- requests -------------------------------------------------------------------------------
+
+void CEngine::PollControl() {
+    CSnIPC* link = m_store.Link();
+    const long ns = link->ReadChangeCounter(1);
+    if (m_nsSeen.HasChanged(ns) && LoadConfiguration(false) == 0)
+        m_nsSeen.Record(ns);
+    const long globalSettings = link->ReadGlobalSettingsCounter();
+    if (m_globalSettingsSeen.Take(globalSettings)) {
+        ReadGlobalSettings();
+        if (m_options.Log)
+            m_options.Log->Info("Global settings reloaded");
+    }
+    if (std::vector<std::int32_t> ids = TakeRequests(kMonitorNow); !ids.empty())
+        HandleRunNow(ids);
+    if (std::vector<std::int32_t> ids = TakeRequests(kClearFailureNow); !ids.empty())
+        HandleClearFailure(ids);
+}
+
+std::vector<std::int32_t> CEngine::TakeRequests(const char* section) {
+    const CQvcString& control = m_store.Link()->ControlFile();
+    const std::vector<std::string> keys = platform::ProfileListKeys(control.c_str(), section);
+    if (keys.empty())
+        return {};
+    std::vector<platform::ProfileChange> handled;
+    std::vector<std::int32_t> ids;
+    for (const std::string& key : keys) {
+        handled.push_back({key, std::nullopt});
+        // "0" only says that requests were written; every other key names a check or a
+        // folder.
+        const std::int32_t id = LinkParseInt(key);
+        if (id != 0)
+            ids.push_back(id);
+    }
+    // Only the keys read are removed: a request written meanwhile stays for the next look.
+    if (!platform::ProfileWriteKeys(control.c_str(), section, handled) && m_options.Log)
+        m_options.Log->Error("Cannot remove the handled requests of section %s from %s", section, control.c_str());
+    return ids;
+}
+
+void CEngine::HandleRunNow(const std::vector<std::int32_t>& ids) {
+    std::set<std::int32_t> checks;
+    for (std::int32_t id : ids) {
+        for (std::int32_t check : ChecksOf(id))
+            checks.insert(check);
+    }
+    for (std::int32_t id : checks)
+        m_checks.at(id).RunNow = true;
+    if (checks.size() == 1)
+        AddActivity(CQvcString("Run now requested for ") + Quoted(m_checks.at(*checks.begin()).Cfg));
+    else if (!checks.empty())
+        AddActivity(CQvcString("Run now requested for ") + CQvcString(static_cast<int>(checks.size())) + " checks");
+}
+
+void CEngine::HandleClearFailure(const std::vector<std::int32_t>& ids) {
+    std::set<std::int32_t> checks;
+    for (std::int32_t id : ids) {
+        for (std::int32_t check : ChecksOf(id))
+            checks.insert(check);
+    }
+    for (std::int32_t id : checks) {
+        CheckState& state = m_checks.at(id);
+        state.ErrorCount = 0;
+        if (state.HasLine && IsFailed(state.Line.Status))
+            Publish(id, state, kStatusNone, "Failure cleared", {}, {}, 0, true);
+    }
+    if (checks.size() == 1)
+        AddActivity(CQvcString("Failure cleared for ") + Quoted(m_checks.at(*checks.begin()).Cfg));
+    else if (!checks.empty())
+        AddActivity(CQvcString("Failure cleared for ") + CQvcString(static_cast<int>(checks.size())) + " checks");
+}
+
+// --- publishing -------------------------------------------------------------------------------
+
+void CEngine::Publish(std::int32_t id, CheckState& state, std::int32_t status, const CQvcString& response,
+                      const CQvcString& data, const CQvcString& comment, std::int32_t duration, bool quiet) {
+    const std::int32_t before = state.HasLine ? state.Line.Status : kStatusNone;
+    state.Line.Status = status;
+    state.Line.LastUpdate = WallNow();
+    state.Line.Processing = state.Started ? 1 : 0;
+    state.Line.Comment = comment;
+    state.Line.Duration = duration;
+    state.Line.Data = data;
+    state.Line.Response = response;
+    PutLine(id, state);
+    // The first result of a check is no news; a change of state is.
+    if (!quiet && before != status && before != kStatusNone) {
+        CQvcString text("Check ");
+        text += Quoted(state.Cfg) + " changed from " + StatusName(before) + " to " + StatusName(status);
+        if (!response.IsEmpty())
+            text += CQvcString(": ") + response;
+        AddActivity(text);
+    }
+}
+
+void CEngine::PublishWaiting(std::int32_t id, CheckState& state) {
+    const std::int64_t lastUpdate = state.HasLine ? state.Line.LastUpdate : 0;
+    if (state.Cfg.ScanFrequency.Mode == 1) {
+        const CQvcString response = state.NextDueWall >= 0
+                                        ? CQvcString("Waiting for its next scheduled run on ") + FormatTime(state.NextDueWall)
+                                        : CQvcString("Waiting: no scheduled run lies ahead");
+        Publish(id, state, kStatusNone, response, {}, {}, 0, true);
+    } else {
+        Publish(id, state, kStatusUncertain, "Runs on incoming SNMP traps, which this engine does not receive", {}, {},
+                0, true);
+    }
+    state.Line.LastUpdate = lastUpdate;
+    PutLine(id, state);
+}
+
+void CEngine::PutLine(std::int32_t id, CheckState& state) {
+    state.HasLine = true;
+    m_results->Put(id, state.Line);
+}
+
+void CEngine::AddActivity(const CQvcString& text) {
+    if (m_activity)
+        m_activity->Add(WallNow(), text);
+}
+
+void CEngine::Flush() {
+    if (m_results && m_results->HasPending()) {
+        if (m_results->Flush())
+            m_store.Link()->SignalResultsChanged();
+        else if (m_options.Log)
+            m_options.Log->Error("Cannot write %s; %zu results wait for the next attempt", m_results->Path().c_str(),
+                                 m_results->PendingCount());
+    }
+    if (m_activity && m_activity->HasPending() && !m_activity->Flush() && m_options.Log)
+        m_options.Log->Error("Cannot write %s", m_activity->Path().c_str());
+}
+
+CQvcString CEngine::FormatTime(std::int64_t when) const {
+    return FormatLocalDateTime(static_cast<std::time_t>(when),
+                               (m_dateTime.DateFormat + " " + m_dateTime.TimeFormat).Str());
+}
+
+// --- observation ------------------------------------------------------------------------------
+
+const CEngine::CheckState* CEngine::Check(std::int32_t id) const {
+    const auto found = m_checks.find(id);
+    return found == m_checks.end() ? nullptr : &found->second;
+}
+
+bool CEngine::WaitIdle(long timeoutMs) const {
+    return !m_pool || m_pool->WaitIdle(timeoutMs);
+}

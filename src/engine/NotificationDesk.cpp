@@ -1,0 +1,217 @@
+#include "engine/NotificationDesk.h"
+
+#include "library/QvcPath.h"
+#include "model/LinkFileValues.h"
+#include "model/NodeStatus.h"
+#include "model/NotificationRequests.h"
+#include "model/SnNotificationRequest.h"
+#include "platform/System.h"
+
+#include <atomic>
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr std::string_view kRequest = ".REQ";
+constexpr std::string_view kInProcess = ".PRC";
+constexpr std::string_view kResponse = ".RSP";
+
+// The file of the same request with another of the three extensions (all four
+// characters long).
+CQvcString WithExtension(const CQvcString& path, std::string_view extension) {
+    return path.Left(path.Length() - kRequest.size()) + CQvcString(extension);
+}
+
+CQvcString FileNameOf(const CQvcString& path) {
+    return CQvcString(std::filesystem::path(path.Str()).filename().string());
+}
+
+} // namespace
+
+struct CNotificationDesk::Shared {
+    struct Done {
+        std::shared_ptr<CSnNotificationRequest> request;
+        CSnNotificationResponse response;
+    };
+    std::mutex mutex;
+    std::vector<Done> done;
+    std::atomic<bool> cancelled{false};
+};
+
+CNotificationDesk::CNotificationDesk(CQvcString directory, CQvcString engineRoot, NotificationSendFunction send,
+                                     const IEngineClock& clock, Timing timing, Activity activity,
+                                     std::size_t workers)
+    : m_directory(std::move(directory)), m_engineRoot(std::move(engineRoot)), m_send(std::move(send)),
+      m_clock(clock), m_timing(timing), m_activity(std::move(activity)), m_shared(std::make_shared<Shared>()),
+      m_pool(std::make_unique<CWorkerPool>(workers, workers)) {}
+
+CNotificationDesk::~CNotificationDesk() {
+    if (!m_stopped)
+        Stop(0);
+}
+
+bool CNotificationDesk::Aged(std::map<CQvcString, std::int64_t>& firstSeen, const CQvcString& key, std::int64_t now,
+                             std::chrono::milliseconds age) {
+    const auto [it, fresh] = firstSeen.try_emplace(key, now);
+    return now - it->second >= age.count();
+}
+
+void CNotificationDesk::Poll() {
+    if (m_stopped)
+        return;
+    Collect();
+    const std::int64_t now = m_clock.SteadyMs();
+    std::set<CQvcString> files;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(m_directory.Str(), ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        // Hidden names are the side files of the profile writers.
+        if (name.empty() || name.front() == '.' || !it->is_regular_file(ec))
+            continue;
+        files.insert(PathJoin(m_directory, name));
+    }
+    for (const CQvcString& path : files) {
+        if (!path.EndsWith(kRequest) || m_inFlight.count(path) != 0)
+            continue;
+        if (files.count(WithExtension(path, kResponse)) != 0)
+            continue; // answered already
+        PickUp(path, now);
+    }
+    CleanUp(now, files);
+    // Forget what the files no longer show.
+    for (auto* seen : {&m_unreadableSince, &m_seenSince, &m_orphanSince}) {
+        for (auto it = seen->begin(); it != seen->end();)
+            it = files.count(it->first) != 0 ? std::next(it) : seen->erase(it);
+    }
+}
+
+void CNotificationDesk::PickUp(const CQvcString& path, std::int64_t now) {
+    std::unique_ptr<CSnNotificationRequest> read = ReadNotificationRequest(path);
+    if (read == nullptr) {
+        // Perhaps still being written; a request that stays unreadable is dropped.
+        if (Aged(m_unreadableSince, path, now, m_timing.StaleRequest)) {
+            LinkDeleteProfileFile(path);
+            m_unreadableSince.erase(path);
+            if (m_activity)
+                m_activity(CQvcString("Removed the unreadable notification request ") + FileNameOf(path));
+        }
+        return;
+    }
+    m_unreadableSince.erase(path);
+    std::shared_ptr<CSnNotificationRequest> request(std::move(read));
+    char started[64];
+    std::snprintf(started, sizeof started, "[Processing]\r\nStarted=%lld\r\n",
+                  static_cast<long long>(m_clock.WallSeconds()));
+    platform::WriteFileAtomically(request->InProcessFile().Str(), started, true);
+    m_inFlight.insert(path);
+
+    auto finish = [shared = m_shared, request](CSnNotificationResponse response) {
+        std::lock_guard lock(shared->mutex);
+        shared->done.push_back({request, std::move(response)});
+    };
+    if (request->Enabled == 0 || !m_send) {
+        CSnNotificationResponse refused;
+        refused.ErrorCode = 1;
+        refused.ErrorDescription =
+            request->Enabled == 0 ? "The request is not enabled" : "This engine cannot send notifications";
+        finish(std::move(refused));
+        return;
+    }
+    RunContext context;
+    context.EngineRoot = m_engineRoot;
+    context.Timeout = m_timing.SendTimeout;
+    context.Cancelled = &m_shared->cancelled;
+    m_pool->Submit([send = m_send, request, context, finish, shared = m_shared] {
+        CSnNotificationResponse response;
+        try {
+            response = send(*request, context);
+        } catch (const std::exception& e) {
+            response.ErrorCode = -1;
+            response.ErrorDescription = CQvcString("The notification could not be sent: ") + e.what();
+        } catch (...) {
+            response.ErrorCode = -1;
+            response.ErrorDescription = "The notification could not be sent";
+        }
+        finish(std::move(response));
+    });
+}
+
+void CNotificationDesk::Collect() {
+    std::vector<Shared::Done> done;
+    {
+        std::lock_guard lock(m_shared->mutex);
+        done.swap(m_shared->done);
+    }
+    for (Shared::Done& item : done) {
+        CSnNotificationRequest& request = *item.request;
+        item.response.CreatorIsManager = request.CreatorIsManager;
+        item.response.WriteResponse(request);
+        platform::DeleteFile(request.InProcessFile().Str());
+        m_inFlight.erase(request.RequestFile());
+        if (!m_activity)
+            continue;
+        CQvcString text;
+        text.Format("%s test notification %s: ", ActionName(request.Type()), FileNameOf(request.RequestFile()).c_str());
+        if (item.response.ErrorCode == 0) {
+            text += "sent";
+        } else {
+            CQvcString failure;
+            failure.Format("failed, error #%d: ", static_cast<int>(item.response.ErrorCode));
+            text += failure + item.response.ErrorDescription;
+        }
+        m_activity(text);
+    }
+}
+
+void CNotificationDesk::CleanUp(std::int64_t now, const std::set<CQvcString>& files) {
+    for (const CQvcString& path : files) {
+        const bool response = path.EndsWith(kResponse);
+        if (!response && !path.EndsWith(kInProcess))
+            continue;
+        const CQvcString requestPath = WithExtension(path, kRequest);
+        if (m_inFlight.count(requestPath) != 0)
+            continue;
+        const bool requestThere = files.count(requestPath) != 0;
+        std::unique_ptr<CSnNotificationRequest> request =
+            CreateNotificationRequest(CSnNotificationRequest::TypeFromFileName(path));
+        if (request == nullptr || !request->SetRequestFile(requestPath, false))
+            continue; // not a file of ours
+        if (!response) {
+            // A ".PRC" with its request still there is picked up again; one without a
+            // request or a response is what an engine that stopped while sending left.
+            if (!requestThere && files.count(WithExtension(requestPath, kResponse)) == 0 &&
+                Aged(m_orphanSince, path, now, m_timing.OrphanKeep))
+                request->RemoveFiles();
+            continue;
+        }
+        CSnNotificationResponse answer;
+        answer.ReadResponse(*request);
+        if (answer.CreatorIsManager == 0) {
+            m_orphanSince.erase(path);
+            if (Aged(m_seenSince, path, now, m_timing.ResponseKeep))
+                request->RemoveFiles();
+        } else if (!requestThere) {
+            m_seenSince.erase(path);
+            if (Aged(m_orphanSince, path, now, m_timing.OrphanKeep))
+                request->RemoveFiles();
+        } else {
+            m_seenSince.erase(path);
+            m_orphanSince.erase(path);
+        }
+    }
+}
+
+void CNotificationDesk::Stop(long waitMs) {
+    m_stopped = true;
+    m_shared->cancelled = true;
+    m_pool->Stop();
+    m_pool->WaitIdle(waitMs);
+    m_pool->AbandonBusy();
+    Collect();
+    m_pool.reset();
+}

@@ -1,0 +1,64 @@
+#include "engine/StatusRules.h"
+
+#include "model/NodeStatus.h"
+
+#include <algorithm>
+
+namespace {
+
+std::int32_t Threshold(const CSnNodeCfg& check) {
+    return std::max<std::int32_t>(1, check.ScanFrequency.ErrorThreshold);
+}
+
+} // namespace
+
+CheckVerdict JudgeOutcome(const CSnNodeCfg& check, CheckOutcome::Kind kind, std::int32_t errorsBefore,
+                          const UncertainMapping& global) {
+    using Kind = CheckOutcome::Kind;
+    if (check.Inverse != 0 && kind != Kind::Uncertain)
+        kind = kind == Kind::Success ? Kind::Error : Kind::Success;
+    if (kind == Kind::Uncertain) {
+        const CSnNodeCfgUncertain& own = check.Action.Uncertain;
+        const bool asError = own.UseGlobal != 0 ? global.AsError : own.AsError != 0;
+        const bool asSuccess = own.UseGlobal != 0 ? global.AsSuccess : own.AsSuccess != 0;
+        if (asError)
+            kind = Kind::Error;
+        else if (asSuccess)
+            kind = Kind::Success;
+    }
+    CheckVerdict verdict;
+    switch (kind) {
+    case Kind::Success:
+        verdict.Status = kStatusSuccess;
+        verdict.ErrorCount = 0;
+        break;
+    case Kind::Error:
+        verdict.ErrorCount = errorsBefore < INT32_MAX ? errorsBefore + 1 : errorsBefore;
+        verdict.Status = verdict.ErrorCount >= Threshold(check) ? kStatusFailure : kStatusError;
+        break;
+    case Kind::Uncertain:
+        verdict.Status = kStatusUncertain;
+        verdict.ErrorCount = errorsBefore;
+        break;
+    }
+    return verdict;
+}
+
+std::int32_t DependeeStatus(const std::vector<std::int32_t>& dependeeStatuses) {
+    std::int32_t status = 0;
+    for (std::int32_t s : dependeeStatuses) {
+        if (s == kStatusFailure || s == kStatusFailureByDependee)
+            return kStatusFailureByDependee;
+        if (s == kStatusError || s == kStatusErrorByDependee)
+            status = kStatusErrorByDependee;
+    }
+    return status;
+}
+
+std::int32_t ErrorCountFromStatus(std::int32_t status, std::int32_t errorThreshold) {
+    if (status == kStatusFailure)
+        return std::max<std::int32_t>(1, errorThreshold);
+    if (status == kStatusError)
+        return 1;
+    return 0;
+}

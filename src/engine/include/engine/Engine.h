@@ -1,0 +1,177 @@
+#pragma once
+// CEngine: the monitoring engine of one Engine root.
+//
+// It loads every check through the configuration store, runs each when its scan
+// frequency says so (every Interval seconds, on its schedule entries in local time, or
+// only on request), applies hold, maintenance windows and dependencies before a run and
+// the error threshold, Inverse and the uncertain mapping after it, publishes each
+// result as a line of the result file (with the Processing flag while the check runs)
+// and changes the "Results" stamp, keeps the activity log, reloads the configuration
+// when "NS" changes and the global settings when "GlobalSettings" changes, consumes the
+// run-now and clear-failure requests of the control file and answers notification test
+// requests.
+//
+// Threads: every member function runs on the owner's thread, except RequestStop,
+// RequestReload and WaitForWork, which any thread may call.  Checks run on a bounded pool
+// of workers with a copy of their configuration; their results come back as events that
+// Tick applies.  Time comes from the options' clock, so a test drives the whole engine
+// by setting its clock and calling Tick.
+#include "engine/ActivityLog.h"
+#include "engine/EngineOptions.h"
+#include "engine/EngineServices.h"
+#include "engine/NotificationDesk.h"
+#include "engine/ResultFile.h"
+#include "engine/StatusRules.h"
+#include "engine/WorkerPool.h"
+#include "library/QvcBase.h"
+#include "model/SnCfg.h"
+#include "model/SnCfgScheduleList.h"
+#include "model/SnChangeDetector.h"
+#include "model/SnDateTimeSettings.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <thread>
+#include <unordered_map>
+#include <vector>
+
+class CEngine : public CQvcBase {
+public:
+    // What the engine knows of one check.
+    struct CheckState {
+        // The configuration, without its tree links.
+        CSnNodeCfg Cfg;
+        // The checks whose states stand in for a run of this one (its dependencies, a
+        // folder replaced by every check below it).
+        std::vector<std::int32_t> Dependees;
+        // The line published for it (HasLine: one is in the result file).
+        ResultLine Line;
+        bool HasLine = false;
+        // Errors in a row.
+        std::int32_t ErrorCount = 0;
+        // When it is due: scan mode 0 on the monotonic clock, mode 1 on the wall clock
+        // (-1: no start ahead).
+        std::int64_t NextDueSteady = 0;
+        std::int64_t NextDueWall = -1;
+        // A run-now request waits for the next pass (or the end of the current run).
+        bool RunNow = false;
+        // A run is queued or running; Started once a worker took it.
+        bool Running = false;
+        bool Started = false;
+        std::uint64_t RunToken = 0;
+        std::int64_t StartedSteady = 0;
+        std::thread::id Worker;
+        std::shared_ptr<std::atomic<bool>> Cancel;
+    };
+
+    CEngine(EngineOptions options, EngineServices services);
+    ~CEngine() override;
+    CEngine(const CEngine&) = delete;
+    CEngine& operator=(const CEngine&) = delete;
+
+    // Opens the store on the root (with full loading), reads the global settings and the
+    // result lines already published, starts a new activity log and loads the checks.
+    // 0, or the store's code with `message` saying what failed.
+    long Start(CQvcString& message);
+    // One pass at the clock's current time: applies finished runs, gives up runs past
+    // their time, looks at the control file and the notification directory when the
+    // poll period has passed, starts what is due and writes the files when the flush
+    // period has passed.
+    void Tick();
+    // Runs Tick about every 100 ms until RequestStop, then Stop.
+    void Run();
+    // Waits up to `timeout` of real time for a run event, a stop or a reload request.
+    void WaitForWork(std::chrono::milliseconds timeout);
+    void RequestStop();
+    bool StopRequested() const { return m_stopRequested.load(); }
+    // Reloads the configuration and the global settings at the next pass, whatever "NS"
+    // says.
+    void RequestReload();
+    // Stops scheduling, gives running checks up to StopWait to finish (and abandons the
+    // rest), answers what the notification desk finished, writes the last results with
+    // no Processing flag left and the stop line of the activity log.
+    void Stop();
+
+    // --- observation --------------------------------------------------------------------
+    const CheckState* Check(std::int32_t id) const;
+    std::size_t CheckCount() const { return m_checks.size(); }
+    // True when no check is queued or running on the pool within `timeoutMs`.
+    bool WaitIdle(long timeoutMs) const;
+    // Runs that did not end when the engine stopped, or past their time.
+    std::size_t AbandonedRuns() const { return m_abandoned; }
+    const CActivityLog& Activity() const { return *m_activity; }
+    CSnCfg& Store() { return m_store; }
+    const CQvcString& Root() const { return m_root; }
+
+private:
+    struct RunEvents;
+
+    std::int64_t SteadyNow() const { return m_clock.SteadyMs(); }
+    std::int64_t WallNow() const { return m_clock.WallSeconds(); }
+
+    long LoadConfiguration(bool initial);
+    void ReadGlobalSettings();
+    void PollControl();
+    std::vector<std::int32_t> TakeRequests(const char* section);
+    void HandleRunNow(const std::vector<std::int32_t>& ids);
+    void HandleClearFailure(const std::vector<std::int32_t>& ids);
+    // The checks an ID stands for: the check itself, or every check below a folder.
+    std::vector<std::int32_t> ChecksOf(std::int32_t id) const;
+
+    void ScheduleAfterChange(std::int32_t id, CheckState& state);
+    bool IsDue(const CheckState& state, std::int64_t now, std::int64_t wall) const;
+    void Dispatch(std::int32_t id, CheckState& state, std::int64_t now, std::int64_t wall);
+    void Submit(std::int32_t id, CheckState& state);
+    void DrainEvents();
+    void GiveUpOverdueRuns();
+    void FinishRun(std::int32_t id, CheckState& state, const CheckOutcome& outcome, std::int64_t elapsedMs);
+
+    // Publishes a line for the check; a change of status from a published one goes into
+    // the activity log unless `quiet`.
+    void Publish(std::int32_t id, CheckState& state, std::int32_t status, const CQvcString& response,
+                 const CQvcString& data = {}, const CQvcString& comment = {}, std::int32_t duration = 0,
+                 bool quiet = false);
+    // The line of a check that waits for its schedule (or for traps).
+    void PublishWaiting(std::int32_t id, CheckState& state);
+    void PutLine(std::int32_t id, CheckState& state);
+    void AddActivity(const CQvcString& text);
+    void Flush();
+    CQvcString FormatTime(std::int64_t when) const;
+
+    EngineOptions m_options;
+    EngineServices m_services;
+    const IEngineClock& m_clock;
+    CQvcString m_root;
+    CSnCfg m_store;
+    CSnNode* m_tree = nullptr;
+
+    std::unique_ptr<CResultFile> m_results;
+    std::unique_ptr<CActivityLog> m_activity;
+    std::unique_ptr<CWorkerPool> m_pool;
+    std::unique_ptr<CNotificationDesk> m_desk;
+    std::shared_ptr<RunEvents> m_events;
+
+    std::map<std::int32_t, CheckState> m_checks;
+    std::unordered_map<std::int32_t, std::vector<std::int32_t>> m_folderChecks;
+    // Result lines found at start, consumed by the first load.
+    std::unordered_map<std::int32_t, ResultLine> m_initialLines;
+
+    UncertainMapping m_uncertain;
+    CSnCfgScheduleList m_globalMaintenance;
+    CSnDateTimeSettings m_dateTime;
+    CSnChangeDetector m_nsSeen;
+    CSnChangeDetector m_globalSettingsSeen;
+    CQvcString m_lastLoadFailure;
+
+    std::uint64_t m_lastToken = 0;
+    std::int64_t m_nextPoll = 0;
+    std::int64_t m_nextFlush = 0;
+    std::size_t m_abandoned = 0;
+    bool m_started = false;
+    bool m_stopped = false;
+    std::atomic<bool> m_stopRequested{false};
+    std::atomic<bool> m_reloadRequested{false};
+};

@@ -1,0 +1,39 @@
+#pragma once
+// The settings of one engine: where it works, how many checks it runs at once, and its
+// time limits.  The program fills them from its arguments; tests shorten them.
+#include "engine/EngineClock.h"
+#include "library/QvcString.h"
+
+#include <chrono>
+#include <cstddef>
+
+class CEngineLog;
+
+struct EngineOptions {
+    // The Engine root (an absolute path; a trailing separator is added when missing).
+    CQvcString Root;
+    // Checks run at once on the worker pool.  Most checks wait on the network, not on
+    // the processor, so there are many more workers than cores.
+    std::size_t Workers = 32;
+    // The longest a run may take; handed to the runner, which ends the run itself.
+    std::chrono::milliseconds RunTimeout{60000};
+    // A run still going this long after RunTimeout is given up: it reports Uncertain and
+    // its worker is replaced, so that a runner that hangs never holds up other checks.
+    std::chrono::milliseconds RunGrace{10000};
+    // Finished results are collected and written at most this often.
+    std::chrono::milliseconds FlushPeriod{250};
+    // The control file and the notification directory are looked at this often.
+    std::chrono::milliseconds PollPeriod{1000};
+    // On stop, running checks get this long to finish before they are abandoned.
+    std::chrono::milliseconds StopWait{3000};
+    // Lines the activity log keeps.
+    std::size_t ActivityLines = 2000;
+    // Notification test requests: see CNotificationDesk.
+    std::chrono::milliseconds ResponseKeep{60000};
+    std::chrono::milliseconds StaleRequest{60000};
+    std::chrono::milliseconds OrphanKeep{600000};
+    // Null: the machine's clocks.
+    const IEngineClock* Clock = nullptr;
+    // Null: no diagnostic log.
+    CEngineLog* Log = nullptr;
+};

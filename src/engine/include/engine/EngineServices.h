@@ -1,0 +1,27 @@
+#pragma once
+// What the engine calls to do the actual work, handed to it by its owner: the check
+// runner and the sender of notification tests.  The program wires the real ones
+// (DefaultEngineServices); tests hand in deterministic fakes, which is what lets them
+// check every status the engine publishes exactly.
+#include "engine/CheckRunner.h"
+#include "model/SnNotificationResponse.h"
+
+#include <functional>
+
+class CSnNotificationRequest;
+
+// Runs one check and says what it found.  Called on a worker thread with a copy of the
+// check's configuration; an exception counts as an undetermined result.
+using CheckRunFunction = std::function<CheckOutcome(const CSnNodeCfg& check, const RunContext& context)>;
+// Carries out one notification test request and gives the response to write; ErrorCode
+// 0 means sent.  Called on a worker thread; an exception counts as a failed send.
+using NotificationSendFunction =
+    std::function<CSnNotificationResponse(const CSnNotificationRequest& request, const RunContext& context)>;
+
+struct EngineServices {
+    CheckRunFunction RunCheck;
+    NotificationSendFunction SendNotification;
+};
+
+// The check runners of this engine and its channel senders.
+EngineServices DefaultEngineServices();

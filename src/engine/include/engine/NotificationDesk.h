@@ -1,0 +1,81 @@
+#pragma once
+// CNotificationDesk: the engine's side of notification test requests in Sys/Not.
+//
+// A Manager drops "<prefix><8 hex>.REQ" there and watches for the answer.  On each look
+// at the directory the desk
+//  - picks up every request it has not seen: creates "<base>.PRC", hands the request to
+//    the sender on a worker of its own (sending may take long, the scheduler must not
+//    wait for it);
+//  - once the sender is done, writes "<base>.RSP" (section "Response", CreatorIsManager
+//    copied from the request) and removes the ".PRC";
+//  - leaves requests that already have a response alone;
+//  - removes the files of a request whose response the Manager has marked as seen
+//    (CreatorIsManager 0) once that mark is `ResponseKeep` old, a ".REQ" that cannot be
+//    read after `StaleRequest`, and a response or ".PRC" whose request is gone after
+//    `OrphanKeep` (the Manager withdrew the request while it was being sent).
+// Every time is measured on the engine's monotonic clock from when the desk first saw
+// the state, so a desk started later gives old files their full time again.
+#include "engine/EngineClock.h"
+#include "engine/EngineServices.h"
+#include "engine/WorkerPool.h"
+#include "library/QvcString.h"
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+
+class CNotificationDesk {
+public:
+    struct Timing {
+        std::chrono::milliseconds ResponseKeep{60000};
+        std::chrono::milliseconds StaleRequest{60000};
+        std::chrono::milliseconds OrphanKeep{600000};
+        // Handed to the sender as its time-out.
+        std::chrono::milliseconds SendTimeout{60000};
+    };
+    // Receives one activity text per finished or discarded request.
+    using Activity = std::function<void(const CQvcString& text)>;
+
+    CNotificationDesk(CQvcString directory, CQvcString engineRoot, NotificationSendFunction send,
+                      const IEngineClock& clock, Timing timing, Activity activity, std::size_t workers = 2);
+    ~CNotificationDesk();
+    CNotificationDesk(const CNotificationDesk&) = delete;
+    CNotificationDesk& operator=(const CNotificationDesk&) = delete;
+
+    // Looks at the directory: answers finished requests, picks up new ones, cleans up.
+    void Poll();
+    // Writes the responses of the requests whose sending finished (also done by Poll).
+    void Collect();
+    // Requests handed to the sender and not yet answered.
+    std::size_t InFlight() const { return m_inFlight.size(); }
+    // Waits up to `waitMs` for the requests being sent, writes the answers of those that
+    // finished and abandons the others (their ".PRC" stays until a later engine cleans
+    // it up).  No request is picked up afterwards.
+    void Stop(long waitMs);
+
+private:
+    struct Shared;
+    void PickUp(const CQvcString& path, std::int64_t now);
+    void CleanUp(std::int64_t now, const std::set<CQvcString>& requests);
+    bool Aged(std::map<CQvcString, std::int64_t>& firstSeen, const CQvcString& key, std::int64_t now,
+              std::chrono::milliseconds age);
+
+    CQvcString m_directory;
+    CQvcString m_engineRoot;
+    NotificationSendFunction m_send;
+    const IEngineClock& m_clock;
+    Timing m_timing;
+    Activity m_activity;
+    std::shared_ptr<Shared> m_shared;
+    std::unique_ptr<CWorkerPool> m_pool;
+    // Request paths handed to the sender.
+    std::set<CQvcString> m_inFlight;
+    // When a state was first seen, by file path.
+    std::map<CQvcString, std::int64_t> m_unreadableSince;
+    std::map<CQvcString, std::int64_t> m_seenSince;
+    std::map<CQvcString, std::int64_t> m_orphanSince;
+    bool m_stopped = false;
+};

@@ -1,0 +1,552 @@
+// The engine on a real installation with a scripted runner and a clock the test moves:
+// scheduling, the status pipeline, the files it publishes, requests and reloads.
+#include "engine/Engine.h"
+#include "model/NodeStatus.h"
+#include "model/SnAdvancedSettings.h"
+#include "model/SnMaintenanceSettings.h"
+#include "model/SnNotificationResponse.h"
+#include "model/SnSmtpNotificationRequest.h"
+
+#include "EngineTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+using enginetest::FakeClock;
+using enginetest::FakeRunner;
+using enginetest::Gate;
+using enginetest::Outcome;
+using Kind = CheckOutcome::Kind;
+
+namespace {
+
+// Times of day on the test's Tuesday 2024-03-05 (UTC): any time value with that time of
+// day will do in a schedule entry.
+constexpr std::int64_t kAt0900 = FakeClock::kStartWall - 3600;
+constexpr std::int64_t kAt0930 = FakeClock::kStartWall - 1800;
+constexpr std::int64_t kAt1030 = FakeClock::kStartWall + 1800;
+
+std::string Entry(const char* days, std::int64_t time, int hours) {
+    return std::string(days) + ";" + std::to_string(time) + ";" + std::to_string(hours);
+}
+
+class EngineTest : public ::testing::Test {
+protected:
+    EngineOptions Options() {
+        EngineOptions options;
+        options.Root = CQvcString(inst.Root());
+        options.Clock = &clock;
+        options.Workers = 4;
+        options.FlushPeriod = std::chrono::milliseconds(0);
+        return options;
+    }
+    void StartEngine(EngineOptions options) {
+        EngineServices services;
+        services.RunCheck = FakeRunner::Function(runner);
+        services.SendNotification = sender;
+        engine = std::make_unique<CEngine>(options, services);
+        CQvcString message;
+        ASSERT_EQ(engine->Start(message), 0) << message.Str();
+    }
+    void StartEngine() { StartEngine(Options()); }
+    // Starts what is due, lets the runs finish and publishes their results.
+    void Step() {
+        engine->Tick();
+        ASSERT_TRUE(engine->WaitIdle(10000));
+        engine->Tick();
+    }
+    // Ticks until `done` holds (real time, generous); false when it never did.
+    bool TickUntil(const std::function<bool()>& done) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (std::chrono::steady_clock::now() < end) {
+            engine->Tick();
+            if (done())
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return false;
+    }
+    void Advance(std::int64_t seconds) {
+        clock.AdvanceSeconds(seconds);
+        Step();
+    }
+    std::vector<std::string> ActivityTexts() const {
+        std::vector<std::string> texts;
+        for (const std::string& line : engine->Activity().Lines())
+            texts.push_back(CQvcString(line).Token("||", 2).Str());
+        return texts;
+    }
+    bool ActivityHas(const std::string& text) const {
+        for (const std::string& line : ActivityTexts()) {
+            if (line.find(text) != std::string::npos)
+                return true;
+        }
+        return false;
+    }
+
+    testsupport::ScopedTimeZone utc{"UTC"};
+    enginetest::Installation inst;
+    FakeClock clock;
+    std::shared_ptr<FakeRunner> runner = std::make_shared<FakeRunner>();
+    NotificationSendFunction sender;
+    std::unique_ptr<CEngine> engine;
+};
+
+} // namespace
+
+TEST_F(EngineTest, IntervalChecksRunAndPublishTheirLine) {
+    CSnNode* web = inst.AddCheck("Web", 30, [](CSnNodeCfg& c) { c.ScanFrequency.Interval = 60; });
+    CSnNode* folder = inst.AddFolder("Servers");
+    CSnNode* untyped = inst.AddCheck("No type", kTypeNone, {}, folder);
+    inst.WriteTree();
+    const std::int32_t id = web->Id();
+    runner->Set(id, Outcome(Kind::Success, "Connected", "12 ms", "a comment", 3));
+    const std::string resultsBefore = inst.ControlValue("Updates", "Results");
+
+    StartEngine();
+    EXPECT_EQ(engine->CheckCount(), 1u); // folders and checks without a type never run
+    Step();
+    EXPECT_EQ(inst.RawLine(id).value_or(""), "1||1709632800||0||a comment||3||12 ms||Connected");
+    EXPECT_NE(inst.ControlValue("Updates", "Results"), resultsBefore);
+    EXPECT_FALSE(inst.RawLine(untyped->Id()).has_value());
+    EXPECT_FALSE(inst.RawLine(folder->Id()).has_value());
+    EXPECT_EQ(runner->Runs(id), 1);
+    EXPECT_EQ(runner->LastContext().EngineRoot.Str(), inst.Root() + "/");
+    EXPECT_EQ(runner->LastContext().Timeout, Options().RunTimeout);
+
+    // Every Interval seconds, not before.
+    Advance(59);
+    EXPECT_EQ(runner->Runs(id), 1);
+    Advance(1);
+    EXPECT_EQ(runner->Runs(id), 2);
+    EXPECT_EQ(inst.Line(id).LastUpdate, FakeClock::kStartWall + 60);
+
+    // A duration the runner leaves open comes from the run's own time (here under a
+    // second), and the Manager's reader sees what was written.
+    runner->Set(id, Outcome(Kind::Error, "Connection refused", "", "", -1));
+    Advance(60);
+    CSnNode* node = inst.store.NewNodeObject();
+    node->Cfg.ID = id;
+    node->Cfg.Function.Type = 30;
+    inst.store.Link()->LoadResults(node);
+    EXPECT_EQ(node->Result.Status, kStatusFailure);
+    EXPECT_EQ(node->Result.Response.Str(), "Connection refused");
+    EXPECT_EQ(node->Result.Duration, 0);
+    EXPECT_EQ(node->Result.LastUpdate, FakeClock::kStartWall + 120);
+    inst.store.FreeNode(node);
+    EXPECT_TRUE(ActivityHas("Check 'Web' (ID " + std::to_string(id) +
+                            ") changed from Success to Failure: Connection refused"));
+}
+
+TEST_F(EngineTest, ProcessingFlagIsSetWhileTheCheckRuns) {
+    const std::int32_t id = inst.AddCheck("Slow")->Id();
+    inst.WriteTree();
+    auto gate = std::make_shared<Gate>();
+    runner->Hold(id, gate);
+    StartEngine();
+    engine->Tick();
+    ASSERT_TRUE(gate->WaitForWaiters(1));
+    engine->Tick();
+    EXPECT_EQ(inst.RawLine(id).value_or(""), "0||0||1||||0||||");
+    ASSERT_NE(engine->Check(id), nullptr);
+    EXPECT_TRUE(engine->Check(id)->Running);
+    // Not started again while it runs, although its interval has passed (and its time
+    // has not).
+    clock.AdvanceSeconds(65);
+    engine->Tick();
+    EXPECT_EQ(runner->Runs(id), 1);
+    gate->Release();
+    ASSERT_TRUE(engine->WaitIdle(10000));
+    engine->Tick();
+    const ResultLine line = inst.Line(id);
+    EXPECT_EQ(line.Processing, 0);
+    EXPECT_EQ(line.Status, kStatusSuccess);
+}
+
+TEST_F(EngineTest, HoldAndMaintenanceReplaceTheRun) {
+    const std::int32_t held = inst.AddCheck("Held", 30, [](CSnNodeCfg& c) { c.OnHold = 1; })->Id();
+    const std::int32_t ownWindow = inst.AddCheck("Own window", 30, [](CSnNodeCfg& c) {
+                                           c.Action.Maintenance.Enabled = 1;
+                                           c.Action.Maintenance.Schedule.SetText(Entry("e0010000", kAt0900, 2));
+                                       })->Id();
+    // Its own windows (on Mondays) replace the global ones, which cover now.
+    const std::int32_t ownElsewhere = inst.AddCheck("Own window elsewhere", 30, [](CSnNodeCfg& c) {
+                                          c.Action.Maintenance.Enabled = 1;
+                                          c.Action.Maintenance.Schedule.SetText(Entry("e0100000", kAt0900, 2));
+                                      })->Id();
+    // Its own windows are not in force (flag 0): the global ones are.
+    const std::int32_t global = inst.AddCheck("Global window", 30, [](CSnNodeCfg& c) {
+                                    c.Action.Maintenance.Schedule.SetText(Entry("e0100000", kAt0900, 2));
+                                })->Id();
+    inst.WriteTree();
+    CSnMaintenanceSettings maintenance;
+    maintenance.Schedule.SetText(Entry("e0010000", kAt0930, 1));
+    ASSERT_EQ(maintenance.Write(inst.store), 0);
+
+    StartEngine();
+    Step();
+    EXPECT_EQ(inst.Line(held).Status, kStatusOnHold);
+    EXPECT_EQ(inst.Line(held).Response.Str(), "Check is on hold");
+    EXPECT_EQ(inst.Line(ownWindow).Status, kStatusMaintenance);
+    EXPECT_EQ(inst.Line(ownWindow).Response.Str(), "In a maintenance window until 03/05/2024 11:00:00 AM");
+    EXPECT_EQ(inst.Line(global).Status, kStatusMaintenance);
+    EXPECT_EQ(inst.Line(global).Response.Str(), "In a maintenance window until 03/05/2024 10:30:00 AM");
+    EXPECT_EQ(inst.Line(ownElsewhere).Status, kStatusSuccess);
+    EXPECT_EQ(runner->Runs(held) + runner->Runs(ownWindow) + runner->Runs(global), 0);
+
+    // The global window ends at 10:30, the check's own at 11:00.
+    Advance(31 * 60);
+    EXPECT_EQ(inst.Line(global).Status, kStatusSuccess);
+    EXPECT_EQ(inst.Line(ownWindow).Status, kStatusMaintenance);
+    Advance(30 * 60);
+    EXPECT_EQ(inst.Line(ownWindow).Status, kStatusSuccess);
+    EXPECT_EQ(inst.Line(held).Status, kStatusOnHold);
+    EXPECT_EQ(runner->Runs(held), 0);
+}
+
+TEST_F(EngineTest, DependenciesOnACheckAndOnAFolder) {
+    const std::int32_t router = inst.AddCheck("Router")->Id();
+    const std::int32_t behindRouter =
+        inst.AddCheck("Behind router", 30, [&](CSnNodeCfg& c) { c.Action.Dependencies = std::to_string(router); })
+            ->Id();
+    CSnNode* folder = inst.AddFolder("Core");
+    CSnNode* inner = inst.AddFolder("Inner", folder);
+    const std::int32_t deep =
+        inst.AddCheck("Deep", 30, [](CSnNodeCfg& c) { c.ScanFrequency.ErrorThreshold = 3; }, inner)->Id();
+    const std::int32_t healthy = inst.AddCheck("Healthy", 30, {}, folder)->Id();
+    const std::int32_t onFolder = inst.AddCheck("On the folder", 30, [&](CSnNodeCfg& c) {
+                                      c.Action.Dependencies = std::to_string(folder->Id()) + ";999999";
+                                  })->Id();
+    inst.WriteTree();
+    runner->Set(router, Outcome(Kind::Error, "no route"));
+    runner->Set(deep, Outcome(Kind::Error, "down"));
+
+    StartEngine();
+    // The first pass runs everything: nothing has failed yet.
+    Step();
+    EXPECT_EQ(inst.Line(router).Status, kStatusFailure);
+    EXPECT_EQ(inst.Line(deep).Status, kStatusError);
+    EXPECT_EQ(inst.Line(behindRouter).Status, kStatusSuccess);
+    EXPECT_EQ(inst.Line(onFolder).Status, kStatusSuccess);
+
+    Advance(60);
+    EXPECT_EQ(inst.Line(behindRouter).Status, kStatusFailureByDependee);
+    EXPECT_EQ(inst.Line(behindRouter).Response.Str(),
+              "Not run: 'Router' (ID " + std::to_string(router) + ") is in Failure");
+    // A check anywhere below the folder decides; the unknown ID is ignored.
+    EXPECT_EQ(inst.Line(onFolder).Status, kStatusErrorByDependee);
+    EXPECT_EQ(inst.Line(onFolder).Response.Str(), "Not run: 'Deep' (ID " + std::to_string(deep) + ") is in Error");
+    EXPECT_EQ(inst.Line(healthy).Status, kStatusSuccess);
+    EXPECT_EQ(runner->Runs(behindRouter), 1);
+    EXPECT_EQ(runner->Runs(onFolder), 1);
+
+    // Once the router recovers, the check behind it runs again (the pass in which the
+    // router runs still sees its failure).
+    runner->Set(router, Outcome(Kind::Success, "ok"));
+    Advance(60);
+    EXPECT_EQ(inst.Line(router).Status, kStatusSuccess);
+    Advance(60);
+    EXPECT_EQ(inst.Line(behindRouter).Status, kStatusSuccess);
+    EXPECT_EQ(runner->Runs(behindRouter), 2);
+}
+
+TEST_F(EngineTest, ThresholdInverseAndTheGlobalUncertainMapping) {
+    const std::int32_t flaky = inst.AddCheck("Flaky", 30, [](CSnNodeCfg& c) { c.ScanFrequency.ErrorThreshold = 2; })->Id();
+    const std::int32_t inverse = inst.AddCheck("Must be closed", 30, [](CSnNodeCfg& c) { c.Inverse = 1; })->Id();
+    const std::int32_t unsure = inst.AddCheck("Unsure", 30, [](CSnNodeCfg& c) { c.Action.Uncertain.UseGlobal = 1; })->Id();
+    const std::int32_t ownMapping =
+        inst.AddCheck("Own mapping", 30, [](CSnNodeCfg& c) { c.Action.Uncertain.AsSuccess = 1; })->Id();
+    inst.WriteTree();
+    runner->Set(flaky, Outcome(Kind::Error, "timeout"));
+    runner->Set(inverse, Outcome(Kind::Error, "refused"));
+    runner->Set(unsure, Outcome(Kind::Uncertain, "cannot tell"));
+    runner->Set(ownMapping, Outcome(Kind::Uncertain, "cannot tell"));
+
+    StartEngine();
+    Step();
+    EXPECT_EQ(inst.Line(flaky).Status, kStatusError);
+    EXPECT_EQ(inst.Line(inverse).Status, kStatusSuccess);
+    EXPECT_EQ(inst.Line(inverse).Response.Str(), "refused");
+    EXPECT_EQ(inst.Line(unsure).Status, kStatusUncertain);
+    EXPECT_EQ(inst.Line(ownMapping).Status, kStatusSuccess);
+
+    // A Manager saves the advanced settings: undetermined results count as errors now.
+    CSnAdvancedSettings advanced;
+    ASSERT_EQ(advanced.Read(inst.store), 0);
+    advanced.UncertainAsError = true;
+    ASSERT_EQ(advanced.Write(inst.store), 0);
+    Advance(60);
+    EXPECT_EQ(inst.Line(flaky).Status, kStatusFailure);
+    EXPECT_EQ(inst.Line(unsure).Status, kStatusFailure);
+    EXPECT_EQ(inst.Line(ownMapping).Status, kStatusSuccess); // its own flags do not follow
+    runner->Set(flaky, Outcome(Kind::Success, "back"));
+    Advance(60);
+    runner->Set(flaky, Outcome(Kind::Error, "again"));
+    Advance(60);
+    EXPECT_EQ(inst.Line(flaky).Status, kStatusError);
+}
+
+TEST_F(EngineTest, ScheduledChecksRunAtTheirEntriesInLocalTime) {
+    // Tuesdays at 10:30; the engine starts at 10:00.
+    const std::int32_t weekly = inst.AddCheck("Weekly", 30, [](CSnNodeCfg& c) {
+                                    c.ScanFrequency.Mode = 1;
+                                    c.ScanFrequency.Schedule.SetText(Entry("e0010000", kAt1030, 0));
+                                })->Id();
+    // Once, on Wednesday 2024-03-06 at 09:00.
+    const std::int32_t dated = inst.AddCheck("Dated", 30, [](CSnNodeCfg& c) {
+                                   c.ScanFrequency.Mode = 1;
+                                   c.ScanFrequency.Schedule.SetText("d" + std::to_string(FakeClock::kStartWall + 86400) +
+                                                                    ";" + std::to_string(kAt0900) + ";0");
+                               })->Id();
+    const std::int32_t traps = inst.AddCheck("Traps", 42, [](CSnNodeCfg& c) { c.ScanFrequency.Mode = 2; })->Id();
+    inst.WriteTree();
+
+    StartEngine();
+    Step();
+    EXPECT_EQ(runner->Runs(weekly), 0);
+    EXPECT_EQ(inst.RawLine(weekly).value_or(""),
+              "0||0||0||||0||||Waiting for its next scheduled run on 03/05/2024 10:30:00 AM");
+    EXPECT_EQ(inst.Line(traps).Status, kStatusUncertain);
+    EXPECT_EQ(inst.Line(traps).Response.Str(), "Runs on incoming SNMP traps, which this engine does not receive");
+
+    Advance(29 * 60);
+    EXPECT_EQ(runner->Runs(weekly), 0);
+    Advance(60);
+    EXPECT_EQ(runner->Runs(weekly), 1);
+    EXPECT_EQ(inst.Line(weekly).Status, kStatusSuccess);
+    Advance(60);
+    EXPECT_EQ(runner->Runs(weekly), 1);
+    // Wednesday 09:00 comes: the dated entry runs once.
+    Advance(22 * 3600 + 28 * 60);
+    EXPECT_EQ(runner->Runs(dated), 0);
+    Advance(60);
+    EXPECT_EQ(runner->Runs(dated), 1);
+    // A week later the weekly check runs again; the dated one and the trap check never.
+    Advance(7 * 86400);
+    EXPECT_EQ(runner->Runs(weekly), 2);
+    EXPECT_EQ(runner->Runs(dated), 1);
+    EXPECT_EQ(runner->Runs(traps), 0);
+}
+
+TEST_F(EngineTest, RunNowAndClearFailureRequestsAreConsumed) {
+    const std::int32_t scheduled = inst.AddCheck("Scheduled", 30, [](CSnNodeCfg& c) {
+                                       c.ScanFrequency.Mode = 1;
+                                       c.ScanFrequency.Schedule.SetText(Entry("e0100000", kAt0900, 0));
+                                   })->Id();
+    CSnNode* folder = inst.AddFolder("Group");
+    const std::int32_t first = inst.AddCheck("First", 30, {}, folder)->Id();
+    const std::int32_t second = inst.AddCheck("Second", 30, {}, folder)->Id();
+    CSnNode* failingNode = inst.AddCheck("Failing", 30, [](CSnNodeCfg& c) { c.ScanFrequency.ErrorThreshold = 2; });
+    const std::int32_t failing = failingNode->Id();
+    inst.WriteTree();
+    runner->Set(failing, Outcome(Kind::Error, "down"));
+
+    StartEngine();
+    Step();
+    Advance(60);
+    EXPECT_EQ(inst.Line(failing).Status, kStatusFailure);
+    const std::string ns = inst.ControlValue("Updates", "NS");
+    const std::string nm = inst.ControlValue("Updates", "NM");
+
+    // As the Manager writes them: each ID, then "0".
+    CSnIPC* link = inst.store.Link();
+    CSnNode* scheduledNode = CSnCfg::FindNode(inst.root, scheduled);
+    link->MonitorNow(scheduledNode);
+    link->MonitorNow(folder);
+    link->ClearFailureNow(failingNode);
+    platform::ProfileWriteText(inst.ControlFile().c_str(), "MonitorNow", "424242", "1"); // no such check
+    Advance(1);
+    EXPECT_EQ(runner->Runs(scheduled), 1);
+    EXPECT_EQ(runner->Runs(first), 3);
+    EXPECT_EQ(runner->Runs(second), 3);
+    EXPECT_TRUE(platform::ProfileListKeys(inst.ControlFile().c_str(), "MonitorNow").empty());
+    EXPECT_TRUE(platform::ProfileListKeys(inst.ControlFile().c_str(), "ClearFailureNow").empty());
+    EXPECT_EQ(inst.ControlValue("Updates", "NS"), ns);
+    EXPECT_EQ(inst.ControlValue("Updates", "NM"), nm);
+    EXPECT_EQ(inst.Line(failing).Status, kStatusNone);
+    EXPECT_EQ(inst.Line(failing).Response.Str(), "Failure cleared");
+    EXPECT_TRUE(ActivityHas("Failure cleared for 'Failing'"));
+    EXPECT_TRUE(ActivityHas("Run now requested for 3 checks"));
+
+    // The count of errors in a row starts again: the next error is an Error.
+    Advance(59);
+    EXPECT_EQ(inst.Line(failing).Status, kStatusError);
+    Advance(60);
+    EXPECT_EQ(inst.Line(failing).Status, kStatusFailure);
+    // Requests seen once are not acted on again.
+    Advance(1);
+    EXPECT_EQ(runner->Runs(scheduled), 1);
+}
+
+TEST_F(EngineTest, ReloadAfterTheStoreChangesTheChecks) {
+    CSnNode* kept = inst.AddCheck("Kept");
+    CSnNode* removed = inst.AddCheck("Removed");
+    const std::int32_t removedId = removed->Id();
+    inst.WriteTree();
+    StartEngine();
+    Step();
+    ASSERT_TRUE(inst.RawLine(removedId).has_value());
+
+    // A Manager adds a check, puts one on hold and deletes another.
+    const std::int32_t added = inst.AddCheck("Added")->Id();
+    kept->Cfg.OnHold = 1;
+    inst.Rewrite(kept);
+    ASSERT_EQ(inst.store.RemoveFromTree(inst.root, removedId, false, true), 0);
+    inst.WriteTree();
+    // Nothing changes before the engine looks at the control file.
+    clock.Advance(std::chrono::milliseconds(500));
+    Step();
+    EXPECT_EQ(runner->Runs(added), 0);
+    Advance(1);
+    EXPECT_EQ(engine->CheckCount(), 2u);
+    EXPECT_EQ(runner->Runs(added), 1);
+    EXPECT_EQ(inst.Line(added).Status, kStatusSuccess);
+    EXPECT_EQ(inst.Line(kept->Id()).Status, kStatusOnHold);
+    EXPECT_FALSE(inst.RawLine(removedId).has_value());
+    EXPECT_TRUE(ActivityHas("Configuration reloaded: 2 checks (1 new, 1 changed, 1 removed)"));
+    EXPECT_EQ(runner->Runs(kept->Id()), 1);
+}
+
+TEST_F(EngineTest, ARestartKeepsThePublishedResultsAndStartsANewActivityLog) {
+    const std::int32_t interval = inst.AddCheck("Interval")->Id();
+    const std::int32_t scheduled = inst.AddCheck("Scheduled", 30, [](CSnNodeCfg& c) {
+                                       c.ScanFrequency.Mode = 1;
+                                       c.ScanFrequency.Schedule.SetText(Entry("e0100000", kAt0900, 0));
+                                   })->Id();
+    inst.WriteTree();
+    StartEngine();
+    Step();
+    runner->Set(interval, Outcome(Kind::Error, "down"));
+    Advance(60);
+    engine->Stop();
+    std::vector<std::string> texts = ActivityTexts();
+    ASSERT_GE(texts.size(), 4u);
+    EXPECT_EQ(engine->Activity().Lines().front(), "00000000||1709632800||Sentrelle Engine started");
+    EXPECT_EQ(texts[1], "Configuration loaded: 2 checks");
+    EXPECT_EQ(texts.back(), "Sentrelle Engine stopped");
+    EXPECT_TRUE(ActivityHas("changed from Success to Failure: down"));
+    engine.reset();
+
+    // What a crash leaves: a Processing flag, and a line of a check that no longer exists.
+    platform::ProfileWriteText(inst.ResultFile().c_str(), "Results", std::to_string(scheduled).c_str(),
+                               "1||1700000000||1||c||2||d||r");
+    platform::ProfileWriteText(inst.ResultFile().c_str(), "Results", "999999", "1||1||0||||0||||gone");
+    clock.AdvanceSeconds(3600);
+    StartEngine();
+    engine->Tick();
+    EXPECT_EQ(inst.RawLine(scheduled).value_or(""), "1||1700000000||0||c||2||d||r");
+    EXPECT_FALSE(inst.RawLine(999999).has_value());
+    EXPECT_EQ(engine->Check(interval)->ErrorCount, 1);
+    EXPECT_EQ(engine->Activity().Lines().front(), "00000000||1709636460||Sentrelle Engine started");
+    EXPECT_EQ(engine->Activity().Lines().size(), 2u);
+}
+
+TEST_F(EngineTest, ARunPastItsTimeIsGivenUpAndItsWorkerReplaced) {
+    const std::int32_t hung = inst.AddCheck("Hung")->Id();
+    const std::int32_t next = inst.AddCheck("Next")->Id();
+    inst.WriteTree();
+    auto gate = std::make_shared<Gate>(true);
+    runner->Hold(hung, gate);
+    EngineOptions options = Options();
+    options.Workers = 1;
+    options.RunTimeout = std::chrono::milliseconds(1000);
+    options.RunGrace = std::chrono::milliseconds(1000);
+    StartEngine(options);
+    engine->Tick();
+    ASSERT_TRUE(gate->WaitForWaiters(1));
+    engine->Tick();
+    EXPECT_EQ(runner->Runs(next), 0); // one worker, and it is stuck
+
+    clock.Advance(std::chrono::milliseconds(2001));
+    engine->Tick();
+    EXPECT_EQ(inst.Line(hung).Status, kStatusUncertain);
+    EXPECT_EQ(inst.Line(hung).Response.Str(), "The check did not finish within 1 seconds");
+    EXPECT_EQ(inst.Line(hung).Processing, 0);
+    EXPECT_EQ(engine->AbandonedRuns(), 1u);
+    ASSERT_TRUE(engine->WaitIdle(10000));
+    engine->Tick();
+    EXPECT_EQ(inst.Line(next).Status, kStatusSuccess);
+    gate->Release();
+}
+
+TEST_F(EngineTest, StopWaitsBrieflyThenAbandonsAndClearsTheProcessingFlag) {
+    const std::int32_t hung = inst.AddCheck("Hung")->Id();
+    const std::int32_t quick = inst.AddCheck("Quick")->Id();
+    inst.WriteTree();
+    auto gate = std::make_shared<Gate>(true);
+    runner->Hold(hung, gate);
+    EngineOptions options = Options();
+    options.StopWait = std::chrono::milliseconds(200);
+    StartEngine(options);
+    engine->Tick();
+    ASSERT_TRUE(gate->WaitForWaiters(1));
+    ASSERT_TRUE(TickUntil([&] { return inst.RawLine(quick).has_value() && inst.Line(quick).Status == kStatusSuccess; }));
+    ASSERT_EQ(inst.Line(hung).Processing, 1);
+
+    const auto begin = std::chrono::steady_clock::now();
+    engine->Stop();
+    EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(8));
+    EXPECT_EQ(engine->AbandonedRuns(), 1u);
+    EXPECT_EQ(inst.RawLine(hung).value_or(""), "0||0||0||||0||||");
+    EXPECT_EQ(inst.Line(quick).Status, kStatusSuccess);
+    EXPECT_EQ(ActivityTexts().back(), "Sentrelle Engine stopped");
+    // Stopped is stopped: nothing runs any more.
+    clock.AdvanceSeconds(600);
+    engine->Tick();
+    EXPECT_EQ(runner->Runs(quick), 1);
+    gate->Release();
+}
+
+TEST_F(EngineTest, StartFailsCleanlyWithoutAConfiguration) {
+    testsupport::TempDir empty;
+    EngineOptions options = Options();
+    options.Root = CQvcString(empty.Path());
+    CEngine broken(options, EngineServices{});
+    CQvcString message;
+    EXPECT_NE(broken.Start(message), 0);
+    EXPECT_TRUE(message.StartsWith("cannot open the configuration of " + empty.Path() + "/")) << message.Str();
+    broken.Tick(); // does nothing
+    broken.Stop();
+}
+
+TEST_F(EngineTest, NotificationTestRequestsAreAnsweredBetweenChecks) {
+    inst.AddCheck("Something");
+    inst.WriteTree();
+    std::atomic<int> sent{0};
+    sender = [&sent](const CSnNotificationRequest& request, const RunContext&) {
+        ++sent;
+        CSnNotificationResponse response;
+        response.ErrorCode = request.Type() == kRequestSmtp ? 0 : 42;
+        return response;
+    };
+    StartEngine();
+    Step();
+    CSnSmtpNotificationRequest request;
+    request.MailServer1 = "127.0.0.1";
+    ASSERT_TRUE(request.WriteRequest(CQvcString(inst.NotificationDirectory()), true));
+    // The directory is looked at with the control file, once a poll period has passed.
+    Step();
+    EXPECT_EQ(sent.load(), 0);
+    clock.AdvanceSeconds(1);
+    ASSERT_TRUE(TickUntil([&] { return std::filesystem::exists(request.ResponseFile().Str()); }));
+    EXPECT_FALSE(std::filesystem::exists(request.InProcessFile().Str()));
+    CSnNotificationResponse answer;
+    ASSERT_TRUE(answer.ReadResponse(request));
+    EXPECT_EQ(answer.ErrorCode, 0);
+    EXPECT_EQ(answer.CreatorIsManager, 1);
+    EXPECT_EQ(sent.load(), 1);
+    Step();
+    EXPECT_TRUE(ActivityHas("E-mail test notification "));
+
+    // Marked as seen by the Manager: gone a minute later.
+    answer.CreatorIsManager = 0;
+    ASSERT_TRUE(answer.WriteResponse(request));
+    Advance(1);
+    Advance(60);
+    EXPECT_FALSE(std::filesystem::exists(request.RequestFile().Str()));
+    EXPECT_FALSE(std::filesystem::exists(request.ResponseFile().Str()));
+}

@@ -1,0 +1,249 @@
+// Notification test requests as the engine handles them, with a sender the test plays:
+// pick-up (".PRC"), answer (".RSP"), and the clean-up of what is left behind.
+#include "engine/NotificationDesk.h"
+#include "model/SnNotificationResponse.h"
+#include "model/SnSmtpNotificationRequest.h"
+#include "model/SnSnmpNotificationRequest.h"
+
+#include "EngineTestSupport.h"
+#include "NodeTreeBuilder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <mutex>
+#include <string>
+#include <vector>
+
+using enginetest::FakeClock;
+using enginetest::Gate;
+
+namespace {
+
+class NotificationDeskTest : public ::testing::Test {
+protected:
+    NotificationDeskTest() {
+        desk = std::make_unique<CNotificationDesk>(
+            CQvcString(Directory()), CQvcString(root.Path() + "/"),
+            [this](const CSnNotificationRequest& request, const RunContext& context) {
+                return Send(request, context);
+            },
+            clock, CNotificationDesk::Timing{}, [this](const CQvcString& text) { activity.push_back(text.Str()); });
+    }
+    ~NotificationDeskTest() override {
+        if (gate)
+            gate->Release();
+        desk.reset();
+        // A send abandoned by a stop still runs in this object: wait until it left.
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        for (;;) {
+            {
+                std::lock_guard lock(mutex);
+                if (returned == sent || std::chrono::steady_clock::now() > end)
+                    break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+
+    std::string Directory() const { return root.File("Sys/Not"); }
+    bool Exists(const CQvcString& path) const { return std::filesystem::exists(path.Str()); }
+    std::vector<std::string> Files() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(Directory()))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    CSnSmtpNotificationRequest Email() {
+        CSnSmtpNotificationRequest request;
+        request.MailServer1 = "127.0.0.1";
+        request.MailServerPort1 = 2525;
+        request.MailServerLogin1 = "monitor";
+        request.MailServerPassword1 = "s3cret";
+        request.SenderAddress1 = "engine@example.test";
+        request.RecipientAddressList = "admin@example.test";
+        request.Subject = "Quorvane Test Message";
+        request.Message = "line one\r\nline two";
+        EXPECT_TRUE(request.WriteRequest(CQvcString(Directory()), true));
+        return request;
+    }
+
+    CSnNotificationResponse Send(const CSnNotificationRequest& request, const RunContext& context) {
+        {
+            std::lock_guard lock(mutex);
+            ++sent;
+            lastTimeout = context.Timeout;
+            if (const auto* smtp = dynamic_cast<const CSnSmtpNotificationRequest*>(&request)) {
+                seenServer = smtp->MailServer1.Str() + ":" + std::to_string(smtp->MailServerPort1);
+                seenPassword = smtp->MailServerPassword1.Str();
+                seenMessage = smtp->Message.Str();
+            }
+        }
+        if (gate)
+            gate->Wait(context);
+        std::lock_guard lock(mutex);
+        ++returned;
+        if (request.Type() == kRequestSnmp)
+            throw std::runtime_error("no route to agent");
+        CSnNotificationResponse response;
+        response.ErrorCode = failWith;
+        response.ErrorDescription = failWith ? "Mail server refused the login" : "";
+        response.Param[0] = "250 OK";
+        return response;
+    }
+    int Sent() {
+        std::lock_guard lock(mutex);
+        return sent;
+    }
+    // Polls until the sender is done and the answer written (real time, generous).
+    void PollUntilAnswered(const CSnNotificationRequest& request) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (!Exists(request.ResponseFile()) && std::chrono::steady_clock::now() < end) {
+            desk->Poll();
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        ASSERT_TRUE(Exists(request.ResponseFile()));
+    }
+
+    testsupport::EngineRootDir root;
+    FakeClock clock;
+    std::unique_ptr<CNotificationDesk> desk;
+    std::vector<std::string> activity;
+    std::shared_ptr<Gate> gate;
+    int failWith = 0;
+
+    std::mutex mutex;
+    int sent = 0;
+    int returned = 0;
+    std::chrono::milliseconds lastTimeout{0};
+    std::string seenServer, seenPassword, seenMessage;
+};
+
+} // namespace
+
+TEST_F(NotificationDeskTest, ARequestIsPickedUpSentAndAnswered) {
+    gate = std::make_shared<Gate>();
+    const CSnSmtpNotificationRequest request = Email();
+    desk->Poll();
+    // In process: the ".PRC" exists while the sender works.
+    ASSERT_TRUE(gate->WaitForWaiters(1));
+    EXPECT_TRUE(Exists(request.InProcessFile()));
+    EXPECT_FALSE(Exists(request.ResponseFile()));
+    EXPECT_EQ(desk->InFlight(), 1u);
+    desk->Poll(); // not handed over twice
+    gate->Release();
+    PollUntilAnswered(request);
+
+    EXPECT_FALSE(Exists(request.InProcessFile()));
+    EXPECT_TRUE(Exists(request.RequestFile())); // the Manager removes it, not the engine
+    EXPECT_EQ(desk->InFlight(), 0u);
+    EXPECT_EQ(Sent(), 1);
+    EXPECT_EQ(seenServer, "127.0.0.1:2525");
+    EXPECT_EQ(seenPassword, "s3cret");      // unscrambled for the sender
+    EXPECT_EQ(seenMessage, "line one||line two"); // the request format keeps it on one line
+    EXPECT_EQ(lastTimeout, std::chrono::milliseconds(60000));
+
+    CSnNotificationResponse answer;
+    ASSERT_TRUE(answer.ReadResponse(request));
+    EXPECT_EQ(answer.CreatorIsManager, 1);
+    EXPECT_EQ(answer.ErrorCode, 0);
+    EXPECT_EQ(answer.Param[0].Str(), "250 OK");
+    ASSERT_EQ(activity.size(), 1u);
+    EXPECT_EQ(activity[0], "E-mail test notification " +
+                               std::filesystem::path(request.RequestFile().Str()).filename().string() + ": sent");
+
+    // Answered requests are not sent again.
+    for (int i = 0; i < 3; ++i) {
+        clock.AdvanceSeconds(1);
+        desk->Poll();
+    }
+    EXPECT_EQ(Sent(), 1);
+}
+
+TEST_F(NotificationDeskTest, FailuresAreAnsweredWithTheirCode) {
+    failWith = 535;
+    const CSnSmtpNotificationRequest email = Email();
+    CSnSnmpNotificationRequest trap;
+    trap.Agent = "192.0.2.1";
+    ASSERT_TRUE(trap.WriteRequest(CQvcString(Directory()), true));
+    CSnSmtpNotificationRequest disabled;
+    disabled.Enabled = 0;
+    ASSERT_TRUE(disabled.WriteRequest(CQvcString(Directory()), true));
+    PollUntilAnswered(email);
+    PollUntilAnswered(trap);
+    PollUntilAnswered(disabled);
+
+    CSnNotificationResponse answer;
+    ASSERT_TRUE(answer.ReadResponse(email));
+    EXPECT_EQ(answer.ErrorCode, 535);
+    EXPECT_EQ(answer.ErrorDescription.Str(), "Mail server refused the login");
+    ASSERT_TRUE(answer.ReadResponse(trap));
+    EXPECT_EQ(answer.ErrorCode, -1);
+    EXPECT_EQ(answer.ErrorDescription.Str(), "The notification could not be sent: no route to agent");
+    ASSERT_TRUE(answer.ReadResponse(disabled));
+    EXPECT_EQ(answer.ErrorCode, 1);
+    EXPECT_EQ(Sent(), 2); // the disabled request was never handed to the sender
+    bool sawFailure = false;
+    for (const std::string& text : activity)
+        sawFailure = sawFailure || text.find("SNMP test notification") == 0;
+    EXPECT_TRUE(sawFailure);
+}
+
+TEST_F(NotificationDeskTest, SeenResponsesUnreadableAndOrphanedFilesAreCleanedUp) {
+    CSnSmtpNotificationRequest request = Email();
+    PollUntilAnswered(request);
+
+    // The Manager shows the answer and marks it as seen.
+    CSnNotificationResponse answer;
+    ASSERT_TRUE(answer.ReadResponse(request));
+    answer.CreatorIsManager = 0;
+    ASSERT_TRUE(answer.WriteResponse(request));
+    // A request file that cannot be read, and one that is not a request at all.
+    const std::string junk = Directory() + "/SMTP0000BEEF.REQ";
+    testsupport::WriteFile(junk, "not a request");
+    const std::string foreign = Directory() + "/NOTES.txt";
+    testsupport::WriteFile(foreign, "keep me");
+    // An answer whose request the Manager withdrew.
+    CSnSmtpNotificationRequest withdrawn = Email();
+    PollUntilAnswered(withdrawn);
+    std::filesystem::remove(withdrawn.RequestFile().Str());
+
+    desk->Poll();
+    clock.AdvanceSeconds(59);
+    desk->Poll();
+    EXPECT_TRUE(Exists(request.ResponseFile()));
+    EXPECT_TRUE(std::filesystem::exists(junk));
+    clock.AdvanceSeconds(1);
+    desk->Poll();
+    // A minute after the mark: every file of the request goes, lock files included.
+    EXPECT_FALSE(Exists(request.RequestFile()));
+    EXPECT_FALSE(Exists(request.ResponseFile()));
+    EXPECT_FALSE(std::filesystem::exists(junk));
+    EXPECT_TRUE(std::filesystem::exists(foreign));
+    EXPECT_TRUE(Exists(withdrawn.ResponseFile())); // orphans wait longer
+    clock.AdvanceSeconds(600);
+    desk->Poll();
+    EXPECT_FALSE(Exists(withdrawn.ResponseFile()));
+    EXPECT_EQ(Files(), (std::vector<std::string>{"NOTES.txt"}));
+    bool reported = false;
+    for (const std::string& text : activity)
+        reported = reported || text == "Removed the unreadable notification request SMTP0000BEEF.REQ";
+    EXPECT_TRUE(reported);
+}
+
+TEST_F(NotificationDeskTest, StopAbandonsASendThatHangs) {
+    gate = std::make_shared<Gate>(true);
+    const CSnSmtpNotificationRequest request = Email();
+    desk->Poll();
+    ASSERT_TRUE(gate->WaitForWaiters(1));
+    const auto begin = std::chrono::steady_clock::now();
+    desk->Stop(50);
+    EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(8));
+    EXPECT_TRUE(Exists(request.InProcessFile()));
+    EXPECT_FALSE(Exists(request.ResponseFile()));
+    desk->Poll(); // stopped: nothing is picked up any more
+    EXPECT_EQ(Sent(), 1);
+}

@@ -1,0 +1,160 @@
+// The files the engine publishes: result lines as the engine link reads them back, the
+// batched result file, and the activity log with its keys, restart line and limit.
+#include "engine/ActivityLog.h"
+#include "engine/ResultFile.h"
+#include "engine/ResultLine.h"
+#include "library/QvcSectionString.h"
+#include "model/SnIPC.h"
+#include "model/SnNode.h"
+#include "NodeTreeBuilder.h"
+#include "platform/Profile.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using testsupport::EngineRootDir;
+
+} // namespace
+
+TEST(ResultLine, SevenFieldsThatTheLinkReadsBack) {
+    ResultLine line;
+    line.Status = 3;
+    line.LastUpdate = 1709632800;
+    line.Processing = 1;
+    line.Comment = "a comment";
+    line.Duration = 125;
+    line.Data = "12 ms";
+    line.Response = "Connection refused";
+    EXPECT_EQ(line.Format().Str(), "3||1709632800||1||a comment||125||12 ms||Connection refused");
+    EXPECT_EQ(ResultLine::Parse(line.Format().Str()), line);
+
+    // Empty texts give empty fields; the line still has seven.
+    ResultLine empty;
+    EXPECT_EQ(empty.Format().Str(), "0||0||0||||0||||");
+    EXPECT_EQ(ResultLine::Parse("0||0||0||||0||||"), empty);
+    // Missing fields and words read as 0 or empty, as the link reads them.
+    const ResultLine partial = ResultLine::Parse("2||x||");
+    EXPECT_EQ(partial.Status, 2);
+    EXPECT_EQ(partial.LastUpdate, 0);
+    EXPECT_TRUE(partial.Response.IsEmpty());
+
+    // Through the file and the engine link into a node.
+    EngineRootDir root;
+    CResultFile file(CQvcString(root.File("Sys/Res/result.dat")));
+    ResultLine awkward;
+    awkward.Status = 1;
+    awkward.LastUpdate = 1709632801;
+    awkward.Comment = "two\r\nlines";
+    awkward.Data = "  a||b|||c|  ";
+    awkward.Response = "|starts and ends with bars||";
+    file.Put(42, awkward);
+    ASSERT_TRUE(file.Flush());
+    testsupport::NodeTreeBuilder tree;
+    CSnNode* check = tree.AddCheck(tree.Root(), 42);
+    CSnIPC link(CQvcString(root.Path()), "IPC");
+    link.LoadResults(tree.Root());
+    EXPECT_EQ(check->Result.Status, 1);
+    EXPECT_EQ(check->Result.LastUpdate, 1709632801);
+    EXPECT_EQ(check->Result.Processing, 0);
+    EXPECT_EQ(check->Result.Comment.Str(), "two  lines");
+    EXPECT_EQ(check->Result.Data.Str(), "a|b|c");
+    EXPECT_EQ(check->Result.Response.Str(), "starts and ends with bars");
+    EXPECT_EQ(check->Result.Duration, 0);
+}
+
+TEST(ResultLine, LongTextsAreCutAtACharacterBoundary) {
+    std::string text(ResultLine::kMaxText - 1, 'a');
+    text += "\xC3\xA9\xC3\xA9"; // two two-byte characters across the limit
+    const CQvcString cut = ResultLine::FieldText(text);
+    EXPECT_EQ(cut.Length(), ResultLine::kMaxText - 1);
+    EXPECT_EQ(ResultLine::FieldText(std::string(ResultLine::kMaxText, 'b')).Length(), ResultLine::kMaxText);
+    EXPECT_EQ(ResultLine::FieldText("\t x \n").Str(), "x");
+}
+
+TEST(ResultFile, ChangesAreCollectedAndWrittenTogether) {
+    EngineRootDir root;
+    const std::string path = root.File("Sys/Res/result.dat");
+    // What a Manager's read left, and a line of a check the engine knows nothing about.
+    testsupport::WriteFile(path, "[Results]\r\nEXISTS=1\r\n7=1||100||0||||0||||old\r\n0012=junk\r\n");
+    CResultFile file{CQvcString(path)};
+    auto lines = file.ReadAll();
+    ASSERT_EQ(lines.size(), 1u); // "EXISTS" and "0012" are no IDs written by "%ld"
+    EXPECT_EQ(lines.at(7).Response.Str(), "old");
+
+    ResultLine line;
+    line.Status = 1;
+    line.Response = "first";
+    file.Put(9, line);
+    line.Response = "second";
+    file.Put(9, line); // replaces the queued one
+    file.Put(8, line);
+    file.Remove(7);
+    EXPECT_EQ(file.PendingCount(), 3u);
+    // Nothing reaches the file before the flush.
+    EXPECT_EQ(testsupport::ReadFile(path), "[Results]\r\nEXISTS=1\r\n7=1||100||0||||0||||old\r\n0012=junk\r\n");
+    ASSERT_TRUE(file.Flush());
+    EXPECT_FALSE(file.HasPending());
+    EXPECT_EQ(testsupport::ReadFile(path),
+              "[Results]\r\nEXISTS=1\r\n0012=junk\r\n8=1||0||0||||0||||second\r\n9=1||0||0||||0||||second\r\n");
+
+    // A flush that cannot write keeps its changes for the next one.
+    CResultFile lost{CQvcString(root.File("Sys/Gone/result.dat"))};
+    lost.Put(1, line);
+    EXPECT_FALSE(lost.Flush());
+    EXPECT_TRUE(lost.HasPending());
+    EXPECT_TRUE(CResultFile(CQvcString(root.File("none.dat"))).ReadAll().empty());
+}
+
+TEST(ActivityLog, KeysGrowFromTheRestartLineAndTheLogKeepsItsLimit) {
+    EngineRootDir root;
+    const std::string path = root.File("Sys/Act/actlog.dat");
+    testsupport::WriteFile(path, "[ActLog]\r\nEXISTS=1\r\n000000AA||5||from the last run\r\n");
+    CActivityLog log(CQvcString(path), 5);
+    log.Restart(1000, "Sentrelle Engine started");
+    log.Add(1001, "one");
+    log.Add(1002, "two||with bars\r\nand a line break");
+    ASSERT_TRUE(log.Flush());
+    EXPECT_FALSE(log.HasPending());
+
+    // The Manager's reader sees exactly these lines, in this order.
+    CSnIPC link(CQvcString(root.Path()), "IPC");
+    CQvcSectionString section;
+    link.ReadActivityLog(section);
+    ASSERT_EQ(section.CountEntries(), 3u);
+    EXPECT_EQ(section.Entries()[0], "00000000||1000||Sentrelle Engine started");
+    EXPECT_EQ(section.Entries()[1], "00000001||1001||one");
+    EXPECT_EQ(section.Entries()[2], "00000002||1002||two|with bars  and a line break");
+
+    // Full: the restart line stays, the oldest events go, the keys keep growing.
+    for (int i = 3; i <= 9; ++i)
+        log.Add(1000 + i, "event " + std::to_string(i));
+    ASSERT_TRUE(log.Flush());
+    link.ReadActivityLog(section);
+    ASSERT_EQ(section.CountEntries(), 5u);
+    EXPECT_EQ(section.Entries()[0], "00000000||1000||Sentrelle Engine started");
+    EXPECT_EQ(section.Entries()[1], "00000006||1006||event 6");
+    EXPECT_EQ(section.Entries()[4], "00000009||1009||event 9");
+
+    // A new restart drops everything and counts from 1 again.
+    log.Restart(2000, "Sentrelle Engine started");
+    log.Add(2001, "again");
+    ASSERT_TRUE(log.Flush());
+    link.ReadActivityLog(section);
+    ASSERT_EQ(section.CountEntries(), 2u);
+    EXPECT_EQ(section.Entries()[1], "00000001||2001||again");
+
+    // Keys above 9 are upper-case hexadecimal of fixed width.
+    CActivityLog wide(CQvcString(root.File("Sys/Act/wide.dat")), 100);
+    wide.Restart(1, "start");
+    for (int i = 0; i < 11; ++i)
+        wide.Add(2, "x");
+    EXPECT_EQ(wide.Lines().back().substr(0, 10), "0000000B||");
+    // An event with no restart line before it starts the log.
+    CActivityLog fresh(CQvcString(root.File("Sys/Act/fresh.dat")));
+    fresh.Add(7, "first");
+    ASSERT_EQ(fresh.Lines().size(), 2u);
+    EXPECT_EQ(fresh.Lines()[0].substr(0, 8), "00000000");
+}
