@@ -21,6 +21,8 @@
 #include <QMimeData>
 #include <QPainter>
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
 
 namespace pending {
@@ -77,6 +79,8 @@ constexpr int kDefaultWidths[CViewList::kColumns] = {200, 70, 0, 0, 100, 83, 70,
 // Only the configuration columns keep their widths across sessions.
 constexpr int kSavedColumns = 7;
 constexpr int kNewRowImage = 19;
+// The average character width, in pixels, of the font the stored widths were made for.
+constexpr double kUnitCharWidth = 5.0;
 
 CQvcString WidthKey(int column) {
     CQvcString key;
@@ -118,10 +122,11 @@ CViewList::CViewList(CQMonApp& app, const CStateImages& images, QWidget* parent)
     connect(head, &QHeaderView::customContextMenuRequested, this,
             [this](const QPoint& pos) { ShowColumnChooser(header()->viewport()->mapToGlobal(pos)); });
 
+    m_unitScale = std::max(1.0, QFontMetrics(font()).averageCharWidth() / kUnitCharWidth);
     for (int c = 0; c < kColumns; ++c) {
         const long width = prefs::ReadLong("Manager", WidthKey(c).c_str(), kDefaultWidths[c]);
         if (width > 0) {
-            setColumnWidth(c, static_cast<int>(width));
+            setColumnWidth(c, ToPixels(width));
             setColumnHidden(c, false);
         } else {
             setColumnHidden(c, true);
@@ -329,10 +334,12 @@ std::vector<CSnNode*> CViewList::SelectedNodes() const {
 
 // --- columns ---------------------------------------------------------------------------
 
+int CViewList::ToPixels(long units) const { return static_cast<int>(std::lround(units * m_unitScale)); }
+
 int CViewList::ColumnWidth(int column) const {
     if (column < 0 || column >= kColumns || isColumnHidden(column))
         return 0;
-    return columnWidth(column);
+    return std::max(1, static_cast<int>(std::lround(columnWidth(column) / m_unitScale)));
 }
 
 void CViewList::ShowColumn(int column, bool show) {
@@ -340,7 +347,7 @@ void CViewList::ShowColumn(int column, bool show) {
         return;
     if (show) {
         setColumnHidden(column, false);
-        setColumnWidth(column, kShownWidth);
+        setColumnWidth(column, ToPixels(kShownWidth));
     } else {
         setColumnHidden(column, true);
     }

@@ -4,7 +4,9 @@
 #include "model/SnNode.h"
 #include "platform/Profile.h"
 
+#include <QClipboard>
 #include <QCoreApplication>
+#include <QGuiApplication>
 
 void ManagerTest::SetUp() {
     m_hives = std::make_unique<testsupport::ScopedHives>();
@@ -12,6 +14,8 @@ void ManagerTest::SetUp() {
     CQvcString message;
     ASSERT_EQ(CSnInstallation::Initialize(m_root.c_str(), message), 0) << message.c_str();
     options.scriptedUi = true;
+    // The clipboard belongs to the process: a copy made by an earlier test must not count.
+    QGuiApplication::clipboard()->clear();
 }
 
 void ManagerTest::TearDown() {

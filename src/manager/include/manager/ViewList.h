@@ -59,6 +59,9 @@ public:
     // Set while the list has the keyboard focus.
     bool HasFocusFlag() const { return m_hasFocus; }
 
+    // Column widths are kept in layout units: the widths the product has always stored,
+    // made for a font whose average character is 5 pixels wide.  The list turns them into
+    // pixels for its own font, so that the stored defaults fit their texts in any font.
     // 0 for a hidden column.
     int ColumnWidth(int column) const;
     // Shows a column with kShownWidth or hides it.
@@ -104,11 +107,13 @@ private:
     void RefreshDateTimeSettings();
     void MarkSortColumn();
     QPixmap DragImage() const;
+    int ToPixels(long units) const;
 
     CQMonApp& m_app;
     const CStateImages& m_images;
     CCheckListModel m_model;
     Clock m_clock;
+    double m_unitScale = 1.0; // pixels per layout unit
     int m_sortColumn = 0;
     bool m_ascending = true;
     long m_reselectId = 0;
