@@ -1,5 +1,6 @@
 #include "cli/CommandTable.h"
 
+#include "cli/DemoSeedCommand.h"
 #include "cli/InitCommand.h"
 
 namespace {
@@ -7,6 +8,9 @@ namespace {
 void RegisterBuiltins(CCommandTable& table) {
     table.Add({"init", "init ROOT", "create an Engine root (directories, configuration, registry values)",
                [] { return std::make_unique<CInitCommand>(); }});
+    table.Add({"demo-seed", "demo-seed --tcp-port N --http-port N",
+               "add demo folders and checks against this computer (only to a configuration without checks)",
+               [] { return std::make_unique<CDemoSeedCommand>(); }});
 }
 
 } // namespace

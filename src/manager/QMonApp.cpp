@@ -65,7 +65,8 @@ bool CQMonApp::InitInstance() {
     m_store->CreatePlaceholderRoot(m_root);
 
     // The framework's own settings store (recent files, window placement) has nothing to
-    // keep here: the Manager has no document files and always opens maximised.
+    // keep here: the Manager has no document files and always opens maximised.  Nor does
+    // it need the framework's empty document and view: the main window is made directly.
     m_frame = std::make_unique<CMainFrame>(*this);
     m_ui.SetParentWidget(m_frame.get());
     m_frame->setWindowTitle(kTitle);
@@ -183,8 +184,13 @@ long CQMonApp::ReloadAllNodes() {
 
 void CQMonApp::ReloadAndRebuild() {
     ReloadAllNodes();
-    if (m_frame)
-        m_frame->RebuildTree();
+    if (!m_frame)
+        return;
+    m_frame->RebuildTree();
+    // The reloaded nodes have no results yet.
+    if (CSnIPC* link = m_store->Link())
+        link->LoadResults(m_root);
+    m_frame->List()->Refresh();
 }
 
 int CQMonApp::CopiedCount() const {

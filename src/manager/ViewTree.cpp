@@ -388,6 +388,9 @@ void CViewTree::MoveFolder(QTreeWidgetItem* dragged, QTreeWidgetItem* target) {
     }
     m_selectedId = folder->Id();
     Rebuild();
+    // The nodes kept their results: the rebuilt rows can show them at once.
+    if (m_list != nullptr)
+        m_list->Refresh();
 }
 
 void CViewTree::startDrag(Qt::DropActions supportedActions) {
