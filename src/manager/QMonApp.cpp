@@ -67,6 +67,13 @@ bool CQMonApp::InitInstance() {
     // The framework's own settings store (recent files, window placement) has nothing to
     // keep here: the Manager has no document files and always opens maximised.  Nor does
     // it need the framework's empty document and view: the main window is made directly.
+
+    // Paste is enabled by what the clipboard holds: read it again whenever it changes.
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, [this] {
+        m_clipboardRead = false;
+        if (m_frame)
+            m_frame->UpdateCommandStates();
+    });
     m_frame = std::make_unique<CMainFrame>(*this);
     m_ui.SetParentWidget(m_frame.get());
     m_frame->setWindowTitle(kTitle);
@@ -83,11 +90,6 @@ bool CQMonApp::InitInstance() {
     if (m_writable)
         FirstRunSetup();
     m_frame->UpdateCommandStates();
-
-    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, [this] {
-        if (m_frame)
-            m_frame->UpdateCommandStates();
-    });
     return true;
 }
 
@@ -194,18 +196,22 @@ void CQMonApp::ReloadAndRebuild() {
 }
 
 int CQMonApp::CopiedCount() const {
-    const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
-    if (mime == nullptr || !mime->hasFormat(kCheckClipboardMime))
-        return 0;
-    const QByteArray block = mime->data(kCheckClipboardMime);
-    const std::vector<long> ids = ParseCheckClipboard(std::string_view(block.constData(), block.size()));
-    if (ids.empty() || m_root == nullptr)
+    if (!m_clipboardRead) {
+        m_clipboardRead = true;
+        m_clipboardIds.clear();
+        const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+        if (mime != nullptr && mime->hasFormat(kCheckClipboardMime)) {
+            const QByteArray block = mime->data(kCheckClipboardMime);
+            m_clipboardIds = ParseCheckClipboard(std::string_view(block.constData(), block.size()));
+        }
+    }
+    if (m_clipboardIds.empty() || m_root == nullptr)
         return 0;
     // Every copied check must still exist, or the clipboard holds none.
-    for (const long id : ids)
+    for (const long id : m_clipboardIds)
         if (CSnCfg::FindNode(m_root, id) == nullptr)
             return 0;
-    return static_cast<int>(ids.size());
+    return static_cast<int>(m_clipboardIds.size());
 }
 
 void CQMonApp::OnServiceRunning() {

@@ -3,6 +3,7 @@
 #include "library/ErrorReport.h"
 #include "library/Messages.h"
 #include "manager/CommandIds.h"
+#include "manager/ContextMenu.h"
 #include "manager/QMonApp.h"
 #include "manager/StateImages.h"
 #include "model/CheckTypes.h"
@@ -398,16 +399,10 @@ void CViewList::ShowContextMenu(const QPoint& globalPos) {
     const std::vector<int> rows = SelectedRows();
     const int sel = static_cast<int>(rows.size());
 
-    QMenu menu(this);
-    auto add = [&menu](int id, const char* text, bool enabled) {
-        QAction* action = menu.addAction(QString::fromUtf8(text));
-        action->setData(id);
-        action->setEnabled(enabled);
-        return action;
-    };
+    CContextMenu menu(sel > 0 ? "Checks" : "Folder contents", this);
+    auto add = [&menu](int id, const char* text, bool enabled) { return menu.Add(id, text, enabled); };
 
     if (sel > 0) {
-        menu.setTitle("Checks");
         bool canClear = false;
         if (sel == 1)
             if (const CSnNode* node = m_model.Node(rows.front()))
@@ -443,12 +438,7 @@ void CViewList::ShowContextMenu(const QPoint& globalPos) {
         menu.addSeparator();
         add(cmd::kProperties, "&Properties", loaded && writable && sel == 1);
     } else {
-        menu.setTitle("Folder contents");
-        add(cmd::kNewCheck, "&New Monitoring Check...", loaded && writable);
-        add(cmd::kNewVBScriptCheck, "New &VBScript Check...", loaded && writable);
-        add(cmd::kNewPowerShellCheck, "New &PowerShell Check...", loaded && writable);
-        add(cmd::kNewSshCheck, "New &SSH Check (Linux/Unix)...", loaded && writable);
-        add(cmd::kNewFolder, "New &Folder...", loaded && writable);
+        menu.AddNewCommands(loaded && writable);
         menu.addSeparator();
         add(cmd::kMonitorFolderNow, "Monitor &All Check(s) in this Folder now", loaded);
         menu.addSeparator();

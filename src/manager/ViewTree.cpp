@@ -2,6 +2,7 @@
 
 #include "library/Messages.h"
 #include "manager/CommandIds.h"
+#include "manager/ContextMenu.h"
 #include "manager/MainFrame.h"
 #include "manager/QMonApp.h"
 #include "manager/StateImages.h"
@@ -228,33 +229,23 @@ void CViewTree::ShowContextMenu(const QPoint& globalPos) {
     const bool writable = m_app.Writable();
     const int copied = m_app.CopiedCount();
 
-    QMenu menu(this);
-    menu.setTitle("Folder");
-    auto add = [&menu](int id, const char* text, bool enabled) {
-        QAction* action = menu.addAction(QString::fromUtf8(text));
-        action->setData(id);
-        action->setEnabled(enabled);
-    };
-    add(cmd::kNewCheck, "&New Monitoring Check...", loaded && writable);
-    add(cmd::kNewVBScriptCheck, "New &VBScript Check...", loaded && writable);
-    add(cmd::kNewPowerShellCheck, "New &PowerShell Check...", loaded && writable);
-    add(cmd::kNewSshCheck, "New &SSH Check (Linux/Unix)...", loaded && writable);
-    add(cmd::kNewFolder, "New &Folder...", loaded && writable);
+    CContextMenu menu("Folder", this);
+    menu.AddNewCommands(loaded && writable);
     menu.addSeparator();
-    add(cmd::kMonitorSelectedNow, "Monitor &Selected Check(s) now", false);
-    add(cmd::kMonitorFolderNow, "Monitor &All Check(s) in this Folder now", loaded);
+    menu.Add(cmd::kMonitorSelectedNow, "Monitor &Selected Check(s) now", false);
+    menu.Add(cmd::kMonitorFolderNow, "Monitor &All Check(s) in this Folder now", loaded);
     menu.addSeparator();
-    add(cmd::kSelectAll, "Select A&ll\tCtrl+A", true); // the tree has no handler for it
+    menu.Add(cmd::kSelectAll, "Select A&ll\tCtrl+A", true); // the tree has no handler for it
     menu.addSeparator();
-    add(cmd::kDelete, "&Delete", loaded && writable);
-    add(cmd::kRename, "&Rename", loaded && writable);
+    menu.Add(cmd::kDelete, "&Delete", loaded && writable);
+    menu.Add(cmd::kRename, "&Rename", loaded && writable);
     menu.addSeparator();
-    add(cmd::kPasteChecks, "&Paste Checks...\tCtrl+V", loaded && writable && copied >= 1);
-    add(cmd::kPasteProperties, "&Paste Properties...", loaded && writable && copied == 1);
+    menu.Add(cmd::kPasteChecks, "&Paste Checks...\tCtrl+V", loaded && writable && copied >= 1);
+    menu.Add(cmd::kPasteProperties, "&Paste Properties...", loaded && writable && copied == 1);
     menu.addSeparator();
-    add(cmd::kCreateGraph, "Sho&w Graph...", loaded && writable);
+    menu.Add(cmd::kCreateGraph, "Sho&w Graph...", loaded && writable);
     menu.addSeparator();
-    add(cmd::kProperties, "P&roperties", loaded && writable);
+    menu.Add(cmd::kProperties, "P&roperties", loaded && writable);
 
     const QAction* chosen = m_app.Ui().PopupMenu(menu, globalPos);
     if (chosen == nullptr)

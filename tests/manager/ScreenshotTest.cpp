@@ -43,4 +43,11 @@ TEST_F(ManagerTest, MainWindowWithResultsIsSavedAsPicture) {
     EXPECT_EQ(image.width(), Frame().width());
     EXPECT_GT(image.height(), 600);
     static_cast<void>(proc);
+
+    // The dark look, for review of the palettes.
+    App()->OnCommand(35);
+    QCoreApplication::processEvents();
+    const std::string dark = std::string(SENTRELLE_TEST_OUTPUT_DIR) + "/manager-main-window-dark.png";
+    ASSERT_TRUE(CScreenshotRun::Save(*App(), QString::fromStdString(dark)));
+    App()->OnCommand(31);
 }

@@ -109,4 +109,8 @@ private:
     bool m_serviceStopped = false;
     bool m_serviceReported = false;
     std::vector<int> m_unhandled;
+    // The identifiers on the clipboard, read once per clipboard change: asking another
+    // program for its clipboard on every menu update could stall the window.
+    mutable std::vector<long> m_clipboardIds;
+    mutable bool m_clipboardRead = false;
 };
