@@ -137,20 +137,22 @@ TEST_F(ManagerTest, OlderConfigurationIsReplacedByTheTemplateAfterYes) {
 }
 
 TEST_F(ManagerTest, IncompatibleConfigurationEndsOnNoAndWithoutTemplate) {
-    SetVersion(ConfigPath(), "731");
+    SetVersion(ConfigPath(), "729");
     startAnswers = {CUiSeam::kOk, CUiSeam::kNo};
     EXPECT_EQ(Start(), nullptr);
     ASSERT_EQ(Messages().size(), 2u);
-    EXPECT_EQ(Messages()[0], ErrorText(25206).Str() + ".");
+    EXPECT_EQ(Messages()[0], ErrorText(25207).Str() + ".");
     EXPECT_EQ(App()->Frame(), nullptr);
-    EXPECT_EQ(VersionOf(ConfigPath()), "731");
+    EXPECT_EQ(VersionOf(ConfigPath()), "729");
     EXPECT_FALSE(std::filesystem::exists(Root() + "/Configuration/Config.incompatible.mdb"));
 
-    // Yes without a template: the file is named and nothing is touched.
+    // A newer configuration, Yes, but no template: the file is named, nothing is touched.
+    SetVersion(ConfigPath(), "731");
     std::filesystem::remove(TemplatePath());
     startAnswers = {CUiSeam::kOk, CUiSeam::kYes, CUiSeam::kOk};
     EXPECT_EQ(Start(), nullptr);
     ASSERT_EQ(Messages().size(), 3u);
+    EXPECT_EQ(Messages()[0], ErrorText(25206).Str() + ".");
     EXPECT_EQ(Messages()[2], "File '" + Root() + "/Sys/Tpl/Config/Config.mdb' does not exist.");
     EXPECT_EQ(Ui().History()[2].icon, CUiSeam::Icon::Error);
     EXPECT_EQ(VersionOf(ConfigPath()), "731");
@@ -211,6 +213,10 @@ TEST_F(ManagerTest, WritePermissionZeroMakesAWritableConfigurationReadOnly) {
 }
 
 TEST_F(ManagerTest, PreferencesAreNormalisedAsTheWindowReadsThem) {
+    // (This configuration holds no checks: the first-run step changes nothing, so it
+    // announces nothing either.)
+    CSnIPC* link = Seeder().Link();
+    const long ns = link->ReadChangeCounter(1), nm = link->ReadChangeCounter(0);
     platform::RegEnsureKey(Hive::CurrentUser, kManagerKey.c_str());
     platform::RegSetDword(Hive::CurrentUser, kManagerKey.c_str(), "AppLook", 12);
     platform::RegEnsureKey(Hive::LocalMachine, kManagerKey.c_str());
@@ -218,6 +224,9 @@ TEST_F(ManagerTest, PreferencesAreNormalisedAsTheWindowReadsThem) {
     platform::RegSetDword(Hive::LocalMachine, kManagerKey.c_str(), "MaxCreateChecks", static_cast<uint32_t>(-300));
 
     ASSERT_NE(Start(), nullptr);
+    EXPECT_TRUE(Ui().History().empty());
+    EXPECT_EQ(link->ReadChangeCounter(1), ns);
+    EXPECT_EQ(link->ReadChangeCounter(0), nm);
     uint32_t value = 99;
     ASSERT_EQ(platform::RegQueryDword(Hive::CurrentUser, kManagerKey.c_str(), "AppLook", &value), platform::kRegOk);
     EXPECT_EQ(value, 0u);
