@@ -35,6 +35,8 @@ CMainFrame::CMainFrame(CQMonApp& app)
     setObjectName("mainFrame");
     setWindowTitle(CQMonApp::kTitle);
     setWindowIcon(QIcon(":/sentrelle-manager.svg"));
+    // The size the window takes when the user restores it from maximised.
+    resize(1200, 760);
     // The preference is kept for the toolbar's colour depth; SVG icons look the same at
     // every depth.
     static_cast<void>(prefs::ColorDepth());
@@ -190,6 +192,7 @@ void CMainFrame::CreatePanes() {
     PlaceSplitters();
     // The tree's first display: the root as it is now ("Loading..." until the first tick).
     m_tree.Rebuild();
+    m_tree.setFocus(Qt::OtherFocusReason);
 }
 
 void CMainFrame::PlaceSplitters() {
