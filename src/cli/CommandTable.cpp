@@ -1,6 +1,7 @@
 #include "cli/CommandTable.h"
 
 #include "cli/AddChecksCommand.h"
+#include "cli/DemoSeedCommand.h"
 #include "cli/InitCommand.h"
 #include "cli/ListCommand.h"
 #include "cli/SensorCommand.h"
@@ -21,6 +22,9 @@ void RegisterBuiltins(CCommandTable& table) {
     table.Add({"service", "service start|stop|status [--root DIR]",
                "start, stop or show the Engine's service (its daemon)",
                [] { return std::make_unique<CServiceCommand>(); }});
+    table.Add({"demo-seed", "demo-seed --tcp-port N --http-port N",
+               "add demo folders and checks against this computer (only to a configuration without checks)",
+               [] { return std::make_unique<CDemoSeedCommand>(); }});
 }
 
 } // namespace

@@ -1,0 +1,155 @@
+#include "cli/DemoSeedCommand.h"
+
+#include "library/ErrorTexts.h"
+#include "model/CheckTypes.h"
+#include "model/SnCfg.h"
+#include "model/SnNode.h"
+
+#include <cstdlib>
+#include <ctime>
+#include <string>
+
+namespace {
+
+constexpr const char* kUsageText = "usage: sentrelle demo-seed --tcp-port N --http-port N\n";
+
+struct DemoCheck {
+    const char* folder;
+    const char* name;
+    std::int32_t type;
+    std::int32_t interval;
+    const char* server;
+    const char* param1;
+    const char* param2;
+    const char* byteCodes; // null keeps the type's defaults
+    bool onHold = false;
+    bool scheduled = false;
+};
+
+// A scan schedule for weekdays at 06:00 local time: "e0111110;<time>;0".
+CQvcString WeekdayMorning() {
+    std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&now, &tm);
+    tm.tm_hour = 6;
+    tm.tm_min = 0;
+    tm.tm_sec = 0;
+    CQvcString text;
+    return text.Format("e0111110;%ld;0", static_cast<long>(std::mktime(&tm)));
+}
+
+int Port(const std::string& text) {
+    char* end = nullptr;
+    const long value = std::strtol(text.c_str(), &end, 10);
+    return end != nullptr && *end == '\0' && value >= 1 && value <= 65535 ? static_cast<int>(value) : 0;
+}
+
+} // namespace
+
+int CDemoSeedCommand::Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    int tcpPort = 0, httpPort = 0;
+    for (std::size_t i = 0; i + 1 < args.size(); i += 2) {
+        if (args[i] == "--tcp-port")
+            tcpPort = Port(args[i + 1]);
+        else if (args[i] == "--http-port")
+            httpPort = Port(args[i + 1]);
+    }
+    if (args.size() != 4 || tcpPort == 0 || httpPort == 0) {
+        err << kUsageText;
+        return kUsage;
+    }
+
+    CSnCfg store("CLI");
+    CSnNode* root = nullptr;
+    long code = store.Open(true, true);
+    if (code == 0)
+        code = store.LoadAllNodes(root);
+    if (code != 0) {
+        err << "sentrelle demo-seed: " << ErrorText(code).Str() << "\n";
+        store.FreeTree(root);
+        return kFailure;
+    }
+    if (CSnCfg::CountChecks(root) > 0) {
+        out << "The configuration already holds checks; nothing added.\n";
+        store.FreeTree(root);
+        return kSuccess;
+    }
+
+    const std::string tcp = std::to_string(tcpPort);
+    const std::string web = "127.0.0.1:" + std::to_string(httpPort);
+    const DemoCheck checks[] = {
+        {"Network", "Loopback ping", kTypeIcmpPing, 30, "127.0.0.1", nullptr, nullptr, nullptr},
+        {"Network", "Loopback ping (IPv6)", kTypeIcmpPing, 60, "::1", nullptr, nullptr, nullptr},
+        {"Network", "Demo TCP listener", kTypeTcpIp, 20, "127.0.0.1", tcp.c_str(), nullptr, "00"},
+        {"Network", "Closed port 9", kTypeTcpIp, 45, "127.0.0.1", "9", nullptr, "00"},
+        {"Network", "Morning ping", kTypeIcmpPing, 0, "127.0.0.1", nullptr, nullptr, nullptr, false, true},
+        {"Web", "Demo web server", kTypeHttp, 15, web.c_str(), "/", nullptr, "0x0x000"},
+        {"Web", "Missing page", kTypeHttp, 60, web.c_str(), "/no-such-page.html", nullptr, "0x0x000"},
+        {"Web", "Closed web port", kTypeHttp, 120, "127.0.0.1:1", "/", nullptr, "0x0x000"},
+        {"This computer", "Root file system used", kTypeDiskSpace, 300, "localhost", "95", "/", "0U2"},
+        {"This computer", "Root file system free", kTypeDiskSpace, 3600, "localhost", "1", "/", "1F1"},
+        {"This computer", "Engine process", kTypeProcess, 30, "localhost", "sentrelle-engine", nullptr, "0000"},
+        {"This computer", "Demo web server process", kTypeProcess, 60, "localhost", "python3", nullptr, "0000"},
+        {"This computer", "No telnet daemon", kTypeProcess, 7200, "localhost", "telnetd", nullptr, "1000"},
+        {"This computer", "Paused disk check", kTypeDiskSpace, 600, "localhost", "99", "/tmp", "0U2", true},
+    };
+
+    auto folderNamed = [&](const char* name) -> CSnNode* {
+        if (CSnNode* found = CSnCfg::FindNodeByName(root, name); found != nullptr && found->IsFolder())
+            return found;
+        CSnNode* folder = nullptr;
+        if ((code = store.NewFolderRecord(folder)) != 0)
+            return nullptr;
+        folder->Cfg.Name = name;
+        folder->Cfg.Function.Type = kTypeFolder;
+        if ((code = store.WriteNode(folder, false, false)) != 0)
+            return nullptr;
+        CSnCfg::AppendChild(root, folder);
+        return folder;
+    };
+
+    int added = 0;
+    for (const DemoCheck& c : checks) {
+        CSnNode* folder = folderNamed(c.folder);
+        if (folder == nullptr)
+            break;
+        CSnNode* check = store.NewNodeObject();
+        if ((code = store.InsertNode(check, nullptr, 0)) != 0)
+            break;
+        check->Cfg.Name = c.name;
+        check->Cfg.Function.Type = c.type;
+        CheckTypeDefaults(&check->Cfg.Function);
+        long interval = 0, threshold = 1;
+        store.DefaultScanFrequency(c.type, interval, threshold);
+        check->Cfg.ScanFrequency.Interval = c.interval > 0 ? c.interval : static_cast<std::int32_t>(interval);
+        check->Cfg.ScanFrequency.ErrorThreshold = static_cast<std::int32_t>(threshold);
+        if (c.scheduled) {
+            check->Cfg.ScanFrequency.Mode = 1;
+            check->Cfg.ScanFrequency.Schedule.SetText(WeekdayMorning());
+        }
+        check->Cfg.Action.Uncertain.UseGlobal = 1;
+        check->Cfg.OnHold = c.onHold ? 1 : 0;
+        check->Cfg.Function.ParamServer = c.server;
+        if (c.param1 != nullptr)
+            check->Cfg.Function.Param1 = c.param1;
+        if (c.param2 != nullptr)
+            check->Cfg.Function.Param2 = c.param2;
+        if (c.byteCodes != nullptr)
+            check->Cfg.Function.ParamByteCodes = c.byteCodes;
+        if ((code = store.WriteNode(check, false, false)) != 0)
+            break;
+        CSnCfg::AppendChild(folder, check);
+        ++added;
+    }
+    // The tree is written even after a failure, so that the checks made so far are kept.
+    const long treeCode = store.WriteTree(root);
+    if (code == 0)
+        code = treeCode;
+    store.FreeTree(root);
+    if (code != 0) {
+        err << "sentrelle demo-seed: " << ErrorText(code).Str() << "\n";
+        return kFailure;
+    }
+    out << "Added " << added << " demo checks.\n";
+    return kSuccess;
+}

@@ -1,0 +1,68 @@
+#pragma once
+// CCheckListModel: the rows of the check list as a thin item model.  Each row points at a
+// check node that the store owns and holds the twelve texts and the state image that
+// the list shows for it.  The view decides what the texts are; the model stores them
+// under one rule: a cell is written only when its text changes (byte comparison), so
+// that a refresh that finds nothing new repaints nothing.  CellWrites counts the writes.
+#include "library/QvcString.h"
+
+#include <QAbstractTableModel>
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class CSnNode;
+class CStateImages;
+
+class CCheckListModel final : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    static constexpr int kColumns = 12;
+    using RowTexts = std::array<CQvcString, kColumns>;
+
+    explicit CCheckListModel(const CStateImages& images, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+    // The header text of a column ("Display Name", ...); "" outside 0 to 11.
+    static const char* HeaderText(int column);
+
+    void Clear();
+    void AppendRow(CSnNode* node, const RowTexts& texts, int image);
+
+    CSnNode* Node(int row) const;
+    void SetNode(int row, CSnNode* node);
+    // "" for a cell that does not exist.
+    const std::string& Text(int row, int column) const;
+    int Image(int row) const;
+    int FindRow(const CSnNode* node) const;
+
+    // The cell-update rule.  A text cell is written when its text differs from the one
+    // it holds; the first cell and the image are written together when the text differs,
+    // the cell is empty or the image differs.  True when something was written.
+    bool UpdateCell(int row, int column, const CQvcString& text);
+    bool UpdateFirstCell(int row, const CQvcString& text, int image);
+    // Every cell written by the update rule since the model was made.
+    std::uint64_t CellWrites() const { return m_cellWrites; }
+
+    // Reorders the rows with the list's comparison (CheckListSort.h); selections and
+    // other persistent indexes follow their rows.
+    void Sort(int column, bool ascending);
+
+private:
+    struct Row {
+        CSnNode* node = nullptr;
+        std::array<std::string, kColumns> text;
+        int image = 0;
+    };
+
+    const CStateImages& m_images;
+    std::vector<Row> m_rows;
+    std::uint64_t m_cellWrites = 0;
+};

@@ -1,0 +1,118 @@
+#pragma once
+// CMainFrame: the Manager's main window.  It lays out the three panes (folder tree and
+// check list side by side above the activity view), owns the state images that the tree
+// and the list share, carries the menu bar, the toolbar and the status bar, applies the
+// visual style, and runs the window's one timer.
+//
+// The timer: every tick calls OnTimerTick, which runs RunRefreshCycle unless the cycle is
+// suspended.  RunRefreshCycle does what a user needs to see live results: it reloads the
+// configuration and rebuilds the tree when the engine link's "NM" counter changed (the
+// first tick always counts as a change), and it loads the results into the nodes and
+// refreshes the list when the "Results" counter changed.  The full cycle (access probe,
+// service watch, congestion rules, refresh periods) replaces RunRefreshCycle.
+#include "library/QvcBase.h"
+#include "manager/StateImages.h"
+#include "manager/ViewList.h"
+#include "manager/ViewLog.h"
+#include "manager/ViewTree.h"
+#include "model/SnChangeDetector.h"
+
+#include <QActionGroup>
+#include <QLabel>
+#include <QMainWindow>
+#include <QSplitter>
+#include <QTimer>
+
+#include <map>
+#include <memory>
+
+class CQMonApp;
+class QAction;
+class QToolBar;
+
+class CMainFrame final : public QMainWindow, private CQvcBase {
+    Q_OBJECT
+public:
+    explicit CMainFrame(CQMonApp& app);
+    ~CMainFrame() override;
+
+    // --- panes --------------------------------------------------------------------------
+    CViewTree* Tree() { return &m_tree; }
+    CViewList* List() { return &m_list; }
+    CViewLog* Log() { return &m_log; }
+    QSplitter* OuterSplitter() { return &m_outer; }
+    QSplitter* InnerSplitter() { return &m_inner; }
+    const CStateImages& Images() const { return m_images; }
+
+    // --- commands -----------------------------------------------------------------------
+    // The action that carries a command identifier; null for an unknown one.
+    QAction* Action(int id) const;
+    QToolBar* ToolBar() const { return m_toolbar; }
+    // Sets every action's enabled and ticked state from CQMonApp::QueryCommand, and the
+    // status bar's panes.
+    void UpdateCommandStates();
+
+    // --- visual style ---------------------------------------------------------------------
+    int Look() const { return m_look; }
+    // Applies a look (0 and out-of-range values give the default look 2) and writes it to
+    // the AppLook preference.
+    void SetLook(int look);
+
+    // --- refresh cycle ---------------------------------------------------------------------
+    QTimer& Timer() { return m_timer; }
+    void SuspendCycle() { m_cycleEnabled = false; }
+    void ResumeCycle() { m_cycleEnabled = true; }
+    bool CycleEnabled() const { return m_cycleEnabled; }
+    // Runs a tick as soon as the event loop is free (several posts make one tick).
+    void PostTimerTick();
+    // One timer tick: the refresh cycle unless it is suspended.
+    void OnTimerTick();
+    // The refresh cycle (see the top of this file).
+    void RunRefreshCycle();
+    // Refresh (F5): announces a configuration change to the Managers and runs a tick at
+    // once, so that everything is reloaded even when nothing changed.
+    void OnRefreshCommand();
+    // Rebuilds the tree and selects the remembered folder again.
+    void RebuildTree();
+
+    // A message in the status bar's message pane for a few seconds.
+    void ShowStatus(const QString& text);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolBar();
+    void CreateStatusBar();
+    void CreatePanes();
+    void AddToMenu(QMenu* menu, std::initializer_list<int> ids);
+    void UpdateStatusPanes();
+    void PlaceSplitters();
+
+    CQMonApp& m_app;
+    CStateImages m_images;
+    std::map<int, std::unique_ptr<QAction>> m_actions;
+    QActionGroup m_lookGroup;
+    QToolBar* m_toolbar = nullptr;
+    // Containers before their contents: members are destroyed in reverse order, so each
+    // pane leaves its splitter before the splitter goes.
+    QSplitter m_outer;
+    QSplitter m_inner;
+    CViewTree m_tree;
+    CViewList m_list;
+    CViewLog m_log;
+    QLabel m_message;
+    QLabel m_checkCount;
+    QLabel m_access;
+    QTimer m_timer;
+    int m_look = 2;
+    bool m_cycleEnabled = true;
+    bool m_tickPosted = false;
+    // Until the user moves a splitter, the panes keep their first proportions.
+    bool m_splitMoved = false;
+    CSnChangeDetector m_configCounter;
+    CSnChangeDetector m_resultsCounter;
+};

@@ -1,0 +1,63 @@
+// sentrelle demo-seed: the demo's folders and checks, added once.
+#include "TestSupport.h"
+#include "cli/CommandTable.h"
+#include "model/CheckTypes.h"
+#include "model/SnCfg.h"
+#include "model/SnInstallation.h"
+#include "model/SnNode.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace {
+
+int Dispatch(std::vector<const char*> argv, std::string* out = nullptr) {
+    argv.insert(argv.begin(), "sentrelle");
+    std::ostringstream o, e;
+    const int code = CCommandTable::Builtins().Dispatch(static_cast<int>(argv.size()), argv.data(), o, e);
+    if (out)
+        *out = o.str() + e.str();
+    return code;
+}
+
+} // namespace
+
+TEST(DemoSeedCommand, AddsFoldersAndChecksOnceWithTheirSettings) {
+    testsupport::ScopedHives hives;
+    CQvcString message;
+    ASSERT_EQ(CSnInstallation::Initialize(CQvcString(hives.Dir().File("root")), message), 0);
+
+    EXPECT_EQ(Dispatch({"demo-seed", "--tcp-port", "0", "--http-port", "8080"}), 2);
+    EXPECT_EQ(Dispatch({"demo-seed", "--tcp-port", "7001"}), 2);
+
+    std::string text;
+    ASSERT_EQ(Dispatch({"demo-seed", "--tcp-port", "7001", "--http-port", "8080"}, &text), 0) << text;
+    EXPECT_NE(text.find("Added 14 demo checks"), std::string::npos) << text;
+
+    CSnCfg store("Test");
+    ASSERT_EQ(store.Open(true, true), 0);
+    CSnNode* root = nullptr;
+    ASSERT_EQ(store.LoadAllNodes(root), 0);
+    EXPECT_EQ(CSnCfg::CountChecks(root), 14);
+    EXPECT_EQ(CSnCfg::CountFolders(root), 3);
+    const CSnNode* tcp = CSnCfg::FindNodeByName(root, "Demo TCP listener");
+    ASSERT_NE(tcp, nullptr);
+    EXPECT_EQ(tcp->Cfg.Function.Type, kTypeTcpIp);
+    EXPECT_EQ(tcp->Cfg.Function.Param1, "7001");
+    EXPECT_EQ(CSnCfg::FindParentFolder(root, tcp->Id())->Cfg.Name, "Network");
+    const CSnNode* web = CSnCfg::FindNodeByName(root, "Demo web server");
+    ASSERT_NE(web, nullptr);
+    EXPECT_EQ(web->Cfg.Function.ParamServer, "127.0.0.1:8080");
+    EXPECT_EQ(web->Cfg.ScanFrequency.Interval, 15);
+    EXPECT_EQ(CSnCfg::FindNodeByName(root, "Morning ping")->Cfg.ScanFrequency.Mode, 1);
+    EXPECT_EQ(CSnCfg::FindNodeByName(root, "Paused disk check")->Cfg.OnHold, 1);
+    store.FreeTree(root);
+
+    // A second run adds nothing.
+    ASSERT_EQ(Dispatch({"demo-seed", "--tcp-port", "7001", "--http-port", "8080"}, &text), 0);
+    EXPECT_NE(text.find("nothing added"), std::string::npos);
+    ASSERT_EQ(store.LoadAllNodes(root), 0);
+    EXPECT_EQ(CSnCfg::CountChecks(root), 14);
+    store.FreeTree(root);
+}

@@ -1,0 +1,68 @@
+#pragma once
+// What the Manager's tests share: an Engine root in a temporary directory with both
+// registry hives pointed inside it, a second store through which a test shapes the
+// configuration as another program would (folders, checks, results), and a scripted
+// application started on that installation.
+#include "TestSupport.h"
+#include "manager/MainFrame.h"
+#include "manager/QMonApp.h"
+#include "model/SnCfg.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+class ManagerTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // --- the installation -------------------------------------------------------------
+    std::string Root() const { return m_root; }
+    std::string ConfigPath() const { return m_root + "/Configuration/Config.mdb"; }
+    std::string TemplatePath() const { return m_root + "/Sys/Tpl/Config/Config.mdb"; }
+
+    // --- shaping the configuration through a store of the test's own ---------------------
+    CSnCfg& Seeder();
+    CSnNode* SeedRoot();
+    // A folder or a check appended to the folder `parentId`; returns the new ID.
+    long AddFolder(long parentId, const char* name);
+    long AddCheck(long parentId, const char* name, int type = 10, const char* host = "127.0.0.1",
+                  int interval = 60);
+    CSnNode* SeedNode(long id);
+    // Writes one node's record, or the whole tree (which announces the change).
+    void SaveNode(long id);
+    void SaveTree();
+    // One line of the result file, then the "Results" counter.
+    void WriteResult(long id, int status, long lastUpdate, const char* response, int duration = 0,
+                     const char* data = "", const char* comment = "", int processing = 0);
+
+    // --- the application ------------------------------------------------------------------
+    // A scripted application started on the installation; null when start-up failed.
+    CQMonApp* Start(bool showWindow = false);
+    CQMonApp* App() { return m_app.get(); }
+    CMainFrame& Frame() { return *m_app->Frame(); }
+    CViewTree& Tree() { return *m_app->Frame()->Tree(); }
+    CViewList& List() { return *m_app->Frame()->List(); }
+    CUiSeam& Ui() { return m_app->Ui(); }
+    // One timer tick, then the queued work it posted.
+    void Tick();
+    // The texts shown in message boxes so far.
+    std::vector<std::string> Messages() const;
+    // The row of the check named `name` in the list; -1 when absent.
+    int RowOf(const char* name);
+    std::string Cell(const char* name, int column);
+
+    // Options for the next Start (scripted always).
+    CQMonApp::Options options;
+    // Answers queued before start-up.
+    std::vector<int> startAnswers;
+
+private:
+    std::unique_ptr<testsupport::ScopedHives> m_hives;
+    std::string m_root;
+    std::unique_ptr<CSnCfg> m_seeder;
+    CSnNode* m_seedRoot = nullptr;
+    std::unique_ptr<CQMonApp> m_app;
+};

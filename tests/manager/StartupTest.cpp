@@ -1,0 +1,250 @@
+// Start-up of the Manager: a fresh installation, an incompatible configuration recovered
+// from the template (or not), an unreadable or read-only configuration, and the
+// preferences as the application sees them.
+#include "ManagerFixture.h"
+
+#include "library/ErrorTexts.h"
+#include "library/QvcBase.h"
+#include "manager/CommandIds.h"
+#include "model/ManagerPreferences.h"
+#include "model/SnCfgSqlite.h"
+#include "model/SnMetaSettings.h"
+#include "platform/Profile.h"
+#include "platform/Registry.h"
+#include "platform/System.h"
+
+#include <QAction>
+#include <QCoreApplication>
+
+#include <filesystem>
+
+namespace {
+
+using platform::Hive;
+const std::string kManagerKey = std::string(kProductKey) + "\\Manager";
+
+// Sets the version that the configuration file claims.
+void SetVersion(const std::string& path, const char* version) {
+    CSnCfg file("Test");
+    ASSERT_EQ(file.OpenFile(path.c_str()), 0);
+    CSnMetaSettings meta;
+    ASSERT_EQ(meta.Read(file), 0);
+    meta.Version = version;
+    ASSERT_EQ(meta.WriteQuietly(file), 0);
+}
+
+std::string VersionOf(const std::string& path) {
+    CSnCfg file("Test");
+    if (file.OpenFile(path.c_str()) != 0)
+        return "<cannot open>";
+    CSnMetaSettings meta;
+    if (meta.Read(file) != 0)
+        return "<cannot read>";
+    return meta.Version.Str();
+}
+
+// A configuration that opens and validates, and then can no longer be read (or written).
+class FailingMetaComponent : public CSnCfgSqlite {
+public:
+    FailingMetaComponent(const CQvcString& connection, bool failReads, bool failWrites)
+        : CSnCfgSqlite(connection), m_failReads(failReads), m_failWrites(failWrites) {}
+    void GetMetaSettings(CQvcVariant& out) override {
+        // The first read is the version check of Open; the access probe comes later.
+        if (m_failReads && ++s_reads > 1) {
+            if (Ready())
+                SetError(25110);
+            return;
+        }
+        CSnCfgSqlite::GetMetaSettings(out);
+    }
+    void PutMetaSettings(const CQvcVariant& record) override {
+        if (m_failWrites) {
+            if (Ready())
+                SetError(25112);
+            return;
+        }
+        CSnCfgSqlite::PutMetaSettings(record);
+    }
+    static inline int s_reads = 0;
+
+private:
+    bool m_failReads;
+    bool m_failWrites;
+};
+
+} // namespace
+
+TEST_F(ManagerTest, FreshInstallationStartsWritableAndLoadsOnFirstTick) {
+    const long folder = AddFolder(1, "Branch office");
+    AddCheck(folder, "Router", 10);
+    SaveTree();
+    CSnIPC* link = Seeder().Link();
+    const long ns = link->ReadChangeCounter(1), nm = link->ReadChangeCounter(0);
+
+    ASSERT_NE(Start(true), nullptr);
+    EXPECT_TRUE(Ui().History().empty());
+    EXPECT_EQ(Frame().windowTitle().toStdString(), "Quorvane Sentrelle Manager");
+    EXPECT_TRUE(Frame().isMaximized());
+    EXPECT_TRUE(App()->Readable());
+    EXPECT_TRUE(App()->Writable());
+    EXPECT_TRUE(App()->ActivityCapture());
+    EXPECT_TRUE(App()->Loaded());
+    // A read-only Manager later proves it can read the control file by this value.
+    EXPECT_EQ(platform::ProfileReadInt(link->ControlFile().c_str(), "SharedAcess", "ReadOnly", 0), 1);
+    // The access probe stamps the meta settings without announcing a change.
+    EXPECT_EQ(link->ReadChangeCounter(1), ns);
+    EXPECT_EQ(link->ReadChangeCounter(0), nm);
+    // WritePermission is created with its default.
+    std::string permission;
+    EXPECT_EQ(platform::RegQueryString(Hive::CurrentUser, (std::string(kProductKey) + "\\WritePermission").c_str(),
+                                       "WritePermission", &permission),
+              platform::kRegOk);
+    EXPECT_EQ(permission, "-1");
+
+    // Before the first tick only the root is there; the tick loads the whole tree.
+    EXPECT_EQ(Tree().topLevelItemCount(), 1);
+    EXPECT_EQ(Tree().topLevelItem(0)->childCount(), 0);
+    Tick();
+    ASSERT_EQ(Tree().topLevelItemCount(), 1);
+    ASSERT_EQ(Tree().topLevelItem(0)->childCount(), 1);
+    EXPECT_EQ(Tree().topLevelItem(0)->child(0)->text(0).toStdString(), "Branch office");
+    EXPECT_EQ(List().RowCount(), 1);
+    EXPECT_EQ(Cell("Router", 5), ".\\Branch office");
+}
+
+TEST_F(ManagerTest, OlderConfigurationIsReplacedByTheTemplateAfterYes) {
+    AddFolder(1, "Old folder");
+    SaveTree();
+    SetVersion(ConfigPath(), "729");
+    const std::string kept = Root() + "/Configuration/Config.incompatible.mdb";
+    testsupport::WriteFile(kept, "an earlier copy that is overwritten");
+
+    startAnswers = {CUiSeam::kOk, CUiSeam::kYes};
+    ASSERT_NE(Start(), nullptr);
+    const std::vector<std::string> messages = Messages();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0], ErrorText(25207).Str() + ".");
+    EXPECT_EQ(Ui().History()[0].icon, CUiSeam::Icon::Error);
+    EXPECT_EQ(messages[1], "Do you want to start with a new configuration file?");
+    EXPECT_EQ(Ui().History()[1].icon, CUiSeam::Icon::Question);
+    EXPECT_EQ(Ui().History()[1].buttons, CUiSeam::Buttons::YesNo);
+
+    // The old file is kept beside the fresh one, which is the template.
+    EXPECT_EQ(VersionOf(kept), "729");
+    EXPECT_EQ(VersionOf(ConfigPath()), "730");
+    Tick();
+    EXPECT_EQ(Tree().topLevelItem(0)->childCount(), 0);
+}
+
+TEST_F(ManagerTest, IncompatibleConfigurationEndsOnNoAndWithoutTemplate) {
+    SetVersion(ConfigPath(), "729");
+    startAnswers = {CUiSeam::kOk, CUiSeam::kNo};
+    EXPECT_EQ(Start(), nullptr);
+    ASSERT_EQ(Messages().size(), 2u);
+    EXPECT_EQ(Messages()[0], ErrorText(25207).Str() + ".");
+    EXPECT_EQ(App()->Frame(), nullptr);
+    EXPECT_EQ(VersionOf(ConfigPath()), "729");
+    EXPECT_FALSE(std::filesystem::exists(Root() + "/Configuration/Config.incompatible.mdb"));
+
+    // A newer configuration, Yes, but no template: the file is named, nothing is touched.
+    SetVersion(ConfigPath(), "731");
+    std::filesystem::remove(TemplatePath());
+    startAnswers = {CUiSeam::kOk, CUiSeam::kYes, CUiSeam::kOk};
+    EXPECT_EQ(Start(), nullptr);
+    ASSERT_EQ(Messages().size(), 3u);
+    EXPECT_EQ(Messages()[0], ErrorText(25206).Str() + ".");
+    EXPECT_EQ(Messages()[2], "File '" + Root() + "/Sys/Tpl/Config/Config.mdb' does not exist.");
+    EXPECT_EQ(Ui().History()[2].icon, CUiSeam::Icon::Error);
+    EXPECT_EQ(VersionOf(ConfigPath()), "731");
+    EXPECT_FALSE(std::filesystem::exists(Root() + "/Configuration/Config.incompatible.mdb"));
+    EXPECT_EQ(Ui().Unscripted(), 0);
+}
+
+TEST_F(ManagerTest, ConfigurationThatCannotBeOpenedIsNamedAndEndsWithoutQuestion) {
+    testsupport::WriteFile(ConfigPath(), "this is no database at all");
+    EXPECT_EQ(Start(), nullptr);
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].rfind("Error #", 0), 0u);
+    EXPECT_EQ(Messages()[0].back(), '.');
+    EXPECT_EQ(Ui().History()[0].icon, CUiSeam::Icon::Error);
+}
+
+TEST_F(ManagerTest, UnreadableConfigurationEndsAfterTheAccessProbe) {
+    FailingMetaComponent::s_reads = 0;
+    options.componentFactory = [](const CQvcString& connection) -> std::unique_ptr<ISnCfg> {
+        return std::make_unique<FailingMetaComponent>(connection, true, false);
+    };
+    EXPECT_EQ(Start(true), nullptr);
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0],
+              "Unable to read the configuration database (permission denied). The program will now quit.");
+    EXPECT_EQ(Ui().History()[0].icon, CUiSeam::Icon::Error);
+    EXPECT_EQ(App()->Frame(), nullptr);
+    EXPECT_EQ(App()->Store(), nullptr);
+}
+
+TEST_F(ManagerTest, ConfigurationThatCannotBeWrittenRunsReadOnly) {
+    options.componentFactory = [](const CQvcString& connection) -> std::unique_ptr<ISnCfg> {
+        return std::make_unique<FailingMetaComponent>(connection, false, true);
+    };
+    ASSERT_NE(Start(), nullptr);
+    EXPECT_TRUE(Messages().empty());
+    EXPECT_TRUE(App()->Readable());
+    EXPECT_FALSE(App()->Writable());
+    Tick();
+    const std::string label = Tree().topLevelItem(0)->text(0).toStdString();
+    const std::string user = platform::UserName();
+    EXPECT_EQ(label, user.empty() ? "Sentrelle (Logged on user has Read-Only permissions to the configuration)"
+                                  : "Sentrelle (User '" + user + "' has Read-Only permissions to the configuration)");
+    EXPECT_TRUE(Frame().Action(cmd::kReadOnly)->isChecked());
+    EXPECT_FALSE(Frame().Action(cmd::kNewFolder)->isEnabled());
+}
+
+TEST_F(ManagerTest, WritePermissionZeroMakesAWritableConfigurationReadOnly) {
+    prefs::WriteString("WritePermission", "WritePermission", " 0 ");
+    ASSERT_NE(Start(), nullptr);
+    EXPECT_TRUE(App()->Readable());
+    EXPECT_FALSE(App()->Writable());
+    App()->ExitInstance();
+
+    prefs::WriteString("WritePermission", "WritePermission", "1");
+    ASSERT_NE(Start(), nullptr);
+    EXPECT_TRUE(App()->Writable());
+}
+
+TEST_F(ManagerTest, PreferencesAreNormalisedAsTheWindowReadsThem) {
+    // (This configuration holds no checks: the first-run step changes nothing, so it
+    // announces nothing either.)
+    CSnIPC* link = Seeder().Link();
+    const long ns = link->ReadChangeCounter(1), nm = link->ReadChangeCounter(0);
+    platform::RegEnsureKey(Hive::CurrentUser, kManagerKey.c_str());
+    platform::RegSetDword(Hive::CurrentUser, kManagerKey.c_str(), "AppLook", 12);
+    platform::RegEnsureKey(Hive::LocalMachine, kManagerKey.c_str());
+    platform::RegSetDword(Hive::LocalMachine, kManagerKey.c_str(), "MfTimerMsecs", static_cast<uint32_t>(-3000));
+    platform::RegSetDword(Hive::LocalMachine, kManagerKey.c_str(), "MaxCreateChecks", static_cast<uint32_t>(-300));
+
+    ASSERT_NE(Start(), nullptr);
+    EXPECT_TRUE(Ui().History().empty());
+    EXPECT_EQ(link->ReadChangeCounter(1), ns);
+    EXPECT_EQ(link->ReadChangeCounter(0), nm);
+    uint32_t value = 99;
+    ASSERT_EQ(platform::RegQueryDword(Hive::CurrentUser, kManagerKey.c_str(), "AppLook", &value), platform::kRegOk);
+    EXPECT_EQ(value, 0u);
+    // Look 0 is the default look, whose menu item carries the radio mark.
+    EXPECT_EQ(Frame().Look(), 2);
+    EXPECT_TRUE(Frame().Action(31)->isChecked());
+    EXPECT_FALSE(Frame().Action(30)->isChecked());
+    EXPECT_EQ(Frame().Timer().interval(), 3000);
+    ASSERT_EQ(platform::RegQueryDword(Hive::LocalMachine, kManagerKey.c_str(), "MfTimerMsecs", &value),
+              platform::kRegOk);
+    EXPECT_EQ(value, 3000u);
+    EXPECT_EQ(prefs::MaxCreateChecks(), 300);
+    // A first run fills the key with the defaults of what it read.
+    ASSERT_EQ(platform::RegQueryDword(Hive::CurrentUser, kManagerKey.c_str(), "OleMsgPendingDelayMsecs", &value),
+              platform::kRegOk);
+    EXPECT_EQ(value, 10000u);
+    std::string width;
+    ASSERT_EQ(platform::RegQueryString(Hive::CurrentUser, kManagerKey.c_str(), "column00", &width),
+              platform::kRegOk);
+    EXPECT_EQ(width, "200");
+}

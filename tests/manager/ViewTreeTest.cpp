@@ -1,0 +1,320 @@
+// The folder tree: order and images, selection driving the list, the context menu's
+// rules, and moving folders and checks by drag and drop.
+#include "ManagerFixture.h"
+
+#include "library/Messages.h"
+#include "manager/CommandIds.h"
+#include "model/SnCfgSqlite.h"
+
+#include "model/ManagerPreferences.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+
+namespace {
+
+std::vector<std::string> Labels(const QTreeWidgetItem* parent) {
+    std::vector<std::string> labels;
+    for (int i = 0; i < parent->childCount(); ++i)
+        labels.push_back(parent->child(i)->text(0).toStdString());
+    return labels;
+}
+
+// The tree text that another program finds in the database.
+CQvcString StoredTree(const std::string& configPath) {
+    CSnCfg file("Test");
+    CQvcString tree;
+    if (file.OpenFile(configPath.c_str()) == 0)
+        file.Run([&](ISnCfg& c) { c.get_Tree(tree); });
+    return tree;
+}
+
+} // namespace
+
+TEST_F(ManagerTest, TreeShowsFoldersOnlyInCaseBlindOrderWithTheirImages) {
+    const long zulu = AddFolder(1, "zulu");
+    AddCheck(1, "Check between folders");
+    const long alpha = AddFolder(1, "Alpha");
+    const long mike = AddFolder(1, "mike");
+    AddFolder(zulu, "Inner b");
+    AddFolder(zulu, "inner A");
+    const long check = AddCheck(alpha, "Depends on mike");
+    SeedNode(check)->Cfg.Action.Dependencies = CQvcString(mike);
+    SaveNode(check);
+    SaveTree();
+
+    ASSERT_NE(Start(), nullptr);
+    Tick();
+    ASSERT_EQ(Tree().topLevelItemCount(), 1);
+    QTreeWidgetItem* root = Tree().topLevelItem(0);
+    EXPECT_EQ(root->data(0, CViewTree::kImageRole).toInt(), 1);
+    EXPECT_EQ(root->data(0, CViewTree::kSelectedImageRole).toInt(), 1);
+    // The check in the chain gets no item; the folders after it still do.
+    EXPECT_EQ(Labels(root), (std::vector<std::string>{"Alpha", "mike", "zulu"}));
+    EXPECT_EQ(Labels(Tree().FindItem(zulu)), (std::vector<std::string>{"inner A", "Inner b"}));
+    // A folder some check depends on shows 4 and 5, the others 2 and 3.
+    EXPECT_EQ(Tree().FindItem(mike)->data(0, CViewTree::kImageRole).toInt(), 4);
+    EXPECT_EQ(Tree().FindItem(mike)->data(0, CViewTree::kSelectedImageRole).toInt(), 5);
+    EXPECT_EQ(Tree().FindItem(alpha)->data(0, CViewTree::kImageRole).toInt(), 2);
+    EXPECT_EQ(Tree().FindItem(alpha)->data(0, CViewTree::kSelectedImageRole).toInt(), 3);
+    // The root is selected and the list shows every check below it.
+    EXPECT_EQ(Tree().SelectedFolderId(), 1);
+    EXPECT_EQ(Tree().currentItem(), root);
+    EXPECT_EQ(List().RowCount(), 2);
+}
+
+TEST_F(ManagerTest, SelectingAFolderListsItsChecksAndARebuildKeepsOrDropsTheSelection) {
+    const long servers = AddFolder(1, "Servers");
+    const long web = AddFolder(servers, "Web");
+    AddCheck(1, "Top check");
+    AddCheck(servers, "Server check");
+    AddCheck(web, "Web check");
+    SaveTree();
+    ASSERT_NE(Start(), nullptr);
+    Tick();
+
+    Tree().SelectFolder(web);
+    EXPECT_EQ(Tree().currentItem(), Tree().FindItem(web));
+    EXPECT_TRUE(Tree().FindItem(servers)->isExpanded());
+    EXPECT_EQ(List().RowCount(), 1);
+    EXPECT_EQ(Cell("Web check", 5), ".");
+
+    Tree().setCurrentItem(Tree().FindItem(servers));
+    EXPECT_EQ(Tree().SelectedFolderId(), servers);
+    EXPECT_EQ(List().RowCount(), 2);
+    EXPECT_EQ(Cell("Server check", 5), ".");
+    EXPECT_EQ(Cell("Web check", 5), ".\\Web");
+
+    // An unknown folder falls back to the root.
+    Tree().SelectFolder(424242);
+    EXPECT_EQ(Tree().SelectedFolderId(), 1);
+    EXPECT_EQ(List().RowCount(), 3);
+    EXPECT_EQ(Cell("Web check", 5), ".\\Servers\\Web");
+
+    // The selected folder survives a reload; once deleted elsewhere, the root is selected.
+    Tree().SelectFolder(web);
+    App()->OnCommand(cmd::kRefresh);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Tree().SelectedFolderId(), web);
+    ASSERT_EQ(Seeder().RemoveFromTree(SeedRoot(), web, true, true), 0);
+    SaveTree();
+    Tick();
+    EXPECT_EQ(Tree().SelectedFolderId(), 1);
+    EXPECT_EQ(Tree().FindItem(web), nullptr);
+    EXPECT_EQ(List().RowCount(), 2);
+}
+
+TEST_F(ManagerTest, FolderContextMenuFollowsLoadedWritableAndClipboard) {
+    const long folder = AddFolder(1, "Folder");
+    const long check = AddCheck(folder, "Copied");
+    SaveTree();
+    ASSERT_NE(Start(), nullptr);
+    Tick();
+
+    Tree().setCurrentItem(Tree().FindItem(folder));
+    Tree().ShowContextMenu(QPoint(10, 10));
+    auto enabled = [this](int id) {
+        const CUiSeam::MenuItem* item = Ui().LastMenuItem(id);
+        EXPECT_NE(item, nullptr) << id;
+        return item != nullptr && item->enabled;
+    };
+    for (const int id : {72, 73, 74, 75, 76, 79, 57642, 80, 86, 65, 77})
+        EXPECT_TRUE(enabled(id)) << id;
+    EXPECT_FALSE(enabled(cmd::kMonitorSelectedNow));
+    EXPECT_FALSE(enabled(cmd::kPasteChecks));
+    EXPECT_FALSE(enabled(cmd::kPasteProperties));
+
+    // One check on the clipboard enables both paste commands; a second only Paste Checks.
+    auto clip = [](const std::string& block) {
+        auto mime = std::make_unique<QMimeData>();
+        mime->setData("text/plain", QByteArray(block.data(), static_cast<qsizetype>(block.size())));
+        QGuiApplication::clipboard()->setMimeData(mime.release());
+    };
+    clip(std::string("\0", 1) + std::to_string(check) + std::string("\0", 1));
+    Tree().ShowContextMenu(QPoint(10, 10));
+    EXPECT_TRUE(enabled(cmd::kPasteChecks));
+    EXPECT_TRUE(enabled(cmd::kPasteProperties));
+    clip(std::string("\0", 1) + std::to_string(check) + ",1" + std::string("\0", 1));
+    Tree().ShowContextMenu(QPoint(10, 10));
+    EXPECT_TRUE(enabled(cmd::kPasteChecks));
+    EXPECT_FALSE(enabled(cmd::kPasteProperties));
+    // An identifier that names no node makes the whole clipboard empty.
+    clip(std::string("\0", 1) + std::to_string(check) + ",99999" + std::string("\0", 1));
+    Tree().ShowContextMenu(QPoint(10, 10));
+    EXPECT_FALSE(enabled(cmd::kPasteChecks));
+
+    // A chosen command reaches the application by its number.
+    Ui().PushMenuChoice(cmd::kNewFolder);
+    Tree().ShowContextMenu(QPoint(10, 10));
+    ASSERT_FALSE(App()->UnhandledCommands().empty());
+    EXPECT_EQ(App()->UnhandledCommands().back(), cmd::kNewFolder);
+}
+
+TEST_F(ManagerTest, ReadOnlyTreeGreysChangesAndRefusesToDrag) {
+    const long a = AddFolder(1, "A");
+    AddFolder(1, "B");
+    SaveTree();
+    prefs::WriteString("WritePermission", "WritePermission", "0");
+    ASSERT_NE(Start(), nullptr);
+    Tick();
+
+    Tree().ShowContextMenu(QPoint(0, 0));
+    for (const int id : {72, 73, 74, 75, 76, 80, 86, 57637, 32790, 65, 77})
+        EXPECT_FALSE(Ui().LastMenuItem(id)->enabled) << id;
+    EXPECT_TRUE(Ui().LastMenuItem(cmd::kMonitorFolderNow)->enabled);
+    EXPECT_FALSE(Tree().BeginDrag(Tree().FindItem(a)));
+    EXPECT_FALSE(App()->Drag().dragging);
+    EXPECT_FALSE(List().BeginDrag());
+}
+
+TEST_F(ManagerTest, FolderDragRefusesItsOwnSubtreeAndMovesElsewhere) {
+    const long a = AddFolder(1, "A");
+    const long a1 = AddFolder(a, "A1");
+    const long b = AddFolder(1, "B");
+    AddCheck(a1, "Deep check");
+    SaveTree();
+    ASSERT_NE(Start(), nullptr);
+    Tick();
+    const CQvcString before = StoredTree(ConfigPath());
+
+    // Into its own subfolder: refused with a message, nothing changes.
+    ASSERT_TRUE(Tree().BeginDrag(Tree().FindItem(a)));
+    Tree().DragOver(Tree().FindItem(a1));
+    Tree().Drop();
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0], MessageText(51491));
+    EXPECT_EQ(Ui().History()[0].icon, CUiSeam::Icon::Error);
+    EXPECT_FALSE(App()->Drag().dragging);
+    EXPECT_EQ(StoredTree(ConfigPath()), before);
+
+    // On itself or on its own parent: nothing happens and nothing is said.
+    for (const long target : {a1, a}) {
+        ASSERT_TRUE(Tree().BeginDrag(Tree().FindItem(a1)));
+        Tree().DragOver(Tree().FindItem(target));
+        Tree().Drop();
+    }
+    EXPECT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(StoredTree(ConfigPath()), before);
+
+    // Onto another folder: moved, saved, the tree rebuilt with the moved folder selected.
+    ASSERT_TRUE(Tree().BeginDrag(Tree().FindItem(a)));
+    Tree().DragOver(Tree().FindItem(b));
+    Tree().Drop();
+    EXPECT_NE(StoredTree(ConfigPath()), before);
+    EXPECT_EQ(Tree().SelectedFolderId(), a);
+    ASSERT_NE(Tree().FindItem(a), nullptr);
+    EXPECT_EQ(Tree().FindItem(a)->parent(), Tree().FindItem(b));
+    EXPECT_EQ(Cell("Deep check", 5), ".\\A1");
+
+    // Another store loads the same tree.
+    CSnCfg other("Test");
+    ASSERT_EQ(other.Open(), 0);
+    CSnNode* tree = nullptr;
+    ASSERT_EQ(other.LoadAllNodes(tree), 0);
+    EXPECT_EQ(CSnCfg::FindParentFolder(tree, a)->Id(), b);
+    other.FreeTree(tree);
+}
+
+TEST_F(ManagerTest, DroppingChecksOnAFolderMovesThemAndSavesTheTree) {
+    const long source = AddFolder(1, "Source");
+    const long target = AddFolder(1, "Target");
+    const long first = AddCheck(source, "First");
+    const long second = AddCheck(source, "Second");
+    AddCheck(source, "Stays");
+    SaveTree();
+    ASSERT_NE(Start(), nullptr);
+    Tick();
+
+    Tree().SelectFolder(source);
+    List().selectionModel()->select(List().Model().index(RowOf("First"), 0),
+                                    QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    List().selectionModel()->select(List().Model().index(RowOf("Second"), 0),
+                                    QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    ASSERT_TRUE(List().BeginDrag());
+    Tree().DragOver(Tree().FindItem(target));
+    Tree().Drop();
+
+    EXPECT_TRUE(Messages().empty());
+    EXPECT_EQ(Tree().SelectedFolderId(), target);
+    EXPECT_EQ(List().RowCount(), 2);
+    CSnCfg other("Test");
+    ASSERT_EQ(other.Open(), 0);
+    CSnNode* tree = nullptr;
+    ASSERT_EQ(other.LoadAllNodes(tree), 0);
+    EXPECT_EQ(CSnCfg::FindParentFolder(tree, first)->Id(), target);
+    EXPECT_EQ(CSnCfg::FindParentFolder(tree, second)->Id(), target);
+    other.FreeTree(tree);
+}
+
+TEST_F(ManagerTest, ChecksDroppedOnTheirOwnFolderMoveOnlyFromTwentyOneRows) {
+    const long folder = AddFolder(1, "Folder");
+    for (int i = 0; i < 22; ++i)
+        AddCheck(folder, ("Check " + std::to_string(100 + i)).c_str());
+    SaveTree();
+    ASSERT_NE(Start(), nullptr);
+    Tick();
+    Tree().SelectFolder(folder);
+    CSnIPC* link = Seeder().Link();
+
+    auto selectRows = [this](int count) {
+        List().clearSelection();
+        for (int row = 0; row < count; ++row)
+            List().selectionModel()->select(List().Model().index(row, 0),
+                                            QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    };
+    auto dropOnFolder = [&] {
+        ASSERT_TRUE(List().BeginDrag());
+        Tree().DragOver(Tree().FindItem(folder));
+        Tree().Drop();
+    };
+
+    // 20 rows: every check already lives there, nothing moves and nothing is saved.
+    selectRows(20);
+    const long nm = link->ReadChangeCounter(0);
+    const CQvcString before = StoredTree(ConfigPath());
+    dropOnFolder();
+    EXPECT_EQ(link->ReadChangeCounter(0), nm);
+    EXPECT_EQ(StoredTree(ConfigPath()), before);
+
+    // 21 rows: linked again at the end of the folder and saved.
+    Tree().SelectFolder(folder);
+    selectRows(21);
+    dropOnFolder();
+    EXPECT_NE(link->ReadChangeCounter(0), nm);
+    const CQvcString after = StoredTree(ConfigPath());
+    EXPECT_NE(after, before);
+    // The check that was not dragged now comes first among the folder's children.
+    CSnNode* root = App()->Root();
+    CSnNode* shown = CSnCfg::FindNode(root, folder);
+    ASSERT_NE(shown->ChildNode(), nullptr);
+    EXPECT_EQ(shown->ChildNode()->Cfg.Name, "Check 121");
+}
+
+TEST_F(ManagerTest, FailedTreeSaveAfterADropShowsTheErrorAndReloads) {
+    const long a = AddFolder(1, "A");
+    const long b = AddFolder(1, "B");
+    SaveTree();
+    // A component whose tree write fails.
+    class FailingTree : public CSnCfgSqlite {
+    public:
+        using CSnCfgSqlite::CSnCfgSqlite;
+        void put_Tree(const CQvcString&) override {
+            if (Ready())
+                SetError(25031);
+        }
+    };
+    options.componentFactory = [](const CQvcString& connection) -> std::unique_ptr<ISnCfg> {
+        return std::make_unique<FailingTree>(connection);
+    };
+    ASSERT_NE(Start(), nullptr);
+    Tick();
+    ASSERT_TRUE(Tree().BeginDrag(Tree().FindItem(a)));
+    Tree().DragOver(Tree().FindItem(b));
+    Tree().Drop();
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].rfind("Error #25031", 0), 0u);
+    // The screen shows what the database holds: A is still at the top.
+    ASSERT_NE(Tree().FindItem(a), nullptr);
+    EXPECT_EQ(Tree().FindItem(a)->parent(), Tree().topLevelItem(0));
+}
