@@ -2,6 +2,8 @@
 // Date and time formats (table DateTimeSettings): DateFormat "||" TimeFormat.
 #include "library/QvcString.h"
 
+#include <ctime>
+
 class CSnCfg;
 
 class CSnDateTimeSettings {
@@ -15,6 +17,10 @@ public:
     // Trimmed and split at "||"; a missing part takes its default.
     void Parse(const CQvcString& text);
     CQvcString Format() const { return DateFormat + "||" + TimeFormat; }
+
+    // A time (seconds since 1970) as local time in these formats: the date, a blank, the
+    // time.
+    CQvcString FormatDateTime(std::time_t value) const;
 
     long Read(CSnCfg& store);
     long Write(CSnCfg& store) const;
