@@ -1,6 +1,7 @@
 // Show Log File and the text viewer: where the current log file is, and the messages of
 // every way opening it can fail.
 #include "CfgTestRoot.h"
+#include "RecordingLauncher.h"
 #include "library/ErrorTexts.h"
 #include "library/Messages.h"
 #include "model/FileViewers.h"
@@ -13,19 +14,9 @@
 
 namespace {
 
+using testsupport::RecordingLauncher;
 using testsupport::ScopedEnv;
 using testsupport::WriteFile;
-
-class RecordingLauncher final : public platform::IProcessLauncher {
-public:
-    std::vector<std::vector<std::string>> launched;
-    platform::LaunchResult answer{true, true, 0, 4242};
-
-    platform::LaunchResult Launch(const std::vector<std::string>& argv, unsigned) override {
-        launched.push_back(argv);
-        return answer;
-    }
-};
 
 TEST(CurrentLogFilePath, FileOrDirectoryWithTheEngineRootFilledIn) {
     testsupport::TempDir dir;

@@ -1,5 +1,6 @@
 // Starting programs without a shell: lookup on $PATH, exit codes, arguments that a shell
 // would have mangled, and viewers chosen from $VISUAL, known editors and xdg-open.
+#include "RecordingLauncher.h"
 #include "TestSupport.h"
 #include "platform/Process.h"
 #include "platform/Viewers.h"
@@ -14,6 +15,7 @@
 namespace {
 
 using testsupport::ReadFile;
+using testsupport::RecordingLauncher;
 using testsupport::ScopedEnv;
 using testsupport::TempDir;
 using testsupport::WriteFile;
@@ -22,19 +24,6 @@ void MakeProgram(const std::string& path, const std::string& script = "#!/bin/sh
     WriteFile(path, script);
     ::chmod(path.c_str(), 0755);
 }
-
-class RecordingLauncher final : public platform::IProcessLauncher {
-public:
-    std::vector<std::vector<std::string>> launched;
-    std::vector<unsigned> waits;
-    platform::LaunchResult answer{true, true, 0, 4242};
-
-    platform::LaunchResult Launch(const std::vector<std::string>& argv, unsigned waitMs) override {
-        launched.push_back(argv);
-        waits.push_back(waitMs);
-        return answer;
-    }
-};
 
 TEST(Process, FindExecutableSearchesPathForRunnableFiles) {
     TempDir dir;
