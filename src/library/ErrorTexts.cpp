@@ -1527,3 +1527,10 @@ CQvcString ErrorText(long code) {
     ErrorText(code, text);
     return text;
 }
+
+CQvcString ErrorBoxText(long code) {
+    CQvcString text = ErrorText(code);
+    if (text.IsEmpty() || text[text.Length() - 1] != '.')
+        text += '.';
+    return text;
+}

@@ -1,5 +1,6 @@
 #include "model/SnDateTimeSettings.h"
 
+#include "model/DateTimeFormat.h"
 #include "model/SnCfg.h"
 
 void CSnDateTimeSettings::Parse(const CQvcString& text) {
@@ -7,6 +8,10 @@ void CSnDateTimeSettings::Parse(const CQvcString& text) {
     t.Trim();
     DateFormat = t.Token("||", 0, kDefaultDateFormat);
     TimeFormat = t.Token("||", 1, kDefaultTimeFormat);
+}
+
+CQvcString CSnDateTimeSettings::FormatDateTime(std::time_t value) const {
+    return FormatLocalDateTime(value, DateFormat) + " " + FormatLocalDateTime(value, TimeFormat);
 }
 
 long CSnDateTimeSettings::Read(CSnCfg& store) {

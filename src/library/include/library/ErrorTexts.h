@@ -7,5 +7,8 @@
 CQvcString& ErrorText(long code, CQvcString& text);
 // The same, as a value.
 CQvcString ErrorText(long code);
+// ErrorText as a message box shows it: with a full stop appended when the text does not
+// already end in one.
+CQvcString ErrorBoxText(long code);
 // The text alone (without the "Error #" prefix); nullptr for an unknown code.
 const char* ErrorTextOnly(long code);

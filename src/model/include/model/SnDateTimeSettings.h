@@ -4,6 +4,8 @@
 #include "library/QvcString.h"
 #include "model/DateTimeFormat.h"
 
+#include <ctime>
+
 class CSnCfg;
 
 class CSnDateTimeSettings {
@@ -14,6 +16,10 @@ public:
     // Trimmed and split at "||"; a missing part takes its default.
     void Parse(const CQvcString& text);
     CQvcString Format() const { return DateFormat + "||" + TimeFormat; }
+
+    // A time (seconds since 1970) as local time in these formats: the date, a blank, the
+    // time.
+    CQvcString FormatDateTime(std::time_t value) const;
 
     long Read(CSnCfg& store);
     long Write(CSnCfg& store) const;

@@ -1,0 +1,148 @@
+#include "platform/Process.h"
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace platform {
+
+namespace {
+
+bool IsExecutableFile(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
+}
+
+// Owns the spawn attributes and file actions for one launch.
+class SpawnSetup {
+public:
+    SpawnSetup() {
+        m_ok = ::posix_spawnattr_init(&m_attr) == 0;
+        m_ok = ::posix_spawn_file_actions_init(&m_actions) == 0 && m_ok;
+        if (!m_ok)
+            return;
+        // A session of its own: a viewer outlives the Manager and does not get the
+        // terminal's signals meant for it.  Signals start unblocked and at their defaults,
+        // whatever this process's threads changed.
+        sigset_t none;
+        sigemptyset(&none);
+        sigset_t defaults;
+        sigemptyset(&defaults);
+        for (int sig : {SIGPIPE, SIGINT, SIGTERM, SIGHUP, SIGCHLD, SIGQUIT})
+            sigaddset(&defaults, sig);
+        short flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
+#ifdef POSIX_SPAWN_SETSID
+        flags |= POSIX_SPAWN_SETSID;
+#endif
+        m_ok = ::posix_spawnattr_setflags(&m_attr, flags) == 0 && ::posix_spawnattr_setsigmask(&m_attr, &none) == 0 &&
+               ::posix_spawnattr_setsigdefault(&m_attr, &defaults) == 0 &&
+               ::posix_spawn_file_actions_addopen(&m_actions, 0, "/dev/null", O_RDONLY, 0) == 0;
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
+        // Descriptors of the Manager (database, sockets, pipes) stay with the Manager.
+        m_ok = m_ok && ::posix_spawn_file_actions_addclosefrom_np(&m_actions, 3) == 0;
+#endif
+    }
+    ~SpawnSetup() {
+        ::posix_spawn_file_actions_destroy(&m_actions);
+        ::posix_spawnattr_destroy(&m_attr);
+    }
+    SpawnSetup(const SpawnSetup&) = delete;
+    SpawnSetup& operator=(const SpawnSetup&) = delete;
+
+    bool Ok() const { return m_ok; }
+    const posix_spawnattr_t* Attr() const { return &m_attr; }
+    const posix_spawn_file_actions_t* Actions() const { return &m_actions; }
+
+private:
+    posix_spawnattr_t m_attr{};
+    posix_spawn_file_actions_t m_actions{};
+    bool m_ok = false;
+};
+
+class SystemLauncher final : public IProcessLauncher {
+public:
+    LaunchResult Launch(const std::vector<std::string>& argv, unsigned waitMs) override {
+        LaunchResult result;
+        if (argv.empty() || argv[0].empty())
+            return result;
+        SpawnSetup setup;
+        if (!setup.Ok())
+            return result;
+        std::vector<char*> args;
+        args.reserve(argv.size() + 1);
+        for (const std::string& arg : argv)
+            args.push_back(const_cast<char*>(arg.c_str()));
+        args.push_back(nullptr);
+        pid_t pid = 0;
+        if (::posix_spawnp(&pid, argv[0].c_str(), setup.Actions(), setup.Attr(), args.data(), environ) != 0)
+            return result;
+        result.started = true;
+        result.pid = pid;
+
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+        for (;;) {
+            int status = 0;
+            const pid_t done = ::waitpid(pid, &status, WNOHANG);
+            if (done == pid) {
+                result.exited = true;
+                result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+                return result;
+            }
+            if (done < 0 && errno != EINTR)
+                return result; // someone else reaped it; nothing more to learn
+            if (std::chrono::steady_clock::now() >= deadline)
+                break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        // Still running: a reaper waits for it so that it leaves no zombie behind.
+        std::thread([pid] {
+            int status = 0;
+            while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+            }
+        }).detach();
+        return result;
+    }
+};
+
+} // namespace
+
+std::string FindExecutable(const std::string& name) {
+    if (name.empty())
+        return {};
+    if (name.find('/') != std::string::npos)
+        return IsExecutableFile(name) ? name : std::string();
+    const char* path = std::getenv("PATH");
+    if (path == nullptr)
+        return {};
+    const std::string dirs(path);
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = dirs.find(':', start);
+        std::string candidate = dirs.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        if (candidate.empty())
+            candidate.push_back('.'); // an empty entry of $PATH is the current directory
+        candidate += '/';
+        candidate += name;
+        if (IsExecutableFile(candidate))
+            return candidate;
+        if (end == std::string::npos)
+            return {};
+        start = end + 1;
+    }
+}
+
+IProcessLauncher& SystemProcessLauncher() {
+    static SystemLauncher launcher;
+    return launcher;
+}
+
+} // namespace platform
