@@ -228,6 +228,8 @@ TEST_F(EngineE2E, OneEnginePerRootAndACleanStopOnSignals) {
     ASSERT_FALSE(Activity().empty());
     EXPECT_EQ(Activity().back(), "Sentrelle Engine stopped");
     EXPECT_TRUE(Has(testsupport::ReadFile(EngineLog()), "Stopping on signal 15"));
+    // In the foreground the log goes to standard error as well.
+    EXPECT_TRUE(Has(testsupport::ReadFile(Dir().File("engine.err")), "Stopping on signal 15"));
 
     // The root is free again; a new engine starts, logs its restart and stops on SIGINT.
     e2e::ChildProcess again;
@@ -237,4 +239,18 @@ TEST_F(EngineE2E, OneEnginePerRootAndACleanStopOnSignals) {
     EXPECT_EQ(Activity().front(), "Sentrelle Engine started");
     EXPECT_EQ(StopEngine(again, SIGINT), 0);
     EXPECT_FALSE(std::filesystem::exists(PidFile()));
+}
+
+TEST_F(EngineE2E, ARootWithoutAConfigurationOrWithoutADirectoryIsRefused) {
+    // A directory that holds no installation: the store cannot be opened.
+    std::filesystem::create_directories(Dir().File("empty"));
+    e2e::ProgramRun empty = e2e::RunProgram(Dir(), EngineProgram(), {"--root", Dir().File("empty")});
+    EXPECT_EQ(empty.Code, 1);
+    EXPECT_TRUE(Has(empty.Err, "cannot open the configuration of " + Dir().File("empty") + "/")) << empty.Err;
+    EXPECT_FALSE(std::filesystem::exists(CPidFile::PathForRoot(Dir().File("empty"))));
+
+    e2e::ProgramRun missing = e2e::RunProgram(Dir(), EngineProgram(), {"--root", Dir().File("missing")});
+    EXPECT_EQ(missing.Code, 2);
+    EXPECT_TRUE(Has(missing.Err, "is not a directory")) << missing.Err;
+    EXPECT_FALSE(std::filesystem::exists(Dir().File("missing")));
 }
