@@ -7,7 +7,7 @@
 //    (which accepts, greets and closes), so the figure is what one engine completes of
 //    the cheapest network check on this machine, with the default 32 workers.
 #include "BenchInstallation.h"
-#include "LoopbackGreeter.h"
+#include "LoopbackTcpPeer.h"
 #include "engine/Engine.h"
 
 #include <benchmark/benchmark.h>
@@ -65,7 +65,7 @@ void BM_EnginePipeline(benchmark::State& state) {
 }
 
 void BM_EngineTcpLoopback(benchmark::State& state) {
-    testsupport::LoopbackGreeter listener("220 ready\r\n");
+    testsupport::LoopbackTcpPeer listener(testsupport::LoopbackTcpPeer::Greeting("220 ready\r\n"));
     if (!listener.Listening()) {
         state.SkipWithError("cannot listen on 127.0.0.1");
         return;

@@ -26,7 +26,7 @@ bool Has(const std::string& text, const std::string& part) { return text.find(pa
 } // namespace
 
 TEST_F(EngineE2E, ChecksAgainstLoopbackPeersTheirStatusesAndAReload) {
-    e2e::LoopbackGreeter greeter("220 loopback ready\r\n");
+    testsupport::LoopbackTcpPeer greeter(testsupport::LoopbackTcpPeer::Greeting("220 loopback ready\r\n"));
     ASSERT_TRUE(greeter.Listening());
     testsupport::LoopbackHttpServer http;
     http.SetPage("/status", "<html><body>Engine status: ALL SYSTEMS NOMINAL</body></html>");
@@ -93,14 +93,14 @@ TEST_F(EngineE2E, ChecksAgainstLoopbackPeersTheirStatusesAndAReload) {
     const std::string changed = "Check 'Greeter' (ID " + std::to_string(service->Id()) + ") changed from ";
     EXPECT_TRUE(ActivityHas(changed + "Success to Error"));
     EXPECT_TRUE(ActivityHas(changed + "Error to Failure"));
-    // The held check never connected: every connection came from the others.
+    // Held checks stay held whatever their peer does.
     EXPECT_EQ(Status(held->Id()), kStatusOnHold);
 
     ASSERT_EQ(StopEngine(engine), 0);
 }
 
 TEST_F(EngineE2E, RunNowAndClearFailureRequestsDriveACheckAndItsDependant) {
-    e2e::LoopbackGreeter greeter("+OK\r\n");
+    testsupport::LoopbackTcpPeer greeter(testsupport::LoopbackTcpPeer::Greeting("+OK\r\n"));
     ASSERT_TRUE(greeter.Listening());
     // Runs only when asked to, and fails every time: its port is closed.
     CSnNode* gateway = inst.AddCheck("Gateway", 30, [&](CSnNodeCfg& c) {
@@ -214,6 +214,14 @@ TEST_F(EngineE2E, OneEnginePerRootAndACleanStopOnSignals) {
     EXPECT_TRUE(Has(refusal, "another engine (pid " + std::to_string(engine.Pid()) + ") already runs on the Engine root"))
         << refusal;
     EXPECT_EQ(CPidFile::ReadPid(PidFile()), engine.Pid());
+
+    // SIGHUP reloads the configuration, whatever the control file says, and nothing else.
+    ASSERT_TRUE(engine.Signal(SIGHUP));
+    EXPECT_TRUE(testsupport::Eventually(
+        [&] { return ActivityHas("Configuration reloaded: 1 checks (0 new, 0 changed, 0 removed)"); }, e2e::kPatience,
+        20ms));
+    EXPECT_TRUE(Has(testsupport::ReadFile(EngineLog()), "Reload requested"));
+    EXPECT_TRUE(engine.Running());
 
     // SIGTERM while the check runs: the engine gives up the run within a few seconds,
     // writes its last results without a Processing flag and removes its pid file.

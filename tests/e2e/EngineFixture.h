@@ -6,7 +6,7 @@
 // a fixed sleep.
 #include "ChildProcess.h"
 #include "EngineTestSupport.h"
-#include "LoopbackGreeter.h"
+#include "LoopbackTcpPeer.h"
 #include "engine/PidFile.h"
 #include "engine/ResultLine.h"
 #include "library/QvcSectionString.h"
@@ -22,7 +22,6 @@
 
 namespace e2e {
 
-using testsupport::LoopbackGreeter;
 using namespace std::chrono_literals;
 
 // How long a test waits for something the engine does within a second or two.

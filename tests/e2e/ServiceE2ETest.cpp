@@ -72,7 +72,7 @@ protected:
 } // namespace
 
 TEST_F(ServiceE2E, StartQueryAndStopTheRealEngineThroughEveryPath) {
-    e2e::LoopbackGreeter greeter("hello\r\n");
+    testsupport::LoopbackTcpPeer greeter(testsupport::LoopbackTcpPeer::Greeting("hello\r\n"));
     ASSERT_TRUE(greeter.Listening());
     CSnNode* check = inst.AddCheck("Greeter", 30, [&](CSnNodeCfg& c) { e2e::TcpCheck(c, greeter.Port()); });
     inst.WriteTree();
