@@ -3,7 +3,11 @@
 //  - BM_EnginePipeline: a runner that answers at once, so the figure is the engine's own
 //    cost (scheduling, the status pipeline, the batched result file) at 1,000 and 10,000
 //    checks.
+//  - BM_EngineTcpLoopback: the real TCP/IP runner connecting to a listener on 127.0.0.1
+//    (which accepts, greets and closes), so the figure is what one engine completes of
+//    the cheapest network check on this machine, with the default 32 workers.
 #include "BenchInstallation.h"
+#include "LoopbackTcpPeer.h"
 #include "engine/Engine.h"
 
 #include <benchmark/benchmark.h>
@@ -60,6 +64,34 @@ void BM_EnginePipeline(benchmark::State& state) {
     MeasureChecksPerMinute(state, inst.Root(), services, 32, runs);
 }
 
+void BM_EngineTcpLoopback(benchmark::State& state) {
+    testsupport::LoopbackTcpPeer listener(testsupport::LoopbackTcpPeer::Greeting("220 ready\r\n"));
+    if (!listener.Listening()) {
+        state.SkipWithError("cannot listen on 127.0.0.1");
+        return;
+    }
+    const int nodes = static_cast<int>(state.range(0));
+    benchinstall::Installation& inst = benchinstall::For(nodes);
+    // Every check a TCP/IP check of the listener, connecting only, every second.
+    inst.Sql("UPDATE Nodes SET Type = 30, ScanInterval = 1, ParamServer = '127.0.0.1', Param1 = '" +
+             std::to_string(listener.Port()) + "', Param2 = '', Param3 = '', Param4 = '5000', ParamByteCodes = '00' "
+             "WHERE Type <> 1");
+    auto runs = std::make_shared<std::atomic<long>>(0);
+    auto failures = std::make_shared<std::atomic<long>>(0);
+    EngineServices services = DefaultEngineServices();
+    services.RunCheck = [runs, failures, run = services.RunCheck](const CSnNodeCfg& check, const RunContext& context) {
+        CheckOutcome outcome = run(check, context);
+        ++*runs;
+        if (outcome.kind != CheckOutcome::Kind::Success)
+            ++*failures;
+        return outcome;
+    };
+    MeasureChecksPerMinute(state, inst.Root(), services, 32, runs);
+    state.counters["failed"] = static_cast<double>(failures->load());
+    state.counters["accepted"] = static_cast<double>(listener.Accepted());
+}
+
 } // namespace
 
+BENCHMARK(BM_EngineTcpLoopback)->Arg(1000)->Arg(5000)->Arg(20000)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
 BENCHMARK(BM_EnginePipeline)->Arg(1000)->Arg(10000)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);

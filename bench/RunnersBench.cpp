@@ -2,50 +2,14 @@
 // upper bound of checks a single worker thread completes, and the cost of reading /proc
 // for the local checks.
 #include "LoopbackHttpServer.h"
-#include "LoopbackSockets.h"
+#include "LoopbackTcpPeer.h"
 #include "engine/CheckRunner.h"
 #include "engine/SnmpTrapMessage.h"
 #include "model/CheckTypes.h"
 
 #include <benchmark/benchmark.h>
-#include <poll.h>
-
-#include <atomic>
-#include <thread>
 
 namespace {
-
-// Accepts connections, greets each with one line and closes it.
-class GreetingListener {
-public:
-    GreetingListener() {
-        m_fd = testsupport::OpenLoopbackSocket(SOCK_STREAM, m_port);
-        m_thread = std::thread([this] {
-            while (!m_stop) {
-                pollfd waiting{m_fd, POLLIN, 0};
-                if (::poll(&waiting, 1, 20) <= 0)
-                    continue;
-                const int client = ::accept4(m_fd, nullptr, nullptr, SOCK_CLOEXEC);
-                if (client < 0)
-                    continue;
-                ::send(client, "200 ready\r\n", 11, MSG_NOSIGNAL);
-                ::close(client);
-            }
-        });
-    }
-    ~GreetingListener() {
-        m_stop = true;
-        m_thread.join();
-        ::close(m_fd);
-    }
-    int Port() const { return m_port; }
-
-private:
-    int m_fd = -1;
-    int m_port = 0;
-    std::atomic<bool> m_stop{false};
-    std::thread m_thread;
-};
 
 CSnNodeCfg Check(int type) {
     CSnNodeCfg check;
@@ -68,7 +32,7 @@ void RunAll(benchmark::State& state, const CSnNodeCfg& check) {
 }
 
 void BM_TcpConnectCheck(benchmark::State& state) {
-    GreetingListener listener;
+    testsupport::LoopbackTcpPeer listener(testsupport::LoopbackTcpPeer::Greeting("200 ready\r\n"));
     CSnNodeCfg check = Check(kTypeTcpIp);
     check.Function.ParamServer = "127.0.0.1";
     check.Function.Param1 = CQvcString(listener.Port());
@@ -77,7 +41,7 @@ void BM_TcpConnectCheck(benchmark::State& state) {
 BENCHMARK(BM_TcpConnectCheck)->UseRealTime();
 
 void BM_TcpResponseCheck(benchmark::State& state) {
-    GreetingListener listener;
+    testsupport::LoopbackTcpPeer listener(testsupport::LoopbackTcpPeer::Greeting("200 ready\r\n"));
     CSnNodeCfg check = Check(kTypeNntp);
     check.Function.ParamServer = "127.0.0.1";
     check.Function.Param1 = CQvcString(listener.Port());

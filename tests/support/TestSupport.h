@@ -112,15 +112,17 @@ inline void WriteFile(const std::string& path, const std::string& content) {
     out << content;
 }
 
-// Polls `condition` every millisecond for up to `timeout` of real time; for what other
-// threads or processes do in their own time.
+// Polls `condition` every `poll` (a millisecond unless given) for up to `timeout` of real
+// time; for what other threads or processes do in their own time.  Conditions that read
+// files another process writes poll less often, so as not to crowd it.
 inline bool Eventually(const std::function<bool()>& condition,
-                       std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
+                       std::chrono::milliseconds timeout = std::chrono::seconds(10),
+                       std::chrono::milliseconds poll = std::chrono::milliseconds(1)) {
     const auto end = std::chrono::steady_clock::now() + timeout;
     while (std::chrono::steady_clock::now() < end) {
         if (condition())
             return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        std::this_thread::sleep_for(poll);
     }
     return condition();
 }

@@ -1,5 +1,6 @@
 // The TCP/IP runner against peers the tests open on the loopback interface.
 #include "LoopbackSockets.h"
+#include "LoopbackTcpPeer.h"
 #include "RunnerTestSupport.h"
 #include "engine/TcpRunner.h"
 
@@ -16,48 +17,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// A TCP listener on the loopback address; every accepted connection is handed to the
-// session function, one after the other, which may watch `stop` to end early.
-class TcpPeer {
-public:
-    using Session = std::function<void(int fd, const std::atomic<bool>& stop)>;
-
-    explicit TcpPeer(Session session, int family = AF_INET) : m_session(std::move(session)) {
-        m_listen = testsupport::OpenLoopbackSocket(SOCK_STREAM, m_port, family);
-        if (m_listen < 0)
-            return;
-        m_thread = std::thread([this] { Serve(); });
-    }
-    ~TcpPeer() {
-        m_stop = true;
-        if (m_thread.joinable())
-            m_thread.join();
-        if (m_listen >= 0)
-            ::close(m_listen);
-    }
-    bool Listening() const { return m_listen >= 0; }
-    int Port() const { return m_port; }
-
-private:
-    void Serve() {
-        while (!m_stop) {
-            pollfd waiting{m_listen, POLLIN, 0};
-            if (::poll(&waiting, 1, 20) <= 0)
-                continue;
-            const int fd = ::accept4(m_listen, nullptr, nullptr, SOCK_CLOEXEC);
-            if (fd < 0)
-                continue;
-            m_session(fd, m_stop);
-            ::close(fd);
-        }
-    }
-
-    Session m_session;
-    int m_listen = -1;
-    int m_port = 0;
-    std::atomic<bool> m_stop{false};
-    std::thread m_thread;
-};
+using TcpPeer = testsupport::LoopbackTcpPeer;
 
 // Reads until CR LF arrives, the peer closes or `stop` is set; what was read.
 std::string ReadLine(int fd, const std::atomic<bool>& stop) {
