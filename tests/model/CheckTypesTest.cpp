@@ -87,6 +87,8 @@ TEST(CheckTypes, ChooserTable) {
         EXPECT_EQ(item.Level, 1);
         if (item.Text.StartsWith("[")) {
             headers.push_back(item.Text.Str());
+            EXPECT_EQ(item.Image, CheckTypeCategoryImage(item.Text.Mid(1, item.Text.Length() - 2)))
+                << item.Text.Str();
             continue;
         }
         ++typeItems;
@@ -117,13 +119,8 @@ TEST(CheckTypes, ChooserTable) {
                 return static_cast<int>(i);
         return -1;
     };
-    EXPECT_EQ(items[indexOf("[Internet Protocols]")].Image, 4);
-    EXPECT_EQ(items[indexOf("[Windows]")].Image, 8);
-    EXPECT_EQ(items[indexOf("[Windows Custom Script]")].Image, 3);
-    EXPECT_EQ(items[indexOf("[Linux / Unix]")].Image, 5);
-    EXPECT_EQ(items[indexOf("[Databases]")].Image, 6);
-    EXPECT_EQ(items[indexOf("[Environment]")].Image, 7);
-    EXPECT_EQ(items[indexOf("[Miscellaneous]")].Image, 1);
+    EXPECT_EQ(CheckTypeCategoryImage("Databases"), 6);
+    EXPECT_EQ(CheckTypeCategoryImage("Windows"), 8);
     EXPECT_EQ(indexOf("[Internet Protocols]"), 1);
     EXPECT_EQ(indexOf("DNS"), 2);
     EXPECT_EQ(indexOf("LDAP"), 7);
