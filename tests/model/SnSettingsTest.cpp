@@ -78,14 +78,19 @@ template <class Settings> std::vector<std::string> FieldTexts(const Settings& s)
     return texts;
 }
 
+// Writes `written` and gives what a fresh object reads back.
+template <class Settings> Settings ReadBack(CSnCfg& store, const Settings& written) {
+    EXPECT_EQ(written.Write(store), 0) << typeid(Settings).name();
+    Settings read;
+    EXPECT_EQ(read.Read(store), 0) << typeid(Settings).name();
+    return read;
+}
+
 template <class Settings> void ExpectEveryFieldRoundTrips(CSnCfg& store) {
     Settings written;
     int n = 0;
     Settings::Fields(written, [&](int, auto& field) { Distinct(field, ++n); });
-    ASSERT_EQ(written.Write(store), 0);
-    Settings read;
-    ASSERT_EQ(read.Read(store), 0);
-    EXPECT_EQ(FieldTexts(read), FieldTexts(written)) << typeid(Settings).name();
+    EXPECT_EQ(FieldTexts(ReadBack(store, written)), FieldTexts(written)) << typeid(Settings).name();
 }
 
 int LocalHour(long t) {
@@ -269,43 +274,24 @@ TEST(SnDateTimeAndCredentialsText, SplitAndJoin) {
 }
 
 TEST_F(SnSettingsTest, TextTablesRoundTripThroughTheDatabase) {
-    CSnAutoBackupSettings b;
-    b.Enabled = true;
-    b.Time = 4000;
-    ASSERT_EQ(b.Write(store), 0);
-    CSnAutoBackupSettings b2;
-    ASSERT_EQ(b2.Read(store), 0);
-    EXPECT_EQ(b2.Format(), b.Format());
-
-    CSnDateTimeSettings d;
-    d.DateFormat = "yyyy-mm-dd";
-    ASSERT_EQ(d.Write(store), 0);
-    CSnDateTimeSettings d2;
-    ASSERT_EQ(d2.Read(store), 0);
-    EXPECT_EQ(d2.DateFormat, "yyyy-mm-dd");
-
-    CSnMaintenanceSettings m;
-    m.Schedule.SetText("e1|e2");
-    ASSERT_EQ(m.Write(store), 0);
-    CSnMaintenanceSettings m2;
-    ASSERT_EQ(m2.Read(store), 0);
-    EXPECT_EQ(m2.Schedule.Text(), "e1|e2");
-
-    CSnCfgServerCredentials c;
-    c.Entries.push_back({"dc01", "CORP\\admin", CQvcString::Scramble("pw")});
-    ASSERT_EQ(c.Write(store), 0);
-    CSnCfgServerCredentials c2;
-    ASSERT_EQ(c2.Read(store), 0);
-    EXPECT_EQ(c2.Entries, c.Entries);
-
-    CSnNetPopupSettings p;
-    p.Enabled = true;
+    CSnAutoBackupSettings backup;
+    backup.Enabled = true;
+    backup.Time = 4000;
+    EXPECT_EQ(ReadBack(store, backup).Format(), backup.Format());
+    CSnDateTimeSettings formats;
+    formats.DateFormat = "yyyy-mm-dd";
+    EXPECT_EQ(ReadBack(store, formats).Format(), formats.Format());
+    CSnMaintenanceSettings maintenance;
+    maintenance.Schedule.SetText("e1|e2");
+    EXPECT_EQ(ReadBack(store, maintenance).Schedule.Text(), "e1|e2");
+    CSnCfgServerCredentials credentials;
+    credentials.Entries.push_back({"dc01", "CORP\\admin", CQvcString::Scramble("pw")});
+    EXPECT_EQ(ReadBack(store, credentials).Entries, credentials.Entries);
+    CSnNetPopupSettings popup;
+    popup.Enabled = true;
     root.ForgetStamps();
-    ASSERT_EQ(p.Write(store), 0);
+    EXPECT_TRUE(ReadBack(store, popup).Enabled);
     EXPECT_FALSE(root.Stamp("GlobalSettings").empty());
-    CSnNetPopupSettings p2;
-    ASSERT_EQ(p2.Read(store), 0);
-    EXPECT_TRUE(p2.Enabled);
 }
 
 TEST_F(SnSettingsTest, ChannelRecordsRoundTripEveryField) {
