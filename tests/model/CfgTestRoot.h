@@ -8,6 +8,7 @@
 #include "platform/System.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <string>
 
@@ -35,3 +36,11 @@ public:
 private:
     testsupport::ScopedHives m_hives;
 };
+
+// Runs `sql` on the database file at `path` behind the store's back.
+inline void Sql(const std::string& path, const std::string& sql) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sql;
+    sqlite3_close(db);
+}

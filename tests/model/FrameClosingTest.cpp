@@ -1,7 +1,8 @@
 // Closing waits for the service watcher: a worker that stops at once ends the wait early,
 // one stuck in its work is given up on after 2 seconds of the (manual) clock.
-#include "ManualClock.h"
 #include "model/FrameClosing.h"
+#include "ManualClock.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -30,11 +31,7 @@ public:
     std::atomic<bool> entered{false};
 };
 
-bool WaitFor(const std::function<bool()>& condition) {
-    for (int i = 0; i < 10000 && !condition(); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    return condition();
-}
+using testsupport::Eventually;
 
 TEST(FrameClosing, StoppedWorkerNeedsNoWait) {
     StuckWorker worker;
@@ -55,7 +52,7 @@ TEST(FrameClosing, StuckWorkerIsGivenUpOnAfterTwoSeconds) {
     StuckWorker worker;
     worker.stuck = true;
     ASSERT_EQ(worker.Start(5000), 0);
-    ASSERT_TRUE(WaitFor([&] { return worker.entered.load(); }));
+    ASSERT_TRUE(Eventually([&] { return worker.entered.load(); }));
 
     testsupport::ManualClock clock;
     const auto begin = clock.Now();
@@ -73,7 +70,7 @@ TEST(FrameClosing, StuckWorkerIsGivenUpOnAfterTwoSeconds) {
     EXPECT_EQ(worker.State(), kThreadStopPending);
 
     worker.release = true;
-    EXPECT_TRUE(WaitFor([&] { return worker.State() == kThreadStopped; }));
+    EXPECT_TRUE(Eventually([&] { return worker.State() == kThreadStopped; }));
 }
 
 } // namespace

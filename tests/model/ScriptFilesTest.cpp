@@ -43,23 +43,16 @@ TEST_F(ScriptFiles, NewVbScriptFileHoldsTheHeaderAndNoFunction) {
     const ScriptFileResult made = NewVbScriptFile(dir.Path(), "  Checks ");
     ASSERT_TRUE(made.Ok()) << made.message.Str() << made.detail.Str();
     EXPECT_EQ(made.path, dir.File("Checks.vbs"));
-    const std::string content = Read("Checks.vbs");
-    const std::string separator = "' " + std::string(81, '/');
-    const std::vector<std::string> lines = LinesOf(content);
-    ASSERT_EQ(lines.size(), 15u) << content;
-    EXPECT_EQ(lines[0], separator);
+    // The header is comment lines only; the declarations the engine relies on follow it.
+    const std::vector<std::string> lines = LinesOf(Read("Checks.vbs"));
+    ASSERT_EQ(lines.size(), 15u);
+    for (std::size_t i = 0; i < 9; ++i)
+        EXPECT_EQ(lines[i].rfind("' ", 0), 0u) << lines[i];
     EXPECT_EQ(lines[1], "' /  Quorvane Sentrelle  - VBScript based checks");
-    EXPECT_EQ(lines[2], "' /  ");
-    for (int i : {3, 4, 5})
-        EXPECT_EQ(lines[static_cast<std::size_t>(i)].rfind("' /  ", 0), 0u)
-            << lines[static_cast<std::size_t>(i)];
-    EXPECT_NE(lines[5].find("https://"), std::string::npos);
-    const std::vector<std::string> rest(lines.begin() + 6, lines.end());
-    EXPECT_EQ(rest,
+    EXPECT_EQ(std::vector<std::string>(lines.begin() + 10, lines.end()),
               (std::vector<std::string>{
-                  "' / ", separator, separator, "", "Option Explicit", "Const  retvalUnknown = 1",
+                  "Option Explicit", "Const  retvalUnknown = 1",
                   "Dim    SYSDATA, SYSEXPLANATION  ' Used by Sentrelle, don't change the names", "", ""}));
-    EXPECT_EQ(content.substr(content.size() - 3), "\n\n\n");
 
     CParserVBScript parser;
     ASSERT_EQ(parser.Open(made.path), 0);
@@ -99,24 +92,14 @@ TEST_F(ScriptFiles, NewFileNamesAndRefusals) {
 TEST_F(ScriptFiles, NewPowerShellFileReadsBackThroughTheReader) {
     const ScriptFileResult made = NewPowerShellFile(dir.Path(), "Disk%Check.PS1");
     ASSERT_TRUE(made.Ok()) << made.message.Str();
-    const std::string rule(81, '#');
-    EXPECT_EQ(
-        Read("Disk%Check.PS1"),
-        rule +
-            "\n# Disk%Check.PS1\n# Description:\n#     disk%check\n# Parameters:\n"
-            "#     1) strParam1  - First parameter (string)\n"
-            "#     2) numParam2  - Second parameter (number)\n"
-            "# Usage:\n#     Disk%Check.PS1 \"<param1>\" <param2>\n"
-            "# Sample:\n#     Disk%Check.PS1 \"One\" 2\n" +
-            rule +
-            "\n\nparam\n(\n[string]$strParam1,\n[int]$numParam2\n)\n\ncls\n\n"
-            "if( ([string]$strParam1 -eq \"\") -or ($numParam2 -eq \"\") )\n{\n"
-            "  echo 'UNCERTAIN: Invalid number of parameters - Usage: .\\Disk%Check.PS1 \"<param1>\" "
-            "<param2>'\n"
-            "  exit\n}\n\n"
-            "$str = 'SUCCESS: Script completed successfully with param1=[' + $strParam1 + '], param2=[' + "
-            "$numParam2 + '] DATA:' + $numParam2\n"
-            "echo $str\n");
+    // The script checks its parameters and answers in the result form the engine reads.
+    const std::string content = Read("Disk%Check.PS1");
+    EXPECT_EQ(content.rfind(std::string(81, '#') + "\n# Disk%Check.PS1\n# Description:\n", 0), 0u) << content;
+    EXPECT_NE(content.find("param\n(\n[string]$strParam1,\n[int]$numParam2\n)\n"), std::string::npos);
+    EXPECT_NE(content.find("  echo 'UNCERTAIN: Invalid number of parameters - Usage: .\\Disk%Check.PS1 "
+                           "\"<param1>\" <param2>'\n  exit\n"),
+              std::string::npos);
+    EXPECT_NE(content.find("$str = 'SUCCESS: Script completed"), std::string::npos);
 
     CParserPs1 parser;
     ASSERT_EQ(parser.Open(made.path), 0);
@@ -138,16 +121,13 @@ TEST_F(ScriptFiles, NewFunctionsAreAppendedAndReadBack) {
     ASSERT_TRUE(second.Ok());
     EXPECT_EQ(second.name, "Other_2");
 
+    // The new function sets the result and the two values the engine reads back.
     const std::string content = Read("f.vbs");
-    const std::string block = "\n' " + std::string(78, '/') +
-                              "\nFunction CheckDisk()\n\n' Description:\n'     No description\n"
-                              "' Parameters:\n'     No parameters\n' Usage:\n'     CheckDisk()\n"
-                              "' Sample:\n'     CheckDisk()\n\n' On Error Resume Next\n\n"
-                              "    CheckDisk = True ' True, False or retvalUnknown\n"
-                              "    SYSDATA        = \"0\"\n"
-                              "    SYSEXPLANATION = \"My custom function completed successfully\"\n\n"
-                              "' TODO: Add your code here\n\nEnd Function\n";
-    EXPECT_NE(content.find(block), std::string::npos) << content;
+    EXPECT_NE(content.find("\n' " + std::string(78, '/') + "\nFunction CheckDisk()\n"), std::string::npos)
+        << content;
+    EXPECT_NE(content.find("    CheckDisk = True ' True, False or retvalUnknown\n    SYSDATA        = \"0\"\n"
+                           "    SYSEXPLANATION = \"My custom function completed successfully\"\n"),
+              std::string::npos);
 
     CParserVBScript parser;
     ASSERT_EQ(parser.Open(path), 0);

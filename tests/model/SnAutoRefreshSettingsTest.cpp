@@ -1,8 +1,8 @@
 // The Auto Refresh Settings dialog's values: validation on OK, the enabling rules, and
 // the round trip through the preferences.
+#include "model/SnAutoRefreshSettings.h"
 #include "TestSupport.h"
 #include "model/ManagerPreferences.h"
-#include "model/SnAutoRefreshSettings.h"
 
 #include <gtest/gtest.h>
 
@@ -16,37 +16,35 @@ CSnAutoRefreshSettings Values(bool enabled, bool dynamic, long period) {
     return s;
 }
 
-TEST(SnAutoRefreshSettings, CustomPeriodOutsideTheRangeIsRefused) {
-    const char* message = "Invalid Frequency value. Enter a value between 1 and 99999.";
-    for (long bad : {0L, -5L, 100000L}) {
-        CSnAutoRefreshSettings s = Values(true, false, bad);
-        EXPECT_EQ(s.Validate(), message) << bad;
-        EXPECT_EQ(s.PeriodSecs, bad); // the dialog stays open with the user's input
+TEST(SnAutoRefreshSettings, PeriodValidationDependsOnTheChoice) {
+    // Only an enabled custom period is checked: outside 1..99999 the dialog stays open with
+    // the user's input.  Otherwise an out-of-range period silently becomes 5.
+    const char* refused = "Invalid Frequency value. Enter a value between 1 and 99999.";
+    const struct {
+        bool enabled, dynamic;
+        long period;
+        const char* message;
+        long after;
+    } cases[] = {
+        {true, false, 0, refused, 0},
+        {true, false, -5, refused, -5},
+        {true, false, 100000, refused, 100000},
+        {true, false, 1, "", 1},
+        {true, false, 99999, "", 99999},
+        {true, true, 0, "", 5},
+        {true, true, 250000, "", 5},
+        {true, true, 17, "", 17},
+        {false, false, 0, "", 5},
+        {false, false, 250000, "", 5},
+        {false, true, -1, "", 5},
+        {false, true, 17, "", 17},
+    };
+    for (const auto& c : cases) {
+        CSnAutoRefreshSettings s = Values(c.enabled, c.dynamic, c.period);
+        EXPECT_EQ(s.Validate(), c.message) << c.enabled << c.dynamic << " " << c.period;
+        EXPECT_EQ(s.PeriodSecs, c.after) << c.enabled << c.dynamic << " " << c.period;
     }
-    for (long good : {1L, 60L, 99999L}) {
-        CSnAutoRefreshSettings s = Values(true, false, good);
-        EXPECT_TRUE(s.Validate().IsEmpty()) << good;
-        EXPECT_EQ(s.PeriodSecs, good);
-    }
-}
-
-TEST(SnAutoRefreshSettings, PeriodOutsideTheRangeIsOtherwiseReplacedByFive) {
-    for (const auto& [enabled, dynamic] : {std::pair{true, true}, std::pair{false, false}, std::pair{false, true}}) {
-        CSnAutoRefreshSettings s = Values(enabled, dynamic, 0);
-        EXPECT_TRUE(s.Validate().IsEmpty());
-        EXPECT_EQ(s.PeriodSecs, 5);
-        s = Values(enabled, dynamic, 250000);
-        EXPECT_TRUE(s.Validate().IsEmpty());
-        EXPECT_EQ(s.PeriodSecs, 5);
-        s = Values(enabled, dynamic, 17);
-        EXPECT_TRUE(s.Validate().IsEmpty());
-        EXPECT_EQ(s.PeriodSecs, 17);
-    }
-}
-
-TEST(SnAutoRefreshSettings, EnablingRules) {
-    EXPECT_TRUE(CSnAutoRefreshSettings::ChoiceEnabled(true));
-    EXPECT_FALSE(CSnAutoRefreshSettings::ChoiceEnabled(false));
+    // The period field is editable only for an enabled custom period.
     EXPECT_TRUE(CSnAutoRefreshSettings::PeriodFieldEnabled(true, false));
     EXPECT_FALSE(CSnAutoRefreshSettings::PeriodFieldEnabled(true, true));
     EXPECT_FALSE(CSnAutoRefreshSettings::PeriodFieldEnabled(false, false));

@@ -1,5 +1,5 @@
-#include "model/DateTimeFormat.h"
 #include "model/SnCfgSchedule.h"
+#include "model/DateTimeFormat.h"
 #include "model/SnCfgScheduleList.h"
 
 #include "TestSupport.h"
@@ -18,43 +18,38 @@ constexpr std::int32_t kAfternoon = 1709647629;
 // 2024-03-05 09:05:03 UTC.
 constexpr std::int32_t kMorning = 1709629503;
 
-platform::LocalTime Time(int year, int month, int day, int hour, int minute, int second, int weekday) {
-    platform::LocalTime t{};
-    t.year = year;
-    t.month = month;
-    t.day = day;
-    t.hour = hour;
-    t.minute = minute;
-    t.second = second;
-    t.weekday = weekday;
-    return t;
-}
-
 } // namespace
 
 TEST(DateTimeFormat, PatternsOfTheSettings) {
-    const platform::LocalTime t = Time(2024, 3, 5, 14, 7, 9, 2);
-    EXPECT_EQ(FormatDateTimePattern(t, kDefaultDateFormat).Str(), "03/05/2024");
-    EXPECT_EQ(FormatDateTimePattern(t, kDefaultTimeFormat).Str(), "02:07:09 PM");
-    EXPECT_EQ(FormatDateTimePattern(t, "dd.mm.yyyy HH:mm").Str(), "05.03.2024 14:07");
-    EXPECT_EQ(FormatDateTimePattern(t, "d/m/yy h:m:s t").Str(), "5/3/24 2:7:9 P");
-    EXPECT_EQ(FormatDateTimePattern(t, "dddd, mmmm d, yyyy").Str(), "Tuesday, March 5, 2024");
-    EXPECT_EQ(FormatDateTimePattern(t, "ddd dd-MMM-yyyy").Str(), "Tue 05-Mar-2024");
-    EXPECT_EQ(FormatDateTimePattern(t, "MM/DD/YYYY").Str(), "03/05/2024");
-    // "mm" before seconds is the minute even without an hour before it.
-    EXPECT_EQ(FormatDateTimePattern(t, "mm:ss").Str(), "07:09");
-    // Quoted text is copied; '' is one quote.
-    EXPECT_EQ(FormatDateTimePattern(t, "'Day' d 'o''clock' H").Str(), "Day 5 o'clock 14");
-    EXPECT_EQ(FormatDateTimePattern(t, "'unclosed d").Str(), "unclosed d");
-    EXPECT_EQ(FormatDateTimePattern(t, "").Str(), "");
-    EXPECT_EQ(FormatDateTimePattern(t, "y").Str(), "24");
-
-    // 12-hour clock boundaries.
-    EXPECT_EQ(FormatDateTimePattern(Time(2024, 1, 1, 0, 0, 0, 1), "hh:mm tt").Str(), "12:00 AM");
-    EXPECT_EQ(FormatDateTimePattern(Time(2024, 1, 1, 12, 0, 0, 1), "hh:mm tt").Str(), "12:00 PM");
-    EXPECT_EQ(FormatDateTimePattern(Time(2024, 1, 1, 11, 59, 0, 1), "h:mm tt").Str(), "11:59 AM");
-    EXPECT_EQ(FormatDateTimePattern(Time(2024, 1, 1, 23, 0, 0, 1), "HH").Str(), "23");
-    EXPECT_EQ(FormatDateTimePattern(Time(2009, 12, 31, 0, 0, 0, 4), "yy mmmm").Str(), "09 December");
+    const platform::LocalTime t{2024, 3, 5, 14, 7, 9, 2, 0};
+    const struct {
+        platform::LocalTime time;
+        const char* pattern;
+        const char* expected;
+    } cases[] = {
+        {t, kDefaultDateFormat, "03/05/2024"},
+        {t, kDefaultTimeFormat, "02:07:09 PM"},
+        {t, "dd.mm.yyyy HH:mm", "05.03.2024 14:07"},
+        {t, "d/m/yy h:m:s t", "5/3/24 2:7:9 P"},
+        {t, "dddd, mmmm d, yyyy", "Tuesday, March 5, 2024"},
+        {t, "ddd dd-MMM-yyyy", "Tue 05-Mar-2024"},
+        {t, "MM/DD/YYYY", "03/05/2024"},
+        // "mm" before seconds is the minute even without an hour before it.
+        {t, "mm:ss", "07:09"},
+        // Quoted text is copied; '' is one quote.
+        {t, "'Day' d 'o''clock' H", "Day 5 o'clock 14"},
+        {t, "'unclosed d", "unclosed d"},
+        {t, "", ""},
+        {t, "y", "24"},
+        // 12-hour clock boundaries.
+        {{2024, 1, 1, 0, 0, 0, 1, 0}, "hh:mm tt", "12:00 AM"},
+        {{2024, 1, 1, 12, 0, 0, 1, 0}, "hh:mm tt", "12:00 PM"},
+        {{2024, 1, 1, 11, 59, 0, 1, 0}, "h:mm tt", "11:59 AM"},
+        {{2024, 1, 1, 23, 0, 0, 1, 0}, "HH", "23"},
+        {{2009, 12, 31, 0, 0, 0, 4, 0}, "yy mmmm", "09 December"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FormatDateTimePattern(c.time, c.pattern).Str(), c.expected) << c.pattern;
 
     ScopedUtc utc;
     EXPECT_EQ(FormatLocalDateTime(kAfternoon, "yyyy-mm-dd HH:mm:ss").Str(), "2024-03-05 14:07:09");
@@ -145,26 +140,25 @@ TEST(SnCfgSchedule, FormatCompareRoundTrip) {
     }
 
     // Equality: days count only for kind 0, the date only for kind 1.
-    CSnCfgSchedule other = s;
-    EXPECT_TRUE(other == s);
-    other.Date = 99;
-    EXPECT_TRUE(other == s);
-    other.Days[CSnCfgSchedule::kSunday] = 1;
-    EXPECT_FALSE(other == s);
-    other = d;
-    other.Days[0] = 1;
-    EXPECT_TRUE(other == d);
-    other.Date += 86400;
-    EXPECT_FALSE(other == d);
-    other = d;
-    other.Hours = 5;
-    EXPECT_FALSE(other == d);
-    other = d;
-    other.Kind = 0;
-    EXPECT_FALSE(other == d);
-    other = s;
-    other.Time += 60;
-    EXPECT_FALSE(other == s);
+    const struct {
+        const CSnCfgSchedule& base;
+        void (*change)(CSnCfgSchedule&);
+        bool equal;
+    } changes[] = {
+        {s, [](CSnCfgSchedule& x) { x.Date = 99; }, true},
+        {s, [](CSnCfgSchedule& x) { x.Days[CSnCfgSchedule::kSunday] = 1; }, false},
+        {s, [](CSnCfgSchedule& x) { x.Time += 60; }, false},
+        {d, [](CSnCfgSchedule& x) { x.Days[0] = 1; }, true},
+        {d, [](CSnCfgSchedule& x) { x.Date += 86400; }, false},
+        {d, [](CSnCfgSchedule& x) { x.Hours = 5; }, false},
+        {d, [](CSnCfgSchedule& x) { x.Kind = 0; }, false},
+    };
+    for (std::size_t i = 0; i < std::size(changes); ++i) {
+        CSnCfgSchedule other = changes[i].base;
+        EXPECT_TRUE(other == changes[i].base);
+        changes[i].change(other);
+        EXPECT_EQ(other == changes[i].base, changes[i].equal) << "change " << i;
+    }
 }
 
 TEST(SnCfgSchedule, DisplayTexts) {

@@ -5,7 +5,6 @@
 #include "model/SnRecordProperties.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 #include <sys/stat.h>
 
 #include <memory>
@@ -18,13 +17,6 @@ long Err(ISnCfg& c) {
     long code = -1;
     c.GetLastError(code);
     return code;
-}
-
-void Sql(const std::string& path, const char* sql) {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-    EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sql;
-    sqlite3_close(db);
 }
 
 class SnCfgSqliteTest : public ::testing::Test {

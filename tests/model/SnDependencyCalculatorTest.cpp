@@ -1,9 +1,9 @@
+#include "model/SnDependencyCalculator.h"
 #include "CfgTestRoot.h"
 #include "model/SnCfg.h"
-#include "model/SnDependencyCalculator.h"
 #include "model/SnNode.h"
 
-#include "TestSupport.h"
+#include "NodeTreeBuilder.h"
 
 #include <gtest/gtest.h>
 
@@ -14,60 +14,41 @@
 
 namespace {
 
-// A small tree owner for the tests: nodes by ID, linked through Child and Next.
-class Tree {
-public:
-    Tree() { Root = Folder(1); }
+using Ids = std::vector<std::int32_t>;
 
-    CSnNode* Folder(std::int32_t id, CSnNode* parent = nullptr) { return Make(id, kTypeFolder, parent); }
+// A hand-built tree whose nodes are found again by ID, even when a test breaks its links.
+class Tree : public testsupport::NodeTreeBuilder {
+public:
+    CSnNode* Folder(std::int32_t id, CSnNode* parent) { return m_byId[id] = AddFolder(parent, id); }
     CSnNode* Check(std::int32_t id, CSnNode* parent, const char* dependencies = "") {
-        CSnNode* node = Make(id, 10, parent);
+        CSnNode* node = m_byId[id] = AddCheck(parent, id);
         node->Cfg.Action.Dependencies = dependencies;
         return node;
     }
-    CSnNode* operator[](std::int32_t id) const { return m_nodes.at(id).get(); }
-    std::vector<std::int32_t> Dependents(std::int32_t id) const { return (*this)[id]->Srvc.Dependents.Values(); }
-
-    CSnNode* Root = nullptr;
+    CSnNode* operator[](std::int32_t id) const { return id == 1 ? Root() : m_byId.at(id); }
+    Ids Dependents(std::int32_t id) const { return (*this)[id]->Srvc.Dependents.Values(); }
 
 private:
-    CSnNode* Make(std::int32_t id, std::int32_t type, CSnNode* parent) {
-        auto node = std::make_unique<CSnNode>();
-        node->Cfg.ID = id;
-        node->Cfg.Function.Type = type;
-        CSnNode* raw = node.get();
-        m_nodes[id] = std::move(node);
-        if (parent != nullptr) {
-            CSnNode** link = &parent->Cfg.Child.Node;
-            while (*link != nullptr)
-                link = &(*link)->Cfg.Next.Node;
-            *link = raw;
-        }
-        return raw;
-    }
-
-    std::map<std::int32_t, std::unique_ptr<CSnNode>> m_nodes;
+    std::map<std::int32_t, CSnNode*> m_byId;
 };
-
-using Ids = std::vector<std::int32_t>;
 
 // The calculator looks nodes up through the store's find-by-ID; a hand-built tree needs
 // no open store for that.
 void Calculate(Tree& tree) {
     CSnCfg store;
     CSnDependencyCalculator calculator("CSnDependencyCalculator");
-    calculator.Calculate(store, tree.Root);
+    calculator.Calculate(store, tree.Root());
 }
 
 } // namespace
 
 TEST(SnDependencyCalculator, ChecksListTheirDependents) {
     Tree t;
-    CSnNode* f = t.Folder(5, t.Root);
+    CSnNode* f = t.Folder(5, t.Root());
     t.Check(10001, f, "10002;10003");
     t.Check(10002, f);
-    t.Check(10003, t.Root);
-    t.Check(10004, t.Root, " 10002 ");
+    t.Check(10003, t.Root());
+    t.Check(10004, t.Root(), " 10002 ");
     Calculate(t);
     EXPECT_EQ(t.Dependents(10002), (Ids{10001, 10004}));
     EXPECT_EQ(t.Dependents(10003), (Ids{10001}));
@@ -84,16 +65,16 @@ TEST(SnDependencyCalculator, ChecksListTheirDependents) {
 
 TEST(SnDependencyCalculator, EmptyTokenUnknownAndSelf) {
     Tree t;
-    t.Check(10001, t.Root, "10002;;10003");
-    t.Check(10002, t.Root);
-    t.Check(10003, t.Root);
+    t.Check(10001, t.Root(), "10002;;10003");
+    t.Check(10002, t.Root());
+    t.Check(10003, t.Root());
     // A deleted check and words are skipped silently; a duplicate adds nothing.
-    t.Check(10004, t.Root, "99999;abc;10002;10002");
+    t.Check(10004, t.Root(), "99999;abc;10002;10002");
     // Depending on oneself lists oneself.
-    t.Check(10005, t.Root, "10005");
+    t.Check(10005, t.Root(), "10005");
     // Two checks depending on each other list each other.
-    t.Check(10006, t.Root, "10007");
-    t.Check(10007, t.Root, "10006");
+    t.Check(10006, t.Root(), "10007");
+    t.Check(10007, t.Root(), "10006");
     Calculate(t);
     EXPECT_EQ(t.Dependents(10002), (Ids{10001, 10004}));
     EXPECT_TRUE(t.Dependents(10003).empty());
@@ -105,13 +86,13 @@ TEST(SnDependencyCalculator, EmptyTokenUnknownAndSelf) {
 
 TEST(SnDependencyCalculator, FolderDependencyReachesEveryDescendant) {
     Tree t;
-    CSnNode* f5 = t.Folder(5, t.Root);
+    CSnNode* f5 = t.Folder(5, t.Root());
     t.Check(10003, f5);
     CSnNode* f6 = t.Folder(6, f5);
     t.Check(10004, f6);
     CSnNode* f7 = t.Folder(7, f6);
     t.Check(10008, f7);
-    t.Check(10001, t.Root, "5");
+    t.Check(10001, t.Root(), "5");
     // A check inside the folder it depends on lists itself too.
     t.Check(10009, f6, "6");
     Calculate(t);
@@ -132,7 +113,7 @@ TEST(SnDependencyCalculator, BrokenChainIsReportedAndRunGoesOn) {
     testsupport::ScopedEnv debugDir("SENTRELLE_DEBUG_DIR", debug.Path());
 
     Tree t;
-    CSnNode* f = t.Folder(5, t.Root);
+    CSnNode* f = t.Folder(5, t.Root());
     CSnNode* a = t.Check(10001, f, "10002");
     CSnNode* b = t.Check(10002, f);
     b->Srvc.Dependents.Add(4242); // left over from an earlier run
@@ -150,7 +131,8 @@ TEST(SnDependencyCalculator, BrokenChainIsReportedAndRunGoesOn) {
     std::size_t first = log.find("SnDependencyCalculator:");
     std::size_t second = log.find("SnDependencyCalculator:", first + 1);
     ASSERT_NE(second, std::string::npos);
-    EXPECT_NE(log.substr(first, log.find(']', first) - first), log.substr(second, log.find(']', second) - second));
+    EXPECT_NE(log.substr(first, log.find(']', first) - first),
+              log.substr(second, log.find(']', second) - second));
 
     // An unknown ID in the broken tree is looked for and not found: the search does not
     // go round the loop for ever.
@@ -168,11 +150,11 @@ TEST(SnDependencyCalculator, DeepNestingIsAssertedNotRefused) {
     testsupport::TempDir debug;
     testsupport::ScopedEnv debugDir("SENTRELLE_DEBUG_DIR", debug.Path());
     Tree t;
-    CSnNode* parent = t.Root;
+    CSnNode* parent = t.Root();
     for (std::int32_t id = 2; id <= 25; ++id)
         parent = t.Folder(id, parent);
     t.Check(10001, parent);
-    t.Check(10002, t.Root, "10001");
+    t.Check(10002, t.Root(), "10001");
     Calculate(t);
     EXPECT_EQ(t.Dependents(10001), (Ids{10002}));
     EXPECT_NE(testsupport::ReadFile(debug.File("assert.txt")).find("QUORVANE ASSERTION FAILURE"),

@@ -1,19 +1,12 @@
-#include "model/NodeStatus.h"
 #include "model/SnNode.h"
+#include "model/NodeStatus.h"
 
 #include <gtest/gtest.h>
 
-TEST(SnNode, NewNodeDefaults) {
+TEST(SnNode, NewNodeIsAnUnmonitoredCheck) {
     CSnNode n;
-    EXPECT_EQ(n.Result.Status, 0);
     EXPECT_EQ(n.Result.Response, "Not monitored");
     EXPECT_EQ(n.Srvc.Result.Text2, "Not monitored");
-    EXPECT_EQ(n.Result.LastUpdate, 0);
-    EXPECT_TRUE(n.Cfg.Name.IsEmpty());
-    EXPECT_TRUE(n.Cfg.Notes.IsEmpty());
-    EXPECT_TRUE(n.Cfg.Function.ParamServer.IsEmpty());
-    EXPECT_EQ(n.NextNode(), nullptr);
-    EXPECT_EQ(n.ChildNode(), nullptr);
     EXPECT_FALSE(n.IsFolder());
     n.Cfg.Function.Type = kTypeFolder;
     EXPECT_TRUE(n.IsFolder());

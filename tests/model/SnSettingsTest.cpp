@@ -23,6 +23,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <typeinfo>
 #include <vector>
 
 namespace {
@@ -47,8 +49,56 @@ private:
     std::vector<long>& m_tried;
 };
 
-int LocalHour(long t) { return platform::ToLocalTime(static_cast<std::time_t>(t)).hour; }
-int LocalMinute(long t) { return platform::ToLocalTime(static_cast<std::time_t>(t)).minute; }
+// Field values of their own, unlike every default: a field that is not stored, or stored
+// in another field's place, comes back different.
+void Distinct(CQvcString& field, int n) {
+    field = CQvcString("value ") + CQvcString(n);
+}
+void Distinct(std::int32_t& field, int n) {
+    field = 1000 + n;
+}
+void Distinct(bool& field, int) {
+    field = !field;
+}
+std::string Describe(const CQvcString& field) {
+    return field.Str();
+}
+std::string Describe(std::int32_t field) {
+    return std::to_string(field);
+}
+std::string Describe(bool field) {
+    return field ? "true" : "false";
+}
+
+template <class Settings> std::vector<std::string> FieldTexts(const Settings& s) {
+    std::vector<std::string> texts;
+    Settings::Fields(s, [&](int property, const auto& field) {
+        texts.push_back(std::to_string(property) + "=" + Describe(field));
+    });
+    return texts;
+}
+
+// Writes `written` and gives what a fresh object reads back.
+template <class Settings> Settings ReadBack(CSnCfg& store, const Settings& written) {
+    EXPECT_EQ(written.Write(store), 0) << typeid(Settings).name();
+    Settings read;
+    EXPECT_EQ(read.Read(store), 0) << typeid(Settings).name();
+    return read;
+}
+
+template <class Settings> void ExpectEveryFieldRoundTrips(CSnCfg& store) {
+    Settings written;
+    int n = 0;
+    Settings::Fields(written, [&](int, auto& field) { Distinct(field, ++n); });
+    EXPECT_EQ(FieldTexts(ReadBack(store, written)), FieldTexts(written)) << typeid(Settings).name();
+}
+
+int LocalHour(long t) {
+    return platform::ToLocalTime(static_cast<std::time_t>(t)).hour;
+}
+int LocalMinute(long t) {
+    return platform::ToLocalTime(static_cast<std::time_t>(t)).minute;
+}
 
 class SnSettingsTest : public ::testing::Test {
 protected:
@@ -132,7 +182,8 @@ TEST_F(SnSettingsTest, AdvancedSettingsRoundTripAndStamp) {
 
 TEST_F(SnSettingsTest, AdvancedWriteStopsAtTheFailingRow) {
     std::vector<long> tried;
-    CSnCfg failing("GUI", [&](const CQvcString& c) { return std::make_unique<FailingRowComponent>(c, 4, tried); });
+    CSnCfg failing("GUI",
+                   [&](const CQvcString& c) { return std::make_unique<FailingRowComponent>(c, 4, tried); });
     ASSERT_EQ(failing.Open(), 0);
     tried.clear();
     CSnAdvancedSettings s;
@@ -223,126 +274,44 @@ TEST(SnDateTimeAndCredentialsText, SplitAndJoin) {
 }
 
 TEST_F(SnSettingsTest, TextTablesRoundTripThroughTheDatabase) {
-    CSnAutoBackupSettings b;
-    b.Enabled = true;
-    b.Time = 4000;
-    ASSERT_EQ(b.Write(store), 0);
-    CSnAutoBackupSettings b2;
-    ASSERT_EQ(b2.Read(store), 0);
-    EXPECT_EQ(b2.Format(), b.Format());
-
-    CSnDateTimeSettings d;
-    d.DateFormat = "yyyy-mm-dd";
-    ASSERT_EQ(d.Write(store), 0);
-    CSnDateTimeSettings d2;
-    ASSERT_EQ(d2.Read(store), 0);
-    EXPECT_EQ(d2.DateFormat, "yyyy-mm-dd");
-
-    CSnMaintenanceSettings m;
-    m.Schedule.SetText("e1|e2");
-    ASSERT_EQ(m.Write(store), 0);
-    CSnMaintenanceSettings m2;
-    ASSERT_EQ(m2.Read(store), 0);
-    EXPECT_EQ(m2.Schedule.Text(), "e1|e2");
-
-    CSnCfgServerCredentials c;
-    c.Entries.push_back({"dc01", "CORP\\admin", CQvcString::Scramble("pw")});
-    ASSERT_EQ(c.Write(store), 0);
-    CSnCfgServerCredentials c2;
-    ASSERT_EQ(c2.Read(store), 0);
-    EXPECT_EQ(c2.Entries, c.Entries);
-
-    CSnNetPopupSettings p;
-    p.Enabled = true;
+    CSnAutoBackupSettings backup;
+    backup.Enabled = true;
+    backup.Time = 4000;
+    EXPECT_EQ(ReadBack(store, backup).Format(), backup.Format());
+    CSnDateTimeSettings formats;
+    formats.DateFormat = "yyyy-mm-dd";
+    EXPECT_EQ(ReadBack(store, formats).Format(), formats.Format());
+    CSnMaintenanceSettings maintenance;
+    maintenance.Schedule.SetText("e1|e2");
+    EXPECT_EQ(ReadBack(store, maintenance).Schedule.Text(), "e1|e2");
+    CSnCfgServerCredentials credentials;
+    credentials.Entries.push_back({"dc01", "CORP\\admin", CQvcString::Scramble("pw")});
+    EXPECT_EQ(ReadBack(store, credentials).Entries, credentials.Entries);
+    CSnNetPopupSettings popup;
+    popup.Enabled = true;
     root.ForgetStamps();
-    ASSERT_EQ(p.Write(store), 0);
+    EXPECT_TRUE(ReadBack(store, popup).Enabled);
     EXPECT_FALSE(root.Stamp("GlobalSettings").empty());
-    CSnNetPopupSettings p2;
-    ASSERT_EQ(p2.Read(store), 0);
-    EXPECT_TRUE(p2.Enabled);
 }
 
-TEST_F(SnSettingsTest, ChannelRecordsRoundTrip) {
+TEST_F(SnSettingsTest, ChannelRecordsRoundTripEveryField) {
     // Defaults come out of a new configuration as the classes define them.
     CSnSmtpSettings smtp;
     ASSERT_EQ(smtp.Read(store), 0);
     EXPECT_EQ(smtp.Port1, 25);
     EXPECT_EQ(smtp.LogFile, "<SNROOT>Logs\\smtplog.txt");
-
-    smtp.Server1 = "mail1.example.test";
-    smtp.Port1 = 587;
-    smtp.Secure1 = true;
-    smtp.AuthRequired1 = true;
-    smtp.Login1 = "monitor";
-    smtp.Password1 = CQvcString::Scramble("mail-pw");
-    smtp.SenderName1 = "Sentrelle Engine";
-    smtp.SenderAddress1 = "sentrelle@example.test";
-    smtp.Server2 = "mail2.example.test";
-    smtp.Port2 = 465;
-    smtp.CharSet = 28591;
-    ASSERT_EQ(smtp.Write(store), 0);
-    CSnSmtpSettings smtp2;
-    ASSERT_EQ(smtp2.Read(store), 0);
-    EXPECT_EQ(smtp2.ToRecord()->MaxProperty(), snsmtp::kLast);
-    for (int p = 2; p <= snsmtp::kLast; ++p)
-        EXPECT_EQ(smtp2.ToRecord()->GetText(p), smtp.ToRecord()->GetText(p)) << p;
-    EXPECT_EQ(CQvcString::Unscramble(smtp2.Password1.Str()), "mail-pw");
-
-    CSnSmsSettings sms;
-    sms.Protocol = 1;
-    sms.HttpProviderUrl = "https://sms.example.test/send?to=<% to %>";
-    sms.HttpProxyPassword = CQvcString::Scramble("p");
-    ASSERT_EQ(sms.Write(store), 0);
-    CSnSmsSettings sms2;
-    ASSERT_EQ(sms2.Read(store), 0);
-    EXPECT_EQ(sms2.HttpProviderUrl, sms.HttpProviderUrl);
-    EXPECT_EQ(sms2.Protocol, 1);
-    EXPECT_EQ(sms2.GsmDeviceSpeed, 9600);
-
-    CSnPagerSettings pager;
-    pager.Protocol = 1;
-    pager.DtmfDialPulse = true;
-    ASSERT_EQ(pager.Write(store), 0);
-    CSnPagerSettings pager2;
-    ASSERT_EQ(pager2.Read(store), 0);
-    EXPECT_TRUE(pager2.DtmfDialPulse);
-    EXPECT_EQ(pager2.SnppPort, 444);
-
-    CSnMsnSettings msn;
-    msn.Account = "me@example.test";
-    ASSERT_EQ(msn.Write(store), 0);
-    CSnMsnSettings msn2;
-    ASSERT_EQ(msn2.Read(store), 0);
-    EXPECT_EQ(msn2.Account, msn.Account);
-
     CSnLogSettings log;
     ASSERT_EQ(log.Read(store), 0);
     EXPECT_EQ(log.DbConnection, "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=<SNROOT>Logs\\Log.mdb");
-    log.SyslogEnabled = true;
-    log.SyslogServer = "syslog.example.test";
-    log.SyslogPriorityInfo = 7;
-    ASSERT_EQ(log.Write(store), 0);
-    CSnLogSettings log2;
-    ASSERT_EQ(log2.Read(store), 0);
-    EXPECT_TRUE(log2.SyslogEnabled);
-    EXPECT_EQ(log2.SyslogServer, "syslog.example.test");
-    EXPECT_EQ(log2.SyslogPriorityInfo, 7);
 
-    CSnReportSettings report;
-    report.RetentionDays = 30;
-    ASSERT_EQ(report.Write(store), 0);
-    CSnReportSettings report2;
-    ASSERT_EQ(report2.Read(store), 0);
-    EXPECT_EQ(report2.RetentionDays, 30);
-
-    CSnSnmpTrapsSettings traps;
-    traps.Agent = "nms.example.test";
-    traps.ProtocolVersion = 2;
-    ASSERT_EQ(traps.Write(store), 0);
-    CSnSnmpTrapsSettings traps2;
-    ASSERT_EQ(traps2.Read(store), 0);
-    EXPECT_EQ(traps2.Agent, "nms.example.test");
-    EXPECT_EQ(traps2.ProtocolVersion, 2);
+    // Every field of every record set to a value of its own comes back from the database.
+    ExpectEveryFieldRoundTrips<CSnSmtpSettings>(store);
+    ExpectEveryFieldRoundTrips<CSnSmsSettings>(store);
+    ExpectEveryFieldRoundTrips<CSnPagerSettings>(store);
+    ExpectEveryFieldRoundTrips<CSnMsnSettings>(store);
+    ExpectEveryFieldRoundTrips<CSnLogSettings>(store);
+    ExpectEveryFieldRoundTrips<CSnReportSettings>(store);
+    ExpectEveryFieldRoundTrips<CSnSnmpTrapsSettings>(store);
 
     CSnMessageTemplate t;
     ASSERT_EQ(t.Read(store, 1), 0);

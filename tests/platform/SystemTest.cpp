@@ -19,12 +19,18 @@
 using namespace platform;
 using platform_test::ReadBytes;
 using platform_test::ScopedEnv;
-using testsupport::ScopedTimeZone;
 using platform_test::TempDir;
 using platform_test::WriteBytes;
 using testsupport::ScopedTimeZone;
 
 namespace {
+
+std::size_t EntriesIn(const TempDir& dir) {
+    std::size_t entries = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.Path()))
+        ++entries;
+    return entries;
+}
 
 TEST(System, LocalTimeAndUtcOffsetFollowTheTimeZone) {
     {
@@ -148,10 +154,7 @@ TEST(System, CopyFileHonoursOverwriteAndKeepsModeAndTime) {
     EXPECT_TRUE(CreateDirectories(dir.File("target")));
     EXPECT_FALSE(CopyFile(from, dir.File("target"), true)); // nor a target
     // Nothing but the files themselves is left behind.
-    std::size_t entries = 0;
-    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.Path()))
-        ++entries;
-    EXPECT_EQ(entries, 3u);
+    EXPECT_EQ(EntriesIn(dir), 3u);
 }
 
 TEST(System, ReadFileContentNamesWhatItRefusesAndNeverBlocks) {
@@ -207,10 +210,7 @@ TEST(System, WriteFileAtomicallyReplacesCreatesAndFollowsLinks) {
     EXPECT_EQ(WriteFileAtomically(dir.File("no-dir/x"), "x", true), ENOENT);
     EXPECT_EQ(WriteFileAtomically(dir.Path(), "x", true), EISDIR);
     EXPECT_EQ(WriteFileAtomically("", "x", true), ENOENT);
-    std::size_t entries = 0;
-    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.Path()))
-        ++entries;
-    EXPECT_EQ(entries, 2u); // no temporary file stays behind
+    EXPECT_EQ(EntriesIn(dir), 2u); // no temporary file stays behind
 }
 
 TEST(System, WriteFileAtomicallyNeverShowsAReaderHalfAFile) {
@@ -241,10 +241,7 @@ TEST(System, WriteFileAtomicallyNeverShowsAReaderHalfAFile) {
         t.join();
     done = true;
     reader.join();
-    std::size_t entries = 0;
-    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.Path()))
-        ++entries;
-    EXPECT_EQ(entries, 1u);
+    EXPECT_EQ(EntriesIn(dir), 1u);
 }
 
 } // namespace
