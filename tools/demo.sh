@@ -159,9 +159,18 @@ if ! kill -0 "${started[-1]}" 2>/dev/null; then
   exit 1
 fi
 
+# The Manager runs in the background so that a signal to this script is handled at once
+# (the shell delays traps while a foreground command runs); it is the first to be stopped.
 if [[ -n "$screenshot" ]]; then
-  QT_QPA_PLATFORM=offscreen "$bin/sentrelle-manager" --screenshot "$screenshot" --wait 60
-  echo "demo: saved $screenshot"
+  QT_QPA_PLATFORM=offscreen "$bin/sentrelle-manager" --screenshot "$screenshot" --wait 60 &
 else
-  "$bin/sentrelle-manager"
+  "$bin/sentrelle-manager" &
 fi
+manager=$!
+started=("$manager" "${started[@]}")
+status=0
+wait "$manager" || status=$?
+if [[ -n "$screenshot" ]] && ((status == 0)); then
+  echo "demo: saved $screenshot"
+fi
+exit "$status"
