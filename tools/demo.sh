@@ -8,8 +8,8 @@
 # The first run creates ./demo: an Engine root with its own machine and user hives (the
 # real /etc and home directory are never touched), a few folders and a dozen checks
 # against this computer.  Every run starts two small local services for the checks to
-# look at (a TCP listener and a web server, both python3 on 127.0.0.1), starts the engine
-# when it has been built, and stops whatever it started when the Manager closes.
+# look at (a TCP listener and a web server, both python3 on 127.0.0.1) and the engine, and
+# stops all of them when the Manager closes or the script ends.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 top=$(pwd)
@@ -25,14 +25,14 @@ done
 if [[ -n "$screenshot" && "$screenshot" != /* ]]; then
   screenshot="$top/$screenshot"
 fi
+if [[ -z "$screenshot" && -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" ]]; then
+  echo "demo: no desktop session here; try: tools/demo.sh --screenshot demo.png" >&2
+  exit 1
+fi
 
 tools/bootstrap.sh
 cmake -S . -B build -G Ninja -DSENTRELLE_BENCH=OFF >/dev/null
-targets=(sentrelle sentrelle-manager)
-if ninja -C build -t targets all 2>/dev/null | grep -q '^sentrelle-engine:'; then
-  targets+=(sentrelle-engine)
-fi
-cmake --build build --parallel "$(nproc)" --target "${targets[@]}"
+cmake --build build --parallel "$(nproc)" --target sentrelle sentrelle-manager sentrelle-engine
 
 demo="$top/demo"
 mkdir -p "$demo/www"
@@ -67,18 +67,52 @@ cat >"$demo/www/index.html" <<'EOF'
 <body><h1>Sentrelle demo web server</h1><p>The "Demo web server" check asks for this page.</p></body></html>
 EOF
 
+# Everything the script starts is recorded in $demo/run, so that a run that was killed
+# before it could clean up leaves nothing behind for long: the next run stops it first.
+run="$demo/run"
+mkdir -p "$run"
+stop_pid() { # stop_pid PID: TERM, up to 5 s of grace, then KILL
+  local pid=$1 i
+  kill "$pid" 2>/dev/null || return 0
+  for ((i = 0; i < 50; i++)); do
+    kill -0 "$pid" 2>/dev/null || return 0
+    sleep 0.1
+  done
+  kill -KILL "$pid" 2>/dev/null || true
+}
+# A pid counts as the demo's only while its command line names the demo directory: a
+# recycled pid is left alone.
+works_on_demo() {
+  [[ "$1" =~ ^[0-9]+$ ]] && tr '\0' ' ' <"/proc/$1/cmdline" 2>/dev/null | grep -qF -- "$demo"
+}
+for file in "$run"/*.pid; do
+  [[ -f "$file" ]] || continue
+  pid=$(cat "$file" 2>/dev/null || true)
+  if works_on_demo "$pid"; then
+    echo "demo: stopping the $(basename "$file" .pid) (pid $pid) left over from an earlier run"
+    stop_pid "$pid"
+  fi
+  rm -f "$file"
+done
+
 started=()
 cleanup() {
+  local pid
   for pid in "${started[@]}"; do
-    kill "$pid" 2>/dev/null || true
-  done
-  for pid in "${started[@]}"; do
+    stop_pid "$pid"
     wait "$pid" 2>/dev/null || true
   done
+  rm -f "$run"/*.pid
 }
 trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM HUP
+remember() { # remember NAME PID
+  started+=("$2")
+  echo "$2" >"$run/$1.pid"
+}
 
-python3 -u - "$tcp_port" >"$demo/tcp-listener.log" 2>&1 <<'EOF' &
+python3 -u - "$tcp_port" "$demo" >"$demo/tcp-listener.log" 2>&1 <<'EOF' &
 import socket, sys
 server = socket.socket()
 server.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
@@ -88,36 +122,55 @@ while True:
     conn, _ = server.accept()
     try:
         conn.sendall(b"Sentrelle demo listener\r\n")
+    except OSError:
+        pass
     finally:
         conn.close()
 EOF
-started+=($!)
+remember tcp-listener $!
 python3 -m http.server "$http_port" --bind 127.0.0.1 --directory "$demo/www" >"$demo/web-server.log" 2>&1 &
-started+=($!)
+remember web-server $!
 
-engine_running=0
-if [[ -x "$bin/sentrelle-engine" ]]; then
-  pidfile="$demo/root/Sys/Run/QvsSnSvc.pid"
-  if [[ -f "$pidfile" ]] && kill -0 "$(cat "$pidfile" 2>/dev/null)" 2>/dev/null; then
-    engine_running=1
-  else
-    "$bin/sentrelle-engine" --root "$demo/root" --foreground >"$demo/engine.log" 2>&1 &
-    started+=($!)
-    engine_running=1
-  fi
-else
-  echo "demo: build/bin/sentrelle-engine is not built yet; the checks will show that the engine is not running"
+# The engine runs every check once as soon as it starts: the services must answer by then.
+wait_for_port() { # wait_for_port PORT: up to 10 s
+  local i
+  for ((i = 0; i < 100; i++)); do
+    (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null && return 0
+    sleep 0.1
+  done
+  echo "demo: nothing answers on port $1 yet; the checks on it will fail for a while" >&2
+}
+wait_for_port "$tcp_port"
+wait_for_port "$http_port"
+
+# An engine that still runs on the demo root (started by hand, say) is stopped, so that
+# this run owns the one it starts and stops it again at the end.
+pid=$(cat "$demo/root/Sys/Run/QvsSnSvc.pid" 2>/dev/null || true)
+if works_on_demo "$pid"; then
+  echo "demo: stopping the engine that already runs on the demo (pid $pid)"
+  stop_pid "$pid"
+fi
+"$bin/sentrelle-engine" --root "$demo/root" --foreground >"$demo/engine.log" 2>&1 &
+remember engine $!
+sleep 0.5
+if ! kill -0 "${started[-1]}" 2>/dev/null; then
+  echo "demo: the engine did not start; see $demo/engine.log" >&2
+  tail -n 5 "$demo/engine.log" >&2 || true
+  exit 1
 fi
 
+# The Manager runs in the background so that a signal to this script is handled at once
+# (the shell delays traps while a foreground command runs); it is the first to be stopped.
 if [[ -n "$screenshot" ]]; then
-  wait_secs=60
-  ((engine_running)) || wait_secs=3
-  QT_QPA_PLATFORM=offscreen "$bin/sentrelle-manager" --screenshot "$screenshot" --wait "$wait_secs"
-  echo "demo: saved $screenshot"
+  QT_QPA_PLATFORM=offscreen "$bin/sentrelle-manager" --screenshot "$screenshot" --wait 60 &
 else
-  if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" ]]; then
-    echo "demo: no desktop session here; try: tools/demo.sh --screenshot demo.png" >&2
-    exit 1
-  fi
-  "$bin/sentrelle-manager"
+  "$bin/sentrelle-manager" &
 fi
+manager=$!
+started=("$manager" "${started[@]}")
+status=0
+wait "$manager" || status=$?
+if [[ -n "$screenshot" ]] && ((status == 0)); then
+  echo "demo: saved $screenshot"
+fi
+exit "$status"

@@ -2,6 +2,7 @@
 
 #include "library/ErrorTexts.h"
 #include "model/CheckTypes.h"
+#include "model/ManagerPreferences.h"
 #include "model/SnCfg.h"
 #include "model/SnNode.h"
 
@@ -10,6 +11,12 @@
 #include <string>
 
 namespace {
+
+// The demo's widths of the check list's Display Name, Folder and Data columns (list width
+// units): short names, longer folder paths and result data.
+constexpr long kDemoNameWidth = 160;
+constexpr long kDemoFolderWidth = 100;
+constexpr long kDemoDataWidth = 90;
 
 constexpr const char* kUsageText = "usage: sentrelle demo-seed --tcp-port N --http-port N\n";
 
@@ -150,6 +157,12 @@ int CDemoSeedCommand::Run(const std::vector<std::string>& args, std::ostream& ou
         err << "sentrelle demo-seed: " << ErrorText(code).Str() << "\n";
         return kFailure;
     }
+    // The demo's names are short, its folder paths and result data longer than the list's
+    // defaults: the Manager of the demo opens with columns that fit them, which leaves
+    // room for the responses.
+    prefs::WriteLong("Manager", "column00", kDemoNameWidth);
+    prefs::WriteLong("Manager", "column05", kDemoFolderWidth);
+    prefs::WriteLong("Manager", "column08", kDemoDataWidth);
     out << "Added " << added << " demo checks.\n";
     return kSuccess;
 }

@@ -6,8 +6,8 @@
 #include "manager/ContextMenu.h"
 #include "manager/QMonApp.h"
 #include "manager/StateImages.h"
+#include "model/CheckListTexts.h"
 #include "model/CheckTypes.h"
-#include "model/DateTimeFormat.h"
 #include "model/ManagerPreferences.h"
 #include "model/NodeStatus.h"
 #include "model/SnCfg.h"
@@ -25,54 +25,6 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
-
-namespace pending {
-// Stand-ins for the shared check-list texts of the model, used until those arrive.
-
-CQvcString FrequencyText(const CSnNode& node, const CSnDateTimeSettings& dateTime) {
-    const CSnNodeCfgScanFrequency& f = node.Cfg.ScanFrequency;
-    if (f.Mode == 1) {
-        CQvcString text = CQvcString("Scheduled (") +
-                          f.Schedule.Entry(0).Describe(dateTime.DateFormat, dateTime.TimeFormat, false);
-        if (f.Schedule.PieceCount() > 1)
-            text += ", ...";
-        return text + ")";
-    }
-    if (f.Mode == 2)
-        return "Event-driven";
-    const long seconds = f.Interval;
-    if (seconds == 0)
-        return "";
-    CQvcString text;
-    auto put = [&](long n, const char* unit) { text.Format("Every %ld %s%s", n, unit, n >= 2 ? "s" : ""); };
-    if (seconds % 86400 == 0)
-        put(seconds / 86400, "day");
-    else if (seconds % 3600 == 0)
-        put(seconds / 3600, "hour");
-    else if (seconds % 60 == 0)
-        put(seconds / 60, "minute");
-    else
-        put(seconds, "second");
-    return text;
-}
-
-CQvcString DurationText(long seconds) {
-    CQvcString text;
-    if (seconds == 0)
-        return "< 1 sec";
-    if (seconds < 60)
-        return text.Format("%ld sec", seconds);
-    return text.Format("%02ldm:%02lds", seconds / 60, seconds % 60);
-}
-
-CQvcString StatusText(const CSnNode& node, std::int64_t now) {
-    const std::int32_t status = node.Result.Status;
-    if (now != 0 && now == node.Result.LastUpdate && status != kStatusNone && status != kStatusOnHold)
-        return "Processing";
-    return StatusName(status, node.Result.Processing);
-}
-
-} // namespace pending
 
 namespace {
 
@@ -209,12 +161,12 @@ void CViewList::InsertRow(CSnNode* node) {
     texts[1] = CheckTypeText(node->Cfg.Function);
     texts[2] = node->Cfg.Function.ParamServer;
     texts[3] = CQvcString(static_cast<long>(node->Cfg.ID));
-    texts[4] = pending::FrequencyText(*node, m_dateTime);
+    texts[4] = FrequencyText(*node, m_dateTime);
     texts[5] = node->Manager.FolderPath;
-    texts[6] = pending::StatusText(*node, 0);
+    texts[6] = StatusText(*node, 0);
     texts[8] = node->Result.Data;
     texts[9] = node->Result.Response;
-    texts[10] = pending::DurationText(node->Result.Duration);
+    texts[10] = DurationText(node->Result.Duration);
     texts[11] = node->Result.Comment;
     m_model.AppendRow(node, texts, kNewRowImage);
 }
@@ -262,7 +214,6 @@ void CViewList::RefreshDateTimeSettings() {
 void CViewList::Refresh() {
     const std::int64_t now = m_clock();
     RefreshDateTimeSettings();
-    const CQvcString dateTimePattern = m_dateTime.DateFormat + " " + m_dateTime.TimeFormat;
     for (int row = 0; row < m_model.rowCount(); ++row) {
         CSnNode* node = m_model.Node(row);
         if (node == nullptr) {
@@ -271,15 +222,11 @@ void CViewList::Refresh() {
         }
         m_model.UpdateFirstCell(row, RowName(*node), RowImage(*node, now));
         m_model.SetNode(row, node);
-        m_model.UpdateCell(row, 6, pending::StatusText(*node, now));
-        m_model.UpdateCell(row, 7,
-                           node->Result.LastUpdate != 0
-                               ? FormatLocalDateTime(static_cast<std::time_t>(node->Result.LastUpdate),
-                                                     dateTimePattern)
-                               : CQvcString());
+        m_model.UpdateCell(row, 6, StatusText(*node, now));
+        m_model.UpdateCell(row, 7, LastUpdateText(*node, m_dateTime));
         m_model.UpdateCell(row, 8, node->Result.Data);
         m_model.UpdateCell(row, 9, node->Result.Response);
-        m_model.UpdateCell(row, 10, pending::DurationText(node->Result.Duration));
+        m_model.UpdateCell(row, 10, DurationText(node->Result.Duration));
         m_model.UpdateCell(row, 11, node->Result.Comment);
     }
     // Only the result columns change in a refresh: a sort on them must be redone.

@@ -39,7 +39,7 @@ int main(int argc, char* argv[]) {
     std::optional<CScreenshotRun> run;
     if (!screenshot.isEmpty()) {
         app.Frame()->showNormal();
-        app.Frame()->resize(1280, 800);
+        app.Frame()->resize(1600, 900);
         run.emplace(app, screenshot, wait);
         run->Start();
     }

@@ -2,6 +2,7 @@
 #include "TestSupport.h"
 #include "cli/CommandTable.h"
 #include "model/CheckTypes.h"
+#include "model/ManagerPreferences.h"
 #include "model/SnCfg.h"
 #include "model/SnInstallation.h"
 #include "model/SnNode.h"
@@ -20,6 +21,11 @@ int Dispatch(std::vector<const char*> argv, std::string* out = nullptr) {
         *out = o.str() + e.str();
     return code;
 }
+
+// The check list's default widths of the Display Name, Folder and Data columns.
+constexpr long kDefaultNameWidth = 200;
+constexpr long kDefaultFolderWidth = 83;
+constexpr long kDefaultDataWidth = 54;
 
 } // namespace
 
@@ -54,9 +60,17 @@ TEST(DemoSeedCommand, AddsFoldersAndChecksOnceWithTheirSettings) {
     EXPECT_EQ(CSnCfg::FindNodeByName(root, "Paused disk check")->Cfg.OnHold, 1);
     store.FreeTree(root);
 
-    // A second run adds nothing.
+    // The demo's list opens with a narrower Display Name and with Folder and Data columns
+    // wider than the defaults.
+    EXPECT_LT(prefs::ReadLong("Manager", "column00", 0), kDefaultNameWidth);
+    EXPECT_GT(prefs::ReadLong("Manager", "column05", 0), kDefaultFolderWidth);
+    EXPECT_GT(prefs::ReadLong("Manager", "column08", 0), kDefaultDataWidth);
+
+    // A second run adds nothing and leaves the widths the user has chosen since.
+    prefs::WriteLong("Manager", "column08", 61);
     ASSERT_EQ(Dispatch({"demo-seed", "--tcp-port", "7001", "--http-port", "8080"}, &text), 0);
     EXPECT_NE(text.find("nothing added"), std::string::npos);
+    EXPECT_EQ(prefs::ReadLong("Manager", "column08", 0), 61);
     ASSERT_EQ(store.LoadAllNodes(root), 0);
     EXPECT_EQ(CSnCfg::CountChecks(root), 14);
     store.FreeTree(root);

@@ -239,6 +239,9 @@ TEST_F(ManagerTest, PreferencesAreNormalisedAsTheWindowReadsThem) {
               platform::kRegOk);
     EXPECT_EQ(value, 3000u);
     EXPECT_EQ(prefs::MaxCreateChecks(), 300);
+    ASSERT_EQ(platform::RegQueryDword(Hive::LocalMachine, kManagerKey.c_str(), "MaxCreateChecks", &value),
+              platform::kRegOk);
+    EXPECT_EQ(value, 300u);
     // A first run fills the key with the defaults of what it read.
     ASSERT_EQ(platform::RegQueryDword(Hive::CurrentUser, kManagerKey.c_str(), "OleMsgPendingDelayMsecs", &value),
               platform::kRegOk);
