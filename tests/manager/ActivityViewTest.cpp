@@ -132,7 +132,7 @@ TEST_F(ActivityViewTest, CaptureOffFreezesTheViewAndTicksItsMenus) {
     // Off through the view's context menu, which shows the item ticked.
     Ui().PushMenuChoice(cmd::kCaptureActivity);
     QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), QPoint(5, 5));
-    QCoreApplication::sendEvent(Frame().Log(), &event);
+    QCoreApplication::sendEvent(Frame().Log()->viewport(), &event);
     const CUiSeam::MenuItem* item = Ui().LastMenuItem(cmd::kCaptureActivity);
     ASSERT_NE(item, nullptr);
     EXPECT_EQ(item->text, "&Capture Activity Log info");
@@ -155,7 +155,7 @@ TEST_F(ActivityViewTest, CaptureOffFreezesTheViewAndTicksItsMenus) {
     EXPECT_EQ(Row(3), Expected(3));
 
     // A dismissed context menu changes nothing.
-    QCoreApplication::sendEvent(Frame().Log(), &event);
+    QCoreApplication::sendEvent(Frame().Log()->viewport(), &event);
     EXPECT_FALSE(Ui().LastMenuItem(cmd::kCaptureActivity) == nullptr);
     EXPECT_TRUE(App()->ActivityCapture());
 }
@@ -175,7 +175,7 @@ TEST_F(ActivityViewTest, ShowLogFileOpensTheCurrentLogWithItsProgram) {
     ASSERT_EQ(log.Write(Seeder()), 0);
     App()->OnCommand(cmd::kShowLogFile);
     ASSERT_EQ(Messages().size(), 1u);
-    EXPECT_EQ(Messages()[0], MessageText(59523).Str());
+    EXPECT_EQ(Messages()[0], std::string(MessageText(59523)));
     EXPECT_TRUE(launcher.launched.empty());
 
     log.Enabled = true;

@@ -22,16 +22,16 @@ namespace {
 
 const std::string kManagerKey = std::string(kProductKey) + "\\Manager";
 
-// Plays a database whose node reads fail while `s_failLoads` is set.
+// Plays a database whose tree cannot be read while `s_failLoads` is set.
 class FailingLoadComponent : public CSnCfgSqlite {
 public:
     explicit FailingLoadComponent(const CQvcString& connection) : CSnCfgSqlite(connection) {}
-    void GetFirstNode(const CQvcString& where, long summary, CQvcVariant& out) override {
+    void get_Tree(CQvcString& out) override {
         if (s_failLoads && Ready()) {
             SetError(kLoadError);
             return;
         }
-        CSnCfgSqlite::GetFirstNode(where, summary, out);
+        CSnCfgSqlite::get_Tree(out);
     }
     static constexpr long kLoadError = 25110;
     static inline bool s_failLoads = false;
@@ -64,7 +64,7 @@ TEST_F(RefreshCycleTest, TimerRunsAtThePreferredPeriodAndTheFirstTickLoadsTheTre
     ASSERT_NE(Start(), nullptr);
     EXPECT_TRUE(Frame().Timer().isActive());
     EXPECT_EQ(Frame().Timer().interval(), 900);
-    EXPECT_FALSE(App()->Loaded());
+    EXPECT_EQ(RowOf("Alpha"), -1);
     Tick();
     EXPECT_TRUE(App()->Loaded());
     EXPECT_GE(RowOf("Alpha"), 0);
@@ -94,7 +94,7 @@ TEST_F(RefreshCycleTest, AccessLostThreeTimesInARowClosesTheManager) {
     // The third in a row: the message, the timer stopped, the window closed.
     Tick();
     ASSERT_EQ(Messages().size(), 1u);
-    EXPECT_EQ(Messages()[0], MessageText(51558).Str());
+    EXPECT_EQ(Messages()[0], std::string(MessageText(51558)));
     EXPECT_EQ(Ui().History().back().icon, CUiSeam::Icon::Error);
     EXPECT_FALSE(Frame().Timer().isActive());
     EXPECT_TRUE(Frame().Closed());
@@ -138,8 +138,9 @@ TEST_F(RefreshCycleTest, ResultsWaitForTheirDueTimeWhenAutoRefreshIsOff) {
     EXPECT_EQ(Frame().Cycle().RefreshPeriod(), 5);
 
     WriteResult(a, 1, Now(), "first answer");
-    // Ticks 2 s apart (past the idle minimum): nothing until the change is 5 s old.
-    for (int i = 0; i < 2; ++i) {
+    // Ticks 2 s apart (past the idle minimum): nothing until the change is 5 s old (the
+    // first of them sees the change).
+    for (int i = 0; i < 3; ++i) {
         Advance(2);
         Frame().OnTimerTick();
         EXPECT_EQ(Cell("Alpha", 9), kEngineNotRunning) << "tick " << i;

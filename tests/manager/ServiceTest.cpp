@@ -26,7 +26,7 @@ namespace {
 
 std::string Filled(unsigned id) {
     CQvcString text;
-    text.Format(MessageText(id).c_str(), CSnEngineServiceState::kServiceDisplayName);
+    text.Format(MessageText(id), CSnEngineServiceState::kServiceDisplayName);
     return text.Str();
 }
 
@@ -105,7 +105,7 @@ TEST_F(ServiceTest, YesOpensTheServiceDialogThatStartsTheEngine) {
         QCoreApplication::processEvents(); // the queued Start
         state = EngineState();
         dialog.OnTimerTick();
-        EXPECT_EQ(dialog.StateText().toStdString(), MessageText(51583).Str());
+        EXPECT_EQ(dialog.StateText().toStdString(), std::string(MessageText(51583)));
         return static_cast<int>(QDialog::Rejected);
     });
     App()->OnCommand(cmd::kServiceStopped);
@@ -183,7 +183,7 @@ TEST_F(ServiceTest, DialogShowsStatesAndStartsAndStopsTheRealEngine) {
     EXPECT_FALSE(dialog.StopButton().isEnabled());
 
     dialog.OnTimerTick();
-    EXPECT_EQ(dialog.StateText().toStdString(), MessageText(51580).Str());
+    EXPECT_EQ(dialog.StateText().toStdString(), std::string(MessageText(51580)));
     EXPECT_TRUE(dialog.StartButton().isEnabled());
     EXPECT_FALSE(dialog.StopButton().isEnabled());
     EXPECT_FALSE(dialog.RestartButton().isEnabled());
@@ -197,7 +197,7 @@ TEST_F(ServiceTest, DialogShowsStatesAndStartsAndStopsTheRealEngine) {
     EXPECT_EQ(dialog.OnStart(), 0);
     EXPECT_EQ(EngineState(), platform::kServiceRunning);
     dialog.OnTimerTick();
-    EXPECT_EQ(dialog.StateText().toStdString(), MessageText(51583).Str());
+    EXPECT_EQ(dialog.StateText().toStdString(), std::string(MessageText(51583)));
     EXPECT_FALSE(dialog.StartButton().isEnabled());
     EXPECT_TRUE(dialog.StopButton().isEnabled());
     EXPECT_TRUE(dialog.RestartButton().isEnabled());
@@ -209,7 +209,7 @@ TEST_F(ServiceTest, DialogShowsStatesAndStartsAndStopsTheRealEngine) {
     EXPECT_EQ(dialog.OnStop(), 0);
     EXPECT_EQ(EngineState(), platform::kServiceStopped);
     dialog.OnTimerTick();
-    EXPECT_EQ(dialog.StateText().toStdString(), MessageText(51580).Str());
+    EXPECT_EQ(dialog.StateText().toStdString(), std::string(MessageText(51580)));
     EXPECT_TRUE(Messages().empty());
 }
 
@@ -221,16 +221,16 @@ TEST_F(ServiceTest, DialogReportsAFailedStart) {
     const long code = dialog.OnStart();
     EXPECT_NE(code, 0);
     ASSERT_EQ(Messages().size(), 1u);
-    EXPECT_EQ(Messages()[0], MessageText(ServiceControlMessageId(code)).Str());
+    EXPECT_EQ(Messages()[0], std::string(MessageText(ServiceControlMessageId(code))));
     EXPECT_EQ(Ui().History()[0].icon, CUiSeam::Icon::Error);
     // Another computer has no service control to reach.
     CDialogService remote(Ui(), "far-away-host", &Frame());
     remote.Open();
     remote.OnTimerTick();
-    EXPECT_EQ(remote.StateText().toStdString(), MessageText(51578).Str());
+    EXPECT_EQ(remote.StateText().toStdString(), std::string(MessageText(51578)));
     EXPECT_FALSE(remote.StartButton().isEnabled());
     EXPECT_EQ(remote.OnStop(), CQvcService::kErrorManager);
-    EXPECT_EQ(Messages().back(), MessageText(3000).Str());
+    EXPECT_EQ(Messages().back(), std::string(MessageText(3000)));
 }
 
 TEST_F(ServiceTest, ChecksFollowTheEngineFromAnotherStoreToTheListAndBack) {
