@@ -428,6 +428,7 @@ TEST_F(EngineTest, ARestartKeepsThePublishedResultsAndStartsANewActivityLog) {
     // lines wait beside the file for the next start.
     EXPECT_FALSE(inst.RawLine(interval).has_value());
     EXPECT_FALSE(inst.RawLine(scheduled).has_value());
+    EXPECT_EQ(inst.Line(interval, inst.RetiredResultFile()).Response.Str(), "down");
     std::vector<std::string> texts = ActivityTexts();
     ASSERT_GE(texts.size(), 4u);
     EXPECT_EQ(engine->Activity().Lines().front(), "00000000||1709632800||Sentrelle Engine started");
@@ -498,8 +499,10 @@ TEST_F(EngineTest, StopWaitsBrieflyThenAbandonsAndClearsTheProcessingFlag) {
     engine->Stop();
     EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(8));
     EXPECT_EQ(engine->AbandonedRuns(), 1u);
-    EXPECT_EQ(inst.RawLine(hung).value_or(""), "0||0||0||||0||||");
-    EXPECT_EQ(inst.Line(quick).Status, kStatusSuccess);
+    // The lines went aside with the stop, the abandoned run's without its Processing flag.
+    EXPECT_FALSE(inst.RawLine(quick).has_value());
+    EXPECT_EQ(inst.RawLine(hung, inst.RetiredResultFile()).value_or(""), "0||0||0||||0||||");
+    EXPECT_EQ(inst.Line(quick, inst.RetiredResultFile()).Status, kStatusSuccess);
     EXPECT_EQ(ActivityTexts().back(), "Sentrelle Engine stopped");
     // Stopped is stopped: nothing runs any more.
     clock.AdvanceSeconds(600);
