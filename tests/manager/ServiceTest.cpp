@@ -51,7 +51,7 @@ protected:
     void SetUp() override {
         ManagerTest::SetUp();
         m_engine = std::make_unique<testsupport::ScopedEnv>(platform::EngineService::kBinaryVariable,
-                                                            SENTRELLE_ENGINE_PATH);
+                                                            SENTRELLE_ENGINE_PROGRAM);
     }
     void TearDown() override {
         // Whatever a test left running stops before the installation goes.
