@@ -10,6 +10,7 @@
 #include "model/SnMaintenanceSettings.h"
 #include "model/SnTreeText.h"
 #include "platform/Profile.h"
+#include "platform/System.h"
 
 #include <algorithm>
 #include <condition_variable>
@@ -118,7 +119,10 @@ long CEngine::Start(CQvcString& message) {
     m_globalSettingsSeen.Record(link->ReadGlobalSettingsCounter());
     ReadGlobalSettings();
 
+    // The results retired by the last stop, under any that the file still holds (a crash
+    // leaves them there).
     m_initialLines = m_results->ReadAll();
+    m_initialLines.merge(CResultFile(RetiredResultsPath()).ReadAll());
     m_activity->Restart(WallNow(), "Sentrelle Engine started");
     code = LoadConfiguration(true);
     m_initialLines.clear();
@@ -195,6 +199,7 @@ void CEngine::Stop() {
     m_desk->Stop(1000);
     AddActivity("Sentrelle Engine stopped");
     Flush();
+    RetireResults();
     m_pool.reset();
     if (m_options.Log)
         m_options.Log->Info("Engine stopped%s", m_abandoned ? " (some runs were abandoned)" : "");
@@ -296,10 +301,10 @@ long CEngine::LoadConfiguration(bool initial) {
                 state.Line = line->second;
                 state.HasLine = true;
                 state.ErrorCount = ErrorCountFromStatus(state.Line.Status, state.Cfg.ScanFrequency.ErrorThreshold);
-                if (state.Line.Processing != 0) {
-                    state.Line.Processing = 0;
-                    PutLine(id, state);
-                }
+                // Published again (the stop took it off the file), without a Processing
+                // flag that no run stands behind any more.
+                state.Line.Processing = 0;
+                PutLine(id, state);
             }
             ScheduleAfterChange(id, state);
             ++added;
@@ -645,6 +650,28 @@ void CEngine::PublishWaiting(std::int32_t id, CheckState& state) {
 void CEngine::PutLine(std::int32_t id, CheckState& state) {
     state.HasLine = true;
     m_results->Put(id, state.Line);
+}
+
+CQvcString CEngine::RetiredResultsPath() const { return m_store.Link()->ResultFile() + ".last"; }
+
+void CEngine::RetireResults() {
+    if (!m_results)
+        return;
+    // A stopped engine publishes no results, so that every Manager shows its checks as
+    // not running.  The lines wait beside the file for the next start.
+    const auto lines = m_results->ReadAll();
+    platform::DeleteFile(RetiredResultsPath().Str());
+    CResultFile retired(RetiredResultsPath());
+    for (const auto& [id, line] : lines) {
+        retired.Put(id, line);
+        m_results->Remove(id);
+    }
+    if (lines.empty() || !retired.Flush() || !m_results->Flush()) {
+        if (!lines.empty() && m_options.Log)
+            m_options.Log->Error("Cannot move the results aside to %s", RetiredResultsPath().c_str());
+        return;
+    }
+    m_store.Link()->SignalResultsChanged();
 }
 
 void CEngine::AddActivity(const CQvcString& text) {

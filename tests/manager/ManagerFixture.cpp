@@ -14,6 +14,9 @@ void ManagerTest::SetUp() {
     CQvcString message;
     ASSERT_EQ(CSnInstallation::Initialize(m_root.c_str(), message), 0) << message.c_str();
     options.scriptedUi = true;
+    options.watchService = false;
+    options.cycleTicks = [this] { return m_ticks; };
+    options.cycleSeconds = [this] { return m_seconds; };
     // The clipboard belongs to the process: a copy made by an earlier test must not count.
     QGuiApplication::clipboard()->clear();
 }
@@ -95,7 +98,13 @@ CQMonApp* ManagerTest::Start(bool showWindow) {
     return m_app.get();
 }
 
+void ManagerTest::Advance(std::int64_t seconds, std::uint32_t extraMsecs) {
+    m_seconds += seconds;
+    m_ticks += static_cast<std::uint32_t>(seconds * 1000) + extraMsecs;
+}
+
 void ManagerTest::Tick() {
+    Advance(20);
     m_app->Frame()->OnTimerTick();
     QCoreApplication::processEvents();
 }

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -46,15 +47,20 @@ protected:
     CViewTree& Tree() { return *m_app->Frame()->Tree(); }
     CViewList& List() { return *m_app->Frame()->List(); }
     CUiSeam& Ui() { return m_app->Ui(); }
-    // One timer tick, then the queued work it posted.
+    // One timer tick, then the queued work it posted.  The cycle's clock moves on 20 s
+    // first, so that every tick passes the cycle's idle and period limits.
     void Tick();
+    // Moves the cycle's fake clock (tick count and seconds) on without a tick.
+    void Advance(std::int64_t seconds, std::uint32_t extraMsecs = 0);
+    std::int64_t Now() const { return m_seconds; }
     // The texts shown in message boxes so far.
     std::vector<std::string> Messages() const;
     // The row of the check named `name` in the list; -1 when absent.
     int RowOf(const char* name);
     std::string Cell(const char* name, int column);
 
-    // Options for the next Start (scripted always).
+    // Options for the next Start (scripted always; the service watch off and the cycle on
+    // the fixture's fake clock unless the test changes them).
     CQMonApp::Options options;
     // Answers queued before start-up.
     std::vector<int> startAnswers;
@@ -65,4 +71,6 @@ private:
     std::unique_ptr<CSnCfg> m_seeder;
     CSnNode* m_seedRoot = nullptr;
     std::unique_ptr<CQMonApp> m_app;
+    std::uint32_t m_ticks = 5000000;
+    std::int64_t m_seconds = 1800000000;
 };

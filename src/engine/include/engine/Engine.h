@@ -139,6 +139,9 @@ private:
     void PutLine(std::int32_t id, CheckState& state);
     void AddActivity(const CQvcString& text);
     void Flush();
+    // Where a stop keeps the results it takes off the result file, and the move itself.
+    CQvcString RetiredResultsPath() const;
+    void RetireResults();
     CQvcString FormatTime(std::int64_t when) const;
 
     EngineOptions m_options;

@@ -4,18 +4,18 @@
 // and the list share, carries the menu bar, the toolbar and the status bar, applies the
 // visual style, and runs the window's one timer.
 //
-// The timer: every tick calls OnTimerTick, which runs RunRefreshCycle unless the cycle is
-// suspended.  RunRefreshCycle does what a user needs to see live results: it reloads the
-// configuration and rebuilds the tree when the engine link's "NM" counter changed (the
-// first tick always counts as a change), and it loads the results into the nodes and
-// refreshes the list when the "Results" counter changed.  The full cycle (access probe,
-// service watch, congestion rules, refresh periods) replaces RunRefreshCycle.
+// The timer: every tick (period MfTimerMsecs) runs one step of the refresh cycle
+// (CSnRefreshCycle, which holds the timing rules): access probe, configuration reload on a
+// new "NM", results on a new "Results", view updates.  The first tick starts the engine
+// service's watcher (CThreadCheckService); its reports arrive through a GUI-thread sink
+// as the commands 196 and 197.  Closing stops the watcher, waiting for it at most about
+// two seconds.
 #include "library/QvcBase.h"
 #include "manager/StateImages.h"
 #include "manager/ViewList.h"
 #include "manager/ViewLog.h"
 #include "manager/ViewTree.h"
-#include "model/SnChangeDetector.h"
+#include "model/SnRefreshCycle.h"
 
 #include <QActionGroup>
 #include <QLabel>
@@ -26,7 +26,10 @@
 #include <map>
 #include <memory>
 
+class CFrameRefreshHost;
+class CGuiPostSink;
 class CQMonApp;
+class CThreadCheckService;
 class QAction;
 class QToolBar;
 
@@ -60,20 +63,29 @@ public:
 
     // --- refresh cycle ---------------------------------------------------------------------
     QTimer& Timer() { return m_timer; }
-    void SuspendCycle() { m_cycleEnabled = false; }
-    void ResumeCycle() { m_cycleEnabled = true; }
-    bool CycleEnabled() const { return m_cycleEnabled; }
+    CSnRefreshCycle& Cycle() { return *m_cycle; }
+    void SuspendCycle() { m_cycle->Suspend(); }
+    void ResumeCycle() { m_cycle->Resume(); }
+    bool CycleEnabled() const { return m_cycle->IsCycleEnabled(); }
     // Runs a tick as soon as the event loop is free (several posts make one tick).
     void PostTimerTick();
-    // One timer tick: the refresh cycle unless it is suspended.
+    // One timer tick of the refresh cycle.
     void OnTimerTick();
-    // The refresh cycle (see the top of this file).
-    void RunRefreshCycle();
     // Refresh (F5): announces a configuration change to the Managers and runs a tick at
     // once, so that everything is reloaded even when nothing changed.
     void OnRefreshCommand();
     // Rebuilds the tree and selects the remembered folder again.
     void RebuildTree();
+
+    // --- engine service watch ------------------------------------------------------------------
+    // Starts the watcher for the store's Engine computer (the first tick does this unless
+    // the application's options switch the watch off).
+    void StartServiceWatch();
+    // The watcher; null before the first tick.
+    CThreadCheckService* ServiceWatcher() { return m_watcher.get(); }
+    CGuiPostSink& PostSink() { return *m_sink; }
+    // True once the window was closed (by the user or by the cycle).
+    bool Closed() const { return m_closed; }
 
     // A message in the status bar's message pane for a few seconds.
     void ShowStatus(const QString& text);
@@ -109,10 +121,12 @@ private:
     QLabel m_access;
     QTimer m_timer;
     int m_look = 2;
-    bool m_cycleEnabled = true;
     bool m_tickPosted = false;
+    bool m_closed = false;
     // Until the user moves a splitter, the panes keep their first proportions.
     bool m_splitMoved = false;
-    CSnChangeDetector m_configCounter;
-    CSnChangeDetector m_resultsCounter;
+    std::unique_ptr<CFrameRefreshHost> m_host;
+    std::unique_ptr<CSnRefreshCycle> m_cycle;
+    std::unique_ptr<CGuiPostSink> m_sink;
+    std::unique_ptr<CThreadCheckService> m_watcher;
 };

@@ -7,11 +7,16 @@
 // ticked, so that the menus, the toolbar and the tests all see the same rules.
 #include "library/QvcBase.h"
 #include "manager/DragState.h"
+#include "manager/ServiceStateUi.h"
 #include "manager/UiSeam.h"
 #include "model/SnCfg.h"
+#include "model/SnEngineServiceState.h"
+#include "model/SnRefreshCycle.h"
+#include "platform/Process.h"
 
 #include <QObject>
 
+#include <chrono>
 #include <memory>
 #include <vector>
 
@@ -30,6 +35,16 @@ public:
         bool scriptedUi = false;
         // Show the main window (maximised) at start-up.
         bool showWindow = true;
+        // The refresh cycle's clocks (tick count in milliseconds, seconds since 1970) and
+        // the activity view's; empty for the system's.  Tests drive them by hand.
+        CSnRefreshCycle::TickSource cycleTicks;
+        CSnRefreshCycle::SecondsSource cycleSeconds;
+        // Watch the engine's service from the first tick on, and how long the watcher
+        // waits before its first period begins.
+        bool watchService = true;
+        std::chrono::milliseconds watchStartDelay{1000};
+        // Starts the programs that show files; null for the system's launcher.
+        platform::IProcessLauncher* launcher = nullptr;
     };
     struct CommandState {
         bool enabled = false;
@@ -53,6 +68,7 @@ public:
     void ExitInstance();
 
     // --- what the views and commands consult ----------------------------------------------
+    const Options& GetOptions() const { return m_options; }
     CSnCfg* Store() const { return m_store.get(); }
     CSnNode* Root() const { return m_root; }
     // The holder through which the store's tree operations replace the root.
@@ -66,7 +82,8 @@ public:
     bool Readable() const { return m_readable; }
     bool Writable() const { return m_writable; }
     bool ActivityCapture() const { return m_activityCapture; }
-    bool ServiceStopped() const { return m_serviceStopped; }
+    bool ServiceStopped() const { return m_serviceState.IsStopped(); }
+    const CSnEngineServiceState& ServiceState() const { return m_serviceState; }
     // The number of checks on the check clipboard; 0 unless every copied identifier
     // names a node of the current tree.
     int CopiedCount() const;
@@ -89,6 +106,13 @@ public:
     // The Engine service watcher's reports (commands 196 and 197).
     void OnServiceRunning();
     void OnServiceStopped();
+    // The modal Service dialog; with `startWhenOpened` it starts the service at once.
+    void OpenServiceDialog(bool startWhenOpened);
+    // The Auto Refresh Settings dialog: on OK the preferences and the cycle take the values.
+    void OpenAutoRefreshDialog();
+    // "Show Log File", and a text file in the text viewer: 0 or -1 after a message.
+    int ShowLogFile();
+    int ViewInTextViewer(const CQvcString& file);
 
 private:
     long OpenStore();
@@ -96,6 +120,8 @@ private:
     void ProbeAccess();
     void FirstRunSetup();
     void NotImplemented(int id);
+    platform::IProcessLauncher& Launcher() const;
+    void ShowError(const CQvcString& text);
 
     Options m_options;
     CUiSeam m_ui;
@@ -106,8 +132,8 @@ private:
     bool m_readable = true;
     bool m_writable = true;
     bool m_activityCapture = false;
-    bool m_serviceStopped = false;
-    bool m_serviceReported = false;
+    CServiceStateUi m_serviceUi{*this};
+    CSnEngineServiceState m_serviceState{m_serviceUi};
     std::vector<int> m_unhandled;
     // The identifiers on the clipboard, read once per clipboard change: asking another
     // program for its clipboard on every menu update could stall the window.

@@ -1,0 +1,15 @@
+#include "manager/ServiceStateUi.h"
+
+#include "manager/QMonApp.h"
+
+#include <QWidget>
+
+bool CServiceStateUi::AskQuestion(const CQvcString& text) {
+    return m_app.Ui().Message(text, CUiSeam::Icon::Question, CUiSeam::Buttons::YesNo) != CUiSeam::kNo;
+}
+
+void CServiceStateUi::ShowInformation(const CQvcString& text) {
+    m_app.Ui().Message(text, CUiSeam::Icon::Information);
+}
+
+void CServiceStateUi::OpenServiceDialog(bool startWhenOpened) { m_app.OpenServiceDialog(startWhenOpened); }

@@ -1,0 +1,222 @@
+// The activity view in the main window: the Engine's activity log read on the cycle's
+// view updates, formatted with the configuration's date and time settings, kept to 200
+// rows, started again after a restart mark, and frozen while capture is off (main menu
+// and context menu).  Also the log-file command and the don't-show-again notice.
+#include "ManagerFixture.h"
+#include "RecordingLauncher.h"
+#include "library/Messages.h"
+#include "manager/CommandIds.h"
+#include "manager/DialogOkChecked.h"
+#include "manager/ViewLog.h"
+#include "model/CheckedNotice.h"
+#include "model/FileViewers.h"
+#include "model/ManagerPreferences.h"
+#include "model/SnDateTimeSettings.h"
+#include "model/SnLogSettings.h"
+#include "platform/Profile.h"
+
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QCoreApplication>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+namespace {
+
+constexpr std::int64_t kBase = 1700000000; // 14 Nov 2023 22:13:20 UTC
+
+std::string Key(int n) {
+    char key[16];
+    std::snprintf(key, sizeof key, "%08X", n);
+    return key;
+}
+
+} // namespace
+
+class ActivityViewTest : public ManagerTest {
+protected:
+    // Replaces the activity log with lines first..last (key n, time kBase + n, text
+    // "event n"), after an optional restart mark at `restartTime`; then announces new
+    // results so that the next tick updates the views.
+    void WriteLog(int first, int last, std::int64_t restartTime = 0) {
+        std::string section;
+        if (restartTime > 0)
+            section += std::string("00000000||") + std::to_string(restartTime) + "||Activity log started" + '\0';
+        for (int n = first; n <= last; ++n)
+            section += Key(n) + "||" + std::to_string(kBase + n) + "||event " + std::to_string(n) + '\0';
+        section.push_back('\0');
+        ASSERT_TRUE(platform::ProfileWriteSection(Seeder().Link()->ActivityLogFile().c_str(), "ActLog", section.data()));
+        Seeder().Link()->SignalResultsChanged();
+    }
+    QStringList Rows() { return Frame().Log()->RowTexts(); }
+    QString Row(int n) { return Rows().value(n); }
+    // The text of line n as the default formats show it in UTC.
+    static QString Expected(int n) {
+        CSnDateTimeSettings settings;
+        return QString::fromUtf8((settings.FormatDateTime(kBase + n) + " - event " + std::to_string(n).c_str()).c_str());
+    }
+
+    testsupport::ScopedTimeZone utc;
+};
+
+TEST_F(ActivityViewTest, FiveHundredLinesShowTheNewestTwoHundredNewestFirst) {
+    ASSERT_NE(Start(), nullptr);
+    WriteLog(1, 500);
+    Tick();
+    ASSERT_EQ(Rows().size(), 200);
+    EXPECT_EQ(Row(0), Expected(500));
+    EXPECT_EQ(Row(199), Expected(301));
+    // The formats of the configuration, in UTC: 14 Nov 2023, 22:21:40 for line 500.
+    EXPECT_EQ(Row(0), "11/14/2023 10:21:40 PM - event 500");
+
+    // Ten more: added on top, the oldest dropped, nothing shown twice.
+    WriteLog(1, 510);
+    Tick();
+    ASSERT_EQ(Rows().size(), 200);
+    EXPECT_EQ(Row(0), Expected(510));
+    EXPECT_EQ(Row(199), Expected(311));
+    EXPECT_EQ(Rows().count(Expected(505)), 1);
+}
+
+TEST_F(ActivityViewTest, ARestartMarkShowsTheNewLogAgain) {
+    ASSERT_NE(Start(), nullptr);
+    WriteLog(1, 5, kBase);
+    Tick();
+    ASSERT_EQ(Rows().size(), 6);
+    EXPECT_EQ(Row(0), Expected(5));
+
+    // The engine started again: a new restart time, keys from 1 again.
+    WriteLog(1, 2, kBase + 100);
+    Tick();
+    ASSERT_EQ(Rows().size(), 9);
+    EXPECT_EQ(Row(0), Expected(2));
+    EXPECT_EQ(Row(1), Expected(1));
+    EXPECT_TRUE(Row(2).endsWith(" - Activity log started"));
+    EXPECT_EQ(Row(3), Expected(5));
+
+    // The same restart time again is no new restart: nothing is added twice.
+    WriteLog(1, 3, kBase + 100);
+    Tick();
+    ASSERT_EQ(Rows().size(), 10);
+    EXPECT_EQ(Row(0), Expected(3));
+}
+
+TEST_F(ActivityViewTest, DateAndTimeFollowTheConfigurationWithinThirtySeconds) {
+    ASSERT_NE(Start(), nullptr);
+    WriteLog(1, 1);
+    Tick();
+    ASSERT_EQ(Rows().size(), 1);
+    CSnDateTimeSettings settings;
+    settings.DateFormat = "yyyy-mm-dd";
+    settings.TimeFormat = "HH:mm";
+    ASSERT_EQ(settings.Write(Seeder()), 0);
+    WriteLog(1, 2);
+    Tick(); // 20 s after the first load: the old formats still
+    EXPECT_EQ(Row(0), Expected(2));
+    WriteLog(1, 3);
+    Tick(); // 40 s: loaded again
+    EXPECT_EQ(Row(0), "2023-11-14 22:13 - event 3");
+}
+
+TEST_F(ActivityViewTest, CaptureOffFreezesTheViewAndTicksItsMenus) {
+    ASSERT_NE(Start(), nullptr);
+    WriteLog(1, 3);
+    Tick();
+    ASSERT_EQ(Rows().size(), 3);
+    QAction* menuItem = Frame().Action(cmd::kCaptureActivity);
+    ASSERT_NE(menuItem, nullptr);
+    EXPECT_TRUE(menuItem->isChecked());
+
+    // Off through the view's context menu, which shows the item ticked.
+    Ui().PushMenuChoice(cmd::kCaptureActivity);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), QPoint(5, 5));
+    QCoreApplication::sendEvent(Frame().Log()->viewport(), &event);
+    const CUiSeam::MenuItem* item = Ui().LastMenuItem(cmd::kCaptureActivity);
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->text, "&Capture Activity Log info");
+    EXPECT_TRUE(item->checked);
+    EXPECT_FALSE(App()->ActivityCapture());
+    EXPECT_FALSE(menuItem->isChecked());
+
+    WriteLog(1, 6);
+    Tick();
+    EXPECT_EQ(Rows().size(), 3);
+
+    // On again from the main menu: every line newer than the newest shown comes.
+    menuItem->trigger();
+    EXPECT_TRUE(App()->ActivityCapture());
+    EXPECT_TRUE(menuItem->isChecked());
+    Seeder().Link()->SignalResultsChanged();
+    Tick();
+    ASSERT_EQ(Rows().size(), 6);
+    EXPECT_EQ(Row(0), Expected(6));
+    EXPECT_EQ(Row(3), Expected(3));
+
+    // A dismissed context menu changes nothing.
+    QCoreApplication::sendEvent(Frame().Log()->viewport(), &event);
+    EXPECT_FALSE(Ui().LastMenuItem(cmd::kCaptureActivity) == nullptr);
+    EXPECT_TRUE(App()->ActivityCapture());
+}
+
+TEST_F(ActivityViewTest, ShowLogFileOpensTheCurrentLogWithItsProgram) {
+    testsupport::RecordingLauncher launcher;
+    options.launcher = &launcher;
+    // A stand-in xdg-open on PATH: the launcher records instead of running it.
+    testsupport::TempDir bin;
+    testsupport::WriteFile(bin.File("xdg-open"), "#!/bin/sh\nexit 0\n");
+    std::filesystem::permissions(bin.File("xdg-open"), std::filesystem::perms::owner_all);
+    testsupport::ScopedEnv searchPath("PATH", bin.Path().c_str());
+    ASSERT_NE(Start(), nullptr);
+    CSnLogSettings log;
+    ASSERT_EQ(log.Read(Seeder()), 0);
+    log.Enabled = false;
+    ASSERT_EQ(log.Write(Seeder()), 0);
+    App()->OnCommand(cmd::kShowLogFile);
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0], std::string(MessageText(59523)));
+    EXPECT_TRUE(launcher.launched.empty());
+
+    log.Enabled = true;
+    ASSERT_EQ(log.Write(Seeder()), 0);
+    const CQvcString path = CurrentLogFilePath(log, Seeder().RootDirectory());
+    App()->OnCommand(cmd::kShowLogFile);
+    ASSERT_EQ(Messages().size(), 2u);
+    EXPECT_NE(Messages()[1].find(path.Str()), std::string::npos) << Messages()[1];
+    EXPECT_TRUE(launcher.launched.empty());
+
+    testsupport::WriteFile(path.Str(), "engine log\n");
+    App()->OnCommand(cmd::kShowLogFile);
+    EXPECT_EQ(Messages().size(), 2u);
+    ASSERT_EQ(launcher.launched.size(), 1u);
+    EXPECT_EQ(launcher.launched[0].back(), path.Str());
+
+    // The associated program fails: 59524 with the path.
+    launcher.answer = platform::LaunchResult{true, true, 4, 99};
+    App()->OnCommand(cmd::kShowLogFile);
+    ASSERT_EQ(Messages().size(), 3u);
+    EXPECT_NE(Messages()[2].find(path.Str()), std::string::npos);
+}
+
+TEST_F(ActivityViewTest, DontShowAgainNoticeIsConfirmedWithoutShowingOnceSwitchedOff) {
+    ASSERT_NE(Start(), nullptr);
+    // Shown; OK with the box ticked.
+    Ui().PushDialog([](QDialog& base) {
+        auto& dialog = dynamic_cast<CDialogOkChecked&>(base);
+        EXPECT_EQ(dialog.Message(), "Checks were copied.");
+        EXPECT_FALSE(dialog.DontShowAgain());
+        dialog.DontShowBox().setChecked(true);
+        return static_cast<int>(QDialog::Accepted);
+    });
+    EXPECT_TRUE(CDialogOkChecked::Run(Ui(), &Frame(), "Copy", "Checks were copied.", "CopyNotice"));
+    EXPECT_EQ(Ui().History().size(), 1u);
+    // Switched off: confirmed, not shown.
+    EXPECT_TRUE(CDialogOkChecked::Run(Ui(), &Frame(), "Copy", "Checks were copied.", "CopyNotice"));
+    EXPECT_EQ(Ui().History().size(), 1u);
+    EXPECT_EQ(Ui().Unscripted(), 0);
+    // Another notice: closed without OK counts as not confirmed and stays on.
+    EXPECT_FALSE(CDialogOkChecked::Run(Ui(), &Frame(), "Other", "Text", "OtherNotice"));
+    EXPECT_EQ(Ui().Unscripted(), 1);
+    EXPECT_EQ(prefs::ReadLong(kCheckedNoticeSubKey, "OtherNotice", -1), 0);
+}

@@ -1,0 +1,239 @@
+// The refresh cycle as the main window runs it: the timer, the access probe against the
+// Engine's control file, reloads and their failure, the refresh settings with their
+// dialog.  The timing rules themselves are tested without windows in tests/model; here
+// the fixture's fake clock drives the frame's cycle.
+#include "ManagerFixture.h"
+#include "library/ErrorTexts.h"
+#include "library/Messages.h"
+#include "manager/CommandIds.h"
+#include "manager/DialogAutoRefresh.h"
+#include "model/ManagerPreferences.h"
+#include "model/SnAutoRefreshSettings.h"
+#include "model/SnCfgSqlite.h"
+#include "model/SnIPC.h"
+#include "model/SnNode.h"
+#include "platform/Registry.h"
+
+#include <QCoreApplication>
+
+#include <filesystem>
+
+namespace {
+
+const std::string kManagerKey = std::string(kProductKey) + "\\Manager";
+
+// Plays a database whose tree cannot be read while `s_failLoads` is set.
+class FailingLoadComponent : public CSnCfgSqlite {
+public:
+    explicit FailingLoadComponent(const CQvcString& connection) : CSnCfgSqlite(connection) {}
+    void get_Tree(CQvcString& out) override {
+        if (s_failLoads && Ready()) {
+            SetError(kLoadError);
+            return;
+        }
+        CSnCfgSqlite::get_Tree(out);
+    }
+    static constexpr long kLoadError = 25110;
+    static inline bool s_failLoads = false;
+};
+
+} // namespace
+
+class RefreshCycleTest : public ManagerTest {
+protected:
+    // Replaces the Engine's control file by a directory of that name, so that the access
+    // probe can neither write nor read it; Restore puts a file back.
+    void BreakControlFile() {
+        const std::string file = Seeder().Link()->ControlFile().Str();
+        std::filesystem::remove(file);
+        std::filesystem::create_directory(file);
+    }
+    void RestoreControlFile() {
+        const std::string file = Seeder().Link()->ControlFile().Str();
+        std::filesystem::remove(file);
+        testsupport::WriteFile(file, "[Updates]\n");
+    }
+    std::string ControlFileName() { return Seeder().Link()->ControlFile().Str(); }
+};
+
+TEST_F(RefreshCycleTest, TimerRunsAtThePreferredPeriodAndTheFirstTickLoadsTheTree) {
+    platform::RegEnsureKey(platform::Hive::LocalMachine, kManagerKey.c_str());
+    platform::RegSetDword(platform::Hive::LocalMachine, kManagerKey.c_str(), "MfTimerMsecs", 900);
+    AddCheck(1, "Alpha");
+    SaveTree();
+    ASSERT_NE(Start(), nullptr);
+    EXPECT_TRUE(Frame().Timer().isActive());
+    EXPECT_EQ(Frame().Timer().interval(), 900);
+    EXPECT_EQ(RowOf("Alpha"), -1);
+    Tick();
+    EXPECT_TRUE(App()->Loaded());
+    EXPECT_GE(RowOf("Alpha"), 0);
+    EXPECT_EQ(Cell("Alpha", 9), kEngineNotRunning);
+}
+
+TEST_F(RefreshCycleTest, AccessLostThreeTimesInARowClosesTheManager) {
+    ASSERT_NE(Start(), nullptr);
+    Tick();
+    ASSERT_FALSE(Frame().Closed());
+
+    // Two failures, a success, two failures: still open.
+    BreakControlFile();
+    Tick();
+    Tick();
+    EXPECT_EQ(Frame().Cycle().AccessFailures(), 2);
+    RestoreControlFile();
+    Tick();
+    EXPECT_EQ(Frame().Cycle().AccessFailures(), 0);
+    BreakControlFile();
+    Tick();
+    Tick();
+    EXPECT_TRUE(Messages().empty());
+    EXPECT_FALSE(Frame().Closed());
+    EXPECT_TRUE(Frame().Timer().isActive());
+
+    // The third in a row: the message, the timer stopped, the window closed.
+    Tick();
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0], std::string(MessageText(51558)));
+    EXPECT_EQ(Ui().History().back().icon, CUiSeam::Icon::Error);
+    EXPECT_FALSE(Frame().Timer().isActive());
+    EXPECT_TRUE(Frame().Closed());
+    EXPECT_TRUE(Frame().Cycle().HasStopped());
+    // Later ticks do nothing more.
+    Tick();
+    EXPECT_EQ(Messages().size(), 1u);
+    RestoreControlFile();
+}
+
+TEST_F(RefreshCycleTest, AReloadThatFailsShowsItsErrorAndCloses) {
+    FailingLoadComponent::s_failLoads = false;
+    options.componentFactory = [](const CQvcString& connection) -> std::unique_ptr<ISnCfg> {
+        return std::make_unique<FailingLoadComponent>(connection);
+    };
+    AddCheck(1, "Alpha");
+    SaveTree();
+    ASSERT_NE(Start(), nullptr);
+    Tick();
+    ASSERT_GE(RowOf("Alpha"), 0);
+
+    FailingLoadComponent::s_failLoads = true;
+    AddCheck(1, "Beta");
+    SaveTree(); // a new "NM": the next tick reloads
+    Tick();
+    FailingLoadComponent::s_failLoads = false;
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0], ErrorBoxText(FailingLoadComponent::kLoadError).Str());
+    EXPECT_EQ(Ui().History()[0].icon, CUiSeam::Icon::Error);
+    EXPECT_FALSE(Frame().Timer().isActive());
+    EXPECT_TRUE(Frame().Closed());
+}
+
+TEST_F(RefreshCycleTest, ResultsWaitForTheirDueTimeWhenAutoRefreshIsOff) {
+    prefs::WriteAutoRefresh(0, 0, 5);
+    const long a = AddCheck(1, "Alpha");
+    SaveTree();
+    ASSERT_NE(Start(), nullptr);
+    Tick();
+    EXPECT_FALSE(Frame().Cycle().AutoRefreshEnabled());
+    EXPECT_EQ(Frame().Cycle().RefreshPeriod(), 5);
+
+    WriteResult(a, 1, Now(), "first answer");
+    // Ticks 2 s apart (past the idle minimum): nothing until the change is 5 s old (the
+    // first of them sees the change).
+    for (int i = 0; i < 3; ++i) {
+        Advance(2);
+        Frame().OnTimerTick();
+        EXPECT_EQ(Cell("Alpha", 9), kEngineNotRunning) << "tick " << i;
+    }
+    Advance(2);
+    Frame().OnTimerTick();
+    EXPECT_EQ(Cell("Alpha", 9), "first answer");
+}
+
+TEST_F(RefreshCycleTest, DynamicPeriodFollowsTheListedChecks) {
+    prefs::WriteAutoRefresh(1, 1, 5);
+    const long folder = AddFolder(1, "Many");
+    for (int i = 0; i < 120; ++i)
+        AddCheck(folder, ("Check " + std::to_string(i)).c_str());
+    const long small = AddFolder(1, "Few");
+    for (int i = 0; i < 19; ++i)
+        AddCheck(small, ("Small " + std::to_string(i)).c_str());
+    SaveTree();
+    ASSERT_NE(Start(), nullptr);
+    Tick();
+    Tree().SelectFolder(folder);
+    Tick();
+    EXPECT_EQ(List().RowCount(), 120);
+    EXPECT_EQ(Frame().Cycle().RefreshPeriod(), 6);
+    Tree().SelectFolder(small);
+    Tick();
+    EXPECT_EQ(List().RowCount(), 19);
+    EXPECT_EQ(Frame().Cycle().RefreshPeriod(), 1);
+}
+
+TEST_F(RefreshCycleTest, AutoRefreshDialogEnablesItsFieldsAndValidatesThePeriod) {
+    prefs::WriteAutoRefresh(1, 1, 5);
+    ASSERT_NE(Start(), nullptr);
+    Tick();
+
+    // Refused: enabled, custom and 0; the warning shows and the dialog stays open.  Then
+    // 30 is taken.
+    Ui().PushDialog([this](QDialog& base) {
+        auto& dialog = dynamic_cast<CDialogAutoRefresh&>(base);
+        EXPECT_TRUE(dialog.EnabledBox().isChecked());
+        EXPECT_TRUE(dialog.DynamicButton().isChecked());
+        EXPECT_FALSE(dialog.PeriodField().isEnabled());
+        dialog.CustomButton().setChecked(true);
+        EXPECT_TRUE(dialog.PeriodField().isEnabled());
+        dialog.EnabledBox().setChecked(false);
+        EXPECT_FALSE(dialog.CustomButton().isEnabled());
+        EXPECT_FALSE(dialog.PeriodField().isEnabled());
+        dialog.EnabledBox().setChecked(true);
+        dialog.PeriodField().setText("0");
+        dialog.accept();
+        EXPECT_EQ(dialog.result(), QDialog::Rejected);
+        EXPECT_EQ(Messages().back(), "Invalid Frequency value. Enter a value between 1 and 99999.");
+        EXPECT_EQ(Ui().History().back().icon, CUiSeam::Icon::Warning);
+        dialog.PeriodField().setText("100000");
+        dialog.accept();
+        EXPECT_EQ(dialog.result(), QDialog::Rejected);
+        dialog.PeriodField().setText("30");
+        dialog.accept();
+        return dialog.result();
+    });
+    App()->OnCommand(cmd::kAutoRefreshSettings);
+    CSnAutoRefreshSettings stored;
+    stored.Read();
+    EXPECT_TRUE(stored.Enabled);
+    EXPECT_FALSE(stored.Dynamic);
+    EXPECT_EQ(stored.PeriodSecs, 30);
+    EXPECT_EQ(Frame().Cycle().RefreshPeriod(), 30);
+    EXPECT_FALSE(Frame().Cycle().AutoRefreshDynamic());
+
+    // Disabled: an out-of-range period is not refused but replaced by 5.
+    Ui().PushDialog([](QDialog& base) {
+        auto& dialog = dynamic_cast<CDialogAutoRefresh&>(base);
+        EXPECT_EQ(dialog.PeriodField().text(), "30");
+        dialog.EnabledBox().setChecked(false);
+        dialog.PeriodField().setText("");
+        dialog.accept();
+        return dialog.result();
+    });
+    const std::size_t shown = Messages().size();
+    App()->OnCommand(cmd::kAutoRefreshSettings);
+    EXPECT_EQ(Messages().size(), shown);
+    stored.Read();
+    EXPECT_FALSE(stored.Enabled);
+    EXPECT_EQ(stored.PeriodSecs, 5);
+    EXPECT_FALSE(Frame().Cycle().AutoRefreshEnabled());
+
+    // Cancel writes nothing.
+    Ui().PushDialog([](QDialog& base) {
+        auto& dialog = dynamic_cast<CDialogAutoRefresh&>(base);
+        dialog.EnabledBox().setChecked(true);
+        return static_cast<int>(QDialog::Rejected);
+    });
+    App()->OnCommand(cmd::kAutoRefreshSettings);
+    stored.Read();
+    EXPECT_FALSE(stored.Enabled);
+}
