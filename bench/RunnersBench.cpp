@@ -31,23 +31,17 @@ void RunAll(benchmark::State& state, const CSnNodeCfg& check) {
     state.counters["failed"] = static_cast<double>(failed);
 }
 
-void BM_TcpConnectCheck(benchmark::State& state) {
+// A TCP-based check of `type` against a greeting listener: a plain connect (TCP/IP) or
+// a connect that waits for the expected greeting (NNTP).
+void BM_TcpCheck(benchmark::State& state, int type) {
     testsupport::LoopbackTcpPeer listener(testsupport::LoopbackTcpPeer::Greeting("200 ready\r\n"));
-    CSnNodeCfg check = Check(kTypeTcpIp);
+    CSnNodeCfg check = Check(type);
     check.Function.ParamServer = "127.0.0.1";
     check.Function.Param1 = CQvcString(listener.Port());
     RunAll(state, check);
 }
-BENCHMARK(BM_TcpConnectCheck)->UseRealTime();
-
-void BM_TcpResponseCheck(benchmark::State& state) {
-    testsupport::LoopbackTcpPeer listener(testsupport::LoopbackTcpPeer::Greeting("200 ready\r\n"));
-    CSnNodeCfg check = Check(kTypeNntp);
-    check.Function.ParamServer = "127.0.0.1";
-    check.Function.Param1 = CQvcString(listener.Port());
-    RunAll(state, check);
-}
-BENCHMARK(BM_TcpResponseCheck)->UseRealTime();
+BENCHMARK_CAPTURE(BM_TcpCheck, Connect, kTypeTcpIp)->UseRealTime();
+BENCHMARK_CAPTURE(BM_TcpCheck, Response, kTypeNntp)->UseRealTime();
 
 void BM_HttpCheck(benchmark::State& state) {
     testsupport::LoopbackHttpServer server;

@@ -33,25 +33,20 @@ CSnNodeCfg Disk(const std::string& drive, const std::string& codes, const std::s
     return check;
 }
 
-CSnNodeCfg FileCheck(const std::string& path, const std::string& codes) {
-    CSnNodeCfg check = MakeCheck(kTypeFile);
-    check.Function.Param1 = path;
+// File, directory and process checks name their target in Param1.
+CSnNodeCfg TargetCheck(int type, const std::string& target, const std::string& codes) {
+    CSnNodeCfg check = MakeCheck(type);
+    check.Function.Param1 = target;
     check.Function.ParamByteCodes = codes;
     return check;
 }
 
+CSnNodeCfg FileCheck(const std::string& path, const std::string& codes) { return TargetCheck(kTypeFile, path, codes); }
 CSnNodeCfg DirectoryCheck(const std::string& path, const std::string& codes) {
-    CSnNodeCfg check = MakeCheck(kTypeDirectory);
-    check.Function.Param1 = path;
-    check.Function.ParamByteCodes = codes;
-    return check;
+    return TargetCheck(kTypeDirectory, path, codes);
 }
-
 CSnNodeCfg ProcessCheck(const std::string& name, const std::string& codes) {
-    CSnNodeCfg check = MakeCheck(kTypeProcess);
-    check.Function.Param1 = name;
-    check.Function.ParamByteCodes = codes;
-    return check;
+    return TargetCheck(kTypeProcess, name, codes);
 }
 
 std::string OwnName() {
