@@ -9,7 +9,7 @@ packages=(
   libsqlite3-dev sqlite3
   qt6-base-dev qt6-svg-dev libgl-dev
   libcurl4-openssl-dev libpugixml-dev
-  python3 fonts-dejavu-core
+  python3 fonts-dejavu-core ccache
 )
 
 missing=()

@@ -12,6 +12,8 @@
 # stops all of them when the Manager closes or the script ends.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# Cache hits across checkouts: paths are hashed relative to the checkout.
+export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 top=$(pwd)
 
 screenshot=""

@@ -4,6 +4,8 @@
 #   tools/test.sh --sanitize   AddressSanitizer + UndefinedBehaviorSanitizer in build-asan/
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# Cache hits across checkouts: paths are hashed relative to the checkout.
+export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 
 build=build
 extra=()
