@@ -44,6 +44,10 @@ int CServiceCommand::Run(const std::vector<std::string>& args, std::ostream& out
         if (result != 0) {
             err << Text(CQvcService::ResultMessageId(result)) << "\n";
             exitCode = kFailure;
+        } else if (start && service.FoundAlready()) {
+            out << "The engine was already running or being started; no second one was started.\n";
+        } else if (service.FoundAlready()) {
+            out << "The engine was not running.\n";
         }
     }
     long state = -1;

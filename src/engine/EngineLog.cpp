@@ -1,5 +1,6 @@
 #include "engine/EngineLog.h"
 
+#include "platform/SafeFile.h"
 #include "platform/System.h"
 
 #include <fcntl.h>
@@ -28,14 +29,28 @@ CEngineLog::~CEngineLog() {
         ::close(m_fd);
 }
 
-bool CEngineLog::Open(const CQvcString& path, std::size_t maxBytes) {
+int CEngineLog::OpenFileLocked(int extraFlags) {
+    // Never through a link at the log's name: the engine may run as root, and the Logs
+    // directory may be writable by others.
+    platform::FileInDirectory where;
+    platform::UniqueFd file;
+    int error = platform::OpenDirectoryOf(m_path.Str(), where);
+    if (error == 0)
+        error = platform::OpenFileAt(where.Directory.Get(), where.Name, O_WRONLY | O_CREAT | O_APPEND | extraFlags,
+                                     0644, file);
+    m_fd = file.Release();
+    m_size = 0;
+    return error;
+}
+
+bool CEngineLog::Open(const CQvcString& path, std::size_t maxBytes, std::string* error) {
     std::lock_guard lock(m_mutex);
     if (m_fd >= 0)
         ::close(m_fd);
     m_path = path;
     m_maxBytes = maxBytes;
-    m_fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-    m_size = 0;
+    if (const int code = OpenFileLocked(0); code != 0 && error != nullptr)
+        *error = platform::FileSafetyError(code);
     struct stat info {};
     if (m_fd >= 0 && ::fstat(m_fd, &info) == 0)
         m_size = static_cast<std::size_t>(info.st_size);
@@ -52,9 +67,9 @@ void CEngineLog::SetEcho(bool echo) {
 void CEngineLog::RotateLocked() {
     const std::string old = m_path.Str() + ".1";
     ::close(m_fd);
+    // rename replaces a link planted at the old name instead of writing through it.
     ::rename(m_path.c_str(), old.c_str());
-    m_fd = ::open(m_path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_TRUNC | O_CLOEXEC, 0644);
-    m_size = 0;
+    OpenFileLocked(O_TRUNC);
 }
 
 void CEngineLog::Write(const char* level, const char* format, va_list args) {

@@ -7,8 +7,10 @@
 #include "model/SnInstallation.h"
 #include "platform/Registry.h"
 #include "platform/System.h"
+#include "runners/NotificationLog.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -135,6 +137,10 @@ CQvcString ResolveEngineRoot(const EngineArguments& arguments, std::string& erro
 
 int EngineMain(int argc, const char* const* argv, const EngineServices& services) {
     EnsureStandardDescriptors();
+    // Whatever umask the engine was started under (000 included), nothing it creates is
+    // writable by other users: files 0644, directories 0755 at most.  Other users' Managers
+    // still read the results and the activity log.
+    ::umask(022);
     EngineArguments arguments;
     std::string error;
     if (!ParseEngineArguments(argc, argv, arguments, error)) {
@@ -165,9 +171,13 @@ int EngineMain(int argc, const char* const* argv, const EngineServices& services
                                     root.Str()
                               : "another engine is starting on the Engine root " + root.Str());
         return kEngineExitAlreadyRunning;
-    case CPidFile::LockResult::Failed:
+    case CPidFile::LockResult::Failed: {
         PrintError(error);
+        CEngineLog failed;
+        if (failed.Open(root + "Logs/Engine.log"))
+            failed.Error("Not started: %s", error.c_str());
         return kEngineExitStartFailed;
+    }
     }
     // Every path below is absolute: the working directory must not keep a mount busy.
     if (::chdir("/") != 0) {
@@ -176,9 +186,17 @@ int EngineMain(int argc, const char* const* argv, const EngineServices& services
 
     CEngineLog log;
     log.SetEcho(arguments.Foreground);
-    if (!log.Open(root + "Logs/Engine.log"))
-        PrintError("cannot write the log file " + root.Str() + "Logs/Engine.log");
+    std::string logError;
+    if (!log.Open(root + "Logs/Engine.log", CEngineLog::kDefaultMaxBytes, &logError))
+        PrintError("cannot write the log file " + root.Str() + "Logs/Engine.log: " + logError);
     log.Info("Starting on the Engine root %s (pid %d)", root.c_str(), platform::ProcessId());
+    // Refused notification-log writes (a link, a path outside the root) are logged here.
+    struct NotificationLogWarnings {
+        explicit NotificationLogWarnings(CEngineLog& log) {
+            SetNotificationLogWarnings([&log](const std::string& text) { log.Warning("%s", text.c_str()); });
+        }
+        ~NotificationLogWarnings() { SetNotificationLogWarnings(nullptr); }
+    } notificationLogWarnings(log);
 
     EngineOptions options;
     options.Root = root;

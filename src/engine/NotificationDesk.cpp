@@ -5,6 +5,7 @@
 #include "model/NodeStatus.h"
 #include "model/NotificationRequests.h"
 #include "model/SnNotificationRequest.h"
+#include "platform/SafeFile.h"
 #include "platform/System.h"
 
 #include <atomic>
@@ -107,7 +108,12 @@ void CNotificationDesk::PickUp(const CQvcString& path, std::int64_t now) {
     char started[64];
     std::snprintf(started, sizeof started, "[Processing]\r\nStarted=%lld\r\n",
                   static_cast<long long>(m_clock.WallSeconds()));
-    platform::WriteFileAtomically(request->InProcessFile().Str(), started, true);
+    // Never through a link planted at the file's name (the profile writer, which writes
+    // the response, holds to the same rule).
+    if (const int error = platform::ReplaceFileNoFollow(request->InProcessFile().Str(), started); error != 0 &&
+        m_activity)
+        m_activity(CQvcString("Cannot write ") + FileNameOf(request->InProcessFile()) + ": " +
+                   CQvcString(platform::FileSafetyError(error)));
     m_inFlight.insert(path);
 
     auto finish = [shared = m_shared, request](CSnNotificationResponse response) {

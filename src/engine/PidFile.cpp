@@ -1,5 +1,6 @@
 #include "engine/PidFile.h"
 
+#include "platform/SafeFile.h"
 #include "platform/System.h"
 
 #include <fcntl.h>
@@ -41,40 +42,43 @@ CPidFile::LockResult CPidFile::Lock(int* holderPid, std::string* error) {
         *holderPid = 0;
     if (m_fd >= 0)
         return LockResult::Locked;
-    const std::filesystem::path directory = std::filesystem::path(m_path).parent_path();
-    std::error_code ec;
-    std::filesystem::create_directories(directory, ec);
-    int fd = -1;
+    const auto fail = [&](const char* what, int code) {
+        if (error)
+            *error = std::string("cannot ") + what + " " + m_path + ": " + platform::FileSafetyError(code);
+        return LockResult::Failed;
+    };
+    platform::CreateDirectories(std::filesystem::path(m_path).parent_path().string());
+    platform::FileInDirectory where;
+    if (const int code = platform::OpenDirectoryOf(m_path, where); code != 0)
+        return fail("open", code);
+    platform::UniqueFd file;
     // An engine that stops removes the file while it still holds the lock: a file opened
     // just before that is locked in vain, as nobody finds it by its name any more.  So
-    // the lock counts only on the file that the name still leads to.
+    // the lock counts only on the file that the name still leads to.  The name is never
+    // followed as a link: a link planted there makes the start fail.
     for (int attempt = 0;; ++attempt) {
-        fd = ::open(m_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-        if (fd < 0) {
-            if (error)
-                *error = "cannot open " + m_path + ": " + std::strerror(errno);
-            return LockResult::Failed;
-        }
+        if (const int code = platform::OpenFileAt(where.Directory.Get(), where.Name, O_RDWR | O_CREAT, 0644, file);
+            code != 0)
+            return fail("open", code);
         struct flock whole {};
         whole.l_type = F_WRLCK;
         whole.l_whence = SEEK_SET; // start 0, length 0: the whole file, however long
-        if (::fcntl(fd, F_SETLK, &whole) != 0) {
+        if (::fcntl(file.Get(), F_SETLK, &whole) != 0) {
             const int code = errno;
-            ::close(fd);
+            file = platform::UniqueFd();
             if (code == EAGAIN || code == EACCES) {
                 if (holderPid)
                     *holderPid = ReadPid(m_path);
                 return LockResult::Busy;
             }
-            if (error)
-                *error = "cannot lock " + m_path + ": " + std::strerror(code);
-            return LockResult::Failed;
+            return fail("lock", code);
         }
         struct stat opened {}, named {};
-        if (::fstat(fd, &opened) == 0 && ::stat(m_path.c_str(), &named) == 0 && opened.st_dev == named.st_dev &&
-            opened.st_ino == named.st_ino)
+        if (::fstat(file.Get(), &opened) == 0 &&
+            ::fstatat(where.Directory.Get(), where.Name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+            opened.st_dev == named.st_dev && opened.st_ino == named.st_ino)
             break;
-        ::close(fd);
+        file = platform::UniqueFd();
         if (attempt == 10) {
             if (error)
                 *error = "cannot lock " + m_path + ": the file keeps being replaced";
@@ -82,13 +86,11 @@ CPidFile::LockResult CPidFile::Lock(int* holderPid, std::string* error) {
         }
     }
     // Whatever an engine that died left in the file is not this engine's pid.
-    if (::ftruncate(fd, 0) != 0) {
-        if (error)
-            *error = "cannot empty " + m_path + ": " + std::strerror(errno);
-        ::close(fd);
-        return LockResult::Failed;
-    }
-    m_fd = fd;
+    if (::ftruncate(file.Get(), 0) != 0)
+        return fail("empty", errno);
+    // The service controller and Managers of other users read the pid; nobody else writes it.
+    ::fchmod(file.Get(), 0644);
+    m_fd = file.Release();
     return LockResult::Locked;
 }
 

@@ -4,6 +4,7 @@
 #include "platform/Registry.h"
 #include "platform/System.h"
 
+#include <cerrno>
 #include <string>
 
 namespace {
@@ -160,6 +161,7 @@ long CQvcService::QueryServiceState(const CQvcString& computer, const CQvcString
 long CQvcService::StartOrStop(const CQvcString& computer, const CQvcString& service, bool start) {
     Trace(kTraceFile, "SERVICE: Attempting to %s service [%s] on computer [%s]...", StartOrStopWord(start),
           service.c_str(), computer.c_str());
+    m_foundAlready = false;
     const long result = [&]() -> long {
         if (OpenManager(computer) != 0)
             return kErrorManager;
@@ -174,10 +176,19 @@ long CQvcService::StartOrStop(const CQvcString& computer, const CQvcString& serv
         if (QueryState(state) != 0)
             return kErrorQuery;
         const long wanted = start ? kStateRunning : kStateStopped;
-        if (state == wanted)
+        if (state == wanted) {
+            m_foundAlready = true;
             return 0;
+        }
 
-        const int refused = start ? m_service->Start() : m_service->Stop();
+        int refused = start ? m_service->Start() : m_service->Stop();
+        if (start && refused == EALREADY && QueryState(state) == 0 &&
+            (state == kStateStartPending || state == wanted)) {
+            // Another process started it a moment ago: wait for it as for our own.  (One
+            // that is stopping refuses the start.)
+            m_foundAlready = true;
+            refused = 0;
+        }
         if (refused != 0) {
             Trace(kTraceFile, "SERVICE: The %s request was refused (errno %d).", StartOrStopWord(start),
                   refused);

@@ -1,6 +1,7 @@
 #include "platform/EngineService.h"
 
 #include "platform/Module.h"
+#include "platform/SafeFile.h"
 #include "platform/System.h"
 
 #include <fcntl.h>
@@ -24,6 +25,9 @@ namespace {
 constexpr const char* kPidFileName = "QvsSnSvc.pid";
 constexpr const char* kStartingSuffix = ".starting";
 constexpr const char* kStoppingSuffix = ".stopping";
+// Held (fcntl, whole file) by a Start from its first look at the state until the starting
+// marker is written, so that of several starts at once exactly one launches a daemon.
+constexpr const char* kStartLockSuffix = ".startlock";
 // Pid files and markers are a line of a few digits; anything longer is not ours.
 constexpr std::size_t kSmallFile = 256;
 
@@ -388,8 +392,8 @@ EngineService::ProcessIdentity EngineService::LiveMarker(const char* suffix,
 void EngineService::WriteMarker(const char* suffix, const ProcessIdentity& who) const {
     // Best effort: this object remembers the same, and a marker that cannot be written
     // only leaves other observers to the lock.
-    WriteFileAtomically(MarkerPath(suffix),
-                        std::to_string(who.Pid) + " " + std::to_string(who.StartTime) + "\n", true);
+    ReplaceFileNoFollow(MarkerPath(suffix), std::to_string(who.Pid) + " " + std::to_string(who.StartTime) + "\n",
+                        0644);
 }
 
 int EngineService::QueryState(int* error) const {
@@ -443,6 +447,20 @@ bool EngineService::MayStop() const {
 int EngineService::Start() {
     if (!RootExists())
         return ENOENT;
+    const std::string run = Join(Join(m_root, "Sys"), "Run");
+    CreateDirectories(run, 0755);
+    FileInDirectory where;
+    UniqueFd startLock;
+    if (OpenDirectoryOf(MarkerPath(kStartLockSuffix), where) == 0 &&
+        OpenFileAt(where.Directory.Get(), where.Name, O_RDWR | O_CREAT, 0644, startLock) == 0) {
+        struct flock whole {};
+        whole.l_type = F_WRLCK;
+        whole.l_whence = SEEK_SET;
+        while (::fcntl(startLock.Get(), F_SETLKW, &whole) != 0 && errno == EINTR) {
+        }
+        // Without locks (some network file systems) starts at once may race, as before.
+    }
+    // Under the start lock: a daemon that another start launched shows here as starting.
     if (DaemonPid() != 0)
         return EALREADY;
     const std::string binary = FindEngineBinary();

@@ -1,7 +1,8 @@
 #include "ProfileStorage.h"
 
-#include "platform/UniqueFd.h"
 #include "platform/Profile.h"
+#include "platform/SafeFile.h"
+#include "platform/UniqueFd.h"
 #include "platform/System.h"
 
 #include <fcntl.h>
@@ -27,17 +28,6 @@ std::mutex& WriterMutex() {
     return mutex;
 }
 
-// The complete new content goes to a temporary file that is renamed over the file
-// (WriteFileAtomically).  No fsync: the rename alone gives readers and other writers an
-// all-or-nothing view, and ext4 (with its default auto_da_alloc) already starts writing
-// out a file's data when it is renamed over another, so a crash does not leave an empty
-// file behind.  An fsync per write made 6,000 small updates about half as slow again on a
-// virtual disk, and far slower on real ones, for counters and requests that are rewritten
-// every few seconds.
-bool ReplaceFile(const std::string& path, const std::string& content) {
-    return WriteFileAtomically(path, content, true) == 0;
-}
-
 } // namespace
 
 ReadResult ReadWholeFile(const std::string& path, std::string& out) {
@@ -58,13 +48,21 @@ Document Load(const std::string& path) {
     return Document::Parse(bytes);
 }
 
-bool Update(const std::string& path, const std::function<bool(Document&)>& edit) {
+bool Update(const std::string& path, const std::function<bool(Document&)>& edit, mode_t newFileMode) {
     std::lock_guard<std::mutex> inProcess(WriterMutex());
 
-    const std::string lockPath = ProfileLockFile(path);
-    UniqueFd lock(OpenRetrying(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666));
-    if (!lock)
+    // The lock file, the file and the temporary file are all reached through one
+    // descriptor of their directory and never through a link at their names
+    // (SafeFile.h): a program running as root writes nothing but the file it names.
+    FileInDirectory where;
+    UniqueFd lock;
+    int error = OpenDirectoryOf(path, where);
+    if (error == 0)
+        error = OpenFileAt(where.Directory.Get(), "." + where.Name + ".lock", O_RDWR | O_CREAT, newFileMode, lock);
+    if (error != 0) {
+        errno = error;
         return false;
+    }
     struct flock whole {};
     whole.l_type = F_WRLCK;
     whole.l_whence = SEEK_SET; // l_start = l_len = 0: the whole file
@@ -79,12 +77,24 @@ bool Update(const std::string& path, const std::function<bool(Document&)>& edit)
     }
 
     std::string bytes;
-    if (ReadWholeFile(path, bytes) == ReadResult::Failed)
+    error = ReadFileAt(where.Directory.Get(), where.Name, bytes);
+    if (error != 0 && error != ENOENT) {
+        errno = error;
         return false;
+    }
     Document doc = Document::Parse(bytes);
     if (!edit(doc))
         return true;
-    return ReplaceFile(path, doc.Serialize());
+    // The complete new content goes to a temporary file that is renamed over the file.
+    // No fsync: the rename alone gives readers and other writers an all-or-nothing view,
+    // and ext4 (with its default auto_da_alloc) already starts writing out a file's data
+    // when it is renamed over another, so a crash does not leave an empty file behind.
+    // An fsync per write made 6,000 small updates about half as slow again on a virtual
+    // disk, and far slower on real ones, for counters and requests that are rewritten
+    // every few seconds.
+    error = ReplaceFileAt(where.Directory.Get(), where.Name, doc.Serialize(), newFileMode);
+    errno = error;
+    return error == 0;
     // The lock is released when `lock` closes, after the rename.
 }
 

@@ -50,6 +50,11 @@ std::string HomeDirectory() {
     return {};
 }
 
+// Hives hold the installation's settings; other users have no business reading them.  A
+// hive that exists keeps its mode when it is rewritten.
+constexpr mode_t kHiveFileMode = 0600;
+constexpr mode_t kHiveDirectoryMode = 0700;
+
 std::string ParentDirectory(const std::string& path) {
     const auto slash = path.find_last_of('/');
     if (slash == std::string::npos)
@@ -223,13 +228,16 @@ template <typename Edit> long EditKey(Hive hive, const char* path, Edit edit) {
     if (!HiveWritable(file))
         return kRegAccessDenied;
     long status = kRegOk;
-    const bool written = profile::Update(file, [&](Document& doc) {
-        if (!KeyExists(doc, key)) {
-            status = kRegNotFound;
-            return false;
-        }
-        return edit(doc, key, status);
-    });
+    const bool written = profile::Update(
+        file,
+        [&](Document& doc) {
+            if (!KeyExists(doc, key)) {
+                status = kRegNotFound;
+                return false;
+            }
+            return edit(doc, key, status);
+        },
+        kHiveFileMode);
     return written ? status : kRegAccessDenied;
 }
 
@@ -278,10 +286,10 @@ long RegCreateKey(Hive hive, const char* path, uint32_t access) {
     const bool wantsWrite = (access & kWriteAccessBits) != 0;
     if (KeyExists(profile::Load(file), key))
         return wantsWrite && !HiveWritable(file) ? kRegAccessDenied : kRegOk;
-    if (!HiveWritable(file) || !CreateDirectories(ParentDirectory(file)))
+    if (!HiveWritable(file) || !CreateDirectories(ParentDirectory(file), kHiveDirectoryMode))
         return kRegAccessDenied;
-    const bool written =
-        profile::Update(file, [&](Document& doc) { return !KeyExists(doc, key) && doc.EnsureSection(key); });
+    const bool written = profile::Update(
+        file, [&](Document& doc) { return !KeyExists(doc, key) && doc.EnsureSection(key); }, kHiveFileMode);
     return written ? kRegOk : kRegAccessDenied;
 }
 

@@ -177,11 +177,24 @@ bool DeleteFile(const std::string& path) {
     return !path.empty() && ::unlink(path.c_str()) == 0;
 }
 
-bool CreateDirectories(const std::string& path) {
+bool CreateDirectories(const std::string& path, mode_t mode) {
     if (path.empty())
         return false;
-    std::error_code ec;
-    std::filesystem::create_directories(path, ec);
+    // Each missing directory is made with `mode` exactly, whatever the umask: under a
+    // umask of 000 a directory made with the default would be writable by every user.
+    std::size_t end = 0;
+    while (end != std::string::npos) {
+        end = path.find('/', end + 1);
+        const std::string part = path.substr(0, end);
+        if (part.empty() || part.back() == '/')
+            continue;
+        if (::mkdir(part.c_str(), mode & 07777) == 0) {
+            if (::chmod(part.c_str(), mode & 07777) != 0)
+                return false;
+        } else if (errno != EEXIST) {
+            return false;
+        }
+    }
     return DirectoryExists(path);
 }
 

@@ -12,6 +12,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
+#include <map>
 #include <sstream>
 
 namespace {
@@ -33,12 +35,7 @@ TEST(InitCommand, CreatesAWorkingInstallation) {
     ASSERT_EQ(o.Code, 0) << o.Err;
     EXPECT_NE(o.Out.find(root + "/"), std::string::npos);
 
-    for (const char* dir : {"Configuration", "Sys/Tpl/Config", "Sys/Res", "Sys/Ctrl", "Sys/Act", "Sys/Not",
-                            "Sys/tmp", "Sys/Roles", "Sys/Run", "Logs", "Saved Configurations", "Program",
-                            "scripts/monitor (vbs)", "scripts/monitor (ps1)"})
-        EXPECT_TRUE(platform::DirectoryExists(root + "/" + dir)) << dir;
-    EXPECT_TRUE(platform::FileExists(root + "/Sys/Tpl/Config/Config.mdb"));
-    EXPECT_TRUE(platform::FileExists(root + "/Configuration/Config.mdb"));
+    // (The layout itself is checked, with its modes, below.)
     EXPECT_EQ(RegistryText("Engine0Root"), root + "/");
     EXPECT_EQ(RegistryText("Engine0"), "");
 
@@ -88,6 +85,71 @@ TEST(InitCommand, RunningTwiceKeepsTheConfiguration) {
     store.CountNodes("ID >= 10000", checks);
     EXPECT_EQ(checks, 1);
     EXPECT_FALSE(platform::FileExists(root + "/Sys/Tpl/Config/Config.mdb.new"));
+}
+
+TEST(InitCommand, ModesAreExplicitWhateverTheUmaskAndLooseOnesAreTightened) {
+    testsupport::ScopedHives hives;
+    const std::string root = hives.Dir().File("root");
+    const std::string hive = platform::HivePath(platform::Hive::LocalMachine);
+    const std::map<std::string, mode_t> expected = {
+        {"", 0755},
+        {"/Configuration", 0700},
+        {"/Configuration/Config.mdb", 0600},
+        {"/Sys", 0755},
+        {"/Sys/Tpl", 0700},
+        {"/Sys/Tpl/Config", 0700},
+        {"/Sys/Tpl/Config/Config.mdb", 0600},
+        {"/Sys/Res", 0755},
+        {"/Sys/Ctrl", 0755},
+        {"/Sys/Act", 0755},
+        {"/Sys/Not", 0755},
+        {"/Sys/tmp", 0700},
+        {"/Sys/Roles", 0755},
+        {"/Sys/Run", 0755},
+        {"/Logs", 0755},
+        {"/Saved Configurations", 0700},
+        {"/Program", 0755},
+        {"/scripts", 0755},
+        {"/scripts/monitor (vbs)", 0755},
+        {"/scripts/monitor (ps1)", 0755},
+    };
+    const auto modes = [&] {
+        std::map<std::string, mode_t> seen;
+        for (const auto& [path, mode] : expected) {
+            struct stat st {};
+            seen[path] = ::lstat((root + path).c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+        }
+        return seen;
+    };
+    const auto hiveMode = [&] {
+        struct stat st {};
+        return ::stat(hive.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+    };
+
+    const mode_t old = ::umask(0);
+    CliOutcome first = Dispatch({"init", root.c_str()});
+    ::umask(old);
+    ASSERT_EQ(first.Code, 0) << first.Err;
+    EXPECT_EQ(modes(), expected);
+    EXPECT_EQ(hiveMode(), 0600u);
+
+    // A root left open to everybody, and a link planted in the layout: refused.
+    for (const auto& [path, mode] : expected)
+        ASSERT_EQ(::chmod((root + path).c_str(), mode | 0077), 0) << path;
+    ASSERT_EQ(::chmod(hive.c_str(), 0666), 0);
+    std::filesystem::rename(root + "/Sys/Res", root + "/Sys/Res.old");
+    ASSERT_EQ(::symlink(hives.Dir().Path().c_str(), (root + "/Sys/Res").c_str()), 0);
+    CliOutcome planted = Dispatch({"init", root.c_str()});
+    EXPECT_EQ(planted.Code, 1);
+    EXPECT_NE(planted.Err.find("Sys/Res': a symbolic link is in the way"), std::string::npos) << planted.Err;
+
+    // Without the link, init takes away what the layout does not grant.
+    std::filesystem::remove(root + "/Sys/Res");
+    std::filesystem::rename(root + "/Sys/Res.old", root + "/Sys/Res");
+    CliOutcome again = Dispatch({"init", root.c_str()});
+    ASSERT_EQ(again.Code, 0) << again.Err;
+    EXPECT_EQ(modes(), expected);
+    EXPECT_EQ(hiveMode(), 0600u);
 }
 
 TEST(InitCommand, FailuresAreReportedWithNonZeroExit) {

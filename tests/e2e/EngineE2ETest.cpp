@@ -3,6 +3,7 @@
 // requests written through the engine link as a Manager writes them, reloads, notification
 // tests, and the life of the process itself.
 #include "EngineFixture.h"
+#include "engine/EngineMain.h"
 #include "LoopbackHttpServer.h"
 #include "LoopbackSmtpSink.h"
 #include "model/NodeStatus.h"
@@ -12,7 +13,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
+#include <map>
 #include <string>
 
 using namespace std::chrono_literals;
@@ -265,4 +269,65 @@ TEST_F(EngineE2E, ARootWithoutAConfigurationOrWithoutADirectoryIsRefused) {
     EXPECT_EQ(missing.Code, 2);
     EXPECT_TRUE(Has(missing.Err, "is not a directory")) << missing.Err;
     EXPECT_FALSE(std::filesystem::exists(Dir().File("missing")));
+}
+
+TEST_F(EngineE2E, PlantedLinksAndAZeroUmaskLeadNoWriteOutsideTheRoot) {
+    // What a hostile local user could plant if they could write in the root: links at the
+    // engine's own files, to a file that exists and to names that do not exist yet.
+    const std::string outside = Dir().File("outside");
+    std::filesystem::create_directories(outside);
+    testsupport::WriteFile(outside + "/victim", "root only\n");
+    const auto plant = [&](const std::string& at, const std::string& target) {
+        std::filesystem::remove(at);
+        std::filesystem::create_symlink(outside + "/" + target, at);
+    };
+    const auto outsideNow = [&] {
+        std::map<std::string, std::string> files;
+        for (const auto& entry : std::filesystem::directory_iterator(outside))
+            files[entry.path().filename().string()] = testsupport::ReadFile(entry.path().string());
+        return files;
+    };
+    const auto before = outsideNow();
+    testsupport::LoopbackSmtpSink sink;
+    const mode_t umask = ::umask(0);
+
+    // A link at the pid file: the engine does not start, and says why.
+    plant(PidFile(), "victim");
+    e2e::ChildProcess refused;
+    ASSERT_TRUE(Launch(refused, "refused"));
+    EXPECT_EQ(refused.WaitExit(e2e::kPatience), kEngineExitStartFailed);
+    EXPECT_TRUE(Has(testsupport::ReadFile(Dir().File("refused.err")), "QvsSnSvc.pid: it is a symbolic link"));
+    std::filesystem::remove(PidFile());
+
+    // Links at its log, its activity log and a notification log: it runs, writes none of
+    // them, and reports each refusal (on standard error, as its log is refused too).
+    plant(EngineLog(), "engine-log");
+    plant(inst.ActivityFile(), "victim");
+    plant(inst.File("Logs/smtplog.txt"), "smtp-log");
+    StartEngine();
+    ::umask(umask);
+    CSnSmtpNotificationRequest mail;
+    mail.MailServer1 = "127.0.0.1";
+    mail.MailServerPort1 = sink.Port();
+    mail.SenderAddress1 = "engine@example.test";
+    mail.RecipientAddressList = "ops@example.test";
+    mail.LogFile = "<SNROOT>Logs\\smtplog.txt";
+    ASSERT_TRUE(mail.WriteRequest(CQvcString(inst.NotificationDirectory()), true));
+    ASSERT_TRUE(testsupport::Eventually([&] { return std::filesystem::exists(mail.ResponseFile().Str()); },
+                                        e2e::kPatience, 20ms));
+    const auto errText = [&] { return testsupport::ReadFile(Dir().File("engine.err")); };
+    EXPECT_TRUE(testsupport::Eventually([&] { return Has(errText(), "Cannot write " + inst.ActivityFile()); },
+                                        e2e::kPatience, 20ms));
+    EXPECT_TRUE(Has(errText(), "Logs/Engine.log: it is a symbolic link")) << errText();
+    EXPECT_TRUE(Has(errText(), "Logs/smtplog.txt not written: it is a symbolic link")) << errText();
+    ASSERT_EQ(StopEngine(engine), 0);
+
+    EXPECT_EQ(outsideNow(), before);
+    // Under umask 000, nothing the engine made is writable by other users.
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(inst.Root())) {
+        struct stat st {};
+        ASSERT_EQ(::lstat(entry.path().c_str(), &st), 0);
+        if (!S_ISLNK(st.st_mode))
+            EXPECT_EQ(st.st_mode & 0002, 0u) << entry.path();
+    }
 }

@@ -14,6 +14,7 @@
 #include <csignal>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 using namespace std::chrono_literals;
 
@@ -128,4 +129,22 @@ TEST_F(ServiceE2E, StartQueryAndStopTheRealEngineThroughEveryPath) {
 
     EXPECT_EQ(watcher.Stop(5000), 0);
     EXPECT_EQ(window.Count(), 0u);
+}
+
+TEST_F(ServiceE2E, FiveStartsAtOnceStartOneEngine) {
+    std::vector<e2e::ChildProcess> starts(5);
+    for (std::size_t i = 0; i < starts.size(); ++i)
+        ASSERT_TRUE(starts[i].Start(CliProgram(), {"service", "start"}, Dir().File("start" + std::to_string(i) + ".out"),
+                                    Dir().File("start" + std::to_string(i) + ".err")));
+    int launched = 0;
+    for (std::size_t i = 0; i < starts.size(); ++i) {
+        EXPECT_EQ(starts[i].WaitExit(e2e::kPatience), 0) << testsupport::ReadFile(Dir().File("start" + std::to_string(i) + ".err"));
+        const std::string out = testsupport::ReadFile(Dir().File("start" + std::to_string(i) + ".out"));
+        EXPECT_NE(out.find("Service is running\n"), std::string::npos) << out;
+        if (out.find("already running or being started") == std::string::npos)
+            ++launched;
+    }
+    // Exactly one of them launched an engine; the others found it starting or running.
+    EXPECT_EQ(launched, 1);
+    EXPECT_EQ(State(), CQvcService::kStateRunning);
 }

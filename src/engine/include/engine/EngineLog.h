@@ -9,6 +9,7 @@
 #include <cstdarg>
 #include <cstddef>
 #include <mutex>
+#include <string>
 
 class CEngineLog {
 public:
@@ -19,8 +20,9 @@ public:
     CEngineLog(const CEngineLog&) = delete;
     CEngineLog& operator=(const CEngineLog&) = delete;
 
-    // Appends to `path` from now on; false (and no file output) when it cannot be opened.
-    bool Open(const CQvcString& path, std::size_t maxBytes = kDefaultMaxBytes);
+    // Appends to `path` from now on; false (and no file output) when it cannot be opened,
+    // with the reason in `error` (a link at `path` is refused, never written through).
+    bool Open(const CQvcString& path, std::size_t maxBytes = kDefaultMaxBytes, std::string* error = nullptr);
     // Copies every line to standard error as well.
     void SetEcho(bool echo);
 
@@ -31,6 +33,7 @@ public:
 private:
     void Write(const char* level, const char* format, va_list args);
     void RotateLocked();
+    int OpenFileLocked(int extraFlags);
 
     std::mutex m_mutex;
     CQvcString m_path;

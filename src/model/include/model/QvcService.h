@@ -100,7 +100,12 @@ public:
     // Starts (`start`) or stops the service and waits until it gets there: 0, or
     // kErrorManager, kErrorOpenQuery, kErrorOpenControl, kErrorQuery, kErrorOperation.
     // Closes both handles in every case.
+    // A start that finds the service starting already (another process launched it) waits
+    // for it like its own.
     long StartOrStop(const CQvcString& computer, const CQvcString& service, bool start);
+    // Whether the last StartOrStop found the service already in the wanted state, or a
+    // start already under way through another process, and so launched nothing itself.
+    bool FoundAlready() const { return m_foundAlready; }
     // The state as the Service dialog reads it: open the manager, wait, open the service
     // for queries, wait, query (and the account, when asked for).  0, or kErrorManager,
     // kErrorOpenQuery, kErrorQuery; `state` is -1 on failure.  Closes both handles.
@@ -130,4 +135,5 @@ private:
     bool m_managerOpen = false;
     CQvcString m_computer;
     std::unique_ptr<platform::EngineService> m_service;
+    bool m_foundAlready = false;
 };

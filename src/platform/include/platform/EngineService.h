@@ -74,6 +74,9 @@ public:
 
     // Launches the daemon; 0, or an errno: EALREADY when one already runs or starts,
     // ENOENT when no engine program is found, or what creating or running it gave.
+    // Starts of several processes at once are serialised on an fcntl lock on
+    // Sys/Run/QvsSnSvc.pid.startlock held until the starting marker is written: one of
+    // them launches, the others get EALREADY.
     int Start();
     // Sends SIGTERM to the daemon; 0, or an errno: ESRCH when none runs, EPERM without the
     // right to signal it.

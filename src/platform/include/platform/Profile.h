@@ -10,10 +10,11 @@
 // Writing: a null value deletes the key, a null key deletes the section; a new section
 // goes to the end, a new key right after the last key of its section.  Every writer takes
 // an exclusive fcntl lock on the hidden side file ".<name>.lock" beside the file, reads,
-// changes, writes the hidden ".<name>.tmp.<pid>.<n>" and renames it over the file (hidden,
+// changes, writes the hidden ".<name>.tmp.<random>" and renames it over the file (hidden,
 // so that callers who count the files of a directory by their name prefix never count
 // them), so readers (which never lock) see either the old or the new file and concurrent
-// writers of several processes lose no update.
+// writers of several processes lose no update.  A writer never follows a symbolic link at
+// the file's name or at its lock file's: the write fails instead (see SafeFile.h).
 #include <cstdint>
 #include <optional>
 #include <string>

@@ -1,5 +1,7 @@
 #pragma once
 // Small facts about the running system that the library needs.
+#include <sys/types.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <ctime>
@@ -37,7 +39,9 @@ bool FileExists(const std::string& path); // a regular file (a directory does no
 bool DirectoryExists(const std::string& path);
 bool CopyFile(const std::string& from, const std::string& to, bool overwrite);
 bool DeleteFile(const std::string& path);
-bool CreateDirectories(const std::string& path);
+// Creates the missing directories of `path`, each with exactly `mode` (the umask does not
+// apply); directories that exist keep their modes.  True when `path` is a directory.
+bool CreateDirectories(const std::string& path, mode_t mode = 0755);
 
 // Outcome of reading a whole file.
 enum class FileRead {

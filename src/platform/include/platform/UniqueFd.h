@@ -26,6 +26,9 @@ public:
     ~UniqueFd() { Reset(); }
 
     int Get() const { return fd_; }
+    // Gives the descriptor up without closing it (closing any descriptor of a file drops
+    // the process's fcntl locks on it).
+    int Release() { return std::exchange(fd_, -1); }
     explicit operator bool() const { return fd_ >= 0; }
 
     // Closes now and reports whether close succeeded: for a file just written, a failing
