@@ -327,7 +327,8 @@ TEST_F(EngineE2E, PlantedLinksAndAZeroUmaskLeadNoWriteOutsideTheRoot) {
     for (const auto& entry : std::filesystem::recursive_directory_iterator(inst.Root())) {
         struct stat st {};
         ASSERT_EQ(::lstat(entry.path().c_str(), &st), 0);
-        if (!S_ISLNK(st.st_mode))
+        if (!S_ISLNK(st.st_mode)) {
             EXPECT_EQ(st.st_mode & 0002, 0u) << entry.path();
+        }
     }
 }
