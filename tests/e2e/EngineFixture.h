@@ -107,12 +107,18 @@ protected:
         }
         return texts;
     }
+    // Whether the activity log shows `text` within kPatience: the engine writes its
+    // activity log after the result file, so a status seen may come before its line.
     bool ActivityHas(const std::string& text) {
-        for (const std::string& line : Activity()) {
-            if (line.find(text) != std::string::npos)
-                return true;
-        }
-        return false;
+        return testsupport::Eventually(
+            [&] {
+                for (const std::string& line : Activity()) {
+                    if (line.find(text) != std::string::npos)
+                        return true;
+                }
+                return false;
+            },
+            kPatience, std::chrono::milliseconds(20));
     }
 
     testsupport::TempDir m_dir;
