@@ -1,16 +1,16 @@
 #include "library/ErrorReport.h"
 
+#include "platform/SafeFile.h"
 #include "platform/System.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 
 namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
 
 void AppendLine(const char* fileName, const CQvcString& line) {
     const CQvcString dir = QvcDebugDirectory();
@@ -19,10 +19,19 @@ void AppendLine(const char* fileName, const CQvcString& line) {
     CQvcString path = dir;
     path.EnsureTrailing(platform::kPathSeparator);
     path += fileName;
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "a"));
-    if (!file)
+    // The default directory lies in /tmp, where any user could have made it: a directory
+    // that belongs to someone other than this user or root is not written to, and a link
+    // at the file's name is never followed.
+    platform::FileInDirectory where;
+    struct stat st {};
+    if (platform::OpenDirectoryOf(path.Str(), where) != 0 || ::fstat(where.Directory.Get(), &st) != 0 ||
+        (st.st_uid != ::geteuid() && st.st_uid != 0))
         return;
-    std::fprintf(file.get(), "%s\n", line.c_str());
+    platform::UniqueFd file;
+    if (platform::OpenFileAt(where.Directory.Get(), where.Name, O_WRONLY | O_APPEND | O_CREAT, 0644, file) != 0)
+        return;
+    const std::string text = line.Str() + "\n";
+    platform::WriteAll(file.Get(), text.data(), text.size());
 }
 
 void Report(const char* kind, const char* source, int line, const char* text) {

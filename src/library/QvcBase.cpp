@@ -3,6 +3,7 @@
 #include "library/QvcSectionString.h"
 #include "platform/Profile.h"
 #include "platform/Registry.h"
+#include "platform/SafeFile.h"
 #include "platform/System.h"
 
 #include <cstdio>
@@ -14,10 +15,6 @@ namespace {
 constexpr std::size_t kRingLogEntries = 100;
 constexpr std::size_t kRingLineLimit = 1023;
 constexpr std::size_t kRingLineCut = 1020;
-
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
 
 // Trailing line breaks go; the others are made visible on the one trace line.
 std::string FlattenLineBreaks(const std::string& text) {
@@ -143,9 +140,8 @@ void CQvcBase::Trace(int flags, const char* format, ...) const {
     const CQvcString line = CQvcString(stamp) + CQvcString(body);
 
     if ((flags & (kTraceFile | kTraceRawFile)) && !m_traceFile.IsEmpty()) {
-        std::unique_ptr<std::FILE, FileCloser> file(std::fopen(m_traceFile.c_str(), "a"));
-        if (file)
-            std::fprintf(file.get(), "%s\n", line.c_str());
+        // Never through a link planted at the trace file's name.
+        platform::AppendFileNoFollow(m_traceFile.Str(), line.Str() + "\n");
     }
     if ((flags & kTraceRing) && !m_ringLogFile.IsEmpty())
         WriteRingLog(line);

@@ -179,10 +179,9 @@ int ReplaceFileNoFollow(const std::string& path, std::string_view content, mode_
     return ReplaceFileAt(where.Directory.Get(), where.Name, content, newMode);
 }
 
-int AppendFileWithin(const std::string& path, const std::string& root, std::string_view content, mode_t newMode) {
-    FileInDirectory where;
-    if (const int error = OpenDirectoryWithin(path, root, where); error != 0)
-        return error;
+namespace {
+
+int AppendAt(const FileInDirectory& where, std::string_view content, mode_t newMode) {
     UniqueFd file;
     if (const int error =
             OpenFileAt(where.Directory.Get(), where.Name, O_WRONLY | O_APPEND | O_CREAT, newMode, file);
@@ -191,6 +190,22 @@ int AppendFileWithin(const std::string& path, const std::string& root, std::stri
     if (!WriteAll(file.Get(), content.data(), content.size()))
         return errno != 0 ? errno : EIO;
     return file.Close() ? 0 : errno;
+}
+
+} // namespace
+
+int AppendFileWithin(const std::string& path, const std::string& root, std::string_view content, mode_t newMode) {
+    FileInDirectory where;
+    if (const int error = OpenDirectoryWithin(path, root, where); error != 0)
+        return error;
+    return AppendAt(where, content, newMode);
+}
+
+int AppendFileNoFollow(const std::string& path, std::string_view content, mode_t newMode) {
+    FileInDirectory where;
+    if (const int error = OpenDirectoryOf(path, where); error != 0)
+        return error;
+    return AppendAt(where, content, newMode);
 }
 
 std::string FileSafetyError(int error) {

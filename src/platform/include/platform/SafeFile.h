@@ -56,6 +56,9 @@ int ReplaceFileNoFollow(const std::string& path, std::string_view content, mode_
 int AppendFileWithin(const std::string& path, const std::string& root, std::string_view content,
                      mode_t newMode = 0644);
 
+// Appends `content` to `path` (created with `newMode`) without following a link at its name.
+int AppendFileNoFollow(const std::string& path, std::string_view content, mode_t newMode = 0644);
+
 // A short text for an error of the functions above ("is a symbolic link", ...).
 std::string FileSafetyError(int error);
 
