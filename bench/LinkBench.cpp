@@ -8,6 +8,7 @@
 #include <benchmark/benchmark.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -56,5 +57,24 @@ void BM_ReadResultSection(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * checks);
 }
 BENCHMARK(BM_ReadResultSection)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// One batched update of the result file as the engine makes it (one key changed), through
+// the profile writer: lock file, read, temporary file and rename, all opened through the
+// directory's descriptor without following links.
+void BM_WriteResultKey(benchmark::State& state) {
+    const auto checks = static_cast<int>(state.range(0));
+    testsupport::EngineRootDir root;
+    WriteResultFile(root, checks);
+    const std::string path = root.File("Sys/Res/result.dat");
+    int round = 0;
+    for (auto _ : state) {
+        std::vector<platform::ProfileChange> changes(1);
+        changes[0].key = "1000";
+        changes[0].value = "1||" + std::to_string(1700000000 + ++round) + "||0||||1||1 ms||Reply";
+        benchmark::DoNotOptimize(platform::ProfileWriteKeys(path.c_str(), "Results", changes));
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_WriteResultKey)->Arg(1)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond);
 
 } // namespace
