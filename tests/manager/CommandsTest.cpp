@@ -2,9 +2,9 @@
 // changes that another program makes.
 #include "ManagerFixture.h"
 
-#include "manager/CheckClipboard.h"
-#include "manager/CommandIds.h"
-#include "manager/VisualStyles.h"
+#include "manager/mainframe/CheckClipboard.h"
+#include "model/CommandIds.h"
+#include "manager/app/VisualStyles.h"
 #include "model/ManagerPreferences.h"
 #include "model/SnNode.h"
 

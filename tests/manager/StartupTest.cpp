@@ -5,7 +5,7 @@
 
 #include "library/ErrorTexts.h"
 #include "library/QvcBase.h"
-#include "manager/CommandIds.h"
+#include "model/CommandIds.h"
 #include "model/ManagerPreferences.h"
 #include "model/SnCfgSqlite.h"
 #include "model/SnMetaSettings.h"

@@ -2,7 +2,7 @@
 // the column menus and widths, and the two context menus.
 #include "ManagerFixture.h"
 
-#include "manager/CommandIds.h"
+#include "model/CommandIds.h"
 #include "model/CheckTypes.h"
 #include "model/DateTimeFormat.h"
 #include "model/ManagerPreferences.h"

@@ -3,7 +3,7 @@
 #include "ManagerFixture.h"
 
 #include "library/Messages.h"
-#include "manager/CommandIds.h"
+#include "model/CommandIds.h"
 #include "model/SnCfgSqlite.h"
 
 #include "model/ManagerPreferences.h"

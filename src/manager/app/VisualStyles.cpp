@@ -1,6 +1,6 @@
-#include "manager/VisualStyles.h"
+#include "manager/app/VisualStyles.h"
 
-#include "manager/CommandIds.h"
+#include "model/CommandIds.h"
 
 #include <QApplication>
 #include <QGuiApplication>

@@ -1,8 +1,8 @@
-#include "manager/DialogService.h"
+#include "manager/service/DialogService.h"
 
 #include "library/Messages.h"
-#include "manager/UiSeam.h"
-#include "manager/WaitCursor.h"
+#include "manager/app/UiSeam.h"
+#include "manager/app/WaitCursor.h"
 #include "model/ServiceDialogRules.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
-#include "manager/ServiceStateUi.h"
+#include "manager/service/ServiceStateUi.h"
 
-#include "manager/QMonApp.h"
+#include "manager/app/QMonApp.h"
 
 #include <QWidget>
 

@@ -1,4 +1,4 @@
-#include "manager/StateImages.h"
+#include "manager/mainframe/StateImages.h"
 
 #include <QPixmap>
 #include <QString>

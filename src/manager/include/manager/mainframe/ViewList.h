@@ -6,7 +6,7 @@
 // that the store owns; the list never frees them.  The refresh cycle calls Refresh to
 // bring the images and the result columns up to date without rebuilding the rows.
 #include "library/QvcBase.h"
-#include "manager/CheckListModel.h"
+#include "manager/mainframe/CheckListModel.h"
 #include "model/SnChangeDetector.h"
 #include "model/SnDateTimeSettings.h"
 

@@ -6,9 +6,9 @@
 // here by its number (OnCommand), and QueryCommand says whether a command is enabled or
 // ticked, so that the menus, the toolbar and the tests all see the same rules.
 #include "library/QvcBase.h"
-#include "manager/DragState.h"
-#include "manager/ServiceStateUi.h"
-#include "manager/UiSeam.h"
+#include "manager/mainframe/DragState.h"
+#include "manager/service/ServiceStateUi.h"
+#include "manager/app/UiSeam.h"
 #include "model/SnCfg.h"
 #include "model/SnEngineServiceState.h"
 #include "model/SnRefreshCycle.h"

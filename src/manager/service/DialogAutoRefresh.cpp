@@ -1,6 +1,6 @@
-#include "manager/DialogAutoRefresh.h"
+#include "manager/service/DialogAutoRefresh.h"
 
-#include "manager/UiSeam.h"
+#include "manager/app/UiSeam.h"
 
 #include <QPushButton>
 

@@ -1,6 +1,6 @@
-#include "manager/DialogOkChecked.h"
+#include "manager/app/DialogOkChecked.h"
 
-#include "manager/UiSeam.h"
+#include "manager/app/UiSeam.h"
 #include "model/CheckedNotice.h"
 
 #include <QStyle>

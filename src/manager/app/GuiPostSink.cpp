@@ -1,4 +1,4 @@
-#include "manager/GuiPostSink.h"
+#include "manager/app/GuiPostSink.h"
 
 #include <QCoreApplication>
 #include <QEvent>

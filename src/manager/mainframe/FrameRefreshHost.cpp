@@ -1,7 +1,7 @@
-#include "manager/FrameRefreshHost.h"
+#include "manager/mainframe/FrameRefreshHost.h"
 
-#include "manager/MainFrame.h"
-#include "manager/QMonApp.h"
+#include "manager/mainframe/MainFrame.h"
+#include "manager/app/QMonApp.h"
 
 #include <QApplication>
 #include <QMetaObject>

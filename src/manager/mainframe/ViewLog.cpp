@@ -1,9 +1,9 @@
-#include "manager/ViewLog.h"
+#include "manager/mainframe/ViewLog.h"
 
-#include "manager/CommandIds.h"
-#include "manager/ContextMenu.h"
-#include "manager/MainFrame.h"
-#include "manager/QMonApp.h"
+#include "model/CommandIds.h"
+#include "manager/mainframe/ContextMenu.h"
+#include "manager/mainframe/MainFrame.h"
+#include "manager/app/QMonApp.h"
 #include "model/SnCfg.h"
 
 #include <QContextMenuEvent>

@@ -1,6 +1,6 @@
-#include "manager/ContextMenu.h"
+#include "manager/mainframe/ContextMenu.h"
 
-#include "manager/CommandIds.h"
+#include "model/CommandIds.h"
 
 CContextMenu::CContextMenu(const QString& title, QWidget* parent) : QMenu(title, parent) {}
 

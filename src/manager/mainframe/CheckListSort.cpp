@@ -1,4 +1,4 @@
-#include "manager/CheckListSort.h"
+#include "manager/mainframe/CheckListSort.h"
 
 #include "model/CheckTypes.h"
 #include "model/NodeStatus.h"

@@ -11,10 +11,10 @@
 // as the commands 196 and 197.  Closing stops the watcher, waiting for it at most about
 // two seconds.
 #include "library/QvcBase.h"
-#include "manager/StateImages.h"
-#include "manager/ViewList.h"
-#include "manager/ViewLog.h"
-#include "manager/ViewTree.h"
+#include "manager/mainframe/StateImages.h"
+#include "manager/mainframe/ViewList.h"
+#include "manager/mainframe/ViewLog.h"
+#include "manager/mainframe/ViewTree.h"
 #include "model/SnRefreshCycle.h"
 
 #include <QActionGroup>

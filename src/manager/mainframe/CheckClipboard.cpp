@@ -1,4 +1,4 @@
-#include "manager/CheckClipboard.h"
+#include "manager/mainframe/CheckClipboard.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,6 +1,6 @@
-#include "manager/CommandCatalog.h"
+#include "manager/app/CommandCatalog.h"
 
-#include "manager/CommandIds.h"
+#include "model/CommandIds.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "manager/UiSeam.h"
+#include "manager/app/UiSeam.h"
 
 #include <QAction>
 #include <QDialog>

@@ -1,4 +1,4 @@
-#include "manager/WaitCursor.h"
+#include "manager/app/WaitCursor.h"
 
 #include <QCursor>
 #include <QGuiApplication>

@@ -1,7 +1,7 @@
-#include "manager/CheckListModel.h"
+#include "manager/mainframe/CheckListModel.h"
 
-#include "manager/CheckListSort.h"
-#include "manager/StateImages.h"
+#include "manager/mainframe/CheckListSort.h"
+#include "manager/mainframe/StateImages.h"
 
 #include <unordered_map>
 

@@ -1,7 +1,7 @@
-#include "manager/ScreenshotRun.h"
+#include "manager/app/ScreenshotRun.h"
 
-#include "manager/MainFrame.h"
-#include "manager/QMonApp.h"
+#include "manager/mainframe/MainFrame.h"
+#include "manager/app/QMonApp.h"
 #include "model/SnNode.h"
 
 #include <QCoreApplication>
