@@ -42,9 +42,6 @@ CMainFrame::CMainFrame(CQMonApp& app)
     setWindowIcon(QIcon(":/sentrelle-manager.svg"));
     // The size the window takes when the user restores it from maximised.
     resize(1200, 760);
-    // The preference is kept for the toolbar's colour depth; SVG icons look the same at
-    // every depth.
-    static_cast<void>(prefs::ColorDepth());
 
     CreateActions();
     CreateMenus();
@@ -237,15 +234,9 @@ void CMainFrame::resizeEvent(QResizeEvent* event) {
 // --- command states ----------------------------------------------------------------------
 
 void CMainFrame::UpdateCommandStates() {
+    const CCommandSnapshot snapshot = m_app.CommandSnapshot();
     for (const auto& [id, action] : m_actions) {
-        CQMonApp::CommandState state = m_app.QueryCommand(id);
-        if (id == cmd::kViewToolbar) {
-            state.enabled = state.checkable = true;
-            state.checked = m_toolbar != nullptr && m_toolbar->isVisibleTo(this);
-        } else if (id == cmd::kViewStatusBar) {
-            state.enabled = state.checkable = true;
-            state.checked = statusBar()->isVisibleTo(this);
-        }
+        const CQMonApp::CommandState state = m_app.QueryCommand(id, snapshot);
         action->setEnabled(state.enabled);
         action->setCheckable(state.checkable);
         if (state.checkable)
@@ -262,8 +253,6 @@ void CMainFrame::UpdateStatusPanes() {
     m_access.setToolTip(m_app.Writable() ? QString("You can change the configuration")
                                          : QString("You can look at the configuration but not change it"));
 }
-
-void CMainFrame::ShowStatus(const QString& text) { statusBar()->showMessage(text, 5000); }
 
 // --- visual style --------------------------------------------------------------------------
 

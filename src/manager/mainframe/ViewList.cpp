@@ -340,70 +340,48 @@ void CViewList::ShowColumnChooser(const QPoint& globalPos) {
 // --- context menu ----------------------------------------------------------------------
 
 void CViewList::ShowContextMenu(const QPoint& globalPos) {
-    const bool loaded = m_app.Loaded();
-    const bool writable = m_app.Writable();
-    const int copied = m_app.CopiedCount();
     const std::vector<int> rows = SelectedRows();
-    const int sel = static_cast<int>(rows.size());
-
-    CContextMenu menu(sel > 0 ? "Checks" : "Folder contents", this);
-    auto add = [&menu](int id, const char* text, bool enabled) { return menu.Add(id, text, enabled); };
-
-    if (sel > 0) {
-        bool canClear = false;
-        if (sel == 1)
-            if (const CSnNode* node = m_model.Node(rows.front()))
-                canClear = IsErrorLike(node->Result.Status);
-        bool allOnHold = loaded;
-        if (loaded) {
-            for (const int row : rows) {
-                const CSnNode* node = m_model.Node(row);
-                if (node == nullptr) {
-                    m_app.Ui().Message(MessageText(51490), CUiSeam::Icon::Error);
-                    allOnHold = false;
-                    break;
-                }
-                allOnHold = allOnHold && node->Cfg.OnHold != 0;
+    CCommandSnapshot snapshot = ForCheckMenu(m_app.CommandSnapshot());
+    // The hold tick walks the selected rows; a row without a node is reported.
+    if (snapshot.loaded)
+        for (const int row : rows)
+            if (m_model.Node(row) == nullptr) {
+                m_app.Ui().Message(MessageText(51490), CUiSeam::Icon::Error);
+                snapshot.allSelectedOnHold = false;
+                break;
             }
-        }
-        add(cmd::kMonitorSelectedNow, "Monitor &Selected Check(s) now", loaded);
+
+    CContextMenu menu(rows.empty() ? "Folder contents" : "Checks", this, m_app, snapshot);
+    if (!rows.empty()) {
+        menu.Add(cmd::kMonitorSelectedNow, "Monitor &Selected Check(s) now");
         menu.addSeparator();
-        QAction* hold = add(cmd::kHold, "&Hold", loaded && writable);
-        hold->setCheckable(true);
-        hold->setChecked(allOnHold);
-        add(cmd::kClearFailure, "&Clear Failure", loaded && writable && (sel != 1 || canClear));
+        menu.Add(cmd::kHold, "&Hold");
+        menu.Add(cmd::kClearFailure, "&Clear Failure");
         menu.addSeparator();
-        add(cmd::kCopy, "&Copy\tCtrl+C", loaded && writable);
-        add(cmd::kPasteProperties, "&Paste Properties...", loaded && writable && copied == 1);
+        menu.Add(cmd::kCopy, "&Copy\tCtrl+C");
+        menu.Add(cmd::kPasteProperties, "&Paste Properties...");
         menu.addSeparator();
-        add(cmd::kDelete, "&Delete", loaded && writable);
-        add(cmd::kRename, "&Rename", loaded && writable && sel == 1);
+        menu.Add(cmd::kDelete, "&Delete");
+        menu.Add(cmd::kRename, "&Rename");
         menu.addSeparator();
-        add(cmd::kHistoryAvailability, "Sho&w History (Availability)...", loaded && writable && sel == 1);
-        add(cmd::kHistoryDetail, "&Show History (Detail)...", loaded && writable && sel == 1);
-        add(cmd::kShowGraph, "Sho&w Graph...", loaded && writable && sel == 1);
+        menu.Add(cmd::kHistoryAvailability, "Sho&w History (Availability)...");
+        menu.Add(cmd::kHistoryDetail, "&Show History (Detail)...");
+        menu.Add(cmd::kShowGraph, "Sho&w Graph...");
         menu.addSeparator();
-        add(cmd::kProperties, "&Properties", loaded && writable && sel == 1);
+        menu.Add(cmd::kProperties, "&Properties");
     } else {
-        menu.AddNewCommands(loaded && writable);
+        menu.AddNewCommands();
         menu.addSeparator();
-        add(cmd::kMonitorFolderNow, "Monitor &All Check(s) in this Folder now", loaded);
+        menu.Add(cmd::kMonitorFolderNow, "Monitor &All Check(s) in this Folder now");
         menu.addSeparator();
-        add(cmd::kPasteChecks, "&Paste Check(s)...\tCtrl+V", loaded && writable && copied >= 1);
-        // Needs a selected row, so it is never enabled here.
-        add(cmd::kPasteProperties, "Paste Prop&erties...", loaded && writable && copied == 1 && sel > 0);
+        menu.Add(cmd::kPasteChecks, "&Paste Check(s)...\tCtrl+V");
+        menu.Add(cmd::kPasteProperties, "Paste Prop&erties...");
         menu.addSeparator();
-        add(cmd::kSelectAll, "Select A&ll\tCtrl+A", loaded);
+        menu.Add(cmd::kSelectAll, "Select A&ll\tCtrl+A");
     }
 
-    const QAction* chosen = m_app.Ui().PopupMenu(menu, globalPos);
-    if (chosen == nullptr)
-        return;
-    const int id = chosen->data().toInt();
-    if (id == cmd::kSelectAll)
-        SelectAllRows();
-    else
-        m_app.OnCommand(id);
+    if (const QAction* chosen = m_app.Ui().PopupMenu(menu, globalPos))
+        m_app.OnCommand(chosen->data().toInt());
 }
 
 // --- events ----------------------------------------------------------------------------

@@ -69,10 +69,8 @@ QStringList CViewLog::RowTexts() const {
 }
 
 void CViewLog::contextMenuEvent(QContextMenuEvent* event) {
-    CContextMenu menu("Activity", this);
-    QAction* capture = menu.Add(cmd::kCaptureActivity, "&Capture Activity Log info", true);
-    capture->setCheckable(true);
-    capture->setChecked(m_app.ActivityCapture());
+    CContextMenu menu("Activity", this, m_app, m_app.CommandSnapshot());
+    menu.Add(cmd::kCaptureActivity, "&Capture Activity Log info");
     if (QAction* chosen = m_app.Ui().PopupMenu(menu, event->globalPos())) {
         m_app.OnCommand(chosen->data().toInt());
         if (m_app.Frame() != nullptr)

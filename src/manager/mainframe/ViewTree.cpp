@@ -225,34 +225,26 @@ void CViewTree::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void CViewTree::ShowContextMenu(const QPoint& globalPos) {
-    const bool loaded = m_app.Loaded();
-    const bool writable = m_app.Writable();
-    const int copied = m_app.CopiedCount();
+    CContextMenu menu("Folder", this, m_app, ForFolderMenu(m_app.CommandSnapshot()));
+    menu.AddNewCommands();
+    menu.addSeparator();
+    menu.Add(cmd::kMonitorSelectedNow, "Monitor &Selected Check(s) now");
+    menu.Add(cmd::kMonitorFolderNow, "Monitor &All Check(s) in this Folder now");
+    menu.addSeparator();
+    menu.Add(cmd::kSelectAll, "Select A&ll\tCtrl+A");
+    menu.addSeparator();
+    menu.Add(cmd::kDelete, "&Delete");
+    menu.Add(cmd::kRename, "&Rename");
+    menu.addSeparator();
+    menu.Add(cmd::kPasteChecks, "&Paste Checks...\tCtrl+V");
+    menu.Add(cmd::kPasteProperties, "&Paste Properties...");
+    menu.addSeparator();
+    menu.Add(cmd::kCreateGraph, "Sho&w Graph...");
+    menu.addSeparator();
+    menu.Add(cmd::kProperties, "P&roperties");
 
-    CContextMenu menu("Folder", this);
-    menu.AddNewCommands(loaded && writable);
-    menu.addSeparator();
-    menu.Add(cmd::kMonitorSelectedNow, "Monitor &Selected Check(s) now", false);
-    menu.Add(cmd::kMonitorFolderNow, "Monitor &All Check(s) in this Folder now", loaded);
-    menu.addSeparator();
-    menu.Add(cmd::kSelectAll, "Select A&ll\tCtrl+A", true); // the tree has no handler for it
-    menu.addSeparator();
-    menu.Add(cmd::kDelete, "&Delete", loaded && writable);
-    menu.Add(cmd::kRename, "&Rename", loaded && writable);
-    menu.addSeparator();
-    menu.Add(cmd::kPasteChecks, "&Paste Checks...\tCtrl+V", loaded && writable && copied >= 1);
-    menu.Add(cmd::kPasteProperties, "&Paste Properties...", loaded && writable && copied == 1);
-    menu.addSeparator();
-    menu.Add(cmd::kCreateGraph, "Sho&w Graph...", loaded && writable);
-    menu.addSeparator();
-    menu.Add(cmd::kProperties, "P&roperties", loaded && writable);
-
-    const QAction* chosen = m_app.Ui().PopupMenu(menu, globalPos);
-    if (chosen == nullptr)
-        return;
-    const int id = chosen->data().toInt();
-    if (id != cmd::kSelectAll && id != cmd::kMonitorSelectedNow)
-        m_app.OnCommand(id);
+    if (const QAction* chosen = m_app.Ui().PopupMenu(menu, globalPos))
+        m_app.OnCommand(chosen->data().toInt());
 }
 
 // --- focus and mouse ---------------------------------------------------------------------

@@ -1,6 +1,7 @@
 #include "manager/service/ServiceStateUi.h"
 
 #include "manager/app/QMonApp.h"
+#include "manager/service/ServiceCommands.h"
 
 #include <QWidget>
 
@@ -12,4 +13,6 @@ void CServiceStateUi::ShowInformation(const CQvcString& text) {
     m_app.Ui().Message(text, CUiSeam::Icon::Information);
 }
 
-void CServiceStateUi::OpenServiceDialog(bool startWhenOpened) { m_app.OpenServiceDialog(startWhenOpened); }
+void CServiceStateUi::OpenServiceDialog(bool startWhenOpened) {
+    ::OpenServiceDialog(m_app, startWhenOpened);
+}

@@ -2,13 +2,17 @@
 // CQMonApp: the Manager's process-wide root.  It runs the start-up sequence (open the
 // configuration, recover from an incompatible one with the template, create the main
 // window, probe read and write access), owns the store, the root node and the main
-// window for the program's life, and handles the menu commands: every command arrives
-// here by its number (OnCommand), and QueryCommand says whether a command is enabled or
-// ticked, so that the menus, the toolbar and the tests all see the same rules.
+// window for the program's life, and dispatches the menu commands: every command arrives
+// here by its number (OnCommand) and runs the handler that its folder registered, and
+// QueryCommand says whether a command is enabled or ticked (its rule over a snapshot of
+// this object's state, and a registered handler), so that the menus, the toolbar, the
+// context menus and the tests all see the same rules.
 #include "library/QvcBase.h"
+#include "manager/app/CommandRegistry.h"
 #include "manager/mainframe/DragState.h"
 #include "manager/service/ServiceStateUi.h"
 #include "manager/app/UiSeam.h"
+#include "model/CommandRules.h"
 #include "model/SnCfg.h"
 #include "model/SnEngineServiceState.h"
 #include "model/SnRefreshCycle.h"
@@ -46,11 +50,7 @@ public:
         // Starts the programs that show files; null for the system's launcher.
         platform::IProcessLauncher* launcher = nullptr;
     };
-    struct CommandState {
-        bool enabled = false;
-        bool checkable = false;
-        bool checked = false;
-    };
+    using CommandState = CCommandState;
 
     static constexpr const char* kTitle = "Quorvane Sentrelle Manager";
     // The product name that messages about the Engine service fill in.
@@ -82,6 +82,7 @@ public:
     bool Readable() const { return m_readable; }
     bool Writable() const { return m_writable; }
     bool ActivityCapture() const { return m_activityCapture; }
+    void SetActivityCapture(bool on) { m_activityCapture = on; }
     bool ServiceStopped() const { return m_serviceState.IsStopped(); }
     const CSnEngineServiceState& ServiceState() const { return m_serviceState; }
     // The number of checks on the check clipboard; 0 unless every copied identifier
@@ -89,10 +90,14 @@ public:
     int CopiedCount() const;
 
     // --- commands -------------------------------------------------------------------------
+    // Runs the registered handler of `id`; a command without one does nothing.
     void OnCommand(int id);
+    // The command's rule over the current snapshot; disabled without a handler.
     CommandState QueryCommand(int id) const;
-    // The commands that arrived and have no handler yet, in order.
-    const std::vector<int>& UnhandledCommands() const { return m_unhandled; }
+    CommandState QueryCommand(int id, const CCommandSnapshot& snapshot) const;
+    // What the rules look at: the store, the views' selection and focus, the bars.
+    CCommandSnapshot CommandSnapshot() const;
+    CCommandRegistry& Commands() { return m_commands; }
 
     // --- shared operations ------------------------------------------------------------------
     // The error text of a code (with a full stop appended when it has none) in an error box.
@@ -106,10 +111,6 @@ public:
     // The Engine service watcher's reports (commands 196 and 197).
     void OnServiceRunning();
     void OnServiceStopped();
-    // The modal Service dialog; with `startWhenOpened` it starts the service at once.
-    void OpenServiceDialog(bool startWhenOpened);
-    // The Auto Refresh Settings dialog: on OK the preferences and the cycle take the values.
-    void OpenAutoRefreshDialog();
     // "Show Log File", and a text file in the text viewer: 0 or -1 after a message.
     int ShowLogFile();
     int ViewInTextViewer(const CQvcString& file);
@@ -118,8 +119,6 @@ private:
     long OpenStore();
     long RecoverFromTemplate();
     void ProbeAccess();
-    void FirstRunSetup();
-    void NotImplemented(int id);
     platform::IProcessLauncher& Launcher() const;
     void ShowError(const CQvcString& text);
 
@@ -134,7 +133,7 @@ private:
     bool m_activityCapture = false;
     CServiceStateUi m_serviceUi{*this};
     CSnEngineServiceState m_serviceState{m_serviceUi};
-    std::vector<int> m_unhandled;
+    CCommandRegistry m_commands;
     // The identifiers on the clipboard, read once per clipboard change: asking another
     // program for its clipboard on every menu update could stall the window.
     mutable std::vector<long> m_clipboardIds;

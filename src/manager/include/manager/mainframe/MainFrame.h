@@ -87,9 +87,6 @@ public:
     // True once the window was closed (by the user or by the cycle).
     bool Closed() const { return m_closed; }
 
-    // A message in the status bar's message pane for a few seconds.
-    void ShowStatus(const QString& text);
-
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
