@@ -8,6 +8,8 @@
 
 #include "model/ManagerPreferences.h"
 
+#include <QCoreApplication>
+
 
 namespace {
 
