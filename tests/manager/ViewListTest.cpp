@@ -1,5 +1,5 @@
 // The check list: its texts and images, the sort on every column, the cell-update rule,
-// the column menus and widths, and the two context menus.
+// the column menus and widths, and double-click.
 #include "ManagerFixture.h"
 
 #include "model/CommandIds.h"

@@ -1,15 +1,13 @@
-// The folder tree: order and images, selection driving the list, the context menu's
-// rules, and moving folders and checks by drag and drop.
+// The folder tree: order and images, selection driving the list, and moving folders and
+// checks by drag and drop.
 #include "ManagerFixture.h"
 
 #include "library/Messages.h"
 #include "model/CommandIds.h"
+#include "model/ManagerPreferences.h"
 #include "model/SnCfgSqlite.h"
 
-#include "model/ManagerPreferences.h"
-
 #include <QCoreApplication>
-
 
 namespace {
 
