@@ -3,6 +3,7 @@
 #include "ManagerFixture.h"
 
 #include "manager/app/CommandCatalog.h"
+#include "manager/app/CommandRegistry.h"
 #include "manager/mainframe/CheckClipboard.h"
 #include "manager/app/VisualStyles.h"
 #include "model/CommandIds.h"
@@ -39,7 +40,8 @@ TEST_F(ManagerTest, CommandsAreOfferedByTheirRuleOnlyWhenAHandlerIsRegistered) {
     ASSERT_NE(Start(), nullptr);
     Tick();
     std::vector<int> ran;
-    App()->Commands().Add(cmd::kDelete, [&ran](int id) { ran.push_back(id); });
+    for (const int id : {cmd::kDelete, cmd::kMonitorSelectedNow})
+        App()->Commands().Add(id, [&ran](int chosen) { ran.push_back(chosen); });
 
     // The snapshot reads the selection, the hold flags, the status and the clipboard.
     List().selectionModel()->select(List().Model().index(RowOf("A"), 0),
@@ -66,6 +68,7 @@ TEST_F(ManagerTest, CommandsAreOfferedByTheirRuleOnlyWhenAHandlerIsRegistered) {
     EXPECT_TRUE(Frame().Action(cmd::kDelete)->isEnabled());
     EXPECT_FALSE(Frame().Action(cmd::kCopy)->isEnabled()); // its rule allows it; no handler
     EXPECT_TRUE(Frame().ToolBar()->actions().contains(Frame().Action(cmd::kCopy)));
+    EXPECT_TRUE(Frame().Action(cmd::kMonitorSelectedNow)->isEnabled());
     Frame().Action(cmd::kDelete)->trigger();
     EXPECT_EQ(ran, (std::vector<int>{cmd::kDelete}));
 
@@ -175,6 +178,18 @@ TEST_F(ManagerTest, RefreshReloadsEverythingEvenWithoutAnnouncedChange) {
     Tick();
     EXPECT_EQ(RowOf("Before"), -1);
     EXPECT_GE(RowOf("After"), 0);
+}
+
+TEST(CommandRegistry, RangesAndUnknownIdentifiers) {
+    CCommandRegistry registry;
+    std::vector<int> ran;
+    registry.AddRange(44, 46, [&ran](int id) { ran.push_back(id); });
+    EXPECT_FALSE(registry.Has(43));
+    EXPECT_FALSE(registry.Has(47));
+    EXPECT_TRUE(registry.Run(44));
+    EXPECT_TRUE(registry.Run(46));
+    EXPECT_FALSE(registry.Run(47));
+    EXPECT_EQ(ran, (std::vector<int>{44, 46}));
 }
 
 TEST(CheckClipboard, BlockRoundTripAndTolerantReading) {
