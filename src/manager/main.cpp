@@ -4,9 +4,9 @@
 //   sentrelle-manager --screenshot FILE [--wait SECONDS]
 //                                              headless: wait for results, save a PNG of
 //                                              the main window, quit
-#include "manager/MainFrame.h"
-#include "manager/QMonApp.h"
-#include "manager/ScreenshotRun.h"
+#include "manager/mainframe/MainFrame.h"
+#include "manager/app/QMonApp.h"
+#include "manager/app/ScreenshotRun.h"
 
 #include <QApplication>
 

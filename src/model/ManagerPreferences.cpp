@@ -64,10 +64,6 @@ std::string SubKey(const char* subKey) { return std::string(kProductKey) + "\\" 
 int AutoRefreshEnabled() { return User("AutoRefreshEnabled", 1, Rule::Flag); }
 int AutoRefreshDynamic() { return User("AutoRefreshDynamic", 1, Rule::Flag); }
 int AutoRefreshTimeSecs() { return User("AutoRefreshTimeSecs", 5); }
-int ColorDepth() { return User("ColorDepth", 0); }
-int OleMsgPendingDelayMsecs() { return User("OleMsgPendingDelayMsecs", 10000); }
-int OleNotRespondingDlgEnabled() { return User("OleNotRespondingDlgEnabled", 0, Rule::Flag); }
-int OleBusyDlgEnabled() { return User("OleBusyDlgEnabled", 0, Rule::Flag); }
 int PasteUnchanged() { return User("PasteUnchanged", 0, Rule::Flag); }
 int PasteHold() { return User("PasteHold", 0, Rule::Flag); }
 int AppLook() { return User("AppLook", 0, Rule::AppLook); }

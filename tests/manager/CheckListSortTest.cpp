@@ -1,5 +1,5 @@
 // The check list's order, tested without a window.
-#include "manager/CheckListSort.h"
+#include "manager/mainframe/CheckListSort.h"
 #include "model/CheckTypes.h"
 #include "model/SnNode.h"
 

@@ -1,51 +1,100 @@
-// Commands by number: the main menu's rules, the looks, Refresh, and the timer picking up
-// changes that another program makes.
+// Commands by number: offered by their rule and handler everywhere, the looks, Refresh,
+// and the timer picking up changes that another program makes.
 #include "ManagerFixture.h"
 
-#include "manager/CheckClipboard.h"
-#include "manager/CommandIds.h"
-#include "manager/VisualStyles.h"
+#include "manager/app/CommandCatalog.h"
+#include "manager/app/CommandRegistry.h"
+#include "manager/mainframe/CheckClipboard.h"
+#include "manager/app/VisualStyles.h"
+#include "model/CommandIds.h"
+#include "model/CommandRules.h"
 #include "model/ManagerPreferences.h"
+#include "model/SnCfg.h"
 #include "model/SnNode.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QToolBar>
 
-TEST_F(ManagerTest, MainMenuFollowsLoadedWritableAndSelection) {
+namespace {
+
+void PutOnClipboard(const std::string& ids) {
+    auto mime = std::make_unique<QMimeData>();
+    const std::string block = std::string("\0", 1) + ids + std::string("\0", 1);
+    mime->setData("text/plain", QByteArray(block.data(), static_cast<qsizetype>(block.size())));
+    QGuiApplication::clipboard()->setMimeData(mime.release());
+}
+
+} // namespace
+
+TEST_F(ManagerTest, CommandsAreOfferedByTheirRuleOnlyWhenAHandlerIsRegistered) {
     const long folder = AddFolder(1, "Folder");
     const long a = AddCheck(folder, "A");
-    AddCheck(folder, "B");
+    const long b = AddCheck(folder, "B");
     WriteResult(a, 2, 100, "error");
     SaveTree();
     ASSERT_NE(Start(), nullptr);
     Tick();
-    auto state = [this](int id) { return App()->QueryCommand(id); };
+    std::vector<int> ran;
+    for (const int id : {cmd::kDelete, cmd::kMonitorSelectedNow})
+        App()->Commands().Add(id, [&ran](int chosen) { ran.push_back(chosen); });
 
-    for (const int id : {20, 21, 22, 23, 56, 57, 58, 59, 61, 67, 69, 70, 71, 72, 73, 74, 75, 76, 86})
-        EXPECT_TRUE(state(id).enabled) << id;
-    for (const int id : {60, 79, 43, 42, 57664})
-        EXPECT_TRUE(state(id).enabled) << id;
-    // No Server value: no remote installation; Cut and Customize have no handler.
-    for (const int id : {62, cmd::kCut, cmd::kCustomizeToolbar})
-        EXPECT_FALSE(state(id).enabled) << id;
-    // Nothing selected: the check commands wait for a selection.
-    for (const int id : {78, 81, 82, 57634, 83, 84, 85, 77, 80})
-        EXPECT_FALSE(state(id).enabled) << id;
-    EXPECT_FALSE(state(cmd::kReadOnly).checked);
-
+    // The snapshot reads the selection, the hold flags, the status and the clipboard.
     List().selectionModel()->select(List().Model().index(RowOf("A"), 0),
                                     QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    for (const int id : {78, 81, 82, 57634, 83, 84, 85, 77, 80})
-        EXPECT_TRUE(state(id).enabled) << id;
-    EXPECT_FALSE(state(cmd::kHold).checked);
+    CSnCfg::FindNode(App()->Root(), a)->Cfg.OnHold = 1;
+    PutOnClipboard(std::to_string(a) + "," + std::to_string(b));
+    CCommandSnapshot s = App()->CommandSnapshot();
+    EXPECT_EQ(s.selected, 1);
+    EXPECT_TRUE(s.allSelectedOnHold);
+    EXPECT_TRUE(s.singleSelectedClearable);
+    EXPECT_EQ(s.copied, 2);
+    PutOnClipboard(std::to_string(a) + ",99999"); // an identifier the tree lacks empties it
+    EXPECT_EQ(App()->CommandSnapshot().copied, 0);
 
-    // Not loaded: a failed load leaves a root that is not 1, and changes are greyed.
-    CSnNode* root = App()->Root();
-    root->Cfg.ID = 0;
-    for (const int id : {20, 72, 60, 79, 78})
-        EXPECT_FALSE(state(id).enabled) << id;
-    root->Cfg.ID = 1;
+    // Main menu and toolbar: every command follows its rule when handled, else is greyed.
+    Frame().UpdateCommandStates();
+    s = App()->CommandSnapshot();
+    for (const CCommandInfo& info : AllCommands()) {
+        EXPECT_TRUE(HasCommandRule(info.id)) << info.id;
+        EXPECT_EQ(Frame().Action(info.id)->isEnabled(),
+                  CommandRule(info.id, s).enabled && App()->Commands().Has(info.id))
+            << info.id;
+    }
+    EXPECT_TRUE(Frame().Action(cmd::kDelete)->isEnabled());
+    EXPECT_FALSE(Frame().Action(cmd::kCopy)->isEnabled()); // its rule allows it; no handler
+    EXPECT_TRUE(Frame().ToolBar()->actions().contains(Frame().Action(cmd::kCopy)));
+    EXPECT_TRUE(Frame().Action(cmd::kMonitorSelectedNow)->isEnabled());
+    Frame().Action(cmd::kDelete)->trigger();
+    EXPECT_EQ(ran, (std::vector<int>{cmd::kDelete}));
+
+    // The check list's menu: the same, and the chosen command reaches the handler.
+    Ui().PushMenuChoice(cmd::kDelete);
+    List().ShowContextMenu(QPoint(0, 0));
+    EXPECT_TRUE(Ui().LastMenuItem(cmd::kDelete)->enabled);
+    EXPECT_FALSE(Ui().LastMenuItem(cmd::kCopy)->enabled);
+    EXPECT_TRUE(Ui().LastMenuItem(cmd::kHold)->checked);
+    EXPECT_EQ(ran.size(), 2u);
+
+    // The folder menu acts on the folder: Delete stays, Monitor Selected goes, and its
+    // Select All selects the list's rows.
+    Ui().PushMenuChoice(cmd::kSelectAll);
+    Tree().ShowContextMenu(QPoint(10, 10));
+    EXPECT_TRUE(Ui().LastMenuItem(cmd::kDelete)->enabled);
+    EXPECT_FALSE(Ui().LastMenuItem(cmd::kMonitorSelectedNow)->enabled);
+    EXPECT_FALSE(Ui().LastMenuItem(cmd::kNewFolder)->enabled);
+    EXPECT_EQ(List().SelectedCount(), 2);
+
+    // A command without a handler does nothing when it arrives anyway.
+    const std::size_t shown = Ui().History().size();
+    App()->OnCommand(cmd::kNewFolder);
+    EXPECT_EQ(Ui().History().size(), shown);
+    App()->OnCommand(cmd::kAbout);
+    EXPECT_EQ(Ui().History().back().text.rfind("Quorvane Sentrelle Manager\nVersion ", 0), 0u);
 }
 
 TEST_F(ManagerTest, LooksSwitchPaletteRadioMarkAndPreference) {
@@ -131,24 +180,16 @@ TEST_F(ManagerTest, RefreshReloadsEverythingEvenWithoutAnnouncedChange) {
     EXPECT_GE(RowOf("After"), 0);
 }
 
-TEST_F(ManagerTest, CommandsWithoutHandlerAreRecordedAndReported) {
-    ASSERT_NE(Start(), nullptr);
-    for (const int id : {cmd::kNewCheck, cmd::kOptions, cmd::kPasteChecks})
-        App()->OnCommand(id);
-    EXPECT_EQ(App()->UnhandledCommands(), (std::vector<int>{72, 70, 57637}));
-    EXPECT_TRUE(Ui().History().empty());
-    // A command the catalogue knows works from its menu action too.
-    Frame().Action(cmd::kNewFolder)->trigger();
-    EXPECT_EQ(App()->UnhandledCommands().back(), cmd::kNewFolder);
-    // Commands with handlers of their own are not recorded.
-    App()->OnCommand(cmd::kCaptureActivity);
-    EXPECT_FALSE(App()->ActivityCapture());
-    App()->OnCommand(cmd::kServiceRunning);
-    EXPECT_FALSE(App()->ServiceStopped());
-    App()->OnCommand(cmd::kAbout);
-    ASSERT_EQ(Ui().History().size(), 1u);
-    EXPECT_EQ(Ui().History()[0].text.rfind("Quorvane Sentrelle Manager\nVersion ", 0), 0u);
-    EXPECT_EQ(App()->UnhandledCommands().size(), 4u);
+TEST(CommandRegistry, RangesAndUnknownIdentifiers) {
+    CCommandRegistry registry;
+    std::vector<int> ran;
+    registry.AddRange(44, 46, [&ran](int id) { ran.push_back(id); });
+    EXPECT_FALSE(registry.Has(43));
+    EXPECT_FALSE(registry.Has(47));
+    EXPECT_TRUE(registry.Run(44));
+    EXPECT_TRUE(registry.Run(46));
+    EXPECT_FALSE(registry.Run(47));
+    EXPECT_EQ(ran, (std::vector<int>{44, 46}));
 }
 
 TEST(CheckClipboard, BlockRoundTripAndTolerantReading) {

@@ -4,8 +4,8 @@
 // configuration as another program would (folders, checks, results), and a scripted
 // application started on that installation.
 #include "TestSupport.h"
-#include "manager/MainFrame.h"
-#include "manager/QMonApp.h"
+#include "manager/mainframe/MainFrame.h"
+#include "manager/app/QMonApp.h"
 #include "model/SnCfg.h"
 
 #include <gtest/gtest.h>

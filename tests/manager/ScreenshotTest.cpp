@@ -1,7 +1,7 @@
 // A picture of the main window with results, saved into the build directory for review.
 #include "ManagerFixture.h"
 
-#include "manager/ScreenshotRun.h"
+#include "manager/app/ScreenshotRun.h"
 #include "model/CheckTypes.h"
 #include "platform/System.h"
 

@@ -1,5 +1,5 @@
 // The UI seam answers from its script, records what it offered, and never blocks.
-#include "manager/UiSeam.h"
+#include "manager/app/UiSeam.h"
 
 #include <QAction>
 #include <QDialog>

@@ -1,8 +1,8 @@
 // The check list: its texts and images, the sort on every column, the cell-update rule,
-// the column menus and widths, and the two context menus.
+// the column menus and widths, and double-click.
 #include "ManagerFixture.h"
 
-#include "manager/CommandIds.h"
+#include "model/CommandIds.h"
 #include "model/CheckTypes.h"
 #include "model/DateTimeFormat.h"
 #include "model/ManagerPreferences.h"
@@ -10,10 +10,7 @@
 #include "platform/Registry.h"
 
 #include <QAction>
-#include <QClipboard>
-#include <QGuiApplication>
 #include <QHeaderView>
-#include <QMimeData>
 #include <QTest>
 
 #include <ctime>
@@ -38,11 +35,6 @@ std::vector<std::string> Names(CViewList& list) {
     for (int row = 0; row < list.RowCount(); ++row)
         names.push_back(list.Model().Node(row)->Cfg.Name.Str());
     return names;
-}
-
-void SelectRow(CViewList& list, int row) {
-    list.selectionModel()->select(list.Model().index(row, 0),
-                                  QItemSelectionModel::Select | QItemSelectionModel::Rows);
 }
 
 } // namespace
@@ -273,90 +265,19 @@ TEST_F(ManagerTest, ColumnMenusShowHideAndWidthsPersistForConfigurationColumns) 
     EXPECT_EQ(List().ColumnWidth(2), 150);
 }
 
-TEST_F(ManagerTest, CheckContextMenusFollowSelectionStatusAndPermission) {
-    const long failed = AddCheck(1, "Failed");
-    const long good = AddCheck(1, "Good");
-    WriteResult(failed, 3, kNow - 10, "down");
-    WriteResult(good, 1, kNow - 10, "up");
-    SaveTree();
-    ASSERT_NE(Start(), nullptr);
-    Tick();
-    auto item = [this](int id) { return Ui().LastMenuItem(id); };
-
-    // Nothing selected: the folder-level menu; Paste Properties is never enabled there.
-    const std::string block = std::string("\0", 1) + std::to_string(good) + std::string("\0", 1);
-    auto mime = std::make_unique<QMimeData>();
-    mime->setData("text/plain", QByteArray(block.data(), static_cast<qsizetype>(block.size())));
-    QGuiApplication::clipboard()->setMimeData(mime.release());
-    List().ShowContextMenu(QPoint(0, 0));
-    ASSERT_NE(item(cmd::kNewCheck), nullptr);
-    for (const int id : {72, 73, 74, 75, 76, 79, 57637, 57642})
-        EXPECT_TRUE(item(id)->enabled) << id;
-    EXPECT_FALSE(item(cmd::kPasteProperties)->enabled);
-    EXPECT_EQ(item(cmd::kHold), nullptr);
-
-    // One failed check: everything, Clear Failure included.
-    SelectRow(List(), RowOf("Failed"));
-    List().ShowContextMenu(QPoint(0, 0));
-    for (const int id : {78, 81, 82, 57634, 32790, 80, 86, 84, 83, 85, 77})
-        EXPECT_TRUE(item(id)->enabled) << id;
-    EXPECT_FALSE(item(cmd::kHold)->checked);
-    // One good check: nothing to clear.
-    List().clearSelection();
-    SelectRow(List(), RowOf("Good"));
-    List().ShowContextMenu(QPoint(0, 0));
-    EXPECT_FALSE(item(cmd::kClearFailure)->enabled);
-    // Two checks: clearing is decided later; single-check commands grey out.
-    SelectRow(List(), RowOf("Failed"));
-    List().ShowContextMenu(QPoint(0, 0));
-    EXPECT_TRUE(item(cmd::kClearFailure)->enabled);
-    for (const int id : {86, 84, 83, 85, 77})
-        EXPECT_FALSE(item(id)->enabled) << id;
-    EXPECT_EQ(List().SelectedCount(), 2);
-    Frame().UpdateCommandStates();
-    EXPECT_FALSE(Frame().Action(cmd::kProperties)->isEnabled());
-    EXPECT_TRUE(Frame().Action(cmd::kCopy)->isEnabled());
-    EXPECT_TRUE(Frame().Action(cmd::kClearFailure)->isEnabled());
-
-    // Hold is ticked when every selected check is on hold.
-    App()->Root()->Cfg.OnHold = 0;
-    CSnCfg::FindNode(App()->Root(), failed)->Cfg.OnHold = 1;
-    List().ShowContextMenu(QPoint(0, 0));
-    EXPECT_FALSE(item(cmd::kHold)->checked);
-    CSnCfg::FindNode(App()->Root(), good)->Cfg.OnHold = 1;
-    List().ShowContextMenu(QPoint(0, 0));
-    EXPECT_TRUE(item(cmd::kHold)->checked);
-
-    // A chosen command reaches the application by its number.
-    Ui().PushMenuChoice(cmd::kDelete);
-    List().ShowContextMenu(QPoint(0, 0));
-    EXPECT_EQ(App()->UnhandledCommands().back(), cmd::kDelete);
-}
-
-TEST_F(ManagerTest, ReadOnlyListOffersOnlyMonitoringAndSelection) {
+TEST_F(ManagerTest, DoubleClickEditsOnlyAWritableConfiguration) {
     const long id = AddCheck(1, "Failed");
     WriteResult(id, 3, kNow - 10, "down");
     SaveTree();
     prefs::WriteString("WritePermission", "WritePermission", "0");
     ASSERT_NE(Start(true), nullptr);
     Tick();
+    int opened = 0;
+    App()->Commands().Add(cmd::kProperties, [&opened](int) { ++opened; });
 
-    List().ShowContextMenu(QPoint(0, 0));
-    for (const int item : {72, 73, 74, 75, 76, 57637, 32790})
-        EXPECT_FALSE(Ui().LastMenuItem(item)->enabled) << item;
-    EXPECT_TRUE(Ui().LastMenuItem(cmd::kMonitorFolderNow)->enabled);
-    EXPECT_TRUE(Ui().LastMenuItem(cmd::kSelectAll)->enabled);
-
-    SelectRow(List(), 0);
-    List().ShowContextMenu(QPoint(0, 0));
-    EXPECT_TRUE(Ui().LastMenuItem(cmd::kMonitorSelectedNow)->enabled);
-    for (const int item : {81, 82, 57634, 32790, 80, 86, 84, 83, 85, 77})
-        EXPECT_FALSE(Ui().LastMenuItem(item)->enabled) << item;
-
-    // A double-click edits only a writable configuration.
     const QRect rect = List().visualRect(List().Model().index(0, 0));
     QTest::mouseDClick(List().viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
-    EXPECT_TRUE(App()->UnhandledCommands().empty());
+    EXPECT_EQ(opened, 0);
 }
 
 TEST_F(ManagerTest, DoubleClickOpensPropertiesAndSelectAllSelectsEveryRow) {
@@ -365,11 +286,12 @@ TEST_F(ManagerTest, DoubleClickOpensPropertiesAndSelectAllSelectsEveryRow) {
     SaveTree();
     ASSERT_NE(Start(true), nullptr);
     Tick();
+    std::vector<int> ran;
+    App()->Commands().Add(cmd::kProperties, [&ran](int id) { ran.push_back(id); });
 
     const QRect rect = List().visualRect(List().Model().index(1, 0));
     QTest::mouseDClick(List().viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
-    ASSERT_EQ(App()->UnhandledCommands().size(), 1u);
-    EXPECT_EQ(App()->UnhandledCommands()[0], cmd::kProperties);
+    EXPECT_EQ(ran, (std::vector<int>{cmd::kProperties}));
     // Clicking a row makes it the row selected again after a rebuild.
     EXPECT_EQ(List().ReselectId(), List().Model().Node(1)->Id());
 

@@ -1,16 +1,13 @@
-// The folder tree: order and images, selection driving the list, the context menu's
-// rules, and moving folders and checks by drag and drop.
+// The folder tree: order and images, selection driving the list, and moving folders and
+// checks by drag and drop.
 #include "ManagerFixture.h"
 
 #include "library/Messages.h"
-#include "manager/CommandIds.h"
+#include "model/CommandIds.h"
+#include "model/ManagerPreferences.h"
 #include "model/SnCfgSqlite.h"
 
-#include "model/ManagerPreferences.h"
-
-#include <QClipboard>
-#include <QGuiApplication>
-#include <QMimeData>
+#include <QCoreApplication>
 
 namespace {
 
@@ -105,53 +102,7 @@ TEST_F(ManagerTest, SelectingAFolderListsItsChecksAndARebuildKeepsOrDropsTheSele
     EXPECT_EQ(List().RowCount(), 2);
 }
 
-TEST_F(ManagerTest, FolderContextMenuFollowsLoadedWritableAndClipboard) {
-    const long folder = AddFolder(1, "Folder");
-    const long check = AddCheck(folder, "Copied");
-    SaveTree();
-    ASSERT_NE(Start(), nullptr);
-    Tick();
-
-    Tree().setCurrentItem(Tree().FindItem(folder));
-    Tree().ShowContextMenu(QPoint(10, 10));
-    auto enabled = [this](int id) {
-        const CUiSeam::MenuItem* item = Ui().LastMenuItem(id);
-        EXPECT_NE(item, nullptr) << id;
-        return item != nullptr && item->enabled;
-    };
-    for (const int id : {72, 73, 74, 75, 76, 79, 57642, 80, 86, 65, 77})
-        EXPECT_TRUE(enabled(id)) << id;
-    EXPECT_FALSE(enabled(cmd::kMonitorSelectedNow));
-    EXPECT_FALSE(enabled(cmd::kPasteChecks));
-    EXPECT_FALSE(enabled(cmd::kPasteProperties));
-
-    // One check on the clipboard enables both paste commands; a second only Paste Checks.
-    auto clip = [](const std::string& block) {
-        auto mime = std::make_unique<QMimeData>();
-        mime->setData("text/plain", QByteArray(block.data(), static_cast<qsizetype>(block.size())));
-        QGuiApplication::clipboard()->setMimeData(mime.release());
-    };
-    clip(std::string("\0", 1) + std::to_string(check) + std::string("\0", 1));
-    Tree().ShowContextMenu(QPoint(10, 10));
-    EXPECT_TRUE(enabled(cmd::kPasteChecks));
-    EXPECT_TRUE(enabled(cmd::kPasteProperties));
-    clip(std::string("\0", 1) + std::to_string(check) + ",1" + std::string("\0", 1));
-    Tree().ShowContextMenu(QPoint(10, 10));
-    EXPECT_TRUE(enabled(cmd::kPasteChecks));
-    EXPECT_FALSE(enabled(cmd::kPasteProperties));
-    // An identifier that names no node makes the whole clipboard empty.
-    clip(std::string("\0", 1) + std::to_string(check) + ",99999" + std::string("\0", 1));
-    Tree().ShowContextMenu(QPoint(10, 10));
-    EXPECT_FALSE(enabled(cmd::kPasteChecks));
-
-    // A chosen command reaches the application by its number.
-    Ui().PushMenuChoice(cmd::kNewFolder);
-    Tree().ShowContextMenu(QPoint(10, 10));
-    ASSERT_FALSE(App()->UnhandledCommands().empty());
-    EXPECT_EQ(App()->UnhandledCommands().back(), cmd::kNewFolder);
-}
-
-TEST_F(ManagerTest, ReadOnlyTreeGreysChangesAndRefusesToDrag) {
+TEST_F(ManagerTest, ReadOnlyTreeRefusesToDrag) {
     const long a = AddFolder(1, "A");
     AddFolder(1, "B");
     SaveTree();
@@ -159,10 +110,6 @@ TEST_F(ManagerTest, ReadOnlyTreeGreysChangesAndRefusesToDrag) {
     ASSERT_NE(Start(), nullptr);
     Tick();
 
-    Tree().ShowContextMenu(QPoint(0, 0));
-    for (const int id : {72, 73, 74, 75, 76, 80, 86, 57637, 32790, 65, 77})
-        EXPECT_FALSE(Ui().LastMenuItem(id)->enabled) << id;
-    EXPECT_TRUE(Ui().LastMenuItem(cmd::kMonitorFolderNow)->enabled);
     EXPECT_FALSE(Tree().BeginDrag(Tree().FindItem(a)));
     EXPECT_FALSE(App()->Drag().dragging);
     EXPECT_FALSE(List().BeginDrag());

@@ -17,10 +17,6 @@ namespace prefs {
 int AutoRefreshEnabled();   // default 1
 int AutoRefreshDynamic();   // default 1
 int AutoRefreshTimeSecs();  // default 5, not normalised
-int ColorDepth();           // default 0
-int OleMsgPendingDelayMsecs(); // default 10000
-int OleNotRespondingDlgEnabled(); // default 0
-int OleBusyDlgEnabled();    // default 0
 int PasteUnchanged();       // default 0
 int PasteHold();            // default 0
 int AppLook();              // default 0; values outside 0 to 9 become 0

@@ -1,8 +1,0 @@
-#include "manager/WaitCursor.h"
-
-#include <QCursor>
-#include <QGuiApplication>
-
-CWaitCursor::CWaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-
-CWaitCursor::~CWaitCursor() { QGuiApplication::restoreOverrideCursor(); }
