@@ -20,6 +20,9 @@ bool ChangeChecks(const Snapshot& s) { return Changeable(s) && s.selected > 0; }
 bool ChangeOneCheck(const Snapshot& s) { return Changeable(s) && s.selected == 1; }
 // Commands that act on the tree's folder when it has the focus, else on the checks.
 bool ChangeFolderOrOneCheck(const Snapshot& s) { return Changeable(s) && (s.treeFocus || s.selected == 1); }
+// Rename in the main menu only needs a writable configuration (it acts when exactly one
+// check or the tree's folder is chosen); a context menu offers it for its one target.
+bool ChangeName(const Snapshot& s) { return Changeable(s) && (!s.contextMenu || s.treeFocus || s.selected == 1); }
 bool ChangeFolderOrChecks(const Snapshot& s) { return Changeable(s) && (s.treeFocus || s.selected > 0); }
 // With several checks selected, which of them can be cleared is decided when the command runs.
 bool ClearFailure(const Snapshot& s) { return ChangeChecks(s) && (s.selected != 1 || s.singleSelectedClearable); }
@@ -67,7 +70,7 @@ constexpr Rule kRules[] = {
     {cmd::kHold, cmd::kHold, ChangeChecks, HoldTick},
     {cmd::kClearFailure, cmd::kClearFailure, ClearFailure},
     {cmd::kHistoryDetail, cmd::kShowGraph, ChangeOneCheck},
-    {cmd::kRename, cmd::kRename, ChangeFolderOrOneCheck},
+    {cmd::kRename, cmd::kRename, ChangeName},
     {cmd::kHelpTopics, cmd::kSupportSite, Always},
     {cmd::kPasteProperties, cmd::kPasteProperties, PasteProperties},
     {cmd::kCopy, cmd::kCopy, ChangeChecks},
@@ -112,6 +115,7 @@ CCommandState CommandRule(int id, const CCommandSnapshot& snapshot) {
 bool HasCommandRule(int id) { return FindRule(id) != nullptr; }
 
 CCommandSnapshot ForFolderMenu(CCommandSnapshot snapshot) {
+    snapshot.contextMenu = true;
     snapshot.treeFocus = true;
     snapshot.selected = 0;
     snapshot.allSelectedOnHold = false;
@@ -120,6 +124,7 @@ CCommandSnapshot ForFolderMenu(CCommandSnapshot snapshot) {
 }
 
 CCommandSnapshot ForCheckMenu(CCommandSnapshot snapshot) {
+    snapshot.contextMenu = true;
     snapshot.treeFocus = false;
     return snapshot;
 }

@@ -9,6 +9,7 @@ struct CCommandSnapshot {
     bool loaded = false;       // a root folder with identifier 1 exists
     bool writable = false;     // the configuration may be changed in this run
     bool treeFocus = false;    // commands that act on a folder or on checks take the folder
+    bool contextMenu = false;  // asked for a context menu (ForFolderMenu / ForCheckMenu)
     int selected = 0;          // checks selected in the check list
     bool allSelectedOnHold = false;
     bool singleSelectedClearable = false; // exactly one check selected, its status error-like
