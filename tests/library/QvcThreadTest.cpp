@@ -10,7 +10,6 @@
 #include <chrono>
 #include <functional>
 #include <future>
-#include <initializer_list>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -121,18 +120,6 @@ std::vector<std::string> TraceLines(const std::string& path) {
     return out;
 }
 
-// True when `expected` occur in `lines` in this order (other lines may come between).
-bool InOrder(const std::vector<std::string>& lines, std::initializer_list<const char*> expected) {
-    auto it = lines.begin();
-    for (const char* want : expected) {
-        it = std::find(it, lines.end(), want);
-        if (it == lines.end())
-            return false;
-        ++it;
-    }
-    return true;
-}
-
 int CountOf(const std::vector<std::string>& lines, const std::string& line) {
     return static_cast<int>(std::count(lines.begin(), lines.end(), line));
 }
@@ -165,9 +152,8 @@ TEST_F(QvcThreadTest, StateNamesAndTheNamedControlMessage) {
     EXPECT_EQ(a.State(), kThreadStopped);
 }
 
-TEST_F(QvcThreadTest, StartStopPauseResumeReturnCodesStatesAndTrace) {
+TEST_F(QvcThreadTest, StartStopPauseResumeReturnCodesAndStates) {
     TestWorker worker("Lifecycle", 60000);
-    Traced(worker);
     worker.SetStartDelay(0ms);
 
     // Nothing runs yet: stopping succeeds at once, everything that needs a worker fails
@@ -217,24 +203,6 @@ TEST_F(QvcThreadTest, StartStopPauseResumeReturnCodesStatesAndTrace) {
     EXPECT_EQ(worker.Stop(5000), 0);
     EXPECT_EQ(worker.stopped.load(), 2);
 
-    const auto lines = TraceLines(trace);
-    // The owner's lines come in the owner's order ...
-    EXPECT_TRUE(InOrder(lines, {"THREAD: Attempting to stop...", "THREAD: Thread already stopped.",
-                                "THREAD: State set to: [PAUSEPENDING].", "THREAD: State set to: [STOPPED].",
-                                "THREAD: Attempting to start...", "THREAD: State set to: [STARTPENDING].",
-                                "THREAD: Thread is starting.", "THREAD: Thread is started successfully.",
-                                "THREAD: Attempting to start...", "THREAD: Already started.",
-                                "THREAD: PAUSE called, message posted.",
-                                "THREAD: Failed to start, thread is not in STOP(2) state.",
-                                "THREAD: State set to: [RESUMEPENDING].",
-                                "THREAD: RESUME called, message posted.", "THREAD: Attempting to stop...",
-                                "THREAD: State set to: [STOPPENDING].", "THREAD: STOP message posted.",
-                                "THREAD: Thread is stopping.", "THREAD: Thread is stopped successfully"}));
-    // ... and the worker's in its own.
-    EXPECT_TRUE(InOrder(lines, {"THREAD: State set to: [STARTED].", "THREAD: State set to: [PAUSED].",
-                                "THREAD: State set to: [STARTED].", "THREAD: State set to: [PAUSED].",
-                                "THREAD: STOP message received.", "THREAD: State set to: [STOPPED]."}));
-    EXPECT_EQ(CountOf(lines, "THREAD: STOP message received."), 2);
 }
 
 TEST_F(QvcThreadTest, TimingFollowsTheStartDelayAndThePeriodFromTheEndOfEachRun) {
@@ -346,13 +314,8 @@ TEST_F(QvcThreadTest, StopWithoutWaitAndStartWhileStopPending) {
     EXPECT_EQ(worker.works.load(), 0);
     EXPECT_EQ(worker.stopped.load(), 1);
 
-    const auto lines = TraceLines(trace);
-    EXPECT_TRUE(InOrder(lines, {"THREAD: STOP message posted.", "THREAD: Attempting to stop...",
-                                "THREAD: Thread already pending to stop.", "THREAD: Attempting to start...",
-                                "THREAD: Failed to start, thread is not in STOP(1) state."}));
     // The pending stop was never overwritten by the end of the start delay.
-    EXPECT_EQ(CountOf(lines, "THREAD: State set to: [STARTED]."), 0);
-    EXPECT_EQ(CountOf(lines, "THREAD: STOP message received."), 1);
+    EXPECT_EQ(CountOf(TraceLines(trace), "THREAD: State set to: [STARTED]."), 0);
 
     // Started again, the worker stops without a wait as well.
     worker.SetStartDelay(0ms);
@@ -416,7 +379,6 @@ TEST_F(QvcThreadTest, ShortPeriodIsReportedOnceAndStillKeepsItsPace) {
 
 TEST_F(QvcThreadTest, KillEndsAnIdleWorkerAtOnceAndItCanStartAgain) {
     TestWorker worker("Killed", 60000);
-    Traced(worker);
     worker.SetStartDelay(0ms);
 
     EXPECT_EQ(worker.Kill(), 0); // no worker yet: nothing happens
@@ -437,12 +399,6 @@ TEST_F(QvcThreadTest, KillEndsAnIdleWorkerAtOnceAndItCanStartAgain) {
     EXPECT_EQ(worker.stopped.load(), 2);
     EXPECT_EQ(worker.Kill(), 0); // stopped: nothing to end
     EXPECT_EQ(worker.stopped.load(), 2);
-
-    const auto lines = TraceLines(trace);
-    EXPECT_EQ(CountOf(lines, "THREAD: KILL called."), 3);
-    EXPECT_EQ(CountOf(lines, "THREAD: TERMINATE thread."), 1);
-    EXPECT_TRUE(InOrder(lines, {"THREAD: KILL called.", "THREAD: State set to: [STOPPENDING].",
-                                "THREAD: TERMINATE thread.", "THREAD: State set to: [STOPPED]."}));
 }
 
 TEST_F(QvcThreadTest, KillDuringTheStartDelayDoesNotWaitForIt) {
@@ -460,7 +416,6 @@ TEST_F(QvcThreadTest, KillDuringTheStartDelayDoesNotWaitForIt) {
 
 TEST_F(QvcThreadTest, KillAbandonsAStuckWorkerWhichNeverTouchesTheNextOne) {
     TestWorker worker("Stuck", 60000);
-    Traced(worker);
     worker.SetStartDelay(0ms);
     worker.SetKillWait(50ms);
     std::promise<void> release;
@@ -480,8 +435,6 @@ TEST_F(QvcThreadTest, KillAbandonsAStuckWorkerWhichNeverTouchesTheNextOne) {
     EXPECT_EQ(worker.Kill(), 0);
     EXPECT_EQ(worker.State(), kThreadStopped);
     EXPECT_EQ(worker.stopped.load(), 1);
-    EXPECT_EQ(CountOf(TraceLines(trace), "THREAD: Thread did not end in time; it is left to end on its own."),
-              1);
 
     // A new worker runs while the old one is still stuck (inside onRequest1, which must
     // therefore stay as it is), and gets its own requests.

@@ -1,7 +1,7 @@
 // The activity view in the main window: the Engine's activity log read on the cycle's
-// view updates, formatted with the configuration's date and time settings, kept to 200
-// rows, started again after a restart mark, and frozen while capture is off (main menu
-// and context menu).  Also the log-file command and the don't-show-again notice.
+// view updates, formatted with the configuration's date and time settings, and frozen
+// while capture is off (main menu and context menu).  Also the log-file command and the
+// don't-show-again notice.
 #include "ManagerFixture.h"
 #include "RecordingLauncher.h"
 #include "library/Messages.h"
@@ -61,63 +61,24 @@ protected:
     testsupport::ScopedTimeZone utc;
 };
 
-TEST_F(ActivityViewTest, FiveHundredLinesShowTheNewestTwoHundredNewestFirst) {
-    ASSERT_NE(Start(), nullptr);
-    WriteLog(1, 500);
-    Tick();
-    ASSERT_EQ(Rows().size(), 200);
-    EXPECT_EQ(Row(0), Expected(500));
-    EXPECT_EQ(Row(199), Expected(301));
-    // The formats of the configuration, in UTC: 14 Nov 2023, 22:21:40 for line 500.
-    EXPECT_EQ(Row(0), "11/14/2023 10:21:40 PM - event 500");
-
-    // Ten more: added on top, the oldest dropped, nothing shown twice.
-    WriteLog(1, 510);
-    Tick();
-    ASSERT_EQ(Rows().size(), 200);
-    EXPECT_EQ(Row(0), Expected(510));
-    EXPECT_EQ(Row(199), Expected(311));
-    EXPECT_EQ(Rows().count(Expected(505)), 1);
-}
-
-TEST_F(ActivityViewTest, ARestartMarkShowsTheNewLogAgain) {
-    ASSERT_NE(Start(), nullptr);
-    WriteLog(1, 5, kBase);
-    Tick();
-    ASSERT_EQ(Rows().size(), 6);
-    EXPECT_EQ(Row(0), Expected(5));
-
-    // The engine started again: a new restart time, keys from 1 again.
-    WriteLog(1, 2, kBase + 100);
-    Tick();
-    ASSERT_EQ(Rows().size(), 9);
-    EXPECT_EQ(Row(0), Expected(2));
-    EXPECT_EQ(Row(1), Expected(1));
-    EXPECT_TRUE(Row(2).endsWith(" - Activity log started"));
-    EXPECT_EQ(Row(3), Expected(5));
-
-    // The same restart time again is no new restart: nothing is added twice.
-    WriteLog(1, 3, kBase + 100);
-    Tick();
-    ASSERT_EQ(Rows().size(), 10);
-    EXPECT_EQ(Row(0), Expected(3));
-}
-
-TEST_F(ActivityViewTest, DateAndTimeFollowTheConfigurationWithinThirtySeconds) {
-    ASSERT_NE(Start(), nullptr);
-    WriteLog(1, 1);
-    Tick();
-    ASSERT_EQ(Rows().size(), 1);
+TEST_F(ActivityViewTest, ViewShowsTheTrackersRowsInTheConfigurationsFormats) {
+    // Which lines show (newest first, at most 200, restarts) is the tracker's rule; here
+    // the view gets its rows on the cycle's updates, formatted as the configuration says.
     CSnDateTimeSettings settings;
     settings.DateFormat = "yyyy-mm-dd";
     settings.TimeFormat = "HH:mm";
     ASSERT_EQ(settings.Write(Seeder()), 0);
-    WriteLog(1, 2);
-    Tick(); // 20 s after the first load: the old formats still
-    EXPECT_EQ(Row(0), Expected(2));
-    WriteLog(1, 3);
-    Tick(); // 40 s: loaded again
-    EXPECT_EQ(Row(0), "2023-11-14 22:13 - event 3");
+    ASSERT_NE(Start(), nullptr);
+    WriteLog(1, 500);
+    Tick();
+    ASSERT_EQ(Rows().size(), 200);
+    EXPECT_EQ(Row(0), "2023-11-14 22:21 - event 500");
+    EXPECT_EQ(Row(199), "2023-11-14 22:18 - event 301");
+    WriteLog(1, 510);
+    Tick();
+    ASSERT_EQ(Rows().size(), 200);
+    EXPECT_EQ(Row(0), "2023-11-14 22:21 - event 510");
+    EXPECT_EQ(Row(199), "2023-11-14 22:18 - event 311");
 }
 
 TEST_F(ActivityViewTest, CaptureOffFreezesTheViewAndTicksItsMenus) {
@@ -160,10 +121,11 @@ TEST_F(ActivityViewTest, CaptureOffFreezesTheViewAndTicksItsMenus) {
     EXPECT_TRUE(App()->ActivityCapture());
 }
 
-TEST_F(ActivityViewTest, ShowLogFileOpensTheCurrentLogWithItsProgram) {
+TEST_F(ActivityViewTest, ShowLogFileCommandOpensTheLogOrSaysWhyNot) {
+    // Where the log is and every way of failing are the model's; here the command reaches
+    // it, and its messages reach the user.
     testsupport::RecordingLauncher launcher;
     options.launcher = &launcher;
-    // A stand-in xdg-open on PATH: the launcher records instead of running it.
     testsupport::TempDir bin;
     testsupport::WriteFile(bin.File("xdg-open"), "#!/bin/sh\nexit 0\n");
     std::filesystem::permissions(bin.File("xdg-open"), std::filesystem::perms::owner_all);
@@ -171,32 +133,17 @@ TEST_F(ActivityViewTest, ShowLogFileOpensTheCurrentLogWithItsProgram) {
     ASSERT_NE(Start(), nullptr);
     CSnLogSettings log;
     ASSERT_EQ(log.Read(Seeder()), 0);
-    log.Enabled = false;
-    ASSERT_EQ(log.Write(Seeder()), 0);
-    App()->OnCommand(cmd::kShowLogFile);
-    ASSERT_EQ(Messages().size(), 1u);
-    EXPECT_EQ(Messages()[0], std::string(MessageText(59523)));
-    EXPECT_TRUE(launcher.launched.empty());
-
-    log.Enabled = true;
-    ASSERT_EQ(log.Write(Seeder()), 0);
     const CQvcString path = CurrentLogFilePath(log, Seeder().RootDirectory());
     App()->OnCommand(cmd::kShowLogFile);
-    ASSERT_EQ(Messages().size(), 2u);
-    EXPECT_NE(Messages()[1].find(path.Str()), std::string::npos) << Messages()[1];
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_NE(Messages()[0].find(path.Str()), std::string::npos) << Messages()[0];
     EXPECT_TRUE(launcher.launched.empty());
 
     testsupport::WriteFile(path.Str(), "engine log\n");
     App()->OnCommand(cmd::kShowLogFile);
-    EXPECT_EQ(Messages().size(), 2u);
+    EXPECT_EQ(Messages().size(), 1u);
     ASSERT_EQ(launcher.launched.size(), 1u);
     EXPECT_EQ(launcher.launched[0].back(), path.Str());
-
-    // The associated program fails: 59524 with the path.
-    launcher.answer = platform::LaunchResult{true, true, 4, 99};
-    App()->OnCommand(cmd::kShowLogFile);
-    ASSERT_EQ(Messages().size(), 3u);
-    EXPECT_NE(Messages()[2].find(path.Str()), std::string::npos);
 }
 
 TEST_F(ActivityViewTest, DontShowAgainNoticeIsConfirmedWithoutShowingOnceSwitchedOff) {

@@ -69,26 +69,6 @@ private:
     std::unique_ptr<testsupport::ScopedEnv> m_engine;
 };
 
-TEST_F(ServiceTest, FirstReportStoppedOnAWritableConfigurationAsksOnce) {
-    ASSERT_NE(Start(), nullptr);
-    ASSERT_TRUE(App()->Writable());
-    // No: nothing opens; the flag is set.
-    Ui().PushAnswer(CUiSeam::kNo);
-    App()->OnCommand(cmd::kServiceStopped);
-    ASSERT_EQ(Messages().size(), 1u);
-    EXPECT_EQ(Messages()[0], Filled(51742));
-    EXPECT_EQ(Ui().History()[0].icon, CUiSeam::Icon::Question);
-    EXPECT_EQ(Ui().History()[0].buttons, CUiSeam::Buttons::YesNo);
-    EXPECT_TRUE(App()->ServiceStopped());
-    // Later reports never ask again, whatever they say.
-    App()->OnCommand(cmd::kServiceRunning);
-    EXPECT_FALSE(App()->ServiceStopped());
-    App()->OnCommand(cmd::kServiceStopped);
-    EXPECT_TRUE(App()->ServiceStopped());
-    EXPECT_EQ(Ui().History().size(), 1u);
-    EXPECT_EQ(Ui().Unscripted(), 0);
-}
-
 TEST_F(ServiceTest, YesOpensTheServiceDialogThatStartsTheEngine) {
     ASSERT_NE(Start(), nullptr);
     Ui().PushAnswer(CUiSeam::kYes);
@@ -108,7 +88,13 @@ TEST_F(ServiceTest, YesOpensTheServiceDialogThatStartsTheEngine) {
         EXPECT_EQ(dialog.StateText().toStdString(), std::string(MessageText(51583)));
         return static_cast<int>(QDialog::Rejected);
     });
+    // When to ask is the service state's rule; here the question is a Yes/No box.
     App()->OnCommand(cmd::kServiceStopped);
+    EXPECT_TRUE(App()->ServiceStopped());
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0], Filled(51742));
+    EXPECT_EQ(Ui().History()[0].icon, CUiSeam::Icon::Question);
+    EXPECT_EQ(Ui().History()[0].buttons, CUiSeam::Buttons::YesNo);
     EXPECT_TRUE(startWhenOpened);
     EXPECT_EQ(state, platform::kServiceRunning);
     EXPECT_EQ(Ui().History().back().kind, CUiSeam::Shown::Kind::Dialog);

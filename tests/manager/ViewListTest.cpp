@@ -3,6 +3,7 @@
 #include "ManagerFixture.h"
 
 #include "model/CommandIds.h"
+#include "model/CheckListTexts.h"
 #include "model/CheckTypes.h"
 #include "model/DateTimeFormat.h"
 #include "model/ManagerPreferences.h"
@@ -19,17 +20,6 @@ namespace {
 
 constexpr std::int64_t kNow = 1750000000; // the list's clock in these tests
 
-long LocalTime(int hour, int minute) {
-    std::tm tm{};
-    tm.tm_year = 2024 - 1900;
-    tm.tm_mon = 0;
-    tm.tm_mday = 8;
-    tm.tm_hour = hour;
-    tm.tm_min = minute;
-    tm.tm_isdst = -1;
-    return static_cast<long>(std::mktime(&tm));
-}
-
 std::vector<std::string> Names(CViewList& list) {
     std::vector<std::string> names;
     for (int row = 0; row < list.RowCount(); ++row)
@@ -39,131 +29,100 @@ std::vector<std::string> Names(CViewList& list) {
 
 } // namespace
 
-TEST_F(ManagerTest, ListShowsFrequencyDurationStatusAndImages) {
-    struct Case {
-        const char* name;
-        int interval;
-        int duration;
-        const char* frequency;
-        const char* durationText;
+TEST(ViewListImages, StateImageByTypeHoldStatusAndFreshness) {
+    // {type, on hold, status, processing, seconds before now, image}
+    const struct {
+        int type, hold, status, processing, age, image;
+    } cases[] = {
+        {kTypeNone, 1, 1, 0, 9, 23}, {kTypeIcmpPing, 1, 3, 0, 9, 16}, {kTypeIcmpPing, 0, 1, 0, 9, 7},
+        {kTypeIcmpPing, 0, 1, 1, 9, 8}, {kTypeIcmpPing, 0, 1, 0, 0, 8}, {kTypeIcmpPing, 0, 2, 0, 9, 13},
+        {kTypeIcmpPing, 0, 2, 0, 0, 14}, {kTypeIcmpPing, 0, 3, 0, 9, 11}, {kTypeIcmpPing, 0, 3, 0, 0, 12},
+        {kTypeIcmpPing, 0, 4, 0, 0, 15}, {kTypeIcmpPing, 0, 6, 0, 9, 21}, {kTypeIcmpPing, 0, 6, 0, 0, 22},
+        {kTypeIcmpPing, 0, 7, 0, 9, 17}, {kTypeIcmpPing, 0, 7, 0, 0, 18}, {kTypeIcmpPing, 0, 8, 0, 9, 9},
+        {kTypeIcmpPing, 0, 8, 0, 0, 10}, {kTypeIcmpPing, 0, 0, 0, 9, 19}, {kTypeIcmpPing, 0, 0, 1, 9, 20},
     };
-    const Case cases[] = {
-        {"i7200", 7200, 0, "Every 2 hours", "< 1 sec"},     {"i3600", 3600, 59, "Every 1 hour", "59 sec"},
-        {"i90", 90, 60, "Every 90 seconds", "01m:00s"},      {"i86400", 86400, 3725, "Every 1 day", "62m:05s"},
-        {"i1", 1, 0, "Every 1 second", "< 1 sec"},           {"i0", 0, 0, "", "< 1 sec"},
-        {"i120", 120, 0, "Every 2 minutes", "< 1 sec"},
-    };
-    const long folder = AddFolder(1, "F");
-    for (const Case& c : cases) {
-        const long id = AddCheck(folder, c.name, kTypeIcmpPing, "gw", c.interval);
-        WriteResult(id, 1, kNow - 100, "ok", c.duration);
+    for (const auto& c : cases) {
+        CSnNode node;
+        node.Cfg.Function.Type = c.type;
+        node.Cfg.OnHold = c.hold;
+        node.Result.Status = c.status;
+        node.Result.Processing = c.processing;
+        node.Result.LastUpdate = static_cast<std::int32_t>(kNow - c.age);
+        EXPECT_EQ(CViewList::RowImage(node, kNow), c.image) << c.type << " " << c.hold << " " << c.status << " "
+                                                           << c.processing << " " << c.age;
     }
-    const long eventDriven = AddCheck(folder, "Traps", kTypeSnmpTrapReceive);
-    SeedNode(eventDriven)->Cfg.ScanFrequency.Mode = 2;
-    SaveNode(eventDriven);
-    const long scheduled = AddCheck(folder, "Nightly", kTypeHttp);
-    SeedNode(scheduled)->Cfg.ScanFrequency.Mode = 1;
-    SeedNode(scheduled)->Cfg.ScanFrequency.Schedule.SetText(
-        CQvcString("e0101000;") + CQvcString(LocalTime(8, 30)) + ";0|e1000000;" + CQvcString(LocalTime(9, 0)) + ";0");
-    SaveNode(scheduled);
+}
+
+TEST_F(ManagerTest, ListColumnsShowTheModelTextsOfEachCheck) {
+    // The texts themselves are the model's rules; here each column shows its own.
+    const long folder = AddFolder(1, "F");
+    const long ping = AddCheck(folder, "Ping", kTypeIcmpPing, "gw", 90);
+    WriteResult(ping, 3, kNow - 100, "down", 3725, "12 ms", "a note");
     const long script = AddCheck(folder, "Script", kTypeVBScript);
     SeedNode(script)->Cfg.Function.Param2 = "CheckBackup";
+    SeedNode(script)->Cfg.OnHold = 1;
     SaveNode(script);
-    const long fresh = AddCheck(folder, "Fresh failure");
-    WriteResult(fresh, 3, kNow, "timed out", 5, "", "", 0);
-    const long held = AddCheck(folder, "Held");
-    SeedNode(held)->Cfg.OnHold = 1;
-    SaveNode(held);
-    WriteResult(held, 3, kNow - 5, "down");
-    const long untyped = AddCheck(folder, "Untyped", kTypeNone);
-    SeedNode(untyped)->Cfg.OnHold = 1;
-    SaveNode(untyped);
-    const long busy = AddCheck(folder, "Busy");
-    WriteResult(busy, 1, kNow - 50, "ok", 0, "", "", 1);
+    WriteResult(script, 1, kNow, "fine", 0, "", "", 1);
     SaveTree();
 
     ASSERT_NE(Start(), nullptr);
     List().SetClock([] { return kNow; });
     Tick();
-    for (const Case& c : cases) {
-        EXPECT_EQ(Cell(c.name, 4), c.frequency) << c.name;
-        EXPECT_EQ(Cell(c.name, 10), c.durationText) << c.name;
-        EXPECT_EQ(Cell(c.name, 6), "Success") << c.name;
-        EXPECT_EQ(List().Model().Image(RowOf(c.name)), 7) << c.name;
+    for (const char* name : {"Ping", "Script"}) {
+        const CSnNode& node = *List().Model().Node(RowOf(name));
+        const CSnDateTimeSettings formats;
+        const std::vector<std::string> expected = {
+            std::string(" ") + name, CheckTypeText(node.Cfg.Function).Str(), node.Cfg.Function.ParamServer.Str(),
+            std::to_string(node.Id()), FrequencyText(node, formats).Str(), node.Manager.FolderPath.Str(),
+            StatusText(node, kNow).Str(), LastUpdateText(node, formats).Str(), node.Result.Data.Str(),
+            node.Result.Response.Str(), DurationText(node.Result.Duration).Str(), node.Result.Comment.Str()};
+        std::vector<std::string> shown;
+        for (int column = 0; column < 12; ++column)
+            shown.push_back(Cell(name, column));
+        EXPECT_EQ(shown, expected) << name;
+        EXPECT_EQ(List().Model().Image(RowOf(name)), CViewList::RowImage(node, kNow)) << name;
     }
-    EXPECT_EQ(Cell("Traps", 4), "Event-driven");
-    EXPECT_EQ(Cell("Nightly", 4), "Scheduled (Every Mo,We at 08:30:00 AM, ...)");
-    EXPECT_EQ(Cell("Script", 1), "VBScript - CheckBackup");
-    EXPECT_EQ(Cell("i90", 1), "ICMP Ping");
-    EXPECT_EQ(Cell("i90", 2), "gw");
-    EXPECT_EQ(Cell("i90", 0), " i90");
-    // A result of this very second: fresh image and "Processing".
-    EXPECT_EQ(Cell("Fresh failure", 6), "Processing");
-    EXPECT_EQ(List().Model().Image(RowOf("Fresh failure")), 12);
-    EXPECT_EQ(Cell("Fresh failure", 10), "5 sec");
-    // On hold wins over the status; a node without type wins over hold.
-    EXPECT_EQ(List().Model().Image(RowOf("Held")), 16);
-    EXPECT_EQ(Cell("Held", 6), "Failure");
-    EXPECT_EQ(List().Model().Image(RowOf("Untyped")), 23);
-    // The engine's processing flag: fresh image and status text.
-    EXPECT_EQ(List().Model().Image(RowOf("Busy")), 8);
-    EXPECT_EQ(Cell("Busy", 6), "Processing");
-    // No result line: the response says why.
-    EXPECT_EQ(Cell("Traps", 9), "Service 'Quorvane Sentrelle' is not running");
-    EXPECT_EQ(Cell("Traps", 6), "n/a");
-    EXPECT_EQ(List().Model().Image(RowOf("Traps")), 19);
-    EXPECT_EQ(Cell("Traps", 7), "");
-    EXPECT_EQ(Cell("Busy", 3), std::to_string(busy));
+    EXPECT_EQ(Cell("Ping", 5), ".\\F");
+    EXPECT_EQ(Cell("Ping", 9), "down");
+    EXPECT_EQ(Cell("Script", 6), "Processing");
 
-    // The last update is written with the configuration's date and time settings, and a
-    // change of those settings shows on the next refresh.
+    // A change of the configuration's date and time settings shows on the next refresh.
     const std::time_t shown = static_cast<std::time_t>(kNow - 100);
-    EXPECT_EQ(Cell("i90", 7), (FormatLocalDateTime(shown, "mm/dd/yyyy") + " " +
-                               FormatLocalDateTime(shown, "hh:mm:ss tt")).Str());
     CSnDateTimeSettings settings;
     settings.DateFormat = "dd.mm.yyyy";
     settings.TimeFormat = "HH:mm";
     ASSERT_EQ(settings.Write(Seeder()), 0);
     List().Refresh();
-    EXPECT_EQ(Cell("i90", 7), (FormatLocalDateTime(shown, "dd.mm.yyyy") + " " +
-                               FormatLocalDateTime(shown, "HH:mm")).Str());
+    EXPECT_EQ(Cell("Ping", 7), (FormatLocalDateTime(shown, "dd.mm.yyyy") + " " +
+                                FormatLocalDateTime(shown, "HH:mm")).Str());
 }
 
-TEST_F(ManagerTest, SortingByResultRanksStatusesAndBreaksTiesByName) {
+TEST_F(ManagerTest, HeaderClicksSortByTheColumnAndReverseOnTheSecondClick) {
+    // The order of each column is CheckListSort's rule; here the header drives it.
     const struct {
         const char* name;
         int status;
-    } rows[] = {{"s hold", 5},    {"s success", 1},  {"b failure", 3}, {"s uncertain", 8},
-                {"s errdep", 6},  {"s error", 2},    {"s maint", 4},   {"s faildep", 7},
-                {"A failure", 3}, {"s none", 0}};
-    for (const auto& r : rows) {
-        const long id = AddCheck(1, r.name);
-        WriteResult(id, r.status, kNow - 1000, "x");
-    }
+    } rows[] = {{"s success", 1}, {"b failure", 3}, {"s none", 0}, {"A failure", 3}};
+    for (const auto& r : rows)
+        WriteResult(AddCheck(1, r.name), r.status, kNow - 1000, "x");
     SaveTree();
     ASSERT_NE(Start(), nullptr);
     List().SetClock([] { return kNow; });
     Tick();
-
     EXPECT_EQ(List().SortColumn(), 0);
-    EXPECT_TRUE(List().SortAscending());
-    EXPECT_EQ(Names(List()).front(), "A failure");
+    EXPECT_EQ(Names(List()), (std::vector<std::string>{"A failure", "b failure", "s none", "s success"}));
 
     List().OnColumnClick(6);
     EXPECT_TRUE(List().SortAscending());
-    EXPECT_EQ(Names(List()), (std::vector<std::string>{"A failure", "b failure", "s faildep", "s maint", "s error",
-                                                      "s errdep", "s uncertain", "s success", "s hold", "s none"}));
-    // The same header again reverses the order, names included.
+    EXPECT_EQ(Names(List()), (std::vector<std::string>{"A failure", "b failure", "s success", "s none"}));
     List().OnColumnClick(6);
     EXPECT_FALSE(List().SortAscending());
-    EXPECT_EQ(Names(List()).front(), "s none");
-    EXPECT_EQ(Names(List()).back(), "A failure");
+    EXPECT_EQ(Names(List()), (std::vector<std::string>{"s none", "s success", "b failure", "A failure"}));
     EXPECT_EQ(List().header()->sortIndicatorSection(), 6);
     EXPECT_EQ(List().header()->sortIndicatorOrder(), Qt::DescendingOrder);
-    // Another header sorts ascending.
-    List().OnColumnClick(0);
+    List().OnColumnClick(0); // another header sorts ascending
     EXPECT_TRUE(List().SortAscending());
-    EXPECT_EQ(Names(List()).back(), "s uncertain");
+    EXPECT_EQ(Names(List()).back(), "s success");
 }
 
 TEST_F(ManagerTest, RefreshSortsAgainOnlyForResultColumns) {

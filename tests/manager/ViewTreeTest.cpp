@@ -27,6 +27,18 @@ CQvcString StoredTree(const std::string& configPath) {
     return tree;
 }
 
+// The parent folder of node `id` as another store loads the tree from the database.
+long StoredParent(long id) {
+    CSnCfg other("Test");
+    CSnNode* tree = nullptr;
+    if (other.Open() != 0 || other.LoadAllNodes(tree) != 0)
+        return -1;
+    const CSnNode* parent = CSnCfg::FindParentFolder(tree, id);
+    const long parentId = parent != nullptr ? parent->Id() : -1;
+    other.FreeTree(tree);
+    return parentId;
+}
+
 } // namespace
 
 TEST_F(ManagerTest, TreeShowsFoldersOnlyInCaseBlindOrderWithTheirImages) {
@@ -154,13 +166,7 @@ TEST_F(ManagerTest, FolderDragRefusesItsOwnSubtreeAndMovesElsewhere) {
     EXPECT_EQ(Tree().FindItem(a)->parent(), Tree().FindItem(b));
     EXPECT_EQ(Cell("Deep check", 5), ".\\A1");
 
-    // Another store loads the same tree.
-    CSnCfg other("Test");
-    ASSERT_EQ(other.Open(), 0);
-    CSnNode* tree = nullptr;
-    ASSERT_EQ(other.LoadAllNodes(tree), 0);
-    EXPECT_EQ(CSnCfg::FindParentFolder(tree, a)->Id(), b);
-    other.FreeTree(tree);
+    EXPECT_EQ(StoredParent(a), b); // another store loads the same tree
 }
 
 TEST_F(ManagerTest, DroppingChecksOnAFolderMovesThemAndSavesTheTree) {
@@ -185,13 +191,8 @@ TEST_F(ManagerTest, DroppingChecksOnAFolderMovesThemAndSavesTheTree) {
     EXPECT_TRUE(Messages().empty());
     EXPECT_EQ(Tree().SelectedFolderId(), target);
     EXPECT_EQ(List().RowCount(), 2);
-    CSnCfg other("Test");
-    ASSERT_EQ(other.Open(), 0);
-    CSnNode* tree = nullptr;
-    ASSERT_EQ(other.LoadAllNodes(tree), 0);
-    EXPECT_EQ(CSnCfg::FindParentFolder(tree, first)->Id(), target);
-    EXPECT_EQ(CSnCfg::FindParentFolder(tree, second)->Id(), target);
-    other.FreeTree(tree);
+    EXPECT_EQ(StoredParent(first), target);
+    EXPECT_EQ(StoredParent(second), target);
 }
 
 TEST_F(ManagerTest, ChecksDroppedOnTheirOwnFolderMoveOnlyFromTwentyOneRows) {

@@ -15,6 +15,13 @@ using testsupport::NodeTreeBuilder;
 
 namespace {
 
+// A result as "status|time|processing|comment|duration|data|response", to compare whole.
+std::string R(const CSnNode* node) {
+    const CSnNodeResult& r = node->Result;
+    return std::to_string(r.Status) + "|" + std::to_string(r.LastUpdate) + "|" + std::to_string(r.Processing) + "|" +
+           r.Comment.Str() + "|" + std::to_string(r.Duration) + "|" + r.Data.Str() + "|" + r.Response.Str();
+}
+
 class SnIPCTest : public ::testing::Test {
 protected:
     SnIPCTest() : link(CQvcString(root.Path()), "IPC") {}
@@ -61,21 +68,9 @@ TEST_F(SnIPCTest, ResultValuesFillTheNodes) {
 
     link.LoadResults(tree.Root());
 
-    EXPECT_EQ(full->Result.Status, 1);
-    EXPECT_EQ(full->Result.LastUpdate, 600);
-    EXPECT_EQ(full->Result.Processing, 0);
-    EXPECT_EQ(full->Result.Comment, "note");
-    EXPECT_EQ(full->Result.Duration, 75);
-    EXPECT_EQ(full->Result.Data, "42 %");
-    EXPECT_EQ(full->Result.Response, "OK");
+    EXPECT_EQ(R(full), "1|600|0|note|75|42 %|OK");
     // A line with two fields: the others read as empty or 0, whatever was there before.
-    EXPECT_EQ(shortLine->Result.Status, 3);
-    EXPECT_EQ(shortLine->Result.LastUpdate, 600);
-    EXPECT_EQ(shortLine->Result.Processing, 0);
-    EXPECT_EQ(shortLine->Result.Comment, "");
-    EXPECT_EQ(shortLine->Result.Duration, 0);
-    EXPECT_EQ(shortLine->Result.Data, "");
-    EXPECT_EQ(shortLine->Result.Response, "");
+    EXPECT_EQ(R(shortLine), "3|600|0||0||");
     // The root folder has no line of its own.
     EXPECT_EQ(tree.Root()->Result.Response, kEngineNotRunning);
 }
@@ -85,20 +80,13 @@ TEST_F(SnIPCTest, NodeWithoutLineShowsEngineNotRunningAndKeepsProcessingAndData)
     CSnNode* check = tree.AddCheck(tree.Root(), 7);
     WriteResults("7=2||1700000000||1||c||5||data||reply\r\n");
     link.LoadResults(tree.Root());
-    ASSERT_EQ(check->Result.Status, 2);
-    ASSERT_EQ(check->Result.Processing, 1);
+    ASSERT_EQ(R(check), "2|1700000000|1|c|5|data|reply");
 
     // The engine dropped the line: status, time, duration and comment are reset, the
     // response says the engine is not running, Processing and Data stay as they were.
     WriteResults("8=1||1||0||||0||||x\r\n");
     link.LoadResults(tree.Root());
-    EXPECT_EQ(check->Result.Status, 0);
-    EXPECT_EQ(check->Result.LastUpdate, 0);
-    EXPECT_EQ(check->Result.Duration, 0);
-    EXPECT_EQ(check->Result.Comment, "");
-    EXPECT_EQ(check->Result.Response, "Service 'Quorvane Sentrelle' is not running");
-    EXPECT_EQ(check->Result.Processing, 1);
-    EXPECT_EQ(check->Result.Data, "data");
+    EXPECT_EQ(R(check), "0|0|1||0|data|Service 'Quorvane Sentrelle' is not running");
 
     // A line whose value is only blanks counts as no line.
     check->Result.Status = 4;
@@ -135,41 +123,15 @@ TEST_F(SnIPCTest, MalformedResultLinesFillWhatCanBeFilled) {
 
     link.LoadResults(tree.Root());
 
-    EXPECT_EQ(words->Result.Status, 0);
-    EXPECT_EQ(words->Result.LastUpdate, 0);
-    EXPECT_EQ(words->Result.Processing, 0);
-    EXPECT_EQ(words->Result.Duration, 0);
-    EXPECT_EQ(words->Result.Comment, "c");
-    EXPECT_EQ(words->Result.Response, "r");
-
-    EXPECT_EQ(barsInside->Result.Comment, "a");
-    EXPECT_EQ(barsInside->Result.Duration, 0); // "b"
-    EXPECT_EQ(barsInside->Result.Data, "3");
-    EXPECT_EQ(barsInside->Result.Response, "d");
-
-    EXPECT_EQ(huge->Result.Comment.Length(), longComment.size());
-    EXPECT_EQ(huge->Result.Duration, 9);
-    EXPECT_EQ(huge->Result.Response, "resp");
-
-    EXPECT_EQ(binary->Result.Status, 8);
-    EXPECT_EQ(binary->Result.LastUpdate, 0);
-    EXPECT_EQ(binary->Result.Comment, "bin\x80\x90");
-    EXPECT_EQ(binary->Result.Duration, 1);
-    EXPECT_EQ(binary->Result.Response, "\xfe");
-
+    EXPECT_EQ(R(words), "0|0|0|c|0|d|r");
+    EXPECT_EQ(R(barsInside), "1|2|0|a|0|3|d"); // duration "b"
+    EXPECT_EQ(R(huge), "1|2|0|" + longComment + "|9|data|resp");
+    EXPECT_EQ(R(binary), "8|0|0|bin\x80\x90|1|\x02|\xfe");
     // Numbers beyond 32 bits saturate as the 32-bit atoi does.
-    EXPECT_EQ(overflow->Result.Status, 2147483647);
-    EXPECT_EQ(overflow->Result.LastUpdate, -2147483647 - 1);
-    EXPECT_EQ(overflow->Result.Duration, 2147483647);
-
-    EXPECT_EQ(leadingDigits->Result.Status, 12);
-    EXPECT_EQ(leadingDigits->Result.LastUpdate, 600);
-    EXPECT_EQ(leadingDigits->Result.Processing, 1);
-    EXPECT_EQ(leadingDigits->Result.Duration, 30);
-
-    EXPECT_EQ(afterJunk->Result.Status, 5);
-    EXPECT_EQ(afterJunk->Result.Duration, 7);
-    EXPECT_EQ(tooMany->Result.Response, "7");
+    EXPECT_EQ(R(overflow), "2147483647|-2147483648|0|c|2147483647|d|r");
+    EXPECT_EQ(R(leadingDigits), "12|600|1|c|30|d|r");
+    EXPECT_EQ(R(afterJunk), "5|6|0|c|7|d|r");
+    EXPECT_EQ(R(tooMany), "1|2|3|4|5|6|7");
 }
 
 TEST_F(SnIPCTest, FirstLineOfAnIdWinsAndOnlyExactKeysMatch) {
@@ -187,8 +149,7 @@ TEST_F(SnIPCTest, FirstLineOfAnIdWinsAndOnlyExactKeysMatch) {
                  "-5=6||6||0||negative||6||f||six\r\n"
                  "0=7||7||0||zero||7||g||seven\r\n");
     link.LoadResults(tree.Root());
-    EXPECT_EQ(twice->Result.Comment, "first");
-    EXPECT_EQ(twice->Result.Response, "one");
+    EXPECT_EQ(R(twice), "1|1|0|first|1|a|one");
     // "012" and "+12" are not how an ID is written: check 12 has no line.
     EXPECT_EQ(padded->Result.Response, kEngineNotRunning);
     EXPECT_EQ(negative->Result.Comment, "negative");
@@ -223,12 +184,9 @@ TEST_F(SnIPCTest, OneSectionReadPerWalkOverThousandsOfNodes) {
             continue;
         }
         ++filled;
-        EXPECT_EQ(node->Result.Status, id % 8 + 1) << id;
-        EXPECT_EQ(node->Result.LastUpdate, id * 3) << id;
-        EXPECT_EQ(node->Result.Comment, ("comment " + std::to_string(id)).c_str()) << id;
-        EXPECT_EQ(node->Result.Duration, id % 60) << id;
-        EXPECT_EQ(node->Result.Data, (std::to_string(id * 7) + " ms").c_str()) << id;
-        EXPECT_EQ(node->Result.Response, ("Reply " + std::to_string(id)).c_str()) << id;
+        const std::string n = std::to_string(id);
+        EXPECT_EQ(R(node.get()), std::to_string(id % 8 + 1) + "|" + std::to_string(id * 3) + "|0|comment " + n + "|" +
+                                     std::to_string(id % 60) + "|" + std::to_string(id * 7) + " ms|Reply " + n);
     }
     EXPECT_EQ(filled, 4000);
 

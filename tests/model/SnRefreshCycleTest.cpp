@@ -157,18 +157,6 @@ TEST_F(SnRefreshCycleTest, FirstTickRunsEveryStepInOrder) {
     EXPECT_EQ(cycle.IdleMsecs(), 1000); // the defaults, read on the first tick
     EXPECT_EQ(cycle.MaxHandlingMsecs(), 5000);
 
-    const std::string trace = Trace();
-    const char* lines[] = {"Timer call...", "Checking access: access is OK.",
-                           "Checking remote update: config UPDATED remotely!",
-                           "Initiate update of view because of config-change or results-change",
-                           "Timer call finished, timer took 0 msecs"};
-    std::size_t at = 0;
-    for (const char* line : lines) {
-        const std::size_t found = trace.find(line, at);
-        ASSERT_NE(found, std::string::npos) << line << "\n" << trace;
-        at = found;
-    }
-
     // Later ticks never start the watcher again, and within 2 s read only Results; the
     // first sighting of Results set a due time (now + 1 s), which brings one more update.
     TickAfter();
@@ -234,7 +222,6 @@ TEST_F(SnRefreshCycleTest, ThreeAccessFailuresInARowEndTheManager) {
     host.accessAnswers = {false, false, false};
     cycle.Tick();
     EXPECT_EQ(cycle.AccessFailures(), 1);
-    EXPECT_NE(Trace().find("Checking access: no access, retry in next timer cycle."), std::string::npos);
     // A failed probe does not stop the rest of the cycle.
     EXPECT_EQ(host.Count("reload"), 1);
     TickAfter(5000);
@@ -246,7 +233,6 @@ TEST_F(SnRefreshCycleTest, ThreeAccessFailuresInARowEndTheManager) {
     EXPECT_EQ(host.Take(), (std::vector<std::string>{"probe", "stop timer", "error and close"}));
     ASSERT_EQ(host.errors.size(), 1u);
     EXPECT_EQ(host.errors[0], MessageText(51558));
-    EXPECT_NE(Trace().find("Checking access: no access three times in a row."), std::string::npos);
     // A tick that still arrives (a posted one) does nothing.
     TickAfter(5000);
     EXPECT_TRUE(host.Take().empty());
@@ -272,7 +258,6 @@ TEST_F(SnRefreshCycleTest, ConfigurationCounterIsReadAtMostEveryTwoSecondsAndRel
     TickAfter(1200); // 2.4 s after the first look
     EXPECT_EQ(host.Count("read NM"), 2);
     EXPECT_EQ(host.Count("reload"), 1);
-    EXPECT_NE(Trace().find("Checking remote update: config not updated remotely"), std::string::npos);
 
     // Another Manager changed the configuration: reload, rebuild and update the views at
     // once, though no result changed and the last update is recent.
@@ -292,8 +277,6 @@ TEST_F(SnRefreshCycleTest, FailedReloadShowsTheErrorAndEndsTheManager) {
                                                      "stop timer", "error and close"}));
     ASSERT_EQ(host.errors.size(), 1u);
     EXPECT_EQ(host.errors[0], ErrorBoxText(25050));
-    EXPECT_EQ(host.errors[0].Left(13), "Error #25050:");
-    EXPECT_EQ(host.errors[0][host.errors[0].Length() - 1], '.');
     EXPECT_TRUE(cycle.HasStopped());
 }
 

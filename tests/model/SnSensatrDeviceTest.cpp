@@ -22,6 +22,13 @@ using testsupport::LoopbackHttpServer;
 
 namespace {
 
+// The unit's fields: name, model, serial, firmware version and date, website, maker.
+std::vector<std::string> UnitFields(const CSnSensatrDeviceCfg& unit) {
+    return {unit.UnitName().Str(),        unit.Model().Str(),     unit.SerialNumber().Str(),
+            unit.FirmwareVersion().Str(), unit.FirmwareReleaseDate().Str(), unit.Website().Str(),
+            unit.Manufacturer().Str()};
+}
+
 using Probe =
     std::tuple<int, int, std::string, std::string, int>; // id, check type, name, units, temperature unit
 
@@ -85,8 +92,6 @@ TEST_F(SnSensatrDeviceTest, ModelIsDetectedFromTheFrontPageAndTheXmlConfigAnswer
             asksForXml ? std::vector<std::string>{"/", "/xmlconfig"} : std::vector<std::string>{"/"};
         EXPECT_EQ(server.Requests(), requested) << c.page;
     }
-    EXPECT_STREQ(CSnSensatrDevice::ModelName(kSensatrE16Xml), "Model E16");
-    EXPECT_STREQ(CSnSensatrDevice::ModelName(kSensatrU4), "Model U4");
     EXPECT_STREQ(CSnSensatrDevice::ModelName(0), "");
     EXPECT_STREQ(CSnSensatrDevice::ModelName(83), "");
 }
@@ -153,13 +158,8 @@ TEST_F(SnSensatrDeviceTest, XmlConfigurationGivesTheUnitAndItsSortedProbes) {
     CQvcString error;
     ASSERT_EQ(unit.ReadConfiguration(kSensatrE8Xml, base.c_str(), error), 0) << error.c_str();
     EXPECT_TRUE(error.IsEmpty());
-    EXPECT_EQ(unit.UnitName(), "Server room");
-    EXPECT_EQ(unit.Model(), "Model E8");
-    EXPECT_EQ(unit.SerialNumber(), "E8-1234");
-    EXPECT_EQ(unit.FirmwareVersion(), "2.4");
-    EXPECT_EQ(unit.FirmwareReleaseDate(), "12/31/2007");
-    EXPECT_EQ(unit.Website(), "http://unit.example/");
-    EXPECT_EQ(unit.Manufacturer(), "Sensatronics");
+    EXPECT_EQ(UnitFields(unit), (std::vector<std::string>{"Server room", "Model E8", "E8-1234", "2.4", "12/31/2007",
+                                                          "http://unit.example/", "Sensatronics"}));
     EXPECT_EQ(unit.ModelCode(), kSensatrE8Xml);
 
     const std::vector<Probe> expected = {
@@ -188,8 +188,7 @@ TEST_F(SnSensatrDeviceTest, XmlConfigurationGivesTheUnitAndItsSortedProbes) {
     EXPECT_EQ(unit.ReadConfiguration(kSensatrE8, base.c_str(), modelError), -1);
     EXPECT_EQ(modelError, "Model E8: firmware does not support xml-based configuration.");
     EXPECT_EQ(unit.ProbeCount(), 0);
-    EXPECT_TRUE(unit.UnitName().IsEmpty());
-    EXPECT_TRUE(unit.FirmwareReleaseDate().IsEmpty());
+    EXPECT_EQ(UnitFields(unit), UnitFields(CSnSensatrDeviceCfg()));
     EXPECT_EQ(unit.ReadConfiguration(kSensatrE16, base.c_str(), modelError), -1);
     EXPECT_EQ(modelError, "Model E16: firmware does not support xml-based configuration.");
 }
@@ -309,10 +308,8 @@ TEST_F(SnSensatrDeviceTest, Em1ConfigPageIsConvertedToTheConfigurationDocument) 
     ASSERT_EQ(unit.ReadConfiguration(kSensatrEM1, upper.substr(0, upper.size() - 1).c_str(), error), 0)
         << error.c_str();
     EXPECT_EQ(server.Requests(), std::vector<std::string>{"/config"});
-    EXPECT_EQ(unit.UnitName(), "Lab & Caf\xC3\xA9");
-    EXPECT_EQ(unit.Model(), "Model EM1");
-    EXPECT_EQ(unit.SerialNumber(), "EM1-0042");
-    EXPECT_EQ(unit.Manufacturer(), "Sensatronics");
+    EXPECT_EQ(UnitFields(unit), (std::vector<std::string>{"Lab & Caf\xC3\xA9", "Model EM1", "EM1-0042", "", "",
+                                                          "http://em1.example/", "Sensatronics"}));
     const std::vector<Probe> probes = {{1, 41, "",
                                         "\xC2\xB0"
                                         "C",

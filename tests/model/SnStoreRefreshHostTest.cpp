@@ -1,9 +1,8 @@
 // The refresh cycle over a real installation: two Managers share one configuration; what
 // one stores appears in the other's tree after its next cycle, results published in the
-// result file reach the nodes, the Refresh command reloads an unchanged configuration,
-// and the access probe of the engine link decides the three strikes.
+// result file reach the nodes, and the Refresh command reloads an unchanged configuration.
+// (The access probe is the engine link's rule, the three strikes the cycle's.)
 #include "CfgTestRoot.h"
-#include "library/Messages.h"
 #include "model/SnRefreshCycle.h"
 #include "model/SnStoreRefreshHost.h"
 #include "platform/Profile.h"
@@ -120,10 +119,7 @@ TEST_F(SnStoreRefreshHostTest, CheckStoredByAnotherManagerAppearsAndGetsItsResul
     ASSERT_GT(viewer.frame.listRefreshes, refreshes);
     seen = CSnCfg::FindNode(viewer.root, id);
     ASSERT_NE(seen, nullptr);
-    EXPECT_EQ(seen->Result.Status, 1);
-    EXPECT_EQ(seen->Result.LastUpdate, 1700000100);
-    EXPECT_EQ(seen->Result.Data, "12 ms");
-    EXPECT_EQ(seen->Result.Response, "Reply from 127.0.0.1");
+    EXPECT_EQ(seen->Result.Response, "Reply from 127.0.0.1"); // the line's fields are the link's rule
 
     // The engine stops and its results go: every check reads "not running" again.
     ASSERT_TRUE(platform::DeleteFile(installation.ResultFile()));
@@ -154,29 +150,6 @@ TEST_F(SnStoreRefreshHostTest, RefreshReloadsAnUnchangedConfiguration) {
     Manager other(clock);
     other.cycle.Tick();
     EXPECT_EQ(other.frame.rebuilds, 1);
-}
-
-TEST_F(SnStoreRefreshHostTest, WritableManagerWithoutAComputerNameLosesAccessOnTheThirdProbe) {
-    Manager manager(clock);
-    manager.cycle.SetAccess(true, "");
-    manager.cycle.Tick();
-    TickAfter(manager, 5000);
-    EXPECT_FALSE(manager.frame.timerStopped);
-    TickAfter(manager, 5000);
-    EXPECT_TRUE(manager.frame.timerStopped);
-    ASSERT_EQ(manager.frame.errors.size(), 1u);
-    EXPECT_EQ(manager.frame.errors[0], MessageText(51558));
-}
-
-TEST_F(SnStoreRefreshHostTest, ReadOnlyManagerNeedsTheReadOnlyMark) {
-    Manager manager(clock);
-    manager.cycle.SetAccess(false, "station-a");
-    EXPECT_FALSE(manager.frame.ProbeAccess(false, "station-a"));
-    manager.store.Link()->MarkReadOnlyReadable();
-    for (int i = 0; i < 4; ++i)
-        TickAfter(manager, 5000);
-    EXPECT_FALSE(manager.frame.timerStopped);
-    EXPECT_EQ(manager.cycle.AccessFailures(), 0);
 }
 
 TEST_F(SnStoreRefreshHostTest, StoreWithoutAnInstallationGivesNoAccessAndZeroCounters) {

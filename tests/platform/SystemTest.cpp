@@ -36,14 +36,9 @@ TEST(System, LocalTimeAndUtcOffsetFollowTheTimeZone) {
     {
         ScopedTimeZone utc("UTC0");
         const LocalTime t = ToLocalTime(365 * 86400 + 3 * 3600 + 4 * 60 + 5); // 1971-01-01 03:04:05
-        EXPECT_EQ(t.year, 1971);
-        EXPECT_EQ(t.month, 1);
-        EXPECT_EQ(t.day, 1);
-        EXPECT_EQ(t.hour, 3);
-        EXPECT_EQ(t.minute, 4);
-        EXPECT_EQ(t.second, 5);
-        EXPECT_EQ(t.weekday, 5); // a Friday
-        EXPECT_EQ(t.millisecond, 0);
+        // year, month, day, hour, minute, second, weekday (a Friday), millisecond
+        EXPECT_EQ((std::vector<int>{t.year, t.month, t.day, t.hour, t.minute, t.second, t.weekday, t.millisecond}),
+                  (std::vector<int>{1971, 1, 1, 3, 4, 5, 5, 0}));
         EXPECT_EQ(LocalUtcOffsetSeconds(0), 0);
     }
     {

@@ -1,5 +1,5 @@
 #pragma once
-// Helpers for platform tests: whole-file reads and writes that assert, and double-NUL
+// Helpers for platform tests: whole-file reads and writes, and double-NUL
 // lists turned into vectors (temporary directories and environment come from TestSupport).
 #include "TestSupport.h"
 
@@ -19,16 +19,8 @@ namespace platform_test {
 using testsupport::ScopedEnv;
 using testsupport::TempDir;
 
-inline void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-    ASSERT_TRUE(out.good()) << path;
-}
-
-inline std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+inline constexpr auto& WriteBytes = testsupport::WriteFile;
+inline constexpr auto& ReadBytes = testsupport::ReadFile;
 
 // The strings of a double-NUL list, reading at most `count` characters.
 inline std::vector<std::string> ListOf(const char* buf, std::uint32_t count) {

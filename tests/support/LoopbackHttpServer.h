@@ -1,15 +1,15 @@
 #pragma once
 // A small HTTP server on 127.0.0.1 for tests: it listens on a free port, serves canned
 // answers by path (status, body, extra header lines, an optional delay before answering)
-// and records every request path and head.  One connection at a time, "Connection: close" on every answer.  A path
+// and records every request path and head.  One connection at a time (a LoopbackTcpPeer
+// serves them), "Connection: close" on every answer.  A path
 // without a route gets 404.  Delays end early when the client hangs up or the server is
 // destroyed, so a test that plays a slow device never waits for the whole delay.
-#include "LoopbackSockets.h"
+#include "LoopbackTcpPeer.h"
 
 #include <poll.h>
 
 #include <chrono>
-#include <condition_variable>
 #include <map>
 #include <mutex>
 #include <stdexcept>
@@ -29,29 +29,18 @@ public:
         std::string headers; // extra header lines, each ending in CR LF ("Location: /new\r\n")
     };
 
-    LoopbackHttpServer() {
-        m_listen = OpenLoopbackSocket(SOCK_STREAM, m_port);
-        if (m_listen < 0)
+    LoopbackHttpServer() : m_peer([this](int fd, const std::atomic<bool>& stop) { Answer(fd, stop); }) {
+        if (!m_peer.Listening())
             throw std::runtime_error("cannot listen on 127.0.0.1");
-        m_thread = std::thread([this] { Serve(); });
     }
-
-    ~LoopbackHttpServer() {
-        {
-            std::lock_guard lock(m_mutex);
-            m_stop = true;
-        }
-        m_cv.notify_all();
-        m_thread.join();
-        ::close(m_listen);
-    }
+    ~LoopbackHttpServer() { m_peer.Close(); }
 
     LoopbackHttpServer(const LoopbackHttpServer&) = delete;
     LoopbackHttpServer& operator=(const LoopbackHttpServer&) = delete;
 
-    int Port() const { return m_port; }
+    int Port() const { return m_peer.Port(); }
     // "http://127.0.0.1:<port>/"
-    std::string BaseUrl() const { return "http://127.0.0.1:" + std::to_string(m_port) + "/"; }
+    std::string BaseUrl() const { return "http://127.0.0.1:" + std::to_string(Port()) + "/"; }
 
     void SetRoute(const std::string& path, Route route) {
         std::lock_guard lock(m_mutex);
@@ -84,32 +73,14 @@ public:
     }
 
 private:
-    bool Stopping() {
-        std::lock_guard lock(m_mutex);
-        return m_stop;
-    }
-
-    void Serve() {
-        while (!Stopping()) {
-            pollfd waiting{m_listen, POLLIN, 0};
-            if (::poll(&waiting, 1, 20) <= 0)
-                continue;
-            const int connection = ::accept4(m_listen, nullptr, nullptr, SOCK_CLOEXEC);
-            if (connection < 0)
-                continue;
-            Answer(connection);
-            ::close(connection);
-        }
-    }
-
-    void Answer(int connection) {
+    void Answer(int connection, const std::atomic<bool>& stop) {
         std::string request;
         char buffer[4096];
         const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
         while (request.find("\r\n\r\n") == std::string::npos && std::chrono::steady_clock::now() < end) {
             pollfd readable{connection, POLLIN, 0};
             if (::poll(&readable, 1, 20) <= 0) {
-                if (Stopping())
+                if (stop)
                     return;
                 continue;
             }
@@ -138,7 +109,7 @@ private:
                 route.body = "<html><body>Not Found</body></html>";
             }
         }
-        if (!Delay(connection, route.delay))
+        if (!Delay(connection, stop, route.delay))
             return;
         std::string answer = "HTTP/1.1 " + std::to_string(route.status) + " " + Reason(route.status) + "\r\n";
         answer += "Content-Type: " + route.contentType + "\r\n";
@@ -157,14 +128,12 @@ private:
 
     // Waits `delay` before answering; false when the server stops or the client hangs up
     // first (so that a client that gave up does not hold back the next one).
-    bool Delay(int connection, std::chrono::milliseconds delay) {
+    static bool Delay(int connection, const std::atomic<bool>& stop, std::chrono::milliseconds delay) {
         const auto end = std::chrono::steady_clock::now() + delay;
         while (std::chrono::steady_clock::now() < end) {
-            {
-                std::unique_lock lock(m_mutex);
-                if (m_cv.wait_for(lock, std::chrono::milliseconds(20), [this] { return m_stop; }))
-                    return false;
-            }
+            if (stop)
+                return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
             pollfd readable{connection, POLLIN, 0};
             char byte;
             if (::poll(&readable, 1, 0) > 0 && ::recv(connection, &byte, 1, MSG_PEEK | MSG_DONTWAIT) <= 0)
@@ -192,15 +161,11 @@ private:
         }
     }
 
-    int m_listen = -1;
-    int m_port = 0;
     mutable std::mutex m_mutex;
-    std::condition_variable m_cv;
-    bool m_stop = false;
     std::map<std::string, Route> m_routes;
     std::vector<std::string> m_requests;
     std::vector<std::string> m_heads;
-    std::thread m_thread;
+    LoopbackTcpPeer m_peer; // last: its thread ends before the members above go
 };
 
 } // namespace testsupport

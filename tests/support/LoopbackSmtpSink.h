@@ -1,10 +1,10 @@
 #pragma once
 // A small SMTP server on 127.0.0.1 for tests: it listens on a free port, takes the
 // messages clients deliver and keeps them for the test to look at.  One connection at a
-// time.  It can require an account (AUTH PLAIN and LOGIN), refuse chosen senders and
+// time (a LoopbackTcpPeer serves them).  It can require an account (AUTH PLAIN and LOGIN), refuse chosen senders and
 // recipients, and refuse every message after its data, so that tests can play a server
 // that says no.  STARTTLS is never offered.
-#include "LoopbackSockets.h"
+#include "LoopbackTcpPeer.h"
 
 #include <poll.h>
 
@@ -15,7 +15,6 @@
 #include <set>
 #include <stdexcept>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace testsupport {
@@ -40,27 +39,18 @@ public:
     };
     using Options = SmtpSinkOptions;
 
-    explicit LoopbackSmtpSink(Options options = {}) : m_options(std::move(options)) {
-        m_listen = OpenLoopbackSocket(SOCK_STREAM, m_port);
-        if (m_listen < 0)
+    explicit LoopbackSmtpSink(Options options = {})
+        : m_options(std::move(options)),
+          m_peer([this](int fd, const std::atomic<bool>& stop) { Session(fd, stop); }) {
+        if (!m_peer.Listening())
             throw std::runtime_error("cannot listen on 127.0.0.1");
-        m_thread = std::thread([this] { Serve(); });
     }
-
-    ~LoopbackSmtpSink() {
-        {
-            std::lock_guard lock(m_mutex);
-            m_stop = true;
-        }
-        m_changed.notify_all();
-        m_thread.join();
-        ::close(m_listen);
-    }
+    ~LoopbackSmtpSink() { m_peer.Close(); }
 
     LoopbackSmtpSink(const LoopbackSmtpSink&) = delete;
     LoopbackSmtpSink& operator=(const LoopbackSmtpSink&) = delete;
 
-    int Port() const { return m_port; }
+    int Port() const { return m_peer.Port(); }
 
     // The messages accepted so far, in order.
     std::vector<Message> Messages() const {
@@ -107,26 +97,8 @@ public:
     }
 
 private:
-    bool Stopping() const {
-        std::lock_guard lock(m_mutex);
-        return m_stop;
-    }
-
-    void Serve() {
-        while (!Stopping()) {
-            pollfd waiting{m_listen, POLLIN, 0};
-            if (::poll(&waiting, 1, 20) <= 0)
-                continue;
-            const int connection = ::accept4(m_listen, nullptr, nullptr, SOCK_CLOEXEC);
-            if (connection < 0)
-                continue;
-            Session(connection);
-            ::close(connection);
-        }
-    }
-
     // One line without its CR LF; false when the client went away or the sink stops.
-    bool ReadLine(int connection, std::string& pending, std::string& line) {
+    bool ReadLine(int connection, const std::atomic<bool>& stop, std::string& pending, std::string& line) {
         const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
         for (;;) {
             const std::size_t at = pending.find("\r\n");
@@ -135,7 +107,7 @@ private:
                 pending.erase(0, at + 2);
                 return true;
             }
-            if (Stopping() || std::chrono::steady_clock::now() > end)
+            if (stop || std::chrono::steady_clock::now() > end)
                 return false;
             pollfd readable{connection, POLLIN, 0};
             if (::poll(&readable, 1, 20) <= 0)
@@ -177,12 +149,12 @@ private:
         return user == m_options.Login && password == m_options.Password;
     }
 
-    void Session(int connection) {
+    void Session(int connection, const std::atomic<bool>& stop) {
         std::string pending, line;
         Message message;
         bool authenticated = m_options.Login.empty();
         Say(connection, "220 sink.test ESMTP ready");
-        while (ReadLine(connection, pending, line)) {
+        while (ReadLine(connection, stop, pending, line)) {
             Record(line);
             const std::string verb = Upper(line.substr(0, line.find(' ')));
             if (verb == "EHLO" || verb == "HELO") {
@@ -202,7 +174,7 @@ private:
                     std::string secret = rest.find(' ') != std::string::npos ? rest.substr(rest.find(' ') + 1) : "";
                     if (secret.empty()) {
                         Say(connection, "334 ");
-                        if (!ReadLine(connection, pending, secret))
+                        if (!ReadLine(connection, stop, pending, secret))
                             return;
                         Record(secret);
                     }
@@ -216,12 +188,12 @@ private:
                 } else if (mechanism == "LOGIN") {
                     std::string answer;
                     Say(connection, "334 VXNlcm5hbWU6");
-                    if (!ReadLine(connection, pending, answer))
+                    if (!ReadLine(connection, stop, pending, answer))
                         return;
                     Record(answer);
                     user = DecodeBase64(answer);
                     Say(connection, "334 UGFzc3dvcmQ6");
-                    if (!ReadLine(connection, pending, answer))
+                    if (!ReadLine(connection, stop, pending, answer))
                         return;
                     Record(answer);
                     password = DecodeBase64(answer);
@@ -263,7 +235,7 @@ private:
                 Say(connection, "354 End data with <CR><LF>.<CR><LF>");
                 std::string data;
                 for (;;) {
-                    if (!ReadLine(connection, pending, line))
+                    if (!ReadLine(connection, stop, pending, line))
                         return;
                     if (line == ".")
                         break;
@@ -300,14 +272,11 @@ private:
     }
 
     Options m_options;
-    int m_listen = -1;
-    int m_port = 0;
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_changed;
-    bool m_stop = false;
     std::vector<Message> m_messages;
     std::vector<std::string> m_commands;
-    std::thread m_thread;
+    LoopbackTcpPeer m_peer; // last: its thread ends before the members above go
 };
 
 } // namespace testsupport
