@@ -349,20 +349,22 @@ void CViewTree::MoveChecks(QTreeWidgetItem* target) {
         return;
     // The moves are applied to the stored tree, keeping other writers' changes; when the
     // stored tree held such changes, the view reloads it.
+    const long targetId = folder->Id();
     const CSnCfg::TreeEdit edit = store->MoveChecks(m_app.Root(), folder, checks, force);
     if (edit.Code) {
         m_app.ShowErrorCode(edit.Code);
         m_app.ReloadAndRebuild();
         return;
     }
-    if (edit.Stale) {
+    if (edit.Stale)
         m_app.ReloadAndRebuild();
+    else if (!edit.Changed)
         return;
-    }
-    if (!edit.Changed)
+    CSnNode* shown = CSnCfg::FindNode(m_app.Root(), targetId);
+    if (shown == nullptr)
         return;
-    SelectFolder(folder->Id());
-    m_list->ShowFolder(folder, 0);
+    SelectFolder(targetId);
+    m_list->ShowFolder(shown, 0);
     m_list->Refresh();
 }
 

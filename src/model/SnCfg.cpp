@@ -21,6 +21,7 @@ namespace {
 constexpr long kErrNullNode = -90001;
 constexpr long kErrInvalidObject = 25001;
 constexpr long kErrNotOpen = 25005;
+constexpr long kErrLocked = 25007;
 constexpr long kErrTreeItemNotFound = 25052;
 constexpr long kErrNoRoot = 25200;
 constexpr long kErrMetaUnreadable = 25201;
@@ -228,8 +229,8 @@ long CSnCfg::OpenFile(const CQvcString& databasePath, bool fullLoad) {
 
 long CSnCfg::ValidateVersion() {
     CSnMetaSettings meta;
-    if (meta.Read(*this) != 0)
-        return kErrMetaUnreadable;
+    if (long code = meta.Read(*this))
+        return code == kErrLocked ? code : kErrMetaUnreadable;
     const long version = std::atol(meta.Version.c_str());
     if (version <= 0)
         return kErrNoVersion;
@@ -776,10 +777,16 @@ CSnCfg::TreeEdit CSnCfg::DeleteFromTree(CSnNode* root, long id, bool withDescend
 
 long CSnCfg::CheckHealth(bool repair, Health& found) {
     found = Health();
-    if (long code = repair ? BeginTransaction() : BeginConnection())
+    // The bracket makes the tree and the records one consistent view even while other
+    // writers work; a file that cannot be written is still checked, without it.
+    long code = BeginTransaction();
+    const bool bracket = code == 0;
+    if (code && !repair)
+        code = BeginConnection();
+    if (code)
         return code;
     CQvcString text;
-    long code = Run([&](ISnCfg& c) { c.get_Tree(text); });
+    code = Run([&](ISnCfg& c) { c.get_Tree(text); });
     CSnTreeText::Tree tree;
     std::unordered_set<long> records;
     if (code == 0) {
@@ -806,7 +813,10 @@ long CSnCfg::CheckHealth(bool repair, Health& found) {
         std::sort(found.Orphans.begin(), found.Orphans.end());
     }
     if (!repair) {
-        EndConnection();
+        if (bracket)
+            RollbackTransaction();
+        else
+            EndConnection();
         return code;
     }
     if (code == 0) {

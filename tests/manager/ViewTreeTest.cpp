@@ -225,6 +225,9 @@ TEST_F(ManagerTest, DroppingChecksOnAFolderMovesThemAndSavesTheTree) {
     SaveTree();
     ASSERT_NE(Start(), nullptr);
     Tick();
+    // Another writer adds a check to the target meanwhile: the drop keeps it and reloads.
+    const long elsewhere = AddCheck(target, "Elsewhere");
+    SaveTree();
 
     Tree().SelectFolder(source);
     List().selectionModel()->select(List().Model().index(RowOf("First"), 0),
@@ -237,13 +240,13 @@ TEST_F(ManagerTest, DroppingChecksOnAFolderMovesThemAndSavesTheTree) {
 
     EXPECT_TRUE(Messages().empty());
     EXPECT_EQ(Tree().SelectedFolderId(), target);
-    EXPECT_EQ(List().RowCount(), 2);
+    EXPECT_EQ(List().RowCount(), 3);
     CSnCfg other("Test");
     ASSERT_EQ(other.Open(), 0);
     CSnNode* tree = nullptr;
     ASSERT_EQ(other.LoadAllNodes(tree), 0);
-    EXPECT_EQ(CSnCfg::FindParentFolder(tree, first)->Id(), target);
-    EXPECT_EQ(CSnCfg::FindParentFolder(tree, second)->Id(), target);
+    for (long id : {elsewhere, first, second})
+        EXPECT_EQ(CSnCfg::FindParentFolder(tree, id)->Id(), target) << id;
     other.FreeTree(tree);
 }
 

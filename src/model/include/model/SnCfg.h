@@ -53,7 +53,8 @@ public:
     // --- life -----------------------------------------------------------------------
     // Finds the installation from the registry (Engine0Root, Engine0, Server), creates the
     // engine link and the component and, with `validate`, checks the configuration's
-    // version (25200, 25201, 25205, 25206, 25207, 25209).  `fullLoad` 0 makes Load all
+    // version (25200, 25201, 25205, 25206, 25207, 25209; 25007 when another program keeps
+    // the configuration locked).  `fullLoad` 0 makes Load all
     // nodes fetch the summary properties only; with `fullLoad` set, pending run-now
     // requests are cleared.
     long Open(bool validate = true, bool fullLoad = false);
