@@ -1,5 +1,5 @@
 // The configuration store at 1,000, 10,000 and 100,000 nodes: loading every node (in
-// summary mode as the Manager does, and in full as the engine does) and writing the tree.
+// summary mode as the Manager does, and in full as the engine does) and a structural change.
 // Folders of 100 checks below the root; the checks carry realistic texts.
 #include "BenchInstallation.h"
 #include "model/SnCfg.h"
@@ -34,7 +34,10 @@ void LoadAll(benchmark::State& state, bool full) {
 void BM_LoadAllNodesSummary(benchmark::State& state) { LoadAll(state, false); }
 void BM_LoadAllNodesFull(benchmark::State& state) { LoadAll(state, true); }
 
-void BM_WriteTree(benchmark::State& state) {
+// One structural change as the Manager makes it: a check moved between two folders,
+// which re-reads, checks, edits and writes the stored tree in one transaction and
+// compares it with the in-memory tree.
+void BM_MoveCheck(benchmark::State& state) {
     const int nodes = static_cast<int>(state.range(0));
     benchinstall::For(nodes);
     CSnCfg store("Bench");
@@ -44,15 +47,20 @@ void BM_WriteTree(benchmark::State& state) {
     }
     CSnNode* root = nullptr;
     store.CreatePlaceholderRoot(root);
-    if (store.LoadAllNodes(root) != 0) {
+    if (store.LoadAllNodes(root) != 0 || CSnCfg::CountFolders(root) < 2) {
         state.SkipWithError("load failed");
         return;
     }
+    CSnNode* folders[2] = {CSnCfg::CollectFolders(root, false)[0], CSnCfg::CollectFolders(root, false)[1]};
+    CSnNode* check = folders[0]->ChildNode();
+    int to = 1;
     for (auto _ : state) {
-        if (store.WriteTree(root) != 0) {
-            state.SkipWithError("write failed");
+        const CSnCfg::TreeEdit edit = store.MoveChecks(root, folders[to], {check}, false);
+        if (edit.Code != 0 || edit.Stale) {
+            state.SkipWithError("move failed");
             return;
         }
+        to = 1 - to;
     }
     state.counters["nodes"] = static_cast<double>(CSnCfg::CountChecks(root) + CSnCfg::CountFolders(root) + 1);
 }
@@ -61,4 +69,4 @@ void BM_WriteTree(benchmark::State& state) {
 
 BENCHMARK(BM_LoadAllNodesSummary)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadAllNodesFull)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_WriteTree)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MoveCheck)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);

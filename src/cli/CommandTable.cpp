@@ -1,6 +1,7 @@
 #include "cli/CommandTable.h"
 
 #include "cli/AddChecksCommand.h"
+#include "cli/CheckCommand.h"
 #include "cli/DemoSeedCommand.h"
 #include "cli/InitCommand.h"
 #include "cli/ListCommand.h"
@@ -17,6 +18,9 @@ void RegisterBuiltins(CCommandTable& table) {
                [] { return std::make_unique<CAddChecksCommand>(); }});
     table.Add({"list", "list [--root DIR]", "show the folder tree with every check and its last result",
                [] { return std::make_unique<CListCommand>(); }});
+    table.Add({"check", "check [--repair] [--root DIR]",
+               "check the configuration's tree and records; --repair fixes what needs no guess",
+               [] { return std::make_unique<CCheckCommand>(); }});
     table.Add({"sensor", "sensor probe URL", "show the model, fields and probes of an environmental sensor unit",
                [] { return std::make_unique<CSensorCommand>(); }});
     table.Add({"service", "service start|stop|status [--root DIR]",

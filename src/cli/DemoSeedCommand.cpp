@@ -101,6 +101,8 @@ int CDemoSeedCommand::Run(const std::vector<std::string>& args, std::ostream& ou
         {"This computer", "Paused disk check", kTypeDiskSpace, 600, "localhost", "99", "/tmp", "0U2", true},
     };
 
+    // Every folder and check and the tree change are stored together, or nothing is.
+    CSnTreeText::Tree* stored = nullptr;
     auto folderNamed = [&](const char* name) -> CSnNode* {
         if (CSnNode* found = CSnCfg::FindNodeByName(root, name); found != nullptr && found->IsFolder())
             return found;
@@ -111,47 +113,56 @@ int CDemoSeedCommand::Run(const std::vector<std::string>& args, std::ostream& ou
         folder->Cfg.Function.Type = kTypeFolder;
         if ((code = store.WriteNode(folder, false, false)) != 0)
             return nullptr;
+        if (!stored->Append(root->Id(), folder->Id())) {
+            code = CSnTreeText::kInvalidTree;
+            return nullptr;
+        }
         CSnCfg::AppendChild(root, folder);
         return folder;
     };
 
     int added = 0;
-    for (const DemoCheck& c : checks) {
-        CSnNode* folder = folderNamed(c.folder);
-        if (folder == nullptr)
-            break;
-        CSnNode* check = store.NewNodeObject();
-        if ((code = store.InsertNode(check, nullptr, 0)) != 0)
-            break;
-        check->Cfg.Name = c.name;
-        check->Cfg.Function.Type = c.type;
-        CheckTypeDefaults(&check->Cfg.Function);
-        long interval = 0, threshold = 1;
-        store.DefaultScanFrequency(c.type, interval, threshold);
-        check->Cfg.ScanFrequency.Interval = c.interval > 0 ? c.interval : static_cast<std::int32_t>(interval);
-        check->Cfg.ScanFrequency.ErrorThreshold = static_cast<std::int32_t>(threshold);
-        if (c.scheduled) {
-            check->Cfg.ScanFrequency.Mode = 1;
-            check->Cfg.ScanFrequency.Schedule.SetText(WeekdayMorning());
+    auto addAll = [&](CSnTreeText::Tree& tree) -> long {
+        stored = &tree;
+        for (const DemoCheck& c : checks) {
+            CSnNode* folder = folderNamed(c.folder);
+            if (folder == nullptr)
+                break;
+            CSnNode* check = store.NewNodeObject();
+            if ((code = store.InsertNode(check, nullptr, 0)) != 0)
+                break;
+            check->Cfg.Name = c.name;
+            check->Cfg.Function.Type = c.type;
+            CheckTypeDefaults(&check->Cfg.Function);
+            long interval = 0, threshold = 1;
+            store.DefaultScanFrequency(c.type, interval, threshold);
+            check->Cfg.ScanFrequency.Interval = c.interval > 0 ? c.interval : static_cast<std::int32_t>(interval);
+            check->Cfg.ScanFrequency.ErrorThreshold = static_cast<std::int32_t>(threshold);
+            if (c.scheduled) {
+                check->Cfg.ScanFrequency.Mode = 1;
+                check->Cfg.ScanFrequency.Schedule.SetText(WeekdayMorning());
+            }
+            check->Cfg.Action.Uncertain.UseGlobal = 1;
+            check->Cfg.OnHold = c.onHold ? 1 : 0;
+            check->Cfg.Function.ParamServer = c.server;
+            if (c.param1 != nullptr)
+                check->Cfg.Function.Param1 = c.param1;
+            if (c.param2 != nullptr)
+                check->Cfg.Function.Param2 = c.param2;
+            if (c.byteCodes != nullptr)
+                check->Cfg.Function.ParamByteCodes = c.byteCodes;
+            if ((code = store.WriteNode(check, false, false)) != 0)
+                break;
+            if (!tree.Append(folder->Id(), check->Id())) {
+                code = CSnTreeText::kInvalidTree;
+                break;
+            }
+            CSnCfg::AppendChild(folder, check);
+            ++added;
         }
-        check->Cfg.Action.Uncertain.UseGlobal = 1;
-        check->Cfg.OnHold = c.onHold ? 1 : 0;
-        check->Cfg.Function.ParamServer = c.server;
-        if (c.param1 != nullptr)
-            check->Cfg.Function.Param1 = c.param1;
-        if (c.param2 != nullptr)
-            check->Cfg.Function.Param2 = c.param2;
-        if (c.byteCodes != nullptr)
-            check->Cfg.Function.ParamByteCodes = c.byteCodes;
-        if ((code = store.WriteNode(check, false, false)) != 0)
-            break;
-        CSnCfg::AppendChild(folder, check);
-        ++added;
-    }
-    // The tree is written even after a failure, so that the checks made so far are kept.
-    const long treeCode = store.WriteTree(root);
-    if (code == 0)
-        code = treeCode;
+        return code;
+    };
+    code = store.EditTree(addAll);
     store.FreeTree(root);
     if (code != 0) {
         err << "sentrelle demo-seed: " << ErrorText(code).Str() << "\n";

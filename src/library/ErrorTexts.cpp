@@ -770,6 +770,7 @@ constexpr ErrorEntry kErrors[] = {
     {25004, "Unable to open Configuration Database"},
     {25005, "Operation failed because Configuration Database is not opened"},
     {25006, "Unable to open Configuration Database (database is already opened)"},
+    {25007, "The configuration is locked by another program; try again when it has finished"},
     {25010, "Configuration Database error: field missing in [Rules] table"},
     {25016, "There are no (more) users"},
     {25020, "Configuration Database error: unable to query [Nodes] table"},

@@ -21,6 +21,8 @@ namespace {
 constexpr long kErrNullNode = -90001;
 constexpr long kErrInvalidObject = 25001;
 constexpr long kErrNotOpen = 25005;
+constexpr long kErrLocked = 25007;
+constexpr long kErrTreeItemNotFound = 25052;
 constexpr long kErrNoRoot = 25200;
 constexpr long kErrMetaUnreadable = 25201;
 constexpr long kErrConvertFailed = 25203;
@@ -227,8 +229,8 @@ long CSnCfg::OpenFile(const CQvcString& databasePath, bool fullLoad) {
 
 long CSnCfg::ValidateVersion() {
     CSnMetaSettings meta;
-    if (meta.Read(*this) != 0)
-        return kErrMetaUnreadable;
+    if (long code = meta.Read(*this))
+        return code == kErrLocked ? code : kErrMetaUnreadable;
     const long version = std::atol(meta.Version.c_str());
     if (version <= 0)
         return kErrNoVersion;
@@ -258,6 +260,34 @@ long CSnCfg::BeginConnection() {
 void CSnCfg::EndConnection() {
     if (m_connectionDepth > 0 && --m_connectionDepth == 0 && m_component)
         m_component->Close();
+}
+
+long CSnCfg::BeginTransaction() {
+    if (long code = BeginConnection())
+        return code;
+    m_component->BeginTransaction();
+    long code = 0;
+    m_component->GetLastError(code);
+    if (code)
+        EndConnection();
+    return code;
+}
+
+long CSnCfg::CommitTransaction() {
+    if (!m_component || m_connectionDepth == 0)
+        return kErrNotOpen;
+    m_component->CommitTransaction();
+    long code = 0;
+    m_component->GetLastError(code);
+    EndConnection();
+    return code;
+}
+
+void CSnCfg::RollbackTransaction() {
+    if (!m_component || m_connectionDepth == 0)
+        return;
+    m_component->RollbackTransaction();
+    EndConnection();
 }
 
 long CSnCfg::Run(const std::function<void(ISnCfg&)>& op) {
@@ -410,6 +440,9 @@ long CSnCfg::BuildTree(CSnNode*& rootHolder, long rootId, const CQvcString& tree
         auto it = index.find(id);
         return it != index.end() && list[it->second] ? &list[it->second] : nullptr;
     };
+    CSnTreeText::Tree tree;
+    if (long code = CSnTreeText::Read(treeText, rootId, tree, nullptr, this))
+        return code; // nothing of a damaged tree is placed
     std::unordered_map<long, CSnNode*> placed;
     bool first = true;
     auto place = [&](long id, long parent, long previous, int) {
@@ -441,7 +474,8 @@ long CSnCfg::BuildTree(CSnNode*& rootHolder, long rootId, const CQvcString& tree
         placed[id] = node;
         first = false;
     };
-    return CSnTreeText::Walk(CSnTreeText::Parse(treeText), rootId, place, this);
+    tree.Visit(place);
+    return 0;
 }
 
 void CSnCfg::ReplaceByFailedRoot(CSnNode*& rootHolder) {
@@ -547,6 +581,13 @@ long CSnCfg::InsertNode(CSnNode* node, const CSnNode* source, long wantedId) {
     });
 }
 
+long CSnCfg::ReserveNodeId(long& id) {
+    long reserved = 0;
+    long code = Run([&](ISnCfg& c) { c.ReserveNodeId(reserved); });
+    id = code == 0 ? reserved : 0;
+    return code;
+}
+
 long CSnCfg::DeleteNodeRecord(long id) { return DeleteNodeRecords({id}); }
 
 long CSnCfg::DeleteNodeRecords(const std::vector<long>& ids) {
@@ -599,6 +640,200 @@ long CSnCfg::WriteTree(CSnNode* root) {
     if (long code = CSnTreeText::Write(root, text, this))
         return code;
     long code = Run([&](ISnCfg& c) { c.put_Tree(text); });
+    if (code == 0)
+        SignalConfigChanged(true, true);
+    return code;
+}
+
+long CSnCfg::EditTree(const TreeChange& change, CSnTreeText::Tree* stored) {
+    if (long code = BeginTransaction())
+        return code;
+    CQvcString before;
+    long code = Run([&](ISnCfg& c) { c.get_Tree(before); });
+    CSnTreeText::Tree tree;
+    if (code == 0)
+        code = CSnTreeText::Read(before, kRootId, tree, nullptr, this);
+    if (code == 0)
+        code = change(tree);
+    CQvcString after;
+    if (code == 0)
+        code = CSnTreeText::Format(tree, after, this);
+    const bool written = code == 0 && after != before;
+    if (written)
+        code = Run([&](ISnCfg& c) { c.put_Tree(after); });
+    if (code == 0) {
+        code = CommitTransaction();
+    } else {
+        RollbackTransaction();
+    }
+    if (code) {
+        Trace(kTraceFile, "Edit tree failed (%ld); nothing stored.\n", code);
+        return code;
+    }
+    if (written)
+        SignalConfigChanged(true, true);
+    if (stored)
+        *stored = std::move(tree);
+    return 0;
+}
+
+bool CSnCfg::Differs(const CSnNode* root, const CSnTreeText::Tree& stored) {
+    CQvcString memoryText, storedText;
+    return CSnTreeText::Write(root, memoryText) != 0 || CSnTreeText::Format(stored, storedText) != 0 ||
+           memoryText != storedText;
+}
+
+CSnCfg::TreeEdit CSnCfg::AppendToTree(CSnNode* root, CSnNode* folder, const std::vector<CSnNode*>& nodes) {
+    TreeEdit edit;
+    if (!root || !folder)
+        return {kErrNullNode, false, false};
+    CSnTreeText::Tree stored;
+    edit.Code = EditTree(
+        [&](CSnTreeText::Tree& tree) {
+            if (!tree.Contains(folder->Id()))
+                return kErrTreeItemNotFound;
+            for (const CSnNode* n : nodes)
+                if (!tree.Append(folder->Id(), n->Id()))
+                    return CSnTreeText::kInvalidTree;
+            return 0L;
+        },
+        &stored);
+    if (edit.Code)
+        return edit;
+    for (CSnNode* n : nodes)
+        AppendChild(folder, n);
+    edit.Changed = !nodes.empty();
+    edit.Stale = Differs(root, stored);
+    return edit;
+}
+
+CSnCfg::TreeEdit CSnCfg::MoveChecks(CSnNode* root, CSnNode* target, const std::vector<CSnNode*>& checks, bool force) {
+    TreeEdit edit;
+    if (!root || !target)
+        return {kErrNullNode, false, false};
+    CSnTreeText::Tree stored;
+    edit.Code = EditTree(
+        [&](CSnTreeText::Tree& tree) {
+            if (!tree.Contains(target->Id()))
+                return kErrTreeItemNotFound;
+            for (const CSnNode* check : checks)
+                if (check && (force || tree.ParentOf(check->Id()) != target->Id()))
+                    tree.MoveToEnd(check->Id(), target->Id());
+            return 0L;
+        },
+        &stored);
+    if (edit.Code)
+        return edit;
+    for (CSnNode* check : checks)
+        if (MoveCheck(root, target, check, force))
+            edit.Changed = true;
+    edit.Stale = Differs(root, stored);
+    return edit;
+}
+
+CSnCfg::TreeEdit CSnCfg::MoveFolderTo(CSnNode* root, CSnNode* target, CSnNode* folder) {
+    TreeEdit edit;
+    if (!root || !target || !folder)
+        return {kErrNullNode, false, false};
+    CSnTreeText::Tree stored;
+    edit.Code = EditTree(
+        [&](CSnTreeText::Tree& tree) {
+            if (!tree.Contains(target->Id()) || !tree.Contains(folder->Id()))
+                return kErrTreeItemNotFound;
+            if (tree.ParentOf(folder->Id()) != target->Id())
+                tree.MoveToEnd(folder->Id(), target->Id()); // refuses the folder's own subtree
+            return 0L;
+        },
+        &stored);
+    if (edit.Code)
+        return edit;
+    edit.Changed = MoveFolder(root, target, folder);
+    edit.Stale = Differs(root, stored);
+    return edit;
+}
+
+CSnCfg::TreeEdit CSnCfg::DeleteFromTree(CSnNode* root, long id, bool withDescendants) {
+    TreeEdit edit;
+    if (!root)
+        return {kErrNullNode, false, false};
+    CSnTreeText::Tree stored;
+    edit.Code = EditTree(
+        [&](CSnTreeText::Tree& tree) {
+            std::vector<long> gone = tree.Remove(id);
+            if (gone.empty())
+                gone.push_back(id);
+            else if (!withDescendants)
+                gone.resize(1);
+            return DeleteNodeRecords(gone);
+        },
+        &stored);
+    if (edit.Code)
+        return edit;
+    edit.Changed = FindNode(root, id) != nullptr;
+    RemoveFromTree(root, id, withDescendants, false);
+    edit.Stale = Differs(root, stored);
+    return edit;
+}
+
+long CSnCfg::CheckHealth(bool repair, Health& found) {
+    found = Health();
+    // The bracket makes the tree and the records one consistent view even while other
+    // writers work; a file that cannot be written is still checked, without it.
+    long code = BeginTransaction();
+    const bool bracket = code == 0;
+    if (code && !repair)
+        code = BeginConnection();
+    if (code)
+        return code;
+    CQvcString text;
+    code = Run([&](ISnCfg& c) { c.get_Tree(text); });
+    CSnTreeText::Tree tree;
+    std::unordered_set<long> records;
+    if (code == 0) {
+        CSnTreeText::Read(text, kRootId, tree, &found.Problems, this);
+        code = Run([&](ISnCfg& c) {
+            long id = 0, step = 0;
+            c.GetFirstNodeId(CQvcString(), id);
+            for (c.GetLastError(step); step == 0; c.GetLastError(step)) {
+                records.insert(id);
+                c.GetNextNodeId(id);
+            }
+        });
+        // The enumeration ends with the table's "no record" code.
+        if (code == 25021)
+            code = 0;
+    }
+    if (code == 0) {
+        for (long id : tree.Nodes())
+            if (!records.count(id))
+                found.Dangling.push_back(id);
+        for (long id : records)
+            if (id != kRootId && id != kTemplateId && !tree.Contains(id))
+                found.Orphans.push_back(id);
+        std::sort(found.Orphans.begin(), found.Orphans.end());
+    }
+    if (!repair) {
+        if (bracket)
+            RollbackTransaction();
+        else
+            EndConnection();
+        return code;
+    }
+    if (code == 0) {
+        for (long id : found.Dangling)
+            if (tree.ChildrenOf(id).empty())
+                tree.Remove(id);
+        CQvcString repaired;
+        code = CSnTreeText::Format(tree, repaired, this);
+        if (code == 0 && repaired != text)
+            code = Run([&](ISnCfg& c) { c.put_Tree(repaired); });
+        if (code == 0)
+            code = DeleteNodeRecords(found.Orphans);
+    }
+    if (code == 0)
+        code = CommitTransaction();
+    else
+        RollbackTransaction();
     if (code == 0)
         SignalConfigChanged(true, true);
     return code;

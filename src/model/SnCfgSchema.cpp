@@ -303,7 +303,14 @@ std::string CreateSql() {
            "\"Value\" TEXT NOT NULL);\n"
            "CREATE INDEX \"NodesByType\" ON \"Nodes\" (\"Type\");\n"
            "CREATE INDEX \"GroupsByType\" ON \"DistributionGroups\" (\"NotificationTypeID\");\n";
-    return sql;
+    return sql + UpgradeSql();
+}
+
+std::string UpgradeSql() {
+    // "Next" is the lowest ID not handed out yet; the component also keeps it above every
+    // stored ID, so a counter that is behind (a copied file) is harmless.
+    return "CREATE TABLE IF NOT EXISTS \"NodeIds\" (\"ID\" INTEGER PRIMARY KEY CHECK (\"ID\" = 1), "
+           "\"Next\" INTEGER NOT NULL);\n";
 }
 
 } // namespace snschema

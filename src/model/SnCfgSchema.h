@@ -9,8 +9,12 @@
 
 namespace snschema {
 
-// Version 1: the first schema.  A database of any other version is refused at Open.
-inline constexpr int kVersion = 1;
+// Version 1: the first schema.  Version 2 adds the node ID counter (NodeIds), so that an
+// ID handed out is never handed out again, even when its node was never stored or was
+// deleted.  A version 1 file is brought to version 2 when it is opened for writing (a
+// read-only one still opens and reads); any other version is refused at Open.
+inline constexpr int kVersion = 2;
+inline constexpr int kOldestVersion = 1;
 // "SnCf".
 inline constexpr int kApplicationId = 0x536E4366;
 
@@ -39,5 +43,7 @@ bool IsSummaryProperty(int property);
 
 // Every CREATE TABLE statement of the schema, joined.
 std::string CreateSql();
+// The statements that bring a version 1 database to version 2 (without the version).
+std::string UpgradeSql();
 
 } // namespace snschema

@@ -23,6 +23,7 @@ constexpr long kErrNoLocation = 25003;
 constexpr long kErrCannotOpen = 25004;
 constexpr long kErrNotOpen = 25005;
 constexpr long kErrAlreadyOpen = 25006;
+constexpr long kErrLocked = 25007;
 constexpr long kErrNodesQuery = 25020;
 constexpr long kErrNodesNoRecord = 25021;
 constexpr long kErrNodesUpdate = 25022;
@@ -182,37 +183,70 @@ long StepCursor(SqliteStmt& cursor, long noRecords, long queryError) {
     return rc == SQLITE_DONE ? noRecords : queryError;
 }
 
-bool HasSchema(sqlite3* db) {
+// The value of a pragma that reads one integer; the SQLite result code.
+int PragmaValue(sqlite3* db, const char* pragma, int& value) {
     SqliteStmt stmt;
-    if (!Prepare(db, "PRAGMA application_id", stmt) || sqlite3_step(stmt.get()) != SQLITE_ROW ||
-        sqlite3_column_int(stmt.get(), 0) != snschema::kApplicationId)
-        return false;
-    if (!Prepare(db, "PRAGMA user_version", stmt) || sqlite3_step(stmt.get()) != SQLITE_ROW ||
-        sqlite3_column_int(stmt.get(), 0) != snschema::kVersion)
-        return false;
-    return true;
+    value = 0;
+    if (!Prepare(db, std::string("PRAGMA ") + pragma, stmt))
+        return sqlite3_errcode(db) == SQLITE_OK ? SQLITE_ERROR : sqlite3_errcode(db);
+    const int rc = sqlite3_step(stmt.get());
+    if (rc != SQLITE_ROW)
+        return rc;
+    value = sqlite3_column_int(stmt.get(), 0);
+    return SQLITE_OK;
 }
 
-// Opens a database of our schema; null when it cannot be opened or is not ours.
-SqliteDb OpenOurs(const CQvcString& path, int busyTimeoutMs, int flags = SQLITE_OPEN_READWRITE) {
+// Brings a version 1 database to the current version when it can be written; a file that
+// cannot (read-only, locked) stays as it is and is read as it is.
+void Upgrade(sqlite3* db) {
+    SqliteWriteTransaction tx(db);
+    int version = 0;
+    if (!tx.IsOpen() || PragmaValue(db, "user_version", version) != SQLITE_OK || version != snschema::kOldestVersion)
+        return;
+    const std::string sql = snschema::UpgradeSql() + "PRAGMA user_version = " + std::to_string(snschema::kVersion);
+    if (Exec(db, sql.c_str()))
+        tx.Commit();
+}
+
+// Opens a database of our schema into `out`: 0; kErrLocked when another program keeps it
+// locked for longer than the busy timeout; kErrCannotOpen when it cannot be opened or is
+// not ours.
+long OpenOurs(const CQvcString& path, int busyTimeoutMs, SqliteDb& out, int flags = SQLITE_OPEN_READWRITE) {
+    out.reset();
     if (path.IsEmpty() || !platform::FileExists(path.Str()))
-        return nullptr;
+        return kErrCannotOpen;
     sqlite3* raw = nullptr;
     int rc = sqlite3_open_v2(path.c_str(), &raw, flags, nullptr);
     SqliteDb db(raw);
     if (rc != SQLITE_OK)
-        return nullptr;
+        return kErrCannotOpen;
     sqlite3_busy_timeout(db.get(), busyTimeoutMs);
     sqlite3_extended_result_codes(db.get(), 1);
-    if (!HasSchema(db.get()))
-        return nullptr;
-    return db;
+    int application = 0, version = 0;
+    rc = PragmaValue(db.get(), "application_id", application);
+    if (rc == SQLITE_OK)
+        rc = PragmaValue(db.get(), "user_version", version);
+    if (SqliteIsBusy(rc))
+        return kErrLocked;
+    if (rc != SQLITE_OK || application != snschema::kApplicationId ||
+        (version != snschema::kVersion && version != snschema::kOldestVersion))
+        return kErrCannotOpen;
+    if (version != snschema::kVersion && (flags & SQLITE_OPEN_READWRITE))
+        Upgrade(db.get());
+    out = std::move(db);
+    return 0;
 }
+
+// The code of a write whose transaction could not be opened or committed: the lock code
+// when another program held the database, else `code`.
+long Refused(const SqliteWriteTransaction& tx, long code) { return tx.Busy() ? kErrLocked : code; }
 
 } // namespace
 
 struct CSnCfgSqlite::Impl {
     SqliteDb Db;
+    // The open write brackets, outermost first.
+    std::vector<std::unique_ptr<SqliteWriteTransaction>> Brackets;
     SqliteStmt NodeCursor;
     Selection NodeCursorColumns;
     SqliteStmt IdCursor;
@@ -223,6 +257,10 @@ struct CSnCfgSqlite::Impl {
         NodeCursor.reset();
         IdCursor.reset();
         GroupCursor.reset();
+    }
+    void RollBackBrackets() {
+        while (!Brackets.empty())
+            Brackets.pop_back();
     }
     sqlite3* db() const { return Db.get(); }
 
@@ -258,7 +296,7 @@ struct CSnCfgSqlite::Impl {
                           Quote(table.KeyColumn) + ") DO " + (updates.empty() ? "NOTHING" : "UPDATE SET " + updates);
         SqliteWriteTransaction tx(db());
         if (!tx.IsOpen())
-            return table.UpdateError;
+            return Refused(tx, table.UpdateError);
         SqliteStmt stmt;
         if (!Prepare(db(), sql, stmt))
             return insertError;
@@ -268,7 +306,7 @@ struct CSnCfgSqlite::Impl {
         if (sqlite3_step(stmt.get()) != SQLITE_DONE)
             return insertError;
         stmt.reset();
-        return tx.Commit() ? 0 : table.UpdateError;
+        return tx.Commit() ? 0 : Refused(tx, table.UpdateError);
     }
 
     long GetText(const TextTable& table, const char* keyColumn, long key, const char* valueColumn, CQvcString& out) {
@@ -287,9 +325,10 @@ struct CSnCfgSqlite::Impl {
     long PutValue(const TextTable& table, const char* keyColumn, long key, const char* valueColumn,
                   const CQvcVariant& value, char kind) {
         SqliteWriteTransaction tx(db());
+        if (!tx.IsOpen())
+            return Refused(tx, table.UpdateError);
         SqliteStmt stmt;
-        if (!tx.IsOpen() ||
-            !Prepare(db(),
+        if (!Prepare(db(),
                      "INSERT INTO " + Quote(table.Table) + " (" + Quote(keyColumn) + ", " + Quote(valueColumn) +
                          ") VALUES (?, ?) ON CONFLICT(" + Quote(keyColumn) + ") DO UPDATE SET " + Quote(valueColumn) +
                          " = excluded." + Quote(valueColumn),
@@ -300,7 +339,7 @@ struct CSnCfgSqlite::Impl {
         if (sqlite3_step(stmt.get()) != SQLITE_DONE)
             return table.UpdateError;
         stmt.reset();
-        return tx.Commit() ? 0 : table.UpdateError;
+        return tx.Commit() ? 0 : Refused(tx, table.UpdateError);
     }
 
     // Prepares "SELECT <what> FROM <table><where> ORDER BY ID" with the where values bound.
@@ -328,18 +367,60 @@ struct CSnCfgSqlite::Impl {
         return true;
     }
 
+    // The lowest ID never handed out: above the counter, every stored ID and the system
+    // range.  Inside the caller's transaction.
+    bool NextFreeId(long& next) {
+        long count = 0, max = 0;
+        SqliteStmt stmt;
+        if (!NodeCountAndMax(count, max) ||
+            !Prepare(db(), "SELECT IFNULL((SELECT \"Next\" FROM \"NodeIds\" WHERE \"ID\" = 1), 0)", stmt) ||
+            sqlite3_step(stmt.get()) != SQLITE_ROW)
+            return false;
+        next = std::max({static_cast<long>(sqlite3_column_int64(stmt.get(), 0)), max + 1, kFirstNodeId});
+        return true;
+    }
+
+    // Keeps the counter above `id`.  Inside the caller's transaction.
+    bool HandOut(long id) {
+        SqliteStmt stmt;
+        if (!Prepare(db(),
+                     "INSERT INTO \"NodeIds\" (\"ID\", \"Next\") VALUES (1, ?) ON CONFLICT(\"ID\") DO UPDATE SET "
+                     "\"Next\" = MAX(\"Next\", excluded.\"Next\")",
+                     stmt))
+            return false;
+        sqlite3_bind_int64(stmt.get(), 1, id + 1);
+        return sqlite3_step(stmt.get()) == SQLITE_DONE;
+    }
+
+    long ReserveId(long& id) {
+        id = 0;
+        SqliteWriteTransaction tx(db());
+        if (!tx.IsOpen())
+            return Refused(tx, kErrNodesInsert);
+        long next = 0;
+        if (!NextFreeId(next))
+            return kErrNodesLast;
+        if (!HandOut(next))
+            return kErrNodesInsert;
+        if (!tx.Commit())
+            return Refused(tx, kErrNodesInsert);
+        id = next;
+        return 0;
+    }
+
     long InsertNode(long id, bool pickId, long maxNodes, CQvcVariant& out) {
         out.Clear();
         SqliteWriteTransaction tx(db());
         if (!tx.IsOpen())
-            return kErrNodesInsert;
+            return Refused(tx, kErrNodesInsert);
         long count = 0, max = 0;
         if (!NodeCountAndMax(count, max))
             return kErrNodesLast;
         if (count >= maxNodes)
             return kErrTooManyNodes;
         if (pickId) {
-            id = std::max(max + 1, kFirstNodeId);
+            if (!NextFreeId(id))
+                return kErrNodesLast;
         } else {
             SqliteStmt exists;
             if (!Prepare(db(), "SELECT 1 FROM \"Nodes\" WHERE \"ID\" = ?", exists))
@@ -355,11 +436,11 @@ struct CSnCfgSqlite::Impl {
         if (!Prepare(db(), "INSERT INTO \"Nodes\" (\"ID\") VALUES (?)", insert))
             return kErrNodesInsert;
         sqlite3_bind_int64(insert.get(), 1, id);
-        if (sqlite3_step(insert.get()) != SQLITE_DONE)
+        if (sqlite3_step(insert.get()) != SQLITE_DONE || !HandOut(id))
             return kErrNodesInsert;
         insert.reset();
         if (!tx.Commit())
-            return kErrNodesInsert;
+            return Refused(tx, kErrNodesInsert);
         return GetRow(snschema::Nodes(), id, out);
     }
 };
@@ -418,11 +499,11 @@ long CSnCfgSqlite::CreateDatabase(const CQvcString& path) {
 }
 
 long CSnCfgSqlite::CopyConfiguration(const CQvcString& source, const CQvcString& target) {
-    if (!OpenOurs(source, kDefaultBusyTimeoutMs, SQLITE_OPEN_READONLY))
-        return kErrCannotOpen;
-    SqliteDb db = OpenOurs(target, kDefaultBusyTimeoutMs);
-    if (!db)
-        return kErrCannotOpen;
+    SqliteDb db;
+    if (long code = OpenOurs(source, kDefaultBusyTimeoutMs, db, SQLITE_OPEN_READONLY))
+        return code;
+    if (long code = OpenOurs(target, kDefaultBusyTimeoutMs, db))
+        return code;
     SqliteStmt attach;
     if (!Prepare(db.get(), "ATTACH DATABASE ? AS src", attach))
         return kErrCannotOpen;
@@ -435,7 +516,7 @@ long CSnCfgSqlite::CopyConfiguration(const CQvcString& source, const CQvcString&
     {
         SqliteWriteTransaction tx(db.get());
         if (!tx.IsOpen())
-            return kErrNodesUpdate;
+            return Refused(tx, kErrNodesUpdate);
         struct Copy {
             const char* Table;
             long Error;
@@ -544,13 +625,54 @@ void CSnCfgSqlite::Open() {
         m_error = kErrNoLocation;
         return;
     }
-    m_impl->Db = OpenOurs(m_path, m_busyTimeoutMs);
-    m_error = m_impl->Db ? 0 : kErrCannotOpen;
+    m_error = OpenOurs(m_path, m_busyTimeoutMs, m_impl->Db);
 }
 
 void CSnCfgSqlite::Close() {
     m_impl->EndCursors();
+    m_impl->RollBackBrackets();
     m_impl->Db.reset();
+}
+
+void CSnCfgSqlite::BeginTransaction() {
+    if (!Ready())
+        return;
+    auto tx = std::make_unique<SqliteWriteTransaction>(m_impl->db());
+    if (!tx->IsOpen()) {
+        m_error = Refused(*tx, kErrTreeUpdate);
+        return;
+    }
+    m_impl->Brackets.push_back(std::move(tx));
+}
+
+void CSnCfgSqlite::CommitTransaction() {
+    if (!Ready())
+        return;
+    if (m_impl->Brackets.empty()) {
+        m_error = kErrTreeUpdate;
+        return;
+    }
+    // The cursors read inside the transaction; a commit cannot end while they are open.
+    m_impl->EndCursors();
+    if (!m_impl->Brackets.back()->Commit()) {
+        m_error = Refused(*m_impl->Brackets.back(), kErrTreeUpdate);
+        m_impl->Brackets.pop_back(); // rolled back
+        return;
+    }
+    m_impl->Brackets.pop_back();
+}
+
+void CSnCfgSqlite::RollbackTransaction() {
+    if (!Ready())
+        return;
+    m_impl->EndCursors();
+    if (!m_impl->Brackets.empty())
+        m_impl->Brackets.pop_back();
+}
+
+void CSnCfgSqlite::ReserveNodeId(long& id) {
+    if (Ready())
+        m_error = m_impl->ReserveId(id);
 }
 
 bool CSnCfgSqlite::Ready() {
@@ -599,15 +721,19 @@ void CSnCfgSqlite::UpdateParents() {
     if (m_error)
         return;
     std::vector<std::pair<long, long>> parents;
-    long code = CSnTreeText::Walk(CSnTreeText::Parse(text), 1,
-                                  [&](long id, long parent, long, int) { parents.emplace_back(id, parent); });
-    if (code) {
+    CSnTreeText::Tree tree;
+    if (long code = CSnTreeText::Read(text, 1, tree)) {
         m_error = code;
         return;
     }
+    tree.Visit([&](long id, long parent, long, int) { parents.emplace_back(id, parent); });
     SqliteWriteTransaction tx(m_impl->db());
     SqliteStmt stmt;
-    if (!tx.IsOpen() || !Exec(m_impl->db(), "UPDATE \"Nodes\" SET \"ParentID\" = 0") ||
+    if (!tx.IsOpen()) {
+        m_error = Refused(tx, kErrNodesUpdate);
+        return;
+    }
+    if (!Exec(m_impl->db(), "UPDATE \"Nodes\" SET \"ParentID\" = 0") ||
         !Prepare(m_impl->db(), "UPDATE \"Nodes\" SET \"ParentID\" = ? WHERE \"ID\" = ?", stmt)) {
         m_error = kErrNodesUpdate;
         return;
@@ -622,7 +748,7 @@ void CSnCfgSqlite::UpdateParents() {
         }
     }
     stmt.reset();
-    m_error = tx.Commit() ? 0 : kErrNodesUpdate;
+    m_error = tx.Commit() ? 0 : Refused(tx, kErrNodesUpdate);
 }
 
 // --- nodes ------------------------------------------------------------------------------
@@ -723,7 +849,7 @@ void CSnCfgSqlite::SaveNode(const CQvcVariant& record) {
     SqliteWriteTransaction tx(m_impl->db());
     SqliteStmt stmt;
     if (!tx.IsOpen() || !Prepare(m_impl->db(), sql, stmt)) {
-        m_error = kErrNodesUpdate;
+        m_error = Refused(tx, kErrNodesUpdate);
         return;
     }
     int index = 1;
@@ -740,7 +866,7 @@ void CSnCfgSqlite::SaveNode(const CQvcVariant& record) {
         return;
     }
     stmt.reset();
-    m_error = tx.Commit() ? 0 : kErrNodesUpdate;
+    m_error = tx.Commit() ? 0 : Refused(tx, kErrNodesUpdate);
 }
 
 void CSnCfgSqlite::DeleteNode(long id) {
@@ -749,7 +875,7 @@ void CSnCfgSqlite::DeleteNode(long id) {
     SqliteWriteTransaction tx(m_impl->db());
     SqliteStmt stmt;
     if (!tx.IsOpen() || !Prepare(m_impl->db(), "DELETE FROM \"Nodes\" WHERE \"ID\" = ?", stmt)) {
-        m_error = kErrNodesDelete;
+        m_error = Refused(tx, kErrNodesDelete);
         return;
     }
     sqlite3_bind_int64(stmt.get(), 1, id);
@@ -758,7 +884,7 @@ void CSnCfgSqlite::DeleteNode(long id) {
         return;
     }
     stmt.reset();
-    m_error = tx.Commit() ? 0 : kErrNodesDelete;
+    m_error = tx.Commit() ? 0 : Refused(tx, kErrNodesDelete);
 }
 
 void CSnCfgSqlite::CountNodes(const CQvcString& where, long& count) {
@@ -980,7 +1106,7 @@ void CSnCfgSqlite::DeleteDistributionGroups(const CQvcString& where) {
     SqliteWriteTransaction tx(m_impl->db());
     SqliteStmt stmt;
     if (!tx.IsOpen() || !Prepare(m_impl->db(), "DELETE FROM \"DistributionGroups\"" + clause.Sql(), stmt)) {
-        m_error = kErrGroupsDelete;
+        m_error = Refused(tx, kErrGroupsDelete);
         return;
     }
     int index = 1;
@@ -991,5 +1117,5 @@ void CSnCfgSqlite::DeleteDistributionGroups(const CQvcString& where) {
         return;
     }
     stmt.reset();
-    m_error = tx.Commit() ? 0 : kErrGroupsDelete;
+    m_error = tx.Commit() ? 0 : Refused(tx, kErrGroupsDelete);
 }

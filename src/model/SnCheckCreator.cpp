@@ -7,6 +7,7 @@
 #include "model/ManagerPreferences.h"
 #include "model/SnCfg.h"
 #include "model/SnNode.h"
+#include "model/SnTreeText.h"
 
 namespace {
 
@@ -31,14 +32,18 @@ long CSnCheckCreator::NewCheck(CSnNode*& out) {
     templ.Cfg.ID = CSnCfg::kTemplateId;
     if (long code = m_store.ReadNode(&templ))
         return code;
-    CSnNode* check = m_store.NewNodeObject();
-    if (long code = m_store.InsertNode(check, &templ, 0)) {
-        // A record made before the failure would be reached by nothing: remove it.
-        if (check->Id() >= kFirstCheckId)
-            m_store.DeleteNodeRecord(check->Id());
-        m_store.FreeNode(check);
+    // Only the ID is reserved: the record is made by Create, with every other record of
+    // the creation, so that nothing stays behind when the creation is given up or the
+    // process dies.
+    long id = 0;
+    if (long code = m_store.ReserveNodeId(id))
         return code;
-    }
+    CSnNode* check = m_store.NewNodeObject();
+    check->Cfg = templ.Cfg;
+    check->Cfg.ID = static_cast<std::int32_t>(id);
+    check->Cfg.Next.Node = nullptr;
+    check->Cfg.Child.Node = nullptr;
+    check->Cfg.Action.Dependencies.Empty();
     check->Cfg.Name.Empty();
     // The template's schedule text is the list of default scan frequencies, no schedule.
     check->Cfg.ScanFrequency.Schedule.Clear();
@@ -85,63 +90,61 @@ CSnCheckCreator::Result CSnCheckCreator::Create(CSnNode* root, CSnNode* folder, 
             result = Failure(code, message, false);
     }
     if (!result.Ok()) {
-        Undo(root, check, {}, {}, result);
+        Undo(check, {}, result);
         return result;
     }
 
     const CQvcString pattern = check->Cfg.Name;
     Trace(kTraceFile, "Creating %d check(s) from [%s] in folder %d\n", hosts.Count(), pattern.c_str(),
           static_cast<int>(folder->Id()));
-    std::vector<CSnNode*> linked;
+    // Every record and the tree change in one bracket: all of them are stored or none.
+    std::vector<CSnNode*> created;
     std::vector<CSnNode*> copies;
-    for (int i = 0; i < hosts.Count(); ++i) {
-        const CServerListItem& host = hosts[static_cast<std::size_t>(i)];
-        CSnNode* node = check;
-        if (i > 0) {
-            node = m_store.NewNodeObject();
-            const long code = m_store.InsertNode(node, check, 0);
-            if (node->Id() >= kFirstCheckId)
-                copies.push_back(node); // its record exists, even when saving it failed
-            else
-                m_store.FreeNode(node);
-            if (code != 0) {
-                result = Failure(code, ErrorText(code), true);
-                break;
+    CSnTreeText::Tree stored;
+    const long code = m_store.EditTree(
+        [&](CSnTreeText::Tree& tree) -> long {
+            if (!tree.Contains(folder->Id()))
+                return kTreeItemNotFound;
+            for (int i = 0; i < hosts.Count(); ++i) {
+                const CServerListItem& host = hosts[static_cast<std::size_t>(i)];
+                CSnNode* node = check;
+                long step = 0;
+                if (i == 0) {
+                    step = m_store.InsertNode(check, nullptr, check->Id());
+                } else {
+                    node = m_store.NewNodeObject();
+                    copies.push_back(node);
+                    step = m_store.InsertNode(node, check, 0);
+                }
+                if (step)
+                    return step;
+                node->Cfg.Function.ParamServer = host.Host();
+                node->Cfg.Name = ReplaceHostsPlaceholder(pattern, host.Host());
+                if ((step = m_store.WriteNode(node, false, false)) != 0)
+                    return step;
+                if (!tree.Append(folder->Id(), node->Id()))
+                    return CSnTreeText::kInvalidTree;
+                created.push_back(node);
             }
-        }
-        node->Cfg.Function.ParamServer = host.Host();
-        node->Cfg.Name = ReplaceHostsPlaceholder(pattern, host.Host());
-        if (long code = m_store.WriteNode(node, false, false)) {
-            result = Failure(code, ErrorText(code), true);
-            break;
-        }
-        CSnCfg::AppendChild(folder, node);
-        linked.push_back(node);
-    }
-    if (result.Ok()) {
-        if (long code = m_store.WriteTree(root))
-            result = Failure(code, ErrorText(code), true);
-    }
-    if (!result.Ok()) {
-        Undo(root, check, linked, copies, result);
+            return 0;
+        },
+        &stored);
+    if (code != 0) {
+        result = Failure(code, ErrorText(code), true);
+        check->Cfg.Name = pattern;
+        Undo(check, copies, result);
         return result;
     }
-    result.Created = std::move(linked);
+    for (CSnNode* node : created)
+        CSnCfg::AppendChild(folder, node);
+    // Another writer changed the tree meanwhile: the stored tree has both changes.
+    result.ReloadTree = CSnCfg::Differs(root, stored);
+    result.Created = std::move(created);
     return result;
 }
 
-void CSnCheckCreator::Undo(CSnNode* root, CSnNode* check, const std::vector<CSnNode*>& linked,
-                           const std::vector<CSnNode*>& copies, Result& result) {
-    for (CSnNode* node : linked)
-        m_store.RemoveFromTree(root, node->Id(), false, false);
+void CSnCheckCreator::Undo(CSnNode* check, const std::vector<CSnNode*>& copies, Result& result) {
     check->Cfg.Next.Node = nullptr;
-    std::vector<long> ids;
-    if (check->Id() >= kFirstCheckId)
-        ids.push_back(check->Id());
-    for (CSnNode* copy : copies)
-        ids.push_back(copy->Id());
-    if (!ids.empty() && m_store.DeleteNodeRecords(ids) != 0)
-        result.ReloadTree = true;
     for (CSnNode* copy : copies)
         m_store.FreeNode(copy);
     result.Created.clear();

@@ -1,6 +1,6 @@
-// Several processes on one configuration: concurrent writers lose nothing, and a writer
-// killed in the middle of a save leaves a database that opens with the old or the new
-// record.  The writers are forked children that leave with _exit.
+// A writer killed in the middle of a save leaves a database that opens with the old or
+// the new record.  The writer is a forked child.  (Concurrent writers: the command-line
+// tests' ConcurrentWritersTest.)
 #include "CfgTestRoot.h"
 #include "model/SnCfgSqlite.h"
 #include "model/SnRecordProperties.h"
@@ -11,7 +11,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <set>
 #include <string>
 
 namespace {
@@ -46,58 +45,6 @@ std::string IntegrityCheck(const std::string& path) {
 }
 
 } // namespace
-
-TEST(SnCfgProcesses, TwoWritersLoseNothing) {
-    CfgTestRoot root;
-    constexpr int kPerProcess = 40;
-    auto writer = [&](char tag) {
-        return [&root, tag]() -> int {
-            CSnCfg store("Writer");
-            if (store.Open() != 0)
-                return 10;
-            for (int i = 0; i < kPerProcess; ++i) {
-                CSnNode n;
-                if (store.InsertNode(&n, nullptr, 0) != 0)
-                    return 11;
-                n.Cfg.Name = CQvcString(std::string(1, tag) + "-" + std::to_string(i));
-                n.Cfg.Function.Type = 10;
-                n.Cfg.Function.Param1 = n.Cfg.Name;
-                if (store.WriteNode(&n, true, true) != 0)
-                    return 12;
-            }
-            return 0;
-        };
-    };
-    pid_t a = Spawn(writer('a'));
-    pid_t b = Spawn(writer('b'));
-    ASSERT_GT(a, 0);
-    ASSERT_GT(b, 0);
-    EXPECT_EQ(ExitStatus(a), 0);
-    EXPECT_EQ(ExitStatus(b), 0);
-
-    CSnCfg store;
-    ASSERT_EQ(store.Open(), 0);
-    std::set<std::string> names;
-    std::set<long> ids;
-    store.Run([&](ISnCfg& c) {
-        CQvcVariant v;
-        c.GetFirstNode("ID >= 10000", 0, v);
-        long code = 0;
-        c.GetLastError(code);
-        while (code == 0) {
-            auto r = v.AsRecord();
-            names.insert(r->GetText(snnode::kName).Str());
-            ids.insert(r->GetLong(kPropId));
-            EXPECT_EQ(r->GetText(snnode::kParam1), r->GetText(snnode::kName));
-            c.GetNextNode(v);
-            c.GetLastError(code);
-        }
-    });
-    EXPECT_EQ(names.size(), 2u * kPerProcess);
-    EXPECT_EQ(ids.size(), 2u * kPerProcess);
-    EXPECT_TRUE(names.count("a-0") && names.count("b-" + std::to_string(kPerProcess - 1)));
-    EXPECT_EQ(IntegrityCheck(root.ConfigFile()), "ok");
-}
 
 TEST(SnCfgProcesses, KilledWriterLeavesOldOrNewRecord) {
     CfgTestRoot root;

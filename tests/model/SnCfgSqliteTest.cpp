@@ -67,10 +67,17 @@ TEST_F(SnCfgSqliteTest, FilesThatAreNotOurDatabaseAreRefusedAtOpen) {
     // Our database of another schema version.
     std::string copy = dir.File("future.mdb");
     ASSERT_TRUE(platform::CopyFile(root.ConfigFile(), copy, true));
-    Sql(copy, "PRAGMA user_version = 2");
+    Sql(copy, "PRAGMA user_version = 3");
     EXPECT_EQ(openCode(copy), 25004);
-    Sql(copy, "PRAGMA user_version = 1");
+    // A file of the first schema opens and is brought to the current one.
+    Sql(copy, "DROP TABLE \"NodeIds\"; PRAGMA user_version = 1");
     EXPECT_EQ(openCode(copy), 0);
+    CSnCfgSqlite upgraded(Jet(copy));
+    upgraded.Open();
+    long reserved = 0;
+    upgraded.ReserveNodeId(reserved);
+    EXPECT_EQ(Err(upgraded), 0);
+    EXPECT_EQ(reserved, 10000);
 
     // A database that is garbage past its header: the open works, the queries fail.
     std::string torn = dir.File("torn.mdb");
@@ -150,10 +157,20 @@ TEST_F(SnCfgSqliteTest, NodeRecordsIdsAndLimits) {
     c->CountNodes("", count);
     EXPECT_EQ(count, 4); // root, template, 10000, 20000
 
+    // An ID handed out is never handed out again: not after its node was deleted, and not
+    // after a reservation that stored nothing.
+    long reserved = 0;
+    c->ReserveNodeId(reserved);
+    ASSERT_EQ(Err(*c), 0);
+    EXPECT_EQ(reserved, 20002);
+    c->CountNodes("", count);
+    EXPECT_EQ(count, 4);
+
     // The node limit.
     c->SetMaxNodes(5);
     c->NewNode(v);
     EXPECT_EQ(Err(*c), 0);
+    EXPECT_EQ(v.AsRecord()->GetLong(kPropId), 20003);
     c->NewNode(v);
     EXPECT_EQ(Err(*c), 25220);
     c->NewNodeWithId(30000, v);
@@ -315,7 +332,7 @@ TEST_F(SnCfgSqliteTest, ReadOnlyFileReadsButRefusesWrites) {
     ::chmod(root.ConfigFile().c_str(), 0644);
 }
 
-TEST_F(SnCfgSqliteTest, LockedDatabaseWaitsThenFailsWithTheTableCode) {
+TEST_F(SnCfgSqliteTest, LockedDatabaseWaitsThenSaysSo) {
     // Another connection holds the write lock for longer than the busy timeout.
     sqlite3* other = nullptr;
     ASSERT_EQ(sqlite3_open(root.ConfigFile().c_str(), &other), SQLITE_OK);
@@ -323,16 +340,17 @@ TEST_F(SnCfgSqliteTest, LockedDatabaseWaitsThenFailsWithTheTableCode) {
     auto c = Component();
     c->SetBusyTimeout(150);
     c->Open();
-    if (Err(*c) == 0) {
-        CQvcString text;
-        c->put_Tree("1=0,0");
-        EXPECT_EQ(Err(*c), 25062);
-        c->get_DateTimeSettings(text);
-        EXPECT_EQ(Err(*c), 25173);
-        c->Close();
-    } else {
-        EXPECT_EQ(Err(*c), 25004);
-    }
+    EXPECT_EQ(Err(*c), 25007);
+    // Taken while the file is open, the lock fails the writes and the write bracket.
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    c->Open();
+    ASSERT_EQ(Err(*c), 0);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    c->put_Tree("1=0,0");
+    EXPECT_EQ(Err(*c), 25007);
+    c->BeginTransaction();
+    EXPECT_EQ(Err(*c), 25007);
+    c->Close();
     // The whole-file replacement gives up with "in use".
     testsupport::TempDir dir;
     testsupport::WriteFile(dir.File("new.mdb"), "x");

@@ -184,6 +184,18 @@ TEST_F(SnCfgStoreTest, OpenChecksTheVersion) {
     CSnCfg lenient;
     EXPECT_EQ(lenient.Open(false, false), 0);
 
+    // A configuration that another program keeps locked says so.
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(root.ConfigFile().c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    CSnCfg locked("GUI", [](const CQvcString& connection) -> std::unique_ptr<ISnCfg> {
+        auto component = std::make_unique<CSnCfgSqlite>(connection);
+        component->SetBusyTimeout(100);
+        return component;
+    });
+    EXPECT_EQ(locked.Open(), 25007);
+    sqlite3_close(other);
+
     testsupport::WriteFile(root.ConfigFile(), "not a database");
     CSnCfg broken;
     EXPECT_EQ(broken.Open(), 25201);
@@ -484,6 +496,121 @@ TEST_F(SnCfgStoreTest, WalksMovesAndRemovals) {
     EXPECT_EQ(ChildIds(fa), std::vector<long>{});
     EXPECT_EQ(store.ReadNode(c1), 0);
     EXPECT_EQ(store.RemoveFromTree(r, 4711, true, true), 0);
+}
+
+TEST_F(SnCfgStoreTest, StructuralChangesApplyOnTopOfAnotherWritersChanges) {
+    CSnNode* r = nullptr;
+    store.CreatePlaceholderRoot(r);
+    CSnNode* fa = AddFolder(r, "A");
+    CSnNode* fb = AddFolder(r, "B");
+    CSnNode* c1 = AddCheck(fa, "c1");
+    ASSERT_EQ(store.WriteTree(r), 0);
+    auto storedText = [&] {
+        CQvcString text;
+        EXPECT_EQ(store.Run([&](ISnCfg& c) { c.get_Tree(text); }), 0);
+        return text.Str();
+    };
+    auto id = [](const CSnNode* n) { return std::to_string(n->Id()); };
+
+    // Another Manager loads and adds a check to B.
+    CSnCfg other("Other");
+    ASSERT_EQ(other.Open(true, true), 0);
+    CSnNode* r2 = nullptr;
+    other.CreatePlaceholderRoot(r2);
+    ASSERT_EQ(other.LoadAllNodes(r2), 0);
+    CSnNode* c2 = other.NewNodeObject();
+    ASSERT_EQ(other.InsertNode(c2, nullptr, 0), 0);
+    root.ForgetStamps();
+    const CSnCfg::TreeEdit added = other.AppendToTree(r2, CSnCfg::FindNode(r2, fb->Id()), {c2});
+    EXPECT_EQ(added.Code, 0);
+    EXPECT_TRUE(added.Changed);
+    EXPECT_FALSE(added.Stale);
+    EXPECT_FALSE(root.Stamp("NS").empty());
+
+    // This store's tree is stale now: its move keeps the other check and says to reload.
+    const CSnCfg::TreeEdit moved = store.MoveChecks(r, fb, {c1}, false);
+    EXPECT_EQ(moved.Code, 0);
+    EXPECT_TRUE(moved.Changed);
+    EXPECT_TRUE(moved.Stale);
+    EXPECT_EQ(storedText(), "1=" + id(fa) + ",0;" + id(fa) + "=0," + id(fb) + ";" + id(fb) + "=" + id(c2) + ",0;" +
+                                id(c2) + "=0," + id(c1));
+
+    // Reloaded, its folder move is current; B moves below A with its checks.
+    const long aId = fa->Id(), bId = fb->Id();
+    ASSERT_EQ(store.ReloadAllNodes(r), 0);
+    fa = CSnCfg::FindNode(r, aId);
+    fb = CSnCfg::FindNode(r, bId);
+    ASSERT_TRUE(fa && fb);
+    const CSnCfg::TreeEdit folderMoved = store.MoveFolderTo(r, fa, fb);
+    EXPECT_EQ(folderMoved.Code, 0);
+    EXPECT_FALSE(folderMoved.Stale);
+    EXPECT_EQ(ChildIds(fa), (std::vector<long>{fb->Id()}));
+    EXPECT_EQ(store.MoveFolderTo(r, fb, fa).Code, 0); // into its own subtree: nothing happens
+    EXPECT_EQ(ChildIds(fa), (std::vector<long>{fb->Id()}));
+
+    // The other store removes A with everything below, records too; a move into B that
+    // this store still shows fails with "Tree item not found" and changes nothing.
+    ASSERT_EQ(other.ReloadAllNodes(r2), 0);
+    const CSnCfg::TreeEdit removed = other.DeleteFromTree(r2, fa->Id(), true);
+    EXPECT_EQ(removed.Code, 0);
+    EXPECT_FALSE(removed.Stale);
+    long count = -1;
+    ASSERT_EQ(store.CountNodes("ID >= 10000", count), 0);
+    EXPECT_EQ(count, 0);
+    CSnNode* c3 = AddCheck(r, "c3");
+    root.ForgetStamps();
+    EXPECT_EQ(store.MoveChecks(r, fb, {c3}, false).Code, 25052);
+    EXPECT_EQ(store.AppendToTree(r, fb, {c3}).Code, 25052);
+    EXPECT_EQ(storedText(), "1=0,0");
+    EXPECT_TRUE(root.Stamp("NS").empty());
+
+    // A damaged stored tree is refused before any change.
+    store.Run([](ISnCfg& c) { c.put_Tree("1=5,0;5=0,5"); });
+    EXPECT_EQ(store.EditTree([](CSnTreeText::Tree&) { return 0L; }), 25050);
+    EXPECT_EQ(storedText(), "1=5,0;5=0,5");
+}
+
+TEST_F(SnCfgStoreTest, HealthCheckFindsAndRepairsWhatNeedsNoGuess) {
+    CQvcVariant v;
+    store.Run([&](ISnCfg& c) {
+        for (long id : {10000, 10001, 10002, 10003})
+            c.NewNodeWithId(id, v);
+        // 10000 listed again after itself, 4444 has no record, 10002 and 10003 are in no tree.
+        c.put_Tree("1=10000,0;10000=0,10001,10000,4444");
+    });
+    CSnCfg::Health found;
+    ASSERT_EQ(store.CheckHealth(false, found), 0);
+    EXPECT_EQ(found.Problems, (std::vector<CSnTreeText::Problem>{{CSnTreeText::Fault::SelfReference, 10000, 1}}));
+    EXPECT_EQ(found.Dangling, (std::vector<long>{4444}));
+    EXPECT_EQ(found.Orphans, (std::vector<long>{10002, 10003}));
+    EXPECT_FALSE(found.Healthy());
+
+    CSnCfg::Health repaired;
+    ASSERT_EQ(store.CheckHealth(true, repaired), 0);
+    EXPECT_EQ(repaired.Orphans, found.Orphans);
+    CSnCfg::Health after;
+    ASSERT_EQ(store.CheckHealth(false, after), 0);
+    EXPECT_TRUE(after.Healthy());
+    CQvcString text;
+    store.Run([&](ISnCfg& c) { c.get_Tree(text); });
+    EXPECT_EQ(text, "1=10000,0;10000=0,10001");
+    long count = -1;
+    ASSERT_EQ(store.CountNodes("ID >= 10000", count), 0);
+    EXPECT_EQ(count, 2);
+
+    // Too deep a tree needs a decision: nothing is repaired.
+    std::string deep;
+    for (long k = 0; k <= CSnTreeText::kMaxDepth; ++k)
+        deep += (k ? ";" : "") + std::to_string(k ? 20000 + k : 1) + "=" + std::to_string(20001 + k) + ",0";
+    store.Run([&](ISnCfg& c) {
+        c.put_Tree(CQvcString(deep));
+        c.NewNodeWithId(20000 + CSnTreeText::kMaxDepth + 1, v);
+    });
+    EXPECT_EQ(store.CheckHealth(true, repaired), 25050);
+    store.Run([&](ISnCfg& c) { c.get_Tree(text); });
+    EXPECT_EQ(text.Str(), deep);
+    ASSERT_EQ(store.CountNodes("ID >= 10000", count), 0);
+    EXPECT_EQ(count, 3);
 }
 
 TEST(SnCfgTreeWalks, ASiblingChainThatLoopsEndsEveryWalk) {

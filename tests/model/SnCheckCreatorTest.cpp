@@ -83,7 +83,11 @@ TEST_F(SnCheckCreatorTest, NewCheckIsACopyOfTheTemplateWithTheTypeDefaults) {
     // The template's settings come along; its list of default frequencies does not.
     EXPECT_EQ(check->Cfg.Action.Uncertain.UseGlobal, 1);
     EXPECT_TRUE(check->Cfg.ScanFrequency.Schedule.Text().IsEmpty());
-    EXPECT_EQ(CheckRecords(), 1);
+    // Only the ID is reserved: no record yet, and the next one gets another ID.
+    EXPECT_EQ(CheckRecords(), 0);
+    CSnNode* second = nullptr;
+    ASSERT_EQ(creator.NewCheck(second), 0);
+    EXPECT_GT(second->Id(), check->Id());
 
     check->Cfg.Function.ParamServer = "db01";
     check->Cfg.Function.Param5 = "left over";
@@ -159,8 +163,10 @@ TEST_F(SnCheckCreatorTest, ThreeHostsGiveThreeChecksLinkedAndStored) {
 
 TEST_F(SnCheckCreatorTest, AFailedSaveLeavesNoRecordsAndNoLinks) {
     const std::int32_t folderId = folder->Id();
-    // Save calls of three hosts: T written (1); each copy inserted (2, 4) and written (3, 5).
-    for (int failAt = 1; failAt <= 5; ++failAt) {
+    CQvcString before;
+    ASSERT_EQ(store.Run([&](ISnCfg& c) { c.get_Tree(before); }), 0);
+    // Save calls of three hosts: T and each copy inserted (1, 3, 5) and written (2, 4, 6).
+    for (int failAt = 1; failAt <= 6; ++failAt) {
         SCOPED_TRACE(failAt);
         CSnNode* check = NewIcmpCheck("<HOSTS> - ICMP Ping");
         ASSERT_NE(check, nullptr);
@@ -178,6 +184,9 @@ TEST_F(SnCheckCreatorTest, AFailedSaveLeavesNoRecordsAndNoLinks) {
         EXPECT_EQ(check->NextNode(), nullptr);
         EXPECT_EQ(store.NodeObjectCount(), objects);
         EXPECT_TRUE(cfg.Stamp("NS").empty());
+        CQvcString after;
+        ASSERT_EQ(store.Run([&](ISnCfg& c) { c.get_Tree(after); }), 0);
+        EXPECT_EQ(after, before);
         // The caller reloads as told and finds the folder as it was.
         ASSERT_EQ(store.ReloadAllNodes(root), 0);
         folder = CSnCfg::FindNode(root, folderId);
@@ -198,7 +207,7 @@ TEST_F(SnCheckCreatorTest, AFailedSaveLeavesNoRecordsAndNoLinks) {
     EXPECT_EQ(folder->ChildNode(), nullptr);
 }
 
-TEST_F(SnCheckCreatorTest, RefusalsBeforeTheLoopDeleteTheNewCheck) {
+TEST_F(SnCheckCreatorTest, RefusalsBeforeTheLoopStoreNothing) {
     struct Case {
         const char* what;
         std::function<CSnCheckCreator::Result(CSnNode*)> create;
@@ -219,7 +228,6 @@ TEST_F(SnCheckCreatorTest, RefusalsBeforeTheLoopDeleteTheNewCheck) {
         SCOPED_TRACE(c.what);
         CSnNode* check = NewIcmpCheck("<HOSTS>");
         ASSERT_NE(check, nullptr);
-        ASSERT_EQ(CheckRecords(), 1);
         CSnCheckCreator::Result r = c.create(check);
         EXPECT_EQ(r.Code, c.code);
         EXPECT_EQ(r.Message.Str(), c.message);

@@ -14,12 +14,13 @@ struct Placed {
     int Depth;
 };
 
+// Reads the text and lists the nodes in the order a tree build places them.
 long WalkAll(const char* text, std::vector<Placed>& out, long root = 1) {
     out.clear();
-    return CSnTreeText::Walk(CSnTreeText::Parse(text), root,
-                             [&](long id, long parent, long previous, int depth) {
-                                 out.push_back({id, parent, previous, depth});
-                             });
+    CSnTreeText::Tree tree;
+    const long code = CSnTreeText::Read(text, root, tree);
+    tree.Visit([&](long id, long parent, long previous, int depth) { out.push_back({id, parent, previous, depth}); });
+    return code;
 }
 
 std::vector<long> Ids(const std::vector<Placed>& placed) {
@@ -27,6 +28,12 @@ std::vector<long> Ids(const std::vector<Placed>& placed) {
     for (const Placed& p : placed)
         ids.push_back(p.Id);
     return ids;
+}
+
+std::string Formatted(const CSnTreeText::Tree& tree) {
+    CQvcString out;
+    EXPECT_EQ(CSnTreeText::Format(tree, out), 0);
+    return out.Str();
 }
 
 // A tree of nodes kept alive by the test.
@@ -45,6 +52,7 @@ private:
 };
 
 } // namespace
+
 
 TEST(SnTreeText, ParseSortsDropsAndDefaults) {
     auto items = CSnTreeText::Parse("8=0,0;1=5,0;garbage;-3=1,2;0=9;5=0,6,7");
@@ -98,33 +106,45 @@ TEST(SnTreeText, DocumentedExampleBuildsAndWritesBack) {
     EXPECT_EQ(out, "1=0,0");
 }
 
-TEST(SnTreeText, SelfReferencesStopQuietly) {
+TEST(SnTreeText, ListsWithoutAPlaceInTheFormatAreNotFollowed) {
     std::vector<Placed> placed;
-    // First child equal to the item's own ID: no child.
-    EXPECT_EQ(WalkAll("1=1,0", placed), 0);
-    EXPECT_EQ(Ids(placed), (std::vector<long>{1}));
-    // A sibling list holding the item's own ID stops there.
-    EXPECT_EQ(WalkAll("1=5,0;5=0,6,5,7", placed), 0);
-    EXPECT_EQ(Ids(placed), (std::vector<long>{1, 5, 6}));
-    // A zero ends the sibling list too.
+    // A zero ends the sibling list.
     EXPECT_EQ(WalkAll("1=5,0;5=0,6,0,7", placed), 0);
     EXPECT_EQ(Ids(placed), (std::vector<long>{1, 5, 6}));
-    // Siblings listed on an item that is not a first child are not followed.
-    EXPECT_EQ(WalkAll("1=5,0;5=0,6;6=0,9", placed), 0);
+    // Siblings listed on an item that is not a first child, or on the root, are not followed.
+    EXPECT_EQ(WalkAll("1=5,9;5=0,6;6=0,9", placed), 0);
     EXPECT_EQ(Ids(placed), (std::vector<long>{1, 5, 6}));
 }
 
-TEST(SnTreeText, CyclesDuplicatesAndDepthAreRefused) {
-    std::vector<Placed> placed;
-    // Child cycle back to the root.
-    EXPECT_EQ(WalkAll("1=5,0;5=1,0", placed), CSnTreeText::kInvalidTree);
-    // A node that is its own grandchild.
-    EXPECT_EQ(WalkAll("1=5,0;5=6,0;6=5,0", placed), CSnTreeText::kInvalidTree);
-    // Sibling list naming the parent.
-    EXPECT_EQ(WalkAll("1=5,0;5=0,6,1", placed), CSnTreeText::kInvalidTree);
-    // The same node under two folders (would be built twice).
-    EXPECT_EQ(WalkAll("1=5,0;5=7,6;6=7,0;7=0,0", placed), CSnTreeText::kInvalidTree);
+TEST(SnTreeText, DamagedTextsAreRefusedWithEveryFaultAndTheirRepair) {
+    using F = CSnTreeText::Fault;
+    struct Case {
+        const char* Text;
+        std::vector<CSnTreeText::Problem> Problems;
+        const char* Repaired; // the text of the tree Read keeps
+    } cases[] = {
+        {"1=1,0", {{F::SelfReference, 1, 1}}, "1=0,0"},
+        {"1=5,0;5=0,6,5,7", {{F::SelfReference, 5, 1}}, "1=5,0;5=0,6,7"},
+        {"1=5,0;5=0,6,6", {{F::Repeated, 6, 1}}, "1=5,0;5=0,6"},
+        // The same node under two folders: the first place keeps it.
+        {"1=5,0;5=7,6;6=7,0;7=0,0", {{F::Repeated, 7, 6}}, "1=5,0;5=7,6;7=0,0"},
+        {"1=5,0;5=1,0", {{F::Cycle, 1, 5}}, "1=5,0;5=0,0"},
+        {"1=5,0;5=6,0;6=5,0", {{F::Cycle, 5, 6}}, "1=5,0;5=6,0;6=0,0"},
+        {"1=5,0;5=0,6,1", {{F::Cycle, 1, 1}}, "1=5,0;5=0,6"},
+    };
+    for (const Case& c : cases) {
+        CSnTreeText::Tree tree;
+        std::vector<CSnTreeText::Problem> problems;
+        EXPECT_EQ(CSnTreeText::Read(c.Text, 1, tree, &problems), CSnTreeText::kInvalidTree) << c.Text;
+        EXPECT_EQ(problems, c.Problems) << c.Text;
+        EXPECT_EQ(Formatted(tree), c.Repaired) << c.Text;
+        // The repaired text reads back without a fault.
+        CSnTreeText::Tree again;
+        EXPECT_EQ(CSnTreeText::Read(c.Repaired, 1, again), 0) << c.Repaired;
+    }
+}
 
+TEST(SnTreeText, NestingDeeperThanTheLimitIsRefusedAndNotWritten) {
     // A chain of folders: 20 levels below the root are accepted, 21 are not.
     auto chain = [](int levels) {
         std::string text;
@@ -132,10 +152,41 @@ TEST(SnTreeText, CyclesDuplicatesAndDepthAreRefused) {
             text += (k ? ";" : "") + std::to_string(k + 1) + "=" + std::to_string(k + 2) + ",0";
         return text;
     };
+    std::vector<Placed> placed;
     EXPECT_EQ(WalkAll(chain(CSnTreeText::kMaxDepth).c_str(), placed), 0);
     EXPECT_EQ(placed.back().Depth, CSnTreeText::kMaxDepth);
-    EXPECT_EQ(WalkAll(chain(CSnTreeText::kMaxDepth + 1).c_str(), placed), CSnTreeText::kInvalidTree);
-    EXPECT_EQ(static_cast<int>(placed.size()), CSnTreeText::kMaxDepth + 1);
+    CSnTreeText::Tree tree;
+    std::vector<CSnTreeText::Problem> problems;
+    EXPECT_EQ(CSnTreeText::Read(chain(CSnTreeText::kMaxDepth + 1).c_str(), 1, tree, &problems),
+              CSnTreeText::kInvalidTree);
+    EXPECT_EQ(problems, (std::vector<CSnTreeText::Problem>{
+                            {CSnTreeText::Fault::TooDeep, CSnTreeText::kMaxDepth + 2, CSnTreeText::kMaxDepth + 1}}));
+    // The deep node stays in the tree read (its record is no orphan), but is not written.
+    EXPECT_TRUE(tree.Contains(CSnTreeText::kMaxDepth + 2));
+    CQvcString out;
+    EXPECT_EQ(CSnTreeText::Format(tree, out), CSnTreeText::kInvalidTree);
+    EXPECT_TRUE(out.IsEmpty());
+}
+
+TEST(SnTreeText, TreeEditsKeepOrderAndRefuseImpossibleChanges) {
+    CSnTreeText::Tree tree;
+    ASSERT_EQ(CSnTreeText::Read("1=5,0;5=0,6,7;6=8,0;8=0,0", 1, tree), 0);
+    EXPECT_FALSE(tree.Append(1, 8));    // already in the tree
+    EXPECT_FALSE(tree.Append(4711, 9)); // no such parent
+    EXPECT_TRUE(tree.Append(6, 9));
+    EXPECT_EQ(Formatted(tree), "1=5,0;5=0,6,7;6=8,0;8=0,9");
+    EXPECT_FALSE(tree.MoveToEnd(6, 9)); // into its own subtree
+    EXPECT_FALSE(tree.MoveToEnd(1, 6)); // the root
+    EXPECT_FALSE(tree.MoveToEnd(4711, 6));
+    EXPECT_TRUE(tree.MoveToEnd(5, 6));
+    EXPECT_EQ(tree.ParentOf(5), 6);
+    EXPECT_EQ(Formatted(tree), "1=6,0;6=8,7;8=0,9,5");
+    EXPECT_EQ(tree.Below(6), (std::vector<long>{8, 9, 5}));
+    EXPECT_EQ(tree.Remove(6), (std::vector<long>{6, 8, 9, 5}));
+    EXPECT_TRUE(tree.Remove(1).empty());
+    EXPECT_TRUE(tree.Remove(6).empty());
+    EXPECT_EQ(tree.Nodes(), (std::vector<long>{1, 7}));
+    EXPECT_EQ(Formatted(tree), "1=7,0;7=0,0");
 }
 
 TEST(SnTreeText, GarbageTextsTerminate) {
@@ -147,6 +198,13 @@ TEST(SnTreeText, GarbageTextsTerminate) {
         EXPECT_TRUE(code == 0 || code == CSnTreeText::kInvalidTree) << text;
         EXPECT_LE(placed.size(), 16u) << text;
     }
+    // A very long chain stops at a bounded depth.
+    std::string text;
+    for (int k = 1; k < 100000; ++k)
+        text += std::to_string(k) + "=" + std::to_string(k + 1) + ",0;";
+    std::vector<Placed> placed;
+    EXPECT_EQ(WalkAll(text.c_str(), placed), CSnTreeText::kInvalidTree);
+    EXPECT_LT(placed.size(), 100000u);
 }
 
 TEST(SnTreeText, WriteRefusesLoopsAndTooDeepTrees) {
@@ -165,6 +223,11 @@ TEST(SnTreeText, WriteRefusesLoopsAndTooDeepTrees) {
     s1->Cfg.Next.Node = s2;
     s2->Cfg.Next.Node = s1; // sibling loop
     EXPECT_EQ(CSnTreeText::Write(r2, out), CSnTreeText::kInvalidTree);
+
+    CSnNode* twice = f.Make(1);
+    twice->Cfg.Child.Node = f.Make(5);
+    twice->ChildNode()->Cfg.Next.Node = f.Make(5); // two objects of one ID
+    EXPECT_EQ(CSnTreeText::Write(twice, out), CSnTreeText::kInvalidTree);
 
     CSnNode* deep = f.Make(1);
     CSnNode* at = deep;

@@ -328,25 +328,35 @@ void CViewTree::MoveChecks(QTreeWidgetItem* target) {
     CSnCfg* store = m_app.Store();
     // Many checks dropped on their own folder are linked again at its end; a few are left.
     const bool force = rows.size() >= 21;
-    bool moved = false;
+    std::vector<CSnNode*> checks;
     for (const int row : rows) {
         CSnNode* check = m_list->Model().Node(row);
         if (check == nullptr) {
             m_app.Ui().Message(MessageText(51490), CUiSeam::Icon::Error);
             continue;
         }
-        if (store->MoveCheck(m_app.Root(), folder, check, force))
-            moved = true;
+        checks.push_back(check);
     }
-    if (!moved)
+    if (checks.empty())
         return;
-    if (const long code = store->WriteTree(m_app.Root())) {
-        m_app.ShowErrorCode(code);
+    // The moves are applied to the stored tree, keeping other writers' changes; when the
+    // stored tree held such changes, the view reloads it.
+    const long targetId = folder->Id();
+    const CSnCfg::TreeEdit edit = store->MoveChecks(m_app.Root(), folder, checks, force);
+    if (edit.Code) {
+        m_app.ShowErrorCode(edit.Code);
         m_app.ReloadAndRebuild();
         return;
     }
-    SelectFolder(folder->Id());
-    m_list->ShowFolder(folder, 0);
+    if (edit.Stale)
+        m_app.ReloadAndRebuild();
+    else if (!edit.Changed)
+        return;
+    CSnNode* shown = CSnCfg::FindNode(m_app.Root(), targetId);
+    if (shown == nullptr)
+        return;
+    SelectFolder(targetId);
+    m_list->ShowFolder(shown, 0);
     m_list->Refresh();
 }
 
@@ -362,13 +372,18 @@ void CViewTree::MoveFolder(QTreeWidgetItem* dragged, QTreeWidgetItem* target) {
         return;
     }
     CSnCfg* store = m_app.Store();
-    if (!store->MoveFolder(m_app.Root(), destination, folder))
-        return;
-    if (const long code = store->WriteTree(m_app.Root())) {
-        m_app.ShowErrorCode(code);
+    const CSnCfg::TreeEdit edit = store->MoveFolderTo(m_app.Root(), destination, folder);
+    if (edit.Code) {
+        m_app.ShowErrorCode(edit.Code);
         m_app.ReloadAndRebuild();
         return;
     }
+    if (edit.Stale) {
+        m_app.ReloadAndRebuild();
+        return;
+    }
+    if (!edit.Changed)
+        return;
     m_selectedId = folder->Id();
     Rebuild();
     // The nodes kept their results: the rebuilt rows can show them at once.

@@ -31,6 +31,17 @@ public:
     virtual void Open() = 0;
     virtual void Close() = 0;
 
+    // The write bracket inside one connection: every write between BeginTransaction and
+    // CommitTransaction is kept together, or dropped together by RollbackTransaction, by
+    // a failed commit, by Close or by the end of the process.  The bracket takes the
+    // database's write lock at once (other writers wait for it); brackets nest.
+    virtual void BeginTransaction() = 0;
+    virtual void CommitTransaction() = 0;
+    virtual void RollbackTransaction() = 0;
+    // A node ID that no node had and no later NewNode gives, handed out without storing
+    // a record (NewNodeWithId stores it later).
+    virtual void ReserveNodeId(long& id) = 0;
+
     virtual void GetMetaSettings(CQvcVariant& out) = 0;
     virtual void PutMetaSettings(const CQvcVariant& record) = 0;
     virtual void get_Tree(CQvcString& out) = 0;

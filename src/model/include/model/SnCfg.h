@@ -18,13 +18,16 @@
 //
 // Only one thread may use a store.  Several processes may use one configuration at once:
 // the database serialises their writes, and each learns of the others' changes through
-// the stamps.
+// the stamps.  A structural change never writes a whole in-memory tree: EditTree applies
+// the change to the stored tree inside one transaction, so concurrent writers keep each
+// other's changes, and a writer whose in-memory tree is stale is told to reload.
 #include "library/QvcBase.h"
 #include "model/DefScanFreqList.h"
 #include "model/ISnCfg.h"
 #include "model/SnAdvancedSettings.h"
 #include "model/SnIPC.h"
 #include "model/SnNode.h"
+#include "model/SnTreeText.h"
 
 #include <functional>
 #include <memory>
@@ -50,7 +53,8 @@ public:
     // --- life -----------------------------------------------------------------------
     // Finds the installation from the registry (Engine0Root, Engine0, Server), creates the
     // engine link and the component and, with `validate`, checks the configuration's
-    // version (25200, 25201, 25205, 25206, 25207, 25209).  `fullLoad` 0 makes Load all
+    // version (25200, 25201, 25205, 25206, 25207, 25209; 25007 when another program keeps
+    // the configuration locked).  `fullLoad` 0 makes Load all
     // nodes fetch the summary properties only; with `fullLoad` set, pending run-now
     // requests are cleared.
     long Open(bool validate = true, bool fullLoad = false);
@@ -65,6 +69,14 @@ public:
 
     long BeginConnection();
     void EndConnection();
+    // The write bracket: a connection and a component transaction that takes the write
+    // lock at once (waiting up to the busy timeout; 25007 when another program keeps it).
+    // Every store operation called before the matching CommitTransaction or
+    // RollbackTransaction joins it, so all of them are stored or none, even when the
+    // process dies in between.  Brackets nest.
+    long BeginTransaction();
+    long CommitTransaction();
+    void RollbackTransaction();
     // Runs `op` on the component inside a connection and returns GetLastError's answer.
     long Run(const std::function<void(ISnCfg&)>& op);
     // Run, then the "GlobalSettings" stamp when it succeeded.
@@ -125,6 +137,9 @@ public:
     long WriteNode(CSnNode* node, bool announceStructure, bool announceContents);
     // A new folder record; `out` is a new store-owned folder node with its ID.
     long NewFolderRecord(CSnNode*& out);
+    // A node ID that no record has and no later record gets, without storing anything
+    // (a creation reserves its ID this way before the check is edited).
+    long ReserveNodeId(long& id);
     // A new record for `node` (a new ID when `wantedId` < 1, else that ID); the node takes
     // the ID.  With a source, the source's configuration is copied into the node first
     // (links and dependencies cleared).  The engine's result line for the ID is removed.
@@ -143,9 +158,55 @@ public:
     void DefaultScanFrequency(long type, long& interval, long& threshold);
 
     // --- the tree -------------------------------------------------------------------
-    // Stores the tree text of the tree below `root`; then "NS" and "NM".  -90001 for a null
-    // root; 25050 for a tree that loops or nests too deep (nothing is written).
+    // Stores the tree text of the tree below `root` as it is, replacing the stored one;
+    // then "NS" and "NM".  Only for a configuration this process has just made (the
+    // template builder): structural changes go through EditTree.  -90001 for a null root;
+    // 25050 for a tree that loops or nests too deep (nothing is written).
     long WriteTree(CSnNode* root);
+
+    // --- structural changes of the stored tree ------------------------------------------
+    // The outcome of a named change: Code 0 or the first failure (nothing was stored, the
+    // in-memory tree is unchanged); Changed when the in-memory tree changed; Stale when
+    // the stored tree differs from the in-memory one after the change (another writer
+    // changed it meanwhile): the caller reloads.
+    struct TreeEdit {
+        long Code = 0;
+        bool Changed = false;
+        bool Stale = false;
+    };
+    using TreeChange = std::function<long(CSnTreeText::Tree& stored)>;
+    // In one write bracket: reads the stored tree text (25050 when it is damaged), lets
+    // `change` edit that tree (record inserts, saves and deletes it makes through this
+    // store join the bracket), checks and stores the result, commits; then "NS" and "NM"
+    // when anything was written.  0, or the first failure (nothing is stored).  `stored`
+    // receives the tree as committed.
+    long EditTree(const TreeChange& change, CSnTreeText::Tree* stored = nullptr);
+    // Nodes that have records, appended to `folder` (25052 when the stored tree lacks it).
+    TreeEdit AppendToTree(CSnNode* root, CSnNode* folder, const std::vector<CSnNode*>& nodes);
+    // MoveCheck for each check, in the store and in memory.  25052 when the stored tree
+    // lacks the target; a check the stored tree lacks is skipped.
+    TreeEdit MoveChecks(CSnNode* root, CSnNode* target, const std::vector<CSnNode*>& checks, bool force);
+    // MoveFolder in the store and in memory.  25052 when the stored tree lacks either.
+    TreeEdit MoveFolderTo(CSnNode* root, CSnNode* target, CSnNode* folder);
+    // Takes the node out of the stored tree and memory and deletes its record, with
+    // `withDescendants` the records of its stored subtree too.
+    TreeEdit DeleteFromTree(CSnNode* root, long id, bool withDescendants);
+    // Whether the in-memory tree below `root` differs from `stored`.
+    static bool Differs(const CSnNode* root, const CSnTreeText::Tree& stored);
+
+    // What is wrong with the stored configuration.
+    struct Health {
+        std::vector<CSnTreeText::Problem> Problems; // faults of the tree text
+        std::vector<long> Dangling;                 // IDs in the tree without a record
+        std::vector<long> Orphans;                  // records in no tree (1 and 2 excepted)
+        bool Healthy() const { return Problems.empty() && Dangling.empty() && Orphans.empty(); }
+    };
+    // Finds the problems; with `repair` also fixes, in one bracket, what needs no guess:
+    // repeated and self-referencing occurrences and the edges that close a loop are
+    // dropped (the first occurrence stays), dangling IDs without children are dropped, and
+    // orphan records are deleted.  A tree nested too deep is not repaired (25050, nothing
+    // changes).  `found` lists what was found before the repair.
+    long CheckHealth(bool repair, Health& found);
     // Unlinks the node (with descendants: all checks below it, then all folders below it,
     // then the node) and, with `fromDatabase`, deletes their records in that order.  The
     // nodes are not freed.  0, or the first delete failure.

@@ -7,21 +7,24 @@
 //   stays open in between, so other processes (the engine, other Managers, the command
 //   line tool) may use the file between any two operations.
 // - A busy database is waited for (busy timeout, 10 s by default) instead of failing.
-// - Every write is one transaction opened with BEGIN IMMEDIATE; the journal is the
-//   rollback journal (never WAL, which needs every process on one host), so a process
-//   killed in the middle of a save leaves the old or the new record, never a torn one.
+// - Every write is one transaction opened with BEGIN IMMEDIATE, or a savepoint of the
+//   caller's bracket (BeginTransaction ... CommitTransaction) when one is open; the
+//   journal is the rollback journal (never WAL, which needs every process on one host),
+//   so a process killed in the middle of a save or a bracket leaves the old state or the
+//   new one, never a part.
 // - `where` texts follow the grammar of CSnWhereClause.
-// - New nodes get the highest stored ID + 1, but at least kFirstNodeId; at most
-//   kMaxNodes nodes may be stored (25220 beyond that).
+// - New and reserved node IDs come from a counter kept in the file, above every stored
+//   ID and at least kFirstNodeId, so an ID is never handed out twice; at most kMaxNodes
+//   nodes may be stored (25220 beyond that).
 //
 // Failure codes (GetLastError): 25003 no database path in the connection text; 25004 the
 // file is missing, cannot be opened, is no SQLite database, is not a configuration
-// database or has another schema version; 25005 an operation outside Open/Close; 25006
-// Open twice; 25001 a value that is not a record of the right kind; then per table the
-// query, no-records and update codes (Nodes 25020-25026, Tree 25060-25062, settings
-// 25100-25196, ServerCredentials 25035-25037, DistributionGroups 25120-25125), 25050 a
-// tree text that UpdateParents cannot follow, 25220 too many nodes.  A read-only file
-// opens and reads; its writes fail with the table's update code.
+// database or has another schema version; 25007 another program keeps the database
+// locked for longer than the busy timeout (at Open or at a write); 25005 an operation outside Open/Close;
+// 25006 Open twice; 25001 a value that is not a record of the right kind; then per table the query,
+// no-records and update codes (Nodes 25020-25026, Tree 25060-25062, settings 25100-25196, ServerCredentials
+// 25035-25037, DistributionGroups 25120-25125), 25050 a tree text that UpdateParents cannot follow, 25220 too
+// many nodes.  A read-only file opens and reads; its writes fail with the table's update code.
 #include "model/ISnCfg.h"
 
 #include <memory>
@@ -71,6 +74,10 @@ public:
     void GetLastError(long& code) override;
     void Open() override;
     void Close() override;
+    void BeginTransaction() override;
+    void CommitTransaction() override;
+    void RollbackTransaction() override;
+    void ReserveNodeId(long& id) override;
 
     void GetMetaSettings(CQvcVariant& out) override;
     void PutMetaSettings(const CQvcVariant& record) override;

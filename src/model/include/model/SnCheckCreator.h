@@ -16,15 +16,16 @@
 // Create runs the creation loop: the first host goes into T itself, every further host
 // into a new record copied from T (new ID, no links, no dependencies); each check gets the
 // host as ParamServer and the name pattern (T's display name) with "<HOSTS>" replaced by
-// the host's display form, is saved and linked as the last child of the folder.  Then the
-// tree is written, which stamps "NS" and "NM" so that the engine and other Managers load
-// the new checks.
+// the host's display form, is saved and linked as the last child of the folder.  All of
+// it is one change of the stored tree (CSnCfg::EditTree): the records and the tree are
+// stored together or not at all, even when the process is killed half-way, and checks
+// that other writers added meanwhile are kept.  Then "NS" and "NM" are stamped so that
+// the engine and other Managers load the new checks.
 //
-// When creation fails, nothing of it stays: the checks are unlinked from the folder
-// again, the records of T (when its ID is 10000 or above, so never a system node) and of
-// every copy already inserted are deleted, and the copies are freed.  Without that the
-// copies would be records that no tree reaches.  After a store error the caller reloads
-// the tree (Result::ReloadTree), as the in-memory tree and the database may differ.
+// When creation fails, nothing of it is stored and the in-memory tree is unchanged; the
+// copies are freed.  T never had a record, only its reserved ID, which is not handed out
+// again.  The caller reloads the tree when Result::ReloadTree says so: after a store
+// error, or after a success when the stored tree held changes of other writers.
 #include "library/QvcBase.h"
 #include "model/ServerList.h"
 
@@ -42,6 +43,7 @@ public:
     static constexpr long kTooManyAtOnce = 61692; // "You cannot create more than %d checks at a time."
     static constexpr long kTooManyInTotal = 61693; // "Operation failed. The maximum number of checks ..."
     static constexpr long kFirstCheckId = 10000;  // IDs below belong to the root and the template
+    static constexpr long kTreeItemNotFound = 25052; // the stored tree lacks the folder
 
     struct Result {
         // 0; one of the message numbers above; or the store's code of a failed save, insert
@@ -50,7 +52,8 @@ public:
         // The text to show for a failure: the filled message, or the store's error text
         // ("Error #25xxx: ...").
         CQvcString Message;
-        // A store operation failed: reload the tree before going on.
+        // A store operation failed, or the stored tree held other writers' changes: reload
+    // the tree before going on.
         bool ReloadTree = false;
         // The checks now in the folder, in host order (T first); empty on failure.
         std::vector<CSnNode*> Created;
@@ -59,10 +62,10 @@ public:
 
     explicit CSnCheckCreator(CSnCfg& store, const char* name = "CSnCheckCreator");
 
-    // T, made before the check is edited: a new record (a new ID is reserved) holding a
-    // copy of the template check (ID 2, with the default notification and action
-    // settings), its display name cleared.  `out` is a store-owned node, not yet in the
-    // tree.  0 or the store's code (`out` null then).
+    // T, made before the check is edited: a copy of the template check (ID 2, with the
+    // default notification and action settings) under a newly reserved ID, its display
+    // name cleared.  No record is stored yet (Create stores it).  `out` is a store-owned
+    // node, not yet in the tree.  0 or the store's code (`out` null then).
     long NewCheck(CSnNode*& out);
 
     // Gives a check a type as a new check of that type starts: a fresh type-specific
@@ -79,14 +82,13 @@ public:
     // The creation loop (see above) for T = `check` into `folder`, a folder of the tree
     // below `root`.  Failures before the loop: kNoFolder for a missing folder or a node
     // that is no folder, kInternalError for a missing check or an empty host list, the
-    // limits of CheckLimits; T's record is deleted in each case.
+    // limits of CheckLimits; 25052 when the stored tree lacks the folder (another writer
+    // removed it).
     Result Create(CSnNode* root, CSnNode* folder, CSnNode* check, const CServerList& hosts);
 
 private:
-    // Undoes a failed creation: unlinks `linked` from the tree, deletes the records of T
-    // and of `copies`, frees the copies.  Store failures set ReloadTree.
-    void Undo(CSnNode* root, CSnNode* check, const std::vector<CSnNode*>& linked,
-              const std::vector<CSnNode*>& copies, Result& result);
+    // Ends a failed creation in memory: frees the copies, clears the created list.
+    void Undo(CSnNode* check, const std::vector<CSnNode*>& copies, Result& result);
     static Result Failure(long code, const CQvcString& message, bool reload);
 
     CSnCfg& m_store;

@@ -1,0 +1,233 @@
+// Several real processes change one configuration at once through the command-line tool
+// and the store: every change that reported success is in the tree afterwards and
+// `sentrelle check` finds the configuration healthy.  A large creation killed at random
+// points leaves no record outside the tree.  The processes are forked children that run
+// the tool's commands and leave with _exit.
+#include "CliTestRun.h"
+#include "TestSupport.h"
+#include "model/CfgTestRoot.h"
+#include "model/SnCfg.h"
+#include "platform/Registry.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+template <class Body> pid_t Spawn(Body&& body) {
+    pid_t pid = ::fork();
+    if (pid == 0)
+        ::_exit(body());
+    return pid;
+}
+
+int ExitStatus(pid_t pid) {
+    int status = 0;
+    if (::waitpid(pid, &status, 0) != pid)
+        return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// The IDs that an add-checks run reports ("  <id> | <name> | <host>").
+std::vector<long> CreatedIds(const std::string& out) {
+    std::vector<long> ids;
+    std::istringstream in(out);
+    for (std::string line; std::getline(in, line);)
+        if (line.rfind("  ", 0) == 0)
+            ids.push_back(std::atol(line.c_str()));
+    return ids;
+}
+
+std::set<long> ReadIds(const std::string& path) {
+    std::set<long> ids;
+    std::ifstream in(path);
+    for (long id = 0; in >> id;)
+        ids.insert(id);
+    return ids;
+}
+
+// The IDs of every check in the stored tree.
+std::set<long> ChecksInTree() {
+    CSnCfg store;
+    CSnNode* root = nullptr;
+    std::set<long> ids;
+    if (store.Open() != 0 || store.LoadAllNodes(root) != 0)
+        return {-1};
+    for (CSnNode* n : CSnCfg::CollectChecks(root, true))
+        ids.insert(n->Id());
+    return ids;
+}
+
+long AddFolder(const char* name) {
+    CSnCfg store;
+    CSnNode* root = nullptr;
+    CSnNode* folder = nullptr;
+    if (store.Open() != 0 || store.LoadAllNodes(root) != 0 || store.NewFolderRecord(folder) != 0)
+        return 0;
+    folder->Cfg.Name = name;
+    store.WriteNode(folder, false, false);
+    return store.AppendToTree(root, root, {folder}).Code == 0 ? folder->Id() : 0;
+}
+
+} // namespace
+
+TEST(ConcurrentWriters, NoChangeThatReportedSuccessIsLost) {
+    CfgTestRoot cfg;
+    testsupport::TempDir logs;
+    const long a = AddFolder("A");
+    const long b = AddFolder("B");
+    ASSERT_TRUE(a && b);
+    constexpr int kCreators = 6, kRounds = 8;
+    const auto started = std::chrono::steady_clock::now();
+
+    // Creators: add-checks of one to three hosts into A or B; each logs the IDs created.
+    std::vector<pid_t> pids;
+    for (int w = 0; w < kCreators; ++w)
+        pids.push_back(Spawn([&, w]() -> int {
+            std::ofstream log(logs.File("created-" + std::to_string(w)));
+            for (int k = 0; k < kRounds; ++k) {
+                const std::string hosts = "w" + std::to_string(w) + "r" + std::to_string(k) + "-" +
+                                          (k % 3 == 0   ? "x"
+                                           : k % 3 == 1 ? "x,y"
+                                                        : "x,y,z");
+                const CliOutcome r =
+                    RunCli({"add-checks", "--type", "ICMP Ping", "--folder", std::to_string(k % 2 ? a : b),
+                            "--hosts", hosts, "--name", "<HOSTS>"});
+                if (r.Code == 0)
+                    for (long id : CreatedIds(r.Out))
+                        log << id << "\n" << std::flush;
+            }
+            return 0;
+        }));
+    // A mover: checks between the folders and folder B in and out of A, on its loaded tree,
+    // reloading when told that it is stale.
+    pids.push_back(Spawn([&]() -> int {
+        CSnCfg store("Mover");
+        CSnNode* root = nullptr;
+        if (store.Open() != 0 || store.LoadAllNodes(root) != 0)
+            return 10;
+        int failures = 0;
+        for (int k = 0; k < 24; ++k) {
+            CSnNode* fa = CSnCfg::FindNode(root, a);
+            CSnNode* fb = CSnCfg::FindNode(root, b);
+            CSnCfg::TreeEdit edit;
+            if (k % 3 == 2)
+                edit = store.MoveFolderTo(root, k % 2 ? fa : root, fb);
+            else
+                edit = store.MoveChecks(root, k % 2 ? fa : fb, CSnCfg::CollectChecks(k % 2 ? fb : fa, false),
+                                        true);
+            failures += edit.Code != 0;
+            if (edit.Code != 0 || edit.Stale)
+                store.ReloadAllNodes(root);
+        }
+        return failures;
+    }));
+    // A deleter: creates checks in A and deletes every other one; logs both.
+    pids.push_back(Spawn([&]() -> int {
+        std::ofstream created(logs.File("created-deleter"));
+        std::ofstream deleted(logs.File("deleted"));
+        for (int k = 0; k < kRounds; ++k) {
+            const CliOutcome r =
+                RunCli({"add-checks", "--type", "ICMP Ping", "--folder", std::to_string(a), "--hosts",
+                        "d" + std::to_string(k) + "-x,d" + std::to_string(k) + "-y"});
+            const std::vector<long> ids = CreatedIds(r.Out);
+            if (r.Code != 0 || ids.size() != 2)
+                continue;
+            created << ids[0] << "\n" << ids[1] << "\n" << std::flush;
+            CSnCfg store("Deleter");
+            CSnNode* root = nullptr;
+            if (store.Open() != 0 || store.LoadAllNodes(root) != 0)
+                continue;
+            if (store.DeleteFromTree(root, ids[1], false).Code == 0)
+                deleted << ids[1] << "\n" << std::flush;
+        }
+        return 0;
+    }));
+    for (pid_t pid : pids)
+        EXPECT_EQ(ExitStatus(pid), 0);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+
+    std::set<long> created;
+    for (int w = 0; w < kCreators; ++w)
+        for (long id : ReadIds(logs.File("created-" + std::to_string(w))))
+            created.insert(id);
+    for (long id : ReadIds(logs.File("created-deleter")))
+        created.insert(id);
+    const std::set<long> deleted = ReadIds(logs.File("deleted"));
+    std::set<long> expected;
+    for (long id : created)
+        if (!deleted.count(id))
+            expected.insert(id);
+    const std::set<long> inTree = ChecksInTree();
+    EXPECT_EQ(inTree, expected);
+    // Every round of every writer succeeded (the busy timeout covers the waits): rounds of
+    // one, two and three hosts in turn, two hosts for the deleter.
+    std::size_t attempted = 2 * kRounds;
+    for (int k = 0; k < kRounds; ++k)
+        attempted += kCreators * static_cast<std::size_t>(k % 3 + 1);
+    EXPECT_EQ(created.size(), attempted);
+    std::size_t kept = 0;
+    for (long id : expected)
+        kept += inTree.count(id);
+    std::cout << "[ stress   ] " << pids.size() << " writers, " << created.size() << " checks created, "
+              << deleted.size() << " deleted, 24 moves, " << kept << " of " << expected.size() << " kept, "
+              << seconds << " s\n";
+
+    const CliOutcome check = RunCli({"check"});
+    EXPECT_EQ(check.Code, 0) << check.Out << check.Err;
+    EXPECT_NE(check.Out.find("The configuration is healthy."), std::string::npos);
+}
+
+TEST(ConcurrentWriters, AKilledCreationLeavesNoHiddenRecords) {
+    CfgTestRoot cfg;
+    auto create = []() -> int {
+        return RunCli({"add-checks", "--type", "ICMP Ping", "--folder", "1", "--hosts",
+                       "127.0.0.1-127.0.0.250", "--name", "<HOSTS>"})
+            .Code;
+    };
+    // One creation runs to its end first: the kills land anywhere in the time it takes.
+    const auto started = std::chrono::steady_clock::now();
+    ASSERT_EQ(ExitStatus(Spawn(create)), 0);
+    const auto duration =
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started);
+    std::srand(static_cast<unsigned>(::getpid()));
+    int killed = 0, midTransaction = 0;
+    long records = -1;
+    constexpr int kRounds = 8;
+    for (int round = 0; round < kRounds; ++round) {
+        SCOPED_TRACE(round);
+        pid_t pid = Spawn(create);
+        ASSERT_GT(pid, 0);
+        ::usleep(static_cast<useconds_t>(std::rand() % std::max<long>(1, duration.count())));
+        ::kill(pid, SIGKILL);
+        const int status = ExitStatus(pid);
+        EXPECT_TRUE(status == 0 || status == 128 + SIGKILL) << status;
+        killed += status == 128 + SIGKILL;
+        // A journal left behind: the process died inside its transaction.
+        midTransaction += testsupport::ReadFile(cfg.ConfigFile() + "-journal").size() > 0;
+
+        // All of a creation or none of it: every record is in the tree.
+        CSnCfg store;
+        ASSERT_EQ(store.Open(), 0);
+        CSnCfg::Health health;
+        ASSERT_EQ(store.CheckHealth(false, health), 0);
+        EXPECT_TRUE(health.Healthy()) << health.Orphans.size() << " orphans";
+        ASSERT_EQ(store.CountNodes("ID >= 10000", records), 0);
+        EXPECT_EQ(records % 250, 0);
+        EXPECT_EQ(static_cast<long>(ChecksInTree().size()), records);
+    }
+    std::cout << "[ kill -9  ] " << kRounds << " creations of 250 checks (" << duration.count() / 1000
+              << " ms each), " << killed << " killed (" << midTransaction << " inside the transaction), "
+              << records / 250 - 1 << " stored whole, 0 records outside the tree\n";
+}
