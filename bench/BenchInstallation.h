@@ -4,7 +4,7 @@
 // root (realistic texts), both registry hives inside its temporary directory.  One
 // installation per size is made once and kept for the whole run.
 #include "TestSupport.h"
-#include "model/SnInstallation.h"
+#include "model/store/SnInstallation.h"
 
 #include <sqlite3.h>
 

@@ -2,7 +2,7 @@
 // summary mode as the Manager does, and in full as the engine does) and a structural change.
 // Folders of 100 checks below the root; the checks carry realistic texts.
 #include "BenchInstallation.h"
-#include "model/SnCfg.h"
+#include "model/store/SnCfg.h"
 
 #include <benchmark/benchmark.h>
 

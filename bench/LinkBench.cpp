@@ -2,7 +2,7 @@
 // file once and fills every node of the tree.  The goal is well under one frame (16 ms)
 // at 10,000 checks.
 #include "NodeTreeBuilder.h"
-#include "model/SnIPC.h"
+#include "model/link/SnIPC.h"
 #include "platform/Profile.h"
 
 #include <benchmark/benchmark.h>

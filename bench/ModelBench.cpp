@@ -1,9 +1,9 @@
 // Speed of the check models on configurations of realistic size.
-#include "model/HostList.h"
-#include "model/SnCfg.h"
-#include "model/SnCfgScheduleList.h"
-#include "model/SnDependencyCalculator.h"
-#include "model/SnNode.h"
+#include "model/checks/HostList.h"
+#include "model/store/SnCfg.h"
+#include "model/schedule/SnCfgScheduleList.h"
+#include "model/tree/SnDependencyCalculator.h"
+#include "model/tree/SnNode.h"
 
 #include <benchmark/benchmark.h>
 

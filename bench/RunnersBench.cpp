@@ -5,7 +5,7 @@
 #include "LoopbackTcpPeer.h"
 #include "engine/CheckRunner.h"
 #include "engine/SnmpTrapMessage.h"
-#include "model/CheckTypes.h"
+#include "model/checks/CheckTypes.h"
 
 #include <benchmark/benchmark.h>
 

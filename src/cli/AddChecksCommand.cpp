@@ -4,11 +4,11 @@
 #include "cli/CliOptions.h"
 #include "library/ErrorTexts.h"
 #include "library/Messages.h"
-#include "model/CheckTypes.h"
-#include "model/HostList.h"
-#include "model/SnCfg.h"
-#include "model/SnCheckCreator.h"
-#include "model/SnNode.h"
+#include "model/checks/CheckTypes.h"
+#include "model/checks/HostList.h"
+#include "model/store/SnCfg.h"
+#include "model/checks/SnCheckCreator.h"
+#include "model/tree/SnNode.h"
 
 #include <cstdlib>
 #include <vector>

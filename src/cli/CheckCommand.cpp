@@ -2,7 +2,7 @@
 
 #include "cli/CliOptions.h"
 #include "library/ErrorTexts.h"
-#include "model/SnCfg.h"
+#include "model/store/SnCfg.h"
 
 #include <algorithm>
 

@@ -1,10 +1,10 @@
 #include "cli/DemoSeedCommand.h"
 
 #include "library/ErrorTexts.h"
-#include "model/CheckTypes.h"
-#include "model/ManagerPreferences.h"
-#include "model/SnCfg.h"
-#include "model/SnNode.h"
+#include "model/checks/CheckTypes.h"
+#include "model/console/ManagerPreferences.h"
+#include "model/store/SnCfg.h"
+#include "model/tree/SnNode.h"
 
 #include <cstdlib>
 #include <ctime>

@@ -1,6 +1,6 @@
 #include "cli/InitCommand.h"
 
-#include "model/SnInstallation.h"
+#include "model/store/SnInstallation.h"
 
 int CInitCommand::Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     if (args.size() != 1 || args[0].empty()) {

@@ -2,10 +2,10 @@
 
 #include "cli/CliConfiguration.h"
 #include "cli/CliOptions.h"
-#include "model/CheckListTexts.h"
-#include "model/CheckTypes.h"
-#include "model/SnDateTimeSettings.h"
-#include "model/SnNode.h"
+#include "model/checks/CheckListTexts.h"
+#include "model/checks/CheckTypes.h"
+#include "model/settings/SnDateTimeSettings.h"
+#include "model/tree/SnNode.h"
 #include "platform/System.h"
 
 #include <string>

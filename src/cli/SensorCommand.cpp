@@ -1,6 +1,6 @@
 #include "cli/SensorCommand.h"
 
-#include "model/SnSensatrDeviceCfg.h"
+#include "model/sensors/SnSensatrDeviceCfg.h"
 
 int CSensorCommand::Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     if (args.size() != 2 || args[0] != "probe" || args[1].empty()) {

@@ -1,8 +1,8 @@
 #include "cli/ServiceCommand.h"
 
 #include "library/Messages.h"
-#include "model/QvcService.h"
-#include "model/SnInstallation.h"
+#include "model/service/QvcService.h"
+#include "model/store/SnInstallation.h"
 #include "platform/Registry.h"
 
 namespace {

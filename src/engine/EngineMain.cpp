@@ -4,7 +4,7 @@
 #include "engine/EngineLog.h"
 #include "engine/PidFile.h"
 #include "library/QvcBase.h"
-#include "model/SnInstallation.h"
+#include "model/store/SnInstallation.h"
 #include "platform/Registry.h"
 #include "platform/System.h"
 #include "runners/NotificationLog.h"

@@ -1,10 +1,10 @@
 #include "engine/NotificationDesk.h"
 
 #include "library/QvcPath.h"
-#include "model/LinkFileValues.h"
-#include "model/NodeStatus.h"
-#include "model/NotificationRequests.h"
-#include "model/SnNotificationRequest.h"
+#include "model/link/LinkFileValues.h"
+#include "model/tree/NodeStatus.h"
+#include "model/notify/NotificationRequests.h"
+#include "model/notify/SnNotificationRequest.h"
 #include "platform/SafeFile.h"
 #include "platform/System.h"
 

@@ -1,6 +1,6 @@
 #include "engine/ResultLine.h"
 
-#include "model/LinkFileValues.h"
+#include "model/link/LinkFileValues.h"
 
 #include <cinttypes>
 #include <string>

@@ -1,6 +1,6 @@
 #include "engine/StatusRules.h"
 
-#include "model/NodeStatus.h"
+#include "model/tree/NodeStatus.h"
 
 #include <algorithm>
 

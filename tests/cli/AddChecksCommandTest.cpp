@@ -3,7 +3,7 @@
 #include "cli/AddChecksCommand.h"
 #include "CliTestRun.h"
 #include "model/CfgTestRoot.h"
-#include "model/SnCfg.h"
+#include "model/store/SnCfg.h"
 #include "platform/Registry.h"
 
 #include <gtest/gtest.h>

@@ -6,7 +6,7 @@
 #include "CliTestRun.h"
 #include "TestSupport.h"
 #include "model/CfgTestRoot.h"
-#include "model/SnCfg.h"
+#include "model/store/SnCfg.h"
 #include "platform/Registry.h"
 
 #include <gtest/gtest.h>

@@ -1,11 +1,11 @@
 // sentrelle demo-seed: the demo's folders and checks, added once.
 #include "TestSupport.h"
 #include "cli/CommandTable.h"
-#include "model/CheckTypes.h"
-#include "model/ManagerPreferences.h"
-#include "model/SnCfg.h"
-#include "model/SnInstallation.h"
-#include "model/SnNode.h"
+#include "model/checks/CheckTypes.h"
+#include "model/console/ManagerPreferences.h"
+#include "model/store/SnCfg.h"
+#include "model/store/SnInstallation.h"
+#include "model/tree/SnNode.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 #include "CliTestRun.h"
 #include "cli/CommandTable.h"
 #include "cli/InitCommand.h"
-#include "model/SnCfg.h"
-#include "model/SnMetaSettings.h"
+#include "model/store/SnCfg.h"
+#include "model/settings/SnMetaSettings.h"
 #include "platform/Registry.h"
 #include "platform/System.h"
 

@@ -6,10 +6,10 @@
 #include "engine/EngineMain.h"
 #include "LoopbackHttpServer.h"
 #include "LoopbackSmtpSink.h"
-#include "model/NodeStatus.h"
-#include "model/SnNotificationResponse.h"
-#include "model/SnSmsNotificationRequest.h"
-#include "model/SnSmtpNotificationRequest.h"
+#include "model/tree/NodeStatus.h"
+#include "model/notify/SnNotificationResponse.h"
+#include "model/notify/SnSmsNotificationRequest.h"
+#include "model/notify/SnSmtpNotificationRequest.h"
 
 #include <gtest/gtest.h>
 

@@ -4,9 +4,9 @@
 #include "EngineFixture.h"
 #include "ManualClock.h"
 #include "library/QvcMessageQueue.h"
-#include "model/NodeStatus.h"
-#include "model/QvcService.h"
-#include "model/ThreadCheckService.h"
+#include "model/tree/NodeStatus.h"
+#include "model/service/QvcService.h"
+#include "model/service/ThreadCheckService.h"
 #include "platform/System.h"
 
 #include <gtest/gtest.h>

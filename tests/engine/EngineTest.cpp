@@ -1,11 +1,11 @@
 // The engine on a real installation with a scripted runner and a clock the test moves:
 // scheduling, the status pipeline, the files it publishes, requests and reloads.
 #include "engine/Engine.h"
-#include "model/NodeStatus.h"
-#include "model/SnAdvancedSettings.h"
-#include "model/SnMaintenanceSettings.h"
-#include "model/SnNotificationResponse.h"
-#include "model/SnSmtpNotificationRequest.h"
+#include "model/tree/NodeStatus.h"
+#include "model/settings/SnAdvancedSettings.h"
+#include "model/settings/SnMaintenanceSettings.h"
+#include "model/notify/SnNotificationResponse.h"
+#include "model/notify/SnSmtpNotificationRequest.h"
 
 #include "EngineTestSupport.h"
 

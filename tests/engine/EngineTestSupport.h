@@ -6,8 +6,8 @@
 #include "engine/EngineClock.h"
 #include "engine/EngineServices.h"
 #include "engine/ResultLine.h"
-#include "model/SnCfg.h"
-#include "model/SnInstallation.h"
+#include "model/store/SnCfg.h"
+#include "model/store/SnInstallation.h"
 #include "platform/Profile.h"
 
 #include <gtest/gtest.h>

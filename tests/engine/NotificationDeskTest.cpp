@@ -1,9 +1,9 @@
 // Notification test requests as the engine handles them, with a sender the test plays:
 // pick-up (".PRC"), answer (".RSP"), and the clean-up of what is left behind.
 #include "engine/NotificationDesk.h"
-#include "model/SnNotificationResponse.h"
-#include "model/SnSmtpNotificationRequest.h"
-#include "model/SnSnmpNotificationRequest.h"
+#include "model/notify/SnNotificationResponse.h"
+#include "model/notify/SnSmtpNotificationRequest.h"
+#include "model/notify/SnSnmpNotificationRequest.h"
 
 #include "EngineTestSupport.h"
 #include "NodeTreeBuilder.h"

@@ -4,8 +4,8 @@
 #include "engine/ResultFile.h"
 #include "engine/ResultLine.h"
 #include "library/QvcSectionString.h"
-#include "model/SnIPC.h"
-#include "model/SnNode.h"
+#include "model/link/SnIPC.h"
+#include "model/tree/SnNode.h"
 #include "NodeTreeBuilder.h"
 #include "platform/Profile.h"
 

@@ -1,7 +1,7 @@
 // The rules that turn a run's outcome into a published status, and what dependees make
 // of a check: every combination of inverse, uncertain mapping and threshold.
 #include "engine/StatusRules.h"
-#include "model/NodeStatus.h"
+#include "model/tree/NodeStatus.h"
 
 #include <gtest/gtest.h>
 

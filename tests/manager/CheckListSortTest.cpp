@@ -1,7 +1,7 @@
 // The check list's order, tested without a window.
 #include "manager/mainframe/CheckListSort.h"
-#include "model/CheckTypes.h"
-#include "model/SnNode.h"
+#include "model/checks/CheckTypes.h"
+#include "model/tree/SnNode.h"
 
 #include <gtest/gtest.h>
 

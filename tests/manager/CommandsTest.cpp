@@ -6,11 +6,11 @@
 #include "manager/app/CommandRegistry.h"
 #include "manager/mainframe/CheckClipboard.h"
 #include "manager/app/VisualStyles.h"
-#include "model/CommandIds.h"
-#include "model/CommandRules.h"
-#include "model/ManagerPreferences.h"
-#include "model/SnCfg.h"
-#include "model/SnNode.h"
+#include "model/console/CommandIds.h"
+#include "model/console/CommandRules.h"
+#include "model/console/ManagerPreferences.h"
+#include "model/store/SnCfg.h"
+#include "model/tree/SnNode.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,7 +1,7 @@
 #include "ManagerFixture.h"
 
-#include "model/SnInstallation.h"
-#include "model/SnNode.h"
+#include "model/store/SnInstallation.h"
+#include "model/tree/SnNode.h"
 #include "platform/Profile.h"
 
 #include <QClipboard>

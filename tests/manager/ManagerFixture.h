@@ -6,7 +6,7 @@
 #include "TestSupport.h"
 #include "manager/mainframe/MainFrame.h"
 #include "manager/app/QMonApp.h"
-#include "model/SnCfg.h"
+#include "model/store/SnCfg.h"
 
 #include <gtest/gtest.h>
 

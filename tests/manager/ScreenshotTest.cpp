@@ -2,7 +2,7 @@
 #include "ManagerFixture.h"
 
 #include "manager/app/ScreenshotRun.h"
-#include "model/CheckTypes.h"
+#include "model/checks/CheckTypes.h"
 #include "platform/System.h"
 
 #include <QCoreApplication>

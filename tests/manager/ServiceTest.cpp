@@ -4,16 +4,16 @@
 // written by another program, run by the engine and shown by the Manager.
 #include "ManagerFixture.h"
 #include "library/Messages.h"
-#include "model/CommandIds.h"
+#include "model/console/CommandIds.h"
 #include "manager/service/DialogService.h"
 #include "manager/app/GuiPostSink.h"
 #include "manager/mainframe/ViewLog.h"
-#include "model/ManagerPreferences.h"
-#include "model/ServiceDialogRules.h"
-#include "model/SnEngineServiceState.h"
-#include "model/SnIPC.h"
-#include "model/SnNodeResult.h"
-#include "model/ThreadCheckService.h"
+#include "model/console/ManagerPreferences.h"
+#include "model/service/ServiceDialogRules.h"
+#include "model/service/SnEngineServiceState.h"
+#include "model/link/SnIPC.h"
+#include "model/tree/SnNodeResult.h"
+#include "model/service/ThreadCheckService.h"
 #include "platform/EngineService.h"
 
 #include <QCoreApplication>

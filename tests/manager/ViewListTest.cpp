@@ -2,12 +2,12 @@
 // the column menus and widths, and double-click.
 #include "ManagerFixture.h"
 
-#include "model/CommandIds.h"
-#include "model/CheckListTexts.h"
-#include "model/CheckTypes.h"
-#include "model/DateTimeFormat.h"
-#include "model/ManagerPreferences.h"
-#include "model/SnDateTimeSettings.h"
+#include "model/console/CommandIds.h"
+#include "model/checks/CheckListTexts.h"
+#include "model/checks/CheckTypes.h"
+#include "model/settings/DateTimeFormat.h"
+#include "model/console/ManagerPreferences.h"
+#include "model/settings/SnDateTimeSettings.h"
 #include "platform/Registry.h"
 
 #include <QAction>

@@ -3,9 +3,9 @@
 #include "ManagerFixture.h"
 
 #include "library/Messages.h"
-#include "model/CommandIds.h"
-#include "model/ManagerPreferences.h"
-#include "model/SnCfgSqlite.h"
+#include "model/console/CommandIds.h"
+#include "model/console/ManagerPreferences.h"
+#include "model/store/SnCfgSqlite.h"
 
 #include <QCoreApplication>
 

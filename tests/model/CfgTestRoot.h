@@ -2,8 +2,8 @@
 // An Engine root made by the installation initializer in a temporary directory, with both
 // registry hives inside it, and helpers to reach its files.
 #include "TestSupport.h"
-#include "model/SnCfg.h"
-#include "model/SnInstallation.h"
+#include "model/store/SnCfg.h"
+#include "model/store/SnInstallation.h"
 #include "platform/Profile.h"
 #include "platform/System.h"
 

@@ -2,8 +2,8 @@
 // The SQLite component with writes that fail on request, for the failure paths of the
 // store's callers.  A store made with FaultyComponent::Factory(faults) counts the writes
 // in `faults` and fails the ones it names with the component's own update codes.
-#include "model/SnCfg.h"
-#include "model/SnCfgSqlite.h"
+#include "model/store/SnCfg.h"
+#include "model/store/SnCfgSqlite.h"
 
 #include <memory>
 

@@ -2,7 +2,7 @@
 // Script files for the reader and file-operation tests: a temporary directory with both
 // registry hives inside it, files written and read back byte for byte, and the run of a
 // check as an unprivileged user (permission bits do not stop root).
-#include "model/ParserScript.h"
+#include "model/scripts/ParserScript.h"
 
 #include "TestSupport.h"
 

@@ -6,7 +6,7 @@
 #include "FakeEngine.h"
 #include "TestSupport.h"
 #include "library/QvcClock.h"
-#include "model/QvcService.h"
+#include "model/service/QvcService.h"
 
 #include <gtest/gtest.h>
 

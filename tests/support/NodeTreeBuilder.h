@@ -3,7 +3,7 @@
 // nodes and links them through Cfg.Child / Cfg.Next exactly as the store does, and can
 // lay out an Engine root with the directories the engine link expects.
 #include "TestSupport.h"
-#include "model/SnNode.h"
+#include "model/tree/SnNode.h"
 
 #include <filesystem>
 #include <memory>

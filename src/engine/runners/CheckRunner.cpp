@@ -11,7 +11,7 @@
 #include "engine/ProcessRunner.h"
 #include "engine/TcpRunner.h"
 #include "engine/UnsupportedRunner.h"
-#include "model/CheckTypes.h"
+#include "model/checks/CheckTypes.h"
 
 #include <cmath>
 #include <exception>

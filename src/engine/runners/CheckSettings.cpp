@@ -1,6 +1,6 @@
 #include "engine/CheckSettings.h"
 
-#include "model/CheckTypes.h"
+#include "model/checks/CheckTypes.h"
 
 #include <algorithm>
 #include <cctype>

@@ -5,8 +5,8 @@
 #include "engine/NotificationSender.h"
 #include "engine/RunDeadline.h"
 #include "library/ErrorTexts.h"
-#include "model/AddressRules.h"
-#include "model/SnSmtpNotificationRequest.h"
+#include "model/notify/AddressRules.h"
+#include "model/notify/SnSmtpNotificationRequest.h"
 #include "platform/System.h"
 
 #include <algorithm>

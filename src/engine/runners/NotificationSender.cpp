@@ -1,7 +1,7 @@
 #include "engine/NotificationSender.h"
 
-#include "model/SnSmtpNotificationRequest.h"
-#include "model/SnSnmpNotificationRequest.h"
+#include "model/notify/SnSmtpNotificationRequest.h"
+#include "model/notify/SnSnmpNotificationRequest.h"
 
 #include <exception>
 

@@ -4,7 +4,7 @@
 #include "engine/NotificationSender.h"
 #include "engine/SnmpTrapMessage.h"
 #include "library/ErrorTexts.h"
-#include "model/SnSnmpNotificationRequest.h"
+#include "model/notify/SnSnmpNotificationRequest.h"
 
 #include <netinet/in.h>
 

@@ -1,6 +1,6 @@
 #include "engine/UnsupportedRunner.h"
 
-#include "model/CheckTypes.h"
+#include "model/checks/CheckTypes.h"
 
 CheckOutcome CUnsupportedRunner::Run(const CSnNodeCfg&, const RunContext&) {
     CQvcString text = CQvcString("Check type '") + CheckTypeName(m_type) + "'";

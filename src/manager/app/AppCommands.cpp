@@ -3,7 +3,7 @@
 #include "manager/app/CommandRegistry.h"
 #include "manager/app/QMonApp.h"
 #include "manager/mainframe/MainFrame.h"
-#include "model/CommandIds.h"
+#include "model/console/CommandIds.h"
 
 void RegisterAppCommands(CQMonApp& app, CCommandRegistry& registry) {
     registry.Add(cmd::kAbout, [&app](int) {

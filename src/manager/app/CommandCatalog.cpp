@@ -1,6 +1,6 @@
 #include "manager/app/CommandCatalog.h"
 
-#include "model/CommandIds.h"
+#include "model/console/CommandIds.h"
 
 #include <algorithm>
 #include <array>

@@ -1,7 +1,7 @@
 #include "manager/app/DialogOkChecked.h"
 
 #include "manager/app/UiSeam.h"
-#include "model/CheckedNotice.h"
+#include "model/console/CheckedNotice.h"
 
 #include <QStyle>
 

@@ -2,7 +2,7 @@
 
 #include "manager/mainframe/MainFrame.h"
 #include "manager/app/QMonApp.h"
-#include "model/SnNode.h"
+#include "model/tree/SnNode.h"
 
 #include <QCoreApplication>
 #include <QPixmap>

@@ -1,6 +1,6 @@
 #include "manager/app/VisualStyles.h"
 
-#include "model/CommandIds.h"
+#include "model/console/CommandIds.h"
 
 #include <QApplication>
 #include <QGuiApplication>

@@ -1,8 +1,8 @@
 #include "manager/mainframe/CheckListSort.h"
 
-#include "model/CheckTypes.h"
-#include "model/NodeStatus.h"
-#include "model/SnNode.h"
+#include "model/checks/CheckTypes.h"
+#include "model/tree/NodeStatus.h"
+#include "model/tree/SnNode.h"
 
 #include <algorithm>
 #include <utility>

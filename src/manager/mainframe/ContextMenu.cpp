@@ -1,7 +1,7 @@
 #include "manager/mainframe/ContextMenu.h"
 
 #include "manager/app/QMonApp.h"
-#include "model/CommandIds.h"
+#include "model/console/CommandIds.h"
 
 CContextMenu::CContextMenu(const QString& title, QWidget* parent, const CQMonApp& app,
                            const CCommandSnapshot& snapshot)

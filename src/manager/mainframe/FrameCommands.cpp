@@ -4,7 +4,7 @@
 #include "manager/app/QMonApp.h"
 #include "manager/app/VisualStyles.h"
 #include "manager/mainframe/MainFrame.h"
-#include "model/CommandIds.h"
+#include "model/console/CommandIds.h"
 
 #include <QStatusBar>
 #include <QToolBar>

@@ -1,16 +1,16 @@
 #include "manager/mainframe/MainFrame.h"
 
 #include "manager/app/CommandCatalog.h"
-#include "model/CommandIds.h"
+#include "model/console/CommandIds.h"
 #include "manager/mainframe/FrameRefreshHost.h"
 #include "manager/app/GuiPostSink.h"
 #include "manager/app/QMonApp.h"
 #include "manager/app/VisualStyles.h"
 #include "manager/app/WaitCursor.h"
-#include "model/ManagerPreferences.h"
-#include "model/FrameClosing.h"
-#include "model/SnCfg.h"
-#include "model/ThreadCheckService.h"
+#include "model/console/ManagerPreferences.h"
+#include "model/console/FrameClosing.h"
+#include "model/store/SnCfg.h"
+#include "model/service/ThreadCheckService.h"
 #include "platform/System.h"
 
 #include <QAction>

@@ -2,16 +2,16 @@
 
 #include "library/ErrorReport.h"
 #include "library/Messages.h"
-#include "model/CommandIds.h"
+#include "model/console/CommandIds.h"
 #include "manager/mainframe/ContextMenu.h"
 #include "manager/app/QMonApp.h"
 #include "manager/mainframe/StateImages.h"
-#include "model/CheckListTexts.h"
-#include "model/CheckTypes.h"
-#include "model/ManagerPreferences.h"
-#include "model/NodeStatus.h"
-#include "model/SnCfg.h"
-#include "model/SnNode.h"
+#include "model/checks/CheckListTexts.h"
+#include "model/checks/CheckTypes.h"
+#include "model/console/ManagerPreferences.h"
+#include "model/tree/NodeStatus.h"
+#include "model/store/SnCfg.h"
+#include "model/tree/SnNode.h"
 #include "platform/System.h"
 
 #include <QApplication>

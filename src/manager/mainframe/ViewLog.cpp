@@ -1,10 +1,10 @@
 #include "manager/mainframe/ViewLog.h"
 
-#include "model/CommandIds.h"
+#include "model/console/CommandIds.h"
 #include "manager/mainframe/ContextMenu.h"
 #include "manager/mainframe/MainFrame.h"
 #include "manager/app/QMonApp.h"
-#include "model/SnCfg.h"
+#include "model/store/SnCfg.h"
 
 #include <QContextMenuEvent>
 #include <QHeaderView>

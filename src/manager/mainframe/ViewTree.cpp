@@ -1,15 +1,15 @@
 #include "manager/mainframe/ViewTree.h"
 
 #include "library/Messages.h"
-#include "model/CommandIds.h"
+#include "model/console/CommandIds.h"
 #include "manager/mainframe/ContextMenu.h"
 #include "manager/mainframe/MainFrame.h"
 #include "manager/app/QMonApp.h"
 #include "manager/mainframe/StateImages.h"
 #include "manager/mainframe/ViewList.h"
 #include "manager/app/WaitCursor.h"
-#include "model/SnCfg.h"
-#include "model/SnNode.h"
+#include "model/store/SnCfg.h"
+#include "model/tree/SnNode.h"
 #include "platform/System.h"
 
 #include <QContextMenuEvent>

@@ -3,7 +3,7 @@
 #include "library/Messages.h"
 #include "manager/app/UiSeam.h"
 #include "manager/app/WaitCursor.h"
-#include "model/ServiceDialogRules.h"
+#include "model/service/ServiceDialogRules.h"
 
 #include <QApplication>
 #include <QScreen>

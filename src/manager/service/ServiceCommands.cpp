@@ -5,7 +5,7 @@
 #include "manager/mainframe/MainFrame.h"
 #include "manager/service/DialogAutoRefresh.h"
 #include "manager/service/DialogService.h"
-#include "model/CommandIds.h"
+#include "model/console/CommandIds.h"
 
 void RegisterServiceCommands(CQMonApp& app, CCommandRegistry& registry) {
     registry.Add(cmd::kService, [&app](int) { OpenServiceDialog(app, false); });

@@ -5,9 +5,9 @@
 #include "RunnerTestSupport.h"
 #include "TestSupport.h"
 #include "engine/NotificationSender.h"
-#include "model/NotificationRequests.h"
-#include "model/SnSmtpNotificationRequest.h"
-#include "model/SnSnmpNotificationRequest.h"
+#include "model/notify/NotificationRequests.h"
+#include "model/notify/SnSmtpNotificationRequest.h"
+#include "model/notify/SnSnmpNotificationRequest.h"
 
 #include <poll.h>
 

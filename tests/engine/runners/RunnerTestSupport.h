@@ -2,7 +2,7 @@
 // Helpers of the check-runner tests: checks of a type with the defaults of a new check,
 // run contexts, and readable outcomes in failure messages.
 #include "engine/CheckRunner.h"
-#include "model/CheckTypes.h"
+#include "model/checks/CheckTypes.h"
 
 #include <atomic>
 #include <chrono>

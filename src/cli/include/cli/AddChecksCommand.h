@@ -17,7 +17,7 @@
 // 1 the folder is missing or no folder, a limit, or a configuration failure.
 #include "cli/CliCommand.h"
 #include "library/QvcString.h"
-#include "model/ServerList.h"
+#include "model/checks/ServerList.h"
 
 class CAddChecksCommand final : public CCliCommand {
 public:

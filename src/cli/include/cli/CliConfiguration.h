@@ -2,7 +2,7 @@
 // The configuration as the commands that read or change checks open it: the store on
 // the Engine root given with --root, or on the installation the registry names
 // (Engine0Root), validated, with the tree loaded in summary mode as the Manager does.
-#include "model/SnCfg.h"
+#include "model/store/SnCfg.h"
 
 #include <ostream>
 #include <string>

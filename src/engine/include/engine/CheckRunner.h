@@ -4,7 +4,7 @@
 // its time-out: the scheduler runs them on a bounded pool of worker threads so that a
 // slow host never delays the other checks.
 #include "library/QvcString.h"
-#include "model/SnNodeCfg.h"
+#include "model/tree/SnNodeCfg.h"
 
 #include <atomic>
 #include <chrono>

@@ -10,7 +10,7 @@
 // default given.  Numbers are decimal texts.  Passwords (ParamPassword, ParamPassword2)
 // are stored scrambled and read here as plain text.
 #include "library/QvcString.h"
-#include "model/SnNodeCfg.h"
+#include "model/tree/SnNodeCfg.h"
 
 #include <string>
 #include <vector>

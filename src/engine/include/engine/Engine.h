@@ -24,10 +24,10 @@
 #include "engine/StatusRules.h"
 #include "engine/WorkerPool.h"
 #include "library/QvcBase.h"
-#include "model/SnCfg.h"
-#include "model/SnCfgScheduleList.h"
-#include "model/SnChangeDetector.h"
-#include "model/SnDateTimeSettings.h"
+#include "model/store/SnCfg.h"
+#include "model/schedule/SnCfgScheduleList.h"
+#include "model/link/SnChangeDetector.h"
+#include "model/settings/SnDateTimeSettings.h"
 
 #include <atomic>
 #include <chrono>

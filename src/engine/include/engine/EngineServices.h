@@ -4,7 +4,7 @@
 // (DefaultEngineServices); tests hand in deterministic fakes, which is what lets them
 // check every status the engine publishes exactly.
 #include "engine/CheckRunner.h"
-#include "model/SnNotificationResponse.h"
+#include "model/notify/SnNotificationResponse.h"
 
 #include <functional>
 

@@ -20,8 +20,8 @@
 // about the test is appended to it (and for e-mail the SMTP dialogue, passwords hidden).
 // Param1 of a response names the server or agent that was used.
 #include "engine/CheckRunner.h"
-#include "model/SnNotificationRequest.h"
-#include "model/SnNotificationResponse.h"
+#include "model/notify/SnNotificationRequest.h"
+#include "model/notify/SnNotificationResponse.h"
 
 class CSnSmtpNotificationRequest;
 class CSnSnmpNotificationRequest;

@@ -3,7 +3,7 @@
 // and how the states of the checks it depends on stand in for a run.  Pure functions:
 // the scheduler feeds them, the tests call them directly.
 #include "engine/CheckRunner.h"
-#include "model/SnNodeCfg.h"
+#include "model/tree/SnNodeCfg.h"
 
 #include <cstdint>
 #include <vector>

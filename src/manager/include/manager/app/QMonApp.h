@@ -12,10 +12,10 @@
 #include "manager/mainframe/DragState.h"
 #include "manager/service/ServiceStateUi.h"
 #include "manager/app/UiSeam.h"
-#include "model/CommandRules.h"
-#include "model/SnCfg.h"
-#include "model/SnEngineServiceState.h"
-#include "model/SnRefreshCycle.h"
+#include "model/console/CommandRules.h"
+#include "model/store/SnCfg.h"
+#include "model/service/SnEngineServiceState.h"
+#include "model/console/SnRefreshCycle.h"
 #include "platform/Process.h"
 
 #include <QObject>

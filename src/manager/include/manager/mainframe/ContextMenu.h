@@ -3,7 +3,7 @@
 // menus are built: each item is enabled and ticked by its command's rule over the snapshot
 // the menu was made with (CQMonApp::QueryCommand), and the chosen item's identifier is
 // what the view hands on.
-#include "model/CommandRules.h"
+#include "model/console/CommandRules.h"
 
 #include <QMenu>
 

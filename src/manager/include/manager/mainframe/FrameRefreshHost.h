@@ -2,7 +2,7 @@
 // CFrameRefreshHost: what the refresh cycle asks of the Manager's main window.  The store
 // and engine-link half comes from CSnStoreRefreshHost; this class adds the views (tree,
 // list, activity view), the wait cursor, the timer and closing, all on the GUI thread.
-#include "model/SnStoreRefreshHost.h"
+#include "model/console/SnStoreRefreshHost.h"
 
 class CMainFrame;
 class CQMonApp;

@@ -15,7 +15,7 @@
 #include "manager/mainframe/ViewList.h"
 #include "manager/mainframe/ViewLog.h"
 #include "manager/mainframe/ViewTree.h"
-#include "model/SnRefreshCycle.h"
+#include "model/console/SnRefreshCycle.h"
 
 #include <QActionGroup>
 #include <QLabel>

@@ -7,8 +7,8 @@
 // bring the images and the result columns up to date without rebuilding the rows.
 #include "library/QvcBase.h"
 #include "manager/mainframe/CheckListModel.h"
-#include "model/SnChangeDetector.h"
-#include "model/SnDateTimeSettings.h"
+#include "model/link/SnChangeDetector.h"
+#include "model/settings/SnDateTimeSettings.h"
 
 #include <QTreeView>
 

@@ -7,7 +7,7 @@
 // mirrors it.  A right-click offers "Capture Activity Log info", ticked while capture is
 // on.
 #include "library/QvcBase.h"
-#include "model/SnActivityTracker.h"
+#include "model/console/SnActivityTracker.h"
 
 #include <QTreeWidget>
 

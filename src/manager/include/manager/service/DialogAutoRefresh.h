@@ -4,7 +4,7 @@
 // The choice is usable only while auto refresh is enabled, the period field only while
 // the custom period is chosen as well.  OK validates (CSnAutoRefreshSettings::Validate):
 // a refused period shows its message with the warning icon and the dialog stays open.
-#include "model/SnAutoRefreshSettings.h"
+#include "model/console/SnAutoRefreshSettings.h"
 
 #include <QCheckBox>
 #include <QDialog>

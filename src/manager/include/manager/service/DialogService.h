@@ -7,7 +7,7 @@
 // message (3000 to 3007) through the UI seam.
 #include "library/QvcBase.h"
 #include "library/QvcString.h"
-#include "model/QvcService.h"
+#include "model/service/QvcService.h"
 
 #include <QDialog>
 #include <QGridLayout>

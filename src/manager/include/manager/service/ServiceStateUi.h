@@ -1,7 +1,7 @@
 #pragma once
 // CServiceStateUi: the question, the notice and the Service dialog that the engine
 // service's state opens (ISnServiceStateUi), through the application's UI seam.
-#include "model/ISnServiceStateUi.h"
+#include "model/service/ISnServiceStateUi.h"
 
 class CQMonApp;
 

@@ -1,6 +1,0 @@
-#include "model/ServerListItem.h"
-
-#include "model/HostList.h"
-
-CServerListItem::CServerListItem(const CQvcString& host, int port)
-    : m_host(host), m_display(HostDisplayForm(host)), m_port(port) {}

@@ -1,0 +1,62 @@
+#pragma once
+// Log settings (table LogSettings): the text log or the log database, and syslog.  The
+// text log path keeps the "<SNROOT>" placeholder; the database password is held scrambled.
+// Read and Write return 0 or the component's code; a failed read keeps the values.
+#include "library/QvcString.h"
+#include "model/store/SnRecordProperties.h"
+
+#include <cstdint>
+#include <memory>
+
+class CSnCfg;
+class CSnRecord;
+
+class CSnLogSettings {
+public:
+    bool Enabled = true;
+    bool ToDatabase = false;
+    bool SystemMessagesOnly = false;
+    CQvcString TextLogPath = "<SNROOT>Logs\\Log.txt";
+    CQvcString Separator = ",";
+    std::int32_t MaxSizeKB = 1024;
+    bool BackupWhenFull = true;
+    CQvcString DbConnection = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=<SNROOT>Logs\\Log.mdb";
+    CQvcString DbPassword;
+    bool SyslogEnabled = false;
+    CQvcString SyslogServer;
+    std::int32_t SyslogPort = 514;
+    bool SyslogTcp = false;
+    CQvcString SyslogMessage = "<% Name %>: <% Status %> - <% Response %>";
+    std::int32_t SyslogFacility = 16;
+    std::int32_t SyslogPriorityFailure = 3;
+    std::int32_t SyslogPriorityRecovery = 5;
+    std::int32_t SyslogPriorityInfo = 6;
+
+    long Read(CSnCfg& store);
+    // "GlobalSettings" is stamped when the write succeeds.
+    long Write(CSnCfg& store) const;
+    std::shared_ptr<CSnRecord> ToRecord() const;
+    void FromRecord(const CSnRecord& record);
+
+    template <class Self, class Fn> static void Fields(Self& s, Fn&& fn) {
+        namespace snprop = snlog;
+        fn(snprop::kEnabled, s.Enabled);
+        fn(snprop::kToDatabase, s.ToDatabase);
+        fn(snprop::kSystemMessagesOnly, s.SystemMessagesOnly);
+        fn(snprop::kTextLogPath, s.TextLogPath);
+        fn(snprop::kSeparator, s.Separator);
+        fn(snprop::kMaxSizeKB, s.MaxSizeKB);
+        fn(snprop::kBackupWhenFull, s.BackupWhenFull);
+        fn(snprop::kDbConnection, s.DbConnection);
+        fn(snprop::kDbPassword, s.DbPassword);
+        fn(snprop::kSyslogEnabled, s.SyslogEnabled);
+        fn(snprop::kSyslogServer, s.SyslogServer);
+        fn(snprop::kSyslogPort, s.SyslogPort);
+        fn(snprop::kSyslogTcp, s.SyslogTcp);
+        fn(snprop::kSyslogMessage, s.SyslogMessage);
+        fn(snprop::kSyslogFacility, s.SyslogFacility);
+        fn(snprop::kSyslogPriorityFailure, s.SyslogPriorityFailure);
+        fn(snprop::kSyslogPriorityRecovery, s.SyslogPriorityRecovery);
+        fn(snprop::kSyslogPriorityInfo, s.SyslogPriorityInfo);
+    }
+};

@@ -1,0 +1,37 @@
+#pragma once
+// Instant-messenger channel settings (table MsnSettings).  The password is held scrambled.
+// Read and Write return 0 or the component's code; a failed read keeps the values.
+#include "library/QvcString.h"
+#include "model/store/SnRecordProperties.h"
+
+#include <cstdint>
+#include <memory>
+
+class CSnCfg;
+class CSnRecord;
+
+class CSnMsnSettings {
+public:
+    CQvcString Server;
+    std::int32_t Port = 1863;
+    CQvcString Account;
+    CQvcString Password;
+    CQvcString DisplayName = "Sentrelle";
+    CQvcString LogFile = "<SNROOT>Logs\\msnlog.txt";
+
+    long Read(CSnCfg& store);
+    // "GlobalSettings" is stamped when the write succeeds.
+    long Write(CSnCfg& store) const;
+    std::shared_ptr<CSnRecord> ToRecord() const;
+    void FromRecord(const CSnRecord& record);
+
+    template <class Self, class Fn> static void Fields(Self& s, Fn&& fn) {
+        namespace snprop = snmsn;
+        fn(snprop::kServer, s.Server);
+        fn(snprop::kPort, s.Port);
+        fn(snprop::kAccount, s.Account);
+        fn(snprop::kPassword, s.Password);
+        fn(snprop::kDisplayName, s.DisplayName);
+        fn(snprop::kLogFile, s.LogFile);
+    }
+};

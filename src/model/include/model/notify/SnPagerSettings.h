@@ -1,0 +1,50 @@
+#pragma once
+// Pager channel settings (table PagerSettings): SNPP over the network or DTMF tones through a
+// modem.  The SNPP password is held scrambled.
+// Read and Write return 0 or the component's code; a failed read keeps the values.
+#include "library/QvcString.h"
+#include "model/store/SnRecordProperties.h"
+
+#include <cstdint>
+#include <memory>
+
+class CSnCfg;
+class CSnRecord;
+
+class CSnPagerSettings {
+public:
+    std::int32_t Protocol = 0;
+    CQvcString SnppServer;
+    std::int32_t SnppPort = 444;
+    CQvcString SnppPassword;
+    std::int32_t SnppTimeOut = 30;
+    CQvcString DtmfDevice;
+    std::int32_t DtmfDeviceSpeed = 9600;
+    std::int32_t DtmfDeviceFlowControl = 0;
+    CQvcString DtmfDeviceInitString = "ATZ";
+    bool DtmfDialPulse = false;
+    std::int32_t DtmfRedials = 3;
+    CQvcString LogFile = "<SNROOT>Logs\\pagersnpp.txt";
+
+    long Read(CSnCfg& store);
+    // "GlobalSettings" is stamped when the write succeeds.
+    long Write(CSnCfg& store) const;
+    std::shared_ptr<CSnRecord> ToRecord() const;
+    void FromRecord(const CSnRecord& record);
+
+    template <class Self, class Fn> static void Fields(Self& s, Fn&& fn) {
+        namespace snprop = snpager;
+        fn(snprop::kProtocol, s.Protocol);
+        fn(snprop::kSnppServer, s.SnppServer);
+        fn(snprop::kSnppPort, s.SnppPort);
+        fn(snprop::kSnppPassword, s.SnppPassword);
+        fn(snprop::kSnppTimeOut, s.SnppTimeOut);
+        fn(snprop::kDtmfDevice, s.DtmfDevice);
+        fn(snprop::kDtmfDeviceSpeed, s.DtmfDeviceSpeed);
+        fn(snprop::kDtmfDeviceFlowControl, s.DtmfDeviceFlowControl);
+        fn(snprop::kDtmfDeviceInitString, s.DtmfDeviceInitString);
+        fn(snprop::kDtmfDialPulse, s.DtmfDialPulse);
+        fn(snprop::kDtmfRedials, s.DtmfRedials);
+        fn(snprop::kLogFile, s.LogFile);
+    }
+};

@@ -1,0 +1,60 @@
+#pragma once
+// SMS channel settings (table SmsSettings): a GSM device, an HTTP provider or the messaging
+// server.  Passwords and the PIN are held scrambled.
+// Read and Write return 0 or the component's code; a failed read keeps the values.
+#include "library/QvcString.h"
+#include "model/store/SnRecordProperties.h"
+
+#include <cstdint>
+#include <memory>
+
+class CSnCfg;
+class CSnRecord;
+
+class CSnSmsSettings {
+public:
+    std::int32_t Protocol = 0;
+    bool GsmHasPinCode = false;
+    CQvcString GsmPinCode;
+    CQvcString GsmDevice;
+    std::int32_t GsmDeviceSpeed = 9600;
+    std::int32_t GsmDeviceFlowControl = 0;
+    CQvcString GsmInitString;
+    CQvcString HttpProviderUrl;
+    CQvcString HttpSuccessResponse;
+    CQvcString HttpSender;
+    CQvcString HttpWebAccount;
+    CQvcString HttpWebPassword;
+    CQvcString HttpProxyServer;
+    CQvcString HttpProxyAccount;
+    CQvcString HttpProxyPassword;
+    std::int32_t ServerChannel = 0;
+    CQvcString LogFile = "<SNROOT>Logs\\smslog.txt";
+
+    long Read(CSnCfg& store);
+    // "GlobalSettings" is stamped when the write succeeds.
+    long Write(CSnCfg& store) const;
+    std::shared_ptr<CSnRecord> ToRecord() const;
+    void FromRecord(const CSnRecord& record);
+
+    template <class Self, class Fn> static void Fields(Self& s, Fn&& fn) {
+        namespace snprop = snsms;
+        fn(snprop::kProtocol, s.Protocol);
+        fn(snprop::kGsmHasPinCode, s.GsmHasPinCode);
+        fn(snprop::kGsmPinCode, s.GsmPinCode);
+        fn(snprop::kGsmDevice, s.GsmDevice);
+        fn(snprop::kGsmDeviceSpeed, s.GsmDeviceSpeed);
+        fn(snprop::kGsmDeviceFlowControl, s.GsmDeviceFlowControl);
+        fn(snprop::kGsmInitString, s.GsmInitString);
+        fn(snprop::kHttpProviderUrl, s.HttpProviderUrl);
+        fn(snprop::kHttpSuccessResponse, s.HttpSuccessResponse);
+        fn(snprop::kHttpSender, s.HttpSender);
+        fn(snprop::kHttpWebAccount, s.HttpWebAccount);
+        fn(snprop::kHttpWebPassword, s.HttpWebPassword);
+        fn(snprop::kHttpProxyServer, s.HttpProxyServer);
+        fn(snprop::kHttpProxyAccount, s.HttpProxyAccount);
+        fn(snprop::kHttpProxyPassword, s.HttpProxyPassword);
+        fn(snprop::kServerChannel, s.ServerChannel);
+        fn(snprop::kLogFile, s.LogFile);
+    }
+};

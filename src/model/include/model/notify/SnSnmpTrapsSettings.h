@@ -1,0 +1,42 @@
+#pragma once
+// SNMP trap notification settings (table SnmpTrapsSettings): where traps are sent and what
+// they carry.
+// Read and Write return 0 or the component's code; a failed read keeps the values.
+#include "library/QvcString.h"
+#include "model/store/SnRecordProperties.h"
+
+#include <cstdint>
+#include <memory>
+
+class CSnCfg;
+class CSnRecord;
+
+class CSnSnmpTrapsSettings {
+public:
+    CQvcString Agent;
+    std::int32_t Port = 162;
+    CQvcString Community = "public";
+    CQvcString Oid = "1.3.6.1.4.1.0";
+    std::int32_t OidType = 4;
+    std::int32_t ProtocolVersion = 1;
+    std::int32_t GenericTrap = 6;
+    CQvcString LogFile = "<SNROOT>Logs\\snmptrap.txt";
+
+    long Read(CSnCfg& store);
+    // "GlobalSettings" is stamped when the write succeeds.
+    long Write(CSnCfg& store) const;
+    std::shared_ptr<CSnRecord> ToRecord() const;
+    void FromRecord(const CSnRecord& record);
+
+    template <class Self, class Fn> static void Fields(Self& s, Fn&& fn) {
+        namespace snprop = snsnmptrap;
+        fn(snprop::kAgent, s.Agent);
+        fn(snprop::kPort, s.Port);
+        fn(snprop::kCommunity, s.Community);
+        fn(snprop::kOid, s.Oid);
+        fn(snprop::kOidType, s.OidType);
+        fn(snprop::kProtocolVersion, s.ProtocolVersion);
+        fn(snprop::kGenericTrap, s.GenericTrap);
+        fn(snprop::kLogFile, s.LogFile);
+    }
+};

@@ -1,0 +1,39 @@
+#pragma once
+// Statistics report settings (table ReportSettings).  The database password is held scrambled.
+// Read and Write return 0 or the component's code; a failed read keeps the values.
+#include "library/QvcString.h"
+#include "model/store/SnRecordProperties.h"
+
+#include <cstdint>
+#include <memory>
+
+class CSnCfg;
+class CSnRecord;
+
+class CSnReportSettings {
+public:
+    bool Enabled = false;
+    CQvcString DbConnection = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=<SNROOT>Logs\\Statistics.mdb";
+    CQvcString DbPassword;
+    bool GraphsEnabled = false;
+    CQvcString OutputDirectory = "<SNROOT>Reports\\";
+    CQvcString StyleSheet;
+    std::int32_t RetentionDays = 365;
+
+    long Read(CSnCfg& store);
+    // "GlobalSettings" is stamped when the write succeeds.
+    long Write(CSnCfg& store) const;
+    std::shared_ptr<CSnRecord> ToRecord() const;
+    void FromRecord(const CSnRecord& record);
+
+    template <class Self, class Fn> static void Fields(Self& s, Fn&& fn) {
+        namespace snprop = snreport;
+        fn(snprop::kEnabled, s.Enabled);
+        fn(snprop::kDbConnection, s.DbConnection);
+        fn(snprop::kDbPassword, s.DbPassword);
+        fn(snprop::kGraphsEnabled, s.GraphsEnabled);
+        fn(snprop::kOutputDirectory, s.OutputDirectory);
+        fn(snprop::kStyleSheet, s.StyleSheet);
+        fn(snprop::kRetentionDays, s.RetentionDays);
+    }
+};

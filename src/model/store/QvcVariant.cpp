@@ -1,0 +1,85 @@
+#include "model/store/QvcVariant.h"
+
+#include <cstdlib>
+
+CQvcVariant CQvcVariant::FromLong(long value) {
+    CQvcVariant v;
+    v.m_type = Type::Long;
+    v.m_long = value;
+    return v;
+}
+
+CQvcVariant CQvcVariant::FromBool(bool value) {
+    CQvcVariant v;
+    v.m_type = Type::Bool;
+    v.m_long = value ? -1 : 0;
+    return v;
+}
+
+CQvcVariant CQvcVariant::FromText(const CQvcString& value) {
+    CQvcVariant v;
+    v.m_type = Type::Text;
+    v.m_text = value;
+    return v;
+}
+
+CQvcVariant CQvcVariant::FromRecord(std::shared_ptr<CSnRecord> record) {
+    CQvcVariant v;
+    if (record) {
+        v.m_type = Type::Record;
+        v.m_record = std::move(record);
+    }
+    return v;
+}
+
+long CQvcVariant::AsLong() const {
+    switch (m_type) {
+    case Type::Long:
+    case Type::Bool:
+        return m_long;
+    case Type::Text:
+        return std::atol(m_text.c_str());
+    default:
+        return 0;
+    }
+}
+
+bool CQvcVariant::AsBool() const {
+    if (m_type == Type::Text)
+        return m_text.EqualsNoCase("true") || std::atol(m_text.c_str()) != 0;
+    return AsLong() != 0;
+}
+
+CQvcString CQvcVariant::AsText() const {
+    switch (m_type) {
+    case Type::Long:
+    case Type::Bool:
+        return CQvcString(m_long);
+    case Type::Text:
+        return m_text;
+    default:
+        return CQvcString();
+    }
+}
+
+bool CSnRecord::Has(int property) const {
+    return property >= 0 && property < static_cast<int>(m_values.size()) && !m_values[property].IsEmpty();
+}
+
+const CQvcVariant& CSnRecord::Get(int property) const {
+    static const CQvcVariant empty;
+    return Has(property) ? m_values[property] : empty;
+}
+
+void CSnRecord::Set(int property, const CQvcVariant& value) {
+    if (property < 0)
+        return;
+    if (property >= static_cast<int>(m_values.size()))
+        m_values.resize(static_cast<std::size_t>(property) + 1);
+    m_values[property] = value;
+}
+
+void CSnRecord::Remove(int property) {
+    if (Has(property))
+        m_values[property].Clear();
+}

@@ -1,0 +1,95 @@
+#include "model/tree/SnDependencyCalculator.h"
+
+#include "library/ErrorReport.h"
+#include "model/store/SnCfg.h"
+#include "model/tree/SnNode.h"
+
+#include "../settings/TextFields.h"
+
+#include <cstdlib>
+#include <stdexcept>
+#include <unordered_map>
+
+namespace {
+
+constexpr const char* kSource = "SnDependencyCalculator";
+// Deeper nesting below the starting node is logged as an assertion; the walk goes on.
+constexpr int kMaxDepth = 20;
+
+} // namespace
+
+CSnDependencyCalculator::CSnDependencyCalculator(const char* name) : CQvcBase(name) {}
+
+void CSnDependencyCalculator::Walk(CSnNode* first, int depth, const Visit& visit,
+                                   std::unordered_set<const CSnNode*>& seen) {
+    QVC_ASSERT(depth <= kMaxDepth);
+    for (CSnNode* node = first; node != nullptr; node = node->NextNode()) {
+        if (!seen.insert(node).second) {
+            CQvcString text;
+            text.Format("Broken node chain: node %d is reached twice.", static_cast<int>(node->Id()));
+            throw std::runtime_error(text.Str());
+        }
+        if (node->ChildNode() != nullptr)
+            Walk(node->ChildNode(), depth + 1, visit, seen);
+        visit(*node);
+    }
+}
+
+void CSnDependencyCalculator::WalkTree(CSnNode* first, const Visit& visit) {
+    std::unordered_set<const CSnNode*> seen;
+    Walk(first, 0, visit, seen);
+}
+
+void CSnDependencyCalculator::ClearPass(CSnNode* root) {
+    WalkTree(root, [](CSnNode& node) { node.Srvc.Dependents.RemoveAll(); });
+}
+
+void CSnDependencyCalculator::CollectPass(CSnCfg& store, CSnNode* root) {
+    // The tree does not change during a run, so each ID is looked up once: many checks
+    // usually depend on the same few checks and folders.
+    std::unordered_map<std::int32_t, CSnNode*> found;
+    auto lookup = [&](std::int32_t id) -> CSnNode* {
+        auto it = found.find(id);
+        if (it == found.end())
+            it = found.emplace(id, store.FindNode(root, id)).first;
+        return it->second;
+    };
+    WalkTree(root, [&](CSnNode& dependent) {
+        if (dependent.Cfg.Action.Dependencies.IsEmpty())
+            return;
+        const std::int32_t id = dependent.Id();
+        for (const std::int32_t dependeeId : DependencyIds(dependent.Cfg.Action.Dependencies)) {
+            CSnNode* dependee = lookup(dependeeId);
+            if (dependee == nullptr)
+                continue;
+            dependee->Srvc.Dependents.Add(id);
+            // A folder passes the dependency on to everything below it.
+            if (dependee->IsFolder() && dependee->ChildNode() != nullptr)
+                WalkTree(dependee->ChildNode(), [id](CSnNode& below) { below.Srvc.Dependents.Add(id); });
+        }
+    });
+}
+
+std::vector<std::int32_t> CSnDependencyCalculator::DependencyIds(const CQvcString& dependencies) {
+    std::vector<std::int32_t> ids;
+    for (const CQvcString& token : LeadingFields(dependencies, ';', true))
+        ids.push_back(static_cast<std::int32_t>(std::atol(token.c_str())));
+    return ids;
+}
+
+void CSnDependencyCalculator::Calculate(CSnCfg& store, CSnNode* root) {
+    try {
+        ClearPass(root);
+    } catch (const std::exception& e) {
+        ReportError(kSource, __LINE__, e.what());
+    } catch (...) {
+        ReportError(kSource, __LINE__, "Clearing the dependents lists failed.");
+    }
+    try {
+        CollectPass(store, root);
+    } catch (const std::exception& e) {
+        ReportError(kSource, __LINE__, e.what());
+    } catch (...) {
+        ReportError(kSource, __LINE__, "Collecting the dependents lists failed.");
+    }
+}

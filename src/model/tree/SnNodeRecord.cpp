@@ -1,0 +1,185 @@
+#include "model/tree/SnNodeRecord.h"
+
+#include "model/tree/SnNode.h"
+#include "model/store/SnRecordProperties.h"
+
+#include <string>
+
+namespace {
+
+using namespace snnode;
+
+std::int32_t Flag(bool value) { return value ? 1 : 0; }
+
+// Character `index` of a flag text padded with blanks is "1".
+bool FlagAt(const std::string& text, std::size_t index) { return index < text.size() && text[index] == '1'; }
+
+// Property of notification entry `entry` that holds its recipients; 0 for the trap entries.
+int RecipientsProperty(int entry) {
+    if (entry < 8)
+        return kRecipients0 + entry;
+    if (entry == 10)
+        return kRecipients10;
+    if (entry == 11)
+        return kRecipients11;
+    return 0;
+}
+
+CQvcString& ParamField(CSnNodeCfgFunction& f, int n) {
+    CQvcString* fields[] = {&f.Param1, &f.Param2, &f.Param3, &f.Param4, &f.Param5, &f.Param6, &f.Param7, &f.Param8};
+    return *fields[n];
+}
+
+const CQvcString& ParamField(const CSnNodeCfgFunction& f, int n) {
+    return ParamField(const_cast<CSnNodeCfgFunction&>(f), n);
+}
+
+void DecodeSummary(const CSnRecord& r, CSnNodeCfg& cfg) {
+    cfg.ID = static_cast<std::int32_t>(r.GetLong(kId));
+    cfg.Name = r.GetText(kName);
+    cfg.ScanFrequency.Mode = static_cast<std::int32_t>(r.GetLong(kScanMode));
+    cfg.ScanFrequency.Interval = static_cast<std::int32_t>(r.GetLong(kScanInterval));
+    cfg.ScanFrequency.ErrorThreshold = static_cast<std::int32_t>(r.GetLong(kErrorThreshold));
+    cfg.ScanFrequency.Schedule.SetText(r.GetText(kScanSchedule));
+    cfg.OnHold = Flag(r.GetBool(kOnHold));
+    cfg.Inverse = Flag(r.GetBool(kInverse));
+    cfg.GraphEnabled = Flag(r.GetBool(kGraphEnabled));
+    cfg.Function.Type = static_cast<std::int32_t>(r.GetLong(kType));
+    cfg.Function.ScriptTimeout = static_cast<std::int32_t>(r.GetLong(kScriptTimeout));
+    cfg.Action.Dependencies = r.GetText(kDependencies);
+    cfg.Function.ParamServer = r.GetText(kParamServer);
+    cfg.Function.Param1 = r.GetText(kParam1);
+    cfg.Function.Param2 = r.GetText(kParam2);
+}
+
+} // namespace
+
+void CSnNodeRecord::Encode(const CSnNode& node, CSnRecord& r) {
+    const CSnNodeCfg& cfg = node.Cfg;
+    const CSnNodeCfgAction& a = cfg.Action;
+    const CSnNodeCfgFunction& f = cfg.Function;
+
+    r.SetText(kName, cfg.Name);
+    CQvcString notes = cfg.Notes;
+    notes.LineBreaksToBars();
+    r.SetText(kNotes, notes);
+    r.SetLong(kScanMode, cfg.ScanFrequency.Mode);
+    r.SetLong(kScanInterval, cfg.ScanFrequency.Interval);
+    r.SetText(kScanSchedule, cfg.ScanFrequency.Schedule.Text());
+    r.SetLong(kErrorThreshold, cfg.ScanFrequency.ErrorThreshold);
+    r.SetBool(kOnHold, cfg.OnHold != 0);
+    r.SetBool(kInverse, cfg.Inverse != 0);
+    r.SetLong(kScriptTimeout, f.ScriptTimeout);
+    r.SetLong(kType, f.Type);
+    r.SetBool(kMaintenanceEnabled, a.Maintenance.Enabled != 0);
+    r.SetText(kMaintenanceSchedule, a.Maintenance.Schedule.Text());
+    r.SetText(kDependencies, a.Dependencies);
+    r.SetBool(kReNotifyRepeat, a.ReNotify.Repeat != 0);
+    r.SetLong(kReNotifyMinutes, a.ReNotify.Minutes);
+
+    CQvcString flags;
+    for (int k = 0; k < kNotifyEntries; ++k) {
+        if (k > 0)
+            flags += "9";
+        flags += CQvcString(static_cast<long>(a.Notify[k].Enabled));
+    }
+    r.SetText(kNotifyFlags, flags);
+    for (int k = 0; k < kNotifyEntries; ++k)
+        if (int p = RecipientsProperty(k))
+            r.SetText(p, a.Notify[k].Recipients);
+
+    r.SetBool(kReRunRepeat, a.ReRun.Repeat != 0);
+    r.SetLong(kReRunMinutes, a.ReRun.Minutes);
+    CQvcString actionFlags;
+    actionFlags.Format("%d%d%d%d%d%d%d", a.RunOnFailure.RunExecutable, a.RunOnFailure.RunScript,
+                       a.RunOnSuccess.RunExecutable, a.RunOnSuccess.RunScript, a.Restart.Reboot,
+                       a.Restart.RestartServices, a.Restart.UseCredentials);
+    r.SetText(kActionFlags, actionFlags);
+    r.SetText(kFailureExecutable, a.RunOnFailure.Executable);
+    r.SetText(kSuccessExecutable, a.RunOnSuccess.Executable);
+    r.SetText(kSuccessScript, a.RunOnSuccess.Script);
+    r.SetText(kFailureScript, a.RunOnFailure.Script);
+    r.SetText(kRestartServices, a.Restart.Services);
+    r.SetText(kRestartComputer, a.Restart.Computer);
+    r.SetText(kRestartCredentials, a.Restart.Credentials);
+    long uncertain = 1;
+    if (a.Uncertain.UseGlobal)
+        uncertain = 0;
+    else if (a.Uncertain.AsError)
+        uncertain = 2;
+    else if (a.Uncertain.AsSuccess)
+        uncertain = 3;
+    r.SetLong(kUncertain, uncertain);
+    r.SetBool(kGraphEnabled, cfg.GraphEnabled != 0);
+
+    r.SetBool(kUseCredentials, f.UseCredentials != 0);
+    r.SetText(kCredentialsServer, f.CredentialsServer);
+    r.SetBool(kParamOption, f.ParamOption != 0);
+    r.SetBool(kParamOption2, f.ParamOption2 != 0);
+    r.SetText(kParamLogin, f.ParamLogin);
+    r.SetText(kParamLogin2, f.ParamLogin2);
+    r.SetText(kParamPassword, f.ParamPassword);
+    r.SetText(kParamPassword2, f.ParamPassword2);
+    r.SetText(kParamByteCodes, f.ParamByteCodes);
+    r.SetText(kParamServer, f.ParamServer);
+    for (int n = 0; n < 8; ++n)
+        r.SetText(kParam1 + n, ParamField(f, n));
+}
+
+void CSnNodeRecord::Decode(const CSnRecord& r, CSnNode& node, bool summaryOnly) {
+    CSnNodeCfg& cfg = node.Cfg;
+    DecodeSummary(r, cfg);
+    if (summaryOnly)
+        return;
+    CSnNodeCfgAction& a = cfg.Action;
+    CSnNodeCfgFunction& f = cfg.Function;
+
+    cfg.Notes = r.GetText(kNotes);
+    cfg.Notes.BarsToLineBreaks();
+    a.Maintenance.Enabled = Flag(r.GetBool(kMaintenanceEnabled));
+    a.Maintenance.Schedule.SetText(r.GetText(kMaintenanceSchedule));
+    a.ReNotify.Repeat = Flag(r.GetBool(kReNotifyRepeat));
+    a.ReNotify.Minutes = static_cast<std::int32_t>(r.GetLong(kReNotifyMinutes));
+
+    const std::string flags = r.GetText(kNotifyFlags).Str() + std::string(2 * kNotifyEntries, ' ');
+    for (int k = 0; k < kNotifyEntries; ++k) {
+        a.Notify[k].Enabled = Flag(FlagAt(flags, static_cast<std::size_t>(2 * k)));
+        if (int p = RecipientsProperty(k))
+            a.Notify[k].Recipients = r.GetText(p);
+    }
+
+    a.ReRun.Repeat = Flag(r.GetBool(kReRunRepeat));
+    a.ReRun.Minutes = static_cast<std::int32_t>(r.GetLong(kReRunMinutes));
+    const std::string actionFlags = r.GetText(kActionFlags).Str() + std::string(7, ' ');
+    a.RunOnFailure.RunExecutable = Flag(FlagAt(actionFlags, 0));
+    a.RunOnFailure.RunScript = Flag(FlagAt(actionFlags, 1));
+    a.RunOnSuccess.RunExecutable = Flag(FlagAt(actionFlags, 2));
+    a.RunOnSuccess.RunScript = Flag(FlagAt(actionFlags, 3));
+    a.Restart.Reboot = Flag(FlagAt(actionFlags, 4));
+    a.Restart.RestartServices = Flag(FlagAt(actionFlags, 5));
+    a.Restart.UseCredentials = Flag(FlagAt(actionFlags, 6));
+    a.RunOnFailure.Executable = r.GetText(kFailureExecutable);
+    a.RunOnSuccess.Executable = r.GetText(kSuccessExecutable);
+    a.RunOnSuccess.Script = r.GetText(kSuccessScript);
+    a.RunOnFailure.Script = r.GetText(kFailureScript);
+    a.Restart.Services = r.GetText(kRestartServices);
+    a.Restart.Computer = r.GetText(kRestartComputer);
+    a.Restart.Credentials = r.GetText(kRestartCredentials);
+
+    const long uncertain = r.GetLong(kUncertain);
+    a.Uncertain.UseGlobal = Flag(uncertain == 0);
+    a.Uncertain.AsError = Flag(uncertain == 2);
+    a.Uncertain.AsSuccess = Flag(uncertain == 3);
+
+    f.UseCredentials = Flag(r.GetBool(kUseCredentials));
+    f.CredentialsServer = r.GetText(kCredentialsServer);
+    f.ParamOption = Flag(r.GetBool(kParamOption));
+    f.ParamOption2 = Flag(r.GetBool(kParamOption2));
+    f.ParamLogin = r.GetText(kParamLogin);
+    f.ParamLogin2 = r.GetText(kParamLogin2);
+    f.ParamPassword = r.GetText(kParamPassword);
+    f.ParamPassword2 = r.GetText(kParamPassword2);
+    f.ParamByteCodes = r.GetText(kParamByteCodes);
+    for (int n = 2; n < 8; ++n)
+        ParamField(f, n) = r.GetText(kParam1 + n);
+}

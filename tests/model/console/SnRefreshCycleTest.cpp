@@ -1,0 +1,474 @@
+// The main window's refresh cycle against a scripted host and a hand-driven clock: the
+// order of the steps, congestion, the access strikes, the configuration and results
+// counters with their periods and due times, the Refresh command and the trace lines.
+#include "TestSupport.h"
+#include "library/ErrorTexts.h"
+#include "library/Messages.h"
+#include "model/console/ManagerPreferences.h"
+#include "model/console/SnRefreshCycle.h"
+#include "platform/Registry.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace {
+
+using testsupport::ReadFile;
+
+// Milliseconds of a tick count and seconds since 1970 that move together.
+struct FakeClock {
+    std::uint32_t ms = 500;
+    std::int64_t base = 1'700'000'000;
+    std::int64_t Seconds() const { return base + ms / 1000; }
+    void Advance(std::uint32_t by) { ms += by; }
+};
+
+class FakeHost final : public ISnRefreshHost {
+public:
+    explicit FakeHost(FakeClock& clock) : m_clock(clock) {}
+
+    std::vector<std::string> calls;
+    std::deque<bool> accessAnswers; // empty: access granted
+    long configCounter = 7;
+    long resultsCounter = 40;
+    long reloadCode = 0;
+    int rows = 0;
+    bool capture = true;
+    std::uint32_t reloadTakesMs = 0;
+    bool lastWritable = false;
+    CQvcString lastComputer;
+    std::vector<CQvcString> errors;
+
+    bool ProbeAccess(bool writable, const CQvcString& computerName) override {
+        calls.push_back("probe");
+        lastWritable = writable;
+        lastComputer = computerName;
+        if (accessAnswers.empty())
+            return true;
+        const bool answer = accessAnswers.front();
+        accessAnswers.pop_front();
+        return answer;
+    }
+    long ReadConfigCounter() override {
+        calls.push_back("read NM");
+        return configCounter;
+    }
+    long ReadResultsCounter() override {
+        calls.push_back("read Results");
+        return resultsCounter;
+    }
+    void SignalManagersChanged() override {
+        calls.push_back("signal NM");
+        ++configCounter;
+    }
+    long ReloadAllNodes() override {
+        calls.push_back("reload");
+        m_clock.Advance(reloadTakesMs);
+        return reloadCode;
+    }
+    void LoadResults() override { calls.push_back("load results"); }
+    void RebuildTree() override { calls.push_back("rebuild tree"); }
+    void RefreshList() override { calls.push_back("refresh list"); }
+    int ListRowCount() override {
+        calls.push_back("rows");
+        return rows;
+    }
+    bool ActivityCaptureOn() override { return capture; }
+    void RefreshActivity() override { calls.push_back("refresh activity"); }
+    void StartServiceWatch() override { calls.push_back("start watch"); }
+    void SetWaitCursor(bool on) override { calls.push_back(on ? "wait on" : "wait off"); }
+    void StopTimer() override { calls.push_back("stop timer"); }
+    void PostImmediateTick() override { calls.push_back("post tick"); }
+    void ShowErrorAndClose(const CQvcString& text) override {
+        calls.push_back("error and close");
+        errors.push_back(text);
+    }
+
+    int Count(const std::string& call) const { return static_cast<int>(std::count(calls.begin(), calls.end(), call)); }
+    // The calls since the last Take.
+    std::vector<std::string> Take() {
+        std::vector<std::string> out;
+        out.swap(calls);
+        return out;
+    }
+
+private:
+    FakeClock& m_clock;
+};
+
+class SnRefreshCycleTest : public ::testing::Test {
+protected:
+    SnRefreshCycleTest()
+        : host(clock),
+          cycle(host, [this] { return clock.ms; }, [this] { return clock.Seconds(); }) {
+        cycle.SetTraceFile(TraceFile().c_str());
+        cycle.SetAccess(true, "station7");
+    }
+
+    std::string TraceFile() const { return hives.Dir().File("trace.txt"); }
+    std::string Trace() const { return ReadFile(TraceFile()); }
+
+    // Auto refresh as the dialog would leave it.
+    void Settings(bool enabled, bool dynamic, long period) {
+        CSnAutoRefreshSettings s;
+        s.Enabled = enabled;
+        s.Dynamic = dynamic;
+        s.PeriodSecs = period;
+        cycle.ApplyRefreshSettings(s);
+    }
+    // A timer tick `ms` after the previous one began (the default timer period).
+    void TickAfter(std::uint32_t ms = 1200) {
+        clock.Advance(ms);
+        cycle.Tick();
+    }
+    // Ticks every 1.2 s until the views are updated; the second of that tick, counted
+    // from the first tick's (-1 when none comes within a minute).
+    std::int64_t SecondsOfNextUpdate() {
+        for (int i = 0; i < 50; ++i) {
+            TickAfter();
+            if (Updated(host.Take()))
+                return clock.Seconds() - clock.base;
+        }
+        return -1;
+    }
+    bool Updated(const std::vector<std::string>& calls) const {
+        return std::find(calls.begin(), calls.end(), "refresh list") != calls.end();
+    }
+
+    testsupport::ScopedHives hives;
+    FakeClock clock;
+    FakeHost host;
+    CSnRefreshCycle cycle;
+};
+
+TEST_F(SnRefreshCycleTest, FirstTickRunsEveryStepInOrder) {
+    Settings(true, true, 5);
+    host.rows = 3;
+    cycle.Tick();
+    EXPECT_EQ(host.Take(), (std::vector<std::string>{"start watch", "probe", "read NM", "wait on", "reload", "wait off",
+                                                     "rebuild tree", "rows", "read Results", "load results",
+                                                     "refresh list", "refresh activity"}));
+    EXPECT_TRUE(host.lastWritable);
+    EXPECT_EQ(host.lastComputer, "station7");
+    EXPECT_EQ(cycle.IdleMsecs(), 1000); // the defaults, read on the first tick
+    EXPECT_EQ(cycle.MaxHandlingMsecs(), 5000);
+
+    // Later ticks never start the watcher again, and within 2 s read only Results; the
+    // first sighting of Results set a due time (now + 1 s), which brings one more update.
+    TickAfter();
+    EXPECT_EQ(host.Take(),
+              (std::vector<std::string>{"rows", "read Results", "load results", "refresh list", "refresh activity"}));
+    TickAfter(); // 2.4 s after the first look: NM again
+    EXPECT_EQ(host.Take(), (std::vector<std::string>{"read NM", "rows", "read Results"}));
+}
+
+TEST_F(SnRefreshCycleTest, TicksWithinTheIdleMinimumOfThePreviousEndAreSkipped) {
+    Settings(true, false, 5);
+    host.reloadTakesMs = 300; // the first tick ends 300 ms after it began
+    cycle.Tick();
+    host.Take();
+    // The next timer tick comes 1200 ms after the first began: 900 ms after its end.
+    TickAfter(900);
+    EXPECT_TRUE(host.Take().empty());
+    EXPECT_NE(Trace().find("Avoid congestion (this timer was 900msecs after the previous Timer exit, we allow only 1000"),
+              std::string::npos);
+    // A skipped tick still ends a tick: exactly 1000 ms after it is skipped too ...
+    TickAfter(1000);
+    EXPECT_TRUE(host.Take().empty());
+    // ... and 1001 ms after it runs.
+    TickAfter(1001);
+    EXPECT_FALSE(host.Take().empty());
+}
+
+TEST_F(SnRefreshCycleTest, IdleMinimumComesFromThePreferenceOnTheFirstTickOnly) {
+    const char* key = "Software\\Quorvane\\Sentrelle\\Manager";
+    platform::RegCreateKey(platform::Hive::LocalMachine, key, platform::kRegAllAccess);
+    platform::RegSetDword(platform::Hive::LocalMachine, key, "MfTimerIdleMsecs", 200);
+    cycle.Tick();
+    EXPECT_EQ(cycle.IdleMsecs(), 200);
+    platform::RegSetDword(platform::Hive::LocalMachine, key, "MfTimerIdleMsecs", 5000);
+    host.Take();
+    TickAfter(201);
+    EXPECT_FALSE(host.Take().empty()); // still 200: read once
+    EXPECT_EQ(cycle.IdleMsecs(), 200);
+}
+
+TEST_F(SnRefreshCycleTest, SuspendedCycleDoesNothingUntilResumed) {
+    cycle.Suspend();
+    cycle.Tick();
+    TickAfter();
+    EXPECT_TRUE(host.Take().empty());
+    cycle.Resume();
+    TickAfter();
+    EXPECT_EQ(host.Count("start watch"), 1);
+    EXPECT_EQ(host.Count("reload"), 1);
+}
+
+TEST_F(SnRefreshCycleTest, AccessIsProbedAtMostEveryFiveSeconds) {
+    clock.ms = 0;
+    cycle.Tick();
+    for (int i = 0; i < 4; ++i)
+        TickAfter(1200); // 4.8 s
+    EXPECT_EQ(host.Count("probe"), 1);
+    TickAfter(1200); // 6 s
+    EXPECT_EQ(host.Count("probe"), 2);
+}
+
+TEST_F(SnRefreshCycleTest, ThreeAccessFailuresInARowEndTheManager) {
+    host.accessAnswers = {false, false, false};
+    cycle.Tick();
+    EXPECT_EQ(cycle.AccessFailures(), 1);
+    // A failed probe does not stop the rest of the cycle.
+    EXPECT_EQ(host.Count("reload"), 1);
+    TickAfter(5000);
+    EXPECT_EQ(cycle.AccessFailures(), 2);
+    EXPECT_FALSE(cycle.HasStopped());
+    host.Take();
+    TickAfter(5000);
+    EXPECT_TRUE(cycle.HasStopped());
+    EXPECT_EQ(host.Take(), (std::vector<std::string>{"probe", "stop timer", "error and close"}));
+    ASSERT_EQ(host.errors.size(), 1u);
+    EXPECT_EQ(host.errors[0], MessageText(51558));
+    // A tick that still arrives (a posted one) does nothing.
+    TickAfter(5000);
+    EXPECT_TRUE(host.Take().empty());
+}
+
+TEST_F(SnRefreshCycleTest, TwoFailuresThenSuccessStartTheCountAgain) {
+    host.accessAnswers = {false, false, true, false, false, true};
+    cycle.Tick();
+    for (int i = 0; i < 5; ++i)
+        TickAfter(5000);
+    EXPECT_EQ(host.Count("probe"), 6);
+    EXPECT_FALSE(cycle.HasStopped());
+    EXPECT_EQ(host.Count("error and close"), 0);
+    EXPECT_EQ(cycle.AccessFailures(), 0);
+}
+
+TEST_F(SnRefreshCycleTest, ConfigurationCounterIsReadAtMostEveryTwoSecondsAndReloadsOnChange) {
+    Settings(true, false, 5);
+    cycle.Tick();
+    EXPECT_EQ(host.Count("reload"), 1); // first look: always a change
+    TickAfter(1200);
+    EXPECT_EQ(host.Count("read NM"), 1);
+    TickAfter(1200); // 2.4 s after the first look
+    EXPECT_EQ(host.Count("read NM"), 2);
+    EXPECT_EQ(host.Count("reload"), 1);
+
+    // Another Manager changed the configuration: reload, rebuild and update the views at
+    // once, though no result changed and the last update is recent.
+    host.Take();
+    host.configCounter = 99;
+    TickAfter(2000);
+    const std::vector<std::string> calls = host.Take();
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "reload"), 1);
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "rebuild tree"), 1);
+    EXPECT_TRUE(Updated(calls));
+}
+
+TEST_F(SnRefreshCycleTest, FailedReloadShowsTheErrorAndEndsTheManager) {
+    host.reloadCode = 25050;
+    cycle.Tick();
+    EXPECT_EQ(host.Take(), (std::vector<std::string>{"start watch", "probe", "read NM", "wait on", "reload", "wait off",
+                                                     "stop timer", "error and close"}));
+    ASSERT_EQ(host.errors.size(), 1u);
+    EXPECT_EQ(host.errors[0], ErrorBoxText(25050));
+    EXPECT_TRUE(cycle.HasStopped());
+}
+
+TEST_F(SnRefreshCycleTest, DynamicPeriodFollowsTheNumberOfListedChecks) {
+    const std::pair<int, long> bounds[] = {{0, 1},   {19, 1},   {20, 2},   {49, 2},   {50, 4},    {99, 4},
+                                           {100, 6}, {120, 6},  {499, 6},  {500, 10}, {999, 10},  {1000, 15},
+                                           {50000, 15}};
+    for (const auto& [rows, period] : bounds)
+        EXPECT_EQ(CSnRefreshCycle::DynamicPeriod(rows), period) << rows;
+
+    Settings(true, true, 30);
+    EXPECT_EQ(cycle.RefreshPeriod(), 1); // an empty list until the first tick
+    host.rows = 120;
+    cycle.Tick();
+    EXPECT_EQ(cycle.RefreshPeriod(), 6);
+    host.rows = 19;
+    TickAfter();
+    EXPECT_EQ(cycle.RefreshPeriod(), 1);
+
+    // Not dynamic, or auto refresh off: the configured period stays.
+    Settings(true, false, 30);
+    TickAfter();
+    EXPECT_EQ(cycle.RefreshPeriod(), 30);
+    Settings(false, true, 30);
+    TickAfter();
+    EXPECT_EQ(cycle.RefreshPeriod(), 30);
+}
+
+TEST_F(SnRefreshCycleTest, DynamicPeriodSpacesTheUpdatesOfAListOf120Checks) {
+    Settings(true, true, 5);
+    host.rows = 120;
+    cycle.Tick(); // t = 0: loads and updates
+    host.Take();
+    // New results every tick; updates come 6 s apart.
+    std::vector<int> updatesAt;
+    for (int tick = 1; tick <= 12; ++tick) {
+        ++host.resultsCounter;
+        TickAfter(1200);
+        if (Updated(host.Take()))
+            updatesAt.push_back(tick * 1200);
+    }
+    ASSERT_FALSE(updatesAt.empty());
+    EXPECT_GE(updatesAt[0], 6000);
+    for (std::size_t i = 1; i < updatesAt.size(); ++i)
+        EXPECT_GE(updatesAt[i] - updatesAt[i - 1], 6000);
+
+    // With 19 checks, every results change shows within the next second.
+    host.rows = 19;
+    TickAfter(1200);
+    host.Take();
+    int updates = 0;
+    for (int tick = 0; tick < 5; ++tick) {
+        ++host.resultsCounter;
+        TickAfter(1200);
+        updates += Updated(host.Take()) ? 1 : 0;
+    }
+    EXPECT_EQ(updates, 5);
+}
+
+TEST_F(SnRefreshCycleTest, ResultsChangeUpdatesAtOnceAndAgainAtItsDueTime) {
+    Settings(true, false, 5);
+    cycle.Tick();   // 0 s: first view update; first sighting of Results, due at 5 s
+    TickAfter(5000); // 5 s: that due update
+    TickAfter(5000);
+    host.Take();
+
+    // 11 s: a change with the last update 6 s old shows at once ...
+    host.resultsCounter = 41;
+    TickAfter(1200);
+    EXPECT_TRUE(Updated(host.Take()));
+    // ... and once more when its due time (change + 5 s) comes, with no further change.
+    int updates = 0;
+    std::uint32_t firstAt = 0;
+    for (std::uint32_t elapsed = 1200; elapsed <= 12000; elapsed += 1200) {
+        TickAfter(1200);
+        if (Updated(host.Take())) {
+            ++updates;
+            if (firstAt == 0)
+                firstAt = elapsed;
+        }
+    }
+    EXPECT_EQ(updates, 1);
+    EXPECT_EQ(firstAt, 4800u); // change seen at 11 s, due at 16 s: the tick at 16.5 s
+}
+
+TEST_F(SnRefreshCycleTest, ResultsChangeSoonAfterAnUpdateWaitsForItsDueTime) {
+    Settings(true, false, 5);
+    cycle.Tick();
+    host.Take();
+    host.resultsCounter = 41;
+    TickAfter(2400); // 2.9 s: 2 s after the last update
+    EXPECT_FALSE(Updated(host.Take()));
+    // Wanted then but too soon; the next wanted moment is the due time, 2 + 5 = 7 s.
+    EXPECT_EQ(SecondsOfNextUpdate(), 7);
+}
+
+TEST_F(SnRefreshCycleTest, WithAutoRefreshOffResultsShowOnlyAtTheirDueTime) {
+    Settings(false, true, 5);
+    cycle.Tick();
+    TickAfter(10000);
+    host.Take();
+    host.resultsCounter = 41; // seen at 11 s with the last update 1 s old; auto refresh is off
+    TickAfter(1200);
+    EXPECT_FALSE(Updated(host.Take()));
+    EXPECT_EQ(SecondsOfNextUpdate(), 16); // the due time 11 + 5 s
+    // Nothing more without another change.
+    for (int i = 0; i < 10; ++i)
+        TickAfter(1200);
+    EXPECT_FALSE(Updated(host.Take()));
+}
+
+TEST_F(SnRefreshCycleTest, ShortPeriodsDueOneSecondLater) {
+    Settings(true, false, 1);
+    cycle.Tick();
+    host.Take();
+    host.resultsCounter = 41;
+    TickAfter(1200); // change seen at once, last update 1.2 s old: update now
+    EXPECT_TRUE(Updated(host.Take()));
+    TickAfter(1200); // due (change + 1 s) reached: one more update
+    EXPECT_TRUE(Updated(host.Take()));
+    TickAfter(1200);
+    EXPECT_FALSE(Updated(host.Take()));
+}
+
+TEST_F(SnRefreshCycleTest, ActivityViewIsRefreshedOnlyWhileCaptureIsOn) {
+    host.capture = false;
+    cycle.Tick();
+    EXPECT_EQ(host.Count("refresh list"), 1);
+    EXPECT_EQ(host.Count("refresh activity"), 0);
+}
+
+TEST_F(SnRefreshCycleTest, RefreshCommandReloadsEvenWhenNothingChanged) {
+    Settings(true, false, 5);
+    cycle.Tick();
+    TickAfter(3000);
+    TickAfter(3000);
+    host.Take();
+    TickAfter(3000);
+    EXPECT_EQ(host.Count("read NM"), 1);
+    EXPECT_EQ(host.Count("reload"), 0);
+    host.Take();
+
+    cycle.Refresh();
+    EXPECT_EQ(host.Take(), (std::vector<std::string>{"signal NM", "post tick"}));
+    TickAfter(1500); // the posted tick
+    EXPECT_EQ(host.Count("reload"), 1);
+    EXPECT_EQ(host.Count("rebuild tree"), 1);
+    EXPECT_EQ(host.Count("refresh list"), 1);
+}
+
+TEST_F(SnRefreshCycleTest, SlowTicksAreTracedWithAnAssertionLine) {
+    testsupport::ScopedEnv debugDir("SENTRELLE_DEBUG_DIR", hives.Dir().Path());
+    const std::string assertFile = hives.Dir().File("assert.txt");
+    host.reloadTakesMs = 4999;
+    cycle.Tick();
+    EXPECT_EQ(Trace().find("TIMER TAKES TOO LONG"), std::string::npos);
+    EXPECT_NE(Trace().find("Timer call finished, timer took 4999 msecs"), std::string::npos);
+    EXPECT_TRUE(ReadFile(assertFile).empty());
+
+    host.reloadTakesMs = 5000;
+    host.configCounter = 8;
+    TickAfter(3000);
+    EXPECT_NE(Trace().find("TIMER TAKES TOO LONG: 5000msecs, max allowed: 5000 msecs"), std::string::npos);
+    const std::string asserted = ReadFile(assertFile);
+    EXPECT_NE(asserted.find("QUORVANE ASSERTION FAILURE, FILE: ["), std::string::npos);
+    EXPECT_NE(asserted.find("SnRefreshCycle.cpp"), std::string::npos);
+    EXPECT_FALSE(cycle.HasStopped()); // only reported
+}
+
+TEST_F(SnRefreshCycleTest, CongestionIsMeasuredAcrossTheWrapOfTheTickCount) {
+    clock.ms = 0xFFFFFF00u; // 256 ms before the wrap
+    cycle.Tick();
+    host.Take();
+    TickAfter(900); // past the wrap, 900 ms after the previous end
+    EXPECT_TRUE(host.Take().empty());
+    TickAfter(1001);
+    EXPECT_FALSE(host.Take().empty());
+}
+
+TEST_F(SnRefreshCycleTest, SettingsComeFromThePreferences) {
+    prefs::WriteAutoRefresh(1, 0, 42);
+    cycle.ReadRefreshSettings();
+    EXPECT_TRUE(cycle.AutoRefreshEnabled());
+    EXPECT_FALSE(cycle.AutoRefreshDynamic());
+    EXPECT_EQ(cycle.RefreshPeriod(), 42);
+    prefs::WriteAutoRefresh(1, 1, 42);
+    cycle.ReadRefreshSettings();
+    EXPECT_EQ(cycle.RefreshPeriod(), 1);
+    prefs::WriteAutoRefresh(0, 1, 42);
+    cycle.ReadRefreshSettings();
+    EXPECT_FALSE(cycle.AutoRefreshEnabled());
+    EXPECT_EQ(cycle.RefreshPeriod(), 42);
+}
+
+} // namespace

@@ -1,0 +1,37 @@
+#include "model/link/SnChangeDetector.h"
+
+#include <gtest/gtest.h>
+
+TEST(SnChangeDetector, FirstReadingCountsAndThenOnlyDifferences) {
+    CSnChangeDetector detector;
+    // Nothing seen yet: even 0, the value of a missing counter, is a change.
+    EXPECT_TRUE(detector.HasChanged(0));
+    EXPECT_TRUE(detector.HasChanged(0)); // asking does not record
+    detector.Record(0);
+    EXPECT_FALSE(detector.HasChanged(0));
+    EXPECT_TRUE(detector.HasChanged(-1));
+    EXPECT_TRUE(detector.HasChanged(1));
+
+    // Take records as it answers.
+    EXPECT_TRUE(detector.Take(5));
+    EXPECT_FALSE(detector.Take(5));
+    EXPECT_TRUE(detector.Take(4)); // smaller counts too: values are not ordered
+    EXPECT_FALSE(detector.HasChanged(4));
+
+    // Forgetting makes the next reading a change again, whatever its value.
+    detector.Forget();
+    EXPECT_TRUE(detector.HasChanged(4));
+    EXPECT_TRUE(detector.Take(4));
+    EXPECT_FALSE(detector.HasChanged(4));
+}
+
+TEST(SnChangeDetector, ReaderThatFailsToActSeesTheChangeAgain) {
+    CSnChangeDetector detector;
+    detector.Record(10);
+    // The reader sees 11 but does not record it (its reload failed): the next look still
+    // reports the change.
+    EXPECT_TRUE(detector.HasChanged(11));
+    EXPECT_TRUE(detector.HasChanged(11));
+    detector.Record(11);
+    EXPECT_FALSE(detector.HasChanged(11));
+}

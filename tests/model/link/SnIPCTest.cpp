@@ -1,0 +1,452 @@
+#include "model/link/SnIPC.h"
+#include "NodeTreeBuilder.h"
+#include "TestSupport.h"
+#include "library/QvcRandom.h"
+#include "platform/Profile.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+
+using testsupport::EngineRootDir;
+using testsupport::NodeTreeBuilder;
+
+namespace {
+
+// A result as "status|time|processing|comment|duration|data|response", to compare whole.
+std::string R(const CSnNode* node) {
+    const CSnNodeResult& r = node->Result;
+    return std::to_string(r.Status) + "|" + std::to_string(r.LastUpdate) + "|" + std::to_string(r.Processing) + "|" +
+           r.Comment.Str() + "|" + std::to_string(r.Duration) + "|" + r.Data.Str() + "|" + r.Response.Str();
+}
+
+class SnIPCTest : public ::testing::Test {
+protected:
+    SnIPCTest() : link(CQvcString(root.Path()), "IPC") {}
+
+    // Writes section "Results" of the result file from "key=value" lines.
+    void WriteResults(const std::string& lines) {
+        testsupport::WriteFile(root.File("Sys/Res/result.dat"), "[Results]\r\n" + lines);
+    }
+    std::string Control(const char* section, const char* key) const {
+        return platform::ProfileReadText(link.ControlFile().c_str(), section, key, "<none>");
+    }
+    std::vector<std::string> ControlKeys(const char* section) const {
+        return platform::ProfileListKeys(link.ControlFile().c_str(), section);
+    }
+
+    testsupport::ScopedHives hives;
+    EngineRootDir root;
+    CSnIPC link;
+};
+
+} // namespace
+
+TEST_F(SnIPCTest, PathsLieBelowTheRootWithNativeSeparators) {
+    const std::string r = root.Path() + "/";
+    EXPECT_EQ(link.ResultFile().Str(), r + "Sys/Res/result.dat");
+    EXPECT_EQ(link.ReceiverResultFile().Str(), r + "Sys/Res/resultrcvr.dat");
+    EXPECT_EQ(link.ActivityLogFile().Str(), r + "Sys/Act/actlog.dat");
+    EXPECT_EQ(link.LogDirectory().Str(), r + "Logs");
+    EXPECT_EQ(link.NotificationDirectory().Str(), r + "Sys/Not");
+    EXPECT_EQ(link.ControlFile().Str(), r + "Sys/Ctrl/control.dat");
+    // A root given with its trailing separator gives the same paths.
+    CSnIPC trailing(CQvcString(r), "IPC");
+    EXPECT_EQ(trailing.ControlFile(), link.ControlFile());
+    EXPECT_EQ(link.SectionBufferCapacity(), 524287u);
+}
+
+TEST_F(SnIPCTest, ResultValuesFillTheNodes) {
+    NodeTreeBuilder tree;
+    CSnNode* full = tree.AddCheck(tree.Root(), 100);
+    CSnNode* shortLine = tree.AddCheck(tree.Root(), 101);
+    shortLine->Result.Processing = 1;
+    shortLine->Result.Data = "old data";
+    WriteResults("100=1||600||0||note||75||  42 % ||OK\r\n101=3||600\r\n");
+
+    link.LoadResults(tree.Root());
+
+    EXPECT_EQ(R(full), "1|600|0|note|75|42 %|OK");
+    // A line with two fields: the others read as empty or 0, whatever was there before.
+    EXPECT_EQ(R(shortLine), "3|600|0||0||");
+    // The root folder has no line of its own.
+    EXPECT_EQ(tree.Root()->Result.Response, kEngineNotRunning);
+}
+
+TEST_F(SnIPCTest, NodeWithoutLineShowsEngineNotRunningAndKeepsProcessingAndData) {
+    NodeTreeBuilder tree;
+    CSnNode* check = tree.AddCheck(tree.Root(), 7);
+    WriteResults("7=2||1700000000||1||c||5||data||reply\r\n");
+    link.LoadResults(tree.Root());
+    ASSERT_EQ(R(check), "2|1700000000|1|c|5|data|reply");
+
+    // The engine dropped the line: status, time, duration and comment are reset, the
+    // response says the engine is not running, Processing and Data stay as they were.
+    WriteResults("8=1||1||0||||0||||x\r\n");
+    link.LoadResults(tree.Root());
+    EXPECT_EQ(R(check), "0|0|1||0|data|Service 'Quorvane Sentrelle' is not running");
+
+    // A line whose value is only blanks counts as no line.
+    check->Result.Status = 4;
+    WriteResults("7=   \t \r\n");
+    link.LoadResults(tree.Root());
+    EXPECT_EQ(check->Result.Status, 0);
+    EXPECT_EQ(check->Result.Response, kEngineNotRunning);
+}
+
+TEST_F(SnIPCTest, MalformedResultLinesFillWhatCanBeFilled) {
+    NodeTreeBuilder tree;
+    CSnNode* words = tree.AddCheck(tree.Root(), 1);
+    CSnNode* barsInside = tree.AddCheck(tree.Root(), 2);
+    CSnNode* huge = tree.AddCheck(tree.Root(), 3);
+    CSnNode* binary = tree.AddCheck(tree.Root(), 4);
+    CSnNode* overflow = tree.AddCheck(tree.Root(), 5);
+    CSnNode* leadingDigits = tree.AddCheck(tree.Root(), 6);
+    CSnNode* afterJunk = tree.AddCheck(tree.Root(), 7);
+    CSnNode* tooMany = tree.AddCheck(tree.Root(), 8);
+
+    const std::string longComment(100000, 'c');
+    std::string file = "[Results]\r\n";
+    file += "1=ok||yesterday||maybe||c||long||d||r\r\n";
+    file += "2=1||2||0||a||b||3||d||e\r\n"; // a comment holding "||" shifts every later field
+    file += "3=1||2||0||" + longComment + "||9||data||resp\r\n";
+    file += std::string("4=8||\x01\xff\x7f||0||bin\x80\x90||1||\x02||\xfe\r\n");
+    file += "5=99999999999||-99999999999||0||c||2147483648||d||r\r\n";
+    file += "6=  12abc||600x||1junk||c|| 30s||d||r\r\n";
+    file += "garbage line without equals\r\n=no key\r\n";
+    file += std::string("\x01\x02\x03=\x04\r\n");
+    file += "7=5||6||0||c||7||d||r\r\n";
+    file += "8=1||2||3||4||5||6||7||8||9\r\n";
+    testsupport::WriteFile(root.File("Sys/Res/result.dat"), file);
+
+    link.LoadResults(tree.Root());
+
+    EXPECT_EQ(R(words), "0|0|0|c|0|d|r");
+    EXPECT_EQ(R(barsInside), "1|2|0|a|0|3|d"); // duration "b"
+    EXPECT_EQ(R(huge), "1|2|0|" + longComment + "|9|data|resp");
+    EXPECT_EQ(R(binary), "8|0|0|bin\x80\x90|1|\x02|\xfe");
+    // Numbers beyond 32 bits saturate as the 32-bit atoi does.
+    EXPECT_EQ(R(overflow), "2147483647|-2147483648|0|c|2147483647|d|r");
+    EXPECT_EQ(R(leadingDigits), "12|600|1|c|30|d|r");
+    EXPECT_EQ(R(afterJunk), "5|6|0|c|7|d|r");
+    EXPECT_EQ(R(tooMany), "1|2|3|4|5|6|7");
+}
+
+TEST_F(SnIPCTest, FirstLineOfAnIdWinsAndOnlyExactKeysMatch) {
+    NodeTreeBuilder tree;
+    CSnNode* twice = tree.AddCheck(tree.Root(), 42);
+    CSnNode* padded = tree.AddCheck(tree.Root(), 12);
+    CSnNode* negative = tree.AddCheck(tree.Root(), -5);
+    CSnNode* zero = tree.AddCheck(tree.Root(), 0);
+    WriteResults("42=1||1||0||first||1||a||one\r\n"
+                 "42=2||2||0||second||2||b||two\r\n"
+                 "012=3||3||0||padded||3||c||three\r\n"
+                 "+12=3||3||0||plus||3||c||three\r\n"
+                 "-0=4||4||0||minus zero||4||d||four\r\n"
+                 "  42  =5||5||0||blanks||5||e||five\r\n"
+                 "-5=6||6||0||negative||6||f||six\r\n"
+                 "0=7||7||0||zero||7||g||seven\r\n");
+    link.LoadResults(tree.Root());
+    EXPECT_EQ(R(twice), "1|1|0|first|1|a|one");
+    // "012" and "+12" are not how an ID is written: check 12 has no line.
+    EXPECT_EQ(padded->Result.Response, kEngineNotRunning);
+    EXPECT_EQ(negative->Result.Comment, "negative");
+    EXPECT_EQ(zero->Result.Comment, "zero");
+}
+
+TEST_F(SnIPCTest, OneSectionReadPerWalkOverThousandsOfNodes) {
+    NodeTreeBuilder tree;
+    const std::vector<std::int32_t> ids = tree.AddFlatTree(40, 100); // 4,000 checks, 40 folders
+    std::string lines;
+    for (std::int32_t id : ids)
+        lines += std::to_string(id) + "=" + std::to_string(id % 8 + 1) + "||" + std::to_string(id * 3) +
+                 "||0||comment " + std::to_string(id) + "||" + std::to_string(id % 60) + "||" +
+                 std::to_string(id * 7) + " ms||Reply " + std::to_string(id) + "\r\n";
+    WriteResults(lines);
+
+    int reads = 0;
+    link.SetSectionReader([&](const char* file, const char* section, char* buf, std::uint32_t size) {
+        EXPECT_EQ(link.ResultFile(), file);
+        EXPECT_STREQ(section, "Results");
+        ++reads;
+        return platform::ProfileReadSection(file, section, buf, size);
+    });
+    link.LoadResults(tree.Root());
+    EXPECT_EQ(reads, 1);
+
+    int filled = 0;
+    for (const auto& node : tree.Nodes()) {
+        const std::int32_t id = node->Id();
+        if (node->IsFolder()) {
+            EXPECT_EQ(node->Result.Response, kEngineNotRunning) << id;
+            continue;
+        }
+        ++filled;
+        const std::string n = std::to_string(id);
+        EXPECT_EQ(R(node.get()), std::to_string(id % 8 + 1) + "|" + std::to_string(id * 3) + "|0|comment " + n + "|" +
+                                     std::to_string(id % 60) + "|" + std::to_string(id * 7) + " ms|Reply " + n);
+    }
+    EXPECT_EQ(filled, 4000);
+
+    // A second walk reads again, once.
+    link.LoadResults(tree.Root());
+    EXPECT_EQ(reads, 2);
+    // No tree, no read.
+    link.LoadResults(nullptr);
+    EXPECT_EQ(reads, 2);
+}
+
+TEST_F(SnIPCTest, SectionLargerThanTheBufferIsReadWhole) {
+    NodeTreeBuilder tree;
+    const std::vector<std::int32_t> ids = tree.AddFlatTree(4, 3000); // 12,000 lines of ~70 bytes: > 512 KiB
+    std::string lines;
+    for (std::int32_t id : ids)
+        lines += std::to_string(id) + "=1||1700000000||0||a comment of some length||12||  data " +
+                 std::to_string(id) + " ||Reply from the host\r\n";
+    WriteResults(lines);
+    ASSERT_GT(lines.size(), CSnIPC::kSectionBufferSize);
+
+    int reads = 0;
+    link.SetSectionReader([&](const char* file, const char* section, char* buf, std::uint32_t size) {
+        ++reads;
+        return platform::ProfileReadSection(file, section, buf, size);
+    });
+    link.LoadResults(tree.Root());
+    // Cut at first, then read again into a grown buffer until it fits.
+    const int firstWalk = reads;
+    EXPECT_GE(firstWalk, 2);
+    EXPECT_GT(link.SectionBufferCapacity(), std::size_t{CSnIPC::kSectionBufferSize});
+    for (const auto& node : tree.Nodes()) {
+        if (!node->IsFolder()) {
+            ASSERT_EQ(node->Result.Data, ("data " + std::to_string(node->Id())).c_str()) << node->Id();
+        }
+    }
+    // The grown buffer is kept: the next walk reads once.
+    link.LoadResults(tree.Root());
+    EXPECT_EQ(reads, firstWalk + 1);
+}
+
+TEST_F(SnIPCTest, WalkCoversChildrenAndSiblingsButNotBeyond) {
+    NodeTreeBuilder tree;
+    // A chain of its own: a -> (child b -> (child c), sibling d), sibling e.
+    CSnNode* a = tree.Detached(10, kTypeFolder);
+    CSnNode* b = tree.Detached(11, kTypeFolder);
+    CSnNode* c = tree.Detached(12);
+    CSnNode* d = tree.Detached(13);
+    CSnNode* e = tree.Detached(14);
+    CSnNode* before = tree.Detached(9);
+    NodeTreeBuilder::LinkNext(before, a);
+    a->Cfg.Child.Node = b;
+    b->Cfg.Child.Node = c;
+    NodeTreeBuilder::LinkNext(b, d);
+    NodeTreeBuilder::LinkNext(a, e);
+    WriteResults("9=1||0||0||||0||||x\r\n10=1||0||0||||0||||x\r\n11=1||0||0||||0||||x\r\n"
+                 "12=1||0||0||||0||||x\r\n13=1||0||0||||0||||x\r\n14=1||0||0||||0||||x\r\n");
+    link.LoadResults(a);
+    for (CSnNode* n : {a, b, c, d, e})
+        EXPECT_EQ(n->Result.Response, "x") << n->Id();
+    // The walk starts at the given node: a sibling before it is not reached.
+    EXPECT_EQ(before->Result.Response, kNotMonitored);
+}
+
+TEST_F(SnIPCTest, MissingResultFileIsCreatedOnFirstRead) {
+    const std::string file = root.File("Sys/Res/result.dat");
+    ASSERT_FALSE(std::filesystem::exists(file));
+    NodeTreeBuilder tree;
+    CSnNode* check = tree.AddCheck(tree.Root(), 5);
+    link.LoadResults(tree.Root());
+    EXPECT_EQ(platform::ProfileReadText(file.c_str(), "Results", "EXISTS", ""), "1");
+    EXPECT_EQ(check->Result.Response, kEngineNotRunning);
+}
+
+TEST_F(SnIPCTest, RemovingAResultChangesTheCounterAndShowsNotRunning) {
+    NodeTreeBuilder tree;
+    CSnNode* removed = tree.AddCheck(tree.Root(), 31);
+    CSnNode* kept = tree.AddCheck(tree.Root(), 32);
+    WriteResults("31=1||5||0||||0||||alive\r\n32=1||5||0||||0||||alive\r\n");
+    platform::ProfileWriteText(link.ControlFile().c_str(), "Updates", "Results", "7");
+    link.LoadResults(tree.Root());
+    ASSERT_EQ(removed->Result.Response, "alive");
+
+    link.RemoveResult(31);
+    EXPECT_EQ(platform::ProfileListKeys(link.ResultFile().c_str(), "Results"),
+              std::vector<std::string>{"32"});
+    EXPECT_NE(link.ReadResultsCounter(), 7);
+    link.LoadResults(tree.Root());
+    EXPECT_EQ(removed->Result.Response, kEngineNotRunning);
+    EXPECT_EQ(kept->Result.Response, "alive");
+
+    const long before = link.ReadResultsCounter();
+    link.RemoveAllResults();
+    EXPECT_FALSE(std::filesystem::exists(link.ResultFile().Str()));
+    EXPECT_NE(link.ReadResultsCounter(), before);
+    link.LoadResults(tree.Root());
+    EXPECT_EQ(kept->Result.Response, kEngineNotRunning);
+}
+
+TEST_F(SnIPCTest, CountersTakeMaskedTicksAndAlwaysChange) {
+    EXPECT_EQ(link.ReadChangeCounter(0), 0);
+    EXPECT_EQ(link.ReadChangeCounter(1), 0);
+    EXPECT_EQ(link.ReadGlobalSettingsCounter(), 0);
+    EXPECT_EQ(link.ReadResultsCounter(), 0);
+
+    std::uint32_t tick = 0xFFFFFFF0u;
+    link.SetClock([&] { return tick; }, nullptr);
+
+    link.SignalConfigChanged(true, false);
+    EXPECT_EQ(link.ReadChangeCounter(1), 0x7FFFFFF0);
+    EXPECT_EQ(Control("Updates", "NM"), "<none>");
+    tick = 0x80000005u;
+    link.SignalConfigChanged(false, true);
+    EXPECT_EQ(link.ReadChangeCounter(0), 5);
+    EXPECT_EQ(link.ReadChangeCounter(1), 0x7FFFFFF0); // untouched
+
+    // Two signals within one tick still give two values.
+    link.SignalConfigChanged(true, true);
+    const long ns = link.ReadChangeCounter(1);
+    const long nm = link.ReadChangeCounter(0);
+    EXPECT_EQ(ns, 5);
+    EXPECT_EQ(nm, 6);
+    link.SignalConfigChanged(true, true);
+    EXPECT_NE(link.ReadChangeCounter(1), ns);
+    EXPECT_NE(link.ReadChangeCounter(0), nm);
+
+    tick = 0xFFFFFFFFu;
+    link.SignalGlobalSettingsChanged();
+    EXPECT_EQ(link.ReadGlobalSettingsCounter(), 0x7FFFFFFF);
+    link.SignalGlobalSettingsChanged();
+    EXPECT_EQ(link.ReadGlobalSettingsCounter(), 0); // wraps within 31 bits
+
+    // "Results": 28 bits of the tick plus the next pseudo-random value.
+    {
+        QvcRandomLock hold;
+        QvcSrand(4711);
+        CQvcRandom expected(4711);
+        link.SignalResultsChanged();
+        EXPECT_EQ(link.ReadResultsCounter(), 0x0FFFFFFF + expected.Next());
+    }
+}
+
+TEST_F(SnIPCTest, MonitorSubtreeNowRequestsLeavesByScanMode) {
+    NodeTreeBuilder tree;
+    CSnNode* folder = tree.AddFolder(tree.Root(), 10);
+    CSnNode* interval = tree.AddCheck(folder, 100, 0);
+    tree.AddCheck(folder, 101, 1); // scheduled
+    tree.AddCheck(folder, 102, 2); // event-driven
+    CSnNode* inner = tree.AddFolder(folder, 11);
+    tree.AddCheck(inner, 110, 0);
+    tree.AddCheck(inner, 111, 1);
+    tree.AddFolder(folder, 12);      // an empty folder has no child: it is a leaf
+    tree.AddCheck(tree.Root(), 200); // the folder's sibling: never requested
+
+    link.MonitorSubtreeNow(folder, false);
+    EXPECT_EQ(ControlKeys("MonitorNow"), (std::vector<std::string>{"100", "0", "110", "12"}));
+    for (const std::string& key : ControlKeys("MonitorNow"))
+        EXPECT_EQ(Control("MonitorNow", key.c_str()), "1");
+
+    link.ClearMonitorNowRequests();
+    EXPECT_TRUE(ControlKeys("MonitorNow").empty());
+    link.MonitorSubtreeNow(folder, true);
+    EXPECT_EQ(ControlKeys("MonitorNow"), (std::vector<std::string>{"100", "0", "101", "110", "111", "12"}));
+
+    // A single check is requested by itself, unless its mode excludes it.
+    link.ClearMonitorNowRequests();
+    link.MonitorSubtreeNow(interval, false);
+    EXPECT_EQ(ControlKeys("MonitorNow"), (std::vector<std::string>{"100", "0"}));
+    link.MonitorSubtreeNow(nullptr, true);
+    EXPECT_EQ(ControlKeys("MonitorNow").size(), 2u);
+}
+
+TEST_F(SnIPCTest, RunNowAndClearFailureRequests) {
+    NodeTreeBuilder tree;
+    CSnNode* check = tree.AddCheck(tree.Root(), 77);
+    CSnNode* other = tree.AddCheck(tree.Root(), 78);
+    link.MonitorNow(check);
+    link.ClearFailureNow(other);
+    link.MonitorNow(nullptr);
+    link.ClearFailureNow(nullptr);
+    EXPECT_EQ(ControlKeys("MonitorNow"), (std::vector<std::string>{"77", "0"}));
+    EXPECT_EQ(ControlKeys("ClearFailureNow"), (std::vector<std::string>{"78", "0"}));
+    EXPECT_EQ(Control("ClearFailureNow", "78"), "1");
+    EXPECT_EQ(Control("ClearFailureNow", "0"), "1");
+    // Clearing run-now requests leaves the clear-failure requests alone.
+    link.ClearMonitorNowRequests();
+    EXPECT_EQ(Control("MonitorNow", "77"), "<none>");
+    EXPECT_EQ(Control("ClearFailureNow", "78"), "1");
+}
+
+TEST_F(SnIPCTest, ProbeAccessForReadOnlyAndWritableManagers) {
+    // Read-only: confirmed only once a writable Manager has marked the files readable.
+    EXPECT_FALSE(link.ProbeAccess(false, "HOST"));
+    link.MarkReadOnlyReadable();
+    EXPECT_EQ(Control("SharedAcess", "ReadOnly"), "1");
+    EXPECT_TRUE(link.ProbeAccess(false, ""));
+
+    // Writable: the current time goes under the computer's name and must read back.
+    std::int64_t now = 1700000123;
+    link.SetClock(nullptr, [&] { return now; });
+    EXPECT_TRUE(link.ProbeAccess(true, "HOST"));
+    EXPECT_EQ(Control("SharedAcess", "HOST"), "1700000123");
+    now = 4102444800; // 2100: beyond 32 bits of signed seconds
+    EXPECT_TRUE(link.ProbeAccess(true, "HOST"));
+    EXPECT_EQ(Control("SharedAcess", "HOST"), "4102444800");
+
+    // Without a computer name there is no key to probe with.
+    EXPECT_FALSE(link.ProbeAccess(true, ""));
+    EXPECT_EQ(ControlKeys("SharedAcess"), (std::vector<std::string>{"ReadOnly", "HOST"}));
+}
+
+TEST_F(SnIPCTest, ProbeAccessFailsWhenTheControlFileCannotBeWritten) {
+    // A root below a regular file: every path fails with ENOTDIR, even for root.
+    const std::string blocker = root.File("blocker");
+    testsupport::WriteFile(blocker, "x");
+    CSnIPC blocked(CQvcString(blocker + "/engine"), "IPC");
+    EXPECT_FALSE(blocked.ProbeAccess(true, "HOST"));
+    EXPECT_FALSE(blocked.ProbeAccess(false, "HOST"));
+    // Nothing else fails loudly either.
+    NodeTreeBuilder tree;
+    CSnNode* check = tree.AddCheck(tree.Root(), 3);
+    blocked.SignalConfigChanged(true, true);
+    blocked.MonitorSubtreeNow(tree.Root(), true);
+    blocked.LoadResults(tree.Root());
+    EXPECT_EQ(check->Result.Response, kEngineNotRunning);
+    EXPECT_EQ(blocked.ReadChangeCounter(1), 0);
+}
+
+TEST_F(SnIPCTest, EmptyRootWritesNothingAnywhere) {
+    const std::string cwd = std::filesystem::current_path().string();
+    testsupport::TempDir work;
+    std::filesystem::current_path(work.Path());
+    {
+        CSnIPC empty(CQvcString(), "IPC");
+        EXPECT_TRUE(empty.ControlFile().IsEmpty());
+        NodeTreeBuilder tree;
+        CSnNode* check = tree.AddCheck(tree.Root(), 3);
+        empty.SignalConfigChanged(true, true);
+        empty.SignalResultsChanged();
+        empty.MonitorSubtreeNow(tree.Root(), true);
+        empty.MarkReadOnlyReadable();
+        empty.RemoveResult(3);
+        empty.LoadResults(tree.Root());
+        EXPECT_EQ(check->Result.Response, kNotMonitored);
+        EXPECT_FALSE(empty.ProbeAccess(true, "HOST"));
+        CQvcSectionString log;
+        empty.ReadActivityLog(log);
+        EXPECT_TRUE(log.IsEmpty());
+    }
+    std::filesystem::current_path(cwd);
+    EXPECT_TRUE(std::filesystem::is_empty(work.Path()));
+    EXPECT_FALSE(std::filesystem::exists("/Sys/Ctrl/control.dat"));
+}
+
+TEST_F(SnIPCTest, ActivityLogSectionIsReadWhole) {
+    testsupport::WriteFile(root.File("Sys/Act/actlog.dat"),
+                           "[ActLog]\r\n00000001|1700000000||1||42||Check one||sent\r\n"
+                           "00000002|1700000001||3||43||Check two||failed\r\n[Other]\r\nx=1\r\n");
+    CQvcSectionString log;
+    link.ReadActivityLog(log);
+    ASSERT_EQ(log.CountEntries(), 2u);
+    EXPECT_EQ(log.Entries()[1], "00000002|1700000001||3||43||Check two||failed");
+}

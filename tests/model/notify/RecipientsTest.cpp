@@ -1,0 +1,194 @@
+#include "model/notify/AddressRules.h"
+#include "model/notify/SnDistributionGroups.h"
+#include "model/notify/SnRecipients.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+TEST(SnRecipients, ParseDropsDuplicatesAndWritesBack) {
+    CSnRecipients list;
+    EXPECT_EQ(list.Parse("~12; ops@example.com ;~12;OPS@EXAMPLE.COM"), 2);
+    ASSERT_EQ(list.Count(), 2);
+    EXPECT_TRUE(list[0].IsGroup());
+    EXPECT_EQ(list[0].GroupId(), 12);
+    EXPECT_FALSE(list[1].IsGroup());
+    EXPECT_EQ(list[1].AddressText().Str(), "ops@example.com");
+    EXPECT_EQ(list.ToText().Str(), "~12;ops@example.com");
+
+    // An empty field in the middle ends the list; so does a field of blanks.
+    EXPECT_EQ(list.Parse("a@x.com;;b@x.com"), 1);
+    EXPECT_EQ(list.Parse("a@x.com;  ;b@x.com"), 1);
+    EXPECT_EQ(list.Parse(""), 0);
+    EXPECT_EQ(list.ToText().Str(), "");
+    // "~" with no number is group 0; a trailing separator adds nothing.
+    EXPECT_EQ(list.Parse("~;~7;"), 2);
+    EXPECT_EQ(list.ToText().Str(), "~0;~7");
+}
+
+TEST(SnRecipients, AddRemoveIterate) {
+    CSnRecipients list;
+    const CSnRecipient& first = list.AddAddress("Admin@Example.com");
+    EXPECT_EQ(first.AddressText().Str(), "Admin@Example.com");
+    // Present already (case ignored): the existing entry comes back, nothing is added.
+    EXPECT_EQ(list.AddAddress("admin@example.COM").AddressText().Str(), "Admin@Example.com");
+    list.AddGroup(20);
+    EXPECT_EQ(list.AddGroup(20).GroupId(), 20);
+    EXPECT_EQ(list.Count(), 2);
+    // A group and an address are different kinds even when the texts look alike.
+    list.AddAddress("~20x");
+    EXPECT_EQ(list.Count(), 3);
+
+    int seen = 0;
+    for (const CSnRecipient* r = list.First(); r != nullptr; r = list.Next())
+        ++seen;
+    EXPECT_EQ(seen, 3);
+
+    EXPECT_EQ(list.RemoveAddress("ADMIN@example.com"), 0);
+    EXPECT_EQ(list.RemoveAddress("ADMIN@example.com"), -1);
+    EXPECT_EQ(list.RemoveGroup(21), -1);
+    EXPECT_EQ(list.RemoveGroup(20), 0);
+    EXPECT_EQ(list.ToText().Str(), "~20x");
+    list.Clear();
+    EXPECT_EQ(list.First(), nullptr);
+
+    EXPECT_TRUE(CSnRecipient::Group(3) == CSnRecipient::Group(3));
+    EXPECT_FALSE(CSnRecipient::Group(3) == CSnRecipient::Group(4));
+    // Recipient equality compares the address exactly.
+    EXPECT_FALSE(CSnRecipient::Address("a@b") == CSnRecipient::Address("A@b"));
+    EXPECT_FALSE(CSnRecipient::Address("") == CSnRecipient::Group(0));
+}
+
+TEST(AddressRules, EmailAndMessenger) {
+    EXPECT_TRUE(IsValidEmailAddress("a@b"));
+    EXPECT_FALSE(IsValidEmailAddress("@b"));
+    EXPECT_FALSE(IsValidEmailAddress("a@"));
+    EXPECT_FALSE(IsValidEmailAddress("a@\t"));
+    EXPECT_FALSE(IsValidEmailAddress("ab"));
+    EXPECT_FALSE(IsValidEmailAddress(""));
+    // The last "@" counts.
+    EXPECT_TRUE(IsValidEmailAddress("a@b@c"));
+    EXPECT_FALSE(IsValidEmailAddress("a@b@"));
+    for (char bad : std::string("~ \\%;,|<>")) {
+        std::string address = "us" + std::string(1, bad) + "er@example.com";
+        EXPECT_FALSE(IsValidEmailAddress(address)) << address;
+    }
+    // 64 characters pass, 65 do not.
+    const std::string local62(62, 'x');
+    EXPECT_TRUE(IsValidEmailAddress(local62 + "@y"));
+    EXPECT_FALSE(IsValidEmailAddress(local62 + "@yz"));
+    EXPECT_TRUE(IsValidAddress(kNotifyMessenger, "me@live.example"));
+    EXPECT_FALSE(IsValidAddress(kNotifyMessenger, "me"));
+    EXPECT_FALSE(IsValidAddress(kNotifySnmpTrap, "anything"));
+}
+
+TEST(AddressRules, NetPopupPagerSms) {
+    // NetBIOS names and pager numbers are the string library's rules; the channels use them.
+    EXPECT_TRUE(IsValidAddress(kNotifyNetPopup, "with blank"));
+    EXPECT_FALSE(IsValidAddress(kNotifyNetPopup, "a|b"));
+    EXPECT_TRUE(IsValidAddress(kNotifyPager, "555-12,,#w"));
+    EXPECT_FALSE(IsValidAddress(kNotifyPager, "555x"));
+
+    EXPECT_TRUE(IsValidSmsNumber("+32 (475) 12-34-56"));
+    EXPECT_TRUE(IsValidSmsNumber("32475123456"));
+    EXPECT_TRUE(IsValidSmsNumber("  +123456789012345  "));
+    EXPECT_FALSE(IsValidSmsNumber("+1234567890123456"));
+    EXPECT_TRUE(IsValidSmsNumber("+3247512:42"));
+    EXPECT_FALSE(IsValidSmsNumber("+3247512:4a"));
+    EXPECT_FALSE(IsValidSmsNumber("+3247512:"));
+    EXPECT_FALSE(IsValidSmsNumber("++32475"));
+    EXPECT_FALSE(IsValidSmsNumber("+ - ( )"));
+    EXPECT_FALSE(IsValidSmsNumber(""));
+    EXPECT_FALSE(IsValidSmsNumber(":12"));
+    EXPECT_FALSE(IsValidSmsNumber("3247.512"));
+}
+
+TEST(AddressRules, MessagesNameTheChannelAndTheAddress) {
+    EXPECT_EQ(InvalidAddressMessage(kNotifyEmail, "x@").Str(), "Invalid e-mail address: 'x@'.");
+    EXPECT_EQ(InvalidAddressMessage(kNotifyMessenger, "y").Str(), "Invalid e-mail address: 'y'.");
+    EXPECT_EQ(InvalidAddressMessage(kNotifyNetPopup, "a;b").Str(), "Invalid NetBIOS name: 'a;b'.");
+    EXPECT_EQ(InvalidAddressMessage(kNotifyPager, "12x").Str().rfind("Invalid Pager address: '12x'. ", 0), 0u);
+    EXPECT_EQ(InvalidAddressMessage(kNotifySms, "abc").Str().rfind("Invalid SMS number: 'abc'.\n", 0), 0u);
+    EXPECT_EQ(InvalidAddressMessage(kNotifySnmpTrap, "x").Str(), "");
+    EXPECT_EQ(InvalidAddressShortMessage(kNotifyEmail).Str(), "Invalid e-mail address.");
+    EXPECT_EQ(InvalidAddressShortMessage(kNotifySnmpTrap).Str(), "");
+}
+
+TEST(SnDistributionGroup, MembersAndNames) {
+    CSnDistributionGroup g(10, kNotifyEmail, "Ops");
+    EXPECT_EQ(g.MemberCount(), 0);
+    EXPECT_EQ(g.AddMember("a@x.com"), 0);
+    EXPECT_EQ(g.Members().Str(), "a@x.com");
+    EXPECT_EQ(g.AddMember("b@x.com"), 0);
+    EXPECT_EQ(g.AddMember("A@X.COM"), -1);
+    EXPECT_EQ(g.Members().Str(), "a@x.com;b@x.com");
+    EXPECT_EQ(g.MemberCount(), 2);
+    EXPECT_TRUE(g.IsMember("B@x.Com"));
+    EXPECT_FALSE(g.IsMember("b@x.co"));
+
+    CQvcString member;
+    std::string all;
+    for (bool ok = g.FirstMember(member); ok; ok = g.NextMember(member))
+        all += member.Str() + "|";
+    EXPECT_EQ(all, "a@x.com|b@x.com|");
+
+    // The count and the member test stop at the first empty field.
+    g.SetMembers("a@x.com;;c@x.com");
+    EXPECT_EQ(g.MemberCount(), 1);
+    EXPECT_FALSE(g.IsMember("c@x.com"));
+    EXPECT_TRUE(g.FirstMember(member));
+    EXPECT_FALSE(g.NextMember(member));
+    g.ClearMembers();
+    EXPECT_EQ(g.MemberCount(), 0);
+    EXPECT_FALSE(g.FirstMember(member));
+
+    EXPECT_TRUE(CSnDistributionGroup::IsValidName("N"));
+    EXPECT_TRUE(CSnDistributionGroup::IsValidName(std::string(48, 'g')));
+    EXPECT_FALSE(CSnDistributionGroup::IsValidName(std::string(49, 'g')));
+    EXPECT_FALSE(CSnDistributionGroup::IsValidName(""));
+    for (char bad : std::string("~\\/%;,|")) {
+        EXPECT_FALSE(CSnDistributionGroup::IsValidName("a" + std::string(1, bad) + "b")) << bad;
+    }
+    EXPECT_TRUE(CSnDistributionGroup::IsValidName("Night shift (2nd) - admins@"));
+}
+
+TEST(SnDistributionGroups, CreateFindDelete) {
+    std::int64_t now = 1700012345; // modulo 100000: 12345
+    CSnDistributionGroups groups(kNotifySms, [&now] { return now; });
+    ASSERT_NE(groups.Add(1, "Everyone", "+3247512"), nullptr);
+    EXPECT_EQ(groups.Add(1, "Again", ""), nullptr);
+
+    // Two groups created within the same second get consecutive IDs.
+    CSnDistributionGroup* a = groups.Create("Day");
+    CSnDistributionGroup* b = groups.Create("Night");
+    EXPECT_EQ(a->Id(), 12345);
+    EXPECT_EQ(b->Id(), 12346);
+    EXPECT_EQ(b->Channel(), kNotifySms);
+    // A later second whose ID is taken moves on to the next free one.
+    now += 1;
+    EXPECT_EQ(groups.Create("Late")->Id(), 12347);
+    // Results below 10 would name a built-in group: they start at 10.
+    now = 1700000003;
+    EXPECT_EQ(groups.Create("Early")->Id(), 10);
+
+    EXPECT_EQ(groups.Find(12346), b);
+    EXPECT_EQ(groups.Find(4), nullptr);
+    EXPECT_EQ(groups.FindByName("  Night "), b);
+    EXPECT_EQ(groups.FindByName("night"), nullptr);
+
+    EXPECT_TRUE(groups.AnyWithMembers());
+    EXPECT_EQ(groups.Delete(1), CSnDistributionGroups::kDeleteBuiltIn);
+    EXPECT_NE(groups.Find(1), nullptr);
+    EXPECT_EQ(groups.Delete(12345), 0);
+    EXPECT_EQ(groups.Delete(12345), CSnDistributionGroups::kDeleteNotFound);
+    EXPECT_EQ(groups.Count(), 4);
+
+    groups.SetDefaultId(12346);
+    EXPECT_EQ(groups.DisplayName(*b).Str(), "Night (default)");
+    EXPECT_EQ(groups.DisplayName(*groups.Find(1)).Str(), "Everyone");
+
+    groups.Find(1)->ClearMembers();
+    EXPECT_FALSE(groups.AnyWithMembers());
+    groups.Clear();
+    EXPECT_EQ(groups.Count(), 0);
+}

@@ -1,0 +1,83 @@
+// The PowerShell reader: the leading comment block and the splitting of PowerShell calls.
+#include "model/scripts/ParserPs1.h"
+
+#include "ScriptTestFiles.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using Slots = CParserScript::Slots;
+using script_test::SlotsOf;
+
+class ParserPs1 : public script_test::ScriptDir {};
+
+TEST(ParserPs1Calls, QuotedBlanksAndTheEightWordLimit) {
+    CQvcString name;
+    Slots args;
+    CParserPs1::SplitCall("check.ps1 'Print Spooler' \"two words\"  'a  b' 7", name, args);
+    EXPECT_EQ(name, "check.ps1");
+    // Blanks inside single quotes stay, quotes included; double quotes protect nothing.
+    EXPECT_EQ(args, SlotsOf({"'Print Spooler'", "\"two", "words\"", "'a  b'", "7"}));
+
+    // Nine words and more: the call name and the first seven arguments.
+    CParserPs1::SplitCall("run.ps1 a2 a3 a4 a5 a6 a7 a8 a9 a10", name, args);
+    EXPECT_EQ(name, "run.ps1");
+    EXPECT_EQ(args, SlotsOf({"a2", "a3", "a4", "a5", "a6", "a7", "a8", ""}));
+
+    // An unclosed quote protects the rest of the line; earlier values do not stay.
+    CParserPs1::SplitCall("x.ps1 'open  to the end", name, args);
+    EXPECT_EQ(name, "x.ps1");
+    EXPECT_EQ(args, SlotsOf({"'open  to the end"}));
+    CParserPs1::SplitCall("", name, args);
+    EXPECT_TRUE(name.IsEmpty());
+    EXPECT_EQ(args, Slots{});
+    // A byte that a marker-based split would use is kept as it is.
+    CParserPs1::SplitCall("y.ps1 'a\x01' b", name, args);
+    EXPECT_EQ(args, SlotsOf({"'a\x01'", "b"}));
+}
+
+TEST_F(ParserPs1, ReadsTheLeadingCommentBlock) {
+    const std::string path = Write("svc.ps1", "\xEF\xBB\xBF# service check\r\n"
+                                              "\r\n"
+                                              "# Description:\r\n"
+                                              "#     Checks one service\r\n"
+                                              "#Parameters:\r\n"
+                                              "#     1) strService - the service\r\n"
+                                              "#     2) strHost    - the computer\r\n"
+                                              "# Usage:\r\n"
+                                              "#     svc.ps1 '<service name>' <host> a3 a4 a5 a6 a7 a8 a9\r\n"
+                                              "# Sample:\r\n"
+                                              "#\tsvc.ps1   'Print Spooler'  server1\r\n"
+                                              "param([string]$strService, [string]$strHost)\r\n"
+                                              "# Sample: after the header: not read\r\n");
+    CParserPs1 parser;
+    ASSERT_EQ(parser.Open(path), 0);
+    ASSERT_EQ(parser.ReadHeader(), 0);
+    EXPECT_TRUE(parser.Name().IsEmpty());
+    EXPECT_EQ(parser.Description(), "Description:\r\n    Checks one service\r\nParameters:\r\n"
+                                    "    1) strService - the service\r\n    2) strHost    - the computer");
+    EXPECT_EQ(parser.HostParameter(), 2);
+    EXPECT_EQ(parser.Usage(), "svc.ps1 '<service name>' <host> a3 a4 a5 a6 a7 a8 a9");
+    EXPECT_EQ(parser.UsageName(), "svc.ps1");
+    EXPECT_EQ(parser.UsageArgs(), SlotsOf({"'<service name>'", "<host>", "a3", "a4", "a5", "a6", "a7", ""}));
+    EXPECT_EQ(parser.Sample(), "svc.ps1   'Print Spooler'  server1");
+    EXPECT_EQ(parser.SampleName(), "svc.ps1");
+    EXPECT_EQ(parser.SampleArgs(), SlotsOf({"'Print Spooler'", "server1"}));
+
+    // Every read starts again at the top, from empty fields.
+    ASSERT_EQ(parser.ReadHeader(), 0);
+    EXPECT_EQ(parser.SampleArgs(), SlotsOf({"'Print Spooler'", "server1"}));
+    ASSERT_EQ(parser.Open(Write("plain.ps1", "<# block comments end the header #>\n# Usage: x.ps1 1\n")), 0);
+    ASSERT_EQ(parser.ReadHeader(), 0);
+    EXPECT_TRUE(parser.Usage().IsEmpty());
+    EXPECT_TRUE(parser.Description().IsEmpty());
+    EXPECT_EQ(parser.HostParameter(), 0);
+    EXPECT_EQ(parser.UsageArgs(), Slots{});
+
+    parser.Close();
+    EXPECT_EQ(parser.ReadHeader(), -1);
+}
+
+} // namespace

@@ -1,0 +1,161 @@
+// The engine service's state as the watcher reports it: the stopped flag, and the one
+// question (writable) or notice (read-only) per run, only when the first report finds
+// the service stopped.
+#include "library/Messages.h"
+#include "model/service/ServiceDialogRules.h"
+#include "model/service/SnEngineServiceState.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+class ScriptedUi final : public ISnServiceStateUi {
+public:
+    bool answerYes = true;
+    std::function<void()> whileAsking; // what happens while the question box is open
+    std::vector<std::string> shown;    // "question: ...", "notice: ...", "dialog start" ...
+
+    bool AskQuestion(const CQvcString& text) override {
+        shown.push_back("question: " + text.Str());
+        if (whileAsking)
+            whileAsking();
+        return answerYes;
+    }
+    void ShowInformation(const CQvcString& text) override { shown.push_back("notice: " + text.Str()); }
+    void OpenServiceDialog(bool startWhenOpened) override {
+        shown.push_back(startWhenOpened ? "dialog start" : "dialog");
+    }
+};
+
+const std::string kQuestion =
+    "question: The 'Quorvane Sentrelle' service is not running. This service must be running in order to run the "
+    "checks.\r\nTo start the service, choose 'Service' from the 'Tools' menu and press 'Start'.\r\n\r\nDo you want to "
+    "start the service now ?";
+const std::string kNotice = "notice: The 'Quorvane Sentrelle' service is not running. This service must be running "
+                            "in order to run the checks.";
+
+TEST(SnEngineServiceState, StoppedAtStartOnAWritableConfigurationAsksOnceAndStartsOnYes) {
+    ScriptedUi ui;
+    CSnEngineServiceState state(ui);
+    EXPECT_FALSE(state.IsStopped());
+    EXPECT_TRUE(state.OnCommand(CSnEngineServiceState::kCmdServiceStopped, true));
+    EXPECT_TRUE(state.IsStopped());
+    EXPECT_EQ(ui.shown, (std::vector<std::string>{kQuestion, "dialog start"}));
+    // The watcher keeps reporting every 5 s: no more questions, the flag follows.
+    state.OnCommand(197, true);
+    state.OnCommand(197, true);
+    EXPECT_EQ(ui.shown.size(), 2u);
+    state.OnCommand(196, true);
+    EXPECT_FALSE(state.IsStopped());
+    state.OnCommand(197, true);
+    EXPECT_TRUE(state.IsStopped());
+    EXPECT_EQ(ui.shown.size(), 2u);
+}
+
+TEST(SnEngineServiceState, NoMeansNoDialog) {
+    ScriptedUi ui;
+    ui.answerYes = false;
+    CSnEngineServiceState state(ui);
+    state.OnStopped(true);
+    EXPECT_EQ(ui.shown, (std::vector<std::string>{kQuestion}));
+    EXPECT_TRUE(state.IsStopped());
+}
+
+TEST(SnEngineServiceState, ReadOnlyConfigurationGetsTheNoticeOnceAndNoDialog) {
+    ScriptedUi ui;
+    CSnEngineServiceState state(ui);
+    state.OnCommand(197, false);
+    state.OnCommand(197, false);
+    EXPECT_EQ(ui.shown, (std::vector<std::string>{kNotice}));
+}
+
+TEST(SnEngineServiceState, ServiceThatStopsLaterIsNotAskedAbout) {
+    ScriptedUi ui;
+    CSnEngineServiceState state(ui);
+    state.OnCommand(196, true);
+    EXPECT_TRUE(state.HasReported());
+    state.OnCommand(197, true);
+    EXPECT_TRUE(state.IsStopped());
+    EXPECT_TRUE(ui.shown.empty());
+}
+
+TEST(SnEngineServiceState, ReportsArrivingWhileTheQuestionIsOpenAskNothingMore) {
+    ScriptedUi ui;
+    CSnEngineServiceState state(ui);
+    ui.whileAsking = [&] {
+        state.OnCommand(197, true);
+        state.OnCommand(197, true);
+    };
+    state.OnCommand(197, true);
+    EXPECT_EQ(ui.shown, (std::vector<std::string>{kQuestion, "dialog start"}));
+}
+
+TEST(SnEngineServiceState, OtherCommandsAreNotTaken) {
+    ScriptedUi ui;
+    CSnEngineServiceState state(ui);
+    EXPECT_FALSE(state.OnCommand(195, true));
+    EXPECT_FALSE(state.OnCommand(198, true));
+    EXPECT_FALSE(state.IsStopped());
+    EXPECT_FALSE(state.HasReported());
+    EXPECT_EQ(CSnEngineServiceState::MonitorRefusalText(),
+              "Unable to monitor the selected item(s) because the Quorvane Sentrelle service is not running.\n\n"
+              "Choose 'Service' from the 'Tools' menu and start the service.");
+}
+
+TEST(ServiceDialogRules, StateTextsAndButtons) {
+    struct Row {
+        int state;
+        const char* text;
+        bool start, stop, restart;
+    };
+    const Row rows[] = {
+        {-1, "Unable to query server", false, false, false},
+        {1, "Service is stopped", true, false, false},
+        {2, "Service is pending to start", false, false, false},
+        {3, "Service is pending to stop", false, false, false},
+        {4, "Service is running", false, true, true},
+        {5, "Service is pending to continue", false, false, false},
+        {6, "Service is pending to pause", false, false, false},
+        {7, "Service is paused", true, false, false},
+        {0, "Unable to determine state of the service", false, false, false},
+        {8, "Unable to determine state of the service", false, false, false},
+    };
+    for (const Row& row : rows) {
+        const ServiceStateView view = ServiceStateViewFor(row.state);
+        EXPECT_EQ(ServiceStateText(row.state), row.text) << row.state;
+        EXPECT_EQ(view.start, row.start) << row.state;
+        EXPECT_EQ(view.stop, row.stop) << row.state;
+        EXPECT_EQ(view.restart, row.restart) << row.state;
+    }
+}
+
+TEST(ServiceDialogRules, LogonAccountAndPasswordFields) {
+    ServiceLogonView view = ServiceLogonViewFor("LocalSystem");
+    EXPECT_EQ(view.account, ".\\LocalSystem");
+    EXPECT_TRUE(view.password.IsEmpty());
+    view = ServiceLogonViewFor("ROOT");
+    EXPECT_EQ(view.account, ".\\ROOT");
+    EXPECT_TRUE(view.password.IsEmpty());
+    view = ServiceLogonViewFor("sentrelle");
+    EXPECT_EQ(view.account, "sentrelle");
+    EXPECT_EQ(view.password, "**************");
+    EXPECT_EQ(view.password.Length(), 14u);
+    view = ServiceLogonViewFor("rooty"); // only the whole name counts
+    EXPECT_EQ(view.account, "rooty");
+}
+
+TEST(ServiceDialogRules, ControlResultsMapToTheirMessages) {
+    EXPECT_EQ(ServiceControlMessageId(0), 0u);
+    const std::pair<long, unsigned> codes[] = {{-1000, 3000}, {-1001, 3001}, {-1002, 3002}, {-1003, 3003},
+                                               {-1011, 3005}, {-1, 3007},    {-1004, 3007}, {5, 3007}};
+    for (const auto& [code, id] : codes) {
+        EXPECT_EQ(ServiceControlMessageId(code), id) << code;
+        EXPECT_NE(MessageText(id), nullptr) << id;
+    }
+}
+
+} // namespace

@@ -1,0 +1,367 @@
+// The global settings records: their texts, their defaults, their round trips through
+// the database, the write rules and the registry limits.
+#include "CfgTestRoot.h"
+#include "model/settings/SnAdvancedSettings.h"
+#include "model/settings/SnAutoBackupSettings.h"
+#include "model/settings/SnCfgServerCredentials.h"
+#include "model/store/SnCfgSqlite.h"
+#include "model/settings/SnDateTimeSettings.h"
+#include "model/notify/SnLogSettings.h"
+#include "model/settings/SnMaintenanceSettings.h"
+#include "model/notify/SnMessageTemplate.h"
+#include "model/notify/SnMsnSettings.h"
+#include "model/notify/SnNetPopupSettings.h"
+#include "model/notify/SnPagerSettings.h"
+#include "model/settings/SnReportSettings.h"
+#include "model/notify/SnSmsSettings.h"
+#include "model/notify/SnSmtpSettings.h"
+#include "model/notify/SnSnmpTrapsSettings.h"
+#include "model/settings/SnStatsLimits.h"
+#include "model/settings/SnWebViewSettings.h"
+#include "platform/Registry.h"
+#include "platform/System.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <typeinfo>
+#include <vector>
+
+namespace {
+
+// A component whose advanced-settings write fails for one row, recording the rows tried.
+class FailingRowComponent : public CSnCfgSqlite {
+public:
+    FailingRowComponent(const CQvcString& connection, long failingRow, std::vector<long>& tried)
+        : CSnCfgSqlite(connection), m_failingRow(failingRow), m_tried(tried) {}
+    void put_AdvancedSettings(long row, const CQvcString& text) override {
+        m_tried.push_back(row);
+        if (row == m_failingRow) {
+            if (Ready())
+                SetError(25196);
+            return;
+        }
+        CSnCfgSqlite::put_AdvancedSettings(row, text);
+    }
+
+private:
+    long m_failingRow;
+    std::vector<long>& m_tried;
+};
+
+// Field values of their own, unlike every default: a field that is not stored, or stored
+// in another field's place, comes back different.
+void Distinct(CQvcString& field, int n) {
+    field = CQvcString("value ") + CQvcString(n);
+}
+void Distinct(std::int32_t& field, int n) {
+    field = 1000 + n;
+}
+void Distinct(bool& field, int) {
+    field = !field;
+}
+std::string Describe(const CQvcString& field) {
+    return field.Str();
+}
+std::string Describe(std::int32_t field) {
+    return std::to_string(field);
+}
+std::string Describe(bool field) {
+    return field ? "true" : "false";
+}
+
+template <class Settings> std::vector<std::string> FieldTexts(const Settings& s) {
+    std::vector<std::string> texts;
+    Settings::Fields(s, [&](int property, const auto& field) {
+        texts.push_back(std::to_string(property) + "=" + Describe(field));
+    });
+    return texts;
+}
+
+// Writes `written` and gives what a fresh object reads back.
+template <class Settings> Settings ReadBack(CSnCfg& store, const Settings& written) {
+    EXPECT_EQ(written.Write(store), 0) << typeid(Settings).name();
+    Settings read;
+    EXPECT_EQ(read.Read(store), 0) << typeid(Settings).name();
+    return read;
+}
+
+template <class Settings> void ExpectEveryFieldRoundTrips(CSnCfg& store) {
+    Settings written;
+    int n = 0;
+    Settings::Fields(written, [&](int, auto& field) { Distinct(field, ++n); });
+    EXPECT_EQ(FieldTexts(ReadBack(store, written)), FieldTexts(written)) << typeid(Settings).name();
+}
+
+int LocalHour(long t) {
+    return platform::ToLocalTime(static_cast<std::time_t>(t)).hour;
+}
+int LocalMinute(long t) {
+    return platform::ToLocalTime(static_cast<std::time_t>(t)).minute;
+}
+
+class SnSettingsTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(store.Open(), 0); }
+    CfgTestRoot root;
+    CSnCfg store;
+};
+
+} // namespace
+
+TEST(SnAdvancedSettingsText, RowsReadWithTheirRules) {
+    const CSnAdvancedSettings defaults;
+    CSnAdvancedSettings s;
+    // A port of 0 is no port; an empty row gives the defaults back.
+    s.ParseRow(6, "Port:=0");
+    EXPECT_EQ(s.SnmpTrapRcv.Port, 162);
+    s.ParseRow(6, "Enabled:=1;;Community:=x");
+    s.ParseRow(6, "");
+    EXPECT_EQ(s.FormatRow(6), defaults.FormatRow(6));
+    // Rule not-zero: anything but "0" is set.
+    s.ParseRow(6, "Enabled:=yes;;AllCommunities:=2;;EnableLogging:=0;;Port:=1162");
+    EXPECT_TRUE(s.SnmpTrapRcv.Enabled);
+    EXPECT_TRUE(s.SnmpTrapRcv.AllCommunities);
+    EXPECT_FALSE(s.SnmpTrapRcv.EnableLogging);
+    EXPECT_EQ(s.SnmpTrapRcv.Port, 1162);
+
+    // Rule one-only: only "1" is set.
+    s.ParseRow(1, "UncertainAsError:=yes;;UncertainAsSuccess:=1");
+    EXPECT_EQ(s.FormatRow(1), "UncertainAsError:=0;;UncertainAsSuccess:=1");
+
+    // A library named without a directory is the system's own: not kept.
+    s.ParseRow(2, "HttpLib:=winhttp.dll");
+    EXPECT_TRUE(s.HttpLib.IsEmpty());
+    s.ParseRow(2, "HttpLib:=C:\\libs\\winhttp.dll");
+    EXPECT_EQ(s.HttpLib, "C:\\libs\\winhttp.dll");
+    s.ParseRow(7, "");
+    EXPECT_EQ(s.PowerShellCmd, defaults.PowerShellCmd);
+    EXPECT_EQ(s.FormatRow(3), "Reserved");
+    EXPECT_EQ(s.FormatRow(4), "Reserved");
+
+    // Row 6 written and read back keeps every field.
+    CSnAdvancedSettings w;
+    w.SnmpTrapRcv.Enabled = true;
+    w.SnmpTrapRcv.Port = 2162;
+    w.SnmpTrapRcv.Community = "private";
+    w.SnmpTrapRcv.AdoLogging = false;
+    w.SnmpTrapRcv.TextSeparator = "|";
+    CSnAdvancedSettings r;
+    r.ParseRow(6, w.FormatRow(6));
+    EXPECT_EQ(r.FormatRow(6), w.FormatRow(6));
+    EXPECT_NE(r.FormatRow(6), defaults.FormatRow(6));
+    // A very long value is cut at the buffer of 2048 characters.
+    w.SnmpTrapRcv.TextLog = CQvcString(std::string(5000, 'x'));
+    EXPECT_EQ(w.FormatRow(6).Length(), 2047u);
+    w.HttpLib = CQvcString(std::string(5000, '\\'));
+    EXPECT_EQ(w.FormatRow(2).Length(), 5009u);
+}
+
+TEST_F(SnSettingsTest, AdvancedSettingsRoundTripAndStamp) {
+    CSnAdvancedSettings s;
+    s.UncertainAsError = true;
+    s.HttpLib = "D:\\http\\lib.dll";
+    s.WebViews.Enabled = true;
+    s.WebViews.FreqSeconds = 90;
+    s.WebViews.Vdir = "status";
+    s.SnmpTrapRcv.DefaultStatus = 2;
+    s.PowerShellCmd = "pwsh";
+    root.ForgetStamps();
+    ASSERT_EQ(s.Write(store), 0);
+    EXPECT_FALSE(root.Stamp("GlobalSettings").empty());
+    CSnAdvancedSettings r;
+    ASSERT_EQ(r.Read(store), 0);
+    for (int row = 1; row <= 7; ++row)
+        EXPECT_EQ(r.FormatRow(row), s.FormatRow(row)) << row;
+}
+
+TEST_F(SnSettingsTest, AdvancedWriteStopsAtTheFailingRow) {
+    std::vector<long> tried;
+    CSnCfg failing("GUI",
+                   [&](const CQvcString& c) { return std::make_unique<FailingRowComponent>(c, 4, tried); });
+    ASSERT_EQ(failing.Open(), 0);
+    tried.clear();
+    CSnAdvancedSettings s;
+    s.UncertainAsError = true;
+    s.PowerShellCmd = "changed";
+    root.ForgetStamps();
+    EXPECT_EQ(s.Write(failing), 25196);
+    EXPECT_EQ(tried, (std::vector<long>{1, 2, 3, 4}));
+    EXPECT_TRUE(root.Stamp("GlobalSettings").empty());
+    // Rows 1 to 3 were written, row 7 was not.
+    CSnAdvancedSettings r;
+    ASSERT_EQ(r.Read(store), 0);
+    EXPECT_TRUE(r.UncertainAsError);
+    EXPECT_EQ(r.PowerShellCmd, "powershell.exe");
+
+    // A failed read leaves the values as they were.
+    CSnAdvancedSettings kept;
+    kept.PowerShellCmd = "mine";
+    ASSERT_TRUE(platform::DeleteFile(root.ConfigFile()));
+    EXPECT_EQ(kept.Read(store), 25004);
+    EXPECT_EQ(kept.PowerShellCmd, "mine");
+}
+
+TEST(SnAutoBackupText, ReadsSchedulesWhatAndTime) {
+    CSnAutoBackupSettings s;
+    // A schedule without a time keeps the default time of 06:00 local.
+    s.Parse("BackupSchedules:=1");
+    EXPECT_EQ(s.Days, (std::array<bool, 7>{false, true, false, false, false, false, false}));
+    EXPECT_EQ(LocalHour(s.Time), 6);
+    EXPECT_EQ(LocalMinute(s.Time), 0);
+
+    s.Parse("BackupSchedules:=0000000||3600;;BackupWhat:=10101;;BackupEnabled:=1;;BackupDirectory:=/srv/b");
+    EXPECT_EQ(s.Time, 3600);
+    EXPECT_TRUE(s.Enabled);
+    EXPECT_EQ(s.WhatToSave, (std::array<bool, 5>{true, false, true, false, true}));
+    EXPECT_EQ(s.Directory, "/srv/b");
+
+    // Sunday is the last digit of the stored text.
+    s.Days = {};
+    s.Days[CSnAutoBackupSettings::kSunday] = true;
+    s.Days[CSnAutoBackupSettings::kMonday] = true;
+    s.Time = 7200;
+    s.WhatToSave = {false, true, false, false, false};
+    EXPECT_EQ(s.Format(), "BackupEnabled:=1;;BackupSchedules:=1000001||7200;;BackupWhat:=01000;;"
+                          "BackupDirectory:=/srv/b");
+    CSnAutoBackupSettings back;
+    back.Parse(s.Format());
+    EXPECT_EQ(back.Format(), s.Format());
+    back.Parse("BackupEnabled:=true");
+    EXPECT_FALSE(back.Enabled);
+}
+
+TEST(SnDateTimeAndCredentialsText, SplitAndJoin) {
+    CSnDateTimeSettings d;
+    d.Parse("  dd.mm.yyyy  ");
+    EXPECT_EQ(d.DateFormat, "dd.mm.yyyy");
+    EXPECT_EQ(d.TimeFormat, "hh:mm:ss tt");
+    d.Parse("||HH:mm");
+    EXPECT_EQ(d.DateFormat, "mm/dd/yyyy");
+    EXPECT_EQ(d.TimeFormat, "HH:mm");
+    d.Parse("");
+    EXPECT_EQ(d.Format(), "mm/dd/yyyy||hh:mm:ss tt");
+
+    CSnCfgServerCredentials c;
+    c.Parse(" srv1 ;; admin ;; E0F1 || srv2;;svc;;||||srv3;;x;;y");
+    ASSERT_EQ(c.Entries.size(), 2u); // stops at the empty entry
+    EXPECT_EQ(c.Entries[0].Server, "srv1");
+    EXPECT_EQ(c.Entries[0].Login, "admin");
+    EXPECT_EQ(c.Entries[0].Password, "E0F1");
+    EXPECT_TRUE(c.Entries[1].Password.IsEmpty());
+    EXPECT_EQ(c.Format(), "srv1;;admin;;E0F1||srv2;;svc;;");
+    EXPECT_NE(c.Find("SRV2"), nullptr);
+    EXPECT_EQ(c.Find("srv3"), nullptr);
+}
+
+TEST_F(SnSettingsTest, TextTablesRoundTripThroughTheDatabase) {
+    CSnAutoBackupSettings backup;
+    backup.Enabled = true;
+    backup.Time = 4000;
+    EXPECT_EQ(ReadBack(store, backup).Format(), backup.Format());
+    CSnDateTimeSettings formats;
+    formats.DateFormat = "yyyy-mm-dd";
+    EXPECT_EQ(ReadBack(store, formats).Format(), formats.Format());
+    CSnMaintenanceSettings maintenance;
+    maintenance.Schedule.SetText("e1|e2");
+    EXPECT_EQ(ReadBack(store, maintenance).Schedule.Text(), "e1|e2");
+    CSnCfgServerCredentials credentials;
+    credentials.Entries.push_back({"dc01", "CORP\\admin", CQvcString::Scramble("pw")});
+    EXPECT_EQ(ReadBack(store, credentials).Entries, credentials.Entries);
+    CSnNetPopupSettings popup;
+    popup.Enabled = true;
+    root.ForgetStamps();
+    EXPECT_TRUE(ReadBack(store, popup).Enabled);
+    EXPECT_FALSE(root.Stamp("GlobalSettings").empty());
+}
+
+TEST_F(SnSettingsTest, ChannelRecordsRoundTripEveryField) {
+    // Defaults come out of a new configuration as the classes define them.
+    CSnSmtpSettings smtp;
+    ASSERT_EQ(smtp.Read(store), 0);
+    EXPECT_EQ(FieldTexts(smtp), FieldTexts(CSnSmtpSettings()));
+
+    // Every field of every record set to a value of its own comes back from the database.
+    ExpectEveryFieldRoundTrips<CSnSmtpSettings>(store);
+    ExpectEveryFieldRoundTrips<CSnSmsSettings>(store);
+    ExpectEveryFieldRoundTrips<CSnPagerSettings>(store);
+    ExpectEveryFieldRoundTrips<CSnMsnSettings>(store);
+    ExpectEveryFieldRoundTrips<CSnLogSettings>(store);
+    ExpectEveryFieldRoundTrips<CSnReportSettings>(store);
+    ExpectEveryFieldRoundTrips<CSnSnmpTrapsSettings>(store);
+
+    CSnMessageTemplate t;
+    ASSERT_EQ(t.Read(store, 1), 0);
+    EXPECT_EQ(t.NotificationTypeId, 1);
+    t.Body = "changed||body";
+    ASSERT_EQ(t.Write(store), 0);
+    CSnMessageTemplate t2;
+    ASSERT_EQ(t2.Read(store, 1), 0);
+    EXPECT_EQ(t2.Body, "changed||body");
+    EXPECT_EQ(t2.Read(store, 42), 25141);
+    EXPECT_EQ(t2.Body, "changed||body"); // a failed read keeps the values
+}
+
+TEST_F(SnSettingsTest, WebViewsAndTheRegistryVirtualDirectory) {
+    CSnWebViewSettings w;
+    ASSERT_EQ(w.Read(store), 0);
+    EXPECT_TRUE(w.Views[0].IsEmpty());
+    w.Header.Enabled = true;
+    w.Header.FreqSeconds = 60;
+    w.Views[3].Enabled = 1;
+    w.Views[3].Name = "Status";
+    w.Views[3].Description = "All checks";
+    w.Views[3].Template = "<SNROOT>xml\\status.xsl";
+    w.Views[3].Output = "<SNROOT>www\\status.html";
+    ASSERT_EQ(w.Write(store), 0);
+
+    CSnWebViewSettings r;
+    r.Views[5].Name = "stale";
+    ASSERT_EQ(r.Read(store), 0);
+    EXPECT_TRUE(r.Header.Enabled);
+    EXPECT_EQ(r.Header.FreqSeconds, 60);
+    EXPECT_EQ(r.Views[3].Description, "All checks");
+    EXPECT_EQ(r.Views[3].Template, "<SNROOT>xml\\status.xsl");
+    EXPECT_EQ(r.Views[3].Output, "<SNROOT>www\\status.html");
+    EXPECT_TRUE(r.Views[5].IsEmpty()); // cleared before it was read
+
+    // An installer's virtual directory is taken over once at Open and removed.
+    platform::RegSetString(platform::Hive::LocalMachine, kProductKey, "ishieldvdir", "sentrelle-web");
+    CSnCfg other;
+    ASSERT_EQ(other.Open(), 0);
+    CSnWebViewSettings after;
+    ASSERT_EQ(after.Read(other), 0);
+    EXPECT_EQ(after.Header.Vdir, "sentrelle-web");
+    EXPECT_EQ(after.Views[3].Name, "Status");
+    std::string value;
+    EXPECT_EQ(platform::RegQueryString(platform::Hive::LocalMachine, kProductKey, "ishieldvdir", &value),
+              platform::kRegNotFound);
+}
+
+TEST(SnStatsLimits, DefaultsAndAdjustmentsAreWrittenBack) {
+    testsupport::ScopedHives hives;
+    const char* key = "Software\\Quorvane\\Sentrelle\\Stats";
+    const auto hive = platform::Hive::LocalMachine;
+    ASSERT_EQ(platform::RegCreateKey(hive, key, platform::kRegAllAccess), platform::kRegOk);
+    platform::RegSetDword(hive, key, "RpLogFrequencySecs", 5);
+    platform::RegSetDword(hive, key, "DbMsaSizeMBLimit", 100);
+    platform::RegSetDword(hive, key, "DbMsaSizeMBWarning", 500);
+    platform::RegSetDword(hive, key, "DbCleanupIntervalHours", 1);
+    platform::RegSetDword(hive, key, "HistoryWarningFactor", 0);
+    platform::RegSetString(hive, key, "DbCleanupLog", "  /var/log/x  ");
+    CSnStatsLimits s;
+    s.Read();
+    EXPECT_EQ(s.RpLogFrequencySecs, 10u);
+    EXPECT_EQ(s.DbMsaSizeMBWarning, 100u);
+    EXPECT_EQ(s.DbCleanupIntervalHours, 24u);
+    EXPECT_EQ(s.HistoryWarningFactor, 1u);
+    EXPECT_EQ(s.GrTblSqlRecordLimit, 2000000000u);
+    EXPECT_EQ(s.DbCleanupLog, "/var/log/x");
+    std::uint32_t v = 0;
+    platform::RegQueryDword(hive, key, "RpLogFrequencySecs", &v);
+    EXPECT_EQ(v, 10u);
+    platform::RegQueryDword(hive, key, "DbMsaSizeMBWarning", &v);
+    EXPECT_EQ(v, 100u);
+    platform::RegQueryDword(hive, key, "GrLogFrequencySecs", &v);
+    EXPECT_EQ(v, 300u); // a default appears on first use
+}

@@ -1,0 +1,391 @@
+// The SQLite configuration component on its own: connections, failure codes, nodes,
+// enumeration, settings tables and the whole-file helpers.
+#include "CfgTestRoot.h"
+#include "model/store/SnCfgSqlite.h"
+#include "model/store/SnRecordProperties.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <memory>
+
+namespace {
+
+CQvcString Jet(const std::string& path) { return CQvcString("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + path; }
+
+long Err(ISnCfg& c) {
+    long code = -1;
+    c.GetLastError(code);
+    return code;
+}
+
+class SnCfgSqliteTest : public ::testing::Test {
+protected:
+    std::unique_ptr<CSnCfgSqlite> Component() { return std::make_unique<CSnCfgSqlite>(Jet(root.ConfigFile())); }
+    CfgTestRoot root;
+};
+
+} // namespace
+
+TEST_F(SnCfgSqliteTest, ConnectionTextsNameTheDatabase) {
+    EXPECT_EQ(CSnCfgSqlite::PathFromConnection("Provider=X;Data Source=/a/b c/Config.mdb"), "/a/b c/Config.mdb");
+    EXPECT_EQ(CSnCfgSqlite::PathFromConnection("DRIVER=Microsoft Access Driver (*.mdb);DBQ=/x/Config.mdb"),
+              "/x/Config.mdb");
+    EXPECT_EQ(CSnCfgSqlite::PathFromConnection("data source= /q.mdb ;Mode=1"), "/q.mdb");
+    EXPECT_EQ(CSnCfgSqlite::PathFromConnection("Provider=X"), "");
+
+    CSnCfgSqlite c(CQvcString("Provider=X"));
+    c.Open();
+    EXPECT_EQ(Err(c), 25003);
+    c.put_ConnectionString(CQvcString("DRIVER=x;DBQ=") + root.ConfigFile().c_str());
+    c.Open();
+    EXPECT_EQ(Err(c), 0);
+    c.Open();
+    EXPECT_EQ(Err(c), 25006);
+    c.Close();
+    CQvcString text;
+    c.get_Tree(text);
+    EXPECT_EQ(Err(c), 25005);
+}
+
+TEST_F(SnCfgSqliteTest, FilesThatAreNotOurDatabaseAreRefusedAtOpen) {
+    testsupport::TempDir dir;
+    auto openCode = [&](const std::string& path) {
+        CSnCfgSqlite c(Jet(path));
+        c.Open();
+        return Err(c);
+    };
+    EXPECT_EQ(openCode(dir.File("missing.mdb")), 25004);
+    testsupport::WriteFile(dir.File("text.mdb"), "this is no database at all, just some text\n");
+    EXPECT_EQ(openCode(dir.File("text.mdb")), 25004);
+    testsupport::WriteFile(dir.File("empty.mdb"), "");
+    EXPECT_EQ(openCode(dir.File("empty.mdb")), 25004);
+    Sql(dir.File("other.mdb"), "CREATE TABLE t(x)");
+    EXPECT_EQ(openCode(dir.File("other.mdb")), 25004);
+    EXPECT_EQ(openCode(dir.Path()), 25004);
+
+    // Our database of another schema version.
+    std::string copy = dir.File("future.mdb");
+    ASSERT_TRUE(platform::CopyFile(root.ConfigFile(), copy, true));
+    Sql(copy, "PRAGMA user_version = 3");
+    EXPECT_EQ(openCode(copy), 25004);
+    // A file of the first schema opens and is brought to the current one.
+    Sql(copy, "DROP TABLE \"NodeIds\"; PRAGMA user_version = 1");
+    EXPECT_EQ(openCode(copy), 0);
+    CSnCfgSqlite upgraded(Jet(copy));
+    upgraded.Open();
+    long reserved = 0;
+    upgraded.ReserveNodeId(reserved);
+    EXPECT_EQ(Err(upgraded), 0);
+    EXPECT_EQ(reserved, 10000);
+
+    // A database that is garbage past its header: the open works, the queries fail.
+    std::string torn = dir.File("torn.mdb");
+    std::string bytes = testsupport::ReadFile(root.ConfigFile());
+    for (std::size_t i = 100; i < bytes.size(); ++i)
+        bytes[i] = static_cast<char>(0xA5);
+    testsupport::WriteFile(torn, bytes);
+    CSnCfgSqlite c(Jet(torn));
+    c.Open();
+    if (Err(c) == 0) {
+        CQvcVariant v;
+        c.GetMetaSettings(v);
+        EXPECT_NE(Err(c), 0);
+    }
+}
+
+TEST_F(SnCfgSqliteTest, NodeRecordsIdsAndLimits) {
+    auto c = Component();
+    c->Open();
+    ASSERT_EQ(Err(*c), 0);
+
+    CQvcVariant v;
+    c->NewNode(v);
+    ASSERT_EQ(Err(*c), 0);
+    auto rec = v.AsRecord();
+    ASSERT_TRUE(rec);
+    EXPECT_EQ(rec->Kind(), snkind::kNode);
+    EXPECT_EQ(rec->GetLong(kPropId), 10000); // first node above the reserved range
+    EXPECT_EQ(rec->GetText(snnode::kName), "");
+    EXPECT_TRUE(rec->Has(snnode::kParam8));
+
+    c->NewNodeWithId(20000, v);
+    ASSERT_EQ(Err(*c), 0);
+    c->NewNode(v);
+    EXPECT_EQ(v.AsRecord()->GetLong(kPropId), 20001);
+    c->NewNodeWithId(20000, v);
+    EXPECT_EQ(Err(*c), 25026);
+    c->NewNodeWithId(0, v);
+    EXPECT_EQ(Err(*c), 25024);
+
+    // Save: the properties the record holds, by ID; a missing node is "record not found".
+    rec->SetText(snnode::kName, "Ping it");
+    rec->SetBool(snnode::kOnHold, true);
+    rec->SetLong(snnode::kType, 10);
+    c->SaveNode(CQvcVariant::FromRecord(rec));
+    ASSERT_EQ(Err(*c), 0);
+    c->GetNode(10000, v);
+    ASSERT_EQ(Err(*c), 0);
+    EXPECT_EQ(v.AsRecord()->GetText(snnode::kName), "Ping it");
+    EXPECT_EQ(v.AsRecord()->Get(snnode::kOnHold).GetType(), CQvcVariant::Type::Bool);
+    EXPECT_EQ(v.AsRecord()->GetLong(snnode::kOnHold), -1);
+    c->GetNode(4242, v);
+    EXPECT_EQ(Err(*c), 25021);
+    rec->SetLong(kPropId, 4242);
+    c->SaveNode(CQvcVariant::FromRecord(rec));
+    EXPECT_EQ(Err(*c), 25021);
+
+    // Values that are not node records.
+    c->SaveNode(CQvcVariant());
+    EXPECT_EQ(Err(*c), 25001);
+    c->SaveNode(CQvcVariant::FromLong(5));
+    EXPECT_EQ(Err(*c), 25001);
+    c->SaveNode(CQvcVariant::FromRecord(std::make_shared<CSnRecord>(snkind::kMetaSettings)));
+    EXPECT_EQ(Err(*c), 25001);
+
+    long count = -1;
+    c->CountNodes("ID >= 10000 AND Type <> 1", count);
+    ASSERT_EQ(Err(*c), 0);
+    EXPECT_EQ(count, 3);
+    c->CountNodes("Type = 10", count);
+    EXPECT_EQ(count, 1);
+    c->CountNodes("Name = 'x'", count);
+    EXPECT_EQ(Err(*c), 25020);
+
+    c->DeleteNode(20001);
+    EXPECT_EQ(Err(*c), 0);
+    c->CountNodes("", count);
+    EXPECT_EQ(count, 4); // root, template, 10000, 20000
+
+    // An ID handed out is never handed out again: not after its node was deleted, and not
+    // after a reservation that stored nothing.
+    long reserved = 0;
+    c->ReserveNodeId(reserved);
+    ASSERT_EQ(Err(*c), 0);
+    EXPECT_EQ(reserved, 20002);
+    c->CountNodes("", count);
+    EXPECT_EQ(count, 4);
+
+    // The node limit.
+    c->SetMaxNodes(5);
+    c->NewNode(v);
+    EXPECT_EQ(Err(*c), 0);
+    EXPECT_EQ(v.AsRecord()->GetLong(kPropId), 20003);
+    c->NewNode(v);
+    EXPECT_EQ(Err(*c), 25220);
+    c->NewNodeWithId(30000, v);
+    EXPECT_EQ(Err(*c), 25220);
+    c->Close();
+}
+
+TEST_F(SnCfgSqliteTest, EnumerationFullAndSummary) {
+    auto c = Component();
+    c->Open();
+    CQvcVariant v;
+    for (int k = 0; k < 3; ++k) {
+        c->NewNode(v);
+        auto r = v.AsRecord();
+        r->SetText(snnode::kNotes, "note");
+        r->SetText(snnode::kParam3, "p3");
+        r->SetLong(snnode::kType, k == 1 ? 1 : 10);
+        c->SaveNode(v);
+    }
+    std::vector<long> ids;
+    c->GetFirstNode("ID >= 10000", 1, v);
+    while (Err(*c) == 0) {
+        auto r = v.AsRecord();
+        ids.push_back(r->GetLong(kPropId));
+        EXPECT_FALSE(r->Has(snnode::kNotes));
+        EXPECT_FALSE(r->Has(snnode::kParam3));
+        EXPECT_TRUE(r->Has(snnode::kParam2));
+        EXPECT_TRUE(r->Has(snnode::kDependencies));
+        c->GetNextNode(v);
+    }
+    EXPECT_EQ(Err(*c), 25021);
+    EXPECT_EQ(ids, (std::vector<long>{10000, 10001, 10002}));
+
+    c->GetFirstNode("Type <> 1 AND ID > 2", 0, v);
+    ASSERT_EQ(Err(*c), 0);
+    EXPECT_EQ(v.AsRecord()->GetText(snnode::kNotes), "note");
+    EXPECT_EQ(v.AsRecord()->GetText(snnode::kParam3), "p3");
+    c->GetNextNode(v);
+    EXPECT_EQ(v.AsRecord()->GetLong(kPropId), 10002);
+
+    long id = 0;
+    std::vector<long> idOnly;
+    c->GetFirstNodeId("type=1", id);
+    while (Err(*c) == 0) {
+        idOnly.push_back(id);
+        c->GetNextNodeId(id);
+    }
+    EXPECT_EQ(idOnly, (std::vector<long>{1, 10001}));
+
+    c->GetFirstNode("ID > 1; DELETE FROM Nodes", 0, v);
+    EXPECT_EQ(Err(*c), 25020);
+    c->GetFirstNodeId("Type > 99999", id);
+    EXPECT_EQ(Err(*c), 25021);
+    c->Close();
+    // The cursor does not outlive the connection.
+    c->Open();
+    c->GetNextNode(v);
+    EXPECT_EQ(Err(*c), 25021);
+}
+
+TEST_F(SnCfgSqliteTest, SettingsTablesAndTheirCodes) {
+    auto c = Component();
+    c->Open();
+    CQvcString text;
+    c->get_AdvancedSettings(7, text);
+    EXPECT_EQ(text, "PowerShellCmd:=powershell.exe");
+    c->get_AdvancedSettings(8, text);
+    EXPECT_EQ(Err(*c), 25195);
+    c->put_AdvancedSettings(0, "x");
+    EXPECT_EQ(Err(*c), 25196);
+
+    CQvcVariant v;
+    c->GetSmtpSettings(-1, v);
+    EXPECT_EQ(Err(*c), 0);
+    c->GetSmtpSettings(0, v);
+    EXPECT_EQ(Err(*c), 0);
+    EXPECT_EQ(v.AsRecord()->GetLong(snsmtp::kPort1), 25);
+    c->GetSmtpSettings(1, v);
+    EXPECT_EQ(Err(*c), 25101);
+    c->PutSmtpSettings(CQvcVariant::FromRecord(std::make_shared<CSnRecord>(snkind::kSmsSettings)));
+    EXPECT_EQ(Err(*c), 25001);
+
+    c->GetXmlView(0, v);
+    EXPECT_EQ(Err(*c), 25166);
+    c->GetXmlView(128, v);
+    EXPECT_EQ(Err(*c), 25166);
+    auto view = std::make_shared<CSnRecord>(snkind::kXmlView);
+    view->SetText(snxmlview::kName, "Status");
+    c->PutXmlView(127, CQvcVariant::FromRecord(view));
+    EXPECT_EQ(Err(*c), 0);
+    c->GetXmlView(127, v);
+    EXPECT_EQ(v.AsRecord()->GetText(snxmlview::kName), "Status");
+    EXPECT_EQ(v.AsRecord()->GetLong(kPropId), 127);
+
+    // Distribution groups: by channel, new IDs above the built-in range, guarded deletes.
+    auto group = std::make_shared<CSnRecord>(snkind::kDistributionGroup);
+    group->SetLong(sngroup::kNotificationTypeId, 3);
+    group->SetText(sngroup::kName, "Night shift");
+    c->SaveDistributionGroup(CQvcVariant::FromRecord(group));
+    ASSERT_EQ(Err(*c), 0);
+    EXPECT_EQ(group->GetLong(kPropId), 10);
+    std::vector<CQvcString> names;
+    c->GetFirstDistributionGroup("NotificationTypeID = 3", v);
+    while (Err(*c) == 0) {
+        names.push_back(v.AsRecord()->GetText(sngroup::kName));
+        c->GetNextDistributionGroup(v);
+    }
+    EXPECT_EQ(Err(*c), 25123);
+    EXPECT_EQ(names, (std::vector<CQvcString>{"Administrators", "Night shift"}));
+    c->DeleteDistributionGroups("");
+    EXPECT_EQ(Err(*c), 25122);
+    c->DeleteDistributionGroups("Name = 3");
+    EXPECT_EQ(Err(*c), 25122);
+    c->DeleteDistributionGroups("ID = 10");
+    EXPECT_EQ(Err(*c), 0);
+    c->GetDistributionGroup(10, v);
+    EXPECT_EQ(Err(*c), 25123);
+
+    auto templ = std::make_shared<CSnRecord>(snkind::kMessageTemplate);
+    c->PutMessageTemplate(CQvcVariant::FromRecord(templ));
+    EXPECT_EQ(Err(*c), 25142); // no ID
+    c->GetMessageTemplate(1, v);
+    EXPECT_EQ(Err(*c), 0);
+    c->GetMessageTemplate(99, v);
+    EXPECT_EQ(Err(*c), 25141);
+
+    // A database without the settings rows answers "no records" per table.
+    c->Close();
+    Sql(root.ConfigFile(), "DELETE FROM MetaSettings; DELETE FROM DateTimeSettings; DELETE FROM Tree;"
+                           "DELETE FROM ServerCredentials; DELETE FROM NetPopupSettings");
+    c->Open();
+    c->GetMetaSettings(v);
+    EXPECT_EQ(Err(*c), 25111);
+    c->get_DateTimeSettings(text);
+    EXPECT_EQ(Err(*c), 25174);
+    c->get_Tree(text);
+    EXPECT_EQ(Err(*c), 25061);
+    c->get_ServerCredentials(text);
+    EXPECT_EQ(Err(*c), 25036);
+    bool enabled = true;
+    c->GetNetPopupSettings(enabled);
+    EXPECT_EQ(Err(*c), 25106);
+}
+
+TEST_F(SnCfgSqliteTest, ReadOnlyFileReadsButRefusesWrites) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root ignores file permissions";
+    ASSERT_EQ(::chmod(root.ConfigFile().c_str(), 0444), 0);
+    auto c = Component();
+    c->Open();
+    ASSERT_EQ(Err(*c), 0);
+    CQvcVariant v;
+    c->GetMetaSettings(v);
+    EXPECT_EQ(Err(*c), 0);
+    c->PutMetaSettings(v);
+    EXPECT_EQ(Err(*c), 25112);
+    c->NewNode(v);
+    EXPECT_NE(Err(*c), 0);
+    ::chmod(root.ConfigFile().c_str(), 0644);
+}
+
+TEST_F(SnCfgSqliteTest, LockedDatabaseWaitsThenSaysSo) {
+    // Another connection holds the write lock for longer than the busy timeout.
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(root.ConfigFile().c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    auto c = Component();
+    c->SetBusyTimeout(150);
+    c->Open();
+    EXPECT_EQ(Err(*c), 25007);
+    // Taken while the file is open, the lock fails the writes and the write bracket.
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    c->Open();
+    ASSERT_EQ(Err(*c), 0);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    c->put_Tree("1=0,0");
+    EXPECT_EQ(Err(*c), 25007);
+    c->BeginTransaction();
+    EXPECT_EQ(Err(*c), 25007);
+    c->Close();
+    // The whole-file replacement gives up with "in use".
+    testsupport::TempDir dir;
+    testsupport::WriteFile(dir.File("new.mdb"), "x");
+    EXPECT_EQ(CSnCfgSqlite::ReplaceDatabaseFile(root.ConfigFile(), dir.File("new.mdb"), 150), 25507);
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+
+    // Once free, a write that had to wait goes through.
+    c->SetBusyTimeout(5000);
+    c->Open();
+    c->put_Tree("1=0,0");
+    EXPECT_EQ(Err(*c), 0);
+}
+
+TEST_F(SnCfgSqliteTest, UpdateParentsFollowsTheTree) {
+    auto c = Component();
+    c->Open();
+    CQvcVariant v;
+    for (long id : {5, 6, 7, 8})
+        c->NewNodeWithId(id, v);
+    c->put_Tree("1=5,0;5=0,6,7;6=8,0");
+    c->UpdateParents();
+    ASSERT_EQ(Err(*c), 0);
+    long id = 0;
+    std::vector<long> underSix;
+    c->GetFirstNodeId("ParentID = 6", id);
+    while (Err(*c) == 0) {
+        underSix.push_back(id);
+        c->GetNextNodeId(id);
+    }
+    EXPECT_EQ(underSix, (std::vector<long>{8}));
+    long count = 0;
+    c->CountNodes("ParentID = 1", count);
+    EXPECT_EQ(count, 3);
+    c->put_Tree("1=5,0;5=1,0");
+    c->UpdateParents();
+    EXPECT_EQ(Err(*c), 25050);
+}

@@ -1,0 +1,258 @@
+#include "model/tree/SnDependencyCalculator.h"
+#include "CfgTestRoot.h"
+#include "model/store/SnCfg.h"
+#include "model/tree/SnNode.h"
+
+#include "NodeTreeBuilder.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Ids = std::vector<std::int32_t>;
+
+// A hand-built tree whose nodes are found again by ID, even when a test breaks its links.
+class Tree : public testsupport::NodeTreeBuilder {
+public:
+    CSnNode* Folder(std::int32_t id, CSnNode* parent) { return m_byId[id] = AddFolder(parent, id); }
+    CSnNode* Check(std::int32_t id, CSnNode* parent, const char* dependencies = "") {
+        CSnNode* node = m_byId[id] = AddCheck(parent, id);
+        node->Cfg.Action.Dependencies = dependencies;
+        return node;
+    }
+    CSnNode* operator[](std::int32_t id) const { return id == 1 ? Root() : m_byId.at(id); }
+    Ids Dependents(std::int32_t id) const { return (*this)[id]->Srvc.Dependents.Values(); }
+
+private:
+    std::map<std::int32_t, CSnNode*> m_byId;
+};
+
+// The calculator looks nodes up through the store's find-by-ID; a hand-built tree needs
+// no open store for that.
+void Calculate(Tree& tree) {
+    CSnCfg store;
+    CSnDependencyCalculator calculator("CSnDependencyCalculator");
+    calculator.Calculate(store, tree.Root());
+}
+
+} // namespace
+
+TEST(SnDependencyCalculator, ChecksListTheirDependents) {
+    Tree t;
+    CSnNode* f = t.Folder(5, t.Root());
+    t.Check(10001, f, "10002;10003");
+    t.Check(10002, f);
+    t.Check(10003, t.Root());
+    t.Check(10004, t.Root(), " 10002 ");
+    Calculate(t);
+    EXPECT_EQ(t.Dependents(10002), (Ids{10001, 10004}));
+    EXPECT_EQ(t.Dependents(10003), (Ids{10001}));
+    EXPECT_TRUE(t.Dependents(10001).empty());
+    EXPECT_TRUE(t.Dependents(5).empty());
+
+    // Running again gives the same lists; a changed text is reflected.
+    Calculate(t);
+    EXPECT_EQ(t.Dependents(10002), (Ids{10001, 10004}));
+    t[10004]->Cfg.Action.Dependencies = "";
+    Calculate(t);
+    EXPECT_EQ(t.Dependents(10002), (Ids{10001}));
+}
+
+TEST(SnDependencyCalculator, EmptyTokenUnknownAndSelf) {
+    Tree t;
+    t.Check(10001, t.Root(), "10002;;10003");
+    t.Check(10002, t.Root());
+    t.Check(10003, t.Root());
+    // A deleted check and words are skipped silently; a duplicate adds nothing.
+    t.Check(10004, t.Root(), "99999;abc;10002;10002");
+    // Depending on oneself lists oneself.
+    t.Check(10005, t.Root(), "10005");
+    // Two checks depending on each other list each other.
+    t.Check(10006, t.Root(), "10007");
+    t.Check(10007, t.Root(), "10006");
+    Calculate(t);
+    EXPECT_EQ(t.Dependents(10002), (Ids{10001, 10004}));
+    EXPECT_TRUE(t.Dependents(10003).empty());
+    EXPECT_EQ(t.Dependents(10005), (Ids{10005}));
+    EXPECT_EQ(t.Dependents(10006), (Ids{10007}));
+    EXPECT_EQ(t.Dependents(10007), (Ids{10006}));
+    EXPECT_TRUE(t.Dependents(1).empty());
+}
+
+TEST(SnDependencyCalculator, FolderDependencyReachesEveryDescendant) {
+    Tree t;
+    CSnNode* f5 = t.Folder(5, t.Root());
+    t.Check(10003, f5);
+    CSnNode* f6 = t.Folder(6, f5);
+    t.Check(10004, f6);
+    CSnNode* f7 = t.Folder(7, f6);
+    t.Check(10008, f7);
+    t.Check(10001, t.Root(), "5");
+    // A check inside the folder it depends on lists itself too.
+    t.Check(10009, f6, "6");
+    Calculate(t);
+    for (std::int32_t id : {5, 10003, 6, 10004, 7, 10008})
+        EXPECT_TRUE((*t[id]).Srvc.Dependents.Contains(10001)) << id;
+    // In the order found: the walk meets 10009 (deeper) before 10001.
+    EXPECT_EQ(t.Dependents(6), (Ids{10009, 10001}));
+    EXPECT_EQ(t.Dependents(10009), (Ids{10009, 10001}));
+    EXPECT_EQ(t.Dependents(10008), (Ids{10009, 10001}));
+    EXPECT_EQ(t.Dependents(10003), (Ids{10001}));
+    // Nothing outside the folder.
+    EXPECT_TRUE(t.Dependents(1).empty());
+    EXPECT_TRUE(t.Dependents(10001).empty());
+}
+
+TEST(SnDependencyCalculator, BrokenChainIsReportedAndRunGoesOn) {
+    testsupport::TempDir debug;
+    testsupport::ScopedEnv debugDir("SENTRELLE_DEBUG_DIR", debug.Path());
+
+    Tree t;
+    CSnNode* f = t.Folder(5, t.Root());
+    CSnNode* a = t.Check(10001, f, "10002");
+    CSnNode* b = t.Check(10002, f);
+    b->Srvc.Dependents.Add(4242); // left over from an earlier run
+    // A cycle in the sibling chain.
+    b->Cfg.Next.Node = a;
+
+    Calculate(t);
+    // The passes got as far as the fault: the old entry was cleared, 10001 was added.
+    EXPECT_EQ(t.Dependents(10002), (Ids{10001}));
+    const std::string log = testsupport::ReadFile(debug.File("Quorvane.log"));
+    // Both passes met the broken chain, each reported it with its own line, and the run
+    // returned.
+    EXPECT_NE(log.find("(Error); file [SnDependencyCalculator:"), std::string::npos) << log;
+    EXPECT_NE(log.find("reached twice"), std::string::npos);
+    std::size_t first = log.find("SnDependencyCalculator:");
+    std::size_t second = log.find("SnDependencyCalculator:", first + 1);
+    ASSERT_NE(second, std::string::npos);
+    EXPECT_NE(log.substr(first, log.find(']', first) - first),
+              log.substr(second, log.find(']', second) - second));
+
+    // An unknown ID in the broken tree is looked for and not found: the search does not
+    // go round the loop for ever.
+    t[10001]->Cfg.Action.Dependencies = "10002;77777";
+    Calculate(t);
+    EXPECT_EQ(t.Dependents(10002), (Ids{10001}));
+
+    // A null root does nothing.
+    CSnCfg store;
+    CSnDependencyCalculator calculator("CDependencyCalculator");
+    calculator.Calculate(store, nullptr);
+}
+
+TEST(SnDependencyCalculator, DeepNestingIsAssertedNotRefused) {
+    testsupport::TempDir debug;
+    testsupport::ScopedEnv debugDir("SENTRELLE_DEBUG_DIR", debug.Path());
+    Tree t;
+    CSnNode* parent = t.Root();
+    for (std::int32_t id = 2; id <= 25; ++id)
+        parent = t.Folder(id, parent);
+    t.Check(10001, parent);
+    t.Check(10002, t.Root(), "10001");
+    Calculate(t);
+    EXPECT_EQ(t.Dependents(10001), (Ids{10002}));
+    EXPECT_NE(testsupport::ReadFile(debug.File("assert.txt")).find("QUORVANE ASSERTION FAILURE"),
+              std::string::npos);
+}
+
+namespace {
+
+// Builds a tree through a store, as the Manager would, and hands it to a second store
+// that loads it, so the calculator runs on a tree that came from the database.
+class StoredTree {
+public:
+    StoredTree() {
+        EXPECT_EQ(m_writer.Open(), 0);
+        EXPECT_EQ(m_writer.LoadAllNodes(m_root), 0);
+    }
+    std::int32_t Folder(std::int32_t parent) {
+        CSnNode* folder = nullptr;
+        EXPECT_EQ(m_writer.NewFolderRecord(folder), 0);
+        return Link(folder, parent);
+    }
+    std::int32_t Check(std::int32_t parent, const std::string& dependencies = "") {
+        CSnNode* check = m_writer.NewNodeObject();
+        EXPECT_EQ(m_writer.InsertNode(check, nullptr, 0), 0);
+        check->Cfg.Function.Type = 10;
+        check->Cfg.Action.Dependencies = dependencies;
+        return Link(check, parent);
+    }
+    void Delete(std::int32_t id) { EXPECT_EQ(m_writer.RemoveFromTree(m_root, id, true, true), 0); }
+    // Writes the tree and loads it in a fresh store.
+    CSnNode* Load(CSnCfg& reader) {
+        EXPECT_EQ(m_writer.WriteTree(m_root), 0);
+        CSnNode* tree = nullptr;
+        EXPECT_EQ(reader.Open(), 0);
+        EXPECT_EQ(reader.LoadAllNodes(tree), 0);
+        return tree;
+    }
+
+private:
+    std::int32_t Link(CSnNode* node, std::int32_t parent) {
+        node->Cfg.Name = "node";
+        EXPECT_EQ(m_writer.WriteNode(node, false, false), 0);
+        CSnCfg::AppendChild(CSnCfg::FindNode(m_root, parent), node);
+        return node->Id();
+    }
+
+    CfgTestRoot m_installation;
+    CSnCfg m_writer;
+    CSnNode* m_root = nullptr;
+};
+
+Ids DependentsOf(CSnNode* tree, std::int32_t id) {
+    const CSnNode* node = CSnCfg::FindNode(tree, id);
+    return node != nullptr ? node->Srvc.Dependents.Values() : Ids{999999};
+}
+
+} // namespace
+
+TEST(SnDependencyCalculator, StoreLoadedTree) {
+    StoredTree t;
+    const std::int32_t web = t.Folder(1);
+    const std::int32_t a = t.Check(web);
+    const std::int32_t sub = t.Folder(web);
+    const std::int32_t b = t.Check(sub);
+    const std::int32_t gone = t.Check(1);
+    const std::int32_t c = t.Check(1, std::to_string(web));
+    // A deleted check, stored; in memory also itself and the folder it lies in.
+    const std::int32_t d = t.Check(sub, std::to_string(gone));
+    t.Delete(gone);
+    CSnCfg reader;
+    CSnNode* tree = t.Load(reader);
+    CSnNode* dNode = CSnCfg::FindNode(tree, d);
+    ASSERT_NE(dNode, nullptr);
+    dNode->Cfg.Action.Dependencies.Format("%d;%d;%d", static_cast<int>(d), static_cast<int>(gone),
+                                          static_cast<int>(sub)); // an unsaved edit counts too
+    // The loader marks a folder that some node names as having dependants.
+    EXPECT_EQ(CSnCfg::FindNode(tree, web)->Manager.HasDependants, 1);
+
+    CSnDependencyCalculator calculator("CDependencyCalculator");
+    calculator.Calculate(reader, tree);
+    // The folder dependency reaches the folder and everything below it.
+    for (std::int32_t id : {web, a})
+        EXPECT_EQ(DependentsOf(tree, id), Ids{c}) << id;
+    EXPECT_EQ(DependentsOf(tree, b), (Ids{d, c}));
+    // d depends on itself and on its folder, which holds d as well; found in walk order.
+    EXPECT_EQ(DependentsOf(tree, d), (Ids{d, c}));
+    EXPECT_EQ(DependentsOf(tree, sub), (Ids{d, c}));
+    EXPECT_TRUE(DependentsOf(tree, c).empty());
+    EXPECT_TRUE(DependentsOf(tree, 1).empty());
+    EXPECT_EQ(CSnCfg::FindNode(tree, gone), nullptr);
+}
+
+TEST(SnDependencyCalculator, DependencyIdsStopAtTheFirstEmptyField) {
+    EXPECT_EQ(CSnDependencyCalculator::DependencyIds("12;10000"), (Ids{12, 10000}));
+    EXPECT_EQ(CSnDependencyCalculator::DependencyIds(" 7 ; 8 ;"), (Ids{7, 8}));
+    EXPECT_EQ(CSnDependencyCalculator::DependencyIds("3;;4"), (Ids{3}));
+    EXPECT_EQ(CSnDependencyCalculator::DependencyIds(";5"), Ids{});
+    EXPECT_EQ(CSnDependencyCalculator::DependencyIds(""), Ids{});
+    // A field that is not a number names ID 0, which no node has.
+    EXPECT_EQ(CSnDependencyCalculator::DependencyIds("x;9"), (Ids{0, 9}));
+}

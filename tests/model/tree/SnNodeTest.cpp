@@ -1,0 +1,121 @@
+#include "model/tree/SnNode.h"
+#include "model/tree/NodeStatus.h"
+
+#include <gtest/gtest.h>
+
+TEST(SnNode, NewNodeIsAnUnmonitoredCheck) {
+    CSnNode n;
+    EXPECT_EQ(n.Result.Response, "Not monitored");
+    EXPECT_EQ(n.Srvc.Result.Text2, "Not monitored");
+    EXPECT_FALSE(n.IsFolder());
+    n.Cfg.Function.Type = kTypeFolder;
+    EXPECT_TRUE(n.IsFolder());
+}
+
+TEST(SnNode, StatusAndActionTables) {
+    EXPECT_STREQ(StatusName(1), "Success");
+    EXPECT_STREQ(StatusName(7), "Failure by Dependee");
+    EXPECT_STREQ(StatusName(3, 1), "Processing");
+    EXPECT_STREQ(StatusName(0), "n/a");
+    EXPECT_STREQ(StatusName(9), "n/a");
+    EXPECT_STREQ(StatusName(-1), "n/a");
+    EXPECT_EQ(StatusWeight(0), 70);
+    EXPECT_EQ(StatusWeight(9), 80);
+    EXPECT_EQ(StatusWeight(-1), 80);
+    EXPECT_EQ(StatusWeight(3), 10);
+    EXPECT_LT(StatusWeight(kStatusFailure), StatusWeight(kStatusFailureByDependee));
+    EXPECT_LT(StatusWeight(kStatusError), StatusWeight(kStatusErrorByDependee));
+    int errorLike = 0;
+    for (int s = -1; s <= 10; ++s)
+        errorLike += IsErrorLike(s) ? (1 << (s + 1)) : 0;
+    // Exactly 2, 3, 4, 6 and 7.
+    EXPECT_EQ(errorLike, (1 << 3) | (1 << 4) | (1 << 5) | (1 << 7) | (1 << 8));
+    EXPECT_STREQ(ActionName(1), "E-mail");
+    EXPECT_STREQ(ActionName(13), "Graph Data");
+    EXPECT_STREQ(ActionName(0), "Unknown");
+    EXPECT_STREQ(ActionName(14), "Unknown");
+}
+
+TEST(SnNode, OrderingByScanInfoThenId) {
+    CSnNode a, b;
+    a.Cfg.ID = 10;
+    b.Cfg.ID = 20;
+    EXPECT_TRUE(b.IsGreater(a));
+    EXPECT_FALSE(a.IsGreater(b));
+    EXPECT_FALSE(a.IsEqual(b));
+    b.Cfg.ID = 10;
+    EXPECT_TRUE(a.IsEqual(b));
+
+    // A node whose S1 is set sorts before any node whose S1 is 0, whatever the IDs.
+    CSnNode s1;
+    s1.Cfg.ID = 99999;
+    s1.Srvc.ScanInfo.S1 = 5;
+    EXPECT_TRUE(a.IsGreater(s1));
+    EXPECT_FALSE(s1.IsGreater(a));
+    // Two different non-zero S1 values: neither sorts after the other (the rule only
+    // asks whether a node lacks the flag).
+    CSnNode s1b = s1;
+    s1b.Srvc.ScanInfo.S1 = 7;
+    EXPECT_FALSE(s1.IsGreater(s1b));
+    EXPECT_FALSE(s1b.IsGreater(s1));
+    // S2 the same way, then S3 ascending.
+    CSnNode s2, s3lo, s3hi;
+    s2.Srvc.ScanInfo.S2 = 1;
+    s3lo.Srvc.ScanInfo.S3 = 1;
+    s3hi.Srvc.ScanInfo.S3 = 2;
+    EXPECT_TRUE(s3lo.IsGreater(s2));
+    EXPECT_TRUE(s3hi.IsGreater(s3lo));
+    EXPECT_FALSE(s3lo.IsGreater(s3hi));
+}
+
+TEST(SnNode, CopiesTakeLinksAndCompareEqualInConfiguration) {
+    CSnNode parent, child, sibling;
+    parent.Cfg.ID = 5;
+    parent.Cfg.Function.Type = kTypeFolder;
+    parent.Cfg.Child.Node = &child;
+    parent.Cfg.Next.Node = &sibling;
+    parent.Cfg.Action.Notify[3].Recipients = "pager-group";
+    parent.Result.Status = kStatusError;
+    parent.Srvc.Dependents.Add(10001);
+    parent.Manager.HasDependants = 1;
+
+    CSnNode copy(parent);
+    EXPECT_EQ(copy.ChildNode(), &child);
+    EXPECT_EQ(copy.NextNode(), &sibling);
+    EXPECT_TRUE(copy.Cfg.IsEqual(parent.Cfg));
+    EXPECT_EQ(copy.Result.Status, kStatusError);
+    EXPECT_TRUE(copy.Srvc.Dependents.Contains(10001));
+    EXPECT_EQ(copy.Manager.HasDependants, 1);
+
+    // Links do not take part in the configuration comparison.
+    copy.Cfg.Next.Node = nullptr;
+    copy.Cfg.Child.Node = nullptr;
+    EXPECT_TRUE(copy.Cfg.IsEqual(parent.Cfg));
+    // A trap entry's recipients count although they are never stored.
+    copy.Cfg.Action.Notify[8].Recipients = "trap receivers";
+    EXPECT_FALSE(copy.Cfg.IsEqual(parent.Cfg));
+
+    // Every part of the comparison matters: change one field at a time.
+    auto differs = [&](auto change) {
+        CSnNode c(parent);
+        change(c.Cfg);
+        return !c.Cfg.IsEqual(parent.Cfg);
+    };
+    EXPECT_TRUE(differs([](CSnNodeCfg& c) { c.Name = "x"; }));
+    EXPECT_TRUE(differs([](CSnNodeCfg& c) { c.ScanFrequency.Schedule.SetText("e"); }));
+    EXPECT_TRUE(differs([](CSnNodeCfg& c) { c.Function.Param8 = "8"; }));
+    EXPECT_TRUE(differs([](CSnNodeCfg& c) { c.Function.ParamOption2 = 1; }));
+    EXPECT_TRUE(differs([](CSnNodeCfg& c) { c.Action.Maintenance.Enabled = 1; }));
+    EXPECT_TRUE(differs([](CSnNodeCfg& c) { c.Action.Uncertain.AsSuccess = 1; }));
+    EXPECT_TRUE(differs([](CSnNodeCfg& c) { c.Action.ReRun.Minutes = 3; }));
+    EXPECT_TRUE(differs([](CSnNodeCfg& c) { c.Action.Notify[11].Enabled = 1; }));
+    EXPECT_TRUE(differs([](CSnNodeCfg& c) { c.Action.RunOnSuccess.Script = "s.vbs"; }));
+    EXPECT_TRUE(differs([](CSnNodeCfg& c) { c.Action.Restart.Credentials = "c"; }));
+    EXPECT_TRUE(differs([](CSnNodeCfg& c) { c.Notes = "a\r\nb"; }));
+    EXPECT_FALSE(differs([](CSnNodeCfg& c) { c.Next.Node = nullptr; }));
+
+    copy.Reset();
+    EXPECT_EQ(copy.ChildNode(), nullptr);
+    EXPECT_EQ(copy.Result.Response, "Not monitored");
+    EXPECT_EQ(copy.Srvc.Dependents.Count(), 0);
+}
