@@ -5,6 +5,8 @@
 #include "model/NodeStatus.h"
 #include "model/NotificationRequests.h"
 #include "model/SnNotificationRequest.h"
+#include "model/SnSmtpNotificationRequest.h"
+#include "model/SnSnmpNotificationRequest.h"
 #include "platform/System.h"
 
 #include <atomic>
@@ -31,12 +33,25 @@ CQvcString FileNameOf(const CQvcString& path) {
     return CQvcString(std::filesystem::path(path.Str()).filename().string());
 }
 
+// The server a request goes to first, as the fair share counts it.
+std::string ServerOf(const CSnNotificationRequest& request) {
+    CQvcString server;
+    if (const auto* mail = dynamic_cast<const CSnSmtpNotificationRequest*>(&request))
+        server = mail->MailServer1 + ":" + CQvcString(std::to_string(mail->MailServerPort1));
+    else if (const auto* trap = dynamic_cast<const CSnSnmpNotificationRequest*>(&request))
+        server = trap->Agent;
+    server.Trim();
+    server.MakeLower();
+    return std::to_string(request.Type()) + " " + server.Str();
+}
+
 } // namespace
 
 struct CNotificationDesk::Shared {
     struct Done {
         std::shared_ptr<CSnNotificationRequest> request;
         CSnNotificationResponse response;
+        std::string server; // empty when it was never handed to a sender
     };
     std::mutex mutex;
     std::vector<Done> done;
@@ -48,7 +63,8 @@ CNotificationDesk::CNotificationDesk(CQvcString directory, CQvcString engineRoot
                                      std::size_t workers)
     : m_directory(std::move(directory)), m_engineRoot(std::move(engineRoot)), m_send(std::move(send)),
       m_clock(clock), m_timing(timing), m_activity(std::move(activity)), m_shared(std::make_shared<Shared>()),
-      m_pool(std::make_unique<CWorkerPool>(workers, workers)) {}
+      m_pool(std::make_unique<CWorkerPool>(std::max<std::size_t>(workers, 1), std::max<std::size_t>(workers, 1))),
+      m_workers(std::max<std::size_t>(workers, 1)) {}
 
 CNotificationDesk::~CNotificationDesk() {
     if (!m_stopped)
@@ -110,35 +126,61 @@ void CNotificationDesk::PickUp(const CQvcString& path, std::int64_t now) {
     platform::WriteFileAtomically(request->InProcessFile().Str(), started, true);
     m_inFlight.insert(path);
 
-    auto finish = [shared = m_shared, request](CSnNotificationResponse response) {
-        std::lock_guard lock(shared->mutex);
-        shared->done.push_back({request, std::move(response)});
-    };
     if (request->Enabled == 0 || !m_send) {
         CSnNotificationResponse refused;
         refused.ErrorCode = 1;
         refused.ErrorDescription =
             request->Enabled == 0 ? "The request is not enabled" : "This engine cannot send notifications";
-        finish(std::move(refused));
+        std::lock_guard lock(m_shared->mutex);
+        m_shared->done.push_back({request, std::move(refused), {}});
         return;
     }
-    RunContext context;
-    context.EngineRoot = m_engineRoot;
-    context.Timeout = m_timing.SendTimeout;
-    context.Cancelled = &m_shared->cancelled;
-    m_pool->Submit([send = m_send, request, context, finish, shared = m_shared] {
-        CSnNotificationResponse response;
-        try {
-            response = send(*request, context);
-        } catch (const std::exception& e) {
-            response.ErrorCode = -1;
-            response.ErrorDescription = CQvcString("The notification could not be sent: ") + e.what();
-        } catch (...) {
-            response.ErrorCode = -1;
-            response.ErrorDescription = "The notification could not be sent";
+    m_queue.push_back({request, ServerOf(*request), now});
+    Dispatch();
+}
+
+void CNotificationDesk::Dispatch() {
+    // Half of the pool at most for one server, so that others always find a sender.
+    const std::size_t share = std::max<std::size_t>(m_workers / 2, 1);
+    const std::int64_t now = m_clock.SteadyMs();
+    for (auto it = m_queue.begin(); it != m_queue.end() && m_sendingTotal < m_workers;) {
+        const std::int64_t left = m_timing.SendTimeout.count() - (now - it->pickedUp);
+        if (left <= 0) {
+            CSnNotificationResponse late;
+            late.ErrorCode = -1;
+            late.ErrorDescription = "The notification was not sent: no sender was free within its time-out";
+            std::lock_guard lock(m_shared->mutex);
+            m_shared->done.push_back({it->request, std::move(late), {}});
+            it = m_queue.erase(it);
+            continue;
         }
-        finish(std::move(response));
-    });
+        std::size_t& busy = m_sending[it->server];
+        if (busy >= share) {
+            ++it;
+            continue;
+        }
+        ++busy;
+        ++m_sendingTotal;
+        RunContext context;
+        context.EngineRoot = m_engineRoot;
+        context.Timeout = std::chrono::milliseconds(left);
+        context.Cancelled = &m_shared->cancelled;
+        m_pool->Submit([send = m_send, request = it->request, server = it->server, context, shared = m_shared] {
+            CSnNotificationResponse response;
+            try {
+                response = send(*request, context);
+            } catch (const std::exception& e) {
+                response.ErrorCode = -1;
+                response.ErrorDescription = CQvcString("The notification could not be sent: ") + e.what();
+            } catch (...) {
+                response.ErrorCode = -1;
+                response.ErrorDescription = "The notification could not be sent";
+            }
+            std::lock_guard lock(shared->mutex);
+            shared->done.push_back({request, std::move(response), server});
+        });
+        it = m_queue.erase(it);
+    }
 }
 
 void CNotificationDesk::Collect() {
@@ -148,6 +190,12 @@ void CNotificationDesk::Collect() {
         done.swap(m_shared->done);
     }
     for (Shared::Done& item : done) {
+        if (!item.server.empty()) {
+            auto busy = m_sending.find(item.server);
+            if (busy != m_sending.end() && --busy->second == 0)
+                m_sending.erase(busy);
+            --m_sendingTotal;
+        }
         CSnNotificationRequest& request = *item.request;
         item.response.CreatorIsManager = request.CreatorIsManager;
         item.response.WriteResponse(request);
@@ -166,6 +214,8 @@ void CNotificationDesk::Collect() {
         }
         m_activity(text);
     }
+    if (!m_stopped)
+        Dispatch();
 }
 
 void CNotificationDesk::CleanUp(std::int64_t now, const std::set<CQvcString>& files) {
