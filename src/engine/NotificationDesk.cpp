@@ -146,12 +146,12 @@ void CNotificationDesk::Dispatch() {
     for (auto it = m_queue.begin(); it != m_queue.end() && m_sendingTotal < m_workers;) {
         const std::int64_t left = m_timing.SendTimeout.count() - (now - it->pickedUp);
         if (left <= 0) {
+            const std::shared_ptr<CSnNotificationRequest> request = it->request;
             CSnNotificationResponse late;
             late.ErrorCode = -1;
             late.ErrorDescription = "The notification was not sent: no sender was free within its time-out";
-            std::lock_guard lock(m_shared->mutex);
-            m_shared->done.push_back({it->request, std::move(late), {}});
             it = m_queue.erase(it);
+            Answer(*request, late);
             continue;
         }
         std::size_t& busy = m_sending[it->server];
@@ -196,26 +196,29 @@ void CNotificationDesk::Collect() {
                 m_sending.erase(busy);
             --m_sendingTotal;
         }
-        CSnNotificationRequest& request = *item.request;
-        item.response.CreatorIsManager = request.CreatorIsManager;
-        item.response.WriteResponse(request);
-        platform::DeleteFile(request.InProcessFile().Str());
-        m_inFlight.erase(request.RequestFile());
-        if (!m_activity)
-            continue;
-        CQvcString text;
-        text.Format("%s test notification %s: ", ActionName(request.Type()), FileNameOf(request.RequestFile()).c_str());
-        if (item.response.ErrorCode == 0) {
-            text += "sent";
-        } else {
-            CQvcString failure;
-            failure.Format("failed, error #%d: ", static_cast<int>(item.response.ErrorCode));
-            text += failure + item.response.ErrorDescription;
-        }
-        m_activity(text);
+        Answer(*item.request, item.response);
     }
     if (!m_stopped)
         Dispatch();
+}
+
+void CNotificationDesk::Answer(CSnNotificationRequest& request, CSnNotificationResponse& response) {
+    response.CreatorIsManager = request.CreatorIsManager;
+    response.WriteResponse(request);
+    platform::DeleteFile(request.InProcessFile().Str());
+    m_inFlight.erase(request.RequestFile());
+    if (!m_activity)
+        return;
+    CQvcString text;
+    text.Format("%s test notification %s: ", ActionName(request.Type()), FileNameOf(request.RequestFile()).c_str());
+    if (response.ErrorCode == 0) {
+        text += "sent";
+    } else {
+        CQvcString failure;
+        failure.Format("failed, error #%d: ", static_cast<int>(response.ErrorCode));
+        text += failure + response.ErrorDescription;
+    }
+    m_activity(text);
 }
 
 void CNotificationDesk::CleanUp(std::int64_t now, const std::set<CQvcString>& files) {

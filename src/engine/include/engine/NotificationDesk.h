@@ -23,6 +23,8 @@
 #include "engine/EngineServices.h"
 #include "engine/WorkerPool.h"
 #include "library/QvcString.h"
+#include "model/SnNotificationRequest.h"
+#include "model/SnNotificationResponse.h"
 
 #include <chrono>
 #include <cstdint>
@@ -73,6 +75,8 @@ private:
     };
     void PickUp(const CQvcString& path, std::int64_t now);
     void Dispatch();
+    // Writes the response of a finished request and tells the activity log.
+    void Answer(CSnNotificationRequest& request, CSnNotificationResponse& response);
     void CleanUp(std::int64_t now, const std::set<CQvcString>& requests);
     bool Aged(std::map<CQvcString, std::int64_t>& firstSeen, const CQvcString& key, std::int64_t now,
               std::chrono::milliseconds age);
