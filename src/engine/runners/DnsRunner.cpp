@@ -206,7 +206,7 @@ Asked AskOverTcp(const SocketAddress& address, const std::string& query, std::ui
         return Asked::Failed;
     }
     if (step == NetWait::Failed || received.size() < wanted) {
-        why = "DNS server " + source + " closed the connection: " + ErrnoText(error ? error : ECONNRESET);
+        why = "DNS server " + source + (error ? " failed: " + ErrnoText(error) : " closed the connection before answering");
         return Asked::Failed;
     }
     std::string parseError;
@@ -257,10 +257,13 @@ Answer AskServer(const DnsSettings& settings, const std::string& serverText, con
         if (asked == Asked::Answered && response.Truncated) {
             DnsResponse whole;
             std::string tcpWhy;
-            asked = AskOverTcp(addresses[i], query, id, until, deadline, whole, tcpWhy);
-            if (asked == Asked::Answered)
+            // Without TCP the cut answer is still an answer: it is used and marked.
+            const Asked overTcp = AskOverTcp(addresses[i], query, id, until, deadline, whole, tcpWhy);
+            if (overTcp == Asked::Answered)
                 response = std::move(whole);
-            else if (asked == Asked::Failed)
+            else if (overTcp == Asked::Cancelled)
+                asked = overTcp;
+            else
                 answer.truncation = tcpWhy;
         }
         if (asked == Asked::Cancelled) {

@@ -49,6 +49,8 @@ public:
 
     int Port() const { return m_port; }
     void SetTruncating(bool truncating) { m_truncating = truncating; }
+    // Closes TCP connections without an answer.
+    void SetTcpMute(bool mute) { m_tcpMute = mute; }
     int TcpQueries() const { return m_tcpQueries; }
 
     std::string Address() const { return "127.0.0.1:" + std::to_string(m_port); }
@@ -165,7 +167,7 @@ private:
                                                           static_cast<unsigned char>(query[1])))
                 break;
         }
-        if (query.size() >= 19) {
+        if (query.size() >= 19 && !m_tcpMute) {
             ++m_tcpQueries;
             std::string answer;
             Answer(query.substr(2), answer);
@@ -212,7 +214,8 @@ private:
     int m_port = 0;
     std::mutex m_mutex;
     std::map<std::string, std::vector<Record>> m_records;
-    std::atomic<bool> m_stop{false}, m_silent{false}, m_decoy{false}, m_recursion{false}, m_truncating{false};
+    std::atomic<bool> m_stop{false}, m_silent{false}, m_decoy{false}, m_recursion{false}, m_truncating{false},
+        m_tcpMute{false};
     std::atomic<int> m_queries{0}, m_tcpQueries{0};
     std::thread m_thread;
 };
@@ -332,6 +335,14 @@ TEST(DnsRunner, TruncatedAnswerIsAskedForAgainOverTcp) {
     EXPECT_EQ(outcome.Data.Str(), "192.0.2.1, 192.0.2.2, 192.0.2.3, 192.0.2.4, 192.0.2.5");
     EXPECT_EQ(server.TcpQueries(), 1);
     EXPECT_EQ(outcome.Comment.Str(), "Expected one of 192.0.2.5"); // not marked as truncated
+
+    // Without an answer over TCP the cut answer is used, and marked.
+    server.SetTcpMute(true);
+    const CheckOutcome cut = RunCheck(DnsCheck(server, "many.example.test"), Context());
+    ASSERT_EQ(cut.kind, CheckOutcome::Kind::Success) << Describe(cut);
+    EXPECT_EQ(cut.Data.Str(), "192.0.2.1");
+    EXPECT_EQ(cut.Comment.Str(), "The answer was truncated (DNS server " + server.Address() +
+                                     " (TCP) closed the connection before answering)");
 }
 
 TEST(DnsRunner, EveryAddressOfTheServerGetsItsShareInOrder) {
