@@ -6,6 +6,8 @@
 #include "model/notify/NotificationRequests.h"
 #include "model/notify/SnNotificationRequest.h"
 #include "platform/SafeFile.h"
+#include "model/notify/SnSmtpNotificationRequest.h"
+#include "model/notify/SnSnmpNotificationRequest.h"
 #include "platform/System.h"
 
 #include <atomic>
@@ -32,12 +34,25 @@ CQvcString FileNameOf(const CQvcString& path) {
     return CQvcString(std::filesystem::path(path.Str()).filename().string());
 }
 
+// The server a request goes to first, as the fair share counts it.
+std::string ServerOf(const CSnNotificationRequest& request) {
+    CQvcString server;
+    if (const auto* mail = dynamic_cast<const CSnSmtpNotificationRequest*>(&request))
+        server = mail->MailServer1 + ":" + CQvcString(std::to_string(mail->MailServerPort1));
+    else if (const auto* trap = dynamic_cast<const CSnSnmpNotificationRequest*>(&request))
+        server = trap->Agent;
+    server.Trim();
+    server.MakeLower();
+    return std::to_string(request.Type()) + " " + server.Str();
+}
+
 } // namespace
 
 struct CNotificationDesk::Shared {
     struct Done {
         std::shared_ptr<CSnNotificationRequest> request;
         CSnNotificationResponse response;
+        std::string server; // empty when it was never handed to a sender
     };
     std::mutex mutex;
     std::vector<Done> done;
@@ -49,7 +64,8 @@ CNotificationDesk::CNotificationDesk(CQvcString directory, CQvcString engineRoot
                                      std::size_t workers)
     : m_directory(std::move(directory)), m_engineRoot(std::move(engineRoot)), m_send(std::move(send)),
       m_clock(clock), m_timing(timing), m_activity(std::move(activity)), m_shared(std::make_shared<Shared>()),
-      m_pool(std::make_unique<CWorkerPool>(workers, workers)) {}
+      m_pool(std::make_unique<CWorkerPool>(std::max<std::size_t>(workers, 1), std::max<std::size_t>(workers, 1))),
+      m_workers(std::max<std::size_t>(workers, 1)) {}
 
 CNotificationDesk::~CNotificationDesk() {
     if (!m_stopped)
@@ -116,35 +132,61 @@ void CNotificationDesk::PickUp(const CQvcString& path, std::int64_t now) {
                    CQvcString(platform::FileSafetyError(error)));
     m_inFlight.insert(path);
 
-    auto finish = [shared = m_shared, request](CSnNotificationResponse response) {
-        std::lock_guard lock(shared->mutex);
-        shared->done.push_back({request, std::move(response)});
-    };
     if (request->Enabled == 0 || !m_send) {
         CSnNotificationResponse refused;
         refused.ErrorCode = 1;
         refused.ErrorDescription =
             request->Enabled == 0 ? "The request is not enabled" : "This engine cannot send notifications";
-        finish(std::move(refused));
+        std::lock_guard lock(m_shared->mutex);
+        m_shared->done.push_back({request, std::move(refused), {}});
         return;
     }
-    RunContext context;
-    context.EngineRoot = m_engineRoot;
-    context.Timeout = m_timing.SendTimeout;
-    context.Cancelled = &m_shared->cancelled;
-    m_pool->Submit([send = m_send, request, context, finish, shared = m_shared] {
-        CSnNotificationResponse response;
-        try {
-            response = send(*request, context);
-        } catch (const std::exception& e) {
-            response.ErrorCode = -1;
-            response.ErrorDescription = CQvcString("The notification could not be sent: ") + e.what();
-        } catch (...) {
-            response.ErrorCode = -1;
-            response.ErrorDescription = "The notification could not be sent";
+    m_queue.push_back({request, ServerOf(*request), now});
+    Dispatch();
+}
+
+void CNotificationDesk::Dispatch() {
+    // Half of the pool at most for one server, so that others always find a sender.
+    const std::size_t share = std::max<std::size_t>(m_workers / 2, 1);
+    const std::int64_t now = m_clock.SteadyMs();
+    for (auto it = m_queue.begin(); it != m_queue.end() && m_sendingTotal < m_workers;) {
+        const std::int64_t left = m_timing.SendTimeout.count() - (now - it->pickedUp);
+        if (left <= 0) {
+            const std::shared_ptr<CSnNotificationRequest> request = it->request;
+            CSnNotificationResponse late;
+            late.ErrorCode = -1;
+            late.ErrorDescription = "The notification was not sent: no sender was free within its time-out";
+            it = m_queue.erase(it);
+            Answer(*request, late);
+            continue;
         }
-        finish(std::move(response));
-    });
+        std::size_t& busy = m_sending[it->server];
+        if (busy >= share) {
+            ++it;
+            continue;
+        }
+        ++busy;
+        ++m_sendingTotal;
+        RunContext context;
+        context.EngineRoot = m_engineRoot;
+        context.Timeout = std::chrono::milliseconds(left);
+        context.Cancelled = &m_shared->cancelled;
+        m_pool->Submit([send = m_send, request = it->request, server = it->server, context, shared = m_shared] {
+            CSnNotificationResponse response;
+            try {
+                response = send(*request, context);
+            } catch (const std::exception& e) {
+                response.ErrorCode = -1;
+                response.ErrorDescription = CQvcString("The notification could not be sent: ") + e.what();
+            } catch (...) {
+                response.ErrorCode = -1;
+                response.ErrorDescription = "The notification could not be sent";
+            }
+            std::lock_guard lock(shared->mutex);
+            shared->done.push_back({request, std::move(response), server});
+        });
+        it = m_queue.erase(it);
+    }
 }
 
 void CNotificationDesk::Collect() {
@@ -154,24 +196,35 @@ void CNotificationDesk::Collect() {
         done.swap(m_shared->done);
     }
     for (Shared::Done& item : done) {
-        CSnNotificationRequest& request = *item.request;
-        item.response.CreatorIsManager = request.CreatorIsManager;
-        item.response.WriteResponse(request);
-        platform::DeleteFile(request.InProcessFile().Str());
-        m_inFlight.erase(request.RequestFile());
-        if (!m_activity)
-            continue;
-        CQvcString text;
-        text.Format("%s test notification %s: ", ActionName(request.Type()), FileNameOf(request.RequestFile()).c_str());
-        if (item.response.ErrorCode == 0) {
-            text += "sent";
-        } else {
-            CQvcString failure;
-            failure.Format("failed, error #%d: ", static_cast<int>(item.response.ErrorCode));
-            text += failure + item.response.ErrorDescription;
+        if (!item.server.empty()) {
+            auto busy = m_sending.find(item.server);
+            if (busy != m_sending.end() && --busy->second == 0)
+                m_sending.erase(busy);
+            --m_sendingTotal;
         }
-        m_activity(text);
+        Answer(*item.request, item.response);
     }
+    if (!m_stopped)
+        Dispatch();
+}
+
+void CNotificationDesk::Answer(CSnNotificationRequest& request, CSnNotificationResponse& response) {
+    response.CreatorIsManager = request.CreatorIsManager;
+    response.WriteResponse(request);
+    platform::DeleteFile(request.InProcessFile().Str());
+    m_inFlight.erase(request.RequestFile());
+    if (!m_activity)
+        return;
+    CQvcString text;
+    text.Format("%s test notification %s: ", ActionName(request.Type()), FileNameOf(request.RequestFile()).c_str());
+    if (response.ErrorCode == 0) {
+        text += "sent";
+    } else {
+        CQvcString failure;
+        failure.Format("failed, error #%d: ", static_cast<int>(response.ErrorCode));
+        text += failure + response.ErrorDescription;
+    }
+    m_activity(text);
 }
 
 void CNotificationDesk::CleanUp(std::int64_t now, const std::set<CQvcString>& files) {

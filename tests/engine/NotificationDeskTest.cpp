@@ -4,8 +4,11 @@
 #include "model/notify/SnNotificationResponse.h"
 #include "model/notify/SnSmtpNotificationRequest.h"
 #include "model/notify/SnSnmpNotificationRequest.h"
+#include "engine/NotificationSender.h"
 
 #include "EngineTestSupport.h"
+#include "LoopbackSmtpSink.h"
+#include "LoopbackSockets.h"
 #include "NodeTreeBuilder.h"
 
 #include <gtest/gtest.h>
@@ -23,13 +26,17 @@ namespace {
 
 class NotificationDeskTest : public ::testing::Test {
 protected:
-    NotificationDeskTest() {
-        desk = std::make_unique<CNotificationDesk>(
-            CQvcString(Directory()), CQvcString(root.Path() + "/"),
-            [this](const CSnNotificationRequest& request, const RunContext& context) {
+    NotificationDeskTest() { MakeDesk(); }
+    // A desk with `workers` senders that sends through `send`, or through Send below.
+    void MakeDesk(std::size_t workers = 8, NotificationSendFunction send = {}) {
+        if (!send)
+            send = [this](const CSnNotificationRequest& request, const RunContext& context) {
                 return Send(request, context);
-            },
-            clock, CNotificationDesk::Timing{}, [this](const CQvcString& text) { activity.push_back(text.Str()); });
+            };
+        desk.reset();
+        desk = std::make_unique<CNotificationDesk>(
+            CQvcString(Directory()), CQvcString(root.Path() + "/"), send, clock, CNotificationDesk::Timing{},
+            [this](const CQvcString& text) { activity.push_back(text.Str()); }, workers);
     }
     ~NotificationDeskTest() override {
         if (gate)
@@ -57,11 +64,11 @@ protected:
         return names;
     }
 
-    CSnSmtpNotificationRequest Email() {
+    CSnSmtpNotificationRequest Email(int port = 2525, bool account = true) {
         CSnSmtpNotificationRequest request;
         request.MailServer1 = "127.0.0.1";
-        request.MailServerPort1 = 2525;
-        request.MailServerLogin1 = "monitor";
+        request.MailServerPort1 = port;
+        request.MailServerLogin1 = account ? "monitor" : "";
         request.MailServerPassword1 = "s3cret";
         request.SenderAddress1 = "engine@example.test";
         request.RecipientAddressList = "admin@example.test";
@@ -246,4 +253,54 @@ TEST_F(NotificationDeskTest, StopAbandonsASendThatHangs) {
     EXPECT_FALSE(Exists(request.ResponseFile()));
     desk->Poll(); // stopped: nothing is picked up any more
     EXPECT_EQ(Sent(), 1);
+}
+
+TEST_F(NotificationDeskTest, OneServerGetsHalfOfTheSendersAndEveryRequestItsOwnTime) {
+    MakeDesk(4);
+    gate = std::make_shared<Gate>();
+    const CSnSmtpNotificationRequest first = Email(2525), second = Email(2525), third = Email(2525);
+    const CSnSmtpNotificationRequest other = Email(2526);
+    desk->Poll();
+    // Two senders for the busy server, one for the other; the third request waits.
+    ASSERT_TRUE(gate->WaitForWaiters(3));
+    EXPECT_EQ(Sent(), 3);
+    EXPECT_EQ(desk->InFlight(), 4u);
+    // Its time runs from its pick-up: past it, the request is answered without a send.
+    clock.AdvanceSeconds(61);
+    desk->Poll();
+    std::vector<const CSnSmtpNotificationRequest*> late;
+    for (const auto* request : {&first, &second, &third})
+        if (Exists(request->ResponseFile()))
+            late.push_back(request);
+    ASSERT_EQ(late.size(), 1u);
+    CSnNotificationResponse answer;
+    ASSERT_TRUE(answer.ReadResponse(*late.front()));
+    EXPECT_EQ(answer.ErrorCode, -1);
+    EXPECT_EQ(answer.ErrorDescription.Str(), "The notification was not sent: no sender was free within its time-out");
+    gate->Release();
+    PollUntilAnswered(first);
+    PollUntilAnswered(second);
+    PollUntilAnswered(third);
+    PollUntilAnswered(other);
+    EXPECT_EQ(Sent(), 3);
+}
+
+TEST_F(NotificationDeskTest, ServersThatNeverGreetDoNotDelayOtherTests) {
+    MakeDesk(8, &SendNotificationTest);
+    int silentPort = 0;
+    const int silent = testsupport::OpenLoopbackSocket(SOCK_STREAM, silentPort);
+    ASSERT_GE(silent, 0);
+    testsupport::LoopbackSmtpSink sink;
+    const CSnSmtpNotificationRequest hung1 = Email(silentPort), hung2 = Email(silentPort);
+    const CSnSmtpNotificationRequest good = Email(sink.Port(), false); // the sink offers no authentication
+    const auto start = std::chrono::steady_clock::now();
+    PollUntilAnswered(good);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10)); // the send limit is 60 s
+    CSnNotificationResponse answer;
+    ASSERT_TRUE(answer.ReadResponse(good));
+    EXPECT_EQ(answer.ErrorCode, 0) << answer.ErrorDescription.Str();
+    EXPECT_FALSE(Exists(hung1.ResponseFile()));
+    EXPECT_FALSE(Exists(hung2.ResponseFile()));
+    desk->Stop(0);
+    ::close(silent);
 }

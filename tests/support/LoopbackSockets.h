@@ -9,10 +9,11 @@
 namespace testsupport {
 
 // A socket of `type` (SOCK_STREAM, already listening, or SOCK_DGRAM) bound to the
-// loopback address of `family` (AF_INET 127.0.0.1, AF_INET6 ::1) on a free port, which
-// goes to `port`.  -1 when it cannot be had (no IPv6 loopback, for one).
-inline int OpenLoopbackSocket(int type, int& port, int family = AF_INET) {
-    port = 0;
+// loopback address of `family` (AF_INET 127.0.0.1, AF_INET6 ::1) on `wanted`, or on a
+// free port when that is 0; the port goes to `port`.  -1 when it cannot be had (no IPv6
+// loopback, the port taken).
+inline int OpenLoopbackSocket(int type, int& port, int family = AF_INET, int wanted = 0) {
+    port = wanted;
     const int fd = ::socket(family, type | SOCK_CLOEXEC, 0);
     if (fd < 0)
         return -1;
@@ -24,11 +25,13 @@ inline int OpenLoopbackSocket(int type, int& port, int family = AF_INET) {
         auto* v6 = reinterpret_cast<sockaddr_in6*>(&address);
         v6->sin6_family = AF_INET6;
         v6->sin6_addr = in6addr_loopback;
+        v6->sin6_port = htons(static_cast<in_port_t>(wanted));
         length = sizeof *v6;
     } else {
         auto* v4 = reinterpret_cast<sockaddr_in*>(&address);
         v4->sin_family = AF_INET;
         v4->sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        v4->sin_port = htons(static_cast<in_port_t>(wanted));
         length = sizeof *v4;
     }
     if (::bind(fd, reinterpret_cast<sockaddr*>(&address), length) != 0 ||

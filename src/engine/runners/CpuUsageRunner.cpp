@@ -41,7 +41,7 @@ CheckOutcome CCpuUsageRunner::Run(const CSnNodeCfg& check, const RunContext& con
                            static_cast<double>(b.Total - a.Total);
 
     const std::string which = settings.OneCpu ? "CPU " + std::to_string(settings.Cpu)
-                                              : "all " + std::to_string(cpus) + (cpus == 1 ? " CPU" : " CPUs");
+                                              : "average of all " + std::to_string(cpus) + (cpus == 1 ? " CPU" : " CPUs");
     const std::string data = runner::Number(percent, 0) + "%";
     const std::string response = "CPU usage " + runner::Number(percent) + "% (" + which + ")";
     CheckOutcome outcome = percent > settings.MaxPercent ? CheckOutcome::Error(response, data)

@@ -84,7 +84,7 @@ std::string FirstNameserver() {
         std::istringstream words(line);
         std::string key, value;
         if (words >> key >> value && key == "nameserver")
-            return value.find(':') != std::string::npos ? "[" + value + "]" : value;
+            return value.find(':') != std::string::npos ? "[" + value + "]" : value; // a port may follow
     }
     return {};
 }
@@ -94,7 +94,8 @@ struct Answer {
     CheckOutcome failure;          // when !ok
     std::vector<std::string> data; // the records of the asked type
     std::string source;            // who answered
-    bool truncated = false;
+    bool truncated = false;  // the answer used was cut short
+    std::string truncation;  // why the whole answer could not be had over TCP
 };
 
 Answer AskSystemResolver(const DnsSettings& settings, const CRunDeadline& deadline) {
@@ -118,6 +119,106 @@ Answer AskSystemResolver(const DnsSettings& settings, const CRunDeadline& deadli
     return answer;
 }
 
+enum class Asked { Answered, Failed, Cancelled };
+
+std::string MillisSince(CRunDeadline::Clock::time_point start) {
+    return runner::Millis(
+        std::chrono::duration_cast<std::chrono::milliseconds>(CRunDeadline::Clock::now() - start).count());
+}
+
+// Sends the query over UDP to one address until `until`, again after each kAttemptWait
+// without an answer (at most kAttempts times).  `why` is a full sentence on failure.
+Asked AskOverUdp(const SocketAddress& address, const std::string& query, std::uint16_t id,
+                 CRunDeadline::Clock::time_point until, const CRunDeadline& deadline, DnsResponse& response,
+                 std::string& why) {
+    const std::string source = address.HostPortText();
+    const auto start = CRunDeadline::Clock::now();
+    int error = 0;
+    const platform::UniqueFd socket = ConnectUdp(address, &error);
+    if (!socket) {
+        why = "Cannot reach DNS server " + source + ": " + ErrnoText(error);
+        return Asked::Failed;
+    }
+    for (int attempt = 0; attempt < kAttempts && CRunDeadline::Clock::now() < until; ++attempt) {
+        if (::send(socket.Get(), query.data(), query.size(), 0) < 0) {
+            why = "Cannot send the query to " + source + ": " + ErrnoText(errno);
+            return Asked::Failed;
+        }
+        const auto attemptEnd = std::min(until, CRunDeadline::Clock::now() + kAttemptWait);
+        for (;;) {
+            const NetWait wait = WaitForSocket(socket.Get(), POLLIN, attemptEnd, deadline);
+            if (wait == NetWait::Cancelled)
+                return Asked::Cancelled;
+            if (wait != NetWait::Ready)
+                break;
+            char buffer[4096];
+            const ssize_t got = ::recv(socket.Get(), buffer, sizeof buffer, 0);
+            if (got < 0) {
+                if (errno == EAGAIN || errno == EINTR)
+                    continue;
+                // An ICMP "port unreachable" comes back as ECONNREFUSED.
+                why = "DNS server " + source + " does not answer: " + ErrnoText(errno);
+                return Asked::Failed;
+            }
+            std::string ignored;
+            if (ParseDnsResponse(std::string_view(buffer, static_cast<std::size_t>(got)), response, ignored) &&
+                response.Id == id)
+                return Asked::Answered;
+            // Not the answer to this query: keep waiting.
+        }
+    }
+    why = "No answer from DNS server " + source + " within " + MillisSince(start);
+    return Asked::Failed;
+}
+
+// The same query over TCP (two bytes of length before each message), for an answer that
+// did not fit into a datagram.
+Asked AskOverTcp(const SocketAddress& address, const std::string& query, std::uint16_t id,
+                 CRunDeadline::Clock::time_point until, const CRunDeadline& deadline, DnsResponse& response,
+                 std::string& why) {
+    const std::string source = address.HostPortText() + " (TCP)";
+    ConnectOutcome connection = ConnectTcp({address}, until, deadline);
+    if (connection.Status == NetWait::Cancelled)
+        return Asked::Cancelled;
+    if (connection.Status != NetWait::Ready) {
+        why = "Cannot reach DNS server " + source + ": " + ErrnoText(connection.Error);
+        return Asked::Failed;
+    }
+    std::string framed;
+    framed += static_cast<char>(query.size() >> 8);
+    framed += static_cast<char>(query.size() & 0xff);
+    framed += query;
+    int error = 0;
+    NetWait step = SendAll(connection.Socket.Get(), framed, until, deadline, &error);
+    std::string received;
+    std::size_t wanted = 2;
+    bool closed = false;
+    while (step == NetWait::Ready && received.size() < wanted && !closed) {
+        step = ReceiveSome(connection.Socket.Get(), received, wanted - received.size(), until, deadline, closed,
+                           &error);
+        if (wanted == 2 && received.size() >= 2)
+            wanted = 2 + ((static_cast<unsigned char>(received[0]) << 8) | static_cast<unsigned char>(received[1]));
+    }
+    if (step == NetWait::Cancelled)
+        return Asked::Cancelled;
+    if (step == NetWait::TimedOut) {
+        why = "No answer from DNS server " + source + " in time";
+        return Asked::Failed;
+    }
+    if (step == NetWait::Failed || received.size() < wanted) {
+        why = "DNS server " + source + (error ? " failed: " + ErrnoText(error) : " closed the connection before answering");
+        return Asked::Failed;
+    }
+    std::string parseError;
+    if (!ParseDnsResponse(std::string_view(received).substr(2), response, parseError) || response.Id != id) {
+        why = "DNS server " + source + " sent no valid answer" + (parseError.empty() ? "" : ": " + parseError);
+        return Asked::Failed;
+    }
+    return Asked::Answered;
+}
+
+// Asks each address of the server in the resolver's order, each within its share of the
+// time, until one answers; an answer cut short over UDP is asked for again over TCP.
 Answer AskServer(const DnsSettings& settings, const std::string& serverText, const CRunDeadline& deadline) {
     Answer answer;
     HostAndPort server;
@@ -127,6 +228,13 @@ Answer AskServer(const DnsSettings& settings, const std::string& serverText, con
     }
     if (server.Port == 0)
         server.Port = 53;
+    std::random_device seed;
+    const auto id = static_cast<std::uint16_t>(std::uniform_int_distribution<int>(0, 0xffff)(seed));
+    std::string query;
+    if (!BuildDnsQuery(id, settings.Name, RecordCode(settings.Type), settings.Recursion, query)) {
+        answer.failure = CheckOutcome::Uncertain("'" + settings.Name + "' is not a valid name");
+        return answer;
+    }
     const ResolveOutcome resolved = ResolveHost(server.Host, server.Port, SOCK_DGRAM, AF_UNSPEC, deadline);
     if (resolved.Status == NetWait::Cancelled) {
         answer.failure = runner::Cancelled();
@@ -137,61 +245,49 @@ Answer AskServer(const DnsSettings& settings, const std::string& serverText, con
                                              (resolved.Error.empty() ? "no answer in time" : resolved.Error));
         return answer;
     }
-    const SocketAddress& address = resolved.Addresses.front();
-    answer.source = address.Family() == AF_INET6 ? "[" + address.Text() + "]:" + std::to_string(address.Port())
-                                                 : address.Text() + ":" + std::to_string(address.Port());
 
-    std::random_device seed;
-    const auto id = static_cast<std::uint16_t>(std::uniform_int_distribution<int>(0, 0xffff)(seed));
-    std::string query;
-    if (!BuildDnsQuery(id, settings.Name, RecordCode(settings.Type), settings.Recursion, query)) {
-        answer.failure = CheckOutcome::Uncertain("'" + settings.Name + "' is not a valid name");
-        return answer;
-    }
-    platform::UniqueFd socket(::socket(address.Family(), SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
-    if (!socket || ::connect(socket.Get(), address.Get(), address.Length) != 0) {
-        answer.failure = CheckOutcome::Error("Cannot reach DNS server " + answer.source + ": " + ErrnoText(errno));
-        return answer;
-    }
-
+    const std::vector<SocketAddress>& addresses = resolved.Addresses;
+    std::vector<std::string> failures;
     DnsResponse response;
     bool received = false;
-    for (int attempt = 0; attempt < kAttempts && !received && !deadline.Expired(); ++attempt) {
-        if (::send(socket.Get(), query.data(), query.size(), 0) < 0) {
-            answer.failure = CheckOutcome::Error("Cannot send the query to " + answer.source + ": " + ErrnoText(errno));
+    for (std::size_t i = 0; i < addresses.size() && !received; ++i) {
+        const auto until = ShareOf(deadline.End(), addresses.size() - i);
+        std::string why;
+        Asked asked = AskOverUdp(addresses[i], query, id, until, deadline, response, why);
+        if (asked == Asked::Answered && response.Truncated) {
+            DnsResponse whole;
+            std::string tcpWhy;
+            // Without TCP the cut answer is still an answer: it is used and marked.
+            const Asked overTcp = AskOverTcp(addresses[i], query, id, until, deadline, whole, tcpWhy);
+            if (overTcp == Asked::Answered)
+                response = std::move(whole);
+            else if (overTcp == Asked::Cancelled)
+                asked = overTcp;
+            else
+                answer.truncation = tcpWhy;
+        }
+        if (asked == Asked::Cancelled) {
+            answer.failure = runner::Cancelled();
             return answer;
         }
-        const auto until = deadline.Within(kAttemptWait);
-        while (!received) {
-            const NetWait wait = WaitForSocket(socket.Get(), POLLIN, until, deadline);
-            if (wait == NetWait::Cancelled) {
-                answer.failure = runner::Cancelled();
-                return answer;
-            }
-            if (wait != NetWait::Ready)
-                break;
-            char buffer[4096];
-            const ssize_t got = ::recv(socket.Get(), buffer, sizeof buffer, 0);
-            if (got < 0) {
-                if (errno == EAGAIN || errno == EINTR)
-                    continue;
-                // An ICMP "port unreachable" comes back as ECONNREFUSED.
-                answer.failure = CheckOutcome::Error("DNS server " + answer.source + " does not answer: " +
-                                                     ErrnoText(errno));
-                return answer;
-            }
-            std::string why;
-            DnsResponse candidate;
-            if (!ParseDnsResponse(std::string_view(buffer, static_cast<std::size_t>(got)), candidate, why) ||
-                candidate.Id != id)
-                continue; // not the answer to this query: keep waiting
-            response = std::move(candidate);
-            received = true;
+        if (asked == Asked::Failed) {
+            failures.push_back(why);
+            continue;
         }
+        answer.source = addresses[i].HostPortText();
+        // A server that cannot serve the question now: the next address may.
+        const bool serverTrouble = response.Rcode == 2 || response.Rcode == 5;
+        if (serverTrouble && i + 1 < addresses.size()) {
+            failures.push_back("DNS server " + answer.source + ": " + DnsRcodeText(response.Rcode));
+            continue;
+        }
+        received = true;
     }
     if (!received) {
-        answer.failure = CheckOutcome::Error("No answer from DNS server " + answer.source + " within " +
-                                             runner::Millis(deadline.Elapsed().count()));
+        std::string text = failures.size() == 1 ? failures.front() : "";
+        for (std::size_t i = 0; failures.size() > 1 && i < failures.size(); ++i)
+            text += (i ? "; " : "No address of DNS server '" + server.Host + "' answered: ") + failures[i];
+        answer.failure = CheckOutcome::Error(text);
         return answer;
     }
     if (response.Rcode != 0) {
@@ -259,7 +355,9 @@ CheckOutcome CDnsRunner::Run(const CSnNodeCfg& check, const RunContext& context)
     }
     if (!expected.empty())
         outcome.Comment = std::string(settings.RequireAll ? "Expected all of " : "Expected one of ") + Joined(expected);
-    if (answer.truncated)
-        outcome.Comment += outcome.Comment.IsEmpty() ? "The answer was truncated" : "; the answer was truncated";
+    if (answer.truncated) {
+        const std::string note = "the answer was truncated" + (answer.truncation.empty() ? "" : " (" + answer.truncation + ")");
+        outcome.Comment += outcome.Comment.IsEmpty() ? "T" + note.substr(1) : "; " + note;
+    }
     return outcome;
 }

@@ -12,12 +12,42 @@
 
 namespace {
 
-// The most of a page kept for the content match.
-constexpr std::size_t kMaxPageBytes = 4u << 20;
+// Looks for a text in a page as it streams in, ignoring case, with no limit on the
+// page's size: only the end of the previous chunk (one byte less than the text) is kept,
+// so that a text split between two chunks is found too.
+class CStreamMatcher {
+public:
+    explicit CStreamMatcher(std::string_view text) : m_text(Upper(text)) {}
+    void Feed(std::string_view chunk) {
+        if (m_found || m_text.empty())
+            return;
+        m_window += Upper(chunk);
+        m_found = m_window.find(m_text) != std::string::npos;
+        const std::size_t keep = m_text.size() - 1;
+        if (m_window.size() > keep)
+            m_window.erase(0, m_window.size() - keep);
+    }
+    bool Found() const { return m_found; }
+    // New headers (a redirect followed) start a new page.
+    void Restart() {
+        m_window.clear();
+        m_found = false;
+    }
+
+private:
+    static std::string Upper(std::string_view text) {
+        std::string out(text);
+        for (char& c : out)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        return out;
+    }
+    std::string m_text;
+    std::string m_window;
+    bool m_found = false;
+};
 
 struct Transfer {
-    bool keepBody = false;
-    std::string body;
+    CStreamMatcher* matcher = nullptr; // set when the page content is matched
     std::size_t bytes = 0;
     std::string statusLine; // of the last answer, "HTTP/1.1 200 OK"
 };
@@ -26,16 +56,20 @@ std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* user) 
     auto* transfer = static_cast<Transfer*>(user);
     const std::size_t bytes = size * count;
     transfer->bytes += bytes;
-    if (transfer->keepBody && transfer->body.size() < kMaxPageBytes)
-        transfer->body.append(data, std::min(bytes, kMaxPageBytes - transfer->body.size()));
+    if (transfer->matcher)
+        transfer->matcher->Feed(std::string_view(data, bytes));
     return bytes;
 }
 
 std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* user) {
     auto* transfer = static_cast<Transfer*>(user);
     const std::string_view line(data, size * count);
-    if (line.substr(0, 5) == "HTTP/")
+    if (line.substr(0, 5) == "HTTP/") {
         transfer->statusLine = FirstLine(line, 120);
+        transfer->bytes = 0;
+        if (transfer->matcher)
+            transfer->matcher->Restart();
+    }
     return size * count;
 }
 
@@ -98,8 +132,9 @@ CheckOutcome CHttpRunner::Run(const CSnNodeCfg& check, const RunContext& context
     CURL* handle = curl.Handle();
     const std::string url = settings.Url();
     const long limitMs = static_cast<long>(std::max<long long>(deadline.Limit().count(), 1));
+    CStreamMatcher matcher(settings.Content);
     Transfer transfer;
-    transfer.keepBody = settings.MatchContent;
+    transfer.matcher = settings.MatchContent ? &matcher : nullptr;
 
     curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
     curl_easy_setopt(handle, CURLOPT_HTTPGET, 1L);
@@ -134,33 +169,45 @@ CheckOutcome CHttpRunner::Run(const CSnNodeCfg& check, const RunContext& context
 
     const CURLcode code = curl_easy_perform(handle);
     const auto took = std::chrono::duration_cast<std::chrono::microseconds>(deadline.Elapsed());
+    // The URL of the last request: after a redirect, the one that answered or failed.
+    char* effective = nullptr;
+    curl_easy_getinfo(handle, CURLINFO_EFFECTIVE_URL, &effective);
+    const std::string finalUrl = effective ? effective : url;
+    const std::string comment = finalUrl != url ? "GET " + url + ", redirected to " + finalUrl : "GET " + url;
     if (code != CURLE_OK) {
         if (code == CURLE_ABORTED_BY_CALLBACK && curl.WasCancelled())
             return runner::Cancelled();
         CheckOutcome outcome;
         switch (code) {
+        case CURLE_URL_MALFORMAT:
+        case CURLE_UNSUPPORTED_PROTOCOL:
+            // The configured URL is wrong: no fault of the server.  Where a redirect led to
+            // it, the server sent it and it is the server's failure.
+            if (finalUrl == url) {
+                outcome = CheckOutcome::Uncertain("The URL '" + url + "' is not valid: " + curl.ErrorText(code));
+                break;
+            }
+            outcome = CheckOutcome::Error(finalUrl + ": " + curl.ErrorText(code));
+            break;
         case CURLE_OPERATION_TIMEDOUT:
-            outcome = CheckOutcome::Error("No answer from " + url + " within " + std::to_string(limitMs) + " ms");
+            outcome = CheckOutcome::Error("No answer from " + finalUrl + " within " + std::to_string(limitMs) + " ms");
             break;
         case CURLE_COULDNT_RESOLVE_HOST:
-            outcome = CheckOutcome::Error("Host of " + url + " could not be resolved");
+            outcome = CheckOutcome::Error("Host of " + finalUrl + " could not be resolved");
             break;
         case CURLE_TOO_MANY_REDIRECTS:
             outcome = CheckOutcome::Error("Too many redirects from " + url);
             break;
         default:
-            outcome = CheckOutcome::Error(std::string(url) + ": " + curl.ErrorText(code));
+            outcome = CheckOutcome::Error(finalUrl + ": " + curl.ErrorText(code));
             break;
         }
-        outcome.Comment = "GET " + url;
+        outcome.Comment = comment;
         return outcome;
     }
 
     long status = 0;
     curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
-    char* effective = nullptr;
-    curl_easy_getinfo(handle, CURLINFO_EFFECTIVE_URL, &effective);
-    const std::string finalUrl = effective ? effective : url;
     const std::string statusText = StatusText(transfer, status);
     const std::string data = FormatMilliseconds(took);
 
@@ -172,7 +219,7 @@ CheckOutcome CHttpRunner::Run(const CSnNodeCfg& check, const RunContext& context
     if (!statusOk) {
         outcome = CheckOutcome::Error(statusText, data);
     } else if (settings.MatchContent) {
-        const bool found = CQvcString(transfer.body).Contains(settings.Content, false);
+        const bool found = matcher.Found();
         const std::string what = statusText + ", page " + (found ? "contains '" : "does not contain '") +
                                  settings.Content + "'";
         outcome = found ? CheckOutcome::Success(what, data) : CheckOutcome::Error(what, data);
@@ -180,6 +227,6 @@ CheckOutcome CHttpRunner::Run(const CSnNodeCfg& check, const RunContext& context
         outcome = CheckOutcome::Success(statusText + " (" + runner::Bytes(static_cast<double>(transfer.bytes)) + ")",
                                         data);
     }
-    outcome.Comment = finalUrl != url ? "GET " + url + ", redirected to " + finalUrl : "GET " + url;
+    outcome.Comment = comment;
     return outcome;
 }

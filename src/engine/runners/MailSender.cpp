@@ -2,6 +2,7 @@
 #include "CurlEasy.h"
 #include "NotificationLog.h"
 #include "engine/MailMessage.h"
+#include "engine/NetworkHelpers.h"
 #include "engine/NotificationSender.h"
 #include "engine/RunDeadline.h"
 #include "library/ErrorTexts.h"
@@ -41,7 +42,7 @@ struct Server {
         return std::string(implicitTls ? "smtps://" : "smtp://") + host + ":" + std::to_string(Port) + "/" +
                (helo.empty() ? "localhost" : helo);
     }
-    std::string Name() const { return Host + ":" + std::to_string(Port); }
+    std::string Name() const { return FormatHostPort(Host, Port); }
 };
 
 Server FirstServer(const CSnSmtpNotificationRequest& r) {
@@ -68,6 +69,10 @@ struct Dialogue {
     std::string LastCommand; // its first word, upper case
     bool Challenged = false; // the server asked for a secret (334): the next line is one
     bool Quitting = false;   // after QUIT the replies no longer tell what went wrong
+    bool OffersAuth = false; // the server's EHLO reply names AUTH
+    bool AuthSent = false;   // the client authenticated (or tried to)
+    bool NeedsAuth = false;  // a login is configured for the server
+    bool Unauthenticated = false; // the message was held back: the login went unused
 };
 
 int OnDebug(CURL*, curl_infotype type, char* data, std::size_t size, void* user) {
@@ -89,6 +94,12 @@ int OnDebug(CURL*, curl_infotype type, char* data, std::size_t size, void* user)
         if (type == CURLINFO_HEADER_IN) {
             if (!dialogue->Quitting)
                 dialogue->Into->LastReply = line;
+            if (dialogue->LastCommand == "EHLO" && line.size() > 8 && line.compare(0, 3, "250") == 0) {
+                std::string keyword = line.substr(4, 4);
+                std::transform(keyword.begin(), keyword.end(), keyword.begin(),
+                               [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+                dialogue->OffersAuth = dialogue->OffersAuth || keyword == "AUTH";
+            }
             dialogue->Challenged = line.rfind("334", 0) == 0;
             dialogue->Into->Dialogue.push_back("S: " + line);
             continue;
@@ -105,6 +116,7 @@ int OnDebug(CURL*, curl_infotype type, char* data, std::size_t size, void* user)
             dialogue->Into->Dialogue.push_back("C: " + line.substr(0, second) +
                                                (second == std::string::npos ? "" : " ********"));
             dialogue->LastCommand = word;
+            dialogue->AuthSent = true;
         } else {
             dialogue->Into->Dialogue.push_back("C: " + line);
             if (word == "QUIT")
@@ -119,10 +131,18 @@ int OnDebug(CURL*, curl_infotype type, char* data, std::size_t size, void* user)
 struct Upload {
     const std::string* Text;
     std::size_t At = 0;
+    Dialogue* Talk = nullptr;
 };
 
 std::size_t OnRead(char* buffer, std::size_t size, std::size_t count, void* user) {
     auto* upload = static_cast<Upload*>(user);
+    // The library goes on without logging in when the server offers no authentication it
+    // can use; a configured login must not go silently unused, so the message is held
+    // back before its first byte (the server drops a message whose data never ends).
+    if (upload->Talk->NeedsAuth && !upload->Talk->AuthSent) {
+        upload->Talk->Unauthenticated = true;
+        return CURL_READFUNC_ABORT;
+    }
     const std::size_t n = std::min(size * count, upload->Text->size() - upload->At);
     std::memcpy(buffer, upload->Text->data() + upload->At, n);
     upload->At += n;
@@ -163,8 +183,10 @@ long CodeFor(CURLcode code, const std::string& lastCommand) {
     return kUnknown;
 }
 
+// Sends through one server within `share` of the time: its connection, its greeting and
+// every later reply each wait at most that long.
 Attempt Send(const Server& server, const std::vector<std::string>& recipients, const std::string& message,
-             const CRunDeadline& deadline, const RunContext& context) {
+             std::chrono::milliseconds share, const RunContext& context) {
     Attempt attempt;
     CCurlEasy curl(&context);
     if (!curl) {
@@ -175,14 +197,15 @@ Attempt Send(const Server& server, const std::vector<std::string>& recipients, c
     CURL* handle = curl.Handle();
     Dialogue dialogue;
     dialogue.Into = &attempt;
-    Upload upload{&message, 0};
+    dialogue.NeedsAuth = !server.Login.empty();
+    Upload upload{&message, 0, &dialogue};
     using List = std::unique_ptr<curl_slist, void (*)(curl_slist*)>;
     List to(nullptr, &curl_slist_free_all);
     for (const std::string& recipient : recipients)
         to.reset(curl_slist_append(to.release(), ("<" + recipient + ">").c_str()));
     const std::string url = server.Url();
     const std::string from = "<" + server.SenderAddress + ">";
-    const long limit = static_cast<long>(std::max<long long>(deadline.Remaining().count(), 1));
+    const long limit = static_cast<long>(std::max<long long>(share.count(), 1));
 
     curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
     curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "smtp,smtps");
@@ -195,6 +218,8 @@ Attempt Send(const Server& server, const std::vector<std::string>& recipients, c
     curl_easy_setopt(handle, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(message.size()));
     curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, limit);
     curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, limit);
+    // The greeting and each reply (whole seconds only in this option).
+    curl_easy_setopt(handle, CURLOPT_SERVER_RESPONSE_TIMEOUT, std::max(1L, (limit + 999) / 1000));
     curl_easy_setopt(handle, CURLOPT_VERBOSE, 1L);
     curl_easy_setopt(handle, CURLOPT_DEBUGFUNCTION, &OnDebug);
     curl_easy_setopt(handle, CURLOPT_DEBUGDATA, &dialogue);
@@ -206,6 +231,14 @@ Attempt Send(const Server& server, const std::vector<std::string>& recipients, c
     const CURLcode code = curl_easy_perform(handle);
     if (code == CURLE_OK)
         return attempt;
+    if (dialogue.Unauthenticated) {
+        attempt.Code = kAuthFailed;
+        attempt.Description = std::string(ErrorTextOnly(kAuthFailed)) + ": " + server.Name() +
+                              (dialogue.OffersAuth ? " offers no authentication method this client supports"
+                                                   : " offers no authentication") +
+                              "; the message was not sent because the configured login would go unused";
+        return attempt;
+    }
     if (code == CURLE_ABORTED_BY_CALLBACK && curl.WasCancelled()) {
         attempt.Code = kUnknown;
         attempt.Description = std::string(ErrorTextOnly(kUnknown)) + ": cancelled, the engine is stopping";
@@ -257,7 +290,12 @@ CSnNotificationResponse SendTestMail(const CSnSmtpNotificationRequest& request, 
     response.CreatorIsManager = request.CreatorIsManager;
     std::vector<std::string> log;
     std::vector<Attempt> attempts;
-    for (const Server& server : servers) {
+    for (std::size_t i = 0; i < servers.size(); ++i) {
+        const Server& server = servers[i];
+        // Each server its own share of what is left: one that accepts and never greets
+        // cannot use up the time of the next.
+        const auto share = std::chrono::duration_cast<std::chrono::milliseconds>(
+            ShareOf(deadline.End(), servers.size() - i) - CRunDeadline::Clock::now());
         Attempt attempt;
         if (server.SenderAddress.empty()) {
             attempt.Code = kNoSender;
@@ -282,7 +320,7 @@ CSnNotificationResponse SendTestMail(const CSnSmtpNotificationRequest& request, 
             if (attempt.Code != 0)
                 attempt.Description = std::string(ErrorTextOnly(attempt.Code)) + ": " + why;
             else
-                attempt = Send(server, recipients, message, deadline, context);
+                attempt = Send(server, recipients, message, share, context);
         }
         log.push_back("E-mail test to " + request.RecipientAddressList.Str() + " through " + server.Name() + ": " +
                       (attempt.Code == 0 ? "sent" : "failed, Error #" + std::to_string(attempt.Code) + ": " +

@@ -60,6 +60,31 @@ std::string ResolverError(int code, int error) {
     return gai_strerror(code);
 }
 
+std::mutex g_overrideMutex;
+NameOverride g_override;
+
+// The override's addresses of `host` (kept in their order) with the port, in `family`.
+std::vector<SocketAddress> OverriddenAddresses(const std::string& host, const addrinfo& numeric,
+                                               const std::string& service) {
+    NameOverride override;
+    {
+        std::lock_guard lock(g_overrideMutex);
+        override = g_override;
+    }
+    std::vector<SocketAddress> out;
+    if (!override)
+        return out;
+    for (const std::string& text : override(host)) {
+        addrinfo* list = nullptr;
+        if (::getaddrinfo(text.c_str(), service.c_str(), &numeric, &list) == 0) {
+            for (const SocketAddress& address : CopyAddresses(list))
+                out.push_back(address);
+            ::freeaddrinfo(list);
+        }
+    }
+    return out;
+}
+
 } // namespace
 
 bool SplitHostPort(std::string_view text, HostAndPort& out) {
@@ -102,6 +127,15 @@ std::string SocketAddress::Text() const {
     return buffer;
 }
 
+std::string FormatHostPort(std::string_view host, int port) {
+    const bool v6 = host.find(':') != std::string_view::npos && host.front() != '[';
+    return (v6 ? "[" + std::string(host) + "]" : std::string(host)) + ":" + std::to_string(port);
+}
+
+std::string SocketAddress::HostPortText() const {
+    return FormatHostPort(Text(), Port());
+}
+
 int SocketAddress::Port() const {
     if (Family() == AF_INET)
         return ntohs(reinterpret_cast<const sockaddr_in*>(&Storage)->sin_port);
@@ -139,6 +173,11 @@ ResolveOutcome ResolveHost(const std::string& host, int port, int socketType, in
     }
     if (code != EAI_NONAME) {
         outcome.Error = ResolverError(code, errno);
+        return outcome;
+    }
+    if (std::vector<SocketAddress> overridden = OverriddenAddresses(host, hints, service); !overridden.empty()) {
+        outcome.Addresses = std::move(overridden);
+        outcome.Status = NetWait::Ready;
         return outcome;
     }
 
@@ -187,6 +226,18 @@ ResolveOutcome ResolveHost(const std::string& host, int port, int socketType, in
     return outcome;
 }
 
+void SetNameOverride(NameOverride override) {
+    std::lock_guard lock(g_overrideMutex);
+    g_override = std::move(override);
+}
+
+CRunDeadline::Clock::time_point ShareOf(CRunDeadline::Clock::time_point until, std::size_t left) {
+    const auto now = CRunDeadline::Clock::now();
+    if (left <= 1 || until <= now)
+        return until;
+    return now + (until - now) / static_cast<long>(left);
+}
+
 NetWait WaitForSocket(int fd, short events, CRunDeadline::Clock::time_point until, const CRunDeadline& deadline) {
     until = std::min(until, deadline.End());
     for (;;) {
@@ -211,28 +262,38 @@ ConnectOutcome ConnectTcp(const std::vector<SocketAddress>& addresses, CRunDeadl
                           const CRunDeadline& deadline) {
     ConnectOutcome outcome;
     outcome.Error = EHOSTUNREACH;
-    for (const SocketAddress& address : addresses) {
+    outcome.Status = NetWait::Failed;
+    for (std::size_t i = 0; i < addresses.size(); ++i) {
+        const SocketAddress& address = addresses[i];
         outcome.Peer = address;
         platform::UniqueFd socket(::socket(address.Family(), SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
         if (!socket) {
             outcome.Error = errno;
+            outcome.Status = NetWait::Failed;
             continue;
         }
         if (::connect(socket.Get(), address.Get(), address.Length) != 0) {
             if (errno != EINPROGRESS) {
                 outcome.Error = errno;
+                outcome.Status = NetWait::Failed;
                 continue;
             }
-            const NetWait wait = WaitForSocket(socket.Get(), POLLOUT, until, deadline);
-            if (wait == NetWait::Cancelled || wait == NetWait::TimedOut) {
+            const NetWait wait = WaitForSocket(socket.Get(), POLLOUT, ShareOf(until, addresses.size() - i), deadline);
+            if (wait == NetWait::Cancelled) {
                 outcome.Status = wait;
                 return outcome;
+            }
+            if (wait == NetWait::TimedOut) {
+                outcome.Status = wait;
+                outcome.Error = ETIMEDOUT;
+                continue;
             }
             int error = 0;
             socklen_t length = sizeof error;
             if (wait == NetWait::Failed ||
                 ::getsockopt(socket.Get(), SOL_SOCKET, SO_ERROR, &error, &length) != 0 || error != 0) {
                 outcome.Error = error != 0 ? error : errno;
+                outcome.Status = NetWait::Failed;
                 continue;
             }
         }
@@ -241,8 +302,50 @@ ConnectOutcome ConnectTcp(const std::vector<SocketAddress>& addresses, CRunDeadl
         outcome.Socket = std::move(socket);
         return outcome;
     }
-    outcome.Status = NetWait::Failed;
     return outcome;
+}
+
+platform::UniqueFd ConnectUdp(const SocketAddress& address, int* error) {
+    platform::UniqueFd socket(::socket(address.Family(), SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+    if (!socket || ::connect(socket.Get(), address.Get(), address.Length) != 0) {
+        if (error)
+            *error = errno; // before the socket is closed
+        return {};
+    }
+    return socket;
+}
+
+NetWait SendDatagram(int fd, std::string_view data, CRunDeadline::Clock::time_point until,
+                     const CRunDeadline& deadline, int* error) {
+    for (;;) {
+        const ssize_t sent = ::send(fd, data.data(), data.size(), MSG_NOSIGNAL);
+        if (sent == static_cast<ssize_t>(data.size()))
+            break;
+        if (sent < 0 && errno == EINTR)
+            continue;
+        if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            const NetWait wait = WaitForSocket(fd, POLLOUT, until, deadline);
+            if (wait != NetWait::Ready)
+                return wait;
+            continue;
+        }
+        if (error)
+            *error = sent < 0 ? errno : EMSGSIZE;
+        return NetWait::Failed;
+    }
+    // A refusal comes back as an error on the socket; a datagram from the peer or the
+    // end of the wait means none came.
+    const NetWait wait = WaitForSocket(fd, POLLIN, until, deadline);
+    if (wait == NetWait::Cancelled)
+        return wait;
+    int pending = 0;
+    socklen_t length = sizeof pending;
+    if (wait == NetWait::Ready && ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &pending, &length) == 0 && pending != 0) {
+        if (error)
+            *error = pending;
+        return NetWait::Failed;
+    }
+    return NetWait::Ready;
 }
 
 NetWait SendAll(int fd, std::string_view data, CRunDeadline::Clock::time_point until, const CRunDeadline& deadline,

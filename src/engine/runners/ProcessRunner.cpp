@@ -39,7 +39,7 @@ bool Matches(const ProcessInfo& process, const std::string& wanted) {
 }
 
 std::string MB(unsigned long long bytes) {
-    return runner::Number(static_cast<double>(bytes) / (1024.0 * 1024.0), 0) + " MB";
+    return runner::Megabytes(static_cast<double>(bytes));
 }
 
 std::string Pids(const std::vector<ProcessInfo>& processes) {
@@ -139,7 +139,8 @@ CheckOutcome CProcessRunner::Run(const CSnNodeCfg& check, const RunContext& cont
             return CheckOutcome::Error(name + " uses " + MB(largest) + ", above the limit of " + MB(limit), data);
     }
     if (settings.CheckCpu) {
-        // The ticks of every instance against the ticks of all CPUs over the same time.
+        // The ticks of every instance against the ticks of one CPU over the same time, as
+        // top shows it: 100% is one CPU fully busy, a process on several CPUs goes above.
         std::vector<CpuTimes> before, after;
         if (!ReadCpuTimes(before))
             return CheckOutcome::Uncertain("The CPU times of this computer cannot be read");
@@ -155,14 +156,15 @@ CheckOutcome CProcessRunner::Run(const CSnNodeCfg& check, const RunContext& cont
         }
         if (!ReadCpuTimes(after) || after.front().Total <= before.front().Total)
             return CheckOutcome::Uncertain("The CPU times of this computer cannot be read");
-        const double percent = 100.0 * static_cast<double>(end - std::min(start, end)) /
+        const double cpus = static_cast<double>(std::max<std::size_t>(before.size() - 1, 1));
+        const double percent = 100.0 * cpus * static_cast<double>(end - std::min(start, end)) /
                                static_cast<double>(after.front().Total - before.front().Total);
         data = runner::Number(percent) + "%";
         if (percent > settings.CpuLimit)
-            return CheckOutcome::Error(name + " uses " + data + " CPU, above the limit of " +
+            return CheckOutcome::Error(name + " uses " + data + " of one CPU, above the limit of " +
                                            runner::Number(settings.CpuLimit) + "%",
                                        data);
-        response += ", " + data + " CPU";
+        response += ", " + data + " of one CPU";
     }
     return CheckOutcome::Success(response, data);
 }

@@ -32,6 +32,20 @@ inline std::string Bytes(double bytes) {
     return Number(bytes) + " " + kUnits[unit];
 }
 
+// Megabytes from a byte count: whole above 10 MB, else with up to two decimals as needed
+// ("512 MB", "2.5 MB", "0.5 MB", "1 MB"), so a small limit is never shown as "0 MB".
+inline std::string Megabytes(double bytes) {
+    const double mb = bytes / (1024.0 * 1024.0);
+    std::string text = Number(mb, mb >= 10 ? 0 : 2);
+    if (text.find('.') != std::string::npos) {
+        while (text.back() == '0')
+            text.pop_back();
+        if (text.back() == '.')
+            text.pop_back();
+    }
+    return text + " MB";
+}
+
 // A time-out as the responses state it ("7000 ms").
 inline std::string Millis(long long ms) {
     return std::to_string(ms) + " ms";

@@ -14,6 +14,9 @@
 namespace {
 
 constexpr int kTrapPort = 162;
+// How long a sent trap waits for the agent's system to refuse it (an ICMP "port
+// unreachable"), over all addresses of the agent.  Nothing confirms a trap that arrived.
+constexpr std::chrono::milliseconds kRefusalWait{500};
 constexpr long kBadAgent = 22202, kSendFailed = 22233;
 
 // Hundredths of a second since the system started, as SNMP counts uptime.
@@ -48,11 +51,8 @@ CSnNotificationResponse SendTestTrap(const CSnSnmpNotificationRequest& request, 
     if (resolved.Status != NetWait::Ready)
         return fail(kBadAgent, "'" + agent.Host + "' " +
                                    (resolved.Error.empty() ? "could not be resolved in time" : resolved.Error));
-    const SocketAddress& address = resolved.Addresses.front();
-    platform::UniqueFd socket(::socket(address.Family(), SOCK_DGRAM | SOCK_CLOEXEC, 0));
-    if (!socket || ::connect(socket.Get(), address.Get(), address.Length) != 0)
-        return fail(kSendFailed, address.Text() + ": " + ErrnoText(errno));
-
+    // Each address of the agent in the resolver's order, each with its share of the time:
+    // the trap goes to the first one whose system does not refuse it.
     SnmpTrapContent content;
     content.Version = request.ProtocolVersion == 1 ? 1 : 2;
     content.Community = request.Community.Str();
@@ -60,23 +60,43 @@ CSnNotificationResponse SendTestTrap(const CSnSnmpNotificationRequest& request, 
     content.Value = request.OIDValue.Str();
     content.ValueType = request.OIDType;
     content.GenericTrap = request.GenericTrap;
-    content.Uptime = Uptime();
     std::random_device seed;
     content.RequestId = static_cast<std::int32_t>(seed() & 0x7fffffff);
-    // An SNMPv1 trap names the address it comes from: the one this socket sends from.
-    sockaddr_storage local{};
-    socklen_t length = sizeof local;
-    if (::getsockname(socket.Get(), reinterpret_cast<sockaddr*>(&local), &length) == 0 && local.ss_family == AF_INET)
-        content.AgentAddress = ntohl(reinterpret_cast<const sockaddr_in*>(&local)->sin_addr.s_addr);
-
     std::string message, why;
     if (const long code = BuildSnmpTrap(content, message, why); code != 0)
         return fail(code, why);
-    if (::send(socket.Get(), message.data(), message.size(), 0) != static_cast<ssize_t>(message.size()))
-        return fail(kSendFailed, address.Text() + ": " + ErrnoText(errno));
+    const auto refusalEnd = deadline.Within(kRefusalWait);
+    std::string failures;
+    std::string target;
+    for (std::size_t i = 0; i < resolved.Addresses.size() && target.empty(); ++i) {
+        const SocketAddress& address = resolved.Addresses[i];
+        const auto until = ShareOf(refusalEnd, resolved.Addresses.size() - i);
+        int error = 0;
+        platform::UniqueFd socket = ConnectUdp(address, &error);
+        NetWait sent = NetWait::Failed;
+        if (socket) {
+            // An SNMPv1 trap names the address it comes from: the one this socket sends from.
+            content.AgentAddress = 0;
+            sockaddr_storage local{};
+            socklen_t length = sizeof local;
+            if (::getsockname(socket.Get(), reinterpret_cast<sockaddr*>(&local), &length) == 0 &&
+                local.ss_family == AF_INET)
+                content.AgentAddress = ntohl(reinterpret_cast<const sockaddr_in*>(&local)->sin_addr.s_addr);
+            content.Uptime = Uptime();
+            if (const long code = BuildSnmpTrap(content, message, why); code != 0)
+                return fail(code, why);
+            sent = SendDatagram(socket.Get(), message, until, deadline, &error);
+        }
+        if (sent == NetWait::Cancelled)
+            return fail(kSendFailed, "cancelled, the engine is stopping");
+        if (sent == NetWait::Ready)
+            target = address.HostPortText();
+        else
+            failures += (failures.empty() ? "" : "; ") + address.HostPortText() + ": " + ErrnoText(error);
+    }
+    if (target.empty())
+        return fail(kSendFailed, failures);
 
-    const std::string target = address.Family() == AF_INET6 ? "[" + address.Text() + "]:" + std::to_string(address.Port())
-                                                            : address.Text() + ":" + std::to_string(address.Port());
     response.Param[0] = target;
     AppendNotificationLog(request.LogFile.Str(), context.EngineRoot,
                           {"SNMP trap test to " + target + " (" + (content.Version == 1 ? "SNMP v1" : "SNMP v2c") +

@@ -19,7 +19,9 @@ namespace {
 
 // A DNS server for tests, written from the message format alone: it answers A, MX and
 // CNAME questions from a table (a name with a CNAME record has its target's A records
-// added to an A answer), NXDOMAIN for names it does not know.
+// added to an A answer), NXDOMAIN for names it does not know.  It listens on UDP and on
+// TCP of the same port; when truncating, a UDP answer carries only its first record and
+// the TC bit, as servers do when the whole answer does not fit into a datagram.
 class LoopbackDnsServer {
 public:
     struct Record {
@@ -29,14 +31,27 @@ public:
     };
 
     LoopbackDnsServer() {
-        m_socket = testsupport::OpenLoopbackSocket(SOCK_DGRAM, m_port);
+        for (int tries = 0; tries < 20 && m_stream < 0; ++tries) {
+            m_socket = testsupport::OpenLoopbackSocket(SOCK_DGRAM, m_port);
+            int same = 0;
+            m_stream = testsupport::OpenLoopbackSocket(SOCK_STREAM, same, AF_INET, m_port);
+            if (m_stream < 0)
+                ::close(m_socket);
+        }
         m_thread = std::thread([this] { Serve(); });
     }
     ~LoopbackDnsServer() {
         m_stop = true;
         m_thread.join();
         ::close(m_socket);
+        ::close(m_stream);
     }
+
+    int Port() const { return m_port; }
+    void SetTruncating(bool truncating) { m_truncating = truncating; }
+    // Closes TCP connections without an answer.
+    void SetTcpMute(bool mute) { m_tcpMute = mute; }
+    int TcpQueries() const { return m_tcpQueries; }
 
     std::string Address() const { return "127.0.0.1:" + std::to_string(m_port); }
     void Add(const std::string& name, Record record) {
@@ -69,7 +84,7 @@ private:
         return out + '\0';
     }
 
-    void Answer(const std::string& query, std::string& out) {
+    void Answer(const std::string& query, std::string& out, bool truncate = false) {
         // Header (12 bytes), then the question: labels, type, class.
         std::string name;
         std::size_t at = 12;
@@ -103,8 +118,12 @@ private:
                 }
             }
         }
+        const bool cut = truncate && answers.size() > 1;
+        if (cut)
+            answers.resize(1);
         out = query.substr(0, 2);
-        Put16(out, static_cast<std::uint16_t>(0x8180 | (known ? 0 : 3))); // response, RD, RA, rcode
+        // response, TC when cut, RD, RA, rcode
+        Put16(out, static_cast<std::uint16_t>(0x8180 | (cut ? 0x0200 : 0) | (known ? 0 : 3)));
         Put16(out, 1);
         Put16(out, static_cast<std::uint16_t>(answers.size()));
         Put16(out, 0);
@@ -131,10 +150,43 @@ private:
         }
     }
 
+    // One query over TCP: two bytes of length before the query and the answer.
+    void ServeStream() {
+        const int connection = ::accept(m_stream, nullptr, nullptr);
+        if (connection < 0)
+            return;
+        std::string query;
+        char buffer[1024];
+        pollfd readable{connection, POLLIN, 0};
+        while (::poll(&readable, 1, 2000) > 0) {
+            const ssize_t got = ::recv(connection, buffer, sizeof buffer, 0);
+            if (got <= 0)
+                break;
+            query.append(buffer, static_cast<std::size_t>(got));
+            if (query.size() >= 2 && query.size() >= 2u + ((static_cast<unsigned char>(query[0]) << 8) |
+                                                          static_cast<unsigned char>(query[1])))
+                break;
+        }
+        if (query.size() >= 19 && !m_tcpMute) {
+            ++m_tcpQueries;
+            std::string answer;
+            Answer(query.substr(2), answer);
+            std::string framed;
+            Put16(framed, static_cast<std::uint16_t>(answer.size()));
+            framed += answer;
+            ::send(connection, framed.data(), framed.size(), MSG_NOSIGNAL);
+        }
+        ::close(connection);
+    }
+
     void Serve() {
         while (!m_stop) {
-            pollfd readable{m_socket, POLLIN, 0};
-            if (::poll(&readable, 1, 20) <= 0)
+            pollfd readable[2] = {{m_socket, POLLIN, 0}, {m_stream, POLLIN, 0}};
+            if (::poll(readable, 2, 20) <= 0)
+                continue;
+            if (readable[1].revents & POLLIN)
+                ServeStream();
+            if (!(readable[0].revents & POLLIN))
                 continue;
             char buffer[1024];
             sockaddr_storage from{};
@@ -147,7 +199,7 @@ private:
             if (m_silent)
                 continue;
             std::string answer;
-            Answer(std::string(buffer, static_cast<std::size_t>(got)), answer);
+            Answer(std::string(buffer, static_cast<std::size_t>(got)), answer, m_truncating);
             if (m_decoy) {
                 std::string decoy = answer;
                 decoy[0] = static_cast<char>(decoy[0] ^ 0x5a);
@@ -158,11 +210,13 @@ private:
     }
 
     int m_socket = -1;
+    int m_stream = -1;
     int m_port = 0;
     std::mutex m_mutex;
     std::map<std::string, std::vector<Record>> m_records;
-    std::atomic<bool> m_stop{false}, m_silent{false}, m_decoy{false}, m_recursion{false};
-    std::atomic<int> m_queries{0};
+    std::atomic<bool> m_stop{false}, m_silent{false}, m_decoy{false}, m_recursion{false}, m_truncating{false},
+        m_tcpMute{false};
+    std::atomic<int> m_queries{0}, m_tcpQueries{0};
     std::thread m_thread;
 };
 
@@ -269,6 +323,53 @@ TEST(DnsRunner, FailuresOfTheServer) {
     EXPECT_EQ(RunCheck(bad, context).Response.Str(), "'bad..name' is not a valid name");
     bad.Function.Param1 = "";
     EXPECT_EQ(RunCheck(bad, context).kind, CheckOutcome::Kind::Uncertain);
+}
+
+TEST(DnsRunner, TruncatedAnswerIsAskedForAgainOverTcp) {
+    LoopbackDnsServer server;
+    for (int i = 1; i <= 5; ++i)
+        server.Add("many.example.test", {kDnsA, "192.0.2." + std::to_string(i)});
+    server.SetTruncating(true);
+    const CheckOutcome outcome = RunCheck(DnsCheck(server, "many.example.test", "192.0.2.5"), Context());
+    ASSERT_EQ(outcome.kind, CheckOutcome::Kind::Success) << Describe(outcome);
+    EXPECT_EQ(outcome.Data.Str(), "192.0.2.1, 192.0.2.2, 192.0.2.3, 192.0.2.4, 192.0.2.5");
+    EXPECT_EQ(server.TcpQueries(), 1);
+    EXPECT_EQ(outcome.Comment.Str(), "Expected one of 192.0.2.5"); // not marked as truncated
+
+    // Without an answer over TCP the cut answer is used, and marked.
+    server.SetTcpMute(true);
+    const CheckOutcome cut = RunCheck(DnsCheck(server, "many.example.test"), Context());
+    ASSERT_EQ(cut.kind, CheckOutcome::Kind::Success) << Describe(cut);
+    EXPECT_EQ(cut.Data.Str(), "192.0.2.1");
+    EXPECT_EQ(cut.Comment.Str(), "The answer was truncated (DNS server " + server.Address() +
+                                     " (TCP) closed the connection before answering)");
+}
+
+TEST(DnsRunner, EveryAddressOfTheServerGetsItsShareInOrder) {
+    // The name's first address (::1) takes the query and never answers; the second answers.
+    LoopbackDnsServer server;
+    server.Add("www.example.test", {kDnsA, "192.0.2.10"});
+    int port = 0;
+    const int silent = testsupport::OpenLoopbackSocket(SOCK_DGRAM, port, AF_INET6, server.Port());
+    ASSERT_GE(silent, 0);
+    ScopedNames names({{"dns.example.test", {"::1", "127.0.0.1"}}});
+    CSnNodeCfg check = DnsCheck(server, "www.example.test");
+    check.Function.ParamServer = "dns.example.test:" + std::to_string(server.Port());
+    const auto start = std::chrono::steady_clock::now();
+    const CheckOutcome outcome = RunCheck(check, Context(2s));
+    const double took = SecondsSince(start);
+    ASSERT_EQ(outcome.kind, CheckOutcome::Kind::Success) << Describe(outcome);
+    EXPECT_NE(outcome.Response.Find("(127.0.0.1:" + std::to_string(port) + ", "), -1) << outcome.Response.Str();
+    EXPECT_GE(took, 0.8); // the first address had about half of the time
+    EXPECT_LT(took, 10.0);
+
+    // Neither answers: both are named, the IPv6 one in brackets.
+    server.SetSilent(true);
+    const std::string none = RunCheck(check, Context(2s)).Response.Str();
+    ::close(silent);
+    const std::string at = "No answer from DNS server ", p = std::to_string(port);
+    EXPECT_EQ(none.rfind("No address of DNS server 'dns.example.test' answered: " + at + "[::1]:" + p, 0), 0u) << none;
+    EXPECT_NE(none.find("; " + at + "127.0.0.1:" + p + " within "), std::string::npos) << none;
 }
 
 TEST(DnsRunner, SystemResolverWithoutAServer) {

@@ -95,6 +95,13 @@ TEST(HttpRunner, PageContentMustMatchWhenAsked) {
 
     MatchContent(check, "");
     EXPECT_EQ(RunCheck(check, context).kind, CheckOutcome::Kind::Uncertain);
+
+    // A page far larger than any buffer, the text only at its very end.
+    server.SetPage("/large", std::string(6u << 20, 'x') + "End Of Report");
+    check = HttpCheck(server, "/large");
+    MatchContent(check, "end of report");
+    const CheckOutcome large = RunCheck(check, context);
+    EXPECT_EQ(large.kind, CheckOutcome::Kind::Success) << Describe(large);
 }
 
 TEST(HttpRunner, SlowServerRunsIntoTheTimeout) {
@@ -156,6 +163,13 @@ TEST(HttpRunner, UrlPartsAndUnreachableServers) {
     const CheckOutcome refused = RunCheck(check, context);
     EXPECT_EQ(refused.kind, CheckOutcome::Kind::Error) << Describe(refused);
     EXPECT_EQ(refused.Comment.Str(), "GET http://127.0.0.1:" + std::to_string(port) + "/health?full=1");
+
+    // A URL that cannot be parsed is the configuration's fault, not the server's.
+    check.Function.ParamServer = "127.0.0.1:" + std::to_string(port) + ":x";
+    const CheckOutcome malformed = RunCheck(check, context);
+    EXPECT_EQ(malformed.kind, CheckOutcome::Kind::Uncertain) << Describe(malformed);
+    EXPECT_EQ(malformed.Response.Str().rfind("The URL 'http://127.0.0.1:" + std::to_string(port) + ":x/health?full=1' is not valid: ", 0), 0u)
+        << malformed.Response.Str();
 }
 
 TEST(HttpRunner, ProxyOfTheCheckCarriesTheRequest) {
@@ -213,6 +227,15 @@ TEST(HttpRunner, RedirectsFollowedOrJudgedAsTheyCome) {
     const CheckOutcome looping = RunCheck(HttpCheck(server, "/loop"), context);
     EXPECT_EQ(looping.kind, CheckOutcome::Kind::Error);
     EXPECT_EQ(looping.Response.Str(), "Too many redirects from " + server.BaseUrl() + "loop");
+
+    // A redirect to where nothing listens: the failure names the URL that failed.
+    const std::string dead = "http://127.0.0.1:" + std::to_string(testsupport::UnusedLoopbackPort()) + "/moved";
+    moved.headers = "Location: " + dead + "\r\n";
+    server.SetRoute("/away", moved);
+    const CheckOutcome away = RunCheck(HttpCheck(server, "/away"), context);
+    ASSERT_EQ(away.kind, CheckOutcome::Kind::Error) << Describe(away);
+    EXPECT_EQ(away.Response.Str().rfind(dead + ": ", 0), 0u) << away.Response.Str();
+    EXPECT_EQ(away.Comment.Str(), "GET " + server.BaseUrl() + "away, redirected to " + dead);
 }
 
 TEST(HttpRunner, WebsiteAccountAnswersTheChallenge) {

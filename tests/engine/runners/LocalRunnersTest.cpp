@@ -269,16 +269,16 @@ TEST(ProcessRunner, MemoryAndCpuLimits) {
     const std::string self = OwnName();
     const RunContext context = Context();
     CSnNodeCfg memory = ProcessCheck(self, "0100");
-    memory.Function.Param3 = "1"; // MB: a test program uses more
+    memory.Function.Param3 = "0.5"; // MB: a test program uses more
     const CheckOutcome tooMuch = RunCheck(memory, context);
     EXPECT_EQ(tooMuch.kind, CheckOutcome::Kind::Error) << Describe(tooMuch);
-    EXPECT_NE(tooMuch.Response.Find("above the limit of 1 MB"), -1) << tooMuch.Response.Str();
+    EXPECT_NE(tooMuch.Response.Find("above the limit of 0.5 MB"), -1) << tooMuch.Response.Str();
     memory.Function.Param3 = "1000000";
     const CheckOutcome fine = RunCheck(memory, context);
     EXPECT_EQ(fine.kind, CheckOutcome::Kind::Success) << Describe(fine);
     EXPECT_TRUE(fine.Data.EndsWith(" MB"));
 
-    // CPU over a second: never more than all of the computer.
+    // CPU over a second, counted as top does (100% is one CPU).
     CSnNodeCfg cpu = ProcessCheck(self, "0001");
     cpu.Function.Param2 = "100";
     const CheckOutcome cpuOk = RunCheck(cpu, context);
@@ -319,7 +319,7 @@ TEST(CpuAndMemoryRunners, SaneValues) {
     EXPECT_GE(Leading(all.Data), 0.0);
     EXPECT_LE(Leading(all.Data), 100.0);
     EXPECT_EQ(all.Response.Str().rfind("CPU usage ", 0), 0u);
-    EXPECT_NE(all.Response.Find("(all " + std::to_string(std::thread::hardware_concurrency())), -1)
+    EXPECT_NE(all.Response.Find("(average of all " + std::to_string(std::thread::hardware_concurrency())), -1)
         << all.Response.Str();
     cpu.Function.Param1 = "-1";
     EXPECT_EQ(RunCheck(cpu, context).kind, CheckOutcome::Kind::Error);

@@ -3,11 +3,14 @@
 // run contexts, and readable outcomes in failure messages.
 #include "engine/CheckRunner.h"
 #include "model/checks/CheckTypes.h"
+#include "engine/NetworkHelpers.h"
 
 #include <atomic>
 #include <chrono>
+#include <map>
 #include <ostream>
 #include <string>
+#include <vector>
 
 namespace runnertest {
 
@@ -45,6 +48,20 @@ inline std::string Describe(const CheckOutcome& outcome) {
     return std::string(KindName(outcome.kind)) + ": " + outcome.Response.Str() + " [" + outcome.Data.Str() + "] {" +
            outcome.Comment.Str() + "}";
 }
+
+// Names that resolve to the given address texts, in that order, while the object lives.
+class ScopedNames {
+public:
+    explicit ScopedNames(std::map<std::string, std::vector<std::string>> names) {
+        SetNameOverride([names = std::move(names)](const std::string& name) {
+            const auto found = names.find(name);
+            return found == names.end() ? std::vector<std::string>() : found->second;
+        });
+    }
+    ~ScopedNames() { SetNameOverride({}); }
+    ScopedNames(const ScopedNames&) = delete;
+    ScopedNames& operator=(const ScopedNames&) = delete;
+};
 
 // Seconds since `start`, for generous bounds on how long a run took.
 inline double SecondsSince(std::chrono::steady_clock::time_point start) {

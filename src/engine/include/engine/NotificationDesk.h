@@ -3,9 +3,13 @@
 //
 // A Manager drops "<prefix><8 hex>.REQ" there and watches for the answer.  On each look
 // at the directory the desk
-//  - picks up every request it has not seen: creates "<base>.PRC", hands the request to
-//    the sender on a worker of its own (sending may take long, the scheduler must not
-//    wait for it);
+//  - picks up every request it has not seen: creates "<base>.PRC" and queues the request
+//    for a sender of its own pool (sending may take long, the scheduler must not wait);
+//  - hands queued requests to free senders in order of arrival, passing over a request
+//    whose server already has its share of the pool busy (half of it): a few servers that
+//    never answer cannot keep the tests of other servers waiting;
+//  - gives each request `SendTimeout` from its pick-up, time in the queue included; one
+//    whose time ran out before a sender was free is answered without being sent;
 //  - once the sender is done, writes "<base>.RSP" (section "Response", CreatorIsManager
 //    copied from the request) and removes the ".PRC";
 //  - leaves requests that already have a response alone;
@@ -19,13 +23,17 @@
 #include "engine/EngineServices.h"
 #include "engine/WorkerPool.h"
 #include "library/QvcString.h"
+#include "model/notify/SnNotificationRequest.h"
+#include "model/notify/SnNotificationResponse.h"
 
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
 #include <set>
+#include <string>
 
 class CNotificationDesk {
 public:
@@ -33,23 +41,25 @@ public:
         std::chrono::milliseconds ResponseKeep{60000};
         std::chrono::milliseconds StaleRequest{60000};
         std::chrono::milliseconds OrphanKeep{600000};
-        // Handed to the sender as its time-out.
+        // The longest a request may take from its pick-up to its answer; what is left of
+        // it is handed to the sender as its time-out.
         std::chrono::milliseconds SendTimeout{60000};
     };
     // Receives one activity text per finished or discarded request.
     using Activity = std::function<void(const CQvcString& text)>;
 
     CNotificationDesk(CQvcString directory, CQvcString engineRoot, NotificationSendFunction send,
-                      const IEngineClock& clock, Timing timing, Activity activity, std::size_t workers = 2);
+                      const IEngineClock& clock, Timing timing, Activity activity, std::size_t workers = 8);
     ~CNotificationDesk();
     CNotificationDesk(const CNotificationDesk&) = delete;
     CNotificationDesk& operator=(const CNotificationDesk&) = delete;
 
     // Looks at the directory: answers finished requests, picks up new ones, cleans up.
     void Poll();
-    // Writes the responses of the requests whose sending finished (also done by Poll).
+    // Writes the responses of the requests whose sending finished and hands queued
+    // requests to free senders (also done by Poll).
     void Collect();
-    // Requests handed to the sender and not yet answered.
+    // Requests picked up and not yet answered (queued or being sent).
     std::size_t InFlight() const { return m_inFlight.size(); }
     // Waits up to `waitMs` for the requests being sent, writes the answers of those that
     // finished and abandons the others (their ".PRC" stays until a later engine cleans
@@ -58,7 +68,15 @@ public:
 
 private:
     struct Shared;
+    struct Queued {
+        std::shared_ptr<CSnNotificationRequest> request;
+        std::string server; // where it goes: the fair share is counted per server
+        std::int64_t pickedUp = 0;
+    };
     void PickUp(const CQvcString& path, std::int64_t now);
+    void Dispatch();
+    // Writes the response of a finished request and tells the activity log.
+    void Answer(CSnNotificationRequest& request, CSnNotificationResponse& response);
     void CleanUp(std::int64_t now, const std::set<CQvcString>& requests);
     bool Aged(std::map<CQvcString, std::int64_t>& firstSeen, const CQvcString& key, std::int64_t now,
               std::chrono::milliseconds age);
@@ -71,8 +89,14 @@ private:
     Activity m_activity;
     std::shared_ptr<Shared> m_shared;
     std::unique_ptr<CWorkerPool> m_pool;
-    // Request paths handed to the sender.
+    std::size_t m_workers;
+    // Request paths picked up and not yet answered.
     std::set<CQvcString> m_inFlight;
+    // Picked up, waiting for a sender, in order of arrival.
+    std::deque<Queued> m_queue;
+    // Requests being sent, by server.
+    std::map<std::string, std::size_t> m_sending;
+    std::size_t m_sendingTotal = 0;
     // When a state was first seen, by file path.
     std::map<CQvcString, std::int64_t> m_unreadableSince;
     std::map<CQvcString, std::int64_t> m_seenSince;
