@@ -349,16 +349,12 @@ long CEngine::LoadConfiguration(bool initial) {
             ++changed;
         }
     }
-    // Dependencies may name folders whose content changed: resolve them all again.
+    // The IDs named as dependencies; a run resolves folders among them to their checks.
     for (const auto& [id, cfg] : loaded) {
-        std::set<std::int32_t> dependees;
-        for (std::int32_t named : CSnDependencyCalculator::DependencyIds(cfg->Action.Dependencies)) {
-            for (std::int32_t check : ChecksOf(named)) {
-                if (check != id)
-                    dependees.insert(check);
-            }
-        }
-        m_checks.at(id).Dependees.assign(dependees.begin(), dependees.end());
+        std::vector<std::int32_t> named;
+        for (std::int32_t dependency : CSnDependencyCalculator::DependencyIds(cfg->Action.Dependencies))
+            named.push_back(dependency);
+        m_checks.at(id).Dependees = std::move(named);
     }
     loaded.clear();
     m_store.FreeTree(m_tree);
@@ -491,9 +487,19 @@ void CEngine::Dispatch(std::int32_t id, CheckState& state, std::int64_t now, std
         return;
     }
     if (!state.Dependees.empty()) {
+        // The checks it depends on, a folder standing for every check below it (as the
+        // folder holds them now), in ID order.
+        std::set<std::int32_t> expanded;
+        for (std::int32_t named : state.Dependees) {
+            for (std::int32_t check : ChecksOf(named)) {
+                if (check != id)
+                    expanded.insert(check);
+            }
+        }
+        const std::vector<std::int32_t> dependees(expanded.begin(), expanded.end());
         std::vector<std::int32_t> statuses;
-        statuses.reserve(state.Dependees.size());
-        for (std::int32_t dependee : state.Dependees) {
+        statuses.reserve(dependees.size());
+        for (std::int32_t dependee : dependees) {
             const auto found = m_checks.find(dependee);
             statuses.push_back(found != m_checks.end() && found->second.HasLine ? found->second.Line.Status : 0);
         }
@@ -508,7 +514,7 @@ void CEngine::Dispatch(std::int32_t id, CheckState& state, std::int64_t now, std
                 if (!decides)
                     continue;
                 CQvcString response("Not run: ");
-                response += Quoted(m_checks.at(state.Dependees[i])) + " is in " + StatusName(s);
+                response += Quoted(m_checks.at(dependees[i])) + " is in " + StatusName(s);
                 Publish(id, state, status, response);
                 break;
             }
@@ -590,6 +596,7 @@ void CEngine::Tick() {
     const std::int64_t wall = WallNow();
     DispatchDue(now, wall);
     ReportLateness(now, wall);
+    ReleaseFreeMemory(now);
     if (now >= m_nextFlush) {
         Flush();
         m_nextFlush = now + m_options.FlushPeriod.count();
@@ -733,6 +740,15 @@ void CEngine::ReportLateness(std::int64_t now, std::int64_t wall) {
     }
     m_lateStarts.clear();
     m_lateStarts.shrink_to_fit();
+}
+
+void CEngine::ReleaseFreeMemory(std::int64_t now) {
+    if (now < m_nextTrim)
+        return;
+    m_nextTrim = now + kLatenessPeriodMs;
+    // Results are made on the workers and freed here, which leaves free memory in every
+    // worker's allocation arena; hand it back to the system now and then.
+    ::malloc_trim(0);
 }
 
 // --- requests -------------------------------------------------------------------------------

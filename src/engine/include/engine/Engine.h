@@ -51,8 +51,8 @@ public:
         // The configuration, packed (PackNodeCfg); Config() unpacks it.
         std::string Packed;
         CSnNodeCfg Config() const;
-        // The checks whose states stand in for a run of this one (its dependencies, a
-        // folder replaced by every check below it).
+        // The checks and folders whose states stand in for a run of this one (its
+        // dependencies; a folder stands for every check below it).
         std::vector<std::int32_t> Dependees;
         // The line published for it (HasLine: one is in the result file).
         ResultLine Line;
@@ -154,6 +154,8 @@ private:
     // Once a minute: how many checks started late and by how much, and how many due
     // checks still wait to start, in the engine log.
     void ReportLateness(std::int64_t now, std::int64_t wall);
+    // Gives free memory back to the system, at most once a minute.
+    void ReleaseFreeMemory(std::int64_t now);
     // How long Run may sleep before the next pass has something to do.
     std::chrono::milliseconds IdleTime() const;
     void FinishRun(std::int32_t id, CheckState& state, const CheckOutcome& outcome, std::int64_t elapsedMs);
@@ -204,6 +206,7 @@ private:
     // How late (ms) the runs that started late since the last report started.
     std::vector<std::int64_t> m_lateStarts;
     std::int64_t m_nextLatenessReport = 0;
+    std::int64_t m_nextTrim = 0;
     std::unordered_map<std::int32_t, std::vector<std::int32_t>> m_folderChecks;
     // Result lines found at start, consumed by the first load.
     std::unordered_map<std::int32_t, ResultLine> m_initialLines;
