@@ -6,14 +6,26 @@
 //  - BM_EngineTcpLoopback: the real TCP/IP runner connecting to a listener on 127.0.0.1
 //    (which accepts, greets and closes), so the figure is what one engine completes of
 //    the cheapest network check on this machine, with the default 32 workers.
+//  - BM_EngineSilentPeers: most checks connect to a loopback listener that never answers
+//    (its backlog is full, so SYNs are dropped) with a 10 s time-out, every second; a few
+//    connect to one that answers, every 2 s.  The figure is the answering checks' runs
+//    achieved against those scheduled, with the checks waiting on the network reactor
+//    (reactor=1) and, for comparison, each holding a worker as before (reactor=0).
+//  - BM_EngineIdleAtScale: 100,000 checks every hour with a runner that answers at once;
+//    after the first round, the resident memory per check (growth of the process since
+//    before the start, divided by the checks) and the processor time the idle engine uses.
 #include "BenchInstallation.h"
 #include "LoopbackTcpPeer.h"
 #include "engine/Engine.h"
 
 #include <benchmark/benchmark.h>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <thread>
 
 namespace {
@@ -79,19 +91,169 @@ void BM_EngineTcpLoopback(benchmark::State& state) {
     auto runs = std::make_shared<std::atomic<long>>(0);
     auto failures = std::make_shared<std::atomic<long>>(0);
     EngineServices services = DefaultEngineServices();
-    services.RunCheck = [runs, failures, run = services.RunCheck](const CSnNodeCfg& check, const RunContext& context) {
-        CheckOutcome outcome = run(check, context);
-        ++*runs;
-        if (outcome.kind != CheckOutcome::Kind::Success)
-            ++*failures;
-        return outcome;
+    // The checks run on the network reactor: count them as they end there.
+    services.StartCheck = [runs, failures, start = services.StartCheck](const CSnNodeCfg& check,
+                                                                        const RunContext& context,
+                                                                        std::function<void(CheckOutcome)> done) {
+        return start(check, context, [runs, failures, done](CheckOutcome outcome) {
+            ++*runs;
+            if (outcome.kind != CheckOutcome::Kind::Success)
+                ++*failures;
+            done(std::move(outcome));
+        });
     };
     MeasureChecksPerMinute(state, inst.Root(), services, 32, runs);
     state.counters["failed"] = static_cast<double>(failures->load());
     state.counters["accepted"] = static_cast<double>(listener.Accepted());
 }
 
+// Resident memory of this process, in bytes.
+double ResidentBytes() {
+    long pages = 0, resident = 0;
+    if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(statm);
+    }
+    return static_cast<double>(resident) * static_cast<double>(::sysconf(_SC_PAGESIZE));
+}
+
+double CpuSeconds() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+void BM_EngineSilentPeers(benchmark::State& state) {
+    const bool reactor = state.range(0) != 0;
+    testsupport::SilentLoopbackListener silent;
+    testsupport::LoopbackTcpPeer answering(testsupport::LoopbackTcpPeer::Greeting("220 ready\r\n"));
+    if (!silent.Silent() || !answering.Listening()) {
+        state.SkipWithError("cannot set up the loopback listeners");
+        return;
+    }
+    constexpr int kNodes = 2100;
+    benchinstall::Installation& inst = benchinstall::For(kNodes);
+    // One check in twenty answers (every 2 s); the others wait 10 s for nothing, every
+    // second.  No dependencies: the failing checks would stand in for the others' runs.
+    inst.Sql("UPDATE Nodes SET Type = 30, ScanInterval = 1, ParamServer = '127.0.0.1', Param1 = '" +
+             std::to_string(silent.Port()) + "', Param2 = '', Param3 = '', Param4 = '10000', ParamByteCodes = '00', "
+             "Dependencies = '' WHERE Type <> 1");
+    inst.Sql("UPDATE Nodes SET ScanInterval = 2, Param1 = '" + std::to_string(answering.Port()) +
+             "', Param4 = '5000' WHERE Type <> 1 AND ID % 20 = 0");
+    const std::string answeringPort = std::to_string(answering.Port());
+    auto answered = std::make_shared<std::atomic<long>>(0);
+    auto silentEnded = std::make_shared<std::atomic<long>>(0);
+    auto failed = std::make_shared<std::atomic<long>>(0);
+    EngineServices services = DefaultEngineServices();
+    const auto count = [answered, silentEnded, failed, answeringPort](const CSnNodeCfg& check,
+                                                                      const CheckOutcome& outcome) {
+        if (check.Function.Param1.Str() != answeringPort)
+            ++*silentEnded;
+        else if (outcome.kind == CheckOutcome::Kind::Success)
+            ++*answered;
+        else
+            ++*failed;
+    };
+    if (reactor) {
+        services.StartCheck = [count, start = services.StartCheck](const CSnNodeCfg& check, const RunContext& context,
+                                                                   std::function<void(CheckOutcome)> done) {
+            return start(check, context, [count, check, done](CheckOutcome outcome) {
+                count(check, outcome);
+                done(std::move(outcome));
+            });
+        };
+    } else {
+        services.StartCheck = nullptr;
+    }
+    services.RunCheck = [count, run = services.RunCheck](const CSnNodeCfg& check, const RunContext& context) {
+        CheckOutcome outcome = run(check, context);
+        count(check, outcome);
+        return outcome;
+    };
+
+    EngineOptions options;
+    options.Root = CQvcString(inst.Root());
+    CEngine engine(options, std::move(services));
+    CQvcString message;
+    if (engine.Start(message) != 0) {
+        state.SkipWithError(message.c_str());
+        return;
+    }
+    std::size_t answeringChecks = 0;
+    for (int id = 10000; id < 10000 + kNodes; ++id)
+        answeringChecks += (engine.Check(id) != nullptr && id % 20 == 0) ? 1 : 0;
+    std::thread loop([&engine] { engine.Run(); });
+    std::this_thread::sleep_for(kWarmUp);
+    double achieved = 0, scheduled = 0;
+    for (auto _ : state) {
+        const long before = answered->load();
+        const auto begin = std::chrono::steady_clock::now();
+        std::this_thread::sleep_for(std::chrono::seconds(20));
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+        achieved = static_cast<double>(answered->load() - before);
+        scheduled = seconds / 2.0 * static_cast<double>(answeringChecks);
+    }
+    engine.RequestStop();
+    loop.join();
+    state.counters["answering"] = static_cast<double>(answeringChecks);
+    state.counters["silent"] = static_cast<double>(engine.CheckCount() - answeringChecks);
+    state.counters["runs"] = achieved;
+    state.counters["scheduled"] = scheduled;
+    state.counters["kept %"] = scheduled > 0 ? 100.0 * achieved / scheduled : 0;
+    state.counters["silent ended"] = static_cast<double>(silentEnded->load());
+    state.counters["answering failed"] = static_cast<double>(failed->load());
+}
+
+void BM_EngineIdleAtScale(benchmark::State& state) {
+    const int nodes = static_cast<int>(state.range(0));
+    benchinstall::Installation& inst = benchinstall::For(nodes);
+    inst.Sql("UPDATE Nodes SET ScanInterval = 3600 WHERE Type <> 1");
+    auto runs = std::make_shared<std::atomic<long>>(0);
+    EngineServices services;
+    services.RunCheck = [runs](const CSnNodeCfg&, const RunContext&) {
+        ++*runs;
+        CheckOutcome outcome = CheckOutcome::Success("Answered at once", "0 ms");
+        outcome.DurationSecs = 0;
+        return outcome;
+    };
+    EngineOptions options;
+    options.Root = CQvcString(inst.Root());
+    const double residentBefore = ResidentBytes();
+    CEngine engine(options, std::move(services));
+    CQvcString message;
+    if (engine.Start(message) != 0) {
+        state.SkipWithError(message.c_str());
+        return;
+    }
+    std::thread loop([&engine] { engine.Run(); });
+    // The first round: every check runs once.
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::minutes(10);
+    while (runs->load() < static_cast<long>(engine.CheckCount()) && std::chrono::steady_clock::now() < limit)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    // The last results written, and the engine's minutely return of free memory done.
+    std::this_thread::sleep_for(std::chrono::seconds(65));
+    const double resident = ResidentBytes();
+    double cpuShare = 0;
+    for (auto _ : state) {
+        const double cpuBefore = CpuSeconds();
+        const auto begin = std::chrono::steady_clock::now();
+        std::this_thread::sleep_for(std::chrono::seconds(20));
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+        cpuShare = (CpuSeconds() - cpuBefore) / seconds;
+    }
+    engine.RequestStop();
+    loop.join();
+    state.counters["checks"] = static_cast<double>(engine.CheckCount());
+    state.counters["first round runs"] = static_cast<double>(runs->load());
+    state.counters["bytes/check"] = (resident - residentBefore) / static_cast<double>(engine.CheckCount());
+    state.counters["idle core %"] = 100.0 * cpuShare;
+}
+
 } // namespace
 
+BENCHMARK(BM_EngineSilentPeers)->Arg(1)->Arg(0)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
+BENCHMARK(BM_EngineIdleAtScale)->Arg(100000)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
 BENCHMARK(BM_EngineTcpLoopback)->Arg(1000)->Arg(5000)->Arg(20000)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
 BENCHMARK(BM_EnginePipeline)->Arg(1000)->Arg(10000)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);

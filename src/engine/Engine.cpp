@@ -1,6 +1,7 @@
 #include "engine/Engine.h"
 
 #include "engine/EngineLog.h"
+#include "engine/PackedNodeCfg.h"
 #include "library/ErrorTexts.h"
 #include "model/settings/DateTimeFormat.h"
 #include "model/link/LinkFileValues.h"
@@ -11,6 +12,8 @@
 #include "model/tree/SnTreeText.h"
 #include "platform/Profile.h"
 #include "platform/System.h"
+
+#include <malloc.h>
 
 #include <algorithm>
 #include <condition_variable>
@@ -24,10 +27,29 @@ constexpr const char* kMonitorNow = "MonitorNow";
 constexpr const char* kClearFailureNow = "ClearFailureNow";
 // The interval of a check whose own is missing: the catalogue's default.
 constexpr std::int64_t kDefaultIntervalSeconds = 30;
+// A run that starts this much after it was due counts as late.
+constexpr std::int64_t kLateMs = 1000;
+// How often the lateness of runs is reported.
+constexpr std::int64_t kLatenessPeriodMs = 60000;
+// The longest Run sleeps between passes.
+constexpr std::int64_t kLongestIdleMs = 1000;
 
-std::int64_t IntervalMs(const CSnNodeCfg& cfg) {
-    const std::int64_t seconds = cfg.ScanFrequency.Interval > 0 ? cfg.ScanFrequency.Interval : kDefaultIntervalSeconds;
+std::int64_t IntervalMs(std::int32_t interval) {
+    const std::int64_t seconds = interval > 0 ? interval : kDefaultIntervalSeconds;
     return seconds * 1000;
+}
+
+// Jobs the engine keeps queued on the pool at most; due checks beyond them wait in the
+// due queue, so that their hold, maintenance and dependencies are looked at when they
+// can actually start, and so that a backlog costs no more than the queue's entries.
+std::size_t MostQueued(std::size_t workers) {
+    return std::max<std::size_t>(256, workers * 8);
+}
+
+std::string Seconds(std::int64_t ms) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f s", static_cast<double>(ms) / 1000.0);
+    return text;
 }
 
 bool IsFailed(std::int32_t status) {
@@ -41,12 +63,17 @@ CQvcString Quoted(const CSnNodeCfg& cfg) {
     return text;
 }
 
+CQvcString Quoted(const CEngine::CheckState& state) {
+    return Quoted(state.Config());
+}
+
 } // namespace
 
 // What the workers report back to the engine: a run started on a worker, or finished.
 struct CEngine::RunEvents {
     struct Event {
-        bool finished = false;
+        enum class Kind { Started, OnReactor, Finished };
+        Kind kind = Kind::Started;
         std::int32_t id = 0;
         std::uint64_t token = 0;
         std::thread::id worker;
@@ -144,6 +171,7 @@ long CEngine::Start(CQvcString& message) {
     m_nextPoll = SteadyNow() + m_options.PollPeriod.count();
     Flush();
     m_nextFlush = SteadyNow() + m_options.FlushPeriod.count();
+    m_nextLatenessReport = SteadyNow() + kLatenessPeriodMs;
     if (m_options.Log)
         m_options.Log->Info("Engine started on %s with %zu checks and %zu workers", m_root.c_str(),
                             m_checks.size(), m_options.Workers);
@@ -153,7 +181,7 @@ long CEngine::Start(CQvcString& message) {
 void CEngine::Run() {
     while (!StopRequested()) {
         Tick();
-        WaitForWork(std::chrono::milliseconds(100));
+        WaitForWork(IdleTime());
     }
     Stop();
 }
@@ -178,18 +206,26 @@ void CEngine::Stop() {
     if (!m_started || m_stopped)
         return;
     m_stopped = true;
-    for (auto& [id, state] : m_checks) {
-        if (state.Running && state.Cancel)
+    for (std::int32_t id : m_running) {
+        if (CheckState& state = m_checks.at(id); state.Cancel)
             *state.Cancel = true;
     }
+    const auto waitEnd = std::chrono::steady_clock::now() + m_options.StopWait;
     m_pool->Stop();
     m_pool->WaitIdle(static_cast<long>(m_options.StopWait.count()));
     DrainEvents();
+    // Runs waiting on the network reactor end within its cancellation look.
+    const auto startedRuns = [this] {
+        return std::any_of(m_running.begin(), m_running.end(), [this](std::int32_t id) { return m_checks.at(id).Started; });
+    };
+    while (startedRuns() && std::chrono::steady_clock::now() < waitEnd) {
+        WaitForWork(std::chrono::milliseconds(20));
+        DrainEvents();
+    }
     m_abandoned += m_pool->AbandonBusy();
-    for (auto& [id, state] : m_checks) {
-        if (!state.Running)
-            continue;
-        state.Running = false;
+    for (std::int32_t id : std::set<std::int32_t>(m_running)) {
+        CheckState& state = m_checks.at(id);
+        EndRun(id, state);
         state.Started = false;
         if (state.HasLine && state.Line.Processing != 0) {
             state.Line.Processing = 0;
@@ -239,8 +275,9 @@ long CEngine::LoadConfiguration(bool initial) {
     }
     m_lastLoadFailure.Empty();
 
-    // The checks and, for every folder, the checks at any depth below it.
-    std::map<std::int32_t, CSnNodeCfg> loaded;
+    // The checks (their configurations stay in the tree until it is freed at the end)
+    // and, for every folder, the checks at any depth below it.
+    std::map<std::int32_t, const CSnNodeCfg*> loaded;
     std::unordered_map<std::int32_t, std::vector<std::int32_t>> folderChecks;
     std::vector<std::int32_t> folders;
     const auto walk = [&](auto&& self, CSnNode* first, int depth) -> void {
@@ -253,10 +290,7 @@ long CEngine::LoadConfiguration(bool initial) {
                 folderChecks[node->Id()];
                 folders.push_back(node->Id());
             } else if (type > kTypeFolder) {
-                CSnNodeCfg cfg = node->Cfg;
-                cfg.Next.Node = nullptr;
-                cfg.Child.Node = nullptr;
-                loaded[node->Id()] = std::move(cfg);
+                loaded[node->Id()] = &node->Cfg;
                 for (std::int32_t f : folders)
                     folderChecks[f].push_back(node->Id());
             }
@@ -267,7 +301,6 @@ long CEngine::LoadConfiguration(bool initial) {
         }
     };
     walk(walk, m_tree, 0);
-    m_store.FreeTree(m_tree);
     m_folderChecks = std::move(folderChecks);
 
     // Checks that are gone: their runs are cancelled and their lines removed.
@@ -279,6 +312,7 @@ long CEngine::LoadConfiguration(bool initial) {
         }
         if (it->second.Cancel)
             *it->second.Cancel = true;
+        m_running.erase(it->first);
         m_results->Remove(it->first);
         it = m_checks.erase(it);
         ++removed;
@@ -289,42 +323,44 @@ long CEngine::LoadConfiguration(bool initial) {
                 m_results->Remove(id);
         }
     }
-    for (auto& [id, cfg] : loaded) {
+    for (const auto& [id, cfg] : loaded) {
+        std::string packed = PackNodeCfg(*cfg);
         auto found = m_checks.find(id);
         if (found == m_checks.end()) {
             CheckState& state = m_checks[id];
-            state.Cfg = std::move(cfg);
+            state.Packed = std::move(packed);
             const auto line = m_initialLines.find(id);
             if (line != m_initialLines.end()) {
                 // The last result published before the engine stopped stays, without a
                 // Processing flag that no run stands behind any more.
                 state.Line = line->second;
                 state.HasLine = true;
-                state.ErrorCount = ErrorCountFromStatus(state.Line.Status, state.Cfg.ScanFrequency.ErrorThreshold);
+                state.ErrorCount = ErrorCountFromStatus(state.Line.Status, cfg->ScanFrequency.ErrorThreshold);
                 // Published again (the stop took it off the file), without a Processing
                 // flag that no run stands behind any more.
                 state.Line.Processing = 0;
                 PutLine(id, state);
             }
-            ScheduleAfterChange(id, state);
+            ScheduleAfterChange(id, state, *cfg);
             ++added;
-        } else if (!found->second.Cfg.IsEqual(cfg)) {
-            found->second.Cfg = std::move(cfg);
-            ScheduleAfterChange(id, found->second);
+        } else if (found->second.Packed != packed) {
+            found->second.Packed = std::move(packed);
+            ScheduleAfterChange(id, found->second, *cfg);
             ++changed;
         }
     }
-    // Dependencies may name folders whose content changed: resolve them all again.
-    for (auto& [id, state] : m_checks) {
-        std::set<std::int32_t> dependees;
-        for (std::int32_t named : CSnDependencyCalculator::DependencyIds(state.Cfg.Action.Dependencies)) {
-            for (std::int32_t check : ChecksOf(named)) {
-                if (check != id)
-                    dependees.insert(check);
-            }
-        }
-        state.Dependees.assign(dependees.begin(), dependees.end());
+    // The IDs named as dependencies; a run resolves folders among them to their checks.
+    for (const auto& [id, cfg] : loaded) {
+        std::vector<std::int32_t> named;
+        for (std::int32_t dependency : CSnDependencyCalculator::DependencyIds(cfg->Action.Dependencies))
+            named.push_back(dependency);
+        m_checks.at(id).Dependees = std::move(named);
     }
+    loaded.clear();
+    m_store.FreeTree(m_tree);
+    // The tree of every configuration was by far the largest thing the engine held: give
+    // its memory back to the system rather than keep it for the next load.
+    ::malloc_trim(0);
 
     CQvcString text;
     if (initial)
@@ -349,16 +385,23 @@ std::vector<std::int32_t> CEngine::ChecksOf(std::int32_t id) const {
 
 // --- scheduling ---------------------------------------------------------------------------
 
-void CEngine::ScheduleAfterChange(std::int32_t id, CheckState& state) {
-    const CSnNodeCfgScanFrequency& frequency = state.Cfg.ScanFrequency;
+CSnNodeCfg CEngine::CheckState::Config() const {
+    return UnpackNodeCfg(Packed);
+}
+
+void CEngine::ScheduleAfterChange(std::int32_t id, CheckState& state, const CSnNodeCfg& cfg) {
+    const CSnNodeCfgScanFrequency& frequency = cfg.ScanFrequency;
+    state.Mode = static_cast<std::int8_t>(frequency.Mode);
+    state.IntervalSeconds = frequency.Interval;
     state.NextDueSteady = SteadyNow();
     state.NextDueWall = frequency.Mode == 1 ? frequency.Schedule.NextStart(WallNow()) : -1;
-    if (state.Cfg.OnHold != 0) {
+    if (cfg.OnHold != 0) {
         if (!state.HasLine || state.Line.Status != kStatusOnHold)
             Publish(id, state, kStatusOnHold, "Check is on hold");
     } else if (frequency.Mode != 0 && (!state.HasLine || state.Line.Status == kStatusOnHold)) {
         PublishWaiting(id, state);
     }
+    Enqueue(id, state);
 }
 
 bool CEngine::IsDue(const CheckState& state, std::int64_t now, std::int64_t wall) const {
@@ -366,7 +409,7 @@ bool CEngine::IsDue(const CheckState& state, std::int64_t now, std::int64_t wall
         return false;
     if (state.RunNow)
         return true;
-    switch (state.Cfg.ScanFrequency.Mode) {
+    switch (state.Mode) {
     case 0:
         return now >= state.NextDueSteady;
     case 1:
@@ -376,13 +419,61 @@ bool CEngine::IsDue(const CheckState& state, std::int64_t now, std::int64_t wall
     }
 }
 
+void CEngine::Enqueue(std::int32_t id, CheckState& state) {
+    const std::uint32_t generation = ++state.QueueGeneration;
+    const auto push = [&](std::vector<DueEntry>& heap, std::int64_t at) {
+        heap.push_back({at, id, generation});
+        std::push_heap(heap.begin(), heap.end(), std::greater<>());
+    };
+    if (state.RunNow)
+        push(m_dueSteady, SteadyNow());
+    else if (state.Mode == 0)
+        push(m_dueSteady, state.NextDueSteady);
+    else if (state.Mode == 1 && state.NextDueWall >= 0)
+        push(m_dueWall, state.NextDueWall);
+}
+
+void CEngine::DispatchDue(std::int64_t now, std::int64_t wall) {
+    const std::size_t mostQueued = MostQueued(m_options.Workers);
+    m_backlogged = false;
+    const auto take = [&](std::vector<DueEntry>& heap, std::int64_t upTo) {
+        while (!heap.empty() && heap.front().At <= upTo) {
+            const DueEntry entry = heap.front();
+            const auto found = m_checks.find(entry.Id);
+            const bool current = found != m_checks.end() && found->second.QueueGeneration == entry.Generation;
+            if (current && !found->second.Running && m_pool->QueuedCount() >= mostQueued) {
+                m_backlogged = true;
+                return;
+            }
+            std::pop_heap(heap.begin(), heap.end(), std::greater<>());
+            heap.pop_back();
+            if (!current)
+                continue;
+            CheckState& state = found->second;
+            if (state.Running)
+                state.DueWhileRunning = true;
+            else if (IsDue(state, now, wall))
+                Dispatch(entry.Id, state, now, wall);
+        }
+    };
+    take(m_dueSteady, now);
+    take(m_dueWall, wall);
+}
+
 void CEngine::Dispatch(std::int32_t id, CheckState& state, std::int64_t now, std::int64_t wall) {
+    const CSnNodeCfg cfg = state.Config();
+    if (state.RunNow)
+        state.DueAt = now;
+    else if (state.Mode == 0)
+        state.DueAt = state.NextDueSteady;
+    else
+        state.DueAt = now - std::max<std::int64_t>(0, wall - state.NextDueWall) * 1000;
     state.RunNow = false;
-    const CSnNodeCfg& cfg = state.Cfg;
-    if (cfg.ScanFrequency.Mode == 0)
-        state.NextDueSteady = now + IntervalMs(cfg);
-    else if (cfg.ScanFrequency.Mode == 1)
+    if (state.Mode == 0)
+        state.NextDueSteady = now + IntervalMs(state.IntervalSeconds);
+    else if (state.Mode == 1)
         state.NextDueWall = cfg.ScanFrequency.Schedule.NextStart(wall);
+    Enqueue(id, state);
 
     if (cfg.OnHold != 0) {
         Publish(id, state, kStatusOnHold, "Check is on hold");
@@ -396,9 +487,19 @@ void CEngine::Dispatch(std::int32_t id, CheckState& state, std::int64_t now, std
         return;
     }
     if (!state.Dependees.empty()) {
+        // The checks it depends on, a folder standing for every check below it (as the
+        // folder holds them now), in ID order.
+        std::set<std::int32_t> expanded;
+        for (std::int32_t named : state.Dependees) {
+            for (std::int32_t check : ChecksOf(named)) {
+                if (check != id)
+                    expanded.insert(check);
+            }
+        }
+        const std::vector<std::int32_t> dependees(expanded.begin(), expanded.end());
         std::vector<std::int32_t> statuses;
-        statuses.reserve(state.Dependees.size());
-        for (std::int32_t dependee : state.Dependees) {
+        statuses.reserve(dependees.size());
+        for (std::int32_t dependee : dependees) {
             const auto found = m_checks.find(dependee);
             statuses.push_back(found != m_checks.end() && found->second.HasLine ? found->second.Line.Status : 0);
         }
@@ -413,7 +514,7 @@ void CEngine::Dispatch(std::int32_t id, CheckState& state, std::int64_t now, std
                 if (!decides)
                     continue;
                 CQvcString response("Not run: ");
-                response += Quoted(m_checks.at(state.Dependees[i]).Cfg) + " is in " + StatusName(s);
+                response += Quoted(m_checks.at(dependees[i])) + " is in " + StatusName(s);
                 Publish(id, state, status, response);
                 break;
             }
@@ -428,33 +529,49 @@ void CEngine::Submit(std::int32_t id, CheckState& state) {
     state.Started = false;
     state.RunToken = ++m_lastToken;
     state.Cancel = std::make_shared<std::atomic<bool>>(false);
+    m_running.insert(id);
     RunContext context;
     context.EngineRoot = m_root;
     context.Timeout = m_options.RunTimeout;
     context.Cancelled = state.Cancel.get();
     // The job holds everything it uses: it may outlive the engine when it is abandoned.
-    m_pool->Submit([events = m_events, run = m_services.RunCheck, cfg = state.Cfg, context, cancel = state.Cancel,
-                    id, token = state.RunToken] {
+    m_pool->Submit([events = m_events, run = m_services.RunCheck, start = m_services.StartCheck,
+                    packed = state.Packed, context, cancel = state.Cancel, id, token = state.RunToken] {
         RunEvents::Event started;
         started.id = id;
         started.token = token;
         started.worker = std::this_thread::get_id();
         events->Post(started);
+        const CSnNodeCfg cfg = UnpackNodeCfg(packed);
         const auto begin = std::chrono::steady_clock::now();
-        RunEvents::Event finished;
-        finished.finished = true;
-        finished.id = id;
-        finished.token = token;
+        const auto finish = [events, id, token, begin](CheckOutcome outcome) {
+            RunEvents::Event finished;
+            finished.kind = RunEvents::Event::Kind::Finished;
+            finished.id = id;
+            finished.token = token;
+            finished.outcome = std::move(outcome);
+            finished.elapsedMs =
+                std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - begin).count();
+            events->Post(std::move(finished));
+        };
+        CheckOutcome outcome;
         try {
-            finished.outcome = run ? run(cfg, context) : CheckOutcome::Uncertain("This engine has no check runner");
+            // The outcome's sink keeps the cancellation flag the run looks at alive.
+            if (start && start(cfg, context, [finish, cancel](CheckOutcome result) { finish(std::move(result)); })) {
+                RunEvents::Event handedOver;
+                handedOver.kind = RunEvents::Event::Kind::OnReactor;
+                handedOver.id = id;
+                handedOver.token = token;
+                events->Post(std::move(handedOver));
+                return;
+            }
+            outcome = run ? run(cfg, context) : CheckOutcome::Uncertain("This engine has no check runner");
         } catch (const std::exception& e) {
-            finished.outcome = CheckOutcome::Uncertain(CQvcString("The check failed: ") + e.what());
+            outcome = CheckOutcome::Uncertain(CQvcString("The check failed: ") + e.what());
         } catch (...) {
-            finished.outcome = CheckOutcome::Uncertain("The check failed");
+            outcome = CheckOutcome::Uncertain("The check failed");
         }
-        finished.elapsedMs =
-            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - begin).count();
-        events->Post(std::move(finished));
+        finish(std::move(outcome));
     });
 }
 
@@ -477,14 +594,26 @@ void CEngine::Tick() {
         m_desk->Collect();
     }
     const std::int64_t wall = WallNow();
-    for (auto& [id, state] : m_checks) {
-        if (IsDue(state, now, wall))
-            Dispatch(id, state, now, wall);
-    }
+    DispatchDue(now, wall);
+    ReportLateness(now, wall);
+    ReleaseFreeMemory(now);
     if (now >= m_nextFlush) {
         Flush();
         m_nextFlush = now + m_options.FlushPeriod.count();
     }
+}
+
+std::chrono::milliseconds CEngine::IdleTime() const {
+    const std::int64_t now = SteadyNow();
+    std::int64_t wake = std::min({m_nextPoll, m_nextLatenessReport, now + kLongestIdleMs});
+    if ((m_results && m_results->HasPending()) || (m_activity && m_activity->HasPending()))
+        wake = std::min(wake, m_nextFlush);
+    // A backlog moves on as runs start and end, which wake the engine anyway.
+    if (!m_backlogged && !m_dueSteady.empty())
+        wake = std::min(wake, m_dueSteady.front().At);
+    if (!m_backlogged && !m_dueWall.empty())
+        wake = std::min(wake, now + (m_dueWall.front().At - WallNow()) * 1000);
+    return std::chrono::milliseconds(std::max<std::int64_t>(0, wake - now));
 }
 
 void CEngine::DrainEvents() {
@@ -494,47 +623,132 @@ void CEngine::DrainEvents() {
         if (found == m_checks.end() || !found->second.Running || found->second.RunToken != event.token)
             continue;
         CheckState& state = found->second;
-        if (!event.finished) {
+        switch (event.kind) {
+        case RunEvents::Event::Kind::Started: {
             state.Started = true;
             state.StartedSteady = SteadyNow();
             state.Worker = event.worker;
+            const std::int64_t late = state.StartedSteady - state.DueAt;
+            if (late >= kLateMs)
+                m_lateStarts.push_back(late);
             state.Line.Processing = 1;
             PutLine(event.id, state);
-            continue;
+            break;
         }
-        state.Running = false;
-        state.Started = false;
-        FinishRun(event.id, state, event.outcome, event.elapsedMs);
+        case RunEvents::Event::Kind::OnReactor:
+            // The worker has moved on: there is none to replace if the run hangs.
+            state.Worker = std::thread::id();
+            break;
+        case RunEvents::Event::Kind::Finished:
+            EndRun(event.id, state);
+            FinishRun(event.id, state, event.outcome, event.elapsedMs);
+            break;
+        }
+    }
+}
+
+void CEngine::EndRun(std::int32_t id, CheckState& state) {
+    state.Running = false;
+    state.Started = false;
+    state.Cancel.reset();
+    state.Worker = std::thread::id();
+    m_running.erase(id);
+    if (state.DueWhileRunning || state.RunNow) {
+        state.DueWhileRunning = false;
+        Enqueue(id, state);
     }
 }
 
 void CEngine::GiveUpOverdueRuns() {
     const std::int64_t now = SteadyNow();
     const std::int64_t limit = m_options.RunTimeout.count() + m_options.RunGrace.count();
-    for (auto& [id, state] : m_checks) {
-        if (!state.Running || !state.Started || now - state.StartedSteady <= limit)
-            continue;
+    std::vector<std::int32_t> overdue;
+    for (std::int32_t id : m_running) {
+        const CheckState& state = m_checks.at(id);
+        if (state.Started && now - state.StartedSteady > limit)
+            overdue.push_back(id);
+    }
+    for (std::int32_t id : overdue) {
+        CheckState& state = m_checks.at(id);
         *state.Cancel = true;
         // The worker stays with its run; a new one takes its place in the pool.
-        if (m_pool->Abandon(state.Worker))
+        if (state.Worker != std::thread::id() && m_pool->Abandon(state.Worker))
             ++m_abandoned;
-        state.Running = false;
-        state.Started = false;
+        EndRun(id, state);
         CQvcString response;
         response.Format("The check did not finish within %lld seconds",
                         static_cast<long long>(m_options.RunTimeout.count() / 1000));
         if (m_options.Log)
-            m_options.Log->Warning("Check %s: %s", Quoted(state.Cfg).c_str(), response.c_str());
+            m_options.Log->Warning("Check %s: %s", Quoted(state).c_str(), response.c_str());
         FinishRun(id, state, CheckOutcome::Uncertain(response), limit);
     }
 }
 
 void CEngine::FinishRun(std::int32_t id, CheckState& state, const CheckOutcome& outcome, std::int64_t elapsedMs) {
-    const CheckVerdict verdict = JudgeOutcome(state.Cfg, outcome.kind, state.ErrorCount, m_uncertain);
+    const CheckVerdict verdict = JudgeOutcome(state.Config(), outcome.kind, state.ErrorCount, m_uncertain);
     state.ErrorCount = verdict.ErrorCount;
     const std::int32_t duration =
         outcome.DurationSecs >= 0 ? outcome.DurationSecs : static_cast<std::int32_t>(elapsedMs / 1000);
     Publish(id, state, verdict.Status, outcome.Response, outcome.Data, outcome.Comment, duration);
+}
+
+void CEngine::ReportLateness(std::int64_t now, std::int64_t wall) {
+    if (now < m_nextLatenessReport)
+        return;
+    m_nextLatenessReport = now + kLatenessPeriodMs;
+    // Due checks that have not started: queued on the pool, or left in the due queue.
+    std::int64_t waiting = 0, longestWait = 0;
+    const auto count = [&](std::int64_t late) {
+        if (late < kLateMs)
+            return;
+        ++waiting;
+        longestWait = std::max(longestWait, late);
+    };
+    for (std::int32_t id : m_running) {
+        const CheckState& state = m_checks.at(id);
+        if (!state.Started)
+            count(now - state.DueAt);
+    }
+    const auto countQueue = [&](const std::vector<DueEntry>& heap, bool onWall) {
+        for (const DueEntry& entry : heap) {
+            const auto found = m_checks.find(entry.Id);
+            if (found == m_checks.end() || found->second.QueueGeneration != entry.Generation || found->second.Running)
+                continue;
+            count(onWall ? (wall - entry.At) * 1000 : now - entry.At);
+        }
+    };
+    if (m_backlogged) {
+        countQueue(m_dueSteady, false);
+        countQueue(m_dueWall, true);
+    }
+    if (m_lateStarts.empty() && waiting == 0)
+        return;
+    if (m_options.Log) {
+        std::string text = "Behind schedule: " + std::to_string(m_lateStarts.size()) +
+                           " checks started late in the last minute";
+        if (!m_lateStarts.empty()) {
+            auto middle = m_lateStarts.begin() + static_cast<std::ptrdiff_t>(m_lateStarts.size() / 2);
+            std::nth_element(m_lateStarts.begin(), middle, m_lateStarts.end());
+            const std::int64_t median = *middle;
+            const std::int64_t most = *std::max_element(m_lateStarts.begin(), m_lateStarts.end());
+            text += " (median " + Seconds(median) + ", maximum " + Seconds(most) + " late)";
+        }
+        text += "; " + std::to_string(waiting) + " due checks have not started yet";
+        if (waiting > 0)
+            text += " (the longest waits " + Seconds(longestWait) + ")";
+        m_options.Log->Warning("%s", text.c_str());
+    }
+    m_lateStarts.clear();
+    m_lateStarts.shrink_to_fit();
+}
+
+void CEngine::ReleaseFreeMemory(std::int64_t now) {
+    if (now < m_nextTrim)
+        return;
+    m_nextTrim = now + kLatenessPeriodMs;
+    // Results are made on the workers and freed here, which leaves free memory in every
+    // worker's allocation arena; hand it back to the system now and then.
+    ::malloc_trim(0);
 }
 
 // --- requests -------------------------------------------------------------------------------
@@ -583,10 +797,15 @@ void CEngine::HandleRunNow(const std::vector<std::int32_t>& ids) {
         for (std::int32_t check : ChecksOf(id))
             checks.insert(check);
     }
-    for (std::int32_t id : checks)
-        m_checks.at(id).RunNow = true;
+    for (std::int32_t id : checks) {
+        CheckState& state = m_checks.at(id);
+        state.RunNow = true;
+        // A running check goes into the queue again once its run ends.
+        if (!state.Running)
+            Enqueue(id, state);
+    }
     if (checks.size() == 1)
-        AddActivity(CQvcString("Run now requested for ") + Quoted(m_checks.at(*checks.begin()).Cfg));
+        AddActivity(CQvcString("Run now requested for ") + Quoted(m_checks.at(*checks.begin())));
     else if (!checks.empty())
         AddActivity(CQvcString("Run now requested for ") + CQvcString(static_cast<int>(checks.size())) + " checks");
 }
@@ -604,7 +823,7 @@ void CEngine::HandleClearFailure(const std::vector<std::int32_t>& ids) {
             Publish(id, state, kStatusNone, "Failure cleared", {}, {}, 0, true);
     }
     if (checks.size() == 1)
-        AddActivity(CQvcString("Failure cleared for ") + Quoted(m_checks.at(*checks.begin()).Cfg));
+        AddActivity(CQvcString("Failure cleared for ") + Quoted(m_checks.at(*checks.begin())));
     else if (!checks.empty())
         AddActivity(CQvcString("Failure cleared for ") + CQvcString(static_cast<int>(checks.size())) + " checks");
 }
@@ -625,7 +844,7 @@ void CEngine::Publish(std::int32_t id, CheckState& state, std::int32_t status, c
     // The first result of a check is no news; a change of state is.
     if (!quiet && before != status && before != kStatusNone) {
         CQvcString text("Check ");
-        text += Quoted(state.Cfg) + " changed from " + StatusName(before) + " to " + StatusName(status);
+        text += Quoted(state) + " changed from " + StatusName(before) + " to " + StatusName(status);
         if (!response.IsEmpty())
             text += CQvcString(": ") + response;
         AddActivity(text);
@@ -634,7 +853,7 @@ void CEngine::Publish(std::int32_t id, CheckState& state, std::int32_t status, c
 
 void CEngine::PublishWaiting(std::int32_t id, CheckState& state) {
     const std::int64_t lastUpdate = state.HasLine ? state.Line.LastUpdate : 0;
-    if (state.Cfg.ScanFrequency.Mode == 1) {
+    if (state.Mode == 1) {
         const CQvcString response = state.NextDueWall >= 0
                                         ? CQvcString("Waiting for its next scheduled run on ") + FormatTime(state.NextDueWall)
                                         : CQvcString("Waiting: no scheduled run lies ahead");

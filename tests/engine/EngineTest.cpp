@@ -6,6 +6,7 @@
 #include "model/settings/SnMaintenanceSettings.h"
 #include "model/notify/SnNotificationResponse.h"
 #include "model/notify/SnSmtpNotificationRequest.h"
+#include "engine/EngineLog.h"
 
 #include "EngineTestSupport.h"
 
@@ -13,6 +14,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -559,4 +561,61 @@ TEST_F(EngineTest, NotificationTestRequestsAreAnsweredBetweenChecks) {
     Advance(60);
     EXPECT_FALSE(std::filesystem::exists(request.RequestFile().Str()));
     EXPECT_FALSE(std::filesystem::exists(request.ResponseFile().Str()));
+}
+
+TEST_F(EngineTest, ChecksThatStartLateAreReportedOnceAMinute) {
+    const auto slow = [&](const char* name) {
+        return inst.AddCheck(name, 30, [](CSnNodeCfg& c) { c.ScanFrequency.Interval = 600; })->Id();
+    };
+    const std::int32_t first = slow("First");
+    const std::int32_t second = slow("Second");
+    slow("Third");
+    inst.WriteTree();
+    auto firstGate = std::make_shared<Gate>();
+    auto secondGate = std::make_shared<Gate>();
+    runner->Hold(first, firstGate);
+    runner->Hold(second, secondGate);
+    CEngineLog log;
+    ASSERT_TRUE(log.Open(CQvcString(inst.File("engine.log"))));
+    EngineOptions options = Options();
+    options.Workers = 1;
+    options.Log = &log;
+    StartEngine(options);
+    const auto lateLines = [&] {
+        std::vector<std::string> lines;
+        std::ifstream file(inst.File("engine.log"));
+        for (std::string line; std::getline(file, line);) {
+            if (const auto at = line.find("Behind schedule: "); at != std::string::npos)
+                lines.push_back(line.substr(at));
+        }
+        return lines;
+    };
+
+    // One worker: the second check starts 20 s late, the third still waits a minute on.
+    engine->Tick();
+    ASSERT_TRUE(firstGate->WaitForWaiters(1));
+    engine->Tick();
+    clock.AdvanceSeconds(20);
+    firstGate->Release();
+    ASSERT_TRUE(secondGate->WaitForWaiters(1));
+    engine->Tick();
+    EXPECT_TRUE(lateLines().empty());
+    clock.AdvanceSeconds(41);
+    engine->Tick();
+    EXPECT_EQ(lateLines(), std::vector<std::string>{"Behind schedule: 1 checks started late in the last minute (median "
+                                                    "20.0 s, maximum 20.0 s late); 1 due checks have not started yet "
+                                                    "(the longest waits 61.0 s)"});
+
+    secondGate->Release();
+    ASSERT_TRUE(engine->WaitIdle(10000));
+    engine->Tick();
+    clock.AdvanceSeconds(60);
+    engine->Tick();
+    // A quiet minute says nothing.
+    clock.AdvanceSeconds(60);
+    engine->Tick();
+    EXPECT_EQ(lateLines(), (std::vector<std::string>{
+                               lateLines().front(), "Behind schedule: 1 checks started late in the last minute (median "
+                                                    "61.0 s, maximum 61.0 s late); 0 due checks have not started yet"}));
+    engine.reset(); // it logs its stop
 }

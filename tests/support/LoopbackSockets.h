@@ -3,6 +3,7 @@
 // and UDP listeners): always on a free port the system picks, never on the network.
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -53,5 +54,56 @@ inline int UnusedLoopbackPort() {
         ::close(fd);
     return port;
 }
+
+} // namespace testsupport
+
+namespace testsupport {
+
+// A listener on 127.0.0.1 that never accepts and whose backlog is full: the system drops
+// the SYNs of new connections, so they get no answer at all, as from a host that is down.
+class SilentLoopbackListener {
+public:
+    SilentLoopbackListener() {
+        m_fd = OpenLoopbackSocket(SOCK_STREAM, m_port);
+        if (m_fd < 0 || ::listen(m_fd, 0) != 0)
+            return;
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        address.sin_port = htons(static_cast<uint16_t>(m_port));
+        // Connect until a connection is no longer completed: the queue is full then.
+        for (int i = 0; i < 8; ++i) {
+            const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+            ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+            pollfd writable{fd, POLLOUT, 0};
+            if (::poll(&writable, 1, 300) <= 0) {
+                ::close(fd);
+                m_full = true;
+                return;
+            }
+            m_fillers[i] = fd;
+        }
+    }
+    ~SilentLoopbackListener() {
+        for (int fd : m_fillers) {
+            if (fd >= 0)
+                ::close(fd);
+        }
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    SilentLoopbackListener(const SilentLoopbackListener&) = delete;
+    SilentLoopbackListener& operator=(const SilentLoopbackListener&) = delete;
+
+    // True when new connections go unanswered.
+    bool Silent() const { return m_full; }
+    int Port() const { return m_port; }
+
+private:
+    int m_fd = -1;
+    int m_port = 0;
+    bool m_full = false;
+    int m_fillers[8] = {-1, -1, -1, -1, -1, -1, -1, -1};
+};
 
 } // namespace testsupport

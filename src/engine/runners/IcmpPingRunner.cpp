@@ -2,16 +2,18 @@
 
 #include "RunnerCommon.h"
 #include "engine/CheckSettings.h"
+#include "engine/NetworkChecks.h"
 #include "engine/NetworkHelpers.h"
 
 #include <linux/errqueue.h>
 #include <netinet/in.h>
-#include <poll.h>
+#include <sys/epoll.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 
 namespace {
 
@@ -265,95 +267,174 @@ std::string TimeText(std::chrono::microseconds took) {
     return "time=" + std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(took).count()) + "ms";
 }
 
+using Wait = CNetReactor::Wait;
+
+// Echo requests one after the other until one is answered: each waits for its reply up
+// to the time-out; after an error report the rest of its time passes before the next.
+class PingTask final : public CNetReactor::Task {
+public:
+    PingTask(const CSnNodeCfg& check, const RunContext& context, OutcomeSink done)
+        : m_settings(IcmpSettings::Read(check.Function)), m_context(context),
+          m_deadline(m_context, std::chrono::milliseconds(m_settings.TimeoutMs) * m_settings.Count),
+          m_done(std::move(done)) {}
+
+    // Settings, name resolution and the socket; an outcome when the run ends here.
+    std::optional<CheckOutcome> Prepare(bool allowRaw) {
+        HostAndPort target;
+        if (m_settings.Host.empty())
+            return CheckOutcome::Uncertain("No host configured");
+        if (!SplitHostPort(m_settings.Host, target))
+            return CheckOutcome::Uncertain("Host '" + m_settings.Host + "' is not valid");
+        const ResolveOutcome resolved = ResolveHost(target.Host, 0, SOCK_DGRAM, AF_UNSPEC, m_deadline);
+        if (resolved.Status == NetWait::Cancelled)
+            return runner::Cancelled();
+        if (resolved.Status != NetWait::Ready)
+            return CheckOutcome::Error("Host '" + target.Host + "' could not be resolved: " +
+                                       (resolved.Error.empty() ? "no answer in time" : resolved.Error));
+        m_address = resolved.Addresses.front();
+        m_peer = m_address.Text();
+
+        int error = 0;
+        switch (OpenSocket(m_address.Family(), allowRaw, m_socket, error)) {
+        case Opened::NotPermitted: {
+            CheckOutcome outcome = CheckOutcome::Uncertain(CIcmpPingRunner::kNotPermitted);
+            outcome.Comment = "Raw ICMP sockets need root or CAP_NET_RAW";
+            return outcome;
+        }
+        case Opened::Failed:
+            return CheckOutcome::Uncertain("ICMP socket could not be opened: " + ErrnoText(error));
+        case Opened::Ok:
+            break;
+        }
+        if (!SetTtl(m_socket, m_settings.Ttl))
+            return CheckOutcome::Uncertain("TTL " + std::to_string(m_settings.Ttl) +
+                                           " could not be set: " + ErrnoText(errno));
+        m_firstSequence = static_cast<std::uint16_t>(g_nextIdentifier.load() * 7u);
+        return std::nullopt;
+    }
+
+    Wait Start() override { return SendRequest(); }
+
+    Wait Resume(std::uint32_t events) override {
+        if (events == 0) {
+            // This request's time is over (lost, or the pause after an error report).
+            ++m_attempt;
+            return SendRequest();
+        }
+        if (m_pausing) {
+            // Nothing counts during the pause; what arrives is dropped.
+            Drain();
+            return Wait::Socket(m_socket.Fd.Get(), 0, m_until);
+        }
+        Reply reply = ReadOne(m_socket, m_sequence, true);
+        if (reply.What == Reply::Kind::None)
+            reply = ReadOne(m_socket, m_sequence, false);
+        if (reply.What == Reply::Kind::Echo) {
+            const auto took =
+                std::chrono::duration_cast<std::chrono::microseconds>(CRunDeadline::Clock::now() - m_sentAt);
+            std::string response = "Reply from " + reply.From + ": " + TimeText(took);
+            if (reply.Ttl >= 0)
+                response += " TTL=" + std::to_string(reply.Ttl);
+            CheckOutcome outcome = CheckOutcome::Success(response, FormatMilliseconds(took));
+            if (m_attempt > 0)
+                outcome.Comment = "Answered at echo request " + std::to_string(m_attempt + 1) + " of " +
+                                  std::to_string(m_settings.Count);
+            return Finish(std::move(outcome));
+        }
+        if (reply.What == Reply::Kind::None)
+            return Wait::Socket(m_socket.Fd.Get(), EPOLLIN, m_until);
+        // This request is answered with an error: wait out the rest of its time before
+        // the next one, as after a loss, so that a quick error report does not burn
+        // through the requests.
+        m_lastError = reply;
+        if (m_attempt + 1 >= m_settings.Count) {
+            ++m_attempt;
+            return SendRequest();
+        }
+        m_pausing = true;
+        return Wait::Socket(m_socket.Fd.Get(), 0, m_until);
+    }
+
+    void Cancel() override { m_done(runner::Cancelled()); }
+    bool Cancelled() const override { return m_context.IsCancelled(); }
+
+private:
+    Wait Finish(CheckOutcome outcome) {
+        m_done(std::move(outcome));
+        return Wait::Finished();
+    }
+
+    Wait SendRequest() {
+        m_pausing = false;
+        if (m_attempt >= m_settings.Count || m_deadline.Expired())
+            return NoReply();
+        m_sequence = static_cast<std::uint16_t>(m_firstSequence + m_attempt);
+        const std::string packet = EchoRequest(m_socket, m_sequence, m_settings.PayloadBytes);
+        m_sentAt = CRunDeadline::Clock::now();
+        if (::sendto(m_socket.Fd.Get(), packet.data(), packet.size(), 0, m_address.Get(), m_address.Length) < 0)
+            return Finish(CheckOutcome::Error("Echo request to " + m_peer + " could not be sent: " + ErrnoText(errno)));
+        m_until = std::min(m_deadline.End(), m_sentAt + std::chrono::milliseconds(m_settings.TimeoutMs));
+        return Wait::Socket(m_socket.Fd.Get(), EPOLLIN, m_until);
+    }
+
+    Wait NoReply() {
+        const std::string requests =
+            std::to_string(m_settings.Count) + " echo request" + (m_settings.Count > 1 ? "s" : "");
+        CheckOutcome outcome;
+        if (m_lastError.What == Reply::Kind::Unreachable)
+            outcome = CheckOutcome::Error("Reply from " + m_lastError.From + ": " +
+                                          UnreachableText(m_socket.Family, m_lastError.Code));
+        else if (m_lastError.What == Reply::Kind::TimeExceeded)
+            outcome = CheckOutcome::Error("Reply from " + m_lastError.From + ": TTL expired in transit");
+        else
+            outcome = CheckOutcome::Error("Request timed out: no reply from " + m_peer + " to " + requests);
+        outcome.Comment = requests + ", " + runner::Millis(m_settings.TimeoutMs) + " each";
+        return Finish(std::move(outcome));
+    }
+
+    void Drain() {
+        char buffer[2048];
+        while (::recv(m_socket.Fd.Get(), buffer, sizeof buffer, MSG_DONTWAIT | MSG_ERRQUEUE) >= 0) {
+        }
+        while (::recv(m_socket.Fd.Get(), buffer, sizeof buffer, MSG_DONTWAIT) >= 0) {
+        }
+    }
+
+    const IcmpSettings m_settings;
+    const RunContext m_context;
+    const CRunDeadline m_deadline;
+    OutcomeSink m_done;
+
+    SocketAddress m_address;
+    std::string m_peer;
+    PingSocket m_socket;
+    std::uint16_t m_firstSequence = 0;
+    std::uint16_t m_sequence = 0;
+    int m_attempt = 0;
+    bool m_pausing = false;
+    CRunDeadline::Clock::time_point m_sentAt{};
+    CRunDeadline::Clock::time_point m_until{};
+    Reply m_lastError;
+};
+
 } // namespace
 
-CheckOutcome CIcmpPingRunner::Run(const CSnNodeCfg& check, const RunContext& context) {
-    const IcmpSettings settings = IcmpSettings::Read(check.Function);
-    const CRunDeadline deadline(context, std::chrono::milliseconds(settings.TimeoutMs) * settings.Count);
-    HostAndPort target;
-    if (settings.Host.empty())
-        return CheckOutcome::Uncertain("No host configured");
-    if (!SplitHostPort(settings.Host, target))
-        return CheckOutcome::Uncertain("Host '" + settings.Host + "' is not valid");
-
-    const ResolveOutcome resolved = ResolveHost(target.Host, 0, SOCK_DGRAM, AF_UNSPEC, deadline);
-    if (resolved.Status == NetWait::Cancelled)
-        return runner::Cancelled();
-    if (resolved.Status != NetWait::Ready)
-        return CheckOutcome::Error("Host '" + target.Host + "' could not be resolved: " +
-                                   (resolved.Error.empty() ? "no answer in time" : resolved.Error));
-    const SocketAddress& address = resolved.Addresses.front();
-    const std::string peer = address.Text();
-
-    PingSocket socket;
-    int error = 0;
-    switch (OpenSocket(address.Family(), m_sockets == Sockets::DatagramOrRaw, socket, error)) {
-    case Opened::NotPermitted: {
-        CheckOutcome outcome = CheckOutcome::Uncertain(kNotPermitted);
-        outcome.Comment = "Raw ICMP sockets need root or CAP_NET_RAW";
-        return outcome;
-    }
-    case Opened::Failed:
-        return CheckOutcome::Uncertain("ICMP socket could not be opened: " + ErrnoText(error));
-    case Opened::Ok:
-        break;
-    }
-    if (!SetTtl(socket, settings.Ttl))
-        return CheckOutcome::Uncertain("TTL " + std::to_string(settings.Ttl) + " could not be set: " + ErrnoText(errno));
-
-    Reply lastError;
-    const auto firstSequence = static_cast<std::uint16_t>(g_nextIdentifier.load() * 7u);
-    for (int attempt = 0; attempt < settings.Count; ++attempt) {
-        if (deadline.Cancelled())
-            return runner::Cancelled();
-        if (deadline.Expired())
-            break;
-        const auto sequence = static_cast<std::uint16_t>(firstSequence + attempt);
-        const std::string packet = EchoRequest(socket, sequence, settings.PayloadBytes);
-        const auto sentAt = CRunDeadline::Clock::now();
-        if (::sendto(socket.Fd.Get(), packet.data(), packet.size(), 0, address.Get(), address.Length) < 0)
-            return CheckOutcome::Error("Echo request to " + peer + " could not be sent: " + ErrnoText(errno));
-        const auto until = std::min(deadline.End(), sentAt + std::chrono::milliseconds(settings.TimeoutMs));
-        for (;;) {
-            const NetWait wait = WaitForSocket(socket.Fd.Get(), POLLIN, until, deadline);
-            if (wait == NetWait::Cancelled)
-                return runner::Cancelled();
-            if (wait != NetWait::Ready)
-                break;
-            Reply reply = ReadOne(socket, sequence, true);
-            if (reply.What == Reply::Kind::None)
-                reply = ReadOne(socket, sequence, false);
-            if (reply.What == Reply::Kind::Echo) {
-                const auto took = std::chrono::duration_cast<std::chrono::microseconds>(CRunDeadline::Clock::now() - sentAt);
-                std::string response = "Reply from " + reply.From + ": " + TimeText(took);
-                if (reply.Ttl >= 0)
-                    response += " TTL=" + std::to_string(reply.Ttl);
-                CheckOutcome outcome = CheckOutcome::Success(response, FormatMilliseconds(took));
-                if (attempt > 0)
-                    outcome.Comment = "Answered at echo request " + std::to_string(attempt + 1) + " of " +
-                                      std::to_string(settings.Count);
-                return outcome;
-            }
-            if (reply.What != Reply::Kind::None) {
-                lastError = reply;
-                break; // this request is answered with an error: try the next one
-            }
-        }
-        // Wait out the rest of this request's time before the next one, as after a
-        // loss, so that a quick error report does not burn through the requests.
-        if (lastError.What != Reply::Kind::None && attempt + 1 < settings.Count &&
-            !deadline.SleepFor(std::chrono::duration_cast<std::chrono::milliseconds>(until - CRunDeadline::Clock::now())))
-            return runner::Cancelled();
-    }
-
-    const std::string requests = std::to_string(settings.Count) + " echo request" + (settings.Count > 1 ? "s" : "");
-    CheckOutcome outcome;
-    if (lastError.What == Reply::Kind::Unreachable)
-        outcome = CheckOutcome::Error("Reply from " + lastError.From + ": " + UnreachableText(socket.Family, lastError.Code));
-    else if (lastError.What == Reply::Kind::TimeExceeded)
-        outcome = CheckOutcome::Error("Reply from " + lastError.From + ": TTL expired in transit");
+PreparedNetCheck PrepareIcmpCheck(const CSnNodeCfg& check, const RunContext& context, OutcomeSink done,
+                                  bool allowRaw) {
+    auto task = std::make_unique<PingTask>(check, context, std::move(done));
+    PreparedNetCheck prepared;
+    if (std::optional<CheckOutcome> outcome = task->Prepare(allowRaw))
+        prepared.Outcome = std::move(*outcome);
     else
-        outcome = CheckOutcome::Error("Request timed out: no reply from " + peer + " to " + requests);
-    outcome.Comment = requests + ", " + runner::Millis(settings.TimeoutMs) + " each";
-    return outcome;
+        prepared.Task = std::move(task);
+    return prepared;
+}
+
+CheckOutcome CIcmpPingRunner::Run(const CSnNodeCfg& check, const RunContext& context) {
+    const bool allowRaw = m_sockets == Sockets::DatagramOrRaw;
+    return RunPreparedCheck(
+        [&check, allowRaw](const RunContext& c, OutcomeSink done) {
+            return PrepareIcmpCheck(check, c, std::move(done), allowRaw);
+        },
+        context);
 }

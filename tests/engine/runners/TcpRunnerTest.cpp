@@ -2,12 +2,14 @@
 #include "LoopbackSockets.h"
 #include "LoopbackTcpPeer.h"
 #include "RunnerTestSupport.h"
+#include "engine/NetworkChecks.h"
 #include "engine/TcpRunner.h"
 
 #include <poll.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -206,4 +208,44 @@ TEST(TcpRunner, HostTextsAndIpv6) {
     check.Function.ParamServer = "[::1]:" + std::to_string(peer.Port());
     check.Function.Param1 = "1";
     EXPECT_EQ(RunCheck(check, context).kind, CheckOutcome::Kind::Success);
+}
+
+TEST(TcpRunner, ManySilentPeersDoNotHoldUpAnAnsweringCheck) {
+    testsupport::SilentLoopbackListener silent;
+    ASSERT_TRUE(silent.Silent());
+    TcpPeer answering(TcpPeer::Greeting("200 ready\r\n"));
+    constexpr std::size_t kSilentChecks = 300;
+    CSnNodeCfg quiet = TcpCheck(silent.Port());
+    quiet.Function.Param4 = "5000";
+    const RunContext context = Context(30s);
+    // Shared with the runs, which may outlive a failed test.
+    struct Collected {
+        std::mutex mutex;
+        std::vector<std::string> responses;
+        std::size_t Count() {
+            std::lock_guard lock(mutex);
+            return responses.size();
+        }
+    };
+    auto collected = std::make_shared<Collected>();
+    for (std::size_t i = 0; i < kSilentChecks; ++i) {
+        ASSERT_TRUE(StartNetworkCheck(quiet, context, [collected](CheckOutcome outcome) {
+            std::lock_guard lock(collected->mutex);
+            collected->responses.push_back(outcome.Response.Str());
+        }));
+    }
+    // All of them wait on the reactor; a check of a peer that answers still gets through.
+    const CheckOutcome answered = RunCheck(TcpCheck(answering.Port()), context);
+    EXPECT_EQ(answered.kind, CheckOutcome::Kind::Success) << Describe(answered);
+    EXPECT_EQ(collected->Count(), 0u);
+
+    const auto end = std::chrono::steady_clock::now() + 60s;
+    while (collected->Count() < kSilentChecks && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(20ms);
+    std::lock_guard lock(collected->mutex);
+    const auto& responses = collected->responses;
+    ASSERT_EQ(responses.size(), kSilentChecks);
+    const std::string expected = "No connection to 127.0.0.1 port " + std::to_string(silent.Port()) + " within 5000 ms";
+    EXPECT_EQ(static_cast<std::size_t>(std::count(responses.begin(), responses.end(), expected)), kSilentChecks)
+        << responses.front();
 }

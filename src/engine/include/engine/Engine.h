@@ -12,9 +12,12 @@
 // requests.
 //
 // Threads: every member function runs on the owner's thread, except RequestStop,
-// RequestReload and WaitForWork, which any thread may call.  Checks run on a bounded pool
-// of workers with a copy of their configuration; their results come back as events that
-// Tick applies.  Time comes from the options' clock, so a test drives the whole engine
+// RequestReload and WaitForWork, which any thread may call.  Checks due come from a
+// due queue (a min-heap by due time), so a pass costs nothing for checks that are not
+// due and Run sleeps until the next one is.  They run on a bounded pool of workers with a
+// copy of their configuration; network checks that the services can start on the network
+// reactor leave the worker as soon as their names are resolved.  Results come back as
+// events that Tick applies.  Time comes from the options' clock, so a test drives the whole engine
 // by setting its clock and calling Tick.
 #include "engine/ActivityLog.h"
 #include "engine/EngineOptions.h"
@@ -34,37 +37,52 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <set>
+#include <string>
 #include <thread>
 #include <unordered_map>
 #include <vector>
 
 class CEngine : public CQvcBase {
 public:
-    // What the engine knows of one check.
+    // What the engine knows of one check: a compact record, since an engine may hold a
+    // few hundred thousand of them.
     struct CheckState {
-        // The configuration, without its tree links.
-        CSnNodeCfg Cfg;
-        // The checks whose states stand in for a run of this one (its dependencies, a
-        // folder replaced by every check below it).
+        // The configuration, packed (PackNodeCfg); Config() unpacks it.
+        std::string Packed;
+        CSnNodeCfg Config() const;
+        // The checks and folders whose states stand in for a run of this one (its
+        // dependencies; a folder stands for every check below it).
         std::vector<std::int32_t> Dependees;
         // The line published for it (HasLine: one is in the result file).
         ResultLine Line;
-        bool HasLine = false;
-        // Errors in a row.
-        std::int32_t ErrorCount = 0;
         // When it is due: scan mode 0 on the monotonic clock, mode 1 on the wall clock
         // (-1: no start ahead).
         std::int64_t NextDueSteady = 0;
         std::int64_t NextDueWall = -1;
+        // When the current run was due, on the monotonic clock: how late it started
+        // tells whether the engine keeps up.
+        std::int64_t DueAt = 0;
+        std::int64_t StartedSteady = 0;
+        std::uint64_t RunToken = 0;
+        std::shared_ptr<std::atomic<bool>> Cancel;
+        // The worker running it; none once the run waits on the network reactor.
+        std::thread::id Worker;
+        // Errors in a row.
+        std::int32_t ErrorCount = 0;
+        // Copied from the configuration: what scheduling looks at on every pass.
+        std::int32_t IntervalSeconds = 0;
+        std::int8_t Mode = 0;
+        // Entries of the due queue with another generation are stale.
+        std::uint32_t QueueGeneration = 0;
+        bool HasLine = false;
         // A run-now request waits for the next pass (or the end of the current run).
         bool RunNow = false;
         // A run is queued or running; Started once a worker took it.
         bool Running = false;
         bool Started = false;
-        std::uint64_t RunToken = 0;
-        std::int64_t StartedSteady = 0;
-        std::thread::id Worker;
-        std::shared_ptr<std::atomic<bool>> Cancel;
+        // It came due while its last run still went on: it runs again once that ends.
+        bool DueWhileRunning = false;
     };
 
     CEngine(EngineOptions options, EngineServices services);
@@ -81,7 +99,8 @@ public:
     // poll period has passed, starts what is due and writes the files when the flush
     // period has passed.
     void Tick();
-    // Runs Tick about every 100 ms until RequestStop, then Stop.
+    // Runs Tick until RequestStop, then Stop, sleeping between passes until a check is
+    // due, a run ends or a period (poll, flush) is over.
     void Run();
     // Waits up to `timeout` of real time for a run event, a stop or a reload request.
     void WaitForWork(std::chrono::milliseconds timeout);
@@ -121,12 +140,24 @@ private:
     // The checks an ID stands for: the check itself, or every check below a folder.
     std::vector<std::int32_t> ChecksOf(std::int32_t id) const;
 
-    void ScheduleAfterChange(std::int32_t id, CheckState& state);
+    void ScheduleAfterChange(std::int32_t id, CheckState& state, const CSnNodeCfg& cfg);
     bool IsDue(const CheckState& state, std::int64_t now, std::int64_t wall) const;
+    // Puts the check into the due queue for its next run (a run-now at once).
+    void Enqueue(std::int32_t id, CheckState& state);
+    // Starts what the due queue holds up to now, while the pool's queue has room.
+    void DispatchDue(std::int64_t now, std::int64_t wall);
     void Dispatch(std::int32_t id, CheckState& state, std::int64_t now, std::int64_t wall);
     void Submit(std::int32_t id, CheckState& state);
     void DrainEvents();
     void GiveUpOverdueRuns();
+    void EndRun(std::int32_t id, CheckState& state);
+    // Once a minute: how many checks started late and by how much, and how many due
+    // checks still wait to start, in the engine log.
+    void ReportLateness(std::int64_t now, std::int64_t wall);
+    // Gives free memory back to the system, at most once a minute.
+    void ReleaseFreeMemory(std::int64_t now);
+    // How long Run may sleep before the next pass has something to do.
+    std::chrono::milliseconds IdleTime() const;
     void FinishRun(std::int32_t id, CheckState& state, const CheckOutcome& outcome, std::int64_t elapsedMs);
 
     // Publishes a line for the check; a change of status from a published one goes into
@@ -158,6 +189,24 @@ private:
     std::shared_ptr<RunEvents> m_events;
 
     std::map<std::int32_t, CheckState> m_checks;
+    // The due queue: min-heaps by due time, on the monotonic clock (scan mode 0 and
+    // run-now requests) and on the wall clock (schedules).
+    struct DueEntry {
+        std::int64_t At;
+        std::int32_t Id;
+        std::uint32_t Generation;
+        bool operator>(const DueEntry& other) const { return At > other.At; }
+    };
+    std::vector<DueEntry> m_dueSteady;
+    std::vector<DueEntry> m_dueWall;
+    // Due checks left in the queue because the pool had no room.
+    bool m_backlogged = false;
+    // Checks with a run queued or going.
+    std::set<std::int32_t> m_running;
+    // How late (ms) the runs that started late since the last report started.
+    std::vector<std::int64_t> m_lateStarts;
+    std::int64_t m_nextLatenessReport = 0;
+    std::int64_t m_nextTrim = 0;
     std::unordered_map<std::int32_t, std::vector<std::int32_t>> m_folderChecks;
     // Result lines found at start, consumed by the first load.
     std::unordered_map<std::int32_t, ResultLine> m_initialLines;

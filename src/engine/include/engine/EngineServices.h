@@ -18,8 +18,16 @@ using CheckRunFunction = std::function<CheckOutcome(const CSnNodeCfg& check, con
 using NotificationSendFunction =
     std::function<CSnNotificationResponse(const CSnNotificationRequest& request, const RunContext& context)>;
 
+// Starts a check that waits on the network without holding the worker it is called on:
+// true when it took the check (the outcome then arrives through `done`, once, from any
+// thread), false when the check is one for RunCheck.
+using CheckStartFunction =
+    std::function<bool(const CSnNodeCfg& check, const RunContext& context, std::function<void(CheckOutcome)> done)>;
+
 struct EngineServices {
     CheckRunFunction RunCheck;
+    // Null: every check runs through RunCheck.
+    CheckStartFunction StartCheck;
     NotificationSendFunction SendNotification;
 };
 
