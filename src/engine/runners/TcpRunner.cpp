@@ -15,9 +15,8 @@ namespace {
 // The most of a response kept while looking for the expected text.
 constexpr std::size_t kMaxResponseBytes = 64 * 1024;
 
-std::string Where(const SocketAddress& peer) {
-    return peer.Text() + " port " + std::to_string(peer.Port());
-}
+// "127.0.0.1:80", "[::1]:80": written as every runner writes an address with its port.
+std::string Where(const SocketAddress& peer) { return peer.HostPortText(); }
 
 using Wait = CNetReactor::Wait;
 

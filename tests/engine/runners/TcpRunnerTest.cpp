@@ -65,7 +65,7 @@ TEST(TcpRunner, ConnectingIsEnoughWithoutResponseOptions) {
     const RunContext context = Context();
     const CheckOutcome outcome = RunCheck(TcpCheck(peer.Port()), context);
     ASSERT_EQ(outcome.kind, CheckOutcome::Kind::Success) << Describe(outcome);
-    EXPECT_EQ(outcome.Response.Str().rfind("Connected to 127.0.0.1 port " + std::to_string(peer.Port()) + " in ", 0), 0u)
+    EXPECT_EQ(outcome.Response.Str().rfind("Connected to 127.0.0.1:" + std::to_string(peer.Port()) + " in ", 0), 0u)
         << outcome.Response.Str();
     EXPECT_TRUE(outcome.Data.EndsWith(" ms")) << outcome.Data.Str();
     EXPECT_EQ(outcome.DurationSecs, 0);
@@ -77,7 +77,7 @@ TEST(TcpRunner, RefusedPortIsAnError) {
     const CheckOutcome outcome = RunCheck(TcpCheck(port), context);
     ASSERT_EQ(outcome.kind, CheckOutcome::Kind::Error) << Describe(outcome);
     EXPECT_EQ(outcome.Response.Str(),
-              "Cannot connect to 127.0.0.1 port " + std::to_string(port) + ": Connection refused");
+              "Cannot connect to 127.0.0.1:" + std::to_string(port) + ": Connection refused");
 }
 
 TEST(TcpRunner, SendsTheTextAndFindsTheResponseIgnoringCase) {
@@ -101,7 +101,7 @@ TEST(TcpRunner, SendsTheTextAndFindsTheResponseIgnoringCase) {
     const CheckOutcome outcome = RunCheck(check, context);
     ASSERT_EQ(outcome.kind, CheckOutcome::Kind::Success) << Describe(outcome);
     EXPECT_EQ(outcome.Response.Str(),
-              "Response from 127.0.0.1 port " + std::to_string(peer.Port()) + ": '* OK Hello THERE, welcome'");
+              "Response from 127.0.0.1:" + std::to_string(peer.Port()) + ": '* OK Hello THERE, welcome'");
     EXPECT_EQ(outcome.Comment.Str(), "Response includes 'hello there'");
     std::lock_guard lock(mutex);
     EXPECT_EQ(received, "HELLO\r\nWORLD\r\n");
@@ -137,7 +137,7 @@ TEST(TcpRunner, SilentPeerFailsWithinTheCheckTimeout) {
     const double took = SecondsSince(start);
     ASSERT_EQ(outcome.kind, CheckOutcome::Kind::Error) << Describe(outcome);
     EXPECT_EQ(outcome.Response.Str(),
-              "Connected to 127.0.0.1 port " + std::to_string(peer.Port()) + ", but no response within 700 ms");
+              "Connected to 127.0.0.1:" + std::to_string(peer.Port()) + ", but no response within 700 ms");
     EXPECT_GE(took, 0.6);
     EXPECT_LT(took, 10.0);
 
@@ -203,7 +203,7 @@ TEST(TcpRunner, HostTextsAndIpv6) {
     check.Function.Param1 = CQvcString(peer.Port());
     const CheckOutcome outcome = RunCheck(check, context);
     EXPECT_EQ(outcome.kind, CheckOutcome::Kind::Success) << Describe(outcome);
-    EXPECT_NE(outcome.Response.Find("::1 port"), -1) << outcome.Response.Str();
+    EXPECT_NE(outcome.Response.Find("[::1]:"), -1) << outcome.Response.Str();
     // A port written with the host wins over the port field.
     check.Function.ParamServer = "[::1]:" + std::to_string(peer.Port());
     check.Function.Param1 = "1";
@@ -245,7 +245,7 @@ TEST(TcpRunner, ManySilentPeersDoNotHoldUpAnAnsweringCheck) {
     std::lock_guard lock(collected->mutex);
     const auto& responses = collected->responses;
     ASSERT_EQ(responses.size(), kSilentChecks);
-    const std::string expected = "No connection to 127.0.0.1 port " + std::to_string(silent.Port()) + " within 5000 ms";
+    const std::string expected = "No connection to 127.0.0.1:" + std::to_string(silent.Port()) + " within 5000 ms";
     EXPECT_EQ(static_cast<std::size_t>(std::count(responses.begin(), responses.end(), expected)), kSilentChecks)
         << responses.front();
 }
