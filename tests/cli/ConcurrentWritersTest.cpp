@@ -1,6 +1,7 @@
 // Several real processes change one configuration at once through the command-line tool
-// and the store: every change that reported success is in the tree afterwards and
-// `sentrelle check` finds the configuration healthy.  A large creation killed at random
+// and the store, with the engine running and reloading meanwhile: every change that
+// reported success is in the tree afterwards and `sentrelle check` finds the
+// configuration healthy.  A large creation killed at random
 // points leaves no record outside the tree.  The processes are forked children that run
 // the tool's commands and leave with _exit.
 #include "CliTestRun.h"
@@ -15,6 +16,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
@@ -88,6 +90,16 @@ TEST(ConcurrentWriters, NoChangeThatReportedSuccessIsLost) {
     const long a = AddFolder("A");
     const long b = AddFolder("B");
     ASSERT_TRUE(a && b);
+    // The engine reads the configuration at every change the writers announce; its checks
+    // ping loopback addresses only.
+    const pid_t engine = Spawn([&]() -> int {
+        const std::string root = cfg.Root();
+        std::freopen("/dev/null", "w", stderr); // its log stays in Logs/Engine.log
+        ::execl(SENTRELLE_ENGINE_PROGRAM, SENTRELLE_ENGINE_PROGRAM, "--root", root.c_str(), "--foreground",
+                "--workers", "4", static_cast<char*>(nullptr));
+        return 127;
+    });
+    ASSERT_GT(engine, 0);
     constexpr int kCreators = 6, kRounds = 8;
     const auto started = std::chrono::steady_clock::now();
 
@@ -97,10 +109,10 @@ TEST(ConcurrentWriters, NoChangeThatReportedSuccessIsLost) {
         pids.push_back(Spawn([&, w]() -> int {
             std::ofstream log(logs.File("created-" + std::to_string(w)));
             for (int k = 0; k < kRounds; ++k) {
-                const std::string hosts = "w" + std::to_string(w) + "r" + std::to_string(k) + "-" +
-                                          (k % 3 == 0   ? "x"
-                                           : k % 3 == 1 ? "x,y"
-                                                        : "x,y,z");
+                const std::string net = "127." + std::to_string(w + 1) + "." + std::to_string(k) + ".";
+                std::string hosts = net + "1";
+                for (int h = 2; h <= k % 3 + 1; ++h)
+                    hosts += "," + net + std::to_string(h);
                 const CliOutcome r =
                     RunCli({"add-checks", "--type", "ICMP Ping", "--folder", std::to_string(k % 2 ? a : b),
                             "--hosts", hosts, "--name", "<HOSTS>"});
@@ -140,7 +152,7 @@ TEST(ConcurrentWriters, NoChangeThatReportedSuccessIsLost) {
         for (int k = 0; k < kRounds; ++k) {
             const CliOutcome r =
                 RunCli({"add-checks", "--type", "ICMP Ping", "--folder", std::to_string(a), "--hosts",
-                        "d" + std::to_string(k) + "-x,d" + std::to_string(k) + "-y"});
+                        "127.200." + std::to_string(k) + ".1,127.200." + std::to_string(k) + ".2"});
             const std::vector<long> ids = CreatedIds(r.Out);
             if (r.Code != 0 || ids.size() != 2)
                 continue;
@@ -156,6 +168,11 @@ TEST(ConcurrentWriters, NoChangeThatReportedSuccessIsLost) {
     }));
     for (pid_t pid : pids)
         EXPECT_EQ(ExitStatus(pid), 0);
+    // The engine outlived every change and stops cleanly.
+    int engineStatus = 0;
+    EXPECT_EQ(::waitpid(engine, &engineStatus, WNOHANG), 0) << "the engine ended during the run";
+    ::kill(engine, SIGTERM);
+    EXPECT_EQ(ExitStatus(engine), 0);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 
     std::set<long> created;
@@ -181,7 +198,7 @@ TEST(ConcurrentWriters, NoChangeThatReportedSuccessIsLost) {
     for (long id : expected)
         kept += inTree.count(id);
     std::cout << "[ stress   ] " << pids.size() << " writers, " << created.size() << " checks created, "
-              << deleted.size() << " deleted, 24 moves, " << kept << " of " << expected.size() << " kept, "
+              << deleted.size() << " deleted, 24 moves, engine running, " << kept << " of " << expected.size() << " kept, "
               << seconds << " s\n";
 
     const CliOutcome check = RunCli({"check"});
