@@ -1,7 +1,7 @@
 #include "engine/DnsRunner.h"
 
 #include "RunnerCommon.h"
-#include "engine/CheckSettings.h"
+#include "model/checks/CheckSettings.h"
 #include "engine/DnsMessage.h"
 #include "engine/NetworkHelpers.h"
 #include "platform/System.h"

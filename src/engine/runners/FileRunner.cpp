@@ -1,7 +1,7 @@
 #include "engine/FileRunner.h"
 
 #include "RunnerCommon.h"
-#include "engine/CheckSettings.h"
+#include "model/checks/CheckSettings.h"
 #include "engine/LocalTarget.h"
 #include "engine/NetworkHelpers.h"
 #include "engine/RunDeadline.h"

@@ -2,7 +2,7 @@
 
 #include "CurlEasy.h"
 #include "RunnerCommon.h"
-#include "engine/CheckSettings.h"
+#include "model/checks/CheckSettings.h"
 #include "engine/NetworkHelpers.h"
 
 #include <cctype>

@@ -1,7 +1,7 @@
 #include "engine/MemoryUsageRunner.h"
 
 #include "RunnerCommon.h"
-#include "engine/CheckSettings.h"
+#include "model/checks/CheckSettings.h"
 #include "engine/LocalTarget.h"
 #include "engine/ProcFiles.h"
 #include "engine/RunDeadline.h"

@@ -1,7 +1,7 @@
 #include "engine/TcpRunner.h"
 
 #include "RunnerCommon.h"
-#include "engine/CheckSettings.h"
+#include "model/checks/CheckSettings.h"
 #include "engine/NetworkChecks.h"
 #include "engine/NetworkHelpers.h"
 

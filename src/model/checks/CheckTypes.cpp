@@ -1,5 +1,6 @@
 #include "model/checks/CheckTypes.h"
 
+#include "model/checks/CheckSettings.h"
 #include "model/checks/HostList.h"
 #include "model/scripts/ScriptFiles.h"
 #include "model/checks/ServerList.h"
@@ -364,6 +365,55 @@ const char* EnvironmentalDefaultLimits(std::int32_t type) {
     return entry ? entry->limits : "";
 }
 
+namespace {
+
+// The types with typed settings take their defaults from them; the host already in the
+// record is kept.  False for every other type.
+bool RunnableTypeDefaults(CSnNodeCfgFunction& f) {
+    const CQvcString host = f.ParamServer;
+    switch (f.Type) {
+    case kTypeIcmpPing:
+        IcmpSettings{}.Write(f);
+        break;
+    case kTypeTcpIp:
+    case kTypeNntp:
+    case kTypeImap:
+    case kTypeCitrixIca:
+        TcpSettings::ForType(f.Type).Write(f);
+        break;
+    case kTypeHttp:
+        HttpSettings{}.Write(f);
+        break;
+    case kTypeDns:
+        DnsSettings{}.Write(f);
+        break;
+    case kTypeDiskSpace:
+        DiskSpaceSettings{}.Write(f);
+        break;
+    case kTypeFile:
+        FileSettings{}.Write(f);
+        break;
+    case kTypeDirectory:
+        DirectorySettings{}.Write(f);
+        break;
+    case kTypeProcess:
+        ProcessSettings{}.Write(f);
+        break;
+    case kTypeCpuUsage:
+        CpuSettings{}.Write(f);
+        break;
+    case kTypeMemoryUsage:
+        MemorySettings{}.Write(f);
+        break;
+    default:
+        return false;
+    }
+    f.ParamServer = host;
+    return true;
+}
+
+} // namespace
+
 int CheckTypeDefaults(CSnNodeCfgFunction* function) {
     if (function == nullptr)
         return -1;
@@ -381,27 +431,13 @@ int CheckTypeDefaults(CSnNodeCfgFunction* function) {
         f.ParamByteCodes = "0";
         return 0;
     }
+    if (RunnableTypeDefaults(f))
+        return 0;
     switch (f.Type) {
-    case kTypeIcmpPing:
-        f.Param1 = "1000";
-        f.Param2 = "1";
-        f.Param3 = "255";
-        f.Param4 = "32";
-        break;
     case kTypeTraceRoute:
         f.ParamByteCodes = "101";
         f.Param1 = "30";
         f.Param3 = "500";
-        break;
-    case kTypeDiskSpace:
-        f.ParamByteCodes = "0U2";
-        f.Param1 = "85";
-        f.Param2 = "C:";
-        break;
-    case kTypeTcpIp:
-        f.ParamByteCodes = "00";
-        f.Param1 = "80";
-        f.Param4 = "7000";
         break;
     case kTypePop3:
         f.ParamOption = 1;
@@ -413,11 +449,6 @@ int CheckTypeDefaults(CSnNodeCfgFunction* function) {
         f.Param1 = "25";
         f.Param3 = "250";
         break;
-    case kTypeHttp:
-        f.ParamByteCodes = "0x0x000";
-        f.Param4 = "127.0.0.1:80";
-        f.Param5 = "5";
-        break;
     case kTypeFtp:
         f.ParamByteCodes = "101000";
         break;
@@ -426,27 +457,12 @@ int CheckTypeDefaults(CSnNodeCfgFunction* function) {
         f.Param1 = "514";
         f.Param5 = "30000";
         break;
-    case kTypeDns:
-        f.ParamByteCodes = "A01";
-        break;
     case kTypeSnmpGet:
         f.ParamByteCodes = "000";
         f.Param1 = "public";
         f.Param4 = "1||1";
         f.Param5 = "0";
         f.Param6 = "161";
-        break;
-    case kTypeNntp:
-        f.ParamByteCodes = "01";
-        f.Param1 = "119";
-        f.Param3 = "200";
-        f.Param4 = "7000";
-        break;
-    case kTypeImap:
-        f.ParamByteCodes = "01";
-        f.Param1 = "143";
-        f.Param3 = "IMAP";
-        f.Param4 = "7000";
         break;
     case kTypeSnmpTrapReceive:
         f.ParamByteCodes = "0100";
@@ -462,18 +478,8 @@ int CheckTypeDefaults(CSnNodeCfgFunction* function) {
         f.Param3 = "~/<myscript>.sh";
         f.Param4 = "30000";
         break;
-    case kTypeCitrixIca:
-        f.ParamByteCodes = "01";
-        f.Param1 = "1494";
-        f.Param3 = "ICA";
-        f.Param4 = "7000";
-        break;
     case kTypeService:
         f.ParamByteCodes = "0";
-        break;
-    case kTypeFile:
-        f.ParamByteCodes = "100";
-        f.Param3 = "5";
         break;
     case kTypeRegistry:
         f.ParamByteCodes = "000";
@@ -504,25 +510,6 @@ int CheckTypeDefaults(CSnNodeCfgFunction* function) {
         f.Param2 = "0";
         f.Param3 = "0";
         f.Param4 = "7000";
-        break;
-    case kTypeCpuUsage:
-        f.ParamByteCodes = "0";
-        f.Param1 = "80";
-        f.Param2 = "0";
-        break;
-    case kTypeDirectory:
-        f.ParamByteCodes = "00000";
-        f.Param2 = "1024";
-        f.Param3 = "1000";
-        break;
-    case kTypeMemoryUsage:
-        f.ParamByteCodes = "0";
-        f.Param1 = "100";
-        break;
-    case kTypeProcess:
-        f.ParamByteCodes = "0000";
-        f.Param2 = "50";
-        f.Param3 = "100";
         break;
     case kTypeScheduledTask:
         f.ParamByteCodes = "0";

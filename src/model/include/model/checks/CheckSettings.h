@@ -1,9 +1,11 @@
 #pragma once
-// The settings of the check types this engine runs, read from a check's type-specific
-// record (CSnNodeCfgFunction).  This is the one place that says which field holds what:
-// the type dialogs write the same fields.  Reading never fails: an empty or malformed
-// number gives the default of a new check of that type, and numbers are clamped to the
-// range the type's dialog accepts.
+// The typed settings of the check types the engine runs, kept in a check's type-specific
+// record (CSnNodeCfgFunction).  This is the one place that says which field holds what and
+// what a new check of the type holds: the default member initialisers below are the
+// defaults of a new check (the catalogue writes them with Write), the engine's runners
+// Read them, and the type dialogs Read and Write the same fields.  Reading never fails: an
+// empty or malformed number gives the default, and numbers are clamped to the range the
+// type's dialog accepts.
 //
 // ParamByteCodes holds one character per option, counted here from 0; "x" marks a
 // position the type does not use, and a position beyond the end of the text reads as the
@@ -30,6 +32,9 @@ struct IcmpSettings {
     int PayloadBytes = 32;
 
     static IcmpSettings Read(const CSnNodeCfgFunction& function);
+    // Writes every field above back in the stored form, the same that Read reads.
+    void Write(CSnNodeCfgFunction& function) const;
+    bool operator==(const IcmpSettings&) const = default;
 };
 
 // TCP/IP (30) and the TCP-based types NNTP Newsserver (38), IMAP Mailserver (39) and
@@ -53,8 +58,12 @@ struct TcpSettings {
     int TimeoutMs = 7000;
 
     static TcpSettings Read(const CSnNodeCfgFunction& function);
-    // The port a new check of a TCP-based type starts with.
-    static int DefaultPort(int type);
+    // Writes every field above back in the stored form, the same that Read reads.
+    void Write(CSnNodeCfgFunction& function) const;
+    bool operator==(const TcpSettings&) const = default;
+    // A new check of `type`: the TCP-based types differ from TCP/IP in the port and in
+    // the response they expect.
+    static TcpSettings ForType(int type);
 };
 
 // HTTP/HTTPs (33).  The dialog's "URL: http(s)://" field is split: the host part (with
@@ -89,7 +98,7 @@ struct HttpSettings {
     std::string Content;
     std::string StatusRule;
     bool UseProxy = false;
-    std::string Proxy;
+    std::string Proxy = "127.0.0.1:80";
     int TimeoutSecs = 5;
     bool WebLogin = false;
     std::string Login;
@@ -101,6 +110,9 @@ struct HttpSettings {
     bool AnyCertificate = false;
 
     static HttpSettings Read(const CSnNodeCfgFunction& function);
+    // Writes every field above back in the stored form, the same that Read reads.
+    void Write(CSnNodeCfgFunction& function) const;
+    bool operator==(const HttpSettings&) const = default;
     // The URL asked for: "http://host:port/path".
     std::string Url() const;
 };
@@ -128,6 +140,9 @@ struct DnsSettings {
     bool Recursion = true;
 
     static DnsSettings Read(const CSnNodeCfgFunction& function);
+    // Writes every field above back in the stored form, the same that Read reads.
+    void Write(CSnNodeCfgFunction& function) const;
+    bool operator==(const DnsSettings&) const = default;
     // The expected answers, one per entry.
     std::vector<std::string> Expected() const;
 };
@@ -148,13 +163,16 @@ struct DiskSpaceSettings {
     enum class Unit { MB, GB, Percent };
 
     std::string Computer;
-    std::string Drive;
+    std::string Drive = "C:";
     double Limit = 85;
     bool ErrorBelow = false;
     bool MeasureFree = false;
     Unit LimitUnit = Unit::Percent;
 
     static DiskSpaceSettings Read(const CSnNodeCfgFunction& function);
+    // Writes every field above back in the stored form, the same that Read reads.
+    void Write(CSnNodeCfgFunction& function) const;
+    bool operator==(const DiskSpaceSettings&) const = default;
 };
 
 // File (60).  Paths (here and for Directory) are local paths; "\" counts as "/" and
@@ -177,12 +195,15 @@ struct FileSettings {
     std::string Path; // as stored
     std::string Text;
     double SizeLimit = 5;
-    long long SizeUnitBytes = 1024 * 1024;
+    long long SizeUnitBytes = 1024 * 1024; // 1 KB, 1 MB or 1 GB
     int AgeMinutes = 60;
     Condition Rule = Condition::Exists;
     bool ShouldBeFalse = false;
 
     static FileSettings Read(const CSnNodeCfgFunction& function);
+    // Writes every field above back in the stored form, the same that Read reads.
+    void Write(CSnNodeCfgFunction& function) const;
+    bool operator==(const FileSettings&) const = default;
 };
 
 // Directory (140).
@@ -210,6 +231,9 @@ struct DirectorySettings {
     bool ShouldBeFalse = false;
 
     static DirectorySettings Read(const CSnNodeCfgFunction& function);
+    // Writes every field above back in the stored form, the same that Read reads.
+    void Write(CSnNodeCfgFunction& function) const;
+    bool operator==(const DirectorySettings&) const = default;
 };
 
 // Process (190).  Only this computer is checked.
@@ -237,6 +261,9 @@ struct ProcessSettings {
     bool CheckCpu = false;
 
     static ProcessSettings Read(const CSnNodeCfgFunction& function);
+    // Writes every field above back in the stored form, the same that Read reads.
+    void Write(CSnNodeCfgFunction& function) const;
+    bool operator==(const ProcessSettings&) const = default;
 };
 
 // CPU Usage (130).  Only this computer is checked; the usage is sampled over one second.
@@ -251,6 +278,9 @@ struct CpuSettings {
     int Cpu = 0;
 
     static CpuSettings Read(const CSnNodeCfgFunction& function);
+    // Writes every field above back in the stored form, the same that Read reads.
+    void Write(CSnNodeCfgFunction& function) const;
+    bool operator==(const CpuSettings&) const = default;
 };
 
 // Memory Usage (170).  Only this computer is checked.
@@ -266,12 +296,17 @@ struct MemorySettings {
     bool PagesPerSecond = false;
 
     static MemorySettings Read(const CSnNodeCfgFunction& function);
+    // Writes every field above back in the stored form, the same that Read reads.
+    void Write(CSnNodeCfgFunction& function) const;
+    bool operator==(const MemorySettings&) const = default;
 };
 
-// --- reading helpers shared by the structs above --------------------------------------
+// --- reading and writing helpers shared by the structs above --------------------------------------
 // The option character at `position`, or `fallback` beyond the end of the text.
 char ByteCode(const CQvcString& codes, std::size_t position, char fallback);
 // A whole number from a decimal text, `fallback` when empty or not a number, clamped.
 int ParamNumber(const CQvcString& text, int fallback, int lowest, int highest);
 // A number that may have decimals ("85", "12.5", "12,5"), `fallback` when not a number.
 double ParamDecimal(const CQvcString& text, double fallback);
+// A number as stored: the shortest decimal text that reads back as the same value.
+std::string DecimalText(double value);

@@ -1,0 +1,414 @@
+#include "model/checks/CheckSettings.h"
+
+#include "model/checks/CheckTypes.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cstdlib>
+
+namespace {
+
+std::string Trimmed(const CQvcString& text) {
+    CQvcString copy = text;
+    copy.Trim();
+    return copy.Str();
+}
+
+// A host as stored: blanks, quotes and a leading pair of backslashes removed.
+std::string HostText(const CQvcString& text) {
+    std::string host = Trimmed(text);
+    if (host.size() >= 2 && host.front() == '"' && host.back() == '"')
+        host = host.substr(1, host.size() - 2);
+    while (host.rfind("\\\\", 0) == 0)
+        host.erase(0, 2);
+    return host;
+}
+
+// Size units as stored: '0' MB, '1' KB, '2' GB.
+long long UnitBytes(char code) {
+    switch (code) {
+    case '1':
+        return 1024LL;
+    case '2':
+        return 1024LL * 1024 * 1024;
+    default:
+        return 1024LL * 1024;
+    }
+}
+
+char UnitCode(long long bytes) {
+    if (bytes == 1024LL)
+        return '1';
+    if (bytes == 1024LL * 1024 * 1024)
+        return '2';
+    return '0';
+}
+
+char Flag(bool on) { return on ? '1' : '0'; }
+
+// The option at `position` as a yes/no: '1' is yes; beyond the end of the text, `fallback`.
+bool FlagAt(const CQvcString& codes, std::size_t position, bool fallback) {
+    return ByteCode(codes, position, Flag(fallback)) == '1';
+}
+
+// An option that picks one of several values: `codes` holds the stored character of each
+// enumerator, in order.  A character not listed reads as `fallback`.
+template <typename E, std::size_t N>
+E Choice(char code, const char (&codes)[N], E fallback) {
+    for (std::size_t i = 0; i + 1 < N; ++i)
+        if (codes[i] == code)
+            return static_cast<E>(i);
+    return fallback;
+}
+
+template <typename E, std::size_t N>
+char ChoiceCode(E value, const char (&codes)[N]) {
+    return codes[static_cast<std::size_t>(value)];
+}
+
+char Upper(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
+
+constexpr char kDnsRecords[] = "AMC";   // Record::A, MX, CNAME
+constexpr char kDiskUnits[] = "012";    // Unit::MB, GB, Percent
+constexpr char kFileRules[] = "1023";   // Exists, MaxSize, Contains, ChangedWithin
+constexpr char kDirectoryRules[] = "012"; // Exists, MaxSize, MaxFiles
+
+// "||" as CR LF; CR LF added at the end unless the text ends with a line break.
+std::string WireText(const CQvcString& text) {
+    CQvcString wire = text;
+    wire.BarsToLineBreaks();
+    std::string out = wire.Str();
+    if (!out.empty() && out.back() != '\n')
+        out += "\r\n";
+    return out;
+}
+
+// The reverse of WireText: the final CR LF that reading adds is dropped, line breaks are
+// stored as "||".
+CQvcString StoredText(const std::string& wire) {
+    std::string text = wire;
+    if (text.size() > 2 && text.compare(text.size() - 2, 2, "\r\n") == 0 && text[text.size() - 3] != '\n')
+        text.erase(text.size() - 2);
+    CQvcString stored(text);
+    stored.LineBreaksToBars();
+    return stored;
+}
+
+} // namespace
+
+char ByteCode(const CQvcString& codes, std::size_t position, char fallback) {
+    return position < codes.Length() ? codes[position] : fallback;
+}
+
+int ParamNumber(const CQvcString& text, int fallback, int lowest, int highest) {
+    const std::string value = Trimmed(text);
+    long long number = 0;
+    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), number);
+    if (value.empty() || error != std::errc() || end != value.data() + value.size())
+        return fallback;
+    return static_cast<int>(std::clamp<long long>(number, lowest, highest));
+}
+
+std::string DecimalText(double value) {
+    char buffer[64];
+    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return error == std::errc() ? std::string(buffer, end) : std::string("0");
+}
+
+double ParamDecimal(const CQvcString& text, double fallback) {
+    std::string value = Trimmed(text);
+    std::replace(value.begin(), value.end(), ',', '.');
+    if (value.empty())
+        return fallback;
+    char* end = nullptr;
+    const double number = std::strtod(value.c_str(), &end);
+    if (end != value.c_str() + value.size())
+        return fallback;
+    return number;
+}
+
+IcmpSettings IcmpSettings::Read(const CSnNodeCfgFunction& f) {
+    IcmpSettings s;
+    s.Host = HostText(f.ParamServer);
+    s.TimeoutMs = ParamNumber(f.Param1, s.TimeoutMs, 1, 10000);
+    s.Count = ParamNumber(f.Param2, s.Count, 1, 8);
+    s.Ttl = ParamNumber(f.Param3, s.Ttl, 1, 255);
+    s.PayloadBytes = ParamNumber(f.Param4, s.PayloadBytes, 0, 8191);
+    return s;
+}
+
+void IcmpSettings::Write(CSnNodeCfgFunction& f) const {
+    f.ParamServer = Host;
+    f.Param1 = std::to_string(TimeoutMs);
+    f.Param2 = std::to_string(Count);
+    f.Param3 = std::to_string(Ttl);
+    f.Param4 = std::to_string(PayloadBytes);
+}
+
+TcpSettings TcpSettings::ForType(int type) {
+    TcpSettings s;
+    auto expect = [&s](int port, const char* response) {
+        s.Port = port;
+        s.ExpectResponse = true;
+        s.Expect = response;
+    };
+    switch (type) {
+    case kTypeNntp:
+        expect(119, "200");
+        break;
+    case kTypeImap:
+        expect(143, "IMAP");
+        break;
+    case kTypeCitrixIca:
+        expect(1494, "ICA");
+        break;
+    default:
+        break;
+    }
+    return s;
+}
+
+TcpSettings TcpSettings::Read(const CSnNodeCfgFunction& f) {
+    TcpSettings s = ForType(f.Type);
+    s.Host = HostText(f.ParamServer);
+    s.Port = ParamNumber(f.Param1, s.Port, 1, 65535);
+    s.SendText = FlagAt(f.ParamByteCodes, 0, s.SendText);
+    s.Send = WireText(f.Param2);
+    s.ExpectResponse = FlagAt(f.ParamByteCodes, 1, s.ExpectResponse);
+    s.Expect = f.Param3.Str();
+    s.TimeoutMs = ParamNumber(f.Param4, s.TimeoutMs, 1, 3600 * 1000);
+    return s;
+}
+
+void TcpSettings::Write(CSnNodeCfgFunction& f) const {
+    f.ParamServer = Host;
+    f.Param1 = std::to_string(Port);
+    f.Param2 = StoredText(Send);
+    f.Param3 = Expect;
+    f.Param4 = std::to_string(TimeoutMs);
+    f.ParamByteCodes = std::string{Flag(SendText), Flag(ExpectResponse)};
+}
+
+HttpSettings HttpSettings::Read(const CSnNodeCfgFunction& f) {
+    HttpSettings s;
+    s.Https = FlagAt(f.ParamByteCodes, 0, s.Https);
+    std::string host = HostText(f.ParamServer);
+    auto dropScheme = [&host](std::string_view scheme) {
+        if (host.size() >= scheme.size() &&
+            std::equal(scheme.begin(), scheme.end(), host.begin(),
+                       [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b)); })) {
+            host.erase(0, scheme.size());
+            return true;
+        }
+        return false;
+    };
+    if (dropScheme("https://"))
+        s.Https = true;
+    else if (dropScheme("http://"))
+        s.Https = false;
+    // A path typed after the host stays in front of Param1.
+    std::string typedPath;
+    const std::size_t slash = host.find_first_of("/?");
+    if (slash != std::string::npos) {
+        typedPath = host.substr(slash);
+        host.erase(slash);
+    }
+    s.HostPort = host;
+    std::string rest = Trimmed(f.Param1);
+    if (!typedPath.empty() && !rest.empty() && typedPath.back() == '/' && rest.front() == '/')
+        rest.erase(0, 1);
+    s.Path = typedPath + rest;
+    s.MatchContent = FlagAt(f.ParamByteCodes, 2, s.MatchContent);
+    s.Content = f.Param2.Str();
+    s.StatusRule = Trimmed(f.Param3);
+    s.UseProxy = FlagAt(f.ParamByteCodes, 5, s.UseProxy);
+    s.Proxy = HostText(f.Param4);
+    s.TimeoutSecs = ParamNumber(f.Param5, s.TimeoutSecs, 1, 3600);
+    s.WebLogin = FlagAt(f.ParamByteCodes, 4, s.WebLogin);
+    s.Login = f.ParamLogin.Str();
+    s.Password = CQvcString::Unscramble(f.ParamPassword.Str()).Str();
+    s.ProxyLogin = FlagAt(f.ParamByteCodes, 6, s.ProxyLogin);
+    s.ProxyAccount = f.ParamLogin2.Str();
+    s.ProxyPassword = CQvcString::Unscramble(f.ParamPassword2.Str()).Str();
+    s.FollowRedirects = ByteCode(f.ParamByteCodes, 7, Flag(s.FollowRedirects)) != '0';
+    s.AnyCertificate = FlagAt(f.ParamByteCodes, 8, s.AnyCertificate);
+    return s;
+}
+
+void HttpSettings::Write(CSnNodeCfgFunction& f) const {
+    f.ParamServer = HostPort;
+    f.Param1 = Path;
+    f.Param2 = Content;
+    f.Param3 = StatusRule;
+    f.Param4 = Proxy;
+    f.Param5 = std::to_string(TimeoutSecs);
+    f.ParamLogin = Login;
+    f.ParamPassword = CQvcString::Scramble(Password);
+    f.ParamLogin2 = ProxyAccount;
+    f.ParamPassword2 = CQvcString::Scramble(ProxyPassword);
+    std::string codes{Flag(Https), 'x', Flag(MatchContent), 'x', Flag(WebLogin), Flag(UseProxy), Flag(ProxyLogin)};
+    // The last two options are written only when they differ from what a missing one means.
+    if (!FollowRedirects || AnyCertificate)
+        codes += Flag(FollowRedirects);
+    if (AnyCertificate)
+        codes += '1';
+    f.ParamByteCodes = codes;
+}
+
+std::string HttpSettings::Url() const {
+    std::string url = Https ? "https://" : "http://";
+    url += HostPort;
+    if (Path.empty() || (Path.front() != '/' && Path.front() != '?'))
+        url += '/';
+    url += Path;
+    return url;
+}
+
+DnsSettings DnsSettings::Read(const CSnNodeCfgFunction& f) {
+    DnsSettings s;
+    s.Server = HostText(f.ParamServer);
+    s.Name = Trimmed(f.Param1);
+    s.ExpectedText = f.Param2.Str();
+    s.Type = Choice(Upper(ByteCode(f.ParamByteCodes, 0, ChoiceCode(s.Type, kDnsRecords))), kDnsRecords, s.Type);
+    s.RequireAll = FlagAt(f.ParamByteCodes, 1, s.RequireAll);
+    s.Recursion = ByteCode(f.ParamByteCodes, 2, Flag(s.Recursion)) != '0';
+    return s;
+}
+
+void DnsSettings::Write(CSnNodeCfgFunction& f) const {
+    f.ParamServer = Server;
+    f.Param1 = Name;
+    f.Param2 = ExpectedText;
+    f.ParamByteCodes = std::string{ChoiceCode(Type, kDnsRecords), Flag(RequireAll), Flag(Recursion)};
+}
+
+std::vector<std::string> DnsSettings::Expected() const {
+    std::vector<std::string> out;
+    std::string current;
+    auto flush = [&] {
+        if (!current.empty())
+            out.push_back(current);
+        current.clear();
+    };
+    for (char c : ExpectedText) {
+        if (c == '|' || c == ',' || c == ';' || c == ' ' || c == '\t' || c == '\r' || c == '\n')
+            flush();
+        else
+            current += c;
+    }
+    flush();
+    return out;
+}
+
+DiskSpaceSettings DiskSpaceSettings::Read(const CSnNodeCfgFunction& f) {
+    DiskSpaceSettings s;
+    s.Computer = HostText(f.ParamServer);
+    s.Drive = Trimmed(f.Param2);
+    s.Limit = ParamDecimal(f.Param1, s.Limit);
+    s.ErrorBelow = FlagAt(f.ParamByteCodes, 0, s.ErrorBelow);
+    s.MeasureFree = Upper(ByteCode(f.ParamByteCodes, 1, s.MeasureFree ? 'F' : 'U')) == 'F';
+    s.LimitUnit = Choice(ByteCode(f.ParamByteCodes, 2, ChoiceCode(s.LimitUnit, kDiskUnits)), kDiskUnits, s.LimitUnit);
+    return s;
+}
+
+void DiskSpaceSettings::Write(CSnNodeCfgFunction& f) const {
+    f.ParamServer = Computer;
+    f.Param1 = DecimalText(Limit);
+    f.Param2 = Drive;
+    f.ParamByteCodes = std::string{Flag(ErrorBelow), MeasureFree ? 'F' : 'U', ChoiceCode(LimitUnit, kDiskUnits)};
+}
+
+FileSettings FileSettings::Read(const CSnNodeCfgFunction& f) {
+    FileSettings s;
+    s.Path = Trimmed(f.Param1);
+    s.Text = f.Param2.Str();
+    s.SizeLimit = ParamDecimal(f.Param3, s.SizeLimit);
+    s.SizeUnitBytes = UnitBytes(ByteCode(f.ParamByteCodes, 2, UnitCode(s.SizeUnitBytes)));
+    s.AgeMinutes = ParamNumber(f.Param4, s.AgeMinutes, 0, 100 * 365 * 24 * 60);
+    s.Rule = Choice(ByteCode(f.ParamByteCodes, 0, ChoiceCode(s.Rule, kFileRules)), kFileRules, s.Rule);
+    s.ShouldBeFalse = FlagAt(f.ParamByteCodes, 1, s.ShouldBeFalse);
+    return s;
+}
+
+void FileSettings::Write(CSnNodeCfgFunction& f) const {
+    f.Param1 = Path;
+    f.Param2 = Text;
+    f.Param3 = DecimalText(SizeLimit);
+    f.Param4 = std::to_string(AgeMinutes);
+    f.ParamByteCodes = std::string{ChoiceCode(Rule, kFileRules), Flag(ShouldBeFalse), UnitCode(SizeUnitBytes)};
+}
+
+DirectorySettings DirectorySettings::Read(const CSnNodeCfgFunction& f) {
+    DirectorySettings s;
+    s.Path = Trimmed(f.Param1);
+    s.SizeLimit = ParamDecimal(f.Param2, s.SizeLimit);
+    s.MaxFiles = ParamNumber(f.Param3, static_cast<int>(s.MaxFiles), 0, 2147483647);
+    s.Rule = Choice(ByteCode(f.ParamByteCodes, 0, ChoiceCode(s.Rule, kDirectoryRules)), kDirectoryRules, s.Rule);
+    s.CountDirectories = FlagAt(f.ParamByteCodes, 1, s.CountDirectories);
+    s.Recursive = FlagAt(f.ParamByteCodes, 2, s.Recursive);
+    s.SizeUnitBytes = UnitBytes(ByteCode(f.ParamByteCodes, 3, UnitCode(s.SizeUnitBytes)));
+    s.ShouldBeFalse = FlagAt(f.ParamByteCodes, 4, s.ShouldBeFalse);
+    return s;
+}
+
+void DirectorySettings::Write(CSnNodeCfgFunction& f) const {
+    f.Param1 = Path;
+    f.Param2 = DecimalText(SizeLimit);
+    f.Param3 = std::to_string(MaxFiles);
+    f.ParamByteCodes = std::string{ChoiceCode(Rule, kDirectoryRules), Flag(CountDirectories), Flag(Recursive),
+                                   UnitCode(SizeUnitBytes), Flag(ShouldBeFalse)};
+}
+
+ProcessSettings ProcessSettings::Read(const CSnNodeCfgFunction& f) {
+    ProcessSettings s;
+    s.Computer = HostText(f.ParamServer);
+    s.Name = Trimmed(f.Param1);
+    s.CpuLimit = ParamDecimal(f.Param2, s.CpuLimit);
+    s.MemoryLimitMB = ParamDecimal(f.Param3, s.MemoryLimitMB);
+    s.Excluded = f.Param4.Str();
+    s.MustNotRun = FlagAt(f.ParamByteCodes, 0, s.MustNotRun);
+    s.CheckMemory = FlagAt(f.ParamByteCodes, 1, s.CheckMemory);
+    s.AnyProcessMemory = FlagAt(f.ParamByteCodes, 2, s.AnyProcessMemory);
+    s.CheckCpu = FlagAt(f.ParamByteCodes, 3, s.CheckCpu);
+    return s;
+}
+
+void ProcessSettings::Write(CSnNodeCfgFunction& f) const {
+    f.ParamServer = Computer;
+    f.Param1 = Name;
+    f.Param2 = DecimalText(CpuLimit);
+    f.Param3 = DecimalText(MemoryLimitMB);
+    f.Param4 = Excluded;
+    f.ParamByteCodes = std::string{Flag(MustNotRun), Flag(CheckMemory), Flag(AnyProcessMemory), Flag(CheckCpu)};
+}
+
+CpuSettings CpuSettings::Read(const CSnNodeCfgFunction& f) {
+    CpuSettings s;
+    s.Computer = HostText(f.ParamServer);
+    s.MaxPercent = ParamDecimal(f.Param1, s.MaxPercent);
+    s.OneCpu = FlagAt(f.ParamByteCodes, 0, s.OneCpu);
+    s.Cpu = ParamNumber(f.Param2, s.Cpu, 0, 65535);
+    return s;
+}
+
+void CpuSettings::Write(CSnNodeCfgFunction& f) const {
+    f.ParamServer = Computer;
+    f.Param1 = DecimalText(MaxPercent);
+    f.Param2 = std::to_string(Cpu);
+    f.ParamByteCodes = std::string{Flag(OneCpu)};
+}
+
+MemorySettings MemorySettings::Read(const CSnNodeCfgFunction& f) {
+    MemorySettings s;
+    s.Computer = HostText(f.ParamServer);
+    s.Limit = ParamDecimal(f.Param1, s.Limit);
+    s.PagesPerSecond = FlagAt(f.ParamByteCodes, 0, s.PagesPerSecond);
+    return s;
+}
+
+void MemorySettings::Write(CSnNodeCfgFunction& f) const {
+    f.ParamServer = Computer;
+    f.Param1 = DecimalText(Limit);
+    f.ParamByteCodes = std::string{Flag(PagesPerSecond)};
+}
