@@ -171,24 +171,6 @@ TEST(TcpRunner, StopOfTheEngineEndsAWaitingRunEarly) {
     EXPECT_LT(SecondsSince(start), 10.0);
 }
 
-TEST(TcpRunner, TcpBasedTypesUseTheirDefaults) {
-    // A new NNTP check waits for a greeting that includes "200" without sending anything.
-    TcpPeer news([](int fd, const std::atomic<bool>& stop) {
-        Send(fd, "200 news.test NNTP service ready\r\n");
-        HoldSilently(fd, stop);
-    });
-    CSnNodeCfg check = TcpCheck(news.Port(), kTypeNntp);
-    EXPECT_EQ(check.Function.ParamByteCodes.Str(), "01");
-    const RunContext context = Context();
-    const CheckOutcome outcome = RunCheck(check, context);
-    EXPECT_EQ(outcome.kind, CheckOutcome::Kind::Success) << Describe(outcome);
-
-    // A new IMAP check looks for "IMAP", which this greeting lacks.
-    CSnNodeCfg imap = TcpCheck(news.Port(), kTypeImap);
-    const CheckOutcome wrong = RunCheck(imap, Context(1s));
-    EXPECT_EQ(wrong.kind, CheckOutcome::Kind::Error) << Describe(wrong);
-}
-
 TEST(TcpRunner, HostTextsAndIpv6) {
     const RunContext context = Context(3s);
     CSnNodeCfg check = MakeCheck(kTypeTcpIp);
