@@ -14,7 +14,7 @@ template <typename S>
 struct Agreement {
     int type;
     S defaults; // what a new check of the type must read as
-    S changed;  // every field differs from the defaults
+    S changed;  // differs from the defaults; together the cases tell every option apart
 };
 
 template <typename S>
@@ -63,7 +63,7 @@ TEST(CheckSettings, NewChecksReadAsTheirTypeDefaultsAndEveryFieldRoundTrips) {
                                 {},
                                 {true, "127.0.0.1:8443", "/status?full=1", true, "OK", "200,300-399", true, "127.0.0.1:3128",
                                  60, true, "monitor", "s3cret", true, "proxyuser", "pr0xy", false, true}},
-        Agreement<HttpSettings>{kTypeHttp, {}, Changed<HttpSettings>([](auto& s) { s.AnyCertificate = true; })},
+        Agreement<HttpSettings>{kTypeHttp, {}, Changed<HttpSettings>([](auto& s) { s.MatchContent = s.AnyCertificate = true; })},
         Agreement<DnsSettings>{kTypeDns, {}, {"127.0.0.1:5353", "host.test", "127.0.0.9||127.0.0.8", Record::MX, true, false}},
         Agreement<DnsSettings>{kTypeDns, {}, Changed<DnsSettings>([](auto& s) { s.Type = Record::CNAME; })},
         Agreement<DiskSpaceSettings>{kTypeDiskSpace, {}, {"localhost", "/var", 12.5, true, true, Disk::GB}},
@@ -82,8 +82,10 @@ TEST(CheckSettings, NewChecksReadAsTheirTypeDefaultsAndEveryFieldRoundTrips) {
         Agreement<DirectorySettings>{kTypeDirectory, {}, Changed<DirectorySettings>([kb](auto& s) {
                                          s.SizeUnitBytes = kb;
                                          s.Rule = DirectorySettings::Condition::MaxSize;
+                                         s.CountDirectories = true;
                                      })},
         Agreement<ProcessSettings>{kTypeProcess, {}, {".", "sshd", 12.5, 256, "a,b", true, true, true, true}},
+        Agreement<ProcessSettings>{kTypeProcess, {}, Changed<ProcessSettings>([](auto& s) { s.CheckMemory = true; })},
         Agreement<CpuSettings>{kTypeCpuUsage, {}, {"127.0.0.1", 95.5, true, 3}},
         Agreement<MemorySettings>{kTypeMemoryUsage, {}, {"localhost", 40, true}});
     std::apply([](const auto&... c) { (ExpectAgreement(c), ...); }, cases);
