@@ -45,7 +45,9 @@ char UnitCode(long long bytes) {
     return '0';
 }
 
-char Flag(bool on) { return on ? '1' : '0'; }
+char Flag(bool on) {
+    return on ? '1' : '0';
+}
 
 // The option at `position` as a yes/no: '1' is yes; beyond the end of the text, `fallback`.
 bool FlagAt(const CQvcString& codes, std::size_t position, bool fallback) {
@@ -54,24 +56,24 @@ bool FlagAt(const CQvcString& codes, std::size_t position, bool fallback) {
 
 // An option that picks one of several values: `codes` holds the stored character of each
 // enumerator, in order.  A character not listed reads as `fallback`.
-template <typename E, std::size_t N>
-E Choice(char code, const char (&codes)[N], E fallback) {
+template <typename E, std::size_t N> E Choice(char code, const char (&codes)[N], E fallback) {
     for (std::size_t i = 0; i + 1 < N; ++i)
         if (codes[i] == code)
             return static_cast<E>(i);
     return fallback;
 }
 
-template <typename E, std::size_t N>
-char ChoiceCode(E value, const char (&codes)[N]) {
+template <typename E, std::size_t N> char ChoiceCode(E value, const char (&codes)[N]) {
     return codes[static_cast<std::size_t>(value)];
 }
 
-char Upper(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
+char Upper(char c) {
+    return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+}
 
-constexpr char kDnsRecords[] = "AMC";   // Record::A, MX, CNAME
-constexpr char kDiskUnits[] = "012";    // Unit::MB, GB, Percent
-constexpr char kFileRules[] = "1023";   // Exists, MaxSize, Contains, ChangedWithin
+constexpr char kDnsRecords[] = "AMC";     // Record::A, MX, CNAME
+constexpr char kDiskUnits[] = "012";      // Unit::MB, GB, Percent
+constexpr char kFileRules[] = "1023";     // Exists, MaxSize, Contains, ChangedWithin
 constexpr char kDirectoryRules[] = "012"; // Exists, MaxSize, MaxFiles
 
 // "||" as CR LF; CR LF added at the end unless the text ends with a line break.
@@ -196,8 +198,10 @@ HttpSettings HttpSettings::Read(const CSnNodeCfgFunction& f) {
     std::string host = HostText(f.ParamServer);
     auto dropScheme = [&host](std::string_view scheme) {
         if (host.size() >= scheme.size() &&
-            std::equal(scheme.begin(), scheme.end(), host.begin(),
-                       [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b)); })) {
+            std::equal(scheme.begin(), scheme.end(), host.begin(), [](char a, char b) {
+                return std::tolower(static_cast<unsigned char>(a)) ==
+                       std::tolower(static_cast<unsigned char>(b));
+            })) {
             host.erase(0, scheme.size());
             return true;
         }
@@ -247,7 +251,8 @@ void HttpSettings::Write(CSnNodeCfgFunction& f) const {
     f.ParamPassword = CQvcString::Scramble(Password);
     f.ParamLogin2 = ProxyAccount;
     f.ParamPassword2 = CQvcString::Scramble(ProxyPassword);
-    std::string codes{Flag(Https), 'x', Flag(MatchContent), 'x', Flag(WebLogin), Flag(UseProxy), Flag(ProxyLogin)};
+    std::string codes{Flag(Https),     'x', Flag(MatchContent), 'x', Flag(WebLogin), Flag(UseProxy),
+                      Flag(ProxyLogin)};
     // The last two options are written only when they differ from what a missing one means.
     if (!FollowRedirects || AnyCertificate)
         codes += Flag(FollowRedirects);
@@ -270,7 +275,8 @@ DnsSettings DnsSettings::Read(const CSnNodeCfgFunction& f) {
     s.Server = HostText(f.ParamServer);
     s.Name = Trimmed(f.Param1);
     s.ExpectedText = f.Param2.Str();
-    s.Type = Choice(Upper(ByteCode(f.ParamByteCodes, 0, ChoiceCode(s.Type, kDnsRecords))), kDnsRecords, s.Type);
+    s.Type =
+        Choice(Upper(ByteCode(f.ParamByteCodes, 0, ChoiceCode(s.Type, kDnsRecords))), kDnsRecords, s.Type);
     s.RequireAll = FlagAt(f.ParamByteCodes, 1, s.RequireAll);
     s.Recursion = ByteCode(f.ParamByteCodes, 2, Flag(s.Recursion)) != '0';
     return s;
@@ -308,7 +314,8 @@ DiskSpaceSettings DiskSpaceSettings::Read(const CSnNodeCfgFunction& f) {
     s.Limit = ParamDecimal(f.Param1, s.Limit);
     s.ErrorBelow = FlagAt(f.ParamByteCodes, 0, s.ErrorBelow);
     s.MeasureFree = Upper(ByteCode(f.ParamByteCodes, 1, s.MeasureFree ? 'F' : 'U')) == 'F';
-    s.LimitUnit = Choice(ByteCode(f.ParamByteCodes, 2, ChoiceCode(s.LimitUnit, kDiskUnits)), kDiskUnits, s.LimitUnit);
+    s.LimitUnit =
+        Choice(ByteCode(f.ParamByteCodes, 2, ChoiceCode(s.LimitUnit, kDiskUnits)), kDiskUnits, s.LimitUnit);
     return s;
 }
 
@@ -316,7 +323,8 @@ void DiskSpaceSettings::Write(CSnNodeCfgFunction& f) const {
     f.ParamServer = Computer;
     f.Param1 = DecimalText(Limit);
     f.Param2 = Drive;
-    f.ParamByteCodes = std::string{Flag(ErrorBelow), MeasureFree ? 'F' : 'U', ChoiceCode(LimitUnit, kDiskUnits)};
+    f.ParamByteCodes =
+        std::string{Flag(ErrorBelow), MeasureFree ? 'F' : 'U', ChoiceCode(LimitUnit, kDiskUnits)};
 }
 
 FileSettings FileSettings::Read(const CSnNodeCfgFunction& f) {
@@ -336,7 +344,8 @@ void FileSettings::Write(CSnNodeCfgFunction& f) const {
     f.Param2 = Text;
     f.Param3 = DecimalText(SizeLimit);
     f.Param4 = std::to_string(AgeMinutes);
-    f.ParamByteCodes = std::string{ChoiceCode(Rule, kFileRules), Flag(ShouldBeFalse), UnitCode(SizeUnitBytes)};
+    f.ParamByteCodes =
+        std::string{ChoiceCode(Rule, kFileRules), Flag(ShouldBeFalse), UnitCode(SizeUnitBytes)};
 }
 
 DirectorySettings DirectorySettings::Read(const CSnNodeCfgFunction& f) {
@@ -344,7 +353,8 @@ DirectorySettings DirectorySettings::Read(const CSnNodeCfgFunction& f) {
     s.Path = Trimmed(f.Param1);
     s.SizeLimit = ParamDecimal(f.Param2, s.SizeLimit);
     s.MaxFiles = ParamNumber(f.Param3, static_cast<int>(s.MaxFiles), 0, 2147483647);
-    s.Rule = Choice(ByteCode(f.ParamByteCodes, 0, ChoiceCode(s.Rule, kDirectoryRules)), kDirectoryRules, s.Rule);
+    s.Rule =
+        Choice(ByteCode(f.ParamByteCodes, 0, ChoiceCode(s.Rule, kDirectoryRules)), kDirectoryRules, s.Rule);
     s.CountDirectories = FlagAt(f.ParamByteCodes, 1, s.CountDirectories);
     s.Recursive = FlagAt(f.ParamByteCodes, 2, s.Recursive);
     s.SizeUnitBytes = UnitBytes(ByteCode(f.ParamByteCodes, 3, UnitCode(s.SizeUnitBytes)));
@@ -380,7 +390,8 @@ void ProcessSettings::Write(CSnNodeCfgFunction& f) const {
     f.Param2 = DecimalText(CpuLimit);
     f.Param3 = DecimalText(MemoryLimitMB);
     f.Param4 = Excluded;
-    f.ParamByteCodes = std::string{Flag(MustNotRun), Flag(CheckMemory), Flag(AnyProcessMemory), Flag(CheckCpu)};
+    f.ParamByteCodes =
+        std::string{Flag(MustNotRun), Flag(CheckMemory), Flag(AnyProcessMemory), Flag(CheckCpu)};
 }
 
 CpuSettings CpuSettings::Read(const CSnNodeCfgFunction& f) {

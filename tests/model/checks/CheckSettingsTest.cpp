@@ -10,15 +10,13 @@
 
 namespace {
 
-template <typename S>
-struct Agreement {
+template <typename S> struct Agreement {
     int type;
     S defaults; // what a new check of the type must read as
     S changed;  // differs from the defaults; together the cases tell every option apart
 };
 
-template <typename S>
-void ExpectAgreement(const Agreement<S>& c) {
+template <typename S> void ExpectAgreement(const Agreement<S>& c) {
     SCOPED_TRACE(c.type);
     CSnNodeCfgFunction fresh;
     fresh.Type = c.type;
@@ -33,8 +31,7 @@ void ExpectAgreement(const Agreement<S>& c) {
 }
 
 // The defaults with a few fields changed: the options not covered by the full value set.
-template <typename S, typename Change>
-S Changed(Change change) {
+template <typename S, typename Change> S Changed(Change change) {
     S s;
     change(s);
     return s;
@@ -56,36 +53,47 @@ TEST(CheckSettings, NewChecksReadAsTheirTypeDefaultsAndEveryFieldRoundTrips) {
     const auto cases = std::make_tuple(
         Agreement<IcmpSettings>{kTypeIcmpPing, {}, {"127.0.0.2", 250, 3, 64, 0}},
         Agreement<TcpSettings>{kTypeTcpIp, {}, {"::1", 2525, true, "HELO a\r\nQUIT\r\n", true, "250", 900}},
-        Agreement<TcpSettings>{kTypeNntp, {"", 119, false, "", true, "200", 7000}, {"h", 80, true, "\r\n\r\n", false, "", 1}},
-        Agreement<TcpSettings>{kTypeImap, {"", 143, false, "", true, "IMAP", 7000}, {"h", 1, false, "x\r\n", false, "", 7000}},
-        Agreement<TcpSettings>{kTypeCitrixIca, {"", 1494, false, "", true, "ICA", 7000}, {"h", 1495, true, "", true, "", 7000}},
+        Agreement<TcpSettings>{
+            kTypeNntp, {"", 119, false, "", true, "200", 7000}, {"h", 80, true, "\r\n\r\n", false, "", 1}},
+        Agreement<TcpSettings>{
+            kTypeImap, {"", 143, false, "", true, "IMAP", 7000}, {"h", 1, false, "x\r\n", false, "", 7000}},
+        Agreement<TcpSettings>{
+            kTypeCitrixIca, {"", 1494, false, "", true, "ICA", 7000}, {"h", 1495, true, "", true, "", 7000}},
         Agreement<HttpSettings>{kTypeHttp,
                                 {},
-                                {true, "127.0.0.1:8443", "/status?full=1", true, "OK", "200,300-399", true, "127.0.0.1:3128",
-                                 60, true, "monitor", "s3cret", true, "proxyuser", "pr0xy", false, true}},
-        Agreement<HttpSettings>{kTypeHttp, {}, Changed<HttpSettings>([](auto& s) { s.MatchContent = s.AnyCertificate = true; })},
-        Agreement<DnsSettings>{kTypeDns, {}, {"127.0.0.1:5353", "host.test", "127.0.0.9||127.0.0.8", Record::MX, true, false}},
+                                {true, "127.0.0.1:8443", "/status?full=1", true, "OK", "200,300-399", true,
+                                 "127.0.0.1:3128", 60, true, "monitor", "s3cret", true, "proxyuser", "pr0xy",
+                                 false, true}},
+        Agreement<HttpSettings>{
+            kTypeHttp, {}, Changed<HttpSettings>([](auto& s) { s.MatchContent = s.AnyCertificate = true; })},
+        Agreement<DnsSettings>{
+            kTypeDns, {}, {"127.0.0.1:5353", "host.test", "127.0.0.9||127.0.0.8", Record::MX, true, false}},
         Agreement<DnsSettings>{kTypeDns, {}, Changed<DnsSettings>([](auto& s) { s.Type = Record::CNAME; })},
         Agreement<DiskSpaceSettings>{kTypeDiskSpace, {}, {"localhost", "/var", 12.5, true, true, Disk::GB}},
-        Agreement<DiskSpaceSettings>{kTypeDiskSpace, {}, Changed<DiskSpaceSettings>([](auto& s) { s.LimitUnit = Disk::MB; })},
-        Agreement<FileSettings>{kTypeFile,
-                                {},
-                                {"/tmp/a.log", "error", 0.25, kb, 15, FileSettings::Condition::ChangedWithin, true}},
+        Agreement<DiskSpaceSettings>{
+            kTypeDiskSpace, {}, Changed<DiskSpaceSettings>([](auto& s) { s.LimitUnit = Disk::MB; })},
+        Agreement<FileSettings>{
+            kTypeFile,
+            {},
+            {"/tmp/a.log", "error", 0.25, kb, 15, FileSettings::Condition::ChangedWithin, true}},
         Agreement<FileSettings>{kTypeFile, {}, Changed<FileSettings>([gb](auto& s) {
                                     s.SizeUnitBytes = gb;
                                     s.Rule = FileSettings::Condition::Contains;
                                 })},
-        Agreement<FileSettings>{kTypeFile, {}, Changed<FileSettings>([](auto& s) { s.Rule = FileSettings::Condition::MaxSize; })},
-        Agreement<DirectorySettings>{kTypeDirectory,
-                                     {},
-                                     {"/tmp", 2.5, gb, 7, DirectorySettings::Condition::MaxFiles, true, true, true}},
+        Agreement<FileSettings>{
+            kTypeFile, {}, Changed<FileSettings>([](auto& s) { s.Rule = FileSettings::Condition::MaxSize; })},
+        Agreement<DirectorySettings>{
+            kTypeDirectory,
+            {},
+            {"/tmp", 2.5, gb, 7, DirectorySettings::Condition::MaxFiles, true, true, true}},
         Agreement<DirectorySettings>{kTypeDirectory, {}, Changed<DirectorySettings>([kb](auto& s) {
                                          s.SizeUnitBytes = kb;
                                          s.Rule = DirectorySettings::Condition::MaxSize;
                                          s.CountDirectories = true;
                                      })},
         Agreement<ProcessSettings>{kTypeProcess, {}, {".", "sshd", 12.5, 256, "a,b", true, true, true, true}},
-        Agreement<ProcessSettings>{kTypeProcess, {}, Changed<ProcessSettings>([](auto& s) { s.CheckMemory = true; })},
+        Agreement<ProcessSettings>{
+            kTypeProcess, {}, Changed<ProcessSettings>([](auto& s) { s.CheckMemory = true; })},
         Agreement<CpuSettings>{kTypeCpuUsage, {}, {"127.0.0.1", 95.5, true, 3}},
         Agreement<MemorySettings>{kTypeMemoryUsage, {}, {"localhost", 40, true}});
     std::apply([](const auto&... c) { (ExpectAgreement(c), ...); }, cases);
