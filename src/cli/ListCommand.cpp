@@ -6,6 +6,7 @@
 #include "model/checks/CheckTypes.h"
 #include "model/settings/SnDateTimeSettings.h"
 #include "model/tree/SnNode.h"
+#include "model/tree/SnTreeWalk.h"
 #include "platform/System.h"
 
 #include <string>
@@ -13,8 +14,6 @@
 namespace {
 
 constexpr const char* kCommand = "list";
-// A tree deeper than this is broken (the store builds none deeper); its rest is left out.
-constexpr int kMaxDepth = 64;
 
 } // namespace
 
@@ -35,7 +34,13 @@ int CListCommand::Run(const std::vector<std::string>& args, std::ostream& out, s
     // The formats of scheduled checks; the defaults when they cannot be read.
     CSnDateTimeSettings formats;
     formats.Read(store);
-    Print(*root, 0, formats, platform::SecondsSince1970(), out);
+    // The root alone, then every node below it, each indented by its depth.
+    const std::int64_t now = platform::SecondsSince1970();
+    Print(*root, 0, formats, now, out);
+    WalkTree(root->ChildNode(), [&](CSnNode* node, int depth) {
+        Print(*node, depth + 1, formats, now, out);
+        return WalkStep::Continue;
+    });
     return kSuccess;
 }
 
@@ -50,8 +55,4 @@ void CListCommand::Print(const CSnNode& node, int depth, const CSnDateTimeSettin
             << FrequencyText(node, formats).Str() << " | " << StatusText(node, now).Str() << " | "
             << node.Result.Data.Str() << " | " << node.Result.Response.Str() << "\n";
     }
-    if (depth >= kMaxDepth)
-        return;
-    for (const CSnNode* child = node.ChildNode(); child != nullptr; child = child->NextNode())
-        Print(*child, depth + 1, formats, now, out);
 }

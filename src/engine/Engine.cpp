@@ -10,6 +10,7 @@
 #include "model/tree/SnDependencyCalculator.h"
 #include "model/settings/SnMaintenanceSettings.h"
 #include "model/tree/SnTreeText.h"
+#include "model/tree/SnTreeWalk.h"
 #include "platform/Profile.h"
 #include "platform/System.h"
 
@@ -279,28 +280,22 @@ long CEngine::LoadConfiguration(bool initial) {
     // and, for every folder, the checks at any depth below it.
     std::map<std::int32_t, const CSnNodeCfg*> loaded;
     std::unordered_map<std::int32_t, std::vector<std::int32_t>> folderChecks;
-    std::vector<std::int32_t> folders;
-    const auto walk = [&](auto&& self, CSnNode* first, int depth) -> void {
-        if (depth > CSnTreeText::kMaxDepth + 1) // the store refuses deeper trees anyway
-            return;
-        for (CSnNode* node = first; node; node = node->NextNode()) {
-            const std::int32_t type = node->Cfg.Function.Type;
-            const bool folder = type == kTypeFolder;
-            if (folder) {
-                folderChecks[node->Id()];
-                folders.push_back(node->Id());
-            } else if (type > kTypeFolder) {
-                loaded[node->Id()] = &node->Cfg;
-                for (std::int32_t f : folders)
-                    folderChecks[f].push_back(node->Id());
-            }
-            if (node->ChildNode())
-                self(self, node->ChildNode(), depth + 1);
-            if (folder)
-                folders.pop_back();
+    // The folders above the node being visited, with their depths.
+    std::vector<std::pair<std::int32_t, int>> folders;
+    WalkTree(m_tree, [&](CSnNode* node, int depth) {
+        while (!folders.empty() && folders.back().second >= depth)
+            folders.pop_back();
+        const std::int32_t type = node->Cfg.Function.Type;
+        if (type == kTypeFolder) {
+            folderChecks[node->Id()];
+            folders.emplace_back(node->Id(), depth);
+        } else if (type > kTypeFolder) {
+            loaded[node->Id()] = &node->Cfg;
+            for (const auto& f : folders)
+                folderChecks[f.first].push_back(node->Id());
         }
-    };
-    walk(walk, m_tree, 0);
+        return WalkStep::Continue;
+    });
     m_folderChecks = std::move(folderChecks);
 
     // Checks that are gone: their runs are cancelled and their lines removed.

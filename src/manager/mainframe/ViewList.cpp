@@ -12,6 +12,7 @@
 #include "model/tree/NodeStatus.h"
 #include "model/store/SnCfg.h"
 #include "model/tree/SnNode.h"
+#include "model/tree/SnTreeWalk.h"
 #include "platform/System.h"
 
 #include <QApplication>
@@ -114,7 +115,7 @@ void CViewList::ShowFolder(CSnNode* folder, long reselect) {
     }
     m_model.Clear();
     RefreshDateTimeSettings();
-    Walk(folder, "", true);
+    Walk(folder);
     m_model.Sort(m_sortColumn, m_ascending);
 
     if (reselect < 0)
@@ -125,30 +126,26 @@ void CViewList::ShowFolder(CSnNode* folder, long reselect) {
     emit ContentChanged();
 }
 
-void CViewList::Walk(CSnNode* node, const CQvcString& path, bool top) {
-    if (!node->IsFolder()) {
-        node->Manager.FolderPath = path;
-        node->Manager.ViewText = "Test";
-        InsertRow(node);
-    }
-    if (CSnNode* child = node->ChildNode()) {
-        // Checks directly in the shown folder show ".", those below ".\Sub", and so on.
-        const CQvcString childPath = top ? CQvcString(".") : path + "\\" + node->Cfg.Name;
-        Walk(child, childPath, false);
-    }
-    if (top)
-        return;
-    for (CSnNode* sibling = node->NextNode(); sibling != nullptr; sibling = sibling->NextNode()) {
-        if (!sibling->IsFolder() && sibling->ChildNode() == nullptr) {
-            sibling->Manager.FolderPath = path;
-            sibling->Manager.ViewText = "Test";
-            InsertRow(sibling);
-        } else {
-            // Walks the folder and, from there, the rest of the chain.
-            Walk(sibling, path, false);
-            break;
-        }
-    }
+void CViewList::Walk(CSnNode* folder) {
+    if (!folder->IsFolder())
+        ListCheck(folder, "");
+    // Checks directly in the shown folder show ".", those below ".\Sub", and so on:
+    // paths[depth] is the path of the nodes at that depth.
+    std::vector<CQvcString> paths{CQvcString(".")};
+    WalkTree(folder->ChildNode(), [&](CSnNode* n, int depth) {
+        paths.resize(static_cast<std::size_t>(depth) + 1);
+        if (!n->IsFolder())
+            ListCheck(n, paths.back());
+        if (n->ChildNode() != nullptr)
+            paths.push_back(paths.back() + "\\" + n->Cfg.Name);
+        return WalkStep::Continue;
+    });
+}
+
+void CViewList::ListCheck(CSnNode* node, const CQvcString& path) {
+    node->Manager.FolderPath = path;
+    node->Manager.ViewText = "Test";
+    InsertRow(node);
 }
 
 void CViewList::InsertRow(CSnNode* node) {

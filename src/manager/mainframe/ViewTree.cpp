@@ -10,6 +10,7 @@
 #include "manager/app/WaitCursor.h"
 #include "model/store/SnCfg.h"
 #include "model/tree/SnNode.h"
+#include "model/tree/SnTreeWalk.h"
 #include "platform/System.h"
 
 #include <QContextMenuEvent>
@@ -22,6 +23,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -94,14 +96,22 @@ void CViewTree::InsertSubtree(CSnNode* node, QTreeWidgetItem* parent) {
     }
     // The node and its chain of next siblings, each folder with its own subtree; a check
     // in the chain gets no item, and the folders after it still do.
-    for (CSnNode* n = node; n != nullptr; n = n->NextNode()) {
-        if (QTreeWidgetItem* item = InsertNode(n, parent)) {
-            m_paths.emplace(n->Id(), item);
-            if (n->ChildNode() != nullptr)
-                InsertSubtree(n->ChildNode(), item);
+    std::vector<QTreeWidgetItem*> above{parent}; // [depth]: the item the node at depth goes under
+    std::vector<QTreeWidgetItem*> filled{parent};
+    WalkTree(node, [&](CSnNode* n, int depth) {
+        above.resize(static_cast<std::size_t>(depth) + 1);
+        QTreeWidgetItem* item = InsertNode(n, above.back());
+        if (item == nullptr)
+            return WalkStep::Skip;
+        m_paths.emplace(n->Id(), item);
+        if (n->ChildNode() != nullptr) {
+            above.push_back(item);
+            filled.push_back(item);
         }
-    }
-    SortChildren(parent);
+        return WalkStep::Continue;
+    });
+    for (QTreeWidgetItem* item : filled)
+        SortChildren(item);
 }
 
 QTreeWidgetItem* CViewTree::InsertNode(CSnNode* node, QTreeWidgetItem* parent) {

@@ -4,6 +4,7 @@
 #include "library/QvcRandom.h"
 #include "model/link/LinkFileValues.h"
 #include "model/tree/SnNode.h"
+#include "model/tree/SnTreeWalk.h"
 #include "platform/Profile.h"
 #include "platform/System.h"
 
@@ -250,25 +251,10 @@ void CSnIPC::LoadResults(CSnNode* first) {
     // One read of the section per walk; every node then looks its line up in the index.
     IndexResults(ReadWholeSection(m_resultFile, kResults));
 
-    // Depth first: a node, its chain of children, then its next sibling.  The pending
-    // siblings are kept on a stack of our own, so a long chain cannot exhaust the
-    // program's stack.
-    std::vector<CSnNode*> pending;
-    CSnNode* node = first;
-    while (node != nullptr) {
+    WalkTree(first, [&](CSnNode* node, int) {
         FillNode(*node);
-        if (node->ChildNode() != nullptr) {
-            if (node->NextNode() != nullptr)
-                pending.push_back(node->NextNode());
-            node = node->ChildNode();
-        } else {
-            node = node->NextNode();
-        }
-        if (node == nullptr && !pending.empty()) {
-            node = pending.back();
-            pending.pop_back();
-        }
-    }
+        return WalkStep::Continue;
+    });
     // The index points into the buffer, which the next read overwrites.
     m_resultIndex.clear();
 }
@@ -304,26 +290,23 @@ void CSnIPC::ClearFailureNow(const CSnNode* node) {
 void CSnIPC::MonitorSubtreeNow(const CSnNode* node, bool scheduledToo) {
     constexpr std::int32_t kScheduled = 1;
     constexpr std::int32_t kEventDriven = 2;
-    // The given node alone, not its siblings; the nodes below it in tree order.
-    std::vector<const CSnNode*> stack;
-    if (node != nullptr)
-        stack.push_back(node);
-    std::vector<const CSnNode*> children;
-    while (!stack.empty()) {
-        const CSnNode* current = stack.back();
-        stack.pop_back();
-        if (current->ChildNode() != nullptr) {
-            children.clear();
-            for (const CSnNode* c = current->ChildNode(); c != nullptr; c = c->NextNode())
-                children.push_back(c);
-            stack.insert(stack.end(), children.rbegin(), children.rend());
-            continue;
-        }
+    // The given node alone, not its siblings; the nodes below it in tree order.  Only
+    // nodes without children are monitored.
+    const auto monitor = [&](const CSnNode* current) {
         const std::int32_t mode = current->Cfg.ScanFrequency.Mode;
-        if (mode == kEventDriven || (mode == kScheduled && !scheduledToo))
-            continue;
-        MonitorNow(current);
+        if (current->ChildNode() == nullptr && mode != kEventDriven && (mode != kScheduled || scheduledToo))
+            MonitorNow(current);
+    };
+    if (node == nullptr)
+        return;
+    if (node->ChildNode() == nullptr) {
+        monitor(node);
+        return;
     }
+    WalkTree(node->ChildNode(), [&](CSnNode* current, int) {
+        monitor(current);
+        return WalkStep::Continue;
+    });
 }
 
 void CSnIPC::ClearMonitorNowRequests() {

@@ -6,6 +6,7 @@
 #include "model/settings/SnMetaSettings.h"
 #include "model/tree/SnNodeRecord.h"
 #include "model/tree/SnTreeText.h"
+#include "model/tree/SnTreeWalk.h"
 #include "model/settings/SnWebViewSettings.h"
 #include "platform/Module.h"
 #include "platform/Registry.h"
@@ -42,67 +43,27 @@ constexpr long kErrConvert6 = 25521;
 constexpr long kErrImport7 = 25522;
 
 constexpr const char* kJetProvider = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=";
-// Recursive walks nest below this level only in a tree that a caller built by hand; the
-// assertion logs it, the hard limit keeps a looping tree from exhausting the stack.
-constexpr int kAssertDepth = 21;
-constexpr int kHardDepth = 4096;
-
 const platform::Hive kMachine = platform::Hive::LocalMachine;
-
-// A node, then its children, then its next siblings.  `visit` returns true to stop.
-// A sibling chain that leads back into itself (a broken tree built by hand) would never
-// end: Brent's test notices it without memory, the assertion logs it and the chain is
-// left there, after at most one extra round through the loop.
-// Without `descend` only the chain itself is walked.
-template <class Visit> bool WalkDepthFirst(CSnNode* first, int depth, Visit&& visit, bool descend = true) {
-    QVC_ASSERT(depth < kAssertDepth);
-    if (depth > kHardDepth)
-        return false;
-    const CSnNode* mark = first;
-    std::size_t power = 1, steps = 0;
-    for (CSnNode* n = first; n; n = n->NextNode()) {
-        if (visit(n))
-            return true;
-        if (descend && n->ChildNode() && WalkDepthFirst(n->ChildNode(), depth + 1, visit))
-            return true;
-        if (n->NextNode() == mark) {
-            QVC_ASSERT(n->NextNode() != mark);
-            return false;
-        }
-        if (++steps == power) {
-            mark = n->NextNode();
-            power *= 2;
-            steps = 0;
-        }
-    }
-    return false;
-}
 
 // The nodes below `folder` that `want` accepts, each before its children.
 template <class Want> void CollectBelow(CSnNode* folder, bool recursive, Want&& want, std::vector<CSnNode*>& out) {
     if (!folder)
         return;
-    WalkDepthFirst(
-        folder->ChildNode(), 0,
-        [&](CSnNode* n) {
+    WalkTree(
+        folder->ChildNode(),
+        [&](CSnNode* n, int) {
             if (want(n))
                 out.push_back(n);
-            return false;
+            return WalkStep::Continue;
         },
-        recursive);
+        recursive ? WalkScope::Subtrees : WalkScope::Chain);
 }
 
 bool IsCheck(const CSnNode* n) { return n->Cfg.Function.Type > kTypeFolder; }
 
 // The node whose Child or Next is `target` itself.
 CSnNode* FindHolderOf(CSnNode* root, const CSnNode* target) {
-    CSnNode* found = nullptr;
-    WalkDepthFirst(root, 0, [&](CSnNode* n) {
-        if (n->ChildNode() == target || n->NextNode() == target)
-            found = n;
-        return found != nullptr;
-    });
-    return found;
+    return FindInTree(root, [&](const CSnNode* n) { return n->ChildNode() == target || n->NextNode() == target; });
 }
 
 void Unlink(CSnNode* root, CSnNode* node) {
@@ -888,24 +849,13 @@ bool CSnCfg::MoveFolder(CSnNode* root, CSnNode* target, CSnNode* folder) {
 void CSnCfg::FreeTree(CSnNode*& rootHolder) {
     if (!rootHolder)
         return;
+    // Collected first, freed after: the walk reads the links of every node it passed.
     std::vector<CSnNode*> below;
-    std::unordered_set<CSnNode*> seen{rootHolder};
-    std::vector<CSnNode*> stack;
-    if (rootHolder->ChildNode())
-        stack.push_back(rootHolder->ChildNode());
-    if (rootHolder->NextNode())
-        stack.push_back(rootHolder->NextNode());
-    while (!stack.empty()) {
-        CSnNode* n = stack.back();
-        stack.pop_back();
-        if (!seen.insert(n).second)
-            continue;
-        below.push_back(n);
-        if (n->ChildNode())
-            stack.push_back(n->ChildNode());
-        if (n->NextNode())
-            stack.push_back(n->NextNode());
-    }
+    WalkTree(rootHolder, [&](CSnNode* n, int) {
+        if (n != rootHolder)
+            below.push_back(n);
+        return WalkStep::Continue;
+    });
     for (CSnNode* n : below)
         FreeNode(n);
     if (rootHolder->Id() == kRootId) {
@@ -936,50 +886,28 @@ void CSnCfg::AppendChild(CSnNode* folder, CSnNode* node) {
 }
 
 CSnNode* CSnCfg::FindNode(CSnNode* root, long id) {
-    CSnNode* found = nullptr;
-    WalkDepthFirst(root, 0, [&](CSnNode* n) {
-        if (n->Id() == id)
-            found = n;
-        return found != nullptr;
-    });
-    return found;
+    return FindInTree(root, [id](const CSnNode* n) { return n->Id() == id; });
 }
 
 CSnNode* CSnCfg::FindNodeByName(CSnNode* root, const CQvcString& name) {
-    CSnNode* found = nullptr;
-    WalkDepthFirst(root, 0, [&](CSnNode* n) {
-        if (n->Cfg.Name.EqualsNoCase(name))
-            found = n;
-        return found != nullptr;
-    });
-    return found;
+    return FindInTree(root, [&](const CSnNode* n) { return n->Cfg.Name.EqualsNoCase(name); });
 }
 
 CSnNode* CSnCfg::FindLinkHolder(CSnNode* root, long id) {
-    CSnNode* found = nullptr;
-    WalkDepthFirst(root, 0, [&](CSnNode* n) {
-        if ((n->ChildNode() && n->ChildNode()->Id() == id) || (n->NextNode() && n->NextNode()->Id() == id))
-            found = n;
-        return found != nullptr;
+    return FindInTree(root, [id](const CSnNode* n) {
+        return (n->ChildNode() && n->ChildNode()->Id() == id) || (n->NextNode() && n->NextNode()->Id() == id);
     });
-    return found;
 }
 
 CSnNode* CSnCfg::FindParentFolder(CSnNode* folder, long id) {
     if (!folder)
         return nullptr;
-    CSnNode* found = nullptr;
-    auto holds = [id](CSnNode* f) {
-        return WalkDepthFirst(f->ChildNode(), 1, [id](CSnNode* c) { return c->Id() == id; }, false);
+    auto holds = [id](const CSnNode* f) {
+        return FindInTree(f->ChildNode(), [id](const CSnNode* c) { return c->Id() == id; }, WalkScope::Chain) != nullptr;
     };
     if (holds(folder))
         return folder;
-    WalkDepthFirst(folder->ChildNode(), 1, [&](CSnNode* n) {
-        if (n->ChildNode() && holds(n))
-            found = n;
-        return found != nullptr;
-    });
-    return found;
+    return FindInTree(folder->ChildNode(), [&](const CSnNode* n) { return n->ChildNode() && holds(n); });
 }
 
 std::vector<long> CSnCfg::FolderPath(CSnNode* root, long id) {
@@ -1025,7 +953,7 @@ bool CSnCfg::HasScheduledCheck(CSnNode* folder) {
 bool CSnCfg::IsDescendant(CSnNode* folder, const CSnNode* node) {
     if (!folder || !node)
         return false;
-    return WalkDepthFirst(folder->ChildNode(), 1, [&](CSnNode* n) { return n == node; });
+    return FindInTree(folder->ChildNode(), [node](const CSnNode* n) { return n == node; }) != nullptr;
 }
 
 // --- the whole configuration file -------------------------------------------------------

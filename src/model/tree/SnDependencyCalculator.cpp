@@ -3,41 +3,46 @@
 #include "library/ErrorReport.h"
 #include "model/store/SnCfg.h"
 #include "model/tree/SnNode.h"
+#include "model/tree/SnTreeWalk.h"
 
 #include "../settings/TextFields.h"
 
 #include <cstdlib>
 #include <stdexcept>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 namespace {
 
 constexpr const char* kSource = "SnDependencyCalculator";
-// Deeper nesting below the starting node is logged as an assertion; the walk goes on.
-constexpr int kMaxDepth = 20;
 
 } // namespace
 
 CSnDependencyCalculator::CSnDependencyCalculator(const char* name) : CQvcBase(name) {}
 
-void CSnDependencyCalculator::Walk(CSnNode* first, int depth, const Visit& visit,
-                                   std::unordered_set<const CSnNode*>& seen) {
-    QVC_ASSERT(depth <= kMaxDepth);
-    for (CSnNode* node = first; node != nullptr; node = node->NextNode()) {
-        if (!seen.insert(node).second) {
-            CQvcString text;
-            text.Format("Broken node chain: node %d is reached twice.", static_cast<int>(node->Id()));
-            throw std::runtime_error(text.Str());
-        }
-        if (node->ChildNode() != nullptr)
-            Walk(node->ChildNode(), depth + 1, visit, seen);
-        visit(*node);
-    }
-}
-
 void CSnDependencyCalculator::WalkTree(CSnNode* first, const Visit& visit) {
-    std::unordered_set<const CSnNode*> seen;
-    Walk(first, 0, visit, seen);
+    // Each node after its children: a node waits until the walk leaves its subtree, that
+    // is until it reaches a node at the same depth or above.
+    std::vector<std::pair<CSnNode*, int>> waiting;
+    const auto release = [&](int depth) {
+        while (!waiting.empty() && waiting.back().second >= depth) {
+            CSnNode* node = waiting.back().first;
+            waiting.pop_back();
+            visit(*node);
+        }
+    };
+    const WalkOutcome outcome = ::WalkTree(first, [&](CSnNode* node, int depth) {
+        release(depth);
+        waiting.emplace_back(node, depth);
+        return WalkStep::Continue;
+    });
+    release(0);
+    if (outcome.Revisited) {
+        CQvcString text;
+        text.Format("Broken node chain: node %d is reached twice.", static_cast<int>(outcome.Revisited->Id()));
+        throw std::runtime_error(text.Str());
+    }
 }
 
 void CSnDependencyCalculator::ClearPass(CSnNode* root) {

@@ -2,6 +2,7 @@
 
 #include "library/ErrorReport.h"
 #include "model/tree/SnNode.h"
+#include "model/tree/SnTreeWalk.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -139,16 +140,6 @@ private:
     CQvcString& m_out;
     const CQvcBase* m_tracer;
 };
-
-bool Link(const CSnNode* node, long parent, int depth, Tree& tree, std::unordered_set<const CSnNode*>& seen) {
-    for (const CSnNode* n = node; n; n = n->NextNode()) {
-        if (depth > CSnTreeText::kMaxDepth || !seen.insert(n).second || !tree.Append(parent, n->Id()))
-            return false;
-        if (n->ChildNode() && !Link(n->ChildNode(), n->Id(), depth + 1, tree, seen))
-            return false;
-    }
-    return true;
-}
 
 } // namespace
 
@@ -306,8 +297,20 @@ long CSnTreeText::FromNodes(const CSnNode* root, Tree& tree) {
     if (!root)
         return kInvalidTree;
     tree = Tree(root->Id());
-    std::unordered_set<const CSnNode*> seen{root};
-    if (root->ChildNode() && !Link(root->ChildNode(), root->Id(), 1, tree, seen)) {
+    // A node placed twice, a link back to the root, a tree nested too deep or an ID the
+    // tree refuses makes the whole tree invalid.
+    std::vector<long> parents{root->Id()}; // [depth]: the folder the nodes at that depth go in
+    bool refused = false;
+    const WalkOutcome outcome = WalkTree(root->ChildNode(), [&](CSnNode* n, int depth) {
+        parents.resize(static_cast<std::size_t>(depth) + 1);
+        if (n == root || depth + 1 > kMaxDepth || !tree.Append(parents.back(), n->Id())) {
+            refused = true;
+            return WalkStep::Stop;
+        }
+        parents.push_back(n->Id());
+        return WalkStep::Continue;
+    });
+    if (refused || outcome.Revisited || outcome.TooDeep) {
         QVC_ASSERT(false);
         return kInvalidTree;
     }

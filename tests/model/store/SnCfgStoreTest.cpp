@@ -613,32 +613,6 @@ TEST_F(SnCfgStoreTest, HealthCheckFindsAndRepairsWhatNeedsNoGuess) {
     EXPECT_EQ(count, 3);
 }
 
-TEST(SnCfgTreeWalks, ASiblingChainThatLoopsEndsEveryWalk) {
-    testsupport::TempDir debug;
-    testsupport::ScopedEnv debugDir("SENTRELLE_DEBUG_DIR", debug.Path());
-    testsupport::NodeTreeBuilder tree;
-    CSnNode* folder = tree.AddFolder(tree.Root(), 10);
-    CSnNode* a = tree.AddCheck(folder, 100);
-    tree.AddCheck(folder, 101);
-    CSnNode* c = tree.AddCheck(folder, 102);
-    CSnNode* inner = tree.AddFolder(folder, 11);
-    tree.AddCheck(inner, 103);
-    testsupport::NodeTreeBuilder::LinkNext(inner, a); // 100, 101, 102, 11, 100, ...
-
-    // Each walk ends, having seen the loop's nodes, and logs the broken chain.
-    EXPECT_EQ(CSnCfg::FindNode(tree.Root(), 103)->Id(), 103);
-    EXPECT_EQ(CSnCfg::FindNode(tree.Root(), 4242), nullptr);
-    EXPECT_EQ(CSnCfg::FindNodeByName(tree.Root(), "nothing"), nullptr);
-    EXPECT_EQ(CSnCfg::FindParentFolder(tree.Root(), 4242), nullptr);
-    EXPECT_EQ(CSnCfg::FindParentFolder(tree.Root(), 103), inner);
-    EXPECT_FALSE(CSnCfg::IsDescendant(folder, tree.Root()));
-    const std::vector<CSnNode*> checks = CSnCfg::CollectChecks(folder, true);
-    EXPECT_GE(checks.size(), 4u);
-    EXPECT_NE(std::find(checks.begin(), checks.end(), c), checks.end());
-    EXPECT_GE(CSnCfg::CountFolders(tree.Root()), 2);
-    EXPECT_NE(testsupport::ReadFile(debug.File("assert.txt")).find("QUORVANE ASSERTION FAILURE"), std::string::npos);
-}
-
 TEST_F(SnCfgStoreTest, InsertCopiesFromASourceAndClearsItsResult) {
     CSnNode source;
     ASSERT_EQ(store.InsertNode(&source, nullptr, 0), 0);

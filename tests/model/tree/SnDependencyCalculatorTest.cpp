@@ -146,21 +146,6 @@ TEST(SnDependencyCalculator, BrokenChainIsReportedAndRunGoesOn) {
     calculator.Calculate(store, nullptr);
 }
 
-TEST(SnDependencyCalculator, DeepNestingIsAssertedNotRefused) {
-    testsupport::TempDir debug;
-    testsupport::ScopedEnv debugDir("SENTRELLE_DEBUG_DIR", debug.Path());
-    Tree t;
-    CSnNode* parent = t.Root();
-    for (std::int32_t id = 2; id <= 25; ++id)
-        parent = t.Folder(id, parent);
-    t.Check(10001, parent);
-    t.Check(10002, t.Root(), "10001");
-    Calculate(t);
-    EXPECT_EQ(t.Dependents(10001), (Ids{10002}));
-    EXPECT_NE(testsupport::ReadFile(debug.File("assert.txt")).find("QUORVANE ASSERTION FAILURE"),
-              std::string::npos);
-}
-
 namespace {
 
 // Builds a tree through a store, as the Manager would, and hands it to a second store

@@ -20,6 +20,7 @@ public:
     int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) override;
 
 private:
+    // One node's line, indented by its depth.
     void Print(const CSnNode& node, int depth, const CSnDateTimeSettings& formats, std::int64_t now,
                std::ostream& out) const;
 };

@@ -102,7 +102,9 @@ protected:
     void startDrag(Qt::DropActions supportedActions) override;
 
 private:
-    void Walk(CSnNode* node, const CQvcString& path, bool top);
+    // Lists every check below `folder` (or `folder` itself when it is a check).
+    void Walk(CSnNode* folder);
+    void ListCheck(CSnNode* node, const CQvcString& path);
     void InsertRow(CSnNode* node);
     void RefreshDateTimeSettings();
     void MarkSortColumn();

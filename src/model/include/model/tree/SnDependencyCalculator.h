@@ -34,8 +34,8 @@ public:
 private:
     using Visit = std::function<void(CSnNode&)>;
     // Depth first over the chain that starts at `first`: for each node, its children's
-    // chain first, then the node.  A node reached twice means a broken chain and throws.
-    void Walk(CSnNode* first, int depth, const Visit& visit, std::unordered_set<const CSnNode*>& seen);
+    // chain first, then the node.  A node reached twice means a broken chain: the walk
+    // visits what it reached, then throws.
     void WalkTree(CSnNode* first, const Visit& visit);
     void ClearPass(CSnNode* root);
     void CollectPass(CSnCfg& store, CSnNode* root);
