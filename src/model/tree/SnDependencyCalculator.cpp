@@ -40,7 +40,8 @@ void CSnDependencyCalculator::WalkTree(CSnNode* first, const Visit& visit) {
     release(0);
     if (outcome.Revisited) {
         CQvcString text;
-        text.Format("Broken node chain: node %d is reached twice.", static_cast<int>(outcome.Revisited->Id()));
+        text.Format("Broken node chain: node %d is reached twice.",
+                    static_cast<int>(outcome.Revisited->Id()));
         throw std::runtime_error(text.Str());
     }
 }

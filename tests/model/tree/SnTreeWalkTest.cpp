@@ -36,7 +36,9 @@ std::pair<Visits, WalkOutcome> Walk(CSnNode* first, const std::function<WalkStep
     return {seen, outcome};
 }
 
-WalkStep Always(long) { return WalkStep::Continue; }
+WalkStep Always(long) {
+    return WalkStep::Continue;
+}
 
 } // namespace
 
@@ -91,7 +93,8 @@ TEST(SnTreeWalk, LoopsAndTooDeepTreesEndTheWalk) {
         t.c101->Cfg.Child.Node = t.f10;
         EXPECT_EQ(Walk(t.b.Root(), Always).second, (WalkOutcome{false, t.f10, false}));
     }
-    EXPECT_NE(testsupport::ReadFile(debug.File("assert.txt")).find("QUORVANE ASSERTION FAILURE"), std::string::npos);
+    EXPECT_NE(testsupport::ReadFile(debug.File("assert.txt")).find("QUORVANE ASSERTION FAILURE"),
+              std::string::npos);
 
     // Folders nested one level deeper than a walk goes: the deepest one is left out.
     testsupport::NodeTreeBuilder b;

@@ -33,9 +33,9 @@ using TreeVisitor = std::function<WalkStep(CSnNode* node, int depth)>;
 
 // How a walk ended.
 struct WalkOutcome {
-    bool Stopped = false;                // the visitor ended the walk
-    const CSnNode* Revisited = nullptr;  // the first node a link led back to, if any
-    bool TooDeep = false;                // nodes below kMaxWalkDepth were left out
+    bool Stopped = false;               // the visitor ended the walk
+    const CSnNode* Revisited = nullptr; // the first node a link led back to, if any
+    bool TooDeep = false;               // nodes below kMaxWalkDepth were left out
 
     bool operator==(const WalkOutcome&) const = default;
 };
