@@ -54,6 +54,15 @@ void BM_DependencyCalculator(benchmark::State& state) {
 }
 BENCHMARK(BM_DependencyCalculator)->Arg(500)->Arg(2000)->Arg(5000)->Unit(benchmark::kMillisecond);
 
+// One search by ID that walks the whole tree (the ID is not in it).
+void BM_FindNodeMissing(benchmark::State& state) {
+    Configuration cfg(static_cast<int>(state.range(0)) / 50, 50);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(CSnCfg::FindNode(cfg.root, 4242));
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(cfg.nodes.size()));
+}
+BENCHMARK(BM_FindNodeMissing)->Arg(5000)->Arg(100000)->Unit(benchmark::kMicrosecond);
+
 void BM_ExpandWholeRange(benchmark::State& state) {
     std::vector<CQvcString> out;
     for (auto _ : state) {

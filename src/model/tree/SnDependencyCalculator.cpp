@@ -50,15 +50,17 @@ void CSnDependencyCalculator::ClearPass(CSnNode* root) {
     WalkTree(root, [](CSnNode& node) { node.Srvc.Dependents.RemoveAll(); });
 }
 
-void CSnDependencyCalculator::CollectPass(CSnCfg& store, CSnNode* root) {
-    // The tree does not change during a run, so each ID is looked up once: many checks
-    // usually depend on the same few checks and folders.
-    std::unordered_map<std::int32_t, CSnNode*> found;
+void CSnDependencyCalculator::CollectPass(CSnCfg& /*store*/, CSnNode* root) {
+    // The tree does not change during a run, so one walk indexes it: each ID maps to its
+    // first node in walk order, the one a search by ID over the tree finds.
+    std::unordered_map<std::int32_t, CSnNode*> byId;
+    ::WalkTree(root, [&](CSnNode* node, int) {
+        byId.try_emplace(static_cast<std::int32_t>(node->Id()), node);
+        return WalkStep::Continue;
+    });
     auto lookup = [&](std::int32_t id) -> CSnNode* {
-        auto it = found.find(id);
-        if (it == found.end())
-            it = found.emplace(id, store.FindNode(root, id)).first;
-        return it->second;
+        auto it = byId.find(id);
+        return it == byId.end() ? nullptr : it->second;
     };
     WalkTree(root, [&](CSnNode& dependent) {
         if (dependent.Cfg.Action.Dependencies.IsEmpty())

@@ -22,8 +22,9 @@ public:
     // Dependencies text, adds the node's ID to each node it names (to a folder and every
     // node below it, at any depth).  Unknown IDs are skipped.  Each pass is guarded: a
     // fault such as a broken node chain is reported through ReportError with the source
-    // "SnDependencyCalculator" and the run goes on.  Nodes are looked up with the
-    // store's find-by-ID over the tree below `root`; the tree must not change meanwhile.
+    // "SnDependencyCalculator" and the run goes on.  Nodes are looked up by ID in
+    // one index of the tree below `root` (the first node of an ID in walk order, as the
+    // store's find-by-ID finds it); the tree must not change meanwhile.
     void Calculate(CSnCfg& store, CSnNode* root);
 
     // The IDs a Dependencies text names: its ";"-separated fields up to the first empty

@@ -12,11 +12,14 @@
 //   visited; the assertion log records the cut.  A tree the store accepts never reaches it.
 // The visitor decides, per node, to go on, to skip the node's subtree, or to stop the
 // whole walk.
+#include "model/tree/SnNode.h"
 #include "model/tree/SnTreeText.h"
 
-#include <functional>
-
-class CSnNode;
+#include <cstddef>
+#include <cstdint>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 enum class WalkStep {
     Continue, // visit the node's children next, then its sibling
@@ -29,8 +32,6 @@ enum class WalkScope { Chain, Subtrees };
 
 inline constexpr int kMaxWalkDepth = CSnTreeText::kMaxDepth + 1;
 
-using TreeVisitor = std::function<WalkStep(CSnNode* node, int depth)>;
-
 // How a walk ended.
 struct WalkOutcome {
     bool Stopped = false;               // the visitor ended the walk
@@ -40,9 +41,106 @@ struct WalkOutcome {
     bool operator==(const WalkOutcome&) const = default;
 };
 
-// Walks `first` and its next siblings (and their subtrees with WalkScope::Subtrees).
-WalkOutcome WalkTree(CSnNode* first, const TreeVisitor& visit, WalkScope scope = WalkScope::Subtrees);
+namespace treewalk {
 
-// The first node in walk order that `match` accepts, or nullptr.
-CSnNode* FindInTree(CSnNode* first, const std::function<bool(const CSnNode*)>& match,
-                    WalkScope scope = WalkScope::Subtrees);
+// The nodes a walk has reached: an open-addressing table of pointers, so that marking a
+// node costs no allocation (walks run often, over every node of large trees).
+class VisitedSet {
+public:
+    // False when `node` was already in the set.
+    bool Insert(const CSnNode* node) {
+        if ((m_count + 1) * 2 > m_slots.size())
+            Grow();
+        for (std::size_t i = Slot(node);; i = (i + 1) & m_mask) {
+            if (m_slots[i] == node)
+                return false;
+            if (m_slots[i] == nullptr) {
+                m_slots[i] = node;
+                ++m_count;
+                return true;
+            }
+        }
+    }
+
+private:
+    std::size_t Slot(const CSnNode* node) const {
+        auto h = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(node));
+        h ^= h >> 29;
+        h *= 0x9E3779B97F4A7C15ull;
+        return static_cast<std::size_t>(h >> 32) & m_mask;
+    }
+    void Grow();
+
+    std::vector<const CSnNode*> m_slots;
+    std::size_t m_mask = 0;
+    std::size_t m_count = 0;
+};
+
+// Log the two kinds of broken tree in the assertion log.
+void ReportRevisit();
+void ReportTooDeep();
+
+} // namespace treewalk
+
+// Walks `first` and its next siblings (and their subtrees with WalkScope::Subtrees),
+// calling `visit(CSnNode* node, int depth)`, which returns a WalkStep.
+template <class Visit>
+WalkOutcome WalkTree(CSnNode* first, Visit&& visit, WalkScope scope = WalkScope::Subtrees) {
+    // The siblings still to walk once the current subtree is done wait on a stack of our
+    // own, so that a deep tree costs heap, not call stack.
+    WalkOutcome outcome;
+    treewalk::VisitedSet seen;
+    std::vector<std::pair<CSnNode*, int>> pending;
+    CSnNode* node = first;
+    int depth = 0;
+    for (;;) {
+        if (node == nullptr) {
+            if (pending.empty())
+                return outcome;
+            std::tie(node, depth) = pending.back();
+            pending.pop_back();
+        }
+        if (depth > kMaxWalkDepth) {
+            treewalk::ReportTooDeep();
+            outcome.TooDeep = true;
+            node = nullptr;
+            continue;
+        }
+        if (!seen.Insert(node)) {
+            treewalk::ReportRevisit();
+            if (!outcome.Revisited)
+                outcome.Revisited = node;
+            node = nullptr;
+            continue;
+        }
+        const WalkStep step = visit(node, depth);
+        if (step == WalkStep::Stop) {
+            outcome.Stopped = true;
+            return outcome;
+        }
+        if (step == WalkStep::Continue && scope == WalkScope::Subtrees && node->ChildNode()) {
+            if (node->NextNode())
+                pending.emplace_back(node->NextNode(), depth);
+            node = node->ChildNode();
+            ++depth;
+        } else {
+            node = node->NextNode();
+        }
+    }
+}
+
+// The first node in walk order that `match(const CSnNode*)` accepts, or nullptr.
+template <class Match>
+CSnNode* FindInTree(CSnNode* first, Match&& match, WalkScope scope = WalkScope::Subtrees) {
+    CSnNode* found = nullptr;
+    WalkTree(
+        first,
+        [&](CSnNode* n, int) {
+            if (!match(static_cast<const CSnNode*>(n)))
+                return WalkStep::Continue;
+            found = n;
+            return WalkStep::Stop;
+        },
+        scope);
+    return found;
+}
