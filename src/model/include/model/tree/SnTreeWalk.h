@@ -43,36 +43,52 @@ struct WalkOutcome {
 
 namespace treewalk {
 
-// The nodes a walk has reached: an open-addressing table of pointers, so that marking a
-// node costs no allocation (walks run often, over every node of large trees).
+// The nodes a walk has reached: an open-addressing table of pointers.  Tables are kept
+// per thread and reused (a slot counts only when it carries the current use's mark), so
+// a walk neither allocates nor clears a table once the thread has walked a tree as big.
 class VisitedSet {
 public:
+    VisitedSet();
+    ~VisitedSet();
+    VisitedSet(const VisitedSet&) = delete;
+    VisitedSet& operator=(const VisitedSet&) = delete;
+
     // False when `node` was already in the set.
     bool Insert(const CSnNode* node) {
-        if ((m_count + 1) * 2 > m_slots.size())
+        if ((m_count + 1) * 2 > m_table.Slots.size())
             Grow();
-        for (std::size_t i = Slot(node);; i = (i + 1) & m_mask) {
-            if (m_slots[i] == node)
-                return false;
-            if (m_slots[i] == nullptr) {
-                m_slots[i] = node;
+        const std::size_t mask = m_table.Slots.size() - 1;
+        for (std::size_t i = SlotOf(node, mask);; i = (i + 1) & mask) {
+            Slot& slot = m_table.Slots[i];
+            if (slot.Mark != m_table.Mark) {
+                slot = {node, m_table.Mark};
                 ++m_count;
                 return true;
             }
+            if (slot.Node == node)
+                return false;
         }
     }
 
+    struct Slot {
+        const CSnNode* Node = nullptr;
+        std::uint32_t Mark = 0;
+    };
+    struct Table {
+        std::vector<Slot> Slots;
+        std::uint32_t Mark = 0;
+    };
+
 private:
-    std::size_t Slot(const CSnNode* node) const {
+    static std::size_t SlotOf(const CSnNode* node, std::size_t mask) {
         auto h = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(node));
         h ^= h >> 29;
         h *= 0x9E3779B97F4A7C15ull;
-        return static_cast<std::size_t>(h >> 32) & m_mask;
+        return static_cast<std::size_t>(h >> 32) & mask;
     }
     void Grow();
 
-    std::vector<const CSnNode*> m_slots;
-    std::size_t m_mask = 0;
+    Table m_table;
     std::size_t m_count = 0;
 };
 
