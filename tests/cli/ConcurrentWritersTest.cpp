@@ -10,6 +10,8 @@
 #include "model/store/SnCfg.h"
 #include "platform/Registry.h"
 
+#include "ForkedChild.h"
+
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -27,19 +29,8 @@
 
 namespace {
 
-template <class Body> pid_t Spawn(Body&& body) {
-    pid_t pid = ::fork();
-    if (pid == 0)
-        ::_exit(body());
-    return pid;
-}
-
-int ExitStatus(pid_t pid) {
-    int status = 0;
-    if (::waitpid(pid, &status, 0) != pid)
-        return -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
+using testsupport::ExitStatus;
+using testsupport::Spawn;
 
 // The IDs that an add-checks run reports ("  <id> | <name> | <host>").
 std::vector<long> CreatedIds(const std::string& out) {

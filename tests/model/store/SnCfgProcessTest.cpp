@@ -5,6 +5,8 @@
 #include "model/store/SnCfgSqlite.h"
 #include "model/store/SnRecordProperties.h"
 
+#include "ForkedChild.h"
+
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sqlite3.h>
@@ -15,20 +17,8 @@
 
 namespace {
 
-// Runs `body` in a child process; its return value becomes the child's exit status.
-template <class Body> pid_t Spawn(Body&& body) {
-    pid_t pid = ::fork();
-    if (pid == 0)
-        ::_exit(body());
-    return pid;
-}
-
-int ExitStatus(pid_t pid) {
-    int status = 0;
-    if (::waitpid(pid, &status, 0) != pid)
-        return -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
+using testsupport::ExitStatus;
+using testsupport::Spawn;
 
 std::string IntegrityCheck(const std::string& path) {
     sqlite3* db = nullptr;
