@@ -9,6 +9,7 @@
 // context menus and the tests all see the same rules.
 #include "library/QvcBase.h"
 #include "manager/app/CommandRegistry.h"
+#include "manager/checks/CheckDialogRegistry.h"
 #include "manager/mainframe/DragState.h"
 #include "manager/service/ServiceStateUi.h"
 #include "manager/app/UiSeam.h"
@@ -98,6 +99,8 @@ public:
     // What the rules look at: the store, the views' selection and focus, the bars.
     CCommandSnapshot CommandSnapshot() const;
     CCommandRegistry& Commands() { return m_commands; }
+    // The dialogs the property sheet opens, filled by the folders that hold them.
+    CCheckDialogRegistry& CheckDialogs() { return m_checkDialogs; }
 
     // --- shared operations ------------------------------------------------------------------
     // The error text of a code (with a full stop appended when it has none) in an error box.
@@ -134,6 +137,7 @@ private:
     CServiceStateUi m_serviceUi{*this};
     CSnEngineServiceState m_serviceState{m_serviceUi};
     CCommandRegistry m_commands;
+    CCheckDialogRegistry m_checkDialogs;
     // The identifiers on the clipboard, read once per clipboard change: asking another
     // program for its clipboard on every menu update could stall the window.
     mutable std::vector<long> m_clipboardIds;
