@@ -44,6 +44,9 @@ public:
         return it == m_types.end() ? nullptr : &it->second;
     }
 
+    // The page shown for a type without a dialog of its own: it keeps every field of W
+    // and says plainly that the type's dialog is not available yet.
+    TypeDialog generic;
     NodeDialog schedules;    // "Schedule..." on the General page
     NodeDialog maintenance;  // "Configure Maintenance..." on the Advanced page
     NodeView dependencies;   // "Show Dependencies..." on the Advanced page
