@@ -1,0 +1,201 @@
+#include "manager/checks/types/DialogCheck.h"
+
+#include "library/Messages.h"
+#include "manager/app/UiSeam.h"
+#include "manager/checks/types/DialogServerCredentials.h"
+#include "model/checks/CheckTypes.h"
+#include "model/checks/SnCheckCreator.h"
+#include "model/console/ManagerPreferences.h"
+#include "model/settings/SnCfgServerCredentials.h"
+#include "model/store/SnCfg.h"
+#include "model/tree/SnNode.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr unsigned kSampleQuestion = 51537;
+constexpr unsigned kNoCredentials = 61481;
+constexpr int kPlacementOffset = 50;
+
+} // namespace
+
+CDialogCheck::CDialogCheck(QWidget* parent, CSnNode& w, std::int32_t type, const CheckDialogContext& ctx,
+                           const QString& title)
+    : QDialog(parent), m_w(w), m_type(type), m_ctx(ctx) {
+    setWindowTitle(title);
+    if (w.Cfg.Function.Type == type) {
+        m_initial = w.Cfg.Function;
+    } else {
+        m_initial.Type = type;
+        CheckTypeDefaults(&m_initial);
+    }
+    m_outer = new QVBoxLayout(this);
+    m_form = new QFormLayout;
+    m_form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+    m_outer->addLayout(m_form);
+}
+
+// --- building -----------------------------------------------------------------------------
+
+QLineEdit& CDialogCheck::AddHostRow(const QString& label) {
+    m_host = new QLineEdit(this);
+    m_host->setObjectName("host");
+    m_host->setMinimumWidth(260);
+    m_host->setText(QString::fromStdString(m_initial.ParamServer.Str()));
+    // The host-selection dialog is not part of the Manager yet: the button shows where it
+    // will open, but does nothing it cannot do.
+    m_hostBrowse = new QPushButton("...", this);
+    m_hostBrowse->setObjectName("hostBrowse");
+    m_hostBrowse->setMaximumWidth(32);
+    m_hostBrowse->setEnabled(false);
+    m_hostBrowse->setToolTip("Choosing hosts from a list is not available yet; type one host, or several "
+                             "separated by commas when creating checks.");
+    auto* row = new QHBoxLayout;
+    row->addWidget(m_host, 1);
+    row->addWidget(m_hostBrowse);
+    m_form->addRow(label, row);
+    return *m_host;
+}
+
+QLineEdit& CDialogCheck::AddNumberRow(const QString& label, const QString& unit) {
+    auto* field = new QLineEdit(this);
+    field->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]{0,9}"), field));
+    field->setMaximumWidth(90);
+    if (unit.isEmpty()) {
+        m_form->addRow(label, field);
+    } else {
+        auto* row = new QHBoxLayout;
+        row->addWidget(field);
+        row->addWidget(new QLabel(unit, this));
+        row->addStretch(1);
+        m_form->addRow(label, row);
+    }
+    return *field;
+}
+
+void CDialogCheck::AddCredentialsRow() {
+    m_useCredentials = new QCheckBox("Use Login and Password to access the server:", this);
+    m_useCredentials->setObjectName("useCredentials");
+    m_useCredentials->setChecked(m_initial.UseCredentials != 0);
+    m_credentialsButton = new QPushButton("Credentials...", this);
+    m_credentialsButton->setObjectName("credentials");
+    m_credentialsButton->setEnabled(m_useCredentials->isChecked());
+    connect(m_useCredentials, &QCheckBox::toggled, m_credentialsButton, &QWidget::setEnabled);
+    connect(m_credentialsButton, &QPushButton::clicked, this, &CDialogCheck::OpenCredentials);
+    auto* row = new QHBoxLayout;
+    row->addWidget(m_useCredentials);
+    row->addStretch(1);
+    row->addWidget(m_credentialsButton);
+    m_form->addRow(row);
+}
+
+void CDialogCheck::AddSampleLink() {
+    m_sampleLink = new QLabel("<a href=\"sample\">Click here</a> to load sample data.", this);
+    m_sampleLink->setObjectName("sampleLink");
+    m_sampleLink->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    connect(m_sampleLink, &QLabel::linkActivated, this, &CDialogCheck::LoadSample);
+    m_outer->addWidget(m_sampleLink);
+}
+
+void CDialogCheck::Finish() {
+    m_buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(m_buttons, &QDialogButtonBox::accepted, this, &CDialogCheck::accept);
+    connect(m_buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    m_outer->addSpacing(6);
+    m_outer->addWidget(m_buttons);
+    adjustSize();
+    Place();
+}
+
+void CDialogCheck::FillCodeCombo(QComboBox& combo, const std::vector<CodeTableEntry>& table) {
+    for (const CodeTableEntry& entry : table)
+        combo.addItem(QString::fromUtf8(entry.Text), entry.Code);
+}
+
+void CDialogCheck::Place() {
+    QWidget* parent = parentWidget();
+    if (parent == nullptr)
+        return;
+    move(parent->window()->frameGeometry().topLeft() + QPoint(kPlacementOffset, kPlacementOffset));
+}
+
+// --- running ----------------------------------------------------------------------------------
+
+int CDialogCheck::Run() { return m_ctx.seam.ExecDialog(*this); }
+
+void CDialogCheck::accept() {
+    CSnNodeCfgFunction out = m_initial;
+    if (!Collect(out))
+        return;
+    if (out.UseCredentials != 0) {
+        CSnCfgServerCredentials list;
+        if (m_ctx.cfg != nullptr)
+            list.Read(*m_ctx.cfg);
+        if (NeedsCredentialsQuestion(true, out.CredentialsServer, list)) {
+            const DialogRefusal question = DialogRefusal::Numbered(kNoCredentials, out.CredentialsServer);
+            if (m_ctx.seam.Message(question.Text, CUiSeam::Icon::Question, CUiSeam::Buttons::YesNo) ==
+                CUiSeam::kYes)
+                OpenCredentials();
+        }
+    }
+    out.Type = m_type;
+    m_w.Cfg.Function = out;
+    QDialog::accept();
+}
+
+void CDialogCheck::LoadSample() {
+    if (m_ctx.seam.Message(MessageText(kSampleQuestion), CUiSeam::Icon::Question, CUiSeam::Buttons::YesNo) ==
+        CUiSeam::kYes)
+        FillSample();
+}
+
+void CDialogCheck::OpenCredentials() {
+    const QString server = m_host != nullptr ? m_host->text().trimmed() : QString();
+    CDialogServerCredentials editor(m_ctx.seam, m_ctx.cfg, server, this);
+    m_ctx.seam.ExecDialog(editor);
+}
+
+// --- OK helpers ---------------------------------------------------------------------------
+
+bool CDialogCheck::Passes(const DialogRefusal& refusal, QWidget* field) {
+    if (!refusal.Refused())
+        return true;
+    m_ctx.seam.Message(refusal.Text, CUiSeam::Icon::Warning);
+    if (field != nullptr)
+        field->setFocus();
+    return false;
+}
+
+HostCheckLimits CDialogCheck::HostLimits() const {
+    HostCheckLimits limits;
+    limits.Creating = m_ctx.newCheck;
+    limits.MaxCreate = prefs::MaxCreateChecks();
+    limits.MaxTotal = prefs::MaxTotalChecks();
+    if (m_ctx.cfg != nullptr) {
+        CQvcString where;
+        where.Format("ID >= %ld AND Type <> 1", CSnCheckCreator::kFirstCheckId);
+        m_ctx.cfg->CountNodes(where, limits.ExistingChecks);
+    }
+    return limits;
+}
+
+void CDialogCheck::WriteCredentials(CSnNodeCfgFunction& out) const {
+    if (m_useCredentials == nullptr)
+        return;
+    out.UseCredentials = m_useCredentials->isChecked() ? 1 : 0;
+    out.CredentialsServer = m_host != nullptr ? m_host->text().trimmed().toStdString() : std::string();
+}
+
+long CDialogCheck::Number(const QLineEdit& field) { return FieldNumber(field.text().toStdString()); }
+
+void CDialogCheck::SetNumber(QLineEdit& field, long value) { field.setText(QString::number(value)); }

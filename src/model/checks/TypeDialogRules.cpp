@@ -1,0 +1,185 @@
+#include "model/checks/TypeDialogRules.h"
+
+#include "library/Messages.h"
+#include "model/checks/CheckSettings.h"
+#include "model/checks/HostList.h"
+#include "model/checks/ServerList.h"
+
+namespace {
+
+constexpr unsigned kHostRequired = 51512;
+constexpr unsigned kManyHostsWhenEditing = 61556;
+
+// A range check: refusal `text` unless lowest <= value <= highest.
+DialogRefusal Range(long value, long lowest, long highest, const char* text, int field) {
+    return value < lowest || value > highest ? DialogRefusal::Plain(text).At(field) : DialogRefusal{};
+}
+
+} // namespace
+
+DialogRefusal DialogRefusal::Numbered(unsigned id) { return {id, MessageText(id), -1}; }
+
+DialogRefusal DialogRefusal::Numbered(unsigned id, int value) {
+    DialogRefusal r{id, {}, -1};
+    r.Text.FormatGrow(MessageText(id), value);
+    return r;
+}
+
+DialogRefusal DialogRefusal::Numbered(unsigned id, const CQvcString& value) {
+    DialogRefusal r{id, {}, -1};
+    r.Text.FormatGrow(MessageText(id), value.c_str());
+    return r;
+}
+
+DialogRefusal CheckHostField(const CQvcString& hostText, const HostCheckLimits& limits) {
+    CServerList hosts;
+    const int count = hosts.Parse(hostText);
+    if (count == 0)
+        return {};
+    if (count >= 2 && !limits.Creating)
+        return DialogRefusal::Numbered(kManyHostsWhenEditing);
+    const int code = CheckTargetLimits(count, static_cast<int>(limits.ExistingChecks), limits.MaxCreate,
+                                       limits.MaxTotal);
+    if (code != 0)
+        return DialogRefusal::Numbered(static_cast<unsigned>(code),
+                                       code == 61692 ? limits.MaxCreate : limits.MaxTotal);
+    return {};
+}
+
+DialogRefusal CheckIcmpFields(const IcmpSettings& f, const HostCheckLimits& limits) {
+    CQvcString host = f.Host;
+    if (host.Trim().IsEmpty())
+        return DialogRefusal::Numbered(kHostRequired).At(kIcmpHost);
+    for (const DialogRefusal& r : {
+             CheckHostField(f.Host, limits).At(kIcmpHost),
+             Range(f.TimeoutMs, 1, 10000, "Bad TimeOut value for TimeOut. Valid range is from 1 to 10000.",
+                   kIcmpTimeout),
+             Range(f.Count, 1, 8, "Bad number of Echo Requests. Valid range is from 1 to 8.", kIcmpRetries),
+             Range(f.Ttl, 1, 255, "Bad value for TTL. Valid range is from 1 to 255.", kIcmpTtl),
+             Range(f.PayloadBytes, 0, 8191, "Bad value for Buffer Size. Valid range is from 0 to 8191.",
+                   kIcmpBuffer),
+         })
+        if (r.Refused())
+            return r;
+    return {};
+}
+
+IcmpSettings IcmpSampleData() {
+    IcmpSettings s;
+    s.Host = "127.0.0.1";
+    s.TimeoutMs = 500;
+    s.Count = 3;
+    s.Ttl = 255;
+    s.PayloadBytes = 32;
+    return s;
+}
+
+// --- code tables ----------------------------------------------------------------------------
+
+const std::vector<CodeTableEntry>& ComparisonOperators() {
+    static const std::vector<CodeTableEntry> table{
+        {1, "Equal To"},     {2, "Not Equal To"}, {3, "Less Than"},
+        {4, "Less or Equal To"}, {5, "Greater Than"}, {6, "Greater or Equal To"},
+    };
+    return table;
+}
+
+const std::vector<CodeTableEntry>& SnmpDataTypes() {
+    static const std::vector<CodeTableEntry> table{
+        {1, "(null)  (ASN_NULL)"},
+        {2, "Bit stream  (ASN_BITS)"},
+        {3, "Counter  (ASN_COUNTER32, ASN_COUNTER64)"},
+        {4, "Integer  (ASN_INTEGER, ASN_INTEGER32)"},
+        {5, "IP Address  (ASN_IPADDRESS)"},
+        {6, "Object Identifier  (ASN_OBJECTIDENTIFIER)"},
+        {7, "Opaque string  (ASN_OPAQUE)"},
+        {8, "String  (ASN_OCTETSTRING)"},
+        {9, "TimeTicks  (ASN_TIMETICKS)"},
+        {10, "Unsigned integer  (ASN_GAUGE32, ASN_UNSIGNED32)"},
+        {11, "Sequence  (ASN_SEQUENCE, ASN_SEQUENCEOF)"},
+    };
+    return table;
+}
+
+int DialogCodeOf(const std::vector<CodeTableEntry>& table, const CQvcString& text) {
+    for (const CodeTableEntry& entry : table)
+        if (text == entry.Text)
+            return entry.Code;
+    return 0;
+}
+
+const char* DialogTextOf(const std::vector<CodeTableEntry>& table, int code) {
+    for (const CodeTableEntry& entry : table)
+        if (entry.Code == code)
+            return entry.Text;
+    return "";
+}
+
+const char* SnmpProtocolName(int code) { return code == 1 ? "SNMP v1" : "SNMP v2c"; }
+
+// --- credentials ----------------------------------------------------------------------------
+
+bool NeedsCredentialsQuestion(bool useCredentials, const CQvcString& server,
+                              const CSnCfgServerCredentials& list) {
+    CQvcString name = server;
+    return useCredentials && !name.Trim().IsEmpty() && list.Find(name) == nullptr;
+}
+
+DialogRefusal CheckCredentialsEntry(const CSnCfgServerCredentials::Entry& entry, const CQvcString& confirm) {
+    CQvcString server = entry.Server;
+    if (server.Trim().IsEmpty())
+        return DialogRefusal::Plain("Server is required.");
+    // The stored list separates its parts with ";;" and its entries with "||".
+    for (const CQvcString* part : {&entry.Server, &entry.Login, &entry.Password})
+        if (part->Contains(";;") || part->Contains("||"))
+            return DialogRefusal::Plain("Server, login and password must not contain \";;\" or \"||\".");
+    if (entry.Password != confirm)
+        return DialogRefusal::Plain("The two passwords do not match.");
+    return {};
+}
+
+void PutCredentials(CSnCfgServerCredentials& list, CSnCfgServerCredentials::Entry entry) {
+    entry.Server.Trim();
+    for (CSnCfgServerCredentials::Entry& e : list.Entries)
+        if (e.Server.EqualsNoCase(entry.Server)) {
+            e = std::move(entry);
+            return;
+        }
+    list.Entries.push_back(std::move(entry));
+}
+
+// --- field-writing helpers ----------------------------------------------------------------
+
+CQvcString NumberText(long value) { return CQvcString(value); }
+
+long FieldNumber(const CQvcString& text, long invalid) {
+    CQvcString digits = text;
+    digits.Trim();
+    if (digits.IsEmpty() || digits.Length() > 9 || !digits.IsDigits())
+        return invalid;
+    return std::stol(digits.Str());
+}
+
+CQvcString OptionCodes(std::initializer_list<bool> flags) {
+    CQvcString codes;
+    for (bool flag : flags)
+        codes += flag ? '1' : '0';
+    return codes;
+}
+
+void SetOptionCode(CQvcString& codes, std::size_t position, char code) {
+    std::string text = codes.Str();
+    if (text.size() <= position)
+        text.resize(position + 1, 'x');
+    text[position] = code;
+    codes = text;
+}
+
+CQvcString JoinPair(const CQvcString& first, const CQvcString& second) { return first + "||" + second; }
+
+std::pair<CQvcString, CQvcString> SplitPair(const CQvcString& text) {
+    const long at = text.Find("||");
+    if (at < 0)
+        return {text, {}};
+    return {text.Left(static_cast<std::size_t>(at)), text.Mid(static_cast<std::size_t>(at) + 2)};
+}

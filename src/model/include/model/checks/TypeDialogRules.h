@@ -1,0 +1,102 @@
+#pragma once
+// The window-free rules of the check-type dialogs: the host check that every dialog with
+// a Host/Computer field runs, the ICMP dialog's checks in their order, the code tables of
+// the comparison fields, the credentials question, and the helpers through which the
+// dialogs write their fields in the stored form (numbers as decimal text, one option
+// character per position in ParamByteCodes, pairs joined by "||").
+#include "library/QvcString.h"
+#include "model/settings/SnCfgServerCredentials.h"
+
+#include <cstddef>
+#include <initializer_list>
+#include <utility>
+#include <vector>
+
+struct IcmpSettings;
+
+// What a dialog shows when a check fails: the message number (0 for a text without
+// one), the text, already filled with its value or limit, and the field to put the focus
+// on (numbered by the rule that refused, -1 for none).  No text: the check passed.
+struct DialogRefusal {
+    unsigned Id = 0;
+    CQvcString Text;
+    int Field = -1;
+
+    bool Refused() const { return !Text.IsEmpty(); }
+    // A numbered message filled with one number ("%d") or one text ("%s").
+    static DialogRefusal Numbered(unsigned id);
+    static DialogRefusal Numbered(unsigned id, int value);
+    static DialogRefusal Numbered(unsigned id, const CQvcString& value);
+    static DialogRefusal Plain(const char* text) { return {0, text, -1}; }
+    DialogRefusal& At(int field) {
+        Field = field;
+        return *this;
+    }
+    bool operator==(const DialogRefusal& o) const { return Id == o.Id && Text == o.Text && Field == o.Field; }
+};
+
+// What the host check knows about the configuration and the Manager preferences.
+struct HostCheckLimits {
+    bool Creating = false;   // a new check is made: a host list is allowed
+    long ExistingChecks = 0; // checks in the configuration now
+    int MaxCreate = 255;     // Manager preference MaxCreateChecks
+    int MaxTotal = 4096;     // Manager preference MaxTotalChecks
+};
+
+// The shared host check on a non-empty host text, split by the host-list grammar:
+// 61556 for two or more hosts when an existing check is edited, then the creation limits
+// 61692 and 61693 with their limit.  Every type dialog runs it after its own "required"
+// check of the field.
+DialogRefusal CheckHostField(const CQvcString& hostText, const HostCheckLimits& limits);
+
+// The ICMP dialog's checks on OK, in order: the host (51512, then the shared host check),
+// the time-out 1..10000 ms, the retries 1..8, the TTL 1..255, the buffer 0..8191 bytes.
+// The refusal's Field is an IcmpField.
+enum IcmpField { kIcmpHost, kIcmpTimeout, kIcmpRetries, kIcmpTtl, kIcmpBuffer };
+DialogRefusal CheckIcmpFields(const IcmpSettings& fields, const HostCheckLimits& limits);
+// What the sample link fills in.
+IcmpSettings IcmpSampleData();
+
+// --- code tables ------------------------------------------------------------------------
+struct CodeTableEntry {
+    int Code;
+    const char* Text;
+};
+// "Equal To" 1 ... "Greater or Equal To" 6, in the order the combo boxes list them.
+const std::vector<CodeTableEntry>& ComparisonOperators();
+// The SNMP data types 1..11 as the combo boxes show them (two blanks before "(").
+const std::vector<CodeTableEntry>& SnmpDataTypes();
+// The code of a combo text: exact match, 0 for any other text.
+int DialogCodeOf(const std::vector<CodeTableEntry>& table, const CQvcString& text);
+// The text of a code; "" for an unknown code.
+const char* DialogTextOf(const std::vector<CodeTableEntry>& table, int code);
+// 1 is "SNMP v1", any other value "SNMP v2c".
+const char* SnmpProtocolName(int code);
+
+// --- credentials -------------------------------------------------------------------------
+// Whether OK must ask 61481: the credentials box is set, a computer is named and the
+// list holds no entry for it.
+bool NeedsCredentialsQuestion(bool useCredentials, const CQvcString& server,
+                              const CSnCfgServerCredentials& list);
+// The credentials editor's check of one entry: a server name, and the password typed
+// twice alike.
+DialogRefusal CheckCredentialsEntry(const CSnCfgServerCredentials::Entry& entry, const CQvcString& confirm);
+// Replaces the entry of the same server (names compared without regard to case) or
+// appends it; the server name is trimmed first.
+void PutCredentials(CSnCfgServerCredentials& list, CSnCfgServerCredentials::Entry entry);
+
+// --- field-writing helpers ------------------------------------------------------------
+// A number as stored: decimal text.
+CQvcString NumberText(long value);
+// A number read from a dialog field: decimal digits (blanks around allowed), `invalid`
+// for an empty field, other characters or a value beyond nine digits, so that the range
+// check refuses it.
+long FieldNumber(const CQvcString& text, long invalid = -1);
+// One "0"/"1" character per flag, in order.
+CQvcString OptionCodes(std::initializer_list<bool> flags);
+// Sets the option character at `position`, padding with "x" (unused positions).
+void SetOptionCode(CQvcString& codes, std::size_t position, char code);
+// Two values joined by "||", and the two halves of such a pair (the second "" when the
+// text holds no "||").
+CQvcString JoinPair(const CQvcString& first, const CQvcString& second);
+std::pair<CQvcString, CQvcString> SplitPair(const CQvcString& text);

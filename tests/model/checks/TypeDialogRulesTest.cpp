@@ -1,0 +1,159 @@
+#include "model/checks/TypeDialogRules.h"
+
+#include "model/checks/CheckSettings.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+namespace {
+
+HostCheckLimits Editing() { return {}; }
+HostCheckLimits Creating(long existing = 0, int maxCreate = 255, int maxTotal = 4096) {
+    return {true, existing, maxCreate, maxTotal};
+}
+
+const char* kManyHosts = "Multiple hosts (computernames, IP addresses) are not allowed when modifying a check. It "
+                         "is only allowed on check creation.";
+
+} // namespace
+
+TEST(TypeDialogRules, HostCheck) {
+    struct Case {
+        const char* hosts;
+        HostCheckLimits limits;
+        unsigned id;
+        std::string text;
+    };
+    const Case cases[] = {
+        {"", Editing(), 0, ""},
+        {"srv1", Editing(), 0, ""},
+        {"srv1, srv2", Editing(), 61556, kManyHosts},
+        {"srv1;srv2", Creating(), 0, ""},
+        {"a,b,c", Creating(0, 2), 61692, "You cannot create more than 2 checks at a time."},
+        {"a,b", Creating(4095), 61693,
+         "Operation failed. The maximum number of checks in a configuration is limited to 4096."},
+        {"a,b", Creating(4094), 0, ""},
+    };
+    for (const Case& c : cases) {
+        const DialogRefusal r = CheckHostField(c.hosts, c.limits);
+        EXPECT_EQ(r.Id, c.id) << c.hosts;
+        EXPECT_EQ(r.Text.Str(), c.text) << c.hosts;
+    }
+}
+
+TEST(TypeDialogRules, IcmpChecksInOrder) {
+    const IcmpSettings valid = [] {
+        IcmpSettings s;
+        s.Host = "127.0.0.1";
+        return s;
+    }();
+    struct Case {
+        std::function<void(IcmpSettings&)> change;
+        int field; // -1: passes
+        const char* text;
+    };
+    const char* timeout = "Bad TimeOut value for TimeOut. Valid range is from 1 to 10000.";
+    const char* retries = "Bad number of Echo Requests. Valid range is from 1 to 8.";
+    const char* ttl = "Bad value for TTL. Valid range is from 1 to 255.";
+    const char* buffer = "Bad value for Buffer Size. Valid range is from 0 to 8191.";
+    const Case cases[] = {
+        {[](IcmpSettings&) {}, -1, ""},
+        {[](IcmpSettings& s) { s.Host = "  "; }, kIcmpHost, "Host is required."},
+        // The host comes first even when every number is wrong.
+        {[](IcmpSettings& s) { s = {}; s.TimeoutMs = 0; }, kIcmpHost, "Host is required."},
+        {[](IcmpSettings& s) { s.Host = "a,b"; s.TimeoutMs = 0; }, kIcmpHost, kManyHosts},
+        {[](IcmpSettings& s) { s.TimeoutMs = 0; s.PayloadBytes = 8192; }, kIcmpTimeout, timeout},
+        {[](IcmpSettings& s) { s.TimeoutMs = 1; }, -1, ""},
+        {[](IcmpSettings& s) { s.TimeoutMs = 10000; }, -1, ""},
+        {[](IcmpSettings& s) { s.TimeoutMs = 10001; }, kIcmpTimeout, timeout},
+        {[](IcmpSettings& s) { s.Count = 8; }, -1, ""},
+        {[](IcmpSettings& s) { s.Count = 9; }, kIcmpRetries, retries},
+        {[](IcmpSettings& s) { s.Count = 0; s.Ttl = 0; }, kIcmpRetries, retries},
+        {[](IcmpSettings& s) { s.Ttl = 256; }, kIcmpTtl, ttl},
+        {[](IcmpSettings& s) { s.PayloadBytes = 0; }, -1, ""},
+        {[](IcmpSettings& s) { s.PayloadBytes = 8191; }, -1, ""},
+        {[](IcmpSettings& s) { s.PayloadBytes = 8192; }, kIcmpBuffer, buffer},
+        {[](IcmpSettings& s) { s.PayloadBytes = static_cast<int>(FieldNumber("")); }, kIcmpBuffer, buffer},
+    };
+    int row = 0;
+    for (const Case& c : cases) {
+        IcmpSettings s = valid;
+        c.change(s);
+        const DialogRefusal r = CheckIcmpFields(s, Editing());
+        EXPECT_EQ(r.Field, c.field) << "row " << row;
+        EXPECT_EQ(r.Text.Str(), c.text) << "row " << row;
+        ++row;
+    }
+    // Creating allows the list; the sample data pass as they are.
+    IcmpSettings list = valid;
+    list.Host = "127.0.0.1, ::1";
+    EXPECT_FALSE(CheckIcmpFields(list, Creating()).Refused());
+    const IcmpSettings sample = IcmpSampleData();
+    EXPECT_EQ(sample, (IcmpSettings{"127.0.0.1", 500, 3, 255, 32}));
+    EXPECT_FALSE(CheckIcmpFields(sample, Editing()).Refused());
+}
+
+TEST(TypeDialogRules, CodeTables) {
+    for (const auto* table : {&ComparisonOperators(), &SnmpDataTypes()}) {
+        int expected = 1;
+        for (const CodeTableEntry& entry : *table) {
+            EXPECT_EQ(entry.Code, expected++);
+            EXPECT_EQ(DialogCodeOf(*table, entry.Text), entry.Code);
+            EXPECT_STREQ(DialogTextOf(*table, entry.Code), entry.Text);
+        }
+        EXPECT_STREQ(DialogTextOf(*table, 0), "");
+        EXPECT_EQ(DialogCodeOf(*table, ""), 0);
+    }
+    EXPECT_EQ(ComparisonOperators().size(), 6u);
+    EXPECT_EQ(SnmpDataTypes().size(), 11u);
+    EXPECT_EQ(DialogCodeOf(ComparisonOperators(), "Greater or Equal To"), 6);
+    EXPECT_EQ(DialogCodeOf(ComparisonOperators(), "equal to"), 0);
+    EXPECT_EQ(DialogCodeOf(SnmpDataTypes(), "String  (ASN_OCTETSTRING)"), 8);
+    EXPECT_EQ(DialogCodeOf(SnmpDataTypes(), "String (ASN_OCTETSTRING)"), 0);
+    EXPECT_STREQ(SnmpProtocolName(1), "SNMP v1");
+    EXPECT_STREQ(SnmpProtocolName(2), "SNMP v2c");
+    EXPECT_STREQ(SnmpProtocolName(0), "SNMP v2c");
+}
+
+TEST(TypeDialogRules, Credentials) {
+    CSnCfgServerCredentials list;
+    list.Parse("Srv1;;admin;;AB12");
+    EXPECT_TRUE(NeedsCredentialsQuestion(true, "srv2", list));
+    EXPECT_FALSE(NeedsCredentialsQuestion(true, "SRV1", list));
+    EXPECT_FALSE(NeedsCredentialsQuestion(true, " ", list));
+    EXPECT_FALSE(NeedsCredentialsQuestion(false, "srv2", list));
+
+    EXPECT_EQ(CheckCredentialsEntry({" ", "u", "p"}, "p").Text.Str(), "Server is required.");
+    EXPECT_EQ(CheckCredentialsEntry({"s", "u", "p"}, "q").Text.Str(), "The two passwords do not match.");
+    EXPECT_TRUE(CheckCredentialsEntry({"s", "u;;x", "p"}, "p").Refused());
+    EXPECT_TRUE(CheckCredentialsEntry({"s", "u", "a||b"}, "a||b").Refused());
+    EXPECT_FALSE(CheckCredentialsEntry({"s", "", ""}, "").Refused());
+
+    PutCredentials(list, {" srv1 ", "root", "CD34"});
+    PutCredentials(list, {"srv2", "guest", ""});
+    EXPECT_EQ(list.Format().Str(), "srv1;;root;;CD34||srv2;;guest;;");
+}
+
+TEST(TypeDialogRules, FieldWriting) {
+    EXPECT_EQ(FieldNumber(" 42 "), 42);
+    EXPECT_EQ(FieldNumber("0"), 0);
+    EXPECT_EQ(FieldNumber("999999999"), 999999999);
+    for (const char* bad : {"", "4x", "-5", "1234567890"})
+        EXPECT_EQ(FieldNumber(bad), -1) << bad;
+    EXPECT_EQ(NumberText(-7).Str(), "-7");
+
+    EXPECT_EQ(OptionCodes({true, false, true}).Str(), "101");
+    CQvcString codes = "01";
+    SetOptionCode(codes, 4, '1');
+    EXPECT_EQ(codes.Str(), "01xx1");
+    SetOptionCode(codes, 0, '1');
+    EXPECT_EQ(codes.Str(), "11xx1");
+
+    EXPECT_EQ(JoinPair("10", "").Str(), "10||");
+    const auto [a, b] = SplitPair(JoinPair("x", "y||z"));
+    EXPECT_EQ(a.Str(), "x");
+    EXPECT_EQ(b.Str(), "y||z");
+    EXPECT_EQ(SplitPair("single").second.Str(), "");
+}
