@@ -63,7 +63,7 @@ QLineEdit& CDialogCheck::AddHostRow(const QString& label) {
     auto* row = new QHBoxLayout;
     row->addWidget(m_host, 1);
     row->addWidget(m_hostBrowse);
-    m_form->addRow(label, row);
+    m_form->addRow(BuddyLabel(label, m_host), row);
     return *m_host;
 }
 
@@ -71,15 +71,12 @@ QLineEdit& CDialogCheck::AddNumberRow(const QString& label, const QString& unit)
     auto* field = new QLineEdit(this);
     field->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]{0,9}"), field));
     field->setMaximumWidth(90);
-    if (unit.isEmpty()) {
-        m_form->addRow(label, field);
-    } else {
-        auto* row = new QHBoxLayout;
-        row->addWidget(field);
+    auto* row = new QHBoxLayout;
+    row->addWidget(field);
+    if (!unit.isEmpty())
         row->addWidget(new QLabel(unit, this));
-        row->addStretch(1);
-        m_form->addRow(label, row);
-    }
+    row->addStretch(1);
+    m_form->addRow(BuddyLabel(label, field), row);
     return *field;
 }
 
@@ -115,6 +112,12 @@ void CDialogCheck::Finish() {
     m_outer->addWidget(m_buttons);
     adjustSize();
     Place();
+}
+
+QLabel* CDialogCheck::BuddyLabel(const QString& text, QWidget* field) {
+    auto* label = new QLabel(text, this);
+    label->setBuddy(field);
+    return label;
 }
 
 void CDialogCheck::FillCodeCombo(QComboBox& combo, const std::vector<CodeTableEntry>& table) {

@@ -27,6 +27,7 @@ CDialogTypeGeneric::CDialogTypeGeneric(QWidget* parent, CSnNode& w, std::int32_t
     m_notice = new QLabel(text, this);
     m_notice->setObjectName("genericNotice");
     m_notice->setWordWrap(true);
+    m_notice->setMinimumWidth(480);
     Form().addRow(m_notice);
 
     const CSnNodeCfgFunction& f = Initial();
@@ -53,7 +54,7 @@ CDialogTypeGeneric::CDialogTypeGeneric(QWidget* parent, CSnNode& w, std::int32_t
         new QTreeWidgetItem(m_fields, {"Script time-out", QString::number(f.ScriptTimeout)});
     if (m_fields->topLevelItemCount() == 0)
         new QTreeWidgetItem(m_fields, {"(none)", ""});
-    m_fields->setMinimumSize(420, 180);
+    m_fields->setMinimumSize(480, 160);
     Form().addRow(m_fields);
     Finish();
 }

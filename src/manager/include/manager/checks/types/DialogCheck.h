@@ -80,6 +80,8 @@ protected:
     void AddSampleLink();
     // The buttons, the size and the placement; the last call of a member's constructor.
     void Finish();
+    // A row label whose mnemonic ("&Host:") moves the focus to `field`.
+    QLabel* BuddyLabel(const QString& text, QWidget* field);
     // A combo box listing a code table's texts.
     static void FillCodeCombo(QComboBox& combo, const std::vector<CodeTableEntry>& table);
 
