@@ -65,9 +65,10 @@ TEST_F(DialogCheckTest, IcmpOnNewCheckShowsDefaultsAndWritesW) {
         EXPECT_EQ(d.windowTitle(), "ICMP/Ping Check");
         EXPECT_EQ(d.pos(), Frame().frameGeometry().topLeft() + QPoint(50, 50));
         EXPECT_FALSE(d.HostBrowseButton()->isEnabled());
-        EXPECT_EQ((std::vector<QString>{d.HostField()->text(), d.TimeoutField().text(), d.RetriesField().text(),
-                                        d.TtlField().text(), d.BufferField().text()}),
-                  (std::vector<QString>{"", "1000", "1", "255", "32"}));
+        EXPECT_EQ(
+            (std::vector<QString>{d.HostField()->text(), d.TimeoutField().text(), d.RetriesField().text(),
+                                  d.TtlField().text(), d.BufferField().text()}),
+            (std::vector<QString>{"", "1000", "1", "255", "32"}));
         d.HostField()->setText("127.0.0.1, ::1");
         d.TimeoutField().setText("");
         d.accept(); // refused: the dialog stays open
@@ -77,7 +78,8 @@ TEST_F(DialogCheckTest, IcmpOnNewCheckShowsDefaultsAndWritesW) {
         return d.result();
     });
     ASSERT_EQ(Open(w, kTypeIcmpPing, true), CUiSeam::kAccepted);
-    EXPECT_EQ(Messages(), (std::vector<std::string>{"Bad TimeOut value for TimeOut. Valid range is from 1 to 10000."}));
+    EXPECT_EQ(Messages(),
+              (std::vector<std::string>{"Bad TimeOut value for TimeOut. Valid range is from 1 to 10000."}));
     EXPECT_EQ(w.Cfg.Function.Type, kTypeIcmpPing);
     EXPECT_EQ(IcmpSettings::Read(w.Cfg.Function), (IcmpSettings{"127.0.0.1, ::1", 750, 1, 255, 32}));
 }

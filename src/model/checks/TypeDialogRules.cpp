@@ -17,7 +17,9 @@ DialogRefusal Range(long value, long lowest, long highest, const char* text, int
 
 } // namespace
 
-DialogRefusal DialogRefusal::Numbered(unsigned id) { return {id, MessageText(id), -1}; }
+DialogRefusal DialogRefusal::Numbered(unsigned id) {
+    return {id, MessageText(id), -1};
+}
 
 DialogRefusal DialogRefusal::Numbered(unsigned id, int value) {
     DialogRefusal r{id, {}, -1};
@@ -38,8 +40,8 @@ DialogRefusal CheckHostField(const CQvcString& hostText, const HostCheckLimits& 
         return {};
     if (count >= 2 && !limits.Creating)
         return DialogRefusal::Numbered(kManyHostsWhenEditing);
-    const int code = CheckTargetLimits(count, static_cast<int>(limits.ExistingChecks), limits.MaxCreate,
-                                       limits.MaxTotal);
+    const int code =
+        CheckTargetLimits(count, static_cast<int>(limits.ExistingChecks), limits.MaxCreate, limits.MaxTotal);
     if (code != 0)
         return DialogRefusal::Numbered(static_cast<unsigned>(code),
                                        code == 61692 ? limits.MaxCreate : limits.MaxTotal);
@@ -78,7 +80,7 @@ IcmpSettings IcmpSampleData() {
 
 const std::vector<CodeTableEntry>& ComparisonOperators() {
     static const std::vector<CodeTableEntry> table{
-        {1, "Equal To"},     {2, "Not Equal To"}, {3, "Less Than"},
+        {1, "Equal To"},         {2, "Not Equal To"}, {3, "Less Than"},
         {4, "Less or Equal To"}, {5, "Greater Than"}, {6, "Greater or Equal To"},
     };
     return table;
@@ -115,7 +117,9 @@ const char* DialogTextOf(const std::vector<CodeTableEntry>& table, int code) {
     return "";
 }
 
-const char* SnmpProtocolName(int code) { return code == 1 ? "SNMP v1" : "SNMP v2c"; }
+const char* SnmpProtocolName(int code) {
+    return code == 1 ? "SNMP v1" : "SNMP v2c";
+}
 
 // --- credentials ----------------------------------------------------------------------------
 
@@ -150,7 +154,9 @@ void PutCredentials(CSnCfgServerCredentials& list, CSnCfgServerCredentials::Entr
 
 // --- field-writing helpers ----------------------------------------------------------------
 
-CQvcString NumberText(long value) { return CQvcString(value); }
+CQvcString NumberText(long value) {
+    return CQvcString(value);
+}
 
 long FieldNumber(const CQvcString& text, long invalid) {
     CQvcString digits = text;
@@ -175,7 +181,9 @@ void SetOptionCode(CQvcString& codes, std::size_t position, char code) {
     codes = text;
 }
 
-CQvcString JoinPair(const CQvcString& first, const CQvcString& second) { return first + "||" + second; }
+CQvcString JoinPair(const CQvcString& first, const CQvcString& second) {
+    return first + "||" + second;
+}
 
 std::pair<CQvcString, CQvcString> SplitPair(const CQvcString& text) {
     const long at = text.Find("||");

@@ -134,7 +134,9 @@ void CDialogCheck::Place() {
 
 // --- running ----------------------------------------------------------------------------------
 
-int CDialogCheck::Run() { return m_ctx.seam.ExecDialog(*this); }
+int CDialogCheck::Run() {
+    return m_ctx.seam.ExecDialog(*this);
+}
 
 void CDialogCheck::accept() {
     CSnNodeCfgFunction out = m_initial;
@@ -199,6 +201,10 @@ void CDialogCheck::WriteCredentials(CSnNodeCfgFunction& out) const {
     out.CredentialsServer = m_host != nullptr ? m_host->text().trimmed().toStdString() : std::string();
 }
 
-long CDialogCheck::Number(const QLineEdit& field) { return FieldNumber(field.text().toStdString()); }
+long CDialogCheck::Number(const QLineEdit& field) {
+    return FieldNumber(field.text().toStdString());
+}
 
-void CDialogCheck::SetNumber(QLineEdit& field, long value) { field.setText(QString::number(value)); }
+void CDialogCheck::SetNumber(QLineEdit& field, long value) {
+    field.setText(QString::number(value));
+}

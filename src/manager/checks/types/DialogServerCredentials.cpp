@@ -17,7 +17,9 @@
 
 namespace {
 
-QString Text(const CQvcString& text) { return QString::fromStdString(text.Str()); }
+QString Text(const CQvcString& text) {
+    return QString::fromStdString(text.Str());
+}
 
 } // namespace
 
@@ -30,7 +32,8 @@ CDialogServerCredentials::CDialogServerCredentials(CUiSeam& ui, CSnCfg* store, c
         m_list.Read(*m_store);
 
     auto* outer = new QVBoxLayout(this);
-    outer->addWidget(new QLabel("Accounts with which the Sentrelle Service connects to these computers:", this));
+    outer->addWidget(
+        new QLabel("Accounts with which the Sentrelle Service connects to these computers:", this));
     m_entries = new QTreeWidget(this);
     m_entries->setObjectName("credentialEntries");
     m_entries->setHeaderLabels({"Server", "Login"});
@@ -102,7 +105,8 @@ void CDialogServerCredentials::ShowEntry() {
 }
 
 bool CDialogServerCredentials::SetEntry() {
-    CSnCfgServerCredentials::Entry entry{m_server->text().toStdString(), m_login->text().trimmed().toStdString(),
+    CSnCfgServerCredentials::Entry entry{m_server->text().toStdString(),
+                                         m_login->text().trimmed().toStdString(),
                                          m_password->text().toStdString()};
     const DialogRefusal refusal = CheckCredentialsEntry(entry, m_confirm->text().toStdString());
     if (refusal.Refused()) {
@@ -120,7 +124,8 @@ void CDialogServerCredentials::RemoveEntry() {
     if (item == nullptr)
         return;
     const CQvcString server = item->text(0).toStdString();
-    std::erase_if(m_list.Entries, [&](const CSnCfgServerCredentials::Entry& e) { return e.Server == server; });
+    std::erase_if(m_list.Entries,
+                  [&](const CSnCfgServerCredentials::Entry& e) { return e.Server == server; });
     for (QLineEdit* field : {m_server, m_login, m_password, m_confirm})
         field->clear();
     ShowList({});

@@ -16,7 +16,8 @@ QString TypeTitle(std::int32_t type) {
 
 } // namespace
 
-CDialogTypeGeneric::CDialogTypeGeneric(QWidget* parent, CSnNode& w, std::int32_t type, const CheckDialogContext& ctx)
+CDialogTypeGeneric::CDialogTypeGeneric(QWidget* parent, CSnNode& w, std::int32_t type,
+                                       const CheckDialogContext& ctx)
     : CDialogCheck(parent, w, type, ctx, TypeTitle(type)) {
     setObjectName("genericTypeDialog");
     const bool own = w.Cfg.Function.Type == type;
@@ -37,17 +38,26 @@ CDialogTypeGeneric::CDialogTypeGeneric(QWidget* parent, CSnNode& w, std::int32_t
     m_fields->setRootIsDecorated(false);
     m_fields->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     const std::pair<const char*, const CQvcString*> texts[] = {
-        {"Host", &f.ParamServer}, {"Param1", &f.Param1},  {"Param2", &f.Param2},
-        {"Param3", &f.Param3},    {"Param4", &f.Param4},  {"Param5", &f.Param5},
-        {"Param6", &f.Param6},    {"Param7", &f.Param7},  {"Param8", &f.Param8},
-        {"Options", &f.ParamByteCodes}, {"Login", &f.ParamLogin}, {"Login 2", &f.ParamLogin2},
+        {"Host", &f.ParamServer},
+        {"Param1", &f.Param1},
+        {"Param2", &f.Param2},
+        {"Param3", &f.Param3},
+        {"Param4", &f.Param4},
+        {"Param5", &f.Param5},
+        {"Param6", &f.Param6},
+        {"Param7", &f.Param7},
+        {"Param8", &f.Param8},
+        {"Options", &f.ParamByteCodes},
+        {"Login", &f.ParamLogin},
+        {"Login 2", &f.ParamLogin2},
         {"Credentials server", &f.CredentialsServer},
     };
     for (const auto& [name, value] : texts)
         if (!value->IsEmpty())
             new QTreeWidgetItem(m_fields, {name, QString::fromStdString(value->Str())});
     // Passwords are stored scrambled; whether one is set is all the page tells.
-    for (const auto& [name, value] : {std::pair{"Password", &f.ParamPassword}, std::pair{"Password 2", &f.ParamPassword2}})
+    for (const auto& [name, value] :
+         {std::pair{"Password", &f.ParamPassword}, std::pair{"Password 2", &f.ParamPassword2}})
         if (!value->IsEmpty())
             new QTreeWidgetItem(m_fields, {name, "(set)"});
     if (f.ScriptTimeout != 0)
@@ -59,7 +69,9 @@ CDialogTypeGeneric::CDialogTypeGeneric(QWidget* parent, CSnNode& w, std::int32_t
     Finish();
 }
 
-QString CDialogTypeGeneric::Notice() const { return m_notice->text(); }
+QString CDialogTypeGeneric::Notice() const {
+    return m_notice->text();
+}
 
 bool CDialogTypeGeneric::Collect(CSnNodeCfgFunction& out) {
     out = Initial();

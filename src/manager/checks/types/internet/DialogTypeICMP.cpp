@@ -41,4 +41,6 @@ bool CDialogTypeICMP::Collect(CSnNodeCfgFunction& out) {
     return true;
 }
 
-void CDialogTypeICMP::FillSample() { Show(IcmpSampleData()); }
+void CDialogTypeICMP::FillSample() {
+    Show(IcmpSampleData());
+}

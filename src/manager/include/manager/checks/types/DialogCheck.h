@@ -116,8 +116,7 @@ private:
 };
 
 // The registry entry of a member: constructs D(parent, W, type, context) and runs it.
-template <class D>
-CCheckDialogRegistry::TypeDialog TypeDialogOf() {
+template <class D> CCheckDialogRegistry::TypeDialog TypeDialogOf() {
     return [](QWidget* parent, CSnNode& w, std::int32_t type, const CheckDialogContext& ctx) {
         D dialog(parent, w, type, ctx);
         return dialog.Run();
