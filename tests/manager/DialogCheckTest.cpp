@@ -34,6 +34,11 @@ protected:
     }
 };
 
+int AcceptAsIs(QDialog& dialog) {
+    dialog.accept();
+    return dialog.result();
+}
+
 CSnNode IcmpCheck(const char* host) {
     CSnNode w;
     w.Cfg.Function.Type = kTypeIcmpPing;
@@ -134,10 +139,7 @@ TEST_F(DialogCheckTest, GenericPageKeepsOrStartsFromDefaults) {
     EXPECT_TRUE(w.Cfg.IsEqual(before.Cfg));
 
     // Another type: the new type's defaults.
-    Ui().PushDialog([](QDialog& base) {
-        base.accept();
-        return base.result();
-    });
+    Ui().PushDialog(AcceptAsIs);
     ASSERT_EQ(Open(w, kTypeFile, false), CUiSeam::kAccepted);
     EXPECT_EQ(FileSettings::Read(w.Cfg.Function), FileSettings{});
     EXPECT_EQ(w.Cfg.Function.Type, kTypeFile);
@@ -180,10 +182,7 @@ TEST_F(DialogCheckTest, CredentialsQuestionOpensTheEditor) {
     EXPECT_EQ(CQvcString::Unscramble(stored.Entries[0].Password.Str()).Str(), "secret");
 
     // Stored now: no question the second time.
-    Ui().PushDialog([](QDialog& base) {
-        base.accept();
-        return base.result();
-    });
+    Ui().PushDialog(AcceptAsIs);
     ASSERT_EQ(run(), CUiSeam::kAccepted);
     EXPECT_EQ(Messages().size(), 1u);
     EXPECT_EQ(Ui().Unscripted(), 0);

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 
 namespace {
@@ -46,71 +45,42 @@ TEST(TypeDialogRules, HostCheck) {
 }
 
 TEST(TypeDialogRules, IcmpChecksInOrder) {
-    const IcmpSettings valid = [] {
-        IcmpSettings s;
-        s.Host = "127.0.0.1";
-        return s;
-    }();
-    struct Case {
-        std::function<void(IcmpSettings&)> change;
-        int field; // -1: passes
-        const char* text;
-    };
     const char* timeout = "Bad TimeOut value for TimeOut. Valid range is from 1 to 10000.";
     const char* retries = "Bad number of Echo Requests. Valid range is from 1 to 8.";
     const char* ttl = "Bad value for TTL. Valid range is from 1 to 255.";
     const char* buffer = "Bad value for Buffer Size. Valid range is from 0 to 8191.";
-    const Case cases[] = {
-        {[](IcmpSettings&) {}, -1, ""},
-        {[](IcmpSettings& s) { s.Host = "  "; }, kIcmpHost, "Host is required."},
-        // The host comes first even when every number is wrong.
-        {[](IcmpSettings& s) {
-             s = {};
-             s.TimeoutMs = 0;
-         },
-         kIcmpHost, "Host is required."},
-        {[](IcmpSettings& s) {
-             s.Host = "a,b";
-             s.TimeoutMs = 0;
-         },
-         kIcmpHost, kManyHosts},
-        {[](IcmpSettings& s) {
-             s.TimeoutMs = 0;
-             s.PayloadBytes = 8192;
-         },
-         kIcmpTimeout, timeout},
-        {[](IcmpSettings& s) { s.TimeoutMs = 1; }, -1, ""},
-        {[](IcmpSettings& s) { s.TimeoutMs = 10000; }, -1, ""},
-        {[](IcmpSettings& s) { s.TimeoutMs = 10001; }, kIcmpTimeout, timeout},
-        {[](IcmpSettings& s) { s.Count = 8; }, -1, ""},
-        {[](IcmpSettings& s) { s.Count = 9; }, kIcmpRetries, retries},
-        {[](IcmpSettings& s) {
-             s.Count = 0;
-             s.Ttl = 0;
-         },
-         kIcmpRetries, retries},
-        {[](IcmpSettings& s) { s.Ttl = 256; }, kIcmpTtl, ttl},
-        {[](IcmpSettings& s) { s.PayloadBytes = 0; }, -1, ""},
-        {[](IcmpSettings& s) { s.PayloadBytes = 8191; }, -1, ""},
-        {[](IcmpSettings& s) { s.PayloadBytes = 8192; }, kIcmpBuffer, buffer},
-        {[](IcmpSettings& s) { s.PayloadBytes = static_cast<int>(FieldNumber("")); }, kIcmpBuffer, buffer},
+    struct Case {
+        IcmpSettings fields;
+        int field; // -1: passes
+        const char* text;
     };
-    int row = 0;
+    // clang-format off
+    const Case cases[] = {
+        {{"127.0.0.1", 1000, 1, 255, 32}, -1, ""},
+        {{"  ", 0, 0, 0, 9000}, kIcmpHost, "Host is required."}, // the host comes first
+        {{"a,b", 0, 1, 255, 32}, kIcmpHost, kManyHosts},
+        {{"h", 0, 1, 255, 8192}, kIcmpTimeout, timeout},
+        {{"h", 1, 1, 255, 32}, -1, ""},
+        {{"h", 10000, 8, 255, 32}, -1, ""},
+        {{"h", 10001, 1, 255, 32}, kIcmpTimeout, timeout},
+        {{"h", 1000, 9, 255, 32}, kIcmpRetries, retries},
+        {{"h", 1000, 0, 0, 32}, kIcmpRetries, retries},
+        {{"h", 1000, 1, 256, 32}, kIcmpTtl, ttl},
+        {{"h", 1000, 1, 1, 0}, -1, ""},
+        {{"h", 1000, 1, 255, 8191}, -1, ""},
+        {{"h", 1000, 1, 255, 8192}, kIcmpBuffer, buffer},
+        {{"h", 1000, 1, 255, static_cast<int>(FieldNumber(""))}, kIcmpBuffer, buffer},
+    };
+    // clang-format on
     for (const Case& c : cases) {
-        IcmpSettings s = valid;
-        c.change(s);
-        const DialogRefusal r = CheckIcmpFields(s, Editing());
-        EXPECT_EQ(r.Field, c.field) << "row " << row;
-        EXPECT_EQ(r.Text.Str(), c.text) << "row " << row;
-        ++row;
+        const DialogRefusal r = CheckIcmpFields(c.fields, Editing());
+        EXPECT_EQ(r.Field, c.field) << c.fields.Host << " " << c.fields.TimeoutMs;
+        EXPECT_EQ(r.Text.Str(), c.text) << c.fields.Host << " " << c.fields.TimeoutMs;
     }
     // Creating allows the list; the sample data pass as they are.
-    IcmpSettings list = valid;
-    list.Host = "127.0.0.1, ::1";
-    EXPECT_FALSE(CheckIcmpFields(list, Creating()).Refused());
-    const IcmpSettings sample = IcmpSampleData();
-    EXPECT_EQ(sample, (IcmpSettings{"127.0.0.1", 500, 3, 255, 32}));
-    EXPECT_FALSE(CheckIcmpFields(sample, Editing()).Refused());
+    EXPECT_FALSE(CheckIcmpFields({"127.0.0.1, ::1", 1000, 1, 255, 32}, Creating()).Refused());
+    EXPECT_EQ(IcmpSampleData(), (IcmpSettings{"127.0.0.1", 500, 3, 255, 32}));
+    EXPECT_FALSE(CheckIcmpFields(IcmpSampleData(), Editing()).Refused());
 }
 
 TEST(TypeDialogRules, CodeTables) {
