@@ -70,7 +70,8 @@ long CQvcService::OpenService(const CQvcString& service, Access access) {
         return -1;
     }
     const CQvcString root = ResolveRoot();
-    auto engine = std::make_unique<platform::EngineService>(root.Str());
+    std::unique_ptr<platform::IEngineDaemon> engine =
+        m_daemonFactory ? m_daemonFactory(root.Str()) : std::make_unique<platform::EngineService>(root.Str());
     if (root.IsEmpty() || !engine->RootExists()) {
         Trace(kTraceFile, "SERVICE: Service [%s] is not installed (Engine root [%s]).", service.c_str(),
               root.c_str());

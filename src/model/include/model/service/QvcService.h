@@ -18,8 +18,11 @@
 #include <chrono>
 #include <memory>
 
+#include <functional>
+#include <string>
+
 namespace platform {
-class EngineService;
+class IEngineDaemon;
 }
 
 class CQvcService : public CQvcBase, public ISnServiceControl {
@@ -50,6 +53,9 @@ public:
     const Timing& GetTiming() const { return m_timing; }
     // The clock of the waits (null: the machine's steady clock); it must outlive the calls.
     void SetClock(const IQvcClock* clock) { m_clock = clock; }
+    // Makes the controller of the daemon of an Engine root (empty: platform::EngineService).
+    using DaemonFactory = std::function<std::unique_ptr<platform::IEngineDaemon>(const std::string& root)>;
+    void SetDaemonFactory(DaemonFactory factory) { m_daemonFactory = std::move(factory); }
 
     // --- handles -----------------------------------------------------------------------
     // Opens the manager of `computer` and then `service`, for queries only or with all
@@ -112,6 +118,7 @@ private:
 
     bool m_managerOpen = false;
     CQvcString m_computer;
-    std::unique_ptr<platform::EngineService> m_service;
+    DaemonFactory m_daemonFactory;
+    std::unique_ptr<platform::IEngineDaemon> m_service;
     bool m_foundAlready = false;
 };
