@@ -22,10 +22,6 @@ public:
         std::lock_guard lock(m_shared->mutex);
         m_shared->failure = code;
     }
-    void SetAccount(std::string account) {
-        std::lock_guard lock(m_shared->mutex);
-        m_shared->account = std::move(account);
-    }
     // "query <computer>", "poll <computer>", "start <computer>", "stop <computer>".
     std::vector<std::string> Calls() const {
         std::lock_guard lock(m_shared->mutex);
