@@ -2,6 +2,7 @@
 
 #include "library/Messages.h"
 #include "model/service/QvcService.h"
+#include "model/service/ServiceDialogRules.h"
 #include "model/store/SnInstallation.h"
 #include "platform/Registry.h"
 
@@ -42,7 +43,7 @@ int CServiceCommand::Run(const std::vector<std::string>& args, std::ostream& out
         out << Text(start ? 51574 : 51576) << "\n" << std::flush;
         const long result = service.StartOrStop(computer, CQvcService::kEngineServiceName, start);
         if (result != 0) {
-            err << Text(CQvcService::ResultMessageId(result)) << "\n";
+            err << Text(ServiceControlMessageId(result)) << "\n";
             exitCode = kFailure;
         } else if (start && service.FoundAlready()) {
             out << "The engine was already running or being started; no second one was started.\n";
@@ -54,11 +55,11 @@ int CServiceCommand::Run(const std::vector<std::string>& args, std::ostream& out
     CQvcString account;
     const long queried =
         service.QueryServiceState(computer, CQvcService::kEngineServiceName, state, &account);
-    out << Text(CQvcService::StateMessageId(state)) << "\n";
+    out << Text(ServiceStateViewFor(static_cast<int>(state)).messageId) << "\n";
     if (queried == 0 && !account.IsEmpty())
         out << "Logon account: " << account.Str() << "\n";
     if (queried != 0 && args[0] == "status") {
-        err << Text(CQvcService::ResultMessageId(queried)) << "\n";
+        err << Text(ServiceControlMessageId(queried)) << "\n";
         exitCode = kFailure;
     }
     return exitCode;

@@ -127,11 +127,8 @@ TEST(AddChecksCommand, BadInputIsRefusedWithoutChangingTheConfiguration) {
         {{"--type", "ICMP Ping", "--folder", "4242", "--hosts", "a"}, 1, "4242 names no folder"},
         {{"--type", "ICMP Ping", "--folder", "10000", "--hosts", "a"}, 1, "10000 is a check, not a folder"},
         {{"--type", "ICMP Ping", "--folder", "1", "--hosts", " ,a"}, 2, "No host given."},
+        // The host-list rules themselves are the model's; one of them shows the wiring.
         {{"--type", "ICMP Ping", "--folder", "1", "--hosts", "10.0.0.1-10.1.0.1"}, 2, "IP range too large."},
-        {{"--type", "ICMP Ping", "--folder", "1", "--hosts", "10.0.0.1-10.0.0.300"}, 2,
-         "Invalid IP address: '10.0.0.300'."},
-        {{"--type", "ICMP Ping", "--folder", "1", "--hosts", "10.0.0.5-10.0.0.1"}, 2,
-         "The IP range '10.0.0.5-10.0.0.1' holds no address."},
         {{"--type", "ICMP Ping", "--folder", "1", "--hosts", "a,b", "--name", "same"}, 2,
          "Placeholder '<HOSTS>' is required in the Display Name field when creating multiple checks."},
         {{"--type", "ICMP Ping", "--folder", "1", "--hosts", "a,b,c"}, 1,

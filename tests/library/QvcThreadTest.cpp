@@ -377,30 +377,6 @@ TEST_F(QvcThreadTest, ShortPeriodIsReportedOnceAndStillKeepsItsPace) {
     }
 }
 
-TEST_F(QvcThreadTest, KillEndsAnIdleWorkerAtOnceAndItCanStartAgain) {
-    TestWorker worker("Killed", 60000);
-    worker.SetStartDelay(0ms);
-
-    EXPECT_EQ(worker.Kill(), 0); // no worker yet: nothing happens
-    EXPECT_EQ(worker.stopped.load(), 0);
-
-    ASSERT_EQ(worker.Start(5000), 0);
-    EXPECT_EQ(worker.Kill(), 0);
-    EXPECT_EQ(worker.State(), kThreadStopped);
-    EXPECT_EQ(worker.stopped.load(), 1); // the hook ran once, on this thread
-    EXPECT_FALSE(worker.IsInitialised());
-    EXPECT_EQ(worker.PostCustomRequest6(1), -1);
-    EXPECT_EQ(worker.Pause(), -1);
-    EXPECT_EQ(worker.State(), kThreadStopped);
-
-    ASSERT_EQ(worker.Start(5000), 0);
-    EXPECT_EQ(worker.started.load(), 2);
-    EXPECT_EQ(worker.Stop(5000), 0);
-    EXPECT_EQ(worker.stopped.load(), 2);
-    EXPECT_EQ(worker.Kill(), 0); // stopped: nothing to end
-    EXPECT_EQ(worker.stopped.load(), 2);
-}
-
 TEST_F(QvcThreadTest, KillDuringTheStartDelayDoesNotWaitForIt) {
     ManualClock clock; // never advanced: only the kill can end the delay
     TestWorker worker("EarlyKill", 5000);
@@ -478,6 +454,8 @@ TEST_F(QvcThreadTest, EveryRunEndsWithExactlyOneStoppedHookHoweverItEnds) {
     TestWorker worker("Cycles", 1000);
     worker.SetStartDelay(0ms);
     worker.SetKillWait(5s);
+    EXPECT_EQ(worker.Kill(), 0); // no worker yet: nothing happens
+    EXPECT_EQ(worker.stopped.load(), 0);
     constexpr int kRuns = 30;
     for (int run = 0; run < kRuns; ++run) {
         ASSERT_EQ(worker.Start(0), 1) << run;
@@ -487,7 +465,11 @@ TEST_F(QvcThreadTest, EveryRunEndsWithExactlyOneStoppedHookHoweverItEnds) {
             EXPECT_EQ(worker.Stop(0), 1) << run;
             break;
         case 1:
+            // A kill ends the worker at once: nothing that needs one works any more.
             EXPECT_EQ(worker.Kill(), 0) << run;
+            EXPECT_EQ(worker.State(), kThreadStopped);
+            EXPECT_EQ(worker.PostCustomRequest6(1), -1);
+            EXPECT_EQ(worker.Pause(), -1);
             break;
         default:
             EXPECT_EQ(worker.Stop(5000), 0) << run;
@@ -498,6 +480,8 @@ TEST_F(QvcThreadTest, EveryRunEndsWithExactlyOneStoppedHookHoweverItEnds) {
     }
     // Killed runs may end before their started hook; none ends twice.
     EXPECT_LE(worker.started.load(), kRuns);
+    EXPECT_EQ(worker.stopped.load(), kRuns);
+    EXPECT_EQ(worker.Kill(), 0); // stopped: nothing to end
     EXPECT_EQ(worker.stopped.load(), kRuns);
     EXPECT_FALSE(worker.IsInitialised());
     EXPECT_FALSE(worker.overlap.load());

@@ -1,8 +1,10 @@
-// The engine service as the Manager sees it: the watcher's reports through the GUI-thread
-// sink, the one question (or notice) when the first report finds the service stopped,
-// the Service dialog against the real engine daemon, and the whole loop of a check
-// written by another program, run by the engine and shown by the Manager.
+// The engine service as the Manager sees it, through a scripted service control: the
+// watcher's reports through the GUI-thread sink, the one question when the first report
+// finds the service stopped, and the Service dialog's buttons and texts.  The last test
+// runs the whole loop with the real engine daemon: a check written by another program,
+// run by the engine and shown by the Manager.
 #include "ManagerFixture.h"
+#include "ScriptedService.h"
 #include "library/Messages.h"
 #include "model/console/CommandIds.h"
 #include "manager/service/DialogService.h"
@@ -11,8 +13,8 @@
 #include "model/console/ManagerPreferences.h"
 #include "model/service/ServiceDialogRules.h"
 #include "model/service/SnEngineServiceState.h"
-#include "model/link/SnIPC.h"
 #include "model/tree/SnNodeResult.h"
+#include "model/service/QvcService.h"
 #include "model/service/ThreadCheckService.h"
 #include "platform/EngineService.h"
 
@@ -24,11 +26,15 @@
 
 namespace {
 
+using C = ISnServiceControl;
+
 std::string Filled(unsigned id) {
     CQvcString text;
     text.Format(MessageText(id), CSnEngineServiceState::kServiceDisplayName);
     return text.Str();
 }
+
+std::string Msg(unsigned id) { return MessageText(id); }
 
 // Runs the event loop (and `step`) until `done` holds or `limit` has passed.
 bool WaitFor(const std::function<bool()>& done, std::chrono::seconds limit, const std::function<void()>& step = {}) {
@@ -44,48 +50,37 @@ bool WaitFor(const std::function<bool()>& done, std::chrono::seconds limit, cons
     return done();
 }
 
+// What a dialog shows: the state text and the Start, Stop and Restart buttons.
+std::tuple<std::string, bool, bool, bool> Shown(CDialogService& dialog) {
+    return {dialog.StateText().toStdString(), dialog.StartButton().isEnabled(), dialog.StopButton().isEnabled(),
+            dialog.RestartButton().isEnabled()};
+}
+
 } // namespace
 
 class ServiceTest : public ManagerTest {
 protected:
     void SetUp() override {
+        options.serviceControl = service.Factory();
         ManagerTest::SetUp();
-        m_engine = std::make_unique<testsupport::ScopedEnv>(platform::EngineService::kBinaryVariable,
-                                                            SENTRELLE_ENGINE_PROGRAM);
     }
-    void TearDown() override {
-        // Whatever a test left running stops before the installation goes.
-        platform::EngineService service(Root());
-        if (service.QueryState() != platform::kServiceStopped) {
-            service.Stop();
-            WaitFor([&] { return service.QueryState() == platform::kServiceStopped; }, std::chrono::seconds(30));
-        }
-        ManagerTest::TearDown();
-        m_engine.reset();
-    }
-    int EngineState() { return platform::EngineService(Root()).QueryState(); }
-
-private:
-    std::unique_ptr<testsupport::ScopedEnv> m_engine;
+    testsupport::ScriptedService service;
 };
 
 TEST_F(ServiceTest, YesOpensTheServiceDialogThatStartsTheEngine) {
     ASSERT_NE(Start(), nullptr);
     Ui().PushAnswer(CUiSeam::kYes);
-    int state = -1;
     bool startWhenOpened = false;
     Ui().PushDialog([&](QDialog& base) {
         auto& dialog = dynamic_cast<CDialogService&>(base);
         startWhenOpened = dialog.StartWhenOpened();
         // The opening's texts, before the queued Start runs.
-        EXPECT_EQ(dialog.StateText(), "...");
+        EXPECT_EQ(Shown(dialog), std::make_tuple(std::string("..."), false, false, false));
         EXPECT_EQ(dialog.ServiceText(), CSnEngineServiceState::kServiceDisplayName);
-        EXPECT_FALSE(dialog.StartButton().isEnabled());
         EXPECT_TRUE(dialog.Timer().isActive());
         QCoreApplication::processEvents(); // the queued Start
-        state = EngineState();
         dialog.OnTimerTick();
-        EXPECT_EQ(dialog.StateText().toStdString(), std::string(MessageText(51583)));
+        EXPECT_EQ(Shown(dialog), std::make_tuple(Msg(51583), false, true, true));
         return static_cast<int>(QDialog::Rejected);
     });
     // When to ask is the service state's rule; here the question is a Yes/No box.
@@ -96,7 +91,7 @@ TEST_F(ServiceTest, YesOpensTheServiceDialogThatStartsTheEngine) {
     EXPECT_EQ(Ui().History()[0].icon, CUiSeam::Icon::Question);
     EXPECT_EQ(Ui().History()[0].buttons, CUiSeam::Buttons::YesNo);
     EXPECT_TRUE(startWhenOpened);
-    EXPECT_EQ(state, platform::kServiceRunning);
+    EXPECT_EQ(service.Calls(), (std::vector<std::string>{"start ", "query "}));
     EXPECT_EQ(Ui().History().back().kind, CUiSeam::Shown::Kind::Dialog);
     EXPECT_EQ(Ui().Unscripted(), 0);
 }
@@ -105,7 +100,6 @@ TEST_F(ServiceTest, ReadOnlyConfigurationOnlyNotifies) {
     prefs::WriteLong("WritePermission", "WritePermission", 0);
     ASSERT_NE(Start(), nullptr);
     ASSERT_FALSE(App()->Writable());
-    App()->OnCommand(cmd::kServiceStopped);
     App()->OnCommand(cmd::kServiceStopped);
     ASSERT_EQ(Ui().History().size(), 1u);
     EXPECT_EQ(Messages()[0], Filled(51743));
@@ -120,12 +114,13 @@ TEST_F(ServiceTest, WatcherReportsThroughTheSinkAndClosingStopsIt) {
     EXPECT_EQ(Frame().ServiceWatcher(), nullptr);
     Tick();
     ASSERT_NE(Frame().ServiceWatcher(), nullptr);
-    // The engine is not running: the watcher's first report asks the question (answered
-    // No by default) on the GUI thread.
+    // The service is stopped: the watcher's first report asks the question (answered No
+    // by default) on the GUI thread.
     ASSERT_TRUE(WaitFor([&] { return App()->ServiceState().HasReported(); }, std::chrono::seconds(20)));
     EXPECT_TRUE(App()->ServiceStopped());
     ASSERT_EQ(Messages().size(), 1u);
     EXPECT_EQ(Messages()[0], Filled(51742));
+    EXPECT_EQ(service.Calls().at(0), "poll " + App()->Store()->EngineName().Str());
 
     const auto before = std::chrono::steady_clock::now();
     Frame().close();
@@ -160,63 +155,33 @@ TEST_F(ServiceTest, SinkDeliversOnTheGuiThreadUntilClosed) {
     EXPECT_EQ(got.size(), 2u);
 }
 
-TEST_F(ServiceTest, DialogShowsStatesAndStartsAndStopsTheRealEngine) {
+TEST_F(ServiceTest, DialogShowsTheStateAndRunsItsButtons) {
     ASSERT_NE(Start(), nullptr);
-    CDialogService dialog(Ui(), "", &Frame());
+    CDialogService dialog(Ui(), "engine-box", &Frame(), service.Factory()());
     dialog.Open();
-    EXPECT_EQ(dialog.StateText(), "...");
-    EXPECT_FALSE(dialog.StartButton().isEnabled());
-    EXPECT_FALSE(dialog.StopButton().isEnabled());
-
     dialog.OnTimerTick();
-    EXPECT_EQ(dialog.StateText().toStdString(), std::string(MessageText(51580)));
-    EXPECT_TRUE(dialog.StartButton().isEnabled());
-    EXPECT_FALSE(dialog.StopButton().isEnabled());
-    EXPECT_FALSE(dialog.RestartButton().isEnabled());
-    // The account the daemon would run as: this process's user.
-    const CQvcString account(platform::EngineService(Root()).LogonAccount());
-    ASSERT_FALSE(account.IsEmpty());
-    const ServiceLogonView logon = ServiceLogonViewFor(account);
-    EXPECT_EQ(dialog.AccountText().toStdString(), logon.account.Str());
-    EXPECT_EQ(dialog.PasswordText().toStdString(), logon.password.Str());
+    EXPECT_EQ(Shown(dialog), std::make_tuple(Msg(51580), true, false, false));
+    EXPECT_EQ(dialog.AccountText(), "sentrelle");
+    EXPECT_EQ(dialog.PasswordText(), "**************");
 
     EXPECT_EQ(dialog.OnStart(), 0);
-    EXPECT_EQ(EngineState(), platform::kServiceRunning);
-    dialog.OnTimerTick();
-    EXPECT_EQ(dialog.StateText().toStdString(), std::string(MessageText(51583)));
-    EXPECT_FALSE(dialog.StartButton().isEnabled());
-    EXPECT_TRUE(dialog.StopButton().isEnabled());
-    EXPECT_TRUE(dialog.RestartButton().isEnabled());
-    // Starting what runs already succeeds at once, without a message.
-    EXPECT_EQ(dialog.OnStart(), 0);
-
     EXPECT_EQ(dialog.OnRestart(), 0);
-    EXPECT_EQ(EngineState(), platform::kServiceRunning);
-    EXPECT_EQ(dialog.OnStop(), 0);
-    EXPECT_EQ(EngineState(), platform::kServiceStopped);
     dialog.OnTimerTick();
-    EXPECT_EQ(dialog.StateText().toStdString(), std::string(MessageText(51580)));
+    EXPECT_EQ(Shown(dialog), std::make_tuple(Msg(51583), false, true, true));
+    EXPECT_EQ(service.Calls(), (std::vector<std::string>{"query engine-box", "start engine-box", "stop engine-box",
+                                                         "start engine-box", "query engine-box"}));
     EXPECT_TRUE(Messages().empty());
-}
 
-TEST_F(ServiceTest, DialogReportsAFailedStart) {
-    testsupport::ScopedEnv missing(platform::EngineService::kBinaryVariable, "/nonexistent/sentrelle-engine");
-    ASSERT_NE(Start(), nullptr);
-    CDialogService dialog(Ui(), "", &Frame());
-    dialog.Open();
-    const long code = dialog.OnStart();
-    EXPECT_NE(code, 0);
+    // A failed operation shows its message; a failed query turns every button off.
+    service.FailWith(C::kErrorOperation);
+    EXPECT_EQ(dialog.OnStop(), C::kErrorOperation);
     ASSERT_EQ(Messages().size(), 1u);
-    EXPECT_EQ(Messages()[0], std::string(MessageText(ServiceControlMessageId(code))));
+    EXPECT_EQ(Messages()[0], Msg(3005));
     EXPECT_EQ(Ui().History()[0].icon, CUiSeam::Icon::Error);
-    // Another computer has no service control to reach.
-    CDialogService remote(Ui(), "far-away-host", &Frame());
-    remote.Open();
-    remote.OnTimerTick();
-    EXPECT_EQ(remote.StateText().toStdString(), std::string(MessageText(51578)));
-    EXPECT_FALSE(remote.StartButton().isEnabled());
-    EXPECT_EQ(remote.OnStop(), CQvcService::kErrorManager);
-    EXPECT_EQ(Messages().back(), std::string(MessageText(3000)));
+    EXPECT_EQ(dialog.OnRestart(), C::kErrorOperation);
+    EXPECT_EQ(service.Calls().back(), "stop engine-box") << "no start after a failed stop";
+    dialog.OnTimerTick();
+    EXPECT_EQ(Shown(dialog), std::make_tuple(Msg(51578), false, false, false));
 }
 
 TEST_F(ServiceTest, ChecksFollowTheEngineFromAnotherStoreToTheListAndBack) {
@@ -230,7 +195,17 @@ TEST_F(ServiceTest, ChecksFollowTheEngineFromAnotherStoreToTheListAndBack) {
     ASSERT_GE(RowOf("Loopback"), 0);
     EXPECT_EQ(Cell("Loopback", 9), kEngineNotRunning);
 
-    CDialogService dialog(Ui(), "", &Frame());
+    // The product's service control, with the real engine in the place it looks first;
+    // whatever the test leaves running stops before the installation goes.
+    testsupport::ScopedEnv engine(platform::EngineService::kBinaryVariable, SENTRELLE_ENGINE_PROGRAM);
+    struct StopAtEnd {
+        platform::EngineService daemon;
+        ~StopAtEnd() {
+            if (daemon.QueryState() != platform::kServiceStopped && daemon.Stop() == 0)
+                WaitFor([&] { return daemon.QueryState() == platform::kServiceStopped; }, std::chrono::seconds(30));
+        }
+    } stopAtEnd{platform::EngineService(Root())};
+    CDialogService dialog(Ui(), "", &Frame(), std::make_unique<CQvcService>());
     dialog.Open();
     ASSERT_EQ(dialog.OnStart(), 0);
 

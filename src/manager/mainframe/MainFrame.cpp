@@ -291,7 +291,8 @@ void CMainFrame::StartServiceWatch() {
     m_watcher = std::make_unique<CThreadCheckService>();
     m_watcher->SetWindow(m_sink.get());
     m_watcher->SetComputerName(m_app.Store()->EngineName());
-    m_watcher->SetServiceName(CQvcService::kEngineServiceName);
+    m_watcher->SetServiceName(ISnServiceControl::kEngineServiceName);
+    m_watcher->SetServiceControl(MakeServiceControl(m_app.GetOptions().serviceControl));
     m_watcher->SetStartDelay(m_app.GetOptions().watchStartDelay);
     m_watcher->Start(0);
 }

@@ -24,8 +24,10 @@ void ReadOnly(QLineEdit& field, const char* name) {
 
 } // namespace
 
-CDialogService::CDialogService(CUiSeam& ui, const CQvcString& computer, QWidget* parent)
-    : QDialog(parent), CQvcBase("CDialogService"), m_ui(ui), m_start("&Start"), m_stop("S&top"),
+CDialogService::CDialogService(CUiSeam& ui, const CQvcString& computer, QWidget* parent,
+                               std::unique_ptr<ISnServiceControl> control)
+    : QDialog(parent), CQvcBase("CDialogService"), m_ui(ui),
+      m_control(control ? std::move(control) : MakeServiceControl({})), m_start("&Start"), m_stop("S&top"),
       m_restart("&Restart"), m_close("Close") {
     setObjectName("serviceDialog");
     setWindowTitle("Service");
@@ -78,7 +80,7 @@ void CDialogService::Open() {
         frame.moveCenter(area.center());
         move(frame.topLeft() - QPoint(kOpeningShift, kOpeningShift));
     }
-    m_service.setText(CQvcService::kEngineServiceDisplayName);
+    m_service.setText(ISnServiceControl::kEngineServiceDisplayName);
     m_state.setText("...");
     SetButtons(false, false, false);
     m_timer.start();
@@ -95,8 +97,8 @@ void CDialogService::SetButtons(bool start, bool stop, bool restart) {
 void CDialogService::OnTimerTick() {
     long state = -1;
     CQvcString account;
-    m_control.QueryServiceState(CQvcString(m_computer.text().toUtf8().constData()),
-                                CQvcService::kEngineServiceName, state, &account);
+    m_control->QueryServiceState(CQvcString(m_computer.text().toUtf8().constData()),
+                                ISnServiceControl::kEngineServiceName, state, &account);
     if (!account.IsEmpty()) {
         const ServiceLogonView logon = ServiceLogonViewFor(account);
         m_account.setText(Text(logon.account));
@@ -113,7 +115,7 @@ long CDialogService::StartOrStop(bool start) {
     SetButtons(false, false, false);
     m_state.setText(Text(MessageText(start ? 51574 : 51576)));
     m_state.repaint();
-    const long code = m_control.StartOrStop(computer, CQvcService::kEngineServiceName, start);
+    const long code = m_control->StartOrStop(computer, ISnServiceControl::kEngineServiceName, start);
     Trace(kTraceFile, "%s of the service: %ld\n", start ? "start" : "stop", code);
     if (code != 0)
         m_ui.Message(MessageText(ServiceControlMessageId(code)), CUiSeam::Icon::Error);

@@ -14,7 +14,7 @@ void RegisterServiceCommands(CQMonApp& app, CCommandRegistry& registry) {
 
 void OpenServiceDialog(CQMonApp& app, bool startWhenOpened) {
     const CQvcString computer = app.Store() != nullptr ? app.Store()->EngineName() : CQvcString();
-    CDialogService dialog(app.Ui(), computer, app.Frame());
+    CDialogService dialog(app.Ui(), computer, app.Frame(), MakeServiceControl(app.GetOptions().serviceControl));
     dialog.SetStartWhenOpened(startWhenOpened);
     dialog.Open();
     app.Ui().ExecDialog(dialog);

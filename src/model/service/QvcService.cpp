@@ -70,7 +70,8 @@ long CQvcService::OpenService(const CQvcString& service, Access access) {
         return -1;
     }
     const CQvcString root = ResolveRoot();
-    auto engine = std::make_unique<platform::EngineService>(root.Str());
+    std::unique_ptr<platform::IEngineDaemon> engine =
+        m_daemonFactory ? m_daemonFactory(root.Str()) : std::make_unique<platform::EngineService>(root.Str());
     if (root.IsEmpty() || !engine->RootExists()) {
         Trace(kTraceFile, "SERVICE: Service [%s] is not installed (Engine root [%s]).", service.c_str(),
               root.c_str());
@@ -156,6 +157,17 @@ long CQvcService::QueryServiceState(const CQvcString& computer, const CQvcString
     return result;
 }
 
+long CQvcService::PollState(const CQvcString& computer, const CQvcString& service, long& state) {
+    state = -1;
+    long result = -1;
+    if (OpenHandles(computer, service, true) == 0) {
+        Wait(m_timing.StepWait);
+        result = QueryState(state);
+    }
+    CloseHandles();
+    return result;
+}
+
 // ---- start or stop --------------------------------------------------------------------------
 
 long CQvcService::StartOrStop(const CQvcString& computer, const CQvcString& service, bool start) {
@@ -213,6 +225,12 @@ long CQvcService::StartOrStop(const CQvcString& computer, const CQvcString& serv
     return result;
 }
 
+std::unique_ptr<ISnServiceControl> MakeServiceControl(const ServiceControlFactory& factory) {
+    if (factory)
+        return factory();
+    return std::make_unique<CQvcService>();
+}
+
 // ---- shared helpers ---------------------------------------------------------------------------
 
 bool CQvcService::IsLocalComputer(const CQvcString& computer) {
@@ -225,31 +243,4 @@ bool CQvcService::IsLocalComputer(const CQvcString& computer) {
     if (host.empty())
         return false;
     return name.EqualsNoCase(host) || name.EqualsNoCase(std::string_view(host).substr(0, host.find('.')));
-}
-
-unsigned CQvcService::StateMessageId(long state) {
-    if (state == -1)
-        return 51578; // "Unable to query server"
-    if (state >= kStateStopped && state <= kStatePaused)
-        return static_cast<unsigned>(51580 + state - kStateStopped);
-    return 51587; // "Unable to determine state of the service"
-}
-
-unsigned CQvcService::ResultMessageId(long code) {
-    switch (code) {
-    case 0:
-        return 0;
-    case kErrorManager:
-        return 3000;
-    case kErrorOpenQuery:
-        return 3001;
-    case kErrorOpenControl:
-        return 3002;
-    case kErrorQuery:
-        return 3003;
-    case kErrorOperation:
-        return 3005;
-    default:
-        return 3007;
-    }
 }

@@ -1,6 +1,7 @@
 #include "model/service/ThreadCheckService.h"
 
-CThreadCheckService::CThreadCheckService() : CQvcThread("CThreadCheckService", kDefaultPeriodMs) {}
+CThreadCheckService::CThreadCheckService()
+    : CQvcThread("CThreadCheckService", kDefaultPeriodMs), m_control(MakeServiceControl({})) {}
 
 // Owners stop the watcher before they destroy it; the base's destructor covers a careless
 // one.
@@ -23,46 +24,26 @@ void CThreadCheckService::SetServiceName(const CQvcString& service) {
     m_service = service;
 }
 
-void CThreadCheckService::SetEngineRoot(const CQvcString& root) {
+void CThreadCheckService::SetServiceControl(std::unique_ptr<ISnServiceControl> control) {
     CQvcLock lock(*this);
-    m_engineRoot = root;
-}
-
-void CThreadCheckService::SetServiceTiming(const CQvcService::Timing& timing) {
-    CQvcLock lock(*this);
-    m_timing = timing;
-}
-
-void CThreadCheckService::SetServiceClock(const IQvcClock* clock) {
-    CQvcLock lock(*this);
-    m_serviceClock = clock;
+    m_control = control ? std::move(control) : MakeServiceControl({});
 }
 
 void CThreadCheckService::Work() {
     IQvcWindow* window = nullptr;
     CQvcString computer, serviceName;
-    CQvcService::Timing timing;
-    const IQvcClock* clock = nullptr;
-    CQvcService service;
+    ISnServiceControl* control = nullptr;
     {
         CQvcLock lock(*this);
         window = m_window;
         computer = m_computer;
         serviceName = m_service;
-        timing = m_timing;
-        clock = m_serviceClock != nullptr ? m_serviceClock : &QvcSteadyClock();
-        service.SetEngineRoot(m_engineRoot);
+        control = m_control.get();
     }
-    service.SetTiming(timing);
-    service.SetClock(clock);
+    // The control is replaced only before Start, so the worker may use it unlocked.
     long state = -1;
-    if (service.OpenHandles(computer, serviceName, true) == 0) {
-        clock->SleepUntil(clock->Now() + timing.StepWait);
-        service.QueryState(state);
-    }
-    service.CloseHandles();
+    control->PollState(computer, serviceName, state);
     if (window != nullptr)
         window->Post(kQvcCommandMessage,
-                     state == CQvcService::kStateStopped ? kCommandServiceStopped : kCommandServiceRunning,
-                     0);
+                     state == ISnServiceControl::kStateStopped ? kCommandServiceStopped : kCommandServiceRunning, 0);
 }

@@ -38,49 +38,31 @@ const std::string kQuestion =
 const std::string kNotice = "notice: The 'Quorvane Sentrelle' service is not running. This service must be running "
                             "in order to run the checks.";
 
-TEST(SnEngineServiceState, StoppedAtStartOnAWritableConfigurationAsksOnceAndStartsOnYes) {
-    ScriptedUi ui;
-    CSnEngineServiceState state(ui);
-    EXPECT_FALSE(state.IsStopped());
-    EXPECT_TRUE(state.OnCommand(CSnEngineServiceState::kCmdServiceStopped, true));
-    EXPECT_TRUE(state.IsStopped());
-    EXPECT_EQ(ui.shown, (std::vector<std::string>{kQuestion, "dialog start"}));
-    // The watcher keeps reporting every 5 s: no more questions, the flag follows.
-    state.OnCommand(197, true);
-    state.OnCommand(197, true);
-    EXPECT_EQ(ui.shown.size(), 2u);
-    state.OnCommand(196, true);
-    EXPECT_FALSE(state.IsStopped());
-    state.OnCommand(197, true);
-    EXPECT_TRUE(state.IsStopped());
-    EXPECT_EQ(ui.shown.size(), 2u);
-}
-
-TEST(SnEngineServiceState, NoMeansNoDialog) {
-    ScriptedUi ui;
-    ui.answerYes = false;
-    CSnEngineServiceState state(ui);
-    state.OnStopped(true);
-    EXPECT_EQ(ui.shown, (std::vector<std::string>{kQuestion}));
-    EXPECT_TRUE(state.IsStopped());
-}
-
-TEST(SnEngineServiceState, ReadOnlyConfigurationGetsTheNoticeOnceAndNoDialog) {
-    ScriptedUi ui;
-    CSnEngineServiceState state(ui);
-    state.OnCommand(197, false);
-    state.OnCommand(197, false);
-    EXPECT_EQ(ui.shown, (std::vector<std::string>{kNotice}));
-}
-
-TEST(SnEngineServiceState, ServiceThatStopsLaterIsNotAskedAbout) {
-    ScriptedUi ui;
-    CSnEngineServiceState state(ui);
-    state.OnCommand(196, true);
-    EXPECT_TRUE(state.HasReported());
-    state.OnCommand(197, true);
-    EXPECT_TRUE(state.IsStopped());
-    EXPECT_TRUE(ui.shown.empty());
+TEST(SnEngineServiceState, AsksOnlyWhenTheFirstReportFindsTheServiceStopped) {
+    struct Row {
+        bool writable, answerYes;
+        std::vector<unsigned> commands;
+        std::vector<std::string> shown;
+        bool stopped;
+    };
+    const Row rows[] = {
+        // Reports keep coming every 5 s: one question per run, the flag follows them.
+        {true, true, {197, 197, 197, 196, 197}, {kQuestion, "dialog start"}, true},
+        {true, false, {197}, {kQuestion}, true},
+        {false, true, {197, 197}, {kNotice}, true},
+        // Seen running first: never asked, though the flag is set.
+        {true, true, {196, 197}, {}, true},
+        {true, true, {197, 196}, {kQuestion, "dialog start"}, false},
+    };
+    for (const Row& row : rows) {
+        ScriptedUi ui;
+        ui.answerYes = row.answerYes;
+        CSnEngineServiceState state(ui);
+        for (unsigned command : row.commands)
+            EXPECT_TRUE(state.OnCommand(command, row.writable));
+        EXPECT_EQ(ui.shown, row.shown) << row.commands.size();
+        EXPECT_EQ(state.IsStopped(), row.stopped) << row.commands.size();
+    }
 }
 
 TEST(SnEngineServiceState, ReportsArrivingWhileTheQuestionIsOpenAskNothingMore) {
@@ -99,7 +81,6 @@ TEST(SnEngineServiceState, OtherCommandsAreNotTaken) {
     CSnEngineServiceState state(ui);
     EXPECT_FALSE(state.OnCommand(195, true));
     EXPECT_FALSE(state.OnCommand(198, true));
-    EXPECT_FALSE(state.IsStopped());
     EXPECT_FALSE(state.HasReported());
     EXPECT_EQ(CSnEngineServiceState::MonitorRefusalText(),
               "Unable to monitor the selected item(s) because the Quorvane Sentrelle service is not running.\n\n"
@@ -134,18 +115,17 @@ TEST(ServiceDialogRules, StateTextsAndButtons) {
 }
 
 TEST(ServiceDialogRules, LogonAccountAndPasswordFields) {
-    ServiceLogonView view = ServiceLogonViewFor("LocalSystem");
-    EXPECT_EQ(view.account, ".\\LocalSystem");
-    EXPECT_TRUE(view.password.IsEmpty());
-    view = ServiceLogonViewFor("ROOT");
-    EXPECT_EQ(view.account, ".\\ROOT");
-    EXPECT_TRUE(view.password.IsEmpty());
-    view = ServiceLogonViewFor("sentrelle");
-    EXPECT_EQ(view.account, "sentrelle");
-    EXPECT_EQ(view.password, "**************");
-    EXPECT_EQ(view.password.Length(), 14u);
-    view = ServiceLogonViewFor("rooty"); // only the whole name counts
-    EXPECT_EQ(view.account, "rooty");
+    const std::pair<const char*, std::pair<const char*, const char*>> rows[] = {
+        {"LocalSystem", {".\\LocalSystem", ""}},
+        {"ROOT", {".\\ROOT", ""}},
+        {"sentrelle", {"sentrelle", "**************"}},
+        {"rooty", {"rooty", "**************"}}, // only the whole name counts
+    };
+    for (const auto& [account, shown] : rows) {
+        const ServiceLogonView view = ServiceLogonViewFor(account);
+        EXPECT_EQ(std::make_pair(view.account.Str(), view.password.Str()),
+                  std::make_pair(std::string(shown.first), std::string(shown.second)));
+    }
 }
 
 TEST(ServiceDialogRules, ControlResultsMapToTheirMessages) {

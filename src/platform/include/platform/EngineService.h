@@ -38,7 +38,21 @@ constexpr int kServiceStartPending = 2;
 constexpr int kServiceStopPending = 3;
 constexpr int kServiceRunning = 4;
 
-class EngineService {
+// What a service control needs of the daemon of one Engine root (EngineService below is
+// the real one; tests of the service control script their own).
+class IEngineDaemon {
+public:
+    virtual ~IEngineDaemon() = default;
+    virtual bool RootExists() const = 0;
+    virtual int QueryState(int* error) const = 0;
+    virtual bool MayStart() const = 0;
+    virtual bool MayStop() const = 0;
+    virtual int Start() = 0;
+    virtual int Stop() = 0;
+    virtual std::string LogonAccount() const = 0;
+};
+
+class EngineService final : public IEngineDaemon {
 public:
     // The name of the engine program, and the variable that names another program to run
     // in its place (tests run a stand-in daemon this way).
@@ -52,7 +66,7 @@ public:
     // <root>/Sys/Run/QvsSnSvc.pid
     std::string PidFilePath() const;
     // True when the root is an existing directory (the service is "installed").
-    bool RootExists() const;
+    bool RootExists() const override;
 
     // The engine program: $SENTRELLE_ENGINE_BINARY when it is set and not empty (taken as
     // it is), else an executable `sentrelle-engine` next to the running program, else the
@@ -61,7 +75,7 @@ public:
 
     // The current state (kService*), or -1 when it cannot be learnt (the root is gone, the
     // pid file cannot be read); `error`, when given, receives the errno of a failure.
-    int QueryState(int* error = nullptr) const;
+    int QueryState(int* error = nullptr) const override;
     // The daemon's pid: the holder of the lock, else the process that Start launched while
     // it starts up; 0 when there is none.
     int DaemonPid() const;
@@ -69,22 +83,22 @@ public:
     // Whether this process has the rights to start the daemon (it can write in Sys/Run, or
     // in the root when Sys/Run is missing) or to stop it (it may signal the daemon; true
     // when none runs).
-    bool MayStart() const;
-    bool MayStop() const;
+    bool MayStart() const override;
+    bool MayStop() const override;
 
     // Launches the daemon; 0, or an errno: EALREADY when one already runs or starts,
     // ENOENT when no engine program is found, or what creating or running it gave.
     // Starts of several processes at once are serialised on an fcntl lock on
     // Sys/Run/QvsSnSvc.pid.startlock held until the starting marker is written: one of
     // them launches, the others get EALREADY.
-    int Start();
+    int Start() override;
     // Sends SIGTERM to the daemon; 0, or an errno: ESRCH when none runs, EPERM without the
     // right to signal it.
-    int Stop();
+    int Stop() override;
 
     // The user the daemon runs as; when none runs, the user that Start would run it as
     // (the user of this process).  Empty when it cannot be told.
-    std::string LogonAccount() const;
+    std::string LogonAccount() const override;
 
 private:
     // A process named by its pid and start time.

@@ -15,6 +15,7 @@
 #include "manager/app/UiSeam.h"
 #include "model/console/CommandRules.h"
 #include "model/store/SnCfg.h"
+#include "model/service/ISnServiceControl.h"
 #include "model/service/SnEngineServiceState.h"
 #include "model/console/SnRefreshCycle.h"
 #include "platform/Process.h"
@@ -48,6 +49,9 @@ public:
         // waits before its first period begins.
         bool watchService = true;
         std::chrono::milliseconds watchStartDelay{1000};
+        // Makes the service control of the watcher and of each Service dialog; empty for
+        // the product's.  Tests script the service this way.
+        ServiceControlFactory serviceControl;
         // Starts the programs that show files; null for the system's launcher.
         platform::IProcessLauncher* launcher = nullptr;
     };

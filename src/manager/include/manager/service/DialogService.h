@@ -2,12 +2,14 @@
 // CDialogService: the Service dialog (Tools > Service...).  It shows the Engine computer,
 // the service's display name, its state, and the account it runs under, and offers
 // Start, Stop and Restart.  A one-second timer reads the state again and sets the buttons
-// (ServiceDialogRules.h holds the table).  The operations go through CQvcService and
+// (ServiceDialogRules.h holds the table).  The operations go through the service control and
 // block while they wait for the service (the wait cursor shows); a failure shows its
 // message (3000 to 3007) through the UI seam.
 #include "library/QvcBase.h"
 #include "library/QvcString.h"
-#include "model/service/QvcService.h"
+#include "model/service/ISnServiceControl.h"
+
+#include <memory>
 
 #include <QDialog>
 #include <QGridLayout>
@@ -26,7 +28,9 @@ public:
     // An address with help on the accounts a service can run under.
     static constexpr const char* kHelpAddress = "https://sentrelle.invalid/help/service-account";
 
-    CDialogService(CUiSeam& ui, const CQvcString& computer, QWidget* parent = nullptr);
+    // `control`: the service control the dialog asks (null: a CQvcService).
+    CDialogService(CUiSeam& ui, const CQvcString& computer, QWidget* parent = nullptr,
+                   std::unique_ptr<ISnServiceControl> control = nullptr);
 
     void SetStartWhenOpened(bool start) { m_startWhenOpened = start; }
     bool StartWhenOpened() const { return m_startWhenOpened; }
@@ -52,15 +56,13 @@ public:
     QPushButton& StopButton() { return m_stop; }
     QPushButton& RestartButton() { return m_restart; }
     QTimer& Timer() { return m_timer; }
-    // The service control the dialog uses (tests shorten its waits).
-    CQvcService& Service() { return m_control; }
 
 private:
     long StartOrStop(bool start);
     void SetButtons(bool start, bool stop, bool restart);
 
     CUiSeam& m_ui;
-    CQvcService m_control;
+    std::unique_ptr<ISnServiceControl> m_control;
     bool m_startWhenOpened = false;
     // The layout before the widgets it holds: the widgets go first when the dialog goes.
     QGridLayout m_grid;

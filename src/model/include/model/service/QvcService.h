@@ -13,36 +13,20 @@
 // skip them; the defaults are the product's.
 #include "library/QvcBase.h"
 #include "library/QvcClock.h"
+#include "model/service/ISnServiceControl.h"
 
 #include <chrono>
 #include <memory>
 
+#include <functional>
+#include <string>
+
 namespace platform {
-class EngineService;
+class IEngineDaemon;
 }
 
-class CQvcService : public CQvcBase {
+class CQvcService : public CQvcBase, public ISnServiceControl {
 public:
-    // The Engine's service.
-    static constexpr const char* kEngineServiceName = "QvsSnSvc";
-    static constexpr const char* kEngineServiceDisplayName = "Quorvane Sentrelle";
-
-    // Service states as the manager reports them.
-    static constexpr long kStateStopped = 1;
-    static constexpr long kStateStartPending = 2;
-    static constexpr long kStateStopPending = 3;
-    static constexpr long kStateRunning = 4;
-    static constexpr long kStateContinuePending = 5;
-    static constexpr long kStatePausePending = 6;
-    static constexpr long kStatePaused = 7;
-
-    // Results of StartOrStop and QueryServiceState.
-    static constexpr long kErrorManager = -1000;     // the manager cannot be opened
-    static constexpr long kErrorOpenQuery = -1001;   // the service cannot be opened for queries
-    static constexpr long kErrorOpenControl = -1002; // ... nor with start (stop) rights
-    static constexpr long kErrorQuery = -1003;       // a status query fails
-    static constexpr long kErrorOperation = -1011;   // refused, or the wanted state not reached
-
     // Rights to open the service with.
     enum class Access { Query, Start, Stop, All };
 
@@ -69,6 +53,9 @@ public:
     const Timing& GetTiming() const { return m_timing; }
     // The clock of the waits (null: the machine's steady clock); it must outlive the calls.
     void SetClock(const IQvcClock* clock) { m_clock = clock; }
+    // Makes the controller of the daemon of an Engine root (empty: platform::EngineService).
+    using DaemonFactory = std::function<std::unique_ptr<platform::IEngineDaemon>(const std::string& root)>;
+    void SetDaemonFactory(DaemonFactory factory) { m_daemonFactory = std::move(factory); }
 
     // --- handles -----------------------------------------------------------------------
     // Opens the manager of `computer` and then `service`, for queries only or with all
@@ -102,26 +89,23 @@ public:
     // Closes both handles in every case.
     // A start that finds the service starting already (another process launched it) waits
     // for it like its own.
-    long StartOrStop(const CQvcString& computer, const CQvcString& service, bool start);
+    long StartOrStop(const CQvcString& computer, const CQvcString& service, bool start) override;
     // Whether the last StartOrStop found the service already in the wanted state, or a
     // start already under way through another process, and so launched nothing itself.
-    bool FoundAlready() const { return m_foundAlready; }
+    bool FoundAlready() const override { return m_foundAlready; }
     // The state as the Service dialog reads it: open the manager, wait, open the service
     // for queries, wait, query (and the account, when asked for).  0, or kErrorManager,
     // kErrorOpenQuery, kErrorQuery; `state` is -1 on failure.  Closes both handles.
     long QueryServiceState(const CQvcString& computer, const CQvcString& service, long& state,
-                           CQvcString* account = nullptr);
+                           CQvcString* account = nullptr) override;
+    // The watcher's look: opened for queries only (ManagerWait, ServiceWait), StepWait
+    // more, then the query; 0, or -1 with `state` -1.  Closes both handles.
+    long PollState(const CQvcString& computer, const CQvcString& service, long& state) override;
 
     // --- shared helpers -------------------------------------------------------------------
     // Empty, "localhost", "127.0.0.1" or this machine's name (letter case ignored, a
     // leading "\\" allowed, the short name of this machine as well).
     static bool IsLocalComputer(const CQvcString& computer);
-    // The number of the text that shows a state: 51580..51586 for 1..7, 51578 "Unable to
-    // query server" for -1, 51587 for any other number.
-    static unsigned StateMessageId(long state);
-    // The number of the message that explains a result: 0 for 0, 3000..3003 for
-    // -1000..-1003, 3005 for -1011, 3007 for any other code.
-    static unsigned ResultMessageId(long code);
 
 private:
     const IQvcClock& Clock() const;
@@ -134,6 +118,7 @@ private:
 
     bool m_managerOpen = false;
     CQvcString m_computer;
-    std::unique_ptr<platform::EngineService> m_service;
+    DaemonFactory m_daemonFactory;
+    std::unique_ptr<platform::IEngineDaemon> m_service;
     bool m_foundAlready = false;
 };

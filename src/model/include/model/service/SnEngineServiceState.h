@@ -6,6 +6,7 @@
 // on a writable configuration (Yes opens the Service dialog, which starts it), a notice on
 // a read-only one.
 #include "library/QvcString.h"
+#include "model/service/ISnServiceControl.h"
 #include "model/service/ISnServiceStateUi.h"
 
 class CSnEngineServiceState {
@@ -14,8 +15,8 @@ public:
     static constexpr unsigned kCmdServiceRunning = 196;
     static constexpr unsigned kCmdServiceStopped = 197;
     // The engine's service as the service control knows it, and the name users see.
-    static constexpr const char* kServiceName = "QvsSnSvc";
-    static constexpr const char* kServiceDisplayName = "Quorvane Sentrelle";
+    static constexpr const char* kServiceName = ISnServiceControl::kEngineServiceName;
+    static constexpr const char* kServiceDisplayName = ISnServiceControl::kEngineServiceDisplayName;
 
     explicit CSnEngineServiceState(ISnServiceStateUi& ui) : m_ui(ui) {}
 

@@ -1,15 +1,18 @@
 #pragma once
-// CThreadCheckService: the service watcher.  Once per period (5 seconds) it opens the
-// Engine's service for queries only, waits 100 ms, reads its state and closes it again,
-// then posts a command to its window: 197 when the service is stopped, 196 in every
-// other case, a failed query included (the watcher never reports errors).  The commands
-// travel as kQvcCommandMessage with the command in wparam.
+// CThreadCheckService: the service watcher.  Once per period (5 seconds) it takes a quick
+// look at the Engine's service (ISnServiceControl::PollState: opened for queries only,
+// the state read, closed again), then posts a command to its window: 197 when the
+// service is stopped, 196 in every other case, a failed query included (the watcher
+// never reports errors).  The commands travel as kQvcCommandMessage with the command in
+// wparam.
 //
-// The owner sets the window, the computer and the service name (and, when it is not the
-// installation's, the Engine root) before Start; the worker uses its own copies and its
-// own service handles only.
+// The owner sets the window, the computer, the service name and (when it is not the
+// product's) the service control before Start; the worker uses its own copies and a
+// service control that no other thread touches.
 #include "library/QvcThread.h"
-#include "model/service/QvcService.h"
+#include "model/service/ISnServiceControl.h"
+
+#include <memory>
 
 class CThreadCheckService final : public CQvcThread {
 public:
@@ -23,12 +26,8 @@ public:
     void SetWindow(IQvcWindow* window);
     void SetComputerName(const CQvcString& computer);
     void SetServiceName(const CQvcString& service);
-    // Empty (the default): the machine hive's Engine0Root.
-    void SetEngineRoot(const CQvcString& root);
-    // The waits of the service handles (tests shorten them); the clock must outlive the
-    // worker.
-    void SetServiceTiming(const CQvcService::Timing& timing);
-    void SetServiceClock(const IQvcClock* clock);
+    // The control the worker asks (null: a CQvcService); set it before Start.
+    void SetServiceControl(std::unique_ptr<ISnServiceControl> control);
 
 protected:
     void Work() override;
@@ -37,7 +36,5 @@ private:
     IQvcWindow* m_window = nullptr;
     CQvcString m_computer;
     CQvcString m_service;
-    CQvcString m_engineRoot;
-    CQvcService::Timing m_timing;
-    const IQvcClock* m_serviceClock = nullptr;
+    std::unique_ptr<ISnServiceControl> m_control;
 };
