@@ -5,6 +5,7 @@
 #include "manager/mainframe/CheckClipboard.h"
 #include "manager/app/AppCommands.h"
 #include "manager/app/VisualStyles.h"
+#include "manager/checks/CheckCommands.h"
 #include "manager/mainframe/FrameCommands.h"
 #include "manager/mainframe/MainFrame.h"
 #include "manager/service/ServiceCommands.h"
@@ -39,6 +40,7 @@ CQMonApp::CQMonApp(Options options) : CQvcBase("QMonApp"), m_options(std::move(o
     RegisterAppCommands(*this, m_commands);
     RegisterFrameCommands(*this, m_commands);
     RegisterServiceCommands(*this, m_commands);
+    RegisterCheckCommands(*this, m_commands);
 }
 
 CQMonApp::~CQMonApp() { ExitInstance(); }
