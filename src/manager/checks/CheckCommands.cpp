@@ -18,7 +18,8 @@
 
 namespace {
 
-constexpr int kProgressHosts = 10; // from this many hosts on, creation shows its progress
+constexpr int kProgressHosts = 10;            // from this many hosts on, creation shows its progress
+constexpr long kNodeRecordNotFound = 25021; // the store's "record not found in [Nodes] table"
 
 // The refresh cycle stays suspended while a sheet is open, so that a timer tick cannot
 // reload the node tree under it.
@@ -118,11 +119,13 @@ void EditCheck(CQMonApp& app) {
     }
     CSnCfg& store = *app.Store();
     CSnNode* node = nodes.front();
-    if (long code = store.ReadNode(node)) {
+    const long code = store.ReadNode(node);
+    if (code != 0 && code != kNodeRecordNotFound) {
         app.ShowErrorCode(code);
         return;
     }
-    if (node->Cfg.Function.Type == kTypeNone) {
+    // Another Manager deleted the check since the list was filled.
+    if (code == kNodeRecordNotFound || node->Cfg.Function.Type == kTypeNone) {
         app.Ui().Message(CQvcString().FormatGrow(MessageText(61458), static_cast<long>(node->Id())),
                          CUiSeam::Icon::Error);
         return;
