@@ -61,7 +61,8 @@ CPropPageServerNotifications::CPropPageServerNotifications(CPropSheetServer& she
             m_buttons[e]->setMaximumWidth(m_buttons[e]->fontMetrics().horizontalAdvance("....") + 16);
             m_buttons[e]->setToolTip(c == kChannelSnmpTrap ? "SNMP trap settings" : "Choose the recipients");
             m_shown[e] = new QLabel;
-            m_shown[e]->setMinimumWidth(160);
+            // The recipients shown beside the box never widen the sheet (the tooltip has them all).
+            m_shown[e]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
             m_shown[e]->setTextFormat(Qt::PlainText);
             ShowText(entry);
             rows->addWidget(m_boxes[e], k, 0);
