@@ -13,8 +13,13 @@
 #include "model/console/CommandIds.h"
 #include "model/notify/SnSmtpSettings.h"
 #include "model/tree/SnNode.h"
+#include "platform/EngineService.h"
 
+#include "LoopbackTcpPeer.h"
+
+#include <chrono>
 #include <fstream>
+#include <thread>
 
 namespace {
 
@@ -235,4 +240,55 @@ TEST_F(PropSheetTest, PropertiesRefusesSeveralChecksAndAVanishedRecord) {
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[0].rfind("To edit multiple checks in one go", 0), 0u);
     EXPECT_EQ(shown[1], "Node [" + std::to_string(a) + "] does not exist in the configuration database.");
+}
+
+// The whole way: a check made through the sheet is announced to the real engine, which
+// runs it at once against a loopback peer, and the Manager's list shows its result.
+TEST_F(PropSheetTest, ACheckCreatedThroughTheSheetIsRunByTheEngineAndShowsItsResult) {
+    testsupport::ScopedEnv engineProgram(platform::EngineService::kBinaryVariable, SENTRELLE_ENGINE_PROGRAM);
+    testsupport::LoopbackTcpPeer peer(testsupport::LoopbackTcpPeer::Greeting("hello\r\n"));
+    ASSERT_TRUE(peer.Listening());
+    platform::EngineService service(Root());
+    ASSERT_EQ(service.Start(), 0);
+    struct StopEngine {
+        platform::EngineService& service;
+        ~StopEngine() {
+            service.Stop();
+            for (int i = 0; i < 300 && service.QueryState() != platform::kServiceStopped; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+    } stop{service};
+    ASSERT_NE(Start(), nullptr);
+    Tick();
+    Tree().SelectFolder(1);
+    const int port = peer.Port();
+    App()->CheckDialogs().AddType(kTypeTcpIp, [port](QWidget*, CSnNode& w, std::int32_t type, const CheckDialogContext&) {
+        w.Cfg.Function.Type = type;
+        w.Cfg.Function.ParamServer = "127.0.0.1";
+        w.Cfg.Function.ParamByteCodes = "00";
+        w.Cfg.Function.Param1 = std::to_string(port);
+        w.Cfg.Function.Param4 = "5000";
+        return CUiSeam::kAccepted;
+    });
+    Ui().PushDialog([](QDialog& d) {
+        auto& sheet = dynamic_cast<CPropSheetServer&>(d);
+        Choose(sheet, "TCP/IP");
+        sheet.General().DisplayName().setText("Loopback port");
+        return PressOk(sheet);
+    });
+    App()->OnCommand(cmd::kNewCheck);
+    ASSERT_GE(RowOf("Loopback port"), 0);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    const CSnNode* check = nullptr;
+    while (std::chrono::steady_clock::now() < deadline) {
+        Tick();
+        const int row = RowOf("Loopback port");
+        check = row >= 0 ? List().Model().Node(row) : nullptr;
+        if (check != nullptr && check->Result.Status != 0)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+    ASSERT_NE(check, nullptr);
+    EXPECT_EQ(check->Result.Status, 1) << check->Result.Response.Str();
+    EXPECT_GE(peer.Accepted(), 1);
 }
