@@ -292,3 +292,56 @@ TEST_F(PropSheetTest, ACheckCreatedThroughTheSheetIsRunByTheEngineAndShowsItsRes
     EXPECT_EQ(check->Result.Status, 1) << check->Result.Response.Str();
     EXPECT_GE(peer.Accepted(), 1);
 }
+
+// The General page's wiring: a preset type opens its dialog at once, a cancelled dialog
+// puts the chooser back, the Event Log notice comes first, a trap type switches the scan
+// mode, and "Schedule this Check:" opens the schedules dialog while there is no schedule.
+TEST_F(PropSheetTest, GeneralPageOpensDialogsAsTheTypeAndTheModeRequire) {
+    ASSERT_NE(Start(), nullptr);
+    Tick();
+    Tree().SelectFolder(1);
+    std::vector<std::int32_t> opened;
+    auto dialog = [&opened](int answer) {
+        return [&opened, answer](QWidget*, CSnNode& w, std::int32_t type, const CheckDialogContext&) {
+            opened.push_back(type);
+            if (answer == CUiSeam::kAccepted)
+                w.Cfg.Function.Type = type;
+            return answer;
+        };
+    };
+    App()->CheckDialogs().AddType(kTypeSsh, dialog(CUiSeam::kRejected));
+    App()->CheckDialogs().AddType(kTypeEventLog, dialog(CUiSeam::kAccepted));
+    App()->CheckDialogs().AddType(kTypeSnmpTrapReceive, dialog(CUiSeam::kAccepted));
+    int schedules = 0;
+    App()->CheckDialogs().schedules = [&schedules](QWidget*, CSnNode& node, const CheckDialogContext&) {
+        ++schedules;
+        node.Cfg.ScanFrequency.Schedule.SetText("e1");
+        return true;
+    };
+    Ui().PushDialog([&](QDialog& d) {
+        auto& sheet = dynamic_cast<CPropSheetServer&>(d);
+        CPropPageServerProps& page = sheet.General();
+        EXPECT_EQ(opened, std::vector<std::int32_t>{kTypeSsh}); // before the sheet showed
+        EXPECT_EQ(page.Chooser().Text().Str(), "<select>");
+        Choose(sheet, "Event Log");
+        EXPECT_EQ(Ui().History().back().text, "Event Log"); // the notice, then the dialog
+        EXPECT_EQ(page.DisplayName().text(), " - Event Log"); // no host yet
+        Choose(sheet, "SNMP Trap Receive");
+        EXPECT_EQ(sheet.Mode(), 2);
+        EXPECT_FALSE(page.TrapButton().isHidden());
+        EXPECT_FALSE(page.EveryButton().isEnabled());
+        Choose(sheet, "Event Log");
+        EXPECT_EQ(sheet.Mode(), 0);
+        page.Interval().setText("0");
+        page.ScheduleButton().click();
+        EXPECT_EQ(sheet.Mode(), 1);
+        EXPECT_EQ(page.Threshold().text(), "");
+        page.ScheduleButton().click(); // a schedule exists now: no second dialog
+        EXPECT_EQ(PressOk(sheet), QDialog::Accepted);
+        return QDialog::Rejected; // leaves nothing behind
+    });
+    App()->OnCommand(cmd::kNewSshCheck);
+    EXPECT_EQ(opened, (std::vector<std::int32_t>{kTypeSsh, kTypeEventLog, kTypeSnmpTrapReceive, kTypeEventLog}));
+    EXPECT_EQ(schedules, 1);
+    EXPECT_TRUE(Messages().empty());
+}
