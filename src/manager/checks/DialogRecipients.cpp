@@ -1,6 +1,7 @@
 #include "manager/checks/DialogRecipients.h"
 
 #include "manager/app/UiSeam.h"
+#include "manager/checks/SheetText.h"
 #include "model/notify/AddressRules.h"
 #include "model/notify/SnDistributionGroups.h"
 #include "model/notify/SnRecipients.h"
@@ -10,12 +11,12 @@
 #include <QGridLayout>
 #include <QLabel>
 
+using sheettext::Q;
+
 namespace {
 
 constexpr const char* kChannelTitles[] = {"E-mail", "Network Popup", "SMS", "Pager", "SNMP Trap", "Live Messenger"};
 constexpr int kEntryRole = Qt::UserRole;
-
-QString Q(const CQvcString& text) { return QString::fromStdString(text.Str()); }
 
 } // namespace
 

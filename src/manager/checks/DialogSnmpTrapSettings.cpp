@@ -1,5 +1,6 @@
 #include "manager/checks/DialogSnmpTrapSettings.h"
 
+#include "manager/checks/SheetText.h"
 #include "model/notify/SnSnmpTrapsSettings.h"
 
 #include <QDialogButtonBox>
@@ -7,9 +8,10 @@
 #include <QIntValidator>
 #include <QLabel>
 
+using sheettext::Q;
+
 namespace {
 
-QString Q(const CQvcString& text) { return QString::fromStdString(text.Str()); }
 CQvcString C(const QLineEdit& edit) { return CQvcString(edit.text().trimmed().toStdString()); }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "manager/app/UiSeam.h"
 #include "manager/checks/PropSheetServer.h"
+#include "manager/checks/SheetText.h"
 #include "model/tree/SnNode.h"
 
 #include <QButtonGroup>
@@ -10,10 +11,10 @@
 #include <QGroupBox>
 #include <QLabel>
 
-namespace {
+using sheettext::C;
+using sheettext::Q;
 
-QString Q(const CQvcString& text) { return QString::fromStdString(text.Str()); }
-CQvcString C(const QString& text) { return CQvcString(text.toStdString()); }
+namespace {
 
 constexpr const char* kProgramCaptions[] = {"Run executable or batchjob", "Run a Visual Basic Script"};
 

@@ -4,6 +4,7 @@
 #include "manager/checks/DialogInverse.h"
 #include "manager/checks/DialogUncertain.h"
 #include "manager/checks/PropSheetServer.h"
+#include "manager/checks/SheetText.h"
 #include "model/tree/SnNode.h"
 
 #include <QButtonGroup>
@@ -11,10 +12,10 @@
 #include <QGroupBox>
 #include <QIntValidator>
 
-namespace {
+using sheettext::C;
+using sheettext::Q;
 
-QString Q(const CQvcString& text) { return QString::fromStdString(text.Str()); }
-CQvcString C(const QString& text) { return CQvcString(text.toStdString()); }
+namespace {
 
 // One "only once" / "every N minutes" pair in its group.
 QGroupBox* RepeatGroup(const char* title, QRadioButton& once, QRadioButton& every, QLineEdit& minutes,

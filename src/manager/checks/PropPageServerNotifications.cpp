@@ -4,6 +4,8 @@
 #include "manager/checks/DialogRecipients.h"
 #include "manager/checks/DialogSnmpTrapSettings.h"
 #include "manager/checks/PropSheetServer.h"
+#include "manager/checks/SheetText.h"
+#include "model/notify/SnDistributionGroups.h"
 #include "model/notify/SnMsnSettings.h"
 #include "model/notify/SnNetPopupSettings.h"
 #include "model/notify/SnPagerSettings.h"
@@ -11,19 +13,18 @@
 #include "model/notify/SnSmsSettings.h"
 #include "model/notify/SnSmtpSettings.h"
 #include "model/notify/SnSnmpTrapsSettings.h"
-#include "model/notify/SnDistributionGroups.h"
 #include "model/store/SnCfg.h"
 #include "model/tree/SnNode.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
 
+using sheettext::Q;
+
 namespace {
 
 constexpr const char* kChannelNames[] = {"E-mail", "Network Popup", "SMS", "Pager", "SNMP Trap", "Live Messenger"};
 constexpr int kMaxShown = 60; // characters of a recipient text shown beside its box
-
-QString Q(const CQvcString& text) { return QString::fromStdString(text.Str()); }
 
 } // namespace
 

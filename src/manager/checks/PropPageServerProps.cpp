@@ -3,6 +3,7 @@
 #include "manager/app/DialogOkChecked.h"
 #include "manager/app/UiSeam.h"
 #include "manager/checks/PropSheetServer.h"
+#include "manager/checks/SheetText.h"
 #include "model/checks/CheckTypes.h"
 #include "model/checks/DefScanFreqList.h"
 #include "model/console/ManagerPreferences.h"
@@ -15,10 +16,10 @@
 
 using namespace sheetrules;
 
-namespace {
+using sheettext::C;
+using sheettext::Q;
 
-QString Q(const CQvcString& text) { return QString::fromStdString(text.Str()); }
-CQvcString C(const QString& text) { return CQvcString(text.toStdString()); }
+namespace {
 
 constexpr const char* kEventLogTitle = "Event Log";
 // The notice before an Event Log check is set up ("MsgEventLog" and
