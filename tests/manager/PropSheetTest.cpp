@@ -310,6 +310,11 @@ TEST_F(PropSheetTest, GeneralPageOpensDialogsAsTheTypeAndTheModeRequire) {
         };
     };
     App()->CheckDialogs().AddType(kTypeSsh, dialog(CUiSeam::kRejected));
+    int scriptMode = -1;
+    App()->CheckDialogs().AddType(kTypeVBScript, [&](QWidget*, CSnNode&, std::int32_t, const CheckDialogContext& ctx) {
+        scriptMode = ctx.scriptMode;
+        return CUiSeam::kRejected;
+    });
     App()->CheckDialogs().AddType(kTypeEventLog, dialog(CUiSeam::kAccepted));
     App()->CheckDialogs().AddType(kTypeSnmpTrapReceive, dialog(CUiSeam::kAccepted));
     int schedules = 0;
@@ -323,6 +328,8 @@ TEST_F(PropSheetTest, GeneralPageOpensDialogsAsTheTypeAndTheModeRequire) {
         CPropPageServerProps& page = sheet.General();
         EXPECT_EQ(opened, std::vector<std::int32_t>{kTypeSsh}); // before the sheet showed
         EXPECT_EQ(page.Chooser().Text().Str(), "<select>");
+        Choose(sheet, "LDAP");
+        EXPECT_EQ(scriptMode, 2);
         Choose(sheet, "Event Log");
         EXPECT_EQ(Ui().History().back().text, "Event Log"); // the notice, then the dialog
         EXPECT_EQ(page.DisplayName().text(), " - Event Log"); // no host yet

@@ -14,6 +14,8 @@
 #include <QGroupBox>
 #include <QIntValidator>
 
+#include <algorithm>
+
 using namespace sheetrules;
 
 using sheettext::C;
@@ -144,7 +146,9 @@ void CPropPageServerProps::OnTypeChosen() {
     if (dialog == nullptr && dialogs.generic)
         dialog = &dialogs.generic;
     if (dialog != nullptr) {
-        if ((*dialog)(this, w, type, m_sheet.DialogContext()) != CUiSeam::kAccepted) {
+        CheckDialogContext ctx = m_sheet.DialogContext();
+        ctx.scriptMode = std::max(0, VBScriptModeFromName(text));
+        if ((*dialog)(this, w, type, ctx) != CUiSeam::kAccepted) {
             m_chooser.SelectText(m_lastTypeText);
             return;
         }
