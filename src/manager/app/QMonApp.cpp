@@ -6,6 +6,7 @@
 #include "manager/app/AppCommands.h"
 #include "manager/app/VisualStyles.h"
 #include "manager/checks/types/TypeDialogs.h"
+#include "manager/checks/CheckCommands.h"
 #include "manager/mainframe/FrameCommands.h"
 #include "manager/mainframe/MainFrame.h"
 #include "manager/service/ServiceCommands.h"
@@ -41,6 +42,7 @@ CQMonApp::CQMonApp(Options options) : CQvcBase("QMonApp"), m_options(std::move(o
     RegisterFrameCommands(*this, m_commands);
     RegisterServiceCommands(*this, m_commands);
     RegisterTypeDialogs(m_checkDialogs);
+    RegisterCheckCommands(*this, m_commands);
 }
 
 CQMonApp::~CQMonApp() { ExitInstance(); }

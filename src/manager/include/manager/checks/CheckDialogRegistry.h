@@ -20,6 +20,7 @@ struct CheckDialogContext {
     CSnCfg* cfg = nullptr;    // the open configuration (credentials, global settings)
     bool newCheck = false;    // the check is being created, not edited
     bool manyHosts = false;   // a host list was given: one check per host will be made
+    int scriptMode = 0;       // the VBScript dialog's mode: 2 "LDAP", 1 "User/group membership"
 };
 
 class CCheckDialogRegistry {
