@@ -41,9 +41,9 @@ void Choose(CPropSheetServer& sheet, const char* text) {
     emit chooser.activated(index);
 }
 
-int PressOk(CPropSheetServer& sheet) {
-    sheet.accept();
-    return sheet.result();
+int PressOk(QDialog& dialog) {
+    dialog.accept();
+    return dialog.result();
 }
 
 } // namespace
@@ -145,6 +145,7 @@ TEST_F(PropSheetTest, EditingWritesOnlyAConfirmedChangeAndTheTypeChangeTakesNewD
     ASSERT_NE(interval, 7200);
     const sheetrules::IntervalShown shown = sheetrules::ShowInterval(static_cast<std::int32_t>(interval));
     Edit([&](CPropSheetServer& sheet) {
+        Ui().PushDialog(PressOk); // the Disk Space page as it opens
         Choose(sheet, "Disk Space");
         EXPECT_EQ(sheet.General().Interval().text().toStdString(), shown.Number.Str());
         EXPECT_EQ(sheet.General().Unit().currentText().toStdString(), shown.Unit.Str());
@@ -168,11 +169,12 @@ TEST_F(PropSheetTest, EachPageKeepsTheSheetOpenOnItsFirstRefusal) {
     ASSERT_NE(Start(), nullptr);
     Tick();
     SelectCheck("Ping");
-    Edit([](CPropSheetServer& sheet) {
+    Edit([this](CPropSheetServer& sheet) {
         // General: a header puts the chooser back on "<select>".
         Choose(sheet, "[Windows]");
         EXPECT_EQ(sheet.General().Chooser().Text().Str(), "<select>");
         EXPECT_EQ(PressOk(sheet), QDialog::Rejected);
+        Ui().PushDialog(PressOk); // the ICMP dialog as it stands
         Choose(sheet, "ICMP Ping");
         // Actions: leaving the page with an enabled program and no path is refused.
         sheet.Tabs().setCurrentIndex(2);

@@ -38,6 +38,9 @@ CDialogCheck::CDialogCheck(QWidget* parent, CSnNode& w, std::int32_t type, const
     } else {
         m_initial.Type = type;
         CheckTypeDefaults(&m_initial);
+        // A check that changes its type stays on the computer it watched.
+        if (m_initial.ParamServer.IsEmpty())
+            m_initial.ParamServer = w.Cfg.Function.ParamServer;
     }
     m_outer = new QVBoxLayout(this);
     m_form = new QFormLayout;
