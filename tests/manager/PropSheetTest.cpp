@@ -9,6 +9,7 @@
 #include "manager/checks/PropPageServerNotifications.h"
 #include "manager/checks/PropPageServerProps.h"
 #include "manager/checks/PropSheetServer.h"
+#include "manager/checks/types/DialogServerCredentials.h"
 #include "model/checks/CheckTypes.h"
 #include "model/console/CommandIds.h"
 #include "model/notify/SnSmtpSettings.h"
@@ -182,6 +183,16 @@ TEST_F(PropSheetTest, EachPageKeepsTheSheetOpenOnItsFirstRefusal) {
         sheet.Tabs().setCurrentIndex(3);
         EXPECT_EQ(sheet.Tabs().currentIndex(), 2);
         sheet.Actions().ProgramBox(1).setChecked(false);
+        // The restart computer's account opens in the credentials editor.
+        EXPECT_FALSE(sheet.Actions().CredentialsButton().isEnabled());
+        sheet.Actions().Reboot().click();
+        sheet.Actions().Computer().setText("fileserver");
+        Ui().PushDialog([](QDialog& d) {
+            EXPECT_EQ(dynamic_cast<CDialogServerCredentials&>(d).ServerField().text(), "fileserver");
+            return QDialog::Rejected;
+        });
+        sheet.Actions().CredentialsButton().click();
+        sheet.Actions().NoRestart().click();
         // Advanced: OK from the General page shows the refusing Advanced page.
         sheet.Tabs().setCurrentIndex(0);
         sheet.Advanced().NotifyEvery().setChecked(true);

@@ -163,9 +163,5 @@ void RegisterCheckCommands(CQMonApp& app, CCommandRegistry& registry) {
     registry.Add(cmd::kNewVBScriptCheck, [&app](int) { NewCheck(app, kTypeVBScript); });
     registry.Add(cmd::kNewPowerShellCheck, [&app](int) { NewCheck(app, kTypePowerShell); });
     registry.Add(cmd::kNewSshCheck, [&app](int) { NewCheck(app, kTypeSsh); });
-    // Folder properties belong to the folder page; with the tree focused nothing runs yet.
-    registry.Add(cmd::kProperties, [&app](int) {
-        if (!app.CommandSnapshot().treeFocus)
-            EditCheck(app);
-    });
+    registry.Add(cmd::kProperties, [&app](int) { EditCheck(app); });
 }

@@ -3,6 +3,7 @@
 #include "manager/app/UiSeam.h"
 #include "manager/checks/PropSheetServer.h"
 #include "manager/checks/SheetText.h"
+#include "manager/checks/types/DialogServerCredentials.h"
 #include "model/tree/SnNode.h"
 
 #include <QButtonGroup>
@@ -66,10 +67,13 @@ CPropPageServerActions::CPropPageServerActions(CPropSheetServer& sheet) : CPropP
     rows->setColumnStretch(1, 1);
     grid->addWidget(restart, 2, 0);
     grid->setRowStretch(3, 1);
-    // The credentials of the computer are kept in the server credentials list, whose
-    // editor comes with the type dialogs; until then the button stays greyed.
-    m_credentials.setEnabled(false);
-    m_credentials.setToolTip("The credentials editor is not available in this build");
+    // The account that restarts the computer or its services is kept in the server
+    // credentials list, under the computer's name.
+    connect(&m_credentials, &QPushButton::clicked, this, [this] {
+        CDialogServerCredentials editor(m_sheet.Context().seam, m_sheet.Context().cfg, m_computer.text().trimmed(),
+                                        this);
+        m_sheet.Context().seam.ExecDialog(editor);
+    });
 
     const CSnNodeCfgActionRestart& r = action.Restart;
     (r.RestartServices ? m_restart : r.Reboot ? m_reboot : m_none).setChecked(true);
@@ -89,6 +93,7 @@ void CPropPageServerActions::UpdateEnabling() {
         m_browse[e]->setEnabled(m_programBoxes[e]->isChecked());
     }
     m_computer.setEnabled(RestartChoice() != 0);
+    m_credentials.setEnabled(RestartChoice() != 0 && m_sheet.Context().cfg != nullptr);
     m_services.setEnabled(RestartChoice() == 2);
 }
 

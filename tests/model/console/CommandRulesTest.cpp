@@ -46,13 +46,12 @@ TEST(CommandRules, EnablingFollowsLoadedWritableFocusSelectionAndClipboard) {
         {{20, 21, 22, 23, 56, 57, 58, 59, 61, 65, 67, 69, 70, 71, 72, 73, 74, 75, 76}, "11110011"},
         {{cmd::kReadOnly, 60, 63, cmd::kMonitorFolderNow, cmd::kSelectAll}, "11111011"},
         {{30, 37, 40, 41, 42, 43, 44, 55, 191, 192, 57664, 57665, 59392, 59393}, "11111111"},
-        {{cmd::kProperties}, "01010011"},
         {{cmd::kRename}, "11110011"},
         {{cmd::kMonitorSelectedNow}, "01101010"},
         {{cmd::kDelete}, "01110011"},
         {{cmd::kHold, cmd::kCopy}, "01100010"},
         {{cmd::kClearFailure}, "01100000"},
-        {{cmd::kHistoryDetail, cmd::kHistoryAvailability, cmd::kShowGraph}, "01000010"},
+        {{cmd::kProperties, cmd::kHistoryDetail, cmd::kHistoryAvailability, cmd::kShowGraph}, "01000010"},
         {{cmd::kPasteChecks}, "00000011"},
         {{cmd::kPasteProperties}, "00000010"},
         // No Server value; no handler ever; no such command.
@@ -111,9 +110,9 @@ TEST(CommandRules, ContextMenusActOnTheirOwnTarget) {
     listFocus.allSelectedOnHold = true;
     listFocus.copied = 1;
     const CCommandSnapshot folder = ForFolderMenu(listFocus);
-    for (const int id : {cmd::kProperties, cmd::kRename, cmd::kDelete, cmd::kPasteProperties})
+    for (const int id : {cmd::kRename, cmd::kDelete, cmd::kPasteProperties})
         EXPECT_TRUE(CommandRule(id, folder).enabled) << id;
-    for (const int id : {cmd::kMonitorSelectedNow, cmd::kHold, cmd::kCopy, cmd::kClearFailure})
+    for (const int id : {cmd::kProperties, cmd::kMonitorSelectedNow, cmd::kHold, cmd::kCopy, cmd::kClearFailure})
         EXPECT_FALSE(CommandRule(id, folder).enabled) << id;
     EXPECT_FALSE(CommandRule(cmd::kHold, folder).checked);
 

@@ -26,6 +26,7 @@ public:
     QRadioButton& RestartServices() { return m_restart; }
     QLineEdit& Computer() { return m_computer; }
     QLineEdit& Services() { return m_services; }
+    QPushButton& CredentialsButton() { return m_credentials; }
 
 private:
     void UpdateEnabling();
