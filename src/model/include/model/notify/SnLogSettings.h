@@ -3,15 +3,13 @@
 // text log path keeps the "<SNROOT>" placeholder; the database password is held scrambled.
 // Read and Write return 0 or the component's code; a failed read keeps the values.
 #include "library/QvcString.h"
+#include "model/settings/SnRecordSettings.h"
 #include "model/store/SnRecordProperties.h"
 
 #include <cstdint>
-#include <memory>
 
-class CSnCfg;
-class CSnRecord;
-
-class CSnLogSettings {
+class CSnLogSettings : public CSnRowSettings<CSnLogSettings, &snkind::kLogSettings, &ISnCfg::GetLogSettings,
+                                             &ISnCfg::PutLogSettings> {
 public:
     bool Enabled = true;
     bool ToDatabase = false;
@@ -31,12 +29,6 @@ public:
     std::int32_t SyslogPriorityFailure = 3;
     std::int32_t SyslogPriorityRecovery = 5;
     std::int32_t SyslogPriorityInfo = 6;
-
-    long Read(CSnCfg& store);
-    // "GlobalSettings" is stamped when the write succeeds.
-    long Write(CSnCfg& store) const;
-    std::shared_ptr<CSnRecord> ToRecord() const;
-    void FromRecord(const CSnRecord& record);
 
     template <class Self, class Fn> static void Fields(Self& s, Fn&& fn) {
         namespace snprop = snlog;

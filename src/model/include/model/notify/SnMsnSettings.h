@@ -2,15 +2,13 @@
 // Instant-messenger channel settings (table MsnSettings).  The password is held scrambled.
 // Read and Write return 0 or the component's code; a failed read keeps the values.
 #include "library/QvcString.h"
+#include "model/settings/SnRecordSettings.h"
 #include "model/store/SnRecordProperties.h"
 
 #include <cstdint>
-#include <memory>
 
-class CSnCfg;
-class CSnRecord;
-
-class CSnMsnSettings {
+class CSnMsnSettings : public CSnRowSettings<CSnMsnSettings, &snkind::kMsnSettings, &ISnCfg::GetMsnSettings,
+                                             &ISnCfg::PutMsnSettings> {
 public:
     CQvcString Server;
     std::int32_t Port = 1863;
@@ -18,12 +16,6 @@ public:
     CQvcString Password;
     CQvcString DisplayName = "Sentrelle";
     CQvcString LogFile = "<SNROOT>Logs\\msnlog.txt";
-
-    long Read(CSnCfg& store);
-    // "GlobalSettings" is stamped when the write succeeds.
-    long Write(CSnCfg& store) const;
-    std::shared_ptr<CSnRecord> ToRecord() const;
-    void FromRecord(const CSnRecord& record);
 
     template <class Self, class Fn> static void Fields(Self& s, Fn&& fn) {
         namespace snprop = snmsn;

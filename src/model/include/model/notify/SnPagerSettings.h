@@ -3,15 +3,13 @@
 // modem.  The SNPP password is held scrambled.
 // Read and Write return 0 or the component's code; a failed read keeps the values.
 #include "library/QvcString.h"
+#include "model/settings/SnRecordSettings.h"
 #include "model/store/SnRecordProperties.h"
 
 #include <cstdint>
-#include <memory>
 
-class CSnCfg;
-class CSnRecord;
-
-class CSnPagerSettings {
+class CSnPagerSettings : public CSnRowSettings<CSnPagerSettings, &snkind::kPagerSettings,
+                                               &ISnCfg::GetPagerSettings, &ISnCfg::PutPagerSettings> {
 public:
     std::int32_t Protocol = 0;
     CQvcString SnppServer;
@@ -25,12 +23,6 @@ public:
     bool DtmfDialPulse = false;
     std::int32_t DtmfRedials = 3;
     CQvcString LogFile = "<SNROOT>Logs\\pagersnpp.txt";
-
-    long Read(CSnCfg& store);
-    // "GlobalSettings" is stamped when the write succeeds.
-    long Write(CSnCfg& store) const;
-    std::shared_ptr<CSnRecord> ToRecord() const;
-    void FromRecord(const CSnRecord& record);
 
     template <class Self, class Fn> static void Fields(Self& s, Fn&& fn) {
         namespace snprop = snpager;

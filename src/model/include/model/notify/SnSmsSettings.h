@@ -3,15 +3,13 @@
 // server.  Passwords and the PIN are held scrambled.
 // Read and Write return 0 or the component's code; a failed read keeps the values.
 #include "library/QvcString.h"
+#include "model/settings/SnRecordSettings.h"
 #include "model/store/SnRecordProperties.h"
 
 #include <cstdint>
-#include <memory>
 
-class CSnCfg;
-class CSnRecord;
-
-class CSnSmsSettings {
+class CSnSmsSettings : public CSnRowSettings<CSnSmsSettings, &snkind::kSmsSettings, &ISnCfg::GetSmsSettings,
+                                             &ISnCfg::PutSmsSettings> {
 public:
     std::int32_t Protocol = 0;
     bool GsmHasPinCode = false;
@@ -30,12 +28,6 @@ public:
     CQvcString HttpProxyPassword;
     std::int32_t ServerChannel = 0;
     CQvcString LogFile = "<SNROOT>Logs\\smslog.txt";
-
-    long Read(CSnCfg& store);
-    // "GlobalSettings" is stamped when the write succeeds.
-    long Write(CSnCfg& store) const;
-    std::shared_ptr<CSnRecord> ToRecord() const;
-    void FromRecord(const CSnRecord& record);
 
     template <class Self, class Fn> static void Fields(Self& s, Fn&& fn) {
         namespace snprop = snsms;

@@ -3,15 +3,14 @@
 // they carry.
 // Read and Write return 0 or the component's code; a failed read keeps the values.
 #include "library/QvcString.h"
+#include "model/settings/SnRecordSettings.h"
 #include "model/store/SnRecordProperties.h"
 
 #include <cstdint>
-#include <memory>
 
-class CSnCfg;
-class CSnRecord;
-
-class CSnSnmpTrapsSettings {
+class CSnSnmpTrapsSettings
+    : public CSnRowSettings<CSnSnmpTrapsSettings, &snkind::kSnmpTrapsSettings, &ISnCfg::GetSnmpTrapsSettings,
+                            &ISnCfg::PutSnmpTrapsSettings> {
 public:
     CQvcString Agent;
     std::int32_t Port = 162;
@@ -21,12 +20,6 @@ public:
     std::int32_t ProtocolVersion = 1;
     std::int32_t GenericTrap = 6;
     CQvcString LogFile = "<SNROOT>Logs\\snmptrap.txt";
-
-    long Read(CSnCfg& store);
-    // "GlobalSettings" is stamped when the write succeeds.
-    long Write(CSnCfg& store) const;
-    std::shared_ptr<CSnRecord> ToRecord() const;
-    void FromRecord(const CSnRecord& record);
 
     template <class Self, class Fn> static void Fields(Self& s, Fn&& fn) {
         namespace snprop = snsnmptrap;

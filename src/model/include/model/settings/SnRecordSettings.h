@@ -42,12 +42,38 @@ public:
             value = r.GetBool(property);
     }
 
-    template <class Settings> static std::shared_ptr<CSnRecord> ToRecord(const Settings& s, const char* kind) {
+    template <class Settings>
+    static std::shared_ptr<CSnRecord> ToRecord(const Settings& s, const char* kind) {
         auto record = std::make_shared<CSnRecord>(kind);
         Settings::Fields(s, [&](int property, const auto& member) { Put(*record, property, member); });
         return record;
     }
     template <class Settings> static void FromRecord(Settings& s, const CSnRecord& record) {
         Settings::Fields(s, [&](int property, auto& member) { Take(record, property, member); });
+    }
+};
+
+// A settings class kept as the one record of its table: it derives from this with its
+// record kind and the component's getter and putter, and lists its fields in Fields().
+// Read and Write return 0 or the component's code; a failed read keeps the values, and a
+// successful write stamps "GlobalSettings".
+template <class Derived, const char* const* Kind, void (ISnCfg::*Get)(CQvcVariant&),
+          void (ISnCfg::*Put)(const CQvcVariant&)>
+class CSnRowSettings {
+public:
+    long Read(CSnCfg& store) {
+        return CSnRecordSettings::Read(
+            store, *Kind, [](ISnCfg& c, CQvcVariant& v) { (c.*Get)(v); },
+            [this](const CSnRecord& r) { FromRecord(r); });
+    }
+    long Write(CSnCfg& store) const {
+        return CSnRecordSettings::Write(store, ToRecord(),
+                                        [](ISnCfg& c, const CQvcVariant& v) { (c.*Put)(v); });
+    }
+    std::shared_ptr<CSnRecord> ToRecord() const {
+        return CSnRecordSettings::ToRecord(static_cast<const Derived&>(*this), *Kind);
+    }
+    void FromRecord(const CSnRecord& record) {
+        CSnRecordSettings::FromRecord(static_cast<Derived&>(*this), record);
     }
 };

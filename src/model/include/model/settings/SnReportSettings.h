@@ -2,15 +2,13 @@
 // Statistics report settings (table ReportSettings).  The database password is held scrambled.
 // Read and Write return 0 or the component's code; a failed read keeps the values.
 #include "library/QvcString.h"
+#include "model/settings/SnRecordSettings.h"
 #include "model/store/SnRecordProperties.h"
 
 #include <cstdint>
-#include <memory>
 
-class CSnCfg;
-class CSnRecord;
-
-class CSnReportSettings {
+class CSnReportSettings : public CSnRowSettings<CSnReportSettings, &snkind::kReportSettings,
+                                                &ISnCfg::GetReportSettings, &ISnCfg::PutReportSettings> {
 public:
     bool Enabled = false;
     CQvcString DbConnection = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=<SNROOT>Logs\\Statistics.mdb";
@@ -19,12 +17,6 @@ public:
     CQvcString OutputDirectory = "<SNROOT>Reports\\";
     CQvcString StyleSheet;
     std::int32_t RetentionDays = 365;
-
-    long Read(CSnCfg& store);
-    // "GlobalSettings" is stamped when the write succeeds.
-    long Write(CSnCfg& store) const;
-    std::shared_ptr<CSnRecord> ToRecord() const;
-    void FromRecord(const CSnRecord& record);
 
     template <class Self, class Fn> static void Fields(Self& s, Fn&& fn) {
         namespace snprop = snreport;
