@@ -4,14 +4,18 @@
 #include "model/checks/CheckTypes.h"
 
 #include <QAbstractItemView>
+#include <QFile>
 #include <QIcon>
 #include <QStyledItemDelegate>
 
 namespace {
 
-// Category headers show the folder image of the state images; the category's own image
-// index is kept in the item for whoever draws a strip of them.
-constexpr const char* kHeaderImage = ":/states/state02.svg";
+// A category header shows its category's image; an index without an image of its own
+// shows the plain folder (image 1).
+QIcon CategoryImage(int index) {
+    const QString path = QString(":/categories/category%1.svg").arg(index);
+    return QIcon(QFile::exists(path) ? path : QString(":/categories/category1.svg"));
+}
 constexpr int kIndentPixels = 30;
 
 // Draws the types of a category indented under its header in the open list; the closed
@@ -34,12 +38,11 @@ CFolderComboBox::CFolderComboBox(QWidget* parent) : QComboBox(parent) {
     setObjectName("checkWhat");
     setMaxVisibleItems(24);
     setItemDelegate(new CIndentDelegate(this));
-    const QIcon header(kHeaderImage);
     for (const CCheckTypeChooserItem& item : CheckTypeChooserItems()) {
         const QString text = QString::fromStdString(item.Text.Str());
         const bool isHeader = item.Text.StartsWith("[");
         if (isHeader)
-            addItem(header, text);
+            addItem(CategoryImage(item.Image), text);
         else
             addItem(text);
         setItemData(count() - 1, item.Image, kImageRole);
