@@ -25,12 +25,14 @@ constexpr int kMaxHours = 24 * 366; // a window of up to a year
 constexpr struct {
     const char* text;
     int day;
-} kShownDays[] = {{"Mo", CSnCfgSchedule::kMonday},   {"Tu", CSnCfgSchedule::kTuesday},
+} kShownDays[] = {{"Mo", CSnCfgSchedule::kMonday},    {"Tu", CSnCfgSchedule::kTuesday},
                   {"We", CSnCfgSchedule::kWednesday}, {"Th", CSnCfgSchedule::kThursday},
                   {"Fr", CSnCfgSchedule::kFriday},    {"Sa", CSnCfgSchedule::kSaturday},
                   {"Su", CSnCfgSchedule::kSunday}};
 
-QString Q(const CQvcString& text) { return QString::fromStdString(text.Str()); }
+QString Q(const CQvcString& text) {
+    return QString::fromStdString(text.Str());
+}
 
 CUiSeam::Icon IconOf(const sheetrules::Refusal& refusal) {
     return refusal.ErrorIcon ? CUiSeam::Icon::Error : CUiSeam::Icon::Warning;
@@ -118,8 +120,13 @@ CScheduleDialog::CScheduleDialog(Use use, const CSnCfgScheduleList& list, CUiSea
 
     m_time.setDisplayFormat(PickerFormat(m_formats.TimeFormat, true));
     m_time.setTime(QTime(QTime::currentTime().hour(), QTime::currentTime().minute()));
-    grid->addWidget(new QLabel("At:"), row, 0);
-    grid->addWidget(&m_time, row++, 1, 1, 2, Qt::AlignLeft);
+    // "At:" follows the days in the scan dialog and the hours in the maintenance ones.
+    auto addTime = [&] {
+        grid->addWidget(new QLabel("At:"), row, 0);
+        grid->addWidget(&m_time, row++, 1, 1, 2, Qt::AlignLeft);
+    };
+    if (maintenance)
+        addTime();
 
     auto* daysRow = new QHBoxLayout;
     for (const auto& shown : kShownDays) {
@@ -149,10 +156,12 @@ CScheduleDialog::CScheduleDialog(Use use, const CSnCfgScheduleList& list, CUiSea
         m_date.hide();
         grid->addWidget(new QLabel("Every:"), row, 0);
         grid->addLayout(daysRow, row++, 1, 1, 2);
+        addTime();
     }
     grid->setColumnStretch(2, 1);
 
-    m_add.setText(maintenance ? "&Add this Schedule to Maintenance Schedules" : "&Add this Schedule to Monitor Schedules");
+    m_add.setText(maintenance ? "&Add this Schedule to Maintenance Schedules"
+                              : "&Add this Schedule to Monitor Schedules");
     grid->addWidget(&m_add, row++, 0, 1, 3, Qt::AlignLeft);
     m_outer->addWidget(m_listPart);
 
@@ -228,7 +237,8 @@ void CScheduleDialog::UpdateEnabling() {
 
 void CScheduleDialog::accept() {
     if (m_editor.HasPendingEntry(Typed())) {
-        const int answer = m_seam.Message(MessageText(51696), CUiSeam::Icon::Question, CUiSeam::Buttons::YesNo);
+        const int answer =
+            m_seam.Message(MessageText(51696), CUiSeam::Icon::Question, CUiSeam::Buttons::YesNo);
         if (answer == CUiSeam::kYes && !OnAdd())
             return;
     }

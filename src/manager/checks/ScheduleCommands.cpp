@@ -4,9 +4,9 @@
 #include "manager/app/QMonApp.h"
 #include "manager/checks/CheckDialogRegistry.h"
 #include "manager/checks/DialogSchedules.h"
+#include "manager/mainframe/MainFrame.h"
 #include "model/console/CommandIds.h"
 #include "model/settings/SnMaintenanceSettings.h"
-#include "manager/mainframe/MainFrame.h"
 #include "model/tree/SnNode.h"
 
 namespace {
@@ -34,7 +34,8 @@ bool EditCheckMaintenance(QWidget* parent, CSnNode& node, const CheckDialogConte
                                              Formats(ctx.cfg), parent);
     if (ctx.seam.ExecDialog(dialog) != CUiSeam::kAccepted)
         return false;
-    const bool changed = maintenance.Enabled != dialog.OwnSchedules() || !(maintenance.Schedule == dialog.List());
+    const bool changed =
+        maintenance.Enabled != dialog.OwnSchedules() || !(maintenance.Schedule == dialog.List());
     maintenance.Enabled = dialog.OwnSchedules();
     maintenance.Schedule = dialog.List();
     return changed;

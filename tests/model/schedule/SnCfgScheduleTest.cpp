@@ -9,6 +9,7 @@
 
 #include <ctime>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -228,74 +229,50 @@ TEST(SnCfgScheduleList, EntriesAppendAndLimit) {
     EXPECT_EQ(copy.Entry(0).Time, 0);
 }
 
-TEST(ScheduleListEditor, AddRefusalsAndOk) {
+TEST(ScheduleListEditor, AddRefusalsQuestionAndOk) {
     using Use = CScheduleListEditor::Use;
-    CSnCfgSchedule monday;
-    monday.Days[CSnCfgSchedule::kMonday] = 1;
-    monday.Time = 3600;
-    monday.Hours = 2;
-    CSnCfgSchedule noDay = monday;
-    noDay.Days[CSnCfgSchedule::kMonday] = 0;
-    CSnCfgSchedule noHours = monday;
-    noHours.Hours = 0;
-    CSnCfgSchedule dated = noDay; // a date entry needs no day
-    dated.Kind = CSnCfgSchedule::kKindDate;
-    dated.Date = 86400;
-    CQvcString full;
+    CQvcString full; // 24 entries
     for (int i = 1; i <= CSnCfgScheduleList::kMaxEntries; ++i)
         full += CQvcString().Format("%se0000001;%d;1", i > 1 ? "|" : "", i * 60);
-
     const struct {
         Use use;
         const char* list;
-        const CSnCfgSchedule& entry;
+        const char* typed;
         bool added;
         unsigned refusal;
         std::size_t rows;
+        bool pending; // OK asks about the typed entry
     } cases[] = {
-        {Use::Scan, "", noHours, true, 0, 1},
-        {Use::Scan, "", noDay, false, 51636, 0},
-        {Use::Scan, full.c_str(), noHours, false, 51635, 24},
-        {Use::CheckMaintenance, "", dated, true, 0, 1},
-        {Use::CheckMaintenance, "", noDay, false, 51636, 0},
-        {Use::CheckMaintenance, "e0100000;3600;2", monday, true, 0, 2}, // duplicates stay
-        {Use::GlobalMaintenance, "e0100000;3600;2", monday, false, 0, 1}, // left out silently
-        {Use::GlobalMaintenance, "", noHours, false, 50358, 0},
-        {Use::GlobalMaintenance, "", noDay, false, 51636, 0},
-        {Use::GlobalMaintenance, full.c_str(), noHours, false, 51635, 24},
-        {Use::GlobalMaintenance, "e0100000;3600;2", dated, true, 0, 2},
+        {Use::Scan, "", "e0100000;3600;0", true, 0, 1, true},
+        {Use::Scan, "", "e0000000;3600;0", false, 51636, 0, false},
+        {Use::Scan, full.c_str(), "e0100000;3600;0", false, 51635, 24, true},
+        {Use::CheckMaintenance, "", "d86400;3600;0", true, 0, 1, true},
+        {Use::CheckMaintenance, "e0100000;3600;2", "e0100000;3600;2", true, 0, 2, true}, // duplicates stay
+        {Use::GlobalMaintenance, "e0100000;3600;2", "e0100000;3600;2", false, 0, 1, true}, // left out silently
+        {Use::GlobalMaintenance, "", "e0100000;3600;0", false, 50358, 0, true},
+        {Use::GlobalMaintenance, "", "e0000000;3600;2", false, 51636, 0, false},
+        {Use::GlobalMaintenance, "e0100000;3600;2", "d86400;3600;2", true, 0, 2, true},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         const auto& c = cases[i];
         CScheduleListEditor editor(c.use, CSnCfgScheduleList(c.list));
-        const CScheduleListEditor::AddResult result = editor.Add(c.entry);
-        EXPECT_EQ(result.Added, c.added) << "case " << i;
-        EXPECT_EQ(result.Message.Id, c.refusal) << "case " << i;
-        EXPECT_EQ(editor.Rows().size(), c.rows) << "case " << i;
+        const CSnCfgSchedule typed = CSnCfgScheduleList(c.typed).Entry(0);
+        EXPECT_EQ(editor.HasPendingEntry(typed), c.pending) << "case " << i;
+        const CScheduleListEditor::AddResult result = editor.Add(typed);
+        EXPECT_EQ(std::make_tuple(result.Added, result.Message.Id, editor.Rows().size(), result.Message.ErrorIcon),
+                  std::make_tuple(c.added, c.refusal, c.rows, c.refusal == 51635))
+            << "case " << i;
     }
-    // The texts: the limit is filled in, only a full list carries the error icon.
-    CScheduleListEditor editor(Use::Scan, CSnCfgScheduleList(full));
-    const sheetrules::Refusal tooMany = editor.Add(monday).Message;
-    EXPECT_EQ(tooMany.Text.Str(), "You cannot define more than 24 schedules.");
-    EXPECT_TRUE(tooMany.ErrorIcon);
-    EXPECT_FALSE(CScheduleListEditor(Use::Scan, {}).Add(noDay).Message.ErrorIcon);
+    CScheduleListEditor scan(Use::Scan, CSnCfgScheduleList(full));
+    EXPECT_EQ(scan.Add({}).Message.Text.Str(), "You cannot define more than 24 schedules.");
 
     // OK: scan schedules need a row; rows come back in order after a removal.
-    CScheduleListEditor scan(Use::Scan, CSnCfgScheduleList("e0100000;100;0|e0010000;200;0|e0001000;300;0"));
-    EXPECT_FALSE(scan.CheckOk().Refused());
+    scan = CScheduleListEditor(Use::Scan, CSnCfgScheduleList("e0100000;100;0|e0010000;200;0|e0001000;300;0"));
     scan.Remove(1);
-    scan.Remove(7);
+    scan.Remove(7); // out of range: nothing
     EXPECT_EQ(scan.List().Text().Str(), "e0100000;100;0|e0001000;300;0");
+    EXPECT_FALSE(scan.CheckOk().Refused());
     scan.Remove(0);
     scan.Remove(0);
     EXPECT_EQ(scan.CheckOk().Text.Str(), "At least one Schedule is required.");
-    EXPECT_TRUE(CScheduleListEditor(Use::GlobalMaintenance, {}).List().Text().IsEmpty());
-    EXPECT_FALSE(CScheduleListEditor(Use::GlobalMaintenance, {}).CheckOk().Refused());
-
-    // The question about a typed entry: a day set, or a date in the maintenance lists.
-    EXPECT_TRUE(scan.HasPendingEntry(monday));
-    EXPECT_FALSE(scan.HasPendingEntry(noDay));
-    EXPECT_FALSE(scan.HasPendingEntry(dated));
-    EXPECT_TRUE(CScheduleListEditor(Use::CheckMaintenance, {}).HasPendingEntry(dated));
-    EXPECT_FALSE(CScheduleListEditor(Use::GlobalMaintenance, {}).HasPendingEntry(noDay));
 }

@@ -109,6 +109,6 @@ private:
 class CDialogGlobalMaintenance final : public CScheduleDialog {
     Q_OBJECT
 public:
-    CDialogGlobalMaintenance(const CSnCfgScheduleList& list, CUiSeam& seam, const CSnDateTimeSettings& formats,
-                             QWidget* parent = nullptr);
+    CDialogGlobalMaintenance(const CSnCfgScheduleList& list, CUiSeam& seam,
+                             const CSnDateTimeSettings& formats, QWidget* parent = nullptr);
 };
