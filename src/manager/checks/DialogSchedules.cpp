@@ -114,8 +114,6 @@ CScheduleDialog::CScheduleDialog(Use use, const CSnCfgScheduleList& list, CUiSea
         hoursRow->addStretch();
         grid->addWidget(new QLabel("Servers/devices will be unavailable for:"), row, 0, 1, 2);
         grid->addLayout(hoursRow, row++, 2);
-    } else {
-        m_hours.hide();
     }
 
     m_time.setDisplayFormat(PickerFormat(m_formats.TimeFormat, true));
@@ -151,9 +149,12 @@ CScheduleDialog::CScheduleDialog(Use use, const CSnCfgScheduleList& list, CUiSea
         grid->addWidget(&m_date, row++, 2, Qt::AlignLeft);
         connect(&m_dayOfWeek, &QRadioButton::toggled, this, [this] { UpdateEnabling(); });
     } else {
-        m_dayOfWeek.hide();
-        m_thisDate.hide();
-        m_date.hide();
+        // The maintenance-only controls stay hidden children of the dialog.
+        for (QWidget* unused :
+             std::initializer_list<QWidget*>{&m_hours, &m_dayOfWeek, &m_thisDate, &m_date}) {
+            unused->setParent(this);
+            unused->hide();
+        }
         grid->addWidget(new QLabel("Every:"), row, 0);
         grid->addLayout(daysRow, row++, 1, 1, 2);
         addTime();
