@@ -2,6 +2,7 @@
 // and cancelling, a type change, and one refusal per page.
 #include "ManagerFixture.h"
 
+#include "manager/checks/DialogSchedules.h"
 #include "manager/checks/FolderComboBox.h"
 #include "manager/checks/DialogRecipients.h"
 #include "manager/checks/PropPageServerActions.h"
@@ -18,6 +19,7 @@
 
 #include "LoopbackTcpPeer.h"
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <thread>
@@ -330,12 +332,6 @@ TEST_F(PropSheetTest, GeneralPageOpensDialogsAsTheTypeAndTheModeRequire) {
     });
     App()->CheckDialogs().AddType(kTypeEventLog, dialog(CUiSeam::kAccepted));
     App()->CheckDialogs().AddType(kTypeSnmpTrapReceive, dialog(CUiSeam::kAccepted));
-    int schedules = 0;
-    App()->CheckDialogs().schedules = [&schedules](QWidget*, CSnNode& node, const CheckDialogContext&) {
-        ++schedules;
-        node.Cfg.ScanFrequency.Schedule.SetText("e1");
-        return true;
-    };
     Ui().PushDialog([&](QDialog& d) {
         auto& sheet = dynamic_cast<CPropSheetServer&>(d);
         CPropPageServerProps& page = sheet.General();
@@ -353,15 +349,24 @@ TEST_F(PropSheetTest, GeneralPageOpensDialogsAsTheTypeAndTheModeRequire) {
         Choose(sheet, "Event Log");
         EXPECT_EQ(sheet.Mode(), 0);
         page.Interval().setText("0");
+        Ui().PushDialog([](QDialog& schedules) {
+            auto& d = dynamic_cast<CDialogServerSchedules&>(schedules);
+            d.Day(CSnCfgSchedule::kFriday).setChecked(true);
+            d.AddButton().click();
+            return PressOk(d);
+        });
         page.ScheduleButton().click();
         EXPECT_EQ(sheet.Mode(), 1);
         EXPECT_EQ(page.Threshold().text(), "");
+        EXPECT_TRUE(page.ScheduleDialogButton().isEnabled());
         page.ScheduleButton().click(); // a schedule exists now: no second dialog
+        EXPECT_EQ(sheet.Work().Cfg.ScanFrequency.Schedule.Entries().size(), 1u);
         EXPECT_EQ(PressOk(sheet), QDialog::Accepted);
         return QDialog::Rejected; // leaves nothing behind
     });
     App()->OnCommand(cmd::kNewSshCheck);
     EXPECT_EQ(opened, (std::vector<std::int32_t>{kTypeSsh, kTypeEventLog, kTypeSnmpTrapReceive, kTypeEventLog}));
-    EXPECT_EQ(schedules, 1);
     EXPECT_TRUE(Messages().empty());
+    EXPECT_EQ(std::count_if(Ui().History().begin(), Ui().History().end(),
+                            [](const CUiSeam::Shown& s) { return s.text == "Configure Schedule(s)"; }), 1);
 }

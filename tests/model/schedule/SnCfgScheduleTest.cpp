@@ -1,6 +1,7 @@
 #include "model/schedule/SnCfgSchedule.h"
 #include "model/settings/DateTimeFormat.h"
 #include "model/schedule/SnCfgScheduleList.h"
+#include "model/schedule/ScheduleListEditor.h"
 
 #include "TestSupport.h"
 
@@ -8,6 +9,7 @@
 
 #include <ctime>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -225,4 +227,52 @@ TEST(SnCfgScheduleList, EntriesAppendAndLimit) {
     EXPECT_TRUE(copy.Text().IsEmpty());
     EXPECT_TRUE(copy.Entries().empty());
     EXPECT_EQ(copy.Entry(0).Time, 0);
+}
+
+TEST(ScheduleListEditor, AddRefusalsQuestionAndOk) {
+    using Use = CScheduleListEditor::Use;
+    CQvcString full; // 24 entries
+    for (int i = 1; i <= CSnCfgScheduleList::kMaxEntries; ++i)
+        full += CQvcString().Format("%se0000001;%d;1", i > 1 ? "|" : "", i * 60);
+    const struct {
+        Use use;
+        const char* list;
+        const char* typed;
+        bool added;
+        unsigned refusal;
+        std::size_t rows;
+        bool pending; // OK asks about the typed entry
+    } cases[] = {
+        {Use::Scan, "", "e0100000;3600;0", true, 0, 1, true},
+        {Use::Scan, "", "e0000000;3600;0", false, 51636, 0, false},
+        {Use::Scan, full.c_str(), "e0100000;3600;0", false, 51635, 24, true},
+        {Use::CheckMaintenance, "", "d86400;3600;0", true, 0, 1, true},
+        {Use::CheckMaintenance, "e0100000;3600;2", "e0100000;3600;2", true, 0, 2, true}, // duplicates stay
+        {Use::GlobalMaintenance, "e0100000;3600;2", "e0100000;3600;2", false, 0, 1, true}, // left out silently
+        {Use::GlobalMaintenance, "", "e0100000;3600;0", false, 50358, 0, true},
+        {Use::GlobalMaintenance, "", "e0000000;3600;2", false, 51636, 0, false},
+        {Use::GlobalMaintenance, "e0100000;3600;2", "d86400;3600;2", true, 0, 2, true},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const auto& c = cases[i];
+        CScheduleListEditor editor(c.use, CSnCfgScheduleList(c.list));
+        const CSnCfgSchedule typed = CSnCfgScheduleList(c.typed).Entry(0);
+        EXPECT_EQ(editor.HasPendingEntry(typed), c.pending) << "case " << i;
+        const CScheduleListEditor::AddResult result = editor.Add(typed);
+        EXPECT_EQ(std::make_tuple(result.Added, result.Message.Id, editor.Rows().size(), result.Message.ErrorIcon),
+                  std::make_tuple(c.added, c.refusal, c.rows, c.refusal == 51635))
+            << "case " << i;
+    }
+    CScheduleListEditor scan(Use::Scan, CSnCfgScheduleList(full));
+    EXPECT_EQ(scan.Add({}).Message.Text.Str(), "You cannot define more than 24 schedules.");
+
+    // OK: scan schedules need a row; rows come back in order after a removal.
+    scan = CScheduleListEditor(Use::Scan, CSnCfgScheduleList("e0100000;100;0|e0010000;200;0|e0001000;300;0"));
+    scan.Remove(1);
+    scan.Remove(7); // out of range: nothing
+    EXPECT_EQ(scan.List().Text().Str(), "e0100000;100;0|e0001000;300;0");
+    EXPECT_FALSE(scan.CheckOk().Refused());
+    scan.Remove(0);
+    scan.Remove(0);
+    EXPECT_EQ(scan.CheckOk().Text.Str(), "At least one Schedule is required.");
 }
