@@ -108,6 +108,10 @@ CScheduleDialog::CScheduleDialog(Use use, const CSnCfgScheduleList& list, CUiSea
 
     if (maintenance) {
         m_hours.setRange(0, kMaxHours);
+        // A check's own window starts at one hour, since nothing refuses an empty one there;
+        // the global list refuses 0 hours and so starts empty-handed.
+        if (m_use != Use::GlobalMaintenance)
+            m_hours.setValue(1);
         auto* hoursRow = new QHBoxLayout;
         hoursRow->addWidget(&m_hours);
         hoursRow->addWidget(new QLabel("hours"));
