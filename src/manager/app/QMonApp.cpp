@@ -7,6 +7,7 @@
 #include "manager/app/VisualStyles.h"
 #include "manager/checks/types/TypeDialogs.h"
 #include "manager/checks/CheckCommands.h"
+#include "manager/checks/DialogDependencies.h"
 #include "manager/mainframe/FrameCommands.h"
 #include "manager/mainframe/MainFrame.h"
 #include "manager/service/ServiceCommands.h"
@@ -43,6 +44,7 @@ CQMonApp::CQMonApp(Options options) : CQvcBase("QMonApp"), m_options(std::move(o
     RegisterServiceCommands(*this, m_commands);
     RegisterTypeDialogs(m_checkDialogs);
     RegisterCheckCommands(*this, m_commands);
+    RegisterDependencyDialogs(*this, m_checkDialogs, m_commands);
 }
 
 CQMonApp::~CQMonApp() { ExitInstance(); }
