@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -54,8 +55,11 @@ void Fill(QTreeWidget& list, const SnDependencyEntries& entries) {
         item->setIcon(0, NodeIcon(e.Folder));
         item->setData(0, kIdRole, e.Id);
     }
-    list.resizeColumnToContents(0);
-    list.resizeColumnToContents(1);
+    // Wide enough for usual names even while the list is empty.
+    for (const auto& [column, least] : {std::pair{0, 180}, std::pair{1, 60}}) {
+        list.resizeColumnToContents(column);
+        list.setColumnWidth(column, std::max(least, list.columnWidth(column)));
+    }
 }
 
 std::int32_t IdOf(const QTreeWidgetItem* item) { return item ? item->data(0, kIdRole).toInt() : 0; }
@@ -79,6 +83,9 @@ CDialogChooseNodes::CDialogChooseNodes(CSnNode* root, std::int32_t excluded, QWi
         item->setData(0, kIdRole, n->Id());
         if (n->Id() == excluded)
             item->setFlags(item->flags() & ~Qt::ItemIsSelectable & ~Qt::ItemIsEnabled);
+        // The root would stand for the whole configuration, the check itself included.
+        if (depth == 0)
+            item->setFlags(item->flags() & ~Qt::ItemIsSelectable);
         if (n->ChildNode() != nullptr)
             parents.push_back(item);
         return WalkStep::Continue;
