@@ -69,7 +69,6 @@ TEST(SnDependencyView, ListsBothDirectionsOfEveryNode) {
     }
     EXPECT_EQ(Show(view.Involved()), "Servers/@Root, Web@Root\\Servers, Db@Root\\Servers, Inner/@Root\\Servers, "
                                      "Disk@Root\\Servers\\Inner, Mail@Root, A@Root, B@Root");
-    EXPECT_EQ(view.Find(99999), nullptr);
     EXPECT_EQ(CSnDependencyView::Text({10002, 5, 77}), "10002;5;77");
 }
 
@@ -86,12 +85,7 @@ TEST(SnDependencyView, AnEditedCopyCountsWithoutChangingTheTree) {
     EXPECT_EQ(CSnCfg::FindNode(tree.Root(), 10005)->Srvc.Dependents.Values(), (std::vector<std::int32_t>{10006}));
 
     // A check being created is not in the tree yet.
-    CSnNode created;
-    created.Cfg.ID = 20000;
-    created.Cfg.Function.Type = 2;
-    created.Cfg.Name = "New";
-    created.Cfg.Action.Dependencies = "6";
-    const CSnDependencyView withNew(store, tree.Root(), &created);
+    const CSnDependencyView withNew(store, tree.Root(), DependencyTree::Named(tree.Detached(20000), "New", "6"));
     EXPECT_EQ(Show(withNew.DependsOn(20000)), "Inner/@Root\\Servers");
     EXPECT_EQ(Show(withNew.Resolve("20000;10003")), "New@, Disk@Root\\Servers\\Inner");
 }
