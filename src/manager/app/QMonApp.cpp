@@ -8,6 +8,7 @@
 #include "manager/checks/types/TypeDialogs.h"
 #include "manager/checks/CheckCommands.h"
 #include "manager/checks/ScheduleCommands.h"
+#include "manager/checks/DialogDependencies.h"
 #include "manager/mainframe/FrameCommands.h"
 #include "manager/mainframe/MainFrame.h"
 #include "manager/service/ServiceCommands.h"
@@ -45,6 +46,7 @@ CQMonApp::CQMonApp(Options options) : CQvcBase("QMonApp"), m_options(std::move(o
     RegisterTypeDialogs(m_checkDialogs);
     RegisterCheckCommands(*this, m_commands);
     RegisterScheduleDialogs(*this, m_checkDialogs, m_commands);
+    RegisterDependencyDialogs(*this, m_checkDialogs, m_commands);
 }
 
 CQMonApp::~CQMonApp() { ExitInstance(); }

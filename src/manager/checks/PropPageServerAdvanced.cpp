@@ -94,7 +94,7 @@ CPropPageServerAdvanced::CPropPageServerAdvanced(CPropSheetServer& sheet) : CPro
         m_sheet.Context().dialogs.maintenance(this, m_sheet.Work(), m_sheet.DialogContext());
     });
     connect(&m_dependencies, &QPushButton::clicked, this, [this] {
-        m_sheet.Context().dialogs.dependencies(this, m_sheet.Node(), m_sheet.DialogContext());
+        m_sheet.Context().dialogs.dependencies(this, m_sheet.Work(), m_sheet.DialogContext());
     });
     UpdateEnabling();
 }
@@ -123,4 +123,5 @@ void CPropPageServerAdvanced::Confirm() {
     cfg.Inverse = m_inverse;
     cfg.Action.Uncertain = m_uncertain;
     cfg.Action.Maintenance = m_sheet.Work().Cfg.Action.Maintenance;
+    cfg.Action.Dependencies = m_sheet.Work().Cfg.Action.Dependencies;
 }

@@ -1,8 +1,8 @@
 #pragma once
 // CCheckDialogRegistry: how the property sheet reaches the dialogs it opens without
 // depending on where they live.  Each category folder under checks/types/ adds the
-// settings dialogs of its types; the schedule and maintenance dialogs and the
-// dependencies view add themselves the same way.  The sheet looks a type up and shows a
+// settings dialogs of its types; the schedule, maintenance and dependencies dialogs add
+// themselves the same way.  The sheet looks a type up and shows a
 // generic page for a type whose dialog does not exist yet; a button whose dialog is not
 // registered is disabled, never an enabled no-op.
 #include <cstdint>
@@ -30,13 +30,10 @@ public:
     // CUiSeam::kRejected with W unchanged.
     using TypeDialog = std::function<int(QWidget* parent, CSnNode& w, std::int32_t type,
                                          const CheckDialogContext& ctx)>;
-    // Edits part of a check (its schedule text, its maintenance windows) in place; true
-    // when the user confirmed and the node changed.
+    // Edits part of a check (its schedule text, its maintenance windows, its
+    // dependencies) in place; true when the user confirmed and the node changed.
     using NodeDialog = std::function<bool(QWidget* parent, CSnNode& node,
                                           const CheckDialogContext& ctx)>;
-    // Shows something about a check without changing it (its dependencies).
-    using NodeView = std::function<void(QWidget* parent, const CSnNode& node,
-                                        const CheckDialogContext& ctx)>;
 
     void AddType(std::int32_t type, TypeDialog dialog) { m_types[type] = std::move(dialog); }
     // The dialog of `type`; null when that type has none yet.
@@ -50,7 +47,7 @@ public:
     TypeDialog generic;
     NodeDialog schedules;    // "Schedule..." on the General page
     NodeDialog maintenance;  // "Configure Maintenance..." on the Advanced page
-    NodeView dependencies;   // "Show Dependencies..." on the Advanced page
+    NodeDialog dependencies; // "Show Dependencies..." on the Advanced page (a folder: view only)
 
 private:
     std::map<std::int32_t, TypeDialog> m_types;
