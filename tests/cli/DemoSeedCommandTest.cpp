@@ -1,26 +1,14 @@
 // sentrelle demo-seed: the demo's folders and checks, added once.
-#include "TestSupport.h"
-#include "cli/CommandTable.h"
+#include "CliTestRun.h"
+#include "model/CfgTestRoot.h"
 #include "model/checks/CheckTypes.h"
 #include "model/console/ManagerPreferences.h"
 #include "model/store/SnCfg.h"
-#include "model/store/SnInstallation.h"
 #include "model/tree/SnNode.h"
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 namespace {
-
-int Dispatch(std::vector<const char*> argv, std::string* out = nullptr) {
-    argv.insert(argv.begin(), "sentrelle");
-    std::ostringstream o, e;
-    const int code = CCommandTable::Builtins().Dispatch(static_cast<int>(argv.size()), argv.data(), o, e);
-    if (out)
-        *out = o.str() + e.str();
-    return code;
-}
 
 // The check list's default widths of the Display Name, Folder and Data columns.
 constexpr long kDefaultNameWidth = 200;
@@ -30,16 +18,14 @@ constexpr long kDefaultDataWidth = 54;
 } // namespace
 
 TEST(DemoSeedCommand, AddsFoldersAndChecksOnceWithTheirSettings) {
-    testsupport::ScopedHives hives;
-    CQvcString message;
-    ASSERT_EQ(CSnInstallation::Initialize(CQvcString(hives.Dir().File("root")), message), 0);
+    CfgTestRoot cfg;
 
-    EXPECT_EQ(Dispatch({"demo-seed", "--tcp-port", "0", "--http-port", "8080"}), 2);
-    EXPECT_EQ(Dispatch({"demo-seed", "--tcp-port", "7001"}), 2);
-
-    std::string text;
-    ASSERT_EQ(Dispatch({"demo-seed", "--tcp-port", "7001", "--http-port", "8080"}, &text), 0) << text;
-    EXPECT_NE(text.find("Added 14 demo checks"), std::string::npos) << text;
+    EXPECT_EQ(RunCli({"demo-seed", "--tcp-port", "0", "--http-port", "8080"}).Code, 2);
+    EXPECT_EQ(RunCli({"demo-seed", "--tcp-port", "7001"}).Code, 2);
+    const std::vector<std::string> seed = {"demo-seed", "--tcp-port", "7001", "--http-port", "8080"};
+    CliOutcome o = RunCli(seed);
+    ASSERT_EQ(o.Code, 0) << o.Err;
+    EXPECT_NE(o.Out.find("Added 14 demo checks"), std::string::npos) << o.Out;
 
     CSnCfg store("Test");
     ASSERT_EQ(store.Open(true, true), 0);
@@ -65,8 +51,9 @@ TEST(DemoSeedCommand, AddsFoldersAndChecksOnceWithTheirSettings) {
 
     // A second run adds nothing and leaves the widths the user has chosen since.
     prefs::WriteLong("Manager", "column08", 61);
-    ASSERT_EQ(Dispatch({"demo-seed", "--tcp-port", "7001", "--http-port", "8080"}, &text), 0);
-    EXPECT_NE(text.find("nothing added"), std::string::npos);
+    o = RunCli(seed);
+    ASSERT_EQ(o.Code, 0) << o.Err;
+    EXPECT_NE(o.Out.find("nothing added"), std::string::npos) << o.Out;
     EXPECT_EQ(prefs::ReadLong("Manager", "column08", 0), 61);
     ASSERT_EQ(store.LoadAllNodes(root), 0);
     EXPECT_EQ(CSnCfg::CountChecks(root), 14);
