@@ -38,8 +38,8 @@ public:
 
     // Behaviour of the daemons started from now on (milliseconds as text; see the stand-in).
     void LockDelay(const char* ms) { m_lock.Set(ms); }
-    void ReadyDelay(const char* ms) { m_ready.Set(ms); } // "never": never ready
-    void TermDelay(const char* ms) { m_term.Set(ms); }   // "ignore": SIGTERM ignored
+    void ReadyDelay(const char* ms) { m_ready.Set(ms); }
+    void TermDelay(const char* ms) { m_term.Set(ms); }
     void Crash(bool crash) { m_crash.Set(crash ? "1" : nullptr); }
 
     // Every start of the stand-in as it logged it: its words "name=value" as a map.
