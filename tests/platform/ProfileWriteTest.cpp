@@ -106,18 +106,6 @@ TEST_F(ProfileWrite, WholeSectionReplacesItsKeysAndKeepsTheCommentsThatFollow) {
     EXPECT_EQ(Content(), "[a]\nn1=1\nn2=two\n\n; about b\n[b]\n[new]\nz=26\n");
 }
 
-// (How the file is replaced, its mode kept and no temporary left, is SafeFile's rule.)
-TEST_F(ProfileWrite, RewriteLeavesOnlyTheFileAndItsLock) {
-    Use("[s]\nk=1\n");
-    EXPECT_TRUE(Write("s", "k", "2"));
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{".test.ini.lock", "test.ini"}));
-    EXPECT_EQ(ProfileLockFile(file), dir.File(".test.ini.lock"));
-}
-
 TEST_F(ProfileWrite, WrappersWriteIntegersAndDeleteAsTheEngineLinkExpects) {
     EXPECT_TRUE(ProfileWriteInt(file.c_str(), "Updates", "NS", -17) &&
                 ProfileWriteText(file.c_str(), "Updates", "NM", "0042") &&
