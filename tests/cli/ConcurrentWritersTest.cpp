@@ -37,8 +37,7 @@ using testsupport::Spawn;
 // The IDs in add-checks output ("  <id> | <name> | <host>"), or in a log of such lines.
 std::vector<long> CreatedIds(const std::string& out) {
     std::vector<long> ids;
-    std::istringstream in(out);
-    for (std::string line; std::getline(in, line);)
+    for (const std::string& line : testsupport::Lines(out))
         if (line.rfind("  ", 0) == 0)
             ids.push_back(std::atol(line.c_str()));
     return ids;

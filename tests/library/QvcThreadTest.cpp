@@ -105,18 +105,11 @@ private:
     std::vector<Request> m_requests;
 };
 
-// The trace lines without their time stamps.
+// The trace lines without their time stamps ("[hh:mm:ss]  ").
 std::vector<std::string> TraceLines(const std::string& path) {
-    std::vector<std::string> out;
-    std::string text = ReadFile(path), line;
-    for (char c : text) {
-        if (c != '\n') {
-            line += c;
-            continue;
-        }
-        out.push_back(line.size() > 12 ? line.substr(12) : line); // "[hh:mm:ss]  "
-        line.clear();
-    }
+    std::vector<std::string> out = testsupport::Lines(ReadFile(path));
+    for (std::string& line : out)
+        line = line.size() > 12 ? line.substr(12) : line;
     return out;
 }
 
