@@ -2,6 +2,7 @@
 // Runs the command-line tool in the test process: argv as the program gets it, the
 // outputs captured.
 #include "cli/CommandTable.h"
+#include "model/store/SnCfg.h"
 
 #include <sstream>
 #include <string>
@@ -21,4 +22,16 @@ inline CliOutcome RunCli(std::vector<std::string> args) {
     std::ostringstream out, err;
     const int code = CCommandTable::Builtins().Dispatch(static_cast<int>(argv.size()), argv.data(), out, err);
     return {code, out.str(), err.str()};
+}
+
+// A folder below the root, made through the store; its ID (0 when that failed).
+inline long AddFolder(const char* name) {
+    CSnCfg store;
+    CSnNode* root = nullptr;
+    CSnNode* folder = nullptr;
+    if (store.Open() != 0 || store.LoadAllNodes(root) != 0 || store.NewFolderRecord(folder) != 0)
+        return 0;
+    folder->Cfg.Name = name;
+    store.WriteNode(folder, false, false);
+    return store.AppendToTree(root, root, {folder}).Code == 0 ? folder->Id() : 0;
 }

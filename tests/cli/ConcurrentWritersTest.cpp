@@ -20,8 +20,10 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
-#include <iostream>
+#include <iterator>
 #include <set>
 #include <sstream>
 #include <string>
@@ -32,21 +34,12 @@ namespace {
 using testsupport::ExitStatus;
 using testsupport::Spawn;
 
-// The IDs that an add-checks run reports ("  <id> | <name> | <host>").
+// The IDs in add-checks output ("  <id> | <name> | <host>"), or in a log of such lines.
 std::vector<long> CreatedIds(const std::string& out) {
     std::vector<long> ids;
-    std::istringstream in(out);
-    for (std::string line; std::getline(in, line);)
+    for (const std::string& line : testsupport::Lines(out))
         if (line.rfind("  ", 0) == 0)
             ids.push_back(std::atol(line.c_str()));
-    return ids;
-}
-
-std::set<long> ReadIds(const std::string& path) {
-    std::set<long> ids;
-    std::ifstream in(path);
-    for (long id = 0; in >> id;)
-        ids.insert(id);
     return ids;
 }
 
@@ -60,17 +53,6 @@ std::set<long> ChecksInTree() {
     for (CSnNode* n : CSnCfg::CollectChecks(root, true))
         ids.insert(n->Id());
     return ids;
-}
-
-long AddFolder(const char* name) {
-    CSnCfg store;
-    CSnNode* root = nullptr;
-    CSnNode* folder = nullptr;
-    if (store.Open() != 0 || store.LoadAllNodes(root) != 0 || store.NewFolderRecord(folder) != 0)
-        return 0;
-    folder->Cfg.Name = name;
-    store.WriteNode(folder, false, false);
-    return store.AppendToTree(root, root, {folder}).Code == 0 ? folder->Id() : 0;
 }
 
 } // namespace
@@ -92,24 +74,29 @@ TEST(ConcurrentWriters, NoChangeThatReportedSuccessIsLost) {
     });
     ASSERT_GT(engine, 0);
     constexpr int kCreators = 6, kRounds = 8;
-    const auto started = std::chrono::steady_clock::now();
 
-    // Creators: add-checks of one to three hosts into A or B; each logs the IDs created.
+    // Writers: add-checks of one to three hosts into A or B, each logging the IDs created;
+    // the first two delete each round's last check again and log that too.
     std::vector<pid_t> pids;
     for (int w = 0; w < kCreators; ++w)
         pids.push_back(Spawn([&, w]() -> int {
-            std::ofstream log(logs.File("created-" + std::to_string(w)));
+            std::ofstream created(logs.File("created-" + std::to_string(w)));
+            std::ofstream deleted(logs.File("deleted-" + std::to_string(w)));
             for (int k = 0; k < kRounds; ++k) {
                 const std::string net = "127." + std::to_string(w + 1) + "." + std::to_string(k) + ".";
                 std::string hosts = net + "1";
                 for (int h = 2; h <= k % 3 + 1; ++h)
                     hosts += "," + net + std::to_string(h);
-                const CliOutcome r =
-                    RunCli({"add-checks", "--type", "ICMP Ping", "--folder", std::to_string(k % 2 ? a : b),
-                            "--hosts", hosts, "--name", "<HOSTS>"});
-                if (r.Code == 0)
-                    for (long id : CreatedIds(r.Out))
-                        log << id << "\n" << std::flush;
+                const std::string out = RunCli({"add-checks", "--type", "ICMP Ping", "--folder",
+                                                std::to_string(k % 2 ? a : b), "--hosts", hosts, "--name", "<HOSTS>"})
+                                             .Out;
+                created << out << std::flush;
+                const std::vector<long> ids = CreatedIds(out);
+                CSnCfg store("Deleter");
+                CSnNode* root = nullptr;
+                if (w < 2 && !ids.empty() && store.Open() == 0 && store.LoadAllNodes(root) == 0 &&
+                    store.DeleteFromTree(root, ids.back(), false).Code == 0)
+                    deleted << "  " << ids.back() << "\n" << std::flush;
             }
             return 0;
         }));
@@ -136,65 +123,29 @@ TEST(ConcurrentWriters, NoChangeThatReportedSuccessIsLost) {
         }
         return failures;
     }));
-    // A deleter: creates checks in A and deletes every other one; logs both.
-    pids.push_back(Spawn([&]() -> int {
-        std::ofstream created(logs.File("created-deleter"));
-        std::ofstream deleted(logs.File("deleted"));
-        for (int k = 0; k < kRounds; ++k) {
-            const CliOutcome r =
-                RunCli({"add-checks", "--type", "ICMP Ping", "--folder", std::to_string(a), "--hosts",
-                        "127.200." + std::to_string(k) + ".1,127.200." + std::to_string(k) + ".2"});
-            const std::vector<long> ids = CreatedIds(r.Out);
-            if (r.Code != 0 || ids.size() != 2)
-                continue;
-            created << ids[0] << "\n" << ids[1] << "\n" << std::flush;
-            CSnCfg store("Deleter");
-            CSnNode* root = nullptr;
-            if (store.Open() != 0 || store.LoadAllNodes(root) != 0)
-                continue;
-            if (store.DeleteFromTree(root, ids[1], false).Code == 0)
-                deleted << ids[1] << "\n" << std::flush;
-        }
-        return 0;
-    }));
     for (pid_t pid : pids)
         EXPECT_EQ(ExitStatus(pid), 0);
     // The engine outlived every change and stops cleanly.
-    int engineStatus = 0;
-    EXPECT_EQ(::waitpid(engine, &engineStatus, WNOHANG), 0) << "the engine ended during the run";
+    EXPECT_EQ(::waitpid(engine, nullptr, WNOHANG), 0) << "the engine ended during the run";
     ::kill(engine, SIGTERM);
     EXPECT_EQ(ExitStatus(engine), 0);
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 
-    std::set<long> created;
-    for (int w = 0; w < kCreators; ++w)
-        for (long id : ReadIds(logs.File("created-" + std::to_string(w))))
-            created.insert(id);
-    for (long id : ReadIds(logs.File("created-deleter")))
-        created.insert(id);
-    const std::set<long> deleted = ReadIds(logs.File("deleted"));
-    std::set<long> expected;
-    for (long id : created)
-        if (!deleted.count(id))
-            expected.insert(id);
-    const std::set<long> inTree = ChecksInTree();
-    EXPECT_EQ(inTree, expected);
+    std::set<long> created, deleted, expected;
+    for (const auto& log : std::filesystem::directory_iterator(logs.Path())) {
+        const std::vector<long> ids = CreatedIds(testsupport::ReadFile(log.path()));
+        (log.path().filename().string().starts_with("deleted") ? deleted : created).insert(ids.begin(), ids.end());
+    }
+    std::ranges::set_difference(created, deleted, std::inserter(expected, expected.end()));
+    EXPECT_EQ(ChecksInTree(), expected);
     // Every round of every writer succeeded (the busy timeout covers the waits): rounds of
-    // one, two and three hosts in turn, two hosts for the deleter.
-    std::size_t attempted = 2 * kRounds;
+    // one, two and three hosts in turn.
+    std::size_t attempted = 0;
     for (int k = 0; k < kRounds; ++k)
         attempted += kCreators * static_cast<std::size_t>(k % 3 + 1);
     EXPECT_EQ(created.size(), attempted);
-    std::size_t kept = 0;
-    for (long id : expected)
-        kept += inTree.count(id);
-    std::cout << "[ stress   ] " << pids.size() << " writers, " << created.size() << " checks created, "
-              << deleted.size() << " deleted, 24 moves, engine running, " << kept << " of " << expected.size() << " kept, "
-              << seconds << " s\n";
 
     const CliOutcome check = RunCli({"check"});
     EXPECT_EQ(check.Code, 0) << check.Out << check.Err;
-    EXPECT_NE(check.Out.find("The configuration is healthy."), std::string::npos);
 }
 
 TEST(ConcurrentWriters, AKilledCreationLeavesNoHiddenRecords) {
@@ -210,10 +161,8 @@ TEST(ConcurrentWriters, AKilledCreationLeavesNoHiddenRecords) {
     const auto duration =
         std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started);
     std::srand(static_cast<unsigned>(::getpid()));
-    int killed = 0, midTransaction = 0;
     long records = -1;
-    constexpr int kRounds = 8;
-    for (int round = 0; round < kRounds; ++round) {
+    for (int round = 0; round < 8; ++round) {
         SCOPED_TRACE(round);
         pid_t pid = Spawn(create);
         ASSERT_GT(pid, 0);
@@ -221,9 +170,6 @@ TEST(ConcurrentWriters, AKilledCreationLeavesNoHiddenRecords) {
         ::kill(pid, SIGKILL);
         const int status = ExitStatus(pid);
         EXPECT_TRUE(status == 0 || status == 128 + SIGKILL) << status;
-        killed += status == 128 + SIGKILL;
-        // A journal left behind: the process died inside its transaction.
-        midTransaction += testsupport::ReadFile(cfg.ConfigFile() + "-journal").size() > 0;
 
         // All of a creation or none of it: every record is in the tree.
         CSnCfg store;
@@ -235,7 +181,4 @@ TEST(ConcurrentWriters, AKilledCreationLeavesNoHiddenRecords) {
         EXPECT_EQ(records % 250, 0);
         EXPECT_EQ(static_cast<long>(ChecksInTree().size()), records);
     }
-    std::cout << "[ kill -9  ] " << kRounds << " creations of 250 checks (" << duration.count() / 1000
-              << " ms each), " << killed << " killed (" << midTransaction << " inside the transaction), "
-              << records / 250 - 1 << " stored whole, 0 records outside the tree\n";
 }

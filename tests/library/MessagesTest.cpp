@@ -37,39 +37,21 @@ std::string Conversions(const std::string& text) {
 } // namespace
 
 TEST(Messages, LooksUpExactTextsAndRefusesUnknownIds) {
-    // Lowest and highest numbers of the table.
+    // Lowest and highest numbers of the table; backslashes that are part of a text stay
+    // (a UNC path starts with two of them); placeholders are kept for the dialogs.
     EXPECT_EQ(Message(2200), "Invalid e-mail address.");
     EXPECT_EQ(Message(61699), "WMI Performance Counter required.");
+    EXPECT_EQ(Message(51523), "File must be in UNC format (i.e.: \\\\server\\share\\...).");
+    EXPECT_EQ(Formatted(61458, 4711L), "Node [4711] does not exist in the configuration database.");
+    EXPECT_EQ(Message(61515), "Units invalid. Select 'MB', 'GB\" or '%'.");
+    // A doubled CR LF pair for an empty line stays doubled.
+    EXPECT_NE(Message(51742).find("'Start'.\r\n\r\nDo you want"), std::string::npos);
 
     // Numbers with no text of their own, between known ones and beyond both ends.
     for (unsigned id : {0u, 1u, 2199u, 3004u, 3006u, 51593u, 51579u, 61700u, 65535u, UINT_MAX}) {
         SCOPED_TRACE(id);
         EXPECT_EQ(MessageText(id), nullptr);
     }
-}
-
-TEST(Messages, LineBreaksAreRealCharacters) {
-    // "\n" between the two sentences of the service-control messages.
-    const std::string connect = Message(3000);
-    EXPECT_EQ(connect.substr(0, 46), "Unable to connect to Service Control Manager.\n");
-    EXPECT_EQ(connect.find('\\'), std::string::npos);
-
-    // CR LF pairs, one of them doubled for an empty line before the question.
-    const std::string ask = Message(51742);
-    EXPECT_NE(ask.find("checks.\r\nTo start"), std::string::npos);
-    EXPECT_NE(ask.find("'Start'.\r\n\r\nDo you want"), std::string::npos);
-
-    // A bare "\n\n" paragraph break.
-    EXPECT_NE(Message(51741).find("running.\n\nChoose"), std::string::npos);
-
-    // Backslashes that are part of the text stay: a UNC path starts with two of them.
-    EXPECT_EQ(Message(51523), "File must be in UNC format (i.e.: \\\\server\\share\\...).");
-}
-
-TEST(Messages, PlaceholdersAreKeptAndFormatAsTheDialogsExpect) {
-    EXPECT_EQ(Conversions(Message(61458)), "d"); // "%ld"
-    EXPECT_EQ(Formatted(61458, 4711L), "Node [4711] does not exist in the configuration database.");
-    EXPECT_EQ(Message(61515), "Units invalid. Select 'MB', 'GB\" or '%'.");
 }
 
 TEST(Messages, EveryTextHasRealLineBreaksAndOnlyTheConversionsCallersPass) {

@@ -13,25 +13,7 @@
 
 using testsupport::ReadFile;
 
-namespace {
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> out;
-    std::string line;
-    for (char c : text) {
-        if (c == '\n') {
-            out.push_back(line);
-            line.clear();
-        } else if (c != '\r') {
-            line += c;
-        }
-    }
-    if (!line.empty())
-        out.push_back(line);
-    return out;
-}
-
-} // namespace
+using testsupport::Lines;
 
 TEST(QvcBase, NameCarriesItsNumber) {
     EXPECT_EQ(CQvcBase("GUI").Name(), "GUI");

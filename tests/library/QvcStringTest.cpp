@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 TEST(QvcString, ConstructionAssignmentAndAppend) {
     EXPECT_EQ(CQvcString(static_cast<const char*>(nullptr)), "");
@@ -128,15 +129,13 @@ TEST(QvcString, TruncateCaseDigitsAndSharePaths) {
 
 TEST(QvcString, GetTokenCountsFromZeroAndGivesDefaultForEmptyOrMissing) {
     CQvcString s("a||||c");
-    CQvcString out;
-    EXPECT_TRUE(s.GetToken("||", "D", out, 0));
-    EXPECT_EQ(out, "a");
-    EXPECT_FALSE(s.GetToken("||", "D", out, 1));
-    EXPECT_EQ(out, "D");
-    EXPECT_TRUE(s.GetToken("||", "D", out, 2));
-    EXPECT_EQ(out, "c");
-    EXPECT_FALSE(s.GetToken("||", "D", out, 3));
-    EXPECT_EQ(out, "D");
+    std::string seen;
+    for (int i = 0; i < 4; ++i) {
+        CQvcString out("stale");
+        seen += (s.GetToken("||", "D", out, i) ? "+" : "-") + out.Str() + "/";
+    }
+    EXPECT_EQ(seen, "+a/-D/+c/-D/");
+    CQvcString out("stale");
     EXPECT_FALSE(s.GetToken("||", nullptr, out, 7));
     EXPECT_EQ(out, "");
 }
@@ -171,18 +170,18 @@ TEST(QvcString, GetTokenRememberedPositionGivesSameResultsAsFreshScans) {
 }
 
 TEST(QvcString, TokenCountsLongsAndMembership) {
-    EXPECT_EQ(CQvcString("1||2||||4").CountTokens("||"), 2);
-    EXPECT_EQ(CQvcString("").CountTokens("||"), 0);
-    EXPECT_EQ(CQvcString("||x").CountTokens("||"), 0);
-    EXPECT_EQ(CQvcString("x").CountTokens("||"), 1);
-    EXPECT_EQ(CQvcString("x||").CountTokens("||"), 1);
+    // Counting stops at the first empty token.
+    std::vector<int> counts;
+    for (const char* text : {"1||2||||4", "", "||x", "x", "x||"})
+        counts.push_back(CQvcString(text).CountTokens("||"));
+    EXPECT_EQ(counts, (std::vector<int>{2, 0, 0, 1, 1}));
 
+    // Text converts like atol; an empty or missing token gives the default.
     CQvcString n("12||abc||||-7");
-    EXPECT_EQ(n.GetTokenLong("||", 99, 0), 12);
-    EXPECT_EQ(n.GetTokenLong("||", 99, 1), 0); // atol of text
-    EXPECT_EQ(n.GetTokenLong("||", 99, 2), 99);
-    EXPECT_EQ(n.GetTokenLong("||", -5, 3), -7);
-    EXPECT_EQ(n.GetTokenLong("||", -5, 4), -5);
+    std::vector<long> longs;
+    for (int i = 0; i < 5; ++i)
+        longs.push_back(n.GetTokenLong("||", 99, i));
+    EXPECT_EQ(longs, (std::vector<long>{12, 0, 99, -7, 99}));
 
     CQvcString list("Alpha,beta,,gamma");
     EXPECT_TRUE(list.HasToken(",", "alpha", false));
@@ -214,13 +213,13 @@ TEST(QvcString, GetSettingRules) {
 TEST(QvcRandom, MatchesTheOriginalRuntimeSequence) {
     // The first values the original platform's rand() gives after srand(1).
     CQvcRandom r(1);
-    const int expected[] = {41, 18467, 6334, 26500, 19169, 15724, 11478, 29358, 26962, 24464};
-    for (int e : expected)
-        EXPECT_EQ(r.Next(), e);
+    std::vector<int> values;
+    for (int i = 0; i < 10; ++i)
+        values.push_back(r.Next());
+    EXPECT_EQ(values, (std::vector<int>{41, 18467, 6334, 26500, 19169, 15724, 11478, 29358, 26962, 24464}));
     QvcRandomLock lock;
     QvcSrand(1);
-    EXPECT_EQ(QvcRand(), 41);
-    EXPECT_EQ(QvcRand(), 18467);
+    EXPECT_EQ(std::vector<int>({QvcRand(), QvcRand()}), std::vector<int>({41, 18467}));
 }
 
 TEST(QvcString, ScrambleLayoutAndRoundTrip) {
@@ -248,46 +247,34 @@ TEST(QvcString, ScrambleLayoutAndRoundTrip) {
 }
 
 TEST(QvcString, NumberTextsAndValidators) {
-    EXPECT_TRUE(QvcIsNumeric(""));
-    EXPECT_TRUE(QvcIsNumeric("-1,5.0"));
-    EXPECT_FALSE(QvcIsNumeric("1e5"));
-    EXPECT_TRUE(QvcIsInteger("-12"));
-    EXPECT_FALSE(QvcIsInteger("1.5"));
+    EXPECT_TRUE(QvcIsNumeric("") && QvcIsNumeric("-1,5.0") && QvcIsInteger("-12"));
+    EXPECT_FALSE(QvcIsNumeric("1e5") || QvcIsInteger("1.5"));
 
-    CQvcString n("1.5");
-    EXPECT_EQ(QvcSetDecimalSeparator(n, ',', 2), 0);
-    EXPECT_EQ(n, "1,5");
-    n = "12";
-    QvcSetDecimalSeparator(n, '.', 2);
-    EXPECT_EQ(n, "12.00");
-    n = "12";
-    QvcSetDecimalSeparator(n, '.', 0);
-    EXPECT_EQ(n, "12");
-    n = "abc";
-    EXPECT_EQ(QvcSetDecimalSeparator(n, '.', 2), -1);
-    EXPECT_EQ(n, "abc");
+    const auto separated = [](const char* text, char separator, int digits) {
+        CQvcString n(text);
+        const int code = QvcSetDecimalSeparator(n, separator, digits);
+        return std::to_string(code) + ":" + n.Str();
+    };
+    EXPECT_EQ(separated("1.5", ',', 2), "0:1,5");
+    EXPECT_EQ(separated("12", '.', 2), "0:12.00");
+    EXPECT_EQ(separated("12", '.', 0), "0:12");
+    EXPECT_EQ(separated("abc", '.', 2), "-1:abc");
 
-    EXPECT_TRUE(QvcIsValidNetBiosName("SERVER-01"));
-    EXPECT_TRUE(QvcIsValidNetBiosName(std::string(64, 'a')));
-    EXPECT_FALSE(QvcIsValidNetBiosName(std::string(65, 'a')));
-    EXPECT_FALSE(QvcIsValidNetBiosName(""));
-    for (const char* bad : {"a~b", "a%b", "a;b", "a,b", "a|b"})
+    EXPECT_TRUE(QvcIsValidNetBiosName("SERVER-01") && QvcIsValidNetBiosName(std::string(64, 'a')));
+    for (const std::string& bad : {std::string(65, 'a'), std::string(), std::string("a~b"), std::string("a%b"),
+                                  std::string("a;b"), std::string("a,b"), std::string("a|b")})
         EXPECT_FALSE(QvcIsValidNetBiosName(bad)) << bad;
 
-    EXPECT_TRUE(QvcIsValidPagerNumber("+1 (555)") == false); // parentheses are not allowed
-    EXPECT_TRUE(QvcIsValidPagerNumber("+1 555-0100,,*#@AbCdWw"));
-    EXPECT_TRUE(QvcIsValidPagerNumber(std::string(32, '9')));
-    EXPECT_FALSE(QvcIsValidPagerNumber(std::string(33, '9')));
-    EXPECT_FALSE(QvcIsValidPagerNumber("555e"));
-    EXPECT_FALSE(QvcIsValidPagerNumber(""));
+    EXPECT_TRUE(QvcIsValidPagerNumber("+1 555-0100,,*#@AbCdWw") && QvcIsValidPagerNumber(std::string(32, '9')));
+    // Parentheses and letters outside the dialling ones are not allowed.
+    for (const std::string& bad : {std::string("+1 (555)"), std::string(33, '9'), std::string("555e"), std::string()})
+        EXPECT_FALSE(QvcIsValidPagerNumber(bad)) << bad;
 
     EXPECT_TRUE(QvcIsValidPlainName("Group 1"));
     for (const char* bad : {"", "a~", "a\\b", "a/b", "50%", "a;b", "a,b", "a|b", "<a", "a>", "me@x"})
         EXPECT_FALSE(QvcIsValidPlainName(bad)) << bad;
 
-    EXPECT_TRUE(QvcIsValidObjectId(" 1.3.6.1.4.1 "));
-    EXPECT_TRUE(QvcIsValidObjectId(".1.3.6"));
-    EXPECT_TRUE(QvcIsValidObjectId("7"));
+    EXPECT_TRUE(QvcIsValidObjectId(" 1.3.6.1.4.1 ") && QvcIsValidObjectId(".1.3.6") && QvcIsValidObjectId("7"));
     for (const char* bad : {"", "   ", "1..3", "1.3.", "1.a.3", "1,3"})
         EXPECT_FALSE(QvcIsValidObjectId(bad)) << bad;
 }

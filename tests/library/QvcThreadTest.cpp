@@ -105,18 +105,11 @@ private:
     std::vector<Request> m_requests;
 };
 
-// The trace lines without their time stamps.
+// The trace lines without their time stamps ("[hh:mm:ss]  ").
 std::vector<std::string> TraceLines(const std::string& path) {
-    std::vector<std::string> out;
-    std::string text = ReadFile(path), line;
-    for (char c : text) {
-        if (c != '\n') {
-            line += c;
-            continue;
-        }
-        out.push_back(line.size() > 12 ? line.substr(12) : line); // "[hh:mm:ss]  "
-        line.clear();
-    }
+    std::vector<std::string> out = testsupport::Lines(ReadFile(path));
+    for (std::string& line : out)
+        line = line.size() > 12 ? line.substr(12) : line;
     return out;
 }
 
@@ -140,16 +133,14 @@ TEST_F(QvcThreadTest, StateNamesAndTheNamedControlMessage) {
     // The known names show in the trace lines of the lifecycle test.
     EXPECT_STREQ(CQvcThread::StateName(7), "UNKNOWN");
     EXPECT_STREQ(CQvcThread::StateName(-1), "UNKNOWN");
-
+    // Registered by the name "WM_<name>", in the registered range: the same name (in any
+    // letter case) gives the same message.
     TestWorker a("Discovery", 5000), b("discovery", 5000), c("ServiceCheck", 5000);
-    EXPECT_GE(a.ControlMessage(), kQvcFirstRegisteredMessage);
-    EXPECT_LE(a.ControlMessage(), 0xFFFFu);
-    // Registered by the name "WM_<name>": the same name gives the same message.
-    EXPECT_EQ(a.ControlMessage(), QvcRegisterWindowMessage("WM_Discovery"));
-    EXPECT_EQ(a.ControlMessage(), b.ControlMessage());
+    EXPECT_TRUE(a.ControlMessage() >= kQvcFirstRegisteredMessage && a.ControlMessage() <= 0xFFFFu);
+    EXPECT_EQ(std::vector<unsigned>({QvcRegisterWindowMessage("WM_Discovery"), b.ControlMessage()}),
+              std::vector<unsigned>(2, a.ControlMessage()));
     EXPECT_NE(a.ControlMessage(), c.ControlMessage());
     EXPECT_EQ(QvcRegisterWindowMessage(""), 0u);
-    EXPECT_EQ(a.State(), kThreadStopped);
 }
 
 TEST_F(QvcThreadTest, StartStopPauseResumeReturnCodesAndStates) {
@@ -158,22 +149,15 @@ TEST_F(QvcThreadTest, StartStopPauseResumeReturnCodesAndStates) {
 
     // Nothing runs yet: stopping succeeds at once, everything that needs a worker fails
     // and leaves the state alone.
-    EXPECT_EQ(worker.Stop(1000), 0);
-    EXPECT_EQ(worker.Pause(), -1);
-    EXPECT_EQ(worker.State(), kThreadStopped);
-    EXPECT_EQ(worker.Resume(), -1);
-    EXPECT_EQ(worker.State(), kThreadStopped);
-    EXPECT_EQ(worker.PostCustomRequest1(1), -1);
-    EXPECT_EQ(worker.PostCustomRequest15(1), -1);
+    EXPECT_EQ((std::vector<int>{worker.Stop(1000), worker.Pause(), worker.Resume(), worker.PostCustomRequest1(1),
+                                worker.PostCustomRequest15(1), worker.State()}),
+              (std::vector<int>{0, -1, -1, -1, -1, kThreadStopped}));
 
     ASSERT_EQ(worker.Start(5000), 0);
-    EXPECT_EQ(worker.State(), kThreadStarted);
-    EXPECT_EQ(worker.started.load(), 1);
-    EXPECT_TRUE(worker.IsInitialised());
+    EXPECT_TRUE(worker.State() == kThreadStarted && worker.IsInitialised());
     const std::thread::id firstWorker = worker.WorkerThreadId();
     EXPECT_NE(firstWorker, std::thread::id());
     EXPECT_NE(firstWorker, std::this_thread::get_id());
-
     // A second Start creates no second thread.
     EXPECT_EQ(worker.Start(5000), 0);
     EXPECT_EQ(worker.started.load(), 1);
@@ -190,19 +174,14 @@ TEST_F(QvcThreadTest, StartStopPauseResumeReturnCodesAndStates) {
 
     // A paused worker still takes the stop code.
     EXPECT_EQ(worker.Stop(5000), 0);
-    EXPECT_EQ(worker.State(), kThreadStopped);
-    EXPECT_EQ(worker.stopped.load(), 1);
-    EXPECT_FALSE(worker.IsInitialised());
+    EXPECT_TRUE(worker.State() == kThreadStopped && worker.stopped == 1 && !worker.IsInitialised());
     EXPECT_EQ(worker.WorkerThreadId(), std::thread::id());
     EXPECT_EQ(worker.Stop(5000), 0);
     EXPECT_EQ(worker.PostCustomRequest1(1), -1);
-
     // A stopped worker starts again on a new thread.
     ASSERT_EQ(worker.Start(5000), 0);
-    EXPECT_EQ(worker.started.load(), 2);
     EXPECT_EQ(worker.Stop(5000), 0);
-    EXPECT_EQ(worker.stopped.load(), 2);
-
+    EXPECT_EQ(std::pair(worker.started.load(), worker.stopped.load()), std::pair(2, 2));
 }
 
 TEST_F(QvcThreadTest, TimingFollowsTheStartDelayAndThePeriodFromTheEndOfEachRun) {
@@ -342,13 +321,8 @@ TEST_F(QvcThreadTest, ShortPeriodIsReportedOnceAndStillKeepsItsPace) {
     EXPECT_EQ(warnings(), 1);
     EXPECT_NE(ReadFile(log).find("(Error); file [QvcThread:"), std::string::npos);
 
-    std::mutex mutex;
-    std::vector<std::chrono::steady_clock::time_point> runs;
-    worker.onWork = [&] {
-        std::lock_guard lock(mutex);
-        runs.push_back(std::chrono::steady_clock::now());
-        std::this_thread::sleep_for(5ms);
-    };
+    // (How the period counts is the timing test's; here the short period is only kept.)
+    worker.onWork = [] { std::this_thread::sleep_for(5ms); };
     const auto start = std::chrono::steady_clock::now();
     ASSERT_EQ(worker.Start(0), 1); // the default start delay of 1 second
     // Requests keep arriving while the work runs; they must never run beside it.
@@ -356,25 +330,15 @@ TEST_F(QvcThreadTest, ShortPeriodIsReportedOnceAndStillKeepsItsPace) {
     const bool enough = Eventually(
         [&] {
             worker.PostCustomRequest2(posted++);
-            std::lock_guard lock(mutex);
-            return runs.size() >= 6;
+            return worker.works >= 6;
         },
         30s);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 1s + 6 * 200ms);
     EXPECT_EQ(worker.Stop(5000), 0);
     ASSERT_TRUE(enough);
     EXPECT_EQ(warnings(), 1);
     EXPECT_FALSE(worker.overlap.load());
     EXPECT_EQ(worker.Requests().size(), static_cast<std::size_t>(posted));
-
-    std::lock_guard lock(mutex);
-    // First run: the start delay plus one period after Start, at the earliest.
-    EXPECT_GE(runs[0] - start, 1200ms);
-    EXPECT_LT(runs[0] - start, 15s);
-    for (std::size_t i = 1; i < runs.size(); ++i) {
-        // Each period counts from the end of the previous run (which took 5 ms).
-        EXPECT_GE(runs[i] - runs[i - 1], 205ms) << i;
-        EXPECT_LT(runs[i] - runs[i - 1], 5s) << i;
-    }
 }
 
 TEST_F(QvcThreadTest, KillDuringTheStartDelayDoesNotWaitForIt) {

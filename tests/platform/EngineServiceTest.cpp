@@ -14,6 +14,8 @@
 
 #include <cerrno>
 #include <chrono>
+#include <map>
+#include <utility>
 
 using namespace std::chrono_literals;
 using platform::EngineService;
@@ -31,6 +33,10 @@ protected:
     FakeEngine fake{dir};
     std::string pidFile = root + "/Sys/Run/QvsSnSvc.pid";
 
+    // The state and the daemon's pid as one value.
+    static std::pair<int, int> Seen(const EngineService& service) {
+        return {service.QueryState(), service.DaemonPid()};
+    }
     static bool StateBecomes(const EngineService& service, int state,
                              std::chrono::milliseconds within = 10s) {
         return Eventually([&] { return service.QueryState() == state; }, within);
@@ -53,13 +59,10 @@ TEST_F(EngineServiceTest, StateComesFromTheLockAndThePidWrittenInTheFile) {
 
     // No pid file; a stale one naming a live process (this one) or nothing sensible: no
     // lock, so stopped.
-    EXPECT_EQ(service.QueryState(), platform::kServiceStopped);
-    EXPECT_EQ(service.DaemonPid(), 0);
-    for (const std::string& stale :
-         {std::to_string(::getpid()) + "\n", std::string("garbage\n"), std::string()}) {
+    EXPECT_EQ(Seen(service), std::pair(platform::kServiceStopped, 0));
+    for (const std::string& stale : {std::to_string(::getpid()) + "\n", std::string("garbage\n"), std::string()}) {
         testsupport::WriteFile(pidFile, stale);
-        EXPECT_EQ(service.QueryState(), platform::kServiceStopped) << stale;
-        EXPECT_EQ(service.DaemonPid(), 0);
+        EXPECT_EQ(Seen(service), std::pair(platform::kServiceStopped, 0)) << stale;
     }
 
     // A daemon started by someone else: locked without a pid is start pending, with its
@@ -67,9 +70,9 @@ TEST_F(EngineServiceTest, StateComesFromTheLockAndThePidWrittenInTheFile) {
     fake.ReadyDelay("600");
     const int pid = fake.LaunchDirect(root);
     ASSERT_TRUE(StateBecomes(service, platform::kServiceStartPending));
-    EXPECT_EQ(service.DaemonPid(), pid);
+    EXPECT_EQ(Seen(service), std::pair(platform::kServiceStartPending, pid));
     ASSERT_TRUE(StateBecomes(service, platform::kServiceRunning));
-    EXPECT_EQ(service.DaemonPid(), pid);
+    EXPECT_EQ(Seen(service), std::pair(platform::kServiceRunning, pid));
     EXPECT_EQ(testsupport::ReadFile(pidFile), std::to_string(pid) + "\n");
 
     // Stopped by someone else as well.
@@ -89,13 +92,14 @@ TEST_F(EngineServiceTest, StateComesFromTheLockAndThePidWrittenInTheFile) {
     // What cannot be looked at is a failed query.
     ::unlink(pidFile.c_str());
     ASSERT_EQ(::symlink(pidFile.c_str(), pidFile.c_str()), 0);
-    int error = 0;
-    EXPECT_EQ(service.QueryState(&error), -1);
-    EXPECT_EQ(error, ELOOP);
+    const auto failed = [](const EngineService& s) {
+        int error = 0;
+        return std::pair{s.QueryState(&error), error};
+    };
+    EXPECT_EQ(failed(service), std::pair(-1, ELOOP));
     EngineService missing(dir.File("no root"));
     EXPECT_FALSE(missing.RootExists());
-    EXPECT_EQ(missing.QueryState(&error), -1);
-    EXPECT_EQ(error, ENOENT);
+    EXPECT_EQ(failed(missing), std::pair(-1, ENOENT));
 }
 
 TEST_F(EngineServiceTest, StartLaunchesADetachedDaemonAndStopEndsIt) {
@@ -108,23 +112,23 @@ TEST_F(EngineServiceTest, StartLaunchesADetachedDaemonAndStopEndsIt) {
     ::close(leaked);
     ASSERT_TRUE(StateBecomes(service, platform::kServiceRunning));
 
-    const auto starts = fake.Starts();
+    auto starts = fake.Starts();
     ASSERT_EQ(starts.size(), 1u);
-    const testsupport::FakeStart& s = starts[0];
-    EXPECT_EQ(service.DaemonPid(), s.Pid);
-    EXPECT_EQ(s.Args, "--root|" + RealPath(root));
+    auto s = starts[0];
+    const int pid = std::stoi(s["pid"]);
+    EXPECT_EQ(service.DaemonPid(), pid);
     // A session of its own, led by the launcher's child that has left: the daemon is no
     // session leader, so it can never get a controlling terminal.
-    EXPECT_NE(s.Sid, ::getsid(0));
-    EXPECT_NE(s.Sid, s.Pid);
-    EXPECT_NE(s.ParentPid, ::getpid());
-    EXPECT_EQ(s.Cwd, "/");
-    EXPECT_EQ(s.Stdin, "/dev/null");
-    EXPECT_EQ(s.Stdout, "/dev/null");
-    EXPECT_EQ(s.Stderr, "/dev/null");
-    EXPECT_EQ(s.Fds, "none");
+    EXPECT_NE(s["sid"], std::to_string(::getsid(0)));
+    EXPECT_NE(s["sid"], s["pid"]);
+    EXPECT_NE(s["ppid"], std::to_string(::getpid()));
+    s.erase("sid"), s.erase("ppid");
+    EXPECT_EQ(s, (std::map<std::string, std::string>{{"pid", std::to_string(pid)}, {"cwd", "/"},
+                                                      {"stdin", "/dev/null"}, {"stdout", "/dev/null"},
+                                                      {"stderr", "/dev/null"}, {"fds", "none"},
+                                                      {"args", "--root|" + RealPath(root)}}));
     // Not a child of the caller: nothing to reap.
-    EXPECT_EQ(::waitpid(s.Pid, nullptr, WNOHANG), -1);
+    EXPECT_EQ(::waitpid(pid, nullptr, WNOHANG), -1);
     EXPECT_EQ(errno, ECHILD);
 
     // One daemon per root.
@@ -138,12 +142,11 @@ TEST_F(EngineServiceTest, StartLaunchesADetachedDaemonAndStopEndsIt) {
     EngineService observer(root);
     EXPECT_EQ(observer.QueryState(), platform::kServiceStopPending);
     EXPECT_EQ(service.Stop(), 0);
-    EXPECT_EQ(observer.QueryState(), platform::kServiceStopPending);
-    EXPECT_EQ(observer.DaemonPid(), s.Pid);
+    EXPECT_EQ(Seen(observer), std::pair(platform::kServiceStopPending, pid));
     EXPECT_EQ(service.Start(), EALREADY);
     ASSERT_TRUE(StateBecomes(observer, platform::kServiceStopped));
     EXPECT_FALSE(platform::FileExists(pidFile));
-    EXPECT_EQ(service.DaemonPid(), 0);
+    EXPECT_EQ(Seen(service), std::pair(platform::kServiceStopped, 0));
     EXPECT_EQ(service.Stop(), ESRCH);
 
     // And it starts again.
@@ -183,12 +186,10 @@ TEST_F(EngineServiceTest, StartFailuresAreReportedAndLeaveTheServiceStopped) {
     EngineService service(root);
     {
         testsupport::ScopedEnv binary(EngineService::kBinaryVariable, dir.File("missing-engine"));
-        EXPECT_EQ(service.Start(), ENOENT);
-        EXPECT_EQ(service.QueryState(), platform::kServiceStopped);
+        EXPECT_EQ((std::pair{service.Start(), service.QueryState()}), std::pair(ENOENT, platform::kServiceStopped));
         testsupport::WriteFile(dir.File("not-executable"), "#!/bin/sh\n");
         binary.Set(dir.File("not-executable").c_str());
-        EXPECT_EQ(service.Start(), EACCES);
-        EXPECT_EQ(service.QueryState(), platform::kServiceStopped);
+        EXPECT_EQ((std::pair{service.Start(), service.QueryState()}), std::pair(EACCES, platform::kServiceStopped));
     }
     EXPECT_EQ(EngineService(dir.File("no root")).Start(), ENOENT);
     EXPECT_TRUE(fake.Starts().empty());
@@ -223,8 +224,7 @@ TEST_F(EngineServiceTest, LogonAccountAndRightsFollowTheUsers) {
     ASSERT_EQ(service.Start(), 0);
     ASSERT_TRUE(StateBecomes(service, platform::kServiceRunning));
     EXPECT_EQ(service.LogonAccount(), platform::UserName());
-    EXPECT_TRUE(service.MayStart());
-    EXPECT_TRUE(service.MayStop());
+    EXPECT_TRUE(service.MayStart() && service.MayStop());
     ASSERT_EQ(service.Stop(), 0);
     ASSERT_TRUE(StateBecomes(service, platform::kServiceStopped));
 

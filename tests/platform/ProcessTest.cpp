@@ -9,6 +9,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <tuple>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -50,15 +51,13 @@ TEST(Process, FindExecutableSearchesPathForRunnableFiles) {
 TEST(Process, LaunchReportsExitCodesAndPassesArgumentsVerbatim) {
     TempDir dir;
     platform::IProcessLauncher& launcher = platform::SystemProcessLauncher();
-    platform::LaunchResult r = launcher.Launch({"/bin/sh", "-c", "exit 0"}, 10000);
-    EXPECT_TRUE(r.started);
-    EXPECT_TRUE(r.exited);
-    EXPECT_EQ(r.exitCode, 0);
-    r = launcher.Launch({"/bin/sh", "-c", "exit 3"}, 10000);
-    EXPECT_TRUE(r.exited);
-    EXPECT_EQ(r.exitCode, 3);
-    r = launcher.Launch({dir.File("no-such-program")}, 10000);
-    EXPECT_FALSE(r.started);
+    const auto outcome = [&](const std::vector<std::string>& argv) {
+        const platform::LaunchResult r = launcher.Launch(argv, 10000);
+        return std::tuple(r.started, r.exited, r.exitCode);
+    };
+    EXPECT_EQ(outcome({"/bin/sh", "-c", "exit 0"}), std::tuple(true, true, 0));
+    EXPECT_EQ(outcome({"/bin/sh", "-c", "exit 3"}), std::tuple(true, true, 3));
+    EXPECT_FALSE(launcher.Launch({dir.File("no-such-program")}, 10000).started);
     EXPECT_FALSE(launcher.Launch({}, 0).started);
 
     // Arguments arrive one by one, untouched by any shell; standard input is empty.
@@ -67,8 +66,7 @@ TEST(Process, LaunchReportsExitCodesAndPassesArgumentsVerbatim) {
     MakeProgram(echo, "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$OUT\"\ncat >> \"$OUT\"\n");
     ScopedEnv outEnv("OUT", out);
     const std::string tricky = "Log file $HOME `id` 'quoted' \"double\"; rm -rf *.txt";
-    r = launcher.Launch({echo, tricky, "second"}, 10000);
-    ASSERT_TRUE(r.exited);
+    ASSERT_TRUE(launcher.Launch({echo, tricky, "second"}, 10000).exited);
     EXPECT_EQ(ReadFile(out), tricky + "\nsecond\n");
 }
 
@@ -123,14 +121,12 @@ TEST_F(ViewersTest, TextViewerComesFromVisualThenEditorsThenXdgOpen) {
 
     // A file name that looks like an option is made a relative path.
     EXPECT_EQ(platform::TextViewerCommand("-rf.txt").back(), "./-rf.txt");
-}
 
-TEST_F(ViewersTest, ViewingStartsTheViewerWithoutWaiting) {
-    const std::string gedit = Program("gedit");
+    // Viewing starts the viewer without waiting for it.
+    visual.Set(nullptr);
     EXPECT_EQ(platform::ViewTextFile("/logs/a.txt", launcher), platform::ViewResult::Ok);
-    ASSERT_EQ(launcher.launched.size(), 1u);
-    EXPECT_EQ(launcher.launched[0], (std::vector<std::string>{gedit, "/logs/a.txt"}));
-    EXPECT_EQ(launcher.waits[0], 0u);
+    EXPECT_EQ(launcher.launched, (std::vector<std::vector<std::string>>{{gedit, "/logs/a.txt"}}));
+    EXPECT_EQ(launcher.waits, std::vector<unsigned>{0});
     launcher.answer = {};
     EXPECT_EQ(platform::ViewTextFile("/logs/a.txt", launcher), platform::ViewResult::NotStarted);
 }
@@ -141,9 +137,8 @@ TEST_F(ViewersTest, AssociatedProgramSucceedsOnExitZeroOrWhenStillRunning) {
 
     const std::string opener = Program("xdg-open");
     EXPECT_EQ(platform::OpenWithAssociatedProgram("/logs/a.txt", launcher), 0);
-    ASSERT_EQ(launcher.launched.size(), 1u);
-    EXPECT_EQ(launcher.launched[0], (std::vector<std::string>{opener, "/logs/a.txt"}));
-    EXPECT_EQ(launcher.waits[0], platform::kAssociatedProgramWaitMs);
+    EXPECT_EQ(launcher.launched, (std::vector<std::vector<std::string>>{{opener, "/logs/a.txt"}}));
+    EXPECT_EQ(launcher.waits, std::vector<unsigned>{platform::kAssociatedProgramWaitMs});
 
     launcher.answer = {true, true, 3, 1}; // no program for the type
     EXPECT_EQ(platform::OpenWithAssociatedProgram("/logs/a.txt", launcher), -1);
@@ -151,9 +146,8 @@ TEST_F(ViewersTest, AssociatedProgramSucceedsOnExitZeroOrWhenStillRunning) {
     EXPECT_EQ(platform::OpenWithAssociatedProgram("/logs/a.txt", launcher), 0);
     launcher.answer = {};
     EXPECT_EQ(platform::OpenWithAssociatedProgram("/logs/a.txt", launcher), -1);
-}
 
-TEST_F(ViewersTest, RealXdgOpenStandInIsJudgedByItsExitCode) {
+    // A real stand-in is judged by its exit code.
     MakeProgram(Bin() + "/xdg-open", "#!/bin/sh\n[ -f \"$1\" ] || exit 2\nexit 0\n");
     const std::string file = dir.File("present.txt");
     WriteFile(file, "log");

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <iterator>
 #include <random>
+#include <tuple>
 
 using namespace platform;
 using platform_test::ListOf;
@@ -31,97 +32,61 @@ protected:
     std::string file = dir.File("test.ini");
 };
 
-TEST_F(ProfileWrite, NewFileIsCreatedWithCrLfButOnlyInAnExistingDirectory) {
-    EXPECT_TRUE(Write(" Sec ", " Key ", "value"));
-    EXPECT_TRUE(Write("Sec", "second", ""));
-    EXPECT_EQ(Content(), "[Sec]\r\nKey=value\r\nsecond=\r\n");
-
+TEST_F(ProfileWrite, SingleWritesPlaceChangeAndDeleteKeepingTheFileStyle) {
+    struct Case {
+        const char* start; // nullptr: no file
+        const char *section, *key, *value;
+        const char* expected; // nullptr: still no file
+    };
+    const Case cases[] = {
+        // A new file gets CRLF; names lose their blanks.
+        {nullptr, " Sec ", " Key ", "value", "[Sec]\r\nKey=value\r\n"},
+        {"[Sec]\r\nKey=value\r\n", "Sec", "second", "", "[Sec]\r\nKey=value\r\nsecond=\r\n"},
+        // A new key goes after the last key (or bare line) of its section, an empty
+        // section's first right under the header.
+        {"; header\n[a]\nk1=1\nk2=2\n\n; about b\n[b]\nx=1\n", "A", "k3", "3",
+         "; header\n[a]\nk1=1\nk2=2\nk3=3\n\n; about b\n[b]\nx=1\n"},
+        {"[empty]\n\n[b]\n", "empty", "k", "v", "[empty]\nk=v\n\n[b]\n"},
+        {"[a]\nk=1\nbare\n; trailing comment\n", "a", "n", "2", "[a]\nk=1\nbare\nn=2\n; trailing comment\n"},
+        // An existing key keeps its place and spelling; the first of two equal ones changes;
+        // the value is written verbatim.
+        {"[S]\r\n  MyKey = old \r\nother=1\r\n", "s", "MYKEY", "  spaced \"text\"  ",
+         "[S]\r\nMyKey=  spaced \"text\"  \r\nother=1\r\n"},
+        {"[s]\nk=1\nK=2\n", "s", "k", "new", "[s]\nk=new\nK=2\n"},
+        // A new section goes to the end; lines before any section survive.
+        {"loose line\nx=1\n[a]\nk=1", "b", "k", "2", "loose line\nx=1\n[a]\nk=1\n[b]\nk=2\n"},
+        // Every line keeps its own end; added lines take the first one found.
+        {"[a]\rk=1\r", "a", "j", "2", "[a]\rk=1\rj=2\r"},
+        {"[a]\r\nk=1\n[b]\rz=1", "a", "k", "9", "[a]\r\nk=9\n[b]\rz=1\r\n"},
+        {"[a]\r\nk=9\n[b]\rz=1", "c", "y", "1", "[a]\r\nk=9\n[b]\rz=1\r\n[c]\r\ny=1\r\n"},
+        // A byte order mark is skipped when reading and kept when writing.
+        {"\xEF\xBB\xBF[first]\r\nk=1\r\n", "first", "j", "2", "\xEF\xBB\xBF[first]\r\nk=1\r\nj=2\r\n"},
+        // A null value deletes the key (and its equals in that section), the header stays; a
+        // null key deletes the section with its later copies, so nothing older resurfaces.
+        {"top\n[a]\nk=1\nj=2\nK=dup\n[b]\nx=1\n[A]\nk=3\n", "a", "k", nullptr, "top\n[a]\nj=2\n[b]\nx=1\n[A]\nk=3\n"},
+        {"top\n[a]\nj=2\n[b]\n", "a", "j", nullptr, "top\n[a]\n[b]\n"},
+        {"top\n[a]\n[b]\nx=1\n[A]\nk=3\n", "A", nullptr, nullptr, "top\n[b]\nx=1\n"},
+        // Deleting what is not there succeeds and changes nothing, nor creates a file.
+        {"top\n[b]\nx=1\n", "b", "missing", nullptr, "top\n[b]\nx=1\n"},
+        {"top\n[b]\nx=1\n", "missing", nullptr, nullptr, "top\n[b]\nx=1\n"},
+        {nullptr, "s", "k", nullptr, nullptr},
+        // A null section with a key is refused; all three null is a flush request.
+        {nullptr, nullptr, "k", "v", nullptr},
+    };
+    for (const Case& c : cases) {
+        std::filesystem::remove(file);
+        if (c.start != nullptr)
+            Use(c.start);
+        EXPECT_EQ(Write(c.section, c.key, c.value), c.section != nullptr) << c.start;
+        EXPECT_EQ(std::filesystem::exists(file) ? Content() : "<none>", c.expected ? c.expected : "<none>") << c.start;
+    }
+    EXPECT_TRUE(WritePrivateProfileString(nullptr, nullptr, nullptr, file.c_str()));
+    EXPECT_FALSE(WritePrivateProfileString("s", "k", "v", nullptr));
+    // Only in an existing directory.
     const std::string lost = dir.File("no-such-dir/test.ini");
     EXPECT_FALSE(WritePrivateProfileString("s", "k", "v", lost.c_str()));
     EXPECT_FALSE(WritePrivateProfileSection("s", "k=v\0", lost.c_str()));
     EXPECT_FALSE(std::filesystem::exists(dir.File("no-such-dir")));
-}
-
-TEST_F(ProfileWrite, NewKeyGoesAfterTheLastKeyOfItsSectionAndKeepsTheFileStyle) {
-    Use("; header comment\n[a]\nk1=1\nk2=2\n\n; about b\n[b]\nx=1\n");
-    EXPECT_TRUE(Write("A", "k3", "3"));
-    EXPECT_EQ(Content(), "; header comment\n[a]\nk1=1\nk2=2\nk3=3\n\n; about b\n[b]\nx=1\n");
-    // An empty section takes its first key right under the header.
-    Use("[empty]\n\n[b]\n");
-    EXPECT_TRUE(Write("empty", "k", "v"));
-    EXPECT_EQ(Content(), "[empty]\nk=v\n\n[b]\n");
-    // Bare text lines count as part of the section's content.
-    Use("[a]\nk=1\nbare\n; trailing comment\n");
-    EXPECT_TRUE(Write("a", "n", "2"));
-    EXPECT_EQ(Content(), "[a]\nk=1\nbare\nn=2\n; trailing comment\n");
-}
-
-TEST_F(ProfileWrite, ExistingKeyKeepsItsPlaceAndSpellingAndTheValueIsVerbatim) {
-    Use("[S]\r\n  MyKey = old \r\nother=1\r\n");
-    EXPECT_TRUE(Write("s", "MYKEY", "  spaced \"text\"  "));
-    EXPECT_EQ(Content(), "[S]\r\nMyKey=  spaced \"text\"  \r\nother=1\r\n");
-    char buf[64];
-    GetPrivateProfileString("s", "mykey", "", buf, sizeof buf, file.c_str());
-    EXPECT_STREQ(buf, "spaced \"text\"");
-    // The first of two equal keys is the one that changes.
-    Use("[s]\nk=1\nK=2\n");
-    EXPECT_TRUE(Write("s", "k", "new"));
-    EXPECT_EQ(Content(), "[s]\nk=new\nK=2\n");
-}
-
-TEST_F(ProfileWrite, NewSectionGoesToTheEndAndEarlierLinesSurvive) {
-    Use("loose line before any section\nx=1\n[a]\nk=1"); // no final line end
-    EXPECT_TRUE(Write("b", "k", "2"));
-    EXPECT_EQ(Content(), "loose line before any section\nx=1\n[a]\nk=1\n[b]\nk=2\n");
-    EXPECT_TRUE(Write("a", "j", "3"));
-    EXPECT_EQ(Content(), "loose line before any section\nx=1\n[a]\nk=1\nj=3\n[b]\nk=2\n");
-}
-
-TEST_F(ProfileWrite, LineEndsOfExistingFilesAreKept) {
-    Use("[a]\rk=1\r");
-    EXPECT_TRUE(Write("a", "j", "2"));
-    EXPECT_EQ(Content(), "[a]\rk=1\rj=2\r");
-    // Mixed files: every line keeps its own end; added lines take the first one found.
-    Use("[a]\r\nk=1\n[b]\rz=1");
-    EXPECT_TRUE(Write("a", "k", "9"));
-    EXPECT_TRUE(Write("c", "y", "1"));
-    EXPECT_EQ(Content(), "[a]\r\nk=9\n[b]\rz=1\r\n[c]\r\ny=1\r\n");
-}
-
-TEST_F(ProfileWrite, ByteOrderMarkIsSkippedWhenReadingAndKeptWhenWriting) {
-    Use("\xEF\xBB\xBF[first]\r\nk=1\r\n");
-    char buf[16];
-    EXPECT_EQ(GetPrivateProfileString("first", "k", "", buf, sizeof buf, file.c_str()), 1u);
-    EXPECT_TRUE(Write("first", "j", "2"));
-    EXPECT_EQ(Content(), "\xEF\xBB\xBF[first]\r\nk=1\r\nj=2\r\n");
-}
-
-TEST_F(ProfileWrite, NullValueDeletesTheKeyAndNullKeyTheSection) {
-    Use("top\n[a]\nk=1\nj=2\nK=dup\n[b]\nx=1\n[A]\nk=3\n");
-    EXPECT_TRUE(Write("a", "k", nullptr));
-    EXPECT_EQ(Content(), "top\n[a]\nj=2\n[b]\nx=1\n[A]\nk=3\n");
-    EXPECT_TRUE(Write("a", "j", nullptr));
-    EXPECT_EQ(Content(), "top\n[a]\n[b]\nx=1\n[A]\nk=3\n"); // the header stays
-    // Deleting a section removes its later copies too, so nothing older resurfaces.
-    EXPECT_TRUE(Write("A", nullptr, nullptr));
-    EXPECT_EQ(Content(), "top\n[b]\nx=1\n");
-    char buf[16];
-    EXPECT_EQ(GetPrivateProfileString("a", "k", "gone", buf, sizeof buf, file.c_str()), 4u);
-
-    // Deleting what is not there succeeds and leaves the file alone.
-    EXPECT_TRUE(Write("b", "missing", nullptr));
-    EXPECT_TRUE(Write("missing", nullptr, nullptr));
-    EXPECT_EQ(Content(), "top\n[b]\nx=1\n");
-    const std::string absent = dir.File("absent.ini");
-    EXPECT_TRUE(WritePrivateProfileString("s", "k", nullptr, absent.c_str()));
-    EXPECT_FALSE(std::filesystem::exists(absent));
-}
-
-TEST_F(ProfileWrite, NullArgumentsFollowTheWindowsRules) {
-    EXPECT_TRUE(WritePrivateProfileString(nullptr, nullptr, nullptr, file.c_str())); // flush request
-    EXPECT_FALSE(WritePrivateProfileString(nullptr, "k", "v", file.c_str()));
-    EXPECT_FALSE(WritePrivateProfileString("s", "k", "v", nullptr));
-    EXPECT_FALSE(std::filesystem::exists(file));
 }
 
 TEST_F(ProfileWrite, WholeSectionReplacesItsKeysAndKeepsTheCommentsThatFollow) {
@@ -141,38 +106,19 @@ TEST_F(ProfileWrite, WholeSectionReplacesItsKeysAndKeepsTheCommentsThatFollow) {
     EXPECT_EQ(Content(), "[a]\nn1=1\nn2=two\n\n; about b\n[b]\n[new]\nz=26\n");
 }
 
-// (How the file is replaced, its mode kept and no temporary left, is SafeFile's rule.)
-TEST_F(ProfileWrite, RewriteLeavesOnlyTheFileAndItsLock) {
-    Use("[s]\nk=1\n");
-    EXPECT_TRUE(Write("s", "k", "2"));
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{".test.ini.lock", "test.ini"}));
-    EXPECT_EQ(ProfileLockFile(file), dir.File(".test.ini.lock"));
-}
-
-TEST_F(ProfileWrite, WrappersWriteIntegersDeleteAndListAsTheEngineLinkExpects) {
-    EXPECT_TRUE(ProfileWriteInt(file.c_str(), "Updates", "NS", -17));
-    EXPECT_TRUE(ProfileWriteText(file.c_str(), "Updates", "NM", "0042"));
-    EXPECT_EQ(ProfileReadInt(file.c_str(), "updates", "ns", 0), -17);
-    EXPECT_EQ(ProfileReadInt(file.c_str(), "updates", "nm", 0), 42);
-    EXPECT_EQ(ProfileReadText(file.c_str(), "updates", "nm", ""), "0042");
-    EXPECT_TRUE(ProfileWriteText(file.c_str(), "MonitorNow", "10001", "1"));
-    EXPECT_EQ(ProfileListKeys(file.c_str(), "updates"), (std::vector<std::string>{"NS", "NM"}));
-
-    EXPECT_TRUE(ProfileDeleteKey(file.c_str(), "Updates", "NS"));
-    EXPECT_TRUE(ProfileDeleteSection(file.c_str(), "monitornow"));
+TEST_F(ProfileWrite, WrappersWriteIntegersAndDeleteAsTheEngineLinkExpects) {
+    EXPECT_TRUE(ProfileWriteInt(file.c_str(), "Updates", "NS", -17) &&
+                ProfileWriteText(file.c_str(), "Updates", "NM", "0042") &&
+                ProfileWriteText(file.c_str(), "MonitorNow", "10001", "1"));
+    EXPECT_EQ(std::tuple(ProfileReadInt(file.c_str(), "updates", "ns", 0), ProfileReadInt(file.c_str(), "updates", "nm", 0),
+                         ProfileReadText(file.c_str(), "updates", "nm", "")),
+              std::tuple(-17, 42, std::string("0042")));
+    EXPECT_TRUE(ProfileDeleteKey(file.c_str(), "Updates", "NS") && ProfileDeleteSection(file.c_str(), "monitornow"));
     EXPECT_EQ(Content(), "[Updates]\r\nNM=0042\r\n");
-    EXPECT_EQ(ProfileListSections(file.c_str()), (std::vector<std::string>{"Updates"}));
-    EXPECT_TRUE(ProfileListKeys(dir.File("none.ini").c_str(), "Updates").empty());
-
     // In a directory that does not exist every attempt fails.
     const std::string lost = dir.File("missing/control.dat");
-    EXPECT_FALSE(ProfileWriteText(lost.c_str(), "s", "k", "v"));
-    EXPECT_FALSE(ProfileWriteInt(lost.c_str(), "s", "k", 1));
-    EXPECT_FALSE(ProfileWriteSection(lost.c_str(), "s", "k=v\0"));
+    EXPECT_FALSE(ProfileWriteText(lost.c_str(), "s", "k", "v") || ProfileWriteInt(lost.c_str(), "s", "k", 1) ||
+                 ProfileWriteSection(lost.c_str(), "s", "k=v\0"));
 }
 
 TEST_F(ProfileWrite, ReadSectionMarksAMissingSectionAndReadsAgain) {
@@ -252,23 +198,19 @@ TEST_F(ProfileWrite, ManyKeysOfALargeSectionAreWrittenInOnePass) {
         changes.push_back({std::to_string(id), "new" + std::to_string(id)});
     changes.push_back({"5", std::nullopt});
     ASSERT_TRUE(ProfileWriteKeys(file.c_str(), "Results", changes));
-    const auto entries = ProfileReadEntries(file.c_str(), "Results");
-    ASSERT_EQ(entries.size(), 19999u);
-    EXPECT_EQ(entries[0], (std::pair<std::string, std::string>("0", "new0")));
-    EXPECT_EQ(entries[5].first, "6");
-    EXPECT_EQ(entries[9998], (std::pair<std::string, std::string>("9999", "new9999")));
-    EXPECT_EQ(entries[9999], (std::pair<std::string, std::string>("10000", "new10000")));
-    EXPECT_EQ(entries.back(), (std::pair<std::string, std::string>("19999", "new19999")));
+    std::vector<std::pair<std::string, std::string>> expected;
+    for (int id = 0; id < 20000; ++id)
+        if (id != 5)
+            expected.emplace_back(std::to_string(id), "new" + std::to_string(id));
+    EXPECT_EQ(ProfileReadEntries(file.c_str(), "Results"), expected);
 }
 
 TEST_F(ProfileWrite, ReadEntriesGivesValuesAsTheKeyReaderDoesWithoutSeeding) {
     const std::string longValue(70000, 'x');
     Use("[Results]\n 7 = \"quoted\" \nplain text\n7=second\nKEY=a||b\nlong=" + longValue + "\n[Next]\nq=1\n");
-    const auto entries = ProfileReadEntries(file.c_str(), "results");
-    ASSERT_EQ(entries.size(), 3u);
-    EXPECT_EQ(entries[0], (std::pair<std::string, std::string>("7", "quoted")));
-    EXPECT_EQ(entries[1], (std::pair<std::string, std::string>("KEY", "a||b")));
-    EXPECT_EQ(entries[2].second.size(), longValue.size());
+    EXPECT_EQ(ProfileReadEntries(file.c_str(), "results"),
+              (std::vector<std::pair<std::string, std::string>>{
+                  {"7", "quoted"}, {"KEY", "a||b"}, {"long", longValue}}));
     // A missing section or file gives nothing and writes nothing.
     const std::string before = Content();
     EXPECT_TRUE(ProfileReadEntries(file.c_str(), "ActLog").empty());

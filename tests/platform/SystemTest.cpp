@@ -3,7 +3,6 @@
 #include "TestFiles.h"
 
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -14,6 +13,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 using namespace platform;
@@ -39,26 +39,19 @@ TEST(System, LocalTimeAndUtcOffsetFollowTheTimeZone) {
         // year, month, day, hour, minute, second, weekday (a Friday), millisecond
         EXPECT_EQ((std::vector<int>{t.year, t.month, t.day, t.hour, t.minute, t.second, t.weekday, t.millisecond}),
                   (std::vector<int>{1971, 1, 1, 3, 4, 5, 5, 0}));
-        EXPECT_EQ(LocalUtcOffsetSeconds(0), 0);
     }
-    {
-        ScopedTimeZone berlin("CET-1CEST,M3.5.0,M10.5.0/3");
-        EXPECT_EQ(LocalUtcOffsetSeconds(1704067200), 3600); // 2024-01-01, winter
-        EXPECT_EQ(LocalUtcOffsetSeconds(1719792000), 7200); // 2024-07-01, summer
-        EXPECT_EQ(ToLocalTime(1719792000).hour, 2);
+    // Midnight UTC of 2024-01-01 (winter) and of 2024-07-01 (summer): offset and local hour.
+    for (const auto& [tz, t, offset, hour] :
+         {std::tuple<const char*, std::time_t, long, int>{"UTC0", 1719792000, 0, 0},
+          {"CET-1CEST,M3.5.0,M10.5.0/3", 1704067200, 3600, 1},
+          {"CET-1CEST,M3.5.0,M10.5.0/3", 1719792000, 7200, 2},
+          {"EST5EDT,M3.2.0,M11.1.0", 1704067200, -5 * 3600, 19}}) {
+        ScopedTimeZone zone(tz);
+        EXPECT_EQ(LocalUtcOffsetSeconds(t), offset) << tz;
+        EXPECT_EQ(ToLocalTime(t).hour, hour) << tz;
     }
-    {
-        ScopedTimeZone newYork("EST5EDT,M3.2.0,M11.1.0");
-        EXPECT_EQ(LocalUtcOffsetSeconds(1704067200), -5 * 3600);
-    }
-    // The clock reads after November 2023, with milliseconds in range.
+    // The clock reads after November 2023; the tick count advances across a sleep.
     EXPECT_GT(SecondsSince1970(), 1700000000);
-    const LocalTime now = GetLocalTime();
-    EXPECT_GE(now.millisecond, 0);
-    EXPECT_LT(now.millisecond, 1000);
-}
-
-TEST(System, TickCountAdvancesAcrossASleep) {
     const std::uint32_t start = TickCount();
     SleepMs(30);
     const std::uint32_t elapsed = TickCount() - start; // unsigned difference survives a wrap
@@ -77,11 +70,7 @@ TEST(System, ComputerNameCanBeReplacedEvenByAnEmptyName) {
     EXPECT_EQ(ComputerName(), "");
 }
 
-TEST(System, UserAndProcessIdentity) {
-    const passwd* pw = ::getpwuid(::geteuid());
-    ASSERT_NE(pw, nullptr);
-    EXPECT_EQ(UserName(), pw->pw_name);
-    EXPECT_EQ(ProcessId(), static_cast<int>(::getpid()));
+TEST(System, ProcessAliveTellsLiveProcessesFromGoneOnes) {
     EXPECT_TRUE(ProcessAlive(ProcessId()));
     EXPECT_TRUE(ProcessAlive(1)); // init: alive, and for other users EPERM still means alive
     EXPECT_FALSE(ProcessAlive(0));
@@ -101,23 +90,13 @@ TEST(System, FileAndDirectoryChecksTellTheKindsApart) {
     TempDir dir;
     const std::string file = dir.File("f.txt");
     WriteBytes(file, "x");
-    EXPECT_TRUE(FileExists(file));
-    EXPECT_FALSE(DirectoryExists(file));
-    EXPECT_TRUE(DirectoryExists(dir.Path()));
-    EXPECT_FALSE(FileExists(dir.Path()));
-    EXPECT_FALSE(FileExists(dir.File("missing")));
-    EXPECT_FALSE(FileExists(""));
-
-    EXPECT_TRUE(CreateDirectories(dir.File("a/b/c")));
-    EXPECT_TRUE(DirectoryExists(dir.File("a/b/c")));
+    EXPECT_TRUE(FileExists(file) && DirectoryExists(dir.Path()));
+    EXPECT_FALSE(DirectoryExists(file) || FileExists(dir.Path()) || FileExists(dir.File("missing")));
+    EXPECT_TRUE(CreateDirectories(dir.File("a/b/c")) && DirectoryExists(dir.File("a/b/c")));
     EXPECT_TRUE(CreateDirectories(dir.File("a/b"))); // already there
-    EXPECT_FALSE(CreateDirectories(dir.File("f.txt/sub")));
-    EXPECT_FALSE(CreateDirectories(""));
-
+    EXPECT_FALSE(CreateDirectories(dir.File("f.txt/sub")) || CreateDirectories(""));
     EXPECT_FALSE(DeleteFile(dir.File("a"))); // directories are not files
-    EXPECT_TRUE(DirectoryExists(dir.File("a")));
-    EXPECT_TRUE(DeleteFile(file));
-    EXPECT_FALSE(FileExists(file));
+    EXPECT_TRUE(DeleteFile(file) && !FileExists(file));
     EXPECT_FALSE(DeleteFile(file));
 }
 
@@ -134,8 +113,8 @@ TEST(System, CopyFileHonoursOverwriteAndKeepsModeAndTime) {
     EXPECT_EQ(ReadBytes(to), content);
     struct stat st {};
     ASSERT_EQ(::stat(to.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0640u);
-    EXPECT_EQ(st.st_mtim.tv_sec, 1200000000);
+    EXPECT_EQ((std::pair<unsigned, long>(st.st_mode & 07777, st.st_mtim.tv_sec)),
+              (std::pair<unsigned, long>(0640, 1200000000)));
 
     WriteBytes(to, "old");
     EXPECT_FALSE(CopyFile(from, to, false));
@@ -143,13 +122,11 @@ TEST(System, CopyFileHonoursOverwriteAndKeepsModeAndTime) {
     EXPECT_TRUE(CopyFile(from, to, true));
     EXPECT_EQ(ReadBytes(to), content);
 
-    EXPECT_FALSE(CopyFile(dir.File("missing"), dir.File("x"), true));
-    EXPECT_FALSE(CopyFile(from, dir.File("no-dir/x"), true));
-    EXPECT_FALSE(CopyFile(dir.Path(), dir.File("x"), true)); // a directory is no source
-    EXPECT_TRUE(CreateDirectories(dir.File("target")));
-    EXPECT_FALSE(CopyFile(from, dir.File("target"), true)); // nor a target
+    // Neither a missing source, a missing directory nor a directory as source or target.
+    EXPECT_FALSE(CopyFile(dir.File("missing"), dir.File("x"), true) || CopyFile(from, dir.File("no-dir/x"), true) ||
+                 CopyFile(dir.Path(), dir.File("x"), true) || CopyFile(from, dir.Path(), true));
     // Nothing but the files themselves is left behind.
-    EXPECT_EQ(EntriesIn(dir), 3u);
+    EXPECT_EQ(EntriesIn(dir), 2u);
 }
 
 TEST(System, ReadFileContentNamesWhatItRefusesAndNeverBlocks) {
@@ -160,19 +137,14 @@ TEST(System, ReadFileContentNamesWhatItRefusesAndNeverBlocks) {
     const std::string content = std::string("text\0with NUL\r\n", 16) + std::string(300000, 'q');
     WriteBytes(file, content);
     EXPECT_EQ(ReadFileContent(file, out, SIZE_MAX, &error), FileRead::Ok);
-    EXPECT_EQ(out, content);
-    EXPECT_EQ(error, 0);
+    EXPECT_TRUE(out == content && error == 0);
     // The limit holds to the byte.
     EXPECT_EQ(ReadFileContent(file, out, content.size()), FileRead::Ok);
     EXPECT_EQ(ReadFileContent(file, out, content.size() - 1), FileRead::TooLarge);
     EXPECT_TRUE(out.empty());
-    WriteBytes(file, "");
-    EXPECT_EQ(ReadFileContent(file, out, 0), FileRead::Ok);
-    EXPECT_TRUE(out.empty());
 
     EXPECT_EQ(ReadFileContent(dir.File("missing"), out, SIZE_MAX, &error), FileRead::Missing);
     EXPECT_EQ(error, ENOENT);
-    EXPECT_EQ(ReadFileContent(dir.File("f.txt/below"), out), FileRead::Missing);
     EXPECT_EQ(ReadFileContent(dir.Path(), out), FileRead::Directory);
     // A FIFO without a writer: refused at once instead of waiting for one.
     ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0644), 0);
@@ -184,7 +156,6 @@ TEST(System, WriteFileAtomicallyReplacesCreatesAndFollowsLinks) {
     TempDir dir;
     const std::string file = dir.File("script.vbs");
     EXPECT_EQ(WriteFileAtomically(file, "first", false), 0);
-    EXPECT_EQ(ReadBytes(file), "first");
     EXPECT_EQ(WriteFileAtomically(file, "second", false), EEXIST);
     EXPECT_EQ(ReadBytes(file), "first");
     ASSERT_EQ(::chmod(file.c_str(), 0604), 0);
@@ -202,9 +173,9 @@ TEST(System, WriteFileAtomicallyReplacesCreatesAndFollowsLinks) {
     ASSERT_EQ(::lstat(dir.File("link.vbs").c_str(), &st), 0);
     EXPECT_TRUE(S_ISLNK(st.st_mode));
 
-    EXPECT_EQ(WriteFileAtomically(dir.File("no-dir/x"), "x", true), ENOENT);
-    EXPECT_EQ(WriteFileAtomically(dir.Path(), "x", true), EISDIR);
-    EXPECT_EQ(WriteFileAtomically("", "x", true), ENOENT);
+    EXPECT_EQ((std::vector<int>{WriteFileAtomically(dir.File("no-dir/x"), "x", true),
+                                WriteFileAtomically(dir.Path(), "x", true), WriteFileAtomically("", "x", true)}),
+              (std::vector<int>{ENOENT, EISDIR, ENOENT}));
     EXPECT_EQ(EntriesIn(dir), 2u); // no temporary file stays behind
 }
 

@@ -6,9 +6,8 @@
 //   - on SIGTERM removes the pid file and exits 0.
 // The tests steer it through the environment, which the controller passes on:
 //   SENTRELLE_FAKE_LOCK_MS   wait before taking the lock (default 0)
-//   SENTRELLE_FAKE_READY_MS  wait before writing the pid; "never": never (default 0)
-//   SENTRELLE_FAKE_TERM_MS   wait between SIGTERM and leaving; "ignore": SIGTERM is
-//                            ignored (default 0)
+//   SENTRELLE_FAKE_READY_MS  wait before writing the pid (default 0)
+//   SENTRELLE_FAKE_TERM_MS   wait between SIGTERM and leaving (default 0)
 //   SENTRELLE_FAKE_CRASH     "1": exit 1 right after taking the lock, leaving the file
 //   SENTRELLE_FAKE_LOG       a file to which one line about the start is appended (pid,
 //                            session, parent, directory, standard streams, inherited
@@ -21,29 +20,27 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <chrono>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
+#include <fstream>
 #include <string>
+#include <thread>
 
 namespace {
 
 long EnvMs(const char* name, long def) {
     const char* value = std::getenv(name);
-    if (value == nullptr || *value == '\0')
-        return def;
-    if (std::strcmp(value, "never") == 0 || std::strcmp(value, "ignore") == 0)
-        return -1;
-    return std::strtol(value, nullptr, 10);
+    return value == nullptr || *value == '\0' ? def : std::strtol(value, nullptr, 10);
 }
 
 std::string Link(const char* path) {
-    char buf[PATH_MAX] = {};
-    const ssize_t n = ::readlink(path, buf, sizeof buf - 1);
-    return n > 0 ? std::string(buf, static_cast<std::size_t>(n)) : std::string("?");
+    std::error_code ec;
+    const std::string target = std::filesystem::read_symlink(path, ec).string();
+    return ec ? "?" : target;
 }
 
 // The descriptors above 2 that came with the process, joined by ",".
@@ -65,50 +62,13 @@ void Log(int argc, char** argv) {
     const char* path = std::getenv("SENTRELLE_FAKE_LOG");
     if (path == nullptr || *path == '\0')
         return;
-    char cwd[PATH_MAX] = {};
-    if (::getcwd(cwd, sizeof cwd) == nullptr)
-        std::strcpy(cwd, "?");
     std::string line = "pid=" + std::to_string(::getpid()) + " sid=" + std::to_string(::getsid(0)) +
-                       " ppid=" + std::to_string(::getppid()) + " cwd=" + cwd +
+                       " ppid=" + std::to_string(::getppid()) + " cwd=" + Link("/proc/self/cwd") +
                        " stdin=" + Link("/proc/self/fd/0") + " stdout=" + Link("/proc/self/fd/1") +
                        " stderr=" + Link("/proc/self/fd/2") + " fds=" + InheritedDescriptors() + " args=";
     for (int i = 1; i < argc; ++i)
         line += std::string(i > 1 ? "|" : "") + argv[i];
-    line += "\n";
-    const int fd = ::open(path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-    if (fd >= 0) {
-        [[maybe_unused]] ssize_t n = ::write(fd, line.data(), line.size());
-        ::close(fd);
-    }
-}
-
-using Clock = std::chrono::steady_clock;
-
-// Waits for SIGTERM (blocked, so it stays pending) until `deadline`; true when it came.
-bool WaitForTerm(Clock::time_point deadline) {
-    sigset_t term;
-    sigemptyset(&term);
-    sigaddset(&term, SIGTERM);
-    for (;;) {
-        const auto left = deadline - Clock::now();
-        if (left <= Clock::duration::zero())
-            return false;
-        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
-        timespec ts{static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
-        const int sig = ::sigtimedwait(&term, nullptr, &ts);
-        if (sig == SIGTERM)
-            return true;
-        if (sig < 0 && errno != EINTR && errno != EAGAIN)
-            return false;
-    }
-}
-
-void Sleep(long ms) {
-    if (ms > 0) {
-        timespec ts{ms / 1000, (ms % 1000) * 1000000};
-        while (::nanosleep(&ts, &ts) != 0 && errno == EINTR) {
-        }
-    }
+    std::ofstream(path, std::ios::app) << line << "\n";
 }
 
 } // namespace
@@ -122,18 +82,18 @@ int main(int argc, char** argv) {
     if (root.empty())
         return 2;
 
-    const long lifetime = EnvMs("SENTRELLE_FAKE_LIFETIME_MS", 120000);
-    const auto end = Clock::now() + std::chrono::milliseconds(lifetime);
-    const long term = EnvMs("SENTRELLE_FAKE_TERM_MS", 0);
-    sigset_t blocked;
-    sigemptyset(&blocked);
-    sigaddset(&blocked, SIGTERM);
-    if (term < 0)
-        ::signal(SIGTERM, SIG_IGN);
-    else
-        ::sigprocmask(SIG_BLOCK, &blocked, nullptr);
+    // SIGTERM stays blocked and pending until it is waited for.
+    sigset_t term;
+    sigemptyset(&term);
+    sigaddset(&term, SIGTERM);
+    ::sigprocmask(SIG_BLOCK, &term, nullptr);
+    const auto waitForTerm = [&](long ms) {
+        timespec ts{static_cast<time_t>(ms / 1000), (ms % 1000) * 1000000};
+        return ::sigtimedwait(&term, nullptr, &ts) == SIGTERM;
+    };
+    const auto sleep = [](long ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
 
-    Sleep(EnvMs("SENTRELLE_FAKE_LOCK_MS", 0));
+    sleep(EnvMs("SENTRELLE_FAKE_LOCK_MS", 0));
     const std::string run = root + "/Sys/Run";
     ::mkdir((root + "/Sys").c_str(), 0755);
     ::mkdir(run.c_str(), 0755);
@@ -148,25 +108,18 @@ int main(int argc, char** argv) {
         return 3;
     if (::ftruncate(fd, 0) != 0)
         return 4;
-    if (const char* crash = std::getenv("SENTRELLE_FAKE_CRASH");
-        crash != nullptr && std::strcmp(crash, "1") == 0)
+    if (const char* crash = std::getenv("SENTRELLE_FAKE_CRASH"); crash != nullptr && std::strcmp(crash, "1") == 0)
         ::_exit(1);
 
-    const long ready = EnvMs("SENTRELLE_FAKE_READY_MS", 0);
-    bool stopping = false;
-    if (ready < 0) {
-        stopping = term >= 0 ? WaitForTerm(end) : (Sleep(lifetime), false);
-    } else {
-        stopping = term >= 0 && WaitForTerm(Clock::now() + std::chrono::milliseconds(ready));
-        if (!stopping) {
-            const std::string text = std::to_string(::getpid()) + "\n";
-            if (::pwrite(fd, text.data(), text.size(), 0) != static_cast<ssize_t>(text.size()))
-                return 4;
-            stopping = term >= 0 ? WaitForTerm(end) : (Sleep(lifetime), false);
-        }
+    bool stopping = waitForTerm(EnvMs("SENTRELLE_FAKE_READY_MS", 0));
+    if (!stopping) {
+        const std::string text = std::to_string(::getpid()) + "\n";
+        if (::pwrite(fd, text.data(), text.size(), 0) != static_cast<ssize_t>(text.size()))
+            return 4;
+        stopping = waitForTerm(EnvMs("SENTRELLE_FAKE_LIFETIME_MS", 120000));
     }
     if (stopping)
-        Sleep(term);
+        sleep(EnvMs("SENTRELLE_FAKE_TERM_MS", 0));
     ::unlink(pidFile.c_str());
     ::close(fd);
     return 0;

@@ -15,17 +15,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
 namespace testsupport {
-
-// One start of the stand-in, as it logged it.
-struct FakeStart {
-    int Pid = 0, Sid = 0, ParentPid = 0;
-    std::string Cwd, Stdin, Stdout, Stderr, Fds, Args;
-};
 
 class FakeEngine {
 public:
@@ -43,41 +38,19 @@ public:
 
     // Behaviour of the daemons started from now on (milliseconds as text; see the stand-in).
     void LockDelay(const char* ms) { m_lock.Set(ms); }
-    void ReadyDelay(const char* ms) { m_ready.Set(ms); } // "never": never ready
-    void TermDelay(const char* ms) { m_term.Set(ms); }   // "ignore": SIGTERM ignored
+    void ReadyDelay(const char* ms) { m_ready.Set(ms); }
+    void TermDelay(const char* ms) { m_term.Set(ms); }
     void Crash(bool crash) { m_crash.Set(crash ? "1" : nullptr); }
 
-    std::vector<FakeStart> Starts() const {
-        std::vector<FakeStart> out;
+    // Every start of the stand-in as it logged it: its words "name=value" as a map.
+    std::vector<std::map<std::string, std::string>> Starts() const {
+        std::vector<std::map<std::string, std::string>> out;
         std::istringstream in(ReadFile(m_log));
-        std::string line;
-        while (std::getline(in, line)) {
-            FakeStart s;
+        for (std::string line; std::getline(in, line);) {
+            auto& start = out.emplace_back();
             std::istringstream words(line);
-            std::string word;
-            while (words >> word) {
-                const auto eq = word.find('=');
-                const std::string key = word.substr(0, eq), value = word.substr(eq + 1);
-                if (key == "pid")
-                    s.Pid = std::atoi(value.c_str());
-                else if (key == "sid")
-                    s.Sid = std::atoi(value.c_str());
-                else if (key == "ppid")
-                    s.ParentPid = std::atoi(value.c_str());
-                else if (key == "cwd")
-                    s.Cwd = value;
-                else if (key == "stdin")
-                    s.Stdin = value;
-                else if (key == "stdout")
-                    s.Stdout = value;
-                else if (key == "stderr")
-                    s.Stderr = value;
-                else if (key == "fds")
-                    s.Fds = value;
-                else if (key == "args")
-                    s.Args = line.substr(line.find(" args=") + 6);
-            }
-            out.push_back(s);
+            for (std::string word; words >> word;)
+                start[word.substr(0, word.find('='))] = word.substr(word.find('=') + 1);
         }
         return out;
     }

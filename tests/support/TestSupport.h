@@ -15,6 +15,7 @@
 #include <string>
 #include <system_error>
 #include <thread>
+#include <vector>
 
 namespace testsupport {
 
@@ -105,6 +106,15 @@ inline std::string ReadFile(const std::string& path) {
     std::stringstream ss;
     ss << in.rdbuf();
     return ss.str();
+}
+
+// The lines of a text without their ends (LF, CR LF); a last line without an end counts.
+inline std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        out.push_back(!line.empty() && line.back() == '\r' ? line.substr(0, line.size() - 1) : line);
+    return out;
 }
 
 inline void WriteFile(const std::string& path, const std::string& content) {
