@@ -8,7 +8,6 @@
 #include "model/tree/SnTreeText.h"
 #include "model/tree/SnTreeWalk.h"
 #include "model/settings/SnWebViewSettings.h"
-#include "platform/Module.h"
 #include "platform/Registry.h"
 #include "platform/System.h"
 
@@ -26,23 +25,11 @@ constexpr long kErrLocked = 25007;
 constexpr long kErrTreeItemNotFound = 25052;
 constexpr long kErrNoRoot = 25200;
 constexpr long kErrMetaUnreadable = 25201;
-constexpr long kErrConvertFailed = 25203;
 constexpr long kErrNoVersion = 25205;
 constexpr long kErrNewerVersion = 25206;
 constexpr long kErrOlderVersion = 25207;
 constexpr long kErrNoComponent = 25209;
-constexpr long kErrNoTemplate = 25210;
-constexpr long kErrNoSourcePath = 25500;
-constexpr long kErrExportMissing = 25501;
-constexpr long kErrShadowDelete = 25503;
-constexpr long kErrShadowCopy = 25504;
-constexpr long kErrNoCurrentFile = 25506;
-constexpr long kErrNoModule = 25508;
-constexpr long kErrConvert5 = 25520;
-constexpr long kErrConvert6 = 25521;
-constexpr long kErrImport7 = 25522;
 
-constexpr const char* kJetProvider = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=";
 const platform::Hive kMachine = platform::Hive::LocalMachine;
 
 // The nodes below `folder` that `want` accepts, each before its children.
@@ -92,7 +79,6 @@ void AddDependencyTokens(const CQvcString& dependencies, std::unordered_set<std:
     }
 }
 
-bool FileExists(const CQvcString& path) { return !path.IsEmpty() && platform::FileExists(path.Str()); }
 
 } // namespace
 
@@ -114,10 +100,8 @@ void CSnCfg::Close() {
 void CSnCfg::BuildPaths() {
     m_configDirectory = PathJoin(m_rootDirectory, "Configuration");
     m_tempDirectory = PathJoin(m_rootDirectory, {"Sys", "tmp"});
-    CQvcString configuration("Configuration");
-    configuration += platform::kPathSeparator;
-    m_odbcConnection.FormatGrow("DRIVER=Microsoft Access Driver (*.mdb);DBQ=%s%s%s", m_rootDirectory.c_str(),
-                                configuration.c_str(), "Config.mdb");
+    m_configPath = PathJoin(m_configDirectory, "Config.mdb");
+    m_odbcConnection = CQvcString("DRIVER=Microsoft Access Driver (*.mdb);DBQ=") + m_configPath;
 }
 
 long CSnCfg::Open(bool validate, bool fullLoad) {
@@ -183,7 +167,8 @@ long CSnCfg::OpenFile(const CQvcString& databasePath, bool fullLoad) {
     m_engineName.Empty();
     m_configDirectory.Empty();
     m_tempDirectory.Empty();
-    m_odbcConnection = CQvcString(kJetProvider) + databasePath;
+    m_configPath = databasePath;
+    m_odbcConnection = CSnCfgSqlite::ConnectionForFile(databasePath);
     m_component = m_factory(m_odbcConnection);
     return m_component ? 0 : kErrNoComponent;
 }
@@ -285,7 +270,6 @@ long CSnCfg::Version() {
     return std::max(0L, std::atol(meta.Version.c_str()));
 }
 
-CQvcString CSnCfg::ConfigFilePath() const { return CSnCfgSqlite::PathFromConnection(m_odbcConnection); }
 
 void CSnCfg::SignalConfigChanged(bool engine, bool managers) {
     if (m_link)
@@ -954,107 +938,4 @@ bool CSnCfg::IsDescendant(CSnNode* folder, const CSnNode* node) {
     if (!folder || !node)
         return false;
     return FindInTree(folder->ChildNode(), [node](const CSnNode* n) { return n == node; }) != nullptr;
-}
-
-// --- the whole configuration file -------------------------------------------------------
-
-CQvcString CSnCfg::TemplateFilePath() const {
-    return PathJoin(m_rootDirectory, {"Sys", "Tpl", "Config", "Config.mdb"});
-}
-
-CQvcString CSnCfg::ShadowFilePath() const { return PathJoin(m_rootDirectory, {"Sys", "tmp", "Config.mdb"}); }
-
-long CSnCfg::ExportConfiguration(const CQvcString& target) {
-    const CQvcString path = ConfigFilePath();
-    if (path.IsEmpty())
-        return kErrNoSourcePath;
-    if (!FileExists(path))
-        return kErrExportMissing;
-    return CSnCfgSqlite::CopyDatabaseFile(path, target);
-}
-
-long CSnCfg::MakeShadowCopy(CQvcString& connection) {
-    const CQvcString templ = TemplateFilePath();
-    const CQvcString shadow = ShadowFilePath();
-    if (!FileExists(templ))
-        return kErrNoTemplate;
-    if (platform::FileExists(shadow.Str()) || platform::DirectoryExists(shadow.Str())) {
-        platform::DeleteFile(shadow.Str());
-        if (platform::FileExists(shadow.Str()) || platform::DirectoryExists(shadow.Str()))
-            return kErrShadowDelete;
-    }
-    platform::CopyFile(templ.Str(), shadow.Str(), true);
-    if (!FileExists(shadow))
-        return kErrShadowCopy;
-    connection = CQvcString(kJetProvider) + shadow;
-    return 0;
-}
-
-long CSnCfg::ReplaceWithShadow(const CQvcString& shadowPath) {
-    long code = CSnCfgSqlite::ReplaceDatabaseFile(ConfigFilePath(), shadowPath);
-    if (code == 0) {
-        SignalConfigChanged(true, true);
-        SignalGlobalSettingsChanged();
-    }
-    return code;
-}
-
-long CSnCfg::ClearConfiguration() {
-    Trace(kTraceFile, "Clear configuration\n");
-    if (!FileExists(ConfigFilePath()))
-        return kErrNoCurrentFile;
-    CQvcString connection;
-    if (long code = MakeShadowCopy(connection))
-        return code;
-    return ReplaceWithShadow(ShadowFilePath());
-}
-
-long CSnCfg::ImportCurrentConfiguration(const CQvcString& file) {
-    if (!FileExists(ConfigFilePath()))
-        return kErrNoCurrentFile;
-    CQvcString connection;
-    if (long code = MakeShadowCopy(connection))
-        return code;
-    if (CSnCfgSqlite::CopyConfiguration(file, ShadowFilePath()) != 0)
-        return kErrImport7;
-    return ReplaceWithShadow(ShadowFilePath());
-}
-
-long CSnCfg::ImportConfiguration(const CQvcString& file, int majorVersion) {
-    if (!FileExists(ConfigFilePath()))
-        return kErrNoCurrentFile;
-    if (majorVersion != 5 && majorVersion != 6)
-        return kErrConvertFailed;
-    const CQvcString converted = PathJoin(m_tempDirectory, "_Config.qmf");
-    if (!platform::CopyFile(file.Str(), converted.Str(), true))
-        return kErrConvertFailed;
-    CQvcString connection;
-    if (long code = MakeShadowCopy(connection))
-        return code;
-
-    // The converters each export "long Convert(const char* path)", which converts the file
-    // in place and returns 0 on success.  They are unloaded when this function returns.
-    using ConvertFn = long (*)(const char*);
-    const std::string directory = platform::ExecutableDirectory();
-    platform::Module modules[3];
-    ConvertFn convert[3] = {nullptr, nullptr, nullptr};
-    const char* names[3] = {"QvCvt550.dll", "QvCvt600.dll", "QvCvt601.dll"};
-    for (int k = 0; k < 3; ++k) {
-        if (!modules[k].Load(platform::ModulePath(directory, names[k])))
-            return kErrNoModule;
-        convert[k] = reinterpret_cast<ConvertFn>(modules[k].Symbol("Convert"));
-        if (!convert[k])
-            return kErrNoModule;
-    }
-    if (majorVersion == 5) {
-        if (convert[0](converted.c_str()) != 0)
-            return kErrConvert5;
-        if (convert[1](converted.c_str()) != 0)
-            return kErrConvert6;
-    }
-    if (convert[2](converted.c_str()) != 0)
-        return kErrConvert6;
-    if (CSnCfgSqlite::CopyConfiguration(converted, ShadowFilePath()) != 0)
-        return kErrConvertFailed;
-    return ReplaceWithShadow(ShadowFilePath());
 }

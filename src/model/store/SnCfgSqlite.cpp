@@ -455,6 +455,10 @@ CSnCfgSqlite::CSnCfgSqlite(const CQvcString& connectionString) : m_impl(std::mak
 
 CSnCfgSqlite::~CSnCfgSqlite() { Close(); }
 
+CQvcString CSnCfgSqlite::ConnectionForFile(const CQvcString& path) {
+    return CQvcString("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + path;
+}
+
 CQvcString CSnCfgSqlite::PathFromConnection(const CQvcString& connectionString) {
     const std::string& text = connectionString.Str();
     for (const char* key : {"Data Source=", "DBQ="}) {

@@ -281,6 +281,7 @@ private:
     CQvcString m_rootDirectory;
     CQvcString m_configDirectory;
     CQvcString m_odbcConnection;
+    CQvcString m_configPath; // the configuration database file, kept as a path
     CQvcString m_tempDirectory;
     CSnAdvancedSettings m_advanced;
 

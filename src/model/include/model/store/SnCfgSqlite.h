@@ -48,6 +48,8 @@ public:
     // The database path of a connection text: the value of "Data Source=" or "DBQ="
     // (names matched without regard to case, the value trimmed); empty when absent.
     static CQvcString PathFromConnection(const CQvcString& connectionString);
+    // The connection text that names the database file at `path`.
+    static CQvcString ConnectionForFile(const CQvcString& path);
     // A new, empty configuration database of the current schema at `path` (the file must
     // not exist).  0 or 25004.
     static long CreateDatabase(const CQvcString& path);

@@ -1,0 +1,134 @@
+// The configuration as a whole file: export, clear and the two kinds of import.  Each
+// replacing operation builds the new file beside the live one (a shadow copy of the
+// template), fills it, and swaps it in whole, so that a failure leaves the live
+// configuration as it was.
+#include "model/store/SnCfg.h"
+
+#include "library/ErrorReport.h"
+#include "library/QvcPath.h"
+#include "model/store/SnCfgSqlite.h"
+#include "platform/Module.h"
+#include "platform/System.h"
+
+namespace {
+
+constexpr long kErrConvertFailed = 25203;
+constexpr long kErrNoTemplate = 25210;
+constexpr long kErrNoSourcePath = 25500;
+constexpr long kErrExportMissing = 25501;
+constexpr long kErrShadowDelete = 25503;
+constexpr long kErrShadowCopy = 25504;
+constexpr long kErrNoCurrentFile = 25506;
+constexpr long kErrNoModule = 25508;
+constexpr long kErrConvert5 = 25520;
+constexpr long kErrConvert6 = 25521;
+constexpr long kErrImport7 = 25522;
+
+bool FileExists(const CQvcString& path) { return !path.IsEmpty() && platform::FileExists(path.Str()); }
+
+} // namespace
+
+CQvcString CSnCfg::ConfigFilePath() const { return m_configPath; }
+
+// --- the whole configuration file -------------------------------------------------------
+
+CQvcString CSnCfg::TemplateFilePath() const {
+    return PathJoin(m_rootDirectory, {"Sys", "Tpl", "Config", "Config.mdb"});
+}
+
+CQvcString CSnCfg::ShadowFilePath() const { return PathJoin(m_rootDirectory, {"Sys", "tmp", "Config.mdb"}); }
+
+long CSnCfg::ExportConfiguration(const CQvcString& target) {
+    const CQvcString path = ConfigFilePath();
+    if (path.IsEmpty())
+        return kErrNoSourcePath;
+    if (!FileExists(path))
+        return kErrExportMissing;
+    return CSnCfgSqlite::CopyDatabaseFile(path, target);
+}
+
+long CSnCfg::MakeShadowCopy(CQvcString& connection) {
+    const CQvcString templ = TemplateFilePath();
+    const CQvcString shadow = ShadowFilePath();
+    if (!FileExists(templ))
+        return kErrNoTemplate;
+    if (platform::FileExists(shadow.Str()) || platform::DirectoryExists(shadow.Str())) {
+        platform::DeleteFile(shadow.Str());
+        if (platform::FileExists(shadow.Str()) || platform::DirectoryExists(shadow.Str()))
+            return kErrShadowDelete;
+    }
+    platform::CopyFile(templ.Str(), shadow.Str(), true);
+    if (!FileExists(shadow))
+        return kErrShadowCopy;
+    connection = CSnCfgSqlite::ConnectionForFile(shadow);
+    return 0;
+}
+
+long CSnCfg::ReplaceWithShadow(const CQvcString& shadowPath) {
+    long code = CSnCfgSqlite::ReplaceDatabaseFile(ConfigFilePath(), shadowPath);
+    if (code == 0) {
+        SignalConfigChanged(true, true);
+        SignalGlobalSettingsChanged();
+    }
+    return code;
+}
+
+long CSnCfg::ClearConfiguration() {
+    Trace(kTraceFile, "Clear configuration\n");
+    if (!FileExists(ConfigFilePath()))
+        return kErrNoCurrentFile;
+    CQvcString connection;
+    if (long code = MakeShadowCopy(connection))
+        return code;
+    return ReplaceWithShadow(ShadowFilePath());
+}
+
+long CSnCfg::ImportCurrentConfiguration(const CQvcString& file) {
+    if (!FileExists(ConfigFilePath()))
+        return kErrNoCurrentFile;
+    CQvcString connection;
+    if (long code = MakeShadowCopy(connection))
+        return code;
+    if (CSnCfgSqlite::CopyConfiguration(file, ShadowFilePath()) != 0)
+        return kErrImport7;
+    return ReplaceWithShadow(ShadowFilePath());
+}
+
+long CSnCfg::ImportConfiguration(const CQvcString& file, int majorVersion) {
+    if (!FileExists(ConfigFilePath()))
+        return kErrNoCurrentFile;
+    if (majorVersion != 5 && majorVersion != 6)
+        return kErrConvertFailed;
+    const CQvcString converted = PathJoin(m_tempDirectory, "_Config.qmf");
+    if (!platform::CopyFile(file.Str(), converted.Str(), true))
+        return kErrConvertFailed;
+    CQvcString connection;
+    if (long code = MakeShadowCopy(connection))
+        return code;
+
+    // The converters each export "long Convert(const char* path)", which converts the file
+    // in place and returns 0 on success.  They are unloaded when this function returns.
+    using ConvertFn = long (*)(const char*);
+    const std::string directory = platform::ExecutableDirectory();
+    platform::Module modules[3];
+    ConvertFn convert[3] = {nullptr, nullptr, nullptr};
+    const char* names[3] = {"QvCvt550.dll", "QvCvt600.dll", "QvCvt601.dll"};
+    for (int k = 0; k < 3; ++k) {
+        if (!modules[k].Load(platform::ModulePath(directory, names[k])))
+            return kErrNoModule;
+        convert[k] = reinterpret_cast<ConvertFn>(modules[k].Symbol("Convert"));
+        if (!convert[k])
+            return kErrNoModule;
+    }
+    if (majorVersion == 5) {
+        if (convert[0](converted.c_str()) != 0)
+            return kErrConvert5;
+        if (convert[1](converted.c_str()) != 0)
+            return kErrConvert6;
+    }
+    if (convert[2](converted.c_str()) != 0)
+        return kErrConvert6;
+    if (CSnCfgSqlite::CopyConfiguration(converted, ShadowFilePath()) != 0)
+        return kErrConvertFailed;
+    return ReplaceWithShadow(ShadowFilePath());
+}
