@@ -1,9 +1,19 @@
-// The rules that turn a run's outcome into a published status, and what dependees make
-// of a check: every combination of inverse, uncertain mapping and threshold.
+// The rules that turn a run's outcome into a published status, and what stands in for a
+// due run: every combination of inverse, uncertain mapping and threshold, and of hold,
+// maintenance windows and dependees.
 #include "engine/StatusRules.h"
 #include "model/tree/NodeStatus.h"
 
+#include "TestSupport.h"
+
 #include <gtest/gtest.h>
+
+#include <ostream>
+
+void PrintTo(const RunGate& gate, std::ostream* out) {
+    *out << "{kind " << static_cast<int>(gate.kind) << ", status " << gate.Status << ", window end " << gate.WindowEnd
+         << ", decider " << gate.Decider << "}";
+}
 
 namespace {
 
@@ -97,15 +107,48 @@ TEST(StatusRules, UncertainFollowsTheCheckOrTheGlobalMapping) {
     EXPECT_EQ(JudgeOutcome(counted, Kind::Uncertain, first.ErrorCount, {}).Status, kStatusFailure);
 }
 
-TEST(StatusRules, DependeesAndRestoredCounts) {
-    EXPECT_EQ(DependeeStatus({}), 0);
-    EXPECT_EQ(DependeeStatus({kStatusSuccess, kStatusNone, kStatusUncertain, kStatusOnHold, kStatusMaintenance}), 0);
-    EXPECT_EQ(DependeeStatus({kStatusSuccess, kStatusError}), kStatusErrorByDependee);
-    EXPECT_EQ(DependeeStatus({kStatusErrorByDependee}), kStatusErrorByDependee);
-    // A failure anywhere outweighs errors, in any order.
-    EXPECT_EQ(DependeeStatus({kStatusError, kStatusFailure, kStatusSuccess}), kStatusFailureByDependee);
-    EXPECT_EQ(DependeeStatus({kStatusFailureByDependee, kStatusError}), kStatusFailureByDependee);
+TEST(StatusRules, HoldThenMaintenanceThenDependeesStandInForARun) {
+    testsupport::ScopedTimeZone utc("UTC");
+    // Tuesday 2024-03-05 10:00 UTC; windows are "days;time of day;hours" in local time.
+    constexpr std::int64_t kNow = 1709632800;
+    const auto window = [](const char* days, std::int64_t start, int hours) {
+        return CSnCfgScheduleList(CQvcString(std::string(days) + ";" + std::to_string(start) + ";" +
+                                             std::to_string(hours)));
+    };
+    const CSnCfgScheduleList tuesday0900For2h = window("e0010000", kNow - 3600, 2);
+    const CSnCfgScheduleList tuesday0930For1h = window("e0010000", kNow - 1800, 1);
+    const CSnCfgScheduleList monday0900For2h = window("e0100000", kNow - 3600, 2);
+    using K = RunGate::Kind;
+    const struct {
+        bool onHold;
+        int ownEnabled;
+        CSnCfgScheduleList own, global;
+        std::vector<std::int32_t> dependees;
+        RunGate expected;
+    } cases[] = {
+        {false, 0, {}, {}, {}, {}},
+        {true, 1, tuesday0900For2h, {}, {kStatusFailure}, {K::OnHold, kStatusOnHold, 0, 0}},
+        // The check's own windows, when enabled, replace the global ones.
+        {false, 1, tuesday0900For2h, {}, {kStatusFailure}, {K::Maintenance, kStatusMaintenance, kNow + 3600, 0}},
+        {false, 1, monday0900For2h, tuesday0930For1h, {}, {}},
+        {false, 0, tuesday0900For2h, tuesday0930For1h, {}, {K::Maintenance, kStatusMaintenance, kNow + 1800, 0}},
+        {false, 0, tuesday0900For2h, {}, {}, {}},
+        // A failure anywhere outweighs errors; the first dependee of the deciding kind is named.
+        {false, 0, {}, {}, {kStatusSuccess, kStatusError, kStatusFailure}, {K::Dependee, kStatusFailureByDependee, 0, 2}},
+        {false, 0, {}, {}, {kStatusFailureByDependee, kStatusError}, {K::Dependee, kStatusFailureByDependee, 0, 0}},
+        {false, 0, {}, {}, {kStatusSuccess, kStatusErrorByDependee, kStatusError}, {K::Dependee, kStatusErrorByDependee, 0, 1}},
+        {false, 0, {}, {}, {kStatusSuccess, kStatusNone, kStatusUncertain, kStatusOnHold, kStatusMaintenance}, {}},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        CSnNodeCfg cfg;
+        cfg.OnHold = cases[i].onHold ? 1 : 0;
+        cfg.Action.Maintenance.Enabled = cases[i].ownEnabled;
+        cfg.Action.Maintenance.Schedule = cases[i].own;
+        EXPECT_EQ(GateRun(cfg, cases[i].global, kNow, cases[i].dependees), cases[i].expected) << "case " << i;
+    }
+}
 
+TEST(StatusRules, RestoredErrorCounts) {
     EXPECT_EQ(ErrorCountFromStatus(kStatusFailure, 4), 4);
     EXPECT_EQ(ErrorCountFromStatus(kStatusFailure, 0), 1);
     EXPECT_EQ(ErrorCountFromStatus(kStatusError, 4), 1);

@@ -1,4 +1,4 @@
-// The runner table and the exception guard and duration of RunCheck.
+// The runner table, and the guard that settles the exceptions and the duration of a run.
 #include "RunnerTestSupport.h"
 #include "engine/CpuUsageRunner.h"
 #include "engine/DirectoryRunner.h"
@@ -15,39 +15,12 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
-#include <thread>
+#include <functional>
 
 using namespace runnertest;
 using namespace std::chrono_literals;
 
 namespace {
-
-class ThrowingRunner final : public ICheckRunner {
-public:
-    explicit ThrowingRunner(bool standard) : m_standard(standard) {}
-    CheckOutcome Run(const CSnNodeCfg&, const RunContext&) override {
-        if (m_standard)
-            throw std::runtime_error("socket table corrupt");
-        throw 42;
-    }
-
-private:
-    bool m_standard;
-};
-
-class SlowRunner final : public ICheckRunner {
-public:
-    explicit SlowRunner(int duration) : m_duration(duration) {}
-    CheckOutcome Run(const CSnNodeCfg&, const RunContext&) override {
-        std::this_thread::sleep_for(1600ms);
-        CheckOutcome outcome = CheckOutcome::Success("done");
-        outcome.DurationSecs = m_duration;
-        return outcome;
-    }
-
-private:
-    int m_duration;
-};
 
 template <class Runner> bool Is(int type) {
     const auto runner = CreateCheckRunner(type);
@@ -98,21 +71,29 @@ TEST(CheckRunner, NewChecksOfEveryTypeGiveAnOutcome) {
     }
 }
 
-TEST(CheckRunner, ExceptionsBecomeUncertainAndDurationIsFilled) {
-    const RunContext context = Context();
-    const CSnNodeCfg check = MakeCheck(kTypeTcpIp);
-    ThrowingRunner standard(true);
-    const CheckOutcome failed = RunCheck(standard, check, context);
-    EXPECT_EQ(failed.kind, CheckOutcome::Kind::Uncertain);
-    EXPECT_EQ(failed.Response.Str(), "The check failed inside the engine: socket table corrupt");
-    EXPECT_EQ(failed.DurationSecs, 0);
-    ThrowingRunner other(false);
-    EXPECT_EQ(RunCheck(other, check, context).Response.Str(), "The check failed inside the engine");
-
-    // The wall time, rounded to whole seconds, unless the runner set its own.
-    SlowRunner slow(-1);
-    EXPECT_EQ(RunCheck(slow, check, context).DurationSecs, 2);
-    SlowRunner own(7);
-    EXPECT_EQ(RunCheck(own, check, context).DurationSecs, 7);
+TEST(CheckRunner, GuardedRunTurnsExceptionsIntoUncertainAndFillsTheDuration) {
+    using Clock = std::chrono::steady_clock;
+    const auto ran = [](CheckOutcome outcome) { return [outcome] { return outcome; }; };
+    CheckOutcome own = CheckOutcome::Error("refused");
+    own.DurationSecs = 7;
+    const struct {
+        std::function<CheckOutcome()> run;
+        Clock::duration ago;
+        CheckOutcome::Kind kind;
+        const char* response;
+        int duration;
+    } cases[] = {
+        {[]() -> CheckOutcome { throw std::runtime_error("socket table corrupt"); }, 0ms, CheckOutcome::Kind::Uncertain,
+         "The check failed inside the engine: socket table corrupt", 0},
+        {[]() -> CheckOutcome { throw 42; }, 0ms, CheckOutcome::Kind::Uncertain, "The check failed inside the engine", 0},
+        // The wall time, rounded to whole seconds, unless the runner set its own.
+        {ran(CheckOutcome::Success("done")), 1600ms, CheckOutcome::Kind::Success, "done", 2},
+        {ran(CheckOutcome::Success("done")), 1400ms, CheckOutcome::Kind::Success, "done", 1},
+        {ran(own), 1600ms, CheckOutcome::Kind::Error, "refused", 7},
+    };
+    for (const auto& c : cases) {
+        const CheckOutcome outcome = GuardedRun(c.run, Clock::now() - c.ago);
+        EXPECT_EQ(Describe(outcome) + " " + std::to_string(outcome.DurationSecs),
+                  Describe(CheckOutcome{c.kind, "", c.response, "", -1}) + " " + std::to_string(c.duration));
+    }
 }
-

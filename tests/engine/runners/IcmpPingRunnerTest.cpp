@@ -36,7 +36,7 @@ TEST(IcmpPingRunner, LoopbackAnswersOrTheRunSaysWhyNot) {
     const RunContext context = Context(10s);
     for (auto sockets : {CIcmpPingRunner::Sockets::DatagramOrRaw, CIcmpPingRunner::Sockets::DatagramOnly}) {
         CIcmpPingRunner runner(sockets);
-        const CheckOutcome outcome = RunCheck(runner, Ping("127.0.0.1"), context);
+        const CheckOutcome outcome = runner.Run(Ping("127.0.0.1"), context);
         const char* name = sockets == CIcmpPingRunner::Sockets::DatagramOnly ? "datagram socket only"
                                                                             : "datagram or raw socket";
         if (!Answered(outcome, name))
@@ -57,7 +57,7 @@ TEST(IcmpPingRunner, SettingsAtTheirLimitsStillGetAnswers) {
         check.Function.Param2 = "8";
         check.Function.Param3 = "1"; // the loopback interface does not count hops
         check.Function.Param4 = payload;
-        const CheckOutcome outcome = RunCheck(runner, check, context);
+        const CheckOutcome outcome = runner.Run(check, context);
         if (!Answered(outcome, payload))
             return;
         EXPECT_EQ(outcome.kind, CheckOutcome::Kind::Success) << payload << ": " << Describe(outcome);
@@ -65,46 +65,18 @@ TEST(IcmpPingRunner, SettingsAtTheirLimitsStillGetAnswers) {
 }
 
 TEST(IcmpPingRunner, HostsThatCannotBeReached) {
-    const RunContext context = Context(10s);
     CIcmpPingRunner runner;
-    EXPECT_EQ(RunCheck(runner, Ping(""), context).Response.Str(), "No host configured");
-    const CheckOutcome unknown = RunCheck(runner, Ping("no-such-host.invalid"), Context(5s));
+    EXPECT_EQ(runner.Run(Ping(""), Context()).Response.Str(), "No host configured");
+    ScopedNames names({}); // no name resolves, and no lookup leaves this machine
+    const CheckOutcome unknown = runner.Run(Ping("no-such-host.invalid"), Context(5s));
     EXPECT_EQ(unknown.kind, CheckOutcome::Kind::Error) << Describe(unknown);
     EXPECT_EQ(unknown.Response.Str().rfind("Host 'no-such-host.invalid' could not be resolved", 0), 0u)
         << unknown.Response.Str();
-
-    // A documentation address nobody should answer for: a router may report it
-    // unreachable, or nothing comes back at all.
-    CSnNodeCfg check = Ping("198.51.100.1");
-    check.Function.Param1 = "300";
-    check.Function.Param2 = "2";
-    const auto start = std::chrono::steady_clock::now();
-    const CheckOutcome outcome = RunCheck(runner, check, context);
-    if (!Answered(outcome, "198.51.100.1"))
-        return;
-    if (outcome.kind == CheckOutcome::Kind::Success)
-        GTEST_SKIP() << "this network answers for 198.51.100.1";
-    EXPECT_EQ(outcome.kind, CheckOutcome::Kind::Error) << Describe(outcome);
-    EXPECT_LT(SecondsSince(start), 8.0);
-    EXPECT_EQ(outcome.Comment.Str(), "2 echo requests, 300 ms each");
-    if (outcome.Response.StartsWith("Request timed out")) {
-        EXPECT_EQ(outcome.Response.Str(), "Request timed out: no reply from 198.51.100.1 to 2 echo requests");
-        EXPECT_GE(SecondsSince(start), 0.5);
-    } else if (outcome.Response.StartsWith("Reply from ")) {
-        // An ICMP error from a router: the run still waits out each request before the next.
-        EXPECT_TRUE(outcome.Response.Contains("unreachable") || outcome.Response.Contains("prohibited") ||
-                    outcome.Response.Contains("TTL expired"))
-            << outcome.Response.Str();
-        EXPECT_GE(SecondsSince(start), 0.25);
-    } else {
-        EXPECT_TRUE(outcome.Response.StartsWith("Echo request to 198.51.100.1 could not be sent: "))
-            << outcome.Response.Str();
-    }
 }
 
 TEST(IcmpPingRunner, Ipv6Loopback) {
     CIcmpPingRunner runner;
-    const CheckOutcome outcome = RunCheck(runner, Ping("::1"), Context(10s));
+    const CheckOutcome outcome = runner.Run(Ping("::1"), Context(10s));
     if (!Answered(outcome, "::1"))
         return;
     if (outcome.Response.StartsWith("Echo request to ::1 could not be sent"))
