@@ -15,96 +15,61 @@ void PrintTo(const RunGate& gate, std::ostream* out) {
          << ", decider " << gate.Decider << "}";
 }
 
-namespace {
-
-using Kind = CheckOutcome::Kind;
-
-CSnNodeCfg Check(int threshold = 1, bool inverse = false) {
-    CSnNodeCfg cfg;
-    cfg.ScanFrequency.ErrorThreshold = threshold;
-    cfg.Inverse = inverse ? 1 : 0;
-    return cfg;
-}
-
-} // namespace
-
-TEST(StatusRules, ThresholdCountsErrorsInARowUntilFailure) {
-    const CSnNodeCfg cfg = Check(3);
-    const UncertainMapping none;
-    CheckVerdict v = JudgeOutcome(cfg, Kind::Error, 0, none);
-    EXPECT_EQ(v.Status, kStatusError);
-    EXPECT_EQ(v.ErrorCount, 1);
-    v = JudgeOutcome(cfg, Kind::Error, v.ErrorCount, none);
-    EXPECT_EQ(v.Status, kStatusError);
-    v = JudgeOutcome(cfg, Kind::Error, v.ErrorCount, none);
-    EXPECT_EQ(v.Status, kStatusFailure);
-    EXPECT_EQ(v.ErrorCount, 3);
-    // Further errors stay failures; an undetermined result leaves the count alone; a
-    // success clears it, so the next error is an Error again.
-    v = JudgeOutcome(cfg, Kind::Error, v.ErrorCount, none);
-    EXPECT_EQ(v.Status, kStatusFailure);
-    v = JudgeOutcome(cfg, Kind::Uncertain, v.ErrorCount, none);
-    EXPECT_EQ(v.Status, kStatusUncertain);
-    EXPECT_EQ(v.ErrorCount, 4);
-    v = JudgeOutcome(cfg, Kind::Success, v.ErrorCount, none);
-    EXPECT_EQ(v.Status, kStatusSuccess);
-    EXPECT_EQ(v.ErrorCount, 0);
-    EXPECT_EQ(JudgeOutcome(cfg, Kind::Error, 0, none).Status, kStatusError);
-
-    // Thresholds of 1, 0 and below fail at the first error.
-    for (int threshold : {1, 0, -5})
-        EXPECT_EQ(JudgeOutcome(Check(threshold), Kind::Error, 0, none).Status, kStatusFailure) << threshold;
-    // The count never wraps.
-    EXPECT_EQ(JudgeOutcome(cfg, Kind::Error, INT32_MAX, none).ErrorCount, INT32_MAX);
-}
-
-TEST(StatusRules, InverseSwapsSuccessAndErrorButNotUncertain) {
-    const UncertainMapping none;
-    const CSnNodeCfg inverse = Check(2, true);
-    EXPECT_EQ(JudgeOutcome(inverse, Kind::Success, 0, none).Status, kStatusError);
-    EXPECT_EQ(JudgeOutcome(inverse, Kind::Success, 1, none).Status, kStatusFailure);
-    EXPECT_EQ(JudgeOutcome(inverse, Kind::Error, 1, none).Status, kStatusSuccess);
-    EXPECT_EQ(JudgeOutcome(inverse, Kind::Uncertain, 0, none).Status, kStatusUncertain);
-    // The uncertain mapping is not inverted: mapped to error it stays an error.
-    CSnNodeCfg mapped = inverse;
-    mapped.Action.Uncertain.AsError = 1;
-    EXPECT_EQ(JudgeOutcome(mapped, Kind::Uncertain, 0, none).Status, kStatusError);
-}
-
-TEST(StatusRules, UncertainFollowsTheCheckOrTheGlobalMapping) {
-    struct Case {
-        int useGlobal, asError, asSuccess;
+TEST(StatusRules, InverseUncertainMappingAndThresholdMakeTheStatus) {
+    using Kind = CheckOutcome::Kind;
+    enum : int { Own = 0, Global = 1 }; // whose uncertain mapping counts
+    const struct {
+        int threshold;
+        bool inverse;
+        int mapping, asError, asSuccess; // the check's own Uncertain flags
         bool globalError, globalSuccess;
-        std::int32_t expected;
+        Kind kind;
+        std::int32_t errorsBefore;
+        CheckVerdict expected;
+    } cases[] = {
+        // Errors in a row until the threshold; further errors stay failures; a success
+        // clears the count, an undetermined result leaves it alone.
+        {3, false, Own, 0, 0, false, false, Kind::Error, 0, {kStatusError, 1}},
+        {3, false, Own, 0, 0, false, false, Kind::Error, 2, {kStatusFailure, 3}},
+        {3, false, Own, 0, 0, false, false, Kind::Error, 3, {kStatusFailure, 4}},
+        {3, false, Own, 0, 0, false, false, Kind::Uncertain, 4, {kStatusUncertain, 4}},
+        {3, false, Own, 0, 0, false, false, Kind::Success, 4, {kStatusSuccess, 0}},
+        // Thresholds of 1, 0 and below fail at the first error; the count never wraps.
+        {1, false, Own, 0, 0, false, false, Kind::Error, 0, {kStatusFailure, 1}},
+        {0, false, Own, 0, 0, false, false, Kind::Error, 0, {kStatusFailure, 1}},
+        {-5, false, Own, 0, 0, false, false, Kind::Error, 0, {kStatusFailure, 1}},
+        {3, false, Own, 0, 0, false, false, Kind::Error, INT32_MAX, {kStatusFailure, INT32_MAX}},
+        // Inverse swaps success and error, not an undetermined result nor its mapping.
+        {2, true, Own, 0, 0, false, false, Kind::Success, 0, {kStatusError, 1}},
+        {2, true, Own, 0, 0, false, false, Kind::Success, 1, {kStatusFailure, 2}},
+        {2, true, Own, 0, 0, false, false, Kind::Error, 1, {kStatusSuccess, 0}},
+        {2, true, Own, 0, 0, true, true, Kind::Uncertain, 0, {kStatusUncertain, 0}},
+        {2, true, Own, 1, 0, false, false, Kind::Uncertain, 0, {kStatusError, 1}},
+        // The check's own flags (error wins over success), or the global ones with
+        // UseGlobal; mapped to error it counts towards the threshold.
+        {1, false, Own, 1, 0, false, false, Kind::Uncertain, 0, {kStatusFailure, 1}},
+        {1, false, Own, 0, 1, true, false, Kind::Uncertain, 0, {kStatusSuccess, 0}},
+        {1, false, Own, 1, 1, false, false, Kind::Uncertain, 0, {kStatusFailure, 1}},
+        {2, false, Own, 1, 0, false, false, Kind::Uncertain, 1, {kStatusFailure, 2}},
+        {1, false, Global, 0, 0, false, false, Kind::Uncertain, 0, {kStatusUncertain, 0}},
+        {1, false, Global, 0, 0, true, false, Kind::Uncertain, 0, {kStatusFailure, 1}},
+        {1, false, Global, 0, 0, false, true, Kind::Uncertain, 0, {kStatusSuccess, 0}},
+        {1, false, Global, 1, 1, false, true, Kind::Uncertain, 0, {kStatusSuccess, 0}},
+        {1, false, Global, 0, 0, true, true, Kind::Uncertain, 0, {kStatusFailure, 1}},
     };
-    const Case cases[] = {
-        {0, 0, 0, true, true, kStatusUncertain}, // own flags all 0: status 8 whatever the global says
-        {0, 1, 0, false, false, kStatusFailure},  // as error (threshold 1)
-        {0, 0, 1, true, false, kStatusSuccess},   // as success
-        {0, 1, 1, false, false, kStatusFailure},  // both: error wins
-        {1, 0, 0, false, false, kStatusUncertain},
-        {1, 0, 0, true, false, kStatusFailure},
-        {1, 0, 0, false, true, kStatusSuccess},
-        {1, 1, 1, false, true, kStatusSuccess}, // with UseGlobal the own flags do not count
-        {1, 0, 0, true, true, kStatusFailure},
-    };
-    for (const Case& c : cases) {
-        CSnNodeCfg cfg = Check();
-        cfg.Action.Uncertain.UseGlobal = c.useGlobal;
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const auto& c = cases[i];
+        CSnNodeCfg cfg;
+        cfg.ScanFrequency.ErrorThreshold = c.threshold;
+        cfg.Inverse = c.inverse ? 1 : 0;
+        cfg.Action.Uncertain.UseGlobal = c.mapping;
         cfg.Action.Uncertain.AsError = c.asError;
         cfg.Action.Uncertain.AsSuccess = c.asSuccess;
-        UncertainMapping global;
-        global.AsError = c.globalError;
-        global.AsSuccess = c.globalSuccess;
-        EXPECT_EQ(JudgeOutcome(cfg, Kind::Uncertain, 0, global).Status, c.expected)
-            << c.useGlobal << c.asError << c.asSuccess << c.globalError << c.globalSuccess;
+        const CheckVerdict v = JudgeOutcome(cfg, c.kind, c.errorsBefore, {c.globalError, c.globalSuccess});
+        EXPECT_EQ(std::to_string(v.Status) + "/" + std::to_string(v.ErrorCount),
+                  std::to_string(c.expected.Status) + "/" + std::to_string(c.expected.ErrorCount))
+            << "case " << i;
     }
-    // Mapped to error, an undetermined result counts towards the threshold.
-    CSnNodeCfg counted = Check(2);
-    counted.Action.Uncertain.AsError = 1;
-    const CheckVerdict first = JudgeOutcome(counted, Kind::Uncertain, 0, {});
-    EXPECT_EQ(first.Status, kStatusError);
-    EXPECT_EQ(JudgeOutcome(counted, Kind::Uncertain, first.ErrorCount, {}).Status, kStatusFailure);
 }
 
 TEST(StatusRules, HoldThenMaintenanceThenDependeesStandInForARun) {
@@ -154,7 +119,4 @@ TEST(StatusRules, RestoredErrorCounts) {
     EXPECT_EQ(ErrorCountFromStatus(kStatusError, 4), 1);
     EXPECT_EQ(ErrorCountFromStatus(kStatusSuccess, 4), 0);
     EXPECT_EQ(ErrorCountFromStatus(kStatusFailureByDependee, 4), 0);
-    // Restored, a failure continues as a failure at the next error.
-    const CSnNodeCfg cfg = Check(4);
-    EXPECT_EQ(JudgeOutcome(cfg, Kind::Error, ErrorCountFromStatus(kStatusFailure, 4), {}).Status, kStatusFailure);
 }

@@ -1,48 +1,19 @@
 // The runner table, and the guard that settles the exceptions and the duration of a run.
 #include "RunnerTestSupport.h"
-#include "engine/CpuUsageRunner.h"
-#include "engine/DirectoryRunner.h"
-#include "engine/DiskSpaceRunner.h"
-#include "engine/DnsRunner.h"
-#include "engine/FileRunner.h"
-#include "engine/HttpRunner.h"
-#include "engine/IcmpPingRunner.h"
-#include "engine/MemoryUsageRunner.h"
-#include "engine/ProcessRunner.h"
 #include "engine/TcpRunner.h"
-#include "engine/UnsupportedRunner.h"
 
 #include <gtest/gtest.h>
 
-#include <stdexcept>
 #include <functional>
+#include <stdexcept>
 
 using namespace runnertest;
 using namespace std::chrono_literals;
 
-namespace {
-
-template <class Runner> bool Is(int type) {
-    const auto runner = CreateCheckRunner(type);
-    return dynamic_cast<Runner*>(runner.get()) != nullptr;
-}
-
-} // namespace
-
-TEST(CheckRunner, EveryTypeHasItsRunner) {
-    EXPECT_TRUE(Is<CIcmpPingRunner>(kTypeIcmpPing));
+TEST(CheckRunner, TheTcpBasedTypesShareTheTcpRunner) {
+    // Every other runner is reached through its own type in its runner's tests.
     for (int type : {kTypeTcpIp, kTypeNntp, kTypeImap, kTypeCitrixIca})
-        EXPECT_TRUE(Is<CTcpRunner>(type)) << type;
-    EXPECT_TRUE(Is<CHttpRunner>(kTypeHttp));
-    EXPECT_TRUE(Is<CDnsRunner>(kTypeDns));
-    EXPECT_TRUE(Is<CDiskSpaceRunner>(kTypeDiskSpace));
-    EXPECT_TRUE(Is<CFileRunner>(kTypeFile));
-    EXPECT_TRUE(Is<CDirectoryRunner>(kTypeDirectory));
-    EXPECT_TRUE(Is<CProcessRunner>(kTypeProcess));
-    EXPECT_TRUE(Is<CCpuUsageRunner>(kTypeCpuUsage));
-    EXPECT_TRUE(Is<CMemoryUsageRunner>(kTypeMemoryUsage));
-    for (int type : std::initializer_list<int>{kTypeTraceRoute, kTypeSmtp, kTypeSnmpGet, kTypeVBScript, kTypeEventLog, 1, 0, 999})
-        EXPECT_TRUE(Is<CUnsupportedRunner>(type)) << type;
+        EXPECT_NE(dynamic_cast<CTcpRunner*>(CreateCheckRunner(type).get()), nullptr) << type;
 }
 
 TEST(CheckRunner, TypesThisEngineCannotRunAreUncertain) {

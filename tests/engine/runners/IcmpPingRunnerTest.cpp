@@ -66,7 +66,7 @@ TEST(IcmpPingRunner, SettingsAtTheirLimitsStillGetAnswers) {
 
 TEST(IcmpPingRunner, HostsThatCannotBeReached) {
     CIcmpPingRunner runner;
-    EXPECT_EQ(runner.Run(Ping(""), Context()).Response.Str(), "No host configured");
+    EXPECT_EQ(RunCheck(Ping(""), Context()).Response.Str(), "No host configured"); // through the type's runner
     ScopedNames names({}); // no name resolves, and no lookup leaves this machine
     const CheckOutcome unknown = runner.Run(Ping("no-such-host.invalid"), Context(5s));
     EXPECT_EQ(unknown.kind, CheckOutcome::Kind::Error) << Describe(unknown);
