@@ -113,14 +113,17 @@ TEST_F(EngineTest, IntervalChecksRunAndPublishTheirLine) {
     const std::int32_t id = inst.AddCheck("Web")->Id();
     CSnNode* folder = inst.AddFolder("Servers");
     CSnNode* untyped = inst.AddCheck("No type", kTypeNone, {}, folder);
+    const std::int32_t broken = inst.AddCheck("Broken")->Id();
     inst.WriteTree();
     runner->Set(id, Outcome(Kind::Success, "Connected", "12 ms", "a comment", 3));
+    runner->Throw(broken);
     const std::string resultsBefore = inst.ControlValue("Updates", "Results");
 
     StartEngine();
-    EXPECT_EQ(engine->CheckCount(), 1u); // folders and checks without a type never run
+    EXPECT_EQ(engine->CheckCount(), 2u); // folders and checks without a type never run
     Step();
     EXPECT_EQ(inst.RawLine(id).value_or(""), "1||1709632800||0||a comment||3||12 ms||Connected");
+    EXPECT_EQ(Said({broken}), std::vector<std::string>{"Uncertain: The check failed inside the engine: runner broke"});
     EXPECT_NE(inst.ControlValue("Updates", "Results"), resultsBefore);
     EXPECT_FALSE(inst.RawLine(untyped->Id()) || inst.RawLine(folder->Id()));
     EXPECT_EQ(runner->LastContext().EngineRoot.Str(), inst.Root() + "/");

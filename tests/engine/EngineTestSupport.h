@@ -22,6 +22,7 @@
 #include <mutex>
 #include <optional>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <thread>
 
@@ -100,6 +101,11 @@ public:
         std::lock_guard lock(m_mutex);
         m_outcomes[id] = std::move(outcome);
     }
+    // Runs of this check throw.
+    void Throw(std::int32_t id) {
+        std::lock_guard lock(m_mutex);
+        m_throwing.insert(id);
+    }
     // Runs of this check wait at the gate first.
     void Hold(std::int32_t id, std::shared_ptr<Gate> gate) {
         std::lock_guard lock(m_mutex);
@@ -119,6 +125,8 @@ public:
             std::lock_guard lock(m_mutex);
             ++m_runs[cfg.ID];
             m_lastContext = context;
+            if (m_throwing.count(cfg.ID) != 0)
+                throw std::runtime_error("runner broke");
             if (auto found = m_outcomes.find(cfg.ID); found != m_outcomes.end())
                 outcome = found->second;
             if (auto found = m_gates.find(cfg.ID); found != m_gates.end())
@@ -136,6 +144,7 @@ public:
 private:
     mutable std::mutex m_mutex;
     std::map<std::int32_t, CheckOutcome> m_outcomes;
+    std::set<std::int32_t> m_throwing;
     std::map<std::int32_t, std::shared_ptr<Gate>> m_gates;
     std::map<std::int32_t, int> m_runs;
     RunContext m_lastContext;

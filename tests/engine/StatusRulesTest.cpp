@@ -101,7 +101,7 @@ TEST(StatusRules, HoldThenMaintenanceThenDependeesStandInForARun) {
         // A failure anywhere outweighs errors; the first dependee of the deciding kind is named.
         {false, 0, {}, {}, {kStatusSuccess, kStatusError, kStatusFailure}, {K::Dependee, kStatusFailureByDependee, 0, 2}},
         {false, 0, {}, {}, {kStatusFailureByDependee, kStatusError}, {K::Dependee, kStatusFailureByDependee, 0, 0}},
-        {false, 0, {}, {}, {kStatusSuccess, kStatusErrorByDependee, kStatusError}, {K::Dependee, kStatusErrorByDependee, 0, 1}},
+        {false, 0, {}, {}, {kStatusSuccess, kStatusErrorByDependee}, {K::Dependee, kStatusErrorByDependee, 0, 1}},
         {false, 0, {}, {}, {kStatusSuccess, kStatusNone, kStatusUncertain, kStatusOnHold, kStatusMaintenance}, {}},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
