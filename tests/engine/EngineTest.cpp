@@ -370,13 +370,12 @@ TEST_F(EngineTest, ARunPastItsTimeIsGivenUpAndItsWorkerReplaced) {
 
     clock.Advance(std::chrono::milliseconds(2001));
     engine->Tick();
-    EXPECT_EQ(inst.Line(hung).Status, kStatusUncertain);
-    EXPECT_EQ(inst.Line(hung).Response.Str(), "The check did not finish within 1 seconds");
-    EXPECT_EQ(inst.Line(hung).Processing, 0);
+    // Published with the time it was given, and no Processing flag.
+    EXPECT_EQ(inst.RawLine(hung).value_or(""), "8||1709632802||0||||2||||The check did not finish within 1 seconds");
     EXPECT_EQ(engine->AbandonedRuns(), 1u);
     ASSERT_TRUE(engine->WaitIdle(10000));
     engine->Tick();
-    EXPECT_EQ(inst.Line(next).Status, kStatusSuccess);
+    EXPECT_EQ(Said({next}), std::vector<std::string>{"Success: OK"});
     gate->Release();
 }
 
