@@ -4,16 +4,12 @@
 #include "model/tree/NodeStatus.h"
 #include "model/settings/SnAdvancedSettings.h"
 #include "model/settings/SnMaintenanceSettings.h"
-#include "model/notify/SnNotificationResponse.h"
-#include "model/notify/SnSmtpNotificationRequest.h"
 #include "engine/EngineLog.h"
 
 #include "EngineTestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -49,7 +45,6 @@ protected:
     void StartEngine(EngineOptions options) {
         EngineServices services;
         services.RunCheck = FakeRunner::Function(runner);
-        services.SendNotification = sender;
         engine = std::make_unique<CEngine>(options, services);
         CQvcString message;
         ASSERT_EQ(engine->Start(message), 0) << message.Str();
@@ -103,7 +98,6 @@ protected:
     enginetest::Installation inst;
     FakeClock clock;
     std::shared_ptr<FakeRunner> runner = std::make_shared<FakeRunner>();
-    NotificationSendFunction sender;
     std::unique_ptr<CEngine> engine;
 };
 
@@ -419,32 +413,6 @@ TEST_F(EngineTest, StartFailsCleanlyWithoutAConfiguration) {
     EXPECT_TRUE(message.StartsWith("cannot open the configuration of " + empty.Path() + "/")) << message.Str();
     broken.Tick(); // does nothing
     broken.Stop();
-}
-
-TEST_F(EngineTest, NotificationTestRequestsAreAnsweredBetweenChecks) {
-    inst.AddCheck("Something");
-    inst.WriteTree();
-    std::atomic<int> sent{0};
-    sender = [&sent](const CSnNotificationRequest&, const RunContext&) {
-        ++sent;
-        return CSnNotificationResponse();
-    };
-    StartEngine();
-    Step();
-    CSnSmtpNotificationRequest request;
-    request.MailServer1 = "127.0.0.1";
-    ASSERT_TRUE(request.WriteRequest(CQvcString(inst.NotificationDirectory()), true));
-    // The directory is looked at with the control file, once a poll period has passed.
-    Step();
-    EXPECT_EQ(sent.load(), 0);
-    clock.AdvanceSeconds(1);
-    ASSERT_TRUE(TickUntil([&] { return std::filesystem::exists(request.ResponseFile().Str()); }));
-    CSnNotificationResponse answer;
-    ASSERT_TRUE(answer.ReadResponse(request));
-    EXPECT_EQ(answer.ErrorCode, 0);
-    EXPECT_EQ(sent.load(), 1);
-    Step();
-    EXPECT_TRUE(ActivityHas("E-mail test notification "));
 }
 
 TEST_F(EngineTest, ChecksThatStartLateAreReportedOnceAMinute) {
