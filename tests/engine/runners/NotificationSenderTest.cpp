@@ -283,17 +283,13 @@ TEST(TrapSender, RefusedRequests) {
     request.ProtocolVersion = 1;
     request.GenericTrap = 6;
     request.LogFile = "<SNROOT>Logs\\snmptrap.txt";
-    const CSnNotificationResponse value = SendNotificationTest(request, context);
-    EXPECT_EQ(value.ErrorCode, 22232);
-    EXPECT_EQ(value.ErrorDescription.Str(),
-              "SNMP: the value does not match the expected data type: Value 'many' is not an integer "
-              "(-2147483648 to 2147483647)");
+    // What the trap itself refuses (see the trap message tests) comes back with its code.
+    EXPECT_EQ(Said(SendNotificationTest(request, context)),
+              "22232 SNMP: the value does not match the expected data type: Value 'many' is not an integer "
+              "(-2147483648 to 2147483647) | ");
     EXPECT_NE(testsupport::ReadFile(root.Path() + "/Logs/snmptrap.txt").find("failed, Error #22232"),
               std::string::npos);
     request.OIDValue = "5";
-    request.OID = "iso.org";
-    EXPECT_EQ(SendNotificationTest(request, context).ErrorCode, 22204);
-    request.OID = "1.3.6.1.4.1.0";
     request.Agent = "";
     EXPECT_EQ(SendNotificationTest(request, context).ErrorCode, 22202);
     request.Agent = "127.0.0.1:99999";
