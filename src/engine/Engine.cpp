@@ -18,7 +18,6 @@
 
 #include <algorithm>
 #include <condition_variable>
-#include <exception>
 #include <mutex>
 #include <set>
 
@@ -79,7 +78,6 @@ struct CEngine::RunEvents {
         std::uint64_t token = 0;
         std::thread::id worker;
         CheckOutcome outcome;
-        std::int64_t elapsedMs = 0;
     };
 
     void Post(Event event) {
@@ -259,27 +257,53 @@ void CEngine::ReadGlobalSettings() {
 }
 
 long CEngine::LoadConfiguration(bool initial) {
-    const long code = m_store.LoadAllNodes(m_tree);
-    if (code != 0) {
-        CQvcString failure;
-        failure.Format("Loading the configuration failed: Error #%ld: %s", code, ErrorText(code).c_str());
-        // A store that stays unreadable is retried every poll; say so once.
-        if (!(failure == m_lastLoadFailure)) {
-            m_lastLoadFailure = failure;
-            AddActivity(failure);
-            if (m_options.Log)
-                m_options.Log->Error("%s", failure.c_str());
-        }
-        if (m_tree)
-            m_store.FreeTree(m_tree);
+    const long code = LoadTree();
+    if (code != 0)
         return code;
-    }
-    m_lastLoadFailure.Empty();
+    FlatTree flat = FlattenTree();
+    m_folderChecks = std::move(flat.FolderChecks);
+    const LoadCounts counts = DiffChecks(flat.Checks, initial);
+    ResolveDependencies(flat.Checks);
+    flat.Checks.clear();
+    m_store.FreeTree(m_tree);
+    // The tree of every configuration was by far the largest thing the engine held: give
+    // its memory back to the system rather than keep it for the next load.
+    ::malloc_trim(0);
 
-    // The checks (their configurations stay in the tree until it is freed at the end)
-    // and, for every folder, the checks at any depth below it.
-    std::map<std::int32_t, const CSnNodeCfg*> loaded;
-    std::unordered_map<std::int32_t, std::vector<std::int32_t>> folderChecks;
+    CQvcString text;
+    if (initial)
+        text.Format("Configuration loaded: %zu checks", m_checks.size());
+    else
+        text.Format("Configuration reloaded: %zu checks (%zu new, %zu changed, %zu removed)", m_checks.size(),
+                    counts.Added, counts.Changed, counts.Removed);
+    AddActivity(text);
+    if (m_options.Log)
+        m_options.Log->Info("%s", text.c_str());
+    return 0;
+}
+
+long CEngine::LoadTree() {
+    const long code = m_store.LoadAllNodes(m_tree);
+    if (code == 0) {
+        m_lastLoadFailure.Empty();
+        return 0;
+    }
+    CQvcString failure;
+    failure.Format("Loading the configuration failed: Error #%ld: %s", code, ErrorText(code).c_str());
+    // A store that stays unreadable is retried every poll; say so once.
+    if (!(failure == m_lastLoadFailure)) {
+        m_lastLoadFailure = failure;
+        AddActivity(failure);
+        if (m_options.Log)
+            m_options.Log->Error("%s", failure.c_str());
+    }
+    if (m_tree)
+        m_store.FreeTree(m_tree);
+    return code;
+}
+
+CEngine::FlatTree CEngine::FlattenTree() const {
+    FlatTree flat;
     // The folders above the node being visited, with their depths.
     std::vector<std::pair<std::int32_t, int>> folders;
     WalkTree(m_tree, [&](CSnNode* node, int depth) {
@@ -287,19 +311,21 @@ long CEngine::LoadConfiguration(bool initial) {
             folders.pop_back();
         const std::int32_t type = node->Cfg.Function.Type;
         if (type == kTypeFolder) {
-            folderChecks[node->Id()];
+            flat.FolderChecks[node->Id()];
             folders.emplace_back(node->Id(), depth);
         } else if (type > kTypeFolder) {
-            loaded[node->Id()] = &node->Cfg;
+            flat.Checks[node->Id()] = &node->Cfg;
             for (const auto& f : folders)
-                folderChecks[f.first].push_back(node->Id());
+                flat.FolderChecks[f.first].push_back(node->Id());
         }
         return WalkStep::Continue;
     });
-    m_folderChecks = std::move(folderChecks);
+    return flat;
+}
 
+CEngine::LoadCounts CEngine::DiffChecks(const std::map<std::int32_t, const CSnNodeCfg*>& loaded, bool initial) {
+    LoadCounts counts;
     // Checks that are gone: their runs are cancelled and their lines removed.
-    std::size_t removed = 0, added = 0, changed = 0;
     for (auto it = m_checks.begin(); it != m_checks.end();) {
         if (loaded.count(it->first) != 0) {
             ++it;
@@ -310,7 +336,7 @@ long CEngine::LoadConfiguration(bool initial) {
         m_running.erase(it->first);
         m_results->Remove(it->first);
         it = m_checks.erase(it);
-        ++removed;
+        ++counts.Removed;
     }
     if (initial) {
         for (const auto& [id, line] : m_initialLines) {
@@ -326,47 +352,30 @@ long CEngine::LoadConfiguration(bool initial) {
             state.Packed = std::move(packed);
             const auto line = m_initialLines.find(id);
             if (line != m_initialLines.end()) {
-                // The last result published before the engine stopped stays, without a
-                // Processing flag that no run stands behind any more.
+                // The last result published before the engine stopped is published again
+                // (the stop took it off the file), without a Processing flag that no run
+                // stands behind any more.
                 state.Line = line->second;
                 state.HasLine = true;
                 state.ErrorCount = ErrorCountFromStatus(state.Line.Status, cfg->ScanFrequency.ErrorThreshold);
-                // Published again (the stop took it off the file), without a Processing
-                // flag that no run stands behind any more.
                 state.Line.Processing = 0;
                 PutLine(id, state);
             }
             ScheduleAfterChange(id, state, *cfg);
-            ++added;
+            ++counts.Added;
         } else if (found->second.Packed != packed) {
             found->second.Packed = std::move(packed);
             ScheduleAfterChange(id, found->second, *cfg);
-            ++changed;
+            ++counts.Changed;
         }
     }
-    // The IDs named as dependencies; a run resolves folders among them to their checks.
-    for (const auto& [id, cfg] : loaded) {
-        std::vector<std::int32_t> named;
-        for (std::int32_t dependency : CSnDependencyCalculator::DependencyIds(cfg->Action.Dependencies))
-            named.push_back(dependency);
-        m_checks.at(id).Dependees = std::move(named);
-    }
-    loaded.clear();
-    m_store.FreeTree(m_tree);
-    // The tree of every configuration was by far the largest thing the engine held: give
-    // its memory back to the system rather than keep it for the next load.
-    ::malloc_trim(0);
+    return counts;
+}
 
-    CQvcString text;
-    if (initial)
-        text.Format("Configuration loaded: %zu checks", m_checks.size());
-    else
-        text.Format("Configuration reloaded: %zu checks (%zu new, %zu changed, %zu removed)", m_checks.size(), added,
-                    changed, removed);
-    AddActivity(text);
-    if (m_options.Log)
-        m_options.Log->Info("%s", text.c_str());
-    return 0;
+void CEngine::ResolveDependencies(const std::map<std::int32_t, const CSnNodeCfg*>& loaded) {
+    // The IDs named as dependencies; a run resolves folders among them to their checks.
+    for (const auto& [id, cfg] : loaded)
+        m_checks.at(id).Dependees = CSnDependencyCalculator::DependencyIds(cfg->Action.Dependencies);
 }
 
 std::vector<std::int32_t> CEngine::ChecksOf(std::int32_t id) const {
@@ -470,53 +479,41 @@ void CEngine::Dispatch(std::int32_t id, CheckState& state, std::int64_t now, std
         state.NextDueWall = cfg.ScanFrequency.Schedule.NextStart(wall);
     Enqueue(id, state);
 
-    if (cfg.OnHold != 0) {
-        Publish(id, state, kStatusOnHold, "Check is on hold");
-        return;
-    }
-    const CSnCfgScheduleList& windows =
-        cfg.Action.Maintenance.Enabled != 0 ? cfg.Action.Maintenance.Schedule : m_globalMaintenance;
-    std::int64_t windowEnd = 0;
-    if (windows.Covers(wall, &windowEnd)) {
-        Publish(id, state, kStatusMaintenance, CQvcString("In a maintenance window until ") + FormatTime(windowEnd));
-        return;
-    }
-    if (!state.Dependees.empty()) {
-        // The checks it depends on, a folder standing for every check below it (as the
-        // folder holds them now), in ID order.
-        std::set<std::int32_t> expanded;
-        for (std::int32_t named : state.Dependees) {
-            for (std::int32_t check : ChecksOf(named)) {
-                if (check != id)
-                    expanded.insert(check);
-            }
-        }
-        const std::vector<std::int32_t> dependees(expanded.begin(), expanded.end());
-        std::vector<std::int32_t> statuses;
-        statuses.reserve(dependees.size());
-        for (std::int32_t dependee : dependees) {
-            const auto found = m_checks.find(dependee);
-            statuses.push_back(found != m_checks.end() && found->second.HasLine ? found->second.Line.Status : 0);
-        }
-        const std::int32_t status = DependeeStatus(statuses);
-        if (status != 0) {
-            // Name the first dependee that decided it.
-            const bool failure = status == kStatusFailureByDependee;
-            for (std::size_t i = 0; i < statuses.size(); ++i) {
-                const std::int32_t s = statuses[i];
-                const bool decides = failure ? (s == kStatusFailure || s == kStatusFailureByDependee)
-                                             : (s == kStatusError || s == kStatusErrorByDependee);
-                if (!decides)
-                    continue;
-                CQvcString response("Not run: ");
-                response += Quoted(m_checks.at(dependees[i])) + " is in " + StatusName(s);
-                Publish(id, state, status, response);
-                break;
-            }
-            return;
+    // The checks it depends on, a folder standing for every check below it (as the folder
+    // holds them now), in ID order, with the statuses they have published.
+    std::set<std::int32_t> expanded;
+    for (std::int32_t named : state.Dependees) {
+        for (std::int32_t check : ChecksOf(named)) {
+            if (check != id)
+                expanded.insert(check);
         }
     }
-    Submit(id, state);
+    const std::vector<std::int32_t> dependees(expanded.begin(), expanded.end());
+    std::vector<std::int32_t> statuses;
+    statuses.reserve(dependees.size());
+    for (std::int32_t dependee : dependees) {
+        const auto found = m_checks.find(dependee);
+        statuses.push_back(found != m_checks.end() && found->second.HasLine ? found->second.Line.Status : 0);
+    }
+    const RunGate gate = GateRun(cfg, m_globalMaintenance, wall, statuses);
+    switch (gate.kind) {
+    case RunGate::Kind::Run:
+        Submit(id, state);
+        break;
+    case RunGate::Kind::OnHold:
+        Publish(id, state, gate.Status, "Check is on hold");
+        break;
+    case RunGate::Kind::Maintenance:
+        Publish(id, state, gate.Status, CQvcString("In a maintenance window until ") + FormatTime(gate.WindowEnd));
+        break;
+    case RunGate::Kind::Dependee: {
+        const std::int32_t decider = dependees[gate.Decider];
+        CQvcString response("Not run: ");
+        response += Quoted(m_checks.at(decider)) + " is in " + StatusName(statuses[gate.Decider]);
+        Publish(id, state, gate.Status, response);
+        break;
+    }
+    }
 }
 
 void CEngine::Submit(std::int32_t id, CheckState& state) {
@@ -538,33 +535,34 @@ void CEngine::Submit(std::int32_t id, CheckState& state) {
         started.worker = std::this_thread::get_id();
         events->Post(started);
         const CSnNodeCfg cfg = UnpackNodeCfg(packed);
-        const auto begin = std::chrono::steady_clock::now();
-        const auto finish = [events, id, token, begin](CheckOutcome outcome) {
+        const auto began = std::chrono::steady_clock::now();
+        const auto finish = [events, id, token, began](CheckOutcome outcome) {
+            FillDuration(outcome, began);
             RunEvents::Event finished;
             finished.kind = RunEvents::Event::Kind::Finished;
             finished.id = id;
             finished.token = token;
             finished.outcome = std::move(outcome);
-            finished.elapsedMs =
-                std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - begin).count();
             events->Post(std::move(finished));
         };
-        CheckOutcome outcome;
-        try {
-            // The outcome's sink keeps the cancellation flag the run looks at alive.
-            if (start && start(cfg, context, [finish, cancel](CheckOutcome result) { finish(std::move(result)); })) {
-                RunEvents::Event handedOver;
-                handedOver.kind = RunEvents::Event::Kind::OnReactor;
-                handedOver.id = id;
-                handedOver.token = token;
-                events->Post(std::move(handedOver));
-                return;
-            }
-            outcome = run ? run(cfg, context) : CheckOutcome::Uncertain("This engine has no check runner");
-        } catch (const std::exception& e) {
-            outcome = CheckOutcome::Uncertain(CQvcString("The check failed: ") + e.what());
-        } catch (...) {
-            outcome = CheckOutcome::Uncertain("The check failed");
+        bool onReactor = false;
+        CheckOutcome outcome = GuardedRun(
+            [&] {
+                // The outcome's sink keeps the cancellation flag the run looks at alive.
+                if (start && start(cfg, context, [finish, cancel](CheckOutcome result) { finish(std::move(result)); })) {
+                    onReactor = true;
+                    return CheckOutcome();
+                }
+                return run ? run(cfg, context) : CheckOutcome::Uncertain("This engine has no check runner");
+            },
+            began);
+        if (onReactor) {
+            RunEvents::Event handedOver;
+            handedOver.kind = RunEvents::Event::Kind::OnReactor;
+            handedOver.id = id;
+            handedOver.token = token;
+            events->Post(std::move(handedOver));
+            return;
         }
         finish(std::move(outcome));
     });
@@ -636,7 +634,7 @@ void CEngine::DrainEvents() {
             break;
         case RunEvents::Event::Kind::Finished:
             EndRun(event.id, state);
-            FinishRun(event.id, state, event.outcome, event.elapsedMs);
+            FinishRun(event.id, state, event.outcome);
             break;
         }
     }
@@ -675,16 +673,17 @@ void CEngine::GiveUpOverdueRuns() {
                         static_cast<long long>(m_options.RunTimeout.count() / 1000));
         if (m_options.Log)
             m_options.Log->Warning("Check %s: %s", Quoted(state).c_str(), response.c_str());
-        FinishRun(id, state, CheckOutcome::Uncertain(response), limit);
+        CheckOutcome gaveUp = CheckOutcome::Uncertain(response);
+        gaveUp.DurationSecs = static_cast<int>(limit / 1000);
+        FinishRun(id, state, gaveUp);
     }
 }
 
-void CEngine::FinishRun(std::int32_t id, CheckState& state, const CheckOutcome& outcome, std::int64_t elapsedMs) {
+void CEngine::FinishRun(std::int32_t id, CheckState& state, const CheckOutcome& outcome) {
     const CheckVerdict verdict = JudgeOutcome(state.Config(), outcome.kind, state.ErrorCount, m_uncertain);
     state.ErrorCount = verdict.ErrorCount;
-    const std::int32_t duration =
-        outcome.DurationSecs >= 0 ? outcome.DurationSecs : static_cast<std::int32_t>(elapsedMs / 1000);
-    Publish(id, state, verdict.Status, outcome.Response, outcome.Data, outcome.Comment, duration);
+    Publish(id, state, verdict.Status, outcome.Response, outcome.Data, outcome.Comment,
+            std::max(0, outcome.DurationSecs));
 }
 
 void CEngine::ReportLateness(std::int64_t now, std::int64_t wall) {

@@ -55,6 +55,38 @@ std::int32_t DependeeStatus(const std::vector<std::int32_t>& dependeeStatuses) {
     return status;
 }
 
+RunGate GateRun(const CSnNodeCfg& check, const CSnCfgScheduleList& globalMaintenance, std::int64_t wall,
+                const std::vector<std::int32_t>& dependeeStatuses) {
+    RunGate gate;
+    if (check.OnHold != 0) {
+        gate.kind = RunGate::Kind::OnHold;
+        gate.Status = kStatusOnHold;
+        return gate;
+    }
+    const CSnNodeCfgActionMaintenance& own = check.Action.Maintenance;
+    if ((own.Enabled != 0 ? own.Schedule : globalMaintenance).Covers(wall, &gate.WindowEnd)) {
+        gate.kind = RunGate::Kind::Maintenance;
+        gate.Status = kStatusMaintenance;
+        return gate;
+    }
+    gate.WindowEnd = 0;
+    const std::int32_t status = DependeeStatus(dependeeStatuses);
+    if (status == 0)
+        return gate;
+    gate.kind = RunGate::Kind::Dependee;
+    gate.Status = status;
+    const bool failure = status == kStatusFailureByDependee;
+    for (std::size_t i = 0; i < dependeeStatuses.size(); ++i) {
+        const std::int32_t s = dependeeStatuses[i];
+        if (failure ? (s == kStatusFailure || s == kStatusFailureByDependee)
+                    : (s == kStatusError || s == kStatusErrorByDependee)) {
+            gate.Decider = i;
+            break;
+        }
+    }
+    return gate;
+}
+
 std::int32_t ErrorCountFromStatus(std::int32_t status, std::int32_t errorThreshold) {
     if (status == kStatusFailure)
         return std::max<std::int32_t>(1, errorThreshold);

@@ -1,5 +1,5 @@
 // The program around the engine, in process: arguments, the Engine root it chooses, and
-// the pid file that keeps two engines off one root.
+// the pid file (a second process on a locked root is the end-to-end tests' part).
 #include "engine/EngineMain.h"
 #include "engine/PidFile.h"
 #include "library/QvcBase.h"
@@ -7,9 +7,6 @@
 
 #include "TestSupport.h"
 
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -135,51 +132,4 @@ TEST(EngineProgram, PidFileLockTextAndRemoval) {
     std::string error;
     EXPECT_EQ(blocked.Lock(nullptr, &error), CPidFile::LockResult::Failed);
     EXPECT_FALSE(error.empty());
-}
-
-TEST(EngineProgram, APidFileLockedByAnotherProcessIsBusy) {
-    testsupport::TempDir dir;
-    const std::string path = CPidFile::PathForRoot(dir.Path());
-    std::filesystem::create_directories(dir.File("Sys/Run"));
-    int ready[2], done[2];
-    ASSERT_EQ(::pipe(ready), 0);
-    ASSERT_EQ(::pipe(done), 0);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        // Only system calls here: the child of a threaded process must not allocate.
-        ::close(ready[0]);
-        ::close(done[1]); // else the parent's close would never end the read below
-        const int fd = ::open(path.c_str(), O_RDWR | O_CREAT, 0644);
-        struct flock whole {};
-        whole.l_type = F_WRLCK;
-        whole.l_whence = SEEK_SET;
-        const bool locked = fd >= 0 && ::fcntl(fd, F_SETLK, &whole) == 0;
-        if (locked && ::write(fd, "31337\n", 6) != 6)
-            ::_exit(2);
-        char byte = locked ? 'y' : 'n';
-        if (::write(ready[1], &byte, 1) != 1)
-            ::_exit(2);
-        (void)::read(done[0], &byte, 1); // until the parent closes its end
-        ::_exit(0);
-    }
-    ::close(ready[1]);
-    ::close(done[0]);
-    char byte = 0;
-    ASSERT_EQ(::read(ready[0], &byte, 1), 1);
-    ASSERT_EQ(byte, 'y');
-
-    CPidFile second(path);
-    int holder = 0;
-    EXPECT_EQ(second.Lock(&holder, nullptr), CPidFile::LockResult::Busy);
-    EXPECT_EQ(holder, 31337);
-    EXPECT_FALSE(second.IsLocked());
-    EXPECT_EQ(testsupport::ReadFile(path), "31337\n"); // the holder's file is left alone
-
-    ::close(done[1]);
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ::close(ready[0]);
-    // Once the holder is gone the lock is free again.
-    EXPECT_EQ(second.Lock(&holder, nullptr), CPidFile::LockResult::Locked);
 }

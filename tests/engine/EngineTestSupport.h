@@ -22,6 +22,7 @@
 #include <mutex>
 #include <optional>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <thread>
 
@@ -81,18 +82,29 @@ private:
     int m_waiting = 0;
 };
 
+inline CheckOutcome Outcome(CheckOutcome::Kind kind, const char* response, const char* data = "",
+                            const char* comment = "", int duration = 0) {
+    CheckOutcome o;
+    o.kind = kind;
+    o.Response = response;
+    o.Data = data;
+    o.Comment = comment;
+    o.DurationSecs = duration;
+    return o;
+}
+
 // A runner whose outcome per check the test sets; every run is counted.  It lives in a
 // shared pointer so that a run the engine abandons can still finish after the test.
 class FakeRunner {
 public:
-    using Script = std::function<CheckOutcome(const CSnNodeCfg&, const RunContext&)>;
-
     void Set(std::int32_t id, CheckOutcome outcome) {
-        SetScript(id, [outcome](const CSnNodeCfg&, const RunContext&) { return outcome; });
-    }
-    void SetScript(std::int32_t id, Script script) {
         std::lock_guard lock(m_mutex);
-        m_scripts[id] = std::move(script);
+        m_outcomes[id] = std::move(outcome);
+    }
+    // Runs of this check throw.
+    void Throw(std::int32_t id) {
+        std::lock_guard lock(m_mutex);
+        m_throwing.insert(id);
     }
     // Runs of this check wait at the gate first.
     void Hold(std::int32_t id, std::shared_ptr<Gate> gate) {
@@ -107,24 +119,22 @@ public:
     const RunContext& LastContext() const { return m_lastContext; }
 
     CheckOutcome Run(const CSnNodeCfg& cfg, const RunContext& context) {
-        Script script;
+        std::optional<CheckOutcome> outcome;
         std::shared_ptr<Gate> gate;
         {
             std::lock_guard lock(m_mutex);
             ++m_runs[cfg.ID];
             m_lastContext = context;
-            if (auto found = m_scripts.find(cfg.ID); found != m_scripts.end())
-                script = found->second;
+            if (m_throwing.count(cfg.ID) != 0)
+                throw std::runtime_error("runner broke");
+            if (auto found = m_outcomes.find(cfg.ID); found != m_outcomes.end())
+                outcome = found->second;
             if (auto found = m_gates.find(cfg.ID); found != m_gates.end())
                 gate = found->second;
         }
         if (gate && !gate->Wait(context))
             return CheckOutcome::Uncertain("gate not released");
-        if (script)
-            return script(cfg, context);
-        CheckOutcome ok = CheckOutcome::Success("OK");
-        ok.DurationSecs = 0;
-        return ok;
+        return outcome.value_or(Outcome(CheckOutcome::Kind::Success, "OK"));
     }
 
     static CheckRunFunction Function(const std::shared_ptr<FakeRunner>& runner) {
@@ -133,22 +143,13 @@ public:
 
 private:
     mutable std::mutex m_mutex;
-    std::map<std::int32_t, Script> m_scripts;
+    std::map<std::int32_t, CheckOutcome> m_outcomes;
+    std::set<std::int32_t> m_throwing;
     std::map<std::int32_t, std::shared_ptr<Gate>> m_gates;
     std::map<std::int32_t, int> m_runs;
     RunContext m_lastContext;
 };
 
-inline CheckOutcome Outcome(CheckOutcome::Kind kind, const char* response, const char* data = "",
-                            const char* comment = "", int duration = 0) {
-    CheckOutcome o;
-    o.kind = kind;
-    o.Response = response;
-    o.Data = data;
-    o.Comment = comment;
-    o.DurationSecs = duration;
-    return o;
-}
 
 // An Engine root made like `sentrelle init` does, both hives inside the temporary
 // directory, and a store (as a Manager would hold it) to write checks with.

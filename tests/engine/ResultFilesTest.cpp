@@ -20,49 +20,29 @@ using testsupport::EngineRootDir;
 } // namespace
 
 TEST(ResultLine, SevenFieldsThatTheLinkReadsBack) {
-    ResultLine line;
-    line.Status = 3;
-    line.LastUpdate = 1709632800;
-    line.Processing = 1;
-    line.Comment = "a comment";
-    line.Duration = 125;
-    line.Data = "12 ms";
-    line.Response = "Connection refused";
+    const ResultLine line{3, 1709632800, 1, "a comment", 125, "12 ms", "Connection refused"};
     EXPECT_EQ(line.Format().Str(), "3||1709632800||1||a comment||125||12 ms||Connection refused");
     EXPECT_EQ(ResultLine::Parse(line.Format().Str()), line);
+    // Empty texts give empty fields; the line still has seven.  Missing fields and words
+    // read as 0 or empty, as the link reads them.
+    EXPECT_EQ(ResultLine().Format().Str(), "0||0||0||||0||||");
+    EXPECT_EQ(ResultLine::Parse("0||0||0||||0||||"), ResultLine());
+    EXPECT_EQ(ResultLine::Parse("2||x||"), (ResultLine{2, 0, 0, "", 0, "", ""}));
 
-    // Empty texts give empty fields; the line still has seven.
-    ResultLine empty;
-    EXPECT_EQ(empty.Format().Str(), "0||0||0||||0||||");
-    EXPECT_EQ(ResultLine::Parse("0||0||0||||0||||"), empty);
-    // Missing fields and words read as 0 or empty, as the link reads them.
-    const ResultLine partial = ResultLine::Parse("2||x||");
-    EXPECT_EQ(partial.Status, 2);
-    EXPECT_EQ(partial.LastUpdate, 0);
-    EXPECT_TRUE(partial.Response.IsEmpty());
-
-    // Through the file and the engine link into a node.
+    // Through the file and the engine link into a node: texts that would break the line
+    // arrive made safe.
     EngineRootDir root;
     CResultFile file(CQvcString(root.File("Sys/Res/result.dat")));
-    ResultLine awkward;
-    awkward.Status = 1;
-    awkward.LastUpdate = 1709632801;
-    awkward.Comment = "two\r\nlines";
-    awkward.Data = "  a||b|||c|  ";
-    awkward.Response = "|starts and ends with bars||";
-    file.Put(42, awkward);
+    file.Put(42, {1, 1709632801, 0, "two\r\nlines", 0, "  a||b|||c|  ", "|starts and ends with bars||"});
     ASSERT_TRUE(file.Flush());
     testsupport::NodeTreeBuilder tree;
     CSnNode* check = tree.AddCheck(tree.Root(), 42);
     CSnIPC link(CQvcString(root.Path()), "IPC");
     link.LoadResults(tree.Root());
-    EXPECT_EQ(check->Result.Status, 1);
-    EXPECT_EQ(check->Result.LastUpdate, 1709632801);
-    EXPECT_EQ(check->Result.Processing, 0);
-    EXPECT_EQ(check->Result.Comment.Str(), "two  lines");
-    EXPECT_EQ(check->Result.Data.Str(), "a|b|c");
-    EXPECT_EQ(check->Result.Response.Str(), "starts and ends with bars");
-    EXPECT_EQ(check->Result.Duration, 0);
+    const CSnNodeResult& read = check->Result;
+    EXPECT_EQ(ResultLine({read.Status, read.LastUpdate, read.Processing, read.Comment, read.Duration, read.Data,
+                          read.Response}),
+              (ResultLine{1, 1709632801, 0, "two  lines", 0, "a|b|c", "starts and ends with bars"}));
 }
 
 TEST(ResultLine, LongTextsAreCutAtACharacterBoundary) {
@@ -123,28 +103,26 @@ TEST(ActivityLog, KeysGrowFromTheRestartLineAndTheLogKeepsItsLimit) {
     CSnIPC link(CQvcString(root.Path()), "IPC");
     CQvcSectionString section;
     link.ReadActivityLog(section);
-    ASSERT_EQ(section.CountEntries(), 3u);
-    EXPECT_EQ(section.Entries()[0], "00000000||1000||Sentrelle Engine started");
-    EXPECT_EQ(section.Entries()[1], "00000001||1001||one");
-    EXPECT_EQ(section.Entries()[2], "00000002||1002||two|with bars  and a line break");
+    EXPECT_EQ(section.Entries(), (std::vector<std::string_view>{"00000000||1000||Sentrelle Engine started",
+                                                           "00000001||1001||one",
+                                                           "00000002||1002||two|with bars  and a line break"}));
 
     // Full: the restart line stays, the oldest events go, the keys keep growing.
     for (int i = 3; i <= 9; ++i)
         log.Add(1000 + i, "event " + std::to_string(i));
     ASSERT_TRUE(log.Flush());
     link.ReadActivityLog(section);
-    ASSERT_EQ(section.CountEntries(), 5u);
-    EXPECT_EQ(section.Entries()[0], "00000000||1000||Sentrelle Engine started");
-    EXPECT_EQ(section.Entries()[1], "00000006||1006||event 6");
-    EXPECT_EQ(section.Entries()[4], "00000009||1009||event 9");
+    EXPECT_EQ(section.Entries(), (std::vector<std::string_view>{"00000000||1000||Sentrelle Engine started",
+                                                           "00000006||1006||event 6", "00000007||1007||event 7",
+                                                           "00000008||1008||event 8", "00000009||1009||event 9"}));
 
     // A new restart drops everything and counts from 1 again.
     log.Restart(2000, "Sentrelle Engine started");
     log.Add(2001, "again");
     ASSERT_TRUE(log.Flush());
     link.ReadActivityLog(section);
-    ASSERT_EQ(section.CountEntries(), 2u);
-    EXPECT_EQ(section.Entries()[1], "00000001||2001||again");
+    EXPECT_EQ(section.Entries(),
+              (std::vector<std::string_view>{"00000000||2000||Sentrelle Engine started", "00000001||2001||again"}));
 
     // Keys above 9 are upper-case hexadecimal of fixed width.
     CActivityLog wide(CQvcString(root.File("Sys/Act/wide.dat")), 100);

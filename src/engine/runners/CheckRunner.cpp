@@ -46,31 +46,27 @@ std::unique_ptr<ICheckRunner> CreateCheckRunner(int type) {
     }
 }
 
-CheckOutcome RunCheck(ICheckRunner& runner, const CSnNodeCfg& check, const RunContext& context) {
-    const auto start = std::chrono::steady_clock::now();
+CheckOutcome GuardedRun(const std::function<CheckOutcome()>& run, std::chrono::steady_clock::time_point began) {
     CheckOutcome outcome;
     try {
-        outcome = runner.Run(check, context);
+        outcome = run();
     } catch (const std::exception& error) {
         outcome = CheckOutcome::Uncertain(CQvcString("The check failed inside the engine: ") + error.what());
     } catch (...) {
         outcome = CheckOutcome::Uncertain("The check failed inside the engine");
     }
-    if (outcome.DurationSecs < 0) {
-        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-        outcome.DurationSecs = static_cast<int>(std::lround(took.count()));
-    }
+    FillDuration(outcome, began);
     return outcome;
 }
 
+void FillDuration(CheckOutcome& outcome, std::chrono::steady_clock::time_point began) {
+    if (outcome.DurationSecs >= 0)
+        return;
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - began;
+    outcome.DurationSecs = static_cast<int>(std::lround(took.count()));
+}
+
 CheckOutcome RunCheck(const CSnNodeCfg& check, const RunContext& context) {
-    std::unique_ptr<ICheckRunner> runner;
-    try {
-        runner = CreateCheckRunner(check.Function.Type);
-    } catch (const std::exception& error) {
-        CheckOutcome outcome = CheckOutcome::Uncertain(CQvcString("The check could not be started: ") + error.what());
-        outcome.DurationSecs = 0;
-        return outcome;
-    }
-    return RunCheck(*runner, check, context);
+    return GuardedRun([&] { return CreateCheckRunner(check.Function.Type)->Run(check, context); },
+                      std::chrono::steady_clock::now());
 }

@@ -32,20 +32,10 @@ inline RunContext Context(std::chrono::milliseconds timeout = std::chrono::secon
     return context;
 }
 
-inline const char* KindName(CheckOutcome::Kind kind) {
-    switch (kind) {
-    case CheckOutcome::Kind::Success:
-        return "Success";
-    case CheckOutcome::Kind::Error:
-        return "Error";
-    default:
-        return "Uncertain";
-    }
-}
-
 // "Error: <response> [data] {comment}" for failure messages.
 inline std::string Describe(const CheckOutcome& outcome) {
-    return std::string(KindName(outcome.kind)) + ": " + outcome.Response.Str() + " [" + outcome.Data.Str() + "] {" +
+    const char* kinds[] = {"Success", "Error", "Uncertain"};
+    return std::string(kinds[static_cast<int>(outcome.kind)]) + ": " + outcome.Response.Str() + " [" + outcome.Data.Str() + "] {" +
            outcome.Comment.Str() + "}";
 }
 

@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <functional>
 #include <stdexcept>
+#include <utility>
 
 namespace {
 
@@ -87,6 +90,33 @@ std::string Hex(const std::string& bytes) {
     return out;
 }
 
+// The decoded message in one line: sequences and PDUs as "<tag>{...}", integers and the
+// unsigned SNMP types as "<tag>:<value>", object identifiers dotted, strings quoted,
+// anything else in hex.
+std::string Render(const Tlv& tlv) {
+    char tag[4];
+    std::snprintf(tag, sizeof tag, "%02X", tlv.Tag);
+    if (tlv.Tag & 0x20) {
+        std::string out = std::string(tag) + "{";
+        for (const Tlv& part : tlv.Parts)
+            out += (&part == &tlv.Parts.front() ? "" : " ") + Render(part);
+        return out + "}";
+    }
+    switch (tlv.Tag) {
+    case 0x02:
+    case 0x41:
+    case 0x42:
+    case 0x43:
+        return std::string(tag) + ":" + std::to_string(Integer(tlv));
+    case 0x06:
+        return Oid(tlv);
+    case 0x04:
+        return "'" + tlv.Content + "'";
+    default:
+        return std::string(tag) + ":" + Hex(tlv.Content);
+    }
+}
+
 std::string IntegerBytes(std::int64_t value, unsigned char tag = CBerWriter::kInteger) {
     CBerWriter ber;
     ber.Integer(value, tag);
@@ -159,59 +189,27 @@ TEST(BerWriter, ObjectIdentifiersAndLengths) {
     EXPECT_EQ(strings.Bytes().size(), bytes.size());
 }
 
-TEST(SnmpTrap, Version1TrapPdu) {
+TEST(SnmpTrap, Version1TrapAndVersion2Notification) {
     std::string message, why;
     ASSERT_EQ(BuildSnmpTrap(Trap(1), message, why), 0) << why;
-    const Tlv tlv = DecodeAll(message);
-    ASSERT_EQ(tlv.Tag, 0x30);
-    ASSERT_EQ(tlv.Parts.size(), 3u);
-    EXPECT_EQ(Integer(tlv.Parts[0]), 0); // version-1
-    EXPECT_EQ(tlv.Parts[1].Content, "public");
-    const Tlv& pdu = tlv.Parts[2];
-    ASSERT_EQ(pdu.Tag, 0xA4);
-    ASSERT_EQ(pdu.Parts.size(), 6u);
-    EXPECT_EQ(Oid(pdu.Parts[0]), "1.3.6.1.4.1.8072.2.3"); // enterprise
-    EXPECT_EQ(pdu.Parts[1].Tag, 0x40);
-    EXPECT_EQ(Hex(pdu.Parts[1].Content), "7F 00 00 01");
-    EXPECT_EQ(Integer(pdu.Parts[2]), 6);
-    EXPECT_EQ(Integer(pdu.Parts[3]), 0);
-    EXPECT_EQ(pdu.Parts[4].Tag, 0x43);
-    EXPECT_EQ(Integer(pdu.Parts[4]), 123456);
-    ASSERT_EQ(pdu.Parts[5].Parts.size(), 1u);
-    const Tlv& binding = pdu.Parts[5].Parts[0];
-    EXPECT_EQ(Oid(binding.Parts[0]), "1.3.6.1.4.1.8072.2.3");
-    EXPECT_EQ(binding.Parts[1].Tag, 0x02);
-    EXPECT_EQ(Integer(binding.Parts[1]), 42);
-}
+    // version-1, community, Trap-PDU: enterprise, agent address, generic and specific
+    // trap, uptime, one binding.
+    EXPECT_EQ(Render(DecodeAll(message)), "30{02:0 'public' A4{1.3.6.1.4.1.8072.2.3 40:7F 00 00 01 02:6 02:0 43:123456 "
+                                          "30{30{1.3.6.1.4.1.8072.2.3 02:42}}}}");
 
-TEST(SnmpTrap, Version2NotificationWithTheTrapOid) {
+    // version-2c, SNMPv2-Trap-PDU: request ID, error status and index, then uptime, the
+    // trap OID and the value as bindings; a generic trap names the standard trap.
     SnmpTrapContent content = Trap(2);
     content.ValueType = kSnmpString;
     content.Value = "disk full";
-    std::string message, why;
-    ASSERT_EQ(BuildSnmpTrap(content, message, why), 0) << why;
-    Tlv tlv = DecodeAll(message);
-    EXPECT_EQ(Integer(tlv.Parts[0]), 1); // version-2c
-    const Tlv& pdu = tlv.Parts[2];
-    ASSERT_EQ(pdu.Tag, 0xA7);
-    ASSERT_EQ(pdu.Parts.size(), 4u);
-    EXPECT_EQ(Integer(pdu.Parts[0]), 77);
-    EXPECT_EQ(Integer(pdu.Parts[1]), 0);
-    EXPECT_EQ(Integer(pdu.Parts[2]), 0);
-    const std::vector<Tlv>& bindings = pdu.Parts[3].Parts;
-    ASSERT_EQ(bindings.size(), 3u);
-    EXPECT_EQ(Oid(bindings[0].Parts[0]), "1.3.6.1.2.1.1.3.0");
-    EXPECT_EQ(Integer(bindings[0].Parts[1]), 123456);
-    EXPECT_EQ(Oid(bindings[1].Parts[0]), "1.3.6.1.6.3.1.1.4.1.0");
-    EXPECT_EQ(Oid(bindings[1].Parts[1]), "1.3.6.1.4.1.8072.2.3");
-    EXPECT_EQ(bindings[2].Parts[1].Tag, 0x04);
-    EXPECT_EQ(bindings[2].Parts[1].Content, "disk full");
-
-    // A generic trap names the standard trap.
-    content.GenericTrap = 0;
-    ASSERT_EQ(BuildSnmpTrap(content, message, why), 0);
-    tlv = DecodeAll(message);
-    EXPECT_EQ(Oid(tlv.Parts[2].Parts[3].Parts[1].Parts[1]), "1.3.6.1.6.3.1.1.5.1");
+    for (const auto& [generic, trapOid] : {std::pair{6, "1.3.6.1.4.1.8072.2.3"}, std::pair{0, "1.3.6.1.6.3.1.1.5.1"}}) {
+        content.GenericTrap = generic;
+        ASSERT_EQ(BuildSnmpTrap(content, message, why), 0) << why;
+        EXPECT_EQ(Render(DecodeAll(message)),
+                  std::string("30{02:1 'public' A7{02:77 02:0 02:0 30{30{1.3.6.1.2.1.1.3.0 43:123456} "
+                              "30{1.3.6.1.6.3.1.1.4.1.0 ") +
+                      trapOid + "} 30{1.3.6.1.4.1.8072.2.3 'disk full'}}}}");
+    }
 }
 
 TEST(SnmpTrap, ValuesInTheirTypes) {
@@ -245,29 +243,28 @@ TEST(SnmpTrap, ValuesInTheirTypes) {
 }
 
 TEST(SnmpTrap, RefusedContents) {
+    const struct {
+        int version;
+        std::function<void(SnmpTrapContent&)> edit;
+        long code;
+    } cases[] = {
+        {1, [](auto& c) { c.Value = "2147483648"; }, 22232},
+        {1, [](auto& c) { c.ValueType = kSnmpIpAddress, c.Value = "300.1.1.1"; }, 22232},
+        {1, [](auto& c) { c.ValueType = kSnmpUnsigned, c.Value = "-1"; }, 22232},
+        {1, [](auto& c) { c.ValueType = kSnmpSequence; }, 22231},
+        {1, [](auto& c) { c.Oid = "1.3.6.x"; }, 22204},
+        {2, [](auto& c) { c.Community = ""; }, 22203},
+        {2, [](auto& c) { c.GenericTrap = 7; }, 22227},
+    };
     std::string message, why;
+    for (const auto& c : cases) {
+        SnmpTrapContent content = Trap(c.version);
+        c.edit(content);
+        EXPECT_EQ(BuildSnmpTrap(content, message, why), c.code) << c.code << " " << why;
+    }
     SnmpTrapContent content = Trap(1);
     content.Value = "forty-two";
     EXPECT_EQ(BuildSnmpTrap(content, message, why), 22232);
     EXPECT_EQ(why, "Value 'forty-two' is not an integer (-2147483648 to 2147483647)");
     EXPECT_TRUE(message.empty());
-    content.Value = "2147483648";
-    EXPECT_EQ(BuildSnmpTrap(content, message, why), 22232);
-    content.ValueType = kSnmpIpAddress;
-    content.Value = "300.1.1.1";
-    EXPECT_EQ(BuildSnmpTrap(content, message, why), 22232);
-    content.ValueType = kSnmpUnsigned;
-    content.Value = "-1";
-    EXPECT_EQ(BuildSnmpTrap(content, message, why), 22232);
-    content.ValueType = kSnmpSequence;
-    EXPECT_EQ(BuildSnmpTrap(content, message, why), 22231);
-    content = Trap(1);
-    content.Oid = "1.3.6.x";
-    EXPECT_EQ(BuildSnmpTrap(content, message, why), 22204);
-    content = Trap(2);
-    content.Community = "";
-    EXPECT_EQ(BuildSnmpTrap(content, message, why), 22203);
-    content = Trap(2);
-    content.GenericTrap = 7;
-    EXPECT_EQ(BuildSnmpTrap(content, message, why), 22227);
 }

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <memory>
 
 // What one run found, before the engine applies hold, maintenance, dependencies, the
@@ -49,8 +50,13 @@ public:
 // The runner for a check type; types this engine cannot run get a runner that answers
 // Uncertain with "Check type '<name>' is not supported by this engine".
 std::unique_ptr<ICheckRunner> CreateCheckRunner(int type);
-// Runs the check with the type's runner, turning any exception into an Uncertain outcome
-// and filling DurationSecs when the runner left it open.
+// Runs the check with the type's runner, through GuardedRun.
 CheckOutcome RunCheck(const CSnNodeCfg& check, const RunContext& context);
-// The same with a given runner (tests hand in their own).
-CheckOutcome RunCheck(ICheckRunner& runner, const CSnNodeCfg& check, const RunContext& context);
+
+// The one place where what one run leaves open is settled: calls `run`, turning any
+// exception into an Uncertain outcome ("The check failed inside the engine[: <what>]"),
+// then fills the duration (FillDuration).
+CheckOutcome GuardedRun(const std::function<CheckOutcome()>& run, std::chrono::steady_clock::time_point began);
+// A DurationSecs left negative becomes the whole seconds (rounded) since `began`; for
+// outcomes that arrive later, from a check run on the network reactor.
+void FillDuration(CheckOutcome& outcome, std::chrono::steady_clock::time_point began);

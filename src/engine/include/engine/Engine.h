@@ -131,7 +131,24 @@ private:
     std::int64_t SteadyNow() const { return m_clock.SteadyMs(); }
     std::int64_t WallNow() const { return m_clock.WallSeconds(); }
 
+    // Loads the configuration in four steps: read the tree from the store, flatten it into
+    // its checks and folders, bring the checks in line with it (new, changed, removed) and
+    // resolve the dependencies they name.
     long LoadConfiguration(bool initial);
+    // The checks of the loaded tree (their configurations stay in the tree until it is
+    // freed) and, for every folder, the checks at any depth below it.
+    struct FlatTree {
+        std::map<std::int32_t, const CSnNodeCfg*> Checks;
+        std::unordered_map<std::int32_t, std::vector<std::int32_t>> FolderChecks;
+    };
+    struct LoadCounts {
+        std::size_t Added = 0, Changed = 0, Removed = 0;
+    };
+    // 0, or the store's code (reported once while it stays the same).
+    long LoadTree();
+    FlatTree FlattenTree() const;
+    LoadCounts DiffChecks(const std::map<std::int32_t, const CSnNodeCfg*>& loaded, bool initial);
+    void ResolveDependencies(const std::map<std::int32_t, const CSnNodeCfg*>& loaded);
     void ReadGlobalSettings();
     void PollControl();
     std::vector<std::int32_t> TakeRequests(const char* section);
@@ -158,7 +175,7 @@ private:
     void ReleaseFreeMemory(std::int64_t now);
     // How long Run may sleep before the next pass has something to do.
     std::chrono::milliseconds IdleTime() const;
-    void FinishRun(std::int32_t id, CheckState& state, const CheckOutcome& outcome, std::int64_t elapsedMs);
+    void FinishRun(std::int32_t id, CheckState& state, const CheckOutcome& outcome);
 
     // Publishes a line for the check; a change of status from a published one goes into
     // the activity log unless `quiet`.

@@ -1,10 +1,12 @@
 #pragma once
 // How a check's own settings turn what a run found into the status the engine publishes,
-// and how the states of the checks it depends on stand in for a run.  Pure functions:
-// the scheduler feeds them, the tests call them directly.
+// and what stands in for a due run (hold, maintenance, the checks it depends on).  Pure
+// functions: the scheduler feeds them, the tests call them directly.
 #include "engine/CheckRunner.h"
+#include "model/schedule/SnCfgScheduleList.h"
 #include "model/tree/SnNodeCfg.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -35,6 +37,25 @@ CheckVerdict JudgeOutcome(const CSnNodeCfg& check, CheckOutcome::Kind kind, std:
 // when one of them is in Failure or itself failed by its dependee (3 or 7), else Error by
 // Dependee (6) when one is in Error or Error by Dependee (2 or 6), else 0 (run it).
 std::int32_t DependeeStatus(const std::vector<std::int32_t>& dependeeStatuses);
+
+// Whether a due check runs, or what is published instead.
+struct RunGate {
+    enum class Kind { Run, OnHold, Maintenance, Dependee };
+    Kind kind = Kind::Run;
+    // The status published instead of the run; 0 when it runs.
+    std::int32_t Status = 0;
+    // Maintenance: when the window that covers now ends.
+    std::int64_t WindowEnd = 0;
+    // Dependee: the position in the statuses of the first dependee that decided.
+    std::size_t Decider = 0;
+    bool operator==(const RunGate&) const = default;
+};
+
+// Looked at in this order: the check is on hold (On Hold); a maintenance window covers
+// `wall` (Maintenance), the check's own windows when it enables them, else the global ones;
+// its dependees (in the order given) decide as DependeeStatus says.  Otherwise it runs.
+RunGate GateRun(const CSnNodeCfg& check, const CSnCfgScheduleList& globalMaintenance, std::int64_t wall,
+                const std::vector<std::int32_t>& dependeeStatuses);
 
 // The errors in a row that a published status stands for when the engine starts again:
 // a Failure as many as the threshold asks for, an Error one, anything else none.
