@@ -49,10 +49,6 @@ TEST(ManagerPreferences, NormalisationIsWrittenBack) {
     platform::RegSetDword(Hive::CurrentUser, kManagerKey, "AppLook", 9);
     EXPECT_EQ(prefs::AppLook(), 9);
 
-    prefs::WriteAutoRefresh(0, 0, 42);
-    EXPECT_EQ(prefs::AutoRefreshEnabled(), 0);
-    EXPECT_EQ(prefs::AutoRefreshDynamic(), 0);
-    EXPECT_EQ(prefs::AutoRefreshTimeSecs(), 42);
     prefs::WriteAppLook(7);
     EXPECT_EQ(prefs::AppLook(), 7);
 }
