@@ -35,10 +35,11 @@ constexpr std::int32_t kMorning = 1709629503;
 
 TEST(CheckListTexts, IntervalsInTheirLargestWholeUnit) {
     const std::pair<std::int32_t, const char*> cases[] = {
-        {0, ""},          {1, "Every 1 second"},      {2, "Every 2 seconds"},       {59, "Every 59 seconds"},
-        {60, "Every 1 minute"},   {90, "Every 90 seconds"},   {120, "Every 2 minutes"},    {3540, "Every 59 minutes"},
-        {3600, "Every 1 hour"},   {5400, "Every 90 minutes"}, {7200, "Every 2 hours"},     {82800, "Every 23 hours"},
-        {86400, "Every 1 day"},   {90000, "Every 25 hours"},  {172800, "Every 2 days"},    {86401, "Every 86401 seconds"}};
+        {0, ""},                 {1, "Every 1 second"},     {2, "Every 2 seconds"},  {59, "Every 59 seconds"},
+        {60, "Every 1 minute"},  {90, "Every 90 seconds"},  {120, "Every 2 minutes"}, {3540, "Every 59 minutes"},
+        {3600, "Every 1 hour"},  {5400, "Every 90 minutes"}, {7200, "Every 2 hours"},  {82800, "Every 23 hours"},
+        {86400, "Every 1 day"},  {90000, "Every 25 hours"}, {172800, "Every 2 days"},
+        {86401, "Every 86401 seconds"}};
     for (const auto& [seconds, text] : cases)
         EXPECT_EQ(Frequency(0, seconds), text) << seconds;
     // Any mode other than 1 and 2 shows the interval.

@@ -9,6 +9,7 @@
 namespace {
 
 using Slots = CParserScript::Slots;
+using script_test::Fields;
 using script_test::SlotsOf;
 
 class ParserPs1 : public script_test::ScriptDir {};
@@ -55,26 +56,19 @@ TEST_F(ParserPs1, ReadsTheLeadingCommentBlock) {
     CParserPs1 parser;
     ASSERT_EQ(parser.Open(path), 0);
     ASSERT_EQ(parser.ReadHeader(), 0);
-    EXPECT_TRUE(parser.Name().IsEmpty());
-    EXPECT_EQ(parser.Description(), "Description:\r\n    Checks one service\r\nParameters:\r\n"
-                                    "    1) strService - the service\r\n    2) strHost    - the computer");
-    EXPECT_EQ(parser.HostParameter(), 2);
-    EXPECT_EQ(parser.Usage(), "svc.ps1 '<service name>' <host> a3 a4 a5 a6 a7 a8 a9");
-    EXPECT_EQ(parser.UsageName(), "svc.ps1");
-    EXPECT_EQ(parser.UsageArgs(), SlotsOf({"'<service name>'", "<host>", "a3", "a4", "a5", "a6", "a7", ""}));
-    EXPECT_EQ(parser.Sample(), "svc.ps1   'Print Spooler'  server1");
-    EXPECT_EQ(parser.SampleName(), "svc.ps1");
-    EXPECT_EQ(parser.SampleArgs(), SlotsOf({"'Print Spooler'", "server1"}));
+    const std::string header = "() host 2\nDescription:\r\n    Checks one service\r\nParameters:\r\n"
+                               "    1) strService - the service\r\n    2) strHost    - the computer\n"
+                               "usage svc.ps1 '<service name>' <host> a3 a4 a5 a6 a7 a8 a9 = "
+                               "svc.ps1('<service name>'|<host>|a3|a4|a5|a6|a7)\n"
+                               "sample svc.ps1   'Print Spooler'  server1 = svc.ps1('Print Spooler'|server1)";
+    EXPECT_EQ(Fields(parser), header);
 
     // Every read starts again at the top, from empty fields.
     ASSERT_EQ(parser.ReadHeader(), 0);
-    EXPECT_EQ(parser.SampleArgs(), SlotsOf({"'Print Spooler'", "server1"}));
+    EXPECT_EQ(Fields(parser), header);
     ASSERT_EQ(parser.Open(Write("plain.ps1", "<# block comments end the header #>\n# Usage: x.ps1 1\n")), 0);
     ASSERT_EQ(parser.ReadHeader(), 0);
-    EXPECT_TRUE(parser.Usage().IsEmpty());
-    EXPECT_TRUE(parser.Description().IsEmpty());
-    EXPECT_EQ(parser.HostParameter(), 0);
-    EXPECT_EQ(parser.UsageArgs(), Slots{});
+    EXPECT_EQ(Fields(parser), "() host 0\n\nusage  = ()\nsample  = ()");
 
     parser.Close();
     EXPECT_EQ(parser.ReadHeader(), -1);

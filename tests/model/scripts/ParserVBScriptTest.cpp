@@ -12,6 +12,7 @@
 
 namespace {
 
+using script_test::Fields;
 using script_test::ScriptDir;
 using Slots = CParserScript::Slots;
 using script_test::SlotsOf;
@@ -129,28 +130,16 @@ TEST_F(ParserVBScript, ReadsEveryFunctionWithItsHeader) {
     CParserVBScript parser;
     ASSERT_EQ(parser.Open(path), 0);
     ASSERT_EQ(parser.ReadNextFunction(), 0);
-    EXPECT_EQ(parser.Name(), "checkDisk");
-    EXPECT_EQ(parser.Params(), SlotsOf({"strHost", "numLimit"}));
-    EXPECT_EQ(parser.Description(),
-              "Description: free space\r\n    of one disk\r\n\tkeeps its tab\r\nParameters:\r\n"
-              "    0) strHost - zero is no position\r\n    1) strhost - letter case counts\r\n"
-              "    2) strHost - the computer\r\n    1) strHost - later lines are ignored");
-    EXPECT_EQ(parser.HostParameter(), 2);
-    EXPECT_EQ(parser.Usage(), "checkDisk( \"<host>\" , <limit> )");
-    EXPECT_EQ(parser.UsageName(), "checkDisk");
-    EXPECT_EQ(parser.UsageArgs(), SlotsOf({"\"<host>\"", "<limit>"}));
-    EXPECT_EQ(parser.Sample(), "checkDisk(\"server1\", 500)");
-    EXPECT_EQ(parser.SampleName(), "checkDisk");
-    EXPECT_EQ(parser.SampleArgs(), SlotsOf({"\"server1\"", "500"}));
+    EXPECT_EQ(Fields(parser), "checkDisk(strHost|numLimit) host 2\n"
+                              "Description: free space\r\n    of one disk\r\n\tkeeps its tab\r\nParameters:\r\n"
+                              "    0) strHost - zero is no position\r\n    1) strhost - letter case counts\r\n"
+                              "    2) strHost - the computer\r\n    1) strHost - later lines are ignored\n"
+                              "usage checkDisk( \"<host>\" , <limit> ) = checkDisk(\"<host>\"|<limit>)\n"
+                              "sample checkDisk(\"server1\", 500) = checkDisk(\"server1\"|500)");
 
     // The next read starts from scratch.
     ASSERT_EQ(parser.ReadNextFunction(), 0);
-    EXPECT_EQ(parser.Name(), "Bare");
-    EXPECT_TRUE(parser.Description().IsEmpty());
-    EXPECT_TRUE(parser.Usage().IsEmpty());
-    EXPECT_TRUE(parser.SampleName().IsEmpty());
-    EXPECT_EQ(parser.Params(), Slots{});
-    EXPECT_EQ(parser.HostParameter(), 0);
+    EXPECT_EQ(Fields(parser), "Bare() host 0\n\nusage  = ()\nsample  = ()");
     EXPECT_EQ(parser.ReadNextFunction(), -1);
     EXPECT_TRUE(parser.Name().IsEmpty());
 }
@@ -165,14 +154,9 @@ TEST_F(ParserVBScript, UsageWithTextAfterItsColonTakesOneMoreLine) {
     CParserVBScript parser;
     ASSERT_EQ(parser.Open(path), 0);
     ASSERT_EQ(parser.ReadNextFunction(), 0);
-    EXPECT_EQ(parser.Usage(), "F(1)\r\nF(2, 3)");
-    // The split sees both lines as one call.
-    EXPECT_EQ(parser.UsageName(), "F");
-    EXPECT_EQ(parser.UsageArgs(), SlotsOf({"1)\r\nF(2", "3"}));
-    // The text after the colon is kept as it stands, blank included.
-    EXPECT_EQ(parser.Sample(), " F(5)");
-    EXPECT_EQ(parser.SampleArgs(), SlotsOf({"5"}));
-    EXPECT_TRUE(parser.Description().IsEmpty());
+    // The split sees both usage lines as one call; the text after the colon is kept as it
+    // stands, blank included.
+    EXPECT_EQ(Fields(parser), "F(a|b) host 0\n\nusage F(1)\r\nF(2, 3) = F(1)\r\nF(2|3)\nsample  F(5) = (5)");
 }
 
 TEST_F(ParserVBScript, EndLinesDecideWhereAFunctionStops) {
@@ -222,11 +206,7 @@ TEST_F(ParserVBScript, FilesWithoutFunctions) {
         CParserVBScript parser;
         ASSERT_EQ(parser.Open(Write("none.vbs", content)), 0);
         EXPECT_EQ(parser.ReadNextFunction(), -1) << content;
-        EXPECT_TRUE(parser.Name().IsEmpty());
-        EXPECT_TRUE(parser.Description().IsEmpty());
-        EXPECT_TRUE(parser.Usage().IsEmpty());
-        EXPECT_TRUE(parser.Sample().IsEmpty());
-        EXPECT_EQ(parser.HostParameter(), 0);
+        EXPECT_EQ(Fields(parser), "() host 0\n\nusage  = ()\nsample  = ()");
         EXPECT_EQ(parser.FindFunction("A"), -1);
     }
 }
