@@ -53,41 +53,29 @@ public:
         accessAnswers.pop_front();
         return answer;
     }
-    long ReadConfigCounter() override {
-        calls.push_back("read NM");
-        return configCounter;
-    }
-    long ReadResultsCounter() override {
-        calls.push_back("read Results");
-        return resultsCounter;
-    }
-    void SignalManagersChanged() override {
-        calls.push_back("signal NM");
-        ++configCounter;
-    }
-    long ReloadAllNodes() override {
-        calls.push_back("reload");
-        m_clock.Advance(reloadTakesMs);
-        return reloadCode;
-    }
-    void LoadResults() override { calls.push_back("load results"); }
-    void RebuildTree() override { calls.push_back("rebuild tree"); }
-    void RefreshList() override { calls.push_back("refresh list"); }
-    int ListRowCount() override {
-        calls.push_back("rows");
-        return rows;
-    }
+    long ReadConfigCounter() override { return Log("read NM", configCounter); }
+    long ReadResultsCounter() override { return Log("read Results", resultsCounter); }
+    void SignalManagersChanged() override { ++Log("signal NM", configCounter); }
+    long ReloadAllNodes() override { return Log("reload", reloadCode, reloadTakesMs); }
+    void LoadResults() override { Log("load results"); }
+    void RebuildTree() override { Log("rebuild tree"); }
+    void RefreshList() override { Log("refresh list"); }
+    int ListRowCount() override { return Log("rows", rows); }
     bool ActivityCaptureOn() override { return capture; }
-    void RefreshActivity() override { calls.push_back("refresh activity"); }
-    void StartServiceWatch() override { calls.push_back("start watch"); }
-    void SetWaitCursor(bool on) override { calls.push_back(on ? "wait on" : "wait off"); }
-    void StopTimer() override { calls.push_back("stop timer"); }
-    void PostImmediateTick() override { calls.push_back("post tick"); }
-    void ShowErrorAndClose(const CQvcString& text) override {
-        calls.push_back("error and close");
-        errors.push_back(text);
-    }
+    void RefreshActivity() override { Log("refresh activity"); }
+    void StartServiceWatch() override { Log("start watch"); }
+    void SetWaitCursor(bool on) override { Log(on ? "wait on" : "wait off"); }
+    void StopTimer() override { Log("stop timer"); }
+    void PostImmediateTick() override { Log("post tick"); }
+    void ShowErrorAndClose(const CQvcString& text) override { errors.push_back(Log("error and close", text)); }
 
+    void Log(const char* call) { calls.push_back(call); }
+    // Records `call`, lets it take `ms` of the clock and gives back `value`.
+    template <class T> T& Log(const char* call, T& value, std::uint32_t ms = 0) {
+        calls.push_back(call);
+        m_clock.Advance(ms);
+        return value;
+    }
     int Count(const std::string& call) const { return static_cast<int>(std::count(calls.begin(), calls.end(), call)); }
     // The calls since the last Take.
     std::vector<std::string> Take() {
