@@ -102,6 +102,11 @@ protected:
     CSnCfg store{"GUI"};
 };
 
+// A tree edit as "code changed stale".
+std::string Edit(const CSnCfg::TreeEdit& e) {
+    return std::to_string(e.Code) + (e.Changed ? " changed" : " unchanged") + (e.Stale ? " stale" : "");
+}
+
 std::vector<long> ChildIds(const CSnNode* folder) {
     std::vector<long> ids;
     for (const CSnNode* n = folder->ChildNode(); n; n = n->NextNode())
@@ -239,12 +244,11 @@ TEST_F(SnCfgStoreTest, EveryNodeFieldRoundTrips) {
     ASSERT_EQ(store.ReadNode(&read), 0);
     EXPECT_EQ(std::make_pair(read.Cfg.Notes, read.Cfg.Function.ParamOption), std::make_pair(CQvcString("a\r\nb"), 1));
 
-    EXPECT_EQ(store.ReadNode(nullptr), -90001);
-    EXPECT_EQ(store.WriteNode(nullptr, true, true), -1);
     CSnNode ghost;
     ghost.Cfg.ID = 77777;
-    EXPECT_EQ(store.ReadNode(&ghost), 25021);
-    EXPECT_EQ(store.WriteNode(&ghost, true, true), 25021);
+    EXPECT_EQ((std::vector<long>{store.ReadNode(nullptr), store.WriteNode(nullptr, true, true), store.ReadNode(&ghost),
+                                 store.WriteNode(&ghost, true, true)}),
+              (std::vector<long>{-90001, -1, 25021, 25021}));
 }
 
 TEST_F(SnCfgStoreTest, UncertainPrecedenceAndShortFlagTexts) {
@@ -322,8 +326,7 @@ TEST_F(SnCfgStoreTest, LoadBuildsTheStoredTree) {
     CQvcString text;
     store.Run([&](ISnCfg& c) { c.get_Tree(text); });
     EXPECT_EQ(text, "1=5,0;5=0,6,7;6=8,0;8=0,0");
-    EXPECT_FALSE(root.Stamp("NS").empty());
-    EXPECT_FALSE(root.Stamp("NM").empty());
+    EXPECT_FALSE(root.Stamp("NS").empty() || root.Stamp("NM").empty());
     EXPECT_EQ(store.WriteTree(nullptr), -90001);
 
     // A tree ID without a stored node shows as such; an empty text is the bare root.
@@ -331,20 +334,18 @@ TEST_F(SnCfgStoreTest, LoadBuildsTheStoredTree) {
     ASSERT_EQ(store.LoadAllNodes(rootNode), 0);
     CSnNode* missing = CSnCfg::FindNode(rootNode, 4444);
     ASSERT_NE(missing, nullptr);
-    EXPECT_EQ(missing->Cfg.Function.Type, 0);
-    EXPECT_EQ(missing->Cfg.Name, "<Check [4444] does not exist in the configuration database>");
+    EXPECT_EQ(std::to_string(missing->Cfg.Function.Type) + " " + missing->Cfg.Name.Str(),
+              "0 <Check [4444] does not exist in the configuration database>");
     store.Run([](ISnCfg& c) { c.put_Tree(""); });
     ASSERT_EQ(store.LoadAllNodes(rootNode), 0);
-    EXPECT_EQ(rootNode->ChildNode(), nullptr);
-    EXPECT_EQ(rootNode->Id(), 1);
+    EXPECT_TRUE(rootNode->ChildNode() == nullptr && rootNode->Id() == 1);
 
     // Freeing keeps only the root object.
     store.Run([](ISnCfg& c) { c.put_Tree("1=5,0;5=0,6,7;6=8,0"); });
     ASSERT_EQ(store.ReloadAllNodes(rootNode), 0);
     EXPECT_EQ(CSnCfg::CountChecks(rootNode), 3);
     store.FreeTree(rootNode);
-    EXPECT_EQ(rootNode, rootObject);
-    EXPECT_EQ(rootNode->ChildNode(), nullptr);
+    EXPECT_TRUE(rootNode == rootObject && rootNode->ChildNode() == nullptr);
     EXPECT_EQ(store.NodeObjectCount(), 1u);
 }
 
@@ -358,16 +359,13 @@ TEST_F(SnCfgStoreTest, CyclicTreeFailsTheLoadCleanly) {
     });
     EXPECT_EQ(store.LoadAllNodes(rootNode), 25050);
     ASSERT_NE(rootNode, nullptr);
-    EXPECT_EQ(rootNode->Id(), 0);
     EXPECT_EQ(rootNode->Cfg.Name, "Load failed. Restart the application");
-    EXPECT_TRUE(rootNode->IsFolder());
-    EXPECT_EQ(rootNode->ChildNode(), nullptr);
+    EXPECT_TRUE(rootNode->Id() == 0 && rootNode->IsFolder() && rootNode->ChildNode() == nullptr);
 
     // A working tree text loads again into the same holder.
     store.Run([](ISnCfg& c) { c.put_Tree("1=5,0"); });
     ASSERT_EQ(store.LoadAllNodes(rootNode), 0);
-    EXPECT_EQ(rootNode->Id(), 1);
-    EXPECT_EQ(ChildIds(rootNode), (std::vector<long>{5}));
+    EXPECT_TRUE(rootNode->Id() == 1 && ChildIds(rootNode) == std::vector<long>{5});
 }
 
 TEST_F(SnCfgStoreTest, SummaryModeAndDependants) {
@@ -506,17 +504,11 @@ TEST_F(SnCfgStoreTest, StructuralChangesApplyOnTopOfAnotherWritersChanges) {
     CSnNode* c2 = other.NewNodeObject();
     ASSERT_EQ(other.InsertNode(c2, nullptr, 0), 0);
     root.ForgetStamps();
-    const CSnCfg::TreeEdit added = other.AppendToTree(r2, CSnCfg::FindNode(r2, fb->Id()), {c2});
-    EXPECT_EQ(added.Code, 0);
-    EXPECT_TRUE(added.Changed);
-    EXPECT_FALSE(added.Stale);
+    EXPECT_EQ(Edit(other.AppendToTree(r2, CSnCfg::FindNode(r2, fb->Id()), {c2})), "0 changed");
     EXPECT_FALSE(root.Stamp("NS").empty());
 
     // This store's tree is stale now: its move keeps the other check and says to reload.
-    const CSnCfg::TreeEdit moved = store.MoveChecks(r, fb, {c1}, false);
-    EXPECT_EQ(moved.Code, 0);
-    EXPECT_TRUE(moved.Changed);
-    EXPECT_TRUE(moved.Stale);
+    EXPECT_EQ(Edit(store.MoveChecks(r, fb, {c1}, false)), "0 changed stale");
     EXPECT_EQ(storedText(), "1=" + id(fa) + ",0;" + id(fa) + "=0," + id(fb) + ";" + id(fb) + "=" + id(c2) + ",0;" +
                                 id(c2) + "=0," + id(c1));
 
@@ -526,26 +518,21 @@ TEST_F(SnCfgStoreTest, StructuralChangesApplyOnTopOfAnotherWritersChanges) {
     fa = CSnCfg::FindNode(r, aId);
     fb = CSnCfg::FindNode(r, bId);
     ASSERT_TRUE(fa && fb);
-    const CSnCfg::TreeEdit folderMoved = store.MoveFolderTo(r, fa, fb);
-    EXPECT_EQ(folderMoved.Code, 0);
-    EXPECT_FALSE(folderMoved.Stale);
-    EXPECT_EQ(ChildIds(fa), (std::vector<long>{fb->Id()}));
-    EXPECT_EQ(store.MoveFolderTo(r, fb, fa).Code, 0); // into its own subtree: nothing happens
+    EXPECT_EQ(Edit(store.MoveFolderTo(r, fa, fb)), "0 changed");
+    EXPECT_EQ(Edit(store.MoveFolderTo(r, fb, fa)), "0 unchanged"); // into its own subtree: nothing happens
     EXPECT_EQ(ChildIds(fa), (std::vector<long>{fb->Id()}));
 
     // The other store removes A with everything below, records too; a move into B that
     // this store still shows fails with "Tree item not found" and changes nothing.
     ASSERT_EQ(other.ReloadAllNodes(r2), 0);
-    const CSnCfg::TreeEdit removed = other.DeleteFromTree(r2, fa->Id(), true);
-    EXPECT_EQ(removed.Code, 0);
-    EXPECT_FALSE(removed.Stale);
+    EXPECT_EQ(Edit(other.DeleteFromTree(r2, fa->Id(), true)), "0 changed");
     long count = -1;
     ASSERT_EQ(store.CountNodes("ID >= 10000", count), 0);
     EXPECT_EQ(count, 0);
     CSnNode* c3 = AddCheck(r, "c3");
     root.ForgetStamps();
-    EXPECT_EQ(store.MoveChecks(r, fb, {c3}, false).Code, 25052);
-    EXPECT_EQ(store.AppendToTree(r, fb, {c3}).Code, 25052);
+    EXPECT_EQ(Edit(store.MoveChecks(r, fb, {c3}, false)) + ", " + Edit(store.AppendToTree(r, fb, {c3})),
+              "25052 unchanged, 25052 unchanged");
     EXPECT_EQ(storedText(), "1=0,0");
     EXPECT_TRUE(root.Stamp("NS").empty());
 
@@ -566,8 +553,8 @@ TEST_F(SnCfgStoreTest, HealthCheckFindsAndRepairsWhatNeedsNoGuess) {
     CSnCfg::Health found;
     ASSERT_EQ(store.CheckHealth(false, found), 0);
     EXPECT_EQ(found.Problems, (std::vector<CSnTreeText::Problem>{{CSnTreeText::Fault::SelfReference, 10000, 1}}));
-    EXPECT_EQ(found.Dangling, (std::vector<long>{4444}));
-    EXPECT_EQ(found.Orphans, (std::vector<long>{10002, 10003}));
+    EXPECT_EQ(std::make_pair(found.Dangling, found.Orphans),
+              std::make_pair(std::vector<long>{4444}, std::vector<long>{10002, 10003}));
     EXPECT_FALSE(found.Healthy());
 
     CSnCfg::Health repaired;
@@ -681,18 +668,19 @@ TEST_F(SnCfgStoreTest, ClearExportAndImportReplaceTheFileAndStamp) {
     // Import of the exported file brings the check and the tree back.
     root.ForgetStamps();
     ASSERT_EQ(store.ImportCurrentConfiguration(CQvcString(exported)), 0);
-    EXPECT_FALSE(root.Stamp("NS").empty());
-    EXPECT_FALSE(root.Stamp("GlobalSettings").empty());
+    EXPECT_FALSE(root.Stamp("NS").empty() || root.Stamp("GlobalSettings").empty());
     ASSERT_EQ(store.ReloadAllNodes(r), 0);
     ASSERT_NE(CSnCfg::FindNode(r, checkId), nullptr);
     EXPECT_EQ(CSnCfg::FindNode(r, checkId)->Cfg.Name, "before");
 
     // Files that cannot be imported leave the configuration alone.
     testsupport::WriteFile(dir.File("junk.mdb"), "junk");
-    EXPECT_EQ(store.ImportCurrentConfiguration(CQvcString(dir.File("junk.mdb"))), 25522);
-    EXPECT_EQ(store.ImportCurrentConfiguration(CQvcString(dir.File("absent.mdb"))), 25522);
-    EXPECT_EQ(store.ImportConfiguration(CQvcString(exported), 6), 25508); // no converter modules
-    EXPECT_EQ(store.ImportConfiguration(CQvcString(exported), 5), 25508);
+    // Older formats need converter modules there are none of.
+    EXPECT_EQ((std::vector<long>{store.ImportCurrentConfiguration(CQvcString(dir.File("junk.mdb"))),
+                                 store.ImportCurrentConfiguration(CQvcString(dir.File("absent.mdb"))),
+                                 store.ImportConfiguration(CQvcString(exported), 6),
+                                 store.ImportConfiguration(CQvcString(exported), 5)}),
+              (std::vector<long>{25522, 25522, 25508, 25508}));
     ASSERT_EQ(store.ReloadAllNodes(r), 0);
     EXPECT_NE(CSnCfg::FindNode(r, checkId), nullptr);
 
@@ -702,9 +690,9 @@ TEST_F(SnCfgStoreTest, ClearExportAndImportReplaceTheFileAndStamp) {
     EXPECT_EQ(store.MakeShadowCopy(connection), 25210);
     EXPECT_EQ(store.ClearConfiguration(), 25210);
     ASSERT_TRUE(platform::DeleteFile(root.ConfigFile()));
-    EXPECT_EQ(store.ExportConfiguration(CQvcString(exported)), 25501);
-    EXPECT_EQ(store.ClearConfiguration(), 25506);
-    EXPECT_EQ(store.ImportCurrentConfiguration(CQvcString(exported)), 25506);
+    EXPECT_EQ((std::vector<long>{store.ExportConfiguration(CQvcString(exported)), store.ClearConfiguration(),
+                                 store.ImportCurrentConfiguration(CQvcString(exported))}),
+              (std::vector<long>{25501, 25506, 25506}));
 }
 
 TEST_F(SnCfgStoreTest, ShadowCopyNamesTheShadowFile) {
