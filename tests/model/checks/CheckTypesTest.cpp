@@ -112,7 +112,6 @@ TEST(CheckTypes, DefaultsOfEveryType) {
     };
     // A few types whose defaults fill every kind of field.
     const Expected table[] = {
-        {31, "xx0", {"110", "", "", "", "", "", "", ""}, "", 0, 1},
         {43, "0110", {"22", "", "~/<myscript>.sh", "30000", "", "", "", ""}, "root"},
         {100, "10", {"<SNROOT>scripts\\monitor (vbs)\\", "", "", "", "", "", "", ""}, "", 900},
     };
@@ -128,15 +127,6 @@ TEST(CheckTypes, DefaultsOfEveryType) {
         EXPECT_EQ(f.ParamLogin.Str(), e.login) << e.type;
         EXPECT_EQ(f.ScriptTimeout, e.timeout) << e.type;
         EXPECT_EQ(f.ParamOption, e.option) << e.type;
-    }
-
-    // Server roles: "0" only.
-    for (std::int32_t type = 70; type <= 81; ++type) {
-        CSnNodeCfgFunction f;
-        f.Type = type;
-        CheckTypeDefaults(&f);
-        EXPECT_EQ(f.ParamByteCodes.Str(), "0");
-        EXPECT_TRUE(f.Param1.IsEmpty());
     }
 
     // Environmental types: limits and the log format with the kind name.

@@ -54,11 +54,10 @@ TEST(ServerList, Grammar) {
 }
 
 TEST(HostList, DisplayFormAndPlaceholder) {
-    EXPECT_EQ(HostDisplayForm("SERVER1").Str(), "Server1");
-    EXPECT_EQ(HostDisplayForm("Mail.Example.COM").Str(), "mail.example.com");
-    EXPECT_EQ(HostDisplayForm("\"\"WEB\"").Str(), "Web");
-    EXPECT_EQ(HostDisplayForm("_svc").Str(), "_svc");
-    EXPECT_EQ(HostDisplayForm("").Str(), "");
+    std::string shown;
+    for (const char* host : {"SERVER1", "Mail.Example.COM", "\"\"WEB\"", "_svc", ""})
+        shown += HostDisplayForm(host).Str() + "|";
+    EXPECT_EQ(shown, "Server1|mail.example.com|Web|_svc||");
     EXPECT_EQ(ReplaceHostsPlaceholder("<HOSTS> - ICMP Ping", "SERVER1").Str(), "Server1 - ICMP Ping");
     EXPECT_EQ(ReplaceHostsPlaceholder("<HOSTS>/<HOSTS>", "a.B").Str(), "a.b/a.b");
     EXPECT_EQ(ReplaceHostsPlaceholder("fixed", "x").Str(), "fixed");
