@@ -20,14 +20,6 @@
 
 namespace script_test {
 
-// Argument slots holding `values` first and empty texts after them.
-inline CParserScript::Slots SlotsOf(const std::vector<std::string>& values) {
-    CParserScript::Slots slots;
-    for (std::size_t i = 0; i < values.size() && i < slots.size(); ++i)
-        slots[i] = CQvcString(values[i]);
-    return slots;
-}
-
 // Slots joined by "|", the empty ones at the end left out.
 inline std::string Joined(const CParserScript::Slots& slots) {
     std::size_t n = slots.size();

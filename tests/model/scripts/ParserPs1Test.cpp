@@ -10,33 +10,26 @@ namespace {
 
 using Slots = CParserScript::Slots;
 using script_test::Fields;
-using script_test::SlotsOf;
 
 class ParserPs1 : public script_test::ScriptDir {};
 
 TEST(ParserPs1Calls, QuotedBlanksAndTheEightWordLimit) {
     CQvcString name;
-    Slots args;
-    CParserPs1::SplitCall("check.ps1 'Print Spooler' \"two words\"  'a  b' 7", name, args);
-    EXPECT_EQ(name, "check.ps1");
+    Slots args; // the same slots every time: earlier values must not stay
+    auto split = [&](const char* text) {
+        CParserPs1::SplitCall(text, name, args);
+        return name.Str() + "(" + script_test::Joined(args) + ")";
+    };
     // Blanks inside single quotes stay, quotes included; double quotes protect nothing.
-    EXPECT_EQ(args, SlotsOf({"'Print Spooler'", "\"two", "words\"", "'a  b'", "7"}));
-
+    EXPECT_EQ(split("check.ps1 'Print Spooler' \"two words\"  'a  b' 7"),
+              "check.ps1('Print Spooler'|\"two|words\"|'a  b'|7)");
     // Nine words and more: the call name and the first seven arguments.
-    CParserPs1::SplitCall("run.ps1 a2 a3 a4 a5 a6 a7 a8 a9 a10", name, args);
-    EXPECT_EQ(name, "run.ps1");
-    EXPECT_EQ(args, SlotsOf({"a2", "a3", "a4", "a5", "a6", "a7", "a8", ""}));
-
-    // An unclosed quote protects the rest of the line; earlier values do not stay.
-    CParserPs1::SplitCall("x.ps1 'open  to the end", name, args);
-    EXPECT_EQ(name, "x.ps1");
-    EXPECT_EQ(args, SlotsOf({"'open  to the end"}));
-    CParserPs1::SplitCall("", name, args);
-    EXPECT_TRUE(name.IsEmpty());
-    EXPECT_EQ(args, Slots{});
+    EXPECT_EQ(split("run.ps1 a2 a3 a4 a5 a6 a7 a8 a9 a10"), "run.ps1(a2|a3|a4|a5|a6|a7|a8)");
+    // An unclosed quote protects the rest of the line.
+    EXPECT_EQ(split("x.ps1 'open  to the end"), "x.ps1('open  to the end)");
+    EXPECT_EQ(split(""), "()");
     // A byte that a marker-based split would use is kept as it is.
-    CParserPs1::SplitCall("y.ps1 'a\x01' b", name, args);
-    EXPECT_EQ(args, SlotsOf({"'a\x01'", "b"}));
+    EXPECT_EQ(split("y.ps1 'a\x01' b"), "y.ps1('a\x01'|b)");
 }
 
 TEST_F(ParserPs1, ReadsTheLeadingCommentBlock) {

@@ -15,7 +15,6 @@ namespace {
 using script_test::Fields;
 using script_test::ScriptDir;
 using Slots = CParserScript::Slots;
-using script_test::SlotsOf;
 
 // The names of the functions ReadNextFunction gives, in order, with "!" after one that
 // the file ended in before its end line.
@@ -53,32 +52,21 @@ TEST(ParserVBScriptLines, DeclarationAndEndLines) {
 
 TEST(ParserVBScriptLines, SplittingDeclarationsAndCalls) {
     CQvcString name;
-    Slots args;
-    CParserVBScript::SplitCall("Function CheckDisk( strHost ,ByVal numLimit,,x )", true, name, args);
-    EXPECT_EQ(name, "CheckDisk");
-    EXPECT_EQ(args, SlotsOf({"strHost", "ByVal numLimit", "", "x"}));
-
-    // Nine arguments: the ninth is dropped.  Earlier values never leak into later calls.
-    CParserVBScript::SplitCall("F(1,2,3,4,5,6,7,8,9)", false, name, args);
-    EXPECT_EQ(name, "F");
-    EXPECT_EQ(args, SlotsOf({"1", "2", "3", "4", "5", "6", "7", "8"}));
-    CParserVBScript::SplitCall("G()", false, name, args);
-    EXPECT_EQ(name, "G");
-    EXPECT_EQ(args, Slots{});
-
+    Slots args; // the same slots every time: earlier values must not leak into later calls
+    auto split = [&](const char* text, bool declaration = false) {
+        CParserVBScript::SplitCall(text, declaration, name, args);
+        return name.Str() + "(" + script_test::Joined(args) + ")";
+    };
+    EXPECT_EQ(split("Function CheckDisk( strHost ,ByVal numLimit,,x )", true), "CheckDisk(strHost|ByVal numLimit||x)");
+    // Nine arguments: the ninth is dropped.
+    EXPECT_EQ(split("F(1,2,3,4,5,6,7,8,9)"), "F(1|2|3|4|5|6|7|8)");
+    EXPECT_EQ(split("G()"), "G()");
     // Everything from the last ")" on goes; the first "(" divides head and arguments.
-    CParserVBScript::SplitCall("Outer(Inner(1), \"a,b\") trailing", false, name, args);
-    EXPECT_EQ(name, "Outer");
-    EXPECT_EQ(args, SlotsOf({"Inner(1)", "\"a", "b\""}));
-    CParserVBScript::SplitCall("F(a) ' note (x) y", false, name, args);
-    EXPECT_EQ(args, SlotsOf({"a) ' note (x"}));
-    CParserVBScript::SplitCall("NoParentheses at all", false, name, args);
-    EXPECT_EQ(name, "NoParentheses");
-    EXPECT_EQ(args, Slots{});
+    EXPECT_EQ(split("Outer(Inner(1), \"a,b\") trailing"), "Outer(Inner(1)|\"a|b\")");
+    EXPECT_EQ(split("F(a) ' note (x) y"), "F(a) ' note (x)");
+    EXPECT_EQ(split("NoParentheses at all"), "NoParentheses()");
     // The head is split at single blanks: two blanks leave the name field empty.
-    CParserVBScript::SplitCall("Function  Spaced(a)", true, name, args);
-    EXPECT_EQ(name, "");
-    EXPECT_EQ(args, SlotsOf({"a"}));
+    EXPECT_EQ(split("Function  Spaced(a)", true), "(a)");
 }
 
 TEST(ParserVBScriptLines, HostParameterLine) {
