@@ -241,8 +241,10 @@ TEST_F(SnIPCTest, WalkCoversChildrenAndSiblingsButNotBeyond) {
     b->Cfg.Child.Node = c;
     NodeTreeBuilder::LinkNext(b, d);
     NodeTreeBuilder::LinkNext(a, e);
-    WriteResults("9=1||0||0||||0||||x\r\n10=1||0||0||||0||||x\r\n11=1||0||0||||0||||x\r\n"
-                 "12=1||0||0||||0||||x\r\n13=1||0||0||||0||||x\r\n14=1||0||0||||0||||x\r\n");
+    std::string lines;
+    for (int id = 9; id <= 14; ++id)
+        lines += std::to_string(id) + "=1||0||0||||0||||x\r\n";
+    WriteResults(lines);
     link.LoadResults(a);
     for (CSnNode* n : {a, b, c, d, e})
         EXPECT_EQ(n->Result.Response, "x") << n->Id();
@@ -286,10 +288,9 @@ TEST_F(SnIPCTest, RemovingAResultChangesTheCounterAndShowsNotRunning) {
 }
 
 TEST_F(SnIPCTest, CountersTakeMaskedTicksAndAlwaysChange) {
-    EXPECT_EQ(link.ReadChangeCounter(0), 0);
-    EXPECT_EQ(link.ReadChangeCounter(1), 0);
-    EXPECT_EQ(link.ReadGlobalSettingsCounter(), 0);
-    EXPECT_EQ(link.ReadResultsCounter(), 0);
+    EXPECT_EQ((std::vector<long>{link.ReadChangeCounter(0), link.ReadChangeCounter(1),
+                                 link.ReadGlobalSettingsCounter(), link.ReadResultsCounter()}),
+              (std::vector<long>{0, 0, 0, 0}));
 
     std::uint32_t tick = 0xFFFFFFF0u;
     link.SetClock([&] { return tick; }, nullptr);

@@ -33,9 +33,7 @@ TEST(SnNode, OrderingByScanInfoThenId) {
     CSnNode a, b;
     a.Cfg.ID = 10;
     b.Cfg.ID = 20;
-    EXPECT_TRUE(b.IsGreater(a));
-    EXPECT_FALSE(a.IsGreater(b));
-    EXPECT_FALSE(a.IsEqual(b));
+    EXPECT_TRUE(b.IsGreater(a) && !a.IsGreater(b) && !a.IsEqual(b));
     b.Cfg.ID = 10;
     EXPECT_TRUE(a.IsEqual(b));
 
@@ -43,22 +41,18 @@ TEST(SnNode, OrderingByScanInfoThenId) {
     CSnNode s1;
     s1.Cfg.ID = 99999;
     s1.Srvc.ScanInfo.S1 = 5;
-    EXPECT_TRUE(a.IsGreater(s1));
-    EXPECT_FALSE(s1.IsGreater(a));
+    EXPECT_TRUE(a.IsGreater(s1) && !s1.IsGreater(a));
     // Two different non-zero S1 values: neither sorts after the other (the rule only
     // asks whether a node lacks the flag).
     CSnNode s1b = s1;
     s1b.Srvc.ScanInfo.S1 = 7;
-    EXPECT_FALSE(s1.IsGreater(s1b));
-    EXPECT_FALSE(s1b.IsGreater(s1));
+    EXPECT_FALSE(s1.IsGreater(s1b) || s1b.IsGreater(s1));
     // S2 the same way, then S3 ascending.
     CSnNode s2, s3lo, s3hi;
     s2.Srvc.ScanInfo.S2 = 1;
     s3lo.Srvc.ScanInfo.S3 = 1;
     s3hi.Srvc.ScanInfo.S3 = 2;
-    EXPECT_TRUE(s3lo.IsGreater(s2));
-    EXPECT_TRUE(s3hi.IsGreater(s3lo));
-    EXPECT_FALSE(s3lo.IsGreater(s3hi));
+    EXPECT_TRUE(s3lo.IsGreater(s2) && s3hi.IsGreater(s3lo) && !s3lo.IsGreater(s3hi));
 }
 
 TEST(SnNode, CopiesTakeLinksAndCompareEqualInConfiguration) {
