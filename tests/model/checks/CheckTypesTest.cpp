@@ -112,6 +112,7 @@ TEST(CheckTypes, DefaultsOfEveryType) {
     };
     // A few types whose defaults fill every kind of field.
     const Expected table[] = {
+        {31, "xx0", {"110", "", "", "", "", "", "", ""}, "", 0, 1},
         {43, "0110", {"22", "", "~/<myscript>.sh", "30000", "", "", "", ""}, "root"},
         {100, "10", {"<SNROOT>scripts\\monitor (vbs)\\", "", "", "", "", "", "", ""}, "", 900},
     };

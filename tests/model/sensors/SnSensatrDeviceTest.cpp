@@ -62,6 +62,7 @@ TEST_F(SnSensatrDeviceTest, ModelIsDetectedFromTheFrontPageAndTheXmlConfigAnswer
         {FrontPage("Model E8"), 0, kSensatrE8},
         {FrontPage("Model E8"), 200, kSensatrE8Xml},
         {FrontPage("Model E16"), 500, kSensatrE16},
+        {FrontPage("Model E16"), 200, kSensatrE16Xml},
         {FrontPage("Model EM1"), 0, kSensatrEM1},
         {FrontPage("Model EM1"), 200, kSensatrEM1Xml},
         {FrontPage("Model U4"), 0, kSensatrU4},
