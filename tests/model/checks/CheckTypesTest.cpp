@@ -130,6 +130,14 @@ TEST(CheckTypes, DefaultsOfEveryType) {
         EXPECT_EQ(f.ParamOption, e.option) << e.type;
     }
 
+    // Server roles: "0" only.
+    for (std::int32_t type = 70; type <= 81; ++type) {
+        CSnNodeCfgFunction f;
+        f.Type = type;
+        CheckTypeDefaults(&f);
+        EXPECT_EQ(f.ParamByteCodes.Str() + f.Param1.Str(), "0") << type;
+    }
+
     // Environmental types: limits and the log format with the kind name.
     const struct {
         std::int32_t type;
