@@ -133,6 +133,13 @@ TEST_F(SnStoreRefreshHostTest, CheckStoredByAnotherManagerAppearsAndGetsItsResul
     EXPECT_TRUE(viewer.frame.errors.empty());
 }
 
+TEST_F(SnStoreRefreshHostTest, RefreshSignalsEveryManager) {
+    Manager manager(clock);
+    const long before = manager.frame.ReadConfigCounter();
+    manager.frame.SignalManagersChanged();
+    EXPECT_NE(manager.frame.ReadConfigCounter(), before);
+}
+
 TEST_F(SnStoreRefreshHostTest, StoreWithoutAnInstallationGivesNoAccessAndZeroCounters) {
     CSnCfg closed("GUI");
     CSnNode* root = nullptr;
