@@ -118,9 +118,9 @@ std::vector<long> ChildIds(const CSnNode* folder) {
 
 TEST_F(SnCfgStoreTest, OpenReadsTheInstallation) {
     EXPECT_EQ(store.RootDirectory(), CSnInstallation::RootPath(CQvcString(root.Root())));
-    EXPECT_EQ(store.ConfigFilePath(), root.ConfigFile());
-    EXPECT_TRUE(store.OdbcConnection().StartsWith("DRIVER=Microsoft Access Driver (*.mdb);DBQ="));
-    EXPECT_EQ(store.TempDirectory(), store.RootDirectory() + "Sys/tmp");
+    EXPECT_EQ((std::vector<CQvcString>{store.ConfigFilePath(), store.OdbcConnection(), store.TempDirectory()}),
+              (std::vector<CQvcString>{root.ConfigFile(), "DRIVER=Microsoft Access Driver (*.mdb);DBQ=" +
+                                                              root.ConfigFile(), store.RootDirectory() + "Sys/tmp"}));
     EXPECT_EQ(store.Version(), 730);
     ASSERT_NE(store.Link(), nullptr);
     EXPECT_EQ(store.Link()->ControlFile(), root.ControlFile());
@@ -168,7 +168,7 @@ TEST_F(SnCfgStoreTest, OpenRootUsesTheGivenRootAndLeavesTheRegistry) {
 }
 
 TEST_F(SnCfgStoreTest, OpenChecksTheVersion) {
-    auto openWith = [&](const char* sql) {
+    auto openWith = [&](const std::string& sql) {
         Sql(root.ConfigFile(), sql);
         CSnCfg s;
         long code = s.Open(true, false);
@@ -176,13 +176,11 @@ TEST_F(SnCfgStoreTest, OpenChecksTheVersion) {
         EXPECT_EQ(s.Link() != nullptr, code == 0);
         return code;
     };
-    EXPECT_EQ(openWith("UPDATE MetaSettings SET Version = '729'"), 25207);
-    EXPECT_EQ(openWith("UPDATE MetaSettings SET Version = '731'"), 25206);
-    EXPECT_EQ(openWith("UPDATE MetaSettings SET Version = ''"), 25205);
-    EXPECT_EQ(openWith("UPDATE MetaSettings SET Version = 'abc'"), 25205);
-    EXPECT_EQ(openWith("UPDATE MetaSettings SET Version = '-730'"), 25205);
-    EXPECT_EQ(openWith("UPDATE MetaSettings SET Version = '730'"), 0);
-    EXPECT_EQ(openWith("DELETE FROM MetaSettings"), 25201);
+    std::vector<long> codes;
+    for (const char* version : {"729", "731", "", "abc", "-730", "730"})
+        codes.push_back(openWith("UPDATE MetaSettings SET Version = '" + std::string(version) + "'"));
+    codes.push_back(openWith("DELETE FROM MetaSettings"));
+    EXPECT_EQ(codes, (std::vector<long>{25207, 25206, 25205, 25205, 25205, 0, 25201}));
 
     // Without validation the version is not looked at.
     CSnCfg lenient;
