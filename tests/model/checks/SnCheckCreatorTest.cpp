@@ -223,8 +223,7 @@ TEST_F(SnCheckCreatorTest, RefusalsBeforeTheLoopStoreNothing) {
         CSnNode* check = NewIcmpCheck("<HOSTS>");
         ASSERT_NE(check, nullptr);
         CSnCheckCreator::Result r = c.create(check);
-        EXPECT_EQ(r.Code, c.code);
-        EXPECT_EQ(r.Message.Str(), c.message);
+        EXPECT_EQ(std::make_pair(r.Code, r.Message.Str()), std::make_pair(c.code, c.message));
         EXPECT_FALSE(r.ReloadTree);
         EXPECT_EQ(CheckRecords(), 0);
         store.FreeNode(check);
@@ -240,13 +239,12 @@ TEST_F(SnCheckCreatorTest, RefusalsBeforeTheLoopStoreNothing) {
     SetMachineLimit("MaxCreateChecks", 100);
     SetMachineLimit("MaxTotalChecks", 3);
     CQvcString message;
-    EXPECT_EQ(creator.CheckLimits(root, 2, message), 0);
-    EXPECT_TRUE(message.IsEmpty());
+    EXPECT_EQ(std::make_pair(creator.CheckLimits(root, 2, message), message), std::make_pair(0L, CQvcString()));
     check = NewIcmpCheck("<HOSTS>");
     ASSERT_NE(check, nullptr);
     CSnCheckCreator::Result r = creator.Create(root, folder, check, Hosts("x,y,z"));
-    EXPECT_EQ(r.Code, 61693);
-    EXPECT_EQ(r.Message.Str(), "Operation failed. The maximum number of checks in a configuration is limited to 3.");
+    EXPECT_EQ(std::to_string(r.Code) + " " + r.Message.Str(),
+              "61693 Operation failed. The maximum number of checks in a configuration is limited to 3.");
     EXPECT_EQ(CheckRecords(), 1);
 
     // A node below the check range is never deleted, whatever the caller passes.

@@ -111,8 +111,7 @@ TEST_F(SnSensatrDeviceTest, FailedRequestsCarryTheirErrorTexts) {
 
     server.SetPage("/ok", "exact body\r\n\xB0");
     EXPECT_EQ(device.HttpGet((base + "ok").c_str(), body, error), 0);
-    EXPECT_EQ(body, "exact body\r\n\xB0");
-    EXPECT_TRUE(error.IsEmpty());
+    EXPECT_EQ(std::make_pair(body, error), std::make_pair(CQvcString("exact body\r\n\xB0"), CQvcString()));
 
     const std::string closed = "http://127.0.0.1:" + std::to_string(testsupport::UnusedLoopbackPort()) + "/";
     EXPECT_EQ(device.DetectModel(closed.c_str(), model, error), -1);
