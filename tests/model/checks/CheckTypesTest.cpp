@@ -61,9 +61,8 @@ TEST(CheckTypes, NamesAndReverseLookup) {
 TEST(CheckTypes, ChooserTable) {
     const auto items = CheckTypeChooserItems();
     ASSERT_FALSE(items.empty());
-    EXPECT_EQ(items[0].Text.Str(), "<select>");
-    EXPECT_EQ(items[0].Image, 1);
-    EXPECT_EQ(items[0].Level, 0);
+    EXPECT_EQ(items[0].Text.Str() + " " + std::to_string(items[0].Image) + " " + std::to_string(items[0].Level),
+              "<select> 1 0");
 
     std::vector<std::string> headers;
     int membership = 0;
@@ -293,22 +292,19 @@ TEST(CheckTypes, ScriptNames) {
     n.Cfg.Name = "   ";
     EXPECT_EQ(Describe(n), "CheckAll(...)");
 
-    EXPECT_TRUE(IsStockScript("<SNROOT>scripts\\monitor (vbs)\\AntiVirus.vbs"));
-    EXPECT_TRUE(IsStockScript("msexchange.VBS "));
-    EXPECT_TRUE(IsStockScript("a\\b\\ xml.vbs"));
-    EXPECT_FALSE(IsStockScript("Service.vbs\\other.vbs"));
-    EXPECT_FALSE(IsStockScript("Services.vbs"));
-    EXPECT_FALSE(IsStockScript(""));
+    for (const char* stock : {"<SNROOT>scripts\\monitor (vbs)\\AntiVirus.vbs", "msexchange.VBS ", "a\\b\\ xml.vbs"})
+        EXPECT_TRUE(IsStockScript(stock)) << stock;
+    for (const char* other : {"Service.vbs\\other.vbs", "Services.vbs", ""})
+        EXPECT_FALSE(IsStockScript(other)) << other;
 }
 
 TEST(DefScanFreqList, OrderDefaultsAndRoundTrip) {
     CDefScanFreqList list;
     ASSERT_EQ(list.Items().size(), 71u);
-    EXPECT_EQ(list.Items().front().Type, 1);
-    EXPECT_EQ(list.Items()[6].Type, 44);  // 44 sits between 31 and 32
-    EXPECT_EQ(list.Items()[29].Type, 70); // the roles follow 120, 81 right after 70
-    EXPECT_EQ(list.Items()[30].Type, 81);
-    EXPECT_EQ(list.Items().back().Type, 290);
+    // 44 sits between 31 and 32; the roles follow 120, 81 right after 70.
+    EXPECT_EQ((std::vector<long>{list.Items()[0].Type, list.Items()[6].Type, list.Items()[29].Type,
+                                 list.Items()[30].Type, list.Items()[70].Type}),
+              (std::vector<long>{1, 44, 70, 81, 290}));
 
     // Entries missing from the text get 30,1; present ones keep their values.
     list.Parse("10:=60,3;;290:=300,2;;33:=120");

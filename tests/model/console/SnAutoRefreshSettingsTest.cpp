@@ -46,8 +46,8 @@ TEST(SnAutoRefreshSettings, PeriodValidationDependsOnTheChoice) {
     }
     // The period field is editable only for an enabled custom period.
     EXPECT_TRUE(CSnAutoRefreshSettings::PeriodFieldEnabled(true, false));
-    EXPECT_FALSE(CSnAutoRefreshSettings::PeriodFieldEnabled(true, true));
-    EXPECT_FALSE(CSnAutoRefreshSettings::PeriodFieldEnabled(false, false));
+    EXPECT_FALSE(CSnAutoRefreshSettings::PeriodFieldEnabled(true, true) ||
+                 CSnAutoRefreshSettings::PeriodFieldEnabled(false, false));
 }
 
 TEST(SnAutoRefreshSettings, ReadsDefaultsAndWritesAllThree) {
