@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <unistd.h>
 
 using testsupport::EngineRootDir;
@@ -56,23 +57,6 @@ TEST_F(SnIPCTest, PathsLieBelowTheRootWithNativeSeparators) {
     EXPECT_EQ(link.SectionBufferCapacity(), 524287u);
 }
 
-TEST_F(SnIPCTest, ResultValuesFillTheNodes) {
-    NodeTreeBuilder tree;
-    CSnNode* full = tree.AddCheck(tree.Root(), 100);
-    CSnNode* shortLine = tree.AddCheck(tree.Root(), 101);
-    shortLine->Result.Processing = 1;
-    shortLine->Result.Data = "old data";
-    WriteResults("100=1||600||0||note||75||  42 % ||OK\r\n101=3||600\r\n");
-
-    link.LoadResults(tree.Root());
-
-    EXPECT_EQ(R(full), "1|600|0|note|75|42 %|OK");
-    // A line with two fields: the others read as empty or 0, whatever was there before.
-    EXPECT_EQ(R(shortLine), "3|600|0||0||");
-    // The root folder has no line of its own.
-    EXPECT_EQ(tree.Root()->Result.Response, kEngineNotRunning);
-}
-
 TEST_F(SnIPCTest, NodeWithoutLineShowsEngineNotRunningAndKeepsProcessingAndData) {
     NodeTreeBuilder tree;
     CSnNode* check = tree.AddCheck(tree.Root(), 7);
@@ -93,63 +77,50 @@ TEST_F(SnIPCTest, NodeWithoutLineShowsEngineNotRunningAndKeepsProcessingAndData)
     EXPECT_EQ(R(check), "0|0|1||0|data|Service 'Quorvane Sentrelle' is not running");
 }
 
-TEST_F(SnIPCTest, MalformedResultLinesFillWhatCanBeFilled) {
-    NodeTreeBuilder tree;
-    CSnNode* words = tree.AddCheck(tree.Root(), 1);
-    CSnNode* barsInside = tree.AddCheck(tree.Root(), 2);
-    CSnNode* huge = tree.AddCheck(tree.Root(), 3);
-    CSnNode* binary = tree.AddCheck(tree.Root(), 4);
-    CSnNode* overflow = tree.AddCheck(tree.Root(), 5);
-    CSnNode* leadingDigits = tree.AddCheck(tree.Root(), 6);
-    CSnNode* afterJunk = tree.AddCheck(tree.Root(), 7);
-    CSnNode* tooMany = tree.AddCheck(tree.Root(), 8);
-
+TEST_F(SnIPCTest, ResultLinesFillWhatCanBeFilled) {
     const std::string longComment(100000, 'c');
-    std::string file = "[Results]\r\n";
-    file += "1=ok||yesterday||maybe||c||long||d||r\r\n";
-    file += "2=1||2||0||a||b||3||d||e\r\n"; // a comment holding "||" shifts every later field
-    file += "3=1||2||0||" + longComment + "||9||data||resp\r\n";
-    file += std::string("4=8||\x01\xff\x7f||0||bin\x80\x90||1||\x02||\xfe\r\n");
-    file += "5=99999999999||-99999999999||0||c||2147483648||d||r\r\n";
-    file += "6=  12abc||600x||1junk||c|| 30s||d||r\r\n";
-    file += "garbage line without equals\r\n=no key\r\n";
-    file += std::string("\x01\x02\x03=\x04\r\n");
-    file += "7=5||6||0||c||7||d||r\r\n";
-    file += "8=1||2||3||4||5||6||7||8||9\r\n";
+    // A check's ID, the value of its line, what the check then shows.
+    const std::vector<std::tuple<std::int32_t, std::string, std::string>> cases = {
+        {100, "1||600||0||note||75||  42 % ||OK", "1|600|0|note|75|42 %|OK"},
+        // Two fields: the others read as empty or 0, whatever was there before.
+        {101, "3||600", "3|600|0||0||"},
+        {9, "ok||yesterday||maybe||c||long||d||r", "0|0|0|c|0|d|r"},
+        // A comment holding "||" shifts every later field; the duration "b" reads as 0.
+        {2, "1||2||0||a||b||3||d||e", "1|2|0|a|0|3|d"},
+        {3, "1||2||0||" + longComment + "||9||data||resp", "1|2|0|" + longComment + "|9|data|resp"},
+        {4, "8||\x01\xff\x7f||0||bin\x80\x90||1||\x02||\xfe", "8|0|0|bin\x80\x90|1|\x02|\xfe"},
+        // Numbers beyond 32 bits saturate as the 32-bit atoi does.
+        {5, "99999999999||-99999999999||0||c||2147483648||d||r", "2147483647|-2147483648|0|c|2147483647|d|r"},
+        {6, "  12abc||600x||1junk||c|| 30s||d||r", "12|600|1|c|30|d|r"},
+        {8, "1||2||3||4||5||6||7||8||9", "1|2|3|4|5|6|7"},
+        // Negative IDs and 0 are IDs too; the first line of an ID wins.
+        {-5, "6||6||0||negative||6||f||six", "6|6|0|negative|6|f|six"},
+        {0, "7||7||0||zero||7||g||seven", "7|7|0|zero|7|g|seven"},
+        {42, "1||1||0||first||1||a||one", "1|1|0|first|1|a|one"},
+    };
+    // Junk first, and keys that are not how an ID is written: "012" and "+12" are not 12,
+    // "-0" is not 0.
+    std::string file = "[Results]\r\ngarbage line without equals\r\n=no key\r\n\x01\x02\x03=\x04\r\n"
+                       "012=3||3||0||padded||3||c||three\r\n+12=3||3||0||plus||3||c||three\r\n"
+                       "-0=4||4||0||minus zero||4||d||four\r\n";
+    NodeTreeBuilder tree;
+    std::vector<CSnNode*> nodes;
+    for (const auto& [id, line, shown] : cases) {
+        nodes.push_back(tree.AddCheck(tree.Root(), id));
+        file += std::to_string(id) + "=" + line + "\r\n";
+    }
+    file += "42=2||2||0||second||2||b||two\r\n  42  =5||5||0||blanks||5||e||five\r\n";
+    CSnNode* padded = tree.AddCheck(tree.Root(), 12);
+    nodes[1]->Result.Processing = 1;
+    nodes[1]->Result.Data = "old data";
     testsupport::WriteFile(root.File("Sys/Res/result.dat"), file);
 
     link.LoadResults(tree.Root());
-
-    EXPECT_EQ(R(words), "0|0|0|c|0|d|r");
-    EXPECT_EQ(R(barsInside), "1|2|0|a|0|3|d"); // duration "b"
-    EXPECT_EQ(R(huge), "1|2|0|" + longComment + "|9|data|resp");
-    EXPECT_EQ(R(binary), "8|0|0|bin\x80\x90|1|\x02|\xfe");
-    // Numbers beyond 32 bits saturate as the 32-bit atoi does.
-    EXPECT_EQ(R(overflow), "2147483647|-2147483648|0|c|2147483647|d|r");
-    EXPECT_EQ(R(leadingDigits), "12|600|1|c|30|d|r");
-    EXPECT_EQ(R(afterJunk), "5|6|0|c|7|d|r");
-    EXPECT_EQ(R(tooMany), "1|2|3|4|5|6|7");
-}
-
-TEST_F(SnIPCTest, FirstLineOfAnIdWinsAndOnlyExactKeysMatch) {
-    NodeTreeBuilder tree;
-    CSnNode* twice = tree.AddCheck(tree.Root(), 42);
-    CSnNode* padded = tree.AddCheck(tree.Root(), 12);
-    CSnNode* negative = tree.AddCheck(tree.Root(), -5);
-    CSnNode* zero = tree.AddCheck(tree.Root(), 0);
-    WriteResults("42=1||1||0||first||1||a||one\r\n"
-                 "42=2||2||0||second||2||b||two\r\n"
-                 "012=3||3||0||padded||3||c||three\r\n"
-                 "+12=3||3||0||plus||3||c||three\r\n"
-                 "-0=4||4||0||minus zero||4||d||four\r\n"
-                 "  42  =5||5||0||blanks||5||e||five\r\n"
-                 "-5=6||6||0||negative||6||f||six\r\n"
-                 "0=7||7||0||zero||7||g||seven\r\n");
-    link.LoadResults(tree.Root());
-    // "012" and "+12" are not how an ID is written: check 12 has no line.
-    EXPECT_EQ((std::vector<CQvcString>{twice->Result.Comment, padded->Result.Response, negative->Result.Comment,
-                                       zero->Result.Comment}),
-              (std::vector<CQvcString>{"first", kEngineNotRunning, "negative", "zero"}));
+    for (std::size_t i = 0; i < cases.size(); ++i)
+        EXPECT_EQ(R(nodes[i]), std::get<2>(cases[i])) << std::get<0>(cases[i]);
+    // Neither check 12 nor the root folder has a line of its own.
+    EXPECT_EQ(padded->Result.Response, kEngineNotRunning);
+    EXPECT_EQ(tree.Root()->Result.Response, kEngineNotRunning);
 }
 
 TEST_F(SnIPCTest, OneSectionReadPerWalkOverThousandsOfNodesEvenWhenLargerThanTheBuffer) {
