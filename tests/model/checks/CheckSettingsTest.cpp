@@ -115,14 +115,11 @@ TEST(CheckSettings, OddValuesFallBackOrAreClamped) {
     f.Param4 = " 512 ";
     EXPECT_TRUE(IcmpSettings::Read(f) == (IcmpSettings{"Server1", 1, 8, 255, 512}));
 
-    EXPECT_EQ(ByteCode("01", 1, 'x'), '1');
-    EXPECT_EQ(ByteCode("01", 2, 'x'), 'x');
-    EXPECT_EQ(ParamNumber("-5", 3, 1, 10), 1);
-    EXPECT_EQ(ParamNumber("12abc", 3, 1, 10), 3);
-    EXPECT_DOUBLE_EQ(ParamDecimal("12,5", 0), 12.5);
-    EXPECT_DOUBLE_EQ(ParamDecimal(" 7.25 ", 0), 7.25);
-    EXPECT_DOUBLE_EQ(ParamDecimal("lots", 85), 85);
-    EXPECT_DOUBLE_EQ(ParamDecimal("", 85), 85);
+    EXPECT_EQ(std::string() + ByteCode("01", 1, 'x') + ByteCode("01", 2, 'x'), "1x");
+    EXPECT_EQ(std::make_pair(ParamNumber("-5", 3, 1, 10), ParamNumber("12abc", 3, 1, 10)), std::make_pair(1, 3));
+    EXPECT_EQ((std::vector<double>{ParamDecimal("12,5", 0), ParamDecimal(" 7.25 ", 0), ParamDecimal("lots", 85),
+                                   ParamDecimal("", 85)}),
+              (std::vector<double>{12.5, 7.25, 85, 85}));
 
     // Missing numbers and options read as the type's own defaults.
     CSnNodeCfgFunction imap = Function(kTypeImap);
@@ -146,8 +143,7 @@ TEST(CheckSettings, HttpUrlsAndAccounts) {
     f.ParamPassword = CQvcString::Scramble("s3cret");
     HttpSettings http = HttpSettings::Read(f);
     EXPECT_EQ(http.Url(), "https://www.example.test:8443/status");
-    EXPECT_EQ(http.Password, "s3cret");
-    EXPECT_FALSE(http.UseProxy);
+    EXPECT_TRUE(http.Password == "s3cret" && !http.UseProxy);
 
     f.ParamServer = "http://intranet.test/app";
     f.Param1 = "?page=1";

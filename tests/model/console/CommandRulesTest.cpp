@@ -76,20 +76,21 @@ TEST(CommandRules, TicksShowTheCurrentChoice) {
     s.shownColumns = 0b1000'0000'0101;
     s.activityCapture = true;
     s.toolbarShown = true;
-    const CCommandState on{true, true, true}, off{true, true, false};
-    EXPECT_EQ(CommandRule(35, s), on);
-    EXPECT_EQ(CommandRule(31, s), off);
-    EXPECT_EQ(CommandRule(44, s), on);
-    EXPECT_EQ(CommandRule(45, s), off);
-    EXPECT_EQ(CommandRule(46, s), on);
-    EXPECT_EQ(CommandRule(55, s), on);
-    EXPECT_EQ(CommandRule(cmd::kCaptureActivity, s), on);
-    EXPECT_EQ(CommandRule(cmd::kViewToolbar, s), on);
-    EXPECT_EQ(CommandRule(cmd::kViewStatusBar, s), off);
-    EXPECT_EQ(CommandRule(cmd::kReadOnly, s), off);
-    EXPECT_EQ(CommandRule(cmd::kRefresh, s), (CCommandState{true, false, false}));
+    // Enabled, checkable and checked, one digit each, per command.
+    auto states = [&s](std::initializer_list<int> ids) {
+        std::string out;
+        for (int id : ids) {
+            const CCommandState c = CommandRule(id, s);
+            out += std::string{c.enabled ? '1' : '0', c.checkable ? '1' : '0', c.checked ? '1' : '0', ' '};
+        }
+        return out;
+    };
+    EXPECT_EQ(states({35, 31, 44, 45, 46, 55, cmd::kCaptureActivity, cmd::kViewToolbar, cmd::kViewStatusBar,
+                      cmd::kReadOnly, cmd::kRefresh}),
+              "111 110 111 110 111 111 111 111 110 110 100 ");
     s.writable = false;
-    EXPECT_EQ(CommandRule(cmd::kReadOnly, s), on);
+    EXPECT_EQ(states({cmd::kReadOnly}), "111 ");
+    const CCommandState on{true, true, true};
 
     // Hold is ticked only when checks are selected and every one is on hold.
     s = Writable();

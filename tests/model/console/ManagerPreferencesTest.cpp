@@ -19,11 +19,9 @@ std::uint32_t Stored(Hive hive, const char* name) {
 
 TEST(ManagerPreferences, FirstReadsCreateTheKeyWithDefaults) {
     testsupport::ScopedHives hives;
-    EXPECT_EQ(prefs::AutoRefreshEnabled(), 1);
-    EXPECT_EQ(prefs::AutoRefreshTimeSecs(), 5);
-    EXPECT_EQ(prefs::AppLook(), 0);
-    EXPECT_EQ(prefs::MfTimerMsecs(), 1200);
-    EXPECT_EQ(prefs::MaxCreateChecks(), 255);
+    EXPECT_EQ((std::vector<long>{prefs::AutoRefreshEnabled(), prefs::AutoRefreshTimeSecs(), prefs::AppLook(),
+                                 prefs::MfTimerMsecs(), prefs::MaxCreateChecks()}),
+              (std::vector<long>{1, 5, 0, 1200, 255}));
     // The defaults now exist, per user and machine-wide respectively.
     EXPECT_EQ(Stored(Hive::CurrentUser, "AutoRefreshEnabled"), 1u);
     EXPECT_EQ(Stored(Hive::CurrentUser, "AutoRefreshTimeSecs"), 5u);
@@ -39,20 +37,16 @@ TEST(ManagerPreferences, NormalisationIsWrittenBack) {
     platform::RegSetDword(Hive::CurrentUser, kManagerKey, "PasteHold", 7);
     platform::RegSetDword(Hive::CurrentUser, kManagerKey, "AutoRefreshTimeSecs", static_cast<std::uint32_t>(-3));
     platform::RegSetDword(Hive::LocalMachine, kManagerKey, "MaxCreateChecks", static_cast<std::uint32_t>(-300));
-    EXPECT_EQ(prefs::AppLook(), 0);
-    EXPECT_EQ(Stored(Hive::CurrentUser, "AppLook"), 0u);
-    EXPECT_EQ(prefs::PasteHold(), 1);
-    EXPECT_EQ(Stored(Hive::CurrentUser, "PasteHold"), 1u);
-    EXPECT_EQ(prefs::AutoRefreshTimeSecs(), -3); // not normalised here; the dialog checks it
-    EXPECT_EQ(prefs::MaxCreateChecks(), 300);
-    EXPECT_EQ(Stored(Hive::LocalMachine, "MaxCreateChecks"), 300u);
+    // The period is not normalised here; the dialog checks it.
+    EXPECT_EQ((std::vector<long>{prefs::AppLook(), prefs::PasteHold(), prefs::AutoRefreshTimeSecs(),
+                                 prefs::MaxCreateChecks()}),
+              (std::vector<long>{0, 1, -3, 300}));
+    EXPECT_EQ((std::vector<std::uint32_t>{Stored(Hive::CurrentUser, "AppLook"), Stored(Hive::CurrentUser, "PasteHold"),
+                                          Stored(Hive::LocalMachine, "MaxCreateChecks")}),
+              (std::vector<std::uint32_t>{0, 1, 300}));
     platform::RegSetDword(Hive::CurrentUser, kManagerKey, "AppLook", 9);
     EXPECT_EQ(prefs::AppLook(), 9);
 
-    prefs::WriteAutoRefresh(0, 0, 42);
-    EXPECT_EQ(prefs::AutoRefreshEnabled(), 0);
-    EXPECT_EQ(prefs::AutoRefreshDynamic(), 0);
-    EXPECT_EQ(prefs::AutoRefreshTimeSecs(), 42);
     prefs::WriteAppLook(7);
     EXPECT_EQ(prefs::AppLook(), 7);
 }

@@ -46,26 +46,25 @@ TEST(SnAutoRefreshSettings, PeriodValidationDependsOnTheChoice) {
     }
     // The period field is editable only for an enabled custom period.
     EXPECT_TRUE(CSnAutoRefreshSettings::PeriodFieldEnabled(true, false));
-    EXPECT_FALSE(CSnAutoRefreshSettings::PeriodFieldEnabled(true, true));
-    EXPECT_FALSE(CSnAutoRefreshSettings::PeriodFieldEnabled(false, false));
+    EXPECT_FALSE(CSnAutoRefreshSettings::PeriodFieldEnabled(true, true) ||
+                 CSnAutoRefreshSettings::PeriodFieldEnabled(false, false));
 }
 
 TEST(SnAutoRefreshSettings, ReadsDefaultsAndWritesAllThree) {
     testsupport::ScopedHives hives;
     CSnAutoRefreshSettings s;
     s.Enabled = false;
+    auto fields = [](const CSnAutoRefreshSettings& v) {
+        return std::vector<long>{v.Enabled, v.Dynamic, v.PeriodSecs};
+    };
     s.Read();
-    EXPECT_TRUE(s.Enabled);
-    EXPECT_TRUE(s.Dynamic);
-    EXPECT_EQ(s.PeriodSecs, 5);
+    EXPECT_EQ(fields(s), (std::vector<long>{1, 1, 5}));
     Values(false, false, 77).Write();
-    EXPECT_EQ(prefs::AutoRefreshEnabled(), 0);
-    EXPECT_EQ(prefs::AutoRefreshDynamic(), 0);
-    EXPECT_EQ(prefs::AutoRefreshTimeSecs(), 77);
+    EXPECT_EQ(
+        (std::vector<long>{prefs::AutoRefreshEnabled(), prefs::AutoRefreshDynamic(), prefs::AutoRefreshTimeSecs()}),
+        (std::vector<long>{0, 0, 77}));
     s.Read();
-    EXPECT_FALSE(s.Enabled);
-    EXPECT_FALSE(s.Dynamic);
-    EXPECT_EQ(s.PeriodSecs, 77);
+    EXPECT_EQ(fields(s), (std::vector<long>{0, 0, 77}));
 }
 
 } // namespace

@@ -9,33 +9,27 @@
 namespace {
 
 using Slots = CParserScript::Slots;
-using script_test::SlotsOf;
+using script_test::Fields;
 
 class ParserPs1 : public script_test::ScriptDir {};
 
 TEST(ParserPs1Calls, QuotedBlanksAndTheEightWordLimit) {
     CQvcString name;
-    Slots args;
-    CParserPs1::SplitCall("check.ps1 'Print Spooler' \"two words\"  'a  b' 7", name, args);
-    EXPECT_EQ(name, "check.ps1");
+    Slots args; // the same slots every time: earlier values must not stay
+    auto split = [&](const char* text) {
+        CParserPs1::SplitCall(text, name, args);
+        return name.Str() + "(" + script_test::Joined(args) + ")";
+    };
     // Blanks inside single quotes stay, quotes included; double quotes protect nothing.
-    EXPECT_EQ(args, SlotsOf({"'Print Spooler'", "\"two", "words\"", "'a  b'", "7"}));
-
+    EXPECT_EQ(split("check.ps1 'Print Spooler' \"two words\"  'a  b' 7"),
+              "check.ps1('Print Spooler'|\"two|words\"|'a  b'|7)");
     // Nine words and more: the call name and the first seven arguments.
-    CParserPs1::SplitCall("run.ps1 a2 a3 a4 a5 a6 a7 a8 a9 a10", name, args);
-    EXPECT_EQ(name, "run.ps1");
-    EXPECT_EQ(args, SlotsOf({"a2", "a3", "a4", "a5", "a6", "a7", "a8", ""}));
-
-    // An unclosed quote protects the rest of the line; earlier values do not stay.
-    CParserPs1::SplitCall("x.ps1 'open  to the end", name, args);
-    EXPECT_EQ(name, "x.ps1");
-    EXPECT_EQ(args, SlotsOf({"'open  to the end"}));
-    CParserPs1::SplitCall("", name, args);
-    EXPECT_TRUE(name.IsEmpty());
-    EXPECT_EQ(args, Slots{});
+    EXPECT_EQ(split("run.ps1 a2 a3 a4 a5 a6 a7 a8 a9 a10"), "run.ps1(a2|a3|a4|a5|a6|a7|a8)");
+    // An unclosed quote protects the rest of the line.
+    EXPECT_EQ(split("x.ps1 'open  to the end"), "x.ps1('open  to the end)");
+    EXPECT_EQ(split(""), "()");
     // A byte that a marker-based split would use is kept as it is.
-    CParserPs1::SplitCall("y.ps1 'a\x01' b", name, args);
-    EXPECT_EQ(args, SlotsOf({"'a\x01'", "b"}));
+    EXPECT_EQ(split("y.ps1 'a\x01' b"), "y.ps1('a\x01'|b)");
 }
 
 TEST_F(ParserPs1, ReadsTheLeadingCommentBlock) {
@@ -55,26 +49,19 @@ TEST_F(ParserPs1, ReadsTheLeadingCommentBlock) {
     CParserPs1 parser;
     ASSERT_EQ(parser.Open(path), 0);
     ASSERT_EQ(parser.ReadHeader(), 0);
-    EXPECT_TRUE(parser.Name().IsEmpty());
-    EXPECT_EQ(parser.Description(), "Description:\r\n    Checks one service\r\nParameters:\r\n"
-                                    "    1) strService - the service\r\n    2) strHost    - the computer");
-    EXPECT_EQ(parser.HostParameter(), 2);
-    EXPECT_EQ(parser.Usage(), "svc.ps1 '<service name>' <host> a3 a4 a5 a6 a7 a8 a9");
-    EXPECT_EQ(parser.UsageName(), "svc.ps1");
-    EXPECT_EQ(parser.UsageArgs(), SlotsOf({"'<service name>'", "<host>", "a3", "a4", "a5", "a6", "a7", ""}));
-    EXPECT_EQ(parser.Sample(), "svc.ps1   'Print Spooler'  server1");
-    EXPECT_EQ(parser.SampleName(), "svc.ps1");
-    EXPECT_EQ(parser.SampleArgs(), SlotsOf({"'Print Spooler'", "server1"}));
+    const std::string header = "() host 2\nDescription:\r\n    Checks one service\r\nParameters:\r\n"
+                               "    1) strService - the service\r\n    2) strHost    - the computer\n"
+                               "usage svc.ps1 '<service name>' <host> a3 a4 a5 a6 a7 a8 a9 = "
+                               "svc.ps1('<service name>'|<host>|a3|a4|a5|a6|a7)\n"
+                               "sample svc.ps1   'Print Spooler'  server1 = svc.ps1('Print Spooler'|server1)";
+    EXPECT_EQ(Fields(parser), header);
 
     // Every read starts again at the top, from empty fields.
     ASSERT_EQ(parser.ReadHeader(), 0);
-    EXPECT_EQ(parser.SampleArgs(), SlotsOf({"'Print Spooler'", "server1"}));
+    EXPECT_EQ(Fields(parser), header);
     ASSERT_EQ(parser.Open(Write("plain.ps1", "<# block comments end the header #>\n# Usage: x.ps1 1\n")), 0);
     ASSERT_EQ(parser.ReadHeader(), 0);
-    EXPECT_TRUE(parser.Usage().IsEmpty());
-    EXPECT_TRUE(parser.Description().IsEmpty());
-    EXPECT_EQ(parser.HostParameter(), 0);
-    EXPECT_EQ(parser.UsageArgs(), Slots{});
+    EXPECT_EQ(Fields(parser), "() host 0\n\nusage  = ()\nsample  = ()");
 
     parser.Close();
     EXPECT_EQ(parser.ReadHeader(), -1);

@@ -12,9 +12,9 @@
 
 namespace {
 
+using script_test::Fields;
 using script_test::ScriptDir;
 using Slots = CParserScript::Slots;
-using script_test::SlotsOf;
 
 // The names of the functions ReadNextFunction gives, in order, with "!" after one that
 // the file ended in before its end line.
@@ -52,32 +52,21 @@ TEST(ParserVBScriptLines, DeclarationAndEndLines) {
 
 TEST(ParserVBScriptLines, SplittingDeclarationsAndCalls) {
     CQvcString name;
-    Slots args;
-    CParserVBScript::SplitCall("Function CheckDisk( strHost ,ByVal numLimit,,x )", true, name, args);
-    EXPECT_EQ(name, "CheckDisk");
-    EXPECT_EQ(args, SlotsOf({"strHost", "ByVal numLimit", "", "x"}));
-
-    // Nine arguments: the ninth is dropped.  Earlier values never leak into later calls.
-    CParserVBScript::SplitCall("F(1,2,3,4,5,6,7,8,9)", false, name, args);
-    EXPECT_EQ(name, "F");
-    EXPECT_EQ(args, SlotsOf({"1", "2", "3", "4", "5", "6", "7", "8"}));
-    CParserVBScript::SplitCall("G()", false, name, args);
-    EXPECT_EQ(name, "G");
-    EXPECT_EQ(args, Slots{});
-
+    Slots args; // the same slots every time: earlier values must not leak into later calls
+    auto split = [&](const char* text, bool declaration = false) {
+        CParserVBScript::SplitCall(text, declaration, name, args);
+        return name.Str() + "(" + script_test::Joined(args) + ")";
+    };
+    EXPECT_EQ(split("Function CheckDisk( strHost ,ByVal numLimit,,x )", true), "CheckDisk(strHost|ByVal numLimit||x)");
+    // Nine arguments: the ninth is dropped.
+    EXPECT_EQ(split("F(1,2,3,4,5,6,7,8,9)"), "F(1|2|3|4|5|6|7|8)");
+    EXPECT_EQ(split("G()"), "G()");
     // Everything from the last ")" on goes; the first "(" divides head and arguments.
-    CParserVBScript::SplitCall("Outer(Inner(1), \"a,b\") trailing", false, name, args);
-    EXPECT_EQ(name, "Outer");
-    EXPECT_EQ(args, SlotsOf({"Inner(1)", "\"a", "b\""}));
-    CParserVBScript::SplitCall("F(a) ' note (x) y", false, name, args);
-    EXPECT_EQ(args, SlotsOf({"a) ' note (x"}));
-    CParserVBScript::SplitCall("NoParentheses at all", false, name, args);
-    EXPECT_EQ(name, "NoParentheses");
-    EXPECT_EQ(args, Slots{});
+    EXPECT_EQ(split("Outer(Inner(1), \"a,b\") trailing"), "Outer(Inner(1)|\"a|b\")");
+    EXPECT_EQ(split("F(a) ' note (x) y"), "F(a) ' note (x)");
+    EXPECT_EQ(split("NoParentheses at all"), "NoParentheses()");
     // The head is split at single blanks: two blanks leave the name field empty.
-    CParserVBScript::SplitCall("Function  Spaced(a)", true, name, args);
-    EXPECT_EQ(name, "");
-    EXPECT_EQ(args, SlotsOf({"a"}));
+    EXPECT_EQ(split("Function  Spaced(a)", true), "(a)");
 }
 
 TEST(ParserVBScriptLines, HostParameterLine) {
@@ -129,28 +118,16 @@ TEST_F(ParserVBScript, ReadsEveryFunctionWithItsHeader) {
     CParserVBScript parser;
     ASSERT_EQ(parser.Open(path), 0);
     ASSERT_EQ(parser.ReadNextFunction(), 0);
-    EXPECT_EQ(parser.Name(), "checkDisk");
-    EXPECT_EQ(parser.Params(), SlotsOf({"strHost", "numLimit"}));
-    EXPECT_EQ(parser.Description(),
-              "Description: free space\r\n    of one disk\r\n\tkeeps its tab\r\nParameters:\r\n"
-              "    0) strHost - zero is no position\r\n    1) strhost - letter case counts\r\n"
-              "    2) strHost - the computer\r\n    1) strHost - later lines are ignored");
-    EXPECT_EQ(parser.HostParameter(), 2);
-    EXPECT_EQ(parser.Usage(), "checkDisk( \"<host>\" , <limit> )");
-    EXPECT_EQ(parser.UsageName(), "checkDisk");
-    EXPECT_EQ(parser.UsageArgs(), SlotsOf({"\"<host>\"", "<limit>"}));
-    EXPECT_EQ(parser.Sample(), "checkDisk(\"server1\", 500)");
-    EXPECT_EQ(parser.SampleName(), "checkDisk");
-    EXPECT_EQ(parser.SampleArgs(), SlotsOf({"\"server1\"", "500"}));
+    EXPECT_EQ(Fields(parser), "checkDisk(strHost|numLimit) host 2\n"
+                              "Description: free space\r\n    of one disk\r\n\tkeeps its tab\r\nParameters:\r\n"
+                              "    0) strHost - zero is no position\r\n    1) strhost - letter case counts\r\n"
+                              "    2) strHost - the computer\r\n    1) strHost - later lines are ignored\n"
+                              "usage checkDisk( \"<host>\" , <limit> ) = checkDisk(\"<host>\"|<limit>)\n"
+                              "sample checkDisk(\"server1\", 500) = checkDisk(\"server1\"|500)");
 
     // The next read starts from scratch.
     ASSERT_EQ(parser.ReadNextFunction(), 0);
-    EXPECT_EQ(parser.Name(), "Bare");
-    EXPECT_TRUE(parser.Description().IsEmpty());
-    EXPECT_TRUE(parser.Usage().IsEmpty());
-    EXPECT_TRUE(parser.SampleName().IsEmpty());
-    EXPECT_EQ(parser.Params(), Slots{});
-    EXPECT_EQ(parser.HostParameter(), 0);
+    EXPECT_EQ(Fields(parser), "Bare() host 0\n\nusage  = ()\nsample  = ()");
     EXPECT_EQ(parser.ReadNextFunction(), -1);
     EXPECT_TRUE(parser.Name().IsEmpty());
 }
@@ -165,14 +142,9 @@ TEST_F(ParserVBScript, UsageWithTextAfterItsColonTakesOneMoreLine) {
     CParserVBScript parser;
     ASSERT_EQ(parser.Open(path), 0);
     ASSERT_EQ(parser.ReadNextFunction(), 0);
-    EXPECT_EQ(parser.Usage(), "F(1)\r\nF(2, 3)");
-    // The split sees both lines as one call.
-    EXPECT_EQ(parser.UsageName(), "F");
-    EXPECT_EQ(parser.UsageArgs(), SlotsOf({"1)\r\nF(2", "3"}));
-    // The text after the colon is kept as it stands, blank included.
-    EXPECT_EQ(parser.Sample(), " F(5)");
-    EXPECT_EQ(parser.SampleArgs(), SlotsOf({"5"}));
-    EXPECT_TRUE(parser.Description().IsEmpty());
+    // The split sees both usage lines as one call; the text after the colon is kept as it
+    // stands, blank included.
+    EXPECT_EQ(Fields(parser), "F(a|b) host 0\n\nusage F(1)\r\nF(2, 3) = F(1)\r\nF(2|3)\nsample  F(5) = (5)");
 }
 
 TEST_F(ParserVBScript, EndLinesDecideWhereAFunctionStops) {
@@ -222,11 +194,7 @@ TEST_F(ParserVBScript, FilesWithoutFunctions) {
         CParserVBScript parser;
         ASSERT_EQ(parser.Open(Write("none.vbs", content)), 0);
         EXPECT_EQ(parser.ReadNextFunction(), -1) << content;
-        EXPECT_TRUE(parser.Name().IsEmpty());
-        EXPECT_TRUE(parser.Description().IsEmpty());
-        EXPECT_TRUE(parser.Usage().IsEmpty());
-        EXPECT_TRUE(parser.Sample().IsEmpty());
-        EXPECT_EQ(parser.HostParameter(), 0);
+        EXPECT_EQ(Fields(parser), "() host 0\n\nusage  = ()\nsample  = ()");
         EXPECT_EQ(parser.FindFunction("A"), -1);
     }
 }

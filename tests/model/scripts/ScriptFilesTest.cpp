@@ -16,8 +16,6 @@
 
 namespace {
 
-using Slots = CParserScript::Slots;
-
 std::vector<std::string> LinesOf(const std::string& text) {
     std::vector<std::string> lines;
     std::istringstream in(text);
@@ -57,8 +55,7 @@ TEST_F(ScriptFiles, NewVbScriptFileHoldsTheHeaderAndNoFunction) {
     CParserVBScript parser;
     ASSERT_EQ(parser.Open(made.path), 0);
     EXPECT_EQ(parser.ReadNextFunction(), -1);
-    EXPECT_TRUE(parser.Name().IsEmpty());
-    EXPECT_TRUE(parser.Description().IsEmpty());
+    EXPECT_EQ(script_test::Fields(parser), "() host 0\n\nusage  = ()\nsample  = ()");
 }
 
 TEST_F(ScriptFiles, NewFileNamesAndRefusals) {
@@ -127,8 +124,9 @@ TEST_F(ScriptFiles, NewFunctionsAreAppendedAndReadBack) {
     CParserVBScript parser;
     ASSERT_EQ(parser.Open(path), 0);
     ASSERT_EQ(parser.ReadNextFunction(), 0);
-    EXPECT_EQ(parser.Name(), "CheckDisk");
-    EXPECT_EQ(parser.Params(), Slots{});
+    EXPECT_EQ(script_test::Fields(parser), "CheckDisk() host 0\nDescription:\r\n    No description\r\nParameters:\r\n"
+                                           "    No parameters\nusage CheckDisk() = CheckDisk()\n"
+                                           "sample CheckDisk() = CheckDisk()");
     ASSERT_EQ(parser.ReadNextFunction(), 0);
     EXPECT_EQ(parser.Name(), "Other_2");
     EXPECT_EQ(parser.ReadNextFunction(), -1);
@@ -254,9 +252,8 @@ TEST(ScriptFilePaths, StoredDirectoriesUnderTheEngineRoot) {
               "/srv/sentrelle/scripts/monitor (vbs)/");
     EXPECT_EQ(ScriptDirectory(ScriptKind::PowerShell, "/srv/sentrelle/"),
               "/srv/sentrelle/scripts/monitor (ps1)/");
-    EXPECT_EQ(ScriptFileName("<SNROOT>scripts\\monitor (vbs)\\a b.vbs"), "a b.vbs");
-    EXPECT_EQ(ScriptFileName("/x/y/z.ps1"), "z.ps1");
-    EXPECT_EQ(ScriptFileName("plain.vbs"), "plain.vbs");
+    for (const char* path : {"<SNROOT>scripts\\monitor (vbs)\\a b.vbs", "/x/y/a b.vbs", "a b.vbs"})
+        EXPECT_EQ(ScriptFileName(path), "a b.vbs") << path;
 }
 
 } // namespace

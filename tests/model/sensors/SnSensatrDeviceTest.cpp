@@ -103,8 +103,7 @@ TEST_F(SnSensatrDeviceTest, FailedRequestsCarryTheirErrorTexts) {
 
     server.SetPage("/", "gone", 404);
     EXPECT_EQ(device.DetectModel(base.c_str(), model, error), -1);
-    EXPECT_EQ(model, 0);
-    EXPECT_EQ(error, ("URL [" + base + "]: Error 404").c_str());
+    EXPECT_EQ(std::make_pair(model, error), std::make_pair(0, CQvcString(("URL [" + base + "]: Error 404").c_str())));
 
     server.SetPage("/moved", "", 302);
     EXPECT_EQ(device.HttpGet((base + "moved").c_str(), body, error), -1);
@@ -112,8 +111,7 @@ TEST_F(SnSensatrDeviceTest, FailedRequestsCarryTheirErrorTexts) {
 
     server.SetPage("/ok", "exact body\r\n\xB0");
     EXPECT_EQ(device.HttpGet((base + "ok").c_str(), body, error), 0);
-    EXPECT_EQ(body, "exact body\r\n\xB0");
-    EXPECT_TRUE(error.IsEmpty());
+    EXPECT_EQ(std::make_pair(body, error), std::make_pair(CQvcString("exact body\r\n\xB0"), CQvcString()));
 
     const std::string closed = "http://127.0.0.1:" + std::to_string(testsupport::UnusedLoopbackPort()) + "/";
     EXPECT_EQ(device.DetectModel(closed.c_str(), model, error), -1);
@@ -167,10 +165,7 @@ TEST_F(SnSensatrDeviceTest, XmlConfigurationGivesTheUnitAndItsSortedProbes) {
         {2, 205, "Door", "", kTempFahrenheit},
         {3, 200, "Air", "% RH", kTempFahrenheit},
         {6, 206, "Leak", "Ohm", kTempFahrenheit},
-        {8, 41, "Rack top",
-         "\xC2\xB0"
-         "C",
-         kTempCelsius},
+        {8, 41, "Rack top", "\xC2\260C", kTempCelsius},
         {11, 204, "Smoke", "", kTempFahrenheit},
         {12, 203, "Motion", "", kTempFahrenheit},
         {13, 207, "Closed", "", kTempFahrenheit},
@@ -196,17 +191,12 @@ TEST_F(SnSensatrDeviceTest, XmlConfigurationGivesTheUnitAndItsSortedProbes) {
 TEST_F(SnSensatrDeviceTest, DegreeSignsInEitherEncodingGiveTheTemperatureUnit) {
     // Byte 0xB0 in a document without a declaration, and in one declared ISO-8859-1.
     server.SetPage("/xmlconfig",
-                   "<S><Group><Probe id=\"1\" type=\"Temperature\"><Units>\xB0"
-                   "C</Units></Probe>"
+                   "<S><Group><Probe id=\"1\" type=\"Temperature\"><Units>\260C</Units></Probe>"
                    "<Probe id=\"2\" type=\"Temperature\"><Units>\xC2\xB0k</Units></Probe></Group></S>");
     CSnSensatrDeviceCfg unit;
     CQvcString error;
     ASSERT_EQ(unit.ReadConfiguration(kSensatrU4, base.c_str(), error), 0) << error.c_str();
-    const std::vector<Probe> first = {{1, 41, "",
-                                       "\xC2\xB0"
-                                       "C",
-                                       kTempCelsius},
-                                      {2, 41, "", "\xC2\xB0k", kTempKelvin}};
+    const std::vector<Probe> first = {{1, 41, "", "\xC2\260C", kTempCelsius}, {2, 41, "", "\xC2\xB0k", kTempKelvin}};
     EXPECT_EQ(Probes(unit), first);
 
     server.SetPage("/xmlconfig",
@@ -217,26 +207,12 @@ TEST_F(SnSensatrDeviceTest, DegreeSignsInEitherEncodingGiveTheTemperatureUnit) {
     EXPECT_EQ(unit.ProbeAt(0)->TemperatureUnit(), kTempRankine);
     EXPECT_EQ(unit.ProbeAt(0)->Units(), "\xC2\xB0R");
 
+    // "\260" is the degree sign's byte 0xB0.
     const std::pair<const char*, int> units[] = {
-        {"F", kTempFahrenheit},
-        {"f", kTempFahrenheit},
-        {"\xB0"
-         "C",
-         kTempCelsius},
-        {"\xC2\xB0"
-         "c",
-         kTempCelsius},
-        {" K ", kTempKelvin},
-        {"\xB0r", kTempRankine},
-        {"\xB0X", kTempFahrenheit},
-        {"", kTempFahrenheit},
-        {"CC", kTempFahrenheit},
-        {"\xB0", kTempFahrenheit},
-        {"\xB0\xB0"
-         "C",
-         kTempFahrenheit},
-        {"deg C", kTempFahrenheit},
-    };
+        {"F", kTempFahrenheit},    {"f", kTempFahrenheit},      {"\260C", kTempCelsius},
+        {"\xC2\260c", kTempCelsius}, {" K ", kTempKelvin},        {"\xB0r", kTempRankine},
+        {"\xB0X", kTempFahrenheit}, {"", kTempFahrenheit},       {"CC", kTempFahrenheit},
+        {"\xB0", kTempFahrenheit},  {"\260\260C", kTempFahrenheit}, {"deg C", kTempFahrenheit}};
     for (const auto& [text, unitCode] : units)
         EXPECT_EQ(CSnSensatrProbeCfg::TemperatureUnitFor(text), unitCode) << text;
 }
@@ -289,8 +265,7 @@ TEST_F(SnSensatrDeviceTest, Em1ConfigPageIsConvertedToTheConfigurationDocument) 
                                  "<Group id=\"1\">\n"
                                  "<Probe id=\"5\" type=\"Temperature\">\n<Units>F</Units>\n</Probe>\n"
                                  "<Probe id=\"2\" type=\"Humidity\">\n<Units>% RH</Units>\n</Probe>\n"
-                                 "<Probe id=\"1\" type=\"Temperature\">\n<Units>\xB0"
-                                 "C</Units>\n</Probe>\n"
+                                 "<Probe id=\"1\" type=\"Temperature\">\n<Units>\260C</Units>\n</Probe>\n"
                                  "</Group>\n"
                                  "<Group id=\"3\">\n"
                                  "<Probe id=\"4\" type=\"Wetness\">\n<Units></Units>\n</Probe>\n"
@@ -310,10 +285,7 @@ TEST_F(SnSensatrDeviceTest, Em1ConfigPageIsConvertedToTheConfigurationDocument) 
     EXPECT_EQ(server.Requests(), std::vector<std::string>{"/config"});
     EXPECT_EQ(UnitFields(unit), (std::vector<std::string>{"Lab & Caf\xC3\xA9", "Model EM1", "EM1-0042", "", "",
                                                           "http://em1.example/", "Sensatronics"}));
-    const std::vector<Probe> probes = {{1, 41, "",
-                                        "\xC2\xB0"
-                                        "C",
-                                        kTempCelsius},
+    const std::vector<Probe> probes = {{1, 41, "", "\xC2\260C", kTempCelsius},
                                        {2, 200, "", "% RH", kTempFahrenheit},
                                        {4, 210, "", "", kTempFahrenheit},
                                        {5, 41, "", "F", kTempFahrenheit}};

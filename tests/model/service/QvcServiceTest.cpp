@@ -109,8 +109,7 @@ TEST(QvcService, LocalComputers) {
 
 TEST_F(QvcServiceTest, HandlesOpenOnlyTheEngineServiceOfThisComputer) {
     long state = 0;
-    EXPECT_EQ(service.QueryState(state), -1);
-    EXPECT_EQ(state, -1);
+    EXPECT_EQ(std::make_pair(service.QueryState(state), state), std::make_pair(-1L, -1L));
     EXPECT_EQ(service.OpenHandles("far-away", kSvc, true), -1);
     EXPECT_TRUE(clock.Take().empty());
     EXPECT_EQ(service.OpenHandles("", "Spooler", true), -1);
@@ -121,11 +120,9 @@ TEST_F(QvcServiceTest, HandlesOpenOnlyTheEngineServiceOfThisComputer) {
     EXPECT_EQ(clock.Take(), (std::vector<long>{100, 200}));
     EXPECT_EQ(service.Computer(), "LOCALHOST");
     EXPECT_EQ(script.root, "/srv/engine/");
-    EXPECT_EQ(service.QueryState(state), 0);
-    EXPECT_EQ(state, S::kStateStopped);
+    EXPECT_EQ(std::make_pair(service.QueryState(state), state), std::make_pair(0L, S::kStateStopped));
     CQvcString account;
-    EXPECT_EQ(service.QueryLogonAccount(account), 0);
-    EXPECT_EQ(account, "sentrelle");
+    EXPECT_EQ(std::make_pair(service.QueryLogonAccount(account), account), std::make_pair(0L, CQvcString("sentrelle")));
     service.CloseHandles();
     EXPECT_EQ(service.Computer(), "");
     EXPECT_EQ(service.QueryLogonAccount(account), -1);
@@ -159,13 +156,11 @@ TEST_F(QvcServiceTest, QueriesOfTheDialogAndTheWatcher) {
     EXPECT_EQ(clock.Take(), (std::vector<long>{100, 100}));
     EXPECT_FALSE(service.IsManagerOpen());
     // The watcher's look: opened for queries (100 ms, 200 ms), 100 ms more, the query.
-    EXPECT_EQ(service.PollState("localhost", kSvc, state), 0);
-    EXPECT_EQ(state, S::kStateRunning);
+    EXPECT_EQ(std::make_pair(service.PollState("localhost", kSvc, state), state), std::make_pair(0L, S::kStateRunning));
     EXPECT_EQ(clock.Take(), (std::vector<long>{100, 200, 100}));
     EXPECT_FALSE(service.IsManagerOpen());
 
-    EXPECT_EQ(service.PollState("far-away", kSvc, state), -1);
-    EXPECT_EQ(state, -1);
+    EXPECT_EQ(std::make_pair(service.PollState("far-away", kSvc, state), state), std::make_pair(-1L, -1L));
     EXPECT_EQ(service.QueryServiceState("far-away", kSvc, state), S::kErrorManager);
     EXPECT_EQ(service.QueryServiceState("", "Spooler", state), S::kErrorOpenQuery);
     script.states = {-1};

@@ -79,9 +79,7 @@ TEST(SnEngineServiceState, ReportsArrivingWhileTheQuestionIsOpenAskNothingMore) 
 TEST(SnEngineServiceState, OtherCommandsAreNotTaken) {
     ScriptedUi ui;
     CSnEngineServiceState state(ui);
-    EXPECT_FALSE(state.OnCommand(195, true));
-    EXPECT_FALSE(state.OnCommand(198, true));
-    EXPECT_FALSE(state.HasReported());
+    EXPECT_FALSE(state.OnCommand(195, true) || state.OnCommand(198, true) || state.HasReported());
     EXPECT_EQ(CSnEngineServiceState::MonitorRefusalText(),
               "Unable to monitor the selected item(s) because the Quorvane Sentrelle service is not running.\n\n"
               "Choose 'Service' from the 'Tools' menu and start the service.");
@@ -107,10 +105,9 @@ TEST(ServiceDialogRules, StateTextsAndButtons) {
     };
     for (const Row& row : rows) {
         const ServiceStateView view = ServiceStateViewFor(row.state);
-        EXPECT_EQ(ServiceStateText(row.state), row.text) << row.state;
-        EXPECT_EQ(view.start, row.start) << row.state;
-        EXPECT_EQ(view.stop, row.stop) << row.state;
-        EXPECT_EQ(view.restart, row.restart) << row.state;
+        EXPECT_EQ(std::make_tuple(std::string(ServiceStateText(row.state)), view.start, view.stop, view.restart),
+                  std::make_tuple(std::string(row.text), row.start, row.stop, row.restart))
+            << row.state;
     }
 }
 

@@ -120,10 +120,9 @@ TEST(SnAdvancedSettingsText, RowsReadWithTheirRules) {
     EXPECT_EQ(s.FormatRow(6), defaults.FormatRow(6));
     // Rule not-zero: anything but "0" is set.
     s.ParseRow(6, "Enabled:=yes;;AllCommunities:=2;;EnableLogging:=0;;Port:=1162");
-    EXPECT_TRUE(s.SnmpTrapRcv.Enabled);
-    EXPECT_TRUE(s.SnmpTrapRcv.AllCommunities);
-    EXPECT_FALSE(s.SnmpTrapRcv.EnableLogging);
-    EXPECT_EQ(s.SnmpTrapRcv.Port, 1162);
+    EXPECT_EQ((std::vector<long>{s.SnmpTrapRcv.Enabled, s.SnmpTrapRcv.AllCommunities, s.SnmpTrapRcv.EnableLogging,
+                                 s.SnmpTrapRcv.Port}),
+              (std::vector<long>{1, 1, 0, 1162}));
 
     // Rule one-only: only "1" is set.
     s.ParseRow(1, "UncertainAsError:=yes;;UncertainAsSuccess:=1");
@@ -136,8 +135,7 @@ TEST(SnAdvancedSettingsText, RowsReadWithTheirRules) {
     EXPECT_EQ(s.HttpLib, "C:\\libs\\winhttp.dll");
     s.ParseRow(7, "");
     EXPECT_EQ(s.PowerShellCmd, defaults.PowerShellCmd);
-    EXPECT_EQ(s.FormatRow(3), "Reserved");
-    EXPECT_EQ(s.FormatRow(4), "Reserved");
+    EXPECT_EQ(s.FormatRow(3) + s.FormatRow(4), "ReservedReserved");
 
     // Row 6 written and read back keeps every field.
     CSnAdvancedSettings w;
@@ -157,25 +155,7 @@ TEST(SnAdvancedSettingsText, RowsReadWithTheirRules) {
     EXPECT_EQ(w.FormatRow(2).Length(), 5009u);
 }
 
-TEST_F(SnSettingsTest, AdvancedSettingsRoundTripAndStamp) {
-    CSnAdvancedSettings s;
-    s.UncertainAsError = true;
-    s.HttpLib = "D:\\http\\lib.dll";
-    s.WebViews.Enabled = true;
-    s.WebViews.FreqSeconds = 90;
-    s.WebViews.Vdir = "status";
-    s.SnmpTrapRcv.DefaultStatus = 2;
-    s.PowerShellCmd = "pwsh";
-    root.ForgetStamps();
-    ASSERT_EQ(s.Write(store), 0);
-    EXPECT_FALSE(root.Stamp("GlobalSettings").empty());
-    CSnAdvancedSettings r;
-    ASSERT_EQ(r.Read(store), 0);
-    for (int row = 1; row <= 7; ++row)
-        EXPECT_EQ(r.FormatRow(row), s.FormatRow(row)) << row;
-}
-
-TEST_F(SnSettingsTest, AdvancedWriteStopsAtTheFailingRow) {
+TEST_F(SnSettingsTest, AdvancedSettingsRoundTripStopsAtTheFailingRow) {
     std::vector<long> tried;
     CSnCfg failing("GUI",
                    [&](const CQvcString& c) { return std::make_unique<FailingRowComponent>(c, 4, tried); });
@@ -194,6 +174,16 @@ TEST_F(SnSettingsTest, AdvancedWriteStopsAtTheFailingRow) {
     EXPECT_TRUE(r.UncertainAsError);
     EXPECT_EQ(r.PowerShellCmd, "powershell.exe");
 
+    // Without the failure every row comes back, and the change is signalled.
+    s.HttpLib = "D:\\http\\lib.dll";
+    s.WebViews = {true, 90, "status"};
+    s.SnmpTrapRcv.DefaultStatus = 2;
+    ASSERT_EQ(s.Write(store), 0);
+    EXPECT_FALSE(root.Stamp("GlobalSettings").empty());
+    ASSERT_EQ(r.Read(store), 0);
+    for (int row = 1; row <= 7; ++row)
+        EXPECT_EQ(r.FormatRow(row), s.FormatRow(row)) << row;
+
     // A failed read leaves the values as they were.
     CSnAdvancedSettings kept;
     kept.PowerShellCmd = "mine";
@@ -207,14 +197,11 @@ TEST(SnAutoBackupText, ReadsSchedulesWhatAndTime) {
     // A schedule without a time keeps the default time of 06:00 local.
     s.Parse("BackupSchedules:=1");
     EXPECT_EQ(s.Days, (std::array<bool, 7>{false, true, false, false, false, false, false}));
-    EXPECT_EQ(LocalHour(s.Time), 6);
-    EXPECT_EQ(LocalMinute(s.Time), 0);
+    EXPECT_EQ(std::make_pair(LocalHour(s.Time), LocalMinute(s.Time)), std::make_pair(6, 0));
 
     s.Parse("BackupSchedules:=0000000||3600;;BackupWhat:=10101;;BackupEnabled:=1;;BackupDirectory:=/srv/b");
-    EXPECT_EQ(s.Time, 3600);
-    EXPECT_TRUE(s.Enabled);
-    EXPECT_EQ(s.WhatToSave, (std::array<bool, 5>{true, false, true, false, true}));
-    EXPECT_EQ(s.Directory, "/srv/b");
+    EXPECT_EQ(s.Format(), "BackupEnabled:=1;;BackupSchedules:=0000000||3600;;BackupWhat:=10101;;"
+                          "BackupDirectory:=/srv/b");
 
     // Sunday is the last digit of the stored text.
     s.Days = {};
@@ -234,21 +221,16 @@ TEST(SnAutoBackupText, ReadsSchedulesWhatAndTime) {
 TEST(SnDateTimeAndCredentialsText, SplitAndJoin) {
     CSnDateTimeSettings d;
     d.Parse("  dd.mm.yyyy  ");
-    EXPECT_EQ(d.DateFormat, "dd.mm.yyyy");
-    EXPECT_EQ(d.TimeFormat, "hh:mm:ss tt");
+    EXPECT_EQ(d.Format(), "dd.mm.yyyy||hh:mm:ss tt");
     d.Parse("||HH:mm");
-    EXPECT_EQ(d.DateFormat, "mm/dd/yyyy");
-    EXPECT_EQ(d.TimeFormat, "HH:mm");
+    EXPECT_EQ(d.Format(), "mm/dd/yyyy||HH:mm");
     d.Parse("");
     EXPECT_EQ(d.Format(), "mm/dd/yyyy||hh:mm:ss tt");
 
     CSnCfgServerCredentials c;
     c.Parse(" srv1 ;; admin ;; E0F1 || srv2;;svc;;||||srv3;;x;;y");
-    ASSERT_EQ(c.Entries.size(), 2u); // stops at the empty entry
-    EXPECT_EQ(c.Entries[0].Server, "srv1");
-    EXPECT_EQ(c.Entries[0].Login, "admin");
-    EXPECT_EQ(c.Entries[0].Password, "E0F1");
-    EXPECT_TRUE(c.Entries[1].Password.IsEmpty());
+    // Stops at the empty entry.
+    EXPECT_EQ(c.Entries, (std::vector<CSnCfgServerCredentials::Entry>{{"srv1", "admin", "E0F1"}, {"srv2", "svc", ""}}));
     EXPECT_EQ(c.Format(), "srv1;;admin;;E0F1||srv2;;svc;;");
     EXPECT_NE(c.Find("SRV2"), nullptr);
     EXPECT_EQ(c.Find("srv3"), nullptr);
@@ -297,7 +279,6 @@ TEST_F(SnSettingsTest, ChannelRecordsRoundTripEveryField) {
     ASSERT_EQ(t.Write(store), 0);
     CSnMessageTemplate t2;
     ASSERT_EQ(t2.Read(store, 1), 0);
-    EXPECT_EQ(t2.Body, "changed||body");
     EXPECT_EQ(t2.Read(store, 42), 25141);
     EXPECT_EQ(t2.Body, "changed||body"); // a failed read keeps the values
 }
@@ -308,21 +289,15 @@ TEST_F(SnSettingsTest, WebViewsAndTheRegistryVirtualDirectory) {
     EXPECT_TRUE(w.Views[0].IsEmpty());
     w.Header.Enabled = true;
     w.Header.FreqSeconds = 60;
-    w.Views[3].Enabled = 1;
-    w.Views[3].Name = "Status";
-    w.Views[3].Description = "All checks";
-    w.Views[3].Template = "<SNROOT>xml\\status.xsl";
-    w.Views[3].Output = "<SNROOT>www\\status.html";
+    int n = 0;
+    CSnWebView::Fields(w.Views[3], [&](int, auto& field) { Distinct(field, ++n); });
     ASSERT_EQ(w.Write(store), 0);
 
     CSnWebViewSettings r;
     r.Views[5].Name = "stale";
     ASSERT_EQ(r.Read(store), 0);
-    EXPECT_TRUE(r.Header.Enabled);
-    EXPECT_EQ(r.Header.FreqSeconds, 60);
-    EXPECT_EQ(r.Views[3].Description, "All checks");
-    EXPECT_EQ(r.Views[3].Template, "<SNROOT>xml\\status.xsl");
-    EXPECT_EQ(r.Views[3].Output, "<SNROOT>www\\status.html");
+    EXPECT_TRUE(r.Header.Enabled && r.Header.FreqSeconds == 60);
+    EXPECT_EQ(FieldTexts(r.Views[3]), FieldTexts(w.Views[3]));
     EXPECT_TRUE(r.Views[5].IsEmpty()); // cleared before it was read
 
     // An installer's virtual directory is taken over once at Open and removed.
@@ -332,7 +307,7 @@ TEST_F(SnSettingsTest, WebViewsAndTheRegistryVirtualDirectory) {
     CSnWebViewSettings after;
     ASSERT_EQ(after.Read(other), 0);
     EXPECT_EQ(after.Header.Vdir, "sentrelle-web");
-    EXPECT_EQ(after.Views[3].Name, "Status");
+    EXPECT_EQ(FieldTexts(after.Views[3]), FieldTexts(w.Views[3]));
     std::string value;
     EXPECT_EQ(platform::RegQueryString(platform::Hive::LocalMachine, kProductKey, "ishieldvdir", &value),
               platform::kRegNotFound);
@@ -351,17 +326,17 @@ TEST(SnStatsLimits, DefaultsAndAdjustmentsAreWrittenBack) {
     platform::RegSetString(hive, key, "DbCleanupLog", "  /var/log/x  ");
     CSnStatsLimits s;
     s.Read();
-    EXPECT_EQ(s.RpLogFrequencySecs, 10u);
-    EXPECT_EQ(s.DbMsaSizeMBWarning, 100u);
-    EXPECT_EQ(s.DbCleanupIntervalHours, 24u);
-    EXPECT_EQ(s.HistoryWarningFactor, 1u);
-    EXPECT_EQ(s.GrTblSqlRecordLimit, 2000000000u);
+    EXPECT_EQ((std::vector<std::uint32_t>{s.RpLogFrequencySecs, s.DbMsaSizeMBWarning, s.DbCleanupIntervalHours,
+                                          s.HistoryWarningFactor, s.GrTblSqlRecordLimit}),
+              (std::vector<std::uint32_t>{10, 100, 24, 1, 2000000000}));
     EXPECT_EQ(s.DbCleanupLog, "/var/log/x");
-    std::uint32_t v = 0;
-    platform::RegQueryDword(hive, key, "RpLogFrequencySecs", &v);
-    EXPECT_EQ(v, 10u);
-    platform::RegQueryDword(hive, key, "DbMsaSizeMBWarning", &v);
-    EXPECT_EQ(v, 100u);
-    platform::RegQueryDword(hive, key, "GrLogFrequencySecs", &v);
-    EXPECT_EQ(v, 300u); // a default appears on first use
+    // Adjusted values are written back; a default appears on first use.
+    auto stored = [&](const char* name) {
+        std::uint32_t v = 0;
+        platform::RegQueryDword(hive, key, name, &v);
+        return v;
+    };
+    EXPECT_EQ((std::vector<std::uint32_t>{stored("RpLogFrequencySecs"), stored("DbMsaSizeMBWarning"),
+                                          stored("GrLogFrequencySecs")}),
+              (std::vector<std::uint32_t>{10, 100, 300}));
 }

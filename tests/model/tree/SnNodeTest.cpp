@@ -13,16 +13,13 @@ TEST(SnNode, NewNodeIsAnUnmonitoredCheck) {
 }
 
 TEST(SnNode, StatusAndActionTables) {
-    EXPECT_STREQ(StatusName(1), "Success");
-    EXPECT_STREQ(StatusName(7), "Failure by Dependee");
-    EXPECT_STREQ(StatusName(3, 1), "Processing");
-    EXPECT_STREQ(StatusName(0), "n/a");
-    EXPECT_STREQ(StatusName(9), "n/a");
-    EXPECT_STREQ(StatusName(-1), "n/a");
-    EXPECT_EQ(StatusWeight(0), 70);
-    EXPECT_EQ(StatusWeight(9), 80);
-    EXPECT_EQ(StatusWeight(-1), 80);
-    EXPECT_EQ(StatusWeight(3), 10);
+    std::string names;
+    for (const char* name : {StatusName(1), StatusName(7), StatusName(3, 1), StatusName(0), StatusName(9),
+                             StatusName(-1), ActionName(1), ActionName(13), ActionName(0), ActionName(14)})
+        names += std::string(name) + "|";
+    EXPECT_EQ(names, "Success|Failure by Dependee|Processing|n/a|n/a|n/a|E-mail|Graph Data|Unknown|Unknown|");
+    EXPECT_EQ((std::vector<int>{StatusWeight(0), StatusWeight(9), StatusWeight(-1), StatusWeight(3)}),
+              (std::vector<int>{70, 80, 80, 10}));
     EXPECT_LT(StatusWeight(kStatusFailure), StatusWeight(kStatusFailureByDependee));
     EXPECT_LT(StatusWeight(kStatusError), StatusWeight(kStatusErrorByDependee));
     int errorLike = 0;
@@ -30,19 +27,13 @@ TEST(SnNode, StatusAndActionTables) {
         errorLike += IsErrorLike(s) ? (1 << (s + 1)) : 0;
     // Exactly 2, 3, 4, 6 and 7.
     EXPECT_EQ(errorLike, (1 << 3) | (1 << 4) | (1 << 5) | (1 << 7) | (1 << 8));
-    EXPECT_STREQ(ActionName(1), "E-mail");
-    EXPECT_STREQ(ActionName(13), "Graph Data");
-    EXPECT_STREQ(ActionName(0), "Unknown");
-    EXPECT_STREQ(ActionName(14), "Unknown");
 }
 
 TEST(SnNode, OrderingByScanInfoThenId) {
     CSnNode a, b;
     a.Cfg.ID = 10;
     b.Cfg.ID = 20;
-    EXPECT_TRUE(b.IsGreater(a));
-    EXPECT_FALSE(a.IsGreater(b));
-    EXPECT_FALSE(a.IsEqual(b));
+    EXPECT_TRUE(b.IsGreater(a) && !a.IsGreater(b) && !a.IsEqual(b));
     b.Cfg.ID = 10;
     EXPECT_TRUE(a.IsEqual(b));
 
@@ -50,22 +41,18 @@ TEST(SnNode, OrderingByScanInfoThenId) {
     CSnNode s1;
     s1.Cfg.ID = 99999;
     s1.Srvc.ScanInfo.S1 = 5;
-    EXPECT_TRUE(a.IsGreater(s1));
-    EXPECT_FALSE(s1.IsGreater(a));
+    EXPECT_TRUE(a.IsGreater(s1) && !s1.IsGreater(a));
     // Two different non-zero S1 values: neither sorts after the other (the rule only
     // asks whether a node lacks the flag).
     CSnNode s1b = s1;
     s1b.Srvc.ScanInfo.S1 = 7;
-    EXPECT_FALSE(s1.IsGreater(s1b));
-    EXPECT_FALSE(s1b.IsGreater(s1));
+    EXPECT_FALSE(s1.IsGreater(s1b) || s1b.IsGreater(s1));
     // S2 the same way, then S3 ascending.
     CSnNode s2, s3lo, s3hi;
     s2.Srvc.ScanInfo.S2 = 1;
     s3lo.Srvc.ScanInfo.S3 = 1;
     s3hi.Srvc.ScanInfo.S3 = 2;
-    EXPECT_TRUE(s3lo.IsGreater(s2));
-    EXPECT_TRUE(s3hi.IsGreater(s3lo));
-    EXPECT_FALSE(s3lo.IsGreater(s3hi));
+    EXPECT_TRUE(s3lo.IsGreater(s2) && s3hi.IsGreater(s3lo) && !s3lo.IsGreater(s3hi));
 }
 
 TEST(SnNode, CopiesTakeLinksAndCompareEqualInConfiguration) {
@@ -80,12 +67,9 @@ TEST(SnNode, CopiesTakeLinksAndCompareEqualInConfiguration) {
     parent.Manager.HasDependants = 1;
 
     CSnNode copy(parent);
-    EXPECT_EQ(copy.ChildNode(), &child);
-    EXPECT_EQ(copy.NextNode(), &sibling);
-    EXPECT_TRUE(copy.Cfg.IsEqual(parent.Cfg));
-    EXPECT_EQ(copy.Result.Status, kStatusError);
-    EXPECT_TRUE(copy.Srvc.Dependents.Contains(10001));
-    EXPECT_EQ(copy.Manager.HasDependants, 1);
+    EXPECT_TRUE(copy.ChildNode() == &child && copy.NextNode() == &sibling && copy.Cfg.IsEqual(parent.Cfg));
+    EXPECT_TRUE(copy.Result.Status == kStatusError && copy.Srvc.Dependents.Contains(10001) &&
+                copy.Manager.HasDependants == 1);
 
     // Links do not take part in the configuration comparison.
     copy.Cfg.Next.Node = nullptr;
@@ -115,7 +99,6 @@ TEST(SnNode, CopiesTakeLinksAndCompareEqualInConfiguration) {
     EXPECT_FALSE(differs([](CSnNodeCfg& c) { c.Next.Node = nullptr; }));
 
     copy.Reset();
-    EXPECT_EQ(copy.ChildNode(), nullptr);
+    EXPECT_TRUE(copy.ChildNode() == nullptr && copy.Srvc.Dependents.Count() == 0);
     EXPECT_EQ(copy.Result.Response, "Not monitored");
-    EXPECT_EQ(copy.Srvc.Dependents.Count(), 0);
 }
