@@ -7,6 +7,7 @@
 #include "manager/app/VisualStyles.h"
 #include "manager/checks/types/TypeDialogs.h"
 #include "manager/checks/CheckCommands.h"
+#include "manager/checks/CheckStateCommands.h"
 #include "manager/checks/ScheduleCommands.h"
 #include "manager/checks/DialogDependencies.h"
 #include "manager/mainframe/FrameCommands.h"
@@ -45,6 +46,7 @@ CQMonApp::CQMonApp(Options options) : CQvcBase("QMonApp"), m_options(std::move(o
     RegisterServiceCommands(*this, m_commands);
     RegisterTypeDialogs(m_checkDialogs);
     RegisterCheckCommands(*this, m_commands);
+    RegisterCheckStateCommands(*this, m_commands);
     RegisterScheduleDialogs(*this, m_checkDialogs, m_commands);
     RegisterDependencyDialogs(*this, m_checkDialogs, m_commands);
 }

@@ -86,6 +86,8 @@ public:
     bool Loaded() const;
     bool Readable() const { return m_readable; }
     bool Writable() const { return m_writable; }
+    // The "Read Only" command switches the flag for the rest of the run.
+    void SetWritable(bool writable) { m_writable = writable; }
     bool ActivityCapture() const { return m_activityCapture; }
     void SetActivityCapture(bool on) { m_activityCapture = on; }
     bool ServiceStopped() const { return m_serviceState.IsStopped(); }

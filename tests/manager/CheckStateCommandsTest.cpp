@@ -1,0 +1,74 @@
+// Hold, Clear Failure and monitor now on the selected checks and folder, and the
+// read-only switch, wired to the store, the engine requests and the window.
+#include "ManagerFixture.h"
+
+#include "library/Messages.h"
+#include "model/console/CommandIds.h"
+#include "model/console/ManagerPreferences.h"
+#include "model/store/SnCfgSqlite.h"
+#include "platform/Profile.h"
+
+namespace {
+
+using Keys = std::vector<std::string>;
+
+// A configuration whose access probe cannot write while `s_refuse` is set.
+struct ProbeRefusingComponent : CSnCfgSqlite {
+    using CSnCfgSqlite::CSnCfgSqlite;
+    void PutMetaSettings(const CQvcVariant& record) override {
+        s_refuse ? SetError(25112) : CSnCfgSqlite::PutMetaSettings(record);
+    }
+    static inline bool s_refuse = true;
+};
+
+} // namespace
+
+TEST_F(ManagerTest, StateCommandsWriteHoldAndRequestRunsAndClearsForTheChosenChecks) {
+    const long a = AddCheck(1, "A"), b = AddCheck(1, "B");
+    SeedNode(b)->Cfg.ScanFrequency.Mode = 1; // scheduled
+    SaveNode(b);
+    SaveTree();
+    WriteResult(a, 3, 100, "failed");
+    ASSERT_NE(Start(), nullptr);
+    Tick();
+    App()->OnCommand(cmd::kSelectAll);
+    const std::string file = App()->Store()->Link()->ControlFile().Str(), ka = std::to_string(a);
+    auto requests = [&file](const char* section) { return platform::ProfileListKeys(file.c_str(), section); };
+
+    // Scheduled checks too?  No for the selection, Yes for the folder; then clear the one failed check.
+    for (const int answer : {CUiSeam::kNo, CUiSeam::kYes, CUiSeam::kYes})
+        Ui().PushAnswer(answer);
+    App()->OnCommand(cmd::kMonitorSelectedNow);
+    EXPECT_EQ(requests("MonitorNow"), (Keys{ka, "0"}));
+    App()->OnCommand(cmd::kMonitorFolderNow);
+    EXPECT_EQ(requests("MonitorNow"), (Keys{ka, "0", std::to_string(b)}));
+    App()->OnCommand(cmd::kClearFailure);
+    EXPECT_EQ(requests("ClearFailureNow"), (Keys{ka, "0"}));
+    EXPECT_EQ(Messages().back(), CQvcString().FormatGrow(MessageText(51748), 1, 2).Str());
+
+    // Held, then released, in the stored records.
+    for (const int held : {1, 0}) {
+        App()->OnCommand(cmd::kHold);
+        for (const long id : {a, b})
+            EXPECT_EQ((Seeder().ReadNode(SeedNode(id)), SeedNode(id)->Cfg.OnHold), held) << id;
+    }
+}
+
+TEST_F(ManagerTest, ReadOnlyIsLeftOnlyWhenTheConfigurationCanBeWritten) {
+    ProbeRefusingComponent::s_refuse = true;
+    options.componentFactory = [](const CQvcString& connection) -> std::unique_ptr<ISnCfg> {
+        return std::make_unique<ProbeRefusingComponent>(connection);
+    };
+    ASSERT_NE(Start(), nullptr);
+    App()->OnCommand(cmd::kReadOnly);
+    EXPECT_EQ(Messages(), (Keys{MessageText(61531)}));
+    ProbeRefusingComponent::s_refuse = false;
+    for (const bool writable : {false, true, false}) { // read-only at start, left, then back
+        Tick(); // the switch's Refresh runs, and the tick after it reloads
+        Tick();
+        EXPECT_EQ(App()->Writable(), writable);
+        EXPECT_EQ(Tree().topLevelItem(0)->text(0).contains("Read-Only"), !writable);
+        App()->OnCommand(cmd::kReadOnly);
+        EXPECT_EQ(prefs::ReadLong("WritePermission", "WritePermission", -1), writable ? 0 : 1);
+    }
+}
