@@ -13,15 +13,9 @@
 #include <QFocusEvent>
 #include <QMimeData>
 
-class PasteCommandsTest : public ManagerTest {
-protected:
-    void SelectChecks(std::initializer_list<const char*> names) {
-        List().clearSelection();
-        for (const char* name : names)
-            List().selectionModel()->select(List().Model().index(RowOf(name), 0),
-                                            QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    }
-};
+#include <memory>
+
+using PasteCommandsTest = ManagerTest;
 
 TEST_F(PasteCommandsTest, CopiedChecksArePastedRenamedOrOnANewHost) {
     const long first = AddCheck(1, "web1 ping", 10, "web1", 60);
@@ -30,11 +24,10 @@ TEST_F(PasteCommandsTest, CopiedChecksArePastedRenamedOrOnANewHost) {
     ASSERT_NE(Start(), nullptr);
     Tick();
     Tree().SelectFolder(1);
-    SelectChecks({"web1 again", "web1 ping"});
+    List().SelectAllRows();
     App()->OnCommand(cmd::kCopy);
     EXPECT_EQ(QGuiApplication::clipboard()->mimeData()->data(kCheckClipboardMime).toStdString(),
               MakeCheckClipboard({first, second}));
-    EXPECT_TRUE(App()->QueryCommand(cmd::kPasteChecks).enabled);
 
     // A blank new host is refused and the dialog stays open; then db2, on hold.
     Ui().PushDialog([](QDialog& d) {
@@ -62,16 +55,16 @@ TEST_F(PasteCommandsTest, CopiedChecksArePastedRenamedOrOnANewHost) {
 
 TEST_F(PasteCommandsTest, PropertiesArePastedOntoTheSelectionAndRefusedForAnEmptyFolder) {
     const long empty = AddFolder(1, "Empty");
-    AddCheck(1, "source", 10, "a", 300);
+    const long source = AddCheck(1, "source", 10, "a", 300);
     const long target = AddCheck(1, "target", 10, "b", 60);
     SaveTree();
     ASSERT_NE(Start(), nullptr);
     Tick();
     Tree().SelectFolder(1);
-    SelectChecks({"source"});
-    App()->OnCommand(cmd::kCopy);
-
-    SelectChecks({"source", "target"});
+    auto mime = std::make_unique<QMimeData>();
+    mime->setData(kCheckClipboardMime, QByteArray::fromStdString(MakeCheckClipboard({source})));
+    QGuiApplication::clipboard()->setMimeData(mime.release());
+    List().SelectAllRows(); // the copied check among the targets
     // A cleared group box voids its sub-boxes; clearing every sub-box clears the group.
     Ui().PushDialog([](QDialog& d) {
         using D = CDialogPasteSpecial;
