@@ -99,13 +99,12 @@ void Copy(CQMonApp& app) {
 
 // Makes the pasted checks in `folder`; their records are written, but not yet linked.
 // Empty after a failure on the first check (its error shown) or a failed read.
-std::vector<CSnNode*> MakeCopies(CQMonApp& app, std::vector<CSnNode>& sources, CDialogPasteServer& dialog,
-                                 bool& failed) {
+std::vector<CSnNode*> MakeCopies(CQMonApp& app, std::vector<CSnNode>& sources, CDialogPasteServer& dialog) {
     CSnCfg& store = *app.Store();
     const bool unchanged = dialog.Unchanged().isChecked();
     const bool hold = dialog.Hold().isChecked();
     std::vector<CSnNode*> created;
-    failed = false;
+    bool failed = false;
     for (CSnNode& source : sources) {
         if (long code = store.ReadNode(&source)) {
             app.ShowErrorCode(code);
@@ -181,9 +180,8 @@ void PasteChecks(CQMonApp& app) {
         app.ShowErrorCode(connection.Code());
         return;
     }
-    bool failed = false;
-    std::vector<CSnNode*> created = MakeCopies(app, sources, dialog, failed);
-    if (failed || created.empty())
+    const std::vector<CSnNode*> created = MakeCopies(app, sources, dialog);
+    if (created.empty())
         return;
     const CSnCfg::TreeEdit edit = store.AppendToTree(app.Root(), target, created);
     if (edit.Code != 0) {
@@ -196,7 +194,9 @@ void PasteChecks(CQMonApp& app) {
     const long lastId = created.back()->Id();
     if (edit.Stale)
         app.ReloadAndRebuild();
-    frame.List()->ShowFolder(CSnCfg::FindNode(app.Root(), folderId), lastId);
+    // Another writer may have removed the folder meanwhile (a stale tree was reloaded).
+    CSnNode* shown = CSnCfg::FindNode(app.Root(), folderId);
+    frame.List()->ShowFolder(shown != nullptr ? shown : app.Root(), lastId);
     frame.List()->Refresh();
     frame.PostTimerTick();
 }
