@@ -10,6 +10,7 @@
 #include "manager/checks/CheckStateCommands.h"
 #include "manager/checks/ScheduleCommands.h"
 #include "manager/checks/DialogDependencies.h"
+#include "manager/checks/PasteCommands.h"
 #include "manager/mainframe/FrameCommands.h"
 #include "manager/mainframe/MainFrame.h"
 #include "manager/service/ServiceCommands.h"
@@ -49,6 +50,7 @@ CQMonApp::CQMonApp(Options options) : CQvcBase("QMonApp"), m_options(std::move(o
     RegisterCheckStateCommands(*this, m_commands);
     RegisterScheduleDialogs(*this, m_checkDialogs, m_commands);
     RegisterDependencyDialogs(*this, m_checkDialogs, m_commands);
+    RegisterPasteCommands(*this, m_commands);
 }
 
 CQMonApp::~CQMonApp() { ExitInstance(); }

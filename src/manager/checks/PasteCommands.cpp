@@ -1,0 +1,277 @@
+#include "manager/checks/PasteCommands.h"
+
+#include "library/Messages.h"
+#include "manager/app/CommandRegistry.h"
+#include "manager/app/QMonApp.h"
+#include "manager/app/WaitCursor.h"
+#include "manager/checks/DialogPaste.h"
+#include "manager/mainframe/CheckClipboard.h"
+#include "manager/mainframe/MainFrame.h"
+#include "model/checks/PasteRules.h"
+#include "model/checks/SnCheckCreator.h"
+#include "model/console/CommandIds.h"
+#include "model/tree/SnNode.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+
+#include <memory>
+
+namespace {
+
+// The refresh cycle stays suspended for the whole of a paste, dialogs included, so that a
+// timer tick cannot reload the node tree underneath it.
+class CSuspendedCycle {
+public:
+    explicit CSuspendedCycle(CMainFrame& frame) : m_frame(frame) { m_frame.SuspendCycle(); }
+    ~CSuspendedCycle() { m_frame.ResumeCycle(); }
+    CSuspendedCycle(const CSuspendedCycle&) = delete;
+    CSuspendedCycle& operator=(const CSuspendedCycle&) = delete;
+
+private:
+    CMainFrame& m_frame;
+};
+
+// The store's connection bracket; `Code` is the failure of its opening.
+class CConnection {
+public:
+    explicit CConnection(CSnCfg& store) : m_store(store), m_code(store.BeginConnection()) {}
+    ~CConnection() {
+        if (m_code == 0)
+            m_store.EndConnection();
+    }
+    CConnection(const CConnection&) = delete;
+    CConnection& operator=(const CConnection&) = delete;
+    long Code() const { return m_code; }
+
+private:
+    CSnCfg& m_store;
+    long m_code;
+};
+
+CQvcString Filled(unsigned id, const CQvcString& name) {
+    return CQvcString().FormatGrow(MessageText(id), name.c_str());
+}
+
+// The copied checks as copies of their tree nodes (links cleared); empty unless every
+// copied identifier names a node of the tree.
+std::vector<CSnNode> CopiedChecks(CQMonApp& app) {
+    std::vector<CSnNode> copies;
+    if (app.CopiedCount() == 0)
+        return copies;
+    const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+    if (mime == nullptr)
+        return copies;
+    const QByteArray block = mime->data(kCheckClipboardMime);
+    for (const long id : ParseCheckClipboard(std::string_view(block.constData(), block.size()))) {
+        const CSnNode* node = CSnCfg::FindNode(app.Root(), id);
+        if (node == nullptr)
+            return {};
+        copies.emplace_back(*node);
+        copies.back().Cfg.Next.Node = copies.back().Cfg.Child.Node = nullptr;
+    }
+    return copies;
+}
+
+// The folder that pasted checks go into: the tree's selected folder, or the folder that
+// holds the selected node.
+CSnNode* TargetFolder(CQMonApp& app) {
+    CSnNode* node = CSnCfg::FindNode(app.Root(), app.Frame()->Tree()->SelectedFolderId());
+    if (node != nullptr && !node->IsFolder())
+        node = CSnCfg::FindParentFolder(app.Root(), node->Id());
+    return node;
+}
+
+void Copy(CQMonApp& app) {
+    std::vector<long> ids;
+    for (const CSnNode* node : app.Frame()->List()->SelectedNodes())
+        ids.push_back(node->Id());
+    if (ids.empty()) {
+        app.Ui().Message(MessageText(61472), CUiSeam::Icon::Warning);
+        return;
+    }
+    const std::string block = MakeCheckClipboard(std::move(ids));
+    auto mime = std::make_unique<QMimeData>();
+    mime->setData(kCheckClipboardMime, QByteArray(block.data(), static_cast<qsizetype>(block.size())));
+    QGuiApplication::clipboard()->setMimeData(mime.release()); // the clipboard takes it
+}
+
+// Makes the pasted checks in `folder`; their records are written, but not yet linked.
+// Empty after a failure on the first check (its error shown) or a failed read.
+std::vector<CSnNode*> MakeCopies(CQMonApp& app, std::vector<CSnNode>& sources, CDialogPasteServer& dialog) {
+    CSnCfg& store = *app.Store();
+    const bool unchanged = dialog.Unchanged().isChecked();
+    const bool hold = dialog.Hold().isChecked();
+    std::vector<CSnNode*> created;
+    bool failed = false;
+    for (CSnNode& source : sources) {
+        if (long code = store.ReadNode(&source)) {
+            app.ShowErrorCode(code);
+            failed = true;
+            break;
+        }
+        CSnNode* copy = store.NewNodeObject();
+        long code = store.InsertNode(copy, &source, 0);
+        if (code == 0) {
+            paste::MakePastedCopy(copy->Cfg, unchanged, dialog.Host(), hold);
+            code = store.WriteNode(copy, false, false);
+        }
+        if (code != 0) {
+            store.FreeNode(copy);
+            // What was pasted before the failure is kept.
+            if (created.empty()) {
+                app.ShowErrorCode(code);
+                failed = true;
+            }
+            break;
+        }
+        created.push_back(copy);
+    }
+    if (failed) {
+        for (CSnNode* node : created)
+            store.FreeNode(node);
+        created.clear();
+    }
+    return created;
+}
+
+void PasteChecks(CQMonApp& app) {
+    CMainFrame& frame = *app.Frame();
+    CSnCfg& store = *app.Store();
+    CSuspendedCycle suspended(frame);
+    std::vector<CSnNode> sources = CopiedChecks(app);
+    if (sources.empty())
+        return;
+    CQvcString limit;
+    if (CSnCheckCreator(store).CheckLimits(app.Root(), static_cast<int>(sources.size()), limit) != 0) {
+        app.Ui().Message(limit, CUiSeam::Icon::Warning);
+        return;
+    }
+    const CSnNode* folder = TargetFolder(app);
+    if (folder == nullptr) {
+        app.Ui().Message(MessageText(CSnCheckCreator::kNoFolder), CUiSeam::Icon::Error);
+        return;
+    }
+    const long folderId = folder->Id();
+    CQvcString existing;
+    {
+        // The tree holds only the summary of each check: the hosts come from the records.
+        CConnection connection(store);
+        std::vector<const CSnNode*> read;
+        for (CSnNode& source : sources)
+            if (store.ReadNode(&source) == 0)
+                read.push_back(&source);
+        existing = paste::ExistingHosts(read);
+    }
+    CDialogPasteServer dialog(app.Ui(), QString::fromStdString(existing.Str()), &frame);
+    if (app.Ui().ExecDialog(dialog) != CUiSeam::kAccepted)
+        return;
+
+    CSnNode* target = CSnCfg::FindNode(app.Root(), folderId);
+    if (target == nullptr) {
+        app.Ui().Message(MessageText(51731), CUiSeam::Icon::Error);
+        return;
+    }
+    // The busy cursor only now: over the dialog it would hide the text cursor.
+    CWaitCursor wait;
+    CConnection connection(store);
+    if (connection.Code() != 0) {
+        app.ShowErrorCode(connection.Code());
+        return;
+    }
+    const std::vector<CSnNode*> created = MakeCopies(app, sources, dialog);
+    if (created.empty())
+        return;
+    const CSnCfg::TreeEdit edit = store.AppendToTree(app.Root(), target, created);
+    if (edit.Code != 0) {
+        for (CSnNode* node : created)
+            store.FreeNode(node);
+        app.ReloadAndRebuild();
+        app.ShowErrorCode(edit.Code);
+        return;
+    }
+    const long lastId = created.back()->Id();
+    if (edit.Stale)
+        app.ReloadAndRebuild();
+    // Another writer may have removed the folder meanwhile (a stale tree was reloaded).
+    CSnNode* shown = CSnCfg::FindNode(app.Root(), folderId);
+    frame.List()->ShowFolder(shown != nullptr ? shown : app.Root(), lastId);
+    frame.List()->Refresh();
+    frame.PostTimerTick();
+}
+
+// Applies the chosen groups of the source to every target but the source itself; the
+// first error ends the loop.
+void ApplySettings(CQMonApp& app, CSnNode source, const std::vector<CSnNode*>& targets,
+                   const paste::Groups& groups) {
+    CSnCfg& store = *app.Store();
+    CWaitCursor wait;
+    CConnection connection(store);
+    long code = connection.Code();
+    if (code == 0)
+        code = store.ReadNode(&source);
+    for (auto it = targets.begin(); code == 0 && it != targets.end(); ++it) {
+        CSnNode* target = *it;
+        if (target->Id() == source.Id())
+            continue;
+        CSnNode work(*target);
+        code = store.ReadNode(&work);
+        if (code != 0)
+            break;
+        paste::CopyGroups(source.Cfg, work.Cfg, groups);
+        code = store.WriteNode(&work, true, true);
+        if (code == 0)
+            store.ReadNode(target); // the list shows the pasted settings at once
+    }
+    if (code != 0)
+        app.ShowErrorCode(code);
+}
+
+void PasteProperties(CQMonApp& app) {
+    CMainFrame& frame = *app.Frame();
+    CSuspendedCycle suspended(frame);
+    std::vector<CSnNode> sources = CopiedChecks(app);
+    if (sources.size() != 1)
+        return;
+    CUiSeam& ui = app.Ui();
+    if (frame.Tree()->HasFocusFlag()) {
+        CSnNode* folder = CSnCfg::FindNode(app.Root(), frame.Tree()->SelectedFolderId());
+        if (folder == nullptr || !folder->IsFolder())
+            return;
+        if (folder->Cfg.Child.Node == nullptr) {
+            ui.Message(Filled(61449, folder->Cfg.Name), CUiSeam::Icon::Warning);
+            return;
+        }
+        CDialogPasteSpecial dialog(true, &frame);
+        if (ui.ExecDialog(dialog) != CUiSeam::kAccepted)
+            return;
+        const bool recursive = dialog.WithSubfolders().isChecked();
+        if (ui.Message(Filled(recursive ? 61448 : 61447, folder->Cfg.Name), CUiSeam::Icon::Question,
+                       CUiSeam::Buttons::YesNo) != CUiSeam::kYes)
+            return;
+        ApplySettings(app, sources.front(), CSnCfg::CollectChecks(folder, recursive), dialog.Chosen());
+        return;
+    }
+    const std::vector<CSnNode*> selected = frame.List()->SelectedNodes();
+    if (selected.empty()) {
+        ui.Message(MessageText(59522), CUiSeam::Icon::Information);
+        return;
+    }
+    CDialogPasteSpecial dialog(false, &frame);
+    if (ui.ExecDialog(dialog) != CUiSeam::kAccepted)
+        return;
+    if (ui.Message(MessageText(selected.size() == 1 ? 61452 : 61451), CUiSeam::Icon::Question,
+                   CUiSeam::Buttons::YesNo) != CUiSeam::kYes)
+        return;
+    ApplySettings(app, sources.front(), selected, dialog.Chosen());
+    frame.List()->Refresh();
+}
+
+} // namespace
+
+void RegisterPasteCommands(CQMonApp& app, CCommandRegistry& registry) {
+    registry.Add(cmd::kCopy, [&app](int) { Copy(app); });
+    registry.Add(cmd::kPasteChecks, [&app](int) { PasteChecks(app); });
+    registry.Add(cmd::kPasteProperties, [&app](int) { PasteProperties(app); });
+}
