@@ -10,15 +10,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <sys/stat.h>
 
 namespace {
 
 struct Shown {
     std::vector<std::string> errors;
-    ShowErrorFn Fn() {
-        return [this](const CQvcString& text) { errors.push_back(text.Str()); };
-    }
+    ShowErrorFn Fn() { return [this](const CQvcString& text) { errors.push_back(text.Str()); }; }
 };
 
 std::string Filled(unsigned id, const std::string& text) {
@@ -30,19 +27,17 @@ std::string Filled(unsigned id, const std::string& text) {
 TEST(ShowCheckHistory, MissingModuleMissingFunctionAndTheCall) {
     testsupport::TempDir dir;
     const std::string module = dir.Path() + "/Program/QvRgDll.so";
-    EXPECT_EQ(ReportsModulePath(dir.Path()), module);
     Shown shown;
     EXPECT_EQ(ShowCheckHistory(dir.Path(), 7, true, shown.Fn()), std::nullopt);
 
     std::filesystem::create_directories(dir.Path() + "/Program");
     std::filesystem::copy_file(FAKE_REPORTS_empty, module);
     EXPECT_EQ(ShowCheckHistory(dir.Path(), 7, true, shown.Fn()), std::nullopt);
-    EXPECT_EQ(shown.errors, (std::vector<std::string>{Filled(51750, module), Filled(51751, "QvRgDll.dll")}));
 
     std::filesystem::copy_file(FAKE_REPORTS_full, module, std::filesystem::copy_options::overwrite_existing);
     EXPECT_EQ(ShowCheckHistory(dir.Path(), 7, true, shown.Fn()), 711);  // identifier, -1, detail
     EXPECT_EQ(ShowCheckHistory(dir.Path(), 12, false, shown.Fn()), 1210); // availability
-    EXPECT_EQ(shown.errors.size(), 2u);
+    EXPECT_EQ(shown.errors, (std::vector<std::string>{Filled(51750, module), Filled(51751, "QvRgDll.dll")}));
 }
 
 TEST(PlanGraph, MessagesTypesAndArgument) {
@@ -77,8 +72,7 @@ TEST(LaunchGraph, MissingProgramFailedStartAndTheCommandLine) {
     Shown shown;
     EXPECT_EQ(LaunchGraph(dir.Path(), "4,5", shown.Fn(), launcher), -1);
     std::filesystem::create_directories(dir.Path() + "/Program.NET");
-    testsupport::WriteFile(program, "#!/bin/sh\n");
-    ::chmod(program.c_str(), 0755);
+    testsupport::WriteFile(program, "");
     EXPECT_EQ(LaunchGraph(dir.Path(), "4,5", shown.Fn(), launcher), 0);
     launcher.answer.started = false;
     EXPECT_EQ(LaunchGraph(dir.Path(), "6", shown.Fn(), launcher), -1);
