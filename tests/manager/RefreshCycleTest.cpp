@@ -121,7 +121,6 @@ TEST_F(RefreshCycleTest, DynamicPeriodFollowsTheListedChecks) {
     Tick();
     Tree().SelectFolder(folder);
     Tick();
-    EXPECT_EQ(List().RowCount(), 120);
     EXPECT_EQ(Frame().Cycle().RefreshPeriod(), 6); // how it follows the count is the cycle's rule
 }
 

@@ -106,9 +106,6 @@ TEST_F(ManagerTest, HeaderClicksSortByTheColumnAndReverseOnTheSecondClick) {
     ASSERT_NE(Start(), nullptr);
     List().SetClock([] { return kNow; });
     Tick();
-    EXPECT_EQ(List().SortColumn(), 0);
-    EXPECT_EQ(Names(List()), (std::vector<std::string>{"A failure", "b failure", "s none", "s success"}));
-
     List().OnColumnClick(6);
     EXPECT_TRUE(List().SortAscending());
     EXPECT_EQ(Names(List()), (std::vector<std::string>{"A failure", "b failure", "s success", "s none"}));
