@@ -121,29 +121,17 @@ TEST_F(ActivityViewTest, CaptureOffFreezesTheViewAndTicksItsMenus) {
     EXPECT_TRUE(App()->ActivityCapture());
 }
 
-TEST_F(ActivityViewTest, ShowLogFileCommandOpensTheLogOrSaysWhyNot) {
+TEST_F(ActivityViewTest, ShowLogFileCommandSaysWhyNot) {
     // Where the log is and every way of failing are the model's; here the command reaches
-    // it, and its messages reach the user.
+    // it, and its message reaches the user.
     testsupport::RecordingLauncher launcher;
     options.launcher = &launcher;
-    testsupport::TempDir bin;
-    testsupport::WriteFile(bin.File("xdg-open"), "#!/bin/sh\nexit 0\n");
-    std::filesystem::permissions(bin.File("xdg-open"), std::filesystem::perms::owner_all);
-    testsupport::ScopedEnv searchPath("PATH", bin.Path().c_str());
     ASSERT_NE(Start(), nullptr);
     CSnLogSettings log;
     ASSERT_EQ(log.Read(Seeder()), 0);
-    const CQvcString path = CurrentLogFilePath(log, Seeder().RootDirectory());
     App()->OnCommand(cmd::kShowLogFile);
     ASSERT_EQ(Messages().size(), 1u);
-    EXPECT_NE(Messages()[0].find(path.Str()), std::string::npos) << Messages()[0];
-    EXPECT_TRUE(launcher.launched.empty());
-
-    testsupport::WriteFile(path.Str(), "engine log\n");
-    App()->OnCommand(cmd::kShowLogFile);
-    EXPECT_EQ(Messages().size(), 1u);
-    ASSERT_EQ(launcher.launched.size(), 1u);
-    EXPECT_EQ(launcher.launched[0].back(), path.Str());
+    EXPECT_NE(Messages()[0].find(CurrentLogFilePath(log, Seeder().RootDirectory()).Str()), std::string::npos);
 }
 
 TEST_F(ActivityViewTest, DontShowAgainNoticeIsConfirmedWithoutShowingOnceSwitchedOff) {

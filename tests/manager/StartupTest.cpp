@@ -205,11 +205,6 @@ TEST_F(ManagerTest, WritePermissionZeroMakesAWritableConfigurationReadOnly) {
     ASSERT_NE(Start(), nullptr);
     EXPECT_TRUE(App()->Readable());
     EXPECT_FALSE(App()->Writable());
-    App()->ExitInstance();
-
-    prefs::WriteString("WritePermission", "WritePermission", "1");
-    ASSERT_NE(Start(), nullptr);
-    EXPECT_TRUE(App()->Writable());
 }
 
 TEST_F(ManagerTest, WindowUsesTheNormalisedPreferences) {

@@ -82,9 +82,6 @@ TEST_F(ManagerTest, ListColumnsShowTheModelTextsOfEachCheck) {
         EXPECT_EQ(shown, expected) << name;
         EXPECT_EQ(List().Model().Image(RowOf(name)), CViewList::RowImage(node, kNow)) << name;
     }
-    EXPECT_EQ(Cell("Ping", 5), ".\\F");
-    EXPECT_EQ(Cell("Ping", 9), "down");
-    EXPECT_EQ(Cell("Script", 6), "Processing");
 
     // A change of the configuration's date and time settings shows on the next refresh.
     const std::time_t shown = static_cast<std::time_t>(kNow - 100);
@@ -109,9 +106,6 @@ TEST_F(ManagerTest, HeaderClicksSortByTheColumnAndReverseOnTheSecondClick) {
     ASSERT_NE(Start(), nullptr);
     List().SetClock([] { return kNow; });
     Tick();
-    EXPECT_EQ(List().SortColumn(), 0);
-    EXPECT_EQ(Names(List()), (std::vector<std::string>{"A failure", "b failure", "s none", "s success"}));
-
     List().OnColumnClick(6);
     EXPECT_TRUE(List().SortAscending());
     EXPECT_EQ(Names(List()), (std::vector<std::string>{"A failure", "b failure", "s success", "s none"}));

@@ -11,6 +11,7 @@
 #include "manager/checks/ScheduleCommands.h"
 #include "manager/checks/DialogDependencies.h"
 #include "manager/checks/PasteCommands.h"
+#include "manager/checks/HistoryCommands.h"
 #include "manager/mainframe/FrameCommands.h"
 #include "manager/mainframe/MainFrame.h"
 #include "manager/service/ServiceCommands.h"
@@ -51,6 +52,7 @@ CQMonApp::CQMonApp(Options options) : CQvcBase("QMonApp"), m_options(std::move(o
     RegisterScheduleDialogs(*this, m_checkDialogs, m_commands);
     RegisterDependencyDialogs(*this, m_checkDialogs, m_commands);
     RegisterPasteCommands(*this, m_commands);
+    RegisterHistoryCommands(*this, m_commands);
 }
 
 CQMonApp::~CQMonApp() { ExitInstance(); }

@@ -1,0 +1,83 @@
+// The history and graph views: which module or program is used, what it is given, and
+// the message for each way it cannot be shown.
+#include "RecordingLauncher.h"
+#include "TestSupport.h"
+#include "library/ErrorTexts.h"
+#include "library/Messages.h"
+#include "model/console/HistoryGraph.h"
+#include "model/tree/SnNode.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+struct Shown {
+    std::vector<std::string> errors;
+    ShowErrorFn Fn() { return [this](const CQvcString& text) { errors.push_back(text.Str()); }; }
+};
+
+std::string Filled(unsigned id, const std::string& text) {
+    CQvcString message;
+    message.Format(MessageText(id), text.c_str());
+    return message.Str();
+}
+
+TEST(ShowCheckHistory, MissingModuleMissingFunctionAndTheCall) {
+    testsupport::TempDir dir;
+    const std::string module = dir.Path() + "/Program/QvRgDll.so";
+    Shown shown;
+    EXPECT_EQ(ShowCheckHistory(dir.Path(), 7, true, shown.Fn()), std::nullopt);
+
+    std::filesystem::create_directories(dir.Path() + "/Program");
+    std::filesystem::copy_file(FAKE_REPORTS_empty, module);
+    EXPECT_EQ(ShowCheckHistory(dir.Path(), 7, true, shown.Fn()), std::nullopt);
+
+    std::filesystem::copy_file(FAKE_REPORTS_full, module, std::filesystem::copy_options::overwrite_existing);
+    EXPECT_EQ(ShowCheckHistory(dir.Path(), 7, true, shown.Fn()), 711);  // identifier, -1, detail
+    EXPECT_EQ(ShowCheckHistory(dir.Path(), 12, false, shown.Fn()), 1210); // availability
+    EXPECT_EQ(shown.errors, (std::vector<std::string>{Filled(51750, module), Filled(51751, "QvRgDll.dll")}));
+}
+
+TEST(PlanGraph, MessagesTypesAndArgument) {
+    // (identifier, type, graph option)
+    struct Check { std::int32_t id, type, graph; };
+    struct Case { std::vector<Check> checks; CGraphPlan plan; std::int32_t chosen; std::string argument; };
+    const Case cases[] = {
+        {{}, {51733, {}}, 0, ""},
+        {{{3, 10, 0}}, {51734, {}}, 10, ""},
+        {{{3, 10, 0}, {4, 10, 0}}, {51735, {}}, 10, ""},
+        {{{3, 10, 0}, {4, 10, 1}}, {0, {10}}, 10, "4"},
+        {{{9, 43, 1}, {3, 10, 1}, {5, 43, 1}, {6, 43, 0}, {2, 10, 1}}, {0, {10, 43}}, 43, "9,5"},
+    };
+    for (const Case& c : cases) {
+        std::vector<CSnNode> nodes(c.checks.size());
+        std::vector<const CSnNode*> checks;
+        for (std::size_t i = 0; i < nodes.size(); ++i) {
+            nodes[i].Cfg.ID = c.checks[i].id;
+            nodes[i].Cfg.Function.Type = c.checks[i].type;
+            nodes[i].Cfg.GraphEnabled = c.checks[i].graph;
+            checks.push_back(&nodes[i]);
+        }
+        EXPECT_EQ(PlanGraph(checks), c.plan) << c.checks.size() << " checks";
+        EXPECT_EQ(GraphArgument(checks, c.chosen), c.argument) << c.checks.size() << " checks";
+    }
+}
+
+TEST(LaunchGraph, MissingProgramFailedStartAndTheCommandLine) {
+    testsupport::TempDir dir;
+    const std::string program = dir.Path() + "/Program.NET/QvGraph";
+    testsupport::RecordingLauncher launcher;
+    Shown shown;
+    EXPECT_EQ(LaunchGraph(dir.Path(), "4,5", shown.Fn(), launcher), -1);
+    std::filesystem::create_directories(dir.Path() + "/Program.NET");
+    testsupport::WriteFile(program, "");
+    EXPECT_EQ(LaunchGraph(dir.Path(), "4,5", shown.Fn(), launcher), 0);
+    launcher.answer.started = false;
+    EXPECT_EQ(LaunchGraph(dir.Path(), "6", shown.Fn(), launcher), -1);
+    EXPECT_EQ(shown.errors, (std::vector<std::string>{Filled(51685, program), ErrorBoxText(1032).Str()}));
+    EXPECT_EQ(launcher.launched, (std::vector<std::vector<std::string>>{{program, "4,5"}, {program, "6"}}));
+}
+
+} // namespace
