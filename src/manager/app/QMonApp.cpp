@@ -9,6 +9,7 @@
 #include "manager/checks/CheckCommands.h"
 #include "manager/checks/ScheduleCommands.h"
 #include "manager/checks/DialogDependencies.h"
+#include "manager/checks/FolderCommands.h"
 #include "manager/mainframe/FrameCommands.h"
 #include "manager/mainframe/MainFrame.h"
 #include "manager/service/ServiceCommands.h"
@@ -45,6 +46,7 @@ CQMonApp::CQMonApp(Options options) : CQvcBase("QMonApp"), m_options(std::move(o
     RegisterServiceCommands(*this, m_commands);
     RegisterTypeDialogs(m_checkDialogs);
     RegisterCheckCommands(*this, m_commands);
+    RegisterFolderCommands(*this, m_commands);
     RegisterScheduleDialogs(*this, m_checkDialogs, m_commands);
     RegisterDependencyDialogs(*this, m_checkDialogs, m_commands);
 }
