@@ -86,12 +86,12 @@ TEST_F(ManagerTest, CommandsAreOfferedByTheirRuleOnlyWhenAHandlerIsRegistered) {
     Tree().ShowContextMenu(QPoint(10, 10));
     EXPECT_TRUE(Ui().LastMenuItem(cmd::kDelete)->enabled);
     EXPECT_FALSE(Ui().LastMenuItem(cmd::kMonitorSelectedNow)->enabled);
-    EXPECT_FALSE(Ui().LastMenuItem(cmd::kNewFolder)->enabled);
+    EXPECT_FALSE(Ui().LastMenuItem(cmd::kCreateGraph)->enabled); // no handler
     EXPECT_EQ(List().SelectedCount(), 2);
 
     // A command without a handler does nothing when it arrives anyway.
     const std::size_t shown = Ui().History().size();
-    App()->OnCommand(cmd::kNewFolder);
+    App()->OnCommand(cmd::kQuickConfiguration);
     EXPECT_EQ(Ui().History().size(), shown);
     App()->OnCommand(cmd::kAbout);
     EXPECT_EQ(Ui().History().back().text.rfind("Quorvane Sentrelle Manager\nVersion ", 0), 0u);
