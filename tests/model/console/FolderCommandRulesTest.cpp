@@ -14,11 +14,8 @@ using foldercmd::DeletePlan;
 class FolderCommandRules : public ::testing::Test {
 protected:
     void SetUp() override {
-        const struct {
-            long parent;
-            std::int32_t id;
-            const char* name;
-        } tree[] = {{0, 1, "Root"}, {1, 10, "Web"}, {10, 11, "Inner"}, {10, 20, "a"}, {11, 21, "b"}, {1, 22, "c"}};
+        const struct { long parent; std::int32_t id; const char* name; } tree[] = {
+            {0, 1, "Root"}, {1, 10, "Web"}, {10, 11, "Inner"}, {10, 20, "a"}, {11, 21, "b"}, {1, 22, "c"}};
         for (const auto& [parent, id, name] : tree) {
             CSnNode& n = nodes.emplace_back();
             n.Cfg.ID = id;
@@ -33,14 +30,10 @@ protected:
 
 TEST_F(FolderCommandRules, DeleteActsOnTheFocusedFolderOrTheSelectedChecks) {
     using K = DeletePlan::Kind;
-    const struct {
-        bool treeFocus;
-        long folder;
-        std::vector<CSnNode*> checks;
-        DeletePlan plan;
-    } rows[] = {
+    const struct { bool treeFocus; long folder; std::vector<CSnNode*> checks; DeletePlan plan; } rows[] = {
         {true, 1, {}, {K::Refuse, "Root Folder cannot be deleted.", 0, {}}},
-        {true, 10, {Node(20)}, {K::Folder, "Are you sure you want to remove the folder Web and all its contents?", 10, {}}},
+        {true, 10, {Node(20)},
+         {K::Folder, "Are you sure you want to remove the folder Web and all its contents?", 10, {}}},
         {true, 99, {Node(20)}, {}},
         {false, 10, {Node(20), nullptr, Node(22)},
          {K::Checks, "Are you sure you want to delete the selected Check(s)?", 0, {20, 22}}},
