@@ -86,7 +86,7 @@ TEST_F(ManagerTest, CommandsAreOfferedByTheirRuleOnlyWhenAHandlerIsRegistered) {
     Tree().ShowContextMenu(QPoint(10, 10));
     EXPECT_TRUE(Ui().LastMenuItem(cmd::kDelete)->enabled);
     EXPECT_FALSE(Ui().LastMenuItem(cmd::kMonitorSelectedNow)->enabled);
-    EXPECT_FALSE(Ui().LastMenuItem(cmd::kNewFolder)->enabled);
+    EXPECT_TRUE(Ui().LastMenuItem(cmd::kCreateGraph)->enabled);
     EXPECT_EQ(List().SelectedCount(), 2);
 
     App()->OnCommand(cmd::kAbout);

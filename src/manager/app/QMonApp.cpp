@@ -12,6 +12,7 @@
 #include "manager/checks/DialogDependencies.h"
 #include "manager/checks/PasteCommands.h"
 #include "manager/checks/HistoryCommands.h"
+#include "manager/checks/FolderCommands.h"
 #include "manager/mainframe/FrameCommands.h"
 #include "manager/mainframe/MainFrame.h"
 #include "manager/service/ServiceCommands.h"
@@ -49,6 +50,7 @@ CQMonApp::CQMonApp(Options options) : CQvcBase("QMonApp"), m_options(std::move(o
     RegisterTypeDialogs(m_checkDialogs);
     RegisterCheckCommands(*this, m_commands);
     RegisterCheckStateCommands(*this, m_commands);
+    RegisterFolderCommands(*this, m_commands);
     RegisterScheduleDialogs(*this, m_checkDialogs, m_commands);
     RegisterDependencyDialogs(*this, m_checkDialogs, m_commands);
     RegisterPasteCommands(*this, m_commands);

@@ -100,6 +100,8 @@ void NewCheck(CQMonApp& app, std::int32_t preset) {
     frame->List()->Refresh();
 }
 
+} // namespace
+
 void EditCheck(CQMonApp& app) {
     CMainFrame* frame = app.Frame();
     if (frame == nullptr || app.Store() == nullptr)
@@ -156,12 +158,9 @@ void EditCheck(CQMonApp& app) {
     list.Refresh();
 }
 
-} // namespace
-
 void RegisterCheckCommands(CQMonApp& app, CCommandRegistry& registry) {
     registry.Add(cmd::kNewCheck, [&app](int) { NewCheck(app, kTypeNone); });
     registry.Add(cmd::kNewVBScriptCheck, [&app](int) { NewCheck(app, kTypeVBScript); });
     registry.Add(cmd::kNewPowerShellCheck, [&app](int) { NewCheck(app, kTypePowerShell); });
     registry.Add(cmd::kNewSshCheck, [&app](int) { NewCheck(app, kTypeSsh); });
-    registry.Add(cmd::kProperties, [&app](int) { EditCheck(app); });
 }

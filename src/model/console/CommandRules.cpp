@@ -18,9 +18,8 @@ bool Changeable(const Snapshot& s) { return s.loaded && s.writable; }
 bool ChecksSelected(const Snapshot& s) { return s.loaded && s.selected > 0; }
 bool ChangeChecks(const Snapshot& s) { return Changeable(s) && s.selected > 0; }
 bool ChangeOneCheck(const Snapshot& s) { return Changeable(s) && s.selected == 1; }
-// Properties edits one check; the tree's folder has no property page yet, so with the tree
-// focused the command is off rather than a silent no-op.
-bool ChangeOneCheckInList(const Snapshot& s) { return ChangeOneCheck(s) && !s.treeFocus; }
+// Properties edits the tree's folder when the tree has the focus, else one selected check.
+bool ChangeFolderOrOneCheck(const Snapshot& s) { return Changeable(s) && (s.treeFocus || s.selected == 1); }
 // Rename in the main menu only needs a writable configuration (it acts when exactly one
 // check or the tree's folder is chosen); a context menu offers it for its one target.
 bool ChangeName(const Snapshot& s) { return Changeable(s) && (!s.contextMenu || s.treeFocus || s.selected == 1); }
@@ -64,7 +63,7 @@ constexpr Rule kRules[] = {
     {cmd::kCreateGraph, cmd::kCreateGraph, Changeable},
     {cmd::kDiagnostics, cmd::kDiagnostics, Changeable},
     {cmd::kNotificationSettings, cmd::kNewFolder, Changeable},
-    {cmd::kProperties, cmd::kProperties, ChangeOneCheckInList},
+    {cmd::kProperties, cmd::kProperties, ChangeFolderOrOneCheck},
     {cmd::kMonitorSelectedNow, cmd::kMonitorSelectedNow, ChecksSelected},
     {cmd::kMonitorFolderNow, cmd::kMonitorFolderNow, Loaded},
     {cmd::kDelete, cmd::kDelete, ChangeFolderOrChecks},

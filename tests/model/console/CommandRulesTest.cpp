@@ -51,7 +51,8 @@ TEST(CommandRules, EnablingFollowsLoadedWritableFocusSelectionAndClipboard) {
         {{cmd::kDelete}, "01110011"},
         {{cmd::kHold, cmd::kCopy}, "01100010"},
         {{cmd::kClearFailure}, "01100000"},
-        {{cmd::kProperties, cmd::kHistoryDetail, cmd::kHistoryAvailability, cmd::kShowGraph}, "01000010"},
+        {{cmd::kProperties}, "01010011"},
+        {{cmd::kHistoryDetail, cmd::kHistoryAvailability, cmd::kShowGraph}, "01000010"},
         {{cmd::kPasteChecks}, "00000011"},
         {{cmd::kPasteProperties}, "00000010"},
         // No Server value; no handler ever; no such command.
@@ -111,9 +112,9 @@ TEST(CommandRules, ContextMenusActOnTheirOwnTarget) {
     listFocus.allSelectedOnHold = true;
     listFocus.copied = 1;
     const CCommandSnapshot folder = ForFolderMenu(listFocus);
-    for (const int id : {cmd::kRename, cmd::kDelete, cmd::kPasteProperties})
+    for (const int id : {cmd::kRename, cmd::kDelete, cmd::kPasteProperties, cmd::kProperties})
         EXPECT_TRUE(CommandRule(id, folder).enabled) << id;
-    for (const int id : {cmd::kProperties, cmd::kMonitorSelectedNow, cmd::kHold, cmd::kCopy, cmd::kClearFailure})
+    for (const int id : {cmd::kMonitorSelectedNow, cmd::kHold, cmd::kCopy, cmd::kClearFailure})
         EXPECT_FALSE(CommandRule(id, folder).enabled) << id;
     EXPECT_FALSE(CommandRule(cmd::kHold, folder).checked);
 
