@@ -18,21 +18,8 @@
 
 namespace {
 
-constexpr int kProgressHosts = 10;            // from this many hosts on, creation shows its progress
+constexpr int kProgressHosts = 10;          // from this many hosts on, creation shows its progress
 constexpr long kNodeRecordNotFound = 25021; // the store's "record not found in [Nodes] table"
-
-// The refresh cycle stays suspended while a sheet is open, so that a timer tick cannot
-// reload the node tree under it.
-class CSuspendedCycle {
-public:
-    explicit CSuspendedCycle(CMainFrame& frame) : m_frame(frame) { m_frame.SuspendCycle(); }
-    ~CSuspendedCycle() { m_frame.ResumeCycle(); }
-    CSuspendedCycle(const CSuspendedCycle&) = delete;
-    CSuspendedCycle& operator=(const CSuspendedCycle&) = delete;
-
-private:
-    CMainFrame& m_frame;
-};
 
 CPropSheetServer::Setup SheetSetup(CQMonApp& app, CServerList* hosts, std::int32_t preset) {
     return CPropSheetServer::Setup{app.Ui(), app.CheckDialogs(), app.Store(), hosts, preset};
@@ -70,8 +57,8 @@ void NewCheck(CQMonApp& app, std::int32_t preset) {
     CSnNode* folder = TargetFolder(app);
     std::unique_ptr<QProgressDialog> progress;
     if (hosts.Count() >= kProgressHosts) {
-        progress = std::make_unique<QProgressDialog>(
-            QString("Creating %1 checks...").arg(hosts.Count()), QString(), 0, 0, frame);
+        progress = std::make_unique<QProgressDialog>(QString("Creating %1 checks...").arg(hosts.Count()),
+                                                     QString(), 0, 0, frame);
         progress->setWindowModality(Qt::WindowModal);
         progress->setMinimumDuration(0);
         progress->show();

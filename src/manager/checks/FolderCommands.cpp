@@ -23,19 +23,6 @@ namespace {
 using sheettext::C;
 using sheettext::Q;
 
-// The refresh cycle stays suspended while a sheet is open, so that a timer tick cannot
-// reload the node tree under it.
-class CSuspendedCycle {
-public:
-    explicit CSuspendedCycle(CMainFrame& frame) : m_frame(frame) { m_frame.SuspendCycle(); }
-    ~CSuspendedCycle() { m_frame.ResumeCycle(); }
-    CSuspendedCycle(const CSuspendedCycle&) = delete;
-    CSuspendedCycle& operator=(const CSuspendedCycle&) = delete;
-
-private:
-    CMainFrame& m_frame;
-};
-
 CSnNode* SelectedFolder(CQMonApp& app) {
     return foldercmd::TargetFolder(app.Root(), app.Frame()->Tree()->SelectedFolderId());
 }

@@ -20,7 +20,8 @@ namespace {
 // The checks to graph have more than one type: the user picks the one to draw.
 class CDialogGraphType final : public QDialog {
 public:
-    CDialogGraphType(const std::vector<std::int32_t>& types, QWidget* parent) : QDialog(parent), m_types(types) {
+    CDialogGraphType(const std::vector<std::int32_t>& types, QWidget* parent)
+        : QDialog(parent), m_types(types) {
         setWindowTitle("Create Graph");
         auto* layout = new QVBoxLayout(this);
         layout->addWidget(new QLabel("The checks have different types. Choose the type to draw:", this));
@@ -33,7 +34,9 @@ public:
         connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
         layout->addWidget(buttons);
     }
-    std::int32_t Chosen() const { return m_types.at(static_cast<std::size_t>(std::max(0, m_chooser->currentIndex()))); }
+    std::int32_t Chosen() const {
+        return m_types.at(static_cast<std::size_t>(std::max(0, m_chooser->currentIndex())));
+    }
 
 private:
     std::vector<std::int32_t> m_types;
@@ -86,11 +89,7 @@ void ShowGraph(CQMonApp& app, bool folderGraph) {
         return;
     const std::vector<const CSnNode*> checks(nodes.begin(), nodes.end());
     // Dialogs follow: no timer tick may reload the nodes under them.
-    frame->SuspendCycle();
-    struct Resume {
-        CMainFrame* frame;
-        ~Resume() { frame->ResumeCycle(); }
-    } resume{frame};
+    const CSuspendedCycle suspended(*frame);
 
     const CGraphPlan plan = PlanGraph(checks);
     if (plan.message != 0) {

@@ -20,19 +20,6 @@
 
 namespace {
 
-// The refresh cycle stays suspended for the whole of a paste, dialogs included, so that a
-// timer tick cannot reload the node tree underneath it.
-class CSuspendedCycle {
-public:
-    explicit CSuspendedCycle(CMainFrame& frame) : m_frame(frame) { m_frame.SuspendCycle(); }
-    ~CSuspendedCycle() { m_frame.ResumeCycle(); }
-    CSuspendedCycle(const CSuspendedCycle&) = delete;
-    CSuspendedCycle& operator=(const CSuspendedCycle&) = delete;
-
-private:
-    CMainFrame& m_frame;
-};
-
 // The store's connection bracket; `Code` is the failure of its opening.
 class CConnection {
 public:

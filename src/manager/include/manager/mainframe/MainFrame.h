@@ -127,3 +127,16 @@ private:
     std::unique_ptr<CGuiPostSink> m_sink;
     std::unique_ptr<CThreadCheckService> m_watcher;
 };
+
+// Keeps the frame's refresh cycle suspended for its lifetime, so that a timer tick cannot
+// reload the node tree under a dialog or a command that works on the nodes.
+class CSuspendedCycle {
+public:
+    explicit CSuspendedCycle(CMainFrame& frame) : m_frame(frame) { m_frame.SuspendCycle(); }
+    ~CSuspendedCycle() { m_frame.ResumeCycle(); }
+    CSuspendedCycle(const CSuspendedCycle&) = delete;
+    CSuspendedCycle& operator=(const CSuspendedCycle&) = delete;
+
+private:
+    CMainFrame& m_frame;
+};
