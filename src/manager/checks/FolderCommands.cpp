@@ -27,11 +27,12 @@ CSnNode* SelectedFolder(CQMonApp& app) {
     return foldercmd::TargetFolder(app.Root(), app.Frame()->Tree()->SelectedFolderId());
 }
 
-// The folder's sheet ("Add Folder" or "Folder Properties") on `folder`; true on OK.
-bool RunFolderSheet(CQMonApp& app, const char* title, CSnNode& folder) {
+// The folder's sheet ("Add Folder" or "Folder Properties") on `folder`; true on OK.  A new
+// folder names `newParent`, the folder it is made in.
+bool RunFolderSheet(CQMonApp& app, const char* title, CSnNode& folder, const CSnNode* newParent = nullptr) {
     CSuspendedCycle suspended(*app.Frame());
     CPropSheetPosition sheet(title, app.Ui(), app.Frame());
-    sheet.AddPage(new CPropPageFolderProps(folder, *app.Store(), app.Root(), app.Ui()), "General");
+    sheet.AddPage(new CPropPageFolderProps(folder, *app.Store(), app.Root(), app.Ui(), newParent), "General");
     return sheet.Run() == CUiSeam::kAccepted;
 }
 
@@ -68,7 +69,7 @@ void NewFolder(CQMonApp& app) {
         store.DeleteNodeRecord(folder->Id());
         store.FreeNode(folder);
     };
-    if (!RunFolderSheet(app, "Add Folder", *folder)) {
+    if (!RunFolderSheet(app, "Add Folder", *folder, SelectedFolder(app))) {
         discard();
         return;
     }

@@ -14,12 +14,13 @@
 using sheettext::C;
 using sheettext::Q;
 
-CPropPageFolderProps::CPropPageFolderProps(CSnNode& folder, CSnCfg& store, CSnNode* root, CUiSeam& seam)
+CPropPageFolderProps::CPropPageFolderProps(CSnNode& folder, CSnCfg& store, CSnNode* root, CUiSeam& seam,
+                                           const CSnNode* newParent)
     : m_folder(folder), m_store(store), m_root(root), m_seam(seam) {
     setObjectName("folderPropertiesPage");
     m_name.setObjectName("folderName");
     m_name.setText(Q(folder.Cfg.Name));
-    const foldercmd::FolderFacts facts = foldercmd::DescribeFolder(root, folder.Id());
+    const foldercmd::FolderFacts facts = foldercmd::DescribeFolder(root, folder.Id(), newParent);
     m_parent.setText(Q(facts.Parent));
     m_contains.setText(Q(facts.Contains));
     m_id.setText(Q(facts.Id));

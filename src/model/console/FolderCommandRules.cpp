@@ -45,12 +45,12 @@ sheetrules::Refusal CheckFolderName(const CQvcString& name) {
     return {59145, MessageText(59145), false};
 }
 
-FolderFacts DescribeFolder(CSnNode* root, long id) {
+FolderFacts DescribeFolder(CSnNode* root, long id, const CSnNode* newParent) {
     FolderFacts facts;
-    const CSnNode* parent = CSnCfg::FindParentFolder(root, id);
-    facts.Parent = parent != nullptr ? parent->Cfg.Name : CQvcString("n/a");
     // A folder not in the tree yet (one being created) holds nothing.
     CSnNode* folder = CSnCfg::FindNode(root, id);
+    const CSnNode* parent = folder != nullptr ? CSnCfg::FindParentFolder(root, id) : newParent;
+    facts.Parent = parent != nullptr ? parent->Cfg.Name : CQvcString("n/a");
     const long folders = folder != nullptr ? CSnCfg::CountFolders(folder) : 0;
     const long checks = folder != nullptr ? CSnCfg::CountChecks(folder) : 0;
     facts.Contains.FormatGrow(MessageText(51695), static_cast<int>(folders), static_cast<int>(checks));

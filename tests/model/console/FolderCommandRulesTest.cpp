@@ -53,6 +53,7 @@ TEST_F(FolderCommandRules, NamesOfOnlyBlanksAreRefusedAndFactsCountEverythingBel
     const char* id = "  (used in log files and reports)";
     EXPECT_EQ(foldercmd::DescribeFolder(Node(1), 1), (F{"n/a", "2 Folders, 3 Checks", std::string("1") + id}));
     EXPECT_EQ(foldercmd::DescribeFolder(Node(1), 11), (F{"Web", "0 Folders, 1 Checks", std::string("11") + id}));
-    // A folder being created is not in the tree yet.
-    EXPECT_EQ(foldercmd::DescribeFolder(Node(1), 50), (F{"n/a", "0 Folders, 0 Checks", std::string("50") + id}));
+    // A folder being created is not in the tree yet: it names the folder it goes into.
+    EXPECT_EQ(foldercmd::DescribeFolder(Node(1), 50, Node(11)),
+              (F{"Inner", "0 Folders, 0 Checks", std::string("50") + id}));
 }

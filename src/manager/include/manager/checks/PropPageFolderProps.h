@@ -17,7 +17,8 @@ class CPropPageFolderProps final : public CPropSheetPosition::Page {
 public:
     // Edits `folder` (a working copy, or a new node not in the tree yet) and shows the
     // facts of the tree's folder of the same identifier below `root`.
-    CPropPageFolderProps(CSnNode& folder, CSnCfg& store, CSnNode* root, CUiSeam& seam);
+    CPropPageFolderProps(CSnNode& folder, CSnCfg& store, CSnNode* root, CUiSeam& seam,
+                         const CSnNode* newParent = nullptr);
 
     sheetrules::Refusal Check() const override;
     void Confirm() override;

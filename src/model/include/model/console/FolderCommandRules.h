@@ -34,13 +34,14 @@ DeletePlan PlanDelete(bool treeFocus, const CSnNode* folder, const std::vector<C
 // empty ("Folder Name required.", warning icon).
 sheetrules::Refusal CheckFolderName(const CQvcString& name);
 
-// The facts of the folder page, for the folder with that ID in the tree below `root`.
+// The facts of the folder page, for the folder with that ID in the tree below `root`; a
+// folder being created is not in the tree yet and names `newParent`, the folder it goes into.
 struct FolderFacts {
     CQvcString Parent;   // the parent folder's name, "n/a" without one
     CQvcString Contains; // "2 Folders, 5 Checks"
     CQvcString Id;       // "12  (used in log files and reports)"
     bool operator==(const FolderFacts&) const = default;
 };
-FolderFacts DescribeFolder(CSnNode* root, long id);
+FolderFacts DescribeFolder(CSnNode* root, long id, const CSnNode* newParent = nullptr);
 
 } // namespace foldercmd
