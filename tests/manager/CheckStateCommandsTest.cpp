@@ -1,11 +1,15 @@
 // Hold, Clear Failure and monitor now on the selected checks and folder, and the
 // read-only switch, wired to the store, the engine requests and the window.
+#include "LoopbackTcpPeer.h"
 #include "ManagerFixture.h"
 
 #include "library/Messages.h"
+#include "model/checks/CheckTypes.h"
 #include "model/console/CommandIds.h"
 #include "model/console/ManagerPreferences.h"
 #include "model/store/SnCfgSqlite.h"
+#include "model/tree/NodeStatus.h"
+#include "model/tree/SnNode.h"
 #include "platform/Profile.h"
 
 namespace {
@@ -71,4 +75,43 @@ TEST_F(ManagerTest, ReadOnlyIsLeftOnlyWhenTheConfigurationCanBeWritten) {
         App()->OnCommand(cmd::kReadOnly);
         EXPECT_EQ(prefs::ReadLong("WritePermission", "WritePermission", -1), writable ? 0 : 1);
     }
+}
+
+// With the real engine: a failing check is cleared and fails again at its next run, is
+// held and shows "On Hold", and runs again when released.
+TEST_F(ManagerTest, HoldAndClearFailureReachTheEngine) {
+    int closedPort = 0;
+    {
+        testsupport::LoopbackTcpPeer peer(testsupport::LoopbackTcpPeer::Greeting(""));
+        closedPort = peer.Port();
+    }
+    const long id = AddCheck(1, "Closed port", kTypeTcpIp, "127.0.0.1", 3600);
+    CSnNodeCfgFunction& f = SeedNode(id)->Cfg.Function;
+    f.ParamByteCodes = "00";
+    f.Param1 = std::to_string(closedPort);
+    f.Param4 = "2000";
+    SeedNode(id)->Cfg.ScanFrequency.ErrorThreshold = 1;
+    SaveNode(id);
+    SaveTree();
+    ASSERT_TRUE(StartEngine());
+    ASSERT_NE(Start(), nullptr);
+    auto status = [this] {
+        const int row = RowOf("Closed port");
+        return row >= 0 ? List().Model().Node(row)->Result.Status : -1;
+    };
+    ASSERT_TRUE(TickUntil([&] { return status() == kStatusFailure; }));
+    App()->OnCommand(cmd::kSelectAll);
+
+    Ui().PushAnswer(CUiSeam::kYes);
+    App()->OnCommand(cmd::kClearFailure);
+    EXPECT_TRUE(TickUntil([&] { return status() == kStatusNone; }));
+    App()->OnCommand(cmd::kMonitorSelectedNow);
+    EXPECT_TRUE(TickUntil([&] { return status() == kStatusFailure; }));
+
+    App()->OnCommand(cmd::kHold);
+    EXPECT_TRUE(TickUntil([&] { return status() == kStatusOnHold; }));
+    EXPECT_EQ(Cell("Closed port", 6), "On Hold");
+    App()->OnCommand(cmd::kSelectAll); // the reload after the change rebuilt the rows
+    App()->OnCommand(cmd::kHold);      // released: run at once
+    EXPECT_TRUE(TickUntil([&] { return status() == kStatusFailure; }));
 }

@@ -4,6 +4,9 @@
 #include "model/tree/SnNode.h"
 #include "platform/Profile.h"
 
+#include <chrono>
+#include <thread>
+
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -23,11 +26,35 @@ void ManagerTest::SetUp() {
 
 void ManagerTest::TearDown() {
     m_app.reset();
+    if (m_engine) {
+        m_engine->Stop();
+        for (int i = 0; i < 300 && m_engine->QueryState() != platform::kServiceStopped; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        m_engine.reset();
+    }
     if (m_seeder) {
         m_seeder->FreeTree(m_seedRoot);
         m_seeder.reset();
     }
     m_hives.reset();
+}
+
+bool ManagerTest::StartEngine() {
+    m_engineProgram = std::make_unique<testsupport::ScopedEnv>(platform::EngineService::kBinaryVariable,
+                                                               SENTRELLE_ENGINE_PROGRAM);
+    m_engine = std::make_unique<platform::EngineService>(m_root);
+    return m_engine->Start() == 0;
+}
+
+bool ManagerTest::TickUntil(const std::function<bool()>& done) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (std::chrono::steady_clock::now() < deadline) {
+        Tick();
+        if (done())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+    return false;
 }
 
 CSnCfg& ManagerTest::Seeder() {

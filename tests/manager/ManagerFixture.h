@@ -7,10 +7,12 @@
 #include "manager/mainframe/MainFrame.h"
 #include "manager/app/QMonApp.h"
 #include "model/store/SnCfg.h"
+#include "platform/EngineService.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -53,6 +55,10 @@ protected:
     // Moves the cycle's fake clock (tick count and seconds) on without a tick.
     void Advance(std::int64_t seconds, std::uint32_t extraMsecs = 0);
     std::int64_t Now() const { return m_seconds; }
+    // Starts the real engine on the installation; it is stopped when the test ends.
+    bool StartEngine();
+    // Ticks (with the engine working in real time) until `done` holds; false after 60 s.
+    bool TickUntil(const std::function<bool()>& done);
     // The texts shown in message boxes so far.
     std::vector<std::string> Messages() const;
     // The row of the check named `name` in the list; -1 when absent.
@@ -71,6 +77,8 @@ private:
     std::unique_ptr<CSnCfg> m_seeder;
     CSnNode* m_seedRoot = nullptr;
     std::unique_ptr<CQMonApp> m_app;
+    std::unique_ptr<testsupport::ScopedEnv> m_engineProgram;
+    std::unique_ptr<platform::EngineService> m_engine;
     std::uint32_t m_ticks = 5000000;
     std::int64_t m_seconds = 1800000000;
 };

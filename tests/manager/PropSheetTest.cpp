@@ -15,14 +15,11 @@
 #include "model/console/CommandIds.h"
 #include "model/notify/SnSmtpSettings.h"
 #include "model/tree/SnNode.h"
-#include "platform/EngineService.h"
 
 #include "LoopbackTcpPeer.h"
 
 #include <algorithm>
-#include <chrono>
 #include <fstream>
-#include <thread>
 
 namespace {
 
@@ -260,19 +257,9 @@ TEST_F(PropSheetTest, PropertiesRefusesSeveralChecksAndAVanishedRecord) {
 // The whole way: a check made through the sheet is announced to the real engine, which
 // runs it at once against a loopback peer, and the Manager's list shows its result.
 TEST_F(PropSheetTest, ACheckCreatedThroughTheSheetIsRunByTheEngineAndShowsItsResult) {
-    testsupport::ScopedEnv engineProgram(platform::EngineService::kBinaryVariable, SENTRELLE_ENGINE_PROGRAM);
     testsupport::LoopbackTcpPeer peer(testsupport::LoopbackTcpPeer::Greeting("hello\r\n"));
     ASSERT_TRUE(peer.Listening());
-    platform::EngineService service(Root());
-    ASSERT_EQ(service.Start(), 0);
-    struct StopEngine {
-        platform::EngineService& service;
-        ~StopEngine() {
-            service.Stop();
-            for (int i = 0; i < 300 && service.QueryState() != platform::kServiceStopped; ++i)
-                std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        }
-    } stop{service};
+    ASSERT_TRUE(StartEngine());
     ASSERT_NE(Start(), nullptr);
     Tick();
     Tree().SelectFolder(1);
@@ -293,16 +280,12 @@ TEST_F(PropSheetTest, ACheckCreatedThroughTheSheetIsRunByTheEngineAndShowsItsRes
     });
     App()->OnCommand(cmd::kNewCheck);
     ASSERT_GE(RowOf("Loopback port"), 0);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     const CSnNode* check = nullptr;
-    while (std::chrono::steady_clock::now() < deadline) {
-        Tick();
+    TickUntil([&] {
         const int row = RowOf("Loopback port");
         check = row >= 0 ? List().Model().Node(row) : nullptr;
-        if (check != nullptr && check->Result.Status != 0)
-            break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    }
+        return check != nullptr && check->Result.Status != 0;
+    });
     ASSERT_NE(check, nullptr);
     EXPECT_EQ(check->Result.Status, 1) << check->Result.Response.Str();
     EXPECT_GE(peer.Accepted(), 1);
