@@ -63,10 +63,11 @@ void PrintError(const std::string& text) {
     std::fflush(stderr);
 }
 
-const char* kUsage = "usage: sentrelle-engine [--root DIR] [--foreground] [--workers N]\n"
+const char* kUsage = "usage: sentrelle-engine [--root DIR] [--foreground] [--workers N] [--allow-reboot]\n"
                      "  --root DIR     the Engine root (default: Engine0Root of the machine hive)\n"
                      "  --foreground   also log to standard error and stay in the terminal's session\n"
-                     "  --workers N    checks run at once (default 32)\n";
+                     "  --workers N    checks run at once (default 32)\n"
+                     "  --allow-reboot a check's Reboot action may reboot this computer (default: refused)\n";
 
 } // namespace
 
@@ -105,6 +106,8 @@ bool ParseEngineArguments(int argc, const char* const* argv, EngineArguments& ou
                 return false;
             }
             out.Workers = static_cast<std::size_t>(workers);
+        } else if (arg == "--allow-reboot") {
+            out.AllowReboot = true;
         } else if (arg == "--help" || arg == "-h") {
             out.Help = true;
         } else {
@@ -203,6 +206,7 @@ int EngineMain(int argc, const char* const* argv, const EngineServices& services
     options.Log = &log;
     if (arguments.Workers > 0)
         options.Workers = arguments.Workers;
+    options.AllowReboot = arguments.AllowReboot;
     CEngine engine(options, services);
     CQvcString message;
     if (engine.Start(message) != 0) {

@@ -1,5 +1,6 @@
 #pragma once
-// The sentrelle-engine program:  sentrelle-engine [--root DIR] [--foreground] [--workers N]
+// The sentrelle-engine program:
+//   sentrelle-engine [--root DIR] [--foreground] [--workers N] [--allow-reboot]
 //
 // The Engine root is DIR, or the machine hive's Engine0Root.  The program takes the
 // root's pid file (see CPidFile), starts the engine, writes its pid once the engine is
@@ -24,6 +25,7 @@ struct EngineArguments {
     CQvcString Root;       // as given; empty: the machine hive's Engine0Root
     bool Foreground = false;
     std::size_t Workers = 0; // 0: the default
+    bool AllowReboot = false;
     bool Help = false;
 };
 

@@ -32,6 +32,9 @@ struct EngineOptions {
     std::chrono::milliseconds ResponseKeep{60000};
     std::chrono::milliseconds StaleRequest{60000};
     std::chrono::milliseconds OrphanKeep{600000};
+    // A check's Reboot action may reboot this computer; off unless the administrator
+    // starts the engine with --allow-reboot.
+    bool AllowReboot = false;
     // Null: the machine's clocks.
     const IEngineClock* Clock = nullptr;
     // Null: no diagnostic log.
