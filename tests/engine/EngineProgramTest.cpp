@@ -35,10 +35,12 @@ TEST(EngineProgram, ArgumentsAreParsedStrictly) {
     EXPECT_TRUE(args.Root.IsEmpty());
     EXPECT_FALSE(args.Foreground);
     EXPECT_EQ(args.Workers, 0u);
-    ASSERT_TRUE(Parse({"--root", "/srv/sentrelle", "--foreground", "--workers", "8"}, args, error));
+    EXPECT_FALSE(args.AllowReboot);
+    ASSERT_TRUE(Parse({"--root", "/srv/sentrelle", "--foreground", "--workers", "8", "--allow-reboot"}, args, error));
     EXPECT_EQ(args.Root.Str(), "/srv/sentrelle");
     EXPECT_TRUE(args.Foreground);
     EXPECT_EQ(args.Workers, 8u);
+    EXPECT_TRUE(args.AllowReboot);
     ASSERT_TRUE(Parse({"--root=/a b", "-f"}, args, error));
     EXPECT_EQ(args.Root.Str(), "/a b");
     EXPECT_TRUE(args.Foreground);

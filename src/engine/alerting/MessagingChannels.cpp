@@ -95,10 +95,13 @@ private:
 } // namespace
 
 std::string ShortMessageText(const AlertDeliveryRequest& request) {
-    std::string text = request.Body.empty() ? request.Subject : request.Body;
-    for (char& c : text) {
-        if (static_cast<unsigned char>(c) < 0x20)
-            c = ' ';
+    const std::string& source = request.Body.empty() ? request.Subject : request.Body;
+    std::string text;
+    for (std::size_t i = 0; i < source.size(); ++i) {
+        if (static_cast<unsigned char>(source[i]) >= 0x20)
+            text += source[i];
+        else if (i == 0 || static_cast<unsigned char>(source[i - 1]) >= 0x20)
+            text += ' ';  // a line break ("\r\n") becomes one blank
     }
     return text;
 }

@@ -15,7 +15,8 @@
 // Registers SMS (3), Pager (4), Run (7), Restart (8) and Reboot (9).
 void AddPlatformChannels(AlertChannelTable& table);
 
-// The short text of an SMS or page: the request's body, else its subject, on one line.
+// The short text of an SMS or page: the request's body, else its subject, on one line
+// (each run of line breaks and other control characters becomes one blank).
 std::string ShortMessageText(const AlertDeliveryRequest& request);
 
 // ---- SMS ---------------------------------------------------------------------------
