@@ -15,8 +15,12 @@ constexpr int kPagerSnpp = 0;
 constexpr int kSnppPort = 444;
 constexpr std::size_t kMostBody = 64 * 1024;
 
-DeliveryOutcome Delivered(std::string text) { return {true, false, std::move(text)}; }
-DeliveryOutcome Failed(std::string text, bool retry = false) { return {false, retry, std::move(text)}; }
+DeliveryOutcome Delivered(std::string text) {
+    return {true, false, std::move(text)};
+}
+DeliveryOutcome Failed(std::string text, bool retry = false) {
+    return {false, retry, std::move(text)};
+}
 
 std::string PercentEncode(std::string_view text) {
     static const char kHex[] = "0123456789ABCDEF";
@@ -101,22 +105,25 @@ std::string ShortMessageText(const AlertDeliveryRequest& request) {
         if (static_cast<unsigned char>(source[i]) >= 0x20)
             text += source[i];
         else if (i == 0 || static_cast<unsigned char>(source[i - 1]) >= 0x20)
-            text += ' ';  // a line break ("\r\n") becomes one blank
+            text += ' '; // a line break ("\r\n") becomes one blank
     }
     return text;
 }
 
-std::string SmsProviderUrl(const CSnSmsSettings& settings, const std::string& number, const std::string& message) {
+std::string SmsProviderUrl(const CSnSmsSettings& settings, const std::string& number,
+                           const std::string& message) {
     CQvcString url = settings.HttpProviderUrl;
     url.FillPlaceholder("Number", PercentEncode(number));
     url.FillPlaceholder("Message", PercentEncode(message));
     url.FillPlaceholder("Sender", PercentEncode(settings.HttpSender.Str()));
     url.FillPlaceholder("Account", PercentEncode(settings.HttpWebAccount.Str()));
-    url.FillPlaceholder("Password", PercentEncode(CQvcString::Unscramble(settings.HttpWebPassword.Str()).Str()));
+    url.FillPlaceholder("Password",
+                        PercentEncode(CQvcString::Unscramble(settings.HttpWebPassword.Str()).Str()));
     return url.Str();
 }
 
-DeliveryOutcome SendSms(const AlertDeliveryRequest& request, const AlertSettings& settings, const RunContext& context) {
+DeliveryOutcome SendSms(const AlertDeliveryRequest& request, const AlertSettings& settings,
+                        const RunContext& context) {
     const CSnSmsSettings& sms = settings.Sms;
     if (sms.Protocol != kSmsHttpProvider)
         return Failed(std::string("SMS through ") +
@@ -167,10 +174,12 @@ DeliveryOutcome SendSms(const AlertDeliveryRequest& request, const AlertSettings
     long status = 0;
     curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
     const std::string expected = sms.HttpSuccessResponse.Str();
-    const bool ok = expected.empty() ? status >= 200 && status < 300 : body.find(expected) != std::string::npos;
+    const bool ok =
+        expected.empty() ? status >= 200 && status < 300 : body.find(expected) != std::string::npos;
     if (ok)
         return Delivered("SMS sent to " + request.Recipient);
-    const std::string answer = "HTTP " + std::to_string(status) + (body.empty() ? "" : ": " + FirstLine(body));
+    const std::string answer =
+        "HTTP " + std::to_string(status) + (body.empty() ? "" : ": " + FirstLine(body));
     return Failed("The SMS provider did not accept the message to " + request.Recipient + " (" + answer + ")",
                   status >= 500);
 }
@@ -197,7 +206,7 @@ DeliveryOutcome SendPage(const AlertDeliveryRequest& request, const AlertSetting
     ConnectOutcome connected = ConnectTcp(resolved.Addresses, deadline.End(), deadline);
     if (connected.Status != NetWait::Ready)
         return Failed("Cannot reach the pager server " + where + ": " +
-                          (connected.Status == NetWait::TimedOut ? std::string("no answer in time")
+                          (connected.Status == NetWait::TimedOut    ? std::string("no answer in time")
                            : connected.Status == NetWait::Cancelled ? std::string("the engine is stopping")
                                                                     : ErrnoText(connected.Error)),
                       true);
@@ -207,7 +216,8 @@ DeliveryOutcome SendPage(const AlertDeliveryRequest& request, const AlertSetting
     const auto refused = [&](const std::string& step, const std::string& reply) {
         const std::string why = session.Problem().empty() ? "'" + reply + "'" : session.Problem();
         // 4xx replies and a broken dialogue may pass; 5xx is the server's final word.
-        return Failed("Page to " + request.Recipient + " through " + where + " failed at " + step + ": " + why,
+        return Failed("Page to " + request.Recipient + " through " + where + " failed at " + step + ": " +
+                          why,
                       reply.empty() || reply[0] != '5');
     };
     std::string reply;
@@ -224,5 +234,6 @@ DeliveryOutcome SendPage(const AlertDeliveryRequest& request, const AlertSetting
         return refused("SEND", reply);
     std::string bye;
     session.Command("QUIT", bye); // the page is sent; a server that hangs up at once is fine
-    return Delivered("Page sent to " + request.Recipient + " through " + where + " (" + FirstLine(reply) + ")");
+    return Delivered("Page sent to " + request.Recipient + " through " + where + " (" + FirstLine(reply) +
+                     ")");
 }

@@ -42,12 +42,16 @@ public:
         for (int sig : {SIGPIPE, SIGINT, SIGTERM, SIGHUP, SIGCHLD, SIGQUIT})
             sigaddset(&defaults, sig);
         const short flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSID;
-        m_ok = ::posix_spawnattr_setflags(&m_attr, flags) == 0 && ::posix_spawnattr_setsigmask(&m_attr, &none) == 0 &&
+        m_ok = ::posix_spawnattr_setflags(&m_attr, flags) == 0 &&
+               ::posix_spawnattr_setsigmask(&m_attr, &none) == 0 &&
                ::posix_spawnattr_setsigdefault(&m_attr, &defaults) == 0 &&
                ::posix_spawn_file_actions_addopen(&m_actions, 0, "/dev/null", O_RDONLY, 0) == 0 &&
                ::posix_spawn_file_actions_adddup2(&m_actions, output, 1) == 0 &&
-               ::posix_spawn_file_actions_adddup2(&m_actions, output, 2) == 0 &&
-               ::posix_spawn_file_actions_addclosefrom_np(&m_actions, 3) == 0;
+               ::posix_spawn_file_actions_adddup2(&m_actions, output, 2) == 0;
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
+        // The engine's sockets and files stay with the engine.
+        m_ok = m_ok && ::posix_spawn_file_actions_addclosefrom_np(&m_actions, 3) == 0;
+#endif
     }
     ~SpawnSetup() {
         ::posix_spawn_file_actions_destroy(&m_actions);
@@ -56,9 +60,15 @@ public:
     SpawnSetup(const SpawnSetup&) = delete;
     SpawnSetup& operator=(const SpawnSetup&) = delete;
 
-    bool Ok() const { return m_ok; }
-    const posix_spawnattr_t* Attr() const { return &m_attr; }
-    const posix_spawn_file_actions_t* Actions() const { return &m_actions; }
+    bool Ok() const {
+        return m_ok;
+    }
+    const posix_spawnattr_t* Attr() const {
+        return &m_attr;
+    }
+    const posix_spawn_file_actions_t* Actions() const {
+        return &m_actions;
+    }
 
 private:
     posix_spawnattr_t m_attr{};
@@ -114,7 +124,9 @@ std::string HowItEnded(const ProgramRun& run, const RunContext& context) {
     return line.empty() ? text : text + ": " + line;
 }
 
-bool Succeeded(const ProgramRun& run) { return run.Exited && run.Signal == 0 && run.ExitCode == 0; }
+bool Succeeded(const ProgramRun& run) {
+    return run.Exited && run.Signal == 0 && run.ExitCode == 0;
+}
 
 std::string Upper(std::string text) {
     for (char& c : text)
@@ -125,7 +137,8 @@ std::string Upper(std::string text) {
 std::string StripBackslashes(std::string_view computer) {
     std::string name(computer);
     const std::size_t start = name.find_first_not_of(" \t");
-    name = start == std::string::npos ? std::string() : name.substr(start, name.find_last_not_of(" \t") - start + 1);
+    name = start == std::string::npos ? std::string()
+                                      : name.substr(start, name.find_last_not_of(" \t") - start + 1);
     if (name.rfind("\\\\", 0) == 0)
         name.erase(0, 2);
     return name;
@@ -189,7 +202,7 @@ ProgramRun RunProgram(const std::vector<std::string>& argv, const std::vector<st
         const std::vector<std::string> env = MergedEnvironment(environment);
         const int failed = setup.Ok() ? ::posix_spawn(&pid, path.c_str(), setup.Actions(), setup.Attr(),
                                                       Pointers(argv).data(), Pointers(env).data())
-                                       : EINVAL;
+                                      : EINVAL;
         if (failed != 0) {
             run.Error = "'" + path + "' could not be started: " + std::strerror(failed);
             return run;
@@ -219,8 +232,9 @@ ProgramRun RunProgram(const std::vector<std::string>& argv, const std::vector<st
             char buffer[1024];
             const ssize_t got = ::read(reading.Get(), buffer, sizeof buffer);
             if (got > 0)
-                run.Output.append(buffer, std::min<std::size_t>(static_cast<std::size_t>(got),
-                                                                kMostOutput - std::min(kMostOutput, run.Output.size())));
+                run.Output.append(
+                    buffer, std::min<std::size_t>(static_cast<std::size_t>(got),
+                                                  kMostOutput - std::min(kMostOutput, run.Output.size())));
             else if (got == 0 || errno != EINTR)
                 open = false;
         }
@@ -231,7 +245,8 @@ ProgramRun RunProgram(const std::vector<std::string>& argv, const std::vector<st
         char buffer[1024];
         ssize_t got;
         while (run.Output.size() < kMostOutput && (got = ::read(reading.Get(), buffer, sizeof buffer)) > 0)
-            run.Output.append(buffer, std::min<std::size_t>(static_cast<std::size_t>(got), kMostOutput - run.Output.size()));
+            run.Output.append(buffer, std::min<std::size_t>(static_cast<std::size_t>(got),
+                                                            kMostOutput - run.Output.size()));
     }
     run.Exited = true;
     if (WIFEXITED(status))
@@ -241,7 +256,8 @@ ProgramRun RunProgram(const std::vector<std::string>& argv, const std::vector<st
     return run;
 }
 
-DeliveryOutcome RunProgramAction(const AlertDeliveryRequest& request, const AlertSettings&, const RunContext& context) {
+DeliveryOutcome RunProgramAction(const AlertDeliveryRequest& request, const AlertSettings&,
+                                 const RunContext& context) {
     const auto split = SplitCommandLine(request.Recipient);
     if (!split)
         return {false, false, "The command line has an unclosed quote: " + request.Recipient};
@@ -265,7 +281,8 @@ DeliveryOutcome ScriptActionOutcome() {
 
 bool IsThisComputer(std::string_view computer) {
     const std::string name = StripBackslashes(computer);
-    if (name.empty() || strcasecmp(name.c_str(), "localhost") == 0 || name == "::1" || name.rfind("127.", 0) == 0)
+    if (name.empty() || strcasecmp(name.c_str(), "localhost") == 0 || name == "::1" ||
+        name.rfind("127.", 0) == 0)
         return true;
     char host[256] = {};
     if (::gethostname(host, sizeof host - 1) != 0)
@@ -276,10 +293,12 @@ bool IsThisComputer(std::string_view computer) {
            strcasecmp(name.substr(0, name.find('.')).c_str(), shortName.c_str()) == 0;
 }
 
-DeliveryOutcome RestartServices(const AlertDeliveryRequest& request, const AlertSettings&, const RunContext& context) {
+DeliveryOutcome RestartServices(const AlertDeliveryRequest& request, const AlertSettings&,
+                                const RunContext& context) {
     if (!IsThisComputer(request.Computer))
         return {false, false,
-                "Restarting services on another computer (" + StripBackslashes(request.Computer) + ") is not supported"};
+                "Restarting services on another computer (" + StripBackslashes(request.Computer) +
+                    ") is not supported"};
     std::vector<std::string> units;
     std::size_t start = 0;
     const std::string& list = request.Recipient;
@@ -315,12 +334,14 @@ DeliveryOutcome RebootComputer(const AlertDeliveryRequest& request, const AlertS
                 "Rebooting another computer (" + StripBackslashes(request.Computer) + ") is not supported"};
     if (!settings.AllowReboot)
         return {false, false,
-                "Reboot refused: the engine's configuration does not allow it (start the engine with --allow-reboot)"};
+                "Reboot refused: the engine's configuration does not allow it (start the engine with "
+                "--allow-reboot)"};
     const ProgramRun run = RunProgram({"systemctl", "reboot"}, {}, context);
     if (Succeeded(run))
         return {true, false, "Reboot of this computer requested"};
     return {false, false,
-            "Could not reboot this computer: " + (run.Started ? "systemctl " + HowItEnded(run, context) : run.Error)};
+            "Could not reboot this computer: " +
+                (run.Started ? "systemctl " + HowItEnded(run, context) : run.Error)};
 }
 
 void AddPlatformChannels(AlertChannelTable& table) {

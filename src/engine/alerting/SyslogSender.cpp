@@ -26,7 +26,8 @@ std::string ThisHostName() {
 
 } // namespace
 
-std::string SyslogRecord(int facility, int severity, std::int64_t time, const std::string& host, const std::string& text) {
+std::string SyslogRecord(int facility, int severity, std::int64_t time, const std::string& host,
+                         const std::string& text) {
     const int priority = std::clamp(facility, 0, 23) * 8 + std::clamp(severity, 0, 7);
     const std::time_t t = static_cast<std::time_t>(time);
     std::tm parts{};
@@ -34,8 +35,8 @@ std::string SyslogRecord(int facility, int severity, std::int64_t time, const st
     static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                           "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     char stamp[32];
-    std::snprintf(stamp, sizeof stamp, "%s %2d %02d:%02d:%02d", kMonths[parts.tm_mon], parts.tm_mday, parts.tm_hour,
-                  parts.tm_min, parts.tm_sec);
+    std::snprintf(stamp, sizeof stamp, "%s %2d %02d:%02d:%02d", kMonths[parts.tm_mon], parts.tm_mday,
+                  parts.tm_hour, parts.tm_min, parts.tm_sec);
     std::string record = "<" + std::to_string(priority) + ">" + stamp + " " + (host.empty() ? "-" : host) +
                          " sentrelle: " + text;
     for (char& c : record) {
@@ -51,7 +52,8 @@ DeliveryOutcome SendSyslogText(const CSnLogSettings& settings, int severity, con
                                std::int64_t time, const RunContext& context) {
     HostAndPort server;
     if (!SplitHostPort(settings.SyslogServer.Str(), server))
-        return {false, false, "The syslog server '" + settings.SyslogServer.Str() + "' is not a host name or address"};
+        return {false, false,
+                "The syslog server '" + settings.SyslogServer.Str() + "' is not a host name or address"};
     if (server.Port == 0)
         server.Port = settings.SyslogPort > 0 ? settings.SyslogPort : kSyslogPort;
     const std::string where = FormatHostPort(server.Host, server.Port);
@@ -70,8 +72,8 @@ DeliveryOutcome SendSyslogText(const CSnLogSettings& settings, int severity, con
         error = connected.Error;
         sent = connected.Status;
         if (sent == NetWait::Ready)
-            sent = SendAll(connected.Socket.Get(), std::to_string(record.size()) + " " + record, deadline.End(),
-                           deadline, &error);
+            sent = SendAll(connected.Socket.Get(), std::to_string(record.size()) + " " + record,
+                           deadline.End(), deadline, &error);
     } else {
         platform::UniqueFd socket = ConnectUdp(resolved.Addresses.front(), &error);
         if (socket)
@@ -86,11 +88,13 @@ DeliveryOutcome SendSyslogText(const CSnLogSettings& settings, int severity, con
                                               : ErrnoText(error))};
 }
 
-DeliveryOutcome SendSyslog(const CSnLogSettings& settings, const AlertEvent& event, const RunContext& context) {
+DeliveryOutcome SendSyslog(const CSnLogSettings& settings, const AlertEvent& event,
+                           const RunContext& context) {
     if (!settings.SyslogEnabled)
         return {true, false, ""};
     const int severity = event.Direction == AlertDirection::Failure ? settings.SyslogPriorityFailure
                                                                     : settings.SyslogPriorityRecovery;
     return SendSyslogText(settings, severity, ExpandAlertText(settings.SyslogMessage.Str(), event, false),
-                          event.Time != 0 ? event.Time : static_cast<std::int64_t>(std::time(nullptr)), context);
+                          event.Time != 0 ? event.Time : static_cast<std::int64_t>(std::time(nullptr)),
+                          context);
 }

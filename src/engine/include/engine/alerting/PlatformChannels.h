@@ -24,25 +24,29 @@ std::string ShortMessageText(const AlertDeliveryRequest& request);
 // number), "<% Message %>", "<% Sender %>" (HttpSender), "<% Account %>" and
 // "<% Password %>" (the web account) are replaced by their values, percent-encoded
 // (RFC 3986: everything but letters, digits and "-._~").  Names ignore letter case.
-std::string SmsProviderUrl(const CSnSmsSettings& settings, const std::string& number, const std::string& message);
+std::string SmsProviderUrl(const CSnSmsSettings& settings, const std::string& number,
+                           const std::string& message);
 // Sends request.Recipient the short text with one HTTP GET of SmsProviderUrl, through the
 // proxy and with the web account (basic or digest) when they are set.  Delivered when the
 // answer's body contains HttpSuccessResponse, or, when that is empty, on an HTTP 2xx.
 // The GSM device and the messaging server are not available on this platform.
-DeliveryOutcome SendSms(const AlertDeliveryRequest& request, const AlertSettings& settings, const RunContext& context);
+DeliveryOutcome SendSms(const AlertDeliveryRequest& request, const AlertSettings& settings,
+                        const RunContext& context);
 
 // ---- Pager -------------------------------------------------------------------------
 // Pages request.Recipient over SNPP (RFC 1861): after the server's 2xx greeting,
 // "PAGE <id>[ <password>]", "MESS <text>" and "SEND" must each be answered 250 (any 2xx
 // passes), then "QUIT".  SnppTimeOut (seconds) bounds the whole dialogue.  DTMF tones
 // through a modem are not available on this platform.
-DeliveryOutcome SendPage(const AlertDeliveryRequest& request, const AlertSettings& settings, const RunContext& context);
+DeliveryOutcome SendPage(const AlertDeliveryRequest& request, const AlertSettings& settings,
+                         const RunContext& context);
 
 // ---- Syslog ------------------------------------------------------------------------
 // One RFC 3164 record: "<PRI>Mmm dd hh:mm:ss HOST sentrelle: TEXT", PRI = facility * 8 +
 // severity (both clamped to their ranges), the time in local time, line breaks and other
 // control characters of TEXT made blanks, the record cut to 1024 bytes.
-std::string SyslogRecord(int facility, int severity, std::int64_t time, const std::string& host, const std::string& text);
+std::string SyslogRecord(int facility, int severity, std::int64_t time, const std::string& host,
+                         const std::string& text);
 // Sends one record to SyslogServer:SyslogPort (514 when 0): a datagram over UDP, or over
 // TCP with octet-counting framing ("<length> <record>", RFC 6587) when SyslogTcp is set.
 DeliveryOutcome SendSyslogText(const CSnLogSettings& settings, int severity, const std::string& text,
@@ -50,7 +54,8 @@ DeliveryOutcome SendSyslogText(const CSnLogSettings& settings, int severity, con
 // What alerting calls once per notification: SyslogMessage with the event's placeholders
 // filled, at the failure or recovery priority.  Does nothing (Ok, no text) when syslog is
 // off in the settings.
-DeliveryOutcome SendSyslog(const CSnLogSettings& settings, const AlertEvent& event, const RunContext& context);
+DeliveryOutcome SendSyslog(const CSnLogSettings& settings, const AlertEvent& event,
+                           const RunContext& context);
 
 // ---- Programs ----------------------------------------------------------------------
 // Splits a command line into arguments: blanks separate; double quotes group (and are
@@ -61,13 +66,13 @@ std::optional<std::vector<std::string>> SplitCommandLine(std::string_view line);
 // How a program run ended.
 struct ProgramRun {
     bool Started = false;
-    bool Exited = false;     // ended by itself (ExitCode) or by a signal (Signal)
-    bool TimedOut = false;   // killed (with its process group) at the time limit
-    bool Cancelled = false;  // killed because the engine stops
+    bool Exited = false;    // ended by itself (ExitCode) or by a signal (Signal)
+    bool TimedOut = false;  // killed (with its process group) at the time limit
+    bool Cancelled = false; // killed because the engine stops
     int ExitCode = -1;
     int Signal = 0;
-    std::string Output;      // the start of what it wrote to standard output and error
-    std::string Error;       // why it did not start
+    std::string Output; // the start of what it wrote to standard output and error
+    std::string Error;  // why it did not start
 };
 // Starts argv[0] (looked up on $PATH when it holds no '/') without a shell, in a process
 // group of its own, standard input from /dev/null, standard output and error collected;
