@@ -218,6 +218,10 @@ ProgramRun RunProgram(const std::vector<std::string>& argv, const std::vector<st
         const pid_t done = ::waitpid(pid, &status, WNOHANG);
         if (done == pid)
             break;
+        if (done < 0 && errno == ECHILD) { // reaped elsewhere: how it ended is unknown
+            status = -1;
+            break;
+        }
         if (deadline.Expired() || deadline.Cancelled()) {
             run.TimedOut = !deadline.Cancelled();
             run.Cancelled = deadline.Cancelled();
@@ -249,7 +253,9 @@ ProgramRun RunProgram(const std::vector<std::string>& argv, const std::vector<st
                                                             kMostOutput - run.Output.size()));
     }
     run.Exited = true;
-    if (WIFEXITED(status))
+    if (status == -1)
+        run.ExitCode = -1;
+    else if (WIFEXITED(status))
         run.ExitCode = WEXITSTATUS(status);
     else if (WIFSIGNALED(status))
         run.Signal = WTERMSIG(status);
