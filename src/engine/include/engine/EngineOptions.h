@@ -2,6 +2,7 @@
 // The settings of one engine: where it works, how many checks it runs at once, and its
 // time limits.  The program fills them from its arguments; tests shorten them.
 #include "engine/EngineClock.h"
+#include "engine/alerting/AlertQueue.h"
 #include "library/QvcString.h"
 
 #include <chrono>
@@ -32,6 +33,8 @@ struct EngineOptions {
     std::chrono::milliseconds ResponseKeep{60000};
     std::chrono::milliseconds StaleRequest{60000};
     std::chrono::milliseconds OrphanKeep{600000};
+    // The delivery queue of alerts (its EngineRoot is the engine's).
+    AlertQueueOptions Alerts;
     // Null: the machine's clocks.
     const IEngineClock* Clock = nullptr;
     // Null: no diagnostic log.
