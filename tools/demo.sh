@@ -7,9 +7,15 @@
 #
 # The first run creates ./demo: an Engine root with its own machine and user hives (the
 # real /etc and home directory are never touched), a few folders and a dozen checks
-# against this computer.  Every run starts two small local services for the checks to
-# look at (a TCP listener and a web server, both python3 on 127.0.0.1) and the engine, and
-# stops all of them when the Manager closes or the script ends.
+# against this computer.  Every run starts three small local services (a TCP listener and
+# a web server for the checks to look at, and a mail server that takes the engine's alert
+# e-mails; all python3 on 127.0.0.1) and the engine, and stops all of them when the
+# Manager closes or the script ends.
+#
+# Alerts: the "Demo TCP listener" check mails operator@demo.test when it fails and when it
+# recovers; each mail lands as a file in ./demo/mail/.  To see it, stop the listener with
+# `touch demo/tcp-listener.off` (its port closes; the check fails at its next run) and
+# start it again with `rm demo/tcp-listener.off`.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # Cache hits across checkouts: paths are hashed relative to the checkout.
@@ -47,13 +53,17 @@ if [[ ! -f "$demo/ports" ]]; then
   python3 - >"$demo/ports" <<'EOF'
 import socket
 ports = []
-for _ in range(2):
+for _ in range(3):
     s = socket.socket()
     s.bind(("127.0.0.1", 0))
     ports.append(s.getsockname()[1])
     s.close()
-print(f"tcp_port={ports[0]}\nhttp_port={ports[1]}")
+print(f"tcp_port={ports[0]}\nhttp_port={ports[1]}\nsmtp_port={ports[2]}")
 EOF
+fi
+# Demos made before the mail server had no port for it.
+if ! grep -q '^smtp_port=' "$demo/ports"; then
+  python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(f"smtp_port={s.getsockname()[1]}")' >>"$demo/ports"
 fi
 # shellcheck source=/dev/null
 source "$demo/ports"
@@ -61,7 +71,9 @@ source "$demo/ports"
 if [[ ! -f "$demo/root/Configuration/Config.mdb" ]]; then
   "$bin/sentrelle" init "$demo/root"
 fi
-"$bin/sentrelle" demo-seed --tcp-port "$tcp_port" --http-port "$http_port"
+"$bin/sentrelle" demo-seed --tcp-port "$tcp_port" --http-port "$http_port" --smtp-port "$smtp_port"
+mkdir -p "$demo/mail"
+rm -f "$demo/tcp-listener.off"
 
 cat >"$demo/www/index.html" <<'EOF'
 <!doctype html>
@@ -114,13 +126,27 @@ remember() { # remember NAME PID
   echo "$2" >"$run/$1.pid"
 }
 
+# The listener closes its port while $demo/tcp-listener.off exists.
 python3 -u - "$tcp_port" "$demo" >"$demo/tcp-listener.log" 2>&1 <<'EOF' &
-import socket, sys
-server = socket.socket()
-server.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-server.bind(("127.0.0.1", int(sys.argv[1])))
-server.listen(16)
+import os, select, socket, sys, time
+port, off = int(sys.argv[1]), os.path.join(sys.argv[2], "tcp-listener.off")
+server = None
 while True:
+    if os.path.exists(off) and server:
+        server.close()
+        server = None
+        print("listener stopped", flush=True)
+    elif not os.path.exists(off) and not server:
+        server = socket.socket()
+        server.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+        server.bind(("127.0.0.1", port))
+        server.listen(16)
+        print("listener started", flush=True)
+    if not server:
+        time.sleep(0.5)
+        continue
+    if not select.select([server], [], [], 0.5)[0]:
+        continue
     conn, _ = server.accept()
     try:
         conn.sendall(b"Sentrelle demo listener\r\n")
@@ -132,6 +158,47 @@ EOF
 remember tcp-listener $!
 python3 -m http.server "$http_port" --bind 127.0.0.1 --directory "$demo/www" >"$demo/web-server.log" 2>&1 &
 remember web-server $!
+# The mail server: takes every message and writes it, as received, to $demo/mail/.
+python3 -u - "$smtp_port" "$demo" >"$demo/mail-server.log" 2>&1 <<'EOF' &
+import os, socketserver, sys, time
+port, box = int(sys.argv[1]), os.path.join(sys.argv[2], "mail")
+class Session(socketserver.StreamRequestHandler):
+    def reply(self, text):
+        self.wfile.write((text + "\r\n").encode())
+    def handle(self):
+        self.reply("220 demo mail server")
+        recipients, data = [], None
+        for raw in self.rfile:
+            line = raw.decode("utf-8", "replace").rstrip("\r\n")
+            if data is not None:
+                if line != ".":
+                    data.append(line[1:] if line.startswith("..") else line)
+                    continue
+                name = os.path.join(box, time.strftime("%Y%m%d-%H%M%S-") + f"{time.monotonic_ns() % 10**9:09d}.eml")
+                with open(name, "w") as mail:
+                    mail.write("\n".join(data) + "\n")
+                print(f"mail to {','.join(recipients)}: {name}", flush=True)
+                recipients, data = [], None
+                self.reply("250 stored")
+                continue
+            verb = line[:4].upper()
+            if verb in ("EHLO", "HELO"):
+                self.reply("250 demo")
+            elif verb == "RCPT":
+                recipients.append(line.split(":", 1)[-1].strip(" <>"))
+                self.reply("250 ok")
+            elif verb == "DATA":
+                data = []
+                self.reply("354 go ahead")
+            elif verb == "QUIT":
+                self.reply("221 bye")
+                return
+            else:
+                self.reply("250 ok")
+socketserver.ThreadingTCPServer.allow_reuse_address = True
+socketserver.ThreadingTCPServer(("127.0.0.1", port), Session).serve_forever()
+EOF
+remember mail-server $!
 
 # The engine runs every check once as soon as it starts: the services must answer by then.
 wait_for_port() { # wait_for_port PORT: up to 10 s
@@ -144,6 +211,7 @@ wait_for_port() { # wait_for_port PORT: up to 10 s
 }
 wait_for_port "$tcp_port"
 wait_for_port "$http_port"
+wait_for_port "$smtp_port"
 
 # An engine that still runs on the demo root (started by hand, say) is stopped, so that
 # this run owns the one it starts and stops it again at the end.

@@ -3,6 +3,7 @@
 #include "library/ErrorTexts.h"
 #include "model/checks/CheckTypes.h"
 #include "model/console/ManagerPreferences.h"
+#include "model/notify/SnSmtpSettings.h"
 #include "model/store/SnCfg.h"
 #include "model/tree/SnNode.h"
 
@@ -18,7 +19,10 @@ constexpr long kDemoNameWidth = 160;
 constexpr long kDemoFolderWidth = 100;
 constexpr long kDemoDataWidth = 90;
 
-constexpr const char* kUsageText = "usage: sentrelle demo-seed --tcp-port N --http-port N\n";
+constexpr const char* kUsageText = "usage: sentrelle demo-seed --tcp-port N --http-port N [--smtp-port N]\n";
+// With a mail server: the check that alerts by e-mail, and to whom.
+constexpr const char* kAlertingCheck = "Demo TCP listener";
+constexpr const char* kDemoRecipient = "operator@demo.test";
 
 struct DemoCheck {
     const char* folder;
@@ -51,17 +55,42 @@ int Port(const std::string& text) {
     return end != nullptr && *end == '\0' && value >= 1 && value <= 65535 ? static_cast<int>(value) : 0;
 }
 
+// The demo's mail server for alerts (every run: its port may have changed), and e-mail
+// to the demo's operator when the alerting check fails and when it recovers (once).
+long SetUpMail(CSnCfg& store, CSnNode* root, int smtpPort) {
+    CSnSmtpSettings smtp;
+    if (const long code = smtp.Read(store); code != 0)
+        return code;
+    smtp.Server1 = "127.0.0.1";
+    smtp.Port1 = smtpPort;
+    smtp.Secure1 = false;
+    smtp.AuthRequired1 = false;
+    smtp.SenderAddress1 = "sentrelle@demo.test";
+    if (const long code = smtp.Write(store); code != 0)
+        return code;
+    CSnNode* check = CSnCfg::FindNodeByName(root, kAlertingCheck);
+    if (check == nullptr || check->Cfg.Action.Notify[kChannelEmail * 2].Enabled != 0)
+        return 0;
+    for (int entry : {kChannelEmail * 2, kChannelEmail * 2 + 1}) {
+        check->Cfg.Action.Notify[entry].Enabled = 1;
+        check->Cfg.Action.Notify[entry].Recipients = kDemoRecipient;
+    }
+    return store.WriteNode(check, true, true);
+}
+
 } // namespace
 
 int CDemoSeedCommand::Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    int tcpPort = 0, httpPort = 0;
+    int tcpPort = 0, httpPort = 0, smtpPort = -1;
     for (std::size_t i = 0; i + 1 < args.size(); i += 2) {
         if (args[i] == "--tcp-port")
             tcpPort = Port(args[i + 1]);
         else if (args[i] == "--http-port")
             httpPort = Port(args[i + 1]);
+        else if (args[i] == "--smtp-port")
+            smtpPort = Port(args[i + 1]);
     }
-    if (args.size() != 4 || tcpPort == 0 || httpPort == 0) {
+    if (args.size() != (smtpPort < 0 ? 4u : 6u) || tcpPort == 0 || httpPort == 0 || smtpPort == 0) {
         err << kUsageText;
         return kUsage;
     }
@@ -78,8 +107,11 @@ int CDemoSeedCommand::Run(const std::vector<std::string>& args, std::ostream& ou
     }
     if (CSnCfg::CountChecks(root) > 0) {
         out << "The configuration already holds checks; nothing added.\n";
+        code = smtpPort > 0 ? SetUpMail(store, root, smtpPort) : 0;
         store.FreeTree(root);
-        return kSuccess;
+        if (code != 0)
+            err << "sentrelle demo-seed: " << ErrorText(code).Str() << "\n";
+        return code == 0 ? kSuccess : kFailure;
     }
 
     const std::string tcp = std::to_string(tcpPort);
@@ -163,6 +195,8 @@ int CDemoSeedCommand::Run(const std::vector<std::string>& args, std::ostream& ou
         return code;
     };
     code = store.EditTree(addAll);
+    if (code == 0 && smtpPort > 0)
+        code = SetUpMail(store, root, smtpPort);
     store.FreeTree(root);
     if (code != 0) {
         err << "sentrelle demo-seed: " << ErrorText(code).Str() << "\n";

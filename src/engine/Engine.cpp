@@ -2,16 +2,20 @@
 
 #include "engine/EngineLog.h"
 #include "engine/PackedNodeCfg.h"
+#include "engine/alerting/AlertLog.h"
 #include "library/ErrorTexts.h"
+#include "model/checks/CheckTypes.h"
 #include "model/settings/DateTimeFormat.h"
 #include "model/link/LinkFileValues.h"
 #include "model/tree/NodeStatus.h"
 #include "model/settings/SnAdvancedSettings.h"
 #include "model/tree/SnDependencyCalculator.h"
 #include "model/settings/SnMaintenanceSettings.h"
+#include "model/notify/AddressRules.h"
 #include "model/tree/SnTreeText.h"
 #include "model/tree/SnTreeWalk.h"
 #include "platform/Profile.h"
+#include "platform/SafeFile.h"
 #include "platform/System.h"
 
 #include <malloc.h>
@@ -140,6 +144,9 @@ long CEngine::Start(CQvcString& message) {
     CSnIPC* link = m_store.Link();
     m_results = std::make_unique<CResultFile>(link->ResultFile());
     m_activity = std::make_unique<CActivityLog>(link->ActivityLogFile(), m_options.ActivityLines);
+    AlertQueueOptions alertOptions = m_options.Alerts;
+    alertOptions.EngineRoot = m_root;
+    m_alerts = std::make_unique<CAlertQueue>(m_services.AlertChannels, alertOptions);
     // Read before loading: a change written while the load runs shows at the next poll.
     m_nsSeen.Record(link->ReadChangeCounter(1));
     m_globalSettingsSeen.Record(link->ReadGlobalSettingsCounter());
@@ -232,6 +239,10 @@ void CEngine::Stop() {
         }
     }
     m_desk->Stop(1000);
+    // Alerts already due (an e-mail batch still open, too) get the stop's wait to go out.
+    m_alerts->WaitIdle(m_options.StopWait);
+    m_alerts->Stop();
+    CollectAlertReports();
     AddActivity("Sentrelle Engine stopped");
     Flush();
     RetireResults();
@@ -254,6 +265,29 @@ void CEngine::ReadGlobalSettings() {
     CSnDateTimeSettings dateTime;
     if (dateTime.Read(m_store) == 0)
         m_dateTime = dateTime;
+    ReadAlertSettings();
+}
+
+void CEngine::ReadAlertSettings() {
+    AlertSettings settings;
+    settings.Smtp.Read(m_store);
+    settings.Traps.Read(m_store);
+    settings.Log.Read(m_store);
+    for (int kind = 1; kind <= 6; ++kind) {
+        CSnMessageTemplate text;
+        if (text.Read(m_store, kind) == 0)
+            settings.Templates[kind] = text;
+    }
+    AlertAddressBook book;
+    for (std::int32_t channel : {kNotifyEmail, kNotifyNetPopup, kNotifySms, kNotifyPager, kNotifyMessenger}) {
+        auto groups = std::make_shared<CSnDistributionGroups>(channel);
+        if (groups->Load(m_store) == 0)
+            book[channel] = std::move(groups);
+    }
+    m_addressBook = std::move(book);
+    m_alertSettings = settings;
+    if (m_alerts)
+        m_alerts->SetSettings(std::move(settings));
 }
 
 long CEngine::LoadConfiguration(bool initial) {
@@ -262,6 +296,7 @@ long CEngine::LoadConfiguration(bool initial) {
         return code;
     FlatTree flat = FlattenTree();
     m_folderChecks = std::move(flat.FolderChecks);
+    m_folderPaths = std::move(flat.FolderPaths);
     const LoadCounts counts = DiffChecks(flat.Checks, initial);
     ResolveDependencies(flat.Checks);
     flat.Checks.clear();
@@ -304,19 +339,30 @@ long CEngine::LoadTree() {
 
 CEngine::FlatTree CEngine::FlattenTree() const {
     FlatTree flat;
-    // The folders above the node being visited, with their depths.
-    std::vector<std::pair<std::int32_t, int>> folders;
+    // The folders above the node being visited, with their depths and names.
+    struct Above {
+        std::int32_t Id;
+        int Depth;
+        std::string Name;
+    };
+    std::vector<Above> folders;
     WalkTree(m_tree, [&](CSnNode* node, int depth) {
-        while (!folders.empty() && folders.back().second >= depth)
+        while (!folders.empty() && folders.back().Depth >= depth)
             folders.pop_back();
         const std::int32_t type = node->Cfg.Function.Type;
         if (type == kTypeFolder) {
             flat.FolderChecks[node->Id()];
-            folders.emplace_back(node->Id(), depth);
+            folders.push_back({node->Id(), depth, node->Cfg.Name.Str()});
         } else if (type > kTypeFolder) {
             flat.Checks[node->Id()] = &node->Cfg;
-            for (const auto& f : folders)
-                flat.FolderChecks[f.first].push_back(node->Id());
+            std::string path;
+            for (const Above& f : folders) {
+                flat.FolderChecks[f.Id].push_back(node->Id());
+                // The root is every check's folder: paths start below it.
+                if (f.Depth > 0)
+                    path += (path.empty() ? "" : "\\") + f.Name;
+            }
+            flat.FolderPaths[node->Id()] = std::move(path);
         }
         return WalkStep::Continue;
     });
@@ -358,6 +404,7 @@ CEngine::LoadCounts CEngine::DiffChecks(const std::map<std::int32_t, const CSnNo
                 state.Line = line->second;
                 state.HasLine = true;
                 state.ErrorCount = ErrorCountFromStatus(state.Line.Status, cfg->ScanFrequency.ErrorThreshold);
+                state.Alert = AlertMemoryAtStart(state.Line.Status);
                 state.Line.Processing = 0;
                 PutLine(id, state);
             }
@@ -586,6 +633,7 @@ void CEngine::Tick() {
     } else {
         m_desk->Collect();
     }
+    CollectAlertReports();
     const std::int64_t wall = WallNow();
     DispatchDue(now, wall);
     ReportLateness(now, wall);
@@ -835,6 +883,7 @@ void CEngine::Publish(std::int32_t id, CheckState& state, std::int32_t status, c
     state.Line.Data = data;
     state.Line.Response = response;
     PutLine(id, state);
+    ConsiderAlerts(id, state);
     // The first result of a check is no news; a change of state is.
     if (!quiet && before != status && before != kStatusNone) {
         CQvcString text("Check ");
@@ -842,6 +891,65 @@ void CEngine::Publish(std::int32_t id, CheckState& state, std::int32_t status, c
         if (!response.IsEmpty())
             text += CQvcString(": ") + response;
         AddActivity(text);
+    }
+}
+
+void CEngine::ConsiderAlerts(std::int32_t id, CheckState& state) {
+    const std::int32_t status = state.Line.Status;
+    // Most results are successes of checks that were not failed: nothing is due, and the
+    // configuration need not be unpacked.
+    if (status == kStatusSuccess && !state.Alert.Failed && state.Mode == 0) {
+        state.Alert = AlertMemory();
+        return;
+    }
+    const CSnNodeCfg cfg = state.Config();
+    const AlertDecision decision = DecideAlerts(cfg, status, WallNow(), state.Alert);
+    if (decision.Suppressed)
+        AddActivity(CQvcString("Alerts of ") + Quoted(cfg) + " are suppressed: " + StatusName(status));
+    if (!decision.Notify && !decision.Act)
+        return;
+    AlertEvent event;
+    event.CheckId = id;
+    event.Type = cfg.Function.Type;
+    event.Name = cfg.Name.Str();
+    event.Host = cfg.Function.ParamServer.Str();
+    event.TypeName = CheckTypeName(cfg.Function.Type);
+    if (const auto path = m_folderPaths.find(id); path != m_folderPaths.end())
+        event.FolderPath = path->second;
+    event.Status = status;
+    event.StatusName = StatusName(status);
+    event.Data = state.Line.Data.Str();
+    event.Response = state.Line.Response.Str();
+    event.Time = WallNow();
+    event.Direction = decision.Direction;
+    AlertRequests requests = BuildAlertRequests(cfg, decision, event, m_alertSettings, m_addressBook);
+    for (const std::string& refusal : requests.Refusals)
+        AddActivity(CQvcString(refusal) + " for " + Quoted(cfg));
+    for (AlertDeliveryRequest& request : requests.Deliveries) {
+        const int kind = request.ActionKind;
+        if (!m_alerts || !m_alerts->Submit(std::move(request)))
+            AddActivity(CQvcString(ActionName(kind)) + ": not delivered for " + Quoted(cfg) +
+                        ", the alert queue is full");
+    }
+}
+
+void CEngine::CollectAlertReports() {
+    if (!m_alerts)
+        return;
+    for (const AlertReport& report : m_alerts->TakeReports()) {
+        const AlertDeliveryRequest& request = report.Request;
+        std::string text = std::string(ActionName(request.ActionKind)) + ": ";
+        text += request.Event.Direction == AlertDirection::Failure ? "failure of '" : "recovery of '";
+        text += request.Event.Name + "' (ID " + std::to_string(request.Event.CheckId) + ")";
+        if (report.Alerts > 1)
+            text += " and " + std::to_string(report.Alerts - 1) + " more";
+        text += ": " + report.Outcome.Text;
+        if (report.Attempts > 1)
+            text += " (" + std::to_string(report.Attempts) + " attempts)";
+        AddActivity(text);
+        if (const int error = AppendAlertLog(m_alertSettings.Log, m_root, report, WallNow());
+            error != 0 && m_options.Log)
+            m_options.Log->Warning("Alert log not written: %s", platform::FileSafetyError(error).c_str());
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "engine/NetworkChecks.h"
 #include "engine/NotificationSender.h"
+#include "engine/alerting/DefaultChannels.h"
 
 EngineServices DefaultEngineServices() {
     EngineServices services;
@@ -12,5 +13,6 @@ EngineServices DefaultEngineServices() {
     services.SendNotification = [](const CSnNotificationRequest& request, const RunContext& context) {
         return SendNotificationTest(request, context);
     };
+    services.AlertChannels = DefaultAlertChannels();
     return services;
 }

@@ -3,6 +3,7 @@
 #include "model/CfgTestRoot.h"
 #include "model/checks/CheckTypes.h"
 #include "model/console/ManagerPreferences.h"
+#include "model/notify/SnSmtpSettings.h"
 #include "model/store/SnCfg.h"
 #include "model/tree/SnNode.h"
 
@@ -39,11 +40,14 @@ TEST(DemoSeedCommand, AddsFoldersAndChecksOnceWithTheirSettings) {
         std::string out = std::to_string(CSnCfg::CountChecks(root)) + "/" + std::to_string(CSnCfg::CountFolders(root));
         if (tcp != nullptr && web != nullptr)
             out += "/" + std::to_string(tcp->Cfg.Function.Type) + ":" + tcp->Cfg.Function.Param1.Str() + "/" +
-                   web->Cfg.Function.ParamServer.Str();
+                   web->Cfg.Function.ParamServer.Str() + "/" + tcp->Cfg.Action.Notify[1].Recipients.Str();
+        CSnSmtpSettings smtp;
+        smtp.Read(store);
+        out += "/" + smtp.Server1.Str() + ":" + std::to_string(smtp.Port1);
         store.FreeTree(root);
         return out;
     };
-    const std::string seeded = "14/3/" + std::to_string(kTypeTcpIp) + ":7001/127.0.0.1:8080";
+    const std::string seeded = "14/3/" + std::to_string(kTypeTcpIp) + ":7001/127.0.0.1:8080//:25";
     EXPECT_EQ(stored(), seeded);
 
     // The demo's list opens with a narrower Display Name and with Folder and Data columns
@@ -52,11 +56,14 @@ TEST(DemoSeedCommand, AddsFoldersAndChecksOnceWithTheirSettings) {
     EXPECT_GT(prefs::ReadLong("Manager", "column05", 0), kDefaultFolderWidth);
     EXPECT_GT(prefs::ReadLong("Manager", "column08", 0), kDefaultDataWidth);
 
-    // A second run adds nothing and leaves the widths the user has chosen since.
+    // A second run adds nothing and leaves the widths the user has chosen since; with a
+    // mail server, the TCP check mails the demo's operator through it.
     prefs::WriteLong("Manager", "column08", 61);
-    o = RunCli(seed);
+    std::vector<std::string> mailing = seed;
+    mailing.insert(mailing.end(), {"--smtp-port", "2525"});
+    o = RunCli(mailing);
     ASSERT_EQ(o.Code, 0) << o.Err;
     EXPECT_NE(o.Out.find("nothing added"), std::string::npos) << o.Out;
     EXPECT_EQ(prefs::ReadLong("Manager", "column08", 0), 61);
-    EXPECT_EQ(stored(), seeded);
+    EXPECT_EQ(stored(), "14/3/" + std::to_string(kTypeTcpIp) + ":7001/127.0.0.1:8080/operator@demo.test/127.0.0.1:2525");
 }

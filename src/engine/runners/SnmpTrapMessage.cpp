@@ -126,6 +126,15 @@ long BuildSnmpTrap(const SnmpTrapContent& content, std::string& out, std::string
     if (const long code = Value(ber, content, why); code != 0)
         return code;
     ber.End();
+    for (const auto& [oid, text] : content.Texts) {
+        ber.Begin();
+        if (!ber.ObjectId(oid)) {
+            why = "OID '" + oid + "' is not valid";
+            return 22204;
+        }
+        ber.OctetString(text);
+        ber.End();
+    }
     ber.End(); // bindings
     ber.End(); // PDU
     ber.End(); // message

@@ -29,7 +29,8 @@ std::uint32_t Uptime() {
 
 } // namespace
 
-CSnNotificationResponse SendTestTrap(const CSnSnmpNotificationRequest& request, const RunContext& context) {
+CSnNotificationResponse SendTestTrap(const CSnSnmpNotificationRequest& request, const RunContext& context,
+                                     const std::vector<std::pair<std::string, std::string>>& texts) {
     const CRunDeadline deadline(context);
     CSnNotificationResponse response;
     response.CreatorIsManager = request.CreatorIsManager;
@@ -60,6 +61,7 @@ CSnNotificationResponse SendTestTrap(const CSnSnmpNotificationRequest& request, 
     content.Value = request.OIDValue.Str();
     content.ValueType = request.OIDType;
     content.GenericTrap = request.GenericTrap;
+    content.Texts = texts;
     std::random_device seed;
     content.RequestId = static_cast<std::int32_t>(seed() & 0x7fffffff);
     std::string message, why;

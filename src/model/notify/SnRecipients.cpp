@@ -1,5 +1,7 @@
 #include "model/notify/SnRecipients.h"
 
+#include "model/notify/SnDistributionGroups.h"
+
 #include "../settings/TextFields.h"
 
 #include <algorithm>
@@ -18,6 +20,26 @@ int CSnRecipients::Parse(const CQvcString& text) {
 
 CQvcString CSnRecipients::ToText() const {
     return JoinFields(m_entries, ";", [](const CSnRecipient& r) { return r.ToText(); });
+}
+
+std::vector<CQvcString> CSnRecipients::Resolve(const CSnDistributionGroups& groups) const {
+    std::vector<CQvcString> out;
+    const auto add = [&out](CQvcString address) {
+        address.Trim();
+        const bool known = std::any_of(out.begin(), out.end(),
+                                       [&](const CQvcString& a) { return a.EqualsNoCase(address.Str()); });
+        if (!address.IsEmpty() && !known)
+            out.push_back(std::move(address));
+    };
+    for (const CSnRecipient& entry : m_entries) {
+        if (!entry.IsGroup()) {
+            add(entry.AddressText());
+        } else if (const CSnDistributionGroup* group = groups.Find(entry.GroupId())) {
+            for (const CQvcString& member : LeadingFields(group->Members(), ';', true))
+                add(member);
+        }
+    }
+    return out;
 }
 
 std::vector<CSnRecipient>::const_iterator CSnRecipients::FindGroupIt(std::int32_t id) const {

@@ -26,6 +26,9 @@
 #include "engine/ResultFile.h"
 #include "engine/StatusRules.h"
 #include "engine/WorkerPool.h"
+#include "engine/alerting/AlertQueue.h"
+#include "engine/alerting/AlertRequests.h"
+#include "engine/alerting/AlertRules.h"
 #include "library/QvcBase.h"
 #include "model/store/SnCfg.h"
 #include "model/schedule/SnCfgScheduleList.h"
@@ -70,6 +73,8 @@ public:
         std::thread::id Worker;
         // Errors in a row.
         std::int32_t ErrorCount = 0;
+        // What alerting remembers of it.
+        AlertMemory Alert;
         // Copied from the configuration: what scheduling looks at on every pass.
         std::int32_t IntervalSeconds = 0;
         std::int8_t Mode = 0;
@@ -140,6 +145,8 @@ private:
     struct FlatTree {
         std::map<std::int32_t, const CSnNodeCfg*> Checks;
         std::unordered_map<std::int32_t, std::vector<std::int32_t>> FolderChecks;
+        // The folder path of every check ("\\"-joined names below the root).
+        std::unordered_map<std::int32_t, std::string> FolderPaths;
     };
     struct LoadCounts {
         std::size_t Added = 0, Changed = 0, Removed = 0;
@@ -150,6 +157,12 @@ private:
     LoadCounts DiffChecks(const std::map<std::int32_t, const CSnNodeCfg*>& loaded, bool initial);
     void ResolveDependencies(const std::map<std::int32_t, const CSnNodeCfg*>& loaded);
     void ReadGlobalSettings();
+    // The settings, templates and address books that alert deliveries use.
+    void ReadAlertSettings();
+    // Hands what is due after the check published `status` to the alert queue.
+    void ConsiderAlerts(std::int32_t id, CheckState& state);
+    // The activity-log line (and the text-log line) of every delivery that ended.
+    void CollectAlertReports();
     void PollControl();
     std::vector<std::int32_t> TakeRequests(const char* section);
     void HandleRunNow(const std::vector<std::int32_t>& ids);
@@ -203,6 +216,10 @@ private:
     std::unique_ptr<CActivityLog> m_activity;
     std::unique_ptr<CWorkerPool> m_pool;
     std::unique_ptr<CNotificationDesk> m_desk;
+    std::unique_ptr<CAlertQueue> m_alerts;
+    AlertSettings m_alertSettings;
+    AlertAddressBook m_addressBook;
+    std::unordered_map<std::int32_t, std::string> m_folderPaths;
     std::shared_ptr<RunEvents> m_events;
 
     std::map<std::int32_t, CheckState> m_checks;

@@ -2,6 +2,7 @@
 // The settings of one engine: where it works, how many checks it runs at once, and its
 // time limits.  The program fills them from its arguments; tests shorten them.
 #include "engine/EngineClock.h"
+#include "engine/alerting/AlertQueue.h"
 #include "library/QvcString.h"
 
 #include <chrono>
@@ -35,6 +36,8 @@ struct EngineOptions {
     // A check's Reboot action may reboot this computer; off unless the administrator
     // starts the engine with --allow-reboot.
     bool AllowReboot = false;
+    // The delivery queue of alerts (its EngineRoot is the engine's).
+    AlertQueueOptions Alerts;
     // Null: the machine's clocks.
     const IEngineClock* Clock = nullptr;
     // Null: no diagnostic log.

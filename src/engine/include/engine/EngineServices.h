@@ -4,6 +4,7 @@
 // (DefaultEngineServices); tests hand in deterministic fakes, which is what lets them
 // check every status the engine publishes exactly.
 #include "engine/CheckRunner.h"
+#include "engine/alerting/AlertChannels.h"
 #include "model/notify/SnNotificationResponse.h"
 
 #include <functional>
@@ -29,7 +30,9 @@ struct EngineServices {
     // Null: every check runs through RunCheck.
     CheckStartFunction StartCheck;
     NotificationSendFunction SendNotification;
+    // The channels alerts go through, by action kind; a kind missing is not available.
+    AlertChannelTable AlertChannels;
 };
 
-// The check runners of this engine and its channel senders.
+// The check runners of this engine, its channel senders and its alert channels.
 EngineServices DefaultEngineServices();

@@ -23,6 +23,10 @@
 #include "model/notify/SnNotificationRequest.h"
 #include "model/notify/SnNotificationResponse.h"
 
+#include <string>
+#include <utility>
+#include <vector>
+
 class CSnSmtpNotificationRequest;
 class CSnSnmpNotificationRequest;
 
@@ -32,4 +36,6 @@ CSnNotificationResponse SendNotificationTest(const CSnNotificationRequest& reque
 
 // The two channels that really send, for callers that hold the typed request.
 CSnNotificationResponse SendTestMail(const CSnSmtpNotificationRequest& request, const RunContext& context);
-CSnNotificationResponse SendTestTrap(const CSnSnmpNotificationRequest& request, const RunContext& context);
+// A trap may carry more variables after the request's one (SnmpTrapContent::Texts).
+CSnNotificationResponse SendTestTrap(const CSnSnmpNotificationRequest& request, const RunContext& context,
+                                     const std::vector<std::pair<std::string, std::string>>& texts = {});

@@ -10,6 +10,8 @@
 // to .6) and the configured OID itself for an enterprise-specific trap (6).
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 // Codes of the value's data type, as the settings and the request store them.
 enum SnmpValueType : int {
@@ -36,6 +38,8 @@ struct SnmpTrapContent {
     std::uint32_t AgentAddress = 0; // SNMPv1 agent-addr, host byte order
     std::uint32_t Uptime = 0;       // hundredths of a second
     std::int32_t RequestId = 0;     // SNMPv2c
+    // More variables after the first, each an OID and a text (OCTET STRING).
+    std::vector<std::pair<std::string, std::string>> Texts;
 };
 
 // Builds the message into `out`.  Returns 0, or the SNMP error code with the reason in

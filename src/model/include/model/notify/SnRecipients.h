@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <vector>
 
+class CSnDistributionGroups;
+
 class CSnRecipients {
 public:
     CSnRecipients() = default;
@@ -18,6 +20,11 @@ public:
     int Parse(const CQvcString& text);
     // The entries in list order joined by ";".
     CQvcString ToText() const;
+
+    // The addresses the list stands for: its own and the members of its groups in
+    // `groups` (a group not there stands for none), trimmed, in list order, each once
+    // (compared without regard to case).
+    std::vector<CQvcString> Resolve(const CSnDistributionGroups& groups) const;
 
     // Each returns the entry already present instead of adding a second one.
     const CSnRecipient& AddGroup(std::int32_t id);
