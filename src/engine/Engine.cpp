@@ -3,6 +3,7 @@
 #include "engine/EngineLog.h"
 #include "engine/PackedNodeCfg.h"
 #include "engine/alerting/AlertLog.h"
+#include "engine/alerting/PlatformChannels.h"
 #include "library/ErrorTexts.h"
 #include "model/checks/CheckTypes.h"
 #include "model/settings/DateTimeFormat.h"
@@ -272,7 +273,10 @@ void CEngine::ReadAlertSettings() {
     AlertSettings settings;
     settings.Smtp.Read(m_store);
     settings.Traps.Read(m_store);
+    settings.Sms.Read(m_store);
+    settings.Pager.Read(m_store);
     settings.Log.Read(m_store);
+    settings.AllowReboot = m_options.AllowReboot;
     for (int kind = 1; kind <= 6; ++kind) {
         CSnMessageTemplate text;
         if (text.Read(m_store, kind) == 0)
@@ -923,6 +927,9 @@ void CEngine::ConsiderAlerts(std::int32_t id, CheckState& state) {
     event.Time = WallNow();
     event.Direction = decision.Direction;
     AlertRequests requests = BuildAlertRequests(cfg, decision, event, m_alertSettings, m_addressBook);
+    // The syslog record of a notification travels the delivery queue like a channel's message.
+    if (decision.Notify && m_alertSettings.Log.SyslogEnabled)
+        requests.Deliveries.push_back({event, kSyslogActionKind, "", "", "", ""});
     for (const std::string& refusal : requests.Refusals)
         AddActivity(CQvcString(refusal) + " for " + Quoted(cfg));
     for (AlertDeliveryRequest& request : requests.Deliveries) {

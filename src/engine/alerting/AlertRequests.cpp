@@ -1,4 +1,5 @@
 #include "engine/alerting/AlertRequests.h"
+#include "engine/alerting/PlatformChannels.h"
 
 #include "model/notify/AddressRules.h"
 #include "model/notify/SnRecipients.h"
@@ -81,7 +82,7 @@ AlertRequests BuildAlertRequests(const CSnNodeCfg& check, const AlertDecision& d
         out.Deliveries.back().Recipient = program.Executable.Str();
     }
     if (program.RunScript != 0 && !program.Script.IsEmpty())
-        out.Refusals.push_back(std::string(ActionName(kKindRun)) + ": scripts are not available on this platform");
+        out.Refusals.push_back(std::string(ActionName(kKindRun)) + ": " + ScriptActionOutcome().Text);
     const CSnNodeCfgActionRestart& restart = action.Restart;
     if (failure && restart.RestartServices != 0) {
         out.Deliveries.push_back(Request(kKindRestart, event, settings));

@@ -1,4 +1,5 @@
 #include "engine/alerting/DefaultChannels.h"
+#include "engine/alerting/PlatformChannels.h"
 
 #include "engine/NetworkHelpers.h"
 #include "engine/NotificationSender.h"
@@ -79,8 +80,10 @@ DeliveryOutcome SendTrap(const AlertDeliveryRequest& alert, const AlertSettings&
 } // namespace
 
 AlertChannelTable DefaultAlertChannels() {
-    return {
+    AlertChannelTable table = {
         {1, SendMail},
         {6, SendTrap},
     };
+    AddPlatformChannels(table);
+    return table;
 }

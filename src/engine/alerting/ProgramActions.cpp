@@ -356,4 +356,6 @@ void AddPlatformChannels(AlertChannelTable& table) {
     table[7] = &RunProgramAction;
     table[8] = &RestartServices;
     table[9] = &RebootComputer;
+    table[kSyslogActionKind] = [](const AlertDeliveryRequest& request, const AlertSettings& settings,
+                                  const RunContext& context) { return SendSyslog(settings.Log, request.Event, context); };
 }

@@ -144,7 +144,7 @@ TEST(AlertRequests, EntriesOfTheDirectionBecomeDeliveries) {
                                 AlertFields(event).at("Time") + "\r\nResponse: refused";
     EXPECT_EQ(Summaries(BuildAlertRequests(check, recovery, event, settings, book)),
               (std::vector<std::string>{"5|im@x.com|" + success, "refused: E-mail: no recipients",
-                                        "refused: Run: scripts are not available on this platform"}));
+                                        "refused: Run: Scripts of this kind are not available on this platform"}));
     // Notifications only: no actions.
     EXPECT_EQ(Summaries(BuildAlertRequests(check, {true, false, AlertDirection::Recovery, false}, event, settings, book))
                   .size(),

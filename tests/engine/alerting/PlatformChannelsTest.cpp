@@ -16,10 +16,10 @@
 #include <optional>
 #include <ostream>
 
-bool operator==(const DeliveryOutcome& a, const DeliveryOutcome& b) {
+static bool operator==(const DeliveryOutcome& a, const DeliveryOutcome& b) {
     return a.Ok == b.Ok && a.Retry == b.Retry && a.Text == b.Text;
 }
-void PrintTo(const DeliveryOutcome& o, std::ostream* out) {
+static void PrintTo(const DeliveryOutcome& o, std::ostream* out) {
     *out << o.Ok << "/" << o.Retry << " '" << o.Text << "'";
 }
 

@@ -12,7 +12,11 @@
 #include <string_view>
 #include <vector>
 
-// Registers SMS (3), Pager (4), Run (7), Restart (8) and Reboot (9).
+// The action kind ("LogS") of a notification's syslog record.
+inline constexpr int kSyslogActionKind = 11;
+
+// Registers SMS (3), Pager (4), Run (7), Restart (8), Reboot (9) and the syslog record
+// (kSyslogActionKind: SendSyslog of the request's event with the settings' Log).
 void AddPlatformChannels(AlertChannelTable& table);
 
 // The short text of an SMS or page: the request's body, else its subject, on one line
