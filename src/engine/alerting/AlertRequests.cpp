@@ -8,7 +8,8 @@ namespace {
 
 constexpr int kKindRun = 7, kKindRestart = 8, kKindReboot = 9;
 constexpr const char* kDefaultSubject = "Sentrelle: <% Name %> - <% Status %>";
-constexpr const char* kDefaultBody = "Check: <% Name %>||Status: <% Status %>||Time: <% Time %>||Response: <% Response %>";
+constexpr const char* kDefaultBody =
+    "Check: <% Name %>||Status: <% Status %>||Time: <% Time %>||Response: <% Response %>";
 
 AlertDeliveryRequest Request(int kind, const AlertEvent& event, const AlertSettings& settings) {
     AlertDeliveryRequest request;
@@ -21,13 +22,15 @@ AlertDeliveryRequest Request(int kind, const AlertEvent& event, const AlertSetti
     return request;
 }
 
-std::vector<std::string> Recipients(const CQvcString& text, std::int32_t channelCode, const AlertAddressBook& book) {
+std::vector<std::string> Recipients(const CQvcString& text, std::int32_t channelCode,
+                                    const AlertAddressBook& book) {
     CSnRecipients list;
     list.Parse(text);
     static const CSnDistributionGroups kNoGroups;
     const auto groups = book.find(channelCode);
     std::vector<std::string> out;
-    for (const CQvcString& address : list.Resolve(groups != book.end() && groups->second ? *groups->second : kNoGroups))
+    for (const CQvcString& address :
+         list.Resolve(groups != book.end() && groups->second ? *groups->second : kNoGroups))
         out.push_back(address.Str());
     return out;
 }
@@ -46,8 +49,9 @@ int ChannelActionKind(int channel) {
     return channel >= 0 && channel < 6 ? kKinds[channel] : 0;
 }
 
-AlertRequests BuildAlertRequests(const CSnNodeCfg& check, const AlertDecision& decision, const AlertEvent& event,
-                                 const AlertSettings& settings, const AlertAddressBook& book) {
+AlertRequests BuildAlertRequests(const CSnNodeCfg& check, const AlertDecision& decision,
+                                 const AlertEvent& event, const AlertSettings& settings,
+                                 const AlertAddressBook& book) {
     AlertRequests out;
     const bool failure = decision.Direction == AlertDirection::Failure;
     const CSnNodeCfgAction& action = check.Action;
@@ -81,7 +85,8 @@ AlertRequests BuildAlertRequests(const CSnNodeCfg& check, const AlertDecision& d
         out.Deliveries.back().Recipient = program.Executable.Str();
     }
     if (program.RunScript != 0 && !program.Script.IsEmpty())
-        out.Refusals.push_back(std::string(ActionName(kKindRun)) + ": scripts are not available on this platform");
+        out.Refusals.push_back(std::string(ActionName(kKindRun)) +
+                               ": scripts are not available on this platform");
     const CSnNodeCfgActionRestart& restart = action.Restart;
     if (failure && restart.RestartServices != 0) {
         out.Deliveries.push_back(Request(kKindRestart, event, settings));
