@@ -48,7 +48,7 @@ DeliveryOutcome SendMail(const AlertDeliveryRequest& alert, const AlertSettings&
     request.Message = alert.Body;
     request.CharSet = smtp.CharSet;
     request.LogFile = smtp.LogFile;
-    const CSnNotificationResponse response = SendTestMail(request, context);
+    const CSnNotificationResponse response = SendAlertMail(request, context);
     return Outcome(response, kMailRetries.count(response.ErrorCode) != 0,
                    "sent to " + alert.Recipient + " through " + response.Param[0].Str());
 }
@@ -74,7 +74,7 @@ DeliveryOutcome SendTrap(const AlertDeliveryRequest& alert, const AlertSettings&
     std::vector<std::pair<std::string, std::string>> texts;
     for (std::size_t i = 0; i < std::size(kOrder); ++i)
         texts.emplace_back(traps.Oid.Str() + "." + std::to_string(i + 1), fields.at(kOrder[i]));
-    const CSnNotificationResponse response = SendTestTrap(request, context, texts);
+    const CSnNotificationResponse response = SendAlertTrap(request, context, texts);
     // A datagram that could not be sent may go later (an agent's name not resolved yet).
     return Outcome(response, response.ErrorCode == 22233, "sent to " + response.Param[0].Str());
 }

@@ -170,14 +170,11 @@ TEST(AlertQueue, BatchesRetriesAndRefusesBeyondItsBound) {
     options.Capacity = 6;
     CAlertQueue queue(channels, options);
     std::vector<bool> taken;
-    for (const auto& [kind, to, subject] :
-         std::vector<std::tuple<int, const char*, const char*>>{{1, "a", "one"},
-                                                                {1, "a", "two"},
-                                                                {1, "b", "three"},
-                                                                {6, "", ""},
-                                                                {8, "svc", ""},
-                                                                {3, "+1", ""},
-                                                                {1, "a", "beyond the bound"}}) {
+    // clang-format off
+    for (const auto& [kind, to, subject] : std::vector<std::tuple<int, const char*, const char*>>{
+             {1, "a", "one"}, {1, "a", "two"}, {1, "b", "three"}, {6, "", ""}, {8, "svc", ""}, {3, "+1", ""},
+             {1, "a", "beyond the bound"}}) {
+        // clang-format on
         AlertDeliveryRequest r;
         std::tie(r.ActionKind, r.Recipient, r.Subject) = std::tuple(kind, to, subject);
         taken.push_back(queue.Submit(r));
