@@ -90,10 +90,10 @@ std::vector<std::string> Summaries(const AlertRequests& requests) {
 
 TEST(AlertRequests, EntriesOfTheDirectionBecomeDeliveries) {
     CSnNodeCfg check;
-    // E-mail on failure (a group and an address) and on recovery (nobody); pop-ups; SMS
-    // one per number; the trap; messenger on recovery.
-    const std::pair<int, const char*> entries[] = {{0, "~12;c@x.com"}, {1, ""}, {2, "pc1;pc2"},
-                                                   {4, "+1;+2"},       {8, ""}, {11, "im@x.com"}};
+    // E-mail on failure (a group and an address) and on recovery (nobody); pop-ups; SMS and pager
+    // one per recipient; the trap; messenger on recovery.
+    const std::pair<int, const char*> entries[] = {{0, "~12;c@x.com"}, {1, ""}, {2, "pc1;pc2"},  {4, "+1;+2"},
+                                                   {6, "p1;p2"},       {8, ""}, {11, "im@x.com"}};
     for (const auto& [entry, recipients] : entries) {
         check.Action.Notify[entry].Enabled = 1;
         check.Action.Notify[entry].Recipients = recipients;
@@ -115,10 +115,11 @@ TEST(AlertRequests, EntriesOfTheDirectionBecomeDeliveries) {
     const AlertRequests failure = BuildAlertRequests(check, {true, true, AlertDirection::Failure, false},
                                                      event, settings, {{1, groups}});
     const std::string text = "|Sentrelle: Web - Failure"; // no template: the default text
-    EXPECT_EQ(Summaries(failure),
-              (std::vector<std::string>{"1|a@x.com,b@x.com,c@x.com||Web is Failure", "2|pc1,pc2|" + text,
-                                        "3|+1|" + text, "3|+2|" + text, "6||" + text, "7|/bin/fix|" + text,
-                                        "8|web|far" + text, "9||far" + text}));
+    EXPECT_EQ(
+        Summaries(failure),
+        (std::vector<std::string>{"1|a@x.com,b@x.com,c@x.com||Web is Failure", "2|pc1,pc2|" + text,
+                                  "3|+1|" + text, "3|+2|" + text, "4|p1|" + text, "4|p2|" + text,
+                                  "6||" + text, "7|/bin/fix|" + text, "8|web|far" + text, "9||far" + text}));
     EXPECT_EQ(failure.Deliveries[0].Body, "At h1\r\nrefused");
     // Recovery: its own entries and RunOnSuccess; without Act, the entries only.
     event.StatusName = "Success";
