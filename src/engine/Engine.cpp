@@ -309,6 +309,9 @@ long CEngine::LoadConfiguration(bool initial) {
     // its memory back to the system rather than keep it for the next load.
     ::malloc_trim(0);
 
+    // Templates and address books are edited without a change of the global settings.
+    if (!initial)
+        ReadAlertSettings();
     CQvcString text;
     if (initial)
         text.Format("Configuration loaded: %zu checks", m_checks.size());

@@ -34,7 +34,8 @@ std::string AlertLogLine(const CSnLogSettings& settings, const AlertReport& repo
 
 int AppendAlertLog(const CSnLogSettings& settings, const CQvcString& engineRoot, const AlertReport& report,
                    std::int64_t when) {
-    if (!settings.Enabled || settings.ToDatabase || settings.SystemMessagesOnly || settings.TextLogPath.IsEmpty())
+    if (!settings.Enabled || settings.ToDatabase || settings.SystemMessagesOnly ||
+        settings.TextLogPath.IsEmpty())
         return 0;
     const std::string path = EngineRootPath(settings.TextLogPath, engineRoot).Str();
     platform::FileInDirectory file;
@@ -47,11 +48,13 @@ int AppendAlertLog(const CSnLogSettings& settings, const CQvcString& engineRoot,
     if (exists && settings.MaxSizeKB > 0 && status.st_size + static_cast<off_t>(line.size()) > limit) {
         if (!settings.BackupWhenFull)
             return 0;
-        if (::renameat(file.Directory.Get(), file.Name.c_str(), file.Directory.Get(), (file.Name + ".bak").c_str()) != 0)
+        if (::renameat(file.Directory.Get(), file.Name.c_str(), file.Directory.Get(),
+                       (file.Name + ".bak").c_str()) != 0)
             return errno;
     }
     platform::UniqueFd out;
-    if (const int error = platform::OpenFileAt(file.Directory.Get(), file.Name, O_WRONLY | O_APPEND | O_CREAT, 0644, out);
+    if (const int error =
+            platform::OpenFileAt(file.Directory.Get(), file.Name, O_WRONLY | O_APPEND | O_CREAT, 0644, out);
         error != 0)
         return error;
     return ::write(out.Get(), line.data(), line.size()) == static_cast<ssize_t>(line.size()) ? 0 : errno;

@@ -19,7 +19,9 @@ CAlertQueue::CAlertQueue(AlertChannelTable channels, AlertQueueOptions options)
         m_workers.emplace_back([this] { Work(); });
 }
 
-CAlertQueue::~CAlertQueue() { Stop(); }
+CAlertQueue::~CAlertQueue() {
+    Stop();
+}
 
 void CAlertQueue::SetSettings(AlertSettings settings) {
     auto shared = std::make_shared<const AlertSettings>(std::move(settings));

@@ -9,7 +9,8 @@ namespace {
 
 constexpr int kKindRun = 7, kKindRestart = 8, kKindReboot = 9;
 constexpr const char* kDefaultSubject = "Sentrelle: <% Name %> - <% Status %>";
-constexpr const char* kDefaultBody = "Check: <% Name %>||Status: <% Status %>||Time: <% Time %>||Response: <% Response %>";
+constexpr const char* kDefaultBody =
+    "Check: <% Name %>||Status: <% Status %>||Time: <% Time %>||Response: <% Response %>";
 
 AlertDeliveryRequest Request(int kind, const AlertEvent& event, const AlertSettings& settings) {
     AlertDeliveryRequest request;
@@ -22,13 +23,15 @@ AlertDeliveryRequest Request(int kind, const AlertEvent& event, const AlertSetti
     return request;
 }
 
-std::vector<std::string> Recipients(const CQvcString& text, std::int32_t channelCode, const AlertAddressBook& book) {
+std::vector<std::string> Recipients(const CQvcString& text, std::int32_t channelCode,
+                                    const AlertAddressBook& book) {
     CSnRecipients list;
     list.Parse(text);
     static const CSnDistributionGroups kNoGroups;
     const auto groups = book.find(channelCode);
     std::vector<std::string> out;
-    for (const CQvcString& address : list.Resolve(groups != book.end() && groups->second ? *groups->second : kNoGroups))
+    for (const CQvcString& address :
+         list.Resolve(groups != book.end() && groups->second ? *groups->second : kNoGroups))
         out.push_back(address.Str());
     return out;
 }
@@ -47,8 +50,9 @@ int ChannelActionKind(int channel) {
     return channel >= 0 && channel < 6 ? kKinds[channel] : 0;
 }
 
-AlertRequests BuildAlertRequests(const CSnNodeCfg& check, const AlertDecision& decision, const AlertEvent& event,
-                                 const AlertSettings& settings, const AlertAddressBook& book) {
+AlertRequests BuildAlertRequests(const CSnNodeCfg& check, const AlertDecision& decision,
+                                 const AlertEvent& event, const AlertSettings& settings,
+                                 const AlertAddressBook& book) {
     AlertRequests out;
     const bool failure = decision.Direction == AlertDirection::Failure;
     const CSnNodeCfgAction& action = check.Action;

@@ -19,7 +19,8 @@ bool RepeatDue(const CSnNodeCfgActionRe& re, std::int64_t wall, std::int64_t& ne
 
 } // namespace
 
-AlertDecision DecideAlerts(const CSnNodeCfg& check, std::int32_t status, std::int64_t wall, AlertMemory& memory) {
+AlertDecision DecideAlerts(const CSnNodeCfg& check, std::int32_t status, std::int64_t wall,
+                           AlertMemory& memory) {
     AlertDecision decision;
     const CSnNodeCfgAction& action = check.Action;
     if (status != kStatusErrorByDependee && status != kStatusFailureByDependee)

@@ -17,10 +17,12 @@ const std::set<long> kMailRetries = {23715, 23720, 23721, 23727, 23741};
 DeliveryOutcome Outcome(const CSnNotificationResponse& response, bool retry, const std::string& sent) {
     if (response.ErrorCode == 0)
         return {true, false, sent};
-    return {false, retry, "failed, Error #" + std::to_string(response.ErrorCode) + ": " + response.ErrorDescription.Str()};
+    return {false, retry,
+            "failed, Error #" + std::to_string(response.ErrorCode) + ": " + response.ErrorDescription.Str()};
 }
 
-DeliveryOutcome SendMail(const AlertDeliveryRequest& alert, const AlertSettings& settings, const RunContext& context) {
+DeliveryOutcome SendMail(const AlertDeliveryRequest& alert, const AlertSettings& settings,
+                         const RunContext& context) {
     const CSnSmtpSettings& smtp = settings.Smtp;
     CSnSmtpNotificationRequest request;
     request.CreatorIsManager = 0;
@@ -47,12 +49,13 @@ DeliveryOutcome SendMail(const AlertDeliveryRequest& alert, const AlertSettings&
     request.Message = alert.Body;
     request.CharSet = smtp.CharSet;
     request.LogFile = smtp.LogFile;
-    const CSnNotificationResponse response = SendTestMail(request, context);
+    const CSnNotificationResponse response = SendAlertMail(request, context);
     return Outcome(response, kMailRetries.count(response.ErrorCode) != 0,
                    "sent to " + alert.Recipient + " through " + response.Param[0].Str());
 }
 
-DeliveryOutcome SendTrap(const AlertDeliveryRequest& alert, const AlertSettings& settings, const RunContext& context) {
+DeliveryOutcome SendTrap(const AlertDeliveryRequest& alert, const AlertSettings& settings,
+                         const RunContext& context) {
     const CSnSnmpTrapsSettings& traps = settings.Traps;
     CSnSnmpNotificationRequest request;
     request.CreatorIsManager = 0;
@@ -66,13 +69,13 @@ DeliveryOutcome SendTrap(const AlertDeliveryRequest& alert, const AlertSettings&
     request.LogFile = traps.LogFile;
     // The event's fields under the OID: .1 Name, .2 Host, .3 Type, .4 Status, .5 Data,
     // .6 Response, .7 Time, .8 Folder, .9 ID, .10 Direction.
-    static const char* const kOrder[] = {"Name", "Host",   "Type", "Status", "Data",
-                                         "Response", "Time", "Folder", "ID", "Direction"};
+    static const char* const kOrder[] = {"Name",     "Host", "Type",   "Status", "Data",
+                                         "Response", "Time", "Folder", "ID",     "Direction"};
     const auto fields = AlertFields(alert.Event);
     std::vector<std::pair<std::string, std::string>> texts;
     for (std::size_t i = 0; i < std::size(kOrder); ++i)
         texts.emplace_back(traps.Oid.Str() + "." + std::to_string(i + 1), fields.at(kOrder[i]));
-    const CSnNotificationResponse response = SendTestTrap(request, context, texts);
+    const CSnNotificationResponse response = SendAlertTrap(request, context, texts);
     // A datagram that could not be sent may go later (an agent's name not resolved yet).
     return Outcome(response, response.ErrorCode == 22233, "sent to " + response.Param[0].Str());
 }

@@ -261,9 +261,9 @@ CSnNotificationResponse Failure(const CSnSmtpNotificationRequest& request, long 
     return response;
 }
 
-} // namespace
-
-CSnNotificationResponse SendTestMail(const CSnSmtpNotificationRequest& request, const RunContext& context) {
+// `what` names the message in the log ("E-mail test", "E-mail").
+CSnNotificationResponse SendMail(const CSnSmtpNotificationRequest& request, const RunContext& context,
+                                 const std::string& what) {
     const CRunDeadline deadline(context);
     const std::vector<std::string> recipients = SplitAddressList(request.RecipientAddressList.Str());
     if (recipients.empty())
@@ -322,7 +322,7 @@ CSnNotificationResponse SendTestMail(const CSnSmtpNotificationRequest& request, 
             else
                 attempt = Send(server, recipients, message, share, context);
         }
-        log.push_back("E-mail test to " + request.RecipientAddressList.Str() + " through " + server.Name() + ": " +
+        log.push_back(what + " to " + request.RecipientAddressList.Str() + " through " + server.Name() + ": " +
                       (attempt.Code == 0 ? "sent" : "failed, Error #" + std::to_string(attempt.Code) + ": " +
                                                         attempt.Description));
         for (const std::string& line : attempt.Dialogue)
@@ -347,4 +347,14 @@ CSnNotificationResponse SendTestMail(const CSnSmtpNotificationRequest& request, 
     response.ErrorDescription = std::string(ErrorTextOnly(kBothFailed)) + ": " + servers[0].Name() + ": " +
                                 attempts[0].Description + "; " + servers[1].Name() + ": " + last.Description;
     return response;
+}
+
+} // namespace
+
+CSnNotificationResponse SendTestMail(const CSnSmtpNotificationRequest& request, const RunContext& context) {
+    return SendMail(request, context, "E-mail test");
+}
+
+CSnNotificationResponse SendAlertMail(const CSnSmtpNotificationRequest& request, const RunContext& context) {
+    return SendMail(request, context, "E-mail");
 }

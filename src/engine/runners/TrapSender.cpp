@@ -27,10 +27,10 @@ std::uint32_t Uptime() {
                                       static_cast<unsigned long long>(now.tv_nsec) / 10000000);
 }
 
-} // namespace
-
-CSnNotificationResponse SendTestTrap(const CSnSnmpNotificationRequest& request, const RunContext& context,
-                                     const std::vector<std::pair<std::string, std::string>>& texts) {
+// `what` names the trap in the log ("SNMP trap test", "SNMP trap").
+CSnNotificationResponse SendTrap(const CSnSnmpNotificationRequest& request, const RunContext& context,
+                                 const std::vector<std::pair<std::string, std::string>>& texts,
+                                 const std::string& what) {
     const CRunDeadline deadline(context);
     CSnNotificationResponse response;
     response.CreatorIsManager = request.CreatorIsManager;
@@ -38,7 +38,7 @@ CSnNotificationResponse SendTestTrap(const CSnSnmpNotificationRequest& request, 
         response.ErrorCode = code;
         response.ErrorDescription = std::string(ErrorTextOnly(code)) + (detail.empty() ? "" : ": " + detail);
         AppendNotificationLog(request.LogFile.Str(), context.EngineRoot,
-                              {"SNMP trap test to " + request.Agent.Str() + ": failed, Error #" + std::to_string(code) +
+                              {what + " to " + request.Agent.Str() + ": failed, Error #" + std::to_string(code) +
                                ": " + response.ErrorDescription.Str()});
         return response;
     };
@@ -101,7 +101,18 @@ CSnNotificationResponse SendTestTrap(const CSnSnmpNotificationRequest& request, 
 
     response.Param[0] = target;
     AppendNotificationLog(request.LogFile.Str(), context.EngineRoot,
-                          {"SNMP trap test to " + target + " (" + (content.Version == 1 ? "SNMP v1" : "SNMP v2c") +
+                          {what + " to " + target + " (" + (content.Version == 1 ? "SNMP v1" : "SNMP v2c") +
                            ", OID " + content.Oid + " = " + content.Value + "): sent"});
     return response;
+}
+
+} // namespace
+
+CSnNotificationResponse SendTestTrap(const CSnSnmpNotificationRequest& request, const RunContext& context) {
+    return SendTrap(request, context, {}, "SNMP trap test");
+}
+
+CSnNotificationResponse SendAlertTrap(const CSnSnmpNotificationRequest& request, const RunContext& context,
+                                      const std::vector<std::pair<std::string, std::string>>& texts) {
+    return SendTrap(request, context, texts, "SNMP trap");
 }

@@ -36,6 +36,10 @@ CSnNotificationResponse SendNotificationTest(const CSnNotificationRequest& reque
 
 // The two channels that really send, for callers that hold the typed request.
 CSnNotificationResponse SendTestMail(const CSnSmtpNotificationRequest& request, const RunContext& context);
-// A trap may carry more variables after the request's one (SnmpTrapContent::Texts).
-CSnNotificationResponse SendTestTrap(const CSnSnmpNotificationRequest& request, const RunContext& context,
-                                     const std::vector<std::pair<std::string, std::string>>& texts = {});
+CSnNotificationResponse SendTestTrap(const CSnSnmpNotificationRequest& request, const RunContext& context);
+
+// The same channels for alerts: the log lines name an e-mail or a trap rather than a
+// test, and the trap carries more variables after the request's one (SnmpTrapContent::Texts).
+CSnNotificationResponse SendAlertMail(const CSnSmtpNotificationRequest& request, const RunContext& context);
+CSnNotificationResponse SendAlertTrap(const CSnSnmpNotificationRequest& request, const RunContext& context,
+                                      const std::vector<std::pair<std::string, std::string>>& texts);

@@ -32,5 +32,6 @@ struct AlertRequests {
 // Actions: on failure RunOnFailure (kind 7) and Restart (8 for services, 9 for a reboot),
 // on recovery RunOnSuccess.  Subject and body: the template of the request's kind with
 // the event's placeholders filled (a default text when the settings have none).
-AlertRequests BuildAlertRequests(const CSnNodeCfg& check, const AlertDecision& decision, const AlertEvent& event,
-                                 const AlertSettings& settings, const AlertAddressBook& book);
+AlertRequests BuildAlertRequests(const CSnNodeCfg& check, const AlertDecision& decision,
+                                 const AlertEvent& event, const AlertSettings& settings,
+                                 const AlertAddressBook& book);

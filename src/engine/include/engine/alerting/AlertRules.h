@@ -43,7 +43,8 @@ struct AlertDecision {
 //  - no result (0, a cleared failure): forgets the failure, silently;
 //  - Error below the threshold, Maintenance, On Hold, Uncertain: nothing (a failure
 //    announced before stays announced, so the recovery follows later).
-AlertDecision DecideAlerts(const CSnNodeCfg& check, std::int32_t status, std::int64_t wall, AlertMemory& memory);
+AlertDecision DecideAlerts(const CSnNodeCfg& check, std::int32_t status, std::int64_t wall,
+                           AlertMemory& memory);
 
 // What alerting remembers of a check whose last published status the engine finds when
 // it starts: a Failure counts as announced.
