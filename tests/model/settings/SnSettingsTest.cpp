@@ -72,7 +72,7 @@ std::string Describe(bool field) {
 
 template <class Settings> std::vector<std::string> FieldTexts(const Settings& s) {
     std::vector<std::string> texts;
-    Settings::Fields(s, [&](int property, const auto& field) {
+    Settings::Fields(s, [&](int property, const char*, const auto& field) {
         texts.push_back(std::to_string(property) + "=" + Describe(field));
     });
     return texts;
@@ -89,7 +89,7 @@ template <class Settings> Settings ReadBack(CSnCfg& store, const Settings& writt
 template <class Settings> void ExpectEveryFieldRoundTrips(CSnCfg& store) {
     Settings written;
     int n = 0;
-    Settings::Fields(written, [&](int, auto& field) { Distinct(field, ++n); });
+    Settings::Fields(written, [&](int, const char*, auto& field) { Distinct(field, ++n); });
     EXPECT_EQ(FieldTexts(ReadBack(store, written)), FieldTexts(written)) << typeid(Settings).name();
 }
 
@@ -290,7 +290,7 @@ TEST_F(SnSettingsTest, WebViewsAndTheRegistryVirtualDirectory) {
     w.Header.Enabled = true;
     w.Header.FreqSeconds = 60;
     int n = 0;
-    CSnWebView::Fields(w.Views[3], [&](int, auto& field) { Distinct(field, ++n); });
+    CSnWebView::Fields(w.Views[3], [&](int, const char*, auto& field) { Distinct(field, ++n); });
     ASSERT_EQ(w.Write(store), 0);
 
     CSnWebViewSettings r;
