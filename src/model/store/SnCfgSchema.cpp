@@ -88,9 +88,15 @@ const RecordTable kNodes{
     25022,
 };
 
-char KindOf(const CQvcString&) { return 'S'; }
-char KindOf(std::int32_t) { return 'L'; }
-char KindOf(bool) { return 'B'; }
+char KindOf(const CQvcString&) {
+    return 'S';
+}
+char KindOf(std::int32_t) {
+    return 'L';
+}
+char KindOf(bool) {
+    return 'B';
+}
 
 std::string DefaultOf(const CQvcString& text) {
     std::string sql = "'";
@@ -98,14 +104,18 @@ std::string DefaultOf(const CQvcString& text) {
         sql += c == '\'' ? std::string("''") : std::string(1, c);
     return sql + "'";
 }
-std::string DefaultOf(std::int32_t value) { return std::to_string(value); }
-std::string DefaultOf(bool value) { return value ? "1" : "0"; }
+std::string DefaultOf(std::int32_t value) {
+    return std::to_string(value);
+}
+std::string DefaultOf(bool value) {
+    return value ? "1" : "0";
+}
 
 // The table of a settings class, its columns taken from the class's field list and its
 // defaults from a default-constructed instance.  The key property is the key column.
 template <class Settings>
-RecordTable Described(const char* table, const char* kind, const char* key, long queryError, long noRecordsError,
-                      long updateError) {
+RecordTable Described(const char* table, const char* kind, const char* key, long queryError,
+                      long noRecordsError, long updateError) {
     RecordTable t{table, kind, key, {}, queryError, noRecordsError, updateError};
     const Settings defaults{};
     Settings::Fields(defaults, [&](int property, const char* column, const auto& member) {
@@ -139,21 +149,24 @@ const std::vector<RecordTable>& RecordTables() {
         Described<CSnMsnSettings>("MsnSettings", snkind::kMsnSettings, "ID", 25188, 25189, 25190),
         Described<CSnLogSettings>("LogSettings", snkind::kLogSettings, "ID", 25150, 25151, 25152),
         Described<CSnReportSettings>("ReportSettings", snkind::kReportSettings, "ID", 25155, 25156, 25157),
-        Described<CSnSnmpTrapsSettings>("SnmpTrapsSettings", snkind::kSnmpTrapsSettings, "ID", 25170, 25171, 25172),
-        Described<CSnMessageTemplate>("MessageTemplates", snkind::kMessageTemplate, "ID", 25140, 25141, 25142),
+        Described<CSnSnmpTrapsSettings>("SnmpTrapsSettings", snkind::kSnmpTrapsSettings, "ID", 25170, 25171,
+                                        25172),
+        Described<CSnMessageTemplate>("MessageTemplates", snkind::kMessageTemplate, "ID", 25140, 25141,
+                                      25142),
         DistributionGroups(),
         Described<CSnWebView>("XmlViews", snkind::kXmlView, "Idx", 25165, 25166, 25167),
     };
     return tables;
 }
 
-constexpr const ValueTable* kValueTables[] = {&kTree,      &kServerCredentials, &kMaintenance, &kDateTime,
+constexpr const ValueTable* kValueTables[] = {&kTree,       &kServerCredentials, &kMaintenance, &kDateTime,
                                               &kAutoBackup, &kNetPopup,          &kAdvanced};
 
 std::string ColumnSql(const Column& c) {
     std::string sql = std::string("\"") + c.Name + "\" ";
     const std::string fallback = c.Kind == 'S' ? "''" : "0";
-    return sql + (c.Kind == 'S' ? "TEXT" : "INTEGER") + " NOT NULL DEFAULT " + (c.Default.empty() ? fallback : c.Default);
+    return sql + (c.Kind == 'S' ? "TEXT" : "INTEGER") + " NOT NULL DEFAULT " +
+           (c.Default.empty() ? fallback : c.Default);
 }
 
 std::string TableSql(const RecordTable& t, const char* extra = nullptr) {
@@ -202,10 +215,10 @@ std::string CreateSql() {
     for (const RecordTable& t : RecordTables())
         sql += TableSql(t);
     for (const ValueTable* t : kValueTables)
-        sql += std::string("CREATE TABLE \"") + t->Table + "\" (\"" + t->KeyColumn + "\" INTEGER PRIMARY KEY CHECK (\"" +
-               t->KeyColumn + "\" " + t->KeyCheck + "), \"" + t->ValueColumn + "\" " +
-               (t->Kind == 'S' ? "TEXT" : "INTEGER") + " NOT NULL);\n";
-    sql +=            "CREATE INDEX \"NodesByType\" ON \"Nodes\" (\"Type\");\n"
+        sql += std::string("CREATE TABLE \"") + t->Table + "\" (\"" + t->KeyColumn +
+               "\" INTEGER PRIMARY KEY CHECK (\"" + t->KeyColumn + "\" " + t->KeyCheck + "), \"" +
+               t->ValueColumn + "\" " + (t->Kind == 'S' ? "TEXT" : "INTEGER") + " NOT NULL);\n";
+    sql += "CREATE INDEX \"NodesByType\" ON \"Nodes\" (\"Type\");\n"
            "CREATE INDEX \"GroupsByType\" ON \"DistributionGroups\" (\"NotificationTypeID\");\n";
     return sql + UpgradeSql();
 }

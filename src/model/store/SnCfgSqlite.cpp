@@ -881,14 +881,14 @@ void CSnCfgSqlite::CountNodes(const CQvcString& where, long& count) {
 
 // --- one-text settings ----------------------------------------------------------------
 
-#define SN_TEXT_SETTINGS(Getter, Putter, Table)                                                                \
-    void CSnCfgSqlite::Getter(CQvcString& out) {                                                               \
-        if (Ready())                                                                                           \
-            m_error = m_impl->GetText(Table, 1, out);                                                          \
-    }                                                                                                          \
-    void CSnCfgSqlite::Putter(const CQvcString& text) {                                                        \
-        if (Ready())                                                                                           \
-            m_error = m_impl->PutValue(Table, 1, CQvcVariant::FromText(text));              \
+#define SN_TEXT_SETTINGS(Getter, Putter, Table)                                                              \
+    void CSnCfgSqlite::Getter(CQvcString& out) {                                                             \
+        if (Ready())                                                                                         \
+            m_error = m_impl->GetText(Table, 1, out);                                                        \
+    }                                                                                                        \
+    void CSnCfgSqlite::Putter(const CQvcString& text) {                                                      \
+        if (Ready())                                                                                         \
+            m_error = m_impl->PutValue(Table, 1, CQvcVariant::FromText(text));                               \
     }
 
 SN_TEXT_SETTINGS(get_ServerCredentials, put_ServerCredentials, snschema::kServerCredentials)
@@ -900,15 +900,15 @@ SN_TEXT_SETTINGS(get_AutoBackupSettings, put_AutoBackupSettings, snschema::kAuto
 void CSnCfgSqlite::get_AdvancedSettings(long row, CQvcString& out) {
     if (!Ready())
         return;
-    m_error = (row < 1 || row > 7) ? snschema::kAdvanced.NoRecordsError : m_impl->GetText(snschema::kAdvanced, row, out);
+    m_error = (row < 1 || row > 7) ? snschema::kAdvanced.NoRecordsError
+                                   : m_impl->GetText(snschema::kAdvanced, row, out);
 }
 
 void CSnCfgSqlite::put_AdvancedSettings(long row, const CQvcString& text) {
     if (!Ready())
         return;
-    m_error = (row < 1 || row > 7)
-                  ? snschema::kAdvanced.UpdateError
-                  : m_impl->PutValue(snschema::kAdvanced, row, CQvcVariant::FromText(text));
+    m_error = (row < 1 || row > 7) ? snschema::kAdvanced.UpdateError
+                                   : m_impl->PutValue(snschema::kAdvanced, row, CQvcVariant::FromText(text));
 }
 
 void CSnCfgSqlite::GetNetPopupSettings(bool& enabled) {

@@ -337,7 +337,8 @@ TEST_F(SnRefreshCycleTest, ResultsChangesShowAtOnceOrAtTheirDueTimeAndThenNoMore
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         clock = FakeClock();
-        CSnRefreshCycle fresh(host, [this] { return clock.ms; }, [this] { return clock.Seconds(); });
+        CSnRefreshCycle fresh(
+            host, [this] { return clock.ms; }, [this] { return clock.Seconds(); });
         CSnAutoRefreshSettings s;
         s.Enabled = c.enabled;
         s.Dynamic = c.dynamic;

@@ -725,8 +725,9 @@ TEST_F(SnCfgStoreTest, ImportCopiesEveryTableButTheMetaSettingsOfTheImportedFile
     // The saved file: every settings table emptied, and an older version in its meta
     // settings, which must not come along (the installation's own stays).
     std::string emptied;
-    std::istringstream tables(query(saved, "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT IN "
-                                           "('Nodes', 'Tree', 'MetaSettings', 'NodeIds')"));
+    std::istringstream tables(query(saved,
+                                    "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT IN "
+                                    "('Nodes', 'Tree', 'MetaSettings', 'NodeIds')"));
     for (std::string name; std::getline(tables, name, ',');) {
         Sql(saved, "DELETE FROM \"" + name + "\"");
         emptied += "SELECT '" + name + "' FROM \"" + name + "\" UNION ALL ";

@@ -48,7 +48,8 @@ public:
     template <class Settings>
     static std::shared_ptr<CSnRecord> ToRecord(const Settings& s, const char* kind) {
         auto record = std::make_shared<CSnRecord>(kind);
-        Settings::Fields(s, [&](int property, const char*, const auto& member) { Put(*record, property, member); });
+        Settings::Fields(
+            s, [&](int property, const char*, const auto& member) { Put(*record, property, member); });
         return record;
     }
     template <class Settings> static void FromRecord(Settings& s, const CSnRecord& record) {
