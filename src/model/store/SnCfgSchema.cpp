@@ -1,5 +1,15 @@
 #include "SnCfgSchema.h"
 
+#include "model/notify/SnLogSettings.h"
+#include "model/notify/SnMessageTemplate.h"
+#include "model/notify/SnMsnSettings.h"
+#include "model/notify/SnPagerSettings.h"
+#include "model/notify/SnSmsSettings.h"
+#include "model/notify/SnSmtpSettings.h"
+#include "model/notify/SnSnmpTrapsSettings.h"
+#include "model/settings/SnMetaSettings.h"
+#include "model/settings/SnReportSettings.h"
+#include "model/settings/SnWebView.h"
 #include "model/store/SnRecordProperties.h"
 
 #include <algorithm>
@@ -78,182 +88,85 @@ const RecordTable kNodes{
     25022,
 };
 
-const std::vector<RecordTable> kRecordTables{
-    {"MetaSettings",
-     snkind::kMetaSettings,
-     "ID",
-     {{snmeta::kVersion, "Version", 'S'},
-      {snmeta::kCreator, "Creator", 'S'},
-      {snmeta::kTimeStamp, "TimeStamp", 'L'},
-      {snmeta::kDescription, "Description", 'S'}},
-     25110,
-     25111,
-     25112},
-    {"SmtpSettings",
-     snkind::kSmtpSettings,
-     "ID",
-     {{snsmtp::kServer1, "Server1", 'S'},
-      {snsmtp::kPort1, "Port1", 'L'},
-      {snsmtp::kSecure1, "Secure1", 'B'},
-      {snsmtp::kAuthRequired1, "AuthRequired1", 'B'},
-      {snsmtp::kLogin1, "Login1", 'S'},
-      {snsmtp::kPassword1, "Password1", 'S'},
-      {snsmtp::kSenderName1, "SenderName1", 'S'},
-      {snsmtp::kSenderAddress1, "SenderAddress1", 'S'},
-      {snsmtp::kServer2, "Server2", 'S'},
-      {snsmtp::kPort2, "Port2", 'L'},
-      {snsmtp::kSecure2, "Secure2", 'B'},
-      {snsmtp::kAuthRequired2, "AuthRequired2", 'B'},
-      {snsmtp::kLogin2, "Login2", 'S'},
-      {snsmtp::kPassword2, "Password2", 'S'},
-      {snsmtp::kSenderName2, "SenderName2", 'S'},
-      {snsmtp::kSenderAddress2, "SenderAddress2", 'S'},
-      {snsmtp::kCharSet, "CharSet", 'L'},
-      {snsmtp::kRtf, "Rtf", 'B'},
-      {snsmtp::kLogFile, "LogFile", 'S'}},
-     25100,
-     25101,
-     25102},
-    {"SmsSettings",
-     snkind::kSmsSettings,
-     "ID",
-     {{snsms::kProtocol, "Protocol", 'L'},
-      {snsms::kGsmHasPinCode, "GsmHasPinCode", 'B'},
-      {snsms::kGsmPinCode, "GsmPinCode", 'S'},
-      {snsms::kGsmDevice, "GsmDevice", 'S'},
-      {snsms::kGsmDeviceSpeed, "GsmDeviceSpeed", 'L'},
-      {snsms::kGsmDeviceFlowControl, "GsmDeviceFlowControl", 'L'},
-      {snsms::kGsmInitString, "GsmInitString", 'S'},
-      {snsms::kHttpProviderUrl, "HttpProviderUrl", 'S'},
-      {snsms::kHttpSuccessResponse, "HttpSuccessResponse", 'S'},
-      {snsms::kHttpSender, "HttpSender", 'S'},
-      {snsms::kHttpWebAccount, "HttpWebAccount", 'S'},
-      {snsms::kHttpWebPassword, "HttpWebPassword", 'S'},
-      {snsms::kHttpProxyServer, "HttpProxyServer", 'S'},
-      {snsms::kHttpProxyAccount, "HttpProxyAccount", 'S'},
-      {snsms::kHttpProxyPassword, "HttpProxyPassword", 'S'},
-      {snsms::kServerChannel, "ServerChannel", 'L'},
-      {snsms::kLogFile, "LogFile", 'S'}},
-     25185,
-     25186,
-     25187},
-    {"PagerSettings",
-     snkind::kPagerSettings,
-     "ID",
-     {{snpager::kProtocol, "Protocol", 'L'},
-      {snpager::kSnppServer, "SnppServer", 'S'},
-      {snpager::kSnppPort, "SnppPort", 'L'},
-      {snpager::kSnppPassword, "SnppPassword", 'S'},
-      {snpager::kSnppTimeOut, "SnppTimeOut", 'L'},
-      {snpager::kDtmfDevice, "DtmfDevice", 'S'},
-      {snpager::kDtmfDeviceSpeed, "DtmfDeviceSpeed", 'L'},
-      {snpager::kDtmfDeviceFlowControl, "DtmfDeviceFlowControl", 'L'},
-      {snpager::kDtmfDeviceInitString, "DtmfDeviceInitString", 'S'},
-      {snpager::kDtmfDialPulse, "DtmfDialPulse", 'B'},
-      {snpager::kDtmfRedials, "DtmfRedials", 'L'},
-      {snpager::kLogFile, "LogFile", 'S'}},
-     25180,
-     25181,
-     25182},
-    {"MsnSettings",
-     snkind::kMsnSettings,
-     "ID",
-     {{snmsn::kServer, "Server", 'S'},
-      {snmsn::kPort, "Port", 'L'},
-      {snmsn::kAccount, "Account", 'S'},
-      {snmsn::kPassword, "Password", 'S'},
-      {snmsn::kDisplayName, "DisplayName", 'S'},
-      {snmsn::kLogFile, "LogFile", 'S'}},
-     25188,
-     25189,
-     25190},
-    {"LogSettings",
-     snkind::kLogSettings,
-     "ID",
-     {{snlog::kEnabled, "Enabled", 'B'},
-      {snlog::kToDatabase, "ToDatabase", 'B'},
-      {snlog::kSystemMessagesOnly, "SystemMessagesOnly", 'B'},
-      {snlog::kTextLogPath, "TextLogPath", 'S'},
-      {snlog::kSeparator, "Separator", 'S'},
-      {snlog::kMaxSizeKB, "MaxSizeKB", 'L'},
-      {snlog::kBackupWhenFull, "BackupWhenFull", 'B'},
-      {snlog::kDbConnection, "DbConnection", 'S'},
-      {snlog::kDbPassword, "DbPassword", 'S'},
-      {snlog::kSyslogEnabled, "SyslogEnabled", 'B'},
-      {snlog::kSyslogServer, "SyslogServer", 'S'},
-      {snlog::kSyslogPort, "SyslogPort", 'L'},
-      {snlog::kSyslogTcp, "SyslogTcp", 'B'},
-      {snlog::kSyslogMessage, "SyslogMessage", 'S'},
-      {snlog::kSyslogFacility, "SyslogFacility", 'L'},
-      {snlog::kSyslogPriorityFailure, "SyslogPriorityFailure", 'L'},
-      {snlog::kSyslogPriorityRecovery, "SyslogPriorityRecovery", 'L'},
-      {snlog::kSyslogPriorityInfo, "SyslogPriorityInfo", 'L'}},
-     25150,
-     25151,
-     25152},
-    {"ReportSettings",
-     snkind::kReportSettings,
-     "ID",
-     {{snreport::kEnabled, "Enabled", 'B'},
-      {snreport::kDbConnection, "DbConnection", 'S'},
-      {snreport::kDbPassword, "DbPassword", 'S'},
-      {snreport::kGraphsEnabled, "GraphsEnabled", 'B'},
-      {snreport::kOutputDirectory, "OutputDirectory", 'S'},
-      {snreport::kStyleSheet, "StyleSheet", 'S'},
-      {snreport::kRetentionDays, "RetentionDays", 'L'}},
-     25155,
-     25156,
-     25157},
-    {"SnmpTrapsSettings",
-     snkind::kSnmpTrapsSettings,
-     "ID",
-     {{snsnmptrap::kAgent, "Agent", 'S'},
-      {snsnmptrap::kPort, "Port", 'L'},
-      {snsnmptrap::kCommunity, "Community", 'S'},
-      {snsnmptrap::kOid, "Oid", 'S'},
-      {snsnmptrap::kOidType, "OidType", 'L'},
-      {snsnmptrap::kProtocolVersion, "ProtocolVersion", 'L'},
-      {snsnmptrap::kGenericTrap, "GenericTrap", 'L'},
-      {snsnmptrap::kLogFile, "LogFile", 'S'}},
-     25170,
-     25171,
-     25172},
-    {"MessageTemplates",
-     snkind::kMessageTemplate,
-     "ID",
-     {{sntemplate::kName, "Name", 'S'},
-      {sntemplate::kNotificationTypeId, "NotificationTypeID", 'L'},
-      {sntemplate::kSubject, "Subject", 'S'},
-      {sntemplate::kBody, "Body", 'S'}},
-     25140,
-     25141,
-     25142},
-    {"DistributionGroups",
-     snkind::kDistributionGroup,
-     "ID",
-     {{sngroup::kNotificationTypeId, "NotificationTypeID", 'L'},
-      {sngroup::kName, "Name", 'S'},
-      {sngroup::kMembers, "Members", 'S'},
-      {sngroup::kIsDefault, "IsDefault", 'B'}},
-     25122,
-     25123,
-     25124},
-    {"XmlViews",
-     snkind::kXmlView,
-     "Idx",
-     {{snxmlview::kEnabled, "Enabled", 'L'},
-      {snxmlview::kName, "Name", 'S'},
-      {snxmlview::kTemplate, "Template", 'S'},
-      {snxmlview::kDescription, "Description", 'S'},
-      {snxmlview::kOutput, "Output", 'S'}},
-     25165,
-     25166,
-     25167},
-};
+char KindOf(const CQvcString&) {
+    return 'S';
+}
+char KindOf(std::int32_t) {
+    return 'L';
+}
+char KindOf(bool) {
+    return 'B';
+}
+
+std::string DefaultOf(const CQvcString& text) {
+    std::string sql = "'";
+    for (char c : std::string(text.c_str()))
+        sql += c == '\'' ? std::string("''") : std::string(1, c);
+    return sql + "'";
+}
+std::string DefaultOf(std::int32_t value) {
+    return std::to_string(value);
+}
+std::string DefaultOf(bool value) {
+    return value ? "1" : "0";
+}
+
+// The table of a settings class, its columns taken from the class's field list and its
+// defaults from a default-constructed instance.  The key property is the key column.
+template <class Settings>
+RecordTable Described(const char* table, const char* kind, const char* key, long queryError,
+                      long noRecordsError, long updateError) {
+    RecordTable t{table, kind, key, {}, queryError, noRecordsError, updateError};
+    const Settings defaults{};
+    Settings::Fields(defaults, [&](int property, const char* column, const auto& member) {
+        if (property != kPropId)
+            t.Columns.push_back({property, column, KindOf(member), DefaultOf(member)});
+    });
+    return t;
+}
+
+// Group records carry their default flag beside the group's own fields, so the group
+// class has no field list of its own.
+RecordTable DistributionGroups() {
+    return {"DistributionGroups",
+            snkind::kDistributionGroup,
+            "ID",
+            {{sngroup::kNotificationTypeId, "NotificationTypeID", 'L'},
+             {sngroup::kName, "Name", 'S'},
+             {sngroup::kMembers, "Members", 'S'},
+             {sngroup::kIsDefault, "IsDefault", 'B'}},
+            25122,
+            25123,
+            25124};
+}
+
+const std::vector<RecordTable>& RecordTables() {
+    static const std::vector<RecordTable> tables{
+        Described<CSnMetaSettings>("MetaSettings", snkind::kMetaSettings, "ID", 25110, 25111, 25112),
+        Described<CSnSmtpSettings>("SmtpSettings", snkind::kSmtpSettings, "ID", 25100, 25101, 25102),
+        Described<CSnSmsSettings>("SmsSettings", snkind::kSmsSettings, "ID", 25185, 25186, 25187),
+        Described<CSnPagerSettings>("PagerSettings", snkind::kPagerSettings, "ID", 25180, 25181, 25182),
+        Described<CSnMsnSettings>("MsnSettings", snkind::kMsnSettings, "ID", 25188, 25189, 25190),
+        Described<CSnLogSettings>("LogSettings", snkind::kLogSettings, "ID", 25150, 25151, 25152),
+        Described<CSnReportSettings>("ReportSettings", snkind::kReportSettings, "ID", 25155, 25156, 25157),
+        Described<CSnSnmpTrapsSettings>("SnmpTrapsSettings", snkind::kSnmpTrapsSettings, "ID", 25170, 25171,
+                                        25172),
+        Described<CSnMessageTemplate>("MessageTemplates", snkind::kMessageTemplate, "ID", 25140, 25141,
+                                      25142),
+        DistributionGroups(),
+        Described<CSnWebView>("XmlViews", snkind::kXmlView, "Idx", 25165, 25166, 25167),
+    };
+    return tables;
+}
+
+constexpr const ValueTable* kValueTables[] = {&kTree,       &kServerCredentials, &kMaintenance, &kDateTime,
+                                              &kAutoBackup, &kNetPopup,          &kAdvanced};
 
 std::string ColumnSql(const Column& c) {
     std::string sql = std::string("\"") + c.Name + "\" ";
-    return sql + (c.Kind == 'S' ? "TEXT NOT NULL DEFAULT ''" : "INTEGER NOT NULL DEFAULT 0");
+    const std::string fallback = c.Kind == 'S' ? "''" : "0";
+    return sql + (c.Kind == 'S' ? "TEXT" : "INTEGER") + " NOT NULL DEFAULT " +
+           (c.Default.empty() ? fallback : c.Default);
 }
 
 std::string TableSql(const RecordTable& t, const char* extra = nullptr) {
@@ -267,10 +180,23 @@ std::string TableSql(const RecordTable& t, const char* extra = nullptr) {
 
 } // namespace
 
+const std::vector<CopiedTable>& CopiedTables() {
+    static const std::vector<CopiedTable> tables = [] {
+        std::vector<CopiedTable> list{{kNodes.Table, kNodes.UpdateError}};
+        for (const ValueTable* t : kValueTables)
+            list.push_back({t->Table, t->UpdateError});
+        for (const RecordTable& t : RecordTables())
+            if (std::string_view(t.Kind) != snkind::kMetaSettings)
+                list.push_back({t.Table, t.UpdateError});
+        return list;
+    }();
+    return tables;
+}
+
 const RecordTable* FindRecordTable(std::string_view kind) {
     if (kind == kNodes.Kind)
         return &kNodes;
-    for (const RecordTable& t : kRecordTables)
+    for (const RecordTable& t : RecordTables())
         if (kind == t.Kind)
             return &t;
     return nullptr;
@@ -286,22 +212,13 @@ std::string CreateSql() {
     // ParentID is no record property: UpdateParents fills it from the tree for tools that
     // query the database directly.
     std::string sql = TableSql(kNodes, ", \"ParentID\" INTEGER NOT NULL DEFAULT 0");
-    for (const RecordTable& t : kRecordTables)
+    for (const RecordTable& t : RecordTables())
         sql += TableSql(t);
-    sql += "CREATE TABLE \"Tree\" (\"ID\" INTEGER PRIMARY KEY CHECK (\"ID\" = 1), \"Tree\" TEXT NOT NULL);\n"
-           "CREATE TABLE \"ServerCredentials\" (\"ID\" INTEGER PRIMARY KEY CHECK (\"ID\" = 1), "
-           "\"Value\" TEXT NOT NULL);\n"
-           "CREATE TABLE \"MaintenanceSettings\" (\"ID\" INTEGER PRIMARY KEY CHECK (\"ID\" = 1), "
-           "\"Value\" TEXT NOT NULL);\n"
-           "CREATE TABLE \"DateTimeSettings\" (\"ID\" INTEGER PRIMARY KEY CHECK (\"ID\" = 1), "
-           "\"Value\" TEXT NOT NULL);\n"
-           "CREATE TABLE \"AutoBackupSettings\" (\"ID\" INTEGER PRIMARY KEY CHECK (\"ID\" = 1), "
-           "\"Value\" TEXT NOT NULL);\n"
-           "CREATE TABLE \"NetPopupSettings\" (\"ID\" INTEGER PRIMARY KEY CHECK (\"ID\" = 1), "
-           "\"Enabled\" INTEGER NOT NULL);\n"
-           "CREATE TABLE \"AdvancedSettings\" (\"Row\" INTEGER PRIMARY KEY CHECK (\"Row\" BETWEEN 1 AND 7), "
-           "\"Value\" TEXT NOT NULL);\n"
-           "CREATE INDEX \"NodesByType\" ON \"Nodes\" (\"Type\");\n"
+    for (const ValueTable* t : kValueTables)
+        sql += std::string("CREATE TABLE \"") + t->Table + "\" (\"" + t->KeyColumn +
+               "\" INTEGER PRIMARY KEY CHECK (\"" + t->KeyColumn + "\" " + t->KeyCheck + "), \"" +
+               t->ValueColumn + "\" " + (t->Kind == 'S' ? "TEXT" : "INTEGER") + " NOT NULL);\n";
+    sql += "CREATE INDEX \"NodesByType\" ON \"Nodes\" (\"Type\");\n"
            "CREATE INDEX \"GroupsByType\" ON \"DistributionGroups\" (\"NotificationTypeID\");\n";
     return sql + UpgradeSql();
 }

@@ -19,9 +19,10 @@ inline constexpr int kOldestVersion = 1;
 inline constexpr int kApplicationId = 0x536E4366;
 
 struct Column {
-    int Property;     // record property number
-    const char* Name; // column name
-    char Kind;        // 'L' integer, 'B' flag (0 or 1 in the database), 'S' text
+    int Property;             // record property number
+    const char* Name;         // column name
+    char Kind;                // 'L' integer, 'B' flag (0 or 1 in the database), 'S' text
+    std::string Default = {}; // the column's SQL default; empty: '' for text, 0 otherwise
 };
 
 // A table that holds record objects.
@@ -34,6 +35,38 @@ struct RecordTable {
     long NoRecordsError;
     long UpdateError;
 };
+
+// A table that holds one value per key (most of them a single row with key 1).
+struct ValueTable {
+    const char* Table;
+    const char* KeyColumn;
+    const char* KeyCheck; // the SQL condition on the key
+    const char* ValueColumn;
+    char Kind; // as Column::Kind
+    long QueryError;
+    long NoRecordsError;
+    long UpdateError;
+};
+
+inline constexpr ValueTable kTree{"Tree", "ID", "= 1", "Tree", 'S', 25060, 25061, 25062};
+inline constexpr ValueTable kServerCredentials{
+    "ServerCredentials", "ID", "= 1", "Value", 'S', 25035, 25036, 25037};
+inline constexpr ValueTable kMaintenance{
+    "MaintenanceSettings", "ID", "= 1", "Value", 'S', 25160, 25161, 25162};
+inline constexpr ValueTable kDateTime{"DateTimeSettings", "ID", "= 1", "Value", 'S', 25173, 25174, 25175};
+inline constexpr ValueTable kAutoBackup{"AutoBackupSettings", "ID", "= 1", "Value", 'S', 25176, 25177, 25178};
+inline constexpr ValueTable kNetPopup{"NetPopupSettings", "ID", "= 1", "Enabled", 'B', 25105, 25106, 25107};
+inline constexpr ValueTable kAdvanced{
+    "AdvancedSettings", "Row", "BETWEEN 1 AND 7", "Value", 'S', 25194, 25195, 25196};
+
+// A table that a configuration import copies whole, and the code of a failed copy.
+struct CopiedTable {
+    const char* Table;
+    long UpdateError;
+};
+// Every table of the configuration except the meta-settings, which describe the file
+// itself (its version and creator) rather than what it configures.
+const std::vector<CopiedTable>& CopiedTables();
 
 // The record table of a kind; null for an unknown kind.
 const RecordTable* FindRecordTable(std::string_view kind);

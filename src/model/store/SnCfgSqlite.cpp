@@ -31,9 +31,7 @@ constexpr long kErrNodesLast = 25023;
 constexpr long kErrNodesInsert = 25024;
 constexpr long kErrNodesDelete = 25025;
 constexpr long kErrNodesDuplicate = 25026;
-constexpr long kErrTreeQuery = 25060;
-constexpr long kErrTreeNoRecord = 25061;
-constexpr long kErrTreeUpdate = 25062;
+constexpr long kErrTreeUpdate = snschema::kTree.UpdateError;
 constexpr long kErrGroupsLast = 25120;
 constexpr long kErrGroupsInsert = 25121;
 constexpr long kErrGroupsQuery = 25122;
@@ -42,16 +40,7 @@ constexpr long kErrTooManyNodes = 25220;
 constexpr long kFirstGroupId = 10; // groups below 10 are built in
 constexpr int kWebViews = 128;
 
-struct TextTable {
-    const char* Table;
-    long QueryError, NoRecordsError, UpdateError;
-};
-constexpr TextTable kServerCredentials{"ServerCredentials", 25035, 25036, 25037};
-constexpr TextTable kMaintenance{"MaintenanceSettings", 25160, 25161, 25162};
-constexpr TextTable kDateTime{"DateTimeSettings", 25173, 25174, 25175};
-constexpr TextTable kAutoBackup{"AutoBackupSettings", 25176, 25177, 25178};
-constexpr TextTable kAdvanced{"AdvancedSettings", 25194, 25195, 25196};
-constexpr TextTable kNetPopup{"NetPopupSettings", 25105, 25106, 25107};
+using snschema::ValueTable;
 
 const std::vector<CSnWhereClause::Field>& NodeFields() {
     static const std::vector<CSnWhereClause::Field> fields{
@@ -309,7 +298,9 @@ struct CSnCfgSqlite::Impl {
         return tx.Commit() ? 0 : Refused(tx, table.UpdateError);
     }
 
-    long GetText(const TextTable& table, const char* keyColumn, long key, const char* valueColumn, CQvcString& out) {
+    long GetText(const ValueTable& table, long key, CQvcString& out) {
+        const char* keyColumn = table.KeyColumn;
+        const char* valueColumn = table.ValueColumn;
         SqliteStmt stmt;
         if (!Prepare(db(),
                      "SELECT " + Quote(valueColumn) + " FROM " + Quote(table.Table) + " WHERE " + Quote(keyColumn) +
@@ -322,8 +313,9 @@ struct CSnCfgSqlite::Impl {
         return 0;
     }
 
-    long PutValue(const TextTable& table, const char* keyColumn, long key, const char* valueColumn,
-                  const CQvcVariant& value, char kind) {
+    long PutValue(const ValueTable& table, long key, const CQvcVariant& value) {
+        const char* keyColumn = table.KeyColumn;
+        const char* valueColumn = table.ValueColumn;
         SqliteWriteTransaction tx(db());
         if (!tx.IsOpen())
             return Refused(tx, table.UpdateError);
@@ -335,7 +327,7 @@ struct CSnCfgSqlite::Impl {
                      stmt))
             return table.UpdateError;
         sqlite3_bind_int64(stmt.get(), 1, key);
-        BindVariant(stmt.get(), 2, value, kind);
+        BindVariant(stmt.get(), 2, value, table.Kind);
         if (sqlite3_step(stmt.get()) != SQLITE_DONE)
             return table.UpdateError;
         stmt.reset();
@@ -521,27 +513,12 @@ long CSnCfgSqlite::CopyConfiguration(const CQvcString& source, const CQvcString&
         SqliteWriteTransaction tx(db.get());
         if (!tx.IsOpen())
             return Refused(tx, kErrNodesUpdate);
-        struct Copy {
-            const char* Table;
-            long Error;
-        };
-        static const Copy kTables[] = {
-            {"Nodes", kErrNodesUpdate},          {"Tree", kErrTreeUpdate},
-            {"ServerCredentials", 25037},        {"MaintenanceSettings", 25162},
-            {"DateTimeSettings", 25175},         {"AutoBackupSettings", 25178},
-            {"NetPopupSettings", 25107},         {"AdvancedSettings", 25196},
-            {"SmtpSettings", 25102},             {"SmsSettings", 25187},
-            {"PagerSettings", 25182},            {"MsnSettings", 25190},
-            {"LogSettings", 25152},              {"ReportSettings", 25157},
-            {"SnmpTrapsSettings", 25172},        {"MessageTemplates", 25142},
-            {"DistributionGroups", 25124},       {"XmlViews", 25167},
-        };
-        for (const Copy& c : kTables) {
+        for (const snschema::CopiedTable& c : snschema::CopiedTables()) {
             // Same schema version on both sides: the columns match one to one.
             std::string sql = "DELETE FROM main." + Quote(c.Table) + "; INSERT INTO main." + Quote(c.Table) +
                               " SELECT * FROM src." + Quote(c.Table) + ";";
             if (!Exec(db.get(), sql.c_str())) {
-                code = c.Error;
+                code = c.UpdateError;
                 break;
             }
         }
@@ -706,15 +683,13 @@ void CSnCfgSqlite::PutMetaSettings(const CQvcVariant& record) {
 void CSnCfgSqlite::get_Tree(CQvcString& out) {
     if (!Ready())
         return;
-    TextTable tree{"Tree", kErrTreeQuery, kErrTreeNoRecord, kErrTreeUpdate};
-    m_error = m_impl->GetText(tree, "ID", 1, "Tree", out);
+    m_error = m_impl->GetText(snschema::kTree, 1, out);
 }
 
 void CSnCfgSqlite::put_Tree(const CQvcString& text) {
     if (!Ready())
         return;
-    TextTable tree{"Tree", kErrTreeQuery, kErrTreeNoRecord, kErrTreeUpdate};
-    m_error = m_impl->PutValue(tree, "ID", 1, "Tree", CQvcVariant::FromText(text), 'S');
+    m_error = m_impl->PutValue(snschema::kTree, 1, CQvcVariant::FromText(text));
 }
 
 void CSnCfgSqlite::UpdateParents() {
@@ -906,48 +881,48 @@ void CSnCfgSqlite::CountNodes(const CQvcString& where, long& count) {
 
 // --- one-text settings ----------------------------------------------------------------
 
-#define SN_TEXT_SETTINGS(Getter, Putter, Table)                                                                \
-    void CSnCfgSqlite::Getter(CQvcString& out) {                                                               \
-        if (Ready())                                                                                           \
-            m_error = m_impl->GetText(Table, "ID", 1, "Value", out);                                           \
-    }                                                                                                          \
-    void CSnCfgSqlite::Putter(const CQvcString& text) {                                                        \
-        if (Ready())                                                                                           \
-            m_error = m_impl->PutValue(Table, "ID", 1, "Value", CQvcVariant::FromText(text), 'S');              \
+#define SN_TEXT_SETTINGS(Getter, Putter, Table)                                                              \
+    void CSnCfgSqlite::Getter(CQvcString& out) {                                                             \
+        if (Ready())                                                                                         \
+            m_error = m_impl->GetText(Table, 1, out);                                                        \
+    }                                                                                                        \
+    void CSnCfgSqlite::Putter(const CQvcString& text) {                                                      \
+        if (Ready())                                                                                         \
+            m_error = m_impl->PutValue(Table, 1, CQvcVariant::FromText(text));                               \
     }
 
-SN_TEXT_SETTINGS(get_ServerCredentials, put_ServerCredentials, kServerCredentials)
-SN_TEXT_SETTINGS(get_MaintenanceSettings, put_MaintenanceSettings, kMaintenance)
-SN_TEXT_SETTINGS(get_DateTimeSettings, put_DateTimeSettings, kDateTime)
-SN_TEXT_SETTINGS(get_AutoBackupSettings, put_AutoBackupSettings, kAutoBackup)
+SN_TEXT_SETTINGS(get_ServerCredentials, put_ServerCredentials, snschema::kServerCredentials)
+SN_TEXT_SETTINGS(get_MaintenanceSettings, put_MaintenanceSettings, snschema::kMaintenance)
+SN_TEXT_SETTINGS(get_DateTimeSettings, put_DateTimeSettings, snschema::kDateTime)
+SN_TEXT_SETTINGS(get_AutoBackupSettings, put_AutoBackupSettings, snschema::kAutoBackup)
 #undef SN_TEXT_SETTINGS
 
 void CSnCfgSqlite::get_AdvancedSettings(long row, CQvcString& out) {
     if (!Ready())
         return;
-    m_error = (row < 1 || row > 7) ? kAdvanced.NoRecordsError : m_impl->GetText(kAdvanced, "Row", row, "Value", out);
+    m_error = (row < 1 || row > 7) ? snschema::kAdvanced.NoRecordsError
+                                   : m_impl->GetText(snschema::kAdvanced, row, out);
 }
 
 void CSnCfgSqlite::put_AdvancedSettings(long row, const CQvcString& text) {
     if (!Ready())
         return;
-    m_error = (row < 1 || row > 7)
-                  ? kAdvanced.UpdateError
-                  : m_impl->PutValue(kAdvanced, "Row", row, "Value", CQvcVariant::FromText(text), 'S');
+    m_error = (row < 1 || row > 7) ? snschema::kAdvanced.UpdateError
+                                   : m_impl->PutValue(snschema::kAdvanced, row, CQvcVariant::FromText(text));
 }
 
 void CSnCfgSqlite::GetNetPopupSettings(bool& enabled) {
     if (!Ready())
         return;
     CQvcString text;
-    m_error = m_impl->GetText(kNetPopup, "ID", 1, "Enabled", text);
+    m_error = m_impl->GetText(snschema::kNetPopup, 1, text);
     if (m_error == 0)
         enabled = std::atol(text.c_str()) != 0;
 }
 
 void CSnCfgSqlite::PutNetPopupSettings(bool enabled) {
     if (Ready())
-        m_error = m_impl->PutValue(kNetPopup, "ID", 1, "Enabled", CQvcVariant::FromBool(enabled), 'B');
+        m_error = m_impl->PutValue(snschema::kNetPopup, 1, CQvcVariant::FromBool(enabled));
 }
 
 // --- record settings ------------------------------------------------------------------

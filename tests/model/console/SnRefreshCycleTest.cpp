@@ -113,16 +113,6 @@ protected:
         clock.Advance(ms);
         cycle.Tick();
     }
-    // Ticks every 1.2 s until the views are updated; the second of that tick, counted
-    // from the first tick's (-1 when none comes within a minute).
-    std::int64_t SecondsOfNextUpdate() {
-        for (int i = 0; i < 50; ++i) {
-            TickAfter();
-            if (Updated(host.Take()))
-                return clock.Seconds() - clock.base;
-        }
-        return -1;
-    }
     bool Updated(const std::vector<std::string>& calls) const {
         return std::find(calls.begin(), calls.end(), "refresh list") != calls.end();
     }
@@ -214,12 +204,17 @@ TEST_F(SnRefreshCycleTest, AccessIsProbedAtMostEveryFiveSeconds) {
 }
 
 TEST_F(SnRefreshCycleTest, ThreeAccessFailuresInARowEndTheManager) {
-    host.accessAnswers = {false, false, false};
+    // Two failures and a success start the count again; then three in a row end it.
+    host.accessAnswers = {false, false, true, false, false, false};
     cycle.Tick();
     // A failed probe does not stop the rest of the cycle.
     EXPECT_EQ(std::make_pair(cycle.AccessFailures(), host.Count("reload")), std::make_pair(1, 1));
-    TickAfter(5000);
-    EXPECT_EQ(cycle.AccessFailures(), 2);
+    std::vector<int> failures;
+    for (int i = 0; i < 4; ++i) {
+        TickAfter(5000);
+        failures.push_back(cycle.AccessFailures());
+    }
+    EXPECT_EQ(failures, (std::vector<int>{2, 0, 1, 2}));
     host.Take();
     TickAfter(5000);
     EXPECT_TRUE(cycle.HasStopped());
@@ -228,16 +223,6 @@ TEST_F(SnRefreshCycleTest, ThreeAccessFailuresInARowEndTheManager) {
     // A tick that still arrives (a posted one) does nothing.
     TickAfter(5000);
     EXPECT_TRUE(host.Take().empty());
-}
-
-TEST_F(SnRefreshCycleTest, TwoFailuresThenSuccessStartTheCountAgain) {
-    host.accessAnswers = {false, false, true, false, false, true};
-    cycle.Tick();
-    for (int i = 0; i < 5; ++i)
-        TickAfter(5000);
-    EXPECT_EQ(host.Count("probe"), 6);
-    EXPECT_EQ(host.Count("error and close"), 0);
-    EXPECT_EQ(cycle.AccessFailures(), 0);
 }
 
 TEST_F(SnRefreshCycleTest, ConfigurationCounterIsReadAtMostEveryTwoSecondsAndReloadsOnChange) {
@@ -325,62 +310,60 @@ TEST_F(SnRefreshCycleTest, DynamicPeriodSpacesTheUpdatesOfAListOf120Checks) {
     EXPECT_EQ(updates, 5);
 }
 
-TEST_F(SnRefreshCycleTest, ResultsChangeUpdatesAtOnceAndAgainAtItsDueTime) {
-    Settings(true, false, 5);
-    cycle.Tick();   // 0 s: first view update; first sighting of Results, due at 5 s
-    TickAfter(5000); // 5 s: that due update
-    TickAfter(5000);
-    host.Take();
-
-    // 11 s: a change with the last update 6 s old shows at once ...
-    host.resultsCounter = 41;
-    TickAfter(1200);
-    EXPECT_TRUE(Updated(host.Take()));
-    // ... and once more when its due time (change + 5 s) comes, with no further change:
-    // seen at 11 s, due at 16 s, the tick at 16.5 s.
-    EXPECT_EQ(SecondsOfNextUpdate(), 16);
-    for (int i = 0; i < 6; ++i)
-        TickAfter();
-    EXPECT_FALSE(Updated(host.Take()));
-}
-
-TEST_F(SnRefreshCycleTest, ResultsChangeSoonAfterAnUpdateWaitsForItsDueTime) {
-    Settings(true, false, 5);
-    cycle.Tick();
-    host.Take();
-    host.resultsCounter = 41;
-    TickAfter(2400); // 2.9 s: 2 s after the last update
-    EXPECT_FALSE(Updated(host.Take()));
-    // Wanted then but too soon; the next wanted moment is the due time, 2 + 5 = 7 s.
-    EXPECT_EQ(SecondsOfNextUpdate(), 7);
-}
-
-TEST_F(SnRefreshCycleTest, WithAutoRefreshOffResultsShowOnlyAtTheirDueTime) {
-    Settings(false, true, 5);
-    cycle.Tick();
-    TickAfter(10000);
-    host.Take();
-    host.resultsCounter = 41; // seen at 11 s with the last update 1 s old; auto refresh is off
-    TickAfter(1200);
-    EXPECT_FALSE(Updated(host.Take()));
-    EXPECT_EQ(SecondsOfNextUpdate(), 16); // the due time 11 + 5 s
-    // Nothing more without another change.
-    for (int i = 0; i < 10; ++i)
-        TickAfter(1200);
-    EXPECT_FALSE(Updated(host.Take()));
-}
-
-TEST_F(SnRefreshCycleTest, ShortPeriodsDueOneSecondLater) {
-    Settings(true, false, 1);
-    cycle.Tick();
-    host.Take();
-    host.resultsCounter = 41;
-    TickAfter(1200); // change seen at once, last update 1.2 s old: update now
-    EXPECT_TRUE(Updated(host.Take()));
-    TickAfter(1200); // due (change + 1 s) reached: one more update
-    EXPECT_TRUE(Updated(host.Take()));
-    TickAfter(1200);
-    EXPECT_FALSE(Updated(host.Take()));
+TEST_F(SnRefreshCycleTest, ResultsChangesShowAtOnceOrAtTheirDueTimeAndThenNoMore) {
+    // After the first tick at 0.5 s and the given settling ticks, the results change and
+    // the next tick comes `changeAfter` ms later: whether it updates the views at once,
+    // the second of the update after that (its due time: the change + the period, or
+    // + 1 s for short periods), and no update follows without another change.
+    struct Case {
+        const char* what;
+        bool enabled, dynamic;
+        long period;
+        std::vector<std::uint32_t> settle;
+        std::uint32_t changeAfter;
+        bool atOnce;
+        std::int64_t next;
+    } cases[] = {
+        {"last update 6 s old", true, false, 5, {5000, 5000}, 1200, true, 16},
+        {"last update 2 s old", true, false, 5, {}, 2400, false, 7},
+        {"auto refresh off", false, true, 5, {10000}, 1200, false, 16},
+        {"short period", true, false, 1, {}, 1200, true, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        clock = FakeClock();
+        CSnRefreshCycle fresh(
+            host, [this] { return clock.ms; }, [this] { return clock.Seconds(); });
+        CSnAutoRefreshSettings s;
+        s.Enabled = c.enabled;
+        s.Dynamic = c.dynamic;
+        s.PeriodSecs = c.period;
+        fresh.ApplyRefreshSettings(s);
+        fresh.SetAccess(true, "station7");
+        fresh.Tick();
+        for (std::uint32_t ms : c.settle) {
+            clock.Advance(ms);
+            fresh.Tick();
+        }
+        host.Take();
+        ++host.resultsCounter;
+        clock.Advance(c.changeAfter);
+        fresh.Tick();
+        EXPECT_EQ(Updated(host.Take()), c.atOnce);
+        std::int64_t next = -1;
+        for (int i = 0; i < 50 && next < 0; ++i) {
+            clock.Advance(1200);
+            fresh.Tick();
+            if (Updated(host.Take()))
+                next = clock.Seconds() - clock.base;
+        }
+        EXPECT_EQ(next, c.next);
+        for (int i = 0; i < 8; ++i) {
+            clock.Advance(1200);
+            fresh.Tick();
+        }
+        EXPECT_FALSE(Updated(host.Take()));
+    }
 }
 
 TEST_F(SnRefreshCycleTest, RefreshCommandReloadsEvenWhenNothingChanged) {

@@ -169,31 +169,6 @@ TEST_F(SnIPCTest, OneSectionReadPerWalkOverThousandsOfNodesEvenWhenLargerThanThe
     EXPECT_EQ(reads, firstWalk + 1);
 }
 
-TEST_F(SnIPCTest, WalkCoversChildrenAndSiblingsButNotBeyond) {
-    NodeTreeBuilder tree;
-    // A chain of its own: a -> (child b -> (child c), sibling d), sibling e.
-    CSnNode* a = tree.Detached(10, kTypeFolder);
-    CSnNode* b = tree.Detached(11, kTypeFolder);
-    CSnNode* c = tree.Detached(12);
-    CSnNode* d = tree.Detached(13);
-    CSnNode* e = tree.Detached(14);
-    CSnNode* before = tree.Detached(9);
-    NodeTreeBuilder::LinkNext(before, a);
-    a->Cfg.Child.Node = b;
-    b->Cfg.Child.Node = c;
-    NodeTreeBuilder::LinkNext(b, d);
-    NodeTreeBuilder::LinkNext(a, e);
-    std::string lines;
-    for (int id = 9; id <= 14; ++id)
-        lines += std::to_string(id) + "=1||0||0||||0||||x\r\n";
-    WriteResults(lines);
-    link.LoadResults(a);
-    for (CSnNode* n : {a, b, c, d, e})
-        EXPECT_EQ(n->Result.Response, "x") << n->Id();
-    // The walk starts at the given node: a sibling before it is not reached.
-    EXPECT_EQ(before->Result.Response, kNotMonitored);
-}
-
 TEST_F(SnIPCTest, MissingResultFileIsCreatedOnFirstRead) {
     const std::string file = root.File("Sys/Res/result.dat");
     ASSERT_FALSE(std::filesystem::exists(file));

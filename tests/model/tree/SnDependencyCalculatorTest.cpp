@@ -1,5 +1,4 @@
 #include "model/tree/SnDependencyCalculator.h"
-#include "CfgTestRoot.h"
 #include "model/store/SnCfg.h"
 #include "model/tree/SnNode.h"
 
@@ -54,13 +53,6 @@ TEST(SnDependencyCalculator, ChecksListTheirDependents) {
     EXPECT_EQ(t.Dependents(10003), (Ids{10001}));
     EXPECT_TRUE(t.Dependents(10001).empty());
     EXPECT_TRUE(t.Dependents(5).empty());
-
-    // Running again gives the same lists; a changed text is reflected.
-    Calculate(t);
-    EXPECT_EQ(t.Dependents(10002), (Ids{10001, 10004}));
-    t[10004]->Cfg.Action.Dependencies = "";
-    Calculate(t);
-    EXPECT_EQ(t.Dependents(10002), (Ids{10001}));
 }
 
 TEST(SnDependencyCalculator, EmptyTokenUnknownAndSelf) {
@@ -144,92 +136,6 @@ TEST(SnDependencyCalculator, BrokenChainIsReportedAndRunGoesOn) {
     CSnCfg store;
     CSnDependencyCalculator calculator("CDependencyCalculator");
     calculator.Calculate(store, nullptr);
-}
-
-namespace {
-
-// Builds a tree through a store, as the Manager would, and hands it to a second store
-// that loads it, so the calculator runs on a tree that came from the database.
-class StoredTree {
-public:
-    StoredTree() {
-        EXPECT_EQ(m_writer.Open(), 0);
-        EXPECT_EQ(m_writer.LoadAllNodes(m_root), 0);
-    }
-    std::int32_t Folder(std::int32_t parent) {
-        CSnNode* folder = nullptr;
-        EXPECT_EQ(m_writer.NewFolderRecord(folder), 0);
-        return Link(folder, parent);
-    }
-    std::int32_t Check(std::int32_t parent, const std::string& dependencies = "") {
-        CSnNode* check = m_writer.NewNodeObject();
-        EXPECT_EQ(m_writer.InsertNode(check, nullptr, 0), 0);
-        check->Cfg.Function.Type = 10;
-        check->Cfg.Action.Dependencies = dependencies;
-        return Link(check, parent);
-    }
-    void Delete(std::int32_t id) { EXPECT_EQ(m_writer.RemoveFromTree(m_root, id, true, true), 0); }
-    // Writes the tree and loads it in a fresh store.
-    CSnNode* Load(CSnCfg& reader) {
-        EXPECT_EQ(m_writer.WriteTree(m_root), 0);
-        CSnNode* tree = nullptr;
-        EXPECT_EQ(reader.Open(), 0);
-        EXPECT_EQ(reader.LoadAllNodes(tree), 0);
-        return tree;
-    }
-
-private:
-    std::int32_t Link(CSnNode* node, std::int32_t parent) {
-        node->Cfg.Name = "node";
-        EXPECT_EQ(m_writer.WriteNode(node, false, false), 0);
-        CSnCfg::AppendChild(CSnCfg::FindNode(m_root, parent), node);
-        return node->Id();
-    }
-
-    CfgTestRoot m_installation;
-    CSnCfg m_writer;
-    CSnNode* m_root = nullptr;
-};
-
-Ids DependentsOf(CSnNode* tree, std::int32_t id) {
-    const CSnNode* node = CSnCfg::FindNode(tree, id);
-    return node != nullptr ? node->Srvc.Dependents.Values() : Ids{999999};
-}
-
-} // namespace
-
-TEST(SnDependencyCalculator, StoreLoadedTree) {
-    StoredTree t;
-    const std::int32_t web = t.Folder(1);
-    const std::int32_t a = t.Check(web);
-    const std::int32_t sub = t.Folder(web);
-    const std::int32_t b = t.Check(sub);
-    const std::int32_t gone = t.Check(1);
-    const std::int32_t c = t.Check(1, std::to_string(web));
-    // A deleted check, stored; in memory also itself and the folder it lies in.
-    const std::int32_t d = t.Check(sub, std::to_string(gone));
-    t.Delete(gone);
-    CSnCfg reader;
-    CSnNode* tree = t.Load(reader);
-    CSnNode* dNode = CSnCfg::FindNode(tree, d);
-    ASSERT_NE(dNode, nullptr);
-    dNode->Cfg.Action.Dependencies.Format("%d;%d;%d", static_cast<int>(d), static_cast<int>(gone),
-                                          static_cast<int>(sub)); // an unsaved edit counts too
-    // The loader marks a folder that some node names as having dependants.
-    EXPECT_EQ(CSnCfg::FindNode(tree, web)->Manager.HasDependants, 1);
-
-    CSnDependencyCalculator calculator("CDependencyCalculator");
-    calculator.Calculate(reader, tree);
-    // The folder dependency reaches the folder and everything below it.
-    for (std::int32_t id : {web, a})
-        EXPECT_EQ(DependentsOf(tree, id), Ids{c}) << id;
-    EXPECT_EQ(DependentsOf(tree, b), (Ids{d, c}));
-    // d depends on itself and on its folder, which holds d as well; found in walk order.
-    EXPECT_EQ(DependentsOf(tree, d), (Ids{d, c}));
-    EXPECT_EQ(DependentsOf(tree, sub), (Ids{d, c}));
-    EXPECT_TRUE(DependentsOf(tree, c).empty());
-    EXPECT_TRUE(DependentsOf(tree, 1).empty());
-    EXPECT_EQ(CSnCfg::FindNode(tree, gone), nullptr);
 }
 
 TEST(SnDependencyCalculator, DependencyIdsStopAtTheFirstEmptyField) {

@@ -32,23 +32,23 @@ public:
 
     template <class Self, class Fn> static void Fields(Self& s, Fn&& fn) {
         namespace snprop = snlog;
-        fn(snprop::kEnabled, s.Enabled);
-        fn(snprop::kToDatabase, s.ToDatabase);
-        fn(snprop::kSystemMessagesOnly, s.SystemMessagesOnly);
-        fn(snprop::kTextLogPath, s.TextLogPath);
-        fn(snprop::kSeparator, s.Separator);
-        fn(snprop::kMaxSizeKB, s.MaxSizeKB);
-        fn(snprop::kBackupWhenFull, s.BackupWhenFull);
-        fn(snprop::kDbConnection, s.DbConnection);
-        fn(snprop::kDbPassword, s.DbPassword);
-        fn(snprop::kSyslogEnabled, s.SyslogEnabled);
-        fn(snprop::kSyslogServer, s.SyslogServer);
-        fn(snprop::kSyslogPort, s.SyslogPort);
-        fn(snprop::kSyslogTcp, s.SyslogTcp);
-        fn(snprop::kSyslogMessage, s.SyslogMessage);
-        fn(snprop::kSyslogFacility, s.SyslogFacility);
-        fn(snprop::kSyslogPriorityFailure, s.SyslogPriorityFailure);
-        fn(snprop::kSyslogPriorityRecovery, s.SyslogPriorityRecovery);
-        fn(snprop::kSyslogPriorityInfo, s.SyslogPriorityInfo);
+        fn(snprop::kEnabled, "Enabled", s.Enabled);
+        fn(snprop::kToDatabase, "ToDatabase", s.ToDatabase);
+        fn(snprop::kSystemMessagesOnly, "SystemMessagesOnly", s.SystemMessagesOnly);
+        fn(snprop::kTextLogPath, "TextLogPath", s.TextLogPath);
+        fn(snprop::kSeparator, "Separator", s.Separator);
+        fn(snprop::kMaxSizeKB, "MaxSizeKB", s.MaxSizeKB);
+        fn(snprop::kBackupWhenFull, "BackupWhenFull", s.BackupWhenFull);
+        fn(snprop::kDbConnection, "DbConnection", s.DbConnection);
+        fn(snprop::kDbPassword, "DbPassword", s.DbPassword);
+        fn(snprop::kSyslogEnabled, "SyslogEnabled", s.SyslogEnabled);
+        fn(snprop::kSyslogServer, "SyslogServer", s.SyslogServer);
+        fn(snprop::kSyslogPort, "SyslogPort", s.SyslogPort);
+        fn(snprop::kSyslogTcp, "SyslogTcp", s.SyslogTcp);
+        fn(snprop::kSyslogMessage, "SyslogMessage", s.SyslogMessage);
+        fn(snprop::kSyslogFacility, "SyslogFacility", s.SyslogFacility);
+        fn(snprop::kSyslogPriorityFailure, "SyslogPriorityFailure", s.SyslogPriorityFailure);
+        fn(snprop::kSyslogPriorityRecovery, "SyslogPriorityRecovery", s.SyslogPriorityRecovery);
+        fn(snprop::kSyslogPriorityInfo, "SyslogPriorityInfo", s.SyslogPriorityInfo);
     }
 };

@@ -28,10 +28,10 @@ public:
     void FromRecord(const CSnRecord& record);
 
     template <class Self, class Fn> static void Fields(Self& s, Fn&& fn) {
-        fn(kPropId, s.Id);
-        fn(sntemplate::kName, s.Name);
-        fn(sntemplate::kNotificationTypeId, s.NotificationTypeId);
-        fn(sntemplate::kSubject, s.Subject);
-        fn(sntemplate::kBody, s.Body);
+        fn(kPropId, "ID", s.Id);
+        fn(sntemplate::kName, "Name", s.Name);
+        fn(sntemplate::kNotificationTypeId, "NotificationTypeID", s.NotificationTypeId);
+        fn(sntemplate::kSubject, "Subject", s.Subject);
+        fn(sntemplate::kBody, "Body", s.Body);
     }
 };

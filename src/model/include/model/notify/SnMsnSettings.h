@@ -19,11 +19,11 @@ public:
 
     template <class Self, class Fn> static void Fields(Self& s, Fn&& fn) {
         namespace snprop = snmsn;
-        fn(snprop::kServer, s.Server);
-        fn(snprop::kPort, s.Port);
-        fn(snprop::kAccount, s.Account);
-        fn(snprop::kPassword, s.Password);
-        fn(snprop::kDisplayName, s.DisplayName);
-        fn(snprop::kLogFile, s.LogFile);
+        fn(snprop::kServer, "Server", s.Server);
+        fn(snprop::kPort, "Port", s.Port);
+        fn(snprop::kAccount, "Account", s.Account);
+        fn(snprop::kPassword, "Password", s.Password);
+        fn(snprop::kDisplayName, "DisplayName", s.DisplayName);
+        fn(snprop::kLogFile, "LogFile", s.LogFile);
     }
 };

@@ -26,17 +26,17 @@ public:
 
     template <class Self, class Fn> static void Fields(Self& s, Fn&& fn) {
         namespace snprop = snpager;
-        fn(snprop::kProtocol, s.Protocol);
-        fn(snprop::kSnppServer, s.SnppServer);
-        fn(snprop::kSnppPort, s.SnppPort);
-        fn(snprop::kSnppPassword, s.SnppPassword);
-        fn(snprop::kSnppTimeOut, s.SnppTimeOut);
-        fn(snprop::kDtmfDevice, s.DtmfDevice);
-        fn(snprop::kDtmfDeviceSpeed, s.DtmfDeviceSpeed);
-        fn(snprop::kDtmfDeviceFlowControl, s.DtmfDeviceFlowControl);
-        fn(snprop::kDtmfDeviceInitString, s.DtmfDeviceInitString);
-        fn(snprop::kDtmfDialPulse, s.DtmfDialPulse);
-        fn(snprop::kDtmfRedials, s.DtmfRedials);
-        fn(snprop::kLogFile, s.LogFile);
+        fn(snprop::kProtocol, "Protocol", s.Protocol);
+        fn(snprop::kSnppServer, "SnppServer", s.SnppServer);
+        fn(snprop::kSnppPort, "SnppPort", s.SnppPort);
+        fn(snprop::kSnppPassword, "SnppPassword", s.SnppPassword);
+        fn(snprop::kSnppTimeOut, "SnppTimeOut", s.SnppTimeOut);
+        fn(snprop::kDtmfDevice, "DtmfDevice", s.DtmfDevice);
+        fn(snprop::kDtmfDeviceSpeed, "DtmfDeviceSpeed", s.DtmfDeviceSpeed);
+        fn(snprop::kDtmfDeviceFlowControl, "DtmfDeviceFlowControl", s.DtmfDeviceFlowControl);
+        fn(snprop::kDtmfDeviceInitString, "DtmfDeviceInitString", s.DtmfDeviceInitString);
+        fn(snprop::kDtmfDialPulse, "DtmfDialPulse", s.DtmfDialPulse);
+        fn(snprop::kDtmfRedials, "DtmfRedials", s.DtmfRedials);
+        fn(snprop::kLogFile, "LogFile", s.LogFile);
     }
 };

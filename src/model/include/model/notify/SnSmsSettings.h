@@ -31,22 +31,22 @@ public:
 
     template <class Self, class Fn> static void Fields(Self& s, Fn&& fn) {
         namespace snprop = snsms;
-        fn(snprop::kProtocol, s.Protocol);
-        fn(snprop::kGsmHasPinCode, s.GsmHasPinCode);
-        fn(snprop::kGsmPinCode, s.GsmPinCode);
-        fn(snprop::kGsmDevice, s.GsmDevice);
-        fn(snprop::kGsmDeviceSpeed, s.GsmDeviceSpeed);
-        fn(snprop::kGsmDeviceFlowControl, s.GsmDeviceFlowControl);
-        fn(snprop::kGsmInitString, s.GsmInitString);
-        fn(snprop::kHttpProviderUrl, s.HttpProviderUrl);
-        fn(snprop::kHttpSuccessResponse, s.HttpSuccessResponse);
-        fn(snprop::kHttpSender, s.HttpSender);
-        fn(snprop::kHttpWebAccount, s.HttpWebAccount);
-        fn(snprop::kHttpWebPassword, s.HttpWebPassword);
-        fn(snprop::kHttpProxyServer, s.HttpProxyServer);
-        fn(snprop::kHttpProxyAccount, s.HttpProxyAccount);
-        fn(snprop::kHttpProxyPassword, s.HttpProxyPassword);
-        fn(snprop::kServerChannel, s.ServerChannel);
-        fn(snprop::kLogFile, s.LogFile);
+        fn(snprop::kProtocol, "Protocol", s.Protocol);
+        fn(snprop::kGsmHasPinCode, "GsmHasPinCode", s.GsmHasPinCode);
+        fn(snprop::kGsmPinCode, "GsmPinCode", s.GsmPinCode);
+        fn(snprop::kGsmDevice, "GsmDevice", s.GsmDevice);
+        fn(snprop::kGsmDeviceSpeed, "GsmDeviceSpeed", s.GsmDeviceSpeed);
+        fn(snprop::kGsmDeviceFlowControl, "GsmDeviceFlowControl", s.GsmDeviceFlowControl);
+        fn(snprop::kGsmInitString, "GsmInitString", s.GsmInitString);
+        fn(snprop::kHttpProviderUrl, "HttpProviderUrl", s.HttpProviderUrl);
+        fn(snprop::kHttpSuccessResponse, "HttpSuccessResponse", s.HttpSuccessResponse);
+        fn(snprop::kHttpSender, "HttpSender", s.HttpSender);
+        fn(snprop::kHttpWebAccount, "HttpWebAccount", s.HttpWebAccount);
+        fn(snprop::kHttpWebPassword, "HttpWebPassword", s.HttpWebPassword);
+        fn(snprop::kHttpProxyServer, "HttpProxyServer", s.HttpProxyServer);
+        fn(snprop::kHttpProxyAccount, "HttpProxyAccount", s.HttpProxyAccount);
+        fn(snprop::kHttpProxyPassword, "HttpProxyPassword", s.HttpProxyPassword);
+        fn(snprop::kServerChannel, "ServerChannel", s.ServerChannel);
+        fn(snprop::kLogFile, "LogFile", s.LogFile);
     }
 };

@@ -41,24 +41,24 @@ public:
 
     template <class Self, class Fn> static void Fields(Self& s, Fn&& fn) {
         namespace snprop = snsmtp;
-        fn(snprop::kServer1, s.Server1);
-        fn(snprop::kPort1, s.Port1);
-        fn(snprop::kSecure1, s.Secure1);
-        fn(snprop::kAuthRequired1, s.AuthRequired1);
-        fn(snprop::kLogin1, s.Login1);
-        fn(snprop::kPassword1, s.Password1);
-        fn(snprop::kSenderName1, s.SenderName1);
-        fn(snprop::kSenderAddress1, s.SenderAddress1);
-        fn(snprop::kServer2, s.Server2);
-        fn(snprop::kPort2, s.Port2);
-        fn(snprop::kSecure2, s.Secure2);
-        fn(snprop::kAuthRequired2, s.AuthRequired2);
-        fn(snprop::kLogin2, s.Login2);
-        fn(snprop::kPassword2, s.Password2);
-        fn(snprop::kSenderName2, s.SenderName2);
-        fn(snprop::kSenderAddress2, s.SenderAddress2);
-        fn(snprop::kCharSet, s.CharSet);
-        fn(snprop::kRtf, s.Rtf);
-        fn(snprop::kLogFile, s.LogFile);
+        fn(snprop::kServer1, "Server1", s.Server1);
+        fn(snprop::kPort1, "Port1", s.Port1);
+        fn(snprop::kSecure1, "Secure1", s.Secure1);
+        fn(snprop::kAuthRequired1, "AuthRequired1", s.AuthRequired1);
+        fn(snprop::kLogin1, "Login1", s.Login1);
+        fn(snprop::kPassword1, "Password1", s.Password1);
+        fn(snprop::kSenderName1, "SenderName1", s.SenderName1);
+        fn(snprop::kSenderAddress1, "SenderAddress1", s.SenderAddress1);
+        fn(snprop::kServer2, "Server2", s.Server2);
+        fn(snprop::kPort2, "Port2", s.Port2);
+        fn(snprop::kSecure2, "Secure2", s.Secure2);
+        fn(snprop::kAuthRequired2, "AuthRequired2", s.AuthRequired2);
+        fn(snprop::kLogin2, "Login2", s.Login2);
+        fn(snprop::kPassword2, "Password2", s.Password2);
+        fn(snprop::kSenderName2, "SenderName2", s.SenderName2);
+        fn(snprop::kSenderAddress2, "SenderAddress2", s.SenderAddress2);
+        fn(snprop::kCharSet, "CharSet", s.CharSet);
+        fn(snprop::kRtf, "Rtf", s.Rtf);
+        fn(snprop::kLogFile, "LogFile", s.LogFile);
     }
 };

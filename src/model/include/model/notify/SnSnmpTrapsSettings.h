@@ -23,13 +23,13 @@ public:
 
     template <class Self, class Fn> static void Fields(Self& s, Fn&& fn) {
         namespace snprop = snsnmptrap;
-        fn(snprop::kAgent, s.Agent);
-        fn(snprop::kPort, s.Port);
-        fn(snprop::kCommunity, s.Community);
-        fn(snprop::kOid, s.Oid);
-        fn(snprop::kOidType, s.OidType);
-        fn(snprop::kProtocolVersion, s.ProtocolVersion);
-        fn(snprop::kGenericTrap, s.GenericTrap);
-        fn(snprop::kLogFile, s.LogFile);
+        fn(snprop::kAgent, "Agent", s.Agent);
+        fn(snprop::kPort, "Port", s.Port);
+        fn(snprop::kCommunity, "Community", s.Community);
+        fn(snprop::kOid, "Oid", s.Oid);
+        fn(snprop::kOidType, "OidType", s.OidType);
+        fn(snprop::kProtocolVersion, "ProtocolVersion", s.ProtocolVersion);
+        fn(snprop::kGenericTrap, "GenericTrap", s.GenericTrap);
+        fn(snprop::kLogFile, "LogFile", s.LogFile);
     }
 };

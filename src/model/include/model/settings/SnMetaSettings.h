@@ -27,9 +27,9 @@ public:
     void FromRecord(const CSnRecord& record);
 
     template <class Self, class Fn> static void Fields(Self& s, Fn&& fn) {
-        fn(snmeta::kVersion, s.Version);
-        fn(snmeta::kCreator, s.Creator);
-        fn(snmeta::kTimeStamp, s.TimeStamp);
-        fn(snmeta::kDescription, s.Description);
+        fn(snmeta::kVersion, "Version", s.Version);
+        fn(snmeta::kCreator, "Creator", s.Creator);
+        fn(snmeta::kTimeStamp, "TimeStamp", s.TimeStamp);
+        fn(snmeta::kDescription, "Description", s.Description);
     }
 };

@@ -3,7 +3,10 @@
 // record through the store and writing one back, and copying fields to and from a
 // record's numbered properties.  Each settings class lists its fields once, as
 //   template <class Self, class Fn> static void Fields(Self& s, Fn&& fn)
-// calling fn(property, member) for every field, and uses ToRecord/FromRecord below.
+// calling fn(property, column, member) for every field, in the order of its table's
+// columns, and uses ToRecord/FromRecord below.  The database schema is built from the
+// same lists: the column's name, its type (from the member's type) and its default (the
+// member's initial value).
 #include "model/store/ISnCfg.h"
 #include "model/store/QvcVariant.h"
 
@@ -45,11 +48,12 @@ public:
     template <class Settings>
     static std::shared_ptr<CSnRecord> ToRecord(const Settings& s, const char* kind) {
         auto record = std::make_shared<CSnRecord>(kind);
-        Settings::Fields(s, [&](int property, const auto& member) { Put(*record, property, member); });
+        Settings::Fields(
+            s, [&](int property, const char*, const auto& member) { Put(*record, property, member); });
         return record;
     }
     template <class Settings> static void FromRecord(Settings& s, const CSnRecord& record) {
-        Settings::Fields(s, [&](int property, auto& member) { Take(record, property, member); });
+        Settings::Fields(s, [&](int property, const char*, auto& member) { Take(record, property, member); });
     }
 };
 

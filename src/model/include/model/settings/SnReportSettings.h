@@ -20,12 +20,12 @@ public:
 
     template <class Self, class Fn> static void Fields(Self& s, Fn&& fn) {
         namespace snprop = snreport;
-        fn(snprop::kEnabled, s.Enabled);
-        fn(snprop::kDbConnection, s.DbConnection);
-        fn(snprop::kDbPassword, s.DbPassword);
-        fn(snprop::kGraphsEnabled, s.GraphsEnabled);
-        fn(snprop::kOutputDirectory, s.OutputDirectory);
-        fn(snprop::kStyleSheet, s.StyleSheet);
-        fn(snprop::kRetentionDays, s.RetentionDays);
+        fn(snprop::kEnabled, "Enabled", s.Enabled);
+        fn(snprop::kDbConnection, "DbConnection", s.DbConnection);
+        fn(snprop::kDbPassword, "DbPassword", s.DbPassword);
+        fn(snprop::kGraphsEnabled, "GraphsEnabled", s.GraphsEnabled);
+        fn(snprop::kOutputDirectory, "OutputDirectory", s.OutputDirectory);
+        fn(snprop::kStyleSheet, "StyleSheet", s.StyleSheet);
+        fn(snprop::kRetentionDays, "RetentionDays", s.RetentionDays);
     }
 };

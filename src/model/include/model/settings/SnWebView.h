@@ -18,12 +18,13 @@ struct CSnWebView {
         return Enabled == 0 && Name.IsEmpty() && Description.IsEmpty() && Template.IsEmpty() && Output.IsEmpty();
     }
 
-    // Property 2 and the texts of properties 3, 5, 4 and 6, in the order of the fields.
+    // Each field once: its property, its column in XmlViews (in the table's column order)
+    // and its member.
     template <class Self, class Fn> static void Fields(Self& s, Fn&& fn) {
-        fn(snxmlview::kEnabled, s.Enabled);
-        fn(snxmlview::kName, s.Name);
-        fn(snxmlview::kDescription, s.Description);
-        fn(snxmlview::kTemplate, s.Template);
-        fn(snxmlview::kOutput, s.Output);
+        fn(snxmlview::kEnabled, "Enabled", s.Enabled);
+        fn(snxmlview::kName, "Name", s.Name);
+        fn(snxmlview::kTemplate, "Template", s.Template);
+        fn(snxmlview::kDescription, "Description", s.Description);
+        fn(snxmlview::kOutput, "Output", s.Output);
     }
 };
