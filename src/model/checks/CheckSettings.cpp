@@ -76,6 +76,8 @@ constexpr char kDiskUnits[] = "012";      // Unit::MB, GB, Percent
 constexpr char kFileRules[] = "1023";     // Exists, MaxSize, Contains, ChangedWithin
 constexpr char kDirectoryRules[] = "012"; // Exists, MaxSize, MaxFiles
 
+} // namespace
+
 // "||" as CR LF; CR LF added at the end unless the text ends with a line break.
 std::string WireText(const CQvcString& text) {
     CQvcString wire = text;
@@ -96,8 +98,6 @@ CQvcString StoredText(const std::string& wire) {
     stored.LineBreaksToBars();
     return stored;
 }
-
-} // namespace
 
 char ByteCode(const CQvcString& codes, std::size_t position, char fallback) {
     return position < codes.Length() ? codes[position] : fallback;

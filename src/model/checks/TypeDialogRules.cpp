@@ -2,6 +2,7 @@
 
 #include "library/Messages.h"
 #include "model/checks/CheckSettings.h"
+#include "model/checks/CheckTypes.h"
 #include "model/checks/HostList.h"
 #include "model/checks/ServerList.h"
 
@@ -13,6 +14,20 @@ constexpr unsigned kManyHostsWhenEditing = 61556;
 // A range check: refusal `text` unless lowest <= value <= highest.
 DialogRefusal Range(long value, long lowest, long highest, const char* text, int field) {
     return value < lowest || value > highest ? DialogRefusal::Plain(text).At(field) : DialogRefusal{};
+}
+
+// The first refusal of a list made in the order of a dialog's checks.
+DialogRefusal First(std::initializer_list<DialogRefusal> refusals) {
+    for (const DialogRefusal& r : refusals)
+        if (r.Refused())
+            return r;
+    return {};
+}
+
+// 51512 for an empty (or blank) host.
+DialogRefusal HostRequired(const std::string& host, int field) {
+    CQvcString text = host;
+    return text.Trim().IsEmpty() ? DialogRefusal::Numbered(kHostRequired).At(field) : DialogRefusal{};
 }
 
 } // namespace
@@ -73,6 +88,34 @@ IcmpSettings IcmpSampleData() {
     s.Count = 3;
     s.Ttl = 255;
     s.PayloadBytes = 32;
+    return s;
+}
+
+DialogRefusal CheckTcpFields(const TcpSettings& f, const HostCheckLimits& limits) {
+    CQvcString expect = f.Expect;
+    return First({
+        HostRequired(f.Host, kTcpHost),
+        f.ExpectResponse && expect.Trim().IsEmpty() ? DialogRefusal::Numbered(51530).At(kTcpExpect)
+                                                    : DialogRefusal{},
+        CheckHostField(f.Host, limits).At(kTcpHost),
+        Range(f.Port, 1, 65535, kBadPort, kTcpPort),
+        Range(f.TimeoutMs, 1, 3600 * 1000, "Bad value for Time-out. Valid range is from 1 to 3600000.",
+              kTcpTimeout),
+    });
+}
+
+std::optional<TcpSettings> TcpSampleData(int type) {
+    if (type == kTypeCitrixIca)
+        return std::nullopt;
+    TcpSettings s = TcpSettings::ForType(type);
+    s.Host = "127.0.0.1";
+    if (type == kTypeTcpIp) {
+        s.SendText = true;
+        s.Send = "HEAD / HTTP/1.0\r\n\r\n";
+        s.ExpectResponse = true;
+        s.Expect = "HTTP/1.";
+    }
+    s.TimeoutMs = 5000;
     return s;
 }
 

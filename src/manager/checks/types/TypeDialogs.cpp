@@ -3,10 +3,15 @@
 #include "manager/checks/CheckDialogRegistry.h"
 #include "manager/checks/types/DialogTypeGeneric.h"
 #include "manager/checks/types/internet/DialogTypeICMP.h"
+#include "manager/checks/types/internet/DialogTypeTCP.h"
 #include "model/checks/CheckTypes.h"
 
 // One line per dialog class (a class that serves several types has one line per type).
 void RegisterTypeDialogs(CCheckDialogRegistry& registry) {
     registry.generic = TypeDialogOf<CDialogTypeGeneric>();
     registry.AddType(kTypeIcmpPing, TypeDialogOf<CDialogTypeICMP>());
+    registry.AddType(kTypeTcpIp, TypeDialogOf<CDialogTypeTCP>());
+    registry.AddType(kTypeNntp, TypeDialogOf<CDialogTypeTCP>());
+    registry.AddType(kTypeImap, TypeDialogOf<CDialogTypeTCP>());
+    registry.AddType(kTypeCitrixIca, TypeDialogOf<CDialogTypeTCP>());
 }

@@ -310,3 +310,7 @@ int ParamNumber(const CQvcString& text, int fallback, int lowest, int highest);
 double ParamDecimal(const CQvcString& text, double fallback);
 // A number as stored: the shortest decimal text that reads back as the same value.
 std::string DecimalText(double value);
+// A text to send as stored ("||" for a line break) and as it goes on the wire (CR LF added
+// at the end unless it ends with a line break), and back.
+std::string WireText(const CQvcString& stored);
+CQvcString StoredText(const std::string& wire);

@@ -12,7 +12,10 @@
 #include <utility>
 #include <vector>
 
+#include <optional>
+
 struct IcmpSettings;
+struct TcpSettings;
 
 // What a dialog shows when a check fails: the message number (0 for a text without
 // one), the text, already filled with its value or limit, and the field to put the focus
@@ -56,6 +59,18 @@ enum IcmpField { kIcmpHost, kIcmpTimeout, kIcmpRetries, kIcmpTtl, kIcmpBuffer };
 DialogRefusal CheckIcmpFields(const IcmpSettings& fields, const HostCheckLimits& limits);
 // What the sample link fills in.
 IcmpSettings IcmpSampleData();
+
+// The ports and time-outs of the network dialogs whose checks name no message of their own
+// are refused with these texts.
+constexpr const char* kBadPort = "Bad value for Port. Valid range is from 1 to 65535.";
+
+// The TCP/IP dialog (30, 38, 39, 44), in order: the host (51512), the response string when
+// the response is checked (51530), the shared host check, the port, the time-out
+// 1..3600000 ms.
+enum TcpField { kTcpHost, kTcpPort, kTcpExpect, kTcpTimeout };
+DialogRefusal CheckTcpFields(const TcpSettings& fields, const HostCheckLimits& limits);
+// The sample of a TCP-based type; none for Citrix - ICA (44), whose link says 3008.
+std::optional<TcpSettings> TcpSampleData(int type);
 
 // --- code tables ------------------------------------------------------------------------
 struct CodeTableEntry {

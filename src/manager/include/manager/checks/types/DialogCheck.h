@@ -60,8 +60,9 @@ public:
     void accept() override;
 
     std::int32_t Type() const { return m_type; }
-    // The sample-data link: asks 51537 and on Yes fills the controls with FillSample.
-    void LoadSample();
+    // The sample-data link: asks 51537 and on Yes fills the controls with FillSample (a
+    // member without sample data for its type says so instead).
+    virtual void LoadSample();
     QLabel* SampleLink() const { return m_sampleLink; }
     QLineEdit* HostField() const { return m_host; }
     QPushButton* HostBrowseButton() const { return m_hostBrowse; }

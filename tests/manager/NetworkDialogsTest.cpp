@@ -1,0 +1,92 @@
+// The network dialogs through the real widgets: one row per dialog fills the controls,
+// presses OK and reads W back through the settings struct the engine's runner reads, so a
+// control bound to the wrong field or option position fails here.  The checks on OK are
+// tested as tables in tests/model/checks/NetworkDialogRulesTest.cpp.
+#include "ManagerFixture.h"
+#include "manager/checks/types/internet/DialogTypeTCP.h"
+#include "model/checks/CheckSettings.h"
+#include "model/checks/CheckTypes.h"
+#include "model/tree/SnNode.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+
+#include <functional>
+
+namespace {
+
+struct RoundTrip {
+    std::int32_t type;
+    std::function<void(QDialog&)> fill;
+    std::function<void(const CSnNodeCfgFunction&)> expect;
+};
+
+void Type(QLineEdit& field, const char* text) {
+    field.setText(text);
+}
+
+} // namespace
+
+class NetworkDialogsTest : public ManagerTest {
+protected:
+    void SetUp() override {
+        ManagerTest::SetUp();
+        ASSERT_NE(Start(), nullptr);
+    }
+    // Opens the registered dialog of `type` on W; `script` plays the dialog.
+    int Open(CSnNode& w, std::int32_t type, std::function<int(QDialog&)> script) {
+        Ui().PushDialog(std::move(script));
+        const CCheckDialogRegistry::TypeDialog* dialog = App()->CheckDialogs().FindType(type);
+        EXPECT_NE(dialog, nullptr) << type;
+        return dialog != nullptr ? (*dialog)(&Frame(), w, type, {Ui(), App()->Store(), true, false}) : -1;
+    }
+};
+
+TEST_F(NetworkDialogsTest, ControlsReachTheEngineSettings) {
+    const RoundTrip trips[] = {
+        {kTypeNntp,
+         [](QDialog& base) {
+             auto& d = dynamic_cast<CDialogTypeTCP&>(base);
+             Type(*d.HostField(), "127.0.0.1");
+             Type(d.PortField(), "8119");
+             d.SendBox().setChecked(true);
+             Type(d.SendField(), "GROUP a||");
+             d.ExpectBox().setChecked(false);
+             Type(d.ExpectField(), "211");
+             Type(d.TimeoutField(), "1500");
+         },
+         [](const CSnNodeCfgFunction& f) {
+             EXPECT_EQ(TcpSettings::Read(f), (TcpSettings{"127.0.0.1", 8119, true, "GROUP a\r\n", false, "211", 1500}));
+         }},
+    };
+    for (const RoundTrip& trip : trips) {
+        CSnNode w;
+        const int result = Open(w, trip.type, [&trip](QDialog& d) {
+            trip.fill(d);
+            d.accept();
+            return d.result();
+        });
+        ASSERT_EQ(result, CUiSeam::kAccepted) << trip.type << " " << (Messages().empty() ? "" : Messages().back());
+        EXPECT_EQ(w.Cfg.Function.Type, trip.type);
+        trip.expect(w.Cfg.Function);
+    }
+}
+
+TEST_F(NetworkDialogsTest, TcpOpensWithTheTypeDefaultsAndCitrixHasNoSample) {
+    CSnNode w;
+    Open(w, kTypeImap, [](QDialog& base) {
+        auto& d = dynamic_cast<CDialogTypeTCP&>(base);
+        EXPECT_EQ(d.windowTitle(), "TCP/IP Connection Check");
+        EXPECT_EQ((std::vector<QString>{d.PortField().text(), d.ExpectField().text(), d.TimeoutField().text()}),
+                  (std::vector<QString>{"143", "IMAP", "7000"}));
+        EXPECT_EQ((std::vector<bool>{d.SendBox().isChecked(), d.SendField().isEnabled(), d.ExpectBox().isChecked()}),
+                  (std::vector<bool>{false, false, true}));
+        return static_cast<int>(QDialog::Rejected);
+    });
+    Open(w, kTypeCitrixIca, [](QDialog& base) {
+        auto& d = dynamic_cast<CDialogTypeTCP&>(base);
+        d.LoadSample();
+        return static_cast<int>(QDialog::Rejected);
+    });
+    EXPECT_EQ(Messages(), (std::vector<std::string>{"No public Citrix server available for demo at this moment."}));
+}
