@@ -4,10 +4,13 @@
 // tested as tables in tests/model/checks/NetworkDialogRulesTest.cpp.
 #include "ManagerFixture.h"
 #include "manager/checks/types/internet/DialogTypeTCP.h"
+#include "manager/checks/types/internet/DialogTypeTcpHttp.h"
 #include "model/checks/CheckSettings.h"
 #include "model/checks/CheckTypes.h"
 #include "model/tree/SnNode.h"
 
+#include <QAbstractButton>
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QLineEdit>
 
@@ -57,6 +60,31 @@ TEST_F(NetworkDialogsTest, ControlsReachTheEngineSettings) {
          },
          [](const CSnNodeCfgFunction& f) {
              EXPECT_EQ(TcpSettings::Read(f), (TcpSettings{"127.0.0.1", 8119, true, "GROUP a\r\n", false, "211", 1500}));
+         }},
+        {kTypeHttp,
+         [](QDialog& base) {
+             auto& d = dynamic_cast<CDialogTypeTcpHttp&>(base);
+             Type(d.UrlField(), "HTTPS://127.0.0.1:8443/status?full=1");
+             d.ContentChoice().button('1')->setChecked(true);
+             Type(d.ContentField(), "up");
+             Type(d.StatusField(), "200,204");
+             Type(d.TimeoutField(), "9");
+             d.WebLoginBox().setChecked(true);
+             d.WebLogin().Show("web", "w-secret");
+             d.ProxyBox().setChecked(true);
+             Type(d.ProxyField(), "127.0.0.1:3128");
+             d.ProxyLoginBox().setChecked(true);
+             d.ProxyLogin().Show("px", "p-secret");
+             d.RedirectsBox().setChecked(false);
+             d.AnyCertificateBox().setChecked(true);
+         },
+         [](const CSnNodeCfgFunction& f) {
+             EXPECT_EQ(HttpSettings::Read(f),
+                       (HttpSettings{true, "127.0.0.1:8443", "/status?full=1", true, "up", "200,204", true,
+                                     "127.0.0.1:3128", 9, true, "web", "w-secret", true, "px", "p-secret", false,
+                                     true}));
+             EXPECT_EQ((std::vector<std::string>{f.ParamServer.Str(), f.ParamPassword.Str()}),
+                       (std::vector<std::string>{"127.0.0.1:8443", CQvcString::Scramble("w-secret").Str()}));
          }},
     };
     for (const RoundTrip& trip : trips) {

@@ -119,6 +119,30 @@ std::optional<TcpSettings> TcpSampleData(int type) {
     return s;
 }
 
+DialogRefusal CheckHttpFields(const HttpSettings& f, const HostCheckLimits& limits) {
+    CQvcString host = f.HostPort;
+    return First({
+        host.Trim().IsEmpty() ? DialogRefusal::Numbered(51532).At(kHttpUrl) : DialogRefusal{},
+        CheckHostField(f.HostPort, limits).At(kHttpUrl),
+        Range(f.TimeoutSecs, 1, 3600, "Bad value for Time-out. Valid range is from 1 to 3600.", kHttpTimeout),
+    });
+}
+
+std::string TypedUrl(const HttpSettings& s) {
+    std::string url = (s.Https ? "https://" : "") + s.HostPort;
+    if (!s.Path.empty() && s.Path.front() != '/' && s.Path.front() != '?')
+        url += '/';
+    return url + s.Path;
+}
+
+HttpSettings HttpSampleData() {
+    HttpSettings s;
+    s.HostPort = "127.0.0.1";
+    s.Path = "/";
+    s.StatusRule = "200-399";
+    return s;
+}
+
 // --- code tables ----------------------------------------------------------------------------
 
 const std::vector<CodeTableEntry>& ComparisonOperators() {

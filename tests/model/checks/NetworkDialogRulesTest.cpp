@@ -66,3 +66,24 @@ TEST(NetworkDialogRules, Tcp) {
         EXPECT_FALSE(CheckTcpFields(TcpSampleData(type).value(), {}).Refused()) << type;
     EXPECT_EQ(TcpSampleData(kTypeCitrixIca), std::nullopt);
 }
+
+TEST(NetworkDialogRules, Http) {
+    const char* timeout = "Bad value for Time-out. Valid range is from 1 to 3600.";
+    auto row = [](const char* host, int secs) {
+        HttpSettings s;
+        s.HostPort = host;
+        s.TimeoutSecs = secs;
+        return s;
+    };
+    RunTable<HttpSettings>(
+        {
+            {row("127.0.0.1:8080", 1), -1, ""},
+            {row(" ", 0), kHttpUrl, "Please enter the URL."},
+            {row("a;b", 0), kHttpUrl, kManyHosts},
+            {row("h", 0), kHttpTimeout, timeout},
+            {row("h", 3601), kHttpTimeout, timeout},
+            {row("h", 3600), -1, ""},
+        },
+        CheckHttpFields);
+    EXPECT_FALSE(CheckHttpFields(HttpSampleData(), {}).Refused());
+}

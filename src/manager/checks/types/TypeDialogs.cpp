@@ -4,6 +4,7 @@
 #include "manager/checks/types/DialogTypeGeneric.h"
 #include "manager/checks/types/internet/DialogTypeICMP.h"
 #include "manager/checks/types/internet/DialogTypeTCP.h"
+#include "manager/checks/types/internet/DialogTypeTcpHttp.h"
 #include "model/checks/CheckTypes.h"
 
 // One line per dialog class (a class that serves several types has one line per type).
@@ -14,4 +15,5 @@ void RegisterTypeDialogs(CCheckDialogRegistry& registry) {
     registry.AddType(kTypeNntp, TypeDialogOf<CDialogTypeTCP>());
     registry.AddType(kTypeImap, TypeDialogOf<CDialogTypeTCP>());
     registry.AddType(kTypeCitrixIca, TypeDialogOf<CDialogTypeTCP>());
+    registry.AddType(kTypeHttp, TypeDialogOf<CDialogTypeTcpHttp>());
 }

@@ -13,9 +13,11 @@
 #include <vector>
 
 #include <optional>
+#include <string>
 
 struct IcmpSettings;
 struct TcpSettings;
+struct HttpSettings;
 
 // What a dialog shows when a check fails: the message number (0 for a text without
 // one), the text, already filled with its value or limit, and the field to put the focus
@@ -71,6 +73,14 @@ enum TcpField { kTcpHost, kTcpPort, kTcpExpect, kTcpTimeout };
 DialogRefusal CheckTcpFields(const TcpSettings& fields, const HostCheckLimits& limits);
 // The sample of a TCP-based type; none for Citrix - ICA (44), whose link says 3008.
 std::optional<TcpSettings> TcpSampleData(int type);
+
+// The HTTP/HTTPs dialog (33), in order: the URL's host (51532), the shared host check on
+// it, the time-out 1..3600 s.
+enum HttpField { kHttpUrl, kHttpTimeout };
+DialogRefusal CheckHttpFields(const HttpSettings& fields, const HostCheckLimits& limits);
+// The URL as the dialog shows it: "https://" only for https, then host, port and path.
+std::string TypedUrl(const HttpSettings& settings);
+HttpSettings HttpSampleData();
 
 // --- code tables ------------------------------------------------------------------------
 struct CodeTableEntry {
