@@ -3,6 +3,7 @@
 // control bound to the wrong field or option position fails here.  The checks on OK are
 // tested as tables in tests/model/checks/NetworkDialogRulesTest.cpp.
 #include "ManagerFixture.h"
+#include "manager/checks/types/internet/DialogTypeSMTP.h"
 #include "manager/checks/types/internet/DialogTypeTCP.h"
 #include "manager/checks/types/internet/DialogTypeTcpHttp.h"
 #include "model/checks/CheckSettings.h"
@@ -13,6 +14,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QPushButton>
 
 #include <functional>
 
@@ -85,6 +87,27 @@ TEST_F(NetworkDialogsTest, ControlsReachTheEngineSettings) {
                                      true}));
              EXPECT_EQ((std::vector<std::string>{f.ParamServer.Str(), f.ParamPassword.Str()}),
                        (std::vector<std::string>{"127.0.0.1:8443", CQvcString::Scramble("w-secret").Str()}));
+         }},
+        {kTypeSmtp,
+         [this](QDialog& base) {
+             auto& d = dynamic_cast<CDialogTypeSMTP&>(base);
+             Type(*d.HostField(), "127.0.0.1");
+             Type(d.PortField(), "2525");
+             Type(d.PatternField(), "220");
+             d.SecureBox().setChecked(true);
+             d.AuthenticationBox().setChecked(true);
+             Ui().PushDialog([](QDialog& inner) {
+                 auto& auth = dynamic_cast<CDialogSmtpAuthentication&>(inner);
+                 Type(auth.AccountField(), "mailer");
+                 Type(auth.PasswordField(), "m-secret");
+                 auth.accept();
+                 return auth.result();
+             });
+             d.AuthenticationButton().click();
+         },
+         [](const CSnNodeCfgFunction& f) {
+             EXPECT_EQ(SmtpSettings::Read(f), (SmtpSettings{"127.0.0.1", 2525, "220", true, true, "mailer", "m-secret"}));
+             EXPECT_EQ(f.ParamByteCodes.Str(), "xx11");
          }},
     };
     for (const RoundTrip& trip : trips) {

@@ -30,6 +30,12 @@ DialogRefusal HostRequired(const std::string& host, int field) {
     return text.Trim().IsEmpty() ? DialogRefusal::Numbered(kHostRequired).At(field) : DialogRefusal{};
 }
 
+// A "Field required" refusal when `text` is blank.
+DialogRefusal Required(const std::string& text, const char* message, int field) {
+    CQvcString copy = text;
+    return copy.Trim().IsEmpty() ? DialogRefusal::Plain(message).At(field) : DialogRefusal{};
+}
+
 } // namespace
 
 DialogRefusal DialogRefusal::Numbered(unsigned id) {
@@ -141,6 +147,51 @@ HttpSettings HttpSampleData() {
     s.Path = "/";
     s.StatusRule = "200-399";
     return s;
+}
+
+DialogRefusal CheckSmtpFields(const SmtpSettings& f, const HostCheckLimits& limits) {
+    return First({
+        HostRequired(f.Host, kSmtpHost),
+        CheckHostField(f.Host, limits).At(kSmtpHost),
+        f.Authenticate && CQvcString(f.Login).Trim().IsEmpty() ? DialogRefusal::Numbered(50003).At(kSmtpAuthentication)
+                                                               : DialogRefusal{},
+        CQvcString(f.Pattern).Trim().IsEmpty() ? DialogRefusal::Numbered(51530).At(kSmtpPattern) : DialogRefusal{},
+        Range(f.Port, 1, 65535, kBadPort, kSmtpPort),
+    });
+}
+
+DialogRefusal CheckPop3Fields(const Pop3Settings& f, const HostCheckLimits& limits) {
+    return First({
+        HostRequired(f.Host, kPop3Host),
+        CheckHostField(f.Host, limits).At(kPop3Host),
+        Range(f.Port, 1, 65535, kBadPort, kPop3Port),
+    });
+}
+
+DialogRefusal CheckFtpFields(const FtpSettings& f, const HostCheckLimits& limits) {
+    const DialogRefusal none;
+    return First({
+        HostRequired(f.Host, kFtpHost),
+        CheckHostField(f.Host, limits).At(kFtpHost),
+        f.Anonymous ? none
+                    : Required(f.Login, "Field required: Account. Select the 'Anonymous' box to use anonymous access.",
+                               kFtpAccount),
+        f.CheckFile ? Required(f.Directory, "Field required: Directory", kFtpDirectory) : none,
+        f.CheckFile ? Required(f.File, "Field required: File", kFtpFile) : none,
+        f.CheckFile && f.CheckPattern ? Required(f.Pattern, "Field required: Pattern", kFtpPattern) : none,
+    });
+}
+
+DialogRefusal CheckTftpFields(const TftpSettings& f, const HostCheckLimits& limits) {
+    return First({HostRequired(f.Host, 0), CheckHostField(f.Host, limits).At(0)});
+}
+
+DialogRefusal CheckSftpFields(const SftpSettings& f, const HostCheckLimits& limits) {
+    return First({
+        HostRequired(f.Host, kSftpHost),
+        CheckHostField(f.Host, limits).At(kSftpHost),
+        Range(f.Port, 1, 65535, kBadPort, kSftpPort),
+    });
 }
 
 // --- code tables ----------------------------------------------------------------------------

@@ -95,7 +95,13 @@ TEST(CheckSettings, NewChecksReadAsTheirTypeDefaultsAndEveryFieldRoundTrips) {
         Agreement<ProcessSettings>{
             kTypeProcess, {}, Changed<ProcessSettings>([](auto& s) { s.CheckMemory = true; })},
         Agreement<CpuSettings>{kTypeCpuUsage, {}, {"127.0.0.1", 95.5, true, 3}},
-        Agreement<MemorySettings>{kTypeMemoryUsage, {}, {"localhost", 40, true}});
+        Agreement<MemorySettings>{kTypeMemoryUsage, {}, {"localhost", 40, true}},
+        Agreement<SmtpSettings>{kTypeSmtp, {}, {"::1", 587, "220", true, false, "mx", "pw"}},
+        Agreement<Pop3Settings>{kTypePop3, {}, {"::1", 995, true, "box", "pw"}},
+        Agreement<FtpSettings>{kTypeFtp, {}, {"h", "u", "pw", "/d", "f", "p", false, true, false, true, true, true}},
+        Agreement<TftpSettings>{kTypeTftp, {}, {"h", "f", "p", false, true, true}},
+        Agreement<SftpSettings>{
+            kTypeSftp, {}, {"h", 2222, "u", "pw", "/k", 5, "/f", "p", true, false, true, true, true}});
     std::apply([](const auto&... c) { (ExpectAgreement(c), ...); }, cases);
 
     // A new check keeps the host it already had.

@@ -87,3 +87,76 @@ TEST(NetworkDialogRules, Http) {
         CheckHttpFields);
     EXPECT_FALSE(CheckHttpFields(HttpSampleData(), {}).Refused());
 }
+
+TEST(NetworkDialogRules, Smtp) {
+    auto row = [](const char* host, bool authenticate, const char* login, const char* pattern, int port) {
+        return SmtpSettings{host, port, pattern, false, authenticate, login, ""};
+    };
+    RunTable<SmtpSettings>(
+        {
+            {row("h", true, "mx", "250", 1), -1, ""},
+            {row(" ", true, "", "", 0), kSmtpHost, kHostRequired},
+            {row("a,b", true, "", "", 0), kSmtpHost, kManyHosts},
+            {row("h", true, " ", "", 0), kSmtpAuthentication, "SMTP Authentication required."},
+            {row("h", false, "", " ", 0), kSmtpPattern, "Response string is required."},
+            {row("h", false, "", "250", 0), kSmtpPort, kBadPort},
+            {row("h", false, "", "250", 65536), kSmtpPort, kBadPort},
+            {row("h", false, "", "250", 65535), -1, ""},
+        },
+        CheckSmtpFields);
+}
+
+TEST(NetworkDialogRules, Pop3AndSftp) {
+    RunTable<Pop3Settings>(
+        {
+            {{"h", 1, false, "", ""}, -1, ""},
+            {{"", 0, false, "", ""}, kPop3Host, kHostRequired},
+            {{"a;b", 0, false, "", ""}, kPop3Host, kManyHosts},
+            {{"h", 0, false, "", ""}, kPop3Port, kBadPort},
+            {{"h", 65536, false, "", ""}, kPop3Port, kBadPort},
+        },
+        CheckPop3Fields);
+    auto sftp = [](const char* host, int port) {
+        SftpSettings s;
+        s.Host = host;
+        s.Port = port;
+        return s;
+    };
+    RunTable<SftpSettings>(
+        {
+            {sftp("h", 65535), -1, ""},
+            {sftp(" ", 0), kSftpHost, kHostRequired},
+            {sftp("a,b", 0), kSftpHost, kManyHosts},
+            {sftp("h", 0), kSftpPort, kBadPort},
+            {sftp("h", 65536), kSftpPort, kBadPort},
+        },
+        CheckSftpFields);
+    RunTable<TftpSettings>({{{"h", "", "", true, true, false}, -1, ""},
+                            {{" ", "", "", true, false, false}, 0, kHostRequired},
+                            {{"a,b", "", "", true, false, false}, 0, kManyHosts}},
+                           CheckTftpFields);
+}
+
+TEST(NetworkDialogRules, Ftp) {
+    const char* account = "Field required: Account. Select the 'Anonymous' box to use anonymous access.";
+    // host, account, directory, file, pattern, anonymous, file check, pattern check
+    auto row = [](const char* host, const char* login, const char* dir, const char* file, const char* pattern,
+                  bool anonymous, bool checkFile, bool checkPattern) {
+        return FtpSettings{host, login, "", dir, file, pattern, true, anonymous, true, checkFile, checkPattern, false};
+    };
+    RunTable<FtpSettings>(
+        {
+            {row("h", "u", "", "", "", false, false, true), -1, ""}, // a pattern check needs a file check
+            {row(" ", "", "", "", "", false, true, true), kFtpHost, kHostRequired},
+            {row("a,b", "", "", "", "", false, true, true), kFtpHost, kManyHosts},
+            {row("h", " ", "", "", "", false, true, true), kFtpAccount, account},
+            {row("h", "", " ", "", "", true, true, true), kFtpDirectory, "Field required: Directory"},
+            {row("h", "u", "/", "", "", false, true, true), kFtpFile, "Field required: File"},
+            {row("h", "u", "/", "f", " ", false, true, true), kFtpPattern, "Field required: Pattern"},
+            {row("h", "u", "/", "f", "", false, true, false), -1, ""},
+        },
+        CheckFtpFields);
+    EXPECT_EQ((std::vector<std::string>{WithoutScheme("FtP://h", "ftp://"), WithoutScheme("ftp:/h", "ftp://"),
+                                        WithoutScheme("ftp://", "ftp://"), WithoutScheme("h", "ftp://")}),
+              (std::vector<std::string>{"h", "ftp:/h", "", "h"}));
+}

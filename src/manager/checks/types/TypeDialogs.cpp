@@ -3,6 +3,7 @@
 #include "manager/checks/CheckDialogRegistry.h"
 #include "manager/checks/types/DialogTypeGeneric.h"
 #include "manager/checks/types/internet/DialogTypeICMP.h"
+#include "manager/checks/types/internet/DialogTypeSMTP.h"
 #include "manager/checks/types/internet/DialogTypeTCP.h"
 #include "manager/checks/types/internet/DialogTypeTcpHttp.h"
 #include "model/checks/CheckTypes.h"
@@ -16,4 +17,5 @@ void RegisterTypeDialogs(CCheckDialogRegistry& registry) {
     registry.AddType(kTypeImap, TypeDialogOf<CDialogTypeTCP>());
     registry.AddType(kTypeCitrixIca, TypeDialogOf<CDialogTypeTCP>());
     registry.AddType(kTypeHttp, TypeDialogOf<CDialogTypeTcpHttp>());
+    registry.AddType(kTypeSmtp, TypeDialogOf<CDialogTypeSMTP>());
 }

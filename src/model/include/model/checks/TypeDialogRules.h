@@ -18,6 +18,11 @@
 struct IcmpSettings;
 struct TcpSettings;
 struct HttpSettings;
+struct SmtpSettings;
+struct Pop3Settings;
+struct FtpSettings;
+struct TftpSettings;
+struct SftpSettings;
 
 // What a dialog shows when a check fails: the message number (0 for a text without
 // one), the text, already filled with its value or limit, and the field to put the focus
@@ -81,6 +86,28 @@ DialogRefusal CheckHttpFields(const HttpSettings& fields, const HostCheckLimits&
 // The URL as the dialog shows it: "https://" only for https, then host, port and path.
 std::string TypedUrl(const HttpSettings& settings);
 HttpSettings HttpSampleData();
+
+// The SMTP dialog (32), in order: the host (51512), the shared host check, the account
+// when the server requires authentication (50003), the response pattern (51530), the port.
+enum SmtpField { kSmtpHost, kSmtpPort, kSmtpAuthentication, kSmtpPattern };
+DialogRefusal CheckSmtpFields(const SmtpSettings& fields, const HostCheckLimits& limits);
+
+// The POP3 dialog (31), in order: the host (51512), the shared host check, the port.
+enum Pop3Field { kPop3Host, kPop3Port };
+DialogRefusal CheckPop3Fields(const Pop3Settings& fields, const HostCheckLimits& limits);
+
+// The FTP dialog (34), in order: the host (51512), the shared host check, the account
+// unless anonymous, with a file check the directory and the file, with a pattern check the
+// pattern.
+enum FtpField { kFtpHost, kFtpAccount, kFtpDirectory, kFtpFile, kFtpPattern };
+DialogRefusal CheckFtpFields(const FtpSettings& fields, const HostCheckLimits& limits);
+
+// The TFTP dialog (270): the host (51512), the shared host check.
+DialogRefusal CheckTftpFields(const TftpSettings& fields, const HostCheckLimits& limits);
+
+// The SFTP dialog (310), in order: the host (51512), the shared host check, the port.
+enum SftpField { kSftpHost, kSftpPort };
+DialogRefusal CheckSftpFields(const SftpSettings& fields, const HostCheckLimits& limits);
 
 // --- code tables ------------------------------------------------------------------------
 struct CodeTableEntry {
