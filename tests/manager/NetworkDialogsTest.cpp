@@ -3,9 +3,13 @@
 // control bound to the wrong field or option position fails here.  The checks on OK are
 // tested as tables in tests/model/checks/NetworkDialogRulesTest.cpp.
 #include "ManagerFixture.h"
+#include "manager/checks/types/internet/DialogTypePOP3.h"
 #include "manager/checks/types/internet/DialogTypeSMTP.h"
+#include "manager/checks/types/internet/DialogTypeSftp.h"
 #include "manager/checks/types/internet/DialogTypeTCP.h"
+#include "manager/checks/types/internet/DialogTypeTcpFtp.h"
 #include "manager/checks/types/internet/DialogTypeTcpHttp.h"
+#include "manager/checks/types/internet/DialogTypeTftp.h"
 #include "model/checks/CheckSettings.h"
 #include "model/checks/CheckTypes.h"
 #include "model/tree/SnNode.h"
@@ -28,6 +32,10 @@ struct RoundTrip {
 
 void Type(QLineEdit& field, const char* text) {
     field.setText(text);
+}
+
+void Pick(QButtonGroup& choice, char code) {
+    choice.button(code)->setChecked(true);
 }
 
 } // namespace
@@ -108,6 +116,74 @@ TEST_F(NetworkDialogsTest, ControlsReachTheEngineSettings) {
          [](const CSnNodeCfgFunction& f) {
              EXPECT_EQ(SmtpSettings::Read(f), (SmtpSettings{"127.0.0.1", 2525, "220", true, true, "mailer", "m-secret"}));
              EXPECT_EQ(f.ParamByteCodes.Str(), "xx11");
+         }},
+        {kTypePop3,
+         [](QDialog& base) {
+             auto& d = dynamic_cast<CDialogTypePOP3&>(base);
+             Type(*d.HostField(), "127.0.0.1");
+             Type(d.PortField(), "995");
+             d.SecureBox().setChecked(true);
+             d.Login().Show("box", "b-secret");
+         },
+         [](const CSnNodeCfgFunction& f) {
+             EXPECT_EQ(Pop3Settings::Read(f), (Pop3Settings{"127.0.0.1", 995, true, "box", "b-secret"}));
+             EXPECT_EQ((std::vector<std::string>{f.ParamByteCodes.Str(), std::to_string(f.ParamOption)}),
+                       (std::vector<std::string>{"xx1", "1"}));
+         }},
+        {kTypeFtp,
+         [](QDialog& base) {
+             auto& d = dynamic_cast<CDialogTypeTcpFtp&>(base);
+             Type(*d.HostField(), "FtP://127.0.0.1");
+             d.Login().Show("ftpuser", "f-secret");
+             d.PassiveBox().setChecked(false);
+             d.BinaryBox().setChecked(false);
+             Pick(d.FileChoice(), '1');
+             Type(d.DirectoryField(), "/pub");
+             Type(d.FileField(), "status.txt");
+             Pick(d.PatternChoice(), '1');
+             Type(d.PatternField(), "ok");
+             Pick(d.MatchChoice(), '1');
+         },
+         [](const CSnNodeCfgFunction& f) {
+             EXPECT_EQ(FtpSettings::Read(f), (FtpSettings{"127.0.0.1", "ftpuser", "f-secret", "/pub", "status.txt", "ok",
+                                                          false, false, false, true, true, true}));
+             EXPECT_EQ((std::vector<std::string>{f.ParamServer.Str(), f.ParamByteCodes.Str()}),
+                       (std::vector<std::string>{"127.0.0.1", "000111"}));
+         }},
+        {kTypeTftp,
+         [](QDialog& base) {
+             auto& d = dynamic_cast<CDialogTypeTftp&>(base);
+             Type(*d.HostField(), "127.0.0.1");
+             Type(d.FileField(), "boot.cfg");
+             d.BinaryBox().setChecked(false);
+             Pick(d.PatternChoice(), '1');
+             Type(d.PatternField(), "server");
+             Pick(d.MatchChoice(), '1');
+         },
+         [](const CSnNodeCfgFunction& f) {
+             EXPECT_EQ(TftpSettings::Read(f), (TftpSettings{"127.0.0.1", "boot.cfg", "server", false, true, true}));
+             EXPECT_EQ(f.ParamByteCodes.Str(), "xx0x11");
+         }},
+        {kTypeSftp,
+         [](QDialog& base) {
+             auto& d = dynamic_cast<CDialogTypeSftp&>(base);
+             Type(*d.HostField(), "127.0.0.1");
+             Type(d.PortField(), "2222");
+             Type(d.TimeoutField(), "4000");
+             d.Login().Show("deploy", "s-secret");
+             Pick(d.LogonChoice(), '0');
+             Type(d.KeyFileField(), "/home/deploy/.ssh/id_ed25519");
+             d.AnyHostKeyBox().setChecked(true);
+             Pick(d.FileChoice(), '1');
+             Type(d.FileField(), "/srv/up");
+             d.PatternBox().setChecked(true);
+             Type(d.PatternField(), "yes");
+             Pick(d.MatchChoice(), '0');
+         },
+         [](const CSnNodeCfgFunction& f) {
+             EXPECT_EQ(SftpSettings::Read(f),
+                       (SftpSettings{"127.0.0.1", 2222, "deploy", "s-secret", "/home/deploy/.ssh/id_ed25519", 4000,
+                                     "/srv/up", "yes", true, false, true, true, false}));
          }},
     };
     for (const RoundTrip& trip : trips) {

@@ -105,8 +105,7 @@ DialogRefusal CheckTcpFields(const TcpSettings& f, const HostCheckLimits& limits
                                                     : DialogRefusal{},
         CheckHostField(f.Host, limits).At(kTcpHost),
         Range(f.Port, 1, 65535, kBadPort, kTcpPort),
-        Range(f.TimeoutMs, 1, 3600 * 1000, "Bad value for Time-out. Valid range is from 1 to 3600000.",
-              kTcpTimeout),
+        Range(f.TimeoutMs, 1, 3600 * 1000, kBadTimeoutMs, kTcpTimeout),
     });
 }
 
@@ -191,6 +190,7 @@ DialogRefusal CheckSftpFields(const SftpSettings& f, const HostCheckLimits& limi
         HostRequired(f.Host, kSftpHost),
         CheckHostField(f.Host, limits).At(kSftpHost),
         Range(f.Port, 1, 65535, kBadPort, kSftpPort),
+        Range(f.TimeoutMs, 1, 3600 * 1000, kBadTimeoutMs, kSftpTimeout),
     });
 }
 

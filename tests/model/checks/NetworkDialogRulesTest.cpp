@@ -36,7 +36,7 @@ template <class S, class F> void RunTable(const std::vector<Case<S>>& cases, F c
 } // namespace
 
 TEST(NetworkDialogRules, Tcp) {
-    const char* timeout = "Bad value for Time-out. Valid range is from 1 to 3600000.";
+    const char* timeout = kBadTimeoutMs;
     TcpSettings ok = TcpSettings::ForType(kTypeImap);
     ok.Host = "127.0.0.1";
     auto row = [&ok](const char* host, int port, bool expect, const char* text, int timeoutMs) {
@@ -116,19 +116,22 @@ TEST(NetworkDialogRules, Pop3AndSftp) {
             {{"h", 65536, false, "", ""}, kPop3Port, kBadPort},
         },
         CheckPop3Fields);
-    auto sftp = [](const char* host, int port) {
+    auto sftp = [](const char* host, int port, int timeoutMs) {
         SftpSettings s;
         s.Host = host;
         s.Port = port;
+        s.TimeoutMs = timeoutMs;
         return s;
     };
     RunTable<SftpSettings>(
         {
-            {sftp("h", 65535), -1, ""},
-            {sftp(" ", 0), kSftpHost, kHostRequired},
-            {sftp("a,b", 0), kSftpHost, kManyHosts},
-            {sftp("h", 0), kSftpPort, kBadPort},
-            {sftp("h", 65536), kSftpPort, kBadPort},
+            {sftp("h", 65535, 3600000), -1, ""},
+            {sftp(" ", 0, 0), kSftpHost, kHostRequired},
+            {sftp("a,b", 0, 0), kSftpHost, kManyHosts},
+            {sftp("h", 0, 0), kSftpPort, kBadPort},
+            {sftp("h", 65536, 1), kSftpPort, kBadPort},
+            {sftp("h", 1, 0), kSftpTimeout, kBadTimeoutMs},
+            {sftp("h", 1, 3600001), kSftpTimeout, kBadTimeoutMs},
         },
         CheckSftpFields);
     RunTable<TftpSettings>({{{"h", "", "", true, true, false}, -1, ""},

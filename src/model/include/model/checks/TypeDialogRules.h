@@ -70,6 +70,7 @@ IcmpSettings IcmpSampleData();
 // The ports and time-outs of the network dialogs whose checks name no message of their own
 // are refused with these texts.
 constexpr const char* kBadPort = "Bad value for Port. Valid range is from 1 to 65535.";
+constexpr const char* kBadTimeoutMs = "Bad value for Time-out. Valid range is from 1 to 3600000.";
 
 // The TCP/IP dialog (30, 38, 39, 44), in order: the host (51512), the response string when
 // the response is checked (51530), the shared host check, the port, the time-out
@@ -105,8 +106,9 @@ DialogRefusal CheckFtpFields(const FtpSettings& fields, const HostCheckLimits& l
 // The TFTP dialog (270): the host (51512), the shared host check.
 DialogRefusal CheckTftpFields(const TftpSettings& fields, const HostCheckLimits& limits);
 
-// The SFTP dialog (310), in order: the host (51512), the shared host check, the port.
-enum SftpField { kSftpHost, kSftpPort };
+// The SFTP dialog (310), in order: the host (51512), the shared host check, the port, the
+// time-out 1..3600000 ms.
+enum SftpField { kSftpHost, kSftpPort, kSftpTimeout };
 DialogRefusal CheckSftpFields(const SftpSettings& fields, const HostCheckLimits& limits);
 
 // --- code tables ------------------------------------------------------------------------
