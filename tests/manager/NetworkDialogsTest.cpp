@@ -6,6 +6,7 @@
 #include "manager/checks/types/internet/DialogTypePOP3.h"
 #include "manager/checks/types/internet/DialogTypeSMTP.h"
 #include "manager/checks/types/internet/DialogTypeSftp.h"
+#include "manager/checks/types/internet/DialogTypeSmtp2Pop3.h"
 #include "manager/checks/types/internet/DialogTypeTCP.h"
 #include "manager/checks/types/internet/DialogTypeTcpFtp.h"
 #include "manager/checks/types/internet/DialogTypeTcpHttp.h"
@@ -184,6 +185,36 @@ TEST_F(NetworkDialogsTest, ControlsReachTheEngineSettings) {
              EXPECT_EQ(SftpSettings::Read(f),
                        (SftpSettings{"127.0.0.1", 2222, "deploy", "s-secret", "/home/deploy/.ssh/id_ed25519", 4000,
                                      "/srv/up", "yes", true, false, true, true, false}));
+         }},
+        {kTypeSmtpToPop3,
+         [this](QDialog& base) {
+             auto& d = dynamic_cast<CDialogTypeSmtp2Pop3&>(base);
+             Type(d.RecipientField(), "probe@mail.test");
+             Type(d.SubjectField(), "loop");
+             Ui().PushDialog([](QDialog& inner) {
+                 auto& smtp = dynamic_cast<CDialogSmtpServer&>(inner);
+                 Type(smtp.ServerField(), "127.0.0.1:2525");
+                 smtp.SecureBox().setChecked(true);
+                 smtp.AuthenticationBox().setChecked(true);
+                 Type(smtp.AccountField(), "sender");
+                 Type(smtp.PasswordField(), "x-secret");
+                 smtp.accept();
+                 return smtp.result();
+             });
+             d.SmtpButton().click();
+             Type(d.Pop3ServerField(), "127.0.0.1");
+             Type(d.Pop3PortField(), "1110");
+             d.Pop3SecureBox().setChecked(true);
+             d.Pop3Login().Show("probe", "y-secret");
+             d.DeleteBox().setChecked(false);
+             Type(d.CheckMinutesField(), "2");
+             Type(d.MailCountField(), "7");
+             Type(d.ErrorMinutesField(), "15");
+         },
+         [](const CSnNodeCfgFunction& f) {
+             EXPECT_EQ(Smtp2Pop3Settings::Read(f),
+                       (Smtp2Pop3Settings{"probe@mail.test", "loop", "127.0.0.1:2525", 2, 7, 15, "127.0.0.1", 1110,
+                                          "probe", "y-secret", "sender", "x-secret", true, false, true, true}));
          }},
     };
     for (const RoundTrip& trip : trips) {

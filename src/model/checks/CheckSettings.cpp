@@ -386,6 +386,51 @@ void SftpSettings::Write(CSnNodeCfgFunction& f) const {
                                    Flag(PatternMustNotMatch)};
 }
 
+Smtp2Pop3Settings Smtp2Pop3Settings::Read(const CSnNodeCfgFunction& f) {
+    Smtp2Pop3Settings s;
+    const std::string mail = f.Param1.Str();
+    const std::size_t bars = mail.find("||");
+    s.Recipient = Trimmed(mail.substr(0, bars));
+    s.Subject = bars == std::string::npos ? std::string() : mail.substr(bars + 2);
+    s.SmtpServer = HostText(f.Param2);
+    // check||count||error
+    std::string numbers[3];
+    std::string rest = f.Param3.Str();
+    for (std::string& number : numbers) {
+        const std::size_t at = rest.find("||");
+        number = rest.substr(0, at);
+        rest = at == std::string::npos ? std::string() : rest.substr(at + 2);
+    }
+    s.CheckMinutes = ParamNumber(numbers[0], s.CheckMinutes, 1, 5);
+    s.MailCount = ParamNumber(numbers[1], s.MailCount, 1, 1000000);
+    s.ErrorMinutes = ParamNumber(numbers[2], s.ErrorMinutes, 2, 30);
+    s.Pop3Server = HostText(f.Param4);
+    s.Pop3Port = ParamNumber(f.Param5, s.Pop3Port, 1, 65535);
+    s.Pop3Login = f.ParamLogin.Str();
+    s.Pop3Password = CQvcString::Unscramble(f.ParamPassword.Str()).Str();
+    s.SmtpLogin = f.ParamLogin2.Str();
+    s.SmtpPassword = CQvcString::Unscramble(f.ParamPassword2.Str()).Str();
+    s.Pop3Secure = FlagAt(f.ParamByteCodes, 0, s.Pop3Secure);
+    s.DeleteMessages = FlagAt(f.ParamByteCodes, 1, s.DeleteMessages);
+    s.SmtpSecure = FlagAt(f.ParamByteCodes, 2, s.SmtpSecure);
+    s.SmtpAuthentication = FlagAt(f.ParamByteCodes, 3, s.SmtpAuthentication);
+    return s;
+}
+
+void Smtp2Pop3Settings::Write(CSnNodeCfgFunction& f) const {
+    f.Param1 = Recipient + "||" + Subject;
+    f.Param2 = SmtpServer;
+    f.Param3 = std::to_string(CheckMinutes) + "||" + std::to_string(MailCount) + "||" + std::to_string(ErrorMinutes);
+    f.Param4 = Pop3Server;
+    f.Param5 = std::to_string(Pop3Port);
+    f.ParamLogin = Pop3Login;
+    f.ParamPassword = CQvcString::Scramble(Pop3Password);
+    f.ParamLogin2 = SmtpLogin;
+    f.ParamPassword2 = CQvcString::Scramble(SmtpPassword);
+    f.ParamByteCodes =
+        std::string{Flag(Pop3Secure), Flag(DeleteMessages), Flag(SmtpSecure), Flag(SmtpAuthentication)};
+}
+
 DnsSettings DnsSettings::Read(const CSnNodeCfgFunction& f) {
     DnsSettings s;
     s.Server = HostText(f.ParamServer);

@@ -5,6 +5,11 @@
 #include "model/checks/CheckTypes.h"
 #include "model/checks/HostList.h"
 #include "model/checks/ServerList.h"
+#include "model/notify/AddressRules.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
 
 namespace {
 
@@ -24,16 +29,18 @@ DialogRefusal First(std::initializer_list<DialogRefusal> refusals) {
     return {};
 }
 
+bool Blank(const std::string& text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return std::isspace(static_cast<unsigned char>(c)); });
+}
+
 // 51512 for an empty (or blank) host.
 DialogRefusal HostRequired(const std::string& host, int field) {
-    CQvcString text = host;
-    return text.Trim().IsEmpty() ? DialogRefusal::Numbered(kHostRequired).At(field) : DialogRefusal{};
+    return Blank(host) ? DialogRefusal::Numbered(kHostRequired).At(field) : DialogRefusal{};
 }
 
 // A "Field required" refusal when `text` is blank.
 DialogRefusal Required(const std::string& text, const char* message, int field) {
-    CQvcString copy = text;
-    return copy.Trim().IsEmpty() ? DialogRefusal::Plain(message).At(field) : DialogRefusal{};
+    return Blank(text) ? DialogRefusal::Plain(message).At(field) : DialogRefusal{};
 }
 
 } // namespace
@@ -98,11 +105,9 @@ IcmpSettings IcmpSampleData() {
 }
 
 DialogRefusal CheckTcpFields(const TcpSettings& f, const HostCheckLimits& limits) {
-    CQvcString expect = f.Expect;
     return First({
         HostRequired(f.Host, kTcpHost),
-        f.ExpectResponse && expect.Trim().IsEmpty() ? DialogRefusal::Numbered(51530).At(kTcpExpect)
-                                                    : DialogRefusal{},
+        f.ExpectResponse && Blank(f.Expect) ? DialogRefusal::Numbered(51530).At(kTcpExpect) : DialogRefusal{},
         CheckHostField(f.Host, limits).At(kTcpHost),
         Range(f.Port, 1, 65535, kBadPort, kTcpPort),
         Range(f.TimeoutMs, 1, 3600 * 1000, kBadTimeoutMs, kTcpTimeout),
@@ -125,9 +130,8 @@ std::optional<TcpSettings> TcpSampleData(int type) {
 }
 
 DialogRefusal CheckHttpFields(const HttpSettings& f, const HostCheckLimits& limits) {
-    CQvcString host = f.HostPort;
     return First({
-        host.Trim().IsEmpty() ? DialogRefusal::Numbered(51532).At(kHttpUrl) : DialogRefusal{},
+        Blank(f.HostPort) ? DialogRefusal::Numbered(51532).At(kHttpUrl) : DialogRefusal{},
         CheckHostField(f.HostPort, limits).At(kHttpUrl),
         Range(f.TimeoutSecs, 1, 3600, "Bad value for Time-out. Valid range is from 1 to 3600.", kHttpTimeout),
     });
@@ -152,9 +156,8 @@ DialogRefusal CheckSmtpFields(const SmtpSettings& f, const HostCheckLimits& limi
     return First({
         HostRequired(f.Host, kSmtpHost),
         CheckHostField(f.Host, limits).At(kSmtpHost),
-        f.Authenticate && CQvcString(f.Login).Trim().IsEmpty() ? DialogRefusal::Numbered(50003).At(kSmtpAuthentication)
-                                                               : DialogRefusal{},
-        CQvcString(f.Pattern).Trim().IsEmpty() ? DialogRefusal::Numbered(51530).At(kSmtpPattern) : DialogRefusal{},
+        f.Authenticate && Blank(f.Login) ? DialogRefusal::Numbered(50003).At(kSmtpAuthentication) : DialogRefusal{},
+        Blank(f.Pattern) ? DialogRefusal::Numbered(51530).At(kSmtpPattern) : DialogRefusal{},
         Range(f.Port, 1, 65535, kBadPort, kSmtpPort),
     });
 }
@@ -191,6 +194,29 @@ DialogRefusal CheckSftpFields(const SftpSettings& f, const HostCheckLimits& limi
         CheckHostField(f.Host, limits).At(kSftpHost),
         Range(f.Port, 1, 65535, kBadPort, kSftpPort),
         Range(f.TimeoutMs, 1, 3600 * 1000, kBadTimeoutMs, kSftpTimeout),
+    });
+}
+
+bool IsServerName(const std::string& text) {
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) != 0 || std::strchr(".-_:[]", c) != nullptr;
+    });
+}
+
+DialogRefusal CheckSmtp2Pop3Fields(const Smtp2Pop3Settings& f) {
+    const DialogRefusal none;
+    return First({
+        IsValidEmailAddress(f.Recipient) ? none : DialogRefusal::Numbered(2200).At(kS2pRecipient),
+        Blank(f.Subject) ? DialogRefusal::Numbered(50354).At(kS2pSubject) : none,
+        Required(f.SmtpServer,
+                 "You must configure an SMTP server. Please press the 'Configure SMTP Server' button.",
+                 kS2pSmtpServer),
+        IsServerName(f.Pop3Server) ? none : DialogRefusal::Plain("POP3 Server: Invalid hostname.").At(kS2pPop3Server),
+        f.Pop3Port < 1 || f.Pop3Port > 65535 ? DialogRefusal::Numbered(59513).At(kS2pPop3Port) : none,
+        Required(f.Pop3Login, "Invalid POP3 Account.", kS2pPop3Account),
+        f.CheckMinutes < 1 || f.CheckMinutes > 5 ? DialogRefusal::Numbered(61504).At(kS2pCheckMinutes) : none,
+        f.ErrorMinutes < 2 || f.ErrorMinutes > 30 ? DialogRefusal::Numbered(61505).At(kS2pErrorMinutes) : none,
+        f.MailCount < 1 ? DialogRefusal::Numbered(61510).At(kS2pMailCount) : none,
     });
 }
 

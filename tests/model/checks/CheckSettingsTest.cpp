@@ -100,6 +100,10 @@ TEST(CheckSettings, NewChecksReadAsTheirTypeDefaultsAndEveryFieldRoundTrips) {
         Agreement<Pop3Settings>{kTypePop3, {}, {"::1", 995, true, "box", "pw"}},
         Agreement<FtpSettings>{kTypeFtp, {}, {"h", "u", "pw", "/d", "f", "p", false, true, false, true, true, true}},
         Agreement<TftpSettings>{kTypeTftp, {}, {"h", "f", "p", false, true, true}},
+        Agreement<Smtp2Pop3Settings>{kTypeSmtpToPop3,
+                                     {},
+                                     {"a@b.test", "s||t", "mx:2525", 5, 1, 30, "pop", 995, "u", "p", "su", "sp", true,
+                                      false, true, false}},
         Agreement<SftpSettings>{
             kTypeSftp, {}, {"h", 2222, "u", "pw", "/k", 5, "/f", "p", true, false, true, true, true}});
     std::apply([](const auto&... c) { (ExpectAgreement(c), ...); }, cases);

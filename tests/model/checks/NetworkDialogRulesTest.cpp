@@ -163,3 +163,43 @@ TEST(NetworkDialogRules, Ftp) {
                                         WithoutScheme("ftp://", "ftp://"), WithoutScheme("h", "ftp://")}),
               (std::vector<std::string>{"h", "ftp:/h", "", "h"}));
 }
+
+TEST(NetworkDialogRules, SmtpToPop3) {
+    Smtp2Pop3Settings ok;
+    ok.Recipient = "probe@mail.test";
+    ok.SmtpServer = "127.0.0.1:25";
+    ok.Pop3Server = "127.0.0.1";
+    ok.Pop3Login = "probe";
+    // One field changed from `ok` per row.
+    auto row = [&ok](auto change) {
+        Smtp2Pop3Settings s = ok;
+        change(s);
+        return s;
+    };
+    using S = Smtp2Pop3Settings;
+    RunTable<S>(
+        {
+            {ok, -1, ""},
+            {row([](S& s) { s = {}; }), kS2pRecipient, "Invalid e-mail address."},
+            {row([](S& s) { s.Subject = " "; }), kS2pSubject, "Subject is required."},
+            {row([](S& s) { s.SmtpServer = ""; }), kS2pSmtpServer,
+             "You must configure an SMTP server. Please press the 'Configure SMTP Server' button."},
+            {row([](S& s) { s.Pop3Server = "pop server"; }), kS2pPop3Server, "POP3 Server: Invalid hostname."},
+            {row([](S& s) { s.Pop3Server = ""; }), kS2pPop3Server, "POP3 Server: Invalid hostname."},
+            {row([](S& s) { s.Pop3Port = 0; }), kS2pPop3Port, "Invalid POP3 port."},
+            {row([](S& s) { s.Pop3Port = 65536; }), kS2pPop3Port, "Invalid POP3 port."},
+            {row([](S& s) { s.Pop3Login = ""; }), kS2pPop3Account, "Invalid POP3 Account."},
+            {row([](S& s) { s.CheckMinutes = 0; }), kS2pCheckMinutes,
+             "Invalid parameter: check minutes must be between 1 and 5 minutes."},
+            {row([](S& s) { s.CheckMinutes = 6; }), kS2pCheckMinutes,
+             "Invalid parameter: check minutes must be between 1 and 5 minutes."},
+            {row([](S& s) { s.ErrorMinutes = 1; }), kS2pErrorMinutes,
+             "Invalid parameter: error minutes must be between 2 and 30 minutes."},
+            {row([](S& s) { s.ErrorMinutes = 31; }), kS2pErrorMinutes,
+             "Invalid parameter: error minutes must be between 2 and 30 minutes."},
+            {row([](S& s) { s.MailCount = 0; }), kS2pMailCount,
+             "Number of e-mails to be checked must be greater than 0."},
+            {row([](S& s) { s.CheckMinutes = 5, s.ErrorMinutes = 30, s.MailCount = 1, s.Pop3Port = 65535; }), -1, ""},
+        },
+        [](const S& s, const HostCheckLimits&) { return CheckSmtp2Pop3Fields(s); });
+}

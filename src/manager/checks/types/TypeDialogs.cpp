@@ -6,6 +6,7 @@
 #include "manager/checks/types/internet/DialogTypePOP3.h"
 #include "manager/checks/types/internet/DialogTypeSMTP.h"
 #include "manager/checks/types/internet/DialogTypeSftp.h"
+#include "manager/checks/types/internet/DialogTypeSmtp2Pop3.h"
 #include "manager/checks/types/internet/DialogTypeTCP.h"
 #include "manager/checks/types/internet/DialogTypeTcpFtp.h"
 #include "manager/checks/types/internet/DialogTypeTcpHttp.h"
@@ -26,4 +27,5 @@ void RegisterTypeDialogs(CCheckDialogRegistry& registry) {
     registry.AddType(kTypeFtp, TypeDialogOf<CDialogTypeTcpFtp>());
     registry.AddType(kTypeTftp, TypeDialogOf<CDialogTypeTftp>());
     registry.AddType(kTypeSftp, TypeDialogOf<CDialogTypeSftp>());
+    registry.AddType(kTypeSmtpToPop3, TypeDialogOf<CDialogTypeSmtp2Pop3>());
 }

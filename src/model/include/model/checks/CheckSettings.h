@@ -249,6 +249,47 @@ struct SftpSettings {
     bool operator==(const SftpSettings&) const = default;
 };
 
+// SMTP to POP3 (240): a test message is sent through an SMTP server to a mailbox and
+// looked for there over POP3.
+//   Param1          recipient||subject (a new check has "||" and the default subject)
+//   Param2          the SMTP server the message is sent through: "host" or "host:port"
+//                   (port 25); empty until configured
+//   Param3          check||count||error, minutes between the test messages (1..5), the
+//                   newest messages looked at (more than 0) and minutes after which a
+//                   message that has not arrived is an error (2..30); "1||5||10" for a new check
+//   Param4          the POP3 server
+//   Param5          the POP3 port (default 110)
+//   ParamLogin      the POP3 account; ParamPassword its password
+//   ParamLogin2     the SMTP account (with [3]); ParamPassword2 its password
+//   ParamByteCodes  four options (a new check has "0101"):
+//                   [0] '1': POP3 over TLS
+//                   [1] '1': delete the test messages found in the mailbox
+//                   [2] '1': SMTP over TLS
+//                   [3] '1': the SMTP server requires authentication
+struct Smtp2Pop3Settings {
+    std::string Recipient;
+    std::string Subject = "Quorvane SMTP to POP3 Message";
+    std::string SmtpServer;
+    int CheckMinutes = 1;
+    int MailCount = 5;
+    int ErrorMinutes = 10;
+    std::string Pop3Server;
+    int Pop3Port = 110;
+    std::string Pop3Login;
+    std::string Pop3Password;
+    std::string SmtpLogin;
+    std::string SmtpPassword;
+    bool Pop3Secure = false;
+    bool DeleteMessages = true;
+    bool SmtpSecure = false;
+    bool SmtpAuthentication = true;
+
+    static Smtp2Pop3Settings Read(const CSnNodeCfgFunction& function);
+    // Writes every field above back in the stored form, the same that Read reads.
+    void Write(CSnNodeCfgFunction& function) const;
+    bool operator==(const Smtp2Pop3Settings&) const = default;
+};
+
 // DNS (36).
 //   ParamServer     the DNS server asked: name or address, optionally ":port" (default 53);
 //                   empty: the system resolver (for MX and CNAME records, the first

@@ -23,6 +23,7 @@ struct Pop3Settings;
 struct FtpSettings;
 struct TftpSettings;
 struct SftpSettings;
+struct Smtp2Pop3Settings;
 
 // What a dialog shows when a check fails: the message number (0 for a text without
 // one), the text, already filled with its value or limit, and the field to put the focus
@@ -110,6 +111,25 @@ DialogRefusal CheckTftpFields(const TftpSettings& fields, const HostCheckLimits&
 // time-out 1..3600000 ms.
 enum SftpField { kSftpHost, kSftpPort, kSftpTimeout };
 DialogRefusal CheckSftpFields(const SftpSettings& fields, const HostCheckLimits& limits);
+
+// The SMTP to POP3 dialog (240), in order: the recipient (2200), the subject (50354), the
+// SMTP server, the POP3 server's name, port (59513) and account, the check minutes 1..5
+// (61504), the error minutes 2..30 (61505), the number of messages looked at (61510).
+enum Smtp2Pop3Field {
+    kS2pRecipient,
+    kS2pSubject,
+    kS2pSmtpServer,
+    kS2pPop3Server,
+    kS2pPop3Port,
+    kS2pPop3Account,
+    kS2pCheckMinutes,
+    kS2pErrorMinutes,
+    kS2pMailCount
+};
+DialogRefusal CheckSmtp2Pop3Fields(const Smtp2Pop3Settings& fields);
+// A host name or address as a single server: letters, digits, ".", "-", "_", ":" and
+// "[" "]" (IPv6), not empty.
+bool IsServerName(const std::string& text);
 
 // --- code tables ------------------------------------------------------------------------
 struct CodeTableEntry {
