@@ -6,6 +6,7 @@
 #include <cctype>
 #include <charconv>
 #include <cstdlib>
+#include <utility>
 
 namespace {
 
@@ -196,21 +197,15 @@ HttpSettings HttpSettings::Read(const CSnNodeCfgFunction& f) {
     HttpSettings s;
     s.Https = FlagAt(f.ParamByteCodes, 0, s.Https);
     std::string host = HostText(f.ParamServer);
-    auto dropScheme = [&host](std::string_view scheme) {
-        if (host.size() >= scheme.size() &&
-            std::equal(scheme.begin(), scheme.end(), host.begin(), [](char a, char b) {
-                return std::tolower(static_cast<unsigned char>(a)) ==
-                       std::tolower(static_cast<unsigned char>(b));
-            })) {
-            host.erase(0, scheme.size());
-            return true;
+    // A typed scheme wins over the option.
+    for (const auto& [scheme, https] : {std::pair{"https://", true}, std::pair{"http://", false}}) {
+        std::string rest = WithoutScheme(host, scheme);
+        if (rest.size() != host.size()) {
+            s.Https = https;
+            host = rest;
+            break;
         }
-        return false;
-    };
-    if (dropScheme("https://"))
-        s.Https = true;
-    else if (dropScheme("http://"))
-        s.Https = false;
+    }
     // A path typed after the host stays in front of Param1.
     std::string typedPath;
     const std::size_t slash = host.find_first_of("/?");
