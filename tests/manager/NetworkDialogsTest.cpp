@@ -70,7 +70,8 @@ TEST_F(NetworkDialogsTest, ControlsReachTheEngineSettings) {
              Type(d.TimeoutField(), "1500");
          },
          [](const CSnNodeCfgFunction& f) {
-             EXPECT_EQ(TcpSettings::Read(f), (TcpSettings{"127.0.0.1", 8119, true, "GROUP a\r\n", false, "211", 1500}));
+             EXPECT_EQ(TcpSettings::Read(f),
+                       (TcpSettings{"127.0.0.1", 8119, true, "GROUP a\r\n", false, "211", 1500}));
          }},
         {kTypeHttp,
          [](QDialog& base) {
@@ -92,8 +93,8 @@ TEST_F(NetworkDialogsTest, ControlsReachTheEngineSettings) {
          [](const CSnNodeCfgFunction& f) {
              EXPECT_EQ(HttpSettings::Read(f),
                        (HttpSettings{true, "127.0.0.1:8443", "/status?full=1", true, "up", "200,204", true,
-                                     "127.0.0.1:3128", 9, true, "web", "w-secret", true, "px", "p-secret", false,
-                                     true}));
+                                     "127.0.0.1:3128", 9, true, "web", "w-secret", true, "px", "p-secret",
+                                     false, true}));
              EXPECT_EQ((std::vector<std::string>{f.ParamServer.Str(), f.ParamPassword.Str()}),
                        (std::vector<std::string>{"127.0.0.1:8443", CQvcString::Scramble("w-secret").Str()}));
          }},
@@ -115,7 +116,8 @@ TEST_F(NetworkDialogsTest, ControlsReachTheEngineSettings) {
              d.AuthenticationButton().click();
          },
          [](const CSnNodeCfgFunction& f) {
-             EXPECT_EQ(SmtpSettings::Read(f), (SmtpSettings{"127.0.0.1", 2525, "220", true, true, "mailer", "m-secret"}));
+             EXPECT_EQ(SmtpSettings::Read(f),
+                       (SmtpSettings{"127.0.0.1", 2525, "220", true, true, "mailer", "m-secret"}));
              EXPECT_EQ(f.ParamByteCodes.Str(), "xx11");
          }},
         {kTypePop3,
@@ -146,8 +148,9 @@ TEST_F(NetworkDialogsTest, ControlsReachTheEngineSettings) {
              Pick(d.MatchChoice(), '1');
          },
          [](const CSnNodeCfgFunction& f) {
-             EXPECT_EQ(FtpSettings::Read(f), (FtpSettings{"127.0.0.1", "ftpuser", "f-secret", "/pub", "status.txt", "ok",
-                                                          false, false, false, true, true, true}));
+             EXPECT_EQ(FtpSettings::Read(f),
+                       (FtpSettings{"127.0.0.1", "ftpuser", "f-secret", "/pub", "status.txt", "ok", false,
+                                    false, false, true, true, true}));
              EXPECT_EQ((std::vector<std::string>{f.ParamServer.Str(), f.ParamByteCodes.Str()}),
                        (std::vector<std::string>{"127.0.0.1", "000111"}));
          }},
@@ -162,7 +165,8 @@ TEST_F(NetworkDialogsTest, ControlsReachTheEngineSettings) {
              Pick(d.MatchChoice(), '1');
          },
          [](const CSnNodeCfgFunction& f) {
-             EXPECT_EQ(TftpSettings::Read(f), (TftpSettings{"127.0.0.1", "boot.cfg", "server", false, true, true}));
+             EXPECT_EQ(TftpSettings::Read(f),
+                       (TftpSettings{"127.0.0.1", "boot.cfg", "server", false, true, true}));
              EXPECT_EQ(f.ParamByteCodes.Str(), "xx0x11");
          }},
         {kTypeSftp,
@@ -183,8 +187,8 @@ TEST_F(NetworkDialogsTest, ControlsReachTheEngineSettings) {
          },
          [](const CSnNodeCfgFunction& f) {
              EXPECT_EQ(SftpSettings::Read(f),
-                       (SftpSettings{"127.0.0.1", 2222, "deploy", "s-secret", "/home/deploy/.ssh/id_ed25519", 4000,
-                                     "/srv/up", "yes", true, false, true, true, false}));
+                       (SftpSettings{"127.0.0.1", 2222, "deploy", "s-secret", "/home/deploy/.ssh/id_ed25519",
+                                     4000, "/srv/up", "yes", true, false, true, true, false}));
          }},
         {kTypeSmtpToPop3,
          [this](QDialog& base) {
@@ -212,9 +216,10 @@ TEST_F(NetworkDialogsTest, ControlsReachTheEngineSettings) {
              Type(d.ErrorMinutesField(), "15");
          },
          [](const CSnNodeCfgFunction& f) {
-             EXPECT_EQ(Smtp2Pop3Settings::Read(f),
-                       (Smtp2Pop3Settings{"probe@mail.test", "loop", "127.0.0.1:2525", 2, 7, 15, "127.0.0.1", 1110,
-                                          "probe", "y-secret", "sender", "x-secret", true, false, true, true}));
+             EXPECT_EQ(
+                 Smtp2Pop3Settings::Read(f),
+                 (Smtp2Pop3Settings{"probe@mail.test", "loop", "127.0.0.1:2525", 2, 7, 15, "127.0.0.1", 1110,
+                                    "probe", "y-secret", "sender", "x-secret", true, false, true, true}));
          }},
     };
     for (const RoundTrip& trip : trips) {
@@ -224,7 +229,8 @@ TEST_F(NetworkDialogsTest, ControlsReachTheEngineSettings) {
             d.accept();
             return d.result();
         });
-        ASSERT_EQ(result, CUiSeam::kAccepted) << trip.type << " " << (Messages().empty() ? "" : Messages().back());
+        ASSERT_EQ(result, CUiSeam::kAccepted)
+            << trip.type << " " << (Messages().empty() ? "" : Messages().back());
         EXPECT_EQ(w.Cfg.Function.Type, trip.type);
         trip.expect(w.Cfg.Function);
     }
@@ -235,9 +241,11 @@ TEST_F(NetworkDialogsTest, TcpOpensWithTheTypeDefaultsAndCitrixHasNoSample) {
     Open(w, kTypeImap, [](QDialog& base) {
         auto& d = dynamic_cast<CDialogTypeTCP&>(base);
         EXPECT_EQ(d.windowTitle(), "TCP/IP Connection Check");
-        EXPECT_EQ((std::vector<QString>{d.PortField().text(), d.ExpectField().text(), d.TimeoutField().text()}),
-                  (std::vector<QString>{"143", "IMAP", "7000"}));
-        EXPECT_EQ((std::vector<bool>{d.SendBox().isChecked(), d.SendField().isEnabled(), d.ExpectBox().isChecked()}),
+        EXPECT_EQ(
+            (std::vector<QString>{d.PortField().text(), d.ExpectField().text(), d.TimeoutField().text()}),
+            (std::vector<QString>{"143", "IMAP", "7000"}));
+        EXPECT_EQ((std::vector<bool>{d.SendBox().isChecked(), d.SendField().isEnabled(),
+                                     d.ExpectBox().isChecked()}),
                   (std::vector<bool>{false, false, true}));
         return static_cast<int>(QDialog::Rejected);
     });
@@ -246,5 +254,6 @@ TEST_F(NetworkDialogsTest, TcpOpensWithTheTypeDefaultsAndCitrixHasNoSample) {
         d.LoadSample();
         return static_cast<int>(QDialog::Rejected);
     });
-    EXPECT_EQ(Messages(), (std::vector<std::string>{"No public Citrix server available for demo at this moment."}));
+    EXPECT_EQ(Messages(),
+              (std::vector<std::string>{"No public Citrix server available for demo at this moment."}));
 }

@@ -347,7 +347,8 @@ void TftpSettings::Write(CSnNodeCfgFunction& f) const {
     f.ParamServer = Host;
     f.Param2 = File;
     f.Param3 = Pattern;
-    f.ParamByteCodes = std::string{'x', 'x', Flag(Binary), 'x', Flag(CheckPattern), Flag(PatternMustNotMatch)};
+    f.ParamByteCodes =
+        std::string{'x', 'x', Flag(Binary), 'x', Flag(CheckPattern), Flag(PatternMustNotMatch)};
 }
 
 SftpSettings SftpSettings::Read(const CSnNodeCfgFunction& f) {
@@ -415,7 +416,8 @@ Smtp2Pop3Settings Smtp2Pop3Settings::Read(const CSnNodeCfgFunction& f) {
 void Smtp2Pop3Settings::Write(CSnNodeCfgFunction& f) const {
     f.Param1 = Recipient + "||" + Subject;
     f.Param2 = SmtpServer;
-    f.Param3 = std::to_string(CheckMinutes) + "||" + std::to_string(MailCount) + "||" + std::to_string(ErrorMinutes);
+    f.Param3 =
+        std::to_string(CheckMinutes) + "||" + std::to_string(MailCount) + "||" + std::to_string(ErrorMinutes);
     f.Param4 = Pop3Server;
     f.Param5 = std::to_string(Pop3Port);
     f.ParamLogin = Pop3Login;
@@ -581,9 +583,10 @@ void MemorySettings::Write(CSnNodeCfgFunction& f) const {
 }
 
 std::string WithoutScheme(const std::string& host, const std::string& scheme) {
-    const bool has = host.size() >= scheme.size() &&
-                     std::equal(scheme.begin(), scheme.end(), host.begin(), [](char a, char b) {
-                         return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-                     });
+    const bool has =
+        host.size() >= scheme.size() &&
+        std::equal(scheme.begin(), scheme.end(), host.begin(), [](char a, char b) {
+            return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+        });
     return has ? host.substr(scheme.size()) : host;
 }

@@ -30,7 +30,8 @@ DialogRefusal First(std::initializer_list<DialogRefusal> refusals) {
 }
 
 bool Blank(const std::string& text) {
-    return std::all_of(text.begin(), text.end(), [](char c) { return std::isspace(static_cast<unsigned char>(c)); });
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return std::isspace(static_cast<unsigned char>(c)); });
 }
 
 // 51512 for an empty (or blank) host.
@@ -156,7 +157,8 @@ DialogRefusal CheckSmtpFields(const SmtpSettings& f, const HostCheckLimits& limi
     return First({
         HostRequired(f.Host, kSmtpHost),
         CheckHostField(f.Host, limits).At(kSmtpHost),
-        f.Authenticate && Blank(f.Login) ? DialogRefusal::Numbered(50003).At(kSmtpAuthentication) : DialogRefusal{},
+        f.Authenticate && Blank(f.Login) ? DialogRefusal::Numbered(50003).At(kSmtpAuthentication)
+                                         : DialogRefusal{},
         Blank(f.Pattern) ? DialogRefusal::Numbered(51530).At(kSmtpPattern) : DialogRefusal{},
         Range(f.Port, 1, 65535, kBadPort, kSmtpPort),
     });
@@ -176,7 +178,8 @@ DialogRefusal CheckFtpFields(const FtpSettings& f, const HostCheckLimits& limits
         HostRequired(f.Host, kFtpHost),
         CheckHostField(f.Host, limits).At(kFtpHost),
         f.Anonymous ? none
-                    : Required(f.Login, "Field required: Account. Select the 'Anonymous' box to use anonymous access.",
+                    : Required(f.Login,
+                               "Field required: Account. Select the 'Anonymous' box to use anonymous access.",
                                kFtpAccount),
         f.CheckFile ? Required(f.Directory, "Field required: Directory", kFtpDirectory) : none,
         f.CheckFile ? Required(f.File, "Field required: File", kFtpFile) : none,
@@ -211,11 +214,14 @@ DialogRefusal CheckSmtp2Pop3Fields(const Smtp2Pop3Settings& f) {
         Required(f.SmtpServer,
                  "You must configure an SMTP server. Please press the 'Configure SMTP Server' button.",
                  kS2pSmtpServer),
-        IsServerName(f.Pop3Server) ? none : DialogRefusal::Plain("POP3 Server: Invalid hostname.").At(kS2pPop3Server),
+        IsServerName(f.Pop3Server)
+            ? none
+            : DialogRefusal::Plain("POP3 Server: Invalid hostname.").At(kS2pPop3Server),
         f.Pop3Port < 1 || f.Pop3Port > 65535 ? DialogRefusal::Numbered(59513).At(kS2pPop3Port) : none,
         Required(f.Pop3Login, "Invalid POP3 Account.", kS2pPop3Account),
         f.CheckMinutes < 1 || f.CheckMinutes > 5 ? DialogRefusal::Numbered(61504).At(kS2pCheckMinutes) : none,
-        f.ErrorMinutes < 2 || f.ErrorMinutes > 30 ? DialogRefusal::Numbered(61505).At(kS2pErrorMinutes) : none,
+        f.ErrorMinutes < 2 || f.ErrorMinutes > 30 ? DialogRefusal::Numbered(61505).At(kS2pErrorMinutes)
+                                                  : none,
         f.MailCount < 1 ? DialogRefusal::Numbered(61510).At(kS2pMailCount) : none,
     });
 }

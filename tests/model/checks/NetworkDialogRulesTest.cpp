@@ -14,8 +14,9 @@
 namespace {
 
 constexpr const char* kHostRequired = "Host is required.";
-constexpr const char* kManyHosts = "Multiple hosts (computernames, IP addresses) are not allowed when modifying a check. "
-                                   "It is only allowed on check creation.";
+constexpr const char* kManyHosts =
+    "Multiple hosts (computernames, IP addresses) are not allowed when modifying a check. "
+    "It is only allowed on check creation.";
 
 template <class S> struct Case {
     S fields;
@@ -28,7 +29,8 @@ template <class S, class F> void RunTable(const std::vector<Case<S>>& cases, F c
     int row = 0;
     for (const Case<S>& c : cases) {
         const DialogRefusal r = check(c.fields, HostCheckLimits{});
-        EXPECT_EQ((std::pair{r.Field, r.Text.Str()}), (std::pair{c.field, std::string(c.text)})) << "row " << row;
+        EXPECT_EQ((std::pair{r.Field, r.Text.Str()}), (std::pair{c.field, std::string(c.text)}))
+            << "row " << row;
         ++row;
     }
 }
@@ -145,7 +147,8 @@ TEST(NetworkDialogRules, Ftp) {
     // host, account, directory, file, pattern, anonymous, file check, pattern check
     auto row = [](const char* host, const char* login, const char* dir, const char* file, const char* pattern,
                   bool anonymous, bool checkFile, bool checkPattern) {
-        return FtpSettings{host, login, "", dir, file, pattern, true, anonymous, true, checkFile, checkPattern, false};
+        return FtpSettings{host, login,     "",   dir,       file,         pattern,
+                           true, anonymous, true, checkFile, checkPattern, false};
     };
     RunTable<FtpSettings>(
         {
@@ -184,7 +187,8 @@ TEST(NetworkDialogRules, SmtpToPop3) {
             {row([](S& s) { s.Subject = " "; }), kS2pSubject, "Subject is required."},
             {row([](S& s) { s.SmtpServer = ""; }), kS2pSmtpServer,
              "You must configure an SMTP server. Please press the 'Configure SMTP Server' button."},
-            {row([](S& s) { s.Pop3Server = "pop server"; }), kS2pPop3Server, "POP3 Server: Invalid hostname."},
+            {row([](S& s) { s.Pop3Server = "pop server"; }), kS2pPop3Server,
+             "POP3 Server: Invalid hostname."},
             {row([](S& s) { s.Pop3Server = ""; }), kS2pPop3Server, "POP3 Server: Invalid hostname."},
             {row([](S& s) { s.Pop3Port = 0; }), kS2pPop3Port, "Invalid POP3 port."},
             {row([](S& s) { s.Pop3Port = 65536; }), kS2pPop3Port, "Invalid POP3 port."},
@@ -199,7 +203,8 @@ TEST(NetworkDialogRules, SmtpToPop3) {
              "Invalid parameter: error minutes must be between 2 and 30 minutes."},
             {row([](S& s) { s.MailCount = 0; }), kS2pMailCount,
              "Number of e-mails to be checked must be greater than 0."},
-            {row([](S& s) { s.CheckMinutes = 5, s.ErrorMinutes = 30, s.MailCount = 1, s.Pop3Port = 65535; }), -1, ""},
+            {row([](S& s) { s.CheckMinutes = 5, s.ErrorMinutes = 30, s.MailCount = 1, s.Pop3Port = 65535; }),
+             -1, ""},
         },
         [](const S& s, const HostCheckLimits&) { return CheckSmtp2Pop3Fields(s); });
 }

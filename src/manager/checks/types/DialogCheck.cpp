@@ -13,10 +13,10 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QGroupBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -88,7 +88,8 @@ QLineEdit& CDialogCheck::AddNumberRow(const QString& label, const QString& unit)
     return *field;
 }
 
-CDialogCheck::EndpointRows CDialogCheck::AddEndpointRows(const QString& hostLabel, const QString& timeoutLabel,
+CDialogCheck::EndpointRows CDialogCheck::AddEndpointRows(const QString& hostLabel,
+                                                         const QString& timeoutLabel,
                                                          const QString& timeoutUnit) {
     AddHostRow(hostLabel);
     EndpointRows rows;
@@ -108,7 +109,8 @@ QLineEdit& CDialogCheck::AddTextRow(const QString& label) {
     return *field;
 }
 
-CDialogCheck::LoginRows CDialogCheck::AddLoginRows(const QString& accountLabel, const QString& passwordLabel) {
+CDialogCheck::LoginRows CDialogCheck::AddLoginRows(const QString& accountLabel,
+                                                   const QString& passwordLabel) {
     LoginRows rows;
     rows.account = &AddTextRow(accountLabel);
     rows.account->setObjectName("account");

@@ -10,7 +10,8 @@ CDialogTypeSftp::CDialogTypeSftp(QWidget* parent, CSnNode& w, std::int32_t, cons
     setObjectName("sftpDialog");
     m_rows = AddEndpointRows("&Host:", "T&ime-out:", "milliseconds");
     m_login = AddLoginRows();
-    m_logonChoice = &AddOptionChoice(1, {{"Log on with the pass&word", '1'}, {"Log on with a private &key file:", '0'}});
+    m_logonChoice =
+        &AddOptionChoice(1, {{"Log on with the pass&word", '1'}, {"Log on with a private &key file:", '0'}});
     m_keyFile = &AddTextRow({});
     m_anyHostKey = &AddOption("Acce&pt any host key", 0);
     m_fileChoice = &AddOptionChoice(2, {{"Check &connectivity only (i.e. try to log on)", '0'},

@@ -43,7 +43,8 @@ void CDialogSmtpServer::Collect(Smtp2Pop3Settings& s) const {
     s.SmtpPassword = m_password->text().toStdString();
 }
 
-CDialogTypeSmtp2Pop3::CDialogTypeSmtp2Pop3(QWidget* parent, CSnNode& w, std::int32_t, const CheckDialogContext& ctx)
+CDialogTypeSmtp2Pop3::CDialogTypeSmtp2Pop3(QWidget* parent, CSnNode& w, std::int32_t,
+                                           const CheckDialogContext& ctx)
     : CDialogCheck(parent, w, kTypeSmtpToPop3, ctx, "SMTP to POP3 Check") {
     setObjectName("smtp2pop3Dialog");
     BeginGroup("Test message");
@@ -115,8 +116,9 @@ bool CDialogTypeSmtp2Pop3::Collect(CSnNodeCfgFunction& out) {
     s.CheckMinutes = static_cast<int>(Number(*m_checkMinutes));
     s.MailCount = static_cast<int>(Number(*m_mailCount));
     s.ErrorMinutes = static_cast<int>(Number(*m_errorMinutes));
-    if (!PassesAt(CheckSmtp2Pop3Fields(s), {m_recipient, m_subject, m_smtpButton, m_pop3Server, m_pop3Port,
-                                            m_pop3Login.account, m_checkMinutes, m_errorMinutes, m_mailCount}))
+    if (!PassesAt(CheckSmtp2Pop3Fields(s),
+                  {m_recipient, m_subject, m_smtpButton, m_pop3Server, m_pop3Port, m_pop3Login.account,
+                   m_checkMinutes, m_errorMinutes, m_mailCount}))
         return false;
     s.Write(out);
     return true;

@@ -18,8 +18,8 @@ CDialogTypeTcpFtp::CDialogTypeTcpFtp(QWidget* parent, CSnNode& w, std::int32_t, 
                                         {"Check file &existence (i.e. log on and check for a file)", '1'}});
     m_directory = &AddTextRow("&Directory:");
     m_file = &AddTextRow("&File:");
-    m_patternChoice = &AddOptionChoice(4, {{"Check file existence &only", '0'},
-                                           {"Check for a specific pa&ttern in the file:", '1'}});
+    m_patternChoice = &AddOptionChoice(
+        4, {{"Check file existence &only", '0'}, {"Check for a specific pa&ttern in the file:", '1'}});
     m_pattern = &AddTextRow({});
     m_matchChoice = &AddOptionChoice(5, {{"Pattern should &match", '0'}, {"Pattern should not m&atch", '1'}});
     // An anonymous log-on needs no account.
@@ -51,7 +51,8 @@ bool CDialogTypeTcpFtp::Collect(CSnNodeCfgFunction& out) {
     s.Directory = m_directory->text().trimmed().toStdString();
     s.File = m_file->text().trimmed().toStdString();
     s.Pattern = m_pattern->text().toStdString();
-    if (!PassesAt(CheckFtpFields(s, HostLimits()), {HostField(), m_login.account, m_directory, m_file, m_pattern}))
+    if (!PassesAt(CheckFtpFields(s, HostLimits()),
+                  {HostField(), m_login.account, m_directory, m_file, m_pattern}))
         return false;
     s.Write(out);
     return true;

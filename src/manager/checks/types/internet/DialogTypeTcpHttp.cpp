@@ -7,13 +7,15 @@
 #include <QCheckBox>
 #include <QLineEdit>
 
-CDialogTypeTcpHttp::CDialogTypeTcpHttp(QWidget* parent, CSnNode& w, std::int32_t, const CheckDialogContext& ctx)
+CDialogTypeTcpHttp::CDialogTypeTcpHttp(QWidget* parent, CSnNode& w, std::int32_t,
+                                       const CheckDialogContext& ctx)
     : CDialogCheck(parent, w, kTypeHttp, ctx, "HTTP/HTTPs Check") {
     setObjectName("httpDialog");
     m_url = &AddTextRow("&URL: http(s)://");
     m_url->setObjectName("url");
     m_url->setMinimumWidth(340);
-    m_contentChoice = &AddOptionChoice(2, {{"Check &availability only", '0'}, {"Check page &content match:", '1'}});
+    m_contentChoice =
+        &AddOptionChoice(2, {{"Check &availability only", '0'}, {"Check page &content match:", '1'}});
     m_content = &AddTextRow({});
     m_status = &AddTextRow("Accepted &status codes:");
     m_status->setPlaceholderText("200-399");

@@ -11,8 +11,8 @@ CDialogTypeTftp::CDialogTypeTftp(QWidget* parent, CSnNode& w, std::int32_t, cons
     AddHostRow("&Host:");
     m_file = &AddTextRow("Check for &file:");
     m_binary = &AddOption("Use &binary file transfer", 2);
-    m_patternChoice = &AddOptionChoice(4, {{"Check file existence &only", '0'},
-                                           {"Check for a specific pa&ttern in the file:", '1'}});
+    m_patternChoice = &AddOptionChoice(
+        4, {{"Check file existence &only", '0'}, {"Check for a specific pa&ttern in the file:", '1'}});
     m_pattern = &AddTextRow({});
     m_matchChoice = &AddOptionChoice(5, {{"Pattern should &match", '0'}, {"Pattern should not m&atch", '1'}});
     AddSampleLink();

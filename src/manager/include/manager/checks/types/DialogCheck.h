@@ -105,13 +105,15 @@ protected:
         std::string Account() const;
         std::string Password() const;
     };
-    LoginRows AddLoginRows(const QString& accountLabel = "&Account:", const QString& passwordLabel = "&Password:");
+    LoginRows AddLoginRows(const QString& accountLabel = "&Account:",
+                           const QString& passwordLabel = "&Password:");
     // An option box bound to ParamByteCodes[position] ('1' checked, '0' not); a position
     // beyond the end of the stored text reads as `missing`.
     QCheckBox& AddOption(const QString& text, std::size_t position, char missing = '0');
     // Radio buttons bound to ParamByteCodes[position]: each button writes its code character,
     // which is also its id in the group.
-    QButtonGroup& AddOptionChoice(std::size_t position, std::initializer_list<std::pair<QString, char>> choices);
+    QButtonGroup& AddOptionChoice(std::size_t position,
+                                  std::initializer_list<std::pair<QString, char>> choices);
     // Rows added between BeginGroup and EndGroup go into a box with that title.
     void BeginGroup(const QString& title);
     void EndGroup();
