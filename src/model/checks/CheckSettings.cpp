@@ -6,6 +6,7 @@
 #include <cctype>
 #include <charconv>
 #include <cstdlib>
+#include <utility>
 
 namespace {
 
@@ -76,6 +77,8 @@ constexpr char kDiskUnits[] = "012";      // Unit::MB, GB, Percent
 constexpr char kFileRules[] = "1023";     // Exists, MaxSize, Contains, ChangedWithin
 constexpr char kDirectoryRules[] = "012"; // Exists, MaxSize, MaxFiles
 
+} // namespace
+
 // "||" as CR LF; CR LF added at the end unless the text ends with a line break.
 std::string WireText(const CQvcString& text) {
     CQvcString wire = text;
@@ -96,8 +99,6 @@ CQvcString StoredText(const std::string& wire) {
     stored.LineBreaksToBars();
     return stored;
 }
-
-} // namespace
 
 char ByteCode(const CQvcString& codes, std::size_t position, char fallback) {
     return position < codes.Length() ? codes[position] : fallback;
@@ -196,21 +197,15 @@ HttpSettings HttpSettings::Read(const CSnNodeCfgFunction& f) {
     HttpSettings s;
     s.Https = FlagAt(f.ParamByteCodes, 0, s.Https);
     std::string host = HostText(f.ParamServer);
-    auto dropScheme = [&host](std::string_view scheme) {
-        if (host.size() >= scheme.size() &&
-            std::equal(scheme.begin(), scheme.end(), host.begin(), [](char a, char b) {
-                return std::tolower(static_cast<unsigned char>(a)) ==
-                       std::tolower(static_cast<unsigned char>(b));
-            })) {
-            host.erase(0, scheme.size());
-            return true;
+    // A typed scheme wins over the option.
+    for (const auto& [scheme, https] : {std::pair{"https://", true}, std::pair{"http://", false}}) {
+        std::string rest = WithoutScheme(host, scheme);
+        if (rest.size() != host.size()) {
+            s.Https = https;
+            host = rest;
+            break;
         }
-        return false;
-    };
-    if (dropScheme("https://"))
-        s.Https = true;
-    else if (dropScheme("http://"))
-        s.Https = false;
+    }
     // A path typed after the host stays in front of Param1.
     std::string typedPath;
     const std::size_t slash = host.find_first_of("/?");
@@ -268,6 +263,169 @@ std::string HttpSettings::Url() const {
         url += '/';
     url += Path;
     return url;
+}
+
+SmtpSettings SmtpSettings::Read(const CSnNodeCfgFunction& f) {
+    SmtpSettings s;
+    s.Host = HostText(f.ParamServer);
+    s.Port = ParamNumber(f.Param1, s.Port, 1, 65535);
+    s.Pattern = f.Param3.Str();
+    s.Secure = FlagAt(f.ParamByteCodes, 2, s.Secure);
+    s.Authenticate = FlagAt(f.ParamByteCodes, 3, s.Authenticate);
+    s.Login = f.ParamLogin.Str();
+    s.Password = CQvcString::Unscramble(f.ParamPassword.Str()).Str();
+    return s;
+}
+
+void SmtpSettings::Write(CSnNodeCfgFunction& f) const {
+    f.ParamServer = Host;
+    f.Param1 = std::to_string(Port);
+    f.Param3 = Pattern;
+    f.ParamLogin = Login;
+    f.ParamPassword = CQvcString::Scramble(Password);
+    f.ParamByteCodes = std::string{'x', 'x', Flag(Secure), Flag(Authenticate)};
+}
+
+Pop3Settings Pop3Settings::Read(const CSnNodeCfgFunction& f) {
+    Pop3Settings s;
+    s.Host = HostText(f.ParamServer);
+    s.Port = ParamNumber(f.Param1, s.Port, 1, 65535);
+    s.Secure = FlagAt(f.ParamByteCodes, 2, s.Secure);
+    s.Login = f.ParamLogin.Str();
+    s.Password = CQvcString::Unscramble(f.ParamPassword.Str()).Str();
+    return s;
+}
+
+void Pop3Settings::Write(CSnNodeCfgFunction& f) const {
+    f.ParamServer = Host;
+    f.Param1 = std::to_string(Port);
+    f.ParamLogin = Login;
+    f.ParamPassword = CQvcString::Scramble(Password);
+    f.ParamByteCodes = std::string{'x', 'x', Flag(Secure)};
+}
+
+FtpSettings FtpSettings::Read(const CSnNodeCfgFunction& f) {
+    FtpSettings s;
+    s.Host = WithoutScheme(HostText(f.ParamServer), "ftp://");
+    s.Login = f.ParamLogin.Str();
+    s.Password = CQvcString::Unscramble(f.ParamPassword.Str()).Str();
+    s.Directory = Trimmed(f.Param1);
+    s.File = Trimmed(f.Param2);
+    s.Pattern = f.Param3.Str();
+    s.Passive = FlagAt(f.ParamByteCodes, 0, s.Passive);
+    s.Anonymous = FlagAt(f.ParamByteCodes, 1, s.Anonymous);
+    s.Binary = FlagAt(f.ParamByteCodes, 2, s.Binary);
+    s.CheckFile = FlagAt(f.ParamByteCodes, 3, s.CheckFile);
+    s.CheckPattern = FlagAt(f.ParamByteCodes, 4, s.CheckPattern);
+    s.PatternMustNotMatch = FlagAt(f.ParamByteCodes, 5, s.PatternMustNotMatch);
+    return s;
+}
+
+void FtpSettings::Write(CSnNodeCfgFunction& f) const {
+    f.ParamServer = Host;
+    f.ParamLogin = Login;
+    f.ParamPassword = CQvcString::Scramble(Password);
+    f.Param1 = Directory;
+    f.Param2 = File;
+    f.Param3 = Pattern;
+    f.ParamByteCodes = std::string{Flag(Passive),   Flag(Anonymous),    Flag(Binary),
+                                   Flag(CheckFile), Flag(CheckPattern), Flag(PatternMustNotMatch)};
+}
+
+TftpSettings TftpSettings::Read(const CSnNodeCfgFunction& f) {
+    TftpSettings s;
+    s.Host = HostText(f.ParamServer);
+    s.File = Trimmed(f.Param2);
+    s.Pattern = f.Param3.Str();
+    s.Binary = FlagAt(f.ParamByteCodes, 2, s.Binary);
+    s.CheckPattern = FlagAt(f.ParamByteCodes, 4, s.CheckPattern);
+    s.PatternMustNotMatch = FlagAt(f.ParamByteCodes, 5, s.PatternMustNotMatch);
+    return s;
+}
+
+void TftpSettings::Write(CSnNodeCfgFunction& f) const {
+    f.ParamServer = Host;
+    f.Param2 = File;
+    f.Param3 = Pattern;
+    f.ParamByteCodes =
+        std::string{'x', 'x', Flag(Binary), 'x', Flag(CheckPattern), Flag(PatternMustNotMatch)};
+}
+
+SftpSettings SftpSettings::Read(const CSnNodeCfgFunction& f) {
+    SftpSettings s;
+    s.Host = HostText(f.ParamServer);
+    s.Port = ParamNumber(f.Param1, s.Port, 1, 65535);
+    s.Login = f.ParamLogin.Str();
+    s.Password = CQvcString::Unscramble(f.ParamPassword.Str()).Str();
+    s.KeyFile = Trimmed(f.Param2);
+    s.TimeoutMs = ParamNumber(f.Param3, s.TimeoutMs, 1, 3600 * 1000);
+    s.File = Trimmed(f.Param4);
+    s.Pattern = f.Param5.Str();
+    s.AnyHostKey = FlagAt(f.ParamByteCodes, 0, s.AnyHostKey);
+    s.PasswordLogon = FlagAt(f.ParamByteCodes, 1, s.PasswordLogon);
+    s.CheckFile = FlagAt(f.ParamByteCodes, 2, s.CheckFile);
+    s.CheckPattern = FlagAt(f.ParamByteCodes, 3, s.CheckPattern);
+    s.PatternMustNotMatch = FlagAt(f.ParamByteCodes, 4, s.PatternMustNotMatch);
+    return s;
+}
+
+void SftpSettings::Write(CSnNodeCfgFunction& f) const {
+    f.ParamServer = Host;
+    f.Param1 = std::to_string(Port);
+    f.ParamLogin = Login;
+    f.ParamPassword = CQvcString::Scramble(Password);
+    f.Param2 = KeyFile;
+    f.Param3 = std::to_string(TimeoutMs);
+    f.Param4 = File;
+    f.Param5 = Pattern;
+    f.ParamByteCodes = std::string{Flag(AnyHostKey), Flag(PasswordLogon), Flag(CheckFile), Flag(CheckPattern),
+                                   Flag(PatternMustNotMatch)};
+}
+
+Smtp2Pop3Settings Smtp2Pop3Settings::Read(const CSnNodeCfgFunction& f) {
+    Smtp2Pop3Settings s;
+    const std::string mail = f.Param1.Str();
+    const std::size_t bars = mail.find("||");
+    s.Recipient = Trimmed(mail.substr(0, bars));
+    s.Subject = bars == std::string::npos ? std::string() : mail.substr(bars + 2);
+    s.SmtpServer = HostText(f.Param2);
+    // check||count||error
+    std::string numbers[3];
+    std::string rest = f.Param3.Str();
+    for (std::string& number : numbers) {
+        const std::size_t at = rest.find("||");
+        number = rest.substr(0, at);
+        rest = at == std::string::npos ? std::string() : rest.substr(at + 2);
+    }
+    s.CheckMinutes = ParamNumber(numbers[0], s.CheckMinutes, 1, 5);
+    s.MailCount = ParamNumber(numbers[1], s.MailCount, 1, 1000000);
+    s.ErrorMinutes = ParamNumber(numbers[2], s.ErrorMinutes, 2, 30);
+    s.Pop3Server = HostText(f.Param4);
+    s.Pop3Port = ParamNumber(f.Param5, s.Pop3Port, 1, 65535);
+    s.Pop3Login = f.ParamLogin.Str();
+    s.Pop3Password = CQvcString::Unscramble(f.ParamPassword.Str()).Str();
+    s.SmtpLogin = f.ParamLogin2.Str();
+    s.SmtpPassword = CQvcString::Unscramble(f.ParamPassword2.Str()).Str();
+    s.Pop3Secure = FlagAt(f.ParamByteCodes, 0, s.Pop3Secure);
+    s.DeleteMessages = FlagAt(f.ParamByteCodes, 1, s.DeleteMessages);
+    s.SmtpSecure = FlagAt(f.ParamByteCodes, 2, s.SmtpSecure);
+    s.SmtpAuthentication = FlagAt(f.ParamByteCodes, 3, s.SmtpAuthentication);
+    return s;
+}
+
+void Smtp2Pop3Settings::Write(CSnNodeCfgFunction& f) const {
+    f.Param1 = Recipient + "||" + Subject;
+    f.Param2 = SmtpServer;
+    f.Param3 =
+        std::to_string(CheckMinutes) + "||" + std::to_string(MailCount) + "||" + std::to_string(ErrorMinutes);
+    f.Param4 = Pop3Server;
+    f.Param5 = std::to_string(Pop3Port);
+    f.ParamLogin = Pop3Login;
+    f.ParamPassword = CQvcString::Scramble(Pop3Password);
+    f.ParamLogin2 = SmtpLogin;
+    f.ParamPassword2 = CQvcString::Scramble(SmtpPassword);
+    f.ParamByteCodes =
+        std::string{Flag(Pop3Secure), Flag(DeleteMessages), Flag(SmtpSecure), Flag(SmtpAuthentication)};
 }
 
 DnsSettings DnsSettings::Read(const CSnNodeCfgFunction& f) {
@@ -422,4 +580,13 @@ void MemorySettings::Write(CSnNodeCfgFunction& f) const {
     f.ParamServer = Computer;
     f.Param1 = DecimalText(Limit);
     f.ParamByteCodes = std::string{Flag(PagesPerSecond)};
+}
+
+std::string WithoutScheme(const std::string& host, const std::string& scheme) {
+    const bool has =
+        host.size() >= scheme.size() &&
+        std::equal(scheme.begin(), scheme.end(), host.begin(), [](char a, char b) {
+            return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+        });
+    return has ? host.substr(scheme.size()) : host;
 }

@@ -2,8 +2,14 @@
 
 #include "library/Messages.h"
 #include "model/checks/CheckSettings.h"
+#include "model/checks/CheckTypes.h"
 #include "model/checks/HostList.h"
 #include "model/checks/ServerList.h"
+#include "model/notify/AddressRules.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
 
 namespace {
 
@@ -13,6 +19,29 @@ constexpr unsigned kManyHostsWhenEditing = 61556;
 // A range check: refusal `text` unless lowest <= value <= highest.
 DialogRefusal Range(long value, long lowest, long highest, const char* text, int field) {
     return value < lowest || value > highest ? DialogRefusal::Plain(text).At(field) : DialogRefusal{};
+}
+
+// The first refusal of a list made in the order of a dialog's checks.
+DialogRefusal First(std::initializer_list<DialogRefusal> refusals) {
+    for (const DialogRefusal& r : refusals)
+        if (r.Refused())
+            return r;
+    return {};
+}
+
+bool Blank(const std::string& text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return std::isspace(static_cast<unsigned char>(c)); });
+}
+
+// 51512 for an empty (or blank) host.
+DialogRefusal HostRequired(const std::string& host, int field) {
+    return Blank(host) ? DialogRefusal::Numbered(kHostRequired).At(field) : DialogRefusal{};
+}
+
+// A "Field required" refusal when `text` is blank.
+DialogRefusal Required(const std::string& text, const char* message, int field) {
+    return Blank(text) ? DialogRefusal::Plain(message).At(field) : DialogRefusal{};
 }
 
 } // namespace
@@ -74,6 +103,127 @@ IcmpSettings IcmpSampleData() {
     s.Ttl = 255;
     s.PayloadBytes = 32;
     return s;
+}
+
+DialogRefusal CheckTcpFields(const TcpSettings& f, const HostCheckLimits& limits) {
+    return First({
+        HostRequired(f.Host, kTcpHost),
+        f.ExpectResponse && Blank(f.Expect) ? DialogRefusal::Numbered(51530).At(kTcpExpect) : DialogRefusal{},
+        CheckHostField(f.Host, limits).At(kTcpHost),
+        Range(f.Port, 1, 65535, kBadPort, kTcpPort),
+        Range(f.TimeoutMs, 1, 3600 * 1000, kBadTimeoutMs, kTcpTimeout),
+    });
+}
+
+std::optional<TcpSettings> TcpSampleData(int type) {
+    if (type == kTypeCitrixIca)
+        return std::nullopt;
+    TcpSettings s = TcpSettings::ForType(type);
+    s.Host = "127.0.0.1";
+    if (type == kTypeTcpIp) {
+        s.SendText = true;
+        s.Send = "HEAD / HTTP/1.0\r\n\r\n";
+        s.ExpectResponse = true;
+        s.Expect = "HTTP/1.";
+    }
+    s.TimeoutMs = 5000;
+    return s;
+}
+
+DialogRefusal CheckHttpFields(const HttpSettings& f, const HostCheckLimits& limits) {
+    return First({
+        Blank(f.HostPort) ? DialogRefusal::Numbered(51532).At(kHttpUrl) : DialogRefusal{},
+        CheckHostField(f.HostPort, limits).At(kHttpUrl),
+        Range(f.TimeoutSecs, 1, 3600, "Bad value for Time-out. Valid range is from 1 to 3600.", kHttpTimeout),
+    });
+}
+
+std::string TypedUrl(const HttpSettings& s) {
+    std::string url = (s.Https ? "https://" : "") + s.HostPort;
+    if (!s.Path.empty() && s.Path.front() != '/' && s.Path.front() != '?')
+        url += '/';
+    return url + s.Path;
+}
+
+HttpSettings HttpSampleData() {
+    HttpSettings s;
+    s.HostPort = "127.0.0.1";
+    s.Path = "/";
+    s.StatusRule = "200-399";
+    return s;
+}
+
+DialogRefusal CheckSmtpFields(const SmtpSettings& f, const HostCheckLimits& limits) {
+    return First({
+        HostRequired(f.Host, kSmtpHost),
+        CheckHostField(f.Host, limits).At(kSmtpHost),
+        f.Authenticate && Blank(f.Login) ? DialogRefusal::Numbered(50003).At(kSmtpAuthentication)
+                                         : DialogRefusal{},
+        Blank(f.Pattern) ? DialogRefusal::Numbered(51530).At(kSmtpPattern) : DialogRefusal{},
+        Range(f.Port, 1, 65535, kBadPort, kSmtpPort),
+    });
+}
+
+DialogRefusal CheckPop3Fields(const Pop3Settings& f, const HostCheckLimits& limits) {
+    return First({
+        HostRequired(f.Host, kPop3Host),
+        CheckHostField(f.Host, limits).At(kPop3Host),
+        Range(f.Port, 1, 65535, kBadPort, kPop3Port),
+    });
+}
+
+DialogRefusal CheckFtpFields(const FtpSettings& f, const HostCheckLimits& limits) {
+    const DialogRefusal none;
+    return First({
+        HostRequired(f.Host, kFtpHost),
+        CheckHostField(f.Host, limits).At(kFtpHost),
+        f.Anonymous ? none
+                    : Required(f.Login,
+                               "Field required: Account. Select the 'Anonymous' box to use anonymous access.",
+                               kFtpAccount),
+        f.CheckFile ? Required(f.Directory, "Field required: Directory", kFtpDirectory) : none,
+        f.CheckFile ? Required(f.File, "Field required: File", kFtpFile) : none,
+        f.CheckFile && f.CheckPattern ? Required(f.Pattern, "Field required: Pattern", kFtpPattern) : none,
+    });
+}
+
+DialogRefusal CheckTftpFields(const TftpSettings& f, const HostCheckLimits& limits) {
+    return First({HostRequired(f.Host, 0), CheckHostField(f.Host, limits).At(0)});
+}
+
+DialogRefusal CheckSftpFields(const SftpSettings& f, const HostCheckLimits& limits) {
+    return First({
+        HostRequired(f.Host, kSftpHost),
+        CheckHostField(f.Host, limits).At(kSftpHost),
+        Range(f.Port, 1, 65535, kBadPort, kSftpPort),
+        Range(f.TimeoutMs, 1, 3600 * 1000, kBadTimeoutMs, kSftpTimeout),
+    });
+}
+
+bool IsServerName(const std::string& text) {
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) != 0 || std::strchr(".-_:[]", c) != nullptr;
+    });
+}
+
+DialogRefusal CheckSmtp2Pop3Fields(const Smtp2Pop3Settings& f) {
+    const DialogRefusal none;
+    return First({
+        IsValidEmailAddress(f.Recipient) ? none : DialogRefusal::Numbered(2200).At(kS2pRecipient),
+        Blank(f.Subject) ? DialogRefusal::Numbered(50354).At(kS2pSubject) : none,
+        Required(f.SmtpServer,
+                 "You must configure an SMTP server. Please press the 'Configure SMTP Server' button.",
+                 kS2pSmtpServer),
+        IsServerName(f.Pop3Server)
+            ? none
+            : DialogRefusal::Plain("POP3 Server: Invalid hostname.").At(kS2pPop3Server),
+        f.Pop3Port < 1 || f.Pop3Port > 65535 ? DialogRefusal::Numbered(59513).At(kS2pPop3Port) : none,
+        Required(f.Pop3Login, "Invalid POP3 Account.", kS2pPop3Account),
+        f.CheckMinutes < 1 || f.CheckMinutes > 5 ? DialogRefusal::Numbered(61504).At(kS2pCheckMinutes) : none,
+        f.ErrorMinutes < 2 || f.ErrorMinutes > 30 ? DialogRefusal::Numbered(61505).At(kS2pErrorMinutes)
+                                                  : none,
+        f.MailCount < 1 ? DialogRefusal::Numbered(61510).At(kS2pMailCount) : none,
+    });
 }
 
 // --- code tables ----------------------------------------------------------------------------

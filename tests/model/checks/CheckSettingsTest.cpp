@@ -95,7 +95,18 @@ TEST(CheckSettings, NewChecksReadAsTheirTypeDefaultsAndEveryFieldRoundTrips) {
         Agreement<ProcessSettings>{
             kTypeProcess, {}, Changed<ProcessSettings>([](auto& s) { s.CheckMemory = true; })},
         Agreement<CpuSettings>{kTypeCpuUsage, {}, {"127.0.0.1", 95.5, true, 3}},
-        Agreement<MemorySettings>{kTypeMemoryUsage, {}, {"localhost", 40, true}});
+        Agreement<MemorySettings>{kTypeMemoryUsage, {}, {"localhost", 40, true}},
+        Agreement<SmtpSettings>{kTypeSmtp, {}, {"::1", 587, "220", true, false, "mx", "pw"}},
+        Agreement<Pop3Settings>{kTypePop3, {}, {"::1", 995, true, "box", "pw"}},
+        Agreement<FtpSettings>{
+            kTypeFtp, {}, {"h", "u", "pw", "/d", "f", "p", false, true, false, true, true, true}},
+        Agreement<TftpSettings>{kTypeTftp, {}, {"h", "f", "p", false, true, true}},
+        Agreement<Smtp2Pop3Settings>{kTypeSmtpToPop3,
+                                     {},
+                                     {"a@b.test", "s||t", "mx:2525", 5, 1, 30, "pop", 995, "u", "p", "su",
+                                      "sp", true, false, true, false}},
+        Agreement<SftpSettings>{
+            kTypeSftp, {}, {"h", 2222, "u", "pw", "/k", 5, "/f", "p", true, false, true, true, true}});
     std::apply([](const auto&... c) { (ExpectAgreement(c), ...); }, cases);
 
     // A new check keeps the host it already had.
@@ -116,9 +127,10 @@ TEST(CheckSettings, OddValuesFallBackOrAreClamped) {
     EXPECT_TRUE(IcmpSettings::Read(f) == (IcmpSettings{"Server1", 1, 8, 255, 512}));
 
     EXPECT_EQ(std::string() + ByteCode("01", 1, 'x') + ByteCode("01", 2, 'x'), "1x");
-    EXPECT_EQ(std::make_pair(ParamNumber("-5", 3, 1, 10), ParamNumber("12abc", 3, 1, 10)), std::make_pair(1, 3));
-    EXPECT_EQ((std::vector<double>{ParamDecimal("12,5", 0), ParamDecimal(" 7.25 ", 0), ParamDecimal("lots", 85),
-                                   ParamDecimal("", 85)}),
+    EXPECT_EQ(std::make_pair(ParamNumber("-5", 3, 1, 10), ParamNumber("12abc", 3, 1, 10)),
+              std::make_pair(1, 3));
+    EXPECT_EQ((std::vector<double>{ParamDecimal("12,5", 0), ParamDecimal(" 7.25 ", 0),
+                                   ParamDecimal("lots", 85), ParamDecimal("", 85)}),
               (std::vector<double>{12.5, 7.25, 85, 85}));
 
     // Missing numbers and options read as the type's own defaults.

@@ -3,10 +3,29 @@
 #include "manager/checks/CheckDialogRegistry.h"
 #include "manager/checks/types/DialogTypeGeneric.h"
 #include "manager/checks/types/internet/DialogTypeICMP.h"
+#include "manager/checks/types/internet/DialogTypePOP3.h"
+#include "manager/checks/types/internet/DialogTypeSMTP.h"
+#include "manager/checks/types/internet/DialogTypeSftp.h"
+#include "manager/checks/types/internet/DialogTypeSmtp2Pop3.h"
+#include "manager/checks/types/internet/DialogTypeTCP.h"
+#include "manager/checks/types/internet/DialogTypeTcpFtp.h"
+#include "manager/checks/types/internet/DialogTypeTcpHttp.h"
+#include "manager/checks/types/internet/DialogTypeTftp.h"
 #include "model/checks/CheckTypes.h"
 
 // One line per dialog class (a class that serves several types has one line per type).
 void RegisterTypeDialogs(CCheckDialogRegistry& registry) {
     registry.generic = TypeDialogOf<CDialogTypeGeneric>();
     registry.AddType(kTypeIcmpPing, TypeDialogOf<CDialogTypeICMP>());
+    registry.AddType(kTypeTcpIp, TypeDialogOf<CDialogTypeTCP>());
+    registry.AddType(kTypeNntp, TypeDialogOf<CDialogTypeTCP>());
+    registry.AddType(kTypeImap, TypeDialogOf<CDialogTypeTCP>());
+    registry.AddType(kTypeCitrixIca, TypeDialogOf<CDialogTypeTCP>());
+    registry.AddType(kTypeHttp, TypeDialogOf<CDialogTypeTcpHttp>());
+    registry.AddType(kTypeSmtp, TypeDialogOf<CDialogTypeSMTP>());
+    registry.AddType(kTypePop3, TypeDialogOf<CDialogTypePOP3>());
+    registry.AddType(kTypeFtp, TypeDialogOf<CDialogTypeTcpFtp>());
+    registry.AddType(kTypeTftp, TypeDialogOf<CDialogTypeTftp>());
+    registry.AddType(kTypeSftp, TypeDialogOf<CDialogTypeSftp>());
+    registry.AddType(kTypeSmtpToPop3, TypeDialogOf<CDialogTypeSmtp2Pop3>());
 }
