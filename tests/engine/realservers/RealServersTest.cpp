@@ -1,0 +1,146 @@
+// The engine against servers of the distribution rather than peers of our own reading of
+// each protocol: an SMTP server (python3 -m aiosmtpd), an SNMP trap receiver (snmptrapd)
+// and a DNS server (dnsmasq), each run by the test on a free port of 127.0.0.1 and
+// stopped after it.  A test whose program is not installed is skipped.
+#include "engine/alerting/DefaultChannels.h"
+#include "model/checks/CheckTypes.h"
+
+#include "../runners/RunnerTestSupport.h"
+#include "ForkedChild.h"
+#include "LoopbackSockets.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <tuple>
+
+using namespace std::chrono_literals;
+using testsupport::Eventually;
+using testsupport::ReadFile;
+
+namespace {
+
+// A server program for the life of the object, its output (both streams) into `log`.
+class ServerProcess {
+public:
+    ServerProcess(std::vector<std::string> argv, const std::string& log) {
+        m_pid = testsupport::Spawn([&] {
+            const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            ::dup2(out, 1);
+            ::dup2(out, 2);
+            std::vector<char*> args;
+            for (std::string& arg : argv)
+                args.push_back(arg.data());
+            args.push_back(nullptr);
+            ::execv(args[0], args.data());
+            return 127;
+        });
+    }
+    ~ServerProcess() {
+        ::kill(m_pid, SIGTERM);
+        testsupport::ExitStatus(m_pid);
+    }
+    ServerProcess(const ServerProcess&) = delete;
+    ServerProcess& operator=(const ServerProcess&) = delete;
+
+private:
+    pid_t m_pid = -1;
+};
+
+// The program's full path from PATH and the system directories, empty when not installed.
+std::string Program(const std::string& name) {
+    const char* path = std::getenv("PATH");
+    std::string dirs = std::string(path ? path : "") + ":/usr/sbin:/sbin:/usr/bin";
+    for (std::size_t at = 0; at <= dirs.size();) {
+        const std::size_t end = std::min(dirs.find(':', at), dirs.size());
+        const std::string candidate = dirs.substr(at, end - at) + "/" + name;
+        if (end > at && ::access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+        at = end + 1;
+    }
+    return {};
+}
+
+bool Accepts(int port) {
+    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    ::close(fd);
+    return ok;
+}
+
+// A python with aiosmtpd: the one on PATH may be another than the distribution's.
+std::string PythonWithAiosmtpd() {
+    for (const std::string& python : {Program("python3"), std::string("/usr/bin/python3")}) {
+        if (!python.empty() && std::system((python + " -c 'import aiosmtpd' 2>/dev/null").c_str()) == 0)
+            return python;
+    }
+    return {};
+}
+
+} // namespace
+
+TEST(RealServers, AlertMailArrivesIntactAndAThrowawayCertificateIsRefused) {
+    const std::string python = PythonWithAiosmtpd();
+    if (python.empty())
+        GTEST_SKIP() << "python3 with aiosmtpd (package python3-aiosmtpd) is not installed";
+    testsupport::TempDir dir;
+    // A server storing what it accepts into a mailbox, with more options when given.
+    const auto smtpServer = [&](const std::string& name, int port, std::vector<std::string> more) {
+        std::vector<std::string> argv = {python, "-m", "aiosmtpd", "-n", "-l", "127.0.0.1:" + std::to_string(port),
+                                         "-c", "aiosmtpd.handlers.Mailbox"};
+        argv.insert(argv.end(), more.begin(), more.end());
+        argv.push_back(dir.File(name));
+        auto server = std::make_unique<ServerProcess>(argv, dir.File(name + ".log"));
+        EXPECT_TRUE(Eventually([&] { return Accepts(port); }, 20s, 50ms)) << ReadFile(dir.File(name + ".log"));
+        return server;
+    };
+    AlertSettings settings;
+    settings.Smtp.Server1 = "127.0.0.1";
+    settings.Smtp.Port1 = testsupport::UnusedLoopbackPort();
+    settings.Smtp.SenderAddress1 = "sentrelle@example.test";
+    const auto plain = smtpServer("mail", settings.Smtp.Port1, {});
+    AlertDeliveryRequest alert;
+    alert.Recipient = "ops@example.test";
+    alert.Subject = "Sentrelle: Web - Failure";
+    // A line that starts with a dot must come through the server's dot-stuffing whole.
+    alert.Body = "Web on web1: Failure\r\n.Connection refused\r\n..\r\nend";
+    const DeliveryOutcome sent = DefaultAlertChannels().at(1)(alert, settings, runnertest::Context(20s));
+    ASSERT_TRUE(sent.Ok) << sent.Text;
+    std::string mail;
+    for (const auto& file : std::filesystem::directory_iterator(dir.File("mail/new")))
+        mail = ReadFile(file.path());
+    const std::size_t subject = mail.find("\nSubject: ") + 10;
+    const std::size_t body = mail.find("\n\n") + 2;
+    ASSERT_NE(body, 1u) << mail;
+    EXPECT_EQ(mail.substr(subject, mail.find('\n', subject) - subject) + " | " + mail.substr(body),
+              "Sentrelle: Web - Failure | Web on web1: Failure\n.Connection refused\n..\nend\n");
+
+    // STARTTLS with a certificate made for this test: the server is not trusted, so the
+    // mail is refused before it is sent, and not tried again.
+    if (Program("openssl").empty())
+        GTEST_SKIP() << "openssl is not installed: STARTTLS not tried";
+    ASSERT_EQ(std::system(("openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=localhost -keyout " +
+                           dir.File("key.pem") + " -out " + dir.File("cert.pem") + " 2>/dev/null")
+                              .c_str()),
+              0);
+    settings.Smtp.Port1 = testsupport::UnusedLoopbackPort();
+    settings.Smtp.Secure1 = true;
+    const auto secure = smtpServer("tls", settings.Smtp.Port1,
+                                   {"--tlscert", dir.File("cert.pem"), "--tlskey", dir.File("key.pem")});
+    const DeliveryOutcome refused = DefaultAlertChannels().at(1)(alert, settings, runnertest::Context(20s));
+    const std::string said = "failed, Error #23728: Mail: the certificate of the SMTP server is not trusted";
+    EXPECT_EQ(std::make_tuple(refused.Ok, refused.Retry, refused.Text.substr(0, said.size())),
+              std::make_tuple(false, false, said))
+        << refused.Text;
+    EXPECT_TRUE(std::filesystem::is_empty(dir.File("tls/new")));
+}
