@@ -144,3 +144,54 @@ TEST(RealServers, AlertMailArrivesIntactAndAThrowawayCertificateIsRefused) {
         << refused.Text;
     EXPECT_TRUE(std::filesystem::is_empty(dir.File("tls/new")));
 }
+
+TEST(RealServers, AlertTrapsAreLoggedByTheTrapReceiver) {
+    const std::string snmptrapd = Program("snmptrapd");
+    if (snmptrapd.empty())
+        GTEST_SKIP() << "snmptrapd (package snmptrapd) is not installed";
+    testsupport::TempDir dir;
+    testsupport::ScopedEnv persistent("SNMP_PERSISTENT_DIR", dir.Path());
+    testsupport::WriteFile(dir.File("trapd.conf"), "disableAuthorization yes\nauthCommunity log public\n"
+                                                   "format1 v1 %a %N %w %q %v\\n\nformat2 v2c%v\\n\n");
+    int port = 0;
+    ::close(testsupport::OpenLoopbackSocket(SOCK_DGRAM, port));
+    ServerProcess receiver({snmptrapd, "-f", "-Lo", "-C", "-c", dir.File("trapd.conf"), "-On", "-m", "", "-p",
+                            dir.File("trapd.pid"), "udp:127.0.0.1:" + std::to_string(port)},
+                           dir.File("trapd.log"));
+    ASSERT_TRUE(Eventually([&] { return ReadFile(dir.File("trapd.log")).find("NET-SNMP version") != std::string::npos; },
+                           20s, 50ms));
+    AlertSettings settings;
+    settings.Traps.Agent = "127.0.0.1";
+    settings.Traps.Port = port;
+    settings.Traps.Oid = "1.3.6.1.4.1.99999.7";
+    AlertDeliveryRequest alert;
+    alert.Body = "Web: Failure";
+    alert.Event = {7, 30, "Web", "web1", "TCP", "Servers", 3, "Failure", "12 ms", "refused", 0};
+    std::string bindings = ".1.3.6.1.4.1.99999.7 = STRING: \"Web: Failure\"";
+    const char* const values[] = {"Web", "web1", "TCP", "Failure", "12 ms", "refused", "", "Servers", "7", "Failure"};
+    for (int i = 0; i < 10; ++i)
+        bindings += "\t.1.3.6.1.4.1.99999.7." + std::to_string(i + 1) + " = STRING: \"" +
+                    (i == 6 ? AlertFields(alert.Event).at("Time") : values[i]) + "\"";
+    // Version, what the receiver logs before the bindings (a v2c notification's uptime
+    // left out): the agent address, enterprise, generic and specific trap (".0" in its
+    // words) of v1, the trap OID of v2c.
+    const std::tuple<int, std::string> cases[] = {
+        {1, "v1 127.0.0.1 .1.3.6.1.4.1.99999.7 6 .0 "},
+        {2, "v2c\t.1.3.6.1.6.3.1.1.4.1.0 = OID: .1.3.6.1.4.1.99999.7\t"},
+    };
+    for (const auto& [version, header] : cases) {
+        settings.Traps.ProtocolVersion = version;
+        const DeliveryOutcome sent = DefaultAlertChannels().at(6)(alert, settings, runnertest::Context(5s));
+        EXPECT_TRUE(sent.Ok) << sent.Text;
+        const std::string start = "\n" + header.substr(0, 3);
+        std::string log;
+        ASSERT_TRUE(Eventually([&] { return (log = ReadFile(dir.File("trapd.log"))).find(start) != std::string::npos; },
+                               10s, 50ms))
+            << log;
+        std::string line = log.substr(log.find(start) + 1);
+        line = line.substr(0, line.find('\n'));
+        if (version != 1)
+            line.erase(3, line.find('\t') - 3);
+        EXPECT_EQ(line, header + bindings);
+    }
+}
