@@ -15,9 +15,11 @@
 #include <fcntl.h>
 #include <signal.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <sstream>
 #include <tuple>
 
 using namespace std::chrono_literals;
@@ -193,5 +195,57 @@ TEST(RealServers, AlertTrapsAreLoggedByTheTrapReceiver) {
         if (version != 1)
             line.erase(3, line.find('\t') - 3);
         EXPECT_EQ(line, header + bindings);
+    }
+}
+
+TEST(RealServers, DnsChecksAgainstADnsServer) {
+    const std::string dnsmasq = Program("dnsmasq");
+    if (dnsmasq.empty())
+        GTEST_SKIP() << "dnsmasq (package dnsmasq-base) is not installed";
+    testsupport::TempDir dir;
+    const int port = testsupport::UnusedLoopbackPort();
+    ServerProcess server({dnsmasq, "-k", "-p", std::to_string(port), "--listen-address=127.0.0.1", "--bind-interfaces",
+                          "--no-resolv", "--no-hosts", "-C", "/dev/null", "--log-facility=-",
+                          "--pid-file=" + dir.File("dnsmasq.pid"), "--local=/example.test/",
+                          "--host-record=www.example.test,192.0.2.10", "--host-record=www.example.test,192.0.2.11",
+                          "--cname=alias.example.test,www.example.test",
+                          "--mx-host=example.test,mail1.example.test,10", "--mx-host=example.test,Mail2.Example.Test,20"},
+                         dir.File("dnsmasq.log"));
+    ASSERT_TRUE(Eventually([&] { return Accepts(port); }, 20s, 50ms)) << ReadFile(dir.File("dnsmasq.log"));
+    const std::string at = "127.0.0.1:" + std::to_string(port);
+    // Name, record type ("" A, "M01" MX, "C01" CNAME), expected addresses or names, and
+    // the outcome: in whole when it fails without data, else its kind and data (in order:
+    // the server rotates its answers).
+    const std::tuple<std::string, std::string, std::string, std::string> cases[] = {
+        {"www.example.test", "", "192.0.2.11", "Success [192.0.2.10, 192.0.2.11]"},
+        {"WWW.Example.Test.", "", "203.0.113.5", "Error [192.0.2.10, 192.0.2.11]"},
+        {"alias.example.test", "", "", "Success [192.0.2.10, 192.0.2.11]"},
+        {"alias.example.test", "C01", "www.example.test", "Success [www.example.test]"},
+        {"example.test", "M01", "MAIL2.example.test.", "Success [mail1.example.test, mail2.example.test]"},
+        {"www.example.test", "M01", "", "Error: No MX record for 'www.example.test' at " + at + " [] {}"},
+        {"nothing.example.test", "", "",
+         "Error: A query for 'nothing.example.test' failed at " + at + ": NXDOMAIN: the name does not exist [] {}"},
+        {"www.elsewhere.test", "", "",
+         "Error: A query for 'www.elsewhere.test' failed at " + at + ": REFUSED: the server refused to answer [] {}"},
+    };
+    for (const auto& [name, type, expected, said] : cases) {
+        CSnNodeCfg check = runnertest::MakeCheck(kTypeDns);
+        check.Function.ParamServer = at;
+        check.Function.Param1 = name;
+        check.Function.Param2 = expected;
+        if (!type.empty())
+            check.Function.ParamByteCodes = type;
+        const CheckOutcome outcome = RunCheck(check, runnertest::Context(10s));
+        const std::string described = runnertest::Describe(outcome);
+        std::vector<std::string> data;
+        std::istringstream items(outcome.Data.Str());
+        for (std::string item; std::getline(items >> std::ws, item, ',');)
+            data.push_back(item);
+        std::sort(data.begin(), data.end());
+        std::string got = described.substr(0, described.find(':')) + " [";
+        for (std::size_t i = 0; i < data.size(); ++i)
+            got += (i ? ", " : "") + data[i];
+        EXPECT_EQ(outcome.Data.IsEmpty() && outcome.kind != CheckOutcome::Kind::Success ? described : got + "]", said)
+            << name << " " << type << ": " << described;
     }
 }
