@@ -29,20 +29,22 @@ using testsupport::ReadFile;
 namespace {
 
 // A server program for the life of the object, its output (both streams) into `log`.
+// Everything the child needs is made before the fork: it only redirects and executes.
 class ServerProcess {
 public:
     ServerProcess(std::vector<std::string> argv, const std::string& log) {
+        std::vector<char*> args;
+        for (std::string& arg : argv)
+            args.push_back(arg.data());
+        args.push_back(nullptr);
+        const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
         m_pid = testsupport::Spawn([&] {
-            const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
             ::dup2(out, 1);
             ::dup2(out, 2);
-            std::vector<char*> args;
-            for (std::string& arg : argv)
-                args.push_back(arg.data());
-            args.push_back(nullptr);
             ::execv(args[0], args.data());
             return 127;
         });
+        ::close(out);
     }
     ~ServerProcess() {
         ::kill(m_pid, SIGTERM);
