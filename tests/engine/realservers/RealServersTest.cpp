@@ -1,0 +1,254 @@
+// The engine against servers of the distribution rather than peers of our own reading of
+// each protocol: an SMTP server (python3 -m aiosmtpd), an SNMP trap receiver (snmptrapd)
+// and a DNS server (dnsmasq), each run by the test on a free port of 127.0.0.1 and
+// stopped after it.  A test whose program is not installed is skipped.
+#include "engine/alerting/DefaultChannels.h"
+#include "model/checks/CheckTypes.h"
+
+#include "../runners/RunnerTestSupport.h"
+#include "ForkedChild.h"
+#include "LoopbackSockets.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <sstream>
+#include <tuple>
+
+using namespace std::chrono_literals;
+using testsupport::Eventually;
+using testsupport::ReadFile;
+
+namespace {
+
+// A server program for the life of the object, its output (both streams) into `log`.
+// Everything the child needs is made before the fork: it only redirects and executes.
+class ServerProcess {
+public:
+    ServerProcess(std::vector<std::string> argv, const std::string& log) {
+        std::vector<char*> args;
+        for (std::string& arg : argv)
+            args.push_back(arg.data());
+        args.push_back(nullptr);
+        const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        m_pid = testsupport::Spawn([&] {
+            ::dup2(out, 1);
+            ::dup2(out, 2);
+            ::execv(args[0], args.data());
+            return 127;
+        });
+        ::close(out);
+    }
+    ~ServerProcess() {
+        ::kill(m_pid, SIGTERM);
+        testsupport::ExitStatus(m_pid);
+    }
+    ServerProcess(const ServerProcess&) = delete;
+    ServerProcess& operator=(const ServerProcess&) = delete;
+
+private:
+    pid_t m_pid = -1;
+};
+
+// The program's full path from PATH and the system directories, empty when not installed.
+std::string Program(const std::string& name) {
+    const char* path = std::getenv("PATH");
+    std::string dirs = std::string(path ? path : "") + ":/usr/sbin:/sbin:/usr/bin";
+    for (std::size_t at = 0; at <= dirs.size();) {
+        const std::size_t end = std::min(dirs.find(':', at), dirs.size());
+        const std::string candidate = dirs.substr(at, end - at) + "/" + name;
+        if (end > at && ::access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+        at = end + 1;
+    }
+    return {};
+}
+
+bool Accepts(int port) {
+    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    ::close(fd);
+    return ok;
+}
+
+// A python with aiosmtpd: the one on PATH may be another than the distribution's.
+std::string PythonWithAiosmtpd() {
+    for (const std::string& python : {Program("python3"), std::string("/usr/bin/python3")}) {
+        if (!python.empty() && std::system((python + " -c 'import aiosmtpd' 2>/dev/null").c_str()) == 0)
+            return python;
+    }
+    return {};
+}
+
+} // namespace
+
+TEST(RealServers, AlertMailArrivesIntactAndAThrowawayCertificateIsRefused) {
+    const std::string python = PythonWithAiosmtpd();
+    if (python.empty())
+        GTEST_SKIP() << "python3 with aiosmtpd (package python3-aiosmtpd) is not installed";
+    testsupport::TempDir dir;
+    // A server storing what it accepts into a mailbox, with more options when given.
+    const auto smtpServer = [&](const std::string& name, int port, std::vector<std::string> more) {
+        std::vector<std::string> argv = {python, "-m", "aiosmtpd", "-n", "-l", "127.0.0.1:" + std::to_string(port),
+                                         "-c", "aiosmtpd.handlers.Mailbox"};
+        argv.insert(argv.end(), more.begin(), more.end());
+        argv.push_back(dir.File(name));
+        auto server = std::make_unique<ServerProcess>(argv, dir.File(name + ".log"));
+        EXPECT_TRUE(Eventually([&] { return Accepts(port); }, 20s, 50ms)) << ReadFile(dir.File(name + ".log"));
+        return server;
+    };
+    AlertSettings settings;
+    settings.Smtp.Server1 = "127.0.0.1";
+    settings.Smtp.Port1 = testsupport::UnusedLoopbackPort();
+    settings.Smtp.SenderAddress1 = "sentrelle@example.test";
+    const auto plain = smtpServer("mail", settings.Smtp.Port1, {});
+    AlertDeliveryRequest alert;
+    alert.Recipient = "ops@example.test";
+    alert.Subject = "Sentrelle: Web - Failure";
+    // A line that starts with a dot must come through the server's dot-stuffing whole.
+    alert.Body = "Web on web1: Failure\r\n.Connection refused\r\n..\r\nend";
+    const DeliveryOutcome sent = DefaultAlertChannels().at(1)(alert, settings, runnertest::Context(20s));
+    ASSERT_TRUE(sent.Ok) << sent.Text;
+    std::string mail;
+    for (const auto& file : std::filesystem::directory_iterator(dir.File("mail/new")))
+        mail = ReadFile(file.path());
+    const std::size_t subject = mail.find("\nSubject: ") + 10;
+    const std::size_t body = mail.find("\n\n") + 2;
+    ASSERT_NE(body, 1u) << mail;
+    EXPECT_EQ(mail.substr(subject, mail.find('\n', subject) - subject) + " | " + mail.substr(body),
+              "Sentrelle: Web - Failure | Web on web1: Failure\n.Connection refused\n..\nend\n");
+
+    // STARTTLS with a certificate made for this test: the handshake gets as far as the
+    // certificate (implicit TLS would fail before it), which is not trusted, so the mail
+    // is not sent and not tried again.
+    if (Program("openssl").empty())
+        GTEST_SKIP() << "openssl is not installed: STARTTLS not tried";
+    ASSERT_EQ(std::system(("openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=localhost -keyout " +
+                           dir.File("key.pem") + " -out " + dir.File("cert.pem") + " 2>/dev/null")
+                              .c_str()),
+              0);
+    settings.Smtp.Port1 = testsupport::UnusedLoopbackPort();
+    settings.Smtp.Secure1 = true;
+    const auto secure = smtpServer("tls", settings.Smtp.Port1,
+                                   {"--tlscert", dir.File("cert.pem"), "--tlskey", dir.File("key.pem")});
+    const DeliveryOutcome refused = DefaultAlertChannels().at(1)(alert, settings, runnertest::Context(20s));
+    const std::string said = "failed, Error #23728: Mail: the certificate of the SMTP server is not trusted";
+    EXPECT_EQ(std::make_tuple(refused.Ok, refused.Retry, refused.Text.substr(0, said.size())),
+              std::make_tuple(false, false, said))
+        << refused.Text;
+    EXPECT_TRUE(std::filesystem::is_empty(dir.File("tls/new")));
+}
+
+TEST(RealServers, AlertTrapsAreLoggedByTheTrapReceiver) {
+    const std::string snmptrapd = Program("snmptrapd");
+    if (snmptrapd.empty())
+        GTEST_SKIP() << "snmptrapd (package snmptrapd) is not installed";
+    testsupport::TempDir dir;
+    testsupport::ScopedEnv persistent("SNMP_PERSISTENT_DIR", dir.Path());
+    testsupport::WriteFile(dir.File("trapd.conf"), "disableAuthorization yes\nauthCommunity log public\n"
+                                                   "format1 v1 %a %N %w %q %v\\n\nformat2 v2c%v\\n\n");
+    int port = 0;
+    ::close(testsupport::OpenLoopbackSocket(SOCK_DGRAM, port));
+    ServerProcess receiver({snmptrapd, "-f", "-Lo", "-C", "-c", dir.File("trapd.conf"), "-On", "-m", "", "-p",
+                            dir.File("trapd.pid"), "udp:127.0.0.1:" + std::to_string(port)},
+                           dir.File("trapd.log"));
+    ASSERT_TRUE(Eventually([&] { return ReadFile(dir.File("trapd.log")).find("NET-SNMP version") != std::string::npos; },
+                           20s, 50ms));
+    AlertSettings settings;
+    settings.Traps.Agent = "127.0.0.1";
+    settings.Traps.Port = port;
+    settings.Traps.Oid = "1.3.6.1.4.1.99999.7";
+    AlertDeliveryRequest alert;
+    alert.Body = "Web: Failure";
+    alert.Event = {7, 30, "Web", "web1", "TCP", "Servers", 3, "Failure", "12 ms", "refused", 0};
+    std::string bindings = ".1.3.6.1.4.1.99999.7 = STRING: \"Web: Failure\"";
+    const char* const values[] = {"Web", "web1", "TCP", "Failure", "12 ms", "refused", "", "Servers", "7", "Failure"};
+    for (int i = 0; i < 10; ++i)
+        bindings += "\t.1.3.6.1.4.1.99999.7." + std::to_string(i + 1) + " = STRING: \"" +
+                    (i == 6 ? AlertFields(alert.Event).at("Time") : values[i]) + "\"";
+    // Version, what the receiver logs before the bindings (a v2c notification's uptime
+    // left out): the agent address, enterprise, generic and specific trap (".0" in its
+    // words) of v1, the trap OID of v2c.
+    const std::tuple<int, std::string> cases[] = {
+        {1, "v1 127.0.0.1 .1.3.6.1.4.1.99999.7 6 .0 "},
+        {2, "v2c\t.1.3.6.1.6.3.1.1.4.1.0 = OID: .1.3.6.1.4.1.99999.7\t"},
+    };
+    for (const auto& [version, header] : cases) {
+        settings.Traps.ProtocolVersion = version;
+        const DeliveryOutcome sent = DefaultAlertChannels().at(6)(alert, settings, runnertest::Context(5s));
+        EXPECT_TRUE(sent.Ok) << sent.Text;
+        const std::string start = "\n" + header.substr(0, 3);
+        std::string log;
+        ASSERT_TRUE(Eventually([&] { return (log = ReadFile(dir.File("trapd.log"))).find(start) != std::string::npos; },
+                               10s, 50ms))
+            << log;
+        std::string line = log.substr(log.find(start) + 1);
+        line = line.substr(0, line.find('\n'));
+        if (version != 1)
+            line.erase(3, line.find('\t') - 3);
+        EXPECT_EQ(line, header + bindings);
+    }
+}
+
+TEST(RealServers, DnsChecksAgainstADnsServer) {
+    const std::string dnsmasq = Program("dnsmasq");
+    if (dnsmasq.empty())
+        GTEST_SKIP() << "dnsmasq (package dnsmasq-base) is not installed";
+    testsupport::TempDir dir;
+    const int port = testsupport::UnusedLoopbackPort();
+    ServerProcess server({dnsmasq, "-k", "-p", std::to_string(port), "--listen-address=127.0.0.1", "--bind-interfaces",
+                          "--no-resolv", "--no-hosts", "-C", "/dev/null", "--log-facility=-",
+                          "--pid-file=" + dir.File("dnsmasq.pid"), "--local=/example.test/",
+                          "--host-record=www.example.test,192.0.2.10", "--host-record=www.example.test,192.0.2.11",
+                          "--cname=alias.example.test,www.example.test",
+                          "--mx-host=example.test,mail1.example.test,10", "--mx-host=example.test,Mail2.Example.Test,20"},
+                         dir.File("dnsmasq.log"));
+    ASSERT_TRUE(Eventually([&] { return Accepts(port); }, 20s, 50ms)) << ReadFile(dir.File("dnsmasq.log"));
+    const std::string at = "127.0.0.1:" + std::to_string(port);
+    // Name, record type ("" A, "M01" MX, "C01" CNAME), expected addresses or names, and
+    // the outcome: in whole when it fails without data, else its kind and data (in order:
+    // the server rotates its answers).
+    const std::tuple<std::string, std::string, std::string, std::string> cases[] = {
+        {"www.example.test", "", "192.0.2.11", "Success [192.0.2.10, 192.0.2.11]"},
+        {"WWW.Example.Test.", "", "203.0.113.5", "Error [192.0.2.10, 192.0.2.11]"},
+        {"alias.example.test", "", "", "Success [192.0.2.10, 192.0.2.11]"},
+        {"alias.example.test", "C01", "www.example.test", "Success [www.example.test]"},
+        {"example.test", "M01", "MAIL2.example.test.", "Success [mail1.example.test, mail2.example.test]"},
+        {"www.example.test", "M01", "", "Error: No MX record for 'www.example.test' at " + at + " [] {}"},
+        {"nothing.example.test", "", "",
+         "Error: A query for 'nothing.example.test' failed at " + at + ": NXDOMAIN: the name does not exist [] {}"},
+        {"www.elsewhere.test", "", "",
+         "Error: A query for 'www.elsewhere.test' failed at " + at + ": REFUSED: the server refused to answer [] {}"},
+    };
+    for (const auto& [name, type, expected, said] : cases) {
+        CSnNodeCfg check = runnertest::MakeCheck(kTypeDns);
+        check.Function.ParamServer = at;
+        check.Function.Param1 = name;
+        check.Function.Param2 = expected;
+        if (!type.empty())
+            check.Function.ParamByteCodes = type;
+        const CheckOutcome outcome = RunCheck(check, runnertest::Context(10s));
+        const std::string described = runnertest::Describe(outcome);
+        std::vector<std::string> data;
+        std::istringstream items(outcome.Data.Str());
+        for (std::string item; std::getline(items >> std::ws, item, ',');)
+            data.push_back(item);
+        std::sort(data.begin(), data.end());
+        std::string got = described.substr(0, described.find(':')) + " [";
+        for (std::size_t i = 0; i < data.size(); ++i)
+            got += (i ? ", " : "") + data[i];
+        EXPECT_EQ(outcome.Data.IsEmpty() && outcome.kind != CheckOutcome::Kind::Success ? described : got + "]", said)
+            << name << " " << type << ": " << described;
+    }
+}
