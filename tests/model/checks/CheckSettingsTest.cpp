@@ -95,7 +95,30 @@ TEST(CheckSettings, NewChecksReadAsTheirTypeDefaultsAndEveryFieldRoundTrips) {
         Agreement<ProcessSettings>{
             kTypeProcess, {}, Changed<ProcessSettings>([](auto& s) { s.CheckMemory = true; })},
         Agreement<CpuSettings>{kTypeCpuUsage, {}, {"127.0.0.1", 95.5, true, 3}},
-        Agreement<MemorySettings>{kTypeMemoryUsage, {}, {"localhost", 40, true}});
+        Agreement<MemorySettings>{kTypeMemoryUsage, {}, {"localhost", 40, true}},
+        Agreement<SnmpGetSettings>{kTypeSnmpGet,
+                                   {},
+                                   {"127.0.0.1", 1161, "private", "1.3.6.1.2.1.1.3.0", ".1.3.6.1.2.1.1.3.0",
+                                    "uptime", 9, 5, "100", true, true, 3, "200", true}},
+        Agreement<SnmpTrapSettings>{kTypeSnmpTrapReceive,
+                                    {},
+                                    {"127.0.0.1", "1.3.6.1.6.3.1.1.5.3", false, true, "1.3.6.1.2.1.2.2.1.1",
+                                     5, 4, "2", true, 2, "public", true}},
+        Agreement<NtpSettings>{kTypeNtp, {}, {"127.0.0.1"}},
+        Agreement<SshSettings>{kTypeSsh,
+                               {},
+                               {"127.0.0.1", 2222, "monitor", "pw", true, "/keys/id", "uptime", 5000, false,
+                                false, true, "<SNROOT>scripts\\ssh\\a.sh"}},
+        Agreement<RshSettings>{kTypeRsh, {}, {"127.0.0.1", 514, "monitor", "uptime", 9000, false}},
+        Agreement<TraceRouteSettings>{kTypeTraceRoute,
+                                      {},
+                                      {"127.0.0.1", 12, "127.0.0.1||gw.test", 80, false,
+                                       TraceRouteSettings::HopRule::NoneListed, false}},
+        Agreement<TraceRouteSettings>{kTypeTraceRoute, {}, Changed<TraceRouteSettings>([](auto& s) {
+                                          s.Rule = TraceRouteSettings::HopRule::AnyListed;
+                                      })},
+        Agreement<RadiusSettings>{kTypeRadius, {}, {"127.0.0.1", 1645, "s3cret", 900, "alice", "pw"}},
+        Agreement<SmppSettings>{kTypeSmpp, {}, {"127.0.0.1", 2776, "VMS", "esme", "pw", true}});
     std::apply([](const auto&... c) { (ExpectAgreement(c), ...); }, cases);
 
     // A new check keeps the host it already had.
@@ -116,9 +139,10 @@ TEST(CheckSettings, OddValuesFallBackOrAreClamped) {
     EXPECT_TRUE(IcmpSettings::Read(f) == (IcmpSettings{"Server1", 1, 8, 255, 512}));
 
     EXPECT_EQ(std::string() + ByteCode("01", 1, 'x') + ByteCode("01", 2, 'x'), "1x");
-    EXPECT_EQ(std::make_pair(ParamNumber("-5", 3, 1, 10), ParamNumber("12abc", 3, 1, 10)), std::make_pair(1, 3));
-    EXPECT_EQ((std::vector<double>{ParamDecimal("12,5", 0), ParamDecimal(" 7.25 ", 0), ParamDecimal("lots", 85),
-                                   ParamDecimal("", 85)}),
+    EXPECT_EQ(std::make_pair(ParamNumber("-5", 3, 1, 10), ParamNumber("12abc", 3, 1, 10)),
+              std::make_pair(1, 3));
+    EXPECT_EQ((std::vector<double>{ParamDecimal("12,5", 0), ParamDecimal(" 7.25 ", 0),
+                                   ParamDecimal("lots", 85), ParamDecimal("", 85)}),
               (std::vector<double>{12.5, 7.25, 85, 85}));
 
     // Missing numbers and options read as the type's own defaults.

@@ -12,7 +12,19 @@
 #include <utility>
 #include <vector>
 
+#include <functional>
+#include <string>
+
 struct IcmpSettings;
+struct DnsSettings;
+struct SnmpGetSettings;
+struct SnmpTrapSettings;
+struct NtpSettings;
+struct SshSettings;
+struct RshSettings;
+struct TraceRouteSettings;
+struct RadiusSettings;
+struct SmppSettings;
 
 // What a dialog shows when a check fails: the message number (0 for a text without
 // one), the text, already filled with its value or limit, and the field to put the focus
@@ -56,6 +68,81 @@ enum IcmpField { kIcmpHost, kIcmpTimeout, kIcmpRetries, kIcmpTtl, kIcmpBuffer };
 DialogRefusal CheckIcmpFields(const IcmpSettings& fields, const HostCheckLimits& limits);
 // What the sample link fills in.
 IcmpSettings IcmpSampleData();
+
+// --- the network family -----------------------------------------------------------------
+// Each function runs one dialog's checks on OK in the dialog's order and returns the
+// first refusal; its Field is the dialog's field enumerator.  A host that a dialog requires
+// is checked for being there first, then by the shared host check.
+
+// DNS: the server (51512, shared host check), the name looked up ("Name is required.",
+// "Not a valid name.").
+enum DnsField { kDnsHost, kDnsName };
+DialogRefusal CheckDnsFields(const DnsSettings& fields, const HostCheckLimits& limits);
+DnsSettings DnsSampleData();
+// A name DNS can look up: labels of letters, digits, "-" and "_" joined by ".", each 1..63
+// characters and not beginning or ending with "-", 253 characters at most, one final "."
+// allowed.
+bool IsDnsName(const std::string& name);
+
+// SNMP GET: the agent (51591, shared host check), the community (51592), the OID (51593),
+// the data type (51595), the operators (51590), the values (51594), each value against the
+// data type (61514), the port 1..65535 (61446).  The second condition counts only when used.
+enum SnmpGetField {
+    kSnmpHost,
+    kSnmpCommunity,
+    kSnmpOid,
+    kSnmpDataType,
+    kSnmpOperator1,
+    kSnmpOperator2,
+    kSnmpValue1,
+    kSnmpValue2,
+    kSnmpPort
+};
+DialogRefusal CheckSnmpGetFields(const SnmpGetSettings& fields, const HostCheckLimits& limits);
+SnmpGetSettings SnmpGetSampleData();
+// An OID as the SNMP dialogs accept it: two or more numbers joined by ".", one leading "."
+// allowed.
+bool IsOid(const std::string& text);
+// Whether `value` can be a value of SNMP data type `type` (an SnmpDataTypes code): whole
+// numbers for the counters, time ticks and unsigned integers (no sign) and the integers
+// (with one), four numbers 0..255 for an IP address, an OID for an object identifier, any
+// text for the others.
+bool ValueFitsSnmpType(int type, const std::string& value);
+
+// SNMP Trap Receive, with the value condition set: "Any Type" only with "Equal To"
+// (59504), an operator (51590), a value (51594), a known data type (51595); then the
+// trap's OID and the variable's OID when given and not "*" (51593); then the value
+// against the data type (61514).
+enum SnmpTrapField { kTrapOid, kTrapVariableOid, kTrapOperator, kTrapDataType, kTrapValue };
+DialogRefusal CheckSnmpTrapFields(const SnmpTrapSettings& fields);
+// The text shown on opening the dialog when the trap receiver is off.
+unsigned SnmpTrapReceiverOffMessage();
+
+// NTP: the time server (51600, shared host check).
+DialogRefusal CheckNtpFields(const NtpSettings& fields, const HostCheckLimits& limits);
+
+// SSH: the host (51526, shared host check); with the private key: "Private Key File is
+// required.", "Private Key File does not exist." (asked of `fileExists`); when a local
+// script is copied: 59511 unless it lies in kSshScriptDirectory or below it.
+enum SshField { kSshHost, kSshKeyFile, kSshLocalScript };
+DialogRefusal CheckSshFields(const SshSettings& fields, const HostCheckLimits& limits,
+                             const std::function<bool(const std::string&)>& fileExists);
+SshSettings SshSampleData();
+
+// RSH: the shared host check only.
+DialogRefusal CheckRshFields(const RshSettings& fields, const HostCheckLimits& limits);
+
+// TraceRoute: the host (51512, shared host check); a hop rule needs hops (51752); each
+// listed hop in turn must be an address, or a host name when addresses are resolved
+// (51753 for a host name without it, 51754 for anything else).
+enum TraceRouteField { kTraceHost, kTraceHops };
+DialogRefusal CheckTraceRouteFields(const TraceRouteSettings& fields, const HostCheckLimits& limits);
+// Four numbers 0..255 joined by "."; or an IPv6 address (hex groups, one "::").
+bool IsIpAddress(const std::string& text);
+
+// RADIUS and SMPP: the host (51512, shared host check).
+DialogRefusal CheckRadiusFields(const RadiusSettings& fields, const HostCheckLimits& limits);
+DialogRefusal CheckSmppFields(const SmppSettings& fields, const HostCheckLimits& limits);
 
 // --- code tables ------------------------------------------------------------------------
 struct CodeTableEntry {
