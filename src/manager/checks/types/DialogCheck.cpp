@@ -3,6 +3,7 @@
 #include "library/Messages.h"
 #include "manager/app/UiSeam.h"
 #include "manager/checks/types/DialogServerCredentials.h"
+#include "model/checks/CheckSettings.h"
 #include "model/checks/CheckTypes.h"
 #include "model/checks/SnCheckCreator.h"
 #include "model/console/ManagerPreferences.h"
@@ -10,7 +11,9 @@
 #include "model/store/SnCfg.h"
 #include "model/tree/SnNode.h"
 
+#include <QButtonGroup>
 #include <QCheckBox>
+#include <QGroupBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -18,6 +21,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
@@ -46,6 +50,7 @@ CDialogCheck::CDialogCheck(QWidget* parent, CSnNode& w, std::int32_t type, const
     m_form = new QFormLayout;
     m_form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
     m_outer->addLayout(m_form);
+    m_mainForm = m_form;
 }
 
 // --- building -----------------------------------------------------------------------------
@@ -81,6 +86,79 @@ QLineEdit& CDialogCheck::AddNumberRow(const QString& label, const QString& unit)
     row->addStretch(1);
     m_form->addRow(BuddyLabel(label, field), row);
     return *field;
+}
+
+CDialogCheck::EndpointRows CDialogCheck::AddEndpointRows(const QString& hostLabel, const QString& timeoutLabel,
+                                                         const QString& timeoutUnit) {
+    AddHostRow(hostLabel);
+    EndpointRows rows;
+    rows.port = &AddNumberRow("&Port:");
+    rows.port->setObjectName("port");
+    if (!timeoutLabel.isEmpty()) {
+        rows.timeout = &AddNumberRow(timeoutLabel, timeoutUnit);
+        rows.timeout->setObjectName("timeout");
+    }
+    return rows;
+}
+
+QLineEdit& CDialogCheck::AddTextRow(const QString& label) {
+    auto* field = new QLineEdit(this);
+    field->setMinimumWidth(260);
+    m_form->addRow(BuddyLabel(label, field), field);
+    return *field;
+}
+
+CDialogCheck::LoginRows CDialogCheck::AddLoginRows(const QString& accountLabel, const QString& passwordLabel) {
+    LoginRows rows;
+    rows.account = &AddTextRow(accountLabel);
+    rows.account->setObjectName("account");
+    rows.password = &AddTextRow(passwordLabel);
+    rows.password->setObjectName("password");
+    rows.password->setEchoMode(QLineEdit::Password);
+    return rows;
+}
+
+void CDialogCheck::LoginRows::Show(const std::string& login, const std::string& secret) const {
+    account->setText(QString::fromStdString(login));
+    password->setText(QString::fromStdString(secret));
+}
+
+std::string CDialogCheck::LoginRows::Account() const {
+    return account->text().trimmed().toStdString();
+}
+
+std::string CDialogCheck::LoginRows::Password() const {
+    return password->text().toStdString();
+}
+
+QCheckBox& CDialogCheck::AddOption(const QString& text, std::size_t position) {
+    auto* box = new QCheckBox(text, this);
+    m_form->addRow(box);
+    m_options.push_back({position, box, nullptr});
+    return *box;
+}
+
+QButtonGroup& CDialogCheck::AddOptionChoice(std::size_t position,
+                                            std::initializer_list<std::pair<QString, char>> choices) {
+    auto* group = new QButtonGroup(this);
+    for (const auto& [text, code] : choices) {
+        auto* button = new QRadioButton(text, this);
+        group->addButton(button, code);
+        m_form->addRow(button);
+    }
+    m_options.push_back({position, nullptr, group});
+    return *group;
+}
+
+void CDialogCheck::BeginGroup(const QString& title) {
+    auto* box = new QGroupBox(title, this);
+    m_form = new QFormLayout(box);
+    m_form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+    m_mainForm->addRow(box);
+}
+
+void CDialogCheck::EndGroup() {
+    m_form = m_mainForm;
 }
 
 void CDialogCheck::AddCredentialsRow() {
@@ -174,6 +252,32 @@ void CDialogCheck::OpenCredentials() {
 }
 
 // --- OK helpers ---------------------------------------------------------------------------
+
+void CDialogCheck::ShowOptions(const CQvcString& codes) {
+    for (const BoundOption& option : m_options) {
+        const char code = ByteCode(codes, option.position, '0');
+        if (option.box != nullptr) {
+            option.box->setChecked(code == '1');
+        } else if (QAbstractButton* button = option.choice->button(code)) {
+            button->setChecked(true);
+        } else if (!option.choice->buttons().isEmpty()) {
+            option.choice->buttons().front()->setChecked(true);
+        }
+    }
+}
+
+void CDialogCheck::WriteOptions(CSnNodeCfgFunction& out) const {
+    for (const BoundOption& option : m_options) {
+        const char code = option.box != nullptr ? (option.box->isChecked() ? '1' : '0')
+                                                : static_cast<char>(option.choice->checkedId());
+        SetOptionCode(out.ParamByteCodes, option.position, code);
+    }
+}
+
+bool CDialogCheck::PassesAt(const DialogRefusal& refusal, std::initializer_list<QWidget*> fields) {
+    const auto at = static_cast<std::size_t>(refusal.Field);
+    return Passes(refusal, refusal.Field >= 0 && at < fields.size() ? fields.begin()[at] : nullptr);
+}
 
 bool CDialogCheck::Passes(const DialogRefusal& refusal, QWidget* field) {
     if (!refusal.Refused())

@@ -33,9 +33,7 @@ bool CDialogTypeICMP::Collect(CSnNodeCfgFunction& out) {
     s.Count = static_cast<int>(Number(*m_retries));
     s.Ttl = static_cast<int>(Number(*m_ttl));
     s.PayloadBytes = static_cast<int>(Number(*m_buffer));
-    const DialogRefusal refusal = CheckIcmpFields(s, HostLimits());
-    QWidget* const fields[] = {HostField(), m_timeout, m_retries, m_ttl, m_buffer};
-    if (!Passes(refusal, refusal.Field >= 0 ? fields[refusal.Field] : nullptr))
+    if (!PassesAt(CheckIcmpFields(s, HostLimits()), {HostField(), m_timeout, m_retries, m_ttl, m_buffer}))
         return false;
     s.Write(out);
     return true;

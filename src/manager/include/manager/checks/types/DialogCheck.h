@@ -12,9 +12,17 @@
 //   user is asked whether to add them (61481), and W receives the record and the type;
 // - Cancel leaves W as it was.
 //
-// A member builds its rows with the helpers below (host row with its "..." button,
-// number fields, credentials row, sample link, code-table combos), implements Collect
-// (and FillSample when it offers sample data) and ends its constructor with Finish().
+// A member builds its rows with the helpers below (host row with its "..." button, host +
+// port + time-out rows, number and text fields, account and password rows, option boxes
+// and choices bound to positions of ParamByteCodes, titled groups, credentials row,
+// sample link, code-table combos), implements Collect (and FillSample when it offers
+// sample data) and ends its constructor with Finish().
+//
+// Options travel through the record: on opening a member shows its settings struct with
+// ShowOptions(settings), which writes the struct into a scratch record and sets every bound
+// box from its position; on OK ReadOptions<S>(out) writes the boxes into `out` and reads the
+// struct back, so the flags the struct owns come from the boxes and the member fills in
+// the text and number fields before its checks and S::Write.
 // It is registered with one line in TypeDialogs.cpp.
 #include "manager/checks/CheckDialogRegistry.h"
 #include "model/checks/TypeDialogRules.h"
@@ -22,9 +30,14 @@
 
 #include <QDialog>
 
+#include <cstddef>
 #include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <utility>
 #include <vector>
 
+class QButtonGroup;
 class QCheckBox;
 class QComboBox;
 class QDialogButtonBox;
@@ -73,6 +86,33 @@ protected:
     // A field for a whole number, digits only (the range is OK's to judge); `unit` is
     // shown after it when given.
     QLineEdit& AddNumberRow(const QString& label, const QString& unit = {});
+    // The host row, "Port:" and, with a `timeoutLabel`, the time-out field with its unit.
+    struct EndpointRows {
+        QLineEdit* port = nullptr;
+        QLineEdit* timeout = nullptr;
+    };
+    EndpointRows AddEndpointRows(const QString& hostLabel, const QString& timeoutLabel = {},
+                                 const QString& timeoutUnit = {});
+    // A free text field: a pattern, a file, a directory, a command.
+    QLineEdit& AddTextRow(const QString& label);
+    // An account and its password; the password is shown masked (the settings structs store
+    // it scrambled).
+    struct LoginRows {
+        QLineEdit* account = nullptr;
+        QLineEdit* password = nullptr;
+        void Show(const std::string& login, const std::string& secret) const;
+        std::string Account() const;
+        std::string Password() const;
+    };
+    LoginRows AddLoginRows(const QString& accountLabel = "&Account:", const QString& passwordLabel = "&Password:");
+    // An option box bound to ParamByteCodes[position] ('1' checked, '0' not).
+    QCheckBox& AddOption(const QString& text, std::size_t position);
+    // Radio buttons bound to ParamByteCodes[position]: each button writes its code character,
+    // which is also its id in the group.
+    QButtonGroup& AddOptionChoice(std::size_t position, std::initializer_list<std::pair<QString, char>> choices);
+    // Rows added between BeginGroup and EndGroup go into a box with that title.
+    void BeginGroup(const QString& title);
+    void EndGroup();
     // "Use Login and Password to access the server:" with "Credentials...", set from
     // UseCredentials; needs the host row (the credentials are those of that computer).
     void AddCredentialsRow();
@@ -86,6 +126,21 @@ protected:
     static void FillCodeCombo(QComboBox& combo, const std::vector<CodeTableEntry>& table);
 
     // --- OK helpers -----------------------------------------------------------------------
+    // The bound options from a stored option text; a position beyond its end clears them.
+    void ShowOptions(const CQvcString& codes);
+    template <class S> void ShowOptions(const S& settings) {
+        CSnNodeCfgFunction scratch = m_initial;
+        settings.Write(scratch);
+        ShowOptions(scratch.ParamByteCodes);
+    }
+    // Sets the bound positions of out.ParamByteCodes from the controls.
+    void WriteOptions(CSnNodeCfgFunction& out) const;
+    template <class S> S ReadOptions(CSnNodeCfgFunction& out) const {
+        WriteOptions(out);
+        return S::Read(out);
+    }
+    // Passes, with the focus on fields[refusal.Field].
+    bool PassesAt(const DialogRefusal& refusal, std::initializer_list<QWidget*> fields);
     // Shows a refusal (warning icon) and puts the focus on `field`; false when refused.
     bool Passes(const DialogRefusal& refusal, QWidget* field);
     // What the shared host check needs: creation or editing, the checks in the
@@ -101,12 +156,20 @@ private:
     void Place();
     void OpenCredentials();
 
+    struct BoundOption {
+        std::size_t position;
+        QCheckBox* box;       // or
+        QButtonGroup* choice; // one of the two
+    };
+
     CSnNode& m_w;
     std::int32_t m_type;
     CheckDialogContext m_ctx;
     CSnNodeCfgFunction m_initial;
     QVBoxLayout* m_outer = nullptr;
     QFormLayout* m_form = nullptr;
+    QFormLayout* m_mainForm = nullptr;
+    std::vector<BoundOption> m_options;
     QDialogButtonBox* m_buttons = nullptr;
     QLineEdit* m_host = nullptr;
     QPushButton* m_hostBrowse = nullptr;
