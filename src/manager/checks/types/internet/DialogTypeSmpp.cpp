@@ -18,6 +18,10 @@ CDialogTypeSmpp::CDialogTypeSmpp(QWidget* parent, CSnNode& w, std::int32_t, cons
     mode.button('0')->setObjectName("availabilityOnly");
     mode.button('1')->setObjectName("logOn");
     m_login = AddLoginRows("System &ID:", "Pass&word:");
+    for (QWidget* field : std::initializer_list<QWidget*>{m_systemType, m_login.account, m_login.password}) {
+        field->setEnabled(false); // until the box is set
+        connect(mode.button('1'), &QAbstractButton::toggled, field, &QWidget::setEnabled);
+    }
     AddSampleLink();
     Show(SmppSettings::Read(Initial()));
     Finish();

@@ -48,7 +48,7 @@ CDialogTypeSnmp::CDialogTypeSnmp(QWidget* parent, CSnNode& w, std::int32_t, cons
     Form().addRow(BuddyLabel("P&rotocol :", m_protocol), m_protocol);
     m_oid = &AddTextRow("&OID:");
     m_oid->setObjectName("oid");
-    m_note = &AddTextRow("&Description:");
+    m_note = &AddTextRow("Descr&iption:");
     m_note->setObjectName("note");
     m_dataType = CodeCombo(this, SnmpDataTypes(), "dataType");
     Form().addRow(BuddyLabel("OID &Data Type:", m_dataType), m_dataType);
@@ -63,11 +63,17 @@ CDialogTypeSnmp::CDialogTypeSnmp(QWidget* parent, CSnNode& w, std::int32_t, cons
     };
     BeginGroup("Value");
     condition("&Value is:", m_operator1, m_value1, "operator1");
-    AddOption("Compare with a &second condition:", 2).setObjectName("useSecond");
+    QCheckBox& second = AddOption("Compare with a &second condition:", 2);
+    second.setObjectName("useSecond");
     QButtonGroup& join = AddOptionChoice(1, {{"AND", '0'}, {"OR", '1'}});
     join.button('0')->setObjectName("and");
     join.button('1')->setObjectName("or");
     condition("and &the value is:", m_operator2, m_value2, "operator2");
+    for (QWidget* field :
+         std::initializer_list<QWidget*>{join.button('0'), join.button('1'), m_operator2, m_value2}) {
+        field->setEnabled(false); // until the box is set
+        connect(&second, &QAbstractButton::toggled, field, &QWidget::setEnabled);
+    }
     EndGroup();
     AddSampleLink();
     Show(SnmpGetSettings::Read(Initial()));

@@ -32,7 +32,8 @@ CDialogTypeSnmpTrapRcv::CDialogTypeSnmpTrapRcv(QWidget* parent, CSnNode& w, std:
     Form().addRow(BuddyLabel("P&rotocol :", m_version), m_version);
 
     BeginGroup("Value");
-    AddOption("A &variable of the trap must match:", 2).setObjectName("matchValue");
+    QCheckBox& match = AddOption("A &variable of the trap must match:", 2);
+    match.setObjectName("matchValue");
     m_variable = &AddTextRow("Variable O&ID:");
     m_variable->setObjectName("variable");
     m_variable->setToolTip("Empty: any variable of the trap.");
@@ -47,7 +48,13 @@ CDialogTypeSnmpTrapRcv::CDialogTypeSnmpTrapRcv(QWidget* parent, CSnNode& w, std:
     Form().addRow(BuddyLabel("O&perator:", m_operator), m_operator);
     m_value = &AddTextRow("V&alue:");
     m_value->setObjectName("value");
-    AddOption("Ignore &letter case", 3).setObjectName("ignoreCase");
+    QCheckBox& ignoreCase = AddOption("Ignore &letter case", 3);
+    ignoreCase.setObjectName("ignoreCase");
+    for (QWidget* field :
+         std::initializer_list<QWidget*>{m_variable, m_dataType, m_operator, m_value, &ignoreCase}) {
+        field->setEnabled(false); // until the box is set
+        connect(&match, &QAbstractButton::toggled, field, &QWidget::setEnabled);
+    }
     EndGroup();
 
     BeginGroup("When a matching trap is received");

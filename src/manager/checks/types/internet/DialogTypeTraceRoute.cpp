@@ -25,7 +25,7 @@ CDialogTypeTraceRoute::CDialogTypeTraceRoute(QWidget* parent, CSnNode& w, std::i
                                              {"Non&e of the listed hops in route", '2'}});
     for (const auto& [code, name] : {std::pair{'0', "noHopCheck"}, {'1', "anyListed"}, {'2', "noneListed"}})
         rule.button(code)->setObjectName(name);
-    m_hops = &AddTextRow("Hop &list:");
+    m_hops = &AddTextRow("Hop l&ist:");
     m_hops->setObjectName("hops");
     m_hops->setToolTip("Addresses or host names separated by commas.");
     EndGroup();

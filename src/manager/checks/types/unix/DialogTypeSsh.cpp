@@ -3,6 +3,7 @@
 #include "model/checks/CheckSettings.h"
 #include "model/checks/CheckTypes.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QLineEdit>
 
@@ -14,19 +15,29 @@ CDialogTypeSsh::CDialogTypeSsh(QWidget* parent, CSnNode& w, std::int32_t, const 
     setObjectName("sshDialog");
     m_port = AddEndpointRows("SSH &Host:").port;
     m_login = AddLoginRows();
-    AddOption("Log on with a private &key file instead of the password:", 0).setObjectName("useKey");
+    QCheckBox& useKey = AddOption("Log on with a private &key file instead of the password:", 0);
+    useKey.setObjectName("useKey");
     m_keyFile = &AddTextRow("Private key &file:");
     m_keyFile->setObjectName("keyFile");
+    for (QWidget* field : std::initializer_list<QWidget*>{m_keyFile}) {
+        field->setEnabled(false); // until the box is set
+        connect(&useKey, &QAbstractButton::toggled, field, &QWidget::setEnabled);
+    }
     m_command = &AddTextRow("&Run Script:");
     m_command->setObjectName("command");
     m_timeout = &AddNumberRow("&Timeout (ms):");
     m_timeout->setObjectName("timeout");
-    AddOption("Accept the host &key when it is not known yet", 1).setObjectName("acceptHostKey");
+    AddOption("Accept the host key when it is &new", 1).setObjectName("acceptHostKey");
     AddOption("Output on standard &error makes the check fail", 2).setObjectName("errorOnStderr");
     BeginGroup("Local script");
-    AddOption("&Copy this script to the Linux computer before running it:", 3).setObjectName("copyScript");
+    QCheckBox& copy = AddOption("&Copy this script to the Linux computer before running it:", 3);
+    copy.setObjectName("copyScript");
     m_localScript = &AddTextRow("&Script:");
     m_localScript->setObjectName("localScript");
+    for (QWidget* field : std::initializer_list<QWidget*>{m_localScript}) {
+        field->setEnabled(false); // until the box is set
+        connect(&copy, &QAbstractButton::toggled, field, &QWidget::setEnabled);
+    }
     m_localScript->setToolTip(
         QString("A file in %1 or one of its subdirectories; it is copied to the file that "
                 "Run Script names.")
