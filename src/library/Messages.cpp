@@ -95,7 +95,6 @@ constexpr MessageEntry kMessages[] = {
     {51590, "Comparison Operator (Equal To, Less than, ...) is required."},
     {51591, "SNMP agent is required."},
     {51592, "SNMP Community string is required."},
-    {51593, "A valid SNMP OID is required (numbers separated by dots, for instance 1.3.6.1.2.1.1.3.0)."},
     {51594, "Value is required."},
     {51595, "SNMP Data Type is required."},
     {51600, "Timeserver is required."},
@@ -164,8 +163,6 @@ constexpr MessageEntry kMessages[] = {
     {59523, "Logging is disabled. To enable Logging, select 'Options' from the 'Tools' menu and select "
             "'Enable logging'."},
     {59524, "Failed to load default application for file '%s'."},
-    {59525, "The SNMP Trap Receiver is not enabled. Checks of this type see no traps until it is enabled: "
-            "select 'Options' from the 'Tools' menu and enable the SNMP Trap Receiver."},
     {61446, "Invalid SNMP port."},
     {61447, "Are you sure you want to apply the settings to all checks in folder '%s' ?"},
     {61448, "Are you sure you want to apply the settings to all checks in folder '%s'  and all its sub "

@@ -28,6 +28,12 @@ constexpr unsigned kAnyTypeNeedsEqual = 59504;
 constexpr unsigned kSshDirectory = 59511;
 constexpr unsigned kTrapReceiverOff = 59525;
 constexpr unsigned kValueConflictsType = 61514;
+// Numbers whose words the message table does not hold: the dialogs' own texts.
+constexpr const char* kOidInvalidText =
+    "A valid SNMP OID is required (numbers separated by dots, for instance 1.3.6.1.2.1.1.3.0).";
+constexpr const char* kTrapReceiverOffText =
+    "The SNMP Trap Receiver is not enabled. Checks of this type see no traps until it is enabled: select "
+    "'Options' from the 'Tools' menu and enable the SNMP Trap Receiver.";
 constexpr unsigned kBadSnmpPort = 61446;
 
 // A range check: refusal `text` unless lowest <= value <= highest.
@@ -251,7 +257,7 @@ DialogRefusal CheckSnmpGetFields(const SnmpGetSettings& f, const HostCheckLimits
     return First({
         RequiredHost(f.Host, kAgentRequired, limits, kSnmpHost),
         When(Blank(f.Community), DialogRefusal::Numbered(kCommunityRequired).At(kSnmpCommunity)),
-        When(!IsOid(Trim(f.Oid)), DialogRefusal::Numbered(kOidInvalid).At(kSnmpOid)),
+        When(!IsOid(Trim(f.Oid)), DialogRefusal{kOidInvalid, kOidInvalidText, -1}.At(kSnmpOid)),
         When(f.DataType < 1 || f.DataType > 11, DialogRefusal::Numbered(kDataTypeRequired).At(kSnmpDataType)),
         When(!KnownOperator(f.Operator1), DialogRefusal::Numbered(kOperatorRequired).At(kSnmpOperator1)),
         When(second && !KnownOperator(f.Operator2),
@@ -290,14 +296,15 @@ DialogRefusal CheckSnmpTrapFields(const SnmpTrapSettings& f) {
         When(value && Blank(f.Value), DialogRefusal::Numbered(kValueRequired).At(kTrapValue)),
         When(value && (f.DataType < 0 || f.DataType > 11),
              DialogRefusal::Numbered(kDataTypeRequired).At(kTrapDataType)),
-        When(oidRefused(f.Oid), DialogRefusal::Numbered(kOidInvalid).At(kTrapOid)),
-        When(value && oidRefused(f.VariableOid), DialogRefusal::Numbered(kOidInvalid).At(kTrapVariableOid)),
+        When(oidRefused(f.Oid), DialogRefusal{kOidInvalid, kOidInvalidText, -1}.At(kTrapOid)),
+        When(value && oidRefused(f.VariableOid),
+             DialogRefusal{kOidInvalid, kOidInvalidText, -1}.At(kTrapVariableOid)),
         value ? ValueConflict(f.DataType, f.Value, kTrapValue) : DialogRefusal{},
     });
 }
 
-unsigned SnmpTrapReceiverOffMessage() {
-    return kTrapReceiverOff;
+DialogRefusal SnmpTrapReceiverOff() {
+    return {kTrapReceiverOff, kTrapReceiverOffText, -1};
 }
 
 DialogRefusal CheckNtpFields(const NtpSettings& f, const HostCheckLimits& limits) {

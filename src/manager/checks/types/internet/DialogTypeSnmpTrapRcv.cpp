@@ -1,6 +1,5 @@
 #include "manager/checks/types/internet/DialogTypeSnmpTrapRcv.h"
 
-#include "library/Messages.h"
 #include "manager/app/UiSeam.h"
 #include "model/checks/CheckSettings.h"
 #include "model/checks/CheckTypes.h"
@@ -70,7 +69,7 @@ CDialogTypeSnmpTrapRcv::CDialogTypeSnmpTrapRcv(QWidget* parent, CSnNode& w, std:
     if (ctx.cfg != nullptr) {
         CSnAdvancedSettings advanced;
         if (advanced.Read(*ctx.cfg) == 0 && !advanced.SnmpTrapRcv.Enabled)
-            ctx.seam.Message(MessageText(SnmpTrapReceiverOffMessage()), CUiSeam::Icon::Information);
+            ctx.seam.Message(SnmpTrapReceiverOff().Text, CUiSeam::Icon::Information);
     }
 }
 

@@ -115,8 +115,8 @@ bool ValueFitsSnmpType(int type, const std::string& value);
 // against the data type (61514).
 enum SnmpTrapField { kTrapOid, kTrapVariableOid, kTrapOperator, kTrapDataType, kTrapValue };
 DialogRefusal CheckSnmpTrapFields(const SnmpTrapSettings& fields);
-// The text shown on opening the dialog when the trap receiver is off.
-unsigned SnmpTrapReceiverOffMessage();
+// What opening the dialog says when the Engine's trap receiver is off (59525).
+DialogRefusal SnmpTrapReceiverOff();
 
 // NTP: the time server (51600, shared host check).
 DialogRefusal CheckNtpFields(const NtpSettings& fields, const HostCheckLimits& limits);
