@@ -1,50 +1,41 @@
-// The network-family type dialogs end to end, one row per dialog: open on a new check,
-// fill the controls, OK, and read W back through the settings struct that the Engine's
-// runners (and the dialog itself on the next opening) read.  The OK checks themselves are
-// tested as tables in tests/model/checks/TypeDialogRulesTest.cpp.
+// The network dialogs through the real widgets: one row per dialog fills the controls,
+// presses OK and reads W back through the settings struct the engine's runner reads, so a
+// control bound to the wrong field or option position fails here.  The checks on OK are
+// tested as tables in tests/model/checks/NetworkDialogRulesTest.cpp.
 #include "ManagerFixture.h"
+#include "manager/checks/types/internet/DialogTypePOP3.h"
+#include "manager/checks/types/internet/DialogTypeSMTP.h"
+#include "manager/checks/types/internet/DialogTypeSftp.h"
+#include "manager/checks/types/internet/DialogTypeTCP.h"
+#include "manager/checks/types/internet/DialogTypeTcpFtp.h"
+#include "manager/checks/types/internet/DialogTypeTcpHttp.h"
+#include "manager/checks/types/internet/DialogTypeTftp.h"
 #include "model/checks/CheckSettings.h"
 #include "model/checks/CheckTypes.h"
 #include "model/tree/SnNode.h"
 
 #include <QAbstractButton>
-#include <QComboBox>
-#include <QDialog>
+#include <QButtonGroup>
+#include <QCheckBox>
 #include <QLineEdit>
+#include <QPushButton>
 
 #include <functional>
 
 namespace {
 
-using Values = std::vector<std::pair<const char*, QString>>;
-
-// Sets the named controls: a text field gets the text, a check box or radio button is
-// set for "1" and cleared for "0", a combo box selects the item of that text.
-void Fill(QDialog& dialog, const Values& values) {
-    for (const auto& [name, value] : values) {
-        QWidget* control = dialog.findChild<QWidget*>(name);
-        ASSERT_NE(control, nullptr) << name;
-        if (auto* edit = qobject_cast<QLineEdit*>(control)) {
-            edit->setText(value);
-        } else if (auto* button = qobject_cast<QAbstractButton*>(control)) {
-            button->setChecked(value == "1");
-        } else if (auto* combo = qobject_cast<QComboBox*>(control)) {
-            ASSERT_GE(combo->findText(value), 0) << name;
-            combo->setCurrentIndex(combo->findText(value));
-        }
-    }
-}
-
 struct RoundTrip {
     std::int32_t type;
-    QString title;
-    Values values;
-    std::function<bool(const CSnNodeCfgFunction&)> reads; // the struct W must read as
-    std::vector<std::string> messages = {};               // shown while the dialog ran
+    std::function<void(QDialog&)> fill;
+    std::function<void(const CSnNodeCfgFunction&)> expect;
 };
 
-template <typename S> std::function<bool(const CSnNodeCfgFunction&)> Reads(S expected) {
-    return [expected](const CSnNodeCfgFunction& f) { return S::Read(f) == expected; };
+void Type(QLineEdit& field, const char* text) {
+    field.setText(text);
+}
+
+void Pick(QButtonGroup& choice, char code) {
+    choice.button(code)->setChecked(true);
 }
 
 } // namespace
@@ -55,129 +46,174 @@ protected:
         ManagerTest::SetUp();
         ASSERT_NE(Start(), nullptr);
     }
+    // Opens the registered dialog of `type` on W; `script` plays the dialog.
+    int Open(CSnNode& w, std::int32_t type, std::function<int(QDialog&)> script) {
+        Ui().PushDialog(std::move(script));
+        const CCheckDialogRegistry::TypeDialog* dialog = App()->CheckDialogs().FindType(type);
+        EXPECT_NE(dialog, nullptr) << type;
+        return dialog != nullptr ? (*dialog)(&Frame(), w, type, {Ui(), App()->Store(), true, false}) : -1;
+    }
 };
 
-TEST_F(NetworkDialogsTest, EachDialogWritesWhatItsSettingsStructReads) {
-    using Record = DnsSettings::Record;
-    const RoundTrip rows[] = {
-        {kTypeDns,
-         "DNS Server Check",
-         {{"host", "127.0.0.1:5353"},
-          {"name", "localhost"},
-          {"expected", "127.0.0.1"},
-          {"MX-RECORD", "1"},
-          {"requireAll", "1"},
-          {"recursion", "0"}},
-         Reads(DnsSettings{"127.0.0.1:5353", "localhost", "127.0.0.1", Record::MX, true, false})},
-        {kTypeSnmpGet,
-         "SNMP GET Check",
-         {{"host", "127.0.0.1"},
-          {"port", "1161"},
-          {"community", "private"},
-          {"protocol", "SNMP v1"},
-          {"oid", ".1.3.6.1.2.1.1.3.0"},
-          {"note", "uptime"},
-          {"dataType", "TimeTicks  (ASN_TIMETICKS)"},
-          {"operator1", "Greater Than"},
-          {"operator1Value", "100"},
-          {"useSecond", "1"},
-          {"or", "1"},
-          {"operator2", "Less Than"},
-          {"operator2Value", "900"}},
-         Reads(SnmpGetSettings{"127.0.0.1", 1161, "private", "1.3.6.1.2.1.1.3.0", ".1.3.6.1.2.1.1.3.0",
-                               "uptime", 9, 5, "100", true, true, 3, "900", true})},
-        {kTypeNtp, "NTP Timeserver Check", {{"host", "127.0.0.1"}}, Reads(NtpSettings{"127.0.0.1"})},
-        {kTypeSnmpTrapReceive,
-         "SNMP Trap Receive Check",
-         {{"host", "*"},
-          {"oid", "1.3.6.1.6.3.1.1.5.3"},
-          {"subtree", "0"},
-          {"community", "public"},
-          {"version", "SNMP v2c"},
-          {"matchValue", "1"},
-          {"variable", "1.3.6.1.2.1.2.2.1.1"},
-          {"dataType", "Integer  (ASN_INTEGER, ASN_INTEGER32)"},
-          {"operator", "Greater Than"},
-          {"value", "2"},
-          {"ignoreCase", "1"},
-          {"error", "1"}},
-         Reads(SnmpTrapSettings{"*", "1.3.6.1.6.3.1.1.5.3", false, true, "1.3.6.1.2.1.2.2.1.1", 5, 4, "2",
-                                true, 2, "public", true}),
-         // a new configuration has the trap receiver off
-         {"The SNMP Trap Receiver is not enabled. Checks of this type see no traps until it is enabled: "
-          "select "
-          "'Options' from the 'Tools' menu and enable the SNMP Trap Receiver."}},
-        {kTypeSsh,
-         "SSH - Linux/Unix Shell Script",
-         {{"host", "127.0.0.1"},
-          {"port", "2222"},
-          {"account", "monitor"},
-          {"password", "pw"},
-          {"command", "uptime"},
-          {"timeout", "5000"},
-          {"acceptHostKey", "0"},
-          {"copyScript", "1"},
-          {"localScript", "<SNROOT>scripts\\ssh\\a.sh"}},
-         Reads(SshSettings{"127.0.0.1", 2222, "monitor", "pw", false, "", "uptime", 5000, false, true, true,
-                           "<SNROOT>scripts\\ssh\\a.sh"})},
-        {kTypeRsh,
-         "RSH - Linux/Unix Shell Script",
-         {{"host", "127.0.0.1"},
-          {"user", "monitor"},
-          {"command", "uptime"},
-          {"timeout", "9000"},
-          {"errorOnStderr", "0"}},
-         Reads(RshSettings{"127.0.0.1", 514, "monitor", "uptime", 9000, false})},
-        {kTypeTraceRoute,
-         "TraceRoute Check",
-         {{"host", "127.0.0.1"},
-          {"maxHops", "12"},
-          {"maxHopMs", "80"},
-          {"checkHopTime", "0"},
-          {"resolve", "0"},
-          {"noneListed", "1"},
-          {"hops", "127.0.0.1, ::1"}},
-         Reads(TraceRouteSettings{"127.0.0.1", 12, "127.0.0.1, ::1", 80, false,
-                                  TraceRouteSettings::HopRule::NoneListed, false})},
-        {kTypeRadius,
-         "RADIUS Check",
-         {{"host", "127.0.0.1"},
-          {"port", "1645"},
-          {"secret", "s3cret"},
-          {"timeout", "900"},
-          {"account", "alice"},
-          {"password", "pw"}},
-         Reads(RadiusSettings{"127.0.0.1", 1645, "s3cret", 900, "alice", "pw"})},
-        {kTypeSmpp,
-         "SMPP Check",
-         {{"host", "127.0.0.1"},
-          {"port", "2776"},
-          {"systemType", "VMS"},
-          {"logOn", "1"},
-          {"account", "esme"},
-          {"password", "pw"}},
-         Reads(SmppSettings{"127.0.0.1", 2776, "VMS", "esme", "pw", true})},
+TEST_F(NetworkDialogsTest, ControlsReachTheEngineSettings) {
+    const RoundTrip trips[] = {
+        {kTypeNntp,
+         [](QDialog& base) {
+             auto& d = dynamic_cast<CDialogTypeTCP&>(base);
+             Type(*d.HostField(), "127.0.0.1");
+             Type(d.PortField(), "8119");
+             d.SendBox().setChecked(true);
+             Type(d.SendField(), "GROUP a||");
+             d.ExpectBox().setChecked(false);
+             Type(d.ExpectField(), "211");
+             Type(d.TimeoutField(), "1500");
+         },
+         [](const CSnNodeCfgFunction& f) {
+             EXPECT_EQ(TcpSettings::Read(f), (TcpSettings{"127.0.0.1", 8119, true, "GROUP a\r\n", false, "211", 1500}));
+         }},
+        {kTypeHttp,
+         [](QDialog& base) {
+             auto& d = dynamic_cast<CDialogTypeTcpHttp&>(base);
+             Type(d.UrlField(), "HTTPS://127.0.0.1:8443/status?full=1");
+             d.ContentChoice().button('1')->setChecked(true);
+             Type(d.ContentField(), "up");
+             Type(d.StatusField(), "200,204");
+             Type(d.TimeoutField(), "9");
+             d.WebLoginBox().setChecked(true);
+             d.WebLogin().Show("web", "w-secret");
+             d.ProxyBox().setChecked(true);
+             Type(d.ProxyField(), "127.0.0.1:3128");
+             d.ProxyLoginBox().setChecked(true);
+             d.ProxyLogin().Show("px", "p-secret");
+             d.RedirectsBox().setChecked(false);
+             d.AnyCertificateBox().setChecked(true);
+         },
+         [](const CSnNodeCfgFunction& f) {
+             EXPECT_EQ(HttpSettings::Read(f),
+                       (HttpSettings{true, "127.0.0.1:8443", "/status?full=1", true, "up", "200,204", true,
+                                     "127.0.0.1:3128", 9, true, "web", "w-secret", true, "px", "p-secret", false,
+                                     true}));
+             EXPECT_EQ((std::vector<std::string>{f.ParamServer.Str(), f.ParamPassword.Str()}),
+                       (std::vector<std::string>{"127.0.0.1:8443", CQvcString::Scramble("w-secret").Str()}));
+         }},
+        {kTypeSmtp,
+         [this](QDialog& base) {
+             auto& d = dynamic_cast<CDialogTypeSMTP&>(base);
+             Type(*d.HostField(), "127.0.0.1");
+             Type(d.PortField(), "2525");
+             Type(d.PatternField(), "220");
+             d.SecureBox().setChecked(true);
+             d.AuthenticationBox().setChecked(true);
+             Ui().PushDialog([](QDialog& inner) {
+                 auto& auth = dynamic_cast<CDialogSmtpAuthentication&>(inner);
+                 Type(auth.AccountField(), "mailer");
+                 Type(auth.PasswordField(), "m-secret");
+                 auth.accept();
+                 return auth.result();
+             });
+             d.AuthenticationButton().click();
+         },
+         [](const CSnNodeCfgFunction& f) {
+             EXPECT_EQ(SmtpSettings::Read(f), (SmtpSettings{"127.0.0.1", 2525, "220", true, true, "mailer", "m-secret"}));
+             EXPECT_EQ(f.ParamByteCodes.Str(), "xx11");
+         }},
+        {kTypePop3,
+         [](QDialog& base) {
+             auto& d = dynamic_cast<CDialogTypePOP3&>(base);
+             Type(*d.HostField(), "127.0.0.1");
+             Type(d.PortField(), "995");
+             d.SecureBox().setChecked(true);
+             d.Login().Show("box", "b-secret");
+         },
+         [](const CSnNodeCfgFunction& f) {
+             EXPECT_EQ(Pop3Settings::Read(f), (Pop3Settings{"127.0.0.1", 995, true, "box", "b-secret"}));
+             EXPECT_EQ((std::vector<std::string>{f.ParamByteCodes.Str(), std::to_string(f.ParamOption)}),
+                       (std::vector<std::string>{"xx1", "1"}));
+         }},
+        {kTypeFtp,
+         [](QDialog& base) {
+             auto& d = dynamic_cast<CDialogTypeTcpFtp&>(base);
+             Type(*d.HostField(), "FtP://127.0.0.1");
+             d.Login().Show("ftpuser", "f-secret");
+             d.PassiveBox().setChecked(false);
+             d.BinaryBox().setChecked(false);
+             Pick(d.FileChoice(), '1');
+             Type(d.DirectoryField(), "/pub");
+             Type(d.FileField(), "status.txt");
+             Pick(d.PatternChoice(), '1');
+             Type(d.PatternField(), "ok");
+             Pick(d.MatchChoice(), '1');
+         },
+         [](const CSnNodeCfgFunction& f) {
+             EXPECT_EQ(FtpSettings::Read(f), (FtpSettings{"127.0.0.1", "ftpuser", "f-secret", "/pub", "status.txt", "ok",
+                                                          false, false, false, true, true, true}));
+             EXPECT_EQ((std::vector<std::string>{f.ParamServer.Str(), f.ParamByteCodes.Str()}),
+                       (std::vector<std::string>{"127.0.0.1", "000111"}));
+         }},
+        {kTypeTftp,
+         [](QDialog& base) {
+             auto& d = dynamic_cast<CDialogTypeTftp&>(base);
+             Type(*d.HostField(), "127.0.0.1");
+             Type(d.FileField(), "boot.cfg");
+             d.BinaryBox().setChecked(false);
+             Pick(d.PatternChoice(), '1');
+             Type(d.PatternField(), "server");
+             Pick(d.MatchChoice(), '1');
+         },
+         [](const CSnNodeCfgFunction& f) {
+             EXPECT_EQ(TftpSettings::Read(f), (TftpSettings{"127.0.0.1", "boot.cfg", "server", false, true, true}));
+             EXPECT_EQ(f.ParamByteCodes.Str(), "xx0x11");
+         }},
+        {kTypeSftp,
+         [](QDialog& base) {
+             auto& d = dynamic_cast<CDialogTypeSftp&>(base);
+             Type(*d.HostField(), "127.0.0.1");
+             Type(d.PortField(), "2222");
+             Type(d.TimeoutField(), "4000");
+             d.Login().Show("deploy", "s-secret");
+             Pick(d.LogonChoice(), '0');
+             Type(d.KeyFileField(), "/home/deploy/.ssh/id_ed25519");
+             d.AnyHostKeyBox().setChecked(true);
+             Pick(d.FileChoice(), '1');
+             Type(d.FileField(), "/srv/up");
+             d.PatternBox().setChecked(true);
+             Type(d.PatternField(), "yes");
+             Pick(d.MatchChoice(), '0');
+         },
+         [](const CSnNodeCfgFunction& f) {
+             EXPECT_EQ(SftpSettings::Read(f),
+                       (SftpSettings{"127.0.0.1", 2222, "deploy", "s-secret", "/home/deploy/.ssh/id_ed25519", 4000,
+                                     "/srv/up", "yes", true, false, true, true, false}));
+         }},
     };
-    const CCheckDialogRegistry& registry = App()->CheckDialogs();
-    for (const RoundTrip& row : rows) {
-        SCOPED_TRACE(row.type);
-        const std::size_t before = Messages().size();
-        Ui().PushDialog([&row](QDialog& dialog) {
-            EXPECT_EQ(dialog.windowTitle(), row.title);
-            Fill(dialog, row.values);
-            dialog.accept();
-            return dialog.result();
-        });
+    for (const RoundTrip& trip : trips) {
         CSnNode w;
-        const CCheckDialogRegistry::TypeDialog* open = registry.FindType(row.type);
-        ASSERT_NE(open, nullptr);
-        ASSERT_EQ((*open)(&Frame(), w, row.type, {Ui(), App()->Store(), true, false}), CUiSeam::kAccepted);
-        EXPECT_EQ(w.Cfg.Function.Type, row.type);
-        EXPECT_TRUE(row.reads(w.Cfg.Function));
-        const std::vector<std::string> shown = Messages();
-        EXPECT_EQ(std::vector<std::string>(shown.begin() + static_cast<long>(before), shown.end()),
-                  row.messages);
-        // Passwords are kept scrambled, never as typed.
-        EXPECT_NE(w.Cfg.Function.ParamPassword.Str(), "pw");
+        const int result = Open(w, trip.type, [&trip](QDialog& d) {
+            trip.fill(d);
+            d.accept();
+            return d.result();
+        });
+        ASSERT_EQ(result, CUiSeam::kAccepted) << trip.type << " " << (Messages().empty() ? "" : Messages().back());
+        EXPECT_EQ(w.Cfg.Function.Type, trip.type);
+        trip.expect(w.Cfg.Function);
     }
+}
+
+TEST_F(NetworkDialogsTest, TcpOpensWithTheTypeDefaultsAndCitrixHasNoSample) {
+    CSnNode w;
+    Open(w, kTypeImap, [](QDialog& base) {
+        auto& d = dynamic_cast<CDialogTypeTCP&>(base);
+        EXPECT_EQ(d.windowTitle(), "TCP/IP Connection Check");
+        EXPECT_EQ((std::vector<QString>{d.PortField().text(), d.ExpectField().text(), d.TimeoutField().text()}),
+                  (std::vector<QString>{"143", "IMAP", "7000"}));
+        EXPECT_EQ((std::vector<bool>{d.SendBox().isChecked(), d.SendField().isEnabled(), d.ExpectBox().isChecked()}),
+                  (std::vector<bool>{false, false, true}));
+        return static_cast<int>(QDialog::Rejected);
+    });
+    Open(w, kTypeCitrixIca, [](QDialog& base) {
+        auto& d = dynamic_cast<CDialogTypeTCP&>(base);
+        d.LoadSample();
+        return static_cast<int>(QDialog::Rejected);
+    });
+    EXPECT_EQ(Messages(), (std::vector<std::string>{"No public Citrix server available for demo at this moment."}));
 }

@@ -108,6 +108,8 @@ constexpr char kDiskUnits[] = "012";      // Unit::MB, GB, Percent
 constexpr char kFileRules[] = "1023";     // Exists, MaxSize, Contains, ChangedWithin
 constexpr char kDirectoryRules[] = "012"; // Exists, MaxSize, MaxFiles
 
+} // namespace
+
 // "||" as CR LF; CR LF added at the end unless the text ends with a line break.
 std::string WireText(const CQvcString& text) {
     CQvcString wire = text;
@@ -128,8 +130,6 @@ CQvcString StoredText(const std::string& wire) {
     stored.LineBreaksToBars();
     return stored;
 }
-
-} // namespace
 
 char ByteCode(const CQvcString& codes, std::size_t position, char fallback) {
     return position < codes.Length() ? codes[position] : fallback;
@@ -300,6 +300,122 @@ std::string HttpSettings::Url() const {
         url += '/';
     url += Path;
     return url;
+}
+
+SmtpSettings SmtpSettings::Read(const CSnNodeCfgFunction& f) {
+    SmtpSettings s;
+    s.Host = HostText(f.ParamServer);
+    s.Port = ParamNumber(f.Param1, s.Port, 1, 65535);
+    s.Pattern = f.Param3.Str();
+    s.Secure = FlagAt(f.ParamByteCodes, 2, s.Secure);
+    s.Authenticate = FlagAt(f.ParamByteCodes, 3, s.Authenticate);
+    s.Login = f.ParamLogin.Str();
+    s.Password = CQvcString::Unscramble(f.ParamPassword.Str()).Str();
+    return s;
+}
+
+void SmtpSettings::Write(CSnNodeCfgFunction& f) const {
+    f.ParamServer = Host;
+    f.Param1 = std::to_string(Port);
+    f.Param3 = Pattern;
+    f.ParamLogin = Login;
+    f.ParamPassword = CQvcString::Scramble(Password);
+    f.ParamByteCodes = std::string{'x', 'x', Flag(Secure), Flag(Authenticate)};
+}
+
+Pop3Settings Pop3Settings::Read(const CSnNodeCfgFunction& f) {
+    Pop3Settings s;
+    s.Host = HostText(f.ParamServer);
+    s.Port = ParamNumber(f.Param1, s.Port, 1, 65535);
+    s.Secure = FlagAt(f.ParamByteCodes, 2, s.Secure);
+    s.Login = f.ParamLogin.Str();
+    s.Password = CQvcString::Unscramble(f.ParamPassword.Str()).Str();
+    return s;
+}
+
+void Pop3Settings::Write(CSnNodeCfgFunction& f) const {
+    f.ParamServer = Host;
+    f.Param1 = std::to_string(Port);
+    f.ParamLogin = Login;
+    f.ParamPassword = CQvcString::Scramble(Password);
+    f.ParamByteCodes = std::string{'x', 'x', Flag(Secure)};
+}
+
+FtpSettings FtpSettings::Read(const CSnNodeCfgFunction& f) {
+    FtpSettings s;
+    s.Host = WithoutScheme(HostText(f.ParamServer), "ftp://");
+    s.Login = f.ParamLogin.Str();
+    s.Password = CQvcString::Unscramble(f.ParamPassword.Str()).Str();
+    s.Directory = Trimmed(f.Param1);
+    s.File = Trimmed(f.Param2);
+    s.Pattern = f.Param3.Str();
+    s.Passive = FlagAt(f.ParamByteCodes, 0, s.Passive);
+    s.Anonymous = FlagAt(f.ParamByteCodes, 1, s.Anonymous);
+    s.Binary = FlagAt(f.ParamByteCodes, 2, s.Binary);
+    s.CheckFile = FlagAt(f.ParamByteCodes, 3, s.CheckFile);
+    s.CheckPattern = FlagAt(f.ParamByteCodes, 4, s.CheckPattern);
+    s.PatternMustNotMatch = FlagAt(f.ParamByteCodes, 5, s.PatternMustNotMatch);
+    return s;
+}
+
+void FtpSettings::Write(CSnNodeCfgFunction& f) const {
+    f.ParamServer = Host;
+    f.ParamLogin = Login;
+    f.ParamPassword = CQvcString::Scramble(Password);
+    f.Param1 = Directory;
+    f.Param2 = File;
+    f.Param3 = Pattern;
+    f.ParamByteCodes = std::string{Flag(Passive),   Flag(Anonymous),    Flag(Binary),
+                                   Flag(CheckFile), Flag(CheckPattern), Flag(PatternMustNotMatch)};
+}
+
+TftpSettings TftpSettings::Read(const CSnNodeCfgFunction& f) {
+    TftpSettings s;
+    s.Host = HostText(f.ParamServer);
+    s.File = Trimmed(f.Param2);
+    s.Pattern = f.Param3.Str();
+    s.Binary = FlagAt(f.ParamByteCodes, 2, s.Binary);
+    s.CheckPattern = FlagAt(f.ParamByteCodes, 4, s.CheckPattern);
+    s.PatternMustNotMatch = FlagAt(f.ParamByteCodes, 5, s.PatternMustNotMatch);
+    return s;
+}
+
+void TftpSettings::Write(CSnNodeCfgFunction& f) const {
+    f.ParamServer = Host;
+    f.Param2 = File;
+    f.Param3 = Pattern;
+    f.ParamByteCodes = std::string{'x', 'x', Flag(Binary), 'x', Flag(CheckPattern), Flag(PatternMustNotMatch)};
+}
+
+SftpSettings SftpSettings::Read(const CSnNodeCfgFunction& f) {
+    SftpSettings s;
+    s.Host = HostText(f.ParamServer);
+    s.Port = ParamNumber(f.Param1, s.Port, 1, 65535);
+    s.Login = f.ParamLogin.Str();
+    s.Password = CQvcString::Unscramble(f.ParamPassword.Str()).Str();
+    s.KeyFile = Trimmed(f.Param2);
+    s.TimeoutMs = ParamNumber(f.Param3, s.TimeoutMs, 1, 3600 * 1000);
+    s.File = Trimmed(f.Param4);
+    s.Pattern = f.Param5.Str();
+    s.AnyHostKey = FlagAt(f.ParamByteCodes, 0, s.AnyHostKey);
+    s.PasswordLogon = FlagAt(f.ParamByteCodes, 1, s.PasswordLogon);
+    s.CheckFile = FlagAt(f.ParamByteCodes, 2, s.CheckFile);
+    s.CheckPattern = FlagAt(f.ParamByteCodes, 3, s.CheckPattern);
+    s.PatternMustNotMatch = FlagAt(f.ParamByteCodes, 4, s.PatternMustNotMatch);
+    return s;
+}
+
+void SftpSettings::Write(CSnNodeCfgFunction& f) const {
+    f.ParamServer = Host;
+    f.Param1 = std::to_string(Port);
+    f.ParamLogin = Login;
+    f.ParamPassword = CQvcString::Scramble(Password);
+    f.Param2 = KeyFile;
+    f.Param3 = std::to_string(TimeoutMs);
+    f.Param4 = File;
+    f.Param5 = Pattern;
+    f.ParamByteCodes = std::string{Flag(AnyHostKey), Flag(PasswordLogon), Flag(CheckFile), Flag(CheckPattern),
+                                   Flag(PatternMustNotMatch)};
 }
 
 DnsSettings DnsSettings::Read(const CSnNodeCfgFunction& f) {
@@ -644,4 +760,12 @@ void SmppSettings::Write(CSnNodeCfgFunction& f) const {
     f.ParamLogin = SystemId;
     f.ParamPassword = CQvcString::Scramble(Password);
     f.ParamByteCodes = std::string{Flag(LogOn)};
+}
+
+std::string WithoutScheme(const std::string& host, const std::string& scheme) {
+    const bool has = host.size() >= scheme.size() &&
+                     std::equal(scheme.begin(), scheme.end(), host.begin(), [](char a, char b) {
+                         return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+                     });
+    return has ? host.substr(scheme.size()) : host;
 }

@@ -2,6 +2,7 @@
 
 #include "library/Messages.h"
 #include "model/checks/CheckSettings.h"
+#include "model/checks/CheckTypes.h"
 #include "model/checks/HostList.h"
 #include "model/checks/ServerList.h"
 
@@ -41,9 +42,9 @@ DialogRefusal Range(long value, long lowest, long highest, const char* text, int
     return value < lowest || value > highest ? DialogRefusal::Plain(text).At(field) : DialogRefusal{};
 }
 
-// The first refusal of a list, none when all passed.
-DialogRefusal First(std::initializer_list<DialogRefusal> checks) {
-    for (const DialogRefusal& r : checks)
+// The first refusal of a list made in the order of a dialog's checks.
+DialogRefusal First(std::initializer_list<DialogRefusal> refusals) {
+    for (const DialogRefusal& r : refusals)
         if (r.Refused())
             return r;
     return {};
@@ -126,6 +127,18 @@ DialogRefusal ValueConflict(int type, const std::string& value, int field) {
 
 bool KnownOperator(int code) {
     return code >= 1 && code <= 6;
+}
+
+// 51512 for an empty (or blank) host.
+DialogRefusal HostRequired(const std::string& host, int field) {
+    CQvcString text = host;
+    return text.Trim().IsEmpty() ? DialogRefusal::Numbered(kHostRequired).At(field) : DialogRefusal{};
+}
+
+// A "Field required" refusal when `text` is blank.
+DialogRefusal Required(const std::string& text, const char* message, int field) {
+    CQvcString copy = text;
+    return copy.Trim().IsEmpty() ? DialogRefusal::Plain(message).At(field) : DialogRefusal{};
 }
 
 } // namespace
@@ -382,6 +395,103 @@ DialogRefusal CheckRadiusFields(const RadiusSettings& f, const HostCheckLimits& 
 
 DialogRefusal CheckSmppFields(const SmppSettings& f, const HostCheckLimits& limits) {
     return RequiredHost(f.Host, kHostRequired, limits, 0);
+}
+
+DialogRefusal CheckTcpFields(const TcpSettings& f, const HostCheckLimits& limits) {
+    CQvcString expect = f.Expect;
+    return First({
+        HostRequired(f.Host, kTcpHost),
+        f.ExpectResponse && expect.Trim().IsEmpty() ? DialogRefusal::Numbered(51530).At(kTcpExpect)
+                                                    : DialogRefusal{},
+        CheckHostField(f.Host, limits).At(kTcpHost),
+        Range(f.Port, 1, 65535, kBadPort, kTcpPort),
+        Range(f.TimeoutMs, 1, 3600 * 1000, kBadTimeoutMs, kTcpTimeout),
+    });
+}
+
+std::optional<TcpSettings> TcpSampleData(int type) {
+    if (type == kTypeCitrixIca)
+        return std::nullopt;
+    TcpSettings s = TcpSettings::ForType(type);
+    s.Host = "127.0.0.1";
+    if (type == kTypeTcpIp) {
+        s.SendText = true;
+        s.Send = "HEAD / HTTP/1.0\r\n\r\n";
+        s.ExpectResponse = true;
+        s.Expect = "HTTP/1.";
+    }
+    s.TimeoutMs = 5000;
+    return s;
+}
+
+DialogRefusal CheckHttpFields(const HttpSettings& f, const HostCheckLimits& limits) {
+    CQvcString host = f.HostPort;
+    return First({
+        host.Trim().IsEmpty() ? DialogRefusal::Numbered(51532).At(kHttpUrl) : DialogRefusal{},
+        CheckHostField(f.HostPort, limits).At(kHttpUrl),
+        Range(f.TimeoutSecs, 1, 3600, "Bad value for Time-out. Valid range is from 1 to 3600.", kHttpTimeout),
+    });
+}
+
+std::string TypedUrl(const HttpSettings& s) {
+    std::string url = (s.Https ? "https://" : "") + s.HostPort;
+    if (!s.Path.empty() && s.Path.front() != '/' && s.Path.front() != '?')
+        url += '/';
+    return url + s.Path;
+}
+
+HttpSettings HttpSampleData() {
+    HttpSettings s;
+    s.HostPort = "127.0.0.1";
+    s.Path = "/";
+    s.StatusRule = "200-399";
+    return s;
+}
+
+DialogRefusal CheckSmtpFields(const SmtpSettings& f, const HostCheckLimits& limits) {
+    return First({
+        HostRequired(f.Host, kSmtpHost),
+        CheckHostField(f.Host, limits).At(kSmtpHost),
+        f.Authenticate && CQvcString(f.Login).Trim().IsEmpty() ? DialogRefusal::Numbered(50003).At(kSmtpAuthentication)
+                                                               : DialogRefusal{},
+        CQvcString(f.Pattern).Trim().IsEmpty() ? DialogRefusal::Numbered(51530).At(kSmtpPattern) : DialogRefusal{},
+        Range(f.Port, 1, 65535, kBadPort, kSmtpPort),
+    });
+}
+
+DialogRefusal CheckPop3Fields(const Pop3Settings& f, const HostCheckLimits& limits) {
+    return First({
+        HostRequired(f.Host, kPop3Host),
+        CheckHostField(f.Host, limits).At(kPop3Host),
+        Range(f.Port, 1, 65535, kBadPort, kPop3Port),
+    });
+}
+
+DialogRefusal CheckFtpFields(const FtpSettings& f, const HostCheckLimits& limits) {
+    const DialogRefusal none;
+    return First({
+        HostRequired(f.Host, kFtpHost),
+        CheckHostField(f.Host, limits).At(kFtpHost),
+        f.Anonymous ? none
+                    : Required(f.Login, "Field required: Account. Select the 'Anonymous' box to use anonymous access.",
+                               kFtpAccount),
+        f.CheckFile ? Required(f.Directory, "Field required: Directory", kFtpDirectory) : none,
+        f.CheckFile ? Required(f.File, "Field required: File", kFtpFile) : none,
+        f.CheckFile && f.CheckPattern ? Required(f.Pattern, "Field required: Pattern", kFtpPattern) : none,
+    });
+}
+
+DialogRefusal CheckTftpFields(const TftpSettings& f, const HostCheckLimits& limits) {
+    return First({HostRequired(f.Host, 0), CheckHostField(f.Host, limits).At(0)});
+}
+
+DialogRefusal CheckSftpFields(const SftpSettings& f, const HostCheckLimits& limits) {
+    return First({
+        HostRequired(f.Host, kSftpHost),
+        CheckHostField(f.Host, limits).At(kSftpHost),
+        Range(f.Port, 1, 65535, kBadPort, kSftpPort),
+        Range(f.TimeoutMs, 1, 3600 * 1000, kBadTimeoutMs, kSftpTimeout),
+    });
 }
 
 // --- code tables ----------------------------------------------------------------------------

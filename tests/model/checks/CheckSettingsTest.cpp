@@ -118,7 +118,13 @@ TEST(CheckSettings, NewChecksReadAsTheirTypeDefaultsAndEveryFieldRoundTrips) {
                                           s.Rule = TraceRouteSettings::HopRule::AnyListed;
                                       })},
         Agreement<RadiusSettings>{kTypeRadius, {}, {"127.0.0.1", 1645, "s3cret", 900, "alice", "pw"}},
-        Agreement<SmppSettings>{kTypeSmpp, {}, {"127.0.0.1", 2776, "VMS", "esme", "pw", true}});
+        Agreement<SmppSettings>{kTypeSmpp, {}, {"127.0.0.1", 2776, "VMS", "esme", "pw", true}},
+        Agreement<SmtpSettings>{kTypeSmtp, {}, {"::1", 587, "220", true, false, "mx", "pw"}},
+        Agreement<Pop3Settings>{kTypePop3, {}, {"::1", 995, true, "box", "pw"}},
+        Agreement<FtpSettings>{kTypeFtp, {}, {"h", "u", "pw", "/d", "f", "p", false, true, false, true, true, true}},
+        Agreement<TftpSettings>{kTypeTftp, {}, {"h", "f", "p", false, true, true}},
+        Agreement<SftpSettings>{
+            kTypeSftp, {}, {"h", 2222, "u", "pw", "/k", 5, "/f", "p", true, false, true, true, true}});
     std::apply([](const auto&... c) { (ExpectAgreement(c), ...); }, cases);
 
     // A new check keeps the host it already had.

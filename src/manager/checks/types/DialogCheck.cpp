@@ -131,10 +131,10 @@ std::string CDialogCheck::LoginRows::Password() const {
     return password->text().toStdString();
 }
 
-QCheckBox& CDialogCheck::AddOption(const QString& text, std::size_t position) {
+QCheckBox& CDialogCheck::AddOption(const QString& text, std::size_t position, char missing) {
     auto* box = new QCheckBox(text, this);
     m_form->addRow(box);
-    m_options.push_back({position, box, nullptr});
+    m_options.push_back({position, missing, box, nullptr});
     return *box;
 }
 
@@ -146,7 +146,7 @@ QButtonGroup& CDialogCheck::AddOptionChoice(std::size_t position,
         group->addButton(button, code);
         m_form->addRow(button);
     }
-    m_options.push_back({position, nullptr, group});
+    m_options.push_back({position, '0', nullptr, group});
     return *group;
 }
 
@@ -255,7 +255,7 @@ void CDialogCheck::OpenCredentials() {
 
 void CDialogCheck::ShowOptions(const CQvcString& codes) {
     for (const BoundOption& option : m_options) {
-        const char code = ByteCode(codes, option.position, '0');
+        const char code = ByteCode(codes, option.position, option.missing);
         if (option.box != nullptr) {
             option.box->setChecked(code == '1');
         } else if (QAbstractButton* button = option.choice->button(code)) {

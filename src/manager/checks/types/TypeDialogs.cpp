@@ -12,6 +12,13 @@
 #include "manager/checks/types/internet/DialogTypeTraceRoute.h"
 #include "manager/checks/types/unix/DialogTypeRsh.h"
 #include "manager/checks/types/unix/DialogTypeSsh.h"
+#include "manager/checks/types/internet/DialogTypePOP3.h"
+#include "manager/checks/types/internet/DialogTypeSMTP.h"
+#include "manager/checks/types/internet/DialogTypeSftp.h"
+#include "manager/checks/types/internet/DialogTypeTCP.h"
+#include "manager/checks/types/internet/DialogTypeTcpFtp.h"
+#include "manager/checks/types/internet/DialogTypeTcpHttp.h"
+#include "manager/checks/types/internet/DialogTypeTftp.h"
 #include "model/checks/CheckTypes.h"
 
 // One line per dialog class (a class that serves several types has one line per type).
@@ -27,4 +34,14 @@ void RegisterTypeDialogs(CCheckDialogRegistry& registry) {
     registry.AddType(kTypeTraceRoute, TypeDialogOf<CDialogTypeTraceRoute>());
     registry.AddType(kTypeRadius, TypeDialogOf<CDialogTypeRadius>());
     registry.AddType(kTypeSmpp, TypeDialogOf<CDialogTypeSmpp>());
+    registry.AddType(kTypeTcpIp, TypeDialogOf<CDialogTypeTCP>());
+    registry.AddType(kTypeNntp, TypeDialogOf<CDialogTypeTCP>());
+    registry.AddType(kTypeImap, TypeDialogOf<CDialogTypeTCP>());
+    registry.AddType(kTypeCitrixIca, TypeDialogOf<CDialogTypeTCP>());
+    registry.AddType(kTypeHttp, TypeDialogOf<CDialogTypeTcpHttp>());
+    registry.AddType(kTypeSmtp, TypeDialogOf<CDialogTypeSMTP>());
+    registry.AddType(kTypePop3, TypeDialogOf<CDialogTypePOP3>());
+    registry.AddType(kTypeFtp, TypeDialogOf<CDialogTypeTcpFtp>());
+    registry.AddType(kTypeTftp, TypeDialogOf<CDialogTypeTftp>());
+    registry.AddType(kTypeSftp, TypeDialogOf<CDialogTypeSftp>());
 }

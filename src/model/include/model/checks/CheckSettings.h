@@ -117,6 +117,138 @@ struct HttpSettings {
     std::string Url() const;
 };
 
+// SMTP Mailserver (32).
+//   ParamServer     the host
+//   Param1          the port, 1..65535 (default 25)
+//   Param3          the pattern the server's response must include (default "250")
+//   ParamLogin      the account of the authentication; ParamPassword its password
+//   ParamByteCodes  "xx" then two options (a new check has "xx01"):
+//                   [2] '1': secure mail server (TLS)
+//                   [3] '1': the server requires authentication (ParamLogin)
+struct SmtpSettings {
+    std::string Host;
+    int Port = 25;
+    std::string Pattern = "250";
+    bool Secure = false;
+    bool Authenticate = true;
+    std::string Login;
+    std::string Password;
+
+    static SmtpSettings Read(const CSnNodeCfgFunction& function);
+    // Writes every field above back in the stored form, the same that Read reads.
+    void Write(CSnNodeCfgFunction& function) const;
+    bool operator==(const SmtpSettings&) const = default;
+};
+
+// POP3 Mailserver (31).  ParamOption (a new check has 1) is kept as it is.
+//   ParamServer     the host
+//   Param1          the port, 1..65535 (default 110)
+//   ParamLogin      the account; ParamPassword its password
+//   ParamByteCodes  "xx" then [2] '1': secure (TLS) (a new check has "xx0")
+struct Pop3Settings {
+    std::string Host;
+    int Port = 110;
+    bool Secure = false;
+    std::string Login;
+    std::string Password;
+
+    static Pop3Settings Read(const CSnNodeCfgFunction& function);
+    // Writes every field above back in the stored form, the same that Read reads.
+    void Write(CSnNodeCfgFunction& function) const;
+    bool operator==(const Pop3Settings&) const = default;
+};
+
+// FTP (34).
+//   ParamServer     the host; a leading "ftp://" (any letter case) is not part of it
+//   ParamLogin      the account (unless anonymous); ParamPassword its password
+//   Param1          the directory of the file
+//   Param2          the file
+//   Param3          the pattern looked for in the file
+//   ParamByteCodes  six options (a new check has "101000"):
+//                   [0] '1': passive mode
+//                   [1] '1': anonymous log-on
+//                   [2] '1': binary file transfer
+//                   [3] '0': connectivity only (log on), '1': the file must exist
+//                   [4] '0': the file's existence only, '1': look for the pattern in it
+//                   [5] '0': the pattern should match, '1': it should not
+struct FtpSettings {
+    std::string Host;
+    std::string Login;
+    std::string Password;
+    std::string Directory;
+    std::string File;
+    std::string Pattern;
+    bool Passive = true;
+    bool Anonymous = false;
+    bool Binary = true;
+    bool CheckFile = false;
+    bool CheckPattern = false;
+    bool PatternMustNotMatch = false;
+
+    static FtpSettings Read(const CSnNodeCfgFunction& function);
+    // Writes every field above back in the stored form, the same that Read reads.
+    void Write(CSnNodeCfgFunction& function) const;
+    bool operator==(const FtpSettings&) const = default;
+};
+
+// TFTP (270).  The server's port is the TFTP port, 69.
+//   ParamServer     the host
+//   Param2          the file fetched
+//   Param3          the pattern looked for in the file
+//   ParamByteCodes  (a new check has "xx1x00")
+//                   [0], [1], [3] not used
+//                   [2] '1': binary transfer ("octet"), '0': text ("netascii")
+//                   [4] '0': the file's existence only, '1': look for the pattern in it
+//                   [5] '0': the pattern should match, '1': it should not
+struct TftpSettings {
+    std::string Host;
+    std::string File;
+    std::string Pattern;
+    bool Binary = true;
+    bool CheckPattern = false;
+    bool PatternMustNotMatch = false;
+
+    static TftpSettings Read(const CSnNodeCfgFunction& function);
+    // Writes every field above back in the stored form, the same that Read reads.
+    void Write(CSnNodeCfgFunction& function) const;
+    bool operator==(const TftpSettings&) const = default;
+};
+
+// SFTP (310).
+//   ParamServer     the host
+//   Param1          the port, 1..65535 (default 22)
+//   ParamLogin      the account (default "root"); ParamPassword its password
+//   Param2          the private key file (with [1] '0')
+//   Param3          time-out, ms (default 30000)
+//   Param4          the file
+//   Param5          the pattern looked for in the file
+//   ParamByteCodes  (a new check has "01000")
+//                   [0] '1': accept any host key, '0': only a known one
+//                   [1] '1': log on with the password, '0': with the private key of Param2
+//                   [2] '0': connectivity only (log on), '1': the file must exist
+//                   [3] '1': look for the pattern in the file
+//                   [4] '0': the pattern should match, '1': it should not
+struct SftpSettings {
+    std::string Host;
+    int Port = 22;
+    std::string Login = "root";
+    std::string Password;
+    std::string KeyFile;
+    int TimeoutMs = 30000;
+    std::string File;
+    std::string Pattern;
+    bool AnyHostKey = false;
+    bool PasswordLogon = true;
+    bool CheckFile = false;
+    bool CheckPattern = false;
+    bool PatternMustNotMatch = false;
+
+    static SftpSettings Read(const CSnNodeCfgFunction& function);
+    // Writes every field above back in the stored form, the same that Read reads.
+    void Write(CSnNodeCfgFunction& function) const;
+    bool operator==(const SftpSettings&) const = default;
+};
+
 // DNS (36).
 //   ParamServer     the DNS server asked: name or address, optionally ":port" (default 53);
 //                   empty: the system resolver (for MX and CNAME records, the first
@@ -522,3 +654,9 @@ int ParamNumber(const CQvcString& text, int fallback, int lowest, int highest);
 double ParamDecimal(const CQvcString& text, double fallback);
 // A number as stored: the shortest decimal text that reads back as the same value.
 std::string DecimalText(double value);
+// A text to send as stored ("||" for a line break) and as it goes on the wire (CR LF added
+// at the end unless it ends with a line break), and back.
+std::string WireText(const CQvcString& stored);
+CQvcString StoredText(const std::string& wire);
+// `host` without a leading `scheme` ("ftp://"), compared without regard to letter case.
+std::string WithoutScheme(const std::string& host, const std::string& scheme);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 struct IcmpSettings;
@@ -25,6 +26,13 @@ struct RshSettings;
 struct TraceRouteSettings;
 struct RadiusSettings;
 struct SmppSettings;
+struct TcpSettings;
+struct HttpSettings;
+struct SmtpSettings;
+struct Pop3Settings;
+struct FtpSettings;
+struct TftpSettings;
+struct SftpSettings;
 
 // What a dialog shows when a check fails: the message number (0 for a text without
 // one), the text, already filled with its value or limit, and the field to put the focus
@@ -143,6 +151,50 @@ bool IsIpAddress(const std::string& text);
 // RADIUS and SMPP: the host (51512, shared host check).
 DialogRefusal CheckRadiusFields(const RadiusSettings& fields, const HostCheckLimits& limits);
 DialogRefusal CheckSmppFields(const SmppSettings& fields, const HostCheckLimits& limits);
+
+// The ports and time-outs of the network dialogs whose checks name no message of their own
+// are refused with these texts.
+constexpr const char* kBadPort = "Bad value for Port. Valid range is from 1 to 65535.";
+constexpr const char* kBadTimeoutMs = "Bad value for Time-out. Valid range is from 1 to 3600000.";
+
+// The TCP/IP dialog (30, 38, 39, 44), in order: the host (51512), the response string when
+// the response is checked (51530), the shared host check, the port, the time-out
+// 1..3600000 ms.
+enum TcpField { kTcpHost, kTcpPort, kTcpExpect, kTcpTimeout };
+DialogRefusal CheckTcpFields(const TcpSettings& fields, const HostCheckLimits& limits);
+// The sample of a TCP-based type; none for Citrix - ICA (44), whose link says 3008.
+std::optional<TcpSettings> TcpSampleData(int type);
+
+// The HTTP/HTTPs dialog (33), in order: the URL's host (51532), the shared host check on
+// it, the time-out 1..3600 s.
+enum HttpField { kHttpUrl, kHttpTimeout };
+DialogRefusal CheckHttpFields(const HttpSettings& fields, const HostCheckLimits& limits);
+// The URL as the dialog shows it: "https://" only for https, then host, port and path.
+std::string TypedUrl(const HttpSettings& settings);
+HttpSettings HttpSampleData();
+
+// The SMTP dialog (32), in order: the host (51512), the shared host check, the account
+// when the server requires authentication (50003), the response pattern (51530), the port.
+enum SmtpField { kSmtpHost, kSmtpPort, kSmtpAuthentication, kSmtpPattern };
+DialogRefusal CheckSmtpFields(const SmtpSettings& fields, const HostCheckLimits& limits);
+
+// The POP3 dialog (31), in order: the host (51512), the shared host check, the port.
+enum Pop3Field { kPop3Host, kPop3Port };
+DialogRefusal CheckPop3Fields(const Pop3Settings& fields, const HostCheckLimits& limits);
+
+// The FTP dialog (34), in order: the host (51512), the shared host check, the account
+// unless anonymous, with a file check the directory and the file, with a pattern check the
+// pattern.
+enum FtpField { kFtpHost, kFtpAccount, kFtpDirectory, kFtpFile, kFtpPattern };
+DialogRefusal CheckFtpFields(const FtpSettings& fields, const HostCheckLimits& limits);
+
+// The TFTP dialog (270): the host (51512), the shared host check.
+DialogRefusal CheckTftpFields(const TftpSettings& fields, const HostCheckLimits& limits);
+
+// The SFTP dialog (310), in order: the host (51512), the shared host check, the port, the
+// time-out 1..3600000 ms.
+enum SftpField { kSftpHost, kSftpPort, kSftpTimeout };
+DialogRefusal CheckSftpFields(const SftpSettings& fields, const HostCheckLimits& limits);
 
 // --- code tables ------------------------------------------------------------------------
 struct CodeTableEntry {

@@ -60,8 +60,9 @@ public:
     void accept() override;
 
     std::int32_t Type() const { return m_type; }
-    // The sample-data link: asks 51537 and on Yes fills the controls with FillSample.
-    void LoadSample();
+    // The sample-data link: asks 51537 and on Yes fills the controls with FillSample (a
+    // member without sample data for its type says so instead).
+    virtual void LoadSample();
     QLabel* SampleLink() const { return m_sampleLink; }
     QLineEdit* HostField() const { return m_host; }
     QPushButton* HostBrowseButton() const { return m_hostBrowse; }
@@ -105,8 +106,9 @@ protected:
         std::string Password() const;
     };
     LoginRows AddLoginRows(const QString& accountLabel = "&Account:", const QString& passwordLabel = "&Password:");
-    // An option box bound to ParamByteCodes[position] ('1' checked, '0' not).
-    QCheckBox& AddOption(const QString& text, std::size_t position);
+    // An option box bound to ParamByteCodes[position] ('1' checked, '0' not); a position
+    // beyond the end of the stored text reads as `missing`.
+    QCheckBox& AddOption(const QString& text, std::size_t position, char missing = '0');
     // Radio buttons bound to ParamByteCodes[position]: each button writes its code character,
     // which is also its id in the group.
     QButtonGroup& AddOptionChoice(std::size_t position, std::initializer_list<std::pair<QString, char>> choices);
@@ -158,6 +160,7 @@ private:
 
     struct BoundOption {
         std::size_t position;
+        char missing;
         QCheckBox* box;       // or
         QButtonGroup* choice; // one of the two
     };

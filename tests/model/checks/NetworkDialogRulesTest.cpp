@@ -1,0 +1,165 @@
+// The checks on OK of the network dialogs, one table per dialog: each row is the fields
+// as the dialog collected them and the first refusal expected (field and text), so the
+// rows walk the checks in their order and across the range boundaries.
+#include "model/checks/CheckSettings.h"
+#include "model/checks/CheckTypes.h"
+#include "model/checks/TypeDialogRules.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+constexpr const char* kHostRequired = "Host is required.";
+constexpr const char* kManyHosts = "Multiple hosts (computernames, IP addresses) are not allowed when modifying a check. "
+                                   "It is only allowed on check creation.";
+
+template <class S> struct Case {
+    S fields;
+    int field; // -1: passes
+    const char* text;
+};
+
+// Runs a table against a dialog's checks while an existing check is edited.
+template <class S, class F> void RunTable(const std::vector<Case<S>>& cases, F check) {
+    int row = 0;
+    for (const Case<S>& c : cases) {
+        const DialogRefusal r = check(c.fields, HostCheckLimits{});
+        EXPECT_EQ((std::pair{r.Field, r.Text.Str()}), (std::pair{c.field, std::string(c.text)})) << "row " << row;
+        ++row;
+    }
+}
+
+} // namespace
+
+TEST(NetworkDialogRules, Tcp) {
+    const char* timeout = kBadTimeoutMs;
+    TcpSettings ok = TcpSettings::ForType(kTypeImap);
+    ok.Host = "127.0.0.1";
+    auto row = [&ok](const char* host, int port, bool expect, const char* text, int timeoutMs) {
+        TcpSettings s = ok;
+        s.Host = host;
+        s.Port = port;
+        s.ExpectResponse = expect;
+        s.Expect = text;
+        s.TimeoutMs = timeoutMs;
+        return s;
+    };
+    RunTable<TcpSettings>(
+        {
+            {ok, -1, ""},
+            {row(" ", 0, true, "", 0), kTcpHost, kHostRequired},
+            {row("h", 0, true, " ", 0), kTcpExpect, "Response string is required."},
+            {row("a,b", 0, false, "", 0), kTcpHost, kManyHosts},
+            {row("h", 0, false, "", 0), kTcpPort, kBadPort},
+            {row("h", 65536, false, "", 1), kTcpPort, kBadPort},
+            {row("h", 1, false, "", 0), kTcpTimeout, timeout},
+            {row("h", 65535, false, "", 3600001), kTcpTimeout, timeout},
+            {row("h", 65535, false, "", 3600000), -1, ""},
+        },
+        CheckTcpFields);
+    // Every type has a sample that passes, except Citrix - ICA.
+    for (const int type : {kTypeTcpIp, kTypeNntp, kTypeImap})
+        EXPECT_FALSE(CheckTcpFields(TcpSampleData(type).value(), {}).Refused()) << type;
+    EXPECT_EQ(TcpSampleData(kTypeCitrixIca), std::nullopt);
+}
+
+TEST(NetworkDialogRules, Http) {
+    const char* timeout = "Bad value for Time-out. Valid range is from 1 to 3600.";
+    auto row = [](const char* host, int secs) {
+        HttpSettings s;
+        s.HostPort = host;
+        s.TimeoutSecs = secs;
+        return s;
+    };
+    RunTable<HttpSettings>(
+        {
+            {row("127.0.0.1:8080", 1), -1, ""},
+            {row(" ", 0), kHttpUrl, "Please enter the URL."},
+            {row("a;b", 0), kHttpUrl, kManyHosts},
+            {row("h", 0), kHttpTimeout, timeout},
+            {row("h", 3601), kHttpTimeout, timeout},
+            {row("h", 3600), -1, ""},
+        },
+        CheckHttpFields);
+    EXPECT_FALSE(CheckHttpFields(HttpSampleData(), {}).Refused());
+}
+
+TEST(NetworkDialogRules, Smtp) {
+    auto row = [](const char* host, bool authenticate, const char* login, const char* pattern, int port) {
+        return SmtpSettings{host, port, pattern, false, authenticate, login, ""};
+    };
+    RunTable<SmtpSettings>(
+        {
+            {row("h", true, "mx", "250", 1), -1, ""},
+            {row(" ", true, "", "", 0), kSmtpHost, kHostRequired},
+            {row("a,b", true, "", "", 0), kSmtpHost, kManyHosts},
+            {row("h", true, " ", "", 0), kSmtpAuthentication, "SMTP Authentication required."},
+            {row("h", false, "", " ", 0), kSmtpPattern, "Response string is required."},
+            {row("h", false, "", "250", 0), kSmtpPort, kBadPort},
+            {row("h", false, "", "250", 65536), kSmtpPort, kBadPort},
+            {row("h", false, "", "250", 65535), -1, ""},
+        },
+        CheckSmtpFields);
+}
+
+TEST(NetworkDialogRules, Pop3AndSftp) {
+    RunTable<Pop3Settings>(
+        {
+            {{"h", 1, false, "", ""}, -1, ""},
+            {{"", 0, false, "", ""}, kPop3Host, kHostRequired},
+            {{"a;b", 0, false, "", ""}, kPop3Host, kManyHosts},
+            {{"h", 0, false, "", ""}, kPop3Port, kBadPort},
+            {{"h", 65536, false, "", ""}, kPop3Port, kBadPort},
+        },
+        CheckPop3Fields);
+    auto sftp = [](const char* host, int port, int timeoutMs) {
+        SftpSettings s;
+        s.Host = host;
+        s.Port = port;
+        s.TimeoutMs = timeoutMs;
+        return s;
+    };
+    RunTable<SftpSettings>(
+        {
+            {sftp("h", 65535, 3600000), -1, ""},
+            {sftp(" ", 0, 0), kSftpHost, kHostRequired},
+            {sftp("a,b", 0, 0), kSftpHost, kManyHosts},
+            {sftp("h", 0, 0), kSftpPort, kBadPort},
+            {sftp("h", 65536, 1), kSftpPort, kBadPort},
+            {sftp("h", 1, 0), kSftpTimeout, kBadTimeoutMs},
+            {sftp("h", 1, 3600001), kSftpTimeout, kBadTimeoutMs},
+        },
+        CheckSftpFields);
+    RunTable<TftpSettings>({{{"h", "", "", true, true, false}, -1, ""},
+                            {{" ", "", "", true, false, false}, 0, kHostRequired},
+                            {{"a,b", "", "", true, false, false}, 0, kManyHosts}},
+                           CheckTftpFields);
+}
+
+TEST(NetworkDialogRules, Ftp) {
+    const char* account = "Field required: Account. Select the 'Anonymous' box to use anonymous access.";
+    // host, account, directory, file, pattern, anonymous, file check, pattern check
+    auto row = [](const char* host, const char* login, const char* dir, const char* file, const char* pattern,
+                  bool anonymous, bool checkFile, bool checkPattern) {
+        return FtpSettings{host, login, "", dir, file, pattern, true, anonymous, true, checkFile, checkPattern, false};
+    };
+    RunTable<FtpSettings>(
+        {
+            {row("h", "u", "", "", "", false, false, true), -1, ""}, // a pattern check needs a file check
+            {row(" ", "", "", "", "", false, true, true), kFtpHost, kHostRequired},
+            {row("a,b", "", "", "", "", false, true, true), kFtpHost, kManyHosts},
+            {row("h", " ", "", "", "", false, true, true), kFtpAccount, account},
+            {row("h", "", " ", "", "", true, true, true), kFtpDirectory, "Field required: Directory"},
+            {row("h", "u", "/", "", "", false, true, true), kFtpFile, "Field required: File"},
+            {row("h", "u", "/", "f", " ", false, true, true), kFtpPattern, "Field required: Pattern"},
+            {row("h", "u", "/", "f", "", false, true, false), -1, ""},
+        },
+        CheckFtpFields);
+    EXPECT_EQ((std::vector<std::string>{WithoutScheme("FtP://h", "ftp://"), WithoutScheme("ftp:/h", "ftp://"),
+                                        WithoutScheme("ftp://", "ftp://"), WithoutScheme("h", "ftp://")}),
+              (std::vector<std::string>{"h", "ftp:/h", "", "h"}));
+}
