@@ -351,6 +351,8 @@ DialogRefusal CheckSshFields(const SshSettings& f, const HostCheckLimits& limits
              DialogRefusal::Plain("Private Key File does not exist.").At(kSshKeyFile)),
         When(f.CopyScript && !insideScripts(f.LocalScript),
              DialogRefusal::Numbered(kSshDirectory, CQvcString(kSshScriptDirectory)).At(kSshLocalScript)),
+        Range(f.Port, 1, 65535, kBadPort, kSshPort),
+        Range(f.TimeoutMs, 1, 3600 * 1000, kBadTimeoutMs, kSshTimeout),
     });
 }
 
@@ -363,7 +365,10 @@ SshSettings SshSampleData() {
 }
 
 DialogRefusal CheckRshFields(const RshSettings& f, const HostCheckLimits& limits) {
-    return CheckHostField(f.Host, limits).At(0);
+    return First({
+        CheckHostField(f.Host, limits).At(kRshHost),
+        Range(f.TimeoutMs, 1, 3600 * 1000, kBadTimeoutMs, kRshTimeout),
+    });
 }
 
 bool IsIpAddress(const std::string& text) {
@@ -386,15 +391,28 @@ DialogRefusal CheckTraceRouteFields(const TraceRouteSettings& f, const HostCheck
                 break;
         }
     }
-    return First({RequiredHost(f.Host, kHostRequired, limits, kTraceHost), hopRefusal.At(kTraceHops)});
+    return First({
+        RequiredHost(f.Host, kHostRequired, limits, kTraceHost),
+        hopRefusal.At(kTraceHops),
+        Range(f.MaxHops, 1, 255, "Bad value for Max. Hops. Valid range is from 1 to 255.", kTraceMaxHops),
+        Range(f.MaxHopMs, 1, 3600 * 1000,
+              "Bad value for Maximum response time of a hop. Valid range is from 1 to 3600000.", kTraceHopTime),
+    });
 }
 
 DialogRefusal CheckRadiusFields(const RadiusSettings& f, const HostCheckLimits& limits) {
-    return RequiredHost(f.Host, kHostRequired, limits, 0);
+    return First({
+        RequiredHost(f.Host, kHostRequired, limits, kRadiusHost),
+        Range(f.Port, 1, 65535, kBadPort, kRadiusPort),
+        Range(f.TimeoutMs, 1, 3600 * 1000, kBadTimeoutMs, kRadiusTimeout),
+    });
 }
 
 DialogRefusal CheckSmppFields(const SmppSettings& f, const HostCheckLimits& limits) {
-    return RequiredHost(f.Host, kHostRequired, limits, 0);
+    return First({
+        RequiredHost(f.Host, kHostRequired, limits, kSmppHost),
+        Range(f.Port, 1, 65535, kBadPort, kSmppPort),
+    });
 }
 
 DialogRefusal CheckTcpFields(const TcpSettings& f, const HostCheckLimits& limits) {

@@ -274,23 +274,36 @@ TEST(TypeDialogRules, SnmpTrapReceive) {
 
 TEST(TypeDialogRules, HostOnlyDialogs) {
     const auto ntp = [](const char* h) { return Of(CheckNtpFields({h}, Editing())); };
-    const auto rsh = [](const char* h) {
-        return Of(CheckRshFields(With<RshSettings>([h](auto& s) { s.Host = h; }), Editing()));
+    const auto rsh = [](const char* h, int timeout = 1) {
+        return Of(CheckRshFields(With<RshSettings>([&](auto& s) { s.Host = h, s.TimeoutMs = timeout; }),
+                                 Editing()));
     };
-    const auto radius = [](const char* h) {
-        return Of(CheckRadiusFields(With<RadiusSettings>([h](auto& s) { s.Host = h; }), Editing()));
+    const auto radius = [](const char* h, int port = 65535, int timeout = 3600000) {
+        return Of(CheckRadiusFields(
+            With<RadiusSettings>([&](auto& s) { s.Host = h, s.Port = port, s.TimeoutMs = timeout; }),
+            Editing()));
     };
-    const auto smpp = [](const char* h) {
-        return Of(CheckSmppFields(With<SmppSettings>([h](auto& s) { s.Host = h; }), Editing()));
+    const auto smpp = [](const char* h, int port = 1) {
+        return Of(
+            CheckSmppFields(With<SmppSettings>([&](auto& s) { s.Host = h, s.Port = port; }), Editing()));
     };
+    const Refusal port{1, kBadPort}; // every port field is field 1
     ExpectTable({
         {ntp(""), {0, "Timeserver is required."}},
         {ntp("a,b"), {0, kManyHosts}},
         {ntp("127.0.0.1"), kPass},
         {rsh(""), kPass}, // no host is required here
-        {rsh("a,b"), {0, kManyHosts}},
+        {rsh("a,b", 0), {0, kManyHosts}},
+        {rsh("h", 0), {kRshTimeout, kBadTimeoutMs}},
+        {rsh("h", 3600000), kPass},
         {radius(" "), {0, "Host is required."}},
-        {radius("a;b"), {0, kManyHosts}},
+        {radius("a;b", 0), {0, kManyHosts}},
+        {radius("h", 0), port},
+        {radius("h", 65536), port},
+        {radius("h", 1812, 3600001), {kRadiusTimeout, kBadTimeoutMs}},
+        {radius("h", 1812, 0), {kRadiusTimeout, kBadTimeoutMs}},
+        {radius("h"), kPass},
+        {smpp("h", 0), port},
         {smpp(""), {0, "Host is required."}},
         {smpp("127.0.0.1"), kPass},
     });
@@ -319,14 +332,20 @@ TEST(TypeDialogRules, Ssh) {
         {ssh([](auto& s) { s.CopyScript = true, s.LocalScript = "<snroot>Scripts\\SSH\\disk\\a.sh"; }),
          kPass},
         {ssh([](auto& s) { s.LocalScript = "/tmp/a.sh"; }), kPass}, // nothing is copied
+        {ssh([](auto& s) { s.CopyScript = true, s.Port = 0; }), outside},
+        {ssh([](auto& s) { s.Port = 65536, s.TimeoutMs = 0; }), {kSshPort, kBadPort}},
+        {ssh([](auto& s) { s.Port = 65535, s.TimeoutMs = 0; }), {kSshTimeout, kBadTimeoutMs}},
+        {ssh([](auto& s) { s.Port = 1, s.TimeoutMs = 3600000; }), kPass},
     });
 }
 
 TEST(TypeDialogRules, TraceRoute) {
     using Rule = TraceRouteSettings::HopRule;
-    const auto trace = [](Rule rule, const char* hops, bool resolve = true, const char* host = "h") {
+    const auto trace = [](Rule rule, const char* hops, bool resolve = true, const char* host = "h",
+                          int maxHops = 30, int hopMs = 500) {
         return Of(CheckTraceRouteFields(With<TraceRouteSettings>([&](auto& s) {
                                             s.Host = host, s.Rule = rule, s.Hops = hops, s.Resolve = resolve;
+                                            s.MaxHops = maxHops, s.MaxHopMs = hopMs;
                                         }),
                                         Editing()));
     };
@@ -346,5 +365,14 @@ TEST(TypeDialogRules, TraceRoute) {
          {kTraceHops, "Not a valid host name or IP address: [bad!hop]."}},
         {trace(Rule::NoneListed, "1:2:3:4:5:6:7:8:9", false),
          {kTraceHops, "Not a valid host name or IP address: [1:2:3:4:5:6:7:8:9]."}},
+        {trace(Rule::AnyListed, "bad!hop", true, "h", 0),
+         {kTraceHops, "Not a valid host name or IP address: [bad!hop]."}},
+        {trace(Rule::None, "", true, "h", 0),
+         {kTraceMaxHops, "Bad value for Max. Hops. Valid range is from 1 to 255."}},
+        {trace(Rule::None, "", true, "h", 256),
+         {kTraceMaxHops, "Bad value for Max. Hops. Valid range is from 1 to 255."}},
+        {trace(Rule::None, "", true, "h", 255, 0),
+         {kTraceHopTime, "Bad value for Maximum response time of a hop. Valid range is from 1 to 3600000."}},
+        {trace(Rule::None, "", true, "h", 1, 3600000), kPass},
     });
 }

@@ -38,7 +38,7 @@ bool CDialogTypeRadius::Collect(CSnNodeCfgFunction& out) {
     s.TimeoutMs = static_cast<int>(Number(*m_timeout));
     s.User = m_login.Account();
     s.Password = m_login.Password();
-    if (!PassesAt(CheckRadiusFields(s, HostLimits()), {HostField()}))
+    if (!PassesAt(CheckRadiusFields(s, HostLimits()), {HostField(), m_port, m_timeout}))
         return false;
     s.Write(out);
     return true;

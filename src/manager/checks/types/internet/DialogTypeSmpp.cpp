@@ -42,7 +42,7 @@ bool CDialogTypeSmpp::Collect(CSnNodeCfgFunction& out) {
     s.SystemType = m_systemType->text().trimmed().toStdString();
     s.SystemId = m_login.Account();
     s.Password = m_login.Password();
-    if (!PassesAt(CheckSmppFields(s, HostLimits()), {HostField()}))
+    if (!PassesAt(CheckSmppFields(s, HostLimits()), {HostField(), m_port}))
         return false;
     s.Write(out);
     return true;

@@ -48,7 +48,7 @@ bool CDialogTypeTraceRoute::Collect(CSnNodeCfgFunction& out) {
     s.MaxHops = static_cast<int>(Number(*m_maxHops));
     s.MaxHopMs = static_cast<int>(Number(*m_maxHopMs));
     s.Hops = m_hops->text().trimmed().toStdString();
-    if (!PassesAt(CheckTraceRouteFields(s, HostLimits()), {HostField(), m_hops}))
+    if (!PassesAt(CheckTraceRouteFields(s, HostLimits()), {HostField(), m_hops, m_maxHops, m_maxHopMs}))
         return false;
     s.Write(out);
     return true;

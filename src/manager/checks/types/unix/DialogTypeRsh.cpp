@@ -35,7 +35,7 @@ bool CDialogTypeRsh::Collect(CSnNodeCfgFunction& out) {
     s.User = m_user->text().trimmed().toStdString();
     s.Command = m_command->text().toStdString();
     s.TimeoutMs = static_cast<int>(Number(*m_timeout));
-    if (!PassesAt(CheckRshFields(s, HostLimits()), {HostField()}))
+    if (!PassesAt(CheckRshFields(s, HostLimits()), {HostField(), m_timeout}))
         return false;
     s.Write(out);
     return true;

@@ -73,7 +73,8 @@ bool CDialogTypeSsh::Collect(CSnNodeCfgFunction& out) {
         std::error_code error;
         return std::filesystem::is_regular_file(path, error);
     };
-    if (!PassesAt(CheckSshFields(s, HostLimits(), exists), {HostField(), m_keyFile, m_localScript}))
+    if (!PassesAt(CheckSshFields(s, HostLimits(), exists),
+                  {HostField(), m_keyFile, m_localScript, m_port, m_timeout}))
         return false;
     s.Write(out);
     return true;

@@ -131,24 +131,30 @@ DialogRefusal CheckNtpFields(const NtpSettings& fields, const HostCheckLimits& l
 
 // SSH: the host (51526, shared host check); with the private key: "Private Key File is
 // required.", "Private Key File does not exist." (asked of `fileExists`); when a local
-// script is copied: 59511 unless it lies in kSshScriptDirectory or below it.
-enum SshField { kSshHost, kSshKeyFile, kSshLocalScript };
+// script is copied: 59511 unless it lies in kSshScriptDirectory or below it; then the port
+// (kBadPort) and the time-out (kBadTimeoutMs).
+enum SshField { kSshHost, kSshKeyFile, kSshLocalScript, kSshPort, kSshTimeout };
 DialogRefusal CheckSshFields(const SshSettings& fields, const HostCheckLimits& limits,
                              const std::function<bool(const std::string&)>& fileExists);
 SshSettings SshSampleData();
 
-// RSH: the shared host check only.
+// RSH: the shared host check, the time-out (kBadTimeoutMs).
+enum RshField { kRshHost, kRshTimeout };
 DialogRefusal CheckRshFields(const RshSettings& fields, const HostCheckLimits& limits);
 
 // TraceRoute: the host (51512, shared host check); a hop rule needs hops (51752); each
 // listed hop in turn must be an address, or a host name when addresses are resolved
-// (51753 for a host name without it, 51754 for anything else).
-enum TraceRouteField { kTraceHost, kTraceHops };
+// (51753 for a host name without it, 51754 for anything else); then the most hops 1..255
+// and the slowest hop 1..3600000 ms.
+enum TraceRouteField { kTraceHost, kTraceHops, kTraceMaxHops, kTraceHopTime };
 DialogRefusal CheckTraceRouteFields(const TraceRouteSettings& fields, const HostCheckLimits& limits);
 // Four numbers 0..255 joined by "."; or an IPv6 address (hex groups, one "::").
 bool IsIpAddress(const std::string& text);
 
-// RADIUS and SMPP: the host (51512, shared host check).
+// RADIUS and SMPP: the host (51512, shared host check), the port (kBadPort), for RADIUS the
+// time-out (kBadTimeoutMs).
+enum RadiusField { kRadiusHost, kRadiusPort, kRadiusTimeout };
+enum SmppField { kSmppHost, kSmppPort };
 DialogRefusal CheckRadiusFields(const RadiusSettings& fields, const HostCheckLimits& limits);
 DialogRefusal CheckSmppFields(const SmppSettings& fields, const HostCheckLimits& limits);
 
