@@ -365,6 +365,8 @@ TEST(TypeDialogRules, TraceRoute) {
          {kTraceHops, "Not a valid host name or IP address: [bad!hop]."}},
         {trace(Rule::NoneListed, "1:2:3:4:5:6:7:8:9", false),
          {kTraceHops, "Not a valid host name or IP address: [1:2:3:4:5:6:7:8:9]."}},
+        {trace(Rule::NoneListed, "1:2:3:4:5:6:7:8 1:2:3:4:5:6:7", false),
+         {kTraceHops, "Not a valid host name or IP address: [1:2:3:4:5:6:7]."}},
         {trace(Rule::AnyListed, "bad!hop", true, "h", 0),
          {kTraceHops, "Not a valid host name or IP address: [bad!hop]."}},
         {trace(Rule::None, "", true, "h", 0),
