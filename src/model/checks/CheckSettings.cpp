@@ -6,6 +6,7 @@
 #include <cctype>
 #include <charconv>
 #include <cstdlib>
+#include <tuple>
 #include <utility>
 
 namespace {
@@ -72,7 +73,37 @@ char Upper(char c) {
     return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
 }
 
+// The halves of a stored "first||second" pair; the second is "" without "||".
+std::pair<std::string, std::string> Halves(const CQvcString& text) {
+    const std::string all = text.Str();
+    const std::size_t at = all.find("||");
+    if (at == std::string::npos)
+        return {all, {}};
+    return {all.substr(0, at), all.substr(at + 2)};
+}
+
+std::string Joined(const std::string& first, const std::string& second) {
+    return first + "||" + second;
+}
+
+// A code field: a whole number, `fallback` when not one (no clamping: an unknown code
+// stays unknown, so that the dialog can refuse it).
+int CodeNumber(const std::string& text, int fallback) {
+    return ParamNumber(text, fallback, -1000000, 1000000);
+}
+
+// `codes` with the character at `position` replaced, padded with "x" as needed; the
+// other positions are kept as they were.
+std::string WithCode(const CQvcString& codes, std::size_t position, char code) {
+    std::string text = codes.Str();
+    if (text.size() <= position)
+        text.resize(position + 1, 'x');
+    text[position] = code;
+    return text;
+}
+
 constexpr char kDnsRecords[] = "AMC";     // Record::A, MX, CNAME
+constexpr char kHopRules[] = "012";       // HopRule::None, AnyListed, NoneListed
 constexpr char kDiskUnits[] = "012";      // Unit::MB, GB, Percent
 constexpr char kFileRules[] = "1023";     // Exists, MaxSize, Contains, ChangedWithin
 constexpr char kDirectoryRules[] = "012"; // Exists, MaxSize, MaxFiles
@@ -580,6 +611,196 @@ void MemorySettings::Write(CSnNodeCfgFunction& f) const {
     f.ParamServer = Computer;
     f.Param1 = DecimalText(Limit);
     f.ParamByteCodes = std::string{Flag(PagesPerSecond)};
+}
+
+SnmpGetSettings SnmpGetSettings::Read(const CSnNodeCfgFunction& f) {
+    SnmpGetSettings s;
+    s.Host = HostText(f.ParamServer);
+    s.Port = ParamNumber(f.Param6, s.Port, 1, 65535);
+    s.Community = f.Param1.Str();
+    s.Oid = Trimmed(f.Param2);
+    std::tie(s.Value1, s.Value2) = Halves(f.Param3);
+    const auto [op1, op2] = Halves(f.Param4);
+    s.Operator1 = CodeNumber(op1, 0);
+    s.Operator2 = CodeNumber(op2, 0);
+    s.DataType = CodeNumber(f.Param5.Str(), 0);
+    std::tie(s.Note, s.OidAsEntered) = Halves(f.Param7);
+    s.Version1 = FlagAt(f.ParamByteCodes, 0, s.Version1);
+    s.EitherCondition = FlagAt(f.ParamByteCodes, 1, s.EitherCondition);
+    s.UseSecond = FlagAt(f.ParamByteCodes, 2, s.UseSecond);
+    return s;
+}
+
+void SnmpGetSettings::Write(CSnNodeCfgFunction& f) const {
+    f.ParamServer = Host;
+    f.Param6 = std::to_string(Port);
+    f.Param1 = Community;
+    f.Param2 = Oid;
+    f.Param3 = Joined(Value1, Value2);
+    f.Param4 = Joined(std::to_string(Operator1), std::to_string(Operator2));
+    f.Param5 = std::to_string(DataType);
+    f.Param7 = Joined(Note, OidAsEntered);
+    f.ParamByteCodes = std::string{Flag(Version1), Flag(EitherCondition), Flag(UseSecond)};
+}
+
+SnmpTrapSettings SnmpTrapSettings::Read(const CSnNodeCfgFunction& f) {
+    SnmpTrapSettings s;
+    s.Host = HostText(f.ParamServer);
+    s.Oid = Trimmed(f.Param2);
+    s.Value = f.Param3.Str();
+    const auto [op, type] = Halves(f.Param4);
+    s.Operator = CodeNumber(op, 0);
+    s.DataType = CodeNumber(type, 0);
+    s.Version = ParamNumber(f.Param5, s.Version, 0, 2);
+    std::tie(s.VariableOid, s.Community) = Halves(f.Param6);
+    s.ErrorWhenReceived = FlagAt(f.ParamByteCodes, 0, s.ErrorWhenReceived);
+    s.OidSubtree = FlagAt(f.ParamByteCodes, 1, s.OidSubtree);
+    s.MatchValue = FlagAt(f.ParamByteCodes, 2, s.MatchValue);
+    s.IgnoreCase = FlagAt(f.ParamByteCodes, 3, s.IgnoreCase);
+    return s;
+}
+
+void SnmpTrapSettings::Write(CSnNodeCfgFunction& f) const {
+    f.ParamServer = Host;
+    f.Param2 = Oid;
+    f.Param3 = Value;
+    f.Param4 = Joined(std::to_string(Operator), std::to_string(DataType));
+    f.Param5 = std::to_string(Version);
+    f.Param6 = Joined(VariableOid, Community);
+    f.ParamByteCodes =
+        std::string{Flag(ErrorWhenReceived), Flag(OidSubtree), Flag(MatchValue), Flag(IgnoreCase)};
+}
+
+NtpSettings NtpSettings::Read(const CSnNodeCfgFunction& f) {
+    return {HostText(f.ParamServer)};
+}
+
+void NtpSettings::Write(CSnNodeCfgFunction& f) const {
+    f.ParamServer = Host;
+}
+
+SshSettings SshSettings::Read(const CSnNodeCfgFunction& f) {
+    SshSettings s;
+    s.Host = HostText(f.ParamServer);
+    s.Port = ParamNumber(f.Param1, s.Port, 1, 65535);
+    s.Account = f.ParamLogin.Str();
+    s.Password = CQvcString::Unscramble(f.ParamPassword.Str()).Str();
+    s.KeyFile = Trimmed(f.Param2);
+    s.Command = f.Param3.Str();
+    s.TimeoutMs = ParamNumber(f.Param4, s.TimeoutMs, 1, 3600 * 1000);
+    s.LocalScript = Trimmed(f.Param5);
+    s.UseKey = FlagAt(f.ParamByteCodes, 0, s.UseKey);
+    s.AcceptHostKey = FlagAt(f.ParamByteCodes, 1, s.AcceptHostKey);
+    s.ErrorOnStderr = FlagAt(f.ParamByteCodes, 2, s.ErrorOnStderr);
+    s.CopyScript = FlagAt(f.ParamByteCodes, 3, s.CopyScript);
+    return s;
+}
+
+void SshSettings::Write(CSnNodeCfgFunction& f) const {
+    f.ParamServer = Host;
+    f.Param1 = std::to_string(Port);
+    f.ParamLogin = Account;
+    f.ParamPassword = CQvcString::Scramble(Password);
+    f.Param2 = KeyFile;
+    f.Param3 = Command;
+    f.Param4 = std::to_string(TimeoutMs);
+    f.Param5 = LocalScript;
+    f.ParamByteCodes = std::string{Flag(UseKey), Flag(AcceptHostKey), Flag(ErrorOnStderr), Flag(CopyScript)};
+}
+
+RshSettings RshSettings::Read(const CSnNodeCfgFunction& f) {
+    RshSettings s;
+    s.Host = HostText(f.ParamServer);
+    s.Port = ParamNumber(f.Param1, s.Port, 1, 65535);
+    s.User = f.ParamLogin.Str();
+    s.Command = f.Param2.Str();
+    s.TimeoutMs = ParamNumber(f.Param5, s.TimeoutMs, 1, 3600 * 1000);
+    s.ErrorOnStderr = FlagAt(f.ParamByteCodes, 1, s.ErrorOnStderr);
+    return s;
+}
+
+void RshSettings::Write(CSnNodeCfgFunction& f) const {
+    f.ParamServer = Host;
+    f.Param1 = std::to_string(Port);
+    f.ParamLogin = User;
+    f.Param2 = Command;
+    f.Param5 = std::to_string(TimeoutMs);
+    f.ParamByteCodes = WithCode(f.ParamByteCodes, 1, Flag(ErrorOnStderr));
+}
+
+TraceRouteSettings TraceRouteSettings::Read(const CSnNodeCfgFunction& f) {
+    TraceRouteSettings s;
+    s.Host = HostText(f.ParamServer);
+    s.MaxHops = ParamNumber(f.Param1, s.MaxHops, 1, 255);
+    s.Hops = f.Param2.Str();
+    s.MaxHopMs = ParamNumber(f.Param3, s.MaxHopMs, 1, 3600 * 1000);
+    s.Resolve = FlagAt(f.ParamByteCodes, 0, s.Resolve);
+    s.Rule = Choice(ByteCode(f.ParamByteCodes, 1, ChoiceCode(s.Rule, kHopRules)), kHopRules, s.Rule);
+    s.CheckHopTime = FlagAt(f.ParamByteCodes, 2, s.CheckHopTime);
+    return s;
+}
+
+void TraceRouteSettings::Write(CSnNodeCfgFunction& f) const {
+    f.ParamServer = Host;
+    f.Param1 = std::to_string(MaxHops);
+    f.Param2 = Hops;
+    f.Param3 = std::to_string(MaxHopMs);
+    f.ParamByteCodes = std::string{Flag(Resolve), ChoiceCode(Rule, kHopRules), Flag(CheckHopTime)};
+}
+
+std::vector<std::string> TraceRouteSettings::HopList() const {
+    std::vector<std::string> out;
+    std::string current;
+    for (char c : Hops + ' ') {
+        if (c == '|' || c == ',' || c == ';' || std::isspace(static_cast<unsigned char>(c))) {
+            if (!current.empty())
+                out.push_back(current);
+            current.clear();
+        } else {
+            current += c;
+        }
+    }
+    return out;
+}
+
+RadiusSettings RadiusSettings::Read(const CSnNodeCfgFunction& f) {
+    RadiusSettings s;
+    s.Host = HostText(f.ParamServer);
+    s.Port = ParamNumber(f.Param1, s.Port, 1, 65535);
+    s.Secret = f.Param2.Str();
+    s.TimeoutMs = ParamNumber(f.Param3, s.TimeoutMs, 1, 3600 * 1000);
+    s.User = f.ParamLogin.Str();
+    s.Password = CQvcString::Unscramble(f.ParamPassword.Str()).Str();
+    return s;
+}
+
+void RadiusSettings::Write(CSnNodeCfgFunction& f) const {
+    f.ParamServer = Host;
+    f.Param1 = std::to_string(Port);
+    f.Param2 = Secret;
+    f.Param3 = std::to_string(TimeoutMs);
+    f.ParamLogin = User;
+    f.ParamPassword = CQvcString::Scramble(Password);
+}
+
+SmppSettings SmppSettings::Read(const CSnNodeCfgFunction& f) {
+    SmppSettings s;
+    s.Host = HostText(f.ParamServer);
+    s.Port = ParamNumber(f.Param1, s.Port, 1, 65535);
+    s.SystemType = f.Param2.Str();
+    s.SystemId = f.ParamLogin.Str();
+    s.Password = CQvcString::Unscramble(f.ParamPassword.Str()).Str();
+    s.LogOn = FlagAt(f.ParamByteCodes, 0, s.LogOn);
+    return s;
+}
+
+void SmppSettings::Write(CSnNodeCfgFunction& f) const {
+    f.ParamServer = Host;
+    f.Param1 = std::to_string(Port);
+    f.Param2 = SystemType;
+    f.ParamLogin = SystemId;
+    f.ParamPassword = CQvcString::Scramble(Password);
+    f.ParamByteCodes = std::string{Flag(LogOn)};
 }
 
 std::string WithoutScheme(const std::string& host, const std::string& scheme) {

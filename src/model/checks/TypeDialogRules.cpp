@@ -11,10 +11,36 @@
 #include <cctype>
 #include <cstring>
 
+#include <algorithm>
+#include <cctype>
+#include <string_view>
+
 namespace {
 
 constexpr unsigned kHostRequired = 51512;
 constexpr unsigned kManyHostsWhenEditing = 61556;
+constexpr unsigned kOperatorRequired = 51590;
+constexpr unsigned kAgentRequired = 51591;
+constexpr unsigned kCommunityRequired = 51592;
+constexpr unsigned kOidInvalid = 51593;
+constexpr unsigned kValueRequired = 51594;
+constexpr unsigned kDataTypeRequired = 51595;
+constexpr unsigned kTimeserverRequired = 51600;
+constexpr unsigned kRemoteHostRequired = 51526;
+constexpr unsigned kHopsRequired = 51752;
+constexpr unsigned kHostNamesNeedResolve = 51753;
+constexpr unsigned kBadHop = 51754;
+constexpr unsigned kAnyTypeNeedsEqual = 59504;
+constexpr unsigned kSshDirectory = 59511;
+constexpr unsigned kTrapReceiverOff = 59525;
+constexpr unsigned kValueConflictsType = 61514;
+// Numbers whose words the message table does not hold: the dialogs' own texts.
+constexpr const char* kOidInvalidText =
+    "A valid SNMP OID is required (numbers separated by dots, for instance 1.3.6.1.2.1.1.3.0).";
+constexpr const char* kTrapReceiverOffText =
+    "The SNMP Trap Receiver is not enabled. Checks of this type see no traps until it is enabled: select "
+    "'Options' from the 'Tools' menu and enable the SNMP Trap Receiver.";
+constexpr unsigned kBadSnmpPort = 61446;
 
 // A range check: refusal `text` unless lowest <= value <= highest.
 DialogRefusal Range(long value, long lowest, long highest, const char* text, int field) {
@@ -32,6 +58,81 @@ DialogRefusal First(std::initializer_list<DialogRefusal> refusals) {
 bool Blank(const std::string& text) {
     return std::all_of(text.begin(), text.end(),
                        [](char c) { return std::isspace(static_cast<unsigned char>(c)); });
+}
+
+// A host field that must be filled: `requiredId` when blank, else the shared host check.
+DialogRefusal RequiredHost(const std::string& host, unsigned requiredId, const HostCheckLimits& limits,
+                           int field) {
+    if (Blank(host))
+        return DialogRefusal::Numbered(requiredId).At(field);
+    return CheckHostField(host, limits).At(field);
+}
+
+DialogRefusal When(bool refused, DialogRefusal refusal) {
+    return refused ? refusal : DialogRefusal{};
+}
+
+bool AllDigits(std::string_view text) {
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Splits `text` at `separator`, keeping empty parts.
+std::vector<std::string_view> Parts(std::string_view text, char separator) {
+    std::vector<std::string_view> parts;
+    std::size_t start = 0;
+    for (std::size_t at = text.find(separator); at != std::string_view::npos;
+         at = text.find(separator, start)) {
+        parts.push_back(text.substr(start, at - start));
+        start = at + 1;
+    }
+    parts.push_back(text.substr(start));
+    return parts;
+}
+
+bool IsIpv4(std::string_view text) {
+    const auto parts = Parts(text, '.');
+    return parts.size() == 4 && std::all_of(parts.begin(), parts.end(), [](std::string_view p) {
+               return AllDigits(p) && p.size() <= 3 && std::stoi(std::string(p)) <= 255;
+           });
+}
+
+bool IsIpv6(std::string_view text) {
+    const std::size_t gap = text.find("::");
+    if (gap != std::string_view::npos && text.find("::", gap + 1) != std::string_view::npos)
+        return false;
+    std::size_t groups = 0;
+    for (std::string_view half :
+         {text.substr(0, gap == std::string_view::npos ? text.size() : gap),
+          gap == std::string_view::npos ? std::string_view() : text.substr(gap + 2)}) {
+        if (half.empty())
+            continue;
+        for (std::string_view group : Parts(half, ':')) {
+            if (group.empty() || group.size() > 4 || !std::all_of(group.begin(), group.end(), [](char c) {
+                    return std::isxdigit(static_cast<unsigned char>(c)) != 0;
+                }))
+                return false;
+            ++groups;
+        }
+    }
+    return gap == std::string_view::npos ? groups == 8 : groups < 8;
+}
+
+std::string Trim(const std::string& text) {
+    CQvcString copy = text;
+    return copy.Trim().Str();
+}
+
+DialogRefusal ValueConflict(int type, const std::string& value, int field) {
+    if (ValueFitsSnmpType(type, value))
+        return {};
+    DialogRefusal r{kValueConflictsType, {}, field};
+    r.Text.FormatGrow(MessageText(kValueConflictsType), value.c_str(), DialogTextOf(SnmpDataTypes(), type));
+    return r;
+}
+
+bool KnownOperator(int code) {
+    return code >= 1 && code <= 6;
 }
 
 // 51512 for an empty (or blank) host.
@@ -103,6 +204,219 @@ IcmpSettings IcmpSampleData() {
     s.Ttl = 255;
     s.PayloadBytes = 32;
     return s;
+}
+
+// --- the network family -------------------------------------------------------------------
+
+bool IsDnsName(const std::string& name) {
+    std::string_view text = name;
+    if (!text.empty() && text.back() == '.')
+        text.remove_suffix(1);
+    if (text.empty() || text.size() > 253)
+        return false;
+    for (std::string_view label : Parts(text, '.')) {
+        if (label.empty() || label.size() > 63 || label.front() == '-' || label.back() == '-')
+            return false;
+        for (char c : label)
+            if (std::isalnum(static_cast<unsigned char>(c)) == 0 && c != '-' && c != '_')
+                return false;
+    }
+    return true;
+}
+
+DialogRefusal CheckDnsFields(const DnsSettings& f, const HostCheckLimits& limits) {
+    const std::string name = Trim(f.Name);
+    return First({
+        RequiredHost(f.Server, kHostRequired, limits, kDnsHost),
+        When(name.empty(), DialogRefusal::Plain("Name is required.").At(kDnsName)),
+        When(!name.empty() && !IsDnsName(name), DialogRefusal::Plain("Not a valid name.").At(kDnsName)),
+    });
+}
+
+DnsSettings DnsSampleData() {
+    DnsSettings s;
+    s.Server = "127.0.0.1";
+    s.Name = "localhost";
+    s.ExpectedText = "127.0.0.1";
+    return s;
+}
+
+bool IsOid(const std::string& text) {
+    std::string_view oid = text;
+    if (!oid.empty() && oid.front() == '.')
+        oid.remove_prefix(1);
+    const auto parts = Parts(oid, '.');
+    return parts.size() >= 2 && std::all_of(parts.begin(), parts.end(), [](std::string_view p) {
+               return AllDigits(p) && p.size() <= 10;
+           });
+}
+
+bool ValueFitsSnmpType(int type, const std::string& value) {
+    const std::string text = Trim(value);
+    switch (type) {
+    case 3:  // counter
+    case 9:  // time ticks
+    case 10: // unsigned integer
+        return AllDigits(text);
+    case 4: // integer
+        return AllDigits(!text.empty() && (text[0] == '-' || text[0] == '+') ? text.substr(1) : text);
+    case 5:
+        return IsIpv4(text);
+    case 6:
+        return IsOid(text);
+    default:
+        return true;
+    }
+}
+
+DialogRefusal CheckSnmpGetFields(const SnmpGetSettings& f, const HostCheckLimits& limits) {
+    const bool second = f.UseSecond;
+    return First({
+        RequiredHost(f.Host, kAgentRequired, limits, kSnmpHost),
+        When(Blank(f.Community), DialogRefusal::Numbered(kCommunityRequired).At(kSnmpCommunity)),
+        When(!IsOid(Trim(f.Oid)), DialogRefusal{kOidInvalid, kOidInvalidText, -1}.At(kSnmpOid)),
+        When(f.DataType < 1 || f.DataType > 11, DialogRefusal::Numbered(kDataTypeRequired).At(kSnmpDataType)),
+        When(!KnownOperator(f.Operator1), DialogRefusal::Numbered(kOperatorRequired).At(kSnmpOperator1)),
+        When(second && !KnownOperator(f.Operator2),
+             DialogRefusal::Numbered(kOperatorRequired).At(kSnmpOperator2)),
+        When(Blank(f.Value1), DialogRefusal::Numbered(kValueRequired).At(kSnmpValue1)),
+        When(second && Blank(f.Value2), DialogRefusal::Numbered(kValueRequired).At(kSnmpValue2)),
+        ValueConflict(f.DataType, f.Value1, kSnmpValue1),
+        second ? ValueConflict(f.DataType, f.Value2, kSnmpValue2) : DialogRefusal{},
+        When(f.Port < 1 || f.Port > 65535, DialogRefusal::Numbered(kBadSnmpPort).At(kSnmpPort)),
+    });
+}
+
+SnmpGetSettings SnmpGetSampleData() {
+    SnmpGetSettings s;
+    s.Host = "127.0.0.1";
+    s.Oid = "1.3.6.1.2.1.1.3.0";
+    s.OidAsEntered = ".1.3.6.1.2.1.1.3.0";
+    s.Note = "sysUpTime";
+    s.DataType = 9;
+    s.Operator1 = 5; // Greater Than
+    s.Value1 = "0";
+    return s;
+}
+
+DialogRefusal CheckSnmpTrapFields(const SnmpTrapSettings& f) {
+    const bool value = f.MatchValue;
+    const auto oidRefused = [](const std::string& oid) {
+        const std::string text = Trim(oid);
+        return !text.empty() && text != "*" && !IsOid(text);
+    };
+    return First({
+        When(value && f.DataType == 0 && f.Operator != 1,
+             DialogRefusal::Numbered(kAnyTypeNeedsEqual).At(kTrapOperator)),
+        When(value && !KnownOperator(f.Operator),
+             DialogRefusal::Numbered(kOperatorRequired).At(kTrapOperator)),
+        When(value && Blank(f.Value), DialogRefusal::Numbered(kValueRequired).At(kTrapValue)),
+        When(value && (f.DataType < 0 || f.DataType > 11),
+             DialogRefusal::Numbered(kDataTypeRequired).At(kTrapDataType)),
+        When(oidRefused(f.Oid), DialogRefusal{kOidInvalid, kOidInvalidText, -1}.At(kTrapOid)),
+        When(value && oidRefused(f.VariableOid),
+             DialogRefusal{kOidInvalid, kOidInvalidText, -1}.At(kTrapVariableOid)),
+        value ? ValueConflict(f.DataType, f.Value, kTrapValue) : DialogRefusal{},
+    });
+}
+
+DialogRefusal SnmpTrapReceiverOff() {
+    return {kTrapReceiverOff, kTrapReceiverOffText, -1};
+}
+
+DialogRefusal CheckNtpFields(const NtpSettings& f, const HostCheckLimits& limits) {
+    return RequiredHost(f.Host, kTimeserverRequired, limits, 0);
+}
+
+DialogRefusal CheckSshFields(const SshSettings& f, const HostCheckLimits& limits,
+                             const std::function<bool(const std::string&)>& fileExists) {
+    const std::string key = Trim(f.KeyFile);
+    // The local script, "\" read as "/", must name a file below the SSH script directory.
+    const auto insideScripts = [](std::string path) {
+        std::string dir = kSshScriptDirectory;
+        for (std::string* text : {&path, &dir})
+            std::replace(text->begin(), text->end(), '\\', '/');
+        path = Trim(path);
+        const auto lower = [](std::string text) {
+            std::transform(text.begin(), text.end(), text.begin(),
+                           [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+            return text;
+        };
+        if (path.size() <= dir.size() || lower(path.substr(0, dir.size())) != lower(dir))
+            return false;
+        const auto parts = Parts(std::string_view(path).substr(dir.size()), '/');
+        return std::none_of(parts.begin(), parts.end(), [](std::string_view p) { return p == ".."; }) &&
+               !parts.back().empty();
+    };
+    return First({
+        RequiredHost(f.Host, kRemoteHostRequired, limits, kSshHost),
+        When(f.UseKey && key.empty(), DialogRefusal::Plain("Private Key File is required.").At(kSshKeyFile)),
+        When(f.UseKey && !key.empty() && !fileExists(key),
+             DialogRefusal::Plain("Private Key File does not exist.").At(kSshKeyFile)),
+        When(f.CopyScript && !insideScripts(f.LocalScript),
+             DialogRefusal::Numbered(kSshDirectory, CQvcString(kSshScriptDirectory)).At(kSshLocalScript)),
+        Range(f.Port, 1, 65535, kBadPort, kSshPort),
+        Range(f.TimeoutMs, 1, 3600 * 1000, kBadTimeoutMs, kSshTimeout),
+    });
+}
+
+SshSettings SshSampleData() {
+    SshSettings s;
+    s.Host = "127.0.0.1";
+    s.Command = "df -h /";
+    s.TimeoutMs = 10000;
+    return s;
+}
+
+DialogRefusal CheckRshFields(const RshSettings& f, const HostCheckLimits& limits) {
+    return First({
+        CheckHostField(f.Host, limits).At(kRshHost),
+        Range(f.TimeoutMs, 1, 3600 * 1000, kBadTimeoutMs, kRshTimeout),
+    });
+}
+
+bool IsIpAddress(const std::string& text) {
+    return IsIpv4(text) || IsIpv6(text);
+}
+
+DialogRefusal CheckTraceRouteFields(const TraceRouteSettings& f, const HostCheckLimits& limits) {
+    const std::vector<std::string> hops = f.HopList();
+    DialogRefusal hopRefusal;
+    if (f.Rule != TraceRouteSettings::HopRule::None) {
+        if (hops.empty())
+            hopRefusal = DialogRefusal::Numbered(kHopsRequired);
+        for (const std::string& hop : hops) {
+            if (IsIpAddress(hop))
+                continue;
+            hopRefusal = IsDnsName(hop) && !f.Resolve ? DialogRefusal::Numbered(kHostNamesNeedResolve)
+                         : IsDnsName(hop)             ? DialogRefusal{}
+                                                      : DialogRefusal::Numbered(kBadHop, CQvcString(hop));
+            if (hopRefusal.Refused())
+                break;
+        }
+    }
+    return First({
+        RequiredHost(f.Host, kHostRequired, limits, kTraceHost),
+        hopRefusal.At(kTraceHops),
+        Range(f.MaxHops, 1, 255, "Bad value for Max. Hops. Valid range is from 1 to 255.", kTraceMaxHops),
+        Range(f.MaxHopMs, 1, 3600 * 1000,
+              "Bad value for Maximum response time of a hop. Valid range is from 1 to 3600000.", kTraceHopTime),
+    });
+}
+
+DialogRefusal CheckRadiusFields(const RadiusSettings& f, const HostCheckLimits& limits) {
+    return First({
+        RequiredHost(f.Host, kHostRequired, limits, kRadiusHost),
+        Range(f.Port, 1, 65535, kBadPort, kRadiusPort),
+        Range(f.TimeoutMs, 1, 3600 * 1000, kBadTimeoutMs, kRadiusTimeout),
+    });
+}
+
+DialogRefusal CheckSmppFields(const SmppSettings& f, const HostCheckLimits& limits) {
+    return First({
+        RequiredHost(f.Host, kHostRequired, limits, kSmppHost),
+        Range(f.Port, 1, 65535, kBadPort, kSmppPort),
+    });
 }
 
 DialogRefusal CheckTcpFields(const TcpSettings& f, const HostCheckLimits& limits) {

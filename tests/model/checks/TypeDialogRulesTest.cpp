@@ -107,9 +107,12 @@ TEST(TypeDialogRules, CodeTables) {
 TEST(TypeDialogRules, Credentials) {
     CSnCfgServerCredentials list;
     list.Parse("Srv1;;admin;;AB12");
-    auto asks = [&list](bool creating, const char* host) { return NeedsCredentialsQuestion(creating, host, list); };
-    EXPECT_EQ((std::vector<bool>{asks(true, "srv2"), asks(true, "SRV1"), asks(true, " "), asks(false, "srv2")}),
-              (std::vector<bool>{true, false, false, false}));
+    auto asks = [&list](bool creating, const char* host) {
+        return NeedsCredentialsQuestion(creating, host, list);
+    };
+    EXPECT_EQ(
+        (std::vector<bool>{asks(true, "srv2"), asks(true, "SRV1"), asks(true, " "), asks(false, "srv2")}),
+        (std::vector<bool>{true, false, false, false}));
 
     EXPECT_EQ(CheckCredentialsEntry({" ", "u", "p"}, "p").Text.Str(), "Server is required.");
     EXPECT_EQ(CheckCredentialsEntry({"s", "u", "p"}, "q").Text.Str(), "The two passwords do not match.");
@@ -136,4 +139,242 @@ TEST(TypeDialogRules, FieldWriting) {
     const auto [a, b] = SplitPair(JoinPair("x", "y||z"));
     EXPECT_EQ(a.Str() + " " + b.Str(), "x y||z");
     EXPECT_EQ(SplitPair("single").second.Str(), "");
+}
+
+// --- the network family: one table per dialog, each row the first refusal of its values ---
+
+namespace {
+
+struct Refusal {
+    int field; // -1: passes
+    std::string text;
+};
+
+Refusal Of(const DialogRefusal& r) {
+    return {r.Refused() ? r.Field : -1, r.Text.Str()};
+}
+
+void ExpectTable(const std::vector<std::pair<Refusal, Refusal>>& rows) {
+    int row = 0;
+    for (const auto& [got, want] : rows) {
+        EXPECT_EQ(got.field, want.field) << "row " << row;
+        EXPECT_EQ(got.text, want.text) << "row " << row;
+        ++row;
+    }
+}
+
+const Refusal kPass{-1, ""};
+
+template <typename S, typename F> S With(F change) {
+    S s;
+    change(s);
+    return s;
+}
+
+} // namespace
+
+TEST(TypeDialogRules, Dns) {
+    const auto dns = [](const std::string& host, const std::string& name) {
+        return CheckDnsFields(With<DnsSettings>([&](auto& s) { s.Server = host, s.Name = name; }), Editing());
+    };
+    const std::string label63(63, 'a'),
+        name253 = label63 + "." + label63 + "." + label63 + "." + std::string(61, 'b');
+    const Refusal bad{kDnsName, "Not a valid name."};
+    ExpectTable({
+        {Of(dns(" ", "")), {kDnsHost, "Host is required."}},
+        {Of(dns("a,b", "x")), {kDnsHost, kManyHosts}},
+        {Of(CheckDnsFields(With<DnsSettings>([](auto& s) { s.Server = "a,b", s.Name = "x"; }), Creating())),
+         kPass},
+        {Of(dns("h", "  ")), {kDnsName, "Name is required."}},
+        {Of(dns("h", "bad name")), bad},
+        {Of(dns("h", "-a.test")), bad},
+        {Of(dns("h", "a..test")), bad},
+        {Of(dns("h", label63 + "a.test")), bad},
+        {Of(dns("h", name253 + "b")), bad},
+        {Of(dns("h", name253 + ".")), kPass},
+        {Of(dns("h", label63 + ".x_y-z.test.")), kPass},
+        {Of(CheckDnsFields(DnsSampleData(), Editing())), kPass},
+    });
+}
+
+TEST(TypeDialogRules, SnmpGet) {
+    const auto snmp = [](auto change) {
+        SnmpGetSettings s = SnmpGetSampleData();
+        change(s);
+        return Of(CheckSnmpGetFields(s, Editing()));
+    };
+    const auto conflict = [](int field, const char* value, const char* type) {
+        return Refusal{field, std::string("Invalid value: [") + value +
+                                  "]. Value conflicts with data type [" + type + "]."};
+    };
+    const char* oid =
+        "A valid SNMP OID is required (numbers separated by dots, for instance 1.3.6.1.2.1.1.3.0).";
+    ExpectTable({
+        {snmp([](auto& s) { s.Host = "", s.Community = ""; }), {kSnmpHost, "SNMP agent is required."}},
+        {snmp([](auto& s) { s.Host = "a;b"; }), {kSnmpHost, kManyHosts}},
+        {snmp([](auto& s) { s.Community = " ", s.Oid = "x"; }),
+         {kSnmpCommunity, "SNMP Community string is required."}},
+        {snmp([](auto& s) { s.Oid = "1"; }), {kSnmpOid, oid}},
+        {snmp([](auto& s) { s.Oid = "1.3.x"; }), {kSnmpOid, oid}},
+        {snmp([](auto& s) { s.Oid = ".1.3"; }), kPass},
+        {snmp([](auto& s) { s.DataType = 0, s.Operator1 = 0; }),
+         {kSnmpDataType, "SNMP Data Type is required."}},
+        {snmp([](auto& s) { s.DataType = 12; }), {kSnmpDataType, "SNMP Data Type is required."}},
+        {snmp([](auto& s) { s.Operator1 = 7, s.Value1 = ""; }),
+         {kSnmpOperator1, "Comparison Operator (Equal To, Less than, ...) is required."}},
+        {snmp([](auto& s) { s.Operator2 = 0; }), kPass}, // the second condition is not used
+        {snmp([](auto& s) { s.UseSecond = true, s.Operator2 = 0, s.Value1 = ""; }),
+         {kSnmpOperator2, "Comparison Operator (Equal To, Less than, ...) is required."}},
+        {snmp([](auto& s) { s.Value1 = " ", s.Port = 0; }), {kSnmpValue1, "Value is required."}},
+        {snmp([](auto& s) { s.UseSecond = true, s.Value1 = "x"; }), {kSnmpValue2, "Value is required."}},
+        {snmp([](auto& s) { s.Value1 = "-5"; }), conflict(kSnmpValue1, "-5", "TimeTicks  (ASN_TIMETICKS)")},
+        {snmp([](auto& s) { s.DataType = 4, s.Value1 = "-5"; }), kPass},
+        {snmp([](auto& s) { s.DataType = 4, s.UseSecond = true, s.Value2 = "5x"; }),
+         conflict(kSnmpValue2, "5x", "Integer  (ASN_INTEGER, ASN_INTEGER32)")},
+        {snmp([](auto& s) { s.DataType = 5, s.Value1 = "127.0.0.256"; }),
+         conflict(kSnmpValue1, "127.0.0.256", "IP Address  (ASN_IPADDRESS)")},
+        {snmp([](auto& s) { s.DataType = 6, s.Value1 = "1.3.6"; }), kPass},
+        {snmp([](auto& s) { s.DataType = 8, s.Value1 = "any text"; }), kPass},
+        {snmp([](auto& s) { s.Port = 0; }), {kSnmpPort, "Invalid SNMP port."}},
+        {snmp([](auto& s) { s.Port = 65536; }), {kSnmpPort, "Invalid SNMP port."}},
+        {snmp([](auto& s) { s.Port = 65535; }), kPass},
+    });
+}
+
+TEST(TypeDialogRules, SnmpTrapReceive) {
+    const auto trap = [](auto change) {
+        SnmpTrapSettings s;
+        s.MatchValue = true;
+        s.Value = "5";
+        change(s);
+        return Of(CheckSnmpTrapFields(s));
+    };
+    const char* oid =
+        "A valid SNMP OID is required (numbers separated by dots, for instance 1.3.6.1.2.1.1.3.0).";
+    ExpectTable({
+        {trap([](auto&) {}), kPass}, // any type, Equal To
+        {trap([](auto& s) { s.Operator = 3, s.Value = ""; }),
+         {kTrapOperator, "You cannot set the OID Data Type filter to 'Any Type' when using an operator other "
+                         "than 'Equal To'."}},
+        {trap([](auto& s) { s.MatchValue = false, s.Operator = 3, s.Value = ""; }), kPass},
+        {trap([](auto& s) { s.DataType = 4, s.Operator = 0; }),
+         {kTrapOperator, "Comparison Operator (Equal To, Less than, ...) is required."}},
+        {trap([](auto& s) { s.Value = " ", s.DataType = 12; }), {kTrapValue, "Value is required."}},
+        {trap([](auto& s) { s.DataType = 12, s.Oid = "x"; }), {kTrapDataType, "SNMP Data Type is required."}},
+        {trap([](auto& s) { s.Oid = "1.3.x"; }), {kTrapOid, oid}},
+        {trap([](auto& s) { s.MatchValue = false, s.Oid = "1"; }), {kTrapOid, oid}},
+        {trap([](auto& s) { s.Oid = " 1.3.6.1.6.3.1.1.5.3", s.VariableOid = "*"; }), kPass},
+        {trap([](auto& s) { s.VariableOid = "ifIndex"; }), {kTrapVariableOid, oid}},
+        {trap([](auto& s) { s.MatchValue = false, s.VariableOid = "ifIndex"; }), kPass},
+        {trap([](auto& s) { s.DataType = 3, s.Value = "-1"; }),
+         {kTrapValue,
+          "Invalid value: [-1]. Value conflicts with data type [Counter  (ASN_COUNTER32, ASN_COUNTER64)]."}},
+    });
+}
+
+TEST(TypeDialogRules, HostOnlyDialogs) {
+    const auto ntp = [](const char* h) { return Of(CheckNtpFields({h}, Editing())); };
+    const auto rsh = [](const char* h, int timeout = 1) {
+        return Of(CheckRshFields(With<RshSettings>([&](auto& s) { s.Host = h, s.TimeoutMs = timeout; }),
+                                 Editing()));
+    };
+    const auto radius = [](const char* h, int port = 65535, int timeout = 3600000) {
+        return Of(CheckRadiusFields(
+            With<RadiusSettings>([&](auto& s) { s.Host = h, s.Port = port, s.TimeoutMs = timeout; }),
+            Editing()));
+    };
+    const auto smpp = [](const char* h, int port = 1) {
+        return Of(
+            CheckSmppFields(With<SmppSettings>([&](auto& s) { s.Host = h, s.Port = port; }), Editing()));
+    };
+    const Refusal port{1, kBadPort}; // every port field is field 1
+    ExpectTable({
+        {ntp(""), {0, "Timeserver is required."}},
+        {ntp("a,b"), {0, kManyHosts}},
+        {ntp("127.0.0.1"), kPass},
+        {rsh(""), kPass}, // no host is required here
+        {rsh("a,b", 0), {0, kManyHosts}},
+        {rsh("h", 0), {kRshTimeout, kBadTimeoutMs}},
+        {rsh("h", 3600000), kPass},
+        {radius(" "), {0, "Host is required."}},
+        {radius("a;b", 0), {0, kManyHosts}},
+        {radius("h", 0), port},
+        {radius("h", 65536), port},
+        {radius("h", 1812, 3600001), {kRadiusTimeout, kBadTimeoutMs}},
+        {radius("h", 1812, 0), {kRadiusTimeout, kBadTimeoutMs}},
+        {radius("h"), kPass},
+        {smpp("h", 0), port},
+        {smpp(""), {0, "Host is required."}},
+        {smpp("127.0.0.1"), kPass},
+    });
+}
+
+TEST(TypeDialogRules, Ssh) {
+    const auto ssh = [](auto change) {
+        SshSettings s = SshSampleData();
+        change(s);
+        return Of(CheckSshFields(s, Editing(), [](const std::string& path) { return path == "/keys/id"; }));
+    };
+    const Refusal outside{kSshLocalScript, "The SSH directory must be located in the directory of "
+                                           "<SNROOT>scripts\\ssh\\ or in one of its subdirectories."};
+    ExpectTable({
+        {ssh([](auto& s) { s.Host = " ", s.UseKey = true; }), {kSshHost, "Remote Host field is required."}},
+        {ssh([](auto& s) { s.Host = "a,b"; }), {kSshHost, kManyHosts}},
+        {ssh([](auto& s) { s.UseKey = true, s.CopyScript = true; }),
+         {kSshKeyFile, "Private Key File is required."}},
+        {ssh([](auto& s) { s.UseKey = true, s.KeyFile = "/keys/other"; }),
+         {kSshKeyFile, "Private Key File does not exist."}},
+        {ssh([](auto& s) { s.UseKey = true, s.KeyFile = " /keys/id "; }), kPass},
+        {ssh([](auto& s) { s.KeyFile = "/keys/other"; }), kPass}, // the password is used
+        {ssh([](auto& s) { s.CopyScript = true, s.LocalScript = "/tmp/a.sh"; }), outside},
+        {ssh([](auto& s) { s.CopyScript = true, s.LocalScript = "<SNROOT>scripts\\ssh\\"; }), outside},
+        {ssh([](auto& s) { s.CopyScript = true, s.LocalScript = "<SNROOT>scripts/ssh/../x.sh"; }), outside},
+        {ssh([](auto& s) { s.CopyScript = true, s.LocalScript = "<snroot>Scripts\\SSH\\disk\\a.sh"; }),
+         kPass},
+        {ssh([](auto& s) { s.LocalScript = "/tmp/a.sh"; }), kPass}, // nothing is copied
+        {ssh([](auto& s) { s.CopyScript = true, s.Port = 0; }), outside},
+        {ssh([](auto& s) { s.Port = 65536, s.TimeoutMs = 0; }), {kSshPort, kBadPort}},
+        {ssh([](auto& s) { s.Port = 65535, s.TimeoutMs = 0; }), {kSshTimeout, kBadTimeoutMs}},
+        {ssh([](auto& s) { s.Port = 1, s.TimeoutMs = 3600000; }), kPass},
+    });
+}
+
+TEST(TypeDialogRules, TraceRoute) {
+    using Rule = TraceRouteSettings::HopRule;
+    const auto trace = [](Rule rule, const char* hops, bool resolve = true, const char* host = "h",
+                          int maxHops = 30, int hopMs = 500) {
+        return Of(CheckTraceRouteFields(With<TraceRouteSettings>([&](auto& s) {
+                                            s.Host = host, s.Rule = rule, s.Hops = hops, s.Resolve = resolve;
+                                            s.MaxHops = maxHops, s.MaxHopMs = hopMs;
+                                        }),
+                                        Editing()));
+    };
+    const Refusal needResolve{kTraceHops,
+                              "You must set the 'Resolve addresses to hostnames' option in order to "
+                              "allow hostnames in the hop list."};
+    ExpectTable({
+        {trace(Rule::AnyListed, "", true, ""), {kTraceHost, "Host is required."}},
+        {trace(Rule::None, "", true, "a,b"), {kTraceHost, kManyHosts}},
+        {trace(Rule::None, "not valid!"), kPass}, // without a hop rule the list is not looked at
+        {trace(Rule::AnyListed, " ,; "), {kTraceHops, "At least one IP address required."}},
+        {trace(Rule::NoneListed, ""), {kTraceHops, "At least one IP address required."}},
+        {trace(Rule::AnyListed, "127.0.0.1, ::1||fe80::1:2 10.0.0.254", false), kPass},
+        {trace(Rule::AnyListed, "127.0.0.1 gw.test", false), needResolve},
+        {trace(Rule::AnyListed, "gw.test;127.0.0.1"), kPass},
+        {trace(Rule::NoneListed, "gw.test bad!hop 1.2.3.4.5"),
+         {kTraceHops, "Not a valid host name or IP address: [bad!hop]."}},
+        {trace(Rule::NoneListed, "1:2:3:4:5:6:7:8:9", false),
+         {kTraceHops, "Not a valid host name or IP address: [1:2:3:4:5:6:7:8:9]."}},
+        {trace(Rule::NoneListed, "1:2:3:4:5:6:7:8 1:2:3:4:5:6:7", false),
+         {kTraceHops, "Not a valid host name or IP address: [1:2:3:4:5:6:7]."}},
+        {trace(Rule::AnyListed, "bad!hop", true, "h", 0),
+         {kTraceHops, "Not a valid host name or IP address: [bad!hop]."}},
+        {trace(Rule::None, "", true, "h", 0),
+         {kTraceMaxHops, "Bad value for Max. Hops. Valid range is from 1 to 255."}},
+        {trace(Rule::None, "", true, "h", 256),
+         {kTraceMaxHops, "Bad value for Max. Hops. Valid range is from 1 to 255."}},
+        {trace(Rule::None, "", true, "h", 255, 0),
+         {kTraceHopTime, "Bad value for Maximum response time of a hop. Valid range is from 1 to 3600000."}},
+        {trace(Rule::None, "", true, "h", 1, 3600000), kPass},
+    });
 }

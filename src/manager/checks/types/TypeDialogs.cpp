@@ -2,7 +2,16 @@
 
 #include "manager/checks/CheckDialogRegistry.h"
 #include "manager/checks/types/DialogTypeGeneric.h"
+#include "manager/checks/types/internet/DialogTypeDns.h"
 #include "manager/checks/types/internet/DialogTypeICMP.h"
+#include "manager/checks/types/internet/DialogTypeNtp.h"
+#include "manager/checks/types/internet/DialogTypeRadius.h"
+#include "manager/checks/types/internet/DialogTypeSmpp.h"
+#include "manager/checks/types/internet/DialogTypeSnmp.h"
+#include "manager/checks/types/internet/DialogTypeSnmpTrapRcv.h"
+#include "manager/checks/types/internet/DialogTypeTraceRoute.h"
+#include "manager/checks/types/unix/DialogTypeRsh.h"
+#include "manager/checks/types/unix/DialogTypeSsh.h"
 #include "manager/checks/types/internet/DialogTypePOP3.h"
 #include "manager/checks/types/internet/DialogTypeSMTP.h"
 #include "manager/checks/types/internet/DialogTypeSftp.h"
@@ -17,6 +26,15 @@
 void RegisterTypeDialogs(CCheckDialogRegistry& registry) {
     registry.generic = TypeDialogOf<CDialogTypeGeneric>();
     registry.AddType(kTypeIcmpPing, TypeDialogOf<CDialogTypeICMP>());
+    registry.AddType(kTypeDns, TypeDialogOf<CDialogTypeDns>());
+    registry.AddType(kTypeSnmpGet, TypeDialogOf<CDialogTypeSnmp>());
+    registry.AddType(kTypeNtp, TypeDialogOf<CDialogTypeNtp>());
+    registry.AddType(kTypeSnmpTrapReceive, TypeDialogOf<CDialogTypeSnmpTrapRcv>());
+    registry.AddType(kTypeSsh, TypeDialogOf<CDialogTypeSsh>());
+    registry.AddType(kTypeRsh, TypeDialogOf<CDialogTypeRsh>());
+    registry.AddType(kTypeTraceRoute, TypeDialogOf<CDialogTypeTraceRoute>());
+    registry.AddType(kTypeRadius, TypeDialogOf<CDialogTypeRadius>());
+    registry.AddType(kTypeSmpp, TypeDialogOf<CDialogTypeSmpp>());
     registry.AddType(kTypeTcpIp, TypeDialogOf<CDialogTypeTCP>());
     registry.AddType(kTypeNntp, TypeDialogOf<CDialogTypeTCP>());
     registry.AddType(kTypeImap, TypeDialogOf<CDialogTypeTCP>());

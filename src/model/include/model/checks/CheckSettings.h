@@ -320,6 +320,218 @@ struct DnsSettings {
     std::vector<std::string> Expected() const;
 };
 
+// SNMP GET (37).
+//   ParamServer     the agent: host name or address
+//   Param1          the community (default "public")
+//   Param2          the OID asked for: numbers joined by ".", without a leading "."
+//   Param3          the two comparison values, "first||second"
+//   Param4          the two comparison operators as codes (ComparisonOperators: 1 "Equal
+//                   To" ... 6), "first||second" (default "1||1")
+//   Param5          the data type of the value as a code (SnmpDataTypes: 1..11; 0 none)
+//   Param6          the agent's UDP port, 1..65535 (default 161)
+//   Param7          "note||OID as entered": a free description of the value and the OID
+//                   exactly as the user typed it
+//   ParamByteCodes  (a new check has "000")
+//                   [0] '1': SNMP v1, anything else: SNMP v2c
+//                   [1] '0': both conditions must hold, '1': one of them is enough
+//                   [2] '1': the second condition is used
+struct SnmpGetSettings {
+    std::string Host;
+    int Port = 161;
+    std::string Community = "public";
+    std::string Oid;
+    std::string OidAsEntered;
+    std::string Note;
+    int DataType = 0;
+    int Operator1 = 1;
+    std::string Value1;
+    bool UseSecond = false;
+    bool EitherCondition = false;
+    int Operator2 = 1;
+    std::string Value2;
+    bool Version1 = false;
+
+    static SnmpGetSettings Read(const CSnNodeCfgFunction& function);
+    // Writes every field above back in the stored form, the same that Read reads.
+    void Write(CSnNodeCfgFunction& function) const;
+    bool operator==(const SnmpGetSettings&) const = default;
+};
+
+// SNMP Trap Receive (42).  The Engine's trap receiver (global options) takes the traps;
+// a check of this type watches for the ones that match.
+//   ParamServer     hosts the trap is accepted from; "*" or empty: any
+//   Param2          the trap's OID; "*" or empty: any (default "*")
+//   Param3          the value a variable of the trap is compared with (with [2])
+//   Param4          "operator||data type": a ComparisonOperators code and an
+//                   SnmpDataTypes code, 0 for any type (default "1||0")
+//   Param5          the SNMP version the trap must come in: 0 any, 1 v1, 2 v2c (default 0)
+//   Param6          "variable OID||community": the variable compared (empty: any variable
+//                   of the trap) and the community the trap must carry ("*": any)
+//                   (default "||*")
+//   ParamByteCodes  (a new check has "0100")
+//                   [0] '0': a matching trap makes the check a success, '1': an error
+//                   [1] '1': the OID filter also accepts the OIDs below it
+//                   [2] '1': a variable of the trap must meet the value condition
+//                   [3] '1': values compared as text ignore letter case
+struct SnmpTrapSettings {
+    std::string Host;
+    std::string Oid = "*";
+    bool OidSubtree = true;
+    bool MatchValue = false;
+    std::string VariableOid;
+    int Operator = 1;
+    int DataType = 0;
+    std::string Value;
+    bool IgnoreCase = false;
+    int Version = 0;
+    std::string Community = "*";
+    bool ErrorWhenReceived = false;
+
+    static SnmpTrapSettings Read(const CSnNodeCfgFunction& function);
+    // Writes every field above back in the stored form, the same that Read reads.
+    void Write(CSnNodeCfgFunction& function) const;
+    bool operator==(const SnmpTrapSettings&) const = default;
+};
+
+// NTP Timeserver (40).
+//   ParamServer     the time server asked (UDP port 123)
+struct NtpSettings {
+    std::string Host;
+
+    static NtpSettings Read(const CSnNodeCfgFunction& function);
+    void Write(CSnNodeCfgFunction& function) const;
+    bool operator==(const NtpSettings&) const = default;
+};
+
+// SSH (43): runs a command or script on a Linux/Unix computer.
+//   ParamServer     the host
+//   Param1          the port, 1..65535 (default 22)
+//   ParamLogin      the account (default "root"); ParamPassword its password
+//   Param2          the private key file (with [0])
+//   Param3          the command run on the host (default "~/<myscript>.sh")
+//   Param4          time-out, ms, 1..3600000 (default 30000)
+//   Param5          the local script (with [3]): a file in the Engine's SSH script
+//                   directory kSshScriptDirectory or below it, copied to the host as the
+//                   file Param3 names before Param3 is run
+//   ParamByteCodes  (a new check has "0110")
+//                   [0] '1': log on with the private key of Param2, '0': with the password
+//                   [1] '1': accept the host's key when it is not known yet
+//                   [2] '1': output on standard error makes the check an error
+//                   [3] '1': copy the local script of Param5 to the host first
+inline constexpr const char* kSshScriptDirectory = "<SNROOT>scripts\\ssh\\";
+struct SshSettings {
+    std::string Host;
+    int Port = 22;
+    std::string Account = "root";
+    std::string Password;
+    bool UseKey = false;
+    std::string KeyFile;
+    std::string Command = "~/<myscript>.sh";
+    int TimeoutMs = 30000;
+    bool AcceptHostKey = true;
+    bool ErrorOnStderr = true;
+    bool CopyScript = false;
+    std::string LocalScript;
+
+    static SshSettings Read(const CSnNodeCfgFunction& function);
+    // Writes every field above back in the stored form, the same that Read reads.
+    void Write(CSnNodeCfgFunction& function) const;
+    bool operator==(const SshSettings&) const = default;
+};
+
+// RSH (35).
+//   ParamServer     the remote host
+//   Param1          the port (default 514; the dialog keeps it as it is)
+//   ParamLogin      the remote user name
+//   Param2          the command
+//   Param5          time-out, ms, 1..3600000 (default 30000)
+//   ParamByteCodes  (a new check has "010"; positions 0 and 2 are kept as they are)
+//                   [1] '1': output on standard error makes the check an error
+struct RshSettings {
+    std::string Host;
+    int Port = 514;
+    std::string User;
+    std::string Command;
+    int TimeoutMs = 30000;
+    bool ErrorOnStderr = true;
+
+    static RshSettings Read(const CSnNodeCfgFunction& function);
+    // Writes every field above back in the stored form, the same that Read reads.
+    void Write(CSnNodeCfgFunction& function) const;
+    bool operator==(const RshSettings&) const = default;
+};
+
+// TraceRoute (11).
+//   ParamServer     the host traced
+//   Param1          the most hops, 1..255 (default 30)
+//   Param2          the listed hops: addresses, or host names with [0], separated by
+//                   "||", ",", ";" or blanks
+//   Param3          the longest response time a hop may take, ms (default 500; with [2])
+//   ParamByteCodes  (a new check has "101")
+//                   [0] '1': resolve the addresses of the route to host names
+//                   [1] the hop rule: '0' none, '1' at least one listed hop must be in the
+//                       route, '2' none of the listed hops may be in it
+//                   [2] '1': a hop slower than Param3 makes the check an error
+struct TraceRouteSettings {
+    enum class HopRule { None, AnyListed, NoneListed };
+
+    std::string Host;
+    int MaxHops = 30;
+    std::string Hops;
+    int MaxHopMs = 500;
+    bool Resolve = true;
+    HopRule Rule = HopRule::None;
+    bool CheckHopTime = true;
+
+    static TraceRouteSettings Read(const CSnNodeCfgFunction& function);
+    // Writes every field above back in the stored form, the same that Read reads.
+    void Write(CSnNodeCfgFunction& function) const;
+    bool operator==(const TraceRouteSettings&) const = default;
+    // The listed hops, one per entry.
+    std::vector<std::string> HopList() const;
+};
+
+// RADIUS (300).
+//   ParamServer     the RADIUS server
+//   Param1          its UDP port, 1..65535 (empty: 1812)
+//   Param2          the shared secret
+//   Param3          time-out, ms, 1..3600000 (empty: 5000)
+//   ParamLogin      the user authenticated; ParamPassword the user's password
+struct RadiusSettings {
+    std::string Host;
+    int Port = 1812;
+    std::string Secret;
+    int TimeoutMs = 5000;
+    std::string User;
+    std::string Password;
+
+    static RadiusSettings Read(const CSnNodeCfgFunction& function);
+    // Writes every field above back in the stored form, the same that Read reads.
+    void Write(CSnNodeCfgFunction& function) const;
+    bool operator==(const RadiusSettings&) const = default;
+};
+
+// SMPP (340).
+//   ParamServer     the SMS centre
+//   Param1          its port, 1..65535 (default 2775)
+//   Param2          the system type sent when binding (default "SMPP")
+//   ParamLogin      the system ID; ParamPassword its password
+//   ParamByteCodes  [0] '0': connecting is enough, '1': bind with the account (a new
+//                   check has "0")
+struct SmppSettings {
+    std::string Host;
+    int Port = 2775;
+    std::string SystemType = "SMPP";
+    std::string SystemId;
+    std::string Password;
+    bool LogOn = false;
+
+    static SmppSettings Read(const CSnNodeCfgFunction& function);
+    // Writes every field above back in the stored form, the same that Read reads.
+    void Write(CSnNodeCfgFunction& function) const;
+    bool operator==(const SmppSettings&) const = default;
+};
+
 // Disk Space (20).  Only this computer is checked.
 //   ParamServer     the computer: empty, ".", "localhost", a loopback address or this
 //                   computer's name; any other computer cannot be reached (Uncertain)

@@ -12,10 +12,20 @@
 #include <utility>
 #include <vector>
 
+#include <functional>
 #include <optional>
 #include <string>
 
 struct IcmpSettings;
+struct DnsSettings;
+struct SnmpGetSettings;
+struct SnmpTrapSettings;
+struct NtpSettings;
+struct SshSettings;
+struct RshSettings;
+struct TraceRouteSettings;
+struct RadiusSettings;
+struct SmppSettings;
 struct TcpSettings;
 struct HttpSettings;
 struct SmtpSettings;
@@ -67,6 +77,87 @@ enum IcmpField { kIcmpHost, kIcmpTimeout, kIcmpRetries, kIcmpTtl, kIcmpBuffer };
 DialogRefusal CheckIcmpFields(const IcmpSettings& fields, const HostCheckLimits& limits);
 // What the sample link fills in.
 IcmpSettings IcmpSampleData();
+
+// --- the network family -----------------------------------------------------------------
+// Each function runs one dialog's checks on OK in the dialog's order and returns the
+// first refusal; its Field is the dialog's field enumerator.  A host that a dialog requires
+// is checked for being there first, then by the shared host check.
+
+// DNS: the server (51512, shared host check), the name looked up ("Name is required.",
+// "Not a valid name.").
+enum DnsField { kDnsHost, kDnsName };
+DialogRefusal CheckDnsFields(const DnsSettings& fields, const HostCheckLimits& limits);
+DnsSettings DnsSampleData();
+// A name DNS can look up: labels of letters, digits, "-" and "_" joined by ".", each 1..63
+// characters and not beginning or ending with "-", 253 characters at most, one final "."
+// allowed.
+bool IsDnsName(const std::string& name);
+
+// SNMP GET: the agent (51591, shared host check), the community (51592), the OID (51593),
+// the data type (51595), the operators (51590), the values (51594), each value against the
+// data type (61514), the port 1..65535 (61446).  The second condition counts only when used.
+enum SnmpGetField {
+    kSnmpHost,
+    kSnmpCommunity,
+    kSnmpOid,
+    kSnmpDataType,
+    kSnmpOperator1,
+    kSnmpOperator2,
+    kSnmpValue1,
+    kSnmpValue2,
+    kSnmpPort
+};
+DialogRefusal CheckSnmpGetFields(const SnmpGetSettings& fields, const HostCheckLimits& limits);
+SnmpGetSettings SnmpGetSampleData();
+// An OID as the SNMP dialogs accept it: two or more numbers joined by ".", one leading "."
+// allowed.
+bool IsOid(const std::string& text);
+// Whether `value` can be a value of SNMP data type `type` (an SnmpDataTypes code): whole
+// numbers for the counters, time ticks and unsigned integers (no sign) and the integers
+// (with one), four numbers 0..255 for an IP address, an OID for an object identifier, any
+// text for the others.
+bool ValueFitsSnmpType(int type, const std::string& value);
+
+// SNMP Trap Receive, with the value condition set: "Any Type" only with "Equal To"
+// (59504), an operator (51590), a value (51594), a known data type (51595); then the
+// trap's OID and the variable's OID when given and not "*" (51593); then the value
+// against the data type (61514).
+enum SnmpTrapField { kTrapOid, kTrapVariableOid, kTrapOperator, kTrapDataType, kTrapValue };
+DialogRefusal CheckSnmpTrapFields(const SnmpTrapSettings& fields);
+// What opening the dialog says when the Engine's trap receiver is off (59525).
+DialogRefusal SnmpTrapReceiverOff();
+
+// NTP: the time server (51600, shared host check).
+DialogRefusal CheckNtpFields(const NtpSettings& fields, const HostCheckLimits& limits);
+
+// SSH: the host (51526, shared host check); with the private key: "Private Key File is
+// required.", "Private Key File does not exist." (asked of `fileExists`); when a local
+// script is copied: 59511 unless it lies in kSshScriptDirectory or below it; then the port
+// (kBadPort) and the time-out (kBadTimeoutMs).
+enum SshField { kSshHost, kSshKeyFile, kSshLocalScript, kSshPort, kSshTimeout };
+DialogRefusal CheckSshFields(const SshSettings& fields, const HostCheckLimits& limits,
+                             const std::function<bool(const std::string&)>& fileExists);
+SshSettings SshSampleData();
+
+// RSH: the shared host check, the time-out (kBadTimeoutMs).
+enum RshField { kRshHost, kRshTimeout };
+DialogRefusal CheckRshFields(const RshSettings& fields, const HostCheckLimits& limits);
+
+// TraceRoute: the host (51512, shared host check); a hop rule needs hops (51752); each
+// listed hop in turn must be an address, or a host name when addresses are resolved
+// (51753 for a host name without it, 51754 for anything else); then the most hops 1..255
+// and the slowest hop 1..3600000 ms.
+enum TraceRouteField { kTraceHost, kTraceHops, kTraceMaxHops, kTraceHopTime };
+DialogRefusal CheckTraceRouteFields(const TraceRouteSettings& fields, const HostCheckLimits& limits);
+// Four numbers 0..255 joined by "."; or an IPv6 address (hex groups, one "::").
+bool IsIpAddress(const std::string& text);
+
+// RADIUS and SMPP: the host (51512, shared host check), the port (kBadPort), for RADIUS the
+// time-out (kBadTimeoutMs).
+enum RadiusField { kRadiusHost, kRadiusPort, kRadiusTimeout };
+enum SmppField { kSmppHost, kSmppPort };
+DialogRefusal CheckRadiusFields(const RadiusSettings& fields, const HostCheckLimits& limits);
+DialogRefusal CheckSmppFields(const SmppSettings& fields, const HostCheckLimits& limits);
 
 // The ports and time-outs of the network dialogs whose checks name no message of their own
 // are refused with these texts.
