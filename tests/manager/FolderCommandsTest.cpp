@@ -124,3 +124,41 @@ TEST_F(FolderCommandsTest, FolderPropertiesShowTheFactsOfferTheDependenciesAndSa
                                                       std::to_string(other) + id);
     EXPECT_EQ(Stored(web) + Stored(other), "Web2Other2");
 }
+
+// Two Managers on one configuration: what one renames or deletes, the other shows after
+// its next refresh cycle, not before.
+TEST_F(FolderCommandsTest, ASecondManagerShowsARenameAndADeleteAfterItsNextCycle) {
+    const long web = AddFolder(1, "Web");
+    AddCheck(web, "ping");
+    AddCheck(web, "dns");
+    SaveTree();
+    ASSERT_NE(Start(), nullptr);
+    CQMonApp other(options);
+    ASSERT_TRUE(other.InitInstance());
+    auto cycle = [this, &other] {
+        Advance(20);
+        other.Frame()->OnTimerTick();
+        QCoreApplication::processEvents();
+    };
+    auto shown = [&other, web] { // the folder's label and its checks in the other window
+        other.Frame()->Tree()->SelectFolder(web);
+        CCheckListModel& model = other.Frame()->List()->Model();
+        QStringList names;
+        for (int row = 0; row < model.rowCount(); ++row)
+            names << QString::fromStdString(model.Node(row)->Cfg.Name.Str());
+        names.sort();
+        const QTreeWidgetItem* item = other.Frame()->Tree()->FindItem(web);
+        return (item != nullptr ? item->text(0) : "-") + ": " + names.join(" ");
+    };
+    cycle();
+    EXPECT_EQ(shown(), "Web: dns ping");
+    Focus(web);
+    Type("name", "Servers");
+    App()->OnCommand(cmd::kRename);
+    Focus(web, "ping");
+    Ui().PushAnswer(CUiSeam::kYes);
+    App()->OnCommand(cmd::kDelete);
+    EXPECT_EQ(shown(), "Web: dns ping");
+    cycle();
+    EXPECT_EQ(shown(), "Servers: dns");
+}

@@ -5,6 +5,7 @@
 #include "library/ErrorTexts.h"
 #include "library/Messages.h"
 #include "model/console/HistoryGraph.h"
+#include "model/settings/SnStatsLimits.h"
 #include "model/tree/SnNode.h"
 
 #include <gtest/gtest.h>
@@ -78,6 +79,40 @@ TEST(LaunchGraph, MissingProgramFailedStartAndTheCommandLine) {
     EXPECT_EQ(LaunchGraph(dir.Path(), "6", shown.Fn(), launcher), -1);
     EXPECT_EQ(shown.errors, (std::vector<std::string>{Filled(51685, program), ErrorBoxText(1032).Str()}));
     EXPECT_EQ(launcher.launched, (std::vector<std::vector<std::string>>{{program, "4,5"}, {program, "6"}}));
+}
+
+TEST(TestStatsDatabase, OnlyAFileDatabaseIsSizedAgainstTheWarningAndTheLimit) {
+    testsupport::TempDir dir;
+    const std::string file = dir.Path() + "/Logs/Statistics.mdb";
+    const char* jet = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=<SNROOT>Logs\\Statistics.mdb";
+    CSnStatsLimits limits;
+    limits.DbMsaSizeMBWarning = 2;
+    limits.DbMsaSizeMBLimit = 3;
+    using S = CStatsSizeTest::Severity;
+    auto sized = [&](unsigned id, unsigned long mb, unsigned long bound) {
+        CQvcString text;
+        text.Format(MessageText(id), file.c_str(), mb, bound);
+        return text;
+    };
+    // What lies at the database's path: -2 nothing, -1 a directory, else a file of that many bytes.
+    struct Case { const char* connection; long long bytes; CStatsSizeTest expected; };
+    const Case cases[] = {
+        {"Provider=SQLOLEDB;Data Source=stats-server;Initial Catalog=Stats", -2, {}},
+        {jet, -2, {S::Information, Filled(51736, file), false}},
+        {jet, 2 * 1048576 - 1, {}},
+        {jet, 2 * 1048576, {S::Warning, sized(51737, 2, 2), true}},
+        {jet, 3 * 1048576, {S::Error, sized(51738, 3, 3), false}},
+        {jet, -1, {S::Warning, Filled(51739, file), true}},
+    };
+    for (const Case& c : cases) {
+        std::filesystem::remove_all(dir.Path() + "/Logs");
+        std::filesystem::create_directories(c.bytes == -1 ? file : dir.Path() + "/Logs");
+        if (c.bytes >= 0) {
+            testsupport::WriteFile(file, "");
+            std::filesystem::resize_file(file, static_cast<std::uintmax_t>(c.bytes));
+        }
+        EXPECT_EQ(TestStatsDatabase(c.connection, dir.Path(), limits), c.expected) << c.bytes;
+    }
 }
 
 } // namespace
