@@ -3,7 +3,6 @@
 #include "LoopbackTcpPeer.h"
 #include "ManagerFixture.h"
 
-#include "library/ErrorTexts.h"
 #include "library/Messages.h"
 #include "manager/checks/DialogPaste.h"
 #include "model/checks/CheckTypes.h"
@@ -27,45 +26,12 @@ struct ProbeRefusingComponent : CSnCfgSqlite {
     static inline bool s_refuse = true;
 };
 
-// The text the Manager shows for a store failure.
-std::string ErrorShown(long code) {
-    const std::string text = ErrorText(code).Str();
-    return text.back() == '.' ? text : text + ".";
-}
-
 } // namespace
 
-// The service stopped, a record deleted by another writer: the refusal or the read error
-// is shown, and the window follows the database.
-TEST_F(ManagerTest, StateCommandsRefuseWhileTheServiceIsStoppedAndReportAVanishedRecord) {
-    const long a = AddCheck(1, "a"), b = AddCheck(1, "b");
-    SaveTree();
-    ASSERT_NE(Start(), nullptr);
-    Tick();
-    App()->OnCommand(cmd::kSelectAll);
-    ASSERT_EQ(Seeder().DeleteNodeRecord(b), 0);
-    App()->OnCommand(cmd::kHold);
-    EXPECT_EQ((Seeder().ReadNode(SeedNode(a)), SeedNode(a)->Cfg.OnHold), 1);
-    EXPECT_EQ(RowOf("b"), -1);
-
-    const std::string file = App()->Store()->Link()->ControlFile().Str();
-    const Keys requested = platform::ProfileListKeys(file.c_str(), "MonitorNow"); // a, held
-    App()->OnCommand(cmd::kServiceStopped); // asks to start the service: No
-    App()->OnCommand(cmd::kSelectAll);
-    App()->OnCommand(cmd::kMonitorSelectedNow);
-    App()->OnCommand(cmd::kMonitorFolderNow);
-    const std::string stopped = CQvcString().FormatGrow(MessageText(51741), CQMonApp::kProductName).Str();
-    const std::string askStart = CQvcString().FormatGrow(MessageText(51742), CQMonApp::kProductName).Str();
-    EXPECT_EQ(Messages(), (Keys{MessageText(51472), askStart, stopped, stopped}));
-    EXPECT_EQ(platform::ProfileListKeys(file.c_str(), "MonitorNow"), requested);
-}
-
-// While another connection holds the database's write lock, a command's write fails: its
-// error text is shown and the window is rebuilt from the database, which shows the rename
-// the other writer made before it took the lock.
+// Another connection holds the write lock: the command's write fails, its error text is
+// shown and the window is rebuilt from the database (with a rename made before the lock).
 TEST_F(ManagerTest, AWriteRefusedByALockedDatabaseShowsItsTextAndReloads) {
     const long a = AddCheck(1, "a");
-    AddCheck(1, "b");
     SaveTree();
     options.componentFactory = [](const CQvcString& connection) -> std::unique_ptr<ISnCfg> {
         auto component = std::make_unique<CSnCfgSqlite>(connection);
@@ -76,32 +42,23 @@ TEST_F(ManagerTest, AWriteRefusedByALockedDatabaseShowsItsTextAndReloads) {
     Tick();
     App()->OnCommand(cmd::kSelectAll);
     App()->OnCommand(cmd::kCopy);
-    const long checks = CSnCfg::CountChecks(App()->Root());
-    const int commands[] = {cmd::kHold, cmd::kPasteChecks};
-    for (const int command : commands) {
+    Ui().PushDialog([](QDialog& d) { // the paste dialog
+        dynamic_cast<CDialogPasteServer&>(d).Unchanged().setChecked(true);
+        return (d.accept(), d.result());
+    });
+    for (const int command : {cmd::kHold, cmd::kPasteChecks}) {
         const std::string renamed = "a" + std::to_string(command);
         SeedNode(a)->Cfg.Name = renamed.c_str();
         SaveNode(a);
         CSnCfgSqlite lock(CSnCfgSqlite::ConnectionForFile(ConfigPath().c_str()));
         lock.Open();
         lock.BeginTransaction();
-        long locked = -1;
-        lock.GetLastError(locked);
-        ASSERT_EQ(locked, 0);
         Ui().Clear();
-        if (command == cmd::kPasteChecks) // the paste dialog as it opens
-            Ui().PushDialog([](QDialog& d) {
-                dynamic_cast<CDialogPasteServer&>(d).Unchanged().setChecked(true);
-                return (d.accept(), d.result());
-            });
         App()->OnCommand(cmd::kSelectAll);
         App()->OnCommand(command);
         lock.RollbackTransaction();
-        lock.Close();
         EXPECT_EQ(Messages(), Keys{ErrorShown(25007)}) << command;
         EXPECT_GE(RowOf(renamed.c_str()), 0) << command;
-        EXPECT_EQ(CSnCfg::CountChecks(App()->Root()), checks) << command;
-        EXPECT_EQ(List().Model().Node(0)->Cfg.OnHold, 0) << command;
     }
 }
 
@@ -134,6 +91,21 @@ TEST_F(ManagerTest, StateCommandsWriteHoldAndRequestRunsAndClearsForTheChosenChe
         for (const long id : {a, b})
             EXPECT_EQ((Seeder().ReadNode(SeedNode(id)), SeedNode(id)->Cfg.OnHold), held) << id;
     }
+    // A record deleted by another writer is reported and leaves the list; the other is held.
+    ASSERT_EQ(Seeder().DeleteNodeRecord(b), 0);
+    Ui().Clear();
+    App()->OnCommand(cmd::kHold);
+    EXPECT_EQ((Seeder().ReadNode(SeedNode(a)), SeedNode(a)->Cfg.OnHold), 1);
+    EXPECT_EQ(RowOf("B"), -1);
+    // With the service stopped nothing is requested.
+    const Keys before = requests("MonitorNow");
+    App()->OnCommand(cmd::kServiceStopped); // asks to start it: No
+    App()->OnCommand(cmd::kSelectAll);
+    App()->OnCommand(cmd::kMonitorSelectedNow);
+    App()->OnCommand(cmd::kMonitorFolderNow);
+    EXPECT_EQ(requests("MonitorNow"), before);
+    auto named = [](unsigned id) { return CQvcString().FormatGrow(MessageText(id), CQMonApp::kProductName).Str(); };
+    EXPECT_EQ(Messages(), (Keys{MessageText(51472), named(51742), named(51741), named(51741)}));
 }
 
 TEST_F(ManagerTest, ReadOnlyIsLeftOnlyWhenTheConfigurationCanBeWritten) {

@@ -1,5 +1,6 @@
 #include "ManagerFixture.h"
 
+#include "library/ErrorTexts.h"
 #include "model/store/SnInstallation.h"
 #include "model/tree/SnNode.h"
 #include "platform/Profile.h"
@@ -134,6 +135,11 @@ void ManagerTest::Tick() {
     Advance(20);
     m_app->Frame()->OnTimerTick();
     QCoreApplication::processEvents();
+}
+
+std::string ManagerTest::ErrorShown(long code) {
+    const std::string text = ErrorText(code).Str();
+    return text.back() == '.' ? text : text + ".";
 }
 
 std::vector<std::string> ManagerTest::Messages() const {

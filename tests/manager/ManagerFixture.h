@@ -59,6 +59,8 @@ protected:
     bool StartEngine();
     // Ticks (with the engine working in real time) until `done` holds; false after 60 s.
     bool TickUntil(const std::function<bool()>& done);
+    // The text shown for a store failure with that code.
+    static std::string ErrorShown(long code);
     // The texts shown in message boxes so far.
     std::vector<std::string> Messages() const;
     // The row of the check named `name` in the list; -1 when absent.

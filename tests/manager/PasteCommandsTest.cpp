@@ -3,7 +3,6 @@
 // selected checks and refused for an empty folder.
 #include "ManagerFixture.h"
 
-#include "library/ErrorTexts.h"
 #include "library/Messages.h"
 #include "manager/checks/DialogPaste.h"
 #include "manager/mainframe/CheckClipboard.h"
@@ -54,33 +53,30 @@ TEST_F(PasteCommandsTest, CopiedChecksArePastedRenamedOrOnANewHost) {
     EXPECT_EQ(CSnCfg::CountChecks(root), 4); // both copies are stored in the tree
     Seeder().FreeTree(root);
 
-    // The second source deleted by another writer: the copy of the first is not left
-    // behind as a record outside the tree, and the window shows what is stored.
+    // The second source deleted by another writer: no copy is left outside the tree.
     ASSERT_EQ(Seeder().DeleteFromTree(SeedRoot(), second, false).Code, 0);
     CSnNode gone;
     gone.Cfg.ID = static_cast<std::int32_t>(second);
-    std::string error = ErrorText(Seeder().ReadNode(&gone)).Str();
-    error += error.back() == '.' ? "" : ".";
+    const std::string error = ErrorShown(Seeder().ReadNode(&gone));
     Ui().Clear();
     Ui().PushDialog([](QDialog& d) {
         dynamic_cast<CDialogPasteServer&>(d).Unchanged().setChecked(true);
         return (d.accept(), d.result());
     });
     App()->OnCommand(cmd::kPasteChecks);
-    EXPECT_EQ(Messages(), std::vector<std::string>{error});
     CSnCfg::Health health;
     ASSERT_EQ(Seeder().CheckHealth(false, health), 0);
-    EXPECT_EQ(health.Orphans, std::vector<long>{});
+    EXPECT_EQ(std::make_pair(Messages(), health.Orphans), std::make_pair(std::vector<std::string>{error}, std::vector<long>{}));
     EXPECT_EQ(CSnCfg::CountChecks(App()->Root()), 3);
 }
 
 TEST_F(PasteCommandsTest, MoreCopiedChecksThanTheDefaultLimitAreRefusedBeforeTheDialog) {
-    ASSERT_EQ(Seeder().EditTree([this](CSnTreeText::Tree&) { // one write bracket: quicker
+    auto add = [this](CSnTreeText::Tree&) { // in one write bracket: quicker
         for (int i = 0; i < 256; ++i)
             AddCheck(1, "c");
         return 0L;
-    }),
-              0);
+    };
+    ASSERT_EQ(Seeder().EditTree(add), 0);
     SaveTree();
     ASSERT_NE(Start(), nullptr);
     Tick();
@@ -132,20 +128,18 @@ TEST_F(PasteCommandsTest, PropertiesArePastedOntoTheSelectionAndRefusedForAnEmpt
     EXPECT_EQ(Messages(), std::vector<std::string>{"Cannot apply settings to folder 'Empty', this folder has no checks."});
     EXPECT_EQ(Ui().History().size(), 1u); // no dialog
 
-    // A folder with checks: the question names the folder, with or without its subfolders.
+    // A folder with checks: the question (answered No) names it, with or without its subfolders.
     Tree().SelectFolder(1);
     QApplication::sendEvent(&Tree(), &focus);
-    const std::string name = App()->Root()->Cfg.Name.Str();
+    Ui().Clear();
     for (const bool subfolders : {true, false}) {
-        Ui().Clear();
         Ui().PushDialog([subfolders](QDialog& d) {
             auto& dialog = dynamic_cast<CDialogPasteSpecial&>(d);
-            (subfolders ? dialog.WithSubfolders() : dialog.FolderOnly()).setChecked(true);
-            return QDialog::Accepted;
+            return (subfolders ? dialog.WithSubfolders() : dialog.FolderOnly()).setChecked(true), QDialog::Accepted;
         });
-        Ui().PushAnswer(CUiSeam::kNo);
         App()->OnCommand(cmd::kPasteProperties);
-        EXPECT_EQ(Messages(), std::vector<std::string>{CQvcString().FormatGrow(
-                                  MessageText(subfolders ? 61448 : 61447), name.c_str()).Str()});
     }
+    const char* name = App()->Root()->Cfg.Name.c_str();
+    EXPECT_EQ(Messages(), (std::vector<std::string>{CQvcString().FormatGrow(MessageText(61448), name).Str(),
+                                                    CQvcString().FormatGrow(MessageText(61447), name).Str()}));
 }
