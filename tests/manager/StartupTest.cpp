@@ -183,28 +183,27 @@ TEST_F(ManagerTest, UnreadableConfigurationEndsAfterTheAccessProbe) {
     EXPECT_EQ(App()->Store(), nullptr);
 }
 
-TEST_F(ManagerTest, ConfigurationThatCannotBeWrittenRunsReadOnly) {
-    options.componentFactory = [](const CQvcString& connection) -> std::unique_ptr<ISnCfg> {
-        return std::make_unique<FailingMetaComponent>(connection, false, true);
-    };
-    ASSERT_NE(Start(), nullptr);
-    EXPECT_TRUE(Messages().empty());
-    EXPECT_TRUE(App()->Readable());
-    EXPECT_FALSE(App()->Writable());
-    Tick();
-    const std::string label = Tree().topLevelItem(0)->text(0).toStdString();
-    const std::string user = platform::UserName();
-    EXPECT_EQ(label, user.empty() ? "Sentrelle (Logged on user has Read-Only permissions to the configuration)"
-                                  : "Sentrelle (User '" + user + "' has Read-Only permissions to the configuration)");
-    EXPECT_TRUE(Frame().Action(cmd::kReadOnly)->isChecked());
-    EXPECT_FALSE(Frame().Action(cmd::kNewFolder)->isEnabled());
-}
-
-TEST_F(ManagerTest, WritePermissionZeroMakesAWritableConfigurationReadOnly) {
-    prefs::WriteString("WritePermission", "WritePermission", " 0 ");
-    ASSERT_NE(Start(), nullptr);
-    EXPECT_TRUE(App()->Readable());
-    EXPECT_FALSE(App()->Writable());
+// A configuration that refuses the access probe's write, or WritePermission 0 on a writable
+// one: the Manager runs read-only.
+TEST_F(ManagerTest, ConfigurationThatCannotBeWrittenOrWritePermissionZeroRunsReadOnly) {
+    for (const bool refused : {true, false}) {
+        if (refused)
+            options.componentFactory = [](const CQvcString& connection) -> std::unique_ptr<ISnCfg> {
+                return std::make_unique<FailingMetaComponent>(connection, false, true);
+            };
+        else
+            (options.componentFactory = nullptr, prefs::WriteString("WritePermission", "WritePermission", " 0 "));
+        ASSERT_NE(Start(), nullptr);
+        EXPECT_TRUE(Messages().empty());
+        EXPECT_EQ(std::make_pair(App()->Readable(), App()->Writable()), std::make_pair(true, false));
+        Tick();
+        const std::string label = Tree().topLevelItem(0)->text(0).toStdString();
+        const std::string user = platform::UserName();
+        EXPECT_EQ(label, user.empty() ? "Sentrelle (Logged on user has Read-Only permissions to the configuration)"
+                                      : "Sentrelle (User '" + user + "' has Read-Only permissions to the configuration)");
+        EXPECT_TRUE(Frame().Action(cmd::kReadOnly)->isChecked());
+        EXPECT_FALSE(Frame().Action(cmd::kNewFolder)->isEnabled());
+    }
 }
 
 TEST_F(ManagerTest, WindowUsesTheNormalisedPreferences) {

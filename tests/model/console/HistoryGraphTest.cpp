@@ -84,35 +84,26 @@ TEST(LaunchGraph, MissingProgramFailedStartAndTheCommandLine) {
 TEST(TestStatsDatabase, OnlyAFileDatabaseIsSizedAgainstTheWarningAndTheLimit) {
     testsupport::TempDir dir;
     const std::string file = dir.Path() + "/Logs/Statistics.mdb";
-    const char* jet = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=<SNROOT>Logs\\Statistics.mdb";
     CSnStatsLimits limits;
     limits.DbMsaSizeMBWarning = 2;
     limits.DbMsaSizeMBLimit = 3;
+    CQvcString warned, refused;
+    warned.Format(MessageText(51737), file.c_str(), 2ul, 2ul);
+    refused.Format(MessageText(51738), file.c_str(), 3ul, 3ul);
     using S = CStatsSizeTest::Severity;
-    auto sized = [&](unsigned id, unsigned long mb, unsigned long bound) {
-        CQvcString text;
-        text.Format(MessageText(id), file.c_str(), mb, bound);
-        return text;
-    };
-    // What lies at the database's path: -2 nothing, -1 a directory, else a file of that many bytes.
-    struct Case { const char* connection; long long bytes; CStatsSizeTest expected; };
-    const Case cases[] = {
-        {"Provider=SQLOLEDB;Data Source=stats-server;Initial Catalog=Stats", -2, {}},
-        {jet, -2, {S::Information, Filled(51736, file), false}},
-        {jet, 2 * 1048576 - 1, {}},
-        {jet, 2 * 1048576, {S::Warning, sized(51737, 2, 2), true}},
-        {jet, 3 * 1048576, {S::Error, sized(51738, 3, 3), false}},
-        {jet, -1, {S::Warning, Filled(51739, file), true}},
-    };
-    for (const Case& c : cases) {
+    // What lies at the path: -2 nothing, -1 a directory, else a file of that many bytes.
+    const struct { long long bytes; CStatsSizeTest expected; } cases[] = {
+        {-2, {S::Information, Filled(51736, file), false}}, {2097151, {}}, {2097152, {S::Warning, warned, true}},
+        {3145728, {S::Error, refused, false}}, {-1, {S::Warning, Filled(51739, file), true}}};
+    for (const auto& c : cases) {
         std::filesystem::remove_all(dir.Path() + "/Logs");
         std::filesystem::create_directories(c.bytes == -1 ? file : dir.Path() + "/Logs");
-        if (c.bytes >= 0) {
-            testsupport::WriteFile(file, "");
-            std::filesystem::resize_file(file, static_cast<std::uintmax_t>(c.bytes));
-        }
-        EXPECT_EQ(TestStatsDatabase(c.connection, dir.Path(), limits), c.expected) << c.bytes;
+        if (c.bytes >= 0)
+            (testsupport::WriteFile(file, ""), std::filesystem::resize_file(file, static_cast<std::uintmax_t>(c.bytes)));
+        EXPECT_EQ(TestStatsDatabase("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=<SNROOT>Logs\\Statistics.mdb",
+                                    dir.Path(), limits), c.expected) << c.bytes;
     }
+    EXPECT_EQ(TestStatsDatabase("Provider=SQLOLEDB;Data Source=stats", dir.Path(), limits), CStatsSizeTest{});
 }
 
 } // namespace
