@@ -86,8 +86,8 @@ void Copy(CQMonApp& app) {
 
 // Deletes the records of copies that will not be linked into the tree and frees their
 // nodes: a record in no folder would be an orphan that no window ever shows.  When the
-// delete fails too (the database refuses every write), the configuration's health check
-// is what removes them later.
+// delete fails too (the database refuses every write), they stay until a repair of the
+// configuration's health removes them.
 void DiscardCopies(CSnCfg& store, const std::vector<CSnNode*>& copies) {
     std::vector<long> ids;
     for (const CSnNode* node : copies)
