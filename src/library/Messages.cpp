@@ -131,9 +131,9 @@ constexpr MessageEntry kMessages[] = {
             "and select the 'Enable Graph' option."},
     {51736, "No statistics have been logged yet: the statistics database '%s' does not exist.\nGraphs can be "
             "drawn once statistics are enabled and the engine has logged results."},
-    {51737, "The statistics database '%s' holds %lu MB and has reached its warning size of %lu MB.\nRemove "
+    {51737, "The statistics database '%s' holds %d MB and has reached its warning size of %d MB.\nRemove "
             "old statistics soon: graphs take longer to draw as the database grows."},
-    {51738, "The statistics database '%s' holds %lu MB and has reached its limit of %lu MB.\nRemove old "
+    {51738, "The statistics database '%s' holds %d MB and has reached its limit of %d MB.\nRemove old "
             "statistics before drawing graphs."},
     {51739, "The size of the statistics database '%s' cannot be determined. The graph is drawn without the "
             "size test."},

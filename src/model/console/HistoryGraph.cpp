@@ -91,13 +91,14 @@ CStatsSizeTest TestStatsDatabase(const CQvcString& connection, const CQvcString&
         std::filesystem::is_regular_file(status) ? std::filesystem::file_size(path.Str(), error) : 0;
     if (error || !std::filesystem::is_regular_file(status))
         return {Severity::Warning, Filled(51739, path), true};
-    const auto megabytes = static_cast<unsigned long>(bytes / (1024 * 1024));
+    const std::uintmax_t megabytes = bytes / (1024 * 1024);
     const bool refused = megabytes >= limits.DbMsaSizeMBLimit;
     if (!refused && megabytes < limits.DbMsaSizeMBWarning)
         return {};
+    // The message shows whole MB as int: the limits are far below its range.
     CQvcString text;
-    text.Format(MessageText(refused ? 51738 : 51737), path.c_str(), megabytes,
-                static_cast<unsigned long>(refused ? limits.DbMsaSizeMBLimit : limits.DbMsaSizeMBWarning));
+    text.Format(MessageText(refused ? 51738 : 51737), path.c_str(), static_cast<int>(megabytes),
+                static_cast<int>(refused ? limits.DbMsaSizeMBLimit : limits.DbMsaSizeMBWarning));
     return {refused ? Severity::Error : Severity::Warning, text, !refused};
 }
 

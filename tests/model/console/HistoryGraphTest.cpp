@@ -88,8 +88,8 @@ TEST(TestStatsDatabase, OnlyAFileDatabaseIsSizedAgainstTheWarningAndTheLimit) {
     limits.DbMsaSizeMBWarning = 2;
     limits.DbMsaSizeMBLimit = 3;
     CQvcString warned, refused;
-    warned.Format(MessageText(51737), file.c_str(), 2ul, 2ul);
-    refused.Format(MessageText(51738), file.c_str(), 3ul, 3ul);
+    warned.Format(MessageText(51737), file.c_str(), 2, 2);
+    refused.Format(MessageText(51738), file.c_str(), 3, 3);
     using S = CStatsSizeTest::Severity;
     // What lies at the path: -2 nothing, -1 a directory, else a file of that many bytes.
     const struct { long long bytes; CStatsSizeTest expected; } cases[] = {
