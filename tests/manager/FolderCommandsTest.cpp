@@ -20,8 +20,7 @@ protected:
         QFocusEvent event(check ? QEvent::FocusOut : QEvent::FocusIn, Qt::OtherFocusReason);
         QApplication::sendEvent(&Tree(), &event);
         if (check)
-            List().selectionModel()->select(List().Model().index(RowOf(check), 0),
-                                            QItemSelectionModel::Select | QItemSelectionModel::Rows);
+            SelectRow(check);
     }
     // The next dialog gets `text` in its field of that name, then OK.
     void Type(const char* field, const char* text) {

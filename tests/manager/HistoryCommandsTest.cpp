@@ -37,8 +37,7 @@ TEST_F(ManagerTest, HistoryAndGraphCommandsNameWhatIsMissingAndGraphTheFolder) {
     noStatistics.Format(MessageText(51736), statistics.c_str());
 
     App()->OnCommand(cmd::kCreateGraph); // neither the tree's folder nor checks
-    List().selectionModel()->select(List().Model().index(RowOf("A"), 0),
-                                    QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    SelectRow("A");
     for (const int id : {cmd::kHistoryDetail, cmd::kHistoryAvailability, cmd::kShowGraph})
         App()->OnCommand(id);
     EXPECT_EQ(Messages(),

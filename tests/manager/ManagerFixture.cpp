@@ -158,6 +158,11 @@ int ManagerTest::RowOf(const char* name) {
     return -1;
 }
 
+void ManagerTest::SelectRow(const char* name) {
+    List().selectionModel()->select(List().Model().index(RowOf(name), 0),
+                                    QItemSelectionModel::Select | QItemSelectionModel::Rows);
+}
+
 std::string ManagerTest::Cell(const char* name, int column) {
     const int row = RowOf(name);
     return row < 0 ? std::string("<no row>") : List().Model().Text(row, column);

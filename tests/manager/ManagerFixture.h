@@ -65,6 +65,8 @@ protected:
     std::vector<std::string> Messages() const;
     // The row of the check named `name` in the list; -1 when absent.
     int RowOf(const char* name);
+    // Adds the row of the check named `name` to the list's selection.
+    void SelectRow(const char* name);
     std::string Cell(const char* name, int column);
 
     // Options for the next Start (scripted always; the service watch off and the cycle on

@@ -173,10 +173,8 @@ TEST_F(ManagerTest, DroppingChecksOnAFolderMovesThemAndSavesTheTree) {
     SaveTree();
 
     Tree().SelectFolder(source);
-    List().selectionModel()->select(List().Model().index(RowOf("First"), 0),
-                                    QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    List().selectionModel()->select(List().Model().index(RowOf("Second"), 0),
-                                    QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    SelectRow("First");
+    SelectRow("Second");
     ASSERT_TRUE(List().BeginDrag());
     Tree().DragOver(Tree().FindItem(target));
     Tree().Drop();
