@@ -129,6 +129,14 @@ constexpr MessageEntry kMessages[] = {
     {51735, "The 'Enable Graph' option is not set for the selected checks.\nTo set this option, "
             "double-click on a check to open the check's 'Properties' Window , select the 'Advanced' tab "
             "and select the 'Enable Graph' option."},
+    {51736, "No statistics have been logged yet: the statistics database '%s' does not exist.\nGraphs can be "
+            "drawn once statistics are enabled and the engine has logged results."},
+    {51737, "The statistics database '%s' holds %d MB and has reached its warning size of %d MB.\nRemove "
+            "old statistics soon: graphs take longer to draw as the database grows."},
+    {51738, "The statistics database '%s' holds %d MB and has reached its limit of %d MB.\nRemove old "
+            "statistics before drawing graphs."},
+    {51739, "The size of the statistics database '%s' cannot be determined. The graph is drawn without the "
+            "size test."},
     {51740, "Failed to add check to the tree."},
     {51741, "Unable to monitor the selected item(s) because the %s service is not running.\n\nChoose "
             "'Service' from the 'Tools' menu and start the service."},

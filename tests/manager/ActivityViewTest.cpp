@@ -69,16 +69,13 @@ TEST_F(ActivityViewTest, ViewShowsTheTrackersRowsInTheConfigurationsFormats) {
     settings.TimeFormat = "HH:mm";
     ASSERT_EQ(settings.Write(Seeder()), 0);
     ASSERT_NE(Start(), nullptr);
-    WriteLog(1, 500);
-    Tick();
-    ASSERT_EQ(Rows().size(), 200);
-    EXPECT_EQ(Row(0), "2023-11-14 22:21 - event 500");
-    EXPECT_EQ(Row(199), "2023-11-14 22:18 - event 301");
-    WriteLog(1, 510);
-    Tick();
-    ASSERT_EQ(Rows().size(), 200);
-    EXPECT_EQ(Row(0), "2023-11-14 22:21 - event 510");
-    EXPECT_EQ(Row(199), "2023-11-14 22:18 - event 311");
+    for (const int last : {500, 510}) {
+        WriteLog(1, last);
+        Tick();
+        EXPECT_EQ(std::make_tuple(Rows().size(), Row(0), Row(199)),
+                  std::make_tuple(200, QString("2023-11-14 22:21 - event %1").arg(last),
+                                  QString("2023-11-14 22:18 - event %1").arg(last - 199)));
+    }
 }
 
 TEST_F(ActivityViewTest, CaptureOffFreezesTheViewAndTicksItsMenus) {
@@ -96,10 +93,8 @@ TEST_F(ActivityViewTest, CaptureOffFreezesTheViewAndTicksItsMenus) {
     QCoreApplication::sendEvent(Frame().Log()->viewport(), &event);
     const CUiSeam::MenuItem* item = Ui().LastMenuItem(cmd::kCaptureActivity);
     ASSERT_NE(item, nullptr);
-    EXPECT_EQ(item->text, "&Capture Activity Log info");
-    EXPECT_TRUE(item->checked);
-    EXPECT_FALSE(App()->ActivityCapture());
-    EXPECT_FALSE(menuItem->isChecked());
+    EXPECT_EQ(std::make_tuple(item->text, item->checked, App()->ActivityCapture(), menuItem->isChecked()),
+              std::make_tuple("&Capture Activity Log info", true, false, false));
 
     WriteLog(1, 6);
     Tick();
@@ -107,13 +102,10 @@ TEST_F(ActivityViewTest, CaptureOffFreezesTheViewAndTicksItsMenus) {
 
     // On again from the main menu: every line newer than the newest shown comes.
     menuItem->trigger();
-    EXPECT_TRUE(App()->ActivityCapture());
-    EXPECT_TRUE(menuItem->isChecked());
+    EXPECT_EQ(std::make_pair(App()->ActivityCapture(), menuItem->isChecked()), std::make_pair(true, true));
     Seeder().Link()->SignalResultsChanged();
     Tick();
-    ASSERT_EQ(Rows().size(), 6);
-    EXPECT_EQ(Row(0), Expected(6));
-    EXPECT_EQ(Row(3), Expected(3));
+    EXPECT_EQ(std::make_tuple(Rows().size(), Row(0), Row(3)), std::make_tuple(6, Expected(6), Expected(3)));
 
     // A dismissed context menu changes nothing.
     QCoreApplication::sendEvent(Frame().Log()->viewport(), &event);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -42,40 +43,31 @@ std::vector<std::string> Sorted(std::vector<CSnNode*> rows, int column, bool asc
 
 } // namespace
 
-TEST(CheckListSort, TextColumnsIgnoreCaseAndFallBackToNames) {
-    Rows rows;
-    CSnNode* a = rows.Add("beta");
-    CSnNode* b = rows.Add("Alpha");
-    a->Cfg.Function.ParamServer = "host-B";
-    b->Cfg.Function.ParamServer = "HOST-a";
-    EXPECT_GT(CompareCheckRows(a, b, 0, true), 0);
-    EXPECT_LT(CompareCheckRows(a, b, 0, false), 0);
-    EXPECT_GT(CompareCheckRows(a, b, 2, true), 0);
-    // Equal texts: decided by the names, also in columns 8, 9, 11, 5 and 1.
-    for (const int column : {1, 5, 8, 9, 11})
-        EXPECT_GT(CompareCheckRows(a, b, column, true), 0) << column;
-    a->Result.Response = "a reply";
-    b->Result.Response = "B reply";
-    EXPECT_LT(CompareCheckRows(a, b, 9, true), 0);
-    a->Cfg.Function.Type = kTypeDns;
-    b->Cfg.Function.Type = kTypeHttp;
-    EXPECT_LT(CompareCheckRows(a, b, 1, true), 0); // "DNS" before "HTTP/HTTPS"
-}
-
-TEST(CheckListSort, NumbersTimesAndDurations) {
-    Rows rows;
-    CSnNode* a = rows.Add("a", 10005);
-    CSnNode* b = rows.Add("b", 10002);
-    EXPECT_GT(CompareCheckRows(a, b, 3, true), 0);
-    a->Result.LastUpdate = 2000;
-    b->Result.LastUpdate = 1000;
-    EXPECT_LT(CompareCheckRows(a, b, 7, true), 0); // newest first
-    a->Result.Duration = 1;
-    b->Result.Duration = 90;
-    EXPECT_GT(CompareCheckRows(a, b, 10, true), 0); // longest first
-    EXPECT_LT(CompareCheckRows(a, b, 10, false), 0);
-    b->Result.Duration = 1;
-    EXPECT_LT(CompareCheckRows(a, b, 10, true), 0); // then by name
+TEST(CheckListSort, EachColumnComparesItsValueThenTheName) {
+    // Rows "beta" (ID 10005) and "Alpha" (ID 10002), both ICMP; `set` gives them the values
+    // of the column; `sign` is the sign of comparing beta with Alpha.
+    using Set = std::function<void(CSnNode& beta, CSnNode& alpha)>;
+    const Set same = [](CSnNode&, CSnNode&) {};
+    const struct { int column; bool ascending; Set set; int sign; } cases[] = {
+        {0, true, same, 1}, {0, false, same, -1}, {3, true, same, 1},
+        {2, true, [](auto& x, auto& y) { (x.Cfg.Function.ParamServer = "host-B", y.Cfg.Function.ParamServer = "HOST-a"); }, 1},
+        // Equal texts: decided by the names.
+        {1, true, same, 1}, {5, true, same, 1}, {8, true, same, 1}, {9, true, same, 1}, {11, true, same, 1},
+        {9, true, [](auto& x, auto& y) { (x.Result.Response = "a reply", y.Result.Response = "B reply"); }, -1},
+        {1, true, [](auto& x, auto& y) { (x.Cfg.Function.Type = kTypeDns, y.Cfg.Function.Type = kTypeHttp); }, -1},
+        {7, true, [](auto& x, auto& y) { (x.Result.LastUpdate = 2000, y.Result.LastUpdate = 1000); }, -1}, // newest first
+        {10, true, [](auto& x, auto& y) { (x.Result.Duration = 1, y.Result.Duration = 90); }, 1}, // longest first
+        {10, false, [](auto& x, auto& y) { (x.Result.Duration = 1, y.Result.Duration = 90); }, -1},
+        {10, true, [](auto& x, auto& y) { (x.Result.Duration = 1, y.Result.Duration = 1); }, 1}, // then by name
+    };
+    for (const auto& c : cases) {
+        Rows rows;
+        CSnNode* beta = rows.Add("beta", 10005);
+        CSnNode* alpha = rows.Add("Alpha", 10002);
+        c.set(*beta, *alpha);
+        const int compared = CompareCheckRows(beta, alpha, c.column, c.ascending);
+        EXPECT_EQ((compared > 0) - (compared < 0), c.sign) << c.column << (c.ascending ? " up" : " down");
+    }
 }
 
 TEST(CheckListSort, ScheduledChecksComeFirstWithoutTieBreak) {

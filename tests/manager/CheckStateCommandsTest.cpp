@@ -4,6 +4,7 @@
 #include "ManagerFixture.h"
 
 #include "library/Messages.h"
+#include "manager/checks/DialogPaste.h"
 #include "model/checks/CheckTypes.h"
 #include "model/console/CommandIds.h"
 #include "model/console/ManagerPreferences.h"
@@ -26,6 +27,40 @@ struct ProbeRefusingComponent : CSnCfgSqlite {
 };
 
 } // namespace
+
+// Another connection holds the write lock: the command's write fails, its error text is
+// shown and the window is rebuilt from the database (with a rename made before the lock).
+TEST_F(ManagerTest, AWriteRefusedByALockedDatabaseShowsItsTextAndReloads) {
+    const long a = AddCheck(1, "a");
+    SaveTree();
+    options.componentFactory = [](const CQvcString& connection) -> std::unique_ptr<ISnCfg> {
+        auto component = std::make_unique<CSnCfgSqlite>(connection);
+        component->SetBusyTimeout(50);
+        return component;
+    };
+    ASSERT_NE(Start(), nullptr);
+    Tick();
+    App()->OnCommand(cmd::kSelectAll);
+    App()->OnCommand(cmd::kCopy);
+    Ui().PushDialog([](QDialog& d) { // the paste dialog
+        dynamic_cast<CDialogPasteServer&>(d).Unchanged().setChecked(true);
+        return (d.accept(), d.result());
+    });
+    for (const int command : {cmd::kHold, cmd::kPasteChecks}) {
+        const std::string renamed = "a" + std::to_string(command);
+        SeedNode(a)->Cfg.Name = renamed.c_str();
+        SaveNode(a);
+        CSnCfgSqlite lock(CSnCfgSqlite::ConnectionForFile(ConfigPath().c_str()));
+        lock.Open();
+        lock.BeginTransaction();
+        Ui().Clear();
+        App()->OnCommand(cmd::kSelectAll);
+        App()->OnCommand(command);
+        lock.RollbackTransaction();
+        EXPECT_EQ(Messages(), Keys{ErrorShown(25007)}) << command;
+        EXPECT_GE(RowOf(renamed.c_str()), 0) << command;
+    }
+}
 
 TEST_F(ManagerTest, StateCommandsWriteHoldAndRequestRunsAndClearsForTheChosenChecks) {
     const long a = AddCheck(1, "A"), b = AddCheck(1, "B");
@@ -50,12 +85,21 @@ TEST_F(ManagerTest, StateCommandsWriteHoldAndRequestRunsAndClearsForTheChosenChe
     EXPECT_EQ(requests("ClearFailureNow"), (Keys{ka, "0"}));
     EXPECT_EQ(Messages().back(), CQvcString().FormatGrow(MessageText(51748), 1, 2).Str());
 
-    // Held, then released, in the stored records.
-    for (const int held : {1, 0}) {
-        App()->OnCommand(cmd::kHold);
-        for (const long id : {a, b})
-            EXPECT_EQ((Seeder().ReadNode(SeedNode(id)), SeedNode(id)->Cfg.OnHold), held) << id;
-    }
+    // Hold: a record deleted by another writer is reported and leaves the list; the other is held.
+    ASSERT_EQ(Seeder().DeleteNodeRecord(b), 0);
+    Ui().Clear();
+    App()->OnCommand(cmd::kHold);
+    EXPECT_EQ((Seeder().ReadNode(SeedNode(a)), SeedNode(a)->Cfg.OnHold), 1);
+    EXPECT_EQ(RowOf("B"), -1);
+    // With the service stopped nothing is requested.
+    const Keys before = requests("MonitorNow");
+    App()->OnCommand(cmd::kServiceStopped); // asks to start it: No
+    App()->OnCommand(cmd::kSelectAll);
+    App()->OnCommand(cmd::kMonitorSelectedNow);
+    App()->OnCommand(cmd::kMonitorFolderNow);
+    EXPECT_EQ(requests("MonitorNow"), before);
+    auto named = [](unsigned id) { return CQvcString().FormatGrow(MessageText(id), CQMonApp::kProductName).Str(); };
+    EXPECT_EQ(Messages(), (Keys{MessageText(51472), named(51742), named(51741), named(51741)}));
 }
 
 TEST_F(ManagerTest, ReadOnlyIsLeftOnlyWhenTheConfigurationCanBeWritten) {

@@ -44,8 +44,7 @@ TEST_F(ManagerTest, CommandsAreOfferedByTheirRuleOnlyWhenAHandlerIsRegistered) {
         App()->Commands().Add(id, [&ran](int chosen) { ran.push_back(chosen); });
 
     // The snapshot reads the selection, the hold flags, the status and the clipboard.
-    List().selectionModel()->select(List().Model().index(RowOf("A"), 0),
-                                    QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    SelectRow("A");
     CSnCfg::FindNode(App()->Root(), a)->Cfg.OnHold = 1;
     PutOnClipboard(std::to_string(a) + "," + std::to_string(b));
     CCommandSnapshot s = App()->CommandSnapshot();

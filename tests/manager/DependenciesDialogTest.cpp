@@ -39,8 +39,7 @@ TEST_F(ManagerTest, DependenciesAreEditedOnTheSheetAndListedForTheWholeConfigura
     ASSERT_NE(Start(), nullptr);
     Tick();
     Tree().SelectFolder(1);
-    List().selectionModel()->select(List().Model().index(RowOf("Mail"), 0),
-                                    QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    SelectRow("Mail");
 
     // Mail comes to depend on Web and the folder Servers; then the folder is removed again.
     Script<CPropSheetServer>(Ui(), [](CPropSheetServer& sheet) {

@@ -20,8 +20,7 @@ protected:
         QFocusEvent event(check ? QEvent::FocusOut : QEvent::FocusIn, Qt::OtherFocusReason);
         QApplication::sendEvent(&Tree(), &event);
         if (check)
-            List().selectionModel()->select(List().Model().index(RowOf(check), 0),
-                                            QItemSelectionModel::Select | QItemSelectionModel::Rows);
+            SelectRow(check);
     }
     // The next dialog gets `text` in its field of that name, then OK.
     void Type(const char* field, const char* text) {
@@ -72,12 +71,26 @@ TEST_F(FolderCommandsTest, RenameAndNewFolderWriteTheFocusedFolderOrTheOneSelect
     EXPECT_EQ(Folders(), folders + 1);
 }
 
+// A second Manager on the same configuration shows the deletes and a rename only after
+// its next refresh cycle.
 TEST_F(FolderCommandsTest, DeleteRefusesTheRootAndRemovesAFolderWithItsContentsOrTheSelectedChecks) {
     const long web = AddFolder(1, "Web");
     const long inner = AddFolder(web, "Inner");
     const long a = AddCheck(inner, "a"), b = AddCheck(1, "b"), c = AddCheck(1, "c");
     SaveTree();
     ASSERT_NE(Start(), nullptr);
+    CQMonApp other(options);
+    ASSERT_TRUE(other.InitInstance());
+    auto shown = [this, &other, inner](bool cycle) { // the other's folder Inner and all checks
+        if (cycle)
+            (Advance(20), other.Frame()->OnTimerTick(), QCoreApplication::processEvents());
+        other.Frame()->Tree()->SelectFolder(1);
+        QStringList names{other.Frame()->Tree()->FindItem(inner) != nullptr ? "Inner:" : "-:"};
+        for (int row = 0; row < other.Frame()->List()->Model().rowCount(); ++row)
+            names << QString::fromStdString(other.Frame()->List()->Model().Node(row)->Cfg.Name.Str());
+        return (names.sort(), names.join(" ").toStdString());
+    };
+    EXPECT_EQ(shown(true), "Inner: a b c");
     Focus(1);
     App()->OnCommand(cmd::kDelete);
     EXPECT_EQ(Messages().back(), "Root Folder cannot be deleted.");
@@ -93,6 +106,11 @@ TEST_F(FolderCommandsTest, DeleteRefusesTheRootAndRemovesAFolderWithItsContentsO
     App()->OnCommand(cmd::kDelete);
     EXPECT_EQ(Stored(inner) + Stored(a) + Stored(b) + Stored(c), "---c");
     EXPECT_EQ(RowOf("b"), -1);
+    Focus(1, "c");
+    Type("name", "d");
+    App()->OnCommand(cmd::kRename);
+    EXPECT_EQ(shown(false), "Inner: a b c");
+    EXPECT_EQ(shown(true), "-: d");
 }
 
 TEST_F(FolderCommandsTest, FolderPropertiesShowTheFactsOfferTheDependenciesAndSaveTheName) {
@@ -124,3 +142,4 @@ TEST_F(FolderCommandsTest, FolderPropertiesShowTheFactsOfferTheDependenciesAndSa
                                                       std::to_string(other) + id);
     EXPECT_EQ(Stored(web) + Stored(other), "Web2Other2");
 }
+

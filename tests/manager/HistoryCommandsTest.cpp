@@ -31,20 +31,22 @@ TEST_F(ManagerTest, HistoryAndGraphCommandsNameWhatIsMissingAndGraphTheFolder) {
     Tick();
     Tree().SelectFolder(folder);
     const std::string program = GraphProgramPath(Root()).Str();
-    CQvcString module, missing;
+    const std::string statistics = Root() + "/Logs/Statistics.mdb";
+    CQvcString module, noStatistics;
     module.Format(MessageText(51750), ReportsModulePath(Root()).c_str());
-    missing.Format(MessageText(51685), program.c_str());
+    noStatistics.Format(MessageText(51736), statistics.c_str());
 
     App()->OnCommand(cmd::kCreateGraph); // neither the tree's folder nor checks
-    List().selectionModel()->select(List().Model().index(RowOf("A"), 0),
-                                    QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    SelectRow("A");
     for (const int id : {cmd::kHistoryDetail, cmd::kHistoryAvailability, cmd::kShowGraph})
         App()->OnCommand(id);
-    EXPECT_EQ(Messages(), (std::vector<std::string>{MessageText(51732), module.Str(), module.Str(), missing.Str()}));
+    EXPECT_EQ(Messages(),
+              (std::vector<std::string>{MessageText(51732), module.Str(), module.Str(), noStatistics.Str()}));
 
     // From the focused tree: the folder's checks with its subfolders', two types to choose from.
     std::filesystem::create_directories(Root() + "/Program.NET");
     testsupport::WriteFile(program, "");
+    testsupport::WriteFile(statistics, "");
     QFocusEvent focus(QEvent::FocusIn, Qt::MouseFocusReason);
     QCoreApplication::sendEvent(&Tree(), &focus);
     Ui().PushDialog([](QDialog& dialog) {

@@ -1,5 +1,6 @@
 #include "ManagerFixture.h"
 
+#include "library/ErrorTexts.h"
 #include "model/store/SnInstallation.h"
 #include "model/tree/SnNode.h"
 #include "platform/Profile.h"
@@ -136,6 +137,11 @@ void ManagerTest::Tick() {
     QCoreApplication::processEvents();
 }
 
+std::string ManagerTest::ErrorShown(long code) {
+    const std::string text = ErrorText(code).Str();
+    return text.back() == '.' ? text : text + ".";
+}
+
 std::vector<std::string> ManagerTest::Messages() const {
     std::vector<std::string> texts;
     for (const CUiSeam::Shown& shown : m_app->Ui().History())
@@ -150,6 +156,11 @@ int ManagerTest::RowOf(const char* name) {
         if (const CSnNode* node = model.Node(row); node != nullptr && node->Cfg.Name == name)
             return row;
     return -1;
+}
+
+void ManagerTest::SelectRow(const char* name) {
+    List().selectionModel()->select(List().Model().index(RowOf(name), 0),
+                                    QItemSelectionModel::Select | QItemSelectionModel::Rows);
 }
 
 std::string ManagerTest::Cell(const char* name, int column) {

@@ -59,10 +59,14 @@ protected:
     bool StartEngine();
     // Ticks (with the engine working in real time) until `done` holds; false after 60 s.
     bool TickUntil(const std::function<bool()>& done);
+    // The text shown for a store failure with that code.
+    static std::string ErrorShown(long code);
     // The texts shown in message boxes so far.
     std::vector<std::string> Messages() const;
     // The row of the check named `name` in the list; -1 when absent.
     int RowOf(const char* name);
+    // Adds the row of the check named `name` to the list's selection.
+    void SelectRow(const char* name);
     std::string Cell(const char* name, int column);
 
     // Options for the next Start (scripted always; the service watch off and the cycle on

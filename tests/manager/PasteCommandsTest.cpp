@@ -3,6 +3,7 @@
 // selected checks and refused for an empty folder.
 #include "ManagerFixture.h"
 
+#include "library/Messages.h"
 #include "manager/checks/DialogPaste.h"
 #include "manager/mainframe/CheckClipboard.h"
 #include "model/console/CommandIds.h"
@@ -51,6 +52,40 @@ TEST_F(PasteCommandsTest, CopiedChecksArePastedRenamedOrOnANewHost) {
     ASSERT_EQ(Seeder().ReloadAllNodes(root), 0);
     EXPECT_EQ(CSnCfg::CountChecks(root), 4); // both copies are stored in the tree
     Seeder().FreeTree(root);
+
+    // The second source deleted by another writer: no copy is left outside the tree.
+    ASSERT_EQ(Seeder().DeleteFromTree(SeedRoot(), second, false).Code, 0);
+    CSnNode gone;
+    gone.Cfg.ID = static_cast<std::int32_t>(second);
+    const std::string error = ErrorShown(Seeder().ReadNode(&gone));
+    Ui().Clear();
+    Ui().PushDialog([](QDialog& d) {
+        dynamic_cast<CDialogPasteServer&>(d).Unchanged().setChecked(true);
+        return (d.accept(), d.result());
+    });
+    App()->OnCommand(cmd::kPasteChecks);
+    CSnCfg::Health health;
+    ASSERT_EQ(Seeder().CheckHealth(false, health), 0);
+    EXPECT_EQ(std::make_pair(Messages(), health.Orphans), std::make_pair(std::vector<std::string>{error}, std::vector<long>{}));
+    EXPECT_EQ(CSnCfg::CountChecks(App()->Root()), 3);
+}
+
+TEST_F(PasteCommandsTest, MoreCopiedChecksThanTheDefaultLimitAreRefusedBeforeTheDialog) {
+    auto add = [this](CSnTreeText::Tree&) { // in one write bracket: quicker
+        for (int i = 0; i < 256; ++i)
+            AddCheck(1, "c");
+        return 0L;
+    };
+    ASSERT_EQ(Seeder().EditTree(add), 0);
+    SaveTree();
+    ASSERT_NE(Start(), nullptr);
+    Tick();
+    Tree().SelectFolder(1);
+    List().SelectAllRows();
+    App()->OnCommand(cmd::kCopy);
+    App()->OnCommand(cmd::kPasteChecks);
+    EXPECT_EQ(Messages(), std::vector<std::string>{CQvcString().FormatGrow(MessageText(61692), 255).Str()});
+    EXPECT_EQ(Ui().History().size(), 1u); // no dialog
 }
 
 TEST_F(PasteCommandsTest, PropertiesArePastedOntoTheSelectionAndRefusedForAnEmptyFolder) {
@@ -92,4 +127,19 @@ TEST_F(PasteCommandsTest, PropertiesArePastedOntoTheSelectionAndRefusedForAnEmpt
     App()->OnCommand(cmd::kPasteProperties);
     EXPECT_EQ(Messages(), std::vector<std::string>{"Cannot apply settings to folder 'Empty', this folder has no checks."});
     EXPECT_EQ(Ui().History().size(), 1u); // no dialog
+
+    // A folder with checks: the question (answered No) names it, with or without its subfolders.
+    Tree().SelectFolder(1);
+    QApplication::sendEvent(&Tree(), &focus);
+    Ui().Clear();
+    for (const bool subfolders : {true, false}) {
+        Ui().PushDialog([subfolders](QDialog& d) {
+            auto& dialog = dynamic_cast<CDialogPasteSpecial&>(d);
+            return (subfolders ? dialog.WithSubfolders() : dialog.FolderOnly()).setChecked(true), QDialog::Accepted;
+        });
+        App()->OnCommand(cmd::kPasteProperties);
+    }
+    const char* name = App()->Root()->Cfg.Name.c_str();
+    EXPECT_EQ(Messages(), (std::vector<std::string>{CQvcString().FormatGrow(MessageText(61448), name).Str(),
+                                                    CQvcString().FormatGrow(MessageText(61447), name).Str()}));
 }

@@ -63,10 +63,6 @@ protected:
         EXPECT_EQ(Seeder().ReadNode(&node), 0);
         return node.Cfg;
     }
-    void SelectCheck(const char* name) {
-        List().selectionModel()->select(List().Model().index(RowOf(name), 0),
-                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    }
     // Opens Properties on the selected check with `script` running the sheet.
     void Edit(std::function<int(CPropSheetServer&)> script) {
         Ui().PushDialog([script](QDialog& d) { return script(dynamic_cast<CPropSheetServer&>(d)); });
@@ -124,7 +120,7 @@ TEST_F(PropSheetTest, EditingWritesOnlyAConfirmedChangeAndTheTypeChangeTakesNewD
     SaveTree();
     ASSERT_NE(Start(), nullptr);
     Tick();
-    SelectCheck("Ping");
+    SelectRow("Ping");
     const CSnNodeCfg before = Stored(id);
     const std::uint32_t counter = ChangeCounter(ConfigPath());
 
@@ -154,12 +150,9 @@ TEST_F(PropSheetTest, EditingWritesOnlyAConfirmedChangeAndTheTypeChangeTakesNewD
     });
     const CSnNodeCfg after = Stored(id);
     EXPECT_NE(ChangeCounter(ConfigPath()), counter);
-    EXPECT_EQ(after.Function.Type, kTypeDiskSpace);
-    EXPECT_EQ(after.Function.ParamServer.Str(), "127.0.0.1");
-    EXPECT_EQ(after.Function.Param2.Str(), "C:");
-    EXPECT_EQ(after.ScanFrequency.Interval, interval);
-    EXPECT_EQ(after.ScanFrequency.ErrorThreshold, threshold);
-    EXPECT_EQ(after.Name.Str(), "Ping");
+    EXPECT_EQ(std::make_tuple(after.Function.Type, after.Function.ParamServer.Str(), after.Function.Param2.Str(),
+                              after.ScanFrequency.Interval, after.ScanFrequency.ErrorThreshold, after.Name.Str()),
+              std::make_tuple(kTypeDiskSpace, "127.0.0.1", "C:", interval, threshold, "Ping"));
     EXPECT_TRUE(Messages().empty());
 }
 
@@ -168,7 +161,7 @@ TEST_F(PropSheetTest, EachPageKeepsTheSheetOpenOnItsFirstRefusal) {
     SaveTree();
     ASSERT_NE(Start(), nullptr);
     Tick();
-    SelectCheck("Ping");
+    SelectRow("Ping");
     Edit([this](CPropSheetServer& sheet) {
         // General: a header puts the chooser back on "<select>".
         Choose(sheet, "[Windows]");
@@ -212,7 +205,7 @@ TEST_F(PropSheetTest, NotificationChannelsFollowTheGlobalSettingsAndTakeChosenRe
     ASSERT_EQ(smtp.Write(Seeder()), 0);
     ASSERT_NE(Start(), nullptr);
     Tick();
-    SelectCheck("Ping");
+    SelectRow("Ping");
     Edit([this](CPropSheetServer& sheet) {
         Ui().PushDialog([](QDialog& d) {
             auto& chooser = dynamic_cast<CDialogRecipients&>(d);
@@ -241,11 +234,11 @@ TEST_F(PropSheetTest, PropertiesRefusesSeveralChecksAndAVanishedRecord) {
     SaveTree();
     ASSERT_NE(Start(), nullptr);
     Tick();
-    SelectCheck("A");
-    SelectCheck("B");
+    SelectRow("A");
+    SelectRow("B");
     App()->OnCommand(cmd::kProperties);
     List().clearSelection();
-    SelectCheck("A");
+    SelectRow("A");
     ASSERT_EQ(Seeder().DeleteNodeRecord(a), 0);
     App()->OnCommand(cmd::kProperties);
     const std::vector<std::string> shown = Messages();

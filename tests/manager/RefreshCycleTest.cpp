@@ -16,7 +16,9 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <filesystem>
+#include <tuple>
 
 namespace {
 
@@ -48,6 +50,15 @@ protected:
         std::filesystem::remove(file);
         std::filesystem::create_directory(file);
     }
+    // How the Manager ended: what it showed (each with the error icon), its timer running,
+    // its frame closed.
+    using Ending = std::tuple<std::vector<std::string>, bool, bool, bool>;
+    Ending Ended() {
+        const auto& shown = Ui().History();
+        const bool errors = std::all_of(shown.begin(), shown.end(), [](const auto& s) { return s.icon == CUiSeam::Icon::Error; });
+        return {Messages(), errors, Frame().Timer().isActive(), Frame().Closed()};
+    }
+    static Ending ClosedAfter(std::vector<std::string> shown) { return {std::move(shown), true, false, true}; }
     void RestoreControlFile() {
         const std::string file = Seeder().Link()->ControlFile().Str();
         std::filesystem::remove(file);
@@ -80,11 +91,7 @@ TEST_F(RefreshCycleTest, AccessLostThreeTimesInARowClosesTheManager) {
     EXPECT_EQ(Frame().Cycle().AccessFailures(), 2);
     EXPECT_FALSE(Frame().Closed());
     Tick();
-    ASSERT_EQ(Messages().size(), 1u);
-    EXPECT_EQ(Messages()[0], std::string(MessageText(51558)));
-    EXPECT_EQ(Ui().History().back().icon, CUiSeam::Icon::Error);
-    EXPECT_FALSE(Frame().Timer().isActive());
-    EXPECT_TRUE(Frame().Closed());
+    EXPECT_EQ(Ended(), ClosedAfter({MessageText(51558)}));
     RestoreControlFile();
 }
 
@@ -104,11 +111,7 @@ TEST_F(RefreshCycleTest, AReloadThatFailsShowsItsErrorAndCloses) {
     SaveTree(); // a new "NM": the next tick reloads
     Tick();
     FailingLoadComponent::s_failLoads = false;
-    ASSERT_EQ(Messages().size(), 1u);
-    EXPECT_EQ(Messages()[0], ErrorBoxText(FailingLoadComponent::kLoadError).Str());
-    EXPECT_EQ(Ui().History()[0].icon, CUiSeam::Icon::Error);
-    EXPECT_FALSE(Frame().Timer().isActive());
-    EXPECT_TRUE(Frame().Closed());
+    EXPECT_EQ(Ended(), ClosedAfter({ErrorBoxText(FailingLoadComponent::kLoadError).Str()}));
 }
 
 TEST_F(RefreshCycleTest, DynamicPeriodFollowsTheListedChecks) {
@@ -154,11 +157,9 @@ TEST_F(RefreshCycleTest, AutoRefreshDialogEnablesItsFieldsAndValidatesThePeriod)
     App()->OnCommand(cmd::kAutoRefreshSettings);
     CSnAutoRefreshSettings stored;
     stored.Read();
-    EXPECT_TRUE(stored.Enabled);
-    EXPECT_FALSE(stored.Dynamic);
-    EXPECT_EQ(stored.PeriodSecs, 30);
-    EXPECT_EQ(Frame().Cycle().RefreshPeriod(), 30);
-    EXPECT_FALSE(Frame().Cycle().AutoRefreshDynamic());
+    EXPECT_EQ(std::make_tuple(stored.Enabled, stored.Dynamic, stored.PeriodSecs, Frame().Cycle().RefreshPeriod(),
+                              Frame().Cycle().AutoRefreshDynamic()),
+              std::make_tuple(true, false, 30, 30, false));
 
     // Cancel writes nothing.
     Ui().PushDialog([](QDialog& base) {

@@ -112,52 +112,36 @@ TEST_F(ManagerTest, FreshInstallationStartsWritableAndLoadsOnFirstTick) {
     EXPECT_EQ(Cell("Router", 5), ".\\Branch office");
 }
 
-TEST_F(ManagerTest, OlderConfigurationIsReplacedByTheTemplateAfterYes) {
-    AddFolder(1, "Old folder");
-    SaveTree();
-    SetVersion(ConfigPath(), "729");
+// A configuration of another version: after Yes it is kept beside a fresh copy of the
+// template (replacing an earlier kept copy); No, or Yes without a template, ends the Manager
+// and leaves the files as they were.
+TEST_F(ManagerTest, IncompatibleConfigurationIsReplacedByTheTemplateOnlyAfterYes) {
     const std::string kept = Root() + "/Configuration/Config.incompatible.mdb";
     testsupport::WriteFile(kept, "an earlier copy that is overwritten");
-
-    startAnswers = {CUiSeam::kOk, CUiSeam::kYes};
-    ASSERT_NE(Start(), nullptr);
-    const std::vector<std::string> messages = Messages();
-    ASSERT_EQ(messages.size(), 2u);
-    EXPECT_EQ(messages[0], ErrorText(25207).Str() + ".");
-    EXPECT_EQ(Ui().History()[0].icon, CUiSeam::Icon::Error);
-    EXPECT_EQ(messages[1], "Do you want to start with a new configuration file?");
-    EXPECT_EQ(Ui().History()[1].icon, CUiSeam::Icon::Question);
-    EXPECT_EQ(Ui().History()[1].buttons, CUiSeam::Buttons::YesNo);
-
-    // The old file is kept beside the fresh one, which is the template.
-    EXPECT_EQ(VersionOf(kept), "729");
-    EXPECT_EQ(VersionOf(ConfigPath()), "730");
-    Tick();
-    EXPECT_EQ(Tree().topLevelItem(0)->childCount(), 0);
-}
-
-TEST_F(ManagerTest, IncompatibleConfigurationEndsOnNoAndWithoutTemplate) {
-    SetVersion(ConfigPath(), "729");
-    startAnswers = {CUiSeam::kOk, CUiSeam::kNo};
-    EXPECT_EQ(Start(), nullptr);
-    ASSERT_EQ(Messages().size(), 2u);
-    EXPECT_EQ(Messages()[0], ErrorText(25207).Str() + ".");
-    EXPECT_EQ(App()->Frame(), nullptr);
-    EXPECT_EQ(VersionOf(ConfigPath()), "729");
-    EXPECT_FALSE(std::filesystem::exists(Root() + "/Configuration/Config.incompatible.mdb"));
-
-    // A newer configuration, Yes, but no template: the file is named, nothing is touched.
-    SetVersion(ConfigPath(), "731");
-    std::filesystem::remove(TemplatePath());
-    startAnswers = {CUiSeam::kOk, CUiSeam::kYes, CUiSeam::kOk};
-    EXPECT_EQ(Start(), nullptr);
-    ASSERT_EQ(Messages().size(), 3u);
-    EXPECT_EQ(Messages()[0], ErrorText(25206).Str() + ".");
-    EXPECT_EQ(Messages()[2], "File '" + Root() + "/Sys/Tpl/Config/Config.mdb' does not exist.");
-    EXPECT_EQ(Ui().History()[2].icon, CUiSeam::Icon::Error);
-    EXPECT_EQ(VersionOf(ConfigPath()), "731");
-    EXPECT_FALSE(std::filesystem::exists(Root() + "/Configuration/Config.incompatible.mdb"));
-    EXPECT_EQ(Ui().Unscripted(), 0);
+    auto box = [](CUiSeam::Icon icon, const std::string& text) { return std::to_string(int(icon)) + " " + text; };
+    const std::string error729 = box(CUiSeam::Icon::Error, ErrorShown(25207));
+    const std::string ask = box(CUiSeam::Icon::Question, "Do you want to start with a new configuration file?");
+    const struct { const char* version; int answer; bool withTemplate; std::vector<std::string> shown; bool started;
+                   const char* after; } cases[] = {
+        {"729", CUiSeam::kNo, true, {error729, ask}, false, "729"},
+        {"731", CUiSeam::kYes, false, {box(CUiSeam::Icon::Error, ErrorShown(25206)), ask,
+              box(CUiSeam::Icon::Error, "File '" + TemplatePath() + "' does not exist.")}, false, "731"},
+        {"729", CUiSeam::kYes, true, {error729, ask}, true, "730"},
+    };
+    for (const auto& c : cases) {
+        SetVersion(ConfigPath(), c.version);
+        std::error_code absent; // the template is where the case wants it
+        std::filesystem::rename(c.withTemplate ? TemplatePath() + ".away" : TemplatePath(),
+                                c.withTemplate ? TemplatePath() : TemplatePath() + ".away", absent);
+        startAnswers = {CUiSeam::kOk, c.answer, CUiSeam::kOk};
+        EXPECT_EQ(Start() != nullptr, c.started) << c.version;
+        std::vector<std::string> shown;
+        for (const CUiSeam::Shown& s : Ui().History())
+            shown.push_back(box(s.icon, s.text));
+        EXPECT_EQ(shown, c.shown) << c.version;
+        EXPECT_EQ(VersionOf(ConfigPath()) + "/" + VersionOf(kept), std::string(c.after) + "/" +
+                                                                      (c.started ? c.version : "<cannot read>"));
+    }
 }
 
 TEST_F(ManagerTest, ConfigurationThatCannotBeOpenedIsNamedAndEndsWithoutQuestion) {
@@ -183,28 +167,27 @@ TEST_F(ManagerTest, UnreadableConfigurationEndsAfterTheAccessProbe) {
     EXPECT_EQ(App()->Store(), nullptr);
 }
 
-TEST_F(ManagerTest, ConfigurationThatCannotBeWrittenRunsReadOnly) {
-    options.componentFactory = [](const CQvcString& connection) -> std::unique_ptr<ISnCfg> {
-        return std::make_unique<FailingMetaComponent>(connection, false, true);
-    };
-    ASSERT_NE(Start(), nullptr);
-    EXPECT_TRUE(Messages().empty());
-    EXPECT_TRUE(App()->Readable());
-    EXPECT_FALSE(App()->Writable());
-    Tick();
-    const std::string label = Tree().topLevelItem(0)->text(0).toStdString();
-    const std::string user = platform::UserName();
-    EXPECT_EQ(label, user.empty() ? "Sentrelle (Logged on user has Read-Only permissions to the configuration)"
-                                  : "Sentrelle (User '" + user + "' has Read-Only permissions to the configuration)");
-    EXPECT_TRUE(Frame().Action(cmd::kReadOnly)->isChecked());
-    EXPECT_FALSE(Frame().Action(cmd::kNewFolder)->isEnabled());
-}
-
-TEST_F(ManagerTest, WritePermissionZeroMakesAWritableConfigurationReadOnly) {
-    prefs::WriteString("WritePermission", "WritePermission", " 0 ");
-    ASSERT_NE(Start(), nullptr);
-    EXPECT_TRUE(App()->Readable());
-    EXPECT_FALSE(App()->Writable());
+// A configuration that refuses the access probe's write, or WritePermission 0 on a writable
+// one: the Manager runs read-only.
+TEST_F(ManagerTest, ConfigurationThatCannotBeWrittenOrWritePermissionZeroRunsReadOnly) {
+    for (const bool refused : {true, false}) {
+        if (refused)
+            options.componentFactory = [](const CQvcString& connection) -> std::unique_ptr<ISnCfg> {
+                return std::make_unique<FailingMetaComponent>(connection, false, true);
+            };
+        else
+            (options.componentFactory = nullptr, prefs::WriteString("WritePermission", "WritePermission", " 0 "));
+        ASSERT_NE(Start(), nullptr);
+        EXPECT_TRUE(Messages().empty());
+        EXPECT_EQ(std::make_pair(App()->Readable(), App()->Writable()), std::make_pair(true, false));
+        Tick();
+        const std::string label = Tree().topLevelItem(0)->text(0).toStdString();
+        const std::string user = platform::UserName();
+        EXPECT_EQ(label, user.empty() ? "Sentrelle (Logged on user has Read-Only permissions to the configuration)"
+                                      : "Sentrelle (User '" + user + "' has Read-Only permissions to the configuration)");
+        EXPECT_TRUE(Frame().Action(cmd::kReadOnly)->isChecked());
+        EXPECT_FALSE(Frame().Action(cmd::kNewFolder)->isEnabled());
+    }
 }
 
 TEST_F(ManagerTest, WindowUsesTheNormalisedPreferences) {

@@ -218,22 +218,7 @@ TEST_F(ManagerTest, ColumnMenusShowHideAndWidthsPersistForConfigurationColumns) 
     EXPECT_EQ(List().ColumnWidth(2), 150);
 }
 
-TEST_F(ManagerTest, DoubleClickEditsOnlyAWritableConfiguration) {
-    const long id = AddCheck(1, "Failed");
-    WriteResult(id, 3, kNow - 10, "down");
-    SaveTree();
-    prefs::WriteString("WritePermission", "WritePermission", "0");
-    ASSERT_NE(Start(true), nullptr);
-    Tick();
-    int opened = 0;
-    App()->Commands().Add(cmd::kProperties, [&opened](int) { ++opened; });
-
-    const QRect rect = List().visualRect(List().Model().index(0, 0));
-    QTest::mouseDClick(List().viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
-    EXPECT_EQ(opened, 0);
-}
-
-TEST_F(ManagerTest, DoubleClickOpensPropertiesAndSelectAllSelectsEveryRow) {
+TEST_F(ManagerTest, DoubleClickOpensPropertiesOfAWritableConfigurationAndSelectAllSelectsEveryRow) {
     for (const char* name : {"One", "Two", "Three"})
         AddCheck(1, name);
     SaveTree();
@@ -242,8 +227,12 @@ TEST_F(ManagerTest, DoubleClickOpensPropertiesAndSelectAllSelectsEveryRow) {
     std::vector<int> ran;
     App()->Commands().Add(cmd::kProperties, [&ran](int id) { ran.push_back(id); });
 
-    const QRect rect = List().visualRect(List().Model().index(1, 0));
-    QTest::mouseDClick(List().viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
+    // Only a writable configuration is edited.
+    for (const bool writable : {false, true}) {
+        App()->SetWritable(writable);
+        const QRect rect = List().visualRect(List().Model().index(1, 0));
+        QTest::mouseDClick(List().viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
+    }
     EXPECT_EQ(ran, (std::vector<int>{cmd::kProperties}));
     // Clicking a row makes it the row selected again after a rebuild.
     EXPECT_EQ(List().ReselectId(), List().Model().Node(1)->Id());

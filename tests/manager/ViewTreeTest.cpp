@@ -4,7 +4,6 @@
 
 #include "library/Messages.h"
 #include "model/console/CommandIds.h"
-#include "model/console/ManagerPreferences.h"
 #include "model/store/SnCfgSqlite.h"
 
 #include <QCoreApplication>
@@ -114,20 +113,7 @@ TEST_F(ManagerTest, SelectingAFolderListsItsChecksAndARebuildKeepsOrDropsTheSele
     EXPECT_EQ(List().RowCount(), 2);
 }
 
-TEST_F(ManagerTest, ReadOnlyTreeRefusesToDrag) {
-    const long a = AddFolder(1, "A");
-    AddFolder(1, "B");
-    SaveTree();
-    prefs::WriteString("WritePermission", "WritePermission", "0");
-    ASSERT_NE(Start(), nullptr);
-    Tick();
-
-    EXPECT_FALSE(Tree().BeginDrag(Tree().FindItem(a)));
-    EXPECT_FALSE(App()->Drag().dragging);
-    EXPECT_FALSE(List().BeginDrag());
-}
-
-TEST_F(ManagerTest, FolderDragRefusesItsOwnSubtreeAndMovesElsewhere) {
+TEST_F(ManagerTest, FolderDragRefusesReadOnlyAndItsOwnSubtreeAndMovesElsewhere) {
     const long a = AddFolder(1, "A");
     const long a1 = AddFolder(a, "A1");
     const long b = AddFolder(1, "B");
@@ -136,6 +122,10 @@ TEST_F(ManagerTest, FolderDragRefusesItsOwnSubtreeAndMovesElsewhere) {
     ASSERT_NE(Start(), nullptr);
     Tick();
     const CQvcString before = StoredTree(ConfigPath());
+    App()->SetWritable(false); // read-only: nothing can be dragged
+    EXPECT_EQ(std::make_tuple(Tree().BeginDrag(Tree().FindItem(a)), App()->Drag().dragging, List().BeginDrag()),
+              std::make_tuple(false, false, false));
+    App()->SetWritable(true);
 
     // Into its own subfolder: refused with a message, nothing changes.
     ASSERT_TRUE(Tree().BeginDrag(Tree().FindItem(a)));
@@ -183,10 +173,8 @@ TEST_F(ManagerTest, DroppingChecksOnAFolderMovesThemAndSavesTheTree) {
     SaveTree();
 
     Tree().SelectFolder(source);
-    List().selectionModel()->select(List().Model().index(RowOf("First"), 0),
-                                    QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    List().selectionModel()->select(List().Model().index(RowOf("Second"), 0),
-                                    QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    SelectRow("First");
+    SelectRow("Second");
     ASSERT_TRUE(List().BeginDrag());
     Tree().DragOver(Tree().FindItem(target));
     Tree().Drop();

@@ -113,6 +113,7 @@ void Hold(CQMonApp& app) {
         held.push_back(check->Cfg.OnHold);
     const std::int32_t value = checkstate::NewHoldValue(held);
     bool failed = false;
+    bool stale = false;
     bool unannounced = false; // a write happened, and the announcing last one did not
     for (std::size_t i = 0; i < checks.size(); ++i) {
         // The stored record, not the listed node: another Manager may have changed it.
@@ -120,6 +121,7 @@ void Hold(CQMonApp& app) {
         work.Cfg.ID = checks[i]->Id();
         if (store.ReadNode(&work) != 0) {
             app.Ui().Message(Text(51472), CUiSeam::Icon::Error);
+            stale = true; // the record went away under the list
             continue;
         }
         work.Cfg.OnHold = value;
@@ -140,7 +142,7 @@ void Hold(CQMonApp& app) {
     if (unannounced)
         store.SignalConfigChanged(true, true);
     store.EndConnection();
-    if (failed) {
+    if (failed || stale) {
         // The window must show what the database holds.
         app.ReloadAndRebuild();
         return;

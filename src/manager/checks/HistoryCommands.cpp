@@ -7,6 +7,8 @@
 #include "model/checks/CheckTypes.h"
 #include "model/console/CommandIds.h"
 #include "model/console/HistoryGraph.h"
+#include "model/settings/SnReportSettings.h"
+#include "model/settings/SnStatsLimits.h"
 #include "model/tree/SnNode.h"
 
 #include <QComboBox>
@@ -80,6 +82,24 @@ bool FolderGraphChecks(CQMonApp& app, std::vector<CSnNode*>& checks) {
     return false;
 }
 
+// The statistics database's size test before a graph; false when no graph is drawn.
+bool StatsSizeAllowsGraph(CQMonApp& app) {
+    CSnReportSettings report;
+    if (const long code = report.Read(*app.Store())) {
+        app.ShowErrorCode(code);
+        return false;
+    }
+    CSnStatsLimits limits;
+    limits.Read();
+    const CStatsSizeTest test = TestStatsDatabase(report.DbConnection, app.Store()->RootDirectory(), limits);
+    using Severity = CStatsSizeTest::Severity;
+    if (test.severity != Severity::None)
+        app.Ui().Message(test.text, test.severity == Severity::Error     ? CUiSeam::Icon::Error
+                                    : test.severity == Severity::Warning ? CUiSeam::Icon::Warning
+                                                                         : CUiSeam::Icon::Information);
+    return test.draw;
+}
+
 void ShowGraph(CQMonApp& app, bool folderGraph) {
     CMainFrame* frame = app.Frame();
     if (frame == nullptr || app.Store() == nullptr)
@@ -104,6 +124,8 @@ void ShowGraph(CQMonApp& app, bool folderGraph) {
             return;
         type = dialog.Chosen();
     }
+    if (!StatsSizeAllowsGraph(app))
+        return;
     platform::IProcessLauncher* launcher = app.GetOptions().launcher;
     LaunchGraph(app.Store()->RootDirectory(), GraphArgument(checks, type), ErrorBox(app),
                 launcher != nullptr ? *launcher : platform::SystemProcessLauncher());

@@ -84,43 +84,53 @@ void Copy(CQMonApp& app) {
     QGuiApplication::clipboard()->setMimeData(mime.release()); // the clipboard takes it
 }
 
-// Makes the pasted checks in `folder`; their records are written, but not yet linked.
-// Empty after a failure on the first check (its error shown) or a failed read.
-std::vector<CSnNode*> MakeCopies(CQMonApp& app, std::vector<CSnNode>& sources, CDialogPasteServer& dialog) {
-    CSnCfg& store = *app.Store();
+// Deletes the records of copies that will not be linked into the tree and frees their
+// nodes: a record in no folder would be an orphan that no window ever shows.  When the
+// delete fails too (the database refuses every write), they stay until a repair of the
+// configuration's health removes them.
+void DiscardCopies(CSnCfg& store, const std::vector<CSnNode*>& copies) {
+    std::vector<long> ids;
+    for (const CSnNode* node : copies)
+        ids.push_back(node->Id());
+    if (!ids.empty())
+        store.DeleteNodeRecords(ids);
+    for (CSnNode* node : copies)
+        store.FreeNode(node);
+}
+
+// The copies made for a paste, each written but not yet linked, and the failure that
+// ended the loop early (0 when every source was copied).
+struct Copies {
+    std::vector<CSnNode*> made;
+    long code = 0;
+};
+
+// Makes the pasted checks.  A source that cannot be read ends the paste with nothing
+// pasted: the copies made before it are deleted again.  A copy that cannot be made or
+// saved ends the loop and keeps the copies made before it (its own record is deleted).
+Copies MakeCopies(CSnCfg& store, std::vector<CSnNode>& sources, CDialogPasteServer& dialog) {
     const bool unchanged = dialog.Unchanged().isChecked();
     const bool hold = dialog.Hold().isChecked();
-    std::vector<CSnNode*> created;
-    bool failed = false;
+    Copies copies;
     for (CSnNode& source : sources) {
         if (long code = store.ReadNode(&source)) {
-            app.ShowErrorCode(code);
-            failed = true;
-            break;
+            DiscardCopies(store, copies.made);
+            return {{}, code};
         }
         CSnNode* copy = store.NewNodeObject();
         long code = store.InsertNode(copy, &source, 0);
-        if (code == 0) {
-            paste::MakePastedCopy(copy->Cfg, unchanged, dialog.Host(), hold);
-            code = store.WriteNode(copy, false, false);
-        }
         if (code != 0) {
             store.FreeNode(copy);
-            // What was pasted before the failure is kept.
-            if (created.empty()) {
-                app.ShowErrorCode(code);
-                failed = true;
-            }
-            break;
+            return {std::move(copies.made), code};
         }
-        created.push_back(copy);
+        paste::MakePastedCopy(copy->Cfg, unchanged, dialog.Host(), hold);
+        if ((code = store.WriteNode(copy, false, false)) != 0) {
+            DiscardCopies(store, {copy});
+            return {std::move(copies.made), code};
+        }
+        copies.made.push_back(copy);
     }
-    if (failed) {
-        for (CSnNode* node : created)
-            store.FreeNode(node);
-        created.clear();
-    }
-    return created;
+    return copies;
 }
 
 void PasteChecks(CQMonApp& app) {
@@ -167,18 +177,18 @@ void PasteChecks(CQMonApp& app) {
         app.ShowErrorCode(connection.Code());
         return;
     }
-    const std::vector<CSnNode*> created = MakeCopies(app, sources, dialog);
-    if (created.empty())
-        return;
-    const CSnCfg::TreeEdit edit = store.AppendToTree(app.Root(), target, created);
-    if (edit.Code != 0) {
-        for (CSnNode* node : created)
-            store.FreeNode(node);
+    const Copies copies = MakeCopies(store, sources, dialog);
+    const CSnCfg::TreeEdit edit =
+        copies.made.empty() ? CSnCfg::TreeEdit{} : store.AppendToTree(app.Root(), target, copies.made);
+    if (edit.Code != 0)
+        DiscardCopies(store, copies.made);
+    // Any failure: the window is rebuilt from what the database holds, then told why.
+    if (const long code = copies.code != 0 ? copies.code : edit.Code) {
         app.ReloadAndRebuild();
-        app.ShowErrorCode(edit.Code);
+        app.ShowErrorCode(code);
         return;
     }
-    const long lastId = created.back()->Id();
+    const long lastId = copies.made.back()->Id();
     if (edit.Stale)
         app.ReloadAndRebuild();
     // Another writer may have removed the folder meanwhile (a stale tree was reloaded).

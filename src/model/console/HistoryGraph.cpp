@@ -3,11 +3,14 @@
 #include "library/ErrorTexts.h"
 #include "library/Messages.h"
 #include "library/QvcPath.h"
+#include "model/settings/SnStatsLimits.h"
+#include "model/store/SnCfgSqlite.h"
 #include "model/tree/SnNode.h"
 #include "platform/Module.h"
 #include "platform/System.h"
 
 #include <algorithm>
+#include <filesystem>
 
 namespace {
 
@@ -69,6 +72,34 @@ std::string GraphArgument(const std::vector<const CSnNode*>& checks, std::int32_
         joined += std::to_string(check->Id());
     }
     return joined;
+}
+
+CStatsSizeTest TestStatsDatabase(const CQvcString& connection, const CQvcString& engineRoot,
+                                 const CSnStatsLimits& limits) {
+    using Severity = CStatsSizeTest::Severity;
+    CQvcString provider = connection;
+    provider.MakeUpper();
+    const CQvcString stored = CSnCfgSqlite::PathFromConnection(connection);
+    if ((provider.Find("JET.OLEDB") < 0 && provider.Find("ACE.OLEDB") < 0) || stored.IsEmpty())
+        return {};
+    const CQvcString path = EngineRootPath(stored, engineRoot);
+    std::error_code error;
+    const auto status = std::filesystem::status(path.Str(), error);
+    if (status.type() == std::filesystem::file_type::not_found)
+        return {Severity::Information, Filled(51736, path), false};
+    const std::uintmax_t bytes =
+        std::filesystem::is_regular_file(status) ? std::filesystem::file_size(path.Str(), error) : 0;
+    if (error || !std::filesystem::is_regular_file(status))
+        return {Severity::Warning, Filled(51739, path), true};
+    const std::uintmax_t megabytes = bytes / (1024 * 1024);
+    const bool refused = megabytes >= limits.DbMsaSizeMBLimit;
+    if (!refused && megabytes < limits.DbMsaSizeMBWarning)
+        return {};
+    // The message shows whole MB as int: the limits are far below its range.
+    CQvcString text;
+    text.Format(MessageText(refused ? 51738 : 51737), path.c_str(), static_cast<int>(megabytes),
+                static_cast<int>(refused ? limits.DbMsaSizeMBLimit : limits.DbMsaSizeMBWarning));
+    return {refused ? Severity::Error : Severity::Warning, text, !refused};
 }
 
 int LaunchGraph(const CQvcString& engineRoot, const std::string& argument, const ShowErrorFn& showError,

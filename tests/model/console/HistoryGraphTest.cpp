@@ -5,6 +5,7 @@
 #include "library/ErrorTexts.h"
 #include "library/Messages.h"
 #include "model/console/HistoryGraph.h"
+#include "model/settings/SnStatsLimits.h"
 #include "model/tree/SnNode.h"
 
 #include <gtest/gtest.h>
@@ -78,6 +79,31 @@ TEST(LaunchGraph, MissingProgramFailedStartAndTheCommandLine) {
     EXPECT_EQ(LaunchGraph(dir.Path(), "6", shown.Fn(), launcher), -1);
     EXPECT_EQ(shown.errors, (std::vector<std::string>{Filled(51685, program), ErrorBoxText(1032).Str()}));
     EXPECT_EQ(launcher.launched, (std::vector<std::vector<std::string>>{{program, "4,5"}, {program, "6"}}));
+}
+
+TEST(TestStatsDatabase, OnlyAFileDatabaseIsSizedAgainstTheWarningAndTheLimit) {
+    testsupport::TempDir dir;
+    const std::string file = dir.Path() + "/Logs/Statistics.mdb";
+    CSnStatsLimits limits;
+    limits.DbMsaSizeMBWarning = 2;
+    limits.DbMsaSizeMBLimit = 3;
+    CQvcString warned, refused;
+    warned.Format(MessageText(51737), file.c_str(), 2, 2);
+    refused.Format(MessageText(51738), file.c_str(), 3, 3);
+    using S = CStatsSizeTest::Severity;
+    // What lies at the path: -2 nothing, -1 a directory, else a file of that many bytes.
+    const struct { long long bytes; CStatsSizeTest expected; } cases[] = {
+        {-2, {S::Information, Filled(51736, file), false}}, {2097151, {}}, {2097152, {S::Warning, warned, true}},
+        {3145728, {S::Error, refused, false}}, {-1, {S::Warning, Filled(51739, file), true}}};
+    for (const auto& c : cases) {
+        std::filesystem::remove_all(dir.Path() + "/Logs");
+        std::filesystem::create_directories(c.bytes == -1 ? file : dir.Path() + "/Logs");
+        if (c.bytes >= 0)
+            (testsupport::WriteFile(file, ""), std::filesystem::resize_file(file, static_cast<std::uintmax_t>(c.bytes)));
+        EXPECT_EQ(TestStatsDatabase("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=<SNROOT>Logs\\Statistics.mdb",
+                                    dir.Path(), limits), c.expected) << c.bytes;
+    }
+    EXPECT_EQ(TestStatsDatabase("Provider=SQLOLEDB;Data Source=stats", dir.Path(), limits), CStatsSizeTest{});
 }
 
 } // namespace

@@ -15,6 +15,7 @@
 #include <vector>
 
 class CSnNode;
+class CSnStatsLimits;
 
 using ShowErrorFn = std::function<void(const CQvcString& text)>;
 
@@ -48,6 +49,24 @@ CGraphPlan PlanGraph(const std::vector<const CSnNode*>& checks);
 // The graph program's argument: the identifiers of the graph-enabled checks of `type`,
 // in the given order, joined by commas.
 std::string GraphArgument(const std::vector<const CSnNode*>& checks, std::int32_t type);
+
+// The size test of the statistics database that comes before a graph.  Only a database
+// kept in a file (a Jet or ACE connection, "<SNROOT>" standing for the engine root) has a
+// size to test; any other connection passes.  Sizes count whole MB against the limits
+// DbMsaSizeMBWarning and DbMsaSizeMBLimit:
+//   no file yet       51736, information, no graph (no statistics have been logged)
+//   warning reached   51737, warning, then the graph
+//   limit reached     51738, error, no graph
+//   size unreadable   51739, warning, then the graph (the test cannot hold it back)
+struct CStatsSizeTest {
+    enum class Severity { None, Information, Warning, Error };
+    Severity severity = Severity::None;
+    CQvcString text;
+    bool draw = true;
+    bool operator==(const CStatsSizeTest&) const = default;
+};
+CStatsSizeTest TestStatsDatabase(const CQvcString& connection, const CQvcString& engineRoot,
+                                 const CSnStatsLimits& limits);
 
 // Starts the graph program with `argument` without waiting for it.  0, or -1 after
 // handing 51685 (no program at its path, the path named) or the error text of a failed
