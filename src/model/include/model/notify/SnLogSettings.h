@@ -51,4 +51,5 @@ public:
         fn(snprop::kSyslogPriorityRecovery, s.SyslogPriorityRecovery);
         fn(snprop::kSyslogPriorityInfo, s.SyslogPriorityInfo);
     }
+    bool operator==(const CSnLogSettings&) const = default;
 };
