@@ -173,18 +173,3 @@ TEST_F(SnActivityTrackerTest, DateAndTimeSettingsAreReloadedAtMostEveryThirtySec
 }
 
 } // namespace
-
-TEST_F(SnActivityTrackerTest, RestartListsTheWholeLogAgainInTheNewFormats) {
-    CSnActivityTracker tracker = Tracker();
-    CQvcSectionString log;
-    log.Append("00000000||1700000000||Activity log started");
-    AddLines(log, 1, 2);
-    tracker.Refresh(log);
-    dateFormat = "dd.mm.yyyy"; // within the reload period: only a restart takes it
-    tracker.Restart();
-    EXPECT_TRUE(tracker.Rows().empty());
-    const std::vector<CQvcString> added = tracker.Refresh(log).added;
-    EXPECT_EQ(tracker.Rows(), (std::deque<CQvcString>{"14.11.2023 22:13:22 - event 2", "14.11.2023 22:13:21 - event 1",
-                                                      "14.11.2023 22:13:20 - Activity log started"}));
-    EXPECT_EQ(added.size(), 3u);
-}
