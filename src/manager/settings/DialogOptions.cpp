@@ -369,7 +369,14 @@ void CDialogOptions::accept() {
                   m_read.dateTime = m_edit.dateTime;
                   m_dateTimeWritten = true;
               }) &&
-        write(!(m_edit.stats == m_read.stats), [this] { return m_edit.stats.Write(); },
+        // The limits live in the registry: the stamp is given here, as the records give theirs.
+        write(!(m_edit.stats == m_read.stats),
+              [this] {
+                  const long code = m_edit.stats.Write();
+                  if (code == 0)
+                      m_store.SignalGlobalSettingsChanged();
+                  return code;
+              },
               [this] { m_read.stats = m_edit.stats; });
     if (written)
         QDialog::accept();
