@@ -18,6 +18,7 @@
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QLineEdit>
 
 #include <cstdio>
 #include <filesystem>
@@ -76,6 +77,21 @@ TEST_F(ActivityViewTest, ViewShowsTheTrackersRowsInTheConfigurationsFormats) {
                   std::make_tuple(200, QString("2023-11-14 22:21 - event %1").arg(last),
                                   QString("2023-11-14 22:18 - event %1").arg(last - 199)));
     }
+}
+
+TEST_F(ActivityViewTest, OptionsWithNewFormatsRewriteTheShownRows) {
+    ASSERT_NE(Start(), nullptr);
+    WriteLog(1, 2);
+    Tick();
+    ASSERT_EQ(Rows(), (QStringList{Expected(2), Expected(1)}));
+    Ui().PushDialog([](QDialog& d) {
+        d.findChild<QLineEdit*>("dateFormat")->setText("dd.mm.yyyy");
+        d.findChild<QLineEdit*>("timeFormat")->setText("HH:mm:ss");
+        d.accept();
+        return d.result();
+    });
+    App()->OnCommand(cmd::kOptions);
+    EXPECT_EQ(Rows(), (QStringList{"14.11.2023 22:13:22 - event 2", "14.11.2023 22:13:21 - event 1"}));
 }
 
 TEST_F(ActivityViewTest, CaptureOffFreezesTheViewAndTicksItsMenus) {

@@ -16,6 +16,7 @@
 #include "manager/mainframe/FrameCommands.h"
 #include "manager/mainframe/MainFrame.h"
 #include "manager/service/ServiceCommands.h"
+#include "manager/settings/OptionsCommands.h"
 #include "model/console/CommandIds.h"
 #include "model/console/FileViewers.h"
 #include "model/console/ManagerPreferences.h"
@@ -55,6 +56,7 @@ CQMonApp::CQMonApp(Options options) : CQvcBase("QMonApp"), m_options(std::move(o
     RegisterDependencyDialogs(*this, m_checkDialogs, m_commands);
     RegisterPasteCommands(*this, m_commands);
     RegisterHistoryCommands(*this, m_commands);
+    RegisterOptionsCommands(*this, m_commands);
 }
 
 CQMonApp::~CQMonApp() { ExitInstance(); }

@@ -61,6 +61,12 @@ void CViewLog::Refresh() {
         Trace(kTraceFile, "activity view: %zu rows added, %zu removed\n", update.added.size(), update.removed);
 }
 
+void CViewLog::Reformat() {
+    m_tracker.Restart();
+    clear();
+    Refresh();
+}
+
 QStringList CViewLog::RowTexts() const {
     QStringList rows;
     for (int i = 0; i < topLevelItemCount(); ++i)

@@ -36,6 +36,13 @@ void CSnActivityTracker::ReloadSettingsWhenDue() {
     m_settingsLoadedAt = now;
 }
 
+void CSnActivityTracker::Restart() {
+    m_settingsLoaded = false;
+    m_newestKey.Empty();
+    m_lastRestart = 0;
+    m_rows.clear();
+}
+
 CSnActivityTracker::Update CSnActivityTracker::Refresh(const CQvcSectionString& log) {
     ReloadSettingsWhenDue();
 

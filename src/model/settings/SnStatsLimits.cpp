@@ -4,6 +4,7 @@
 #include "platform/Registry.h"
 
 #include <algorithm>
+#include <utility>
 
 void CSnStatsLimits::Read() {
     const CQvcString key = CQvcString(kProductKey) + "\\Stats";
@@ -43,4 +44,30 @@ void CSnStatsLimits::Read() {
     HistoryWarningFactor = atLeast("HistoryWarningFactor", d.HistoryWarningFactor, 1);
     DbCleanupIntervalHours = atLeast("DbCleanupIntervalHours", d.DbCleanupIntervalHours, 24);
     DbCleanupLog = platform::RegReadStringWriteBack(hive, key.c_str(), "DbCleanupLog", "", true);
+}
+
+long CSnStatsLimits::Write() const {
+    const CQvcString key = CQvcString(kProductKey) + "\\Stats";
+    const auto hive = platform::Hive::LocalMachine;
+    const std::pair<const char*, std::uint32_t> values[] = {
+        {"DbMsaSizeMBLimit", DbMsaSizeMBLimit},
+        {"DbMsaSizeMBWarning", DbMsaSizeMBWarning},
+        {"RpTblMsaRecordLimit", RpTblMsaRecordLimit},
+        {"RpTblMsaRecordWarning", RpTblMsaRecordWarning},
+        {"RpTblSqlRecordLimit", RpTblSqlRecordLimit},
+        {"RpTblSqlRecordWarning", RpTblSqlRecordWarning},
+        {"GrTblMsaRecordLimit", GrTblMsaRecordLimit},
+        {"GrTblMsaRecordWarning", GrTblMsaRecordWarning},
+        {"GrTblSqlRecordLimit", GrTblSqlRecordLimit},
+        {"GrTblSqlRecordWarning", GrTblSqlRecordWarning},
+        {"RpLogFrequencySecs", RpLogFrequencySecs},
+        {"GrLogFrequencySecs", GrLogFrequencySecs},
+        {"SvcWarningLogIntervalSecs", SvcWarningLogIntervalSecs},
+        {"HistoryWarningFactor", HistoryWarningFactor},
+        {"DbCleanupIntervalHours", DbCleanupIntervalHours},
+    };
+    for (const auto& [name, value] : values)
+        if (long code = platform::RegSetDword(hive, key.c_str(), name, value))
+            return code;
+    return platform::RegSetString(hive, key.c_str(), "DbCleanupLog", DbCleanupLog.c_str());
 }

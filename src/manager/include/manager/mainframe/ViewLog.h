@@ -20,6 +20,8 @@ public:
 
     // Adds the activity that is newer than what the view shows.
     void Refresh();
+    // Shows the whole log again in the configuration's current date and time formats.
+    void Reformat();
     // The rows as shown, top first.
     QStringList RowTexts() const;
     const CSnActivityTracker& Tracker() const { return m_tracker; }

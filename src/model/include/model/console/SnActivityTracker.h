@@ -41,6 +41,10 @@ public:
     // One refresh from the lines of the log section.
     Update Refresh(const CQvcSectionString& log);
 
+    // Forgets the rows and the newest key and reloads the settings at the next refresh,
+    // which then lists the whole log again, as on the first refresh.
+    void Restart();
+
     // The rows shown, newest first.
     const std::deque<CQvcString>& Rows() const { return m_rows; }
     const CQvcString& NewestKey() const { return m_newestKey; }

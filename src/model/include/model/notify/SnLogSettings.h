@@ -51,4 +51,5 @@ public:
         fn(snprop::kSyslogPriorityRecovery, "SyslogPriorityRecovery", s.SyslogPriorityRecovery);
         fn(snprop::kSyslogPriorityInfo, "SyslogPriorityInfo", s.SyslogPriorityInfo);
     }
+    bool operator==(const CSnLogSettings&) const = default;
 };

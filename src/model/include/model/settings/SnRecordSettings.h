@@ -80,4 +80,5 @@ public:
     void FromRecord(const CSnRecord& record) {
         CSnRecordSettings::FromRecord(static_cast<Derived&>(*this), record);
     }
+    bool operator==(const CSnRowSettings&) const = default;
 };

@@ -27,4 +27,7 @@ public:
 
     // Reads, adjusts and writes back every value.
     void Read();
+    // Writes every value as it is; 0 or the first failure's code.
+    long Write() const;
+    bool operator==(const CSnStatsLimits&) const = default;
 };
