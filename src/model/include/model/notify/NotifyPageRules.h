@@ -1,0 +1,52 @@
+#pragma once
+// The rules of the notification settings pages, without windows: how a page's fields map
+// onto the channel's settings record and which input a page refuses.
+#include "library/QvcString.h"
+#include "model/notify/SnSmtpSettings.h"
+
+#include <cstdint>
+
+namespace notifyrules {
+
+// How the engine talks to a mail server.  The record keeps one "secure" switch per
+// server; the engine starts TLS at once on port 465 and with STARTTLS on any other.
+enum class SmtpSecurity { None, StartTls, Tls };
+inline constexpr std::int32_t kImplicitTlsPort = 465;
+
+SmtpSecurity SecurityOf(bool secure, std::int32_t port);
+bool IsSecure(SmtpSecurity security);
+
+// One mail server as the E-mail page shows it (the port as typed).
+struct SmtpServerFields {
+    CQvcString Server;
+    CQvcString Port;
+    SmtpSecurity Security = SmtpSecurity::None;
+    bool Auth = false;
+    CQvcString Login;
+    CQvcString Password; // plain
+    CQvcString SenderName;
+    CQvcString SenderAddress;
+    bool operator==(const SmtpServerFields&) const = default;
+};
+
+struct SmtpPageFields {
+    // The channel counts as set up while the first server is filled (the rule by which a
+    // check's notifications grey the channel), so switching it off clears that server.
+    bool Enabled = false;
+    SmtpServerFields Primary;
+    SmtpServerFields Secondary;
+    std::int32_t CharSet = 65001;
+    bool operator==(const SmtpPageFields&) const = default;
+};
+
+// The first refusal of the page; empty when it may be saved.  Only a filled server's
+// fields are checked, the primary one first.
+CQvcString CheckSmtpPage(const SmtpPageFields& fields);
+SmtpPageFields SmtpPageFrom(const CSnSmtpSettings& settings);
+// Writes an accepted page into the record (passwords scrambled); other fields stay.
+void SmtpPageTo(const SmtpPageFields& fields, CSnSmtpSettings& settings);
+
+// The placeholders the engine fills in a message template, each written "<% Name %>".
+extern const char* const kTemplatePlaceholders[10];
+
+} // namespace notifyrules

@@ -1,0 +1,106 @@
+#include "model/notify/NotifyPageRules.h"
+
+#include "model/notify/AddressRules.h"
+
+#include <string>
+
+namespace notifyrules {
+
+const char* const kTemplatePlaceholders[10] = {"Name", "Host",     "Type", "Status", "Data",
+                                               "Response", "Time", "Folder", "ID",   "Direction"};
+
+namespace {
+
+CQvcString Trimmed(const CQvcString& text) {
+    CQvcString t = text;
+    return t.Trim();
+}
+
+// The port as a number, or 0 when it is not one from 1 to 65535.
+std::int32_t PortNumber(const CQvcString& text) {
+    const std::string s = Trimmed(text).Str();
+    if (s.empty() || s.size() > 5 || s.find_first_not_of("0123456789") != std::string::npos)
+        return 0;
+    const long port = std::stol(s);
+    return port >= 1 && port <= 65535 ? static_cast<std::int32_t>(port) : 0;
+}
+
+CQvcString CheckServer(const SmtpServerFields& f, const char* which) {
+    const CQvcString prefix = CQvcString(which) + " SMTP server: ";
+    if (PortNumber(f.Port) == 0)
+        return prefix + "the port must be a number from 1 to 65535.";
+    const bool implicitPort = PortNumber(f.Port) == kImplicitTlsPort;
+    if (f.Security == SmtpSecurity::Tls && !implicitPort)
+        return prefix + "TLS is used on port 465 only; choose STARTTLS for other ports.";
+    if (f.Security == SmtpSecurity::StartTls && implicitPort)
+        return prefix + "port 465 uses TLS, not STARTTLS.";
+    if (f.Auth && Trimmed(f.Login).IsEmpty())
+        return prefix + "a login is required when the server requires authentication.";
+    if (Trimmed(f.SenderAddress).IsEmpty())
+        return prefix + "the sender's e-mail address is required.";
+    if (!IsValidEmailAddress(Trimmed(f.SenderAddress)))
+        return prefix + "invalid sender e-mail address.";
+    return CQvcString();
+}
+
+SmtpServerFields ServerFrom(const CQvcString& server, std::int32_t port, bool secure, bool auth,
+                            const CQvcString& login, const CQvcString& password, const CQvcString& name,
+                            const CQvcString& address) {
+    return {server,   CQvcString(std::to_string(port)), SecurityOf(secure, port), auth, login,
+            CQvcString::Unscramble(password.Str()), name, address};
+}
+
+} // namespace
+
+SmtpSecurity SecurityOf(bool secure, std::int32_t port) {
+    if (!secure)
+        return SmtpSecurity::None;
+    return port == kImplicitTlsPort ? SmtpSecurity::Tls : SmtpSecurity::StartTls;
+}
+
+bool IsSecure(SmtpSecurity security) { return security != SmtpSecurity::None; }
+
+CQvcString CheckSmtpPage(const SmtpPageFields& fields) {
+    if (!fields.Enabled)
+        return CQvcString();
+    if (Trimmed(fields.Primary.Server).IsEmpty())
+        return CQvcString("The primary SMTP server is required while e-mail notifications are enabled.");
+    if (CQvcString refusal = CheckServer(fields.Primary, "Primary"); !refusal.IsEmpty())
+        return refusal;
+    if (!Trimmed(fields.Secondary.Server).IsEmpty())
+        return CheckServer(fields.Secondary, "Secondary");
+    return CQvcString();
+}
+
+SmtpPageFields SmtpPageFrom(const CSnSmtpSettings& s) {
+    return {!Trimmed(s.Server1).IsEmpty(),
+            ServerFrom(s.Server1, s.Port1, s.Secure1, s.AuthRequired1, s.Login1, s.Password1, s.SenderName1,
+                       s.SenderAddress1),
+            ServerFrom(s.Server2, s.Port2, s.Secure2, s.AuthRequired2, s.Login2, s.Password2, s.SenderName2,
+                       s.SenderAddress2),
+            s.CharSet};
+}
+
+void SmtpPageTo(const SmtpPageFields& f, CSnSmtpSettings& s) {
+    auto put = [](const SmtpServerFields& in, CQvcString& server, std::int32_t& port, bool& secure, bool& auth,
+                  CQvcString& login, CQvcString& password, CQvcString& name, CQvcString& address) {
+        server = Trimmed(in.Server);
+        if (const std::int32_t p = PortNumber(in.Port))
+            port = p;
+        secure = IsSecure(in.Security);
+        auth = in.Auth;
+        login = Trimmed(in.Login);
+        password = CQvcString::Scramble(in.Password.Str());
+        name = Trimmed(in.SenderName);
+        address = Trimmed(in.SenderAddress);
+    };
+    put(f.Primary, s.Server1, s.Port1, s.Secure1, s.AuthRequired1, s.Login1, s.Password1, s.SenderName1,
+        s.SenderAddress1);
+    put(f.Secondary, s.Server2, s.Port2, s.Secure2, s.AuthRequired2, s.Login2, s.Password2, s.SenderName2,
+        s.SenderAddress2);
+    if (!f.Enabled)
+        s.Server1 = CQvcString();
+    s.CharSet = f.CharSet;
+}
+
+} // namespace notifyrules

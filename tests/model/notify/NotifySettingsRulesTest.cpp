@@ -1,0 +1,114 @@
+#include "model/notify/AddressRules.h"
+#include "model/notify/NotifyPageRules.h"
+#include "model/notify/SnDistributionGroups.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace notifyrules;
+
+TEST(AddressBookRules, CaptionsLabelsGroupNamesAndMembers) {
+    EXPECT_EQ(AddressBookCaption(kNotifySms).Str() + "|" + AddressBookGroupLabel(kNotifyMessenger).Str() + "|" +
+                  AddressBookCaption(kNotifySnmpTrap).Str(),
+              "SMS Address Book|&Manage Live Messenger Distribution Group:|##Unknown##");
+
+    CSnDistributionGroups groups(kNotifyEmail);
+    groups.Add(1, "Administrators", "");
+    groups.Add(12, "Night", "");
+    const std::string longest(48, 'x'), tooLong(49, 'x');
+    struct NameCase {
+        const char* name;
+        std::int32_t renamed;
+        const char* refusal;
+    } names[] = {
+        {" Day ", 0, ""},
+        {longest.c_str(), 0, ""},
+        {tooLong.c_str(), 0, "Invalid group name."},
+        {"Night", 12, ""}, // renaming a group to its own name
+        {"", 0, "Invalid group name."},
+        {"a/b", 0, "Invalid group name."},
+        {"Create New Group...", 0, "Invalid group name."},
+        {"Rename Group...", 12, "Invalid group name."},
+        {" Night ", 0, "Group already exists."},
+        {"Administrators", 12, "Group already exists."},
+    };
+    for (const NameCase& c : names)
+        EXPECT_EQ(CheckGroupName(groups, c.name, c.renamed).Str(), c.refusal) << c.name;
+
+    struct MemberCase {
+        std::int32_t channel;
+        const char* text;
+        const char* result; // the stored members, or the refusal
+    } members[] = {
+        {kNotifyEmail, " a@x.com , b@y.org;;c@z.net ", "a@x.com;b@y.org;c@z.net"},
+        {kNotifyEmail, "", ""},
+        {kNotifyEmail, "a@x.com;@x.com", "Invalid e-mail address: '@x.com'."},
+        {kNotifyMessenger, "me@", "Invalid e-mail address: 'me@'."},
+        {kNotifySms, "+1 (555) 123-4567:12", "+1 (555) 123-4567:12"},
+        {kNotifyPager, "555-1234#w;12x", "Invalid Pager address: '12x'. Only the following characters are "
+                                        "valid: [0-9], [,+-*#@], [a-d], [A-D], [wW]."},
+        {kNotifyNetPopup, "SRV1;bad|name", "Invalid NetBIOS name: 'bad|name'."},
+    };
+    for (const MemberCase& c : members) {
+        CQvcString stored("unchanged");
+        const CQvcString refusal = CheckGroupMembers(c.channel, c.text, stored);
+        EXPECT_EQ(refusal.IsEmpty() ? stored.Str() : refusal.Str(), c.result) << c.text;
+        EXPECT_TRUE(refusal.IsEmpty() || stored == "unchanged") << c.text;
+    }
+}
+
+TEST(NotifyPageRules, SmtpPageRefusesTheFirstFault) {
+    const SmtpServerFields good{"mail.example.com", "25", SmtpSecurity::None, false, "", "", "Ops", "ops@example.com"};
+    auto with = [&](auto change) {
+        SmtpPageFields f{true, good, {}, 65001};
+        change(f);
+        return f;
+    };
+    struct Case {
+        SmtpPageFields fields;
+        const char* refusal;
+    } cases[] = {
+        {with([](SmtpPageFields&) {}), ""},
+        {with([](SmtpPageFields& f) { f.Enabled = false, f.Primary.Server = ""; }), ""},
+        {with([](SmtpPageFields& f) { f.Primary.Server = "  "; }),
+         "The primary SMTP server is required while e-mail notifications are enabled."},
+        {with([](SmtpPageFields& f) { f.Primary.Port = "65536"; }),
+         "Primary SMTP server: the port must be a number from 1 to 65535."},
+        {with([](SmtpPageFields& f) { f.Primary.Port = "0"; }),
+         "Primary SMTP server: the port must be a number from 1 to 65535."},
+        {with([](SmtpPageFields& f) { f.Primary.Port = "465", f.Primary.Security = SmtpSecurity::Tls; }), ""},
+        {with([](SmtpPageFields& f) { f.Primary.Port = "587", f.Primary.Security = SmtpSecurity::Tls; }),
+         "Primary SMTP server: TLS is used on port 465 only; choose STARTTLS for other ports."},
+        {with([](SmtpPageFields& f) { f.Primary.Port = "465", f.Primary.Security = SmtpSecurity::StartTls; }),
+         "Primary SMTP server: port 465 uses TLS, not STARTTLS."},
+        {with([](SmtpPageFields& f) { f.Primary.Auth = true; }),
+         "Primary SMTP server: a login is required when the server requires authentication."},
+        {with([](SmtpPageFields& f) { f.Primary.SenderAddress = "ops"; }),
+         "Primary SMTP server: invalid sender e-mail address."},
+        {with([](SmtpPageFields& f) { f.Secondary = f.Primary, f.Secondary.SenderAddress = ""; }),
+         "Secondary SMTP server: the sender's e-mail address is required."},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CheckSmtpPage(c.fields).Str(), c.refusal) << c.refusal;
+}
+
+TEST(NotifyPageRules, SmtpPageRoundTripsThroughTheRecord) {
+    const SmtpPageFields page{true,
+                              {"mx1", "465", SmtpSecurity::Tls, true, "ops", "s3cret", "Ops", "ops@x.com"},
+                              {"mx2", "587", SmtpSecurity::StartTls, false, "", "", "Ops", "ops@x.com"},
+                              1252};
+    CSnSmtpSettings record;
+    SmtpPageTo(page, record);
+    EXPECT_NE(record.Password1.Str(), "s3cret"); // kept scrambled
+    EXPECT_EQ(SmtpPageFrom(record), page);
+
+    // Switched off, the first server is cleared: that is what makes the channel unset.
+    SmtpPageFields off = page;
+    off.Enabled = false;
+    SmtpPageTo(off, record);
+    SmtpPageFields expected = page;
+    expected.Enabled = false;
+    expected.Primary.Server = "";
+    EXPECT_EQ(SmtpPageFrom(record), expected);
+}
