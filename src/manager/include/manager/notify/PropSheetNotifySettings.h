@@ -1,0 +1,90 @@
+#pragma once
+// CPropSheetNotifySettings: "Notification Settings", one page per notification channel.
+// The E-mail page edits the mail servers (CSnSmtpSettings), the Network Popup page its
+// switch (CSnNetPopupSettings), each with the channel's message template; each page has its channel's "enabled" switch, opens the channel's address
+// book and (disabled until test messages can be sent from here) "Test...".  OK checks
+// every page, then writes the records; the records' writes tell the engine through the
+// "GlobalSettings" notice.
+#include "model/notify/NotifyPageRules.h"
+#include "model/notify/SnNetPopupSettings.h"
+#include "model/notify/SnMessageTemplate.h"
+#include "model/notify/SnSmtpSettings.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+
+#include <cstdint>
+
+class CSnCfg;
+class CUiSeam;
+
+// The fields of one mail server.
+struct CSmtpServerBox {
+    QLineEdit server, port, login, password, senderName, senderAddress;
+    QComboBox security;
+    QCheckBox auth{"Server requires &authentication"};
+};
+
+// A channel's message template, used for failure and for recovery alike.
+struct CTemplateBox {
+    QLineEdit subject;
+    QPlainTextEdit body;
+};
+
+class CPropSheetNotifySettings final : public QDialog {
+    Q_OBJECT
+public:
+    CPropSheetNotifySettings(CUiSeam& ui, CSnCfg& store, QWidget* parent = nullptr);
+
+    // Checks the pages (the first refusal shown, its page brought forward), then writes.
+    void accept() override;
+
+    // --- the E-mail page ------------------------------------------------------------------
+    QCheckBox& EmailEnabled() { return m_emailEnabled; }
+    CSmtpServerBox& Primary() { return m_primary; }
+    CSmtpServerBox& Secondary() { return m_secondary; }
+    QComboBox& CharSet() { return m_charSet; }
+    CTemplateBox& EmailTemplate() { return m_emailTemplate; }
+    QPushButton& EmailAddressBook() { return m_emailBook; }
+    QPushButton& EmailTest() { return m_emailTest; }
+    notifyrules::SmtpPageFields EmailFields() const;
+
+    // --- the Network Popup page ------------------------------------------------------------
+    QCheckBox& PopupEnabled() { return m_popupEnabled; }
+    CTemplateBox& PopupTemplate() { return m_popupTemplate; }
+
+private:
+    QWidget* BuildEmailPage();
+    QWidget* BuildPopupPage();
+    // "Address Book..." for the channel and the disabled "Test...".
+    QLayout* ChannelButtons(QPushButton& book, QPushButton& test, std::int32_t channel);
+    QWidget* TemplateGroup(CTemplateBox& box, bool withSubject);
+    void OpenAddressBook(std::int32_t channel);
+    void ShowTemplate(CTemplateBox& box, const CSnMessageTemplate& t);
+    void TakeTemplate(const CTemplateBox& box, CSnMessageTemplate& t) const;
+
+    CUiSeam& m_ui;
+    CSnCfg& m_store;
+    QTabWidget m_tabs;
+
+    CSnSmtpSettings m_smtp;
+    CSnMessageTemplate m_emailTemplateRecord;
+    QCheckBox m_emailEnabled{"&Enable e-mail notifications"};
+    CSmtpServerBox m_primary, m_secondary;
+    QComboBox m_charSet;
+    CTemplateBox m_emailTemplate;
+    QPushButton m_emailBook{"Address &Book..."};
+    QPushButton m_emailTest{"&Test..."};
+
+    CSnNetPopupSettings m_popup;
+    CSnMessageTemplate m_popupTemplateRecord;
+    QCheckBox m_popupEnabled{"&Enable network pop-up notifications"};
+    CTemplateBox m_popupTemplate;
+    QPushButton m_popupBook{"Address &Book..."};
+    QPushButton m_popupTest{"&Test..."};
+};

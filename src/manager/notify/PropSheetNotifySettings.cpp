@@ -1,0 +1,243 @@
+#include "manager/notify/PropSheetNotifySettings.h"
+
+#include "library/ErrorTexts.h"
+#include "manager/app/UiSeam.h"
+#include "manager/notify/DialogGlobalRecipients.h"
+#include "model/notify/AddressRules.h"
+#include "model/store/SnCfg.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+using namespace notifyrules;
+
+namespace {
+
+QString Q(const CQvcString& text) { return QString::fromStdString(text.Str()); }
+CQvcString C(const QString& text) { return CQvcString(text.toStdString()); }
+
+// The character sets offered for e-mail messages, by their code page numbers.
+constexpr struct {
+    std::int32_t code;
+    const char* name;
+} kCharSets[] = {{65001, "Unicode (UTF-8)"},
+                 {28591, "Western European (ISO-8859-1)"},
+                 {1252, "Western European (Windows)"},
+                 {28592, "Central European (ISO-8859-2)"},
+                 {20127, "US-ASCII"}};
+
+// The template ID of each channel is its action kind (e-mail 1, network pop-up 2).
+constexpr long kEmailTemplateId = 1;
+constexpr long kPopupTemplateId = 2;
+
+// The stored template, or a new one of the channel when none is stored.
+CSnMessageTemplate ReadTemplate(CSnCfg& store, long id, std::int32_t channel, const char* name) {
+    CSnMessageTemplate t;
+    t.Id = static_cast<std::int32_t>(id);
+    t.NotificationTypeId = channel;
+    t.Name = name;
+    t.Read(store, id);
+    return t;
+}
+
+QString PlaceholderList() {
+    QStringList names;
+    for (const char* name : kTemplatePlaceholders)
+        names << QString("<% %1 %>").arg(name);
+    return "The same template serves failures and recoveries; <% Direction %> tells them apart.\n"
+           "Placeholders: " + names.mid(0, 5).join(", ") + ",\n" + names.mid(5).join(", ") + ".";
+}
+
+QWidget* ServerGroup(CSmtpServerBox& box, const QString& title, QWidget* parent) {
+    auto* group = new QGroupBox(title, parent);
+    auto* form = new QFormLayout(group);
+    box.security.addItems({"None", "STARTTLS", "TLS"});
+    box.password.setEchoMode(QLineEdit::Password);
+    auto* serverRow = new QHBoxLayout;
+    serverRow->addWidget(&box.server, 1);
+    serverRow->addWidget(new QLabel("Port:", group));
+    box.port.setMaximumWidth(70);
+    serverRow->addWidget(&box.port);
+    serverRow->addWidget(new QLabel("Security:", group));
+    serverRow->addWidget(&box.security);
+    form->addRow("SMTP server:", serverRow);
+    form->addRow(QString(), &box.auth);
+    auto* accountRow = new QHBoxLayout;
+    accountRow->addWidget(&box.login);
+    accountRow->addWidget(new QLabel("Password:", group));
+    accountRow->addWidget(&box.password);
+    form->addRow("Login:", accountRow);
+    auto* senderRow = new QHBoxLayout;
+    senderRow->addWidget(&box.senderName);
+    senderRow->addWidget(new QLabel("Address:", group));
+    senderRow->addWidget(&box.senderAddress, 1);
+    form->addRow("Sender name:", senderRow);
+    QObject::connect(&box.auth, &QCheckBox::toggled, group, [&box](bool on) {
+        box.login.setEnabled(on);
+        box.password.setEnabled(on);
+    });
+    return group;
+}
+
+void ShowServer(CSmtpServerBox& box, const SmtpServerFields& f) {
+    box.server.setText(Q(f.Server));
+    box.port.setText(Q(f.Port));
+    box.security.setCurrentIndex(static_cast<int>(f.Security));
+    box.auth.setChecked(f.Auth);
+    box.login.setEnabled(f.Auth);
+    box.password.setEnabled(f.Auth);
+    box.login.setText(Q(f.Login));
+    box.password.setText(Q(f.Password));
+    box.senderName.setText(Q(f.SenderName));
+    box.senderAddress.setText(Q(f.SenderAddress));
+}
+
+SmtpServerFields ReadServer(const CSmtpServerBox& box) {
+    return {C(box.server.text()),        C(box.port.text()),
+            static_cast<SmtpSecurity>(box.security.currentIndex()), box.auth.isChecked(),
+            C(box.login.text()),         C(box.password.text()),
+            C(box.senderName.text()),    C(box.senderAddress.text())};
+}
+
+} // namespace
+
+CPropSheetNotifySettings::CPropSheetNotifySettings(CUiSeam& ui, CSnCfg& store, QWidget* parent)
+    : QDialog(parent), m_ui(ui), m_store(store) {
+    setObjectName("notifySettingsSheet");
+    setWindowTitle("Notification Settings");
+    if (const long code = m_smtp.Read(m_store))
+        m_ui.Message(ErrorBoxText(code), CUiSeam::Icon::Error);
+    if (const long code = m_popup.Read(m_store))
+        m_ui.Message(ErrorBoxText(code), CUiSeam::Icon::Error);
+    m_emailTemplateRecord = ReadTemplate(m_store, kEmailTemplateId, kNotifyEmail, "E-mail");
+    m_popupTemplateRecord = ReadTemplate(m_store, kPopupTemplateId, kNotifyNetPopup, "Network Popup");
+
+    auto* layout = new QVBoxLayout(this);
+    m_tabs.addTab(BuildEmailPage(), "E-mail");
+    m_tabs.addTab(BuildPopupPage(), "Network Popup");
+    layout->addWidget(&m_tabs);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    layout->addWidget(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, this, &CPropSheetNotifySettings::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+}
+
+QWidget* CPropSheetNotifySettings::TemplateGroup(CTemplateBox& box, bool withSubject) {
+    auto* group = new QGroupBox("Message template");
+    auto* form = new QFormLayout(group);
+    if (withSubject)
+        form->addRow("Subject:", &box.subject);
+    box.body.setMinimumHeight(70);
+    form->addRow("Message:", &box.body);
+    auto* hint = new QLabel(PlaceholderList(), group);
+    form->addRow(hint);
+    return group;
+}
+
+QWidget* CPropSheetNotifySettings::BuildEmailPage() {
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(&m_emailEnabled);
+    layout->addWidget(ServerGroup(m_primary, "Primary mail server", page));
+    layout->addWidget(ServerGroup(m_secondary, "Secondary mail server (used when the primary one fails)", page));
+    auto* charRow = new QHBoxLayout;
+    auto* charLabel = new QLabel("&Character set:", page);
+    charLabel->setBuddy(&m_charSet);
+    charRow->addWidget(charLabel);
+    for (const auto& cs : kCharSets)
+        m_charSet.addItem(cs.name, cs.code);
+    charRow->addWidget(&m_charSet, 1);
+    layout->addLayout(charRow);
+    layout->addWidget(TemplateGroup(m_emailTemplate, true));
+    layout->addLayout(ChannelButtons(m_emailBook, m_emailTest, kNotifyEmail));
+
+    const SmtpPageFields fields = SmtpPageFrom(m_smtp);
+    m_emailEnabled.setChecked(fields.Enabled);
+    ShowServer(m_primary, fields.Primary);
+    ShowServer(m_secondary, fields.Secondary);
+    int charSet = m_charSet.findData(fields.CharSet);
+    if (charSet < 0) {
+        m_charSet.addItem(QString("Code page %1").arg(fields.CharSet), fields.CharSet);
+        charSet = m_charSet.count() - 1;
+    }
+    m_charSet.setCurrentIndex(charSet);
+    ShowTemplate(m_emailTemplate, m_emailTemplateRecord);
+    return page;
+}
+
+QWidget* CPropSheetNotifySettings::BuildPopupPage() {
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(&m_popupEnabled);
+    auto* about = new QLabel("The message pops up on the computers named in the address book or in a check's "
+                             "notifications (their NetBIOS names).",
+                             page);
+    about->setWordWrap(true);
+    layout->addWidget(about);
+    layout->addWidget(TemplateGroup(m_popupTemplate, false));
+    layout->addStretch(1);
+    layout->addLayout(ChannelButtons(m_popupBook, m_popupTest, kNotifyNetPopup));
+    m_popupEnabled.setChecked(m_popup.Enabled);
+    ShowTemplate(m_popupTemplate, m_popupTemplateRecord);
+    return page;
+}
+
+QLayout* CPropSheetNotifySettings::ChannelButtons(QPushButton& book, QPushButton& test, std::int32_t channel) {
+    auto* row = new QHBoxLayout;
+    row->addWidget(&book);
+    row->addStretch(1);
+    test.setEnabled(false); // test messages are not sent from here yet
+    row->addWidget(&test);
+    connect(&book, &QPushButton::clicked, this, [this, channel] { OpenAddressBook(channel); });
+    return row;
+}
+
+SmtpPageFields CPropSheetNotifySettings::EmailFields() const {
+    return {m_emailEnabled.isChecked(), ReadServer(m_primary), ReadServer(m_secondary),
+            m_charSet.currentData().toInt()};
+}
+
+void CPropSheetNotifySettings::OpenAddressBook(std::int32_t channel) {
+    CDialogGlobalRecipients book(m_ui, m_store, channel, this);
+    m_ui.ExecDialog(book);
+}
+
+// The stored body keeps line breaks as "||".
+void CPropSheetNotifySettings::ShowTemplate(CTemplateBox& box, const CSnMessageTemplate& t) {
+    box.subject.setText(Q(t.Subject));
+    box.body.setPlainText(Q(t.Body).replace("||", "\n"));
+}
+
+void CPropSheetNotifySettings::TakeTemplate(const CTemplateBox& box, CSnMessageTemplate& t) const {
+    t.Subject = C(box.subject.text());
+    t.Body = C(box.body.toPlainText().replace("\n", "||"));
+}
+
+void CPropSheetNotifySettings::accept() {
+    const SmtpPageFields email = EmailFields();
+    if (const CQvcString refusal = CheckSmtpPage(email); !refusal.IsEmpty()) {
+        m_tabs.setCurrentIndex(0);
+        m_ui.Message(refusal, CUiSeam::Icon::Warning);
+        return;
+    }
+    SmtpPageTo(email, m_smtp);
+    TakeTemplate(m_emailTemplate, m_emailTemplateRecord);
+    m_popup.Enabled = m_popupEnabled.isChecked();
+    TakeTemplate(m_popupTemplate, m_popupTemplateRecord);
+    long code = m_smtp.Write(m_store);
+    if (code == 0)
+        code = m_emailTemplateRecord.Write(m_store);
+    if (code == 0)
+        code = m_popup.Write(m_store);
+    if (code == 0)
+        code = m_popupTemplateRecord.Write(m_store);
+    if (code != 0) {
+        m_ui.Message(ErrorBoxText(code), CUiSeam::Icon::Error);
+        return;
+    }
+    QDialog::accept();
+}
