@@ -96,6 +96,12 @@ TEST_F(NotifySettingsTest, SettingsSheetRefusesThenWritesTheRecordsAndTellsTheEn
         sheet.EmailTemplate().body.setPlainText("<% Name %> is <% Status %>\n<% Direction %>");
         Grab(sheet, "notification-settings-email.png");
         sheet.PopupEnabled().setChecked(true);
+        sheet.TrapsEnabled().setChecked(true);
+        sheet.TrapsAgent().setText("127.0.0.1");
+        sheet.TrapsOid().setText("1.3.6.1.4.1.99");
+        sheet.TrapsGeneric().setCurrentIndex(0);
+        sheet.TrapsVersion().setCurrentIndex(1);
+        Grab(*sheet.TrapsAgent().parentWidget(), "notification-settings-traps.png");
         sheet.accept();
         return sheet.result();
     });
@@ -111,6 +117,10 @@ TEST_F(NotifySettingsTest, SettingsSheetRefusesThenWritesTheRecordsAndTellsTheEn
     CSnNetPopupSettings popup;
     ASSERT_EQ(popup.Read(Seeder()), 0);
     EXPECT_TRUE(popup.Enabled);
+    CSnSnmpTrapsSettings traps;
+    ASSERT_EQ(traps.Read(Seeder()), 0);
+    EXPECT_EQ(notifyrules::TrapsPageFrom(traps),
+              (notifyrules::TrapsPageFields{true, "127.0.0.1", "162", "public", 2, 0, "1.3.6.1.4.1.99"}));
     CSnMessageTemplate email;
     ASSERT_EQ(email.Read(Seeder(), 1), 0);
     EXPECT_EQ(email.Body.Str(), "<% Name %> is <% Status %>||<% Direction %>");

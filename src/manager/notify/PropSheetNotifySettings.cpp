@@ -13,6 +13,8 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 using namespace notifyrules;
 
 namespace {
@@ -33,6 +35,12 @@ constexpr struct {
 // The template ID of each channel is its action kind (e-mail 1, network pop-up 2).
 constexpr long kEmailTemplateId = 1;
 constexpr long kPopupTemplateId = 2;
+constexpr long kTrapsTemplateId = 6;
+
+constexpr const char* kGenericTraps[] = {"coldStart (0)",     "warmStart (1)",
+                                         "linkDown (2)",      "linkUp (3)",
+                                         "authenticationFailure (4)", "egpNeighborLoss (5)",
+                                         "enterpriseSpecific (6)"};
 
 // The stored template, or a new one of the channel when none is stored.
 CSnMessageTemplate ReadTemplate(CSnCfg& store, long id, std::int32_t channel, const char* name) {
@@ -114,11 +122,15 @@ CPropSheetNotifySettings::CPropSheetNotifySettings(CUiSeam& ui, CSnCfg& store, Q
     if (const long code = m_popup.Read(m_store))
         m_ui.Message(ErrorBoxText(code), CUiSeam::Icon::Error);
     m_emailTemplateRecord = ReadTemplate(m_store, kEmailTemplateId, kNotifyEmail, "E-mail");
+    if (const long code = m_traps.Read(m_store))
+        m_ui.Message(ErrorBoxText(code), CUiSeam::Icon::Error);
+    m_trapsTemplateRecord = ReadTemplate(m_store, kTrapsTemplateId, kNotifySnmpTrap, "SNMP");
     m_popupTemplateRecord = ReadTemplate(m_store, kPopupTemplateId, kNotifyNetPopup, "Network Popup");
 
     auto* layout = new QVBoxLayout(this);
     m_tabs.addTab(BuildEmailPage(), "E-mail");
     m_tabs.addTab(BuildPopupPage(), "Network Popup");
+    m_tabs.addTab(BuildTrapsPage(), "SNMP Traps");
     layout->addWidget(&m_tabs);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     layout->addWidget(buttons);
@@ -186,6 +198,50 @@ QWidget* CPropSheetNotifySettings::BuildPopupPage() {
     return page;
 }
 
+QWidget* CPropSheetNotifySettings::BuildTrapsPage() {
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(&m_trapsEnabled);
+    auto* form = new QFormLayout;
+    m_trapsPort.setMaximumWidth(70);
+    m_trapsVersion.addItem("SNMP v1", 1);
+    m_trapsVersion.addItem("SNMP v2c", 2);
+    for (int i = 0; i < 7; ++i)
+        m_trapsGeneric.addItem(kGenericTraps[i], i);
+    form->addRow("&Agent (receiver):", &m_trapsAgent);
+    form->addRow("&Port:", &m_trapsPort);
+    form->addRow("&Community:", &m_trapsCommunity);
+    form->addRow("P&rotocol:", &m_trapsVersion);
+    form->addRow("&Generic trap:", &m_trapsGeneric);
+    form->addRow("Enterprise &OID:", &m_trapsOid);
+    layout->addLayout(form);
+    layout->addWidget(TemplateGroup(m_trapsTemplate, false));
+    layout->addStretch(1);
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    m_trapsTest.setEnabled(false); // test messages are not sent from here yet
+    row->addWidget(&m_trapsTest);
+    layout->addLayout(row);
+
+    const notifyrules::TrapsPageFields f = notifyrules::TrapsPageFrom(m_traps);
+    m_trapsEnabled.setChecked(f.Enabled);
+    m_trapsAgent.setText(Q(f.Agent));
+    m_trapsPort.setText(Q(f.Port));
+    m_trapsCommunity.setText(Q(f.Community));
+    m_trapsVersion.setCurrentIndex(std::max(0, m_trapsVersion.findData(f.ProtocolVersion)));
+    m_trapsGeneric.setCurrentIndex(std::max(0, m_trapsGeneric.findData(f.GenericTrap)));
+    m_trapsOid.setText(Q(f.Oid));
+    ShowTemplate(m_trapsTemplate, m_trapsTemplateRecord);
+    return page;
+}
+
+notifyrules::TrapsPageFields CPropSheetNotifySettings::TrapsFields() const {
+    return {m_trapsEnabled.isChecked(),           C(m_trapsAgent.text()),
+            C(m_trapsPort.text()),                C(m_trapsCommunity.text()),
+            m_trapsVersion.currentData().toInt(), m_trapsGeneric.currentData().toInt(),
+            C(m_trapsOid.text())};
+}
+
 QLayout* CPropSheetNotifySettings::ChannelButtons(QPushButton& book, QPushButton& test, std::int32_t channel) {
     auto* row = new QHBoxLayout;
     row->addWidget(&book);
@@ -224,7 +280,15 @@ void CPropSheetNotifySettings::accept() {
         m_ui.Message(refusal, CUiSeam::Icon::Warning);
         return;
     }
+    const TrapsPageFields traps = TrapsFields();
+    if (const CQvcString refusal = CheckTrapsPage(traps); !refusal.IsEmpty()) {
+        m_tabs.setCurrentIndex(2);
+        m_ui.Message(refusal, CUiSeam::Icon::Warning);
+        return;
+    }
     SmtpPageTo(email, m_smtp);
+    TrapsPageTo(traps, m_traps);
+    TakeTemplate(m_trapsTemplate, m_trapsTemplateRecord);
     TakeTemplate(m_emailTemplate, m_emailTemplateRecord);
     m_popup.Enabled = m_popupEnabled.isChecked();
     TakeTemplate(m_popupTemplate, m_popupTemplateRecord);
@@ -235,6 +299,10 @@ void CPropSheetNotifySettings::accept() {
         code = m_popup.Write(m_store);
     if (code == 0)
         code = m_popupTemplateRecord.Write(m_store);
+    if (code == 0)
+        code = m_traps.Write(m_store);
+    if (code == 0)
+        code = m_trapsTemplateRecord.Write(m_store);
     if (code != 0) {
         m_ui.Message(ErrorBoxText(code), CUiSeam::Icon::Error);
         return;

@@ -103,4 +103,45 @@ void SmtpPageTo(const SmtpPageFields& f, CSnSmtpSettings& s) {
     s.CharSet = f.CharSet;
 }
 
+namespace {
+
+// Dotted decimal arcs, at least two, the first 0, 1 or 2.
+bool IsValidOid(const std::string& oid) {
+    if (oid.empty() || oid.find_first_not_of("0123456789.") != std::string::npos || oid.front() == '.' ||
+        oid.back() == '.' || oid.find("..") != std::string::npos || oid.find('.') == std::string::npos)
+        return false;
+    return oid[0] <= '2' && (oid.size() < 2 || oid[1] == '.');
+}
+
+} // namespace
+
+CQvcString CheckTrapsPage(const TrapsPageFields& f) {
+    if (!f.Enabled)
+        return CQvcString();
+    if (Trimmed(f.Agent).IsEmpty())
+        return CQvcString("The agent that receives the traps is required while SNMP trap notifications are enabled.");
+    if (PortNumber(f.Port) == 0)
+        return CQvcString("SNMP traps: the port must be a number from 1 to 65535.");
+    if (Trimmed(f.Community).IsEmpty())
+        return CQvcString("SNMP traps: the community is required.");
+    if (!IsValidOid(Trimmed(f.Oid).Str()))
+        return CQvcString("SNMP traps: invalid enterprise OID (digits separated by dots, such as 1.3.6.1.4.1.0).");
+    return CQvcString();
+}
+
+TrapsPageFields TrapsPageFrom(const CSnSnmpTrapsSettings& s) {
+    return {!Trimmed(s.Agent).IsEmpty(), s.Agent,          CQvcString(std::to_string(s.Port)), s.Community,
+            s.ProtocolVersion,           s.GenericTrap,    s.Oid};
+}
+
+void TrapsPageTo(const TrapsPageFields& f, CSnSnmpTrapsSettings& s) {
+    s.Agent = f.Enabled ? Trimmed(f.Agent) : CQvcString();
+    if (const std::int32_t port = PortNumber(f.Port))
+        s.Port = port;
+    s.Community = Trimmed(f.Community);
+    s.ProtocolVersion = f.ProtocolVersion;
+    s.GenericTrap = f.GenericTrap;
+    s.Oid = Trimmed(f.Oid);
+}
+
 } // namespace notifyrules

@@ -112,3 +112,37 @@ TEST(NotifyPageRules, SmtpPageRoundTripsThroughTheRecord) {
     expected.Primary.Server = "";
     EXPECT_EQ(SmtpPageFrom(record), expected);
 }
+
+TEST(NotifyPageRules, TrapsPageRefusesTheFirstFaultAndRoundTrips) {
+    const TrapsPageFields good{true, "127.0.0.1", "162", "public", 2, 6, "1.3.6.1.4.1.0"};
+    auto with = [&](auto change) {
+        TrapsPageFields f = good;
+        change(f);
+        return f;
+    };
+    struct Case {
+        TrapsPageFields fields;
+        const char* refusal;
+    } cases[] = {
+        {good, ""},
+        {with([](TrapsPageFields& f) { f.Enabled = false, f.Agent = "", f.Oid = "x"; }), ""},
+        {with([](TrapsPageFields& f) { f.Agent = " "; }),
+         "The agent that receives the traps is required while SNMP trap notifications are enabled."},
+        {with([](TrapsPageFields& f) { f.Port = "16a"; }), "SNMP traps: the port must be a number from 1 to 65535."},
+        {with([](TrapsPageFields& f) { f.Community = ""; }), "SNMP traps: the community is required."},
+        {with([](TrapsPageFields& f) { f.Oid = "1.3."; }),
+         "SNMP traps: invalid enterprise OID (digits separated by dots, such as 1.3.6.1.4.1.0)."},
+        {with([](TrapsPageFields& f) { f.Oid = "3.1"; }),
+         "SNMP traps: invalid enterprise OID (digits separated by dots, such as 1.3.6.1.4.1.0)."},
+        {with([](TrapsPageFields& f) { f.Oid = "1"; }),
+         "SNMP traps: invalid enterprise OID (digits separated by dots, such as 1.3.6.1.4.1.0)."},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CheckTrapsPage(c.fields).Str(), c.refusal) << c.refusal;
+
+    CSnSnmpTrapsSettings record;
+    TrapsPageTo(good, record);
+    EXPECT_EQ(TrapsPageFrom(record), good);
+    TrapsPageTo(with([](TrapsPageFields& f) { f.Enabled = false; }), record);
+    EXPECT_EQ(TrapsPageFrom(record), with([](TrapsPageFields& f) { f.Enabled = false, f.Agent = ""; }));
+}

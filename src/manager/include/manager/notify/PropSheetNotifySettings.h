@@ -58,9 +58,20 @@ public:
     QCheckBox& PopupEnabled() { return m_popupEnabled; }
     CTemplateBox& PopupTemplate() { return m_popupTemplate; }
 
+    // --- the SNMP Traps page (no address book: the agent is the one recipient) -------------
+    QCheckBox& TrapsEnabled() { return m_trapsEnabled; }
+    QLineEdit& TrapsAgent() { return m_trapsAgent; }
+    QLineEdit& TrapsPort() { return m_trapsPort; }
+    QLineEdit& TrapsCommunity() { return m_trapsCommunity; }
+    QComboBox& TrapsVersion() { return m_trapsVersion; }
+    QComboBox& TrapsGeneric() { return m_trapsGeneric; }
+    QLineEdit& TrapsOid() { return m_trapsOid; }
+    notifyrules::TrapsPageFields TrapsFields() const;
+
 private:
     QWidget* BuildEmailPage();
     QWidget* BuildPopupPage();
+    QWidget* BuildTrapsPage();
     // "Address Book..." for the channel and the disabled "Test...".
     QLayout* ChannelButtons(QPushButton& book, QPushButton& test, std::int32_t channel);
     QWidget* TemplateGroup(CTemplateBox& box, bool withSubject);
@@ -87,4 +98,12 @@ private:
     CTemplateBox m_popupTemplate;
     QPushButton m_popupBook{"Address &Book..."};
     QPushButton m_popupTest{"&Test..."};
+
+    CSnSnmpTrapsSettings m_traps;
+    CSnMessageTemplate m_trapsTemplateRecord;
+    QCheckBox m_trapsEnabled{"&Enable SNMP trap notifications"};
+    QLineEdit m_trapsAgent, m_trapsPort, m_trapsCommunity, m_trapsOid;
+    QComboBox m_trapsVersion, m_trapsGeneric;
+    CTemplateBox m_trapsTemplate;
+    QPushButton m_trapsTest{"&Test..."};
 };

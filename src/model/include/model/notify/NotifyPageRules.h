@@ -3,6 +3,7 @@
 // onto the channel's settings record and which input a page refuses.
 #include "library/QvcString.h"
 #include "model/notify/SnSmtpSettings.h"
+#include "model/notify/SnSnmpTrapsSettings.h"
 
 #include <cstdint>
 
@@ -45,6 +46,23 @@ CQvcString CheckSmtpPage(const SmtpPageFields& fields);
 SmtpPageFields SmtpPageFrom(const CSnSmtpSettings& settings);
 // Writes an accepted page into the record (passwords scrambled); other fields stay.
 void SmtpPageTo(const SmtpPageFields& fields, CSnSmtpSettings& settings);
+
+// The SNMP Traps page.  The channel counts as set up while an agent is filled, so
+// switching it off clears the agent.
+struct TrapsPageFields {
+    bool Enabled = false;
+    CQvcString Agent;
+    CQvcString Port;
+    CQvcString Community;
+    std::int32_t ProtocolVersion = 1; // 1 or 2
+    std::int32_t GenericTrap = 6;     // 0 to 6
+    CQvcString Oid;
+    bool operator==(const TrapsPageFields&) const = default;
+};
+// The first refusal of the page (nothing is checked while it is switched off).
+CQvcString CheckTrapsPage(const TrapsPageFields& fields);
+TrapsPageFields TrapsPageFrom(const CSnSnmpTrapsSettings& settings);
+void TrapsPageTo(const TrapsPageFields& fields, CSnSnmpTrapsSettings& settings);
 
 // The placeholders the engine fills in a message template, each written "<% Name %>".
 extern const char* const kTemplatePlaceholders[10];
