@@ -101,6 +101,9 @@ TEST_F(NotifySettingsTest, SettingsSheetRefusesThenWritesTheRecordsAndTellsTheEn
         sheet.TrapsOid().setText("1.3.6.1.4.1.99");
         sheet.TrapsGeneric().setCurrentIndex(0);
         sheet.TrapsVersion().setCurrentIndex(1);
+        sheet.MessengerEnabled().setChecked(true);
+        sheet.MessengerServer().setText("127.0.0.1");
+        sheet.MessengerAccount().setText("ops@example.com");
         Grab(*sheet.TrapsAgent().parentWidget(), "notification-settings-traps.png");
         sheet.accept();
         return sheet.result();
@@ -121,6 +124,9 @@ TEST_F(NotifySettingsTest, SettingsSheetRefusesThenWritesTheRecordsAndTellsTheEn
     ASSERT_EQ(traps.Read(Seeder()), 0);
     EXPECT_EQ(notifyrules::TrapsPageFrom(traps),
               (notifyrules::TrapsPageFields{true, "127.0.0.1", "162", "public", 2, 0, "1.3.6.1.4.1.99"}));
+    CSnMsnSettings msn;
+    ASSERT_EQ(msn.Read(Seeder()), 0);
+    EXPECT_EQ(msn.Server.Str() + " " + msn.Account.Str(), "127.0.0.1 ops@example.com");
     CSnMessageTemplate email;
     ASSERT_EQ(email.Read(Seeder(), 1), 0);
     EXPECT_EQ(email.Body.Str(), "<% Name %> is <% Status %>||<% Direction %>");

@@ -36,6 +36,7 @@ constexpr struct {
 constexpr long kEmailTemplateId = 1;
 constexpr long kPopupTemplateId = 2;
 constexpr long kTrapsTemplateId = 6;
+constexpr long kMessengerTemplateId = 5;
 
 constexpr const char* kGenericTraps[] = {"coldStart (0)",     "warmStart (1)",
                                          "linkDown (2)",      "linkUp (3)",
@@ -124,6 +125,9 @@ CPropSheetNotifySettings::CPropSheetNotifySettings(CUiSeam& ui, CSnCfg& store, Q
     m_emailTemplateRecord = ReadTemplate(m_store, kEmailTemplateId, kNotifyEmail, "E-mail");
     if (const long code = m_traps.Read(m_store))
         m_ui.Message(ErrorBoxText(code), CUiSeam::Icon::Error);
+    if (const long code = m_msn.Read(m_store))
+        m_ui.Message(ErrorBoxText(code), CUiSeam::Icon::Error);
+    m_msnTemplateRecord = ReadTemplate(m_store, kMessengerTemplateId, kNotifyMessenger, "MSN");
     m_trapsTemplateRecord = ReadTemplate(m_store, kTrapsTemplateId, kNotifySnmpTrap, "SNMP");
     m_popupTemplateRecord = ReadTemplate(m_store, kPopupTemplateId, kNotifyNetPopup, "Network Popup");
 
@@ -131,6 +135,7 @@ CPropSheetNotifySettings::CPropSheetNotifySettings(CUiSeam& ui, CSnCfg& store, Q
     m_tabs.addTab(BuildEmailPage(), "E-mail");
     m_tabs.addTab(BuildPopupPage(), "Network Popup");
     m_tabs.addTab(BuildTrapsPage(), "SNMP Traps");
+    m_tabs.addTab(BuildMessengerPage(), "Messenger");
     layout->addWidget(&m_tabs);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     layout->addWidget(buttons);
@@ -235,6 +240,39 @@ QWidget* CPropSheetNotifySettings::BuildTrapsPage() {
     return page;
 }
 
+QWidget* CPropSheetNotifySettings::BuildMessengerPage() {
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(&m_msnEnabled);
+    auto* form = new QFormLayout;
+    m_msnPort.setMaximumWidth(70);
+    m_msnPassword.setEchoMode(QLineEdit::Password);
+    form->addRow("&Server:", &m_msnServer);
+    form->addRow("&Port:", &m_msnPort);
+    form->addRow("&Account:", &m_msnAccount);
+    form->addRow("Pass&word:", &m_msnPassword);
+    form->addRow("&Display name:", &m_msnDisplayName);
+    layout->addLayout(form);
+    layout->addWidget(TemplateGroup(m_msnTemplate, false));
+    layout->addStretch(1);
+    layout->addLayout(ChannelButtons(m_msnBook, m_msnTest, kNotifyMessenger));
+
+    const notifyrules::MessengerPageFields f = notifyrules::MessengerPageFrom(m_msn);
+    m_msnEnabled.setChecked(f.Enabled);
+    m_msnServer.setText(Q(f.Server));
+    m_msnPort.setText(Q(f.Port));
+    m_msnAccount.setText(Q(f.Account));
+    m_msnPassword.setText(Q(f.Password));
+    m_msnDisplayName.setText(Q(f.DisplayName));
+    ShowTemplate(m_msnTemplate, m_msnTemplateRecord);
+    return page;
+}
+
+notifyrules::MessengerPageFields CPropSheetNotifySettings::MessengerFields() const {
+    return {m_msnEnabled.isChecked(),  C(m_msnServer.text()),   C(m_msnPort.text()),
+            C(m_msnAccount.text()),    C(m_msnPassword.text()), C(m_msnDisplayName.text())};
+}
+
 notifyrules::TrapsPageFields CPropSheetNotifySettings::TrapsFields() const {
     return {m_trapsEnabled.isChecked(),           C(m_trapsAgent.text()),
             C(m_trapsPort.text()),                C(m_trapsCommunity.text()),
@@ -286,7 +324,15 @@ void CPropSheetNotifySettings::accept() {
         m_ui.Message(refusal, CUiSeam::Icon::Warning);
         return;
     }
+    const MessengerPageFields messenger = MessengerFields();
+    if (const CQvcString refusal = CheckMessengerPage(messenger); !refusal.IsEmpty()) {
+        m_tabs.setCurrentIndex(3);
+        m_ui.Message(refusal, CUiSeam::Icon::Warning);
+        return;
+    }
     SmtpPageTo(email, m_smtp);
+    MessengerPageTo(messenger, m_msn);
+    TakeTemplate(m_msnTemplate, m_msnTemplateRecord);
     TrapsPageTo(traps, m_traps);
     TakeTemplate(m_trapsTemplate, m_trapsTemplateRecord);
     TakeTemplate(m_emailTemplate, m_emailTemplateRecord);
@@ -303,6 +349,10 @@ void CPropSheetNotifySettings::accept() {
         code = m_traps.Write(m_store);
     if (code == 0)
         code = m_trapsTemplateRecord.Write(m_store);
+    if (code == 0)
+        code = m_msn.Write(m_store);
+    if (code == 0)
+        code = m_msnTemplateRecord.Write(m_store);
     if (code != 0) {
         m_ui.Message(ErrorBoxText(code), CUiSeam::Icon::Error);
         return;

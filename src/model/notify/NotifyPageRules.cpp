@@ -144,4 +144,30 @@ void TrapsPageTo(const TrapsPageFields& f, CSnSnmpTrapsSettings& s) {
     s.Oid = Trimmed(f.Oid);
 }
 
+CQvcString CheckMessengerPage(const MessengerPageFields& f) {
+    if (!f.Enabled)
+        return CQvcString();
+    if (Trimmed(f.Server).IsEmpty())
+        return CQvcString("The messenger server is required while messenger notifications are enabled.");
+    if (PortNumber(f.Port) == 0)
+        return CQvcString("Messenger: the port must be a number from 1 to 65535.");
+    if (!IsValidEmailAddress(Trimmed(f.Account)))
+        return CQvcString("Messenger: the account must be an e-mail address.");
+    return CQvcString();
+}
+
+MessengerPageFields MessengerPageFrom(const CSnMsnSettings& s) {
+    return {!Trimmed(s.Server).IsEmpty(), s.Server, CQvcString(std::to_string(s.Port)), s.Account,
+            CQvcString::Unscramble(s.Password.Str()), s.DisplayName};
+}
+
+void MessengerPageTo(const MessengerPageFields& f, CSnMsnSettings& s) {
+    s.Server = f.Enabled ? Trimmed(f.Server) : CQvcString();
+    if (const std::int32_t port = PortNumber(f.Port))
+        s.Port = port;
+    s.Account = Trimmed(f.Account);
+    s.Password = CQvcString::Scramble(f.Password.Str());
+    s.DisplayName = Trimmed(f.DisplayName);
+}
+
 } // namespace notifyrules

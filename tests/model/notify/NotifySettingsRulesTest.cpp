@@ -146,3 +146,30 @@ TEST(NotifyPageRules, TrapsPageRefusesTheFirstFaultAndRoundTrips) {
     TrapsPageTo(with([](TrapsPageFields& f) { f.Enabled = false; }), record);
     EXPECT_EQ(TrapsPageFrom(record), with([](TrapsPageFields& f) { f.Enabled = false, f.Agent = ""; }));
 }
+
+TEST(NotifyPageRules, MessengerPageRefusesTheFirstFaultAndRoundTrips) {
+    const MessengerPageFields good{true, "im.example.com", "1863", "ops@example.com", "pw", "Sentrelle"};
+    struct Case {
+        MessengerPageFields fields;
+        const char* refusal;
+    } cases[] = {
+        {good, ""},
+        {{false, "", "x", "", "", ""}, ""},
+        {{true, " ", "1863", "ops@example.com", "", ""},
+         "The messenger server is required while messenger notifications are enabled."},
+        {{true, "im", "", "ops@example.com", "", ""}, "Messenger: the port must be a number from 1 to 65535."},
+        {{true, "im", "1863", "ops", "", ""}, "Messenger: the account must be an e-mail address."},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CheckMessengerPage(c.fields).Str(), c.refusal) << c.refusal;
+
+    CSnMsnSettings record;
+    MessengerPageTo(good, record);
+    EXPECT_NE(record.Password.Str(), "pw");
+    EXPECT_EQ(MessengerPageFrom(record), good);
+    MessengerPageFields off = good;
+    off.Enabled = false;
+    MessengerPageTo(off, record);
+    off.Server = "";
+    EXPECT_EQ(MessengerPageFrom(record), off);
+}

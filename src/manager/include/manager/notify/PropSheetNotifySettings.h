@@ -68,10 +68,17 @@ public:
     QLineEdit& TrapsOid() { return m_trapsOid; }
     notifyrules::TrapsPageFields TrapsFields() const;
 
+    // --- the Messenger page ----------------------------------------------------------------
+    QCheckBox& MessengerEnabled() { return m_msnEnabled; }
+    QLineEdit& MessengerServer() { return m_msnServer; }
+    QLineEdit& MessengerAccount() { return m_msnAccount; }
+    notifyrules::MessengerPageFields MessengerFields() const;
+
 private:
     QWidget* BuildEmailPage();
     QWidget* BuildPopupPage();
     QWidget* BuildTrapsPage();
+    QWidget* BuildMessengerPage();
     // "Address Book..." for the channel and the disabled "Test...".
     QLayout* ChannelButtons(QPushButton& book, QPushButton& test, std::int32_t channel);
     QWidget* TemplateGroup(CTemplateBox& box, bool withSubject);
@@ -106,4 +113,12 @@ private:
     QComboBox m_trapsVersion, m_trapsGeneric;
     CTemplateBox m_trapsTemplate;
     QPushButton m_trapsTest{"&Test..."};
+
+    CSnMsnSettings m_msn;
+    CSnMessageTemplate m_msnTemplateRecord;
+    QCheckBox m_msnEnabled{"&Enable messenger notifications"};
+    QLineEdit m_msnServer, m_msnPort, m_msnAccount, m_msnPassword, m_msnDisplayName;
+    CTemplateBox m_msnTemplate;
+    QPushButton m_msnBook{"Address &Book..."};
+    QPushButton m_msnTest{"&Test..."};
 };

@@ -2,6 +2,7 @@
 // The rules of the notification settings pages, without windows: how a page's fields map
 // onto the channel's settings record and which input a page refuses.
 #include "library/QvcString.h"
+#include "model/notify/SnMsnSettings.h"
 #include "model/notify/SnSmtpSettings.h"
 #include "model/notify/SnSnmpTrapsSettings.h"
 
@@ -63,6 +64,22 @@ struct TrapsPageFields {
 CQvcString CheckTrapsPage(const TrapsPageFields& fields);
 TrapsPageFields TrapsPageFrom(const CSnSnmpTrapsSettings& settings);
 void TrapsPageTo(const TrapsPageFields& fields, CSnSnmpTrapsSettings& settings);
+
+// The Messenger page.  The channel counts as set up while a server is filled, so
+// switching it off clears the server.
+struct MessengerPageFields {
+    bool Enabled = false;
+    CQvcString Server;
+    CQvcString Port;
+    CQvcString Account;
+    CQvcString Password; // plain
+    CQvcString DisplayName;
+    bool operator==(const MessengerPageFields&) const = default;
+};
+// The first refusal of the page (nothing is checked while it is switched off).
+CQvcString CheckMessengerPage(const MessengerPageFields& fields);
+MessengerPageFields MessengerPageFrom(const CSnMsnSettings& settings);
+void MessengerPageTo(const MessengerPageFields& fields, CSnMsnSettings& settings);
 
 // The placeholders the engine fills in a message template, each written "<% Name %>".
 extern const char* const kTemplatePlaceholders[10];
