@@ -101,6 +101,10 @@ TEST_F(NotifySettingsTest, SettingsSheetRefusesThenWritesTheRecordsAndTellsTheEn
         sheet.TrapsOid().setText("1.3.6.1.4.1.99");
         sheet.TrapsGeneric().setCurrentIndex(0);
         sheet.TrapsVersion().setCurrentIndex(1);
+        sheet.PagerEnabled().setChecked(true);
+        sheet.PagerProtocol().setCurrentIndex(1);
+        sheet.PagerDevice().setText("/dev/ttyS0");
+        Grab(*sheet.PagerDevice().parentWidget()->parentWidget(), "notification-settings-pager.png");
         sheet.MessengerEnabled().setChecked(true);
         sheet.MessengerServer().setText("127.0.0.1");
         sheet.MessengerAccount().setText("ops@example.com");
@@ -124,6 +128,9 @@ TEST_F(NotifySettingsTest, SettingsSheetRefusesThenWritesTheRecordsAndTellsTheEn
     ASSERT_EQ(traps.Read(Seeder()), 0);
     EXPECT_EQ(notifyrules::TrapsPageFrom(traps),
               (notifyrules::TrapsPageFields{true, "127.0.0.1", "162", "public", 2, 0, "1.3.6.1.4.1.99"}));
+    CSnPagerSettings pager;
+    ASSERT_EQ(pager.Read(Seeder()), 0);
+    EXPECT_EQ(std::to_string(pager.Protocol) + " " + pager.DtmfDevice.Str(), "1 /dev/ttyS0");
     CSnMsnSettings msn;
     ASSERT_EQ(msn.Read(Seeder()), 0);
     EXPECT_EQ(msn.Server.Str() + " " + msn.Account.Str(), "127.0.0.1 ops@example.com");

@@ -37,6 +37,8 @@ constexpr long kEmailTemplateId = 1;
 constexpr long kPopupTemplateId = 2;
 constexpr long kTrapsTemplateId = 6;
 constexpr long kMessengerTemplateId = 5;
+constexpr long kPagerTemplateId = 4;
+constexpr int kModemSpeeds[] = {1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200};
 
 constexpr const char* kGenericTraps[] = {"coldStart (0)",     "warmStart (1)",
                                          "linkDown (2)",      "linkUp (3)",
@@ -127,6 +129,9 @@ CPropSheetNotifySettings::CPropSheetNotifySettings(CUiSeam& ui, CSnCfg& store, Q
         m_ui.Message(ErrorBoxText(code), CUiSeam::Icon::Error);
     if (const long code = m_msn.Read(m_store))
         m_ui.Message(ErrorBoxText(code), CUiSeam::Icon::Error);
+    if (const long code = m_pager.Read(m_store))
+        m_ui.Message(ErrorBoxText(code), CUiSeam::Icon::Error);
+    m_pagerTemplateRecord = ReadTemplate(m_store, kPagerTemplateId, kNotifyPager, "Pager");
     m_msnTemplateRecord = ReadTemplate(m_store, kMessengerTemplateId, kNotifyMessenger, "MSN");
     m_trapsTemplateRecord = ReadTemplate(m_store, kTrapsTemplateId, kNotifySnmpTrap, "SNMP");
     m_popupTemplateRecord = ReadTemplate(m_store, kPopupTemplateId, kNotifyNetPopup, "Network Popup");
@@ -134,6 +139,7 @@ CPropSheetNotifySettings::CPropSheetNotifySettings(CUiSeam& ui, CSnCfg& store, Q
     auto* layout = new QVBoxLayout(this);
     m_tabs.addTab(BuildEmailPage(), "E-mail");
     m_tabs.addTab(BuildPopupPage(), "Network Popup");
+    m_tabs.addTab(BuildPagerPage(), "Pager");
     m_tabs.addTab(BuildTrapsPage(), "SNMP Traps");
     m_tabs.addTab(BuildMessengerPage(), "Messenger");
     layout->addWidget(&m_tabs);
@@ -240,6 +246,76 @@ QWidget* CPropSheetNotifySettings::BuildTrapsPage() {
     return page;
 }
 
+QWidget* CPropSheetNotifySettings::BuildPagerPage() {
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(&m_pagerEnabled);
+    auto* top = new QFormLayout;
+    m_pagerProtocol.addItems({"SNPP (network)", "DTMF (modem)"});
+    top->addRow("P&rotocol:", &m_pagerProtocol);
+    layout->addLayout(top);
+    auto* snpp = new QGroupBox("SNPP server", page);
+    auto* snppForm = new QFormLayout(snpp);
+    m_snppPort.setMaximumWidth(70);
+    m_snppPassword.setEchoMode(QLineEdit::Password);
+    m_snppTimeOut.setRange(1, 600);
+    m_snppTimeOut.setSuffix(" s");
+    snppForm->addRow("&Server:", &m_snppServer);
+    snppForm->addRow("P&ort:", &m_snppPort);
+    snppForm->addRow("Pass&word:", &m_snppPassword);
+    snppForm->addRow("&Time-out:", &m_snppTimeOut);
+    layout->addWidget(snpp);
+    auto* dtmf = new QGroupBox("DTMF device", page);
+    auto* dtmfForm = new QFormLayout(dtmf);
+    for (int speed : kModemSpeeds)
+        m_dtmfSpeed.addItem(QString::number(speed), speed);
+    m_dtmfRedials.setRange(0, 10);
+    dtmfForm->addRow("&Device:", &m_dtmfDevice);
+    dtmfForm->addRow("Spee&d:", &m_dtmfSpeed);
+    dtmfForm->addRow("&Init string:", &m_dtmfInit);
+    dtmfForm->addRow("Redia&ls:", &m_dtmfRedials);
+    dtmfForm->addRow(QString(), &m_dtmfPulse);
+    layout->addWidget(dtmf);
+    layout->addWidget(TemplateGroup(m_pagerTemplate, false));
+    layout->addLayout(ChannelButtons(m_pagerBook, m_pagerTest, kNotifyPager));
+
+    const notifyrules::PagerPageFields f = notifyrules::PagerPageFrom(m_pager);
+    m_pagerEnabled.setChecked(f.Enabled);
+    m_pagerProtocol.setCurrentIndex(f.Protocol == 1 ? 1 : 0);
+    m_snppServer.setText(Q(f.SnppServer));
+    m_snppPort.setText(Q(f.SnppPort));
+    m_snppPassword.setText(Q(f.SnppPassword));
+    m_snppTimeOut.setValue(f.SnppTimeOut);
+    m_dtmfDevice.setText(Q(f.DtmfDevice));
+    int speed = m_dtmfSpeed.findData(f.DtmfSpeed);
+    if (speed < 0) {
+        m_dtmfSpeed.addItem(QString::number(f.DtmfSpeed), f.DtmfSpeed);
+        speed = m_dtmfSpeed.count() - 1;
+    }
+    m_dtmfSpeed.setCurrentIndex(speed);
+    m_dtmfInit.setText(Q(f.DtmfInitString));
+    m_dtmfRedials.setValue(f.DtmfRedials);
+    m_dtmfPulse.setChecked(f.DtmfDialPulse);
+    ShowTemplate(m_pagerTemplate, m_pagerTemplateRecord);
+    // Only the chosen protocol's fields are in use.
+    auto follow = [snpp, dtmf](int protocol) {
+        snpp->setEnabled(protocol == 0);
+        dtmf->setEnabled(protocol == 1);
+    };
+    follow(m_pagerProtocol.currentIndex());
+    connect(&m_pagerProtocol, &QComboBox::currentIndexChanged, this, follow);
+    return page;
+}
+
+notifyrules::PagerPageFields CPropSheetNotifySettings::PagerFields() const {
+    return {m_pagerEnabled.isChecked(),       m_pagerProtocol.currentIndex(),
+            C(m_snppServer.text()),           C(m_snppPort.text()),
+            C(m_snppPassword.text()),         m_snppTimeOut.value(),
+            C(m_dtmfDevice.text()),           m_dtmfSpeed.currentData().toInt(),
+            C(m_dtmfInit.text()),             m_dtmfPulse.isChecked(),
+            m_dtmfRedials.value()};
+}
+
 QWidget* CPropSheetNotifySettings::BuildMessengerPage() {
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
@@ -320,17 +396,25 @@ void CPropSheetNotifySettings::accept() {
     }
     const TrapsPageFields traps = TrapsFields();
     if (const CQvcString refusal = CheckTrapsPage(traps); !refusal.IsEmpty()) {
-        m_tabs.setCurrentIndex(2);
+        m_tabs.setCurrentIndex(3);
         m_ui.Message(refusal, CUiSeam::Icon::Warning);
         return;
     }
     const MessengerPageFields messenger = MessengerFields();
     if (const CQvcString refusal = CheckMessengerPage(messenger); !refusal.IsEmpty()) {
-        m_tabs.setCurrentIndex(3);
+        m_tabs.setCurrentIndex(4);
+        m_ui.Message(refusal, CUiSeam::Icon::Warning);
+        return;
+    }
+    const PagerPageFields pager = PagerFields();
+    if (const CQvcString refusal = CheckPagerPage(pager); !refusal.IsEmpty()) {
+        m_tabs.setCurrentIndex(2);
         m_ui.Message(refusal, CUiSeam::Icon::Warning);
         return;
     }
     SmtpPageTo(email, m_smtp);
+    PagerPageTo(pager, m_pager);
+    TakeTemplate(m_pagerTemplate, m_pagerTemplateRecord);
     MessengerPageTo(messenger, m_msn);
     TakeTemplate(m_msnTemplate, m_msnTemplateRecord);
     TrapsPageTo(traps, m_traps);
@@ -353,6 +437,10 @@ void CPropSheetNotifySettings::accept() {
         code = m_msn.Write(m_store);
     if (code == 0)
         code = m_msnTemplateRecord.Write(m_store);
+    if (code == 0)
+        code = m_pager.Write(m_store);
+    if (code == 0)
+        code = m_pagerTemplateRecord.Write(m_store);
     if (code != 0) {
         m_ui.Message(ErrorBoxText(code), CUiSeam::Icon::Error);
         return;

@@ -170,4 +170,42 @@ void MessengerPageTo(const MessengerPageFields& f, CSnMsnSettings& s) {
     s.DisplayName = Trimmed(f.DisplayName);
 }
 
+CQvcString CheckPagerPage(const PagerPageFields& f) {
+    if (!f.Enabled)
+        return CQvcString();
+    if (f.Protocol == 1)
+        return Trimmed(f.DtmfDevice).IsEmpty()
+                   ? CQvcString("The modem device is required while pager notifications are enabled.")
+                   : CQvcString();
+    if (Trimmed(f.SnppServer).IsEmpty())
+        return CQvcString("The SNPP server is required while pager notifications are enabled.");
+    if (PortNumber(f.SnppPort) == 0)
+        return CQvcString("Pager: the SNPP port must be a number from 1 to 65535.");
+    return CQvcString();
+}
+
+PagerPageFields PagerPageFrom(const CSnPagerSettings& s) {
+    const CQvcString& used = s.Protocol == 1 ? s.DtmfDevice : s.SnppServer;
+    return {!Trimmed(used).IsEmpty(), s.Protocol,      s.SnppServer,
+            CQvcString(std::to_string(s.SnppPort)),     CQvcString::Unscramble(s.SnppPassword.Str()),
+            s.SnppTimeOut,            s.DtmfDevice,    s.DtmfDeviceSpeed,
+            s.DtmfDeviceInitString,   s.DtmfDialPulse, s.DtmfRedials};
+}
+
+void PagerPageTo(const PagerPageFields& f, CSnPagerSettings& s) {
+    s.Protocol = f.Protocol;
+    s.SnppServer = Trimmed(f.SnppServer);
+    if (const std::int32_t port = PortNumber(f.SnppPort))
+        s.SnppPort = port;
+    s.SnppPassword = CQvcString::Scramble(f.SnppPassword.Str());
+    s.SnppTimeOut = f.SnppTimeOut;
+    s.DtmfDevice = Trimmed(f.DtmfDevice);
+    s.DtmfDeviceSpeed = f.DtmfSpeed;
+    s.DtmfDeviceInitString = Trimmed(f.DtmfInitString);
+    s.DtmfDialPulse = f.DtmfDialPulse;
+    s.DtmfRedials = f.DtmfRedials;
+    if (!f.Enabled)
+        (f.Protocol == 1 ? s.DtmfDevice : s.SnppServer) = CQvcString();
+}
+
 } // namespace notifyrules

@@ -173,3 +173,34 @@ TEST(NotifyPageRules, MessengerPageRefusesTheFirstFaultAndRoundTrips) {
     off.Server = "";
     EXPECT_EQ(MessengerPageFrom(record), off);
 }
+
+TEST(NotifyPageRules, PagerPageChecksTheChosenProtocolAndRoundTrips) {
+    const PagerPageFields snpp{true, 0, "pager.example.com", "444", "pw", 45, "/dev/ttyS1", 19200, "ATZ", true, 2};
+    auto with = [&](auto change) {
+        PagerPageFields f = snpp;
+        change(f);
+        return f;
+    };
+    struct Case {
+        PagerPageFields fields;
+        const char* refusal;
+    } cases[] = {
+        {snpp, ""},
+        {with([](PagerPageFields& f) { f.Protocol = 1, f.SnppServer = "", f.SnppPort = "x"; }), ""},
+        {with([](PagerPageFields& f) { f.Protocol = 1, f.DtmfDevice = " "; }),
+         "The modem device is required while pager notifications are enabled."},
+        {with([](PagerPageFields& f) { f.SnppServer = ""; }),
+         "The SNPP server is required while pager notifications are enabled."},
+        {with([](PagerPageFields& f) { f.SnppPort = "0"; }), "Pager: the SNPP port must be a number from 1 to 65535."},
+        {with([](PagerPageFields& f) { f.Enabled = false, f.SnppServer = ""; }), ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CheckPagerPage(c.fields).Str(), c.refusal) << c.refusal;
+
+    CSnPagerSettings record;
+    PagerPageTo(snpp, record);
+    EXPECT_EQ(PagerPageFrom(record), snpp);
+    // Off with DTMF chosen clears the device and keeps the SNPP server.
+    PagerPageTo(with([](PagerPageFields& f) { f.Enabled = false, f.Protocol = 1; }), record);
+    EXPECT_EQ(PagerPageFrom(record), with([](PagerPageFields& f) { f.Enabled = false, f.Protocol = 1, f.DtmfDevice = ""; }));
+}

@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTabWidget>
 
 #include <cstdint>
@@ -74,11 +75,19 @@ public:
     QLineEdit& MessengerAccount() { return m_msnAccount; }
     notifyrules::MessengerPageFields MessengerFields() const;
 
+    // --- the Pager page --------------------------------------------------------------------
+    QCheckBox& PagerEnabled() { return m_pagerEnabled; }
+    QComboBox& PagerProtocol() { return m_pagerProtocol; }
+    QLineEdit& PagerServer() { return m_snppServer; }
+    QLineEdit& PagerDevice() { return m_dtmfDevice; }
+    notifyrules::PagerPageFields PagerFields() const;
+
 private:
     QWidget* BuildEmailPage();
     QWidget* BuildPopupPage();
     QWidget* BuildTrapsPage();
     QWidget* BuildMessengerPage();
+    QWidget* BuildPagerPage();
     // "Address Book..." for the channel and the disabled "Test...".
     QLayout* ChannelButtons(QPushButton& book, QPushButton& test, std::int32_t channel);
     QWidget* TemplateGroup(CTemplateBox& box, bool withSubject);
@@ -121,4 +130,15 @@ private:
     CTemplateBox m_msnTemplate;
     QPushButton m_msnBook{"Address &Book..."};
     QPushButton m_msnTest{"&Test..."};
+
+    CSnPagerSettings m_pager;
+    CSnMessageTemplate m_pagerTemplateRecord;
+    QCheckBox m_pagerEnabled{"&Enable pager notifications"};
+    QComboBox m_pagerProtocol, m_dtmfSpeed;
+    QLineEdit m_snppServer, m_snppPort, m_snppPassword, m_dtmfDevice, m_dtmfInit;
+    QSpinBox m_snppTimeOut, m_dtmfRedials;
+    QCheckBox m_dtmfPulse{"&Pulse dialling"};
+    CTemplateBox m_pagerTemplate;
+    QPushButton m_pagerBook{"Address &Book..."};
+    QPushButton m_pagerTest{"&Test..."};
 };

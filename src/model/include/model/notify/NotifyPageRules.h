@@ -3,6 +3,7 @@
 // onto the channel's settings record and which input a page refuses.
 #include "library/QvcString.h"
 #include "model/notify/SnMsnSettings.h"
+#include "model/notify/SnPagerSettings.h"
 #include "model/notify/SnSmtpSettings.h"
 #include "model/notify/SnSnmpTrapsSettings.h"
 
@@ -80,6 +81,27 @@ struct MessengerPageFields {
 CQvcString CheckMessengerPage(const MessengerPageFields& fields);
 MessengerPageFields MessengerPageFrom(const CSnMsnSettings& settings);
 void MessengerPageTo(const MessengerPageFields& fields, CSnMsnSettings& settings);
+
+// The Pager page: SNPP (protocol 0) or DTMF through a modem (1).  The channel counts as
+// set up while the chosen protocol's server or device is filled, so switching it off
+// clears that one.
+struct PagerPageFields {
+    bool Enabled = false;
+    std::int32_t Protocol = 0;
+    CQvcString SnppServer;
+    CQvcString SnppPort;
+    CQvcString SnppPassword; // plain
+    std::int32_t SnppTimeOut = 30;
+    CQvcString DtmfDevice;
+    std::int32_t DtmfSpeed = 9600;
+    CQvcString DtmfInitString;
+    bool DtmfDialPulse = false;
+    std::int32_t DtmfRedials = 3;
+    bool operator==(const PagerPageFields&) const = default;
+};
+CQvcString CheckPagerPage(const PagerPageFields& fields);
+PagerPageFields PagerPageFrom(const CSnPagerSettings& settings);
+void PagerPageTo(const PagerPageFields& fields, CSnPagerSettings& settings);
 
 // The placeholders the engine fills in a message template, each written "<% Name %>".
 extern const char* const kTemplatePlaceholders[10];
