@@ -25,6 +25,7 @@ std::vector<std::string> StoredGroups(CSnCfg& store, std::int32_t channel) {
 }
 
 void Grab(QWidget& w, const char* name) {
+    w.resize(w.sizeHint().expandedTo(w.size()));
     w.grab().save(QString(SENTRELLE_TEST_OUTPUT_DIR) + "/" + name);
 }
 
@@ -101,6 +102,10 @@ TEST_F(NotifySettingsTest, SettingsSheetRefusesThenWritesTheRecordsAndTellsTheEn
         sheet.TrapsOid().setText("1.3.6.1.4.1.99");
         sheet.TrapsGeneric().setCurrentIndex(0);
         sheet.TrapsVersion().setCurrentIndex(1);
+        sheet.SmsEnabled().setChecked(true);
+        sheet.SmsProtocol().setCurrentIndex(1);
+        sheet.SmsUrl().setText("http://127.0.0.1:8080/?to=<% Number %>&m=<% Message %>");
+        Grab(*sheet.SmsUrl().parentWidget()->parentWidget(), "notification-settings-sms.png");
         sheet.PagerEnabled().setChecked(true);
         sheet.PagerProtocol().setCurrentIndex(1);
         sheet.PagerDevice().setText("/dev/ttyS0");
@@ -128,6 +133,9 @@ TEST_F(NotifySettingsTest, SettingsSheetRefusesThenWritesTheRecordsAndTellsTheEn
     ASSERT_EQ(traps.Read(Seeder()), 0);
     EXPECT_EQ(notifyrules::TrapsPageFrom(traps),
               (notifyrules::TrapsPageFields{true, "127.0.0.1", "162", "public", 2, 0, "1.3.6.1.4.1.99"}));
+    CSnSmsSettings sms;
+    ASSERT_EQ(sms.Read(Seeder()), 0);
+    EXPECT_EQ(sms.HttpProviderUrl.Str(), "http://127.0.0.1:8080/?to=<% Number %>&m=<% Message %>");
     CSnPagerSettings pager;
     ASSERT_EQ(pager.Read(Seeder()), 0);
     EXPECT_EQ(std::to_string(pager.Protocol) + " " + pager.DtmfDevice.Str(), "1 /dev/ttyS0");

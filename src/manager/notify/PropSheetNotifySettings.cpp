@@ -38,6 +38,7 @@ constexpr long kPopupTemplateId = 2;
 constexpr long kTrapsTemplateId = 6;
 constexpr long kMessengerTemplateId = 5;
 constexpr long kPagerTemplateId = 4;
+constexpr long kSmsTemplateId = 3;
 constexpr int kModemSpeeds[] = {1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200};
 
 constexpr const char* kGenericTraps[] = {"coldStart (0)",     "warmStart (1)",
@@ -131,6 +132,9 @@ CPropSheetNotifySettings::CPropSheetNotifySettings(CUiSeam& ui, CSnCfg& store, Q
         m_ui.Message(ErrorBoxText(code), CUiSeam::Icon::Error);
     if (const long code = m_pager.Read(m_store))
         m_ui.Message(ErrorBoxText(code), CUiSeam::Icon::Error);
+    if (const long code = m_sms.Read(m_store))
+        m_ui.Message(ErrorBoxText(code), CUiSeam::Icon::Error);
+    m_smsTemplateRecord = ReadTemplate(m_store, kSmsTemplateId, kNotifySms, "SMS");
     m_pagerTemplateRecord = ReadTemplate(m_store, kPagerTemplateId, kNotifyPager, "Pager");
     m_msnTemplateRecord = ReadTemplate(m_store, kMessengerTemplateId, kNotifyMessenger, "MSN");
     m_trapsTemplateRecord = ReadTemplate(m_store, kTrapsTemplateId, kNotifySnmpTrap, "SNMP");
@@ -139,6 +143,7 @@ CPropSheetNotifySettings::CPropSheetNotifySettings(CUiSeam& ui, CSnCfg& store, Q
     auto* layout = new QVBoxLayout(this);
     m_tabs.addTab(BuildEmailPage(), "E-mail");
     m_tabs.addTab(BuildPopupPage(), "Network Popup");
+    m_tabs.addTab(BuildSmsPage(), "SMS");
     m_tabs.addTab(BuildPagerPage(), "Pager");
     m_tabs.addTab(BuildTrapsPage(), "SNMP Traps");
     m_tabs.addTab(BuildMessengerPage(), "Messenger");
@@ -244,6 +249,94 @@ QWidget* CPropSheetNotifySettings::BuildTrapsPage() {
     m_trapsOid.setText(Q(f.Oid));
     ShowTemplate(m_trapsTemplate, m_trapsTemplateRecord);
     return page;
+}
+
+QWidget* CPropSheetNotifySettings::BuildSmsPage() {
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(&m_smsEnabled);
+    auto* top = new QFormLayout;
+    m_smsProtocol.addItems({"GSM device", "HTTP provider", "Messaging server"});
+    top->addRow("P&rotocol:", &m_smsProtocol);
+    layout->addLayout(top);
+
+    auto* gsm = new QGroupBox("GSM device", page);
+    auto* gsmForm = new QFormLayout(gsm);
+    for (int speed : kModemSpeeds)
+        m_gsmSpeed.addItem(QString::number(speed), speed);
+    m_gsmPin.setEchoMode(QLineEdit::Password);
+    gsmForm->addRow("&Device:", &m_gsmDevice);
+    gsmForm->addRow("Spee&d:", &m_gsmSpeed);
+    gsmForm->addRow("&Init string:", &m_gsmInit);
+    gsmForm->addRow(&m_gsmHasPin, &m_gsmPin);
+    layout->addWidget(gsm);
+
+    auto* http = new QGroupBox("HTTP provider", page);
+    auto* httpForm = new QFormLayout(http);
+    for (QLineEdit* password : {&m_webPassword, &m_proxyPassword})
+        password->setEchoMode(QLineEdit::Password);
+    httpForm->addRow("&URL:", &m_smsUrl);
+    auto* urlHint = new QLabel(QString("The URL takes %1.").arg(notifyrules::kSmsUrlPlaceholders), http);
+    httpForm->addRow(QString(), urlHint);
+    httpForm->addRow("Success res&ponse:", &m_smsSuccess);
+    httpForm->addRow("&Sender:", &m_smsSender);
+    auto* web = new QHBoxLayout;
+    web->addWidget(&m_webAccount);
+    web->addWidget(new QLabel("Password:", http));
+    web->addWidget(&m_webPassword);
+    auto* webLabel = new QLabel("&Web account:", http);
+    webLabel->setBuddy(&m_webAccount);
+    httpForm->addRow(webLabel, web);
+    httpForm->addRow("Pro&xy server:", &m_proxyServer);
+    auto* proxy = new QHBoxLayout;
+    proxy->addWidget(&m_proxyAccount);
+    proxy->addWidget(new QLabel("Password:", http));
+    proxy->addWidget(&m_proxyPassword);
+    auto* proxyLabel = new QLabel("Proxy acc&ount:", http);
+    proxyLabel->setBuddy(&m_proxyAccount);
+    httpForm->addRow(proxyLabel, proxy);
+    layout->addWidget(http);
+    layout->addWidget(TemplateGroup(m_smsTemplate, false));
+    layout->addLayout(ChannelButtons(m_smsBook, m_smsTest, kNotifySms));
+
+    const notifyrules::SmsPageFields f = notifyrules::SmsPageFrom(m_sms);
+    m_smsEnabled.setChecked(f.Enabled);
+    m_smsProtocol.setCurrentIndex(std::clamp(f.Protocol, 0, 2));
+    m_gsmHasPin.setChecked(f.GsmHasPin);
+    m_gsmPin.setText(Q(f.GsmPin));
+    m_gsmDevice.setText(Q(f.GsmDevice));
+    int speed = m_gsmSpeed.findData(f.GsmSpeed);
+    if (speed < 0) {
+        m_gsmSpeed.addItem(QString::number(f.GsmSpeed), f.GsmSpeed);
+        speed = m_gsmSpeed.count() - 1;
+    }
+    m_gsmSpeed.setCurrentIndex(speed);
+    m_gsmInit.setText(Q(f.GsmInitString));
+    m_smsUrl.setText(Q(f.Url));
+    m_smsSuccess.setText(Q(f.SuccessResponse));
+    m_smsSender.setText(Q(f.Sender));
+    m_webAccount.setText(Q(f.WebAccount));
+    m_webPassword.setText(Q(f.WebPassword));
+    m_proxyServer.setText(Q(f.ProxyServer));
+    m_proxyAccount.setText(Q(f.ProxyAccount));
+    m_proxyPassword.setText(Q(f.ProxyPassword));
+    ShowTemplate(m_smsTemplate, m_smsTemplateRecord);
+    // Only the chosen protocol's fields are in use; the messaging server needs none.
+    auto follow = [gsm, http](int protocol) {
+        gsm->setEnabled(protocol == 0);
+        http->setEnabled(protocol == 1);
+    };
+    follow(m_smsProtocol.currentIndex());
+    connect(&m_smsProtocol, &QComboBox::currentIndexChanged, this, follow);
+    return page;
+}
+
+notifyrules::SmsPageFields CPropSheetNotifySettings::SmsFields() const {
+    return {m_smsEnabled.isChecked(),    m_smsProtocol.currentIndex(),     m_gsmHasPin.isChecked(),
+            C(m_gsmPin.text()),          C(m_gsmDevice.text()),            m_gsmSpeed.currentData().toInt(),
+            C(m_gsmInit.text()),         C(m_smsUrl.text()),               C(m_smsSuccess.text()),
+            C(m_smsSender.text()),       C(m_webAccount.text()),           C(m_webPassword.text()),
+            C(m_proxyServer.text()),     C(m_proxyAccount.text()),         C(m_proxyPassword.text())};
 }
 
 QWidget* CPropSheetNotifySettings::BuildPagerPage() {
@@ -396,23 +489,31 @@ void CPropSheetNotifySettings::accept() {
     }
     const TrapsPageFields traps = TrapsFields();
     if (const CQvcString refusal = CheckTrapsPage(traps); !refusal.IsEmpty()) {
-        m_tabs.setCurrentIndex(3);
+        m_tabs.setCurrentIndex(4);
         m_ui.Message(refusal, CUiSeam::Icon::Warning);
         return;
     }
     const MessengerPageFields messenger = MessengerFields();
     if (const CQvcString refusal = CheckMessengerPage(messenger); !refusal.IsEmpty()) {
-        m_tabs.setCurrentIndex(4);
+        m_tabs.setCurrentIndex(5);
         m_ui.Message(refusal, CUiSeam::Icon::Warning);
         return;
     }
     const PagerPageFields pager = PagerFields();
     if (const CQvcString refusal = CheckPagerPage(pager); !refusal.IsEmpty()) {
+        m_tabs.setCurrentIndex(3);
+        m_ui.Message(refusal, CUiSeam::Icon::Warning);
+        return;
+    }
+    const SmsPageFields sms = SmsFields();
+    if (const CQvcString refusal = CheckSmsPage(sms); !refusal.IsEmpty()) {
         m_tabs.setCurrentIndex(2);
         m_ui.Message(refusal, CUiSeam::Icon::Warning);
         return;
     }
     SmtpPageTo(email, m_smtp);
+    SmsPageTo(sms, m_sms);
+    TakeTemplate(m_smsTemplate, m_smsTemplateRecord);
     PagerPageTo(pager, m_pager);
     TakeTemplate(m_pagerTemplate, m_pagerTemplateRecord);
     MessengerPageTo(messenger, m_msn);
@@ -441,6 +542,10 @@ void CPropSheetNotifySettings::accept() {
         code = m_pager.Write(m_store);
     if (code == 0)
         code = m_pagerTemplateRecord.Write(m_store);
+    if (code == 0)
+        code = m_sms.Write(m_store);
+    if (code == 0)
+        code = m_smsTemplateRecord.Write(m_store);
     if (code != 0) {
         m_ui.Message(ErrorBoxText(code), CUiSeam::Icon::Error);
         return;

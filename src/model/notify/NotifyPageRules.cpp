@@ -208,4 +208,59 @@ void PagerPageTo(const PagerPageFields& f, CSnPagerSettings& s) {
         (f.Protocol == 1 ? s.DtmfDevice : s.SnppServer) = CQvcString();
 }
 
+CQvcString CheckSmsPage(const SmsPageFields& f) {
+    if (!f.Enabled)
+        return CQvcString();
+    if (f.Protocol == 0) {
+        if (Trimmed(f.GsmDevice).IsEmpty())
+            return CQvcString("The GSM device is required while SMS notifications are enabled.");
+        const std::string pin = Trimmed(f.GsmPin).Str();
+        if (f.GsmHasPin && (pin.size() < 4 || pin.size() > 8 || pin.find_first_not_of("0123456789") != std::string::npos))
+            return CQvcString("SMS: the PIN code must be 4 to 8 digits.");
+    } else if (f.Protocol == 1) {
+        const CQvcString url = Trimmed(f.Url);
+        if (url.IsEmpty())
+            return CQvcString("The provider URL is required while SMS notifications are enabled.");
+        if (url.Str().rfind("http://", 0) != 0 && url.Str().rfind("https://", 0) != 0)
+            return CQvcString("SMS: the provider URL must begin with http:// or https://.");
+        if (url.Find("<% Number %>") < 0 || url.Find("<% Message %>") < 0)
+            return CQvcString("SMS: the provider URL must hold <% Number %> and <% Message %>.");
+    }
+    return CQvcString();
+}
+
+SmsPageFields SmsPageFrom(const CSnSmsSettings& s) {
+    const bool enabled = s.Protocol == 0 ? !Trimmed(s.GsmDevice).IsEmpty()
+                                         : s.Protocol != 1 || !Trimmed(s.HttpProviderUrl).IsEmpty();
+    auto plain = [](const CQvcString& scrambled) { return CQvcString::Unscramble(scrambled.Str()); };
+    return {enabled,           s.Protocol,          s.GsmHasPinCode,         plain(s.GsmPinCode),
+            s.GsmDevice,       s.GsmDeviceSpeed,    s.GsmInitString,         s.HttpProviderUrl,
+            s.HttpSuccessResponse, s.HttpSender,    s.HttpWebAccount,        plain(s.HttpWebPassword),
+            s.HttpProxyServer, s.HttpProxyAccount,  plain(s.HttpProxyPassword)};
+}
+
+void SmsPageTo(const SmsPageFields& f, CSnSmsSettings& s) {
+    auto scrambled = [](const CQvcString& plain) { return CQvcString::Scramble(plain.Str()); };
+    s.Protocol = f.Protocol;
+    s.GsmHasPinCode = f.GsmHasPin;
+    s.GsmPinCode = scrambled(Trimmed(f.GsmPin));
+    s.GsmDevice = Trimmed(f.GsmDevice);
+    s.GsmDeviceSpeed = f.GsmSpeed;
+    s.GsmInitString = Trimmed(f.GsmInitString);
+    s.HttpProviderUrl = Trimmed(f.Url);
+    s.HttpSuccessResponse = f.SuccessResponse;
+    s.HttpSender = Trimmed(f.Sender);
+    s.HttpWebAccount = Trimmed(f.WebAccount);
+    s.HttpWebPassword = scrambled(f.WebPassword);
+    s.HttpProxyServer = Trimmed(f.ProxyServer);
+    s.HttpProxyAccount = Trimmed(f.ProxyAccount);
+    s.HttpProxyPassword = scrambled(f.ProxyPassword);
+    if (!f.Enabled) {
+        s.GsmDevice = CQvcString();
+        s.HttpProviderUrl = CQvcString();
+        if (s.Protocol == 2)
+            s.Protocol = 0;
+    }
+}
+
 } // namespace notifyrules

@@ -204,3 +204,43 @@ TEST(NotifyPageRules, PagerPageChecksTheChosenProtocolAndRoundTrips) {
     PagerPageTo(with([](PagerPageFields& f) { f.Enabled = false, f.Protocol = 1; }), record);
     EXPECT_EQ(PagerPageFrom(record), with([](PagerPageFields& f) { f.Enabled = false, f.Protocol = 1, f.DtmfDevice = ""; }));
 }
+
+TEST(NotifyPageRules, SmsPageChecksTheChosenProtocolAndRoundTrips) {
+    const SmsPageFields http{true, 1, true, "1234", "/dev/ttyUSB0", 19200, "AT",
+                             "https://sms.example.com/send?to=<% Number %>&text=<% Message %>", "OK", "Ops", "acct",
+                             "pw", "proxy:8080", "pacct", "ppw"};
+    auto with = [&](auto change) {
+        SmsPageFields f = http;
+        change(f);
+        return f;
+    };
+    struct Case {
+        SmsPageFields fields;
+        const char* refusal;
+    } cases[] = {
+        {http, ""},
+        {with([](SmsPageFields& f) { f.Protocol = 0; }), ""},
+        {with([](SmsPageFields& f) { f.Protocol = 2, f.Url = "", f.GsmDevice = ""; }), ""},
+        {with([](SmsPageFields& f) { f.Protocol = 0, f.GsmDevice = ""; }),
+         "The GSM device is required while SMS notifications are enabled."},
+        {with([](SmsPageFields& f) { f.Protocol = 0, f.GsmPin = "123"; }), "SMS: the PIN code must be 4 to 8 digits."},
+        {with([](SmsPageFields& f) { f.Protocol = 0, f.GsmPin = "12a4"; }), "SMS: the PIN code must be 4 to 8 digits."},
+        {with([](SmsPageFields& f) { f.Url = " "; }),
+         "The provider URL is required while SMS notifications are enabled."},
+        {with([](SmsPageFields& f) { f.Url = "ftp://x/<% Number %><% Message %>"; }),
+         "SMS: the provider URL must begin with http:// or https://."},
+        {with([](SmsPageFields& f) { f.Url = "http://x/?to=<% Number %>"; }),
+         "SMS: the provider URL must hold <% Number %> and <% Message %>."},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CheckSmsPage(c.fields).Str(), c.refusal) << c.refusal;
+
+    CSnSmsSettings record;
+    SmsPageTo(http, record);
+    EXPECT_NE(record.HttpWebPassword.Str(), "pw");
+    EXPECT_EQ(SmsPageFrom(record), http);
+    // Off with the messaging server chosen: nothing left that sets the channel up.
+    SmsPageTo(with([](SmsPageFields& f) { f.Enabled = false, f.Protocol = 2; }), record);
+    EXPECT_EQ(SmsPageFrom(record),
+              with([](SmsPageFields& f) { f.Enabled = false, f.Protocol = 0, f.Url = "", f.GsmDevice = ""; }));
+}

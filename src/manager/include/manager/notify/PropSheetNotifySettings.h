@@ -82,12 +82,19 @@ public:
     QLineEdit& PagerDevice() { return m_dtmfDevice; }
     notifyrules::PagerPageFields PagerFields() const;
 
+    // --- the SMS page ----------------------------------------------------------------------
+    QCheckBox& SmsEnabled() { return m_smsEnabled; }
+    QComboBox& SmsProtocol() { return m_smsProtocol; }
+    QLineEdit& SmsUrl() { return m_smsUrl; }
+    notifyrules::SmsPageFields SmsFields() const;
+
 private:
     QWidget* BuildEmailPage();
     QWidget* BuildPopupPage();
     QWidget* BuildTrapsPage();
     QWidget* BuildMessengerPage();
     QWidget* BuildPagerPage();
+    QWidget* BuildSmsPage();
     // "Address Book..." for the channel and the disabled "Test...".
     QLayout* ChannelButtons(QPushButton& book, QPushButton& test, std::int32_t channel);
     QWidget* TemplateGroup(CTemplateBox& box, bool withSubject);
@@ -141,4 +148,15 @@ private:
     CTemplateBox m_pagerTemplate;
     QPushButton m_pagerBook{"Address &Book..."};
     QPushButton m_pagerTest{"&Test..."};
+
+    CSnSmsSettings m_sms;
+    CSnMessageTemplate m_smsTemplateRecord;
+    QCheckBox m_smsEnabled{"&Enable SMS notifications"};
+    QComboBox m_smsProtocol, m_gsmSpeed;
+    QCheckBox m_gsmHasPin{"SIM card needs a P&IN code:"};
+    QLineEdit m_gsmPin, m_gsmDevice, m_gsmInit, m_smsUrl, m_smsSuccess, m_smsSender, m_webAccount, m_webPassword,
+        m_proxyServer, m_proxyAccount, m_proxyPassword;
+    CTemplateBox m_smsTemplate;
+    QPushButton m_smsBook{"Address &Book..."};
+    QPushButton m_smsTest{"&Test..."};
 };

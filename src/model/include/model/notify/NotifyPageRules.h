@@ -4,6 +4,7 @@
 #include "library/QvcString.h"
 #include "model/notify/SnMsnSettings.h"
 #include "model/notify/SnPagerSettings.h"
+#include "model/notify/SnSmsSettings.h"
 #include "model/notify/SnSmtpSettings.h"
 #include "model/notify/SnSnmpTrapsSettings.h"
 
@@ -102,6 +103,35 @@ struct PagerPageFields {
 CQvcString CheckPagerPage(const PagerPageFields& fields);
 PagerPageFields PagerPageFrom(const CSnPagerSettings& settings);
 void PagerPageTo(const PagerPageFields& fields, CSnPagerSettings& settings);
+
+// The SMS page: a GSM device (protocol 0), an HTTP provider (1) or the messaging server
+// (2).  The channel counts as set up while the GSM device or the provider URL of the
+// chosen protocol is filled, and always with the messaging server; switching it off
+// clears the device and the URL and leaves the messaging server for the GSM device.
+struct SmsPageFields {
+    bool Enabled = false;
+    std::int32_t Protocol = 0;
+    bool GsmHasPin = false;
+    CQvcString GsmPin; // plain
+    CQvcString GsmDevice;
+    std::int32_t GsmSpeed = 9600;
+    CQvcString GsmInitString;
+    CQvcString Url;
+    CQvcString SuccessResponse;
+    CQvcString Sender;
+    CQvcString WebAccount;
+    CQvcString WebPassword; // plain
+    CQvcString ProxyServer;
+    CQvcString ProxyAccount;
+    CQvcString ProxyPassword; // plain
+    bool operator==(const SmsPageFields&) const = default;
+};
+CQvcString CheckSmsPage(const SmsPageFields& fields);
+SmsPageFields SmsPageFrom(const CSnSmsSettings& settings);
+void SmsPageTo(const SmsPageFields& fields, CSnSmsSettings& settings);
+// The placeholders the provider URL takes.
+inline constexpr const char* kSmsUrlPlaceholders =
+    "<% Number %>, <% Message %>, <% Sender %>, <% Account %>, <% Password %>";
 
 // The placeholders the engine fills in a message template, each written "<% Name %>".
 extern const char* const kTemplatePlaceholders[10];
