@@ -9,6 +9,7 @@
 #include "manager/checks/CheckCommands.h"
 #include "manager/checks/CheckStateCommands.h"
 #include "manager/checks/ScheduleCommands.h"
+#include "manager/notify/NotifyCommands.h"
 #include "manager/checks/DialogDependencies.h"
 #include "manager/checks/PasteCommands.h"
 #include "manager/checks/HistoryCommands.h"
@@ -53,6 +54,7 @@ CQMonApp::CQMonApp(Options options) : CQvcBase("QMonApp"), m_options(std::move(o
     RegisterCheckStateCommands(*this, m_commands);
     RegisterFolderCommands(*this, m_commands);
     RegisterScheduleDialogs(*this, m_checkDialogs, m_commands);
+    RegisterNotifyCommands(*this, m_commands);
     RegisterDependencyDialogs(*this, m_checkDialogs, m_commands);
     RegisterPasteCommands(*this, m_commands);
     RegisterHistoryCommands(*this, m_commands);

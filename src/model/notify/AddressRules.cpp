@@ -1,6 +1,7 @@
 #include "model/notify/AddressRules.h"
 
 #include "library/Messages.h"
+#include "model/notify/SnDistributionGroups.h"
 
 #include <string_view>
 
@@ -110,4 +111,74 @@ CQvcString InvalidAddressShortMessage(std::int32_t channel) {
     default:
         return CQvcString();
     }
+}
+
+namespace {
+
+// The channel's name as its address book shows it; null without an address book.
+const char* BookName(std::int32_t channel) {
+    switch (channel) {
+    case kNotifyEmail:
+        return "E-mail";
+    case kNotifyNetPopup:
+        return "Network Popup";
+    case kNotifySms:
+        return "SMS";
+    case kNotifyPager:
+        return "Pager";
+    case kNotifyMessenger:
+        return "Live Messenger";
+    default:
+        return nullptr;
+    }
+}
+
+constexpr const char* kUnknown = "##Unknown##";
+
+} // namespace
+
+CQvcString AddressBookCaption(std::int32_t channel) {
+    const char* name = BookName(channel);
+    return name ? CQvcString(name) + " Address Book" : CQvcString(kUnknown);
+}
+
+CQvcString AddressBookGroupLabel(std::int32_t channel) {
+    const char* name = BookName(channel);
+    return name ? CQvcString("&Manage ") + name + " Distribution Group:" : CQvcString(kUnknown);
+}
+
+CQvcString CheckGroupName(const CSnDistributionGroups& groups, const CQvcString& name, std::int32_t renamedId) {
+    CQvcString trimmed = name;
+    trimmed.Trim();
+    if (!CSnDistributionGroup::IsValidName(trimmed) || trimmed.Str() == "Create New Group..." ||
+        trimmed.Str() == "Rename Group...")
+        return CQvcString("Invalid group name.");
+    const CSnDistributionGroup* same = groups.FindByName(trimmed);
+    if (same != nullptr && same->Id() != renamedId)
+        return CQvcString("Group already exists.");
+    return CQvcString();
+}
+
+CQvcString CheckGroupMembers(std::int32_t channel, const CQvcString& text, CQvcString& members) {
+    CQvcString all = text;
+    all.Trim();
+    all.Replace(",", ";");
+    CQvcString joined;
+    std::size_t from = 0;
+    const std::string& s = all.Str();
+    while (from <= s.size()) {
+        std::size_t end = s.find(';', from);
+        if (end == std::string::npos)
+            end = s.size();
+        CQvcString field(s.substr(from, end - from));
+        field.Trim();
+        from = end + 1;
+        if (field.IsEmpty())
+            continue;
+        if (!IsValidAddress(channel, field))
+            return InvalidAddressMessage(channel, field);
+        joined = joined.IsEmpty() ? field : joined + ";" + field;
+    }
+    members = joined;
+    return CQvcString();
 }

@@ -35,3 +35,21 @@ bool IsValidAddress(std::int32_t channel, const CQvcString& address);
 CQvcString InvalidAddressMessage(std::int32_t channel, const CQvcString& address);
 // The short message of the single-recipient dialogs ("Invalid e-mail address.", ...).
 CQvcString InvalidAddressShortMessage(std::int32_t channel);
+
+// --- the address book ------------------------------------------------------------------
+class CSnDistributionGroups;
+
+// "E-mail Address Book", ... ; "##Unknown##" for a channel without an address book.
+CQvcString AddressBookCaption(std::int32_t channel);
+// "&Manage E-mail Distribution Group:", ... ; "##Unknown##" likewise.
+CQvcString AddressBookGroupLabel(std::int32_t channel);
+// The refusal of a group name typed to create a group (`renamedId` 0) or to rename the
+// group `renamedId`: "Invalid group name." for a name that fails the name rule after
+// trimming or is one of the list's own commands, "Group already exists." for the name of
+// another group; empty when the name is accepted.
+CQvcString CheckGroupName(const CSnDistributionGroups& groups, const CQvcString& name, std::int32_t renamedId);
+// The member text of a group as typed: trimmed, "," taken for ";", every ";"-separated
+// field checked with the channel's rule.  Returns the address book's message for the
+// first refused address, or empty with the members to store in `members` (the fields
+// trimmed, empty ones dropped, joined by ";").
+CQvcString CheckGroupMembers(std::int32_t channel, const CQvcString& text, CQvcString& members);
