@@ -51,7 +51,11 @@ TEST_F(ManagerTest, EmailTestDialogThroughTheEngine) {
         CDialogTestEmail email(*App(), settings);
         email.Result().setText("Result: Message sent successfully");
         email.grab().save(QString(grabs) + "/test-email.png");
-        CDialogTestSnmpTrap trap(*App(), CSnSnmpTrapsSettings{});
-        trap.grab().save(QString(grabs) + "/test-snmptrap.png");
+        CDialogTestSnmpTrap(*App(), CSnSnmpTrapsSettings{}).grab().save(QString(grabs) + "/test-snmptrap.png");
+        CDialogTestSms(*App(), CSnSmsSettings{}).grab().save(QString(grabs) + "/test-sms.png");
+        CDialogTestPagerSnpp(*App(), CSnPagerSettings{}).grab().save(QString(grabs) + "/test-pagersnpp.png");
+        CDialogTestPagerDtmf1(*App(), CSnPagerSettings{}).grab().save(QString(grabs) + "/test-pagerdtmf.png");
+        CDialogTestMsn(*App(), CSnMsnSettings{}).grab().save(QString(grabs) + "/test-msn.png");
+        CDialogTestNetSend(*App(), CSnNoSettings{}).grab().save(QString(grabs) + "/test-netsend.png");
     }
 }

@@ -3,6 +3,10 @@
 #include "manager/app/QMonApp.h"
 #include "manager/app/UiSeam.h"
 #include "model/link/SnIPC.h"
+#include "model/notify/SnMsnNotificationRequest.h"
+#include "model/notify/SnNetworkNotificationRequest.h"
+#include "model/notify/SnPagerNotificationRequest.h"
+#include "model/notify/SnSmsNotificationRequest.h"
 #include "model/notify/SnSmtpNotificationRequest.h"
 #include "model/notify/SnSnmpNotificationRequest.h"
 #include "model/service/ISnServiceControl.h"
@@ -211,5 +215,128 @@ std::unique_ptr<CSnNotificationRequest> CDialogTestSnmpTrap::BuildRequest() cons
     request->ProtocolVersion = m_settings.ProtocolVersion;
     request->GenericTrap = m_settings.GenericTrap;
     request->LogFile = m_settings.LogFile;
+    return request;
+}
+
+// ---- SMS ------------------------------------------------------------------------------
+
+CDialogTestSms::CDialogTestSms(CQMonApp& app, const CSnSmsSettings& settings, QWidget* parent)
+    : CDialogTestBase(app, TestDialogKind::Sms, "Test SMS Notification", parent), m_settings(settings) {
+    static const char* const protocols[] = {"GSM device", "HTTP provider", "Messaging server"};
+    const int protocol = settings.Protocol >= 0 && settings.Protocol <= 2 ? settings.Protocol : 0;
+    CQvcString summary = CQvcString("Protocol: ") + protocols[protocol];
+    summary += protocol == 1 ? CQvcString("\rProvider URL: ") + settings.HttpProviderUrl
+                             : CQvcString("\rDevice: ") + settings.GsmDevice;
+    Finish(summary, true, true);
+}
+
+std::unique_ptr<CSnNotificationRequest> CDialogTestSms::BuildRequest() const {
+    auto request = std::make_unique<CSnSmsNotificationRequest>();
+    const CSnSmsSettings& s = m_settings;
+    request->RecipientAddressList = C(RecipientText());
+    request->Message = MessageText();
+    request->LogFile = LogFileText();
+    request->SmsProtocol = s.Protocol;
+    request->GsmHasPinCode = s.GsmHasPinCode ? 1 : 0;
+    request->GsmPinCode = s.GsmPinCode;
+    request->GsmDevice = s.GsmDevice;
+    request->GsmDeviceSpeed = s.GsmDeviceSpeed;
+    request->GsmDeviceFlowControl = s.GsmDeviceFlowControl;
+    request->GsmInitString = s.GsmInitString;
+    request->HttpProviderUrl = s.HttpProviderUrl;
+    request->HttpProviderSuccessResponse = s.HttpSuccessResponse;
+    request->HttpSender = s.HttpSender;
+    request->HttpAdvWebAccount = s.HttpWebAccount;
+    request->HttpAdvWebPassword = CQvcString::Unscramble(s.HttpWebPassword.Str());
+    request->HttpAdvProxyServer = s.HttpProxyServer;
+    request->HttpAdvProxyAccount = s.HttpProxyAccount;
+    request->HttpAdvProxyPassword = CQvcString::Unscramble(s.HttpProxyPassword.Str());
+    request->SmsServerChannel = s.ServerChannel;
+    return request;
+}
+
+// ---- Pagers ---------------------------------------------------------------------------
+
+namespace {
+
+std::unique_ptr<CSnNotificationRequest> PagerRequest(const CSnPagerSettings& s, std::int32_t protocol,
+                                                     const CQvcString& recipient, const CQvcString& message,
+                                                     const CQvcString& logFile) {
+    auto request = std::make_unique<CSnPagerNotificationRequest>();
+    request->RecipientAddressList = recipient;
+    request->LogFile = logFile;
+    request->PagerProtocol = protocol;
+    request->SnppServer = s.SnppServer;
+    request->SnppPort = s.SnppPort;
+    request->SnppPassword = CQvcString::Unscramble(s.SnppPassword.Str());
+    request->SnppTimeOut = s.SnppTimeOut;
+    request->Message = message;
+    request->DtmfDevice = s.DtmfDevice;
+    request->DtmfDeviceSpeed = s.DtmfDeviceSpeed;
+    request->DtmfDeviceFlowControl = s.DtmfDeviceFlowControl;
+    request->DtmfDeviceInitString = s.DtmfDeviceInitString;
+    request->DtmfDialPulse = s.DtmfDialPulse ? 1 : 0;
+    request->DtmfRedialsLeft = s.DtmfRedials;
+    return request;
+}
+
+} // namespace
+
+CDialogTestPagerSnpp::CDialogTestPagerSnpp(CQMonApp& app, const CSnPagerSettings& settings, QWidget* parent)
+    : CDialogTestBase(app, TestDialogKind::PagerSnpp, "Test Pager (SNPP)", parent), m_settings(settings) {
+    CQvcString summary;
+    summary.Format("SNPP server: %s:%d\rTime-out: %d s", settings.SnppServer.c_str(), settings.SnppPort,
+                   settings.SnppTimeOut);
+    Finish(summary, true, true);
+}
+
+std::unique_ptr<CSnNotificationRequest> CDialogTestPagerSnpp::BuildRequest() const {
+    return PagerRequest(m_settings, 0, C(RecipientText()), MessageText(), LogFileText());
+}
+
+CDialogTestPagerDtmf1::CDialogTestPagerDtmf1(CQMonApp& app, const CSnPagerSettings& settings, QWidget* parent)
+    : CDialogTestBase(app, TestDialogKind::PagerDtmf, "Test Pager (DTMF)", parent), m_settings(settings) {
+    CQvcString summary;
+    summary.Format("Device: %s\rSpeed: %d\rRedials: %d", settings.DtmfDevice.c_str(), settings.DtmfDeviceSpeed,
+                   settings.DtmfRedials);
+    Finish(summary, false, true);
+}
+
+std::unique_ptr<CSnNotificationRequest> CDialogTestPagerDtmf1::BuildRequest() const {
+    return PagerRequest(m_settings, 1, C(RecipientText()), CQvcString(), LogFileText());
+}
+
+// ---- Instant messenger and network pop-up ---------------------------------------------
+
+CDialogTestMsn::CDialogTestMsn(CQMonApp& app, const CSnMsnSettings& settings, QWidget* parent)
+    : CDialogTestBase(app, TestDialogKind::Msn, "Test MSN Notification", parent), m_settings(settings) {
+    CQvcString summary;
+    summary.Format("Server: %s:%d\rAccount: %s\rDisplay name: %s", settings.Server.c_str(), settings.Port,
+                   settings.Account.c_str(), settings.DisplayName.c_str());
+    Finish(summary, true, true);
+}
+
+std::unique_ptr<CSnNotificationRequest> CDialogTestMsn::BuildRequest() const {
+    auto request = std::make_unique<CSnMsnNotificationRequest>();
+    request->RecipientAddressList = C(RecipientText());
+    request->Message = MessageText();
+    request->LogFile = LogFileText();
+    request->MsnServer = m_settings.Server;
+    request->MsnServerPort = m_settings.Port;
+    request->MsnAccount = m_settings.Account;
+    request->MsnPassword = m_settings.Password;
+    request->MsnDisplayName = m_settings.DisplayName;
+    return request;
+}
+
+CDialogTestNetSend::CDialogTestNetSend(CQMonApp& app, const CSnNoSettings& settings, QWidget* parent)
+    : CDialogTestBase(app, TestDialogKind::NetSend, "Test Network Popup", parent), m_settings(settings) {
+    Finish("A pop-up message to a computer or user of the network.", true, false);
+}
+
+std::unique_ptr<CSnNotificationRequest> CDialogTestNetSend::BuildRequest() const {
+    auto request = std::make_unique<CSnNetworkNotificationRequest>();
+    request->RecipientAddress = C(RecipientText());
+    request->Message = MessageText();
     return request;
 }

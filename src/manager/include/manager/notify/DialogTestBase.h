@@ -5,6 +5,9 @@
 // the dialog: false when it must not open (Engine stopped, pending queue kept).
 #include "library/QvcString.h"
 #include "model/notify/NotificationTestExchange.h"
+#include "model/notify/SnMsnSettings.h"
+#include "model/notify/SnPagerSettings.h"
+#include "model/notify/SnSmsSettings.h"
 #include "model/notify/SnSmtpSettings.h"
 #include "model/notify/SnSnmpTrapsSettings.h"
 
@@ -93,3 +96,23 @@ private:
     CSnSnmpTrapsSettings m_settings;
     QLineEdit m_value{"Sentrelle test trap"};
 };
+
+// The channels whose dialogs hold only a recipient, a message and a log file; `Settings`
+// is the channel's record (empty for the network pop-up, which has none to show).
+#define SENTRELLE_TEST_DIALOG(Name, Settings)                                                                    \
+    class Name final : public CDialogTestBase {                                                                   \
+        Q_OBJECT                                                                                                  \
+    public:                                                                                                       \
+        Name(CQMonApp& app, const Settings& settings, QWidget* parent = nullptr);                                 \
+                                                                                                                  \
+    private:                                                                                                      \
+        std::unique_ptr<CSnNotificationRequest> BuildRequest() const override;                                    \
+        Settings m_settings;                                                                                      \
+    };
+struct CSnNoSettings {};
+SENTRELLE_TEST_DIALOG(CDialogTestSms, CSnSmsSettings)
+SENTRELLE_TEST_DIALOG(CDialogTestPagerSnpp, CSnPagerSettings)
+SENTRELLE_TEST_DIALOG(CDialogTestPagerDtmf1, CSnPagerSettings)
+SENTRELLE_TEST_DIALOG(CDialogTestMsn, CSnMsnSettings)
+SENTRELLE_TEST_DIALOG(CDialogTestNetSend, CSnNoSettings)
+#undef SENTRELLE_TEST_DIALOG
