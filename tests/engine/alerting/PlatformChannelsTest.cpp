@@ -2,6 +2,9 @@
 // scripts in a temporary directory; nothing here leaves this machine or restarts anything.
 #include "engine/alerting/PlatformChannels.h"
 #include "engine/CheckRunner.h"
+#include "engine/NotificationSender.h"
+#include "model/notify/SnPagerNotificationRequest.h"
+#include "model/notify/SnSmsNotificationRequest.h"
 #include "platform/Process.h"
 
 #include "LoopbackHttpServer.h"
@@ -144,6 +147,57 @@ TEST(AlertPager, SnppDialogue) {
         EXPECT_EQ(std::make_pair(outcome.Ok, outcome.Retry), std::make_pair(ok, retry)) << outcome.Text;
         EXPECT_NE(outcome.Text.find(text), std::string::npos) << outcome.Text;
         EXPECT_EQ(server.commands, commands) << reply;
+    }
+}
+
+// Test requests from the Manager reach the same SMS and pager deliveries; the response
+// carries the code, the description and the words (or refusing reply) the dialog shows.
+TEST(NotificationTestRequests, SmsAndPagerAnswers) {
+    testsupport::LoopbackHttpServer provider;
+    provider.SetPage("/sms?to=555&m=Hello%20there", "OK queued");
+    SnppServer accepting("250 Pager ID Accepted");
+    SnppServer refusing("550 Invalid Pager ID");
+    const auto sms = [&](std::string recipients, int protocol) {
+        auto request = std::make_unique<CSnSmsNotificationRequest>();
+        request->RecipientAddressList = CQvcString(recipients);
+        request->Message = "Hello||there";
+        request->SmsProtocol = protocol;
+        request->HttpProviderUrl = CQvcString(provider.BaseUrl() + "sms?to=<% Number %>&m=<% Message %>");
+        request->HttpProviderSuccessResponse = "OK";
+        return std::unique_ptr<CSnNotificationRequest>(std::move(request));
+    };
+    const auto page = [](const SnppServer& server, int protocol) {
+        auto request = std::make_unique<CSnPagerNotificationRequest>();
+        request->RecipientAddressList = "555";
+        request->Message = "Hello";
+        request->PagerProtocol = protocol;
+        request->SnppServer = "127.0.0.1";
+        request->SnppPort = server.peer.Port();
+        request->SnppTimeOut = 2;
+        return std::unique_ptr<CSnNotificationRequest>(std::move(request));
+    };
+    const std::string where = "127.0.0.1:" + std::to_string(accepting.peer.Port());
+    const std::vector<std::pair<std::unique_ptr<CSnNotificationRequest>, std::string>> cases = [&] {
+        std::vector<std::pair<std::unique_ptr<CSnNotificationRequest>, std::string>> v;
+        v.emplace_back(sms("555", 1), "0  | SMS sent to 555");
+        v.emplace_back(sms("555; 777", 1),
+                       "33202 SMS over HTTP: the provider rejected the request: The SMS provider did not accept the "
+                       "message to 777 (HTTP 404: <html><body>Not Found</body></html>) | ");
+        v.emplace_back(sms("555", 0),
+                       "1002 Function not supported: SMS through a GSM device is not available on this platform | ");
+        v.emplace_back(page(accepting, 0), "0  | Page sent to 555 through " + where + " (250 OK)");
+        v.emplace_back(page(refusing, 0), "33401 SNPP: invalid pager ID: Page to 555 through 127.0.0.1:" +
+                                              std::to_string(refusing.peer.Port()) +
+                                              " failed at PAGE: '550 Invalid Pager ID' | 550 Invalid Pager ID");
+        v.emplace_back(page(accepting, 1), "1002 Function not supported: Pages through a modem (DTMF) are not "
+                                           "available on this platform | ");
+        return v;
+    }();
+    for (const auto& [request, expected] : cases) {
+        const CSnNotificationResponse response = SendNotificationTest(*request, kContext);
+        const std::string said = std::to_string(response.ErrorCode) + " " + response.ErrorDescription.Str() + " | " +
+                           response.ErrorDescriptionEx.Str();
+        EXPECT_EQ(said, expected);
     }
 }
 

@@ -336,8 +336,6 @@ TEST(NotificationSender, ChannelsThisPlatformLacks) {
         const char* text;
     } channels[] = {
         {kRequestNetwork, 26005, "Network Popup notifications are not available on this platform"},
-        {kRequestSms, 1002, "SMS notifications are not available on this platform"},
-        {kRequestPager, 1002, "Pager notifications are not available on this platform"},
         {kRequestMsn, 1002, "MSN notifications are not available on this platform"},
     };
     for (const auto& channel : channels) {

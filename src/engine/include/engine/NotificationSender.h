@@ -13,8 +13,15 @@
 // default) as an SNMPv1 trap when ProtocolVersion is 1, otherwise as an SNMPv2c
 // notification (SnmpTrapMessage.h).  Failures carry a code of the SNMP family.
 //
-// Network pop-up (2), SMS (3), pager (4) and instant messenger (5) are not available on
-// this platform: the answer has a non-zero ErrorCode and says so.
+// SMS (3) goes through the HTTP provider of the request (SendSms) and pager (4) over SNPP
+// (SendPage), to each recipient of the list (';' or ',' between them) until one fails.  A
+// success carries the last delivery's words in ErrorDescriptionEx; a failure a code of the
+// SMS-over-HTTP (33200-33206) or SNPP (33400-33406) family and, for pages, the server's
+// refusing reply in ErrorDescriptionEx.  The GSM device, the messaging server and DTMF
+// pages answer 1002.
+//
+// Network pop-up (2) and instant messenger (5) are not available on this platform: the
+// answer has a non-zero ErrorCode and says so.
 //
 // When the request names a log file inside the Engine root ("<SNROOT>" allowed), a line
 // about the test is appended to it (and for e-mail the SMTP dialogue, passwords hidden).
