@@ -6,6 +6,7 @@
 #include "LoopbackSockets.h"
 #include "TestSupport.h"
 #include "manager/notify/DialogTestBase.h"
+#include "manager/notify/PropSheetNotifySettings.h"
 
 #include <QPixmap>
 
@@ -14,14 +15,14 @@
 using namespace std::chrono_literals;
 
 TEST_F(ManagerTest, EmailTestDialogThroughTheEngine) {
-    testsupport::TempDir home;
-    testsupport::ScopedEnv homeVariable("HOME", home.Path());
     testsupport::LoopbackSmtpSink sink;
     ASSERT_TRUE(StartEngine());
     ASSERT_NE(Start(), nullptr);
-    CSnSmtpSettings settings;
-    settings.Server1 = "127.0.0.1";
-    settings.SenderAddress1 = "manager@example.test";
+    // The sheet's "Test..." sends with the E-mail page as it stands, not as stored.
+    CPropSheetNotifySettings sheet(Ui(), *App()->Store(), nullptr, App());
+    sheet.EmailEnabled().setChecked(true);
+    sheet.Primary().server.setText("127.0.0.1");
+    sheet.Primary().senderAddress.setText("manager@example.test");
     const struct {
         int port;
         std::string result;
@@ -30,18 +31,24 @@ TEST_F(ManagerTest, EmailTestDialogThroughTheEngine) {
         {testsupport::UnusedLoopbackPort(), "Message failed.\nError #23715: Mail: unable to connect to the SMTP server"},
     };
     for (const auto& c : cases) {
-        settings.Port1 = c.port;
-        CDialogTestEmail dialog(*App(), settings);
-        ASSERT_TRUE(dialog.Prepare());
-        dialog.Recipient().setText("ops@example.test");
-        dialog.OnSend();
-        ASSERT_TRUE(TickUntil([&] {
-            dialog.OnTick();
-            return !dialog.Result().text().isEmpty();
-        }));
+        sheet.Primary().port.setText(QString::number(c.port));
+        QString result;
+        Ui().PushDialog([&](QDialog& d) {
+            auto& dialog = dynamic_cast<CDialogTestEmail&>(d);
+            dialog.Recipient().setText("ops@example.test");
+            dialog.OnSend();
+            EXPECT_TRUE(TickUntil([&] {
+                dialog.OnTick();
+                return !dialog.Result().text().isEmpty();
+            }));
+            result = dialog.Result().text();
+            return 0;
+        });
+        sheet.EmailTest().click();
         // The engine's text goes on with the details of the failed connection.
-        EXPECT_EQ(dialog.Result().text().left(static_cast<int>(c.result.size())).toStdString(), c.result);
+        EXPECT_EQ(result.left(static_cast<int>(c.result.size())).toStdString(), c.result);
     }
+    CSnSmtpSettings settings;
     ASSERT_TRUE(sink.WaitForMessages(1, 5s));
     EXPECT_EQ(sink.Messages().front().Recipients, std::vector<std::string>{"ops@example.test"});
 

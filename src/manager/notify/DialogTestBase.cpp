@@ -12,7 +12,6 @@
 #include "model/service/ISnServiceControl.h"
 
 #include <QDialogButtonBox>
-#include <QDir>
 #include <QVBoxLayout>
 
 namespace {
@@ -20,22 +19,17 @@ namespace {
 QString Q(const CQvcString& text) { return QString::fromStdString(text.Str()); }
 CQvcString C(const QString& text) { return CQvcString(text.toStdString()); }
 
-// Where the user's last test values are kept.
-CQvcString UserProfile() {
-    return C(QDir::homePath() + "/.config/Sentrelle/TestValues.ini");
-}
-
 } // namespace
 
 CDialogTestBase::CDialogTestBase(CQMonApp& app, TestDialogKind kind, const char* title, QWidget* parent)
-    : QDialog(parent), m_app(app), m_kind(kind), m_profile(UserProfile()) {
+    : QDialog(parent), m_app(app), m_kind(kind) {
     setWindowTitle(title);
     CSnIPC* link = app.Store() != nullptr ? app.Store()->Link() : nullptr;
     const CQvcString root = link != nullptr ? link->RootDirectory() : CQvcString();
     const CQvcString directory = link != nullptr ? link->NotificationDirectory() : CQvcString();
     m_exchange = std::make_unique<CNotificationTestExchange>(kind, root, directory,
                                                              [] { return std::chrono::steady_clock::now(); });
-    m_values = LoadTestValues(kind, m_profile, m_exchange->DefaultLogFile());
+    m_values = LoadTestValues(kind, m_exchange->DefaultLogFile());
     m_summary.setReadOnly(true);
     m_summary.setMaximumHeight(110);
     m_status.setWordWrap(true);
@@ -129,7 +123,7 @@ void CDialogTestBase::OnSend() {
     m_values.Recipient = recipient;
     m_values.Message = MessageText();
     m_values.LogFile = logFile;
-    StoreTestValues(m_kind, m_profile, m_values);
+    StoreTestValues(m_kind, m_values);
     OnTick();
 }
 

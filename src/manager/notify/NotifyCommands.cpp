@@ -9,7 +9,7 @@
 void RegisterNotifyCommands(CQMonApp& app, CCommandRegistry& commands) {
     commands.Add(cmd::kNotificationSettings, [&app](int) {
         if (CSnCfg* store = app.Store()) {
-            CPropSheetNotifySettings sheet(app.Ui(), *store, app.Frame());
+            CPropSheetNotifySettings sheet(app.Ui(), *store, app.Frame(), &app);
             app.Ui().ExecDialog(sheet);
         }
     });

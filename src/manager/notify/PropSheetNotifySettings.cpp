@@ -3,6 +3,7 @@
 #include "library/ErrorTexts.h"
 #include "manager/app/UiSeam.h"
 #include "manager/notify/DialogGlobalRecipients.h"
+#include "manager/notify/DialogTestBase.h"
 #include "model/notify/AddressRules.h"
 #include "model/store/SnCfg.h"
 
@@ -117,8 +118,8 @@ SmtpServerFields ReadServer(const CSmtpServerBox& box) {
 
 } // namespace
 
-CPropSheetNotifySettings::CPropSheetNotifySettings(CUiSeam& ui, CSnCfg& store, QWidget* parent)
-    : QDialog(parent), m_ui(ui), m_store(store) {
+CPropSheetNotifySettings::CPropSheetNotifySettings(CUiSeam& ui, CSnCfg& store, QWidget* parent, CQMonApp* app)
+    : QDialog(parent), m_ui(ui), m_store(store), m_app(app) {
     setObjectName("notifySettingsSheet");
     setWindowTitle("Notification Settings");
     if (const long code = m_smtp.Read(m_store))
@@ -235,7 +236,8 @@ QWidget* CPropSheetNotifySettings::BuildTrapsPage() {
     layout->addStretch(1);
     auto* row = new QHBoxLayout;
     row->addStretch(1);
-    m_trapsTest.setEnabled(false); // test messages are not sent from here yet
+    m_trapsTest.setEnabled(m_app != nullptr);
+    connect(&m_trapsTest, &QPushButton::clicked, this, [this] { OpenTest(kNotifySnmpTrap); });
     row->addWidget(&m_trapsTest);
     layout->addLayout(row);
 
@@ -453,15 +455,86 @@ QLayout* CPropSheetNotifySettings::ChannelButtons(QPushButton& book, QPushButton
     auto* row = new QHBoxLayout;
     row->addWidget(&book);
     row->addStretch(1);
-    test.setEnabled(false); // test messages are not sent from here yet
+    test.setEnabled(m_app != nullptr);
     row->addWidget(&test);
     connect(&book, &QPushButton::clicked, this, [this, channel] { OpenAddressBook(channel); });
+    connect(&test, &QPushButton::clicked, this, [this, channel] { OpenTest(channel); });
     return row;
 }
 
 SmtpPageFields CPropSheetNotifySettings::EmailFields() const {
     return {m_emailEnabled.isChecked(), ReadServer(m_primary), ReadServer(m_secondary),
             m_charSet.currentData().toInt()};
+}
+
+// The page's refusal, if any, comes first: a test is sent with the settings as they stand
+// on the page, not as they were stored.
+void CPropSheetNotifySettings::OpenTest(std::int32_t channel) {
+    if (m_app == nullptr)
+        return;
+    const auto refused = [this](const CQvcString& refusal) {
+        if (!refusal.IsEmpty())
+            m_ui.Message(refusal, CUiSeam::Icon::Warning);
+        return !refusal.IsEmpty();
+    };
+    std::unique_ptr<CDialogTestBase> dialog;
+    switch (channel) {
+    case kNotifyEmail: {
+        const SmtpPageFields fields = EmailFields();
+        if (refused(CheckSmtpPage(fields)))
+            return;
+        CSnSmtpSettings settings = m_smtp;
+        SmtpPageTo(fields, settings);
+        dialog = std::make_unique<CDialogTestEmail>(*m_app, settings, this);
+        break;
+    }
+    case kNotifyNetPopup:
+        dialog = std::make_unique<CDialogTestNetSend>(*m_app, CSnNoSettings{}, this);
+        break;
+    case kNotifySms: {
+        const SmsPageFields fields = SmsFields();
+        if (refused(CheckSmsPage(fields)))
+            return;
+        CSnSmsSettings settings = m_sms;
+        SmsPageTo(fields, settings);
+        dialog = std::make_unique<CDialogTestSms>(*m_app, settings, this);
+        break;
+    }
+    case kNotifyPager: {
+        const PagerPageFields fields = PagerFields();
+        if (refused(CheckPagerPage(fields)))
+            return;
+        CSnPagerSettings settings = m_pager;
+        PagerPageTo(fields, settings);
+        if (settings.Protocol == 0)
+            dialog = std::make_unique<CDialogTestPagerSnpp>(*m_app, settings, this);
+        else
+            dialog = std::make_unique<CDialogTestPagerDtmf1>(*m_app, settings, this);
+        break;
+    }
+    case kNotifySnmpTrap: {
+        const TrapsPageFields fields = TrapsFields();
+        if (refused(CheckTrapsPage(fields)))
+            return;
+        CSnSnmpTrapsSettings settings = m_traps;
+        TrapsPageTo(fields, settings);
+        dialog = std::make_unique<CDialogTestSnmpTrap>(*m_app, settings, this);
+        break;
+    }
+    case kNotifyMessenger: {
+        const MessengerPageFields fields = MessengerFields();
+        if (refused(CheckMessengerPage(fields)))
+            return;
+        CSnMsnSettings settings = m_msn;
+        MessengerPageTo(fields, settings);
+        dialog = std::make_unique<CDialogTestMsn>(*m_app, settings, this);
+        break;
+    }
+    default:
+        return;
+    }
+    if (dialog->Prepare())
+        m_ui.ExecDialog(*dialog);
 }
 
 void CPropSheetNotifySettings::OpenAddressBook(std::int32_t channel) {

@@ -2,7 +2,7 @@
 
 #include "library/QvcBase.h"
 #include "model/link/LinkFileValues.h"
-#include "platform/Profile.h"
+#include "model/console/ManagerPreferences.h"
 #include "platform/System.h"
 
 #include <filesystem>
@@ -21,10 +21,6 @@ CQvcString ErrorLine(const char* format, const CSnNotificationResponse& response
     CQvcString line;
     line.Format(format, static_cast<long>(response.ErrorCode), response.ErrorDescription.c_str());
     return line;
-}
-
-CQvcString Section(TestDialogKind kind) {
-    return CQvcString(kProductKey) + "\\" + TraitsOf(kind).ValuesKey;
 }
 
 } // namespace
@@ -83,37 +79,30 @@ CQvcString TestResultText(TestDialogKind kind, const CSnNotificationResponse& re
     return text;
 }
 
-TestDialogValues LoadTestValues(TestDialogKind kind, const CQvcString& profile, const CQvcString& defaultLogFile) {
-    const TestDialogTraits& traits = TraitsOf(kind);
-    const CQvcString section = Section(kind);
-    const auto read = [&](const char* name, const char* def) {
-        return CQvcString(platform::ProfileReadText(profile.c_str(), section.c_str(), name, def));
-    };
+TestDialogValues LoadTestValues(TestDialogKind kind, const CQvcString& defaultLogFile) {
+    const char* const key = TraitsOf(kind).ValuesKey;
+    const auto read = [&](const char* name, const char* def) { return prefs::ReadString(key, name, def); };
     TestDialogValues values;
     values.Subject = kind == TestDialogKind::Email ? read("Subject", "Quorvane Test Message") : CQvcString();
-    values.Message = read("Message", traits.DefaultMessage).BarsToLineBreaks();
-    values.Recipient = read("Recipient", traits.DefaultRecipient);
+    values.Message = read("Message", TraitsOf(kind).DefaultMessage).BarsToLineBreaks();
+    values.Recipient = read("Recipient", TraitsOf(kind).DefaultRecipient);
     values.LogFile = kind == TestDialogKind::Email || kind == TestDialogKind::Sms
                          ? read("LogFile", defaultLogFile.c_str())
                          : defaultLogFile;
     return values;
 }
 
-void StoreTestValues(TestDialogKind kind, const CQvcString& profile, const TestDialogValues& values) {
-    if (*TraitsOf(kind).ValuesKey == '\0')
+void StoreTestValues(TestDialogKind kind, const TestDialogValues& values) {
+    const char* const key = TraitsOf(kind).ValuesKey;
+    if (*key == '\0')
         return;
-    const CQvcString section = Section(kind);
-    std::vector<platform::ProfileChange> changes;
     if (kind == TestDialogKind::Email)
-        changes.push_back({"Subject", values.Subject.Str()});
+        prefs::WriteString(key, "Subject", values.Subject.c_str());
     if (kind != TestDialogKind::PagerDtmf)
-        changes.push_back({"Message", CQvcString(values.Message).LineBreaksToBars().Str()});
-    changes.push_back({"Recipient", values.Recipient.Str()});
+        prefs::WriteString(key, "Message", CQvcString(values.Message).LineBreaksToBars().c_str());
+    prefs::WriteString(key, "Recipient", values.Recipient.c_str());
     if (kind == TestDialogKind::Email || kind == TestDialogKind::Sms)
-        changes.push_back({"LogFile", values.LogFile.Str()});
-    std::error_code ignored;
-    std::filesystem::create_directories(std::filesystem::path(profile.Str()).parent_path(), ignored);
-    platform::ProfileWriteKeys(profile.c_str(), section.c_str(), changes);
+        prefs::WriteString(key, "LogFile", values.LogFile.c_str());
 }
 
 CNotificationTestExchange::CNotificationTestExchange(TestDialogKind kind, CQvcString engineRoot,

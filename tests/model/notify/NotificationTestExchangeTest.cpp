@@ -140,14 +140,13 @@ TEST(NotificationTestExchange, OpeningSendingAndClosing) {
     EXPECT_FALSE(platform::FileExists(requestFile)); // closing deletes the request's files
 }
 
-TEST(NotificationTestExchange, TestValuesRoundTripThroughTheProfile) {
-    testsupport::TempDir home;
-    const CQvcString profile(home.File("user/values.ini"));
-    EXPECT_EQ(LoadTestValues(Kind::Email, profile, "/r/Logs/smtplog.txt"),
+TEST(NotificationTestExchange, TestValuesRoundTripThroughTheUserRegistry) {
+    testsupport::ScopedHives hives;
+    EXPECT_EQ(LoadTestValues(Kind::Email, "/r/Logs/smtplog.txt"),
               (TestDialogValues{"Quorvane Test Message", "This is a test message", "", "/r/Logs/smtplog.txt"}));
-    EXPECT_EQ(LoadTestValues(Kind::PagerDtmf, profile, "d"), (TestDialogValues{"", "", "<pager number>", "d"}));
+    EXPECT_EQ(LoadTestValues(Kind::PagerDtmf, "d"), (TestDialogValues{"", "", "<pager number>", "d"}));
     const TestDialogValues typed{"", "first\r\nsecond", "+1 555", "/r/Logs/other.txt"};
-    StoreTestValues(Kind::Sms, profile, typed);
-    EXPECT_EQ(LoadTestValues(Kind::Sms, profile, "d"), typed);
-    EXPECT_NE(testsupport::ReadFile(profile.Str()).find("Message=first||second"), std::string::npos);
+    StoreTestValues(Kind::Sms, typed);
+    EXPECT_EQ(LoadTestValues(Kind::Sms, "d"), typed);
+    EXPECT_NE(testsupport::ReadFile(hives.UserHive()).find("Message=sz:first||second"), std::string::npos);
 }

@@ -56,7 +56,6 @@ protected:
 private:
     CQMonApp& m_app;
     TestDialogKind m_kind;
-    CQvcString m_profile;
     std::unique_ptr<CNotificationTestExchange> m_exchange;
     QFormLayout m_form;
     QLineEdit m_recipient;

@@ -21,6 +21,7 @@
 
 #include <cstdint>
 
+class CQMonApp;
 class CSnCfg;
 class CUiSeam;
 
@@ -40,7 +41,9 @@ struct CTemplateBox {
 class CPropSheetNotifySettings final : public QDialog {
     Q_OBJECT
 public:
-    CPropSheetNotifySettings(CUiSeam& ui, CSnCfg& store, QWidget* parent = nullptr);
+    // With `app`, each page's "Test..." opens the channel's test dialog, filled from the
+    // page as it stands; without it (no engine link to send through) the buttons are off.
+    CPropSheetNotifySettings(CUiSeam& ui, CSnCfg& store, QWidget* parent = nullptr, CQMonApp* app = nullptr);
 
     // Checks the pages (the first refusal shown, its page brought forward), then writes.
     void accept() override;
@@ -99,6 +102,7 @@ private:
     QLayout* ChannelButtons(QPushButton& book, QPushButton& test, std::int32_t channel);
     QWidget* TemplateGroup(CTemplateBox& box, bool withSubject);
     void OpenAddressBook(std::int32_t channel);
+    void OpenTest(std::int32_t channel);
     void ShowTemplate(CTemplateBox& box, const CSnMessageTemplate& t);
     void TakeTemplate(const CTemplateBox& box, CSnMessageTemplate& t) const;
 
@@ -114,6 +118,7 @@ private:
     CTemplateBox m_emailTemplate;
     QPushButton m_emailBook{"Address &Book..."};
     QPushButton m_emailTest{"&Test..."};
+    CQMonApp* m_app = nullptr;
 
     CSnNetPopupSettings m_popup;
     CSnMessageTemplate m_popupTemplateRecord;

@@ -32,8 +32,8 @@ const TestDialogTraits& TraitsOf(TestDialogKind kind);
 // The result line of an answered test, as the dialog shows it.
 CQvcString TestResultText(TestDialogKind kind, const CSnNotificationResponse& response);
 
-// The values a user last typed into a test dialog, kept per user in a profile file under
-// section "Software\Quorvane\Sentrelle\<ValuesKey>" ("Subject", "Message", "Recipient",
+// The values a user last typed into a test dialog, kept in the current user's registry
+// under the product key's sub-key <ValuesKey> ("Subject", "Message", "Recipient",
 // "LogFile").  Messages are stored on one line, "||" between the lines.
 struct TestDialogValues {
     CQvcString Subject;
@@ -42,8 +42,8 @@ struct TestDialogValues {
     CQvcString LogFile;
     bool operator==(const TestDialogValues&) const = default;
 };
-TestDialogValues LoadTestValues(TestDialogKind kind, const CQvcString& profile, const CQvcString& defaultLogFile);
-void StoreTestValues(TestDialogKind kind, const CQvcString& profile, const TestDialogValues& values);
+TestDialogValues LoadTestValues(TestDialogKind kind, const CQvcString& defaultLogFile);
+void StoreTestValues(TestDialogKind kind, const TestDialogValues& values);
 
 class CNotificationTestExchange {
 public:
