@@ -1,5 +1,7 @@
 #include "platform/Process.h"
 
+#include "platform/SpawnSetup.h"
+
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -21,52 +23,6 @@ bool IsExecutableFile(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
 }
-
-// Owns the spawn attributes and file actions for one launch.
-class SpawnSetup {
-public:
-    SpawnSetup() {
-        m_ok = ::posix_spawnattr_init(&m_attr) == 0;
-        m_ok = ::posix_spawn_file_actions_init(&m_actions) == 0 && m_ok;
-        if (!m_ok)
-            return;
-        // A session of its own: a viewer outlives the Manager and does not get the
-        // terminal's signals meant for it.  Signals start unblocked and at their defaults,
-        // whatever this process's threads changed.
-        sigset_t none;
-        sigemptyset(&none);
-        sigset_t defaults;
-        sigemptyset(&defaults);
-        for (int sig : {SIGPIPE, SIGINT, SIGTERM, SIGHUP, SIGCHLD, SIGQUIT})
-            sigaddset(&defaults, sig);
-        short flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
-#ifdef POSIX_SPAWN_SETSID
-        flags |= POSIX_SPAWN_SETSID;
-#endif
-        m_ok = ::posix_spawnattr_setflags(&m_attr, flags) == 0 && ::posix_spawnattr_setsigmask(&m_attr, &none) == 0 &&
-               ::posix_spawnattr_setsigdefault(&m_attr, &defaults) == 0 &&
-               ::posix_spawn_file_actions_addopen(&m_actions, 0, "/dev/null", O_RDONLY, 0) == 0;
-#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
-        // Descriptors of the Manager (database, sockets, pipes) stay with the Manager.
-        m_ok = m_ok && ::posix_spawn_file_actions_addclosefrom_np(&m_actions, 3) == 0;
-#endif
-    }
-    ~SpawnSetup() {
-        ::posix_spawn_file_actions_destroy(&m_actions);
-        ::posix_spawnattr_destroy(&m_attr);
-    }
-    SpawnSetup(const SpawnSetup&) = delete;
-    SpawnSetup& operator=(const SpawnSetup&) = delete;
-
-    bool Ok() const { return m_ok; }
-    const posix_spawnattr_t* Attr() const { return &m_attr; }
-    const posix_spawn_file_actions_t* Actions() const { return &m_actions; }
-
-private:
-    posix_spawnattr_t m_attr{};
-    posix_spawn_file_actions_t m_actions{};
-    bool m_ok = false;
-};
 
 class SystemLauncher final : public IProcessLauncher {
 public:

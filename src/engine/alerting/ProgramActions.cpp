@@ -4,6 +4,7 @@
 #include "engine/RunDeadline.h"
 #include "engine/alerting/PlatformChannels.h"
 #include "platform/Process.h"
+#include "platform/SpawnSetup.h"
 #include "platform/UniqueFd.h"
 
 #include <poll.h>
@@ -24,57 +25,6 @@ namespace {
 
 constexpr std::size_t kMostOutput = 4096;
 constexpr std::size_t kMostLine = 200;
-
-// The spawn attributes and file actions of one start: a session (and so a process group)
-// of its own that can be killed whole, signals unblocked and at their defaults, standard
-// input from /dev/null, standard output and error into `output`.
-class SpawnSetup {
-public:
-    explicit SpawnSetup(int output) {
-        m_ok = ::posix_spawnattr_init(&m_attr) == 0;
-        m_ok = ::posix_spawn_file_actions_init(&m_actions) == 0 && m_ok;
-        if (!m_ok)
-            return;
-        sigset_t none;
-        sigemptyset(&none);
-        sigset_t defaults;
-        sigemptyset(&defaults);
-        for (int sig : {SIGPIPE, SIGINT, SIGTERM, SIGHUP, SIGCHLD, SIGQUIT})
-            sigaddset(&defaults, sig);
-        const short flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSID;
-        m_ok = ::posix_spawnattr_setflags(&m_attr, flags) == 0 &&
-               ::posix_spawnattr_setsigmask(&m_attr, &none) == 0 &&
-               ::posix_spawnattr_setsigdefault(&m_attr, &defaults) == 0 &&
-               ::posix_spawn_file_actions_addopen(&m_actions, 0, "/dev/null", O_RDONLY, 0) == 0 &&
-               ::posix_spawn_file_actions_adddup2(&m_actions, output, 1) == 0 &&
-               ::posix_spawn_file_actions_adddup2(&m_actions, output, 2) == 0;
-#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
-        // The engine's sockets and files stay with the engine.
-        m_ok = m_ok && ::posix_spawn_file_actions_addclosefrom_np(&m_actions, 3) == 0;
-#endif
-    }
-    ~SpawnSetup() {
-        ::posix_spawn_file_actions_destroy(&m_actions);
-        ::posix_spawnattr_destroy(&m_attr);
-    }
-    SpawnSetup(const SpawnSetup&) = delete;
-    SpawnSetup& operator=(const SpawnSetup&) = delete;
-
-    bool Ok() const {
-        return m_ok;
-    }
-    const posix_spawnattr_t* Attr() const {
-        return &m_attr;
-    }
-    const posix_spawn_file_actions_t* Actions() const {
-        return &m_actions;
-    }
-
-private:
-    posix_spawnattr_t m_attr{};
-    posix_spawn_file_actions_t m_actions{};
-    bool m_ok = false;
-};
 
 // The engine's environment with `extra` ("NAME=value") replacing variables of the same name.
 std::vector<std::string> MergedEnvironment(const std::vector<std::string>& extra) {
@@ -198,7 +148,7 @@ ProgramRun RunProgram(const std::vector<std::string>& argv, const std::vector<st
     platform::UniqueFd writing(ends[1]);
     pid_t pid = 0;
     {
-        SpawnSetup setup(writing.Get());
+        platform::SpawnSetup setup(writing.Get());
         const std::vector<std::string> env = MergedEnvironment(environment);
         const int failed = setup.Ok() ? ::posix_spawn(&pid, path.c_str(), setup.Actions(), setup.Attr(),
                                                       Pointers(argv).data(), Pointers(env).data())
