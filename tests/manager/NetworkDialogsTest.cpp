@@ -17,7 +17,9 @@
 
 #include <QAbstractButton>
 #include <QButtonGroup>
+#include <QApplication>
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -256,4 +258,17 @@ TEST_F(NetworkDialogsTest, TcpOpensWithTheTypeDefaultsAndCitrixHasNoSample) {
     });
     EXPECT_EQ(Messages(),
               (std::vector<std::string>{"No public Citrix server available for demo at this moment."}));
+}
+
+// After the authentication editor closes the focus sits on its button; Return there must
+// still mean OK (here refused for the empty host) rather than reopen the editor.
+TEST_F(NetworkDialogsTest, ReturnOnARowButtonPressesOk) {
+    CSnNode w;
+    Open(w, kTypeSmtp, [](QDialog& d) {
+        d.show();
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(&dynamic_cast<CDialogTypeSMTP&>(d).AuthenticationButton(), &enter);
+        return static_cast<int>(QDialog::Rejected);
+    });
+    EXPECT_EQ(Messages(), (std::vector<std::string>{"Host is required."}));
 }

@@ -193,6 +193,11 @@ void CDialogCheck::Finish() {
     connect(m_buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     m_outer->addSpacing(6);
     m_outer->addWidget(m_buttons);
+    // Return always means OK: a row button (host browse, authentication, credentials)
+    // that last had the focus must not take Return over and reopen its editor.
+    for (QPushButton* button : findChildren<QPushButton*>())
+        button->setAutoDefault(false);
+    m_buttons->button(QDialogButtonBox::Ok)->setDefault(true);
     adjustSize();
     Place();
 }
