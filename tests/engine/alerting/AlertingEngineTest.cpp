@@ -10,7 +10,7 @@
 #include "model/notify/SnSmtpSettings.h"
 
 #include "../EngineTestSupport.h"
-#include "../runners/BerReader.h"
+#include "BerReader.h"
 #include "LoopbackSmtpSink.h"
 #include "LoopbackSockets.h"
 
