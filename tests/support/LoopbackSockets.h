@@ -7,6 +7,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <string>
+
 namespace testsupport {
 
 // A socket of `type` (SOCK_STREAM, already listening, or SOCK_DGRAM) bound to the
@@ -53,6 +55,14 @@ inline int UnusedLoopbackPort() {
     if (fd >= 0)
         ::close(fd);
     return port;
+}
+
+// The next datagram on `fd`, or "" when none comes within `ms` milliseconds.
+inline std::string ReceiveDatagram(int fd, int ms = 5000) {
+    pollfd readable{fd, POLLIN, 0};
+    char buffer[2048];
+    const ssize_t got = ::poll(&readable, 1, ms) == 1 ? ::recv(fd, buffer, sizeof buffer, 0) : 0;
+    return got > 0 ? std::string(buffer, static_cast<std::size_t>(got)) : std::string();
 }
 
 } // namespace testsupport

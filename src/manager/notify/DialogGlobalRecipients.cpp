@@ -155,6 +155,8 @@ void CDialogGlobalRecipients::CreateGroup() {
     }
     m_changed = true;
     Reload(created->Id());
+    // A new group is empty: its members are what the user types next.
+    m_members.setFocus();
 }
 
 void CDialogGlobalRecipients::RenameGroup() {

@@ -3,6 +3,7 @@
 #include "manager/app/QMonApp.h"
 #include "manager/app/UiSeam.h"
 #include "model/link/SnIPC.h"
+#include "model/notify/NotifyPageRules.h"
 #include "model/notify/SnMsnNotificationRequest.h"
 #include "model/notify/SnNetworkNotificationRequest.h"
 #include "model/notify/SnPagerNotificationRequest.h"
@@ -67,6 +68,19 @@ void CDialogTestBase::Finish(const CQvcString& summary, bool message, bool logFi
     buttons->addButton(&m_send, QDialogButtonBox::AcceptRole);
     buttons->addButton(&m_close, QDialogButtonBox::RejectRole);
     layout->addWidget(buttons);
+    // Tab goes down the rows from the recipient, which has the focus first; the summary
+    // is only read.
+    m_summary.setFocusPolicy(Qt::ClickFocus);
+    QWidget* previous = &m_recipient;
+    for (int row = 2; row < m_form.rowCount(); ++row) {
+        if (QLayoutItem* item = m_form.itemAt(row, QFormLayout::FieldRole); item && item->widget()) {
+            setTabOrder(previous, item->widget());
+            previous = item->widget();
+        }
+    }
+    setTabOrder(previous, &m_send);
+    setTabOrder(&m_send, &m_close);
+    m_recipient.setFocus();
     resize(460, sizeHint().height());
 }
 
@@ -112,6 +126,7 @@ void CDialogTestBase::OnSend() {
         return;
     case Result::NoRecipient:
         m_app.Ui().Message(m_exchange->RefusalText(result), CUiSeam::Icon::Error);
+        m_recipient.setFocus();
         return;
     case Result::Reset:
         m_status.clear();
@@ -155,7 +170,12 @@ CDialogTestEmail::CDialogTestEmail(CQMonApp& app, const CSnSmtpSettings& setting
         summary += CQvcString("\rLogon: ") + settings.Login1 + "\rPassword: ********";
     summary += CQvcString("\rSender name: ") + settings.SenderName1;
     summary += CQvcString("\rSender e-mail: ") + settings.SenderAddress1;
-    summary += CQvcString("\rCharacter set: ") + CQvcString(static_cast<int>(settings.CharSet));
+    // The character set by the name the E-mail page shows; an unlisted one by its number.
+    CQvcString charSet(static_cast<int>(settings.CharSet));
+    for (const auto& cs : notifyrules::kMailCharSets)
+        if (cs.Code == settings.CharSet)
+            charSet = cs.Name;
+    summary += CQvcString("\rCharacter set: ") + charSet;
     Finish(summary, true, true);
 }
 
@@ -191,6 +211,8 @@ CDialogTestSnmpTrap::CDialogTestSnmpTrap(CQMonApp& app, const CSnSnmpTrapsSettin
     : CDialogTestBase(app, TestDialogKind::SnmpTrap, "Test SNMP Trap", parent), m_settings(settings) {
     if (!settings.Agent.IsEmpty())
         m_values.Recipient = settings.Agent + ":" + CQvcString(static_cast<int>(settings.Port));
+    // The trap goes to one agent, typed where the other channels take their recipients.
+    Recipient().setPlaceholderText("agent (receiver) as host:port");
     Form().addRow("&Value:", &m_value);
     CQvcString summary;
     summary.Format("Community: %s\rOID: %s\rSNMP version: %d\rGeneric trap: %d", settings.Community.c_str(),
@@ -205,7 +227,9 @@ std::unique_ptr<CSnNotificationRequest> CDialogTestSnmpTrap::BuildRequest() cons
     request->Community = m_settings.Community;
     request->OID = m_settings.Oid;
     request->OIDValue = C(m_value.text());
-    request->OIDType = m_settings.OidType;
+    // The value goes as text, as in the traps of the alerts: the record's stored type
+    // (an integer by default) would refuse the dialog's own default value.
+    request->OIDType = 8;
     request->ProtocolVersion = m_settings.ProtocolVersion;
     request->GenericTrap = m_settings.GenericTrap;
     request->LogFile = m_settings.LogFile;

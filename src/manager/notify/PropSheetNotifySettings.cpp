@@ -23,16 +23,6 @@ namespace {
 QString Q(const CQvcString& text) { return QString::fromStdString(text.Str()); }
 CQvcString C(const QString& text) { return CQvcString(text.toStdString()); }
 
-// The character sets offered for e-mail messages, by their code page numbers.
-constexpr struct {
-    std::int32_t code;
-    const char* name;
-} kCharSets[] = {{65001, "Unicode (UTF-8)"},
-                 {28591, "Western European (ISO-8859-1)"},
-                 {1252, "Western European (Windows)"},
-                 {28592, "Central European (ISO-8859-2)"},
-                 {20127, "US-ASCII"}};
-
 // The template ID of each channel is its action kind (e-mail 1, network pop-up 2).
 constexpr long kEmailTemplateId = 1;
 constexpr long kPopupTemplateId = 2;
@@ -177,8 +167,8 @@ QWidget* CPropSheetNotifySettings::BuildEmailPage() {
     auto* charLabel = new QLabel("&Character set:", page);
     charLabel->setBuddy(&m_charSet);
     charRow->addWidget(charLabel);
-    for (const auto& cs : kCharSets)
-        m_charSet.addItem(cs.name, cs.code);
+    for (const auto& cs : kMailCharSets)
+        m_charSet.addItem(cs.Name, cs.Code);
     charRow->addWidget(&m_charSet, 1);
     layout->addLayout(charRow);
     layout->addWidget(TemplateGroup(m_emailTemplate, true));

@@ -70,6 +70,7 @@ public:
     QComboBox& TrapsVersion() { return m_trapsVersion; }
     QComboBox& TrapsGeneric() { return m_trapsGeneric; }
     QLineEdit& TrapsOid() { return m_trapsOid; }
+    QPushButton& TrapsTest() { return m_trapsTest; }
     notifyrules::TrapsPageFields TrapsFields() const;
 
     // --- the Messenger page ----------------------------------------------------------------

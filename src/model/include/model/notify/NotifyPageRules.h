@@ -33,6 +33,17 @@ struct SmtpServerFields {
     bool operator==(const SmtpServerFields&) const = default;
 };
 
+// The character sets offered for e-mail messages, by their code page numbers.
+struct MailCharSet {
+    std::int32_t Code;
+    const char* Name;
+};
+inline constexpr MailCharSet kMailCharSets[] = {{65001, "Unicode (UTF-8)"},
+                                                {28591, "Western European (ISO-8859-1)"},
+                                                {1252, "Western European (Windows)"},
+                                                {28592, "Central European (ISO-8859-2)"},
+                                                {20127, "US-ASCII"}};
+
 struct SmtpPageFields {
     // The channel counts as set up while the first server is filled (the rule by which a
     // check's notifications grey the channel), so switching it off clears that server.
