@@ -99,10 +99,14 @@ void CAlertQueue::Work() {
             m_ready.push_back(std::move(job));
         }
         if (m_ready.empty()) {
-            if (m_timed.empty())
+            if (m_timed.empty()) {
                 m_cv.wait(lock);
-            else
-                m_cv.wait_until(lock, m_timed.begin()->first);
+            } else {
+                // A copy: while this thread waits, another may take the job and free the
+                // entry the time belongs to.
+                const Clock::time_point due = m_timed.begin()->first;
+                m_cv.wait_until(lock, due);
+            }
             continue;
         }
         Job job = std::move(m_ready.front());
