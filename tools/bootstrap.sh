@@ -8,13 +8,14 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libsqlite3-dev sqlite3
   qt6-base-dev qt6-svg-dev libgl-dev
-  libcurl4-openssl-dev libpugixml-dev
+  libcurl4-openssl-dev libpugixml-dev libssh-dev libldap-dev qt6-charts-dev
   python3 fonts-dejavu-core ccache
 )
 # Real servers the engine's tests start on the loopback interface.  snmptrapd brings the
 # snmpd agent along: where installing a package starts its service, stop both after.
 # Without them those tests skip and say why, so a failed install only warns.
-servers=(python3-aiosmtpd snmptrapd dnsmasq-base)
+servers=(python3-aiosmtpd snmptrapd snmp dnsmasq-base openssh-server slapd ldap-utils
+         python3-pyftpdlib tftpd-hpa)
 
 missing_of() {
   local p status

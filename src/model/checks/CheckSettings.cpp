@@ -811,3 +811,37 @@ std::string WithoutScheme(const std::string& host, const std::string& scheme) {
         });
     return has ? host.substr(scheme.size()) : host;
 }
+
+ScriptCheckSettings ScriptCheckSettings::Read(const CSnNodeCfgFunction& f) {
+    ScriptCheckSettings s;
+    s.File = f.Param1.Str();
+    s.Function = Trimmed(f.Param2);
+    const CQvcString* args[] = {&f.Param3, &f.Param4, &f.Param5, &f.Param6, &f.Param7, &f.Param8};
+    for (std::size_t i = 0; i < s.Args.size(); ++i)
+        s.Args[i] = args[i]->Str();
+    s.TimeoutSecs = f.ScriptTimeout > 0 ? f.ScriptTimeout : s.TimeoutSecs;
+    return s;
+}
+
+void ScriptCheckSettings::Write(CSnNodeCfgFunction& f) const {
+    f.Param1 = File;
+    f.Param2 = Function;
+    CQvcString* args[] = {&f.Param3, &f.Param4, &f.Param5, &f.Param6, &f.Param7, &f.Param8};
+    for (std::size_t i = 0; i < 6; ++i)
+        *args[i] = i < Args.size() ? Args[i] : std::string();
+    f.ScriptTimeout = TimeoutSecs;
+}
+
+int DirectoryFunctionMode(const ScriptCheckSettings& settings) {
+    const std::size_t slash = settings.File.find_last_of("\\/");
+    CQvcString name(slash == std::string::npos ? settings.File : settings.File.substr(slash + 1));
+    name.Trim();
+    if (!name.EqualsNoCase("DirectoryService.vbs"))
+        return 0;
+    const CQvcString function(settings.Function);
+    if (function.EqualsNoCase(kLdapFunction))
+        return 2;
+    if (function.EqualsNoCase(kMembershipFunction))
+        return 1;
+    return 0;
+}

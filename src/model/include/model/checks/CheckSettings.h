@@ -686,6 +686,41 @@ struct MemorySettings {
     bool operator==(const MemorySettings&) const = default;
 };
 
+// VBScript (100), also created by the type chooser's "LDAP" and "User/group membership".
+//   Param1          the script file, below the engine's VBScript directory
+//                   ("<SNROOT>scripts\monitor (vbs)\" and its subdirectories)
+//   Param2          the function called
+//   Param3..Param8  its six arguments, as texts
+//   ScriptTimeout   seconds the script may run (default 900)
+//   ParamByteCodes  (a new check has "10"; kept as it is)
+struct ScriptCheckSettings {
+    std::string File = "<SNROOT>scripts\\monitor (vbs)\\";
+    std::string Function;
+    std::vector<std::string> Args = std::vector<std::string>(6);
+    int TimeoutSecs = 900;
+
+    static ScriptCheckSettings Read(const CSnNodeCfgFunction& function);
+    // Writes every field above back in the stored form, the same that Read reads.
+    void Write(CSnNodeCfgFunction& function) const;
+    bool operator==(const ScriptCheckSettings&) const = default;
+};
+
+// The directory checks.  The chooser's "LDAP" and "User/group membership" make VBScript
+// checks that call one of two functions of the stock script DirectoryService.vbs; the
+// engine runs these two itself through the LDAP client library, whatever the file's text.
+//   CheckLdap(strHost, strBaseDN, strFilter, strBindDN, strPassword, nMinEntries):
+//       a bind (anonymous when strBindDN is empty) and a subtree search that must find at
+//       least nMinEntries entries (default 1)
+//   CheckGroupMembership(strHost, strBaseDN, strUser, strGroup, strBindDN, strPassword):
+//       the user (a uid or a DN) must be a member of the group (a cn or a DN)
+// strHost is a host name or address, with ":port" or as an "ldap://" / "ldaps://" URL.
+inline constexpr const char* kDirectoryScriptFile = "<SNROOT>scripts\\monitor (vbs)\\DirectoryService.vbs";
+inline constexpr const char* kLdapFunction = "CheckLdap";
+inline constexpr const char* kMembershipFunction = "CheckGroupMembership";
+// Which of the two a check calls: 2 LDAP, 1 membership, 0 neither (the file's name part is
+// DirectoryService.vbs and the function matches, letter case ignored).
+int DirectoryFunctionMode(const ScriptCheckSettings& settings);
+
 // --- reading and writing helpers shared by the structs above --------------------------------------
 // The option character at `position`, or `fallback` beyond the end of the text.
 char ByteCode(const CQvcString& codes, std::size_t position, char fallback);
