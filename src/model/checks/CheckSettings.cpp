@@ -845,3 +845,21 @@ int DirectoryFunctionMode(const ScriptCheckSettings& settings) {
         return 1;
     return 0;
 }
+
+RemoteCommandSettings RemoteCommandSettings::Read(const CSnNodeCfgFunction& f) {
+    RemoteCommandSettings s;
+    s.Host = HostText(f.ParamServer);
+    s.Command = f.Param2.Str();
+    s.TimeoutMs = ParamNumber(f.Param5, s.TimeoutMs, 1, 3600 * 1000);
+    s.ErrorOnStderr = FlagAt(f.ParamByteCodes, 1, s.ErrorOnStderr);
+    s.UseCredentials = f.UseCredentials != 0;
+    return s;
+}
+
+void RemoteCommandSettings::Write(CSnNodeCfgFunction& f) const {
+    f.ParamServer = Host;
+    f.Param2 = Command;
+    f.Param5 = std::to_string(TimeoutMs);
+    f.ParamByteCodes = WithCode(f.ParamByteCodes, 1, Flag(ErrorOnStderr));
+    f.UseCredentials = UseCredentials ? 1 : 0;
+}

@@ -686,6 +686,27 @@ struct MemorySettings {
     bool operator==(const MemorySettings&) const = default;
 };
 
+// Remote Command (280).  On this platform the engine runs the command over SSH.
+//   ParamServer     the computer
+//   Param2          the command
+//   Param5          time-out, ms, 1..3600000 (default 30000)
+//   ParamByteCodes  (a new check has "x10"; positions 0 and 2 are kept as they are)
+//                   [1] '1': output on standard error makes the check an error
+//   UseCredentials  log on with the account stored for the computer in the server
+//                   credentials list, else as the engine's own user with its own keys
+struct RemoteCommandSettings {
+    std::string Host;
+    std::string Command;
+    int TimeoutMs = 30000;
+    bool ErrorOnStderr = true;
+    bool UseCredentials = false;
+
+    static RemoteCommandSettings Read(const CSnNodeCfgFunction& function);
+    // Writes every field above back in the stored form, the same that Read reads.
+    void Write(CSnNodeCfgFunction& function) const;
+    bool operator==(const RemoteCommandSettings&) const = default;
+};
+
 // VBScript (100), also created by the type chooser's "LDAP" and "User/group membership".
 //   Param1          the script file, below the engine's VBScript directory
 //                   ("<SNROOT>scripts\monitor (vbs)\" and its subdirectories)
