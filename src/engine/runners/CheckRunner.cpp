@@ -11,6 +11,10 @@
 #include "engine/ProcessRunner.h"
 #include "engine/TcpRunner.h"
 #include "engine/UnsupportedRunner.h"
+#include "engine/RadiusRunner.h"
+#include "engine/SmppRunner.h"
+#include "engine/TraceRouteRunner.h"
+#include "engine/LdapRunner.h"
 #include "model/checks/CheckTypes.h"
 
 #include <cmath>
@@ -41,6 +45,14 @@ std::unique_ptr<ICheckRunner> CreateCheckRunner(int type) {
         return std::make_unique<CCpuUsageRunner>();
     case kTypeMemoryUsage:
         return std::make_unique<CMemoryUsageRunner>();
+    case kTypeRadius:
+        return std::make_unique<CRadiusRunner>();
+    case kTypeSmpp:
+        return std::make_unique<CSmppRunner>();
+    case kTypeTraceRoute:
+        return std::make_unique<CTraceRouteRunner>();
+    case kTypeVBScript: // only the directory checks: any other script is not supported
+        return std::make_unique<CLdapRunner>();
     default:
         return std::make_unique<CUnsupportedRunner>(type);
     }
