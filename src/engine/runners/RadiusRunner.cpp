@@ -42,12 +42,12 @@ std::string HidePassword(std::string_view password, std::string_view secret, con
     std::string padded(password.substr(0, kMostPassword));
     padded.resize(std::max<std::size_t>(16, (padded.size() + 15) / 16 * 16), '\0');
     std::string hidden;
-    std::string_view chain = View(requestAuthenticator);
+    std::string chain(View(requestAuthenticator));
     for (std::size_t block = 0; block < padded.size(); block += 16) {
-        const Digest mask = Md5(std::string(secret) + std::string(chain));
+        const Digest mask = Md5(std::string(secret) + chain);
         for (std::size_t i = 0; i < 16; ++i)
             hidden += static_cast<char>(padded[block + i] ^ static_cast<char>(mask[i]));
-        chain = std::string_view(hidden).substr(block, 16);
+        chain = hidden.substr(block, 16);
     }
     return hidden;
 }
