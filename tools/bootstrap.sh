@@ -10,6 +10,7 @@ packages=(
   qt6-base-dev qt6-svg-dev libgl-dev
   libcurl4-openssl-dev libpugixml-dev libssh-dev libldap-dev qt6-charts-dev
   python3 fonts-dejavu-core ccache
+  libssl-dev
 )
 # Real servers the engine's tests start on the loopback interface.  snmptrapd brings the
 # snmpd agent along: where installing a package starts its service, stop both after.
