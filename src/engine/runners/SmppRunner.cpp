@@ -119,6 +119,8 @@ CheckOutcome CSmppRunner::Run(const CSnNodeCfg& check, const RunContext& context
     HostAndPort target;
     if (!SplitHostPort(settings.Host, target))
         return CheckOutcome::Uncertain("Host '" + settings.Host + "' is not valid");
+    if (settings.LogOn && settings.SystemId.empty())
+        return CheckOutcome::Uncertain("No system ID configured to log on with");
     const int port = target.Port ? target.Port : settings.Port;
     const CRunDeadline deadline(context);
     const ResolveOutcome resolved = ResolveHost(target.Host, port, SOCK_STREAM, AF_UNSPEC, deadline);

@@ -261,8 +261,10 @@ CheckOutcome CTraceRouteRunner::Run(const CSnNodeCfg& check, const RunContext& c
             hop.Time = std::chrono::duration_cast<std::chrono::microseconds>(CRunDeadline::Clock::now() - sent);
         }
         route.Hops.push_back(hop);
-        route.Reached = answer.Kind == Probe::Host;
-        if (answer.Kind == Probe::Unreachable)
+        // Any report from the host itself ends the trace there: it was reached.
+        route.Reached = answer.Kind == Probe::Host ||
+                        (answer.Kind == Probe::Unreachable && hop.Address == target.Text());
+        if (answer.Kind == Probe::Unreachable && !route.Reached)
             route.Stop = hop.Address + " reports the host unreachable (code " + std::to_string(answer.Code) + ")";
     }
     if (settings.Resolve) {

@@ -201,16 +201,26 @@ TEST(ProtocolRunners, ASilentPeerEndsTheRunAtItsTimeOutOrAtTheStop) {
                                "dc=example,dc=test", "", "", "", ""}, 900};
     script.Write(ldap.Function);
     const std::string tcp = "127.0.0.1:" + std::to_string(silent.Port());
-    const struct {
+    // A listener on the first probe's port keeps the host from reporting the probe.
+    int probePort = 0;
+    const int traceSilent = testsupport::OpenLoopbackSocket(SOCK_DGRAM, probePort, AF_INET, 33434);
+    CSnNodeCfg trace = MakeCheck(kTypeTraceRoute);
+    TraceRouteSettings traceSettings;
+    traceSettings.Host = "127.0.0.1";
+    traceSettings.Write(trace.Function);
+    struct Case {
         CSnNodeCfg check;
         std::string timedOut;
-    } cases[] = {
+    };
+    std::vector<Case> cases = {
         {RadiusCheck(udpPort, "pw", 20000), "Error: No answer from RADIUS server 127.0.0.1:" + std::to_string(udpPort) +
                                               " within 600 ms"},
         {SmppCheck(silent.Port(), true, "pw"), "Error: No answer to bind_transceiver from SMPP server " + tcp +
                                                    " within 600 ms"},
         {ldap, "Error: No answer to the anonymous bind from LDAP server " + tcp + " within 600 ms"},
     };
+    if (traceSilent >= 0)
+        cases.push_back({trace, "Error: 127.0.0.1 not reached within 1 hop: the trace took longer than 600 ms"});
     for (const auto& c : cases) {
         auto start = std::chrono::steady_clock::now();
         EXPECT_EQ(Said(RunCheck(c.check, Context(600ms))), c.timedOut);
@@ -227,4 +237,5 @@ TEST(ProtocolRunners, ASilentPeerEndsTheRunAtItsTimeOutOrAtTheStop) {
         stopper.join();
     }
     ::close(radiusSilent);
+    ::close(traceSilent);
 }
