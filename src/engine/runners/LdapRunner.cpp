@@ -7,11 +7,14 @@
 #include "model/checks/CheckTypes.h"
 
 #include <openldap.h>
+#include <sys/socket.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <climits>
 #include <optional>
+#include <thread>
 
 namespace {
 
@@ -97,12 +100,7 @@ public:
         const int version = LDAP_VERSION3;
         ldap_set_option(m_ld, LDAP_OPT_PROTOCOL_VERSION, &version);
         ldap_set_option(m_ld, LDAP_OPT_REFERRALS, LDAP_OPT_OFF);
-        if (tls) {
-            const int rc = ldap_install_tls(m_ld);
-            if (rc != LDAP_SUCCESS)
-                return CheckOutcome::Error("TLS with LDAP server " + m_server + " failed: " + ldap_err2string(rc));
-        }
-        return std::nullopt;
+        return tls ? Handshake(raw) : std::nullopt;
     }
 
     // A simple bind, anonymous when `dn` is empty.
@@ -161,6 +159,35 @@ public:
     }
 
 private:
+    // The TLS handshake of an "ldaps" server.  The library waits for it without a limit:
+    // a watcher shuts the socket down at the deadline or the engine's stop, which ends it.
+    std::optional<CheckOutcome> Handshake(int fd) {
+        std::atomic<bool> finished{false};
+        std::thread watcher([&] {
+            while (!finished && !m_deadline.Expired() && !m_deadline.Cancelled())
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            if (!finished)
+                ::shutdown(fd, SHUT_RD); // reading stops; writing stays, so no SIGPIPE
+        });
+        const int rc = ldap_install_tls(m_ld);
+        finished = true;
+        watcher.join();
+        if (m_deadline.Cancelled())
+            return runner::Cancelled();
+        if (m_deadline.Expired())
+            return CheckOutcome::Error("No TLS handshake with LDAP server " + m_server + " within " +
+                                       runner::Millis(m_deadline.Limit().count()));
+        if (rc == LDAP_SUCCESS)
+            return std::nullopt;
+        std::string why = ldap_err2string(rc);
+        char* detail = nullptr;
+        if (ldap_get_option(m_ld, LDAP_OPT_DIAGNOSTIC_MESSAGE, &detail) == LDAP_OPT_SUCCESS && detail) {
+            why += std::string(" (") + detail + ")";
+            ldap_memfree(detail);
+        }
+        return CheckOutcome::Error("TLS with LDAP server " + m_server + " failed: " + why);
+    }
+
     // Waits in slices for the whole answer to the request `id` that `sent` (the library's
     // code for sending it) started.
     std::optional<CheckOutcome> Await(int sent, int id, const std::string& step, Message& answer) {

@@ -200,6 +200,9 @@ TEST(ProtocolRunners, ASilentPeerEndsTheRunAtItsTimeOutOrAtTheStop) {
     ScriptCheckSettings script{kDirectoryScriptFile, kLdapFunction, {"127.0.0.1:" + std::to_string(silent.Port()),
                                "dc=example,dc=test", "", "", "", ""}, 900};
     script.Write(ldap.Function);
+    CSnNodeCfg ldaps = ldap;
+    script.Args[0] = "ldaps://" + script.Args[0];
+    script.Write(ldaps.Function);
     const std::string tcp = "127.0.0.1:" + std::to_string(silent.Port());
     // A listener on the first probe's port keeps the host from reporting the probe.
     int probePort = 0;
@@ -218,6 +221,7 @@ TEST(ProtocolRunners, ASilentPeerEndsTheRunAtItsTimeOutOrAtTheStop) {
         {SmppCheck(silent.Port(), true, "pw"), "Error: No answer to bind_transceiver from SMPP server " + tcp +
                                                    " within 600 ms"},
         {ldap, "Error: No answer to the anonymous bind from LDAP server " + tcp + " within 600 ms"},
+        {ldaps, "Error: No TLS handshake with LDAP server " + tcp + " within 600 ms"},
     };
     if (traceSilent >= 0)
         cases.push_back({trace, "Error: 127.0.0.1 not reached within 1 hop: the trace took longer than 600 ms"});
