@@ -180,16 +180,22 @@ TEST(TraceRouteRunner, HopRulesOfATracedRoute) {
 }
 
 TEST(TraceRouteRunner, TheLoopbackAddressIsOneHopAway) {
-    CSnNodeCfg check = MakeCheck(kTypeTraceRoute);
-    TraceRouteSettings settings = TraceRouteSettings::Read(check.Function);
-    settings.Host = "127.0.0.1";
-    settings.Rule = TraceRouteSettings::HopRule::AnyListed;
-    settings.Hops = "127.0.0.1";
-    settings.Resolve = false;
-    settings.Write(check.Function);
-    const CheckOutcome outcome = RunCheck(check, Context(10s));
-    EXPECT_EQ(Said(outcome), "Success: 127.0.0.1 reached in 1 hop");
-    EXPECT_EQ(outcome.Comment.Str().rfind("1 127.0.0.1 ", 0), 0u) << outcome.Comment.Str();
+    int port = 0;
+    const int v6 = testsupport::OpenLoopbackSocket(SOCK_DGRAM, port, AF_INET6);
+    for (const std::string host : {"127.0.0.1", "::1"}) {
+        if (host == "::1" && v6 < 0)
+            continue; // no IPv6 loopback here
+        CSnNodeCfg check = MakeCheck(kTypeTraceRoute);
+        TraceRouteSettings settings = TraceRouteSettings::Read(check.Function);
+        settings.Host = settings.Hops = host;
+        settings.Rule = TraceRouteSettings::HopRule::AnyListed;
+        settings.Resolve = false;
+        settings.Write(check.Function);
+        const CheckOutcome outcome = RunCheck(check, Context(10s));
+        EXPECT_EQ(Said(outcome), "Success: " + host + " reached in 1 hop");
+        EXPECT_EQ(outcome.Comment.Str().rfind("1 " + host + " ", 0), 0u) << outcome.Comment.Str();
+    }
+    ::close(v6);
 }
 
 TEST(ProtocolRunners, ASilentPeerEndsTheRunAtItsTimeOutOrAtTheStop) {
