@@ -92,6 +92,7 @@ public:
     std::optional<CheckOutcome> Open(platform::UniqueFd fd, bool tls) {
         const std::string url = std::string(tls ? "ldaps://" : "ldap://") + m_server;
         const int raw = fd.Release();
+        // On failure the library has not taken the socket yet: it is closed here.
         if (ldap_init_fd(raw, LDAP_PROTO_TCP, url.c_str(), &m_ld) != LDAP_SUCCESS) {
             ::close(raw);
             m_ld = nullptr;
