@@ -7,6 +7,7 @@
 #include "cli/ListCommand.h"
 #include "cli/SensorCommand.h"
 #include "cli/ServiceCommand.h"
+#include "cli/TransferCommands.h"
 
 namespace {
 
@@ -26,6 +27,12 @@ void RegisterBuiltins(CCommandTable& table) {
     table.Add({"service", "service start|stop|status [--root DIR]",
                "start, stop or show the Engine's service (its daemon)",
                [] { return std::make_unique<CServiceCommand>(); }});
+    table.Add({"export", "export [--format json|database] FILE [--root DIR]",
+               "write the configuration to FILE: JSON text for version control (*.json), else a database copy",
+               [] { return std::make_unique<CExportCommand>(); }});
+    table.Add({"import", "import FILE [--root DIR]",
+               "replace the configuration with FILE (JSON text or database); the current one is saved first",
+               [] { return std::make_unique<CImportCommand>(); }});
     table.Add({"demo-seed", "demo-seed --tcp-port N --http-port N [--smtp-port N]",
                "add demo folders and checks against this computer (only to a configuration without checks)",
                [] { return std::make_unique<CDemoSeedCommand>(); }});

@@ -193,6 +193,25 @@ const std::vector<CopiedTable>& CopiedTables() {
     return tables;
 }
 
+const std::vector<TableShape>& SettingsTableShapes() {
+    static const std::vector<TableShape> shapes = [] {
+        std::vector<TableShape> list;
+        for (const ValueTable* t : kValueTables) {
+            if (t != &kTree)
+                list.push_back({t->Table, {{1, t->KeyColumn, 'L'}, {2, t->ValueColumn, t->Kind}}});
+        }
+        for (const RecordTable& t : RecordTables()) {
+            if (std::string_view(t.Kind) == snkind::kMetaSettings)
+                continue;
+            TableShape shape{t.Table, {{kPropId, t.KeyColumn, 'L'}}};
+            shape.Columns.insert(shape.Columns.end(), t.Columns.begin(), t.Columns.end());
+            list.push_back(std::move(shape));
+        }
+        return list;
+    }();
+    return shapes;
+}
+
 const RecordTable* FindRecordTable(std::string_view kind) {
     if (kind == kNodes.Kind)
         return &kNodes;

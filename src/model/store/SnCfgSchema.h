@@ -68,6 +68,16 @@ struct CopiedTable {
 // itself (its version and creator) rather than what it configures.
 const std::vector<CopiedTable>& CopiedTables();
 
+// A table's columns as a text export writes and reads them: the key first, then the rest
+// in schema order.
+struct TableShape {
+    const char* Table;
+    std::vector<Column> Columns; // [0] is the key (kind 'L')
+};
+// Every table a configuration import copies except the nodes and the tree, whose text
+// export is the nested tree itself.
+const std::vector<TableShape>& SettingsTableShapes();
+
 // The record table of a kind; null for an unknown kind.
 const RecordTable* FindRecordTable(std::string_view kind);
 // The node table; its summary columns are those of the summary properties.

@@ -197,10 +197,13 @@ void Upgrade(sqlite3* db) {
         tx.Commit();
 }
 
-// Opens a database of our schema into `out`: 0; kErrLocked when another program keeps it
-// locked for longer than the busy timeout; kErrCannotOpen when it cannot be opened or is
-// not ours.
-long OpenOurs(const CQvcString& path, int busyTimeoutMs, SqliteDb& out, int flags = SQLITE_OPEN_READWRITE) {
+// The code of a write whose transaction could not be opened or committed: the lock code
+// when another program held the database, else `code`.
+long Refused(const SqliteWriteTransaction& tx, long code) { return tx.Busy() ? kErrLocked : code; }
+
+} // namespace
+
+long OpenOurs(const CQvcString& path, int busyTimeoutMs, SqliteDb& out, int flags) {
     out.reset();
     if (path.IsEmpty() || !platform::FileExists(path.Str()))
         return kErrCannotOpen;
@@ -226,11 +229,6 @@ long OpenOurs(const CQvcString& path, int busyTimeoutMs, SqliteDb& out, int flag
     return 0;
 }
 
-// The code of a write whose transaction could not be opened or committed: the lock code
-// when another program held the database, else `code`.
-long Refused(const SqliteWriteTransaction& tx, long code) { return tx.Busy() ? kErrLocked : code; }
-
-} // namespace
 
 struct CSnCfgSqlite::Impl {
     SqliteDb Db;

@@ -6,9 +6,15 @@
 
 #include "library/ErrorReport.h"
 #include "library/QvcPath.h"
+#include "model/store/SnCfgJson.h"
 #include "model/store/SnCfgSqlite.h"
 #include "platform/Module.h"
 #include "platform/System.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 
 namespace {
 
@@ -34,6 +40,23 @@ CQvcString CSnCfg::ConfigFilePath() const { return m_configPath; }
 
 CQvcString CSnCfg::TemplateFilePath() const {
     return PathJoin(m_rootDirectory, {"Sys", "Tpl", "Config", "Config.mdb"});
+}
+
+CQvcString CSnCfg::SavedConfigurationsDirectory() const {
+    return PathJoin(m_rootDirectory, "Saved Configurations") + "/";
+}
+
+CQvcString CSnCfg::NewConfigurationBackupName(const std::tm& t) {
+    CQvcString name;
+    name.Format("%04d%02d%02d.mdb", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday);
+    return name;
+}
+
+CQvcString CSnCfg::ImportBackupName(const std::tm& t) {
+    CQvcString name;
+    name.Format("%02d%02d%04d-%02d%02d%02d.mdb", t.tm_mon + 1, t.tm_mday, t.tm_year + 1900, t.tm_hour, t.tm_min,
+                t.tm_sec);
+    return name;
 }
 
 CQvcString CSnCfg::ShadowFilePath() const { return PathJoin(m_rootDirectory, {"Sys", "tmp", "Config.mdb"}); }
@@ -130,5 +153,50 @@ long CSnCfg::ImportConfiguration(const CQvcString& file, int majorVersion) {
         return kErrConvert6;
     if (CSnCfgSqlite::CopyConfiguration(converted, ShadowFilePath()) != 0)
         return kErrConvertFailed;
+    return ReplaceWithShadow(ShadowFilePath());
+}
+
+long CSnCfg::ExportConfigurationText(const CQvcString& target, std::string& problem) {
+    const CQvcString path = ConfigFilePath();
+    if (path.IsEmpty())
+        return kErrNoSourcePath;
+    if (!FileExists(path))
+        return kErrExportMissing;
+    std::string text;
+    if (long code = sncfgjson::Write(path, text, problem))
+        return code;
+    // Written beside the target and renamed over it: a reader never sees half a file.
+    const std::string temporary = target.Str() + ".tmp";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out << text;
+        if (!out.flush()) {
+            std::remove(temporary.c_str());
+            problem = "cannot write " + target.Str();
+            return sncfgjson::kErrTextFile;
+        }
+    }
+    if (std::rename(temporary.c_str(), target.c_str()) != 0) {
+        std::remove(temporary.c_str());
+        problem = "cannot write " + target.Str();
+        return sncfgjson::kErrTextFile;
+    }
+    return 0;
+}
+
+long CSnCfg::ImportConfigurationText(const CQvcString& file, std::string& problem) {
+    if (!FileExists(ConfigFilePath()))
+        return kErrNoCurrentFile;
+    std::ifstream in(file.Str(), std::ios::binary);
+    if (!in) {
+        problem = "cannot read " + file.Str();
+        return sncfgjson::kErrTextFile;
+    }
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    CQvcString connection;
+    if (long code = MakeShadowCopy(connection))
+        return code;
+    if (long code = sncfgjson::Read(text, ShadowFilePath(), problem))
+        return code;
     return ReplaceWithShadow(ShadowFilePath());
 }

@@ -3,6 +3,8 @@
 // talks to SQLite directly through these.
 #include <sqlite3.h>
 
+#include "library/QvcString.h"
+
 #include <memory>
 
 struct SqliteDbCloser {
@@ -60,3 +62,8 @@ private:
     bool m_nested = false;
     bool m_open = false;
 };
+
+// Opens a database of our schema into `out`: 0; 25007 when another program keeps it locked
+// for longer than the busy timeout; 25004 when it cannot be opened or is not ours.  A
+// database of the older schema version is brought up to date when opened for writing.
+long OpenOurs(const CQvcString& path, int busyTimeoutMs, SqliteDb& out, int flags = SQLITE_OPEN_READWRITE);

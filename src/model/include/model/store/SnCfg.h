@@ -29,8 +29,10 @@
 #include "model/tree/SnNode.h"
 #include "model/tree/SnTreeText.h"
 
+#include <ctime>
 #include <functional>
 #include <memory>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -255,6 +257,19 @@ public:
     long ImportConfiguration(const CQvcString& file, int majorVersion);
     // A configuration database of the current generation.
     long ImportCurrentConfiguration(const CQvcString& file);
+    // The configuration as a JSON text file (see SnCfgJson.h), written whole or not at all.
+    // 0, or a code with `problem` saying what went wrong.
+    long ExportConfigurationText(const CQvcString& target, std::string& problem);
+    // Replaces the configuration with a JSON text export, checked whole before anything
+    // changes: a refused text leaves the configuration as it was.
+    long ImportConfigurationText(const CQvcString& file, std::string& problem);
+
+    // "<Engine root>/Saved Configurations/", where backups of replaced configurations go.
+    CQvcString SavedConfigurationsDirectory() const;
+    // The backup a new configuration proposes ("20260305.mdb") and the one an import makes
+    // ("03052026-140709.mdb"), for a local time.
+    static CQvcString NewConfigurationBackupName(const std::tm& local);
+    static CQvcString ImportBackupName(const std::tm& local);
 
     // Paths of the template and of the shadow copy.
     CQvcString TemplateFilePath() const;
