@@ -20,7 +20,7 @@ CDialogTypeRemDrv::CDialogTypeRemDrv(QWidget* parent, CSnNode& w, std::int32_t, 
     m_exclude = &AddOption("&Exclude the following drives:", 1);
     m_drives = &AddTextRow("D&rives:");
     m_drives->setToolTip("Drive letters separated by commas, for instance A:,D:");
-    m_optical = &AddOption("Count CD and DVD drives as removable &drives", 2);
+    m_optical = &AddOption("C&ount CD and DVD drives as removable drives", 2);
     connect(m_target, &QButtonGroup::idToggled, this, [this] { UpdateEnabled(); });
     connect(m_exclude, &QCheckBox::toggled, this, [this] { UpdateEnabled(); });
 

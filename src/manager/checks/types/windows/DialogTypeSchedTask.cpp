@@ -17,6 +17,7 @@ CDialogTypeSchedTask::CDialogTypeSchedTask(QWidget* parent, CSnNode& w, std::int
     m_dateFormat = &AddTextRow("&Today's date formatted as:");
     m_dateFormat->setToolTip("As strftime writes it, for instance %m/%d/%Y");
     m_pattern = &AddTextRow("&Match the following pattern:");
+    m_pattern->setMinimumWidth(380);
     BeginGroup("When the pattern matches, the result is");
     m_result = &AddOptionChoice(0, {{"&Success", '0'}, {"&Error", '1'}});
     EndGroup();
