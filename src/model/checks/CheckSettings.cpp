@@ -863,3 +863,163 @@ void RemoteCommandSettings::Write(CSnNodeCfgFunction& f) const {
     f.ParamByteCodes = WithCode(f.ParamByteCodes, 1, Flag(ErrorOnStderr));
     f.UseCredentials = UseCredentials ? 1 : 0;
 }
+
+namespace {
+
+// `text` cut at every `separator`; empty parts are kept.
+std::vector<std::string> SplitAll(const std::string& text, const std::string& separator) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (std::size_t at = text.find(separator); at != std::string::npos; at = text.find(separator, start)) {
+        parts.push_back(text.substr(start, at - start));
+        start = at + separator.size();
+    }
+    parts.push_back(text.substr(start));
+    return parts;
+}
+
+std::string JoinAll(const std::vector<std::string>& parts, const std::string& separator) {
+    std::string text;
+    for (std::size_t i = 0; i < parts.size(); ++i)
+        text += (i == 0 ? "" : separator) + parts[i];
+    return text;
+}
+
+constexpr char kFlowCodes[] = "012"; // Flow::None, Hardware, Software
+
+} // namespace
+
+PrinterSettings PrinterSettings::Read(const CSnNodeCfgFunction& f) {
+    return {HostText(f.ParamServer), Trimmed(f.Param1)};
+}
+
+void PrinterSettings::Write(CSnNodeCfgFunction& f) const {
+    f.ParamServer = Server;
+    f.Param1 = Printer;
+}
+
+ScheduledTaskSettings ScheduledTaskSettings::Read(const CSnNodeCfgFunction& f) {
+    ScheduledTaskSettings s;
+    s.LogFile = Trimmed(f.Param1);
+    s.Job = f.Param2.Str();
+    s.Keyword = f.Param3.Str();
+    s.DateFormat = f.Param4.Str();
+    s.Pattern = f.Param5.Str();
+    s.ErrorWhenMatched = FlagAt(f.ParamByteCodes, 0, s.ErrorWhenMatched);
+    return s;
+}
+
+void ScheduledTaskSettings::Write(CSnNodeCfgFunction& f) const {
+    f.Param1 = LogFile;
+    f.Param2 = Job;
+    f.Param3 = Keyword;
+    f.Param4 = DateFormat;
+    f.Param5 = Pattern;
+    f.ParamByteCodes = WithCode(f.ParamByteCodes, 0, Flag(ErrorWhenMatched));
+}
+
+MsmqSettings MsmqSettings::Read(const CSnNodeCfgFunction& f) {
+    MsmqSettings s;
+    s.Computer = HostText(f.ParamServer);
+    s.Queue = Trimmed(f.Param1);
+    s.MaxMessages = ParamNumber(f.Param2, s.MaxMessages, 1, 999999999);
+    s.MaxSizeMB = ParamNumber(f.Param3, s.MaxSizeMB, 1, 999999999);
+    s.PrivateQueue = FlagAt(f.ParamByteCodes, 0, s.PrivateQueue);
+    return s;
+}
+
+void MsmqSettings::Write(CSnNodeCfgFunction& f) const {
+    f.ParamServer = Computer;
+    f.Param1 = Queue;
+    f.Param2 = std::to_string(MaxMessages);
+    f.Param3 = std::to_string(MaxSizeMB);
+    f.ParamByteCodes = WithCode(f.ParamByteCodes, 0, Flag(PrivateQueue));
+}
+
+SerialDeviceSettings SerialDeviceSettings::Read(const CSnNodeCfgFunction& f) {
+    SerialDeviceSettings s;
+    s.Device = Trimmed(f.ParamServer);
+    s.FlowControl = Choice(ByteCode(Trimmed(f.Param1), 0, '0'), kFlowCodes, s.FlowControl);
+    s.BaudRate = ParamNumber(f.Param2, s.BaudRate, 1, 99999999);
+    s.Send = f.Param3.Str();
+    s.Expect = f.Param4.Str();
+    s.TimeoutMs = ParamNumber(f.Param5, s.TimeoutMs, 1, 3600 * 1000);
+    s.SendText = FlagAt(f.ParamByteCodes, 0, s.SendText);
+    s.ExpectResponse = FlagAt(f.ParamByteCodes, 1, s.ExpectResponse);
+    return s;
+}
+
+void SerialDeviceSettings::Write(CSnNodeCfgFunction& f) const {
+    f.ParamServer = Device;
+    f.Param1 = std::string(1, ChoiceCode(FlowControl, kFlowCodes));
+    f.Param2 = std::to_string(BaudRate);
+    f.Param3 = Send;
+    f.Param4 = Expect;
+    f.Param5 = std::to_string(TimeoutMs);
+    f.ParamByteCodes = std::string{Flag(SendText), Flag(ExpectResponse)};
+}
+
+PerfCounterSettings PerfCounterSettings::Read(const CSnNodeCfgFunction& f) {
+    PerfCounterSettings s;
+    s.Computer = HostText(f.ParamServer);
+    if (Trimmed(f.Param1).empty())
+        return s;
+    for (const std::string& entry : SplitAll(f.Param1.Str(), "||")) {
+        std::vector<std::string> fields = SplitAll(entry, "|");
+        fields.resize(3);
+        s.Counters.push_back({fields[0], CodeNumber(fields[1], Counter{}.Operator), fields[2]});
+    }
+    return s;
+}
+
+void PerfCounterSettings::Write(CSnNodeCfgFunction& f) const {
+    f.ParamServer = Computer;
+    std::vector<std::string> entries;
+    for (const Counter& c : Counters)
+        entries.push_back(JoinAll({c.Path, std::to_string(c.Operator), c.Limit}, "|"));
+    f.Param1 = JoinAll(entries, "||");
+}
+
+RemovableDrivesSettings RemovableDrivesSettings::Read(const CSnNodeCfgFunction& f) {
+    RemovableDrivesSettings s;
+    s.WholeDomain = FlagAt(f.ParamByteCodes, 0, s.WholeDomain);
+    s.Domain = Trimmed(f.ParamServer);
+    s.Computers = Trimmed(f.Param1);
+    s.ExcludeDrives = FlagAt(f.ParamByteCodes, 1, s.ExcludeDrives);
+    s.Drives = Trimmed(f.Param2);
+    s.CountOptical = FlagAt(f.ParamByteCodes, 2, s.CountOptical);
+    return s;
+}
+
+void RemovableDrivesSettings::Write(CSnNodeCfgFunction& f) const {
+    f.ParamServer = Domain;
+    f.Param1 = Computers;
+    f.Param2 = Drives;
+    f.ParamByteCodes = std::string{Flag(WholeDomain), Flag(ExcludeDrives), Flag(CountOptical)};
+}
+
+EnvironmentalSettings EnvironmentalSettings::Read(const CSnNodeCfgFunction& f) {
+    EnvironmentalSettings s;
+    s.Device = HostText(f.ParamServer);
+    s.Probe = ParamNumber(f.Param1, s.Probe, 0, 999999);
+    s.TemperatureUnit = ParamNumber(f.Param2, s.TemperatureUnit, 0, 3);
+    const std::vector<std::string> range = SplitAll(f.Param3.Str(), "|");
+    s.Low = range[0];
+    s.High = range.size() > 1 ? range[1] : std::string();
+    std::vector<std::string> log = SplitAll(f.Param5.Str(), "||");
+    log.resize(5);
+    s.Log = log[0] == "1";
+    s.LogDatabase = log[1];
+    s.LogTable = log[2];
+    s.LogFile = log[3];
+    s.LogExtra = log[4];
+    return s;
+}
+
+void EnvironmentalSettings::Write(CSnNodeCfgFunction& f) const {
+    f.ParamServer = Device;
+    f.Param1 = std::to_string(Probe);
+    f.Param2 = std::to_string(TemperatureUnit);
+    f.Param3 = Low + "|" + High;
+    f.Param5 = JoinAll({Log ? "1" : "0", LogDatabase, LogTable, LogFile, LogExtra}, "||");
+}

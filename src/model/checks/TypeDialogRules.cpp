@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <cstring>
 
 #include <algorithm>
@@ -654,4 +655,155 @@ std::pair<CQvcString, CQvcString> SplitPair(const CQvcString& text) {
     if (at < 0)
         return {text, {}};
     return {text.Left(static_cast<std::size_t>(at)), text.Mid(static_cast<std::size_t>(at) + 2)};
+}
+
+// --- the Windows, serial and environmental dialogs ---------------------------------------
+
+namespace {
+
+constexpr unsigned kAllFieldsRequired = 51541;
+constexpr unsigned kComputerRequired = 51528;
+constexpr unsigned kProcessRequired = 61694;
+constexpr unsigned kNotUnc = 51523;
+constexpr unsigned kJobRequired = 50355;
+constexpr unsigned kKeywordRequired = 50356;
+constexpr unsigned kDateFormatRequired = 50357;
+constexpr unsigned kBlankPattern = 51520;
+constexpr unsigned kQueueRequired = 61511;
+constexpr unsigned kQueueMessages = 61512;
+constexpr unsigned kQueueSize = 61513;
+constexpr unsigned kResponseRequired = 61521;
+constexpr unsigned kTimeoutNotPositive = 61522;
+constexpr unsigned kCounterRequired = 61699;
+constexpr unsigned kNoComputer = 51720;
+constexpr unsigned kNoDomain = 51721;
+constexpr unsigned kNoDrive = 51722;
+constexpr unsigned kSensorHostRequired = 51687;
+constexpr unsigned kProbeRequired = 51662;
+constexpr const char* kBadTemperatures =
+    "At least one of the temperatures are not valid. Please enter valid temperatures.";
+
+DialogRefusal NumberedWhen(bool refused, unsigned id, int field) {
+    return refused ? DialogRefusal::Numbered(id).At(field) : DialogRefusal{};
+}
+
+// A number as typed: optional sign, digits with one "." or ",".
+std::optional<double> Decimal(const std::string& text) {
+    std::string value = Trim(text);
+    std::replace(value.begin(), value.end(), ',', '.');
+    if (value.empty() || value.find_first_not_of("+-.0123456789") != std::string::npos)
+        return std::nullopt;
+    char* end = nullptr;
+    const double number = std::strtod(value.c_str(), &end);
+    return end == value.c_str() + value.size() ? std::optional<double>(number) : std::nullopt;
+}
+
+} // namespace
+
+DialogRefusal CheckPrinterFields(const PrinterSettings& f, const HostCheckLimits& limits) {
+    return First({
+        NumberedWhen(Blank(f.Server), kAllFieldsRequired, kPrinterServer),
+        NumberedWhen(Blank(f.Printer), kAllFieldsRequired, kPrinterName),
+        CheckHostField(f.Server, limits).At(kPrinterServer),
+    });
+}
+
+DialogRefusal CheckProcessFields(const ProcessSettings& f, const HostCheckLimits& limits) {
+    return First({
+        RequiredHost(f.Computer, kComputerRequired, limits, kProcessComputer),
+        NumberedWhen(!f.AnyProcessMemory && Blank(f.Name), kProcessRequired, kProcessName),
+        When((f.CheckMemory || f.AnyProcessMemory) && f.MemoryLimitMB <= 0,
+             DialogRefusal::Plain(kBadMemoryLimit).At(kProcessMemory)),
+        When(!f.AnyProcessMemory && f.CheckCpu && (f.CpuLimit < 1 || f.CpuLimit > 100),
+             DialogRefusal::Plain(kBadCpuLimit).At(kProcessCpu)),
+    });
+}
+
+bool IsNetworkOrLocalPath(const std::string& path) {
+    const std::string p = Trim(path);
+    if (p.rfind("/", 0) == 0 || p.rfind("<SNROOT>", 0) == 0)
+        return true;
+    if (p.rfind("\\\\", 0) != 0)
+        return false;
+    // server, share and what lies in it, none empty
+    const auto parts = Parts(std::string_view(p).substr(2), '\\');
+    return parts.size() >= 3 && !parts[0].empty() && !parts[1].empty() && !parts[2].empty();
+}
+
+std::string PathServer(const std::string& path) {
+    const std::string p = Trim(path);
+    if (p.rfind("\\\\", 0) != 0)
+        return {};
+    return p.substr(2, p.find('\\', 2) == std::string::npos ? std::string::npos : p.find('\\', 2) - 2);
+}
+
+DialogRefusal CheckScheduledTaskFields(const ScheduledTaskSettings& f) {
+    return First({
+        NumberedWhen(!IsNetworkOrLocalPath(f.LogFile), kNotUnc, kTaskLogFile),
+        NumberedWhen(Blank(f.Job), kJobRequired, kTaskJob),
+        NumberedWhen(Blank(f.Keyword), kKeywordRequired, kTaskKeyword),
+        NumberedWhen(Blank(f.DateFormat), kDateFormatRequired, kTaskDateFormat),
+        NumberedWhen(Blank(f.Pattern), kBlankPattern, kTaskPattern),
+    });
+}
+
+DialogRefusal CheckMsmqFields(const MsmqSettings& f, const HostCheckLimits& limits) {
+    return First({
+        RequiredHost(f.Computer, kComputerRequired, limits, kMsmqComputer),
+        NumberedWhen(Blank(f.Queue), kQueueRequired, kMsmqQueue),
+        NumberedWhen(f.MaxMessages <= 0, kQueueMessages, kMsmqMessages),
+        NumberedWhen(f.MaxSizeMB <= 0, kQueueSize, kMsmqSize),
+    });
+}
+
+DialogRefusal CheckSerialDeviceFields(const SerialDeviceSettings& f) {
+    return First({
+        NumberedWhen(f.ExpectResponse && Blank(f.Expect), kResponseRequired, kSerialResponse),
+        NumberedWhen(f.TimeoutMs <= 0, kTimeoutNotPositive, kSerialTimeout),
+    });
+}
+
+const std::vector<int>& SerialBaudRates() {
+    static const std::vector<int> rates{300, 1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200};
+    return rates;
+}
+
+DialogRefusal CheckPerfCounterFields(const PerfCounterSettings& f, const HostCheckLimits& limits) {
+    return First({
+        RequiredHost(f.Computer, kComputerRequired, limits, kPerfComputer),
+        NumberedWhen(f.Counters.empty(), kCounterRequired, kPerfCounters),
+    });
+}
+
+DialogRefusal CheckPerfCounterEntry(const std::string& path, int op, const std::string& limit) {
+    return First({
+        NumberedWhen(Blank(path), kCounterRequired, 0),
+        NumberedWhen(!KnownOperator(op), kOperatorRequired, 1),
+        NumberedWhen(!Decimal(limit), kValueRequired, 2),
+    });
+}
+
+DialogRefusal CheckRemovableDrivesFields(const RemovableDrivesSettings& f) {
+    return First({
+        NumberedWhen(!f.WholeDomain && Blank(f.Computers), kNoComputer, kRemDrvComputers),
+        NumberedWhen(f.WholeDomain && Blank(f.Domain), kNoDomain, kRemDrvDomain),
+        NumberedWhen(f.ExcludeDrives && Blank(f.Drives), kNoDrive, kRemDrvDrives),
+    });
+}
+
+DialogRefusal CheckEnvironmentalFields(const EnvironmentalSettings& f, const HostCheckLimits& limits) {
+    const std::optional<double> low = Decimal(f.Low);
+    const std::optional<double> high = Decimal(f.High);
+    return First({
+        RequiredHost(f.Device, kSensorHostRequired, limits, kSensorHost),
+        NumberedWhen(f.Probe <= 0, kProbeRequired, kSensorProbe),
+        When(!low || !high || *low > *high, DialogRefusal::Plain(kBadTemperatures).At(kSensorLow)),
+    });
+}
+
+const std::vector<CodeTableEntry>& TemperatureUnits() {
+    // "Celcius" is spelled as the dialog has always shown it.
+    static const std::vector<CodeTableEntry> units{
+        {0, "Fahrenheit"}, {1, "Celcius"}, {2, "Kelvin"}, {3, "Rankine"}};
+    return units;
 }

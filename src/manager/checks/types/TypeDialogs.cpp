@@ -20,6 +20,14 @@
 #include "manager/checks/types/internet/DialogTypeTcpFtp.h"
 #include "manager/checks/types/internet/DialogTypeTcpHttp.h"
 #include "manager/checks/types/internet/DialogTypeTftp.h"
+#include "manager/checks/types/environment/DialogTypeSensatronics.h"
+#include "manager/checks/types/misc/DialogTypeSerialDevice.h"
+#include "manager/checks/types/windows/DialogTypeMsmq.h"
+#include "manager/checks/types/windows/DialogTypePerfCounter.h"
+#include "manager/checks/types/windows/DialogTypePrinter.h"
+#include "manager/checks/types/windows/DialogTypeProcess.h"
+#include "manager/checks/types/windows/DialogTypeRemDrv.h"
+#include "manager/checks/types/windows/DialogTypeSchedTask.h"
 #include "model/checks/CheckTypes.h"
 
 // One line per dialog class (a class that serves several types has one line per type).
@@ -46,4 +54,14 @@ void RegisterTypeDialogs(CCheckDialogRegistry& registry) {
     registry.AddType(kTypeTftp, TypeDialogOf<CDialogTypeTftp>());
     registry.AddType(kTypeSftp, TypeDialogOf<CDialogTypeSftp>());
     registry.AddType(kTypeSmtpToPop3, TypeDialogOf<CDialogTypeSmtp2Pop3>());
+    registry.AddType(kTypePrinter, TypeDialogOf<CDialogTypePrinter>());
+    registry.AddType(kTypeProcess, TypeDialogOf<CDialogTypeProcess>());
+    registry.AddType(kTypeScheduledTask, TypeDialogOf<CDialogTypeSchedTask>());
+    registry.AddType(kTypeMsmq, TypeDialogOf<CDialogTypeMsmq>());
+    registry.AddType(kTypePerformanceCounters, TypeDialogOf<CDialogTypePerfCounter>());
+    registry.AddType(kTypeRemovableDrives, TypeDialogOf<CDialogTypeRemDrv>());
+    registry.AddType(kTypeSerialDevice, TypeDialogOf<CDialogTypeSerialDevice>());
+    for (const std::int32_t type : AllCheckTypes()) // the environmental types share one dialog
+        if (IsEnvironmentalType(type))
+            registry.AddType(type, TypeDialogOf<CDialogTypeSensatronics>());
 }

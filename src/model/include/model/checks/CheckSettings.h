@@ -757,3 +757,156 @@ std::string WireText(const CQvcString& stored);
 CQvcString StoredText(const std::string& wire);
 // `host` without a leading `scheme` ("ftp://"), compared without regard to letter case.
 std::string WithoutScheme(const std::string& host, const std::string& scheme);
+
+// --- types whose dialogs exist while the engine has no runner for them -----------------------
+// The engine answers these with its "not supported" result; the fields are fixed here so that
+// configurations made on any platform stay editable and a later runner reads the same ones.
+// The credentials row of their dialogs writes UseCredentials and CredentialsServer itself.
+
+// Printer availability (180).
+//   ParamServer     the print server
+//   Param1          the printer's name on that server
+struct PrinterSettings {
+    std::string Server;
+    std::string Printer;
+
+    static PrinterSettings Read(const CSnNodeCfgFunction& function);
+    void Write(CSnNodeCfgFunction& function) const;
+    bool operator==(const PrinterSettings&) const = default;
+};
+
+// Scheduled Task (220): a task's log file is searched for today's run of a job.
+//   Param1          the log file: "\\server\share\..." or a local absolute path ("/...",
+//                   "<SNROOT>...")
+//   Param2          the job name
+//   Param3          the keyword of a completed run (default "Finished")
+//   Param4          how today's date is written in the log, as strftime writes it ("%m/%d/%Y")
+//   Param5          the pattern looked for in the run's lines (default "Result: The task
+//                   completed with an exit code of (0).")
+//   ParamByteCodes  [0] '0': a match makes the check a success, '1': an error (default "0")
+struct ScheduledTaskSettings {
+    std::string LogFile;
+    std::string Job;
+    std::string Keyword = "Finished";
+    std::string DateFormat;
+    std::string Pattern = "Result: The task completed with an exit code of (0).";
+    bool ErrorWhenMatched = false;
+
+    static ScheduledTaskSettings Read(const CSnNodeCfgFunction& function);
+    void Write(CSnNodeCfgFunction& function) const;
+    bool operator==(const ScheduledTaskSettings&) const = default;
+};
+
+// MS Message Queue (250).
+//   ParamServer     the computer holding the queue
+//   Param1          the queue's name
+//   Param2          the most messages the queue may hold (default 5)
+//   Param3          the most MB the queue may hold (default 2)
+//   ParamByteCodes  [0] '1': a private queue ("private$\" before the name), '0': a public one
+struct MsmqSettings {
+    std::string Computer;
+    std::string Queue;
+    int MaxMessages = 5;
+    int MaxSizeMB = 2;
+    bool PrivateQueue = false;
+
+    static MsmqSettings Read(const CSnNodeCfgFunction& function);
+    void Write(CSnNodeCfgFunction& function) const;
+    bool operator==(const MsmqSettings&) const = default;
+};
+
+// Serial Device (260): a command is sent to a device on a serial line and its answer read.
+//   ParamServer     the device ("/dev/ttyS0"; "COM1" on the product's first platform)
+//   Param1          flow control: 0 none, 1 hardware (RTS/CTS), 2 software (XON/XOFF)
+//   Param2          the baud rate (default 9600)
+//   Param3          the command sent once the line is open (default "AT")
+//   Param4          the text the answer must include, letter case ignored (default "OK")
+//   Param5          time-out, ms (default 8000)
+//   ParamByteCodes  (a new check has "11")
+//                   [0] '1': send Param3 once the line is open
+//                   [1] '1': the answer must include Param4; '0': opening the line is enough
+struct SerialDeviceSettings {
+    enum class Flow { None, Hardware, Software };
+
+    std::string Device;
+    Flow FlowControl = Flow::None;
+    int BaudRate = 9600;
+    std::string Send = "AT";
+    std::string Expect = "OK";
+    int TimeoutMs = 8000;
+    bool SendText = true;
+    bool ExpectResponse = true;
+
+    static SerialDeviceSettings Read(const CSnNodeCfgFunction& function);
+    void Write(CSnNodeCfgFunction& function) const;
+    bool operator==(const SerialDeviceSettings&) const = default;
+};
+
+// Performance Counters (320).
+//   ParamServer     the computer
+//   Param1          the counters, joined by "||"; each "path|operator|limit": the counter's
+//                   path ("\Processor(_Total)\% Processor Time"), a ComparisonOperators code
+//                   and the value the counter is compared with; the check fails when one
+//                   comparison does not hold
+struct PerfCounterSettings {
+    struct Counter {
+        std::string Path;
+        int Operator = 4; // "Less or Equal To"
+        std::string Limit;
+        bool operator==(const Counter&) const = default;
+    };
+    std::string Computer;
+    std::vector<Counter> Counters;
+
+    static PerfCounterSettings Read(const CSnNodeCfgFunction& function);
+    void Write(CSnNodeCfgFunction& function) const;
+    bool operator==(const PerfCounterSettings&) const = default;
+};
+
+// Removable Drives (330): which computers carry removable drives.
+//   ParamServer     the domain whose computers are all looked at (with [0] '1')
+//   Param1          the computers looked at, separated by "," (with [0] '0')
+//   Param2          the drives left out, separated by "," ("A:,D:") (with [1] '1')
+//   ParamByteCodes  (a new check has "110")
+//                   [0] '1': all computers of the domain, '0': the listed computers
+//                   [1] '1': the drives of Param2 are left out
+//                   [2] '1': CD and DVD drives count as removable drives too
+struct RemovableDrivesSettings {
+    bool WholeDomain = true;
+    std::string Domain;
+    std::string Computers;
+    bool ExcludeDrives = true;
+    std::string Drives;
+    bool CountOptical = false;
+
+    static RemovableDrivesSettings Read(const CSnNodeCfgFunction& function);
+    void Write(CSnNodeCfgFunction& function) const;
+    bool operator==(const RemovableDrivesSettings&) const = default;
+};
+
+// The environmental types (41, 200-208, 210): one probe of a sensor unit.
+//   ParamServer     the unit: name or address, optionally ":port" (HTTP)
+//   Param1          the probe's ID on the unit (a new check has "0": none chosen yet)
+//   Param2          the temperature unit of the limits: 0 Fahrenheit, 1 Celsius, 2 Kelvin,
+//                   3 Rankine (empty: 0)
+//   Param3          "low|high": the range the probe's value must stay in
+//   Param4          kept as it is (a new check has "127.0.0.1:80")
+//   Param5          logging: "on||database||table||log file||" with on '1' or '0'; the
+//                   dialog edits the first and the fourth field and keeps the others
+//   ParamByteCodes  kept as it is (a new check has "xxxxx00")
+struct EnvironmentalSettings {
+    std::string Device;
+    int Probe = 0;
+    int TemperatureUnit = 0;
+    std::string Low;
+    std::string High;
+    bool Log = false;
+    std::string LogDatabase;
+    std::string LogTable;
+    std::string LogFile;
+    std::string LogExtra;
+
+    static EnvironmentalSettings Read(const CSnNodeCfgFunction& function);
+    void Write(CSnNodeCfgFunction& function) const;
+    bool operator==(const EnvironmentalSettings&) const = default;
+};

@@ -265,3 +265,68 @@ void SetOptionCode(CQvcString& codes, std::size_t position, char code);
 // text holds no "||").
 CQvcString JoinPair(const CQvcString& first, const CQvcString& second);
 std::pair<CQvcString, CQvcString> SplitPair(const CQvcString& text);
+
+// --- the Windows, serial and environmental dialogs ---------------------------------------
+struct PrinterSettings;
+struct ProcessSettings;
+struct ScheduledTaskSettings;
+struct MsmqSettings;
+struct SerialDeviceSettings;
+struct PerfCounterSettings;
+struct RemovableDrivesSettings;
+struct EnvironmentalSettings;
+
+// Printer availability (180): both fields (51541), then the shared host check on the server.
+enum PrinterField { kPrinterServer, kPrinterName };
+DialogRefusal CheckPrinterFields(const PrinterSettings& fields, const HostCheckLimits& limits);
+
+// Process (190): the computer (51528, shared host check), the process (61694) unless every
+// process of the computer is watched, then the limits in use: memory above 0 MB, CPU
+// 1..100 %.
+enum ProcessField { kProcessComputer, kProcessName, kProcessMemory, kProcessCpu };
+constexpr const char* kBadMemoryLimit = "Value must be greater than 0.";
+constexpr const char* kBadCpuLimit = "Bad value for CPU usage. Valid range is from 1 to 100.";
+DialogRefusal CheckProcessFields(const ProcessSettings& fields, const HostCheckLimits& limits);
+
+// A path a network-path field accepts: "\\server\share\..." (a server, a share and at least
+// one more part) or, on this platform, a local absolute path ("/..." or "<SNROOT>...").
+bool IsNetworkOrLocalPath(const std::string& path);
+// The server of a "\\server\share\..." path; "" for a local path.
+std::string PathServer(const std::string& path);
+
+// Scheduled Task (220), in order: the log file's path (51523), the job name (50355), the
+// completed keyword (50356), the date format (50357), the pattern (51520).
+enum ScheduledTaskField { kTaskLogFile, kTaskJob, kTaskKeyword, kTaskDateFormat, kTaskPattern };
+DialogRefusal CheckScheduledTaskFields(const ScheduledTaskSettings& fields);
+
+// MS Message Queue (250), in order: the computer (51528, shared host check), the queue
+// (61511), the most messages (61512) and the most MB (61513), each above 0.
+enum MsmqField { kMsmqComputer, kMsmqQueue, kMsmqMessages, kMsmqSize };
+DialogRefusal CheckMsmqFields(const MsmqSettings& fields, const HostCheckLimits& limits);
+
+// Serial Device (260): the expected answer when the answer is checked (61521), the
+// time-out above 0 (61522).
+enum SerialDeviceField { kSerialResponse, kSerialTimeout };
+DialogRefusal CheckSerialDeviceFields(const SerialDeviceSettings& fields);
+// The baud rates the dialog offers.
+const std::vector<int>& SerialBaudRates();
+
+// Performance Counters (320): the computer (51528, shared host check), at least one
+// counter (61699).
+enum PerfCounterField { kPerfComputer, kPerfCounters };
+DialogRefusal CheckPerfCounterFields(const PerfCounterSettings& fields, const HostCheckLimits& limits);
+// One counter of the list editor: a path (61699), an operator (51590), a number to compare
+// with (51594).  Field: 0 path, 1 operator, 2 limit.
+DialogRefusal CheckPerfCounterEntry(const std::string& path, int op, const std::string& limit);
+
+// Removable Drives (330): the listed computers when not the whole domain (51720), the
+// domain when it is (51721), the drives when drives are left out (51722).
+enum RemovableDrivesField { kRemDrvComputers, kRemDrvDomain, kRemDrvDrives };
+DialogRefusal CheckRemovableDrivesFields(const RemovableDrivesSettings& fields);
+
+// Environmental (41, 200-208, 210), in order: the unit (51687, shared host check), a probe
+// ID above 0 (51662), both limits numbers with low <= high.
+enum EnvironmentalField { kSensorHost, kSensorProbe, kSensorLow };
+DialogRefusal CheckEnvironmentalFields(const EnvironmentalSettings& fields, const HostCheckLimits& limits);
+// The temperature units as the dialog lists them, by SnTemperatureUnit code.
+const std::vector<CodeTableEntry>& TemperatureUnits();
