@@ -8,6 +8,8 @@
 #include "engine/HttpRunner.h"
 #include "engine/IcmpPingRunner.h"
 #include "engine/MemoryUsageRunner.h"
+#include "engine/NtpRunner.h"
+#include "engine/SnmpGetRunner.h"
 #include "engine/ProcessRunner.h"
 #include "engine/TcpRunner.h"
 #include "engine/UnsupportedRunner.h"
@@ -41,6 +43,10 @@ std::unique_ptr<ICheckRunner> CreateCheckRunner(int type) {
         return std::make_unique<CCpuUsageRunner>();
     case kTypeMemoryUsage:
         return std::make_unique<CMemoryUsageRunner>();
+    case kTypeSnmpGet:
+        return std::make_unique<CSnmpGetRunner>();
+    case kTypeNtp:
+        return std::make_unique<CNtpRunner>();
     default:
         return std::make_unique<CUnsupportedRunner>(type);
     }

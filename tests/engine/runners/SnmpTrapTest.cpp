@@ -1,6 +1,6 @@
 // The BER writer and the SNMP traps built with it, read back with a small BER reader of
 // the tests' own.
-#include "BerReader.h"
+#include "engine/BerReader.h"
 #include "engine/BerWriter.h"
 #include "engine/SnmpTrapMessage.h"
 
@@ -13,7 +13,7 @@
 
 namespace {
 
-using namespace bertest;
+using namespace ber;
 
 std::string IntegerBytes(std::int64_t value, unsigned char tag = CBerWriter::kInteger) {
     CBerWriter ber;
@@ -80,7 +80,7 @@ TEST(BerWriter, ObjectIdentifiersAndLengths) {
     EXPECT_EQ(Hex(bytes.substr(0, 4)), "30 82 01 FB");
     EXPECT_EQ(Hex(bytes.substr(4, 3)), "04 81 C8");
     EXPECT_EQ(Hex(bytes.substr(207, 4)), "04 82 01 2C");
-    const Tlv tlv = DecodeAll(bytes);
+    const Tlv tlv = Decode(bytes).value();
     ASSERT_EQ(tlv.Parts.size(), 2u);
     EXPECT_EQ(tlv.Parts[1].Content, std::string(300, 'b'));
     strings.End(); // nothing open: no change
@@ -92,7 +92,7 @@ TEST(SnmpTrap, Version1TrapAndVersion2Notification) {
     ASSERT_EQ(BuildSnmpTrap(Trap(1), message, why), 0) << why;
     // version-1, community, Trap-PDU: enterprise, agent address, generic and specific
     // trap, uptime, one binding.
-    EXPECT_EQ(Render(DecodeAll(message)), "30{02:0 'public' A4{1.3.6.1.4.1.8072.2.3 40:7F 00 00 01 02:6 02:0 43:123456 "
+    EXPECT_EQ(Render(Decode(message).value()), "30{02:0 'public' A4{1.3.6.1.4.1.8072.2.3 40:7F 00 00 01 02:6 02:0 43:123456 "
                                           "30{30{1.3.6.1.4.1.8072.2.3 02:42}}}}");
 
     // version-2c, SNMPv2-Trap-PDU: request ID, error status and index, then uptime, the
@@ -103,7 +103,7 @@ TEST(SnmpTrap, Version1TrapAndVersion2Notification) {
     for (const auto& [generic, trapOid] : {std::pair{6, "1.3.6.1.4.1.8072.2.3"}, std::pair{0, "1.3.6.1.6.3.1.1.5.1"}}) {
         content.GenericTrap = generic;
         ASSERT_EQ(BuildSnmpTrap(content, message, why), 0) << why;
-        EXPECT_EQ(Render(DecodeAll(message)),
+        EXPECT_EQ(Render(Decode(message).value()),
                   std::string("30{02:1 'public' A7{02:77 02:0 02:0 30{30{1.3.6.1.2.1.1.3.0 43:123456} "
                               "30{1.3.6.1.6.3.1.1.4.1.0 ") +
                       trapOid + "} 30{1.3.6.1.4.1.8072.2.3 'disk full'}}}}");
@@ -134,7 +134,7 @@ TEST(SnmpTrap, ValuesInTheirTypes) {
         content.Value = c.value;
         std::string message, why;
         ASSERT_EQ(BuildSnmpTrap(content, message, why), 0) << c.type << ": " << why;
-        const Tlv value = DecodeAll(message).Parts[2].Parts[5].Parts[0].Parts[1];
+        const Tlv value = Decode(message).value().Parts[2].Parts[5].Parts[0].Parts[1];
         EXPECT_EQ(value.Tag, c.tag) << c.type;
         EXPECT_EQ(Hex(value.Content), c.content) << c.type;
     }
