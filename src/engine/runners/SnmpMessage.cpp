@@ -29,15 +29,17 @@ std::string BuildSnmpGet(int version, const std::string& community, std::int32_t
 
 SnmpValueText ReadSnmpValue(const ber::Tlv& value) {
     SnmpValueText out;
-    const auto number = [&](int type, const char* name, bool isSigned) {
+    const auto number = [&](int type, const char* name, bool isSigned, bool wide = false) {
         out.Type = type;
         out.TypeName = name;
         if (isSigned) {
             if (const auto v = ber::Integer(value))
                 out.Text = std::to_string(*v);
-        } else if (const auto v = ber::Unsigned(value)) {
+        } else if (const auto v = ber::Unsigned(value); v && (wide || *v <= 0xffffffffULL)) {
             out.Text = std::to_string(*v);
         }
+        if (out.Text.empty())
+            out.Exception = std::string("an unreadable ") + name;
     };
     switch (value.Tag) {
     case 0x02:
@@ -47,7 +49,7 @@ SnmpValueText ReadSnmpValue(const ber::Tlv& value) {
         number(kSnmpCounter, "Counter32", false);
         break;
     case 0x46:
-        number(kSnmpCounter, "Counter64", false);
+        number(kSnmpCounter, "Counter64", false, true);
         break;
     case 0x42:
         number(kSnmpUnsigned, "Gauge32", false);

@@ -21,7 +21,7 @@ std::string BuildSnmpGet(int version, const std::string& community, std::int32_t
 
 // A value of a variable: its data type code (SnmpValueType; 0 for the v2c exceptions and
 // unknown tags), its text, and for noSuchObject / noSuchInstance / endOfMibView the
-// exception's name.  Octet strings are shown as they are when printable, else in hex.
+// exception's name ("an unreadable Counter64" for a number that does not fit its type).  Octet strings are shown as they are when printable, else in hex.
 struct SnmpValueText {
     int Type = 0;
     std::string Text;
