@@ -1,7 +1,8 @@
-// The BER writer and the SNMP traps built with it, read back with a small BER reader of
-// the tests' own.
+// The BER writer and the SNMP traps built with it, read back with the engine's BER reader;
+// the reader's refusal of malformed datagrams.
 #include "engine/BerReader.h"
 #include "engine/BerWriter.h"
+#include "engine/SnmpMessage.h"
 #include "engine/SnmpTrapMessage.h"
 
 #include <gtest/gtest.h>
@@ -166,3 +167,38 @@ TEST(SnmpTrap, RefusedContents) {
     EXPECT_EQ(why, "Value 'forty-two' is not an integer (-2147483648 to 2147483647)");
     EXPECT_TRUE(message.empty());
 }
+
+namespace {
+
+TEST(BerReader, MalformedBytesAreRefusedNotRead) {
+    const std::string nested = [] {
+        std::string bytes = "\x05\x00";
+        for (int i = 0; i < 20; ++i)
+            bytes = std::string("\x30") + static_cast<char>(bytes.size()) + bytes;
+        return bytes;
+    }();
+    const std::pair<const char*, std::string> cases[] = {
+        {"empty", ""},
+        {"cut short", std::string("\x30\x05\x02\x01", 4)},
+        {"inner length past the outer", std::string("\x30\x03\x02\x05\x01", 5)},
+        {"indefinite length", std::string("\x30\x80\x00\x00", 4)},
+        {"length of five bytes", std::string("\x04\x85\x00\x00\x00\x00\x01\x41", 8)},
+        {"bytes after the value", std::string("\x05\x00\x05", 3)},
+        {"multi-byte tag", std::string("\x1f\x01\x00", 3)},
+        {"nested too deep", nested},
+    };
+    for (const auto& [what, bytes] : cases)
+        EXPECT_FALSE(Decode(bytes).has_value()) << what;
+    // Long-form lengths are read; values out of their type's range are not.
+    EXPECT_EQ(Decode(std::string("\x04\x81\x01\x41", 4)).value().Content, "A");
+    EXPECT_FALSE(Integer({0x02, std::string(9, '\x01'), {}}).has_value());
+    EXPECT_FALSE(ObjectId({0x06, "\x2b\x86", {}}).has_value());
+    EXPECT_EQ(Unsigned({0x46, std::string("\x00\xff\xff\xff\xff\xff\xff\xff\xff", 9), {}}).value(), ~0ULL);
+    // A message that is valid BER but no SNMP message.
+    SnmpMessage message;
+    std::string why;
+    EXPECT_FALSE(ReadSnmpMessage(std::string("\x30\x03\x02\x01\x03", 5), message, why));
+    EXPECT_EQ(why, "not an SNMP message");
+}
+
+} // namespace
