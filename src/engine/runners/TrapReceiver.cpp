@@ -66,15 +66,27 @@ CTrapReceiver::CTrapReceiver(const CSnAdvSnmpTrapRcvSettings& settings, CQvcStri
         m_log = settings.TextLog.Str();
         m_separator = settings.TextSeparator.Str();
     }
+    // IPv4 and IPv6 on one socket; IPv4 alone where the system has no IPv6.
+    sockaddr_in6 any6{};
+    any6.sin6_family = AF_INET6;
+    any6.sin6_port = htons(static_cast<std::uint16_t>(m_port));
+    any6.sin6_addr = in6addr_any;
+    sockaddr_in any4{};
+    any4.sin_family = AF_INET;
+    any4.sin_port = any6.sin6_port;
+    any4.sin_addr.s_addr = htonl(INADDR_ANY);
+    const sockaddr* any = reinterpret_cast<const sockaddr*>(&any6);
+    socklen_t anyLength = sizeof any6;
     m_fd = ::socket(AF_INET6, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    int v6only = 0;
-    if (m_fd >= 0)
+    if (m_fd < 0) {
+        m_fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        any = reinterpret_cast<const sockaddr*>(&any4);
+        anyLength = sizeof any4;
+    } else {
+        int v6only = 0;
         ::setsockopt(m_fd, IPPROTO_IPV6, IPV6_V6ONLY, &v6only, sizeof v6only);
-    sockaddr_in6 any{};
-    any.sin6_family = AF_INET6;
-    any.sin6_port = htons(static_cast<std::uint16_t>(m_port));
-    any.sin6_addr = in6addr_any;
-    if (m_fd < 0 || ::bind(m_fd, reinterpret_cast<sockaddr*>(&any), sizeof any) != 0) {
+    }
+    if (m_fd < 0 || ::bind(m_fd, any, anyLength) != 0) {
         m_error = "cannot listen on UDP port " + std::to_string(m_port) + ": " + ErrnoText(errno);
         if (m_fd >= 0)
             ::close(m_fd);

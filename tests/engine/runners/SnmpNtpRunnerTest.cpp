@@ -130,10 +130,10 @@ TEST(NtpRunner, OffsetAndStratumOfASynchronisedServerOnly) {
         LoopbackSntpServer server(1500ms, 2);
         const CheckOutcome outcome = RunCheck(NtpCheck(server.Address()), Context(5s));
         ASSERT_EQ(outcome.kind, CheckOutcome::Kind::Success) << Describe(outcome);
-        // The offset is 1500 ms give or take the loopback round trip.
+        // The offset is 1500 ms give or take the delays of a busy machine.
         const std::string data = outcome.Data.Str();
-        EXPECT_EQ(data.substr(0, 10), "offset +15") << data;
-        EXPECT_EQ(data.substr(data.find(" ms")), " ms, stratum 2");
+        EXPECT_NEAR(std::stod(data.substr(7)), 1500.0, 150.0) << data;
+        EXPECT_EQ(data.substr(0, 8) + data.substr(data.find(" ms")), "offset + ms, stratum 2");
         EXPECT_NE(outcome.Response.Str().find("stratum 2 (reference 71.80.83.0)"), std::string::npos)
             << outcome.Response.Str();
     }
