@@ -17,7 +17,7 @@ packages=(
 # snmpd agent along: where installing a package starts its service, stop both after.
 # Without them those tests skip and say why, so a failed install only warns.
 servers=(python3-aiosmtpd snmptrapd snmp dnsmasq-base openssh-server slapd ldap-utils
-         python3-pyftpdlib tftpd-hpa)
+         python3-pyftpdlib tftpd-hpa snmpd)
 
 missing_of() {
   local p status

@@ -7,10 +7,10 @@
 #
 # The first run creates ./demo: an Engine root with its own machine and user hives (the
 # real /etc and home directory are never touched), a few folders and a dozen checks
-# against this computer.  Every run starts three small local services (a TCP listener and
-# a web server for the checks to look at, and a mail server that takes the engine's alert
-# e-mails; all python3 on 127.0.0.1) and the engine, and stops all of them when the
-# Manager closes or the script ends.
+# against this computer.  Every run starts small local services (a TCP listener, a web
+# server and an SNMP agent (snmpd) for the checks to look at, and a mail server that takes
+# the engine's alert e-mails; all on 127.0.0.1) and the engine, and stops all of them when
+# the Manager closes or the script ends.
 #
 # Alerts: the "Demo TCP listener" check mails operator@demo.test when it fails and when it
 # recovers; each mail lands as a file in ./demo/mail/.  To see it, stop the listener with
@@ -65,13 +65,18 @@ fi
 if ! grep -q '^smtp_port=' "$demo/ports"; then
   python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(f"smtp_port={s.getsockname()[1]}")' >>"$demo/ports"
 fi
+# Demos made before the SNMP agent had no UDP port for it.
+if ! grep -q '^snmp_port=' "$demo/ports"; then
+  python3 -c 'import socket; s = socket.socket(type=socket.SOCK_DGRAM); s.bind(("127.0.0.1", 0)); print(f"snmp_port={s.getsockname()[1]}")' >>"$demo/ports"
+fi
 # shellcheck source=/dev/null
 source "$demo/ports"
 
 if [[ ! -f "$demo/root/Configuration/Config.mdb" ]]; then
   "$bin/sentrelle" init "$demo/root"
 fi
-"$bin/sentrelle" demo-seed --tcp-port "$tcp_port" --http-port "$http_port" --smtp-port "$smtp_port"
+"$bin/sentrelle" demo-seed --tcp-port "$tcp_port" --http-port "$http_port" --smtp-port "$smtp_port" \
+  --snmp-port "$snmp_port"
 mkdir -p "$demo/mail"
 rm -f "$demo/tcp-listener.off"
 
@@ -199,6 +204,20 @@ socketserver.ThreadingTCPServer.allow_reuse_address = True
 socketserver.ThreadingTCPServer(("127.0.0.1", port), Session).serve_forever()
 EOF
 remember mail-server $!
+
+# The SNMP agent: snmpd with a throw-away configuration in $demo/snmpd, answering the
+# community "demo" on 127.0.0.1 only; the "Demo SNMP agent" check asks it for its uptime.
+snmpd=$(command -v snmpd || echo /usr/sbin/snmpd)
+if [[ -x "$snmpd" ]]; then
+  mkdir -p "$demo/snmpd"
+  printf 'rocommunity demo 127.0.0.1\nsysDescr Sentrelle demo agent\nsysContact operator@demo.test\n' \
+    >"$demo/snmpd/snmpd.conf"
+  SNMP_PERSISTENT_DIR="$demo/snmpd" MIBS="" "$snmpd" -f -Lo -C -c "$demo/snmpd/snmpd.conf" \
+    -p "$demo/snmpd/snmpd.pid" "udp:127.0.0.1:$snmp_port" >"$demo/snmpd.log" 2>&1 &
+  remember snmp-agent $!
+else
+  echo "demo: snmpd is not installed (package snmpd): the Demo SNMP agent check will fail" >&2
+fi
 
 # The engine runs every check once as soon as it starts: the services must answer by then.
 wait_for_port() { # wait_for_port PORT: up to 10 s

@@ -1,6 +1,7 @@
 #include "cli/DemoSeedCommand.h"
 
 #include "library/ErrorTexts.h"
+#include "model/checks/CheckSettings.h"
 #include "model/checks/CheckTypes.h"
 #include "model/console/ManagerPreferences.h"
 #include "model/notify/SnSmtpSettings.h"
@@ -10,6 +11,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -19,7 +21,12 @@ constexpr long kDemoNameWidth = 160;
 constexpr long kDemoFolderWidth = 100;
 constexpr long kDemoDataWidth = 90;
 
-constexpr const char* kUsageText = "usage: sentrelle demo-seed --tcp-port N --http-port N [--smtp-port N]\n";
+constexpr const char* kUsageText =
+    "usage: sentrelle demo-seed --tcp-port N --http-port N [--smtp-port N] [--snmp-port N]\n";
+// With an SNMP agent: the check that asks it for its uptime (sysUpTime.0, above 0 ticks).
+constexpr const char* kSnmpCheck = "Demo SNMP agent";
+constexpr const char* kSnmpCommunity = "demo";
+constexpr const char* kUptimeOid = "1.3.6.1.2.1.1.3.0";
 // With a mail server: the check that alerts by e-mail, and to whom.
 constexpr const char* kAlertingCheck = "Demo TCP listener";
 constexpr const char* kDemoRecipient = "operator@demo.test";
@@ -78,10 +85,23 @@ long SetUpMail(CSnCfg& store, CSnNode* root, int smtpPort) {
     return store.WriteNode(check, true, true);
 }
 
+// The SNMP GET settings of the demo's agent check.
+void SetUpSnmpCheck(CSnNodeCfgFunction& function, int port) {
+    SnmpGetSettings s = SnmpGetSettings::Read(function);
+    s.Host = "127.0.0.1";
+    s.Port = port;
+    s.Community = kSnmpCommunity;
+    s.Oid = kUptimeOid;
+    s.DataType = 9; // TimeTicks
+    s.Operator1 = 5; // Greater Than
+    s.Value1 = "0";
+    s.Write(function);
+}
+
 } // namespace
 
 int CDemoSeedCommand::Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    int tcpPort = 0, httpPort = 0, smtpPort = -1;
+    int tcpPort = 0, httpPort = 0, smtpPort = -1, snmpPort = -1;
     for (std::size_t i = 0; i + 1 < args.size(); i += 2) {
         if (args[i] == "--tcp-port")
             tcpPort = Port(args[i + 1]);
@@ -89,8 +109,11 @@ int CDemoSeedCommand::Run(const std::vector<std::string>& args, std::ostream& ou
             httpPort = Port(args[i + 1]);
         else if (args[i] == "--smtp-port")
             smtpPort = Port(args[i + 1]);
+        else if (args[i] == "--snmp-port")
+            snmpPort = Port(args[i + 1]);
     }
-    if (args.size() != (smtpPort < 0 ? 4u : 6u) || tcpPort == 0 || httpPort == 0 || smtpPort == 0) {
+    const std::size_t expected = 4u + (smtpPort < 0 ? 0u : 2u) + (snmpPort < 0 ? 0u : 2u);
+    if (args.size() != expected || tcpPort == 0 || httpPort == 0 || smtpPort == 0 || snmpPort == 0) {
         err << kUsageText;
         return kUsage;
     }
@@ -105,9 +128,19 @@ int CDemoSeedCommand::Run(const std::vector<std::string>& args, std::ostream& ou
         store.FreeTree(root);
         return kFailure;
     }
-    if (CSnCfg::CountChecks(root) > 0) {
+    // A demo made before the SNMP agent gets its check; one made after keeps it, on the
+    // agent's port of this run.
+    CSnNode* snmpCheck = snmpPort > 0 ? CSnCfg::FindNodeByName(root, kSnmpCheck) : nullptr;
+    if (snmpCheck != nullptr && snmpCheck->Cfg.Function.Param6.Str() != std::to_string(snmpPort)) {
+        SetUpSnmpCheck(snmpCheck->Cfg.Function, snmpPort);
+        code = store.WriteNode(snmpCheck, true, true);
+    }
+    const bool addSnmp = snmpPort > 0 && snmpCheck == nullptr;
+    const bool seeded = CSnCfg::CountChecks(root) > 0;
+    if (seeded && !addSnmp) {
         out << "The configuration already holds checks; nothing added.\n";
-        code = smtpPort > 0 ? SetUpMail(store, root, smtpPort) : 0;
+        if (code == 0 && smtpPort > 0)
+            code = SetUpMail(store, root, smtpPort);
         store.FreeTree(root);
         if (code != 0)
             err << "sentrelle demo-seed: " << ErrorText(code).Str() << "\n";
@@ -116,7 +149,7 @@ int CDemoSeedCommand::Run(const std::vector<std::string>& args, std::ostream& ou
 
     const std::string tcp = std::to_string(tcpPort);
     const std::string web = "127.0.0.1:" + std::to_string(httpPort);
-    const DemoCheck checks[] = {
+    std::vector<DemoCheck> checks = {
         {"Network", "Loopback ping", kTypeIcmpPing, 30, "127.0.0.1", nullptr, nullptr, nullptr},
         {"Network", "Loopback ping (IPv6)", kTypeIcmpPing, 60, "::1", nullptr, nullptr, nullptr},
         {"Network", "Demo TCP listener", kTypeTcpIp, 20, "127.0.0.1", tcp.c_str(), nullptr, "00"},
@@ -132,6 +165,10 @@ int CDemoSeedCommand::Run(const std::vector<std::string>& args, std::ostream& ou
         {"This computer", "No telnet daemon", kTypeProcess, 7200, "localhost", "telnetd", nullptr, "1000"},
         {"This computer", "Paused disk check", kTypeDiskSpace, 600, "localhost", "99", "/tmp", "0U2", true},
     };
+    if (seeded)
+        checks.clear();
+    if (addSnmp)
+        checks.push_back({"Network", kSnmpCheck, kTypeSnmpGet, 30, "127.0.0.1", nullptr, nullptr, nullptr});
 
     // Every folder and check and the tree change are stored together, or nothing is.
     CSnTreeText::Tree* stored = nullptr;
@@ -183,6 +220,8 @@ int CDemoSeedCommand::Run(const std::vector<std::string>& args, std::ostream& ou
                 check->Cfg.Function.Param2 = c.param2;
             if (c.byteCodes != nullptr)
                 check->Cfg.Function.ParamByteCodes = c.byteCodes;
+            if (c.type == kTypeSnmpGet)
+                SetUpSnmpCheck(check->Cfg.Function, snmpPort);
             if ((code = store.WriteNode(check, false, false)) != 0)
                 break;
             if (!tree.Append(folder->Id(), check->Id())) {
@@ -201,6 +240,10 @@ int CDemoSeedCommand::Run(const std::vector<std::string>& args, std::ostream& ou
     if (code != 0) {
         err << "sentrelle demo-seed: " << ErrorText(code).Str() << "\n";
         return kFailure;
+    }
+    if (seeded) {
+        out << "Added " << added << " demo checks.\n";
+        return kSuccess;
     }
     // The demo's names are short, its folder paths and result data longer than the list's
     // defaults: the Manager of the demo opens with columns that fit them, which leaves

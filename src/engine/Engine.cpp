@@ -2,6 +2,9 @@
 
 #include "engine/EngineLog.h"
 #include "engine/PackedNodeCfg.h"
+#include "engine/NetworkHelpers.h"
+#include "engine/TrapReceiver.h"
+#include "model/checks/CheckSettings.h"
 #include "engine/alerting/AlertLog.h"
 #include "engine/alerting/PlatformChannels.h"
 #include "library/ErrorTexts.h"
@@ -100,6 +103,20 @@ struct CEngine::RunEvents {
         }
         cv.notify_all();
     }
+    void PostTrap(ReceivedTrap trap) {
+        {
+            std::lock_guard lock(mutex);
+            traps.push_back(std::move(trap));
+            wake = true;
+        }
+        cv.notify_all();
+    }
+    std::vector<ReceivedTrap> TakeTraps() {
+        std::lock_guard lock(mutex);
+        std::vector<ReceivedTrap> taken;
+        taken.swap(traps);
+        return taken;
+    }
     std::vector<Event> Take() {
         std::lock_guard lock(mutex);
         std::vector<Event> taken;
@@ -110,6 +127,7 @@ struct CEngine::RunEvents {
     std::mutex mutex;
     std::condition_variable cv;
     std::vector<Event> events;
+    std::vector<ReceivedTrap> traps;
     bool wake = false;
 };
 
@@ -239,6 +257,7 @@ void CEngine::Stop() {
             PutLine(id, state);
         }
     }
+    m_trapReceiver.reset();
     m_desk->Stop(1000);
     // Alerts already due (an e-mail batch still open, too) get the stop's wait to go out.
     m_alerts->WaitIdle(m_options.StopWait);
@@ -259,6 +278,7 @@ void CEngine::ReadGlobalSettings() {
     if (advanced.Read(m_store) == 0) {
         m_uncertain.AsError = advanced.UncertainAsError;
         m_uncertain.AsSuccess = advanced.UncertainAsSuccess;
+        ConfigureTrapReceiver(advanced.SnmpTrapRcv);
     }
     CSnMaintenanceSettings maintenance;
     if (maintenance.Read(m_store) == 0)
@@ -267,6 +287,62 @@ void CEngine::ReadGlobalSettings() {
     if (dateTime.Read(m_store) == 0)
         m_dateTime = dateTime;
     ReadAlertSettings();
+}
+
+void CEngine::ConfigureTrapReceiver(const CSnAdvSnmpTrapRcvSettings& settings) {
+    if (m_trapReceiver && settings.Format() == m_trapSettings.Format())
+        return;
+    m_trapReceiver.reset();
+    m_trapSettings = settings;
+    if (settings.Enabled) {
+        std::weak_ptr<RunEvents> events = m_events;
+        m_trapReceiver = std::make_unique<CTrapReceiver>(settings, m_root, [events](ReceivedTrap trap) {
+            if (const auto alive = events.lock())
+                alive->PostTrap(std::move(trap));
+        });
+        if (m_options.Log) {
+            if (m_trapReceiver->Listening())
+                m_options.Log->Info("SNMP trap receiver listening on UDP port %d", m_trapReceiver->Port());
+            else
+                m_options.Log->Error("SNMP trap receiver: %s", m_trapReceiver->Error().c_str());
+        }
+    }
+    // Checks that wait for traps say whether any can come.
+    for (auto& [id, state] : m_checks)
+        if (state.Mode == 2 && !state.Running && (!state.HasLine || state.Line.LastUpdate == 0))
+            PublishWaiting(id, state);
+}
+
+void CEngine::DrainTraps() {
+    for (const ReceivedTrap& trap : m_events->TakeTraps())
+        ApplyTrap(trap);
+}
+
+// A check of the trap type takes its status from every trap that passes its filters; any
+// other check in the trap scan mode runs once for every trap.
+void CEngine::ApplyTrap(const ReceivedTrap& trap) {
+    for (auto& [id, state] : m_checks) {
+        if (state.Mode != 2)
+            continue;
+        const CSnNodeCfg cfg = state.Config();
+        if (cfg.OnHold != 0)
+            continue;
+        if (cfg.Function.Type != kTypeSnmpTrapReceive) {
+            state.RunNow = true;
+            if (!state.Running)
+                Enqueue(id, state);
+            continue;
+        }
+        const SnmpTrapSettings filters = SnmpTrapSettings::Read(cfg.Function);
+        if (!TrapMatches(filters, trap))
+            continue;
+        const std::string said = DescribeTrap(trap);
+        const std::string data = trap.Variables.empty() ? trap.Oid : trap.Variables.front().Value;
+        CheckOutcome outcome = filters.ErrorWhenReceived ? CheckOutcome::Error(said, FirstLine(data, 60))
+                                                         : CheckOutcome::Success(said, FirstLine(data, 60));
+        outcome.DurationSecs = 0;
+        FinishRun(id, state, outcome);
+    }
 }
 
 void CEngine::ReadAlertSettings() {
@@ -626,6 +702,7 @@ void CEngine::Tick() {
     if (!m_started || m_stopped)
         return;
     DrainEvents();
+    DrainTraps();
     GiveUpOverdueRuns();
     if (m_reloadRequested.exchange(false)) {
         if (LoadConfiguration(false) == 0)
@@ -848,6 +925,9 @@ void CEngine::HandleRunNow(const std::vector<std::int32_t>& ids) {
     }
     for (std::int32_t id : checks) {
         CheckState& state = m_checks.at(id);
+        // A trap check has nothing to run: it waits for the next trap.
+        if (state.Mode == 2 && state.Config().Function.Type == kTypeSnmpTrapReceive)
+            continue;
         state.RunNow = true;
         // A running check goes into the queue again once its run ends.
         if (!state.Running)
@@ -970,9 +1050,16 @@ void CEngine::PublishWaiting(std::int32_t id, CheckState& state) {
                                         ? CQvcString("Waiting for its next scheduled run on ") + FormatTime(state.NextDueWall)
                                         : CQvcString("Waiting: no scheduled run lies ahead");
         Publish(id, state, kStatusNone, response, {}, {}, 0, true);
+    } else if (m_trapReceiver && m_trapReceiver->Listening()) {
+        // Until a trap sets it, the check shows the receiver's default status.
+        Publish(id, state, m_trapSettings.DefaultStatus,
+                "Waiting for an SNMP trap on UDP port " + std::to_string(m_trapReceiver->Port()), {}, {}, 0, true);
     } else {
-        Publish(id, state, kStatusUncertain, "Runs on incoming SNMP traps, which this engine does not receive", {}, {},
-                0, true);
+        Publish(id, state, kStatusUncertain,
+                m_trapReceiver ? "Runs on incoming SNMP traps, but the SNMP trap receiver " + m_trapReceiver->Error()
+                               : std::string("Runs on incoming SNMP traps: the SNMP trap receiver is off in the "
+                                             "global settings"),
+                {}, {}, 0, true);
     }
     state.Line.LastUpdate = lastUpdate;
     PutLine(id, state);

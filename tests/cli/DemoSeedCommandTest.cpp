@@ -1,6 +1,7 @@
 // sentrelle demo-seed: the demo's folders and checks, added once.
 #include "CliTestRun.h"
 #include "model/CfgTestRoot.h"
+#include "model/checks/CheckSettings.h"
 #include "model/checks/CheckTypes.h"
 #include "model/console/ManagerPreferences.h"
 #include "model/notify/SnSmtpSettings.h"
@@ -66,4 +67,35 @@ TEST(DemoSeedCommand, AddsFoldersAndChecksOnceWithTheirSettings) {
     EXPECT_NE(o.Out.find("nothing added"), std::string::npos) << o.Out;
     EXPECT_EQ(prefs::ReadLong("Manager", "column08", 0), 61);
     EXPECT_EQ(stored(), "14/3/" + std::to_string(kTypeTcpIp) + ":7001/127.0.0.1:8080/operator@demo.test/127.0.0.1:2525");
+
+    // With an SNMP agent, a demo made before gets the check that asks it; a later run with
+    // another port moves the check there.
+    const auto snmpCheck = [] {
+        CSnCfg store("Test");
+        CSnNode* root = nullptr;
+        if (store.Open(true, true) != 0 || store.LoadAllNodes(root) != 0)
+            return SnmpGetSettings();
+        const CSnNode* check = CSnCfg::FindNodeByName(root, "Demo SNMP agent");
+        const SnmpGetSettings s = check ? SnmpGetSettings::Read(check->Cfg.Function) : SnmpGetSettings();
+        store.FreeTree(root);
+        return s;
+    };
+    SnmpGetSettings expected;
+    expected.Host = "127.0.0.1";
+    expected.Port = 1161;
+    expected.Community = "demo";
+    expected.Oid = "1.3.6.1.2.1.1.3.0";
+    expected.DataType = 9;
+    expected.Operator1 = 5;
+    expected.Value1 = "0";
+    for (const char* port : {"1161", "1162"}) {
+        std::vector<std::string> withAgent = seed;
+        withAgent.insert(withAgent.end(), {"--snmp-port", port});
+        o = RunCli(withAgent);
+        ASSERT_EQ(o.Code, 0) << o.Err;
+        EXPECT_NE(o.Out.find(port == std::string("1161") ? "Added 1 demo checks" : "nothing added"), std::string::npos)
+            << o.Out;
+        expected.Port = std::stoi(port);
+        EXPECT_EQ(snmpCheck(), expected);
+    }
 }

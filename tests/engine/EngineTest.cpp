@@ -5,12 +5,19 @@
 #include "model/settings/SnAdvancedSettings.h"
 #include "model/settings/SnMaintenanceSettings.h"
 #include "engine/EngineLog.h"
+#include "engine/NotificationSender.h"
+#include "model/checks/CheckSettings.h"
+#include "model/checks/CheckTypes.h"
+#include "model/notify/SnSnmpNotificationRequest.h"
 
 #include "EngineTestSupport.h"
+#include "ForkedChild.h"
+#include "LoopbackSockets.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -214,7 +221,7 @@ TEST_F(EngineTest, ScheduledChecksRunAtTheirEntriesInLocalTime) {
     EXPECT_EQ(inst.RawLine(weekly).value_or(""),
               "0||0||0||||0||||Waiting for its next scheduled run on 03/05/2024 10:30:00 AM");
     EXPECT_EQ(Said({traps}),
-              std::vector<std::string>{"Uncertain: Runs on incoming SNMP traps, which this engine does not receive"});
+              std::vector<std::string>{"Uncertain: Runs on incoming SNMP traps: the SNMP trap receiver is off in the global settings"});
     Advance(29 * 60 + 59);
     EXPECT_EQ(runner->Runs(weekly), 0);
     Advance(1);
@@ -465,4 +472,83 @@ TEST_F(EngineTest, ChecksThatStartLateAreReportedOnceAMinute) {
                                lateLines().front(), "Behind schedule: 1 checks started late in the last minute (median "
                                                     "61.0 s, maximum 61.0 s late); 0 due checks have not started yet"}));
     engine.reset(); // it logs its stop
+}
+
+// The trap receiver on a free port of this computer: checks of the trap type show the
+// receiver's default status until a trap that passes their filters sets theirs; traps
+// of another community are dropped, the others logged.
+TEST_F(EngineTest, TrapChecksTakeTheirStatusFromTheTrapsTheyMatch) {
+    int port = 0;
+    ::close(testsupport::OpenLoopbackSocket(SOCK_DGRAM, port));
+    CSnAdvancedSettings advanced;
+    ASSERT_EQ(advanced.Read(inst.store), 0);
+    advanced.SnmpTrapRcv.Enabled = true;
+    advanced.SnmpTrapRcv.Port = port;
+    advanced.SnmpTrapRcv.AllCommunities = false;
+    advanced.SnmpTrapRcv.EnableLogging = true;
+    advanced.SnmpTrapRcv.TextLog = "<SNROOT>traps.txt";
+    advanced.SnmpTrapRcv.TextSeparator = "|";
+    ASSERT_EQ(advanced.Write(inst.store), 0);
+    const auto trapCheck = [&](const char* name, const std::function<void(SnmpTrapSettings&)>& edit) {
+        return inst.AddCheck(name, kTypeSnmpTrapReceive, [&](CSnNodeCfg& c) {
+                   c.ScanFrequency.Mode = 2;
+                   SnmpTrapSettings s; // as a new check of the type
+                   edit(s);
+                   s.Write(c.Function);
+               })->Id();
+    };
+    const std::int32_t disk = trapCheck("Disk", [](SnmpTrapSettings& s) {
+        s.Oid = "1.3.6.1.4.1.99.7";
+        s.MatchValue = true;
+        s.Value = "disk full";
+    });
+    const std::int32_t alarm = trapCheck("Any v1 trap", [](SnmpTrapSettings& s) {
+        s.Version = 1;
+        s.ErrorWhenReceived = true;
+    });
+    inst.WriteTree();
+    StartEngine();
+    Step();
+    const std::string waiting = "Uncertain: Waiting for an SNMP trap on UDP port " + std::to_string(port);
+    EXPECT_EQ(Said({disk, alarm}), std::vector<std::string>({waiting, waiting}));
+
+    const auto send = [&](int version, const char* community) {
+        CSnSnmpNotificationRequest trap;
+        trap.Agent = "127.0.0.1:" + std::to_string(port);
+        trap.Community = community;
+        trap.OID = "1.3.6.1.4.1.99.7";
+        trap.OIDValue = "disk full";
+        trap.OIDType = 8;
+        trap.ProtocolVersion = version;
+        trap.GenericTrap = 6;
+        EXPECT_EQ(SendTestTrap(trap, RunContext{}).ErrorCode, 0);
+    };
+    send(2, "private");
+    send(2, "public");
+    const std::string fromV2 = "SNMP v2c trap 1.3.6.1.4.1.99.7 from 127.0.0.1: 1.3.6.1.4.1.99.7=disk full";
+    ASSERT_TRUE(TickUntil([&] { return inst.Line(disk).Status == kStatusSuccess; })) << Said({disk})[0];
+    EXPECT_EQ(Said({disk, alarm}), std::vector<std::string>({"Success: " + fromV2, waiting}));
+    send(1, "public");
+    ASSERT_TRUE(TickUntil([&] { return inst.Line(alarm).Status != kStatusUncertain; }));
+    const std::string fromV1 = "SNMP v1 trap 1.3.6.1.4.1.99.7.0.0 from 127.0.0.1: 1.3.6.1.4.1.99.7=disk full";
+    EXPECT_EQ(Said({disk, alarm}), std::vector<std::string>({"Success: " + fromV1, "Failure: " + fromV1}));
+    std::vector<std::string> logged;
+    std::istringstream log(testsupport::ReadFile(inst.Root() + "/traps.txt"));
+    for (std::string line; std::getline(log, line);)
+        logged.push_back(line.substr(line.find("] ") + 2));
+    EXPECT_EQ(logged, std::vector<std::string>({"127.0.0.1|SNMP v2c|public|1.3.6.1.4.1.99.7|1.3.6.1.4.1.99.7=disk full",
+                                                "127.0.0.1|SNMP v1|public|1.3.6.1.4.1.99.7.0.0|1.3.6.1.4.1.99.7=disk full"}));
+
+    // A trap of the distribution's sender, when it is installed.
+    if (::access("/usr/bin/snmptrap", X_OK) != 0)
+        GTEST_SKIP() << "snmptrap (package snmp) is not installed: traps of another sender not tried";
+    const pid_t sender = testsupport::Spawn([&] {
+        const std::string target = "127.0.0.1:" + std::to_string(port);
+        ::execl("/usr/bin/snmptrap", "snmptrap", "-v", "2c", "-c", "public", "-M", "/dev/null", target.c_str(), "",
+                "1.3.6.1.4.1.99.7.3", "1.3.6.1.4.1.99.7.3.1", "s", "disk full", static_cast<char*>(nullptr));
+        return 127;
+    });
+    EXPECT_EQ(testsupport::ExitStatus(sender), 0);
+    ASSERT_TRUE(TickUntil([&] { return Said({disk})[0].find("7.3 from") != std::string::npos; })) << Said({disk})[0];
+    EXPECT_EQ(Said({disk})[0], "Success: SNMP v2c trap 1.3.6.1.4.1.99.7.3 from 127.0.0.1: 1.3.6.1.4.1.99.7.3.1=disk full");
 }

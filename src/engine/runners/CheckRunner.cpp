@@ -8,6 +8,8 @@
 #include "engine/HttpRunner.h"
 #include "engine/IcmpPingRunner.h"
 #include "engine/MemoryUsageRunner.h"
+#include "engine/NtpRunner.h"
+#include "engine/SnmpGetRunner.h"
 #include "engine/ProcessRunner.h"
 #include "engine/TcpRunner.h"
 #include "engine/UnsupportedRunner.h"
@@ -53,6 +55,10 @@ std::unique_ptr<ICheckRunner> CreateCheckRunner(int type) {
         return std::make_unique<CTraceRouteRunner>();
     case kTypeVBScript: // only the directory checks: any other script is not supported
         return std::make_unique<CLdapRunner>();
+    case kTypeSnmpGet:
+        return std::make_unique<CSnmpGetRunner>();
+    case kTypeNtp:
+        return std::make_unique<CNtpRunner>();
     default:
         return std::make_unique<CUnsupportedRunner>(type);
     }

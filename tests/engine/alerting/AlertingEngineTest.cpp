@@ -10,7 +10,7 @@
 #include "model/notify/SnSmtpSettings.h"
 
 #include "../EngineTestSupport.h"
-#include "BerReader.h"
+#include "engine/BerReader.h"
 #include "LoopbackSmtpSink.h"
 #include "LoopbackSockets.h"
 
@@ -144,11 +144,11 @@ TEST(AlertChannels, TrapCarriesTheEventUnderTheConfiguredOid) {
     ASSERT_FALSE(datagram.empty());
     // Version 2c and the community; the bindings after sysUpTime: the trap OID, the
     // message, and the event's fields.
-    const bertest::Tlv message = bertest::DecodeAll(datagram);
-    std::string said = bertest::Render(message.Parts.at(0)) + " " + bertest::Render(message.Parts.at(1));
+    const ber::Tlv message = ber::Decode(datagram).value();
+    std::string said = ber::Render(message.Parts.at(0)) + " " + ber::Render(message.Parts.at(1));
     const auto& bindings = message.Parts.at(2).Parts.at(3).Parts;
     for (std::size_t i = 1; i < bindings.size(); ++i)
-        said += " " + bertest::Render(bindings[i]);
+        said += " " + ber::Render(bindings[i]);
     EXPECT_EQ(said,
               "02:1 'public' 30{1.3.6.1.6.3.1.1.4.1.0 1.9} 30{1.9 'Web: Failure'} 30{1.9.1 'Web'} "
               "30{1.9.2 'web1'} 30{1.9.3 'TCP'} 30{1.9.4 'Failure'} 30{1.9.5 '12 ms'} 30{1.9.6 'refused'} "

@@ -1,12 +1,14 @@
 // The engine against servers of the distribution rather than peers of our own reading of
-// each protocol: an SMTP server (python3 -m aiosmtpd), an SNMP trap receiver (snmptrapd)
-// and a DNS server (dnsmasq), each run by the test on a free port of 127.0.0.1 and
-// stopped after it.  A test whose program is not installed is skipped.
+// each protocol: an SMTP server (python3 -m aiosmtpd), an SNMP trap receiver (snmptrapd),
+// a DNS server (dnsmasq) and an SNMP agent (snmpd), each run by the test on a free port of
+// 127.0.0.1 and stopped after it.  A test whose program is not installed is skipped.
 #include "engine/alerting/DefaultChannels.h"
+#include "model/checks/CheckSettings.h"
 #include "model/checks/CheckTypes.h"
 
 #include "../runners/RunnerTestSupport.h"
 #include "ForkedChild.h"
+#include "LoopbackSnmp.h"
 #include "LoopbackSockets.h"
 #include "TestSupport.h"
 
@@ -251,4 +253,41 @@ TEST(RealServers, DnsChecksAgainstADnsServer) {
         EXPECT_EQ(outcome.Data.IsEmpty() && outcome.kind != CheckOutcome::Kind::Success ? described : got + "]", said)
             << name << " " << type << ": " << described;
     }
+}
+
+TEST(RealServers, SnmpGetChecksAgainstAnSnmpAgent) {
+    if (testsupport::LoopbackSnmpd::Program().empty())
+        GTEST_SKIP() << "snmpd (package snmpd) is not installed";
+    testsupport::LoopbackSnmpd snmpd;
+    ASSERT_TRUE(snmpd.Ready()) << snmpd.Log();
+    const auto check = [&](const std::string& community, const std::string& oid, int type, int op,
+                           const std::string& value, bool v1 = false) {
+        CSnNodeCfg cfg = runnertest::MakeCheck(kTypeSnmpGet);
+        SnmpGetSettings s = SnmpGetSettings::Read(cfg.Function);
+        s.Host = "127.0.0.1";
+        s.Port = snmpd.Port();
+        s.Community = community;
+        s.Oid = oid;
+        s.DataType = type;
+        s.Operator1 = op;
+        s.Value1 = value;
+        s.Version1 = v1;
+        s.Write(cfg.Function);
+        return RunCheck(cfg, runnertest::Context(1500ms));
+    };
+    const std::string description = testsupport::LoopbackSnmpd::kDescription;
+    const CheckOutcome named = check("sentrelle", "1.3.6.1.2.1.1.1.0", 8, 1, description);
+    EXPECT_EQ(runnertest::Describe(named), "Success: 1.3.6.1.2.1.1.1.0 = " + description + " (String): Equal To '" +
+                                               description + "' holds [" + description + "] {}");
+    // The agent has been up for more than nothing, in SNMP v1 too.
+    for (bool v1 : {false, true}) {
+        const CheckOutcome up = check("sentrelle", "1.3.6.1.2.1.1.3.0", 9, 5, "0", v1);
+        EXPECT_EQ(up.kind, CheckOutcome::Kind::Success) << runnertest::Describe(up);
+        EXPECT_NE(up.Response.Str().find("(TimeTicks): Greater Than '0' holds"), std::string::npos);
+    }
+    // The agent ignores a community it does not know: the check ends at its time-out.
+    const CheckOutcome wrong = check("guess", "1.3.6.1.2.1.1.3.0", 9, 5, "0");
+    const std::string silence = "Error: SNMP GET of 1.3.6.1.2.1.1.3.0 (SNMP v2c): no answer from the agent at "
+                                "127.0.0.1:" + std::to_string(snmpd.Port()) + " within ";
+    EXPECT_EQ(runnertest::Describe(wrong).substr(0, silence.size()), silence);
 }

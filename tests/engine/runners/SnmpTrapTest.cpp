@@ -1,7 +1,8 @@
-// The BER writer and the SNMP traps built with it, read back with a small BER reader of
-// the tests' own.
-#include "BerReader.h"
+// The BER writer and the SNMP traps built with it, read back with the engine's BER reader;
+// the reader's refusal of malformed datagrams.
+#include "engine/BerReader.h"
 #include "engine/BerWriter.h"
+#include "engine/SnmpMessage.h"
 #include "engine/SnmpTrapMessage.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +14,7 @@
 
 namespace {
 
-using namespace bertest;
+using namespace ber;
 
 std::string IntegerBytes(std::int64_t value, unsigned char tag = CBerWriter::kInteger) {
     CBerWriter ber;
@@ -80,7 +81,7 @@ TEST(BerWriter, ObjectIdentifiersAndLengths) {
     EXPECT_EQ(Hex(bytes.substr(0, 4)), "30 82 01 FB");
     EXPECT_EQ(Hex(bytes.substr(4, 3)), "04 81 C8");
     EXPECT_EQ(Hex(bytes.substr(207, 4)), "04 82 01 2C");
-    const Tlv tlv = DecodeAll(bytes);
+    const Tlv tlv = Decode(bytes).value();
     ASSERT_EQ(tlv.Parts.size(), 2u);
     EXPECT_EQ(tlv.Parts[1].Content, std::string(300, 'b'));
     strings.End(); // nothing open: no change
@@ -92,7 +93,7 @@ TEST(SnmpTrap, Version1TrapAndVersion2Notification) {
     ASSERT_EQ(BuildSnmpTrap(Trap(1), message, why), 0) << why;
     // version-1, community, Trap-PDU: enterprise, agent address, generic and specific
     // trap, uptime, one binding.
-    EXPECT_EQ(Render(DecodeAll(message)), "30{02:0 'public' A4{1.3.6.1.4.1.8072.2.3 40:7F 00 00 01 02:6 02:0 43:123456 "
+    EXPECT_EQ(Render(Decode(message).value()), "30{02:0 'public' A4{1.3.6.1.4.1.8072.2.3 40:7F 00 00 01 02:6 02:0 43:123456 "
                                           "30{30{1.3.6.1.4.1.8072.2.3 02:42}}}}");
 
     // version-2c, SNMPv2-Trap-PDU: request ID, error status and index, then uptime, the
@@ -103,7 +104,7 @@ TEST(SnmpTrap, Version1TrapAndVersion2Notification) {
     for (const auto& [generic, trapOid] : {std::pair{6, "1.3.6.1.4.1.8072.2.3"}, std::pair{0, "1.3.6.1.6.3.1.1.5.1"}}) {
         content.GenericTrap = generic;
         ASSERT_EQ(BuildSnmpTrap(content, message, why), 0) << why;
-        EXPECT_EQ(Render(DecodeAll(message)),
+        EXPECT_EQ(Render(Decode(message).value()),
                   std::string("30{02:1 'public' A7{02:77 02:0 02:0 30{30{1.3.6.1.2.1.1.3.0 43:123456} "
                               "30{1.3.6.1.6.3.1.1.4.1.0 ") +
                       trapOid + "} 30{1.3.6.1.4.1.8072.2.3 'disk full'}}}}");
@@ -134,7 +135,7 @@ TEST(SnmpTrap, ValuesInTheirTypes) {
         content.Value = c.value;
         std::string message, why;
         ASSERT_EQ(BuildSnmpTrap(content, message, why), 0) << c.type << ": " << why;
-        const Tlv value = DecodeAll(message).Parts[2].Parts[5].Parts[0].Parts[1];
+        const Tlv value = Decode(message).value().Parts[2].Parts[5].Parts[0].Parts[1];
         EXPECT_EQ(value.Tag, c.tag) << c.type;
         EXPECT_EQ(Hex(value.Content), c.content) << c.type;
     }
@@ -166,3 +167,38 @@ TEST(SnmpTrap, RefusedContents) {
     EXPECT_EQ(why, "Value 'forty-two' is not an integer (-2147483648 to 2147483647)");
     EXPECT_TRUE(message.empty());
 }
+
+namespace {
+
+TEST(BerReader, MalformedBytesAreRefusedNotRead) {
+    const std::string nested = [] {
+        std::string bytes = "\x05\x00";
+        for (int i = 0; i < 20; ++i)
+            bytes = std::string("\x30") + static_cast<char>(bytes.size()) + bytes;
+        return bytes;
+    }();
+    const std::pair<const char*, std::string> cases[] = {
+        {"empty", ""},
+        {"cut short", std::string("\x30\x05\x02\x01", 4)},
+        {"inner length past the outer", std::string("\x30\x03\x02\x05\x01", 5)},
+        {"indefinite length", std::string("\x30\x80\x00\x00", 4)},
+        {"length of five bytes", std::string("\x04\x85\x00\x00\x00\x00\x01\x41", 8)},
+        {"bytes after the value", std::string("\x05\x00\x05", 3)},
+        {"multi-byte tag", std::string("\x1f\x01\x00", 3)},
+        {"nested too deep", nested},
+    };
+    for (const auto& [what, bytes] : cases)
+        EXPECT_FALSE(Decode(bytes).has_value()) << what;
+    // Long-form lengths are read; values out of their type's range are not.
+    EXPECT_EQ(Decode(std::string("\x04\x81\x01\x41", 4)).value().Content, "A");
+    EXPECT_FALSE(Integer({0x02, std::string(9, '\x01'), {}}).has_value());
+    EXPECT_FALSE(ObjectId({0x06, "\x2b\x86", {}}).has_value());
+    EXPECT_EQ(Unsigned({0x46, std::string("\x00\xff\xff\xff\xff\xff\xff\xff\xff", 9), {}}).value(), ~0ULL);
+    // A message that is valid BER but no SNMP message.
+    SnmpMessage message;
+    std::string why;
+    EXPECT_FALSE(ReadSnmpMessage(std::string("\x30\x03\x02\x01\x03", 5), message, why));
+    EXPECT_EQ(why, "not an SNMP message");
+}
+
+} // namespace

@@ -28,6 +28,7 @@
 #include "engine/WorkerPool.h"
 #include "engine/alerting/AlertQueue.h"
 #include "engine/alerting/AlertRequests.h"
+#include "model/settings/SnAdvSnmpTrapRcvSettings.h"
 #include "engine/alerting/AlertRules.h"
 #include "library/QvcBase.h"
 #include "model/store/SnCfg.h"
@@ -45,6 +46,9 @@
 #include <thread>
 #include <unordered_map>
 #include <vector>
+
+class CTrapReceiver;
+struct ReceivedTrap;
 
 class CEngine : public CQvcBase {
 public:
@@ -157,6 +161,11 @@ private:
     LoadCounts DiffChecks(const std::map<std::int32_t, const CSnNodeCfg*>& loaded, bool initial);
     void ResolveDependencies(const std::map<std::int32_t, const CSnNodeCfg*>& loaded);
     void ReadGlobalSettings();
+    // Starts, restarts or stops the SNMP trap receiver as its settings say.
+    void ConfigureTrapReceiver(const CSnAdvSnmpTrapRcvSettings& settings);
+    // Applies the traps received since the last pass to the checks they match.
+    void DrainTraps();
+    void ApplyTrap(const ReceivedTrap& trap);
     // The settings, templates and address books that alert deliveries use.
     void ReadAlertSettings();
     // Hands what is due after the check published `status` to the alert queue.
@@ -221,6 +230,9 @@ private:
     AlertAddressBook m_addressBook;
     std::unordered_map<std::int32_t, std::string> m_folderPaths;
     std::shared_ptr<RunEvents> m_events;
+    // The SNMP trap receiver while it is enabled, and the settings it was started with.
+    std::unique_ptr<CTrapReceiver> m_trapReceiver;
+    CSnAdvSnmpTrapRcvSettings m_trapSettings;
 
     std::map<std::int32_t, CheckState> m_checks;
     // The due queue: min-heaps by due time, on the monotonic clock (scan mode 0 and
