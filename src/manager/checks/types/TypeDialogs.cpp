@@ -10,6 +10,8 @@
 #include "manager/checks/types/internet/DialogTypeSnmp.h"
 #include "manager/checks/types/internet/DialogTypeSnmpTrapRcv.h"
 #include "manager/checks/types/internet/DialogTypeTraceRoute.h"
+#include "manager/checks/types/scripts/DialogTypePowShell.h"
+#include "manager/checks/types/scripts/DialogTypeVBScript1.h"
 #include "manager/checks/types/unix/DialogTypeRsh.h"
 #include "manager/checks/types/unix/DialogTypeSsh.h"
 #include "manager/checks/types/internet/DialogTypePOP3.h"
@@ -46,4 +48,6 @@ void RegisterTypeDialogs(CCheckDialogRegistry& registry) {
     registry.AddType(kTypeTftp, TypeDialogOf<CDialogTypeTftp>());
     registry.AddType(kTypeSftp, TypeDialogOf<CDialogTypeSftp>());
     registry.AddType(kTypeSmtpToPop3, TypeDialogOf<CDialogTypeSmtp2Pop3>());
+    registry.AddType(kTypeVBScript, TypeDialogOf<CDialogTypeVBScript1>());
+    registry.AddType(kTypePowerShell, TypeDialogOf<CDialogTypePowShell>());
 }
