@@ -48,6 +48,7 @@ TEST(ScriptDialogRules, VbScript) {
         {kVbs + "a.vbs", " ", 900, kVbsFunction, "VBScript Function is required."},
         {kVbs + "a.vbs", "Other", 0, kVbsFunction, "Function 'Other' not defined in file 'a.vbs'."},
         {kVbs + "missing.vbs", "Check", 900, kVbsFunction, "Function 'Check' not defined in file 'missing.vbs'."},
+        {"<SNROOT>scripts\\c.vbs", "Other", 900, kVbsFunction, "Function 'Other' not defined in file 'c.vbs'."},
         {"<SNROOT>scripts\\c.vbs", "Check", 900, kVbsFile, Outside(kVbs)},
         {kVbs + "..\\d.vbs", "Check", 900, kVbsFile, Outside(kVbs)},
         {kVbs + "a.vbs", "Check", 0, kVbsTimeout, kTimeout},

@@ -27,7 +27,8 @@ ScriptCallRows ScriptCallRows::Build(QWidget& owner, QFormLayout& form) {
     rows.description = new QPlainTextEdit(&owner);
     rows.description->setObjectName("description");
     rows.description->setReadOnly(true);
-    rows.description->setFixedHeight(rows.description->fontMetrics().lineSpacing() * 6);
+    rows.description->setFixedHeight(rows.description->fontMetrics().lineSpacing() * 9);
+    rows.description->setMinimumWidth(480);
     form.addRow("Description:", rows.description);
     rows.usage = ShownLine(owner, "usage");
     form.addRow("Usage:", rows.usage);
