@@ -79,6 +79,7 @@ TEST(ScriptDialogRules, PowerShell) {
         {"", 0, kPs1File, "PowerShell file is required."},
         {kPs1, 60, kPs1File, "PowerShell file is required."},
         {kPs1 + "none.ps1", 0, kPs1File, "File '" + kPs1 + "none.ps1' does not exist."},
+        {"<SNROOT>x.ps1", 60, kPs1File, "File '<SNROOT>x.ps1' does not exist."},
         {kVbs + "c.ps1", 60, kPs1File, Outside(kPs1)},
         {kPs1 + "a.ps1", 0, kPs1Timeout, kTimeout},
         {kPs1 + "a.ps1", 86401, kPs1Timeout, kTimeout},
