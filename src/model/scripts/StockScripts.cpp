@@ -3,7 +3,9 @@
 #include "library/QvcPath.h"
 #include "platform/System.h"
 
-#include <cstring>
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <system_error>
 
 namespace {
@@ -200,7 +202,12 @@ int InstallStockScripts(const CQvcString& engineRoot, CQvcString& message) {
         const CQvcString path = PathJoin(ScriptDirectory(script.Kind, engineRoot), script.Name);
         if (platform::FileExists(path.Str()))
             continue;
-        if (const int error = platform::WriteFileAtomically(path.Str(), script.Text.Str(), false); error != 0) {
+        // Readable by all, writable by the owner only, whatever the umask: the engine runs
+        // what these files say.
+        int error = platform::WriteFileAtomically(path.Str(), script.Text.Str(), false);
+        if (error == 0 && ::chmod(path.c_str(), 0644) != 0)
+            error = errno;
+        if (error != 0) {
             message = "cannot write the script '" + path + "': " +
                       CQvcString(std::error_code(error, std::generic_category()).message());
             return -1;

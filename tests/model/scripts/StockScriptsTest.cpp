@@ -10,6 +10,8 @@
 
 #include "ScriptTestFiles.h"
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -28,7 +30,10 @@ protected:
     void SetUp() override {
         root = dir.File("root");
         CQvcString message;
-        ASSERT_EQ(CSnInstallation::Initialize(CQvcString(root), message), 0) << message.Str();
+        const mode_t old = ::umask(0); // the scripts must not inherit an open umask
+        const long code = CSnInstallation::Initialize(CQvcString(root), message);
+        ::umask(old);
+        ASSERT_EQ(code, 0) << message.Str();
         root += "/";
     }
     std::string root;
@@ -59,8 +64,10 @@ TEST_F(StockScriptsTest, InitShipsTheScriptsInTheFormTheDialogsRead) {
               "\"localhost\"|\"dc=demo\"|\"alice\"|\"operators\"|\"\"|\"\"");
     EXPECT_EQ(read("Samples.vbs", "CheckFolderFileCount"), "strFolder|nMaxFiles host 0 sample \"/tmp\"|500");
 
-    // A second init keeps what a user made of a stock script.
+    // Writable by the owner only; a second init keeps what a user made of a stock script.
     const std::string ldap = root + "scripts/monitor (vbs)/DirectoryService.vbs";
+    struct stat st {};
+    EXPECT_EQ(::stat(ldap.c_str(), &st) == 0 ? st.st_mode & 07777 : 0, 0644u);
     testsupport::WriteFile(ldap, "' mine\n");
     CQvcString message;
     ASSERT_EQ(CSnInstallation::Initialize(CQvcString(root), message), 0) << message.Str();
