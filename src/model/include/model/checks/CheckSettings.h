@@ -711,7 +711,9 @@ struct RemoteCommandSettings {
 //   Param1          the script file, below the engine's VBScript directory
 //                   ("<SNROOT>scripts\monitor (vbs)\" and its subdirectories)
 //   Param2          the function called
-//   Param3..Param8  its six arguments, as texts
+//   Param3..Param8  its six arguments, as texts written as in the VBScript call: a text
+//                   in double quotes ("\"server1\""), a number bare; the dialog fills them
+//                   from the sample line of the function's header comment
 //   ScriptTimeout   seconds the script may run (default 900)
 //   ParamByteCodes  (a new check has "10"; kept as it is)
 struct ScriptCheckSettings {
