@@ -72,9 +72,9 @@ fi
 # shellcheck source=/dev/null
 source "$demo/ports"
 
-if [[ ! -f "$demo/root/Configuration/Config.mdb" ]]; then
-  "$bin/sentrelle" init "$demo/root"
-fi
+# Init is safe to repeat: it keeps the configuration and adds what is missing, such as
+# the stock scripts of a newer build.
+"$bin/sentrelle" init "$demo/root" >/dev/null
 "$bin/sentrelle" demo-seed --tcp-port "$tcp_port" --http-port "$http_port" --smtp-port "$smtp_port" \
   --snmp-port "$snmp_port"
 mkdir -p "$demo/mail"

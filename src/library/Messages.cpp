@@ -106,6 +106,8 @@ constexpr MessageEntry kMessages[] = {
     {51636, "You must select at least one day of the week."},
     {51648, "Directory must be in UNC format (i.e.: \\\\server\\share\\...)."},
     {51662, "A valid probe is required."},
+    {51667, "The VBScript file must be in the Engine's VBScript directory %s or in one of its subdirectories. "
+            "Copy the file there first."},
     {51668, "VBScript file is required."},
     {51674, "Unable to create file '%s'."},
     {51684, "Function '%s' not defined in file '%s'."},
@@ -211,6 +213,8 @@ constexpr MessageEntry kMessages[] = {
     {61531, "You do not have Write permissions on the configuration file (CONFIG.MDB). Ask your system "
             "administrator to change the NTFS and/or share permissions on the configuration file."},
     {61537, "Error treshold must be between 1 and %d."},
+    {61545, "The PowerShell file must be in the Engine's PowerShell directory %s or in one of its "
+            "subdirectories. Copy the file there first."},
     {61547, "PowerShell file is required."},
     {61552, "Placeholder '%s' is required in the Display Name field when creating multiple checks."},
     {61553, "Invalid IP address: '%s'."},

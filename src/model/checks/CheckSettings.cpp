@@ -1023,3 +1023,27 @@ void EnvironmentalSettings::Write(CSnNodeCfgFunction& f) const {
     f.Param3 = Low + "|" + High;
     f.Param5 = JoinAll({Log ? "1" : "0", LogDatabase, LogTable, LogFile, LogExtra}, "||");
 }
+
+PowerShellSettings PowerShellSettings::Read(const CSnNodeCfgFunction& f) {
+    PowerShellSettings s;
+    s.File = Halves(f.Param1).first;
+    const CQvcString* args[] = {&f.Param3, &f.Param4, &f.Param5, &f.Param6, &f.Param7, &f.Param8};
+    for (std::size_t i = 0; i < s.Args.size(); ++i)
+        s.Args[i] = args[i]->Str();
+    s.TimeoutSecs = f.ScriptTimeout > 0 ? f.ScriptTimeout : s.TimeoutSecs;
+    s.StopOnTimeout = FlagAt(f.ParamByteCodes, 0, s.StopOnTimeout);
+    s.TimeoutIsError = FlagAt(f.ParamByteCodes, 1, s.TimeoutIsError);
+    s.ErrorOnStderr = FlagAt(f.ParamByteCodes, 2, s.ErrorOnStderr);
+    return s;
+}
+
+void PowerShellSettings::Write(CSnNodeCfgFunction& f) const {
+    f.Param1 = File;
+    CQvcString* args[] = {&f.Param3, &f.Param4, &f.Param5, &f.Param6, &f.Param7, &f.Param8};
+    for (std::size_t i = 0; i < 6; ++i)
+        *args[i] = i < Args.size() ? Args[i] : std::string();
+    f.ScriptTimeout = TimeoutSecs;
+    f.ParamByteCodes = WithCode(f.ParamByteCodes, 0, Flag(StopOnTimeout));
+    f.ParamByteCodes = WithCode(f.ParamByteCodes, 1, Flag(TimeoutIsError));
+    f.ParamByteCodes = WithCode(f.ParamByteCodes, 2, Flag(ErrorOnStderr));
+}

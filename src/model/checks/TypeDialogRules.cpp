@@ -6,6 +6,7 @@
 #include "model/checks/HostList.h"
 #include "model/checks/ServerList.h"
 #include "model/notify/AddressRules.h"
+#include "model/scripts/ScriptFiles.h"
 
 #include <algorithm>
 #include <cctype>
@@ -332,29 +333,12 @@ DialogRefusal CheckNtpFields(const NtpSettings& f, const HostCheckLimits& limits
 DialogRefusal CheckSshFields(const SshSettings& f, const HostCheckLimits& limits,
                              const std::function<bool(const std::string&)>& fileExists) {
     const std::string key = Trim(f.KeyFile);
-    // The local script, "\" read as "/", must name a file below the SSH script directory.
-    const auto insideScripts = [](std::string path) {
-        std::string dir = kSshScriptDirectory;
-        for (std::string* text : {&path, &dir})
-            std::replace(text->begin(), text->end(), '\\', '/');
-        path = Trim(path);
-        const auto lower = [](std::string text) {
-            std::transform(text.begin(), text.end(), text.begin(),
-                           [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-            return text;
-        };
-        if (path.size() <= dir.size() || lower(path.substr(0, dir.size())) != lower(dir))
-            return false;
-        const auto parts = Parts(std::string_view(path).substr(dir.size()), '/');
-        return std::none_of(parts.begin(), parts.end(), [](std::string_view p) { return p == ".."; }) &&
-               !parts.back().empty();
-    };
     return First({
         RequiredHost(f.Host, kRemoteHostRequired, limits, kSshHost),
         When(f.UseKey && key.empty(), DialogRefusal::Plain("Private Key File is required.").At(kSshKeyFile)),
         When(f.UseKey && !key.empty() && !fileExists(key),
              DialogRefusal::Plain("Private Key File does not exist.").At(kSshKeyFile)),
-        When(f.CopyScript && !insideScripts(f.LocalScript),
+        When(f.CopyScript && !StoredPathInside(f.LocalScript, kSshScriptDirectory),
              DialogRefusal::Numbered(kSshDirectory, CQvcString(kSshScriptDirectory)).At(kSshLocalScript)),
         Range(f.Port, 1, 65535, kBadPort, kSshPort),
         Range(f.TimeoutMs, 1, 3600 * 1000, kBadTimeoutMs, kSshTimeout),
@@ -806,4 +790,60 @@ const std::vector<CodeTableEntry>& TemperatureUnits() {
     static const std::vector<CodeTableEntry> units{
         {0, "Fahrenheit"}, {1, "Celcius"}, {2, "Kelvin"}, {3, "Rankine"}};
     return units;
+}
+bool StoredPathInside(const std::string& stored, const std::string& directory) {
+    std::string path = Trim(stored);
+    std::string dir = directory;
+    for (std::string* text : {&path, &dir}) {
+        std::replace(text->begin(), text->end(), '\\', '/');
+        std::transform(text->begin(), text->end(), text->begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    }
+    if (path.size() <= dir.size() || path.compare(0, dir.size(), dir) != 0)
+        return false;
+    const auto parts = Parts(std::string_view(path).substr(dir.size()), '/');
+    return std::none_of(parts.begin(), parts.end(), [](std::string_view p) { return p == ".."; }) &&
+           !parts.back().empty();
+}
+
+namespace {
+constexpr unsigned kScriptOutsideDirectory = 51625;
+// The name after the last "\" or "/"; empty for a directory.
+std::string FileNameOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+constexpr const char* kBadScriptTimeout = "Bad value for the script time-out. Valid range is from 1 to 86400 seconds.";
+} // namespace
+
+DialogRefusal CheckVbScriptFields(const ScriptCheckSettings& f,
+                                  const std::function<bool(const std::string&, const std::string&)>& defined) {
+    const std::string file = Trim(f.File);
+    const std::string function = Trim(f.Function);
+    const std::string fileName = FileNameOf(file);
+    if (fileName.empty())
+        return DialogRefusal::Numbered(51668).At(kVbsFile);
+    if (function.empty())
+        return DialogRefusal::Numbered(51539).At(kVbsFunction);
+    if (!defined(file, function))
+        return DialogRefusal{51684, CQvcString().FormatGrow(MessageText(51684), function.c_str(), fileName.c_str()),
+                             kVbsFunction};
+    return First({
+        When(!StoredPathInside(file, kVbScriptDirectory),
+             DialogRefusal::Numbered(kScriptOutsideDirectory, CQvcString(kVbScriptDirectory)).At(kVbsFile)),
+        Range(f.TimeoutSecs, 1, 86400, kBadScriptTimeout, kVbsTimeout),
+    });
+}
+
+DialogRefusal CheckPowerShellFields(const PowerShellSettings& f,
+                                    const std::function<bool(const std::string&)>& fileExists) {
+    const std::string file = Trim(f.File);
+    if (FileNameOf(file).empty())
+        return DialogRefusal::Numbered(61547).At(kPs1File);
+    return First({
+        When(!fileExists(file), DialogRefusal::Numbered(51685, CQvcString(file)).At(kPs1File)),
+        When(!StoredPathInside(file, kPowerShellDirectory),
+             DialogRefusal::Numbered(kScriptOutsideDirectory, CQvcString(kPowerShellDirectory)).At(kPs1File)),
+        Range(f.TimeoutSecs, 1, 86400, kBadScriptTimeout, kPs1Timeout),
+    });
 }

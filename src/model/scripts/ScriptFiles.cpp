@@ -5,7 +5,9 @@
 #include "model/scripts/ParserVBScript.h"
 #include "platform/System.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <filesystem>
 #include <initializer_list>
 #include <string>
 #include <system_error>
@@ -298,4 +300,37 @@ ScriptFileResult DeleteScriptFile(const CQvcString& file) {
     ScriptFileResult result;
     result.path = file;
     return result;
+}
+
+CQvcString StoredScriptPath(ScriptKind kind, const CQvcString& path, const CQvcString& engineRoot) {
+    CQvcString directory = CanonicalPath(ScriptDirectory(kind, engineRoot));
+    const CQvcString file = CanonicalPath(path);
+    if (directory.IsEmpty() || file.IsEmpty())
+        return CQvcString();
+    directory.EnsureTrailing(platform::kPathSeparator);
+    if (file.Length() <= directory.Length() || file.Left(directory.Length()) != directory)
+        return CQvcString();
+    std::string below = file.Mid(directory.Length()).Str();
+    std::replace(below.begin(), below.end(), platform::kPathSeparator, '\\');
+    return CQvcString(kind == ScriptKind::VBScript ? kVbScriptDirectory : kPowerShellDirectory) + below;
+}
+
+std::vector<CQvcString> ScriptFilesOf(ScriptKind kind, const CQvcString& engineRoot) {
+    const CQvcString extension = kind == ScriptKind::VBScript ? ".vbs" : ".ps1";
+    std::vector<CQvcString> files;
+    std::error_code error;
+    for (auto it = std::filesystem::recursive_directory_iterator(ScriptDirectory(kind, engineRoot).Str(), error);
+         !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
+        CQvcString name(it->path().filename().string());
+        if (it->is_regular_file(error) && name.Length() > extension.Length() &&
+            name.Right(extension.Length()).EqualsNoCase(extension)) {
+            CQvcString stored = StoredScriptPath(kind, CQvcString(it->path().string()), engineRoot);
+            if (!stored.IsEmpty())
+                files.push_back(std::move(stored));
+        }
+    }
+    std::sort(files.begin(), files.end(), [](const CQvcString& a, const CQvcString& b) {
+        return a.CompareNoCase(b) < 0;
+    });
+    return files;
 }

@@ -4,6 +4,7 @@
 #include "library/QvcBase.h"
 #include "library/QvcPath.h"
 #include "model/scripts/ScriptFiles.h"
+#include "model/scripts/StockScripts.h"
 #include "model/store/SnCfgTemplate.h"
 #include "platform/Registry.h"
 #include "platform/System.h"
@@ -128,6 +129,8 @@ long CSnInstallation::Initialize(const CQvcString& root, CQvcString& message) {
         if (!EnsureDirectory(dir, 0755, false, message))
             return -1;
     }
+    if (InstallStockScripts(base, message) != 0)
+        return -1;
 
     const CQvcString templ = PathJoin(base, {"Sys", "Tpl", "Config", "Config.mdb"});
     if (long code = CSnCfgTemplate::Write(templ)) {

@@ -10,6 +10,8 @@
 #include "manager/checks/types/internet/DialogTypeSnmp.h"
 #include "manager/checks/types/internet/DialogTypeSnmpTrapRcv.h"
 #include "manager/checks/types/internet/DialogTypeTraceRoute.h"
+#include "manager/checks/types/scripts/DialogTypePowShell.h"
+#include "manager/checks/types/scripts/DialogTypeVBScript1.h"
 #include "manager/checks/types/unix/DialogTypeRsh.h"
 #include "manager/checks/types/unix/DialogTypeSsh.h"
 #include "manager/checks/types/internet/DialogTypePOP3.h"
@@ -64,4 +66,6 @@ void RegisterTypeDialogs(CCheckDialogRegistry& registry) {
     for (const std::int32_t type : AllCheckTypes()) // the environmental types share one dialog
         if (IsEnvironmentalType(type))
             registry.AddType(type, TypeDialogOf<CDialogTypeSensatronics>());
+    registry.AddType(kTypeVBScript, TypeDialogOf<CDialogTypeVBScript1>());
+    registry.AddType(kTypePowerShell, TypeDialogOf<CDialogTypePowShell>());
 }

@@ -711,7 +711,9 @@ struct RemoteCommandSettings {
 //   Param1          the script file, below the engine's VBScript directory
 //                   ("<SNROOT>scripts\monitor (vbs)\" and its subdirectories)
 //   Param2          the function called
-//   Param3..Param8  its six arguments, as texts
+//   Param3..Param8  its six arguments, as texts written as in the VBScript call: a text
+//                   in double quotes ("\"server1\""), a number bare; the dialog fills them
+//                   from the sample line of the function's header comment
 //   ScriptTimeout   seconds the script may run (default 900)
 //   ParamByteCodes  (a new check has "10"; kept as it is)
 struct ScriptCheckSettings {
@@ -741,6 +743,31 @@ inline constexpr const char* kMembershipFunction = "CheckGroupMembership";
 // Which of the two a check calls: 2 LDAP, 1 membership, 0 neither (the file's name part is
 // DirectoryService.vbs and the function matches, letter case ignored).
 int DirectoryFunctionMode(const ScriptCheckSettings& settings);
+
+// PowerShell (290): a whole .ps1 file run with arguments; it reports on standard output a
+// line beginning "SUCCESS:" or "UNCERTAIN:", with the data value after "DATA:".
+//   Param1          the script file, below the engine's PowerShell directory
+//                   ("<SNROOT>scripts\monitor (ps1)\" and its subdirectories); only the
+//                   text before a first "||" counts
+//   Param3..Param8  its six arguments, as texts
+//   ScriptTimeout   seconds the script may run (default 60)
+//   ParamByteCodes  (a new check has "110")
+//                   [0] '1': the script is stopped when it runs longer than ScriptTimeout
+//                   [1] '1': a script stopped so makes the check an error, '0' uncertain
+//                   [2] '1': output on standard error makes the check an error
+struct PowerShellSettings {
+    std::string File = "<SNROOT>scripts\\monitor (ps1)\\";
+    std::vector<std::string> Args = std::vector<std::string>(6);
+    int TimeoutSecs = 60;
+    bool StopOnTimeout = true;
+    bool TimeoutIsError = true;
+    bool ErrorOnStderr = false;
+
+    static PowerShellSettings Read(const CSnNodeCfgFunction& function);
+    // Writes every field above back in the stored form, the same that Read reads.
+    void Write(CSnNodeCfgFunction& function) const;
+    bool operator==(const PowerShellSettings&) const = default;
+};
 
 // --- reading and writing helpers shared by the structs above --------------------------------------
 // The option character at `position`, or `fallback` beyond the end of the text.

@@ -34,6 +34,8 @@ struct FtpSettings;
 struct TftpSettings;
 struct SftpSettings;
 struct Smtp2Pop3Settings;
+struct ScriptCheckSettings;
+struct PowerShellSettings;
 
 // What a dialog shows when a check fails: the message number (0 for a text without
 // one), the text, already filled with its value or limit, and the field to put the focus
@@ -249,6 +251,23 @@ DialogRefusal CheckCredentialsEntry(const CSnCfgServerCredentials::Entry& entry,
 // Replaces the entry of the same server (names compared without regard to case) or
 // appends it; the server name is trimmed first.
 void PutCredentials(CSnCfgServerCredentials& list, CSnCfgServerCredentials::Entry entry);
+
+// --- the script checks ---------------------------------------------------------------------
+// Whether a stored path ("\\" read as "/", letter case ignored) names a file inside the
+// stored `directory` or one of its subdirectories, without ".." steps.
+bool StoredPathInside(const std::string& stored, const std::string& directory);
+// VBScript: the file (51668; a directory alone counts as none), the function (51539), the
+// function defined in the file (51684, asked of `defined` with the stored file and the
+// function), the file in the VBScript directory (51625), the time-out 1..86400 seconds.
+enum VbScriptField { kVbsFile, kVbsFunction, kVbsTimeout };
+DialogRefusal CheckVbScriptFields(const ScriptCheckSettings& fields,
+                                  const std::function<bool(const std::string&, const std::string&)>& defined);
+// PowerShell: the file (61547; a directory alone counts as none), its existence (51685,
+// asked of `fileExists` with the stored file), the PowerShell directory (51625), the
+// time-out 1..86400 seconds.
+enum PowerShellField { kPs1File, kPs1Timeout };
+DialogRefusal CheckPowerShellFields(const PowerShellSettings& fields,
+                                    const std::function<bool(const std::string&)>& fileExists);
 
 // --- field-writing helpers ------------------------------------------------------------
 // A number as stored: decimal text.

@@ -16,6 +16,7 @@
 #include "library/QvcString.h"
 
 #include <string_view>
+#include <vector>
 
 enum class ScriptKind { VBScript, PowerShell };
 
@@ -37,6 +38,15 @@ inline constexpr const char* kPowerShellDirectory = "<SNROOT>scripts\\monitor (p
 CQvcString ScriptDirectory(ScriptKind kind, const CQvcString& engineRoot);
 // The file's name after the last "\" or "/".
 CQvcString ScriptFileName(const CQvcString& path);
+
+// The stored form of the native `path` of a script file of `kind`: the kind's directory
+// ("<SNROOT>scripts\monitor (vbs)\") followed by the path below it, "\" between the
+// parts.  Empty when the path does not lie inside that directory under `engineRoot`
+// (compared on canonical paths, so links and ".." cannot lead out of it).
+CQvcString StoredScriptPath(ScriptKind kind, const CQvcString& path, const CQvcString& engineRoot);
+// The script files of `kind` (".vbs" or ".ps1", letter case ignored) in its directory and
+// its subdirectories, in stored form, sorted without regard to case.
+std::vector<CQvcString> ScriptFilesOf(ScriptKind kind, const CQvcString& engineRoot);
 
 // --- templates ------------------------------------------------------------------------
 // The whole content of a new VBScript file.

@@ -6,7 +6,7 @@
 //   ROOT/Sys/Tpl/Config/Config.mdb       template for new and incompatible configurations
 //   ROOT/Sys/{Res,Ctrl,Act,Not,tmp,Roles,Run}
 //   ROOT/Logs/  ROOT/Saved Configurations/  ROOT/Program/
-//   ROOT/scripts/monitor (vbs)/  ROOT/scripts/monitor (ps1)/
+//   ROOT/scripts/monitor (vbs)/  ROOT/scripts/monitor (ps1)/  (with the stock scripts)
 #include "library/QvcString.h"
 
 class CSnInstallation {

@@ -1,0 +1,76 @@
+#include "manager/checks/types/scripts/ScriptCallRows.h"
+
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+namespace {
+
+QString Q(const CQvcString& text) {
+    return QString::fromStdString(text.Str());
+}
+
+// A read-only line for a text of the header.
+QLineEdit* ShownLine(QWidget& owner, const char* name) {
+    auto* line = new QLineEdit(&owner);
+    line->setObjectName(name);
+    line->setReadOnly(true);
+    return line;
+}
+
+} // namespace
+
+ScriptCallRows ScriptCallRows::Build(QWidget& owner, QFormLayout& form) {
+    ScriptCallRows rows;
+    rows.description = new QPlainTextEdit(&owner);
+    rows.description->setObjectName("description");
+    rows.description->setReadOnly(true);
+    rows.description->setFixedHeight(rows.description->fontMetrics().lineSpacing() * 9);
+    rows.description->setMinimumWidth(480);
+    form.addRow("Description:", rows.description);
+    rows.usage = ShownLine(owner, "usage");
+    form.addRow("Usage:", rows.usage);
+    rows.sample = ShownLine(owner, "sample");
+    form.addRow("Sample:", rows.sample);
+    auto* box = new QGroupBox("Parameters", &owner);
+    auto* params = new QFormLayout(box);
+    for (std::size_t i = 0; i < rows.params.size(); ++i) {
+        auto* field = new QLineEdit(box);
+        field->setObjectName(QString("param%1").arg(i + 1));
+        auto* label = new QLabel(QString("&%1:").arg(i + 1), box);
+        label->setBuddy(field);
+        params->addRow(label, field);
+        rows.params[i] = field;
+    }
+    form.addRow(box);
+    return rows;
+}
+
+void ScriptCallRows::ShowHeader(const CParserScript* parser) const {
+    description->setPlainText(parser != nullptr ? Q(parser->Description()) : QString());
+    usage->setText(parser != nullptr ? Q(parser->Usage()) : QString());
+    sample->setText(parser != nullptr ? Q(parser->Sample()) : QString());
+    usage->setCursorPosition(0);
+    sample->setCursorPosition(0);
+}
+
+void ScriptCallRows::FillFromSample(const CParserScript& parser) const {
+    const bool hasSample = !parser.SampleName().IsEmpty();
+    const CParserScript::Slots& args = hasSample ? parser.SampleArgs() : parser.UsageArgs();
+    for (std::size_t i = 0; i < params.size(); ++i)
+        params[i]->setText(Q(args[i]));
+}
+
+void ScriptCallRows::SetParams(const std::vector<std::string>& values) const {
+    for (std::size_t i = 0; i < params.size(); ++i)
+        params[i]->setText(i < values.size() ? QString::fromStdString(values[i]) : QString());
+}
+
+std::vector<std::string> ScriptCallRows::Params() const {
+    std::vector<std::string> values;
+    for (const QLineEdit* field : params)
+        values.push_back(field->text().toStdString());
+    return values;
+}
