@@ -26,7 +26,7 @@ void RegisterBuiltins(CCommandTable& table) {
     table.Add({"service", "service start|stop|status [--root DIR]",
                "start, stop or show the Engine's service (its daemon)",
                [] { return std::make_unique<CServiceCommand>(); }});
-    table.Add({"demo-seed", "demo-seed --tcp-port N --http-port N [--smtp-port N]",
+    table.Add({"demo-seed", "demo-seed --tcp-port N --http-port N [--smtp-port N] [--ssh-port N --ssh-key FILE]",
                "add demo folders and checks against this computer (only to a configuration without checks)",
                [] { return std::make_unique<CDemoSeedCommand>(); }});
 }

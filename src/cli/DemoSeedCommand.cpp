@@ -1,14 +1,20 @@
 #include "cli/DemoSeedCommand.h"
 
 #include "library/ErrorTexts.h"
+#include "model/checks/CheckSettings.h"
 #include "model/checks/CheckTypes.h"
 #include "model/console/ManagerPreferences.h"
 #include "model/notify/SnSmtpSettings.h"
 #include "model/store/SnCfg.h"
 #include "model/tree/SnNode.h"
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <ctime>
+#include <iterator>
+#include <span>
 #include <string>
 
 namespace {
@@ -19,7 +25,8 @@ constexpr long kDemoNameWidth = 160;
 constexpr long kDemoFolderWidth = 100;
 constexpr long kDemoDataWidth = 90;
 
-constexpr const char* kUsageText = "usage: sentrelle demo-seed --tcp-port N --http-port N [--smtp-port N]\n";
+constexpr const char* kUsageText =
+    "usage: sentrelle demo-seed --tcp-port N --http-port N [--smtp-port N] [--ssh-port N --ssh-key FILE]\n";
 // With a mail server: the check that alerts by e-mail, and to whom.
 constexpr const char* kAlertingCheck = "Demo TCP listener";
 constexpr const char* kDemoRecipient = "operator@demo.test";
@@ -81,7 +88,8 @@ long SetUpMail(CSnCfg& store, CSnNode* root, int smtpPort) {
 } // namespace
 
 int CDemoSeedCommand::Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    int tcpPort = 0, httpPort = 0, smtpPort = -1;
+    int tcpPort = 0, httpPort = 0, smtpPort = -1, sshPort = -1;
+    std::string sshKey;
     for (std::size_t i = 0; i + 1 < args.size(); i += 2) {
         if (args[i] == "--tcp-port")
             tcpPort = Port(args[i + 1]);
@@ -89,8 +97,14 @@ int CDemoSeedCommand::Run(const std::vector<std::string>& args, std::ostream& ou
             httpPort = Port(args[i + 1]);
         else if (args[i] == "--smtp-port")
             smtpPort = Port(args[i + 1]);
+        else if (args[i] == "--ssh-port")
+            sshPort = Port(args[i + 1]);
+        else if (args[i] == "--ssh-key")
+            sshKey = args[i + 1];
     }
-    if (args.size() != (smtpPort < 0 ? 4u : 6u) || tcpPort == 0 || httpPort == 0 || smtpPort == 0) {
+    const std::size_t expected = 4u + (smtpPort < 0 ? 0u : 2u) + (sshPort < 0 ? 0u : 4u);
+    if (args.size() != expected || tcpPort == 0 || httpPort == 0 || smtpPort == 0 || sshPort == 0 ||
+        (sshPort > 0) == sshKey.empty()) {
         err << kUsageText;
         return kUsage;
     }
@@ -116,7 +130,8 @@ int CDemoSeedCommand::Run(const std::vector<std::string>& args, std::ostream& ou
 
     const std::string tcp = std::to_string(tcpPort);
     const std::string web = "127.0.0.1:" + std::to_string(httpPort);
-    const DemoCheck checks[] = {
+    const std::string ssh = std::to_string(sshPort);
+    const DemoCheck allChecks[] = {
         {"Network", "Loopback ping", kTypeIcmpPing, 30, "127.0.0.1", nullptr, nullptr, nullptr},
         {"Network", "Loopback ping (IPv6)", kTypeIcmpPing, 60, "::1", nullptr, nullptr, nullptr},
         {"Network", "Demo TCP listener", kTypeTcpIp, 20, "127.0.0.1", tcp.c_str(), nullptr, "00"},
@@ -131,7 +146,10 @@ int CDemoSeedCommand::Run(const std::vector<std::string>& args, std::ostream& ou
         {"This computer", "Demo web server process", kTypeProcess, 60, "localhost", "python3", nullptr, "0000"},
         {"This computer", "No telnet daemon", kTypeProcess, 7200, "localhost", "telnetd", nullptr, "1000"},
         {"This computer", "Paused disk check", kTypeDiskSpace, 600, "localhost", "99", "/tmp", "0U2", true},
+        // with an SSH server: logs on with the key, accepts the new host key, runs uptime
+        {"Network", "Demo SSH server", kTypeSsh, 60, "127.0.0.1", ssh.c_str(), sshKey.c_str(), "1110"},
     };
+    const std::span<const DemoCheck> checks(allChecks, std::size(allChecks) - (sshPort > 0 ? 0 : 1));
 
     // Every folder and check and the tree change are stored together, or nothing is.
     CSnTreeText::Tree* stored = nullptr;
@@ -183,6 +201,13 @@ int CDemoSeedCommand::Run(const std::vector<std::string>& args, std::ostream& ou
                 check->Cfg.Function.Param2 = c.param2;
             if (c.byteCodes != nullptr)
                 check->Cfg.Function.ParamByteCodes = c.byteCodes;
+            if (c.type == kTypeSsh) {
+                SshSettings s = SshSettings::Read(check->Cfg.Function);
+                const passwd* me = ::getpwuid(::geteuid());
+                s.Account = me != nullptr ? me->pw_name : "root";
+                s.Command = "uptime";
+                s.Write(check->Cfg.Function);
+            }
             if ((code = store.WriteNode(check, false, false)) != 0)
                 break;
             if (!tree.Append(folder->Id(), check->Id())) {

@@ -9,6 +9,7 @@
 #include "engine/IcmpPingRunner.h"
 #include "engine/MemoryUsageRunner.h"
 #include "engine/ProcessRunner.h"
+#include "engine/SshRunner.h"
 #include "engine/TcpRunner.h"
 #include "engine/UnsupportedRunner.h"
 #include "model/checks/CheckTypes.h"
@@ -41,6 +42,13 @@ std::unique_ptr<ICheckRunner> CreateCheckRunner(int type) {
         return std::make_unique<CCpuUsageRunner>();
     case kTypeMemoryUsage:
         return std::make_unique<CMemoryUsageRunner>();
+    case kTypeSsh:
+        return std::make_unique<CSshRunner>();
+    case kTypeRsh:
+    case kTypeRemoteCommand:
+        return std::make_unique<CRemoteShellRunner>(type);
+    case kTypeSftp:
+        return std::make_unique<CSftpRunner>();
     default:
         return std::make_unique<CUnsupportedRunner>(type);
     }

@@ -331,29 +331,12 @@ DialogRefusal CheckNtpFields(const NtpSettings& f, const HostCheckLimits& limits
 DialogRefusal CheckSshFields(const SshSettings& f, const HostCheckLimits& limits,
                              const std::function<bool(const std::string&)>& fileExists) {
     const std::string key = Trim(f.KeyFile);
-    // The local script, "\" read as "/", must name a file below the SSH script directory.
-    const auto insideScripts = [](std::string path) {
-        std::string dir = kSshScriptDirectory;
-        for (std::string* text : {&path, &dir})
-            std::replace(text->begin(), text->end(), '\\', '/');
-        path = Trim(path);
-        const auto lower = [](std::string text) {
-            std::transform(text.begin(), text.end(), text.begin(),
-                           [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-            return text;
-        };
-        if (path.size() <= dir.size() || lower(path.substr(0, dir.size())) != lower(dir))
-            return false;
-        const auto parts = Parts(std::string_view(path).substr(dir.size()), '/');
-        return std::none_of(parts.begin(), parts.end(), [](std::string_view p) { return p == ".."; }) &&
-               !parts.back().empty();
-    };
     return First({
         RequiredHost(f.Host, kRemoteHostRequired, limits, kSshHost),
         When(f.UseKey && key.empty(), DialogRefusal::Plain("Private Key File is required.").At(kSshKeyFile)),
         When(f.UseKey && !key.empty() && !fileExists(key),
              DialogRefusal::Plain("Private Key File does not exist.").At(kSshKeyFile)),
-        When(f.CopyScript && !insideScripts(f.LocalScript),
+        When(f.CopyScript && !IsInSshScriptDirectory(f.LocalScript),
              DialogRefusal::Numbered(kSshDirectory, CQvcString(kSshScriptDirectory)).At(kSshLocalScript)),
         Range(f.Port, 1, 65535, kBadPort, kSshPort),
         Range(f.TimeoutMs, 1, 3600 * 1000, kBadTimeoutMs, kSshTimeout),
