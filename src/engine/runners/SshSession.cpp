@@ -244,13 +244,16 @@ std::optional<CheckOutcome> CSshSession::Run(const std::string& command, SshComm
     };
     char buffer[4096];
     for (;;) {
-        const int out = ssh_channel_read_timeout(channel, buffer, sizeof buffer, 0,
-                                                 static_cast<int>(CRunDeadline::kSlice.count()));
+        // Both reads answer SSH_EOF once the host has sent everything and closed the stream.
+        int out = ssh_channel_read_timeout(channel, buffer, sizeof buffer, 0,
+                                           static_cast<int>(CRunDeadline::kSlice.count()));
         if (out > 0)
             keep(result.Out, buffer, out);
-        const int err = out >= 0 ? ssh_channel_read_nonblocking(channel, buffer, sizeof buffer, 1) : 0;
+        int err = out >= 0 || out == SSH_EOF ? ssh_channel_read_nonblocking(channel, buffer, sizeof buffer, 1) : 0;
         if (err > 0)
             keep(result.Err, buffer, err);
+        out = out == SSH_EOF ? 0 : out;
+        err = err == SSH_EOF ? 0 : err;
         if (out < 0 || err < 0 || (m_deadline.Expired() && !ssh_channel_is_eof(channel)))
             return Failure("The command on " + m_peer + " did not finish");
         if (out == 0 && err == 0 && ssh_channel_is_eof(channel))

@@ -25,19 +25,10 @@ using testsupport::ReadFile;
 namespace {
 
 using Kind = CheckOutcome::Kind;
-
-// What a test expects of a run: the kind, the response's start and the data.
-struct Expected {
-    Kind kind;
-    std::string response;
-    std::string data;
-    bool operator==(const Expected&) const = default;
-};
-std::ostream& operator<<(std::ostream& out, const Expected& e) {
-    return out << static_cast<int>(e.kind) << " '" << e.response << "' [" << e.data << "]";
-}
-Expected Seen(const CheckOutcome& outcome, std::size_t responseChars) {
-    return {outcome.kind, outcome.Response.Str().substr(0, responseChars), outcome.Data.Str()};
+// What a test looks at: the kind, the response's first characters and the data.
+using Seen = std::tuple<Kind, std::string, std::string>;
+Seen Look(const CheckOutcome& outcome, const Seen& expected) {
+    return {outcome.kind, outcome.Response.Str().substr(0, std::get<1>(expected).size()), outcome.Data.Str()};
 }
 
 class SshServerTest : public ::testing::Test {
@@ -51,8 +42,8 @@ protected:
         if (::geteuid() == 0 && !std::filesystem::is_directory("/run/sshd") &&
             !std::filesystem::create_directories("/run/sshd", error))
             GTEST_SKIP() << "sshd needs /run/sshd, which cannot be made: " << error.message();
-        std::filesystem::create_directories(m_dir.File("engine/scripts/ssh"));
-        std::filesystem::create_directories(m_dir.File("own"));
+        for (const char* dir : {"engine/scripts/ssh", "own"})
+            std::filesystem::create_directories(m_dir.File(dir));
         for (const char* key : {"host", "own/id_ed25519", "stranger"})
             ASSERT_EQ(std::system((keygen + " -q -t ed25519 -N '' -f " + m_dir.File(key)).c_str()), 0);
         std::filesystem::copy_file(m_dir.File("own/id_ed25519.pub"), m_dir.File("authorized_keys"));
@@ -75,13 +66,8 @@ protected:
     // An SSH check logging on with the test's key, host keys accepted when new.
     CSnNodeCfg SshCheck(const std::function<void(SshSettings&)>& change) const {
         CSnNodeCfg check = runnertest::MakeCheck(kTypeSsh);
-        SshSettings s = SshSettings::Read(check.Function);
-        s.Host = "127.0.0.1";
-        s.Port = m_port;
-        s.Account = m_user;
-        s.UseKey = true;
-        s.KeyFile = m_dir.File("own/id_ed25519");
-        s.TimeoutMs = 10000;
+        SshSettings s{"127.0.0.1", m_port, m_user, "", true, m_dir.File("own/id_ed25519"), "true", 10000,
+                      true, true, false, ""};
         change(s);
         s.Write(check.Function);
         return check;
@@ -109,8 +95,8 @@ TEST_F(SshServerTest, HostKeyRuleThenCommandsKeysAndScriptCopy) {
         s.AcceptHostKey = false;
         s.Command = "echo ok";
     };
-    const Expected unknown{Kind::Error, "The host key of " + Peer() + " is not known", ""};
-    EXPECT_EQ(Seen(RunCheck(SshCheck(strict), Context()), unknown.response.size()), unknown);
+    const Seen unknown{Kind::Error, "The host key of " + Peer() + " is not known", ""};
+    EXPECT_EQ(Look(RunCheck(SshCheck(strict), Context()), unknown), unknown);
     EXPECT_EQ(RunCheck(SshCheck([](SshSettings& s) { s.Command = "true"; }), Context()).kind, Kind::Success);
     EXPECT_NE(ReadFile(m_dir.File("own/known_hosts")).find("ssh-ed25519"), std::string::npos);
     EXPECT_EQ(RunCheck(SshCheck(strict), Context()).kind, Kind::Success);
@@ -121,7 +107,7 @@ TEST_F(SshServerTest, HostKeyRuleThenCommandsKeysAndScriptCopy) {
     const struct {
         const char* name;
         std::function<void(SshSettings&)> change;
-        Expected expected;
+        Seen expected;
     } cases[] = {
         {"output", [](SshSettings& s) { s.Command = "echo first; echo second"; },
          {Kind::Success, "Exit status 0 on " + Peer() + ": 'first'", "first"}},
@@ -159,7 +145,7 @@ TEST_F(SshServerTest, HostKeyRuleThenCommandsKeysAndScriptCopy) {
     };
     for (const auto& c : cases) {
         const CheckOutcome outcome = RunCheck(SshCheck(c.change), Context());
-        EXPECT_EQ(Seen(outcome, c.expected.response.size()), c.expected) << c.name << ": " << Describe(outcome);
+        EXPECT_EQ(Look(outcome, c.expected), c.expected) << c.name << ": " << Describe(outcome);
     }
     struct stat info {};
     ASSERT_EQ(::stat(copied.c_str(), &info), 0);
@@ -169,32 +155,17 @@ TEST_F(SshServerTest, HostKeyRuleThenCommandsKeysAndScriptCopy) {
 TEST_F(SshServerTest, RemoteShellTypesAndSftpOverTheSameServer) {
     const std::string host = Peer();
     testsupport::WriteFile(m_dir.File("data.txt"), "status: green\n");
-    const auto remote = [&](int type, const std::string& command, bool credentials) {
+    const auto remote = [&](int type, const char* command, bool credentials) {
         CSnNodeCfg check = runnertest::MakeCheck(type);
-        if (type == kTypeRsh) {
-            RshSettings s = RshSettings::Read(check.Function);
-            s.Host = host;
-            s.Command = command;
-            s.Write(check.Function);
-        } else {
-            RemoteCommandSettings s = RemoteCommandSettings::Read(check.Function);
-            s.Host = host;
-            s.Command = command;
-            s.UseCredentials = credentials;
-            s.Write(check.Function);
-        }
+        check.Function.ParamServer = host;
+        check.Function.Param2 = command;
+        check.Function.UseCredentials = credentials ? 1 : 0;
         return check;
     };
     const auto sftp = [&](const std::function<void(SftpSettings&)>& change) {
         CSnNodeCfg check = runnertest::MakeCheck(kTypeSftp);
-        SftpSettings s = SftpSettings::Read(check.Function);
-        s.Host = host;
-        s.Login = m_user;
-        s.PasswordLogon = false;
-        s.KeyFile = m_dir.File("own/id_ed25519");
-        s.AnyHostKey = true;
-        s.File = m_dir.File("data.txt");
-        s.Pattern = "GREEN";
+        SftpSettings s{host, 22, m_user, "", m_dir.File("own/id_ed25519"), 10000, m_dir.File("data.txt"), "GREEN",
+                       true, false, false, false, false};
         change(s);
         s.Write(check.Function);
         return check;
@@ -203,7 +174,7 @@ TEST_F(SshServerTest, RemoteShellTypesAndSftpOverTheSameServer) {
     const struct {
         const char* name;
         CSnNodeCfg check;
-        Expected expected;
+        Seen expected;
     } cases[] = {
         // first, while no host key is recorded (the remote shell types record it)
         {"SFTP unknown host key",
@@ -235,9 +206,9 @@ TEST_F(SshServerTest, RemoteShellTypesAndSftpOverTheSameServer) {
     };
     for (const auto& c : cases) {
         const CheckOutcome outcome = RunCheck(c.check, Context());
-        Expected seen = Seen(outcome, c.expected.response.size());
-        if (c.expected.data.empty())
-            seen.data.clear(); // a time
+        Seen seen = Look(outcome, c.expected);
+        if (std::get<2>(c.expected).empty())
+            std::get<2>(seen).clear(); // a time
         EXPECT_EQ(seen, c.expected) << c.name << ": " << Describe(outcome);
     }
 }
@@ -273,6 +244,6 @@ TEST_F(SshServerTest, SilentPeerTimesOutAndStopEndsTheRun) {
     const CheckOutcome stopped = RunCheck(check(kTypeSsh, 30000), Context());
     stopper.join();
     EXPECT_LT(runnertest::SecondsSince(start), 1.0);
-    EXPECT_EQ(Seen(stopped, 100), (Expected{Kind::Uncertain, "Check cancelled: the engine is stopping", ""}));
+    EXPECT_EQ(Describe(stopped), "Uncertain: Check cancelled: the engine is stopping [] {}");
     ::close(listener);
 }
