@@ -9,8 +9,10 @@
 # real /etc and home directory are never touched), a few folders and a dozen checks
 # against this computer.  Every run starts small local services (a TCP listener, a web
 # server and an SNMP agent (snmpd) for the checks to look at, and a mail server that takes
-# the engine's alert e-mails; all on 127.0.0.1) and the engine, and stops all of them when
-# the Manager closes or the script ends.
+# the engine's alert e-mails; all on 127.0.0.1), an SSH server on 127.0.0.1 with
+# throw-away keys in ./demo/ssh when sshd is installed (the "Demo SSH server" check runs
+# uptime there), and the engine, and stops all of them when the Manager closes or the
+# script ends.
 #
 # Alerts: the "Demo TCP listener" check mails operator@demo.test when it fails and when it
 # recovers; each mail lands as a file in ./demo/mail/.  To see it, stop the listener with
@@ -69,14 +71,47 @@ fi
 if ! grep -q '^snmp_port=' "$demo/ports"; then
   python3 -c 'import socket; s = socket.socket(type=socket.SOCK_DGRAM); s.bind(("127.0.0.1", 0)); print(f"snmp_port={s.getsockname()[1]}")' >>"$demo/ports"
 fi
+if ! grep -q '^ssh_port=' "$demo/ports"; then
+  python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(f"ssh_port={s.getsockname()[1]}")' >>"$demo/ports"
+fi
 # shellcheck source=/dev/null
 source "$demo/ports"
+
+# The SSH server's host key and the key the engine logs on with, made once; the engine
+# keeps its known_hosts in demo/ssh/engine, never in a home directory.
+sshd=/usr/sbin/sshd
+ssh_args=()
+if [[ -x "$sshd" ]] && command -v ssh-keygen >/dev/null; then
+  mkdir -p "$demo/ssh/engine"
+  [[ -f "$demo/ssh/host_key" ]] || ssh-keygen -q -t ed25519 -N '' -f "$demo/ssh/host_key"
+  [[ -f "$demo/ssh/engine/id_ed25519" ]] || ssh-keygen -q -t ed25519 -N '' -f "$demo/ssh/engine/id_ed25519"
+  cp "$demo/ssh/engine/id_ed25519.pub" "$demo/ssh/authorized_keys"
+  cat >"$demo/ssh/sshd_config" <<EOF
+ListenAddress 127.0.0.1
+Port $ssh_port
+HostKey $demo/ssh/host_key
+PidFile none
+AuthorizedKeysFile $demo/ssh/authorized_keys
+PasswordAuthentication no
+KbdInteractiveAuthentication no
+StrictModes no
+UsePAM no
+PermitRootLogin prohibit-password
+Subsystem sftp internal-sftp
+EOF
+  # sshd started by root needs its privilege separation directory.
+  if ((EUID == 0)); then mkdir -p /run/sshd; fi
+  ssh_args=(--ssh-port "$ssh_port" --ssh-key "$demo/ssh/engine/id_ed25519")
+else
+  echo "demo: sshd (package openssh-server) is not installed; no SSH check" >&2
+fi
+
 
 # Init is safe to repeat: it keeps the configuration and adds what is missing, such as
 # the stock scripts of a newer build.
 "$bin/sentrelle" init "$demo/root" >/dev/null
 "$bin/sentrelle" demo-seed --tcp-port "$tcp_port" --http-port "$http_port" --smtp-port "$smtp_port" \
-  --snmp-port "$snmp_port"
+  --snmp-port "$snmp_port" "${ssh_args[@]}"
 mkdir -p "$demo/mail"
 rm -f "$demo/tcp-listener.off"
 
@@ -231,6 +266,11 @@ wait_for_port() { # wait_for_port PORT: up to 10 s
 wait_for_port "$tcp_port"
 wait_for_port "$http_port"
 wait_for_port "$smtp_port"
+if ((${#ssh_args[@]})); then
+  "$sshd" -D -e -f "$demo/ssh/sshd_config" >"$demo/ssh/sshd.log" 2>&1 &
+  remember sshd $!
+  wait_for_port "$ssh_port"
+fi
 
 # An engine that still runs on the demo root (started by hand, say) is stopped, so that
 # this run owns the one it starts and stops it again at the end.
@@ -239,7 +279,7 @@ if works_on_demo "$pid"; then
   echo "demo: stopping the engine that already runs on the demo (pid $pid)"
   stop_pid "$pid"
 fi
-"$bin/sentrelle-engine" --root "$demo/root" --foreground >"$demo/engine.log" 2>&1 &
+"$bin/sentrelle-engine" --root "$demo/root" --ssh-dir "$demo/ssh/engine" --foreground >"$demo/engine.log" 2>&1 &
 remember engine $!
 sleep 0.5
 if ! kill -0 "${started[-1]}" 2>/dev/null; then

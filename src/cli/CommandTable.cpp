@@ -33,7 +33,8 @@ void RegisterBuiltins(CCommandTable& table) {
     table.Add({"import", "import FILE [--root DIR]",
                "replace the configuration with FILE (JSON text or database); the current one is saved first",
                [] { return std::make_unique<CImportCommand>(); }});
-    table.Add({"demo-seed", "demo-seed --tcp-port N --http-port N [--smtp-port N] [--snmp-port N]",
+    table.Add({"demo-seed", "demo-seed --tcp-port N --http-port N [--smtp-port N] [--snmp-port N]"
+               " [--ssh-port N --ssh-key FILE]",
                "add demo folders and checks against this computer (only to a configuration without checks)",
                [] { return std::make_unique<CDemoSeedCommand>(); }});
 }

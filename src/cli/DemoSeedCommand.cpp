@@ -8,6 +8,9 @@
 #include "model/store/SnCfg.h"
 #include "model/tree/SnNode.h"
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <ctime>
 #include <string>
@@ -22,7 +25,8 @@ constexpr long kDemoFolderWidth = 100;
 constexpr long kDemoDataWidth = 90;
 
 constexpr const char* kUsageText =
-    "usage: sentrelle demo-seed --tcp-port N --http-port N [--smtp-port N] [--snmp-port N]\n";
+    "usage: sentrelle demo-seed --tcp-port N --http-port N [--smtp-port N] [--snmp-port N]\n"
+    "                          [--ssh-port N --ssh-key FILE]\n";
 // With an SNMP agent: the check that asks it for its uptime (sysUpTime.0, above 0 ticks).
 constexpr const char* kSnmpCheck = "Demo SNMP agent";
 constexpr const char* kSnmpCommunity = "demo";
@@ -101,7 +105,8 @@ void SetUpSnmpCheck(CSnNodeCfgFunction& function, int port) {
 } // namespace
 
 int CDemoSeedCommand::Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    int tcpPort = 0, httpPort = 0, smtpPort = -1, snmpPort = -1;
+    int tcpPort = 0, httpPort = 0, smtpPort = -1, snmpPort = -1, sshPort = -1;
+    std::string sshKey;
     for (std::size_t i = 0; i + 1 < args.size(); i += 2) {
         if (args[i] == "--tcp-port")
             tcpPort = Port(args[i + 1]);
@@ -111,9 +116,15 @@ int CDemoSeedCommand::Run(const std::vector<std::string>& args, std::ostream& ou
             smtpPort = Port(args[i + 1]);
         else if (args[i] == "--snmp-port")
             snmpPort = Port(args[i + 1]);
+        else if (args[i] == "--ssh-port")
+            sshPort = Port(args[i + 1]);
+        else if (args[i] == "--ssh-key")
+            sshKey = args[i + 1];
     }
-    const std::size_t expected = 4u + (smtpPort < 0 ? 0u : 2u) + (snmpPort < 0 ? 0u : 2u);
-    if (args.size() != expected || tcpPort == 0 || httpPort == 0 || smtpPort == 0 || snmpPort == 0) {
+    const std::size_t expected =
+        4u + (smtpPort < 0 ? 0u : 2u) + (snmpPort < 0 ? 0u : 2u) + (sshPort < 0 ? 0u : 4u);
+    if (args.size() != expected || tcpPort == 0 || httpPort == 0 || smtpPort == 0 || snmpPort == 0 ||
+        sshPort == 0 || (sshPort > 0) == sshKey.empty()) {
         err << kUsageText;
         return kUsage;
     }
@@ -149,6 +160,7 @@ int CDemoSeedCommand::Run(const std::vector<std::string>& args, std::ostream& ou
 
     const std::string tcp = std::to_string(tcpPort);
     const std::string web = "127.0.0.1:" + std::to_string(httpPort);
+    const std::string ssh = std::to_string(sshPort);
     std::vector<DemoCheck> checks = {
         {"Network", "Loopback ping", kTypeIcmpPing, 30, "127.0.0.1", nullptr, nullptr, nullptr},
         {"Network", "Loopback ping (IPv6)", kTypeIcmpPing, 60, "::1", nullptr, nullptr, nullptr},
@@ -165,6 +177,9 @@ int CDemoSeedCommand::Run(const std::vector<std::string>& args, std::ostream& ou
         {"This computer", "No telnet daemon", kTypeProcess, 7200, "localhost", "telnetd", nullptr, "1000"},
         {"This computer", "Paused disk check", kTypeDiskSpace, 600, "localhost", "99", "/tmp", "0U2", true},
     };
+    // With an SSH server: logs on with the key, accepts the new host key, runs uptime.
+    if (sshPort > 0)
+        checks.push_back({"Network", "Demo SSH server", kTypeSsh, 60, "127.0.0.1", ssh.c_str(), sshKey.c_str(), "1110"});
     if (seeded)
         checks.clear();
     if (addSnmp)
@@ -222,6 +237,13 @@ int CDemoSeedCommand::Run(const std::vector<std::string>& args, std::ostream& ou
                 check->Cfg.Function.ParamByteCodes = c.byteCodes;
             if (c.type == kTypeSnmpGet)
                 SetUpSnmpCheck(check->Cfg.Function, snmpPort);
+            if (c.type == kTypeSsh) {
+                SshSettings s = SshSettings::Read(check->Cfg.Function);
+                const passwd* me = ::getpwuid(::geteuid());
+                s.Account = me != nullptr ? me->pw_name : "root";
+                s.Command = "uptime";
+                s.Write(check->Cfg.Function);
+            }
             if ((code = store.WriteNode(check, false, false)) != 0)
                 break;
             if (!tree.Append(folder->Id(), check->Id())) {

@@ -286,6 +286,9 @@ void CEngine::ReadGlobalSettings() {
     CSnDateTimeSettings dateTime;
     if (dateTime.Read(m_store) == 0)
         m_dateTime = dateTime;
+    auto credentials = std::make_shared<CSnCfgServerCredentials>();
+    if (credentials->Read(m_store) == 0)
+        m_serverCredentials = std::move(credentials);
     ReadAlertSettings();
 }
 
@@ -656,6 +659,8 @@ void CEngine::Submit(std::int32_t id, CheckState& state) {
     context.EngineRoot = m_root;
     context.Timeout = m_options.RunTimeout;
     context.Cancelled = state.Cancel.get();
+    context.ServerCredentials = m_serverCredentials;
+    context.SshDirectory = m_options.SshDirectory;
     // The job holds everything it uses: it may outlive the engine when it is abandoned.
     m_pool->Submit([events = m_events, run = m_services.RunCheck, start = m_services.StartCheck,
                     packed = state.Packed, context, cancel = state.Cancel, id, token = state.RunToken] {

@@ -64,10 +64,12 @@ void PrintError(const std::string& text) {
 }
 
 const char* kUsage = "usage: sentrelle-engine [--root DIR] [--foreground] [--workers N] [--allow-reboot]\n"
+                     "                        [--ssh-dir DIR]\n"
                      "  --root DIR     the Engine root (default: Engine0Root of the machine hive)\n"
                      "  --foreground   also log to standard error and stay in the terminal's session\n"
                      "  --workers N    checks run at once (default 32)\n"
-                     "  --allow-reboot a check's Reboot action may reboot this computer (default: refused)\n";
+                     "  --allow-reboot a check's Reboot action may reboot this computer (default: refused)\n"
+                     "  --ssh-dir DIR  the engine's own SSH keys and known_hosts (default: ~/.ssh)\n";
 
 } // namespace
 
@@ -106,6 +108,10 @@ bool ParseEngineArguments(int argc, const char* const* argv, EngineArguments& ou
                 return false;
             }
             out.Workers = static_cast<std::size_t>(workers);
+        } else if (arg == "--ssh-dir") {
+            if (!value(text))
+                return false;
+            out.SshDirectory = CQvcString(text);
         } else if (arg == "--allow-reboot") {
             out.AllowReboot = true;
         } else if (arg == "--help" || arg == "-h") {
@@ -207,6 +213,7 @@ int EngineMain(int argc, const char* const* argv, const EngineServices& services
     if (arguments.Workers > 0)
         options.Workers = arguments.Workers;
     options.AllowReboot = arguments.AllowReboot;
+    options.SshDirectory = arguments.SshDirectory;
     CEngine engine(options, services);
     CQvcString message;
     if (engine.Start(message) != 0) {

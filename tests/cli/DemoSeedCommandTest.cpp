@@ -24,10 +24,12 @@ TEST(DemoSeedCommand, AddsFoldersAndChecksOnceWithTheirSettings) {
 
     EXPECT_EQ(RunCli({"demo-seed", "--tcp-port", "0", "--http-port", "8080"}).Code, 2);
     EXPECT_EQ(RunCli({"demo-seed", "--tcp-port", "7001"}).Code, 2);
-    const std::vector<std::string> seed = {"demo-seed", "--tcp-port", "7001", "--http-port", "8080"};
+    EXPECT_EQ(RunCli({"demo-seed", "--tcp-port", "7001", "--http-port", "8080", "--ssh-port", "2222"}).Code, 2);
+    const std::vector<std::string> seed = {"demo-seed", "--tcp-port", "7001", "--http-port", "8080",
+                                           "--ssh-port",  "2222",       "--ssh-key",   "/k/id"};
     CliOutcome o = RunCli(seed);
     ASSERT_EQ(o.Code, 0) << o.Err;
-    EXPECT_NE(o.Out.find("Added 14 demo checks"), std::string::npos) << o.Out;
+    EXPECT_NE(o.Out.find("Added 15 demo checks"), std::string::npos) << o.Out;
 
     // The counts, and the two checks that take the ports (the other checks' settings are
     // the seed's own table, not repeated here).
@@ -38,7 +40,11 @@ TEST(DemoSeedCommand, AddsFoldersAndChecksOnceWithTheirSettings) {
             return std::string("unreadable");
         const CSnNode* tcp = CSnCfg::FindNodeByName(root, "Demo TCP listener");
         const CSnNode* web = CSnCfg::FindNodeByName(root, "Demo web server");
+        const CSnNode* ssh = CSnCfg::FindNodeByName(root, "Demo SSH server");
         std::string out = std::to_string(CSnCfg::CountChecks(root)) + "/" + std::to_string(CSnCfg::CountFolders(root));
+        if (ssh != nullptr)
+            out += "/" + ssh->Cfg.Function.Param1.Str() + ":" + ssh->Cfg.Function.Param2.Str() + ":" +
+                   ssh->Cfg.Function.Param3.Str();
         if (tcp != nullptr && web != nullptr)
             out += "/" + std::to_string(tcp->Cfg.Function.Type) + ":" + tcp->Cfg.Function.Param1.Str() + "/" +
                    web->Cfg.Function.ParamServer.Str() + "/" + tcp->Cfg.Action.Notify[1].Recipients.Str();
@@ -48,7 +54,7 @@ TEST(DemoSeedCommand, AddsFoldersAndChecksOnceWithTheirSettings) {
         store.FreeTree(root);
         return out;
     };
-    const std::string seeded = "14/3/" + std::to_string(kTypeTcpIp) + ":7001/127.0.0.1:8080//:25";
+    const std::string seeded = "15/3/2222:/k/id:uptime/" + std::to_string(kTypeTcpIp) + ":7001/127.0.0.1:8080//:25";
     EXPECT_EQ(stored(), seeded);
 
     // The demo's list opens with a narrower Display Name and with Folder and Data columns
@@ -66,7 +72,7 @@ TEST(DemoSeedCommand, AddsFoldersAndChecksOnceWithTheirSettings) {
     ASSERT_EQ(o.Code, 0) << o.Err;
     EXPECT_NE(o.Out.find("nothing added"), std::string::npos) << o.Out;
     EXPECT_EQ(prefs::ReadLong("Manager", "column08", 0), 61);
-    EXPECT_EQ(stored(), "14/3/" + std::to_string(kTypeTcpIp) + ":7001/127.0.0.1:8080/operator@demo.test/127.0.0.1:2525");
+    EXPECT_EQ(stored(), "15/3/2222:/k/id:uptime/" + std::to_string(kTypeTcpIp) + ":7001/127.0.0.1:8080/operator@demo.test/127.0.0.1:2525");
 
     // With an SNMP agent, a demo made before gets the check that asks it; a later run with
     // another port moves the check there.

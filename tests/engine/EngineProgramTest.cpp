@@ -36,11 +36,13 @@ TEST(EngineProgram, ArgumentsAreParsedStrictly) {
     EXPECT_FALSE(args.Foreground);
     EXPECT_EQ(args.Workers, 0u);
     EXPECT_FALSE(args.AllowReboot);
-    ASSERT_TRUE(Parse({"--root", "/srv/sentrelle", "--foreground", "--workers", "8", "--allow-reboot"}, args, error));
+    ASSERT_TRUE(Parse({"--root", "/srv/sentrelle", "--foreground", "--workers", "8", "--allow-reboot",
+                       "--ssh-dir", "/srv/keys"}, args, error));
     EXPECT_EQ(args.Root.Str(), "/srv/sentrelle");
     EXPECT_TRUE(args.Foreground);
     EXPECT_EQ(args.Workers, 8u);
     EXPECT_TRUE(args.AllowReboot);
+    EXPECT_EQ(args.SshDirectory.Str(), "/srv/keys");
     ASSERT_TRUE(Parse({"--root=/a b", "-f"}, args, error));
     EXPECT_EQ(args.Root.Str(), "/a b");
     EXPECT_TRUE(args.Foreground);

@@ -11,6 +11,7 @@
 #include "engine/NtpRunner.h"
 #include "engine/SnmpGetRunner.h"
 #include "engine/ProcessRunner.h"
+#include "engine/SshRunner.h"
 #include "engine/TcpRunner.h"
 #include "engine/UnsupportedRunner.h"
 #include "engine/RadiusRunner.h"
@@ -59,6 +60,13 @@ std::unique_ptr<ICheckRunner> CreateCheckRunner(int type) {
         return std::make_unique<CSnmpGetRunner>();
     case kTypeNtp:
         return std::make_unique<CNtpRunner>();
+    case kTypeSsh:
+        return std::make_unique<CSshRunner>();
+    case kTypeRsh:
+    case kTypeRemoteCommand:
+        return std::make_unique<CRemoteShellRunner>(type);
+    case kTypeSftp:
+        return std::make_unique<CSftpRunner>();
     default:
         return std::make_unique<CUnsupportedRunner>(type);
     }

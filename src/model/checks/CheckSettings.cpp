@@ -679,6 +679,25 @@ void NtpSettings::Write(CSnNodeCfgFunction& f) const {
     f.ParamServer = Host;
 }
 
+bool IsInSshScriptDirectory(const std::string& local) {
+    std::string path = Trimmed(CQvcString(local));
+    std::string dir = kSshScriptDirectory;
+    for (std::string* text : {&path, &dir}) {
+        std::replace(text->begin(), text->end(), '\\', '/');
+        std::transform(text->begin(), text->end(), text->begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    }
+    if (path.size() <= dir.size() || path.compare(0, dir.size(), dir) != 0 || path.back() == '/')
+        return false;
+    for (std::size_t at = dir.size(); at <= path.size();) {
+        const std::size_t end = std::min(path.find('/', at), path.size());
+        if (path.compare(at, end - at, "..") == 0 && end - at == 2)
+            return false;
+        at = end + 1;
+    }
+    return true;
+}
+
 SshSettings SshSettings::Read(const CSnNodeCfgFunction& f) {
     SshSettings s;
     s.Host = HostText(f.ParamServer);

@@ -338,7 +338,7 @@ DialogRefusal CheckSshFields(const SshSettings& f, const HostCheckLimits& limits
         When(f.UseKey && key.empty(), DialogRefusal::Plain("Private Key File is required.").At(kSshKeyFile)),
         When(f.UseKey && !key.empty() && !fileExists(key),
              DialogRefusal::Plain("Private Key File does not exist.").At(kSshKeyFile)),
-        When(f.CopyScript && !StoredPathInside(f.LocalScript, kSshScriptDirectory),
+        When(f.CopyScript && !IsInSshScriptDirectory(f.LocalScript),
              DialogRefusal::Numbered(kSshDirectory, CQvcString(kSshScriptDirectory)).At(kSshLocalScript)),
         Range(f.Port, 1, 65535, kBadPort, kSshPort),
         Range(f.TimeoutMs, 1, 3600 * 1000, kBadTimeoutMs, kSshTimeout),

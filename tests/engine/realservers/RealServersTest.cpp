@@ -10,6 +10,7 @@
 #include "ForkedChild.h"
 #include "LoopbackSnmp.h"
 #include "LoopbackSockets.h"
+#include "ServerProcess.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -28,61 +29,10 @@ using namespace std::chrono_literals;
 using testsupport::Eventually;
 using testsupport::ReadFile;
 
+using testsupport::Program;
+using testsupport::ServerProcess;
+
 namespace {
-
-// A server program for the life of the object, its output (both streams) into `log`.
-// Everything the child needs is made before the fork: it only redirects and executes.
-class ServerProcess {
-public:
-    ServerProcess(std::vector<std::string> argv, const std::string& log) {
-        std::vector<char*> args;
-        for (std::string& arg : argv)
-            args.push_back(arg.data());
-        args.push_back(nullptr);
-        const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-        m_pid = testsupport::Spawn([&] {
-            ::dup2(out, 1);
-            ::dup2(out, 2);
-            ::execv(args[0], args.data());
-            return 127;
-        });
-        ::close(out);
-    }
-    ~ServerProcess() {
-        ::kill(m_pid, SIGTERM);
-        testsupport::ExitStatus(m_pid);
-    }
-    ServerProcess(const ServerProcess&) = delete;
-    ServerProcess& operator=(const ServerProcess&) = delete;
-
-private:
-    pid_t m_pid = -1;
-};
-
-// The program's full path from PATH and the system directories, empty when not installed.
-std::string Program(const std::string& name) {
-    const char* path = std::getenv("PATH");
-    std::string dirs = std::string(path ? path : "") + ":/usr/sbin:/sbin:/usr/bin";
-    for (std::size_t at = 0; at <= dirs.size();) {
-        const std::size_t end = std::min(dirs.find(':', at), dirs.size());
-        const std::string candidate = dirs.substr(at, end - at) + "/" + name;
-        if (end > at && ::access(candidate.c_str(), X_OK) == 0)
-            return candidate;
-        at = end + 1;
-    }
-    return {};
-}
-
-bool Accepts(int port) {
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    ::close(fd);
-    return ok;
-}
 
 // A python with aiosmtpd: the one on PATH may be another than the distribution's.
 std::string PythonWithAiosmtpd() {
@@ -107,7 +57,7 @@ TEST(RealServers, AlertMailArrivesIntactAndAThrowawayCertificateIsRefused) {
         argv.insert(argv.end(), more.begin(), more.end());
         argv.push_back(dir.File(name));
         auto server = std::make_unique<ServerProcess>(argv, dir.File(name + ".log"));
-        EXPECT_TRUE(Eventually([&] { return Accepts(port); }, 20s, 50ms)) << ReadFile(dir.File(name + ".log"));
+        EXPECT_TRUE(Eventually([&] { return testsupport::Accepts(port); }, 20s, 50ms)) << ReadFile(dir.File(name + ".log"));
         return server;
     };
     AlertSettings settings;
@@ -216,7 +166,7 @@ TEST(RealServers, DnsChecksAgainstADnsServer) {
                           "--cname=alias.example.test,www.example.test",
                           "--mx-host=example.test,mail1.example.test,10", "--mx-host=example.test,Mail2.Example.Test,20"},
                          dir.File("dnsmasq.log"));
-    ASSERT_TRUE(Eventually([&] { return Accepts(port); }, 20s, 50ms)) << ReadFile(dir.File("dnsmasq.log"));
+    ASSERT_TRUE(Eventually([&] { return testsupport::Accepts(port); }, 20s, 50ms)) << ReadFile(dir.File("dnsmasq.log"));
     const std::string at = "127.0.0.1:" + std::to_string(port);
     // Name, record type ("" A, "M01" MX, "C01" CNAME), expected addresses or names, and
     // the outcome: in whole when it fails without data, else its kind and data (in order:

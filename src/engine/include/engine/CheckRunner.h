@@ -4,6 +4,7 @@
 // its time-out: the scheduler runs them on a bounded pool of worker threads so that a
 // slow host never delays the other checks.
 #include "library/QvcString.h"
+#include "model/settings/SnCfgServerCredentials.h"
 #include "model/tree/SnNodeCfg.h"
 
 #include <atomic>
@@ -37,6 +38,13 @@ struct RunContext {
     std::chrono::milliseconds Timeout{30000};
     // Set when the engine stops: long runs end early with an Uncertain outcome.
     const std::atomic<bool>* Cancelled = nullptr;
+
+    // The server credentials list (account and scrambled password per computer) for checks
+    // that log on with the credentials stored for their computer; none when empty.
+    std::shared_ptr<const CSnCfgServerCredentials> ServerCredentials = nullptr;
+    // The directory of the engine's own SSH keys and known_hosts file; empty for the ~/.ssh
+    // directory of the user the engine runs as.
+    CQvcString SshDirectory = {};
 
     bool IsCancelled() const { return Cancelled && Cancelled->load(); }
 };

@@ -227,6 +227,8 @@ private:
     std::unique_ptr<CNotificationDesk> m_desk;
     std::unique_ptr<CAlertQueue> m_alerts;
     AlertSettings m_alertSettings;
+    // Read with the global settings; every run gets it (RunContext::ServerCredentials).
+    std::shared_ptr<const CSnCfgServerCredentials> m_serverCredentials;
     AlertAddressBook m_addressBook;
     std::unordered_map<std::int32_t, std::string> m_folderPaths;
     std::shared_ptr<RunEvents> m_events;

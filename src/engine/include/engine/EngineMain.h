@@ -26,6 +26,7 @@ struct EngineArguments {
     bool Foreground = false;
     std::size_t Workers = 0; // 0: the default
     bool AllowReboot = false;
+    CQvcString SshDirectory; // --ssh-dir; empty: ~/.ssh
     bool Help = false;
 };
 

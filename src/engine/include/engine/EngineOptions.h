@@ -36,6 +36,9 @@ struct EngineOptions {
     // A check's Reboot action may reboot this computer; off unless the administrator
     // starts the engine with --allow-reboot.
     bool AllowReboot = false;
+    // The engine's own SSH keys and known_hosts file (RunContext::SshDirectory); empty:
+    // the ~/.ssh directory of the user the engine runs as.
+    CQvcString SshDirectory;
     // The delivery queue of alerts (its EngineRoot is the engine's).
     AlertQueueOptions Alerts;
     // Null: the machine's clocks.

@@ -419,6 +419,9 @@ struct NtpSettings {
 //                   [2] '1': output on standard error makes the check an error
 //                   [3] '1': copy the local script of Param5 to the host first
 inline constexpr const char* kSshScriptDirectory = "<SNROOT>scripts\\ssh\\";
+// True when the stored path `local` names a file in kSshScriptDirectory or below it ("\"
+// read as "/", letter case ignored, no ".." step): the only scripts a check may copy.
+bool IsInSshScriptDirectory(const std::string& local);
 struct SshSettings {
     std::string Host;
     int Port = 22;
