@@ -127,10 +127,10 @@ void Prepare(const CCurlEasy& curl, const MailServer& server, const std::string&
 // Greeting, TLS and log-on with the server, nothing more; `pattern` must be in a reply.
 CheckOutcome LogOn(const MailServer& server, const std::string& pattern, const CRunDeadline& deadline,
                    const RunContext& context) {
+    Talk talk; // before the handle: libcurl reports the QUIT of its clean-up too
     CCurlEasy curl(&context);
     if (!curl)
         return CheckOutcome::Uncertain("The mail client could not be started");
-    Talk talk;
     Prepare(curl, server, server.Url(server.Path), talk, deadline);
     curl_easy_setopt(curl.Handle(), CURLOPT_CONNECT_ONLY, 1L);
     const CURLcode code = curl_easy_perform(curl.Handle());
@@ -219,9 +219,9 @@ struct MailboxLook {
 MailboxLook LookInMailbox(const MailServer& server, const std::string& mark, int newest, bool remove,
                           const CRunDeadline& deadline, const RunContext& context) {
     MailboxLook look;
-    CCurlEasy curl(&context);
-    Talk talk;
+    Talk talk; // before the handle: its clean-up still reports to them
     std::string text;
+    CCurlEasy curl(&context);
     const auto perform = [&](const std::string& path) {
         text.clear();
         Prepare(curl, server, server.Url(path), talk, deadline);
