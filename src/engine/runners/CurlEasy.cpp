@@ -61,10 +61,10 @@ CheckOutcome CurlFailure(const CCurlEasy& curl, CURLcode code, const std::string
         return CheckOutcome::Error("TLS with " + peer + " failed: " + curl.ErrorText(code));
     case CURLE_REMOTE_FILE_NOT_FOUND:
     case CURLE_TFTP_NOTFOUND:
-        return CheckOutcome::Error("File not found on " + peer + ": " + said);
+        return CheckOutcome::Error("File not found on " + peer + ": " + (lastReply.empty() ? curl_easy_strerror(code) : said));
     case CURLE_REMOTE_ACCESS_DENIED:
     case CURLE_TFTP_PERM:
-        return CheckOutcome::Error("Access denied by " + peer + ": " + said);
+        return CheckOutcome::Error("Access denied by " + peer + ": " + (lastReply.empty() ? curl_easy_strerror(code) : said));
     case CURLE_GOT_NOTHING:
     case CURLE_RECV_ERROR:
     case CURLE_SEND_ERROR:

@@ -52,6 +52,7 @@ struct Fetch {
     bool ReadContent = false;  // false: the transfer itself (or its absence) says it all
     std::string Pattern;
     bool MustNotMatch = false;
+    bool Bodiless = false; // what libcurl writes is its own summary, not the file
 };
 
 // Sets the common options on `curl`, transfers and judges the outcome; `success` is the
@@ -78,7 +79,7 @@ CheckOutcome Perform(const CCurlEasy& curl, const Fetch& fetch, const CRunDeadli
     }
     if (!fetch.ReadContent)
         return CheckOutcome::Success(
-            download.Bytes > 0 ? success + " (" + runner::Bytes(static_cast<double>(download.Bytes)) + ")" : success,
+            download.Bytes > 0 && !fetch.Bodiless ? success + " (" + runner::Bytes(static_cast<double>(download.Bytes)) + ")" : success,
             data);
     const bool found = matcher.Found();
     const std::string what = fetch.Shown + " on " + fetch.Peer + " (" + runner::Bytes(static_cast<double>(download.Bytes)) +
@@ -119,6 +120,7 @@ CheckOutcome CFtpRunner::Run(const CSnNodeCfg& check, const RunContext& context)
     fetch.ReadContent = settings.CheckFile && settings.CheckPattern;
     fetch.Pattern = settings.Pattern;
     fetch.MustNotMatch = settings.PatternMustNotMatch;
+    fetch.Bodiless = !fetch.ReadContent;
 
     curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "ftp");
     // Without an account libcurl logs on as "anonymous".
