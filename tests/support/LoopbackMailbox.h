@@ -4,13 +4,11 @@
 // the messages deleted over POP3 hidden from then on.  IMAP goes as far as a log-on.
 #include "LoopbackTcpPeer.h"
 
-#include <poll.h>
-
-#include <chrono>
 #include <cstdlib>
 #include <functional>
 #include <mutex>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -24,7 +22,7 @@ public:
     LoopbackMailbox(Protocol protocol, std::string login, std::string password, Source source = {})
         : m_protocol(protocol), m_login(std::move(login)), m_password(std::move(password)),
           m_source(std::move(source)), m_peer([this](int fd, const std::atomic<bool>& stop) {
-              Line line{fd, stop, {}};
+              LineConnection line{fd, stop};
               m_protocol == Protocol::Pop3 ? Pop3(line) : Imap(line);
           }) {}
 
@@ -40,60 +38,32 @@ public:
     }
 
 private:
-    struct Line {
-        int fd;
-        const std::atomic<bool>& stop;
-        std::string pending;
-        // One line without its CR LF; false when the client went away or the peer stops.
-        bool Read(std::string& line) {
-            for (const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);;) {
-                const std::size_t at = pending.find("\r\n");
-                if (at != std::string::npos) {
-                    line = pending.substr(0, at);
-                    pending.erase(0, at + 2);
-                    return true;
-                }
-                pollfd readable{fd, POLLIN, 0};
-                if (stop || std::chrono::steady_clock::now() > end)
-                    return false;
-                if (::poll(&readable, 1, 20) <= 0)
-                    continue;
-                char buffer[4096];
-                const ssize_t got = ::recv(fd, buffer, sizeof buffer, 0);
-                if (got <= 0)
-                    return false;
-                pending.append(buffer, static_cast<std::size_t>(got));
-            }
-        }
-        void Say(const std::string& text) { (void)::send(fd, (text + "\r\n").data(), text.size() + 2, MSG_NOSIGNAL); }
-    };
-
-    static std::string Word(const std::string& line, int index) {
-        std::size_t at = 0;
-        for (int i = 0; i < index && at != std::string::npos; ++i)
-            at = line.find(' ', at) == std::string::npos ? std::string::npos : line.find(' ', at) + 1;
-        if (at == std::string::npos)
-            return {};
-        std::string word = line.substr(at, line.find(' ', at) - at);
-        return word.size() >= 2 && word.front() == '"' ? word.substr(1, word.size() - 2) : word;
+    // The first four words of a command line, "" for those missing.
+    static std::vector<std::string> Words(const std::string& line) {
+        std::vector<std::string> words(4);
+        std::istringstream in(line);
+        for (std::string& word : words)
+            in >> word;
+        return words;
     }
 
-    void Pop3(Line& client) {
+    void Pop3(LineConnection& client) {
         client.Say("+OK mailbox.test POP3 ready");
         std::string line, user;
         bool in = false;
         const std::vector<std::string> box = Messages();
         std::set<std::size_t> marked;
         while (client.Read(line)) {
-            const std::string verb = Word(line, 0);
-            const std::size_t n = std::strtoul(Word(line, 1).c_str(), nullptr, 10);
+            const std::vector<std::string> w = Words(line);
+            const std::string& verb = w[0];
+            const std::size_t n = std::strtoul(w[1].c_str(), nullptr, 10);
             if (verb == "CAPA") {
                 client.Say("+OK\r\nUSER\r\n.");
             } else if (verb == "USER") {
-                user = Word(line, 1);
+                user = w[1];
                 client.Say("+OK");
             } else if (verb == "PASS") {
-                in = user == m_login && Word(line, 1) == m_password;
+                in = user == m_login && w[1] == m_password;
                 client.Say(in ? "+OK logged on" : "-ERR invalid account or password");
             } else if (verb == "QUIT") {
                 std::lock_guard lock(m_mutex);
@@ -119,18 +89,19 @@ private:
         }
     }
 
-    void Imap(Line& client) {
+    void Imap(LineConnection& client) {
         client.Say("* OK [CAPABILITY IMAP4rev1] mailbox.test IMAP ready");
         std::string line;
         while (client.Read(line)) {
-            const std::string tag = Word(line, 0), verb = Word(line, 1);
-            if (verb == "CAPABILITY")
+            const std::vector<std::string> w = Words(line);
+            const std::string& tag = w[0];
+            if (w[1] == "CAPABILITY")
                 client.Say("* CAPABILITY IMAP4rev1\r\n" + tag + " OK done");
-            else if (verb == "LOGIN")
-                client.Say(Word(line, 2) == m_login && Word(line, 3) == m_password
+            else if (w[1] == "LOGIN")
+                client.Say(w[2] == m_login && w[3] == m_password
                                ? tag + " OK logged on"
                                : tag + " NO [AUTHENTICATIONFAILED] invalid account or password");
-            else if (verb == "LOGOUT")
+            else if (w[1] == "LOGOUT")
                 return client.Say("* BYE\r\n" + tag + " OK bye");
             else
                 client.Say(tag + " BAD unknown command");

@@ -43,7 +43,9 @@ CheckOutcome CurlFailure(const CCurlEasy& curl, CURLcode code, const std::string
                          const std::string& lastReply) {
     if (code == CURLE_ABORTED_BY_CALLBACK && curl.WasCancelled())
         return runner::Cancelled();
+    // The server's own words where it gave any, else the library's.
     const std::string said = lastReply.empty() ? std::string(curl.ErrorText(code)) : "'" + lastReply + "'";
+    const std::string told = lastReply.empty() ? std::string(curl_easy_strerror(code)) : said;
     switch (code) {
     case CURLE_COULDNT_RESOLVE_HOST:
         return CheckOutcome::Error("Host of " + peer + " could not be resolved");
@@ -61,10 +63,10 @@ CheckOutcome CurlFailure(const CCurlEasy& curl, CURLcode code, const std::string
         return CheckOutcome::Error("TLS with " + peer + " failed: " + curl.ErrorText(code));
     case CURLE_REMOTE_FILE_NOT_FOUND:
     case CURLE_TFTP_NOTFOUND:
-        return CheckOutcome::Error("File not found on " + peer + ": " + (lastReply.empty() ? curl_easy_strerror(code) : said));
+        return CheckOutcome::Error("File not found on " + peer + ": " + told);
     case CURLE_REMOTE_ACCESS_DENIED:
     case CURLE_TFTP_PERM:
-        return CheckOutcome::Error("Access denied by " + peer + ": " + (lastReply.empty() ? curl_easy_strerror(code) : said));
+        return CheckOutcome::Error("Access denied by " + peer + ": " + told);
     case CURLE_GOT_NOTHING:
     case CURLE_RECV_ERROR:
     case CURLE_SEND_ERROR:

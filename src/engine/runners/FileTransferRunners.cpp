@@ -48,8 +48,8 @@ std::string UrlPath(CURL* handle, std::string path) {
 struct Fetch {
     std::string Peer;
     std::string Url;
-    std::string Shown;         // the file as the responses name it
-    bool ReadContent = false;  // false: the transfer itself (or its absence) says it all
+    std::string Shown;        // the file as the responses name it
+    bool ReadContent = false; // false: the transfer itself (or its absence) says it all
     std::string Pattern;
     bool MustNotMatch = false;
     bool Bodiless = false; // what libcurl writes is its own summary, not the file
@@ -70,7 +70,8 @@ CheckOutcome Perform(const CCurlEasy& curl, const Fetch& fetch, const CRunDeadli
     curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &OnBody);
     curl_easy_setopt(handle, CURLOPT_WRITEDATA, &download);
     const CURLcode code = curl_easy_perform(handle);
-    const std::string data = FormatMilliseconds(std::chrono::duration_cast<std::chrono::microseconds>(deadline.Elapsed()));
+    const std::string data =
+        FormatMilliseconds(std::chrono::duration_cast<std::chrono::microseconds>(deadline.Elapsed()));
     if (code != CURLE_OK) {
         CheckOutcome failure = CurlFailure(curl, code, fetch.Peer, limit);
         if (failure.kind == CheckOutcome::Kind::Error)
@@ -78,12 +79,15 @@ CheckOutcome Perform(const CCurlEasy& curl, const Fetch& fetch, const CRunDeadli
         return failure;
     }
     if (!fetch.ReadContent)
-        return CheckOutcome::Success(
-            download.Bytes > 0 && !fetch.Bodiless ? success + " (" + runner::Bytes(static_cast<double>(download.Bytes)) + ")" : success,
-            data);
+        return CheckOutcome::Success(download.Bytes > 0 && !fetch.Bodiless
+                                         ? success + " (" +
+                                               runner::Bytes(static_cast<double>(download.Bytes)) + ")"
+                                         : success,
+                                     data);
     const bool found = matcher.Found();
-    const std::string what = fetch.Shown + " on " + fetch.Peer + " (" + runner::Bytes(static_cast<double>(download.Bytes)) +
-                             ") " + (found ? "contains '" : "does not contain '") + fetch.Pattern + "'";
+    const std::string what = fetch.Shown + " on " + fetch.Peer + " (" +
+                             runner::Bytes(static_cast<double>(download.Bytes)) + ") " +
+                             (found ? "contains '" : "does not contain '") + fetch.Pattern + "'";
     return found != fetch.MustNotMatch ? CheckOutcome::Success(what, data) : CheckOutcome::Error(what, data);
 }
 

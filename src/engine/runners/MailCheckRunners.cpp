@@ -33,8 +33,9 @@ struct Talk {
     // Whether any reply includes `pattern`, letter case ignored; an empty one always does.
     bool Includes(const std::string& pattern) const {
         const std::string wanted = Upper(pattern);
-        return std::any_of(Replies.begin(), Replies.end(),
-                           [&](const std::string& line) { return Upper(line).find(wanted) != std::string::npos; });
+        return std::any_of(Replies.begin(), Replies.end(), [&](const std::string& line) {
+            return Upper(line).find(wanted) != std::string::npos;
+        });
     }
 };
 
@@ -59,8 +60,9 @@ int OnDebug(CURL*, curl_infotype type, char* data, std::size_t size, void* user)
         // The command word; an IMAP command comes after its tag ("A002 LOGIN ...").
         const std::string first = Upper(line.substr(0, line.find(' ')));
         const std::size_t blank = line.find(' ');
-        const std::string second =
-            blank == std::string::npos ? std::string() : Upper(line.substr(blank + 1, line.find(' ', blank + 1) - blank - 1));
+        const std::string second = blank == std::string::npos
+                                       ? std::string()
+                                       : Upper(line.substr(blank + 1, line.find(' ', blank + 1) - blank - 1));
         for (const char* word : {"AUTH", "USER", "APOP", "LOGIN", "AUTHENTICATE"})
             talk->LogOnSent = talk->LogOnSent || first == word || second == word;
     }
@@ -134,7 +136,8 @@ CheckOutcome LogOn(const MailServer& server, const std::string& pattern, const C
     Prepare(curl, server, server.Url(server.Path), talk, deadline);
     curl_easy_setopt(curl.Handle(), CURLOPT_CONNECT_ONLY, 1L);
     const CURLcode code = curl_easy_perform(curl.Handle());
-    const std::string data = FormatMilliseconds(std::chrono::duration_cast<std::chrono::microseconds>(deadline.Elapsed()));
+    const std::string data =
+        FormatMilliseconds(std::chrono::duration_cast<std::chrono::microseconds>(deadline.Elapsed()));
     if (code != CURLE_OK)
         return CurlFailure(curl, code, server.Peer(), deadline.Limit().count(), talk.LastReply());
     if (!server.Login.empty() && !talk.LogOnSent)
@@ -142,8 +145,8 @@ CheckOutcome LogOn(const MailServer& server, const std::string& pattern, const C
                                        "' could not log on",
                                    data);
     if (!talk.Includes(pattern))
-        return CheckOutcome::Error("The response of " + server.Peer() + " does not include '" + pattern + "': '" +
-                                       talk.LastReply() + "'",
+        return CheckOutcome::Error("The response of " + server.Peer() + " does not include '" + pattern +
+                                       "': '" + talk.LastReply() + "'",
                                    data);
     std::string response = talk.Greeting();
     if (!server.Login.empty())
@@ -285,8 +288,8 @@ CheckOutcome CSmtpToPop3Runner::Run(const CSnNodeCfg& check, const RunContext& c
 
     // A mark no other message has: the check, the time and a random number.
     std::random_device random;
-    const std::string mark = "Sentrelle-" + std::to_string(check.ID) + "-" + std::to_string(std::time(nullptr)) + "-" +
-                             std::to_string(random());
+    const std::string mark = "Sentrelle-" + std::to_string(check.ID) + "-" +
+                             std::to_string(std::time(nullptr)) + "-" + std::to_string(random());
     MailContent content;
     content.SenderName = "Sentrelle";
     content.SenderAddress = settings.Recipient;
@@ -323,16 +326,19 @@ CheckOutcome CSmtpToPop3Runner::Run(const CSnNodeCfg& check, const RunContext& c
         if (look.Failed)
             return look.Failure;
         if (look.Found) {
-            const auto took = std::chrono::duration_cast<std::chrono::microseconds>(CRunDeadline::Clock::now() - sentAt);
+            const auto took =
+                std::chrono::duration_cast<std::chrono::microseconds>(CRunDeadline::Clock::now() - sentAt);
             return CheckOutcome::Success("The test message sent through " + sender.Name() + " arrived at " +
-                                             pop3.Peer() + (settings.DeleteMessages ? " and was deleted" : ""),
+                                             pop3.Peer() +
+                                             (settings.DeleteMessages ? " and was deleted" : ""),
                                          FormatMilliseconds(took));
         }
         if (!deadline.SleepFor(pause))
             return runner::Cancelled();
         if (deadline.Expired())
-            return CheckOutcome::Error("The test message sent through " + sender.Name() + " did not arrive at " +
-                                       pop3.Peer() + " within " + runner::Millis(deadline.Limit().count()));
+            return CheckOutcome::Error("The test message sent through " + sender.Name() +
+                                       " did not arrive at " + pop3.Peer() + " within " +
+                                       runner::Millis(deadline.Limit().count()));
         pause = std::min(pause * 2, std::chrono::milliseconds(5000));
     }
 }

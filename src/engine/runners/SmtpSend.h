@@ -34,4 +34,5 @@ struct SmtpAttempt {
 // `share` of the time: the connection, the greeting and every later reply each wait at
 // most that long.  A stop of the engine ends it within a fraction of a second.
 SmtpAttempt SendOverSmtp(const SmtpServer& server, const std::vector<std::string>& recipients,
-                         const std::string& message, std::chrono::milliseconds share, const RunContext& context);
+                         const std::string& message, std::chrono::milliseconds share,
+                         const RunContext& context);

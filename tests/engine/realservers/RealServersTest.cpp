@@ -1,7 +1,8 @@
 // The engine against servers of the distribution rather than peers of our own reading of
 // each protocol: an SMTP server (python3 -m aiosmtpd), an SNMP trap receiver (snmptrapd),
-// a DNS server (dnsmasq), an FTP server (python3 pyftpdlib) and a TFTP server (in.tftpd), each run by the test on a free port of 127.0.0.1 and
-// stopped after it.  A test whose program is not installed is skipped.
+// a DNS server (dnsmasq), an FTP server (python3 pyftpdlib) and a TFTP server (in.tftpd),
+// each run by the test on a free port of 127.0.0.1 and stopped after it.  A test whose
+// program is not installed is skipped.
 #include "engine/alerting/DefaultChannels.h"
 #include "model/checks/CheckSettings.h"
 #include "model/checks/CheckTypes.h"
@@ -132,11 +133,11 @@ TEST(RealServers, AlertMailArrivesIntactAndAThrowawayCertificateIsRefused) {
 
     // The SMTP check greets the same server.
     const auto smtpCheck = [](int port, bool secure) {
-        CSnNodeCfg check = runnertest::MakeCheck(kTypeSmtp);
-        SmtpSettings{"127.0.0.1", port, "250", secure, false, "", ""}.Write(check.Function);
-        return runnertest::Describe(RunCheck(check, runnertest::Context(10s)));
+        const SmtpSettings smtp{"127.0.0.1", port, "250", secure, false, "", ""};
+        return runnertest::Judged(RunCheck(runnertest::CheckOf(kTypeSmtp, smtp), runnertest::Context(10s)));
     };
-    EXPECT_EQ(smtpCheck(settings.Smtp.Port1, false).rfind("Success: 220 ", 0), 0u) << smtpCheck(settings.Smtp.Port1, false);
+    EXPECT_EQ(smtpCheck(settings.Smtp.Port1, false).rfind("Success: 220 ", 0), 0u)
+        << smtpCheck(settings.Smtp.Port1, false);
 
     // STARTTLS with a certificate made for this test: the handshake gets as far as the
     // certificate (implicit TLS would fail before it), which is not trusted, so the mail
@@ -157,8 +158,9 @@ TEST(RealServers, AlertMailArrivesIntactAndAThrowawayCertificateIsRefused) {
               std::make_tuple(false, false, said))
         << refused.Text;
     EXPECT_TRUE(std::filesystem::is_empty(dir.File("tls/new")));
-    const std::string untrusted = "Error: TLS with 127.0.0.1:" + std::to_string(settings.Smtp.Port1) + " failed: ";
-    EXPECT_EQ(smtpCheck(settings.Smtp.Port1, true).rfind(untrusted, 0), 0u) << smtpCheck(settings.Smtp.Port1, true);
+    const std::string untrusted = "Error: TLS with 127.0.0.1:" + std::to_string(settings.Smtp.Port1);
+    EXPECT_EQ(smtpCheck(settings.Smtp.Port1, true).rfind(untrusted + " failed: ", 0), 0u)
+        << smtpCheck(settings.Smtp.Port1, true);
 }
 
 TEST(RealServers, AlertTrapsAreLoggedByTheTrapReceiver) {
@@ -264,24 +266,13 @@ TEST(RealServers, DnsChecksAgainstADnsServer) {
     }
 }
 
-namespace {
-
-// The outcome's kind and response, without the measured data.
-std::string Judged(const CheckOutcome& outcome) {
-    const std::string described = runnertest::Describe(outcome);
-    return described.substr(0, described.rfind(" ["));
-}
-
-} // namespace
-
 TEST(RealServers, FtpAndTftpChecksLogOnFindFilesAndLookIntoThem) {
     testsupport::TempDir dir;
     std::filesystem::create_directories(dir.File("root/pub"));
     testsupport::WriteFile(dir.File("root/pub/status.txt"), "state: OK\n");
     // The TFTP server reads as an account without rights after confining itself here.
-    std::filesystem::permissions(dir.Path(), std::filesystem::perms::all);
-    std::filesystem::permissions(dir.File("root"), std::filesystem::perms::all);
-    std::filesystem::permissions(dir.File("root/pub"), std::filesystem::perms::all);
+    for (const std::string& path : {dir.Path(), dir.File("root"), dir.File("root/pub")})
+        std::filesystem::permissions(path, std::filesystem::perms::all);
     const std::string python = PythonWith("pyftpdlib");
     if (python.empty())
         GTEST_SKIP() << "python3 with pyftpdlib (package python3-pyftpdlib) is not installed";
@@ -290,8 +281,9 @@ TEST(RealServers, FtpAndTftpChecksLogOnFindFilesAndLookIntoThem) {
     ServerProcess ftp({python, "-c",
                        "import sys\nfrom pyftpdlib.authorizers import DummyAuthorizer\n"
                        "from pyftpdlib.handlers import FTPHandler\nfrom pyftpdlib.servers import FTPServer\n"
-                       "FTPHandler.auth_failed_timeout = 0\na = DummyAuthorizer()\na.add_user('mon', 'pw', sys.argv[2])\na.add_anonymous(sys.argv[2])\n"
-                       "FTPHandler.authorizer = a\nFTPServer(('127.0.0.1', int(sys.argv[1])), FTPHandler).serve_forever()",
+                       "a = DummyAuthorizer()\na.add_user('mon', 'pw', sys.argv[2])\na.add_anonymous(sys.argv[2])\n"
+                       "FTPHandler.authorizer = a\nFTPHandler.auth_failed_timeout = 0\n"
+                       "FTPServer(('127.0.0.1', int(sys.argv[1])), FTPHandler).serve_forever()",
                        std::to_string(port), dir.File("root")},
                       dir.File("ftp.log"));
     ASSERT_TRUE(Eventually([&] { return Accepts(port); }, 20s, 50ms)) << ReadFile(dir.File("ftp.log"));
@@ -312,9 +304,8 @@ TEST(RealServers, FtpAndTftpChecksLogOnFindFilesAndLookIntoThem) {
          "Error: 'pub/status.txt' on " + at + " (10 bytes) contains 'state: OK'"},
     };
     for (const auto& [settings, expected] : cases) {
-        CSnNodeCfg check = runnertest::MakeCheck(kTypeFtp);
-        settings.Write(check.Function);
-        EXPECT_EQ(Judged(RunCheck(check, runnertest::Context(10s))), expected);
+        const CheckOutcome outcome = RunCheck(runnertest::CheckOf(kTypeFtp, settings), runnertest::Context(10s));
+        EXPECT_EQ(runnertest::Judged(outcome), expected);
     }
 
     const std::string tftpd = Program("in.tftpd");
@@ -325,9 +316,8 @@ TEST(RealServers, FtpAndTftpChecksLogOnFindFilesAndLookIntoThem) {
     const std::string tftpAt = "127.0.0.1:" + std::to_string(tftpPort);
     ServerProcess tftp({tftpd, "-L", "-a", tftpAt, "-s", dir.File("root")}, dir.File("tftp.log"));
     const auto tftpCheck = [&](const std::string& file, const std::string& pattern) {
-        CSnNodeCfg check = runnertest::MakeCheck(kTypeTftp);
-        TftpSettings{tftpAt, file, pattern, true, !pattern.empty(), false}.Write(check.Function);
-        return Judged(RunCheck(check, runnertest::Context(5s)));
+        const TftpSettings tftp{tftpAt, file, pattern, true, !pattern.empty(), false};
+        return runnertest::Judged(RunCheck(runnertest::CheckOf(kTypeTftp, tftp), runnertest::Context(5s)));
     };
     const std::string found = "Success: 'pub/status.txt' on " + tftpAt + " (10 bytes) contains 'state'";
     ASSERT_TRUE(Eventually([&] { return tftpCheck("pub/status.txt", "state") == found; }, 10s, 100ms))

@@ -19,22 +19,20 @@ using testsupport::LoopbackSmtpSink;
 
 namespace {
 
-template <typename S> CSnNodeCfg Check(int type, const S& settings) {
-    CSnNodeCfg check = MakeCheck(type);
-    settings.Write(check.Function);
-    return check;
-}
-
-// The kind and the response, without the measured data.
-std::string Judged(const CheckOutcome& outcome) {
-    const char* kinds[] = {"Success", "Error", "Uncertain"};
-    return std::string(kinds[static_cast<int>(outcome.kind)]) + ": " + outcome.Response.Str();
-}
-
 ImapSettings Imap(int port, const std::string& login, const std::string& password) {
-    ImapSettings settings{TcpSettings::ForType(kTypeImap), login, password};
-    settings.Connection.Host = "127.0.0.1";
-    settings.Connection.Port = port;
+    return {{"127.0.0.1", port, false, "", true, "IMAP", 7000}, login, password};
+}
+
+// Through `smtp` to the mailbox of "box" on 127.0.0.1:`port`, kept there.
+Smtp2Pop3Settings RoundTrip(const std::string& smtp, int port) {
+    Smtp2Pop3Settings settings;
+    settings.Recipient = "box@mailbox.test";
+    settings.SmtpServer = smtp;
+    settings.Pop3Server = "127.0.0.1";
+    settings.Pop3Port = port;
+    settings.Pop3Login = "box";
+    settings.Pop3Password = "pw";
+    settings.DeleteMessages = settings.SmtpAuthentication = false;
     return settings;
 }
 
@@ -44,14 +42,17 @@ TEST(MailRunners, SmtpPop3AndImapGreetLogOnAndJudgeTheReplies) {
     LoopbackSmtpSink plain, guarded({{}, {}, false, "mon", "pw"});
     LoopbackMailbox pop3(LoopbackMailbox::Protocol::Pop3, "box", "pw");
     LoopbackMailbox imap(LoopbackMailbox::Protocol::Imap, "box", "pw");
-    const std::string p = "127.0.0.1:" + std::to_string(plain.Port()), g = "127.0.0.1:" + std::to_string(guarded.Port());
-    const std::string o = "127.0.0.1:" + std::to_string(pop3.Port()), i = "127.0.0.1:" + std::to_string(imap.Port());
+    const std::string p = "127.0.0.1:" + std::to_string(plain.Port()),
+                      g = "127.0.0.1:" + std::to_string(guarded.Port());
+    const std::string o = "127.0.0.1:" + std::to_string(pop3.Port()),
+                      i = "127.0.0.1:" + std::to_string(imap.Port());
     const auto smtp = [](int port, bool secure, const std::string& login, const std::string& password,
                          const std::string& pattern) {
-        return Check(kTypeSmtp, SmtpSettings{"127.0.0.1", port, pattern, secure, true, login, password});
+        return CheckOf(kTypeSmtp, SmtpSettings{"127.0.0.1", port, pattern, secure, true, login, password});
     };
     const std::vector<std::pair<CSnNodeCfg, std::string>> cases = {
-        {smtp(guarded.Port(), false, "mon", "pw", "250"), "Success: 220 sink.test ESMTP ready (logged on as 'mon')"},
+        {smtp(guarded.Port(), false, "mon", "pw", "250"),
+         "Success: 220 sink.test ESMTP ready (logged on as 'mon')"},
         {smtp(guarded.Port(), false, "mon", "no", "250"),
          "Error: Log-on to " + g + " refused: '535 5.7.8 Authentication credentials invalid'"},
         {smtp(plain.Port(), false, "", "", "esmtp"), "Success: 220 sink.test ESMTP ready"},
@@ -60,16 +61,16 @@ TEST(MailRunners, SmtpPop3AndImapGreetLogOnAndJudgeTheReplies) {
         {smtp(plain.Port(), false, "mon", "pw", "250"),
          "Error: " + p + " offers no authentication: the account 'mon' could not log on"},
         {smtp(plain.Port(), true, "", "", "250"), "Error: " + p + " does not offer TLS"},
-        {Check(kTypePop3, Pop3Settings{"127.0.0.1", pop3.Port(), false, "box", "pw"}),
+        {CheckOf(kTypePop3, Pop3Settings{"127.0.0.1", pop3.Port(), false, "box", "pw"}),
          "Success: +OK mailbox.test POP3 ready (logged on as 'box')"},
-        {Check(kTypePop3, Pop3Settings{"127.0.0.1", pop3.Port(), false, "box", "no"}),
+        {CheckOf(kTypePop3, Pop3Settings{"127.0.0.1", pop3.Port(), false, "box", "no"}),
          "Error: Log-on to " + o + " refused: '-ERR invalid account or password'"},
-        {Check(kTypeImap, Imap(imap.Port(), "box", "pw")),
+        {CheckOf(kTypeImap, Imap(imap.Port(), "box", "pw")),
          "Success: * OK [CAPABILITY IMAP4rev1] mailbox.test IMAP ready (logged on as 'box')"},
-        {Check(kTypeImap, Imap(imap.Port(), "box", "no")),
+        {CheckOf(kTypeImap, Imap(imap.Port(), "box", "no")),
          "Error: Log-on to " + i + " refused: 'A002 NO [AUTHENTICATIONFAILED] invalid account or password'"},
         // Without an account IMAP stays the TCP/IP check of the greeting.
-        {Check(kTypeImap, Imap(imap.Port(), "", "")),
+        {CheckOf(kTypeImap, Imap(imap.Port(), "", "")),
          "Success: Response from " + i + ": '* OK [CAPABILITY IMAP4rev1] mailbox.test IMAP ready'"},
     };
     for (const auto& [check, expected] : cases)
@@ -78,36 +79,29 @@ TEST(MailRunners, SmtpPop3AndImapGreetLogOnAndJudgeTheReplies) {
 
 TEST(MailRunners, SmtpToPop3FindsItsOwnMessageAndDeletesItWhenAsked) {
     LoopbackSmtpSink sink;
-    const auto received = [&sink] {
+    LoopbackMailbox mailbox(LoopbackMailbox::Protocol::Pop3, "box", "pw", [&sink] {
         std::vector<std::string> texts;
         for (const auto& message : sink.Messages())
             texts.push_back(message.Data);
         return texts;
-    };
-    LoopbackMailbox mailbox(LoopbackMailbox::Protocol::Pop3, "box", "pw", received), empty(LoopbackMailbox::Protocol::Pop3, "box", "pw");
-    Smtp2Pop3Settings settings;
-    settings.Recipient = "box@mailbox.test";
-    settings.SmtpServer = "127.0.0.1:" + std::to_string(sink.Port());
-    settings.Pop3Server = "127.0.0.1";
-    settings.Pop3Port = mailbox.Port();
-    settings.Pop3Login = "box";
-    settings.Pop3Password = "pw";
-    settings.SmtpAuthentication = false;
+    });
+    LoopbackMailbox empty(LoopbackMailbox::Protocol::Pop3, "box", "pw");
+    Smtp2Pop3Settings settings = RoundTrip("127.0.0.1:" + std::to_string(sink.Port()), mailbox.Port());
     const std::string through = "The test message sent through " + settings.SmtpServer;
     const std::string at = " arrived at 127.0.0.1:" + std::to_string(mailbox.Port());
 
     // Kept first, then a second one found among the two and deleted: the first stays.
-    settings.DeleteMessages = false;
-    EXPECT_EQ(Judged(RunCheck(Check(kTypeSmtpToPop3, settings), Context(10s))), "Success: " + through + at);
+    EXPECT_EQ(Judged(RunCheck(CheckOf(kTypeSmtpToPop3, settings), Context(10s))), "Success: " + through + at);
     settings.DeleteMessages = true;
-    EXPECT_EQ(Judged(RunCheck(Check(kTypeSmtpToPop3, settings), Context(10s))),
+    EXPECT_EQ(Judged(RunCheck(CheckOf(kTypeSmtpToPop3, settings), Context(10s))),
               "Success: " + through + at + " and was deleted");
     ASSERT_EQ(sink.Messages().size(), 2u);
     EXPECT_EQ(mailbox.Messages(), std::vector<std::string>{sink.Messages()[0].Data});
 
     settings.Pop3Port = empty.Port();
-    EXPECT_EQ(Judged(RunCheck(Check(kTypeSmtpToPop3, settings), Context(1500ms))),
-              "Error: " + through + " did not arrive at 127.0.0.1:" + std::to_string(empty.Port()) + " within 1500 ms");
+    EXPECT_EQ(Judged(RunCheck(CheckOf(kTypeSmtpToPop3, settings), Context(1500ms))),
+              "Error: " + through + " did not arrive at 127.0.0.1:" + std::to_string(empty.Port()) +
+                  " within 1500 ms");
 }
 
 TEST(MailRunners, EveryTransferEndsWithinItsTimeOutOrSoonAfterTheStop) {
@@ -118,23 +112,21 @@ TEST(MailRunners, EveryTransferEndsWithinItsTimeOutOrSoonAfterTheStop) {
     const int udp = testsupport::OpenLoopbackSocket(SOCK_DGRAM, udpPort);
     ASSERT_TRUE(tcp >= 0 && udp >= 0 && ::listen(tcp, 64) == 0);
     const std::string silent = "127.0.0.1:" + std::to_string(tcpPort);
-    Smtp2Pop3Settings round;
-    round.Recipient = "box@mailbox.test";
-    round.SmtpServer = round.Pop3Server = silent;
     const std::vector<CSnNodeCfg> checks = {
-        Check(kTypeSmtp, SmtpSettings{"127.0.0.1", tcpPort, "250", false, false, "", ""}),
-        Check(kTypePop3, Pop3Settings{"127.0.0.1", tcpPort, false, "box", "pw"}),
-        Check(kTypeImap, Imap(tcpPort, "box", "pw")),
-        Check(kTypeSmtpToPop3, round),
-        Check(kTypeFtp, FtpSettings{silent, "", "", "", "", "", true, true, true, false, false, false}),
-        Check(kTypeTftp, TftpSettings{"127.0.0.1:" + std::to_string(udpPort), "f", "", true, false, false}),
+        CheckOf(kTypeSmtp, SmtpSettings{"127.0.0.1", tcpPort, "250", false, false, "", ""}),
+        CheckOf(kTypePop3, Pop3Settings{"127.0.0.1", tcpPort, false, "box", "pw"}),
+        CheckOf(kTypeImap, Imap(tcpPort, "box", "pw")),
+        CheckOf(kTypeSmtpToPop3, RoundTrip(silent, tcpPort)),
+        CheckOf(kTypeFtp, FtpSettings{silent, "", "", "", "", "", true, true, true, false, false, false}),
+        CheckOf(kTypeTftp, TftpSettings{"127.0.0.1:" + std::to_string(udpPort), "f", "", true, false, false}),
     };
     std::atomic<bool> stop{false};
     const auto start = std::chrono::steady_clock::now();
     std::vector<std::future<CheckOutcome>> timedOut, stopped;
     for (const CSnNodeCfg& check : checks) {
-        timedOut.push_back(std::async(std::launch::async, [&, check] { return RunCheck(check, Context(1s)); }));
-        stopped.push_back(std::async(std::launch::async, [&, check] { return RunCheck(check, Context(30s, &stop)); }));
+        timedOut.push_back(std::async(std::launch::async, [check] { return RunCheck(check, Context(1s)); }));
+        stopped.push_back(
+            std::async(std::launch::async, [&, check] { return RunCheck(check, Context(30s, &stop)); }));
     }
     std::this_thread::sleep_for(300ms);
     stop = true;
