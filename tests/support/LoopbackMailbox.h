@@ -38,15 +38,6 @@ public:
     }
 
 private:
-    // The first four words of a command line, "" for those missing.
-    static std::vector<std::string> Words(const std::string& line) {
-        std::vector<std::string> words(4);
-        std::istringstream in(line);
-        for (std::string& word : words)
-            in >> word;
-        return words;
-    }
-
     void Pop3(LineConnection& client) {
         client.Say("+OK mailbox.test POP3 ready");
         std::string line, user;
@@ -54,12 +45,11 @@ private:
         const std::vector<std::string> box = Messages();
         std::set<std::size_t> marked;
         while (client.Read(line)) {
-            const std::vector<std::string> w = Words(line);
+            std::string w[2];
+            std::istringstream(line) >> w[0] >> w[1];
             const std::string& verb = w[0];
             const std::size_t n = std::strtoul(w[1].c_str(), nullptr, 10);
-            if (verb == "CAPA") {
-                client.Say("+OK\r\nUSER\r\n.");
-            } else if (verb == "USER") {
+            if (verb == "USER") {
                 user = w[1];
                 client.Say("+OK");
             } else if (verb == "PASS") {
@@ -93,7 +83,8 @@ private:
         client.Say("* OK [CAPABILITY IMAP4rev1] mailbox.test IMAP ready");
         std::string line;
         while (client.Read(line)) {
-            const std::vector<std::string> w = Words(line);
+            std::string w[4];
+            std::istringstream(line) >> w[0] >> w[1] >> w[2] >> w[3];
             const std::string& tag = w[0];
             if (w[1] == "CAPABILITY")
                 client.Say("* CAPABILITY IMAP4rev1\r\n" + tag + " OK done");

@@ -6,8 +6,6 @@
 // that says no.  STARTTLS is never offered.
 #include "LoopbackTcpPeer.h"
 
-#include <poll.h>
-
 #include <cctype>
 #include <chrono>
 #include <condition_variable>
