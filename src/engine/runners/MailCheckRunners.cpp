@@ -169,10 +169,7 @@ CheckOutcome CSmtpRunner::Run(const CSnNodeCfg& check, const RunContext& context
         server.Login = settings.Login;
         server.Password = settings.Password;
     }
-    // EHLO with the name the alert mails use: the last part of their URL.
-    SmtpServer named;
-    const std::string url = named.Url();
-    server.Path = url.substr(url.rfind('/') + 1);
+    server.Path = SmtpGreetingName(); // libcurl sends EHLO with the URL's path
     return LogOn(server, settings.Pattern, deadline, context);
 }
 

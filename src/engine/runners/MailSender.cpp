@@ -17,15 +17,19 @@
 #include <ctime>
 #include <memory>
 
-std::string SmtpServer::Url() const {
-    const bool implicitTls = Secure && Port == 465;
-    std::string host = Host.find(':') != std::string::npos ? "[" + Host + "]" : Host;
+std::string SmtpGreetingName() {
     std::string helo = platform::ComputerName();
     helo.erase(std::remove_if(helo.begin(), helo.end(),
                               [](char c) { return !(std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '.'); }),
                helo.end());
+    return helo.empty() ? "localhost" : helo;
+}
+
+std::string SmtpServer::Url() const {
+    const bool implicitTls = Secure && Port == 465;
+    std::string host = Host.find(':') != std::string::npos ? "[" + Host + "]" : Host;
     return std::string(implicitTls ? "smtps://" : "smtp://") + host + ":" + std::to_string(Port) + "/" +
-           (helo.empty() ? "localhost" : helo);
+           SmtpGreetingName();
 }
 
 std::string SmtpServer::Name() const {

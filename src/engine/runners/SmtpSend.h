@@ -22,6 +22,10 @@ struct SmtpServer {
     std::string Name() const;
 };
 
+// The name this computer gives with EHLO: its name without the characters a domain
+// cannot hold, "localhost" when nothing is left.
+std::string SmtpGreetingName();
+
 // What one server made of the message.
 struct SmtpAttempt {
     long Code = 0; // 0 sent, else the notification error code (23710...)
