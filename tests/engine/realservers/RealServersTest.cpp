@@ -312,8 +312,7 @@ TEST(RealServers, FtpAndTftpChecksLogOnFindFilesAndLookIntoThem) {
     if (tftpd.empty() || ::geteuid() != 0)
         GTEST_SKIP() << (tftpd.empty() ? "in.tftpd (package tftpd-hpa) is not installed"
                                        : "in.tftpd confines itself to its directory only when started as root");
-    const int tftpPort = testsupport::UnusedLoopbackPort();
-    const std::string tftpAt = "127.0.0.1:" + std::to_string(tftpPort);
+    const std::string tftpAt = "127.0.0.1:" + std::to_string(testsupport::UnusedLoopbackPort());
     ServerProcess tftp({tftpd, "-L", "-a", tftpAt, "-s", dir.File("root")}, dir.File("tftp.log"));
     const auto tftpCheck = [&](const std::string& file, const std::string& pattern) {
         const TftpSettings tftp{tftpAt, file, pattern, true, !pattern.empty(), false};
