@@ -6,8 +6,6 @@
 // that says no.  STARTTLS is never offered.
 #include "LoopbackTcpPeer.h"
 
-#include <poll.h>
-
 #include <cctype>
 #include <chrono>
 #include <condition_variable>
@@ -97,34 +95,6 @@ public:
     }
 
 private:
-    // One line without its CR LF; false when the client went away or the sink stops.
-    bool ReadLine(int connection, const std::atomic<bool>& stop, std::string& pending, std::string& line) {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        for (;;) {
-            const std::size_t at = pending.find("\r\n");
-            if (at != std::string::npos) {
-                line = pending.substr(0, at);
-                pending.erase(0, at + 2);
-                return true;
-            }
-            if (stop || std::chrono::steady_clock::now() > end)
-                return false;
-            pollfd readable{connection, POLLIN, 0};
-            if (::poll(&readable, 1, 20) <= 0)
-                continue;
-            char buffer[4096];
-            const ssize_t got = ::recv(connection, buffer, sizeof buffer, 0);
-            if (got <= 0)
-                return false;
-            pending.append(buffer, static_cast<std::size_t>(got));
-        }
-    }
-
-    static void Say(int connection, const std::string& reply) {
-        const std::string line = reply + "\r\n";
-        ::send(connection, line.data(), line.size(), MSG_NOSIGNAL);
-    }
-
     void Record(const std::string& line) {
         std::lock_guard lock(m_mutex);
         m_commands.push_back(line);
@@ -150,21 +120,22 @@ private:
     }
 
     void Session(int connection, const std::atomic<bool>& stop) {
-        std::string pending, line;
+        LineConnection client{connection, stop};
+        std::string line;
         Message message;
         bool authenticated = m_options.Login.empty();
-        Say(connection, "220 sink.test ESMTP ready");
-        while (ReadLine(connection, stop, pending, line)) {
+        client.Say("220 sink.test ESMTP ready");
+        while (client.Read(line)) {
             Record(line);
             const std::string verb = Upper(line.substr(0, line.find(' ')));
             if (verb == "EHLO" || verb == "HELO") {
                 message = Message{};
                 message.Helo = line.size() > 5 ? line.substr(5) : "";
                 if (verb == "HELO" || m_options.Login.empty()) {
-                    Say(connection, "250 sink.test");
+                    client.Say("250 sink.test");
                 } else {
-                    Say(connection, "250-sink.test");
-                    Say(connection, "250 AUTH PLAIN LOGIN");
+                    client.Say("250-sink.test");
+                    client.Say("250 AUTH PLAIN LOGIN");
                 }
             } else if (verb == "AUTH") {
                 const std::string rest = line.size() > 5 ? line.substr(5) : "";
@@ -173,8 +144,8 @@ private:
                 if (mechanism == "PLAIN") {
                     std::string secret = rest.find(' ') != std::string::npos ? rest.substr(rest.find(' ') + 1) : "";
                     if (secret.empty()) {
-                        Say(connection, "334 ");
-                        if (!ReadLine(connection, stop, pending, secret))
+                        client.Say("334 ");
+                        if (!client.Read(secret))
                             return;
                         Record(secret);
                     }
@@ -187,55 +158,55 @@ private:
                     }
                 } else if (mechanism == "LOGIN") {
                     std::string answer;
-                    Say(connection, "334 VXNlcm5hbWU6");
-                    if (!ReadLine(connection, stop, pending, answer))
+                    client.Say("334 VXNlcm5hbWU6");
+                    if (!client.Read(answer))
                         return;
                     Record(answer);
                     user = DecodeBase64(answer);
-                    Say(connection, "334 UGFzc3dvcmQ6");
-                    if (!ReadLine(connection, stop, pending, answer))
+                    client.Say("334 UGFzc3dvcmQ6");
+                    if (!client.Read(answer))
                         return;
                     Record(answer);
                     password = DecodeBase64(answer);
                 } else {
-                    Say(connection, "504 5.5.4 Unrecognized authentication type");
+                    client.Say("504 5.5.4 Unrecognized authentication type");
                     continue;
                 }
                 if (CheckLogin(user, password)) {
                     authenticated = true;
                     message.User = user;
-                    Say(connection, "235 2.7.0 Authentication successful");
+                    client.Say("235 2.7.0 Authentication successful");
                 } else {
-                    Say(connection, "535 5.7.8 Authentication credentials invalid");
+                    client.Say("535 5.7.8 Authentication credentials invalid");
                 }
             } else if (verb == "MAIL") {
                 const std::string from = Address(line);
                 if (!authenticated) {
-                    Say(connection, "530 5.7.0 Authentication required");
+                    client.Say("530 5.7.0 Authentication required");
                 } else if (m_options.RejectSenders.count(from)) {
-                    Say(connection, "553 5.7.1 <" + from + ">: Sender address rejected: not owned by user");
+                    client.Say("553 5.7.1 <" + from + ">: Sender address rejected: not owned by user");
                 } else {
                     message.From = from;
                     message.Recipients.clear();
-                    Say(connection, "250 2.1.0 Ok");
+                    client.Say("250 2.1.0 Ok");
                 }
             } else if (verb == "RCPT") {
                 const std::string to = Address(line);
                 if (m_options.RejectRecipients.count(to)) {
-                    Say(connection, "550 5.1.1 <" + to + ">: Recipient address rejected: User unknown");
+                    client.Say("550 5.1.1 <" + to + ">: Recipient address rejected: User unknown");
                 } else {
                     message.Recipients.push_back(to);
-                    Say(connection, "250 2.1.5 Ok");
+                    client.Say("250 2.1.5 Ok");
                 }
             } else if (verb == "DATA") {
                 if (message.Recipients.empty()) {
-                    Say(connection, "503 5.5.1 Error: need RCPT command");
+                    client.Say("503 5.5.1 Error: need RCPT command");
                     continue;
                 }
-                Say(connection, "354 End data with <CR><LF>.<CR><LF>");
+                client.Say("354 End data with <CR><LF>.<CR><LF>");
                 std::string data;
                 for (;;) {
-                    if (!ReadLine(connection, stop, pending, line))
+                    if (!client.Read(line))
                         return;
                     if (line == ".")
                         break;
@@ -244,7 +215,7 @@ private:
                     data += line + "\r\n";
                 }
                 if (m_options.RejectData) {
-                    Say(connection, "554 5.6.0 Message rejected: content refused");
+                    client.Say("554 5.6.0 Message rejected: content refused");
                     continue;
                 }
                 message.Data = data;
@@ -253,20 +224,20 @@ private:
                     m_messages.push_back(message);
                 }
                 m_changed.notify_all();
-                Say(connection, "250 2.0.0 Ok: queued as 4711");
+                client.Say("250 2.0.0 Ok: queued as 4711");
             } else if (verb == "RSET") {
                 message.From.clear();
                 message.Recipients.clear();
-                Say(connection, "250 2.0.0 Ok");
+                client.Say("250 2.0.0 Ok");
             } else if (verb == "NOOP") {
-                Say(connection, "250 2.0.0 Ok");
+                client.Say("250 2.0.0 Ok");
             } else if (verb == "QUIT") {
-                Say(connection, "221 2.0.0 Bye");
+                client.Say("221 2.0.0 Bye");
                 return;
             } else if (verb == "STARTTLS") {
-                Say(connection, "454 4.7.0 TLS not available");
+                client.Say("454 4.7.0 TLS not available");
             } else {
-                Say(connection, "502 5.5.2 Error: command not recognized");
+                client.Say("502 5.5.2 Error: command not recognized");
             }
         }
     }

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <string>
 #include <thread>
@@ -74,6 +75,38 @@ private:
     std::atomic<bool> m_stop{false};
     std::atomic<int> m_accepted{0};
     std::thread m_thread;
+};
+
+// The line-based side of a session: reads lines ending in CR LF and answers with them.
+struct LineConnection {
+    int fd;
+    const std::atomic<bool>& stop;
+    std::string pending = {};
+
+    // One line without its CR LF; false when the client went away, the peer stops or
+    // 30 seconds passed without one.
+    bool Read(std::string& line) {
+        for (const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);;) {
+            const std::size_t at = pending.find("\r\n");
+            if (at != std::string::npos) {
+                line = pending.substr(0, at);
+                pending.erase(0, at + 2);
+                return true;
+            }
+            pollfd readable{fd, POLLIN, 0};
+            if (stop || std::chrono::steady_clock::now() > end)
+                return false;
+            if (::poll(&readable, 1, 20) <= 0)
+                continue;
+            char buffer[4096];
+            const ssize_t got = ::recv(fd, buffer, sizeof buffer, 0);
+            if (got <= 0)
+                return false;
+            pending.append(buffer, static_cast<std::size_t>(got));
+        }
+    }
+    // Sends `text` and CR LF.
+    void Say(const std::string& text) { (void)::send(fd, (text + "\r\n").data(), text.size() + 2, MSG_NOSIGNAL); }
 };
 
 } // namespace testsupport

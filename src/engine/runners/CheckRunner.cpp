@@ -5,8 +5,10 @@
 #include "engine/DiskSpaceRunner.h"
 #include "engine/DnsRunner.h"
 #include "engine/FileRunner.h"
+#include "engine/FileTransferRunners.h"
 #include "engine/HttpRunner.h"
 #include "engine/IcmpPingRunner.h"
+#include "engine/MailCheckRunners.h"
 #include "engine/MemoryUsageRunner.h"
 #include "engine/NtpRunner.h"
 #include "engine/SnmpGetRunner.h"
@@ -29,7 +31,6 @@ std::unique_ptr<ICheckRunner> CreateCheckRunner(int type) {
         return std::make_unique<CIcmpPingRunner>();
     case kTypeTcpIp:
     case kTypeNntp:
-    case kTypeImap:
     case kTypeCitrixIca:
         return std::make_unique<CTcpRunner>();
     case kTypeHttp:
@@ -67,6 +68,18 @@ std::unique_ptr<ICheckRunner> CreateCheckRunner(int type) {
         return std::make_unique<CRemoteShellRunner>(type);
     case kTypeSftp:
         return std::make_unique<CSftpRunner>();
+    case kTypeImap:
+        return std::make_unique<CImapRunner>();
+    case kTypeSmtp:
+        return std::make_unique<CSmtpRunner>();
+    case kTypePop3:
+        return std::make_unique<CPop3Runner>();
+    case kTypeSmtpToPop3:
+        return std::make_unique<CSmtpToPop3Runner>();
+    case kTypeFtp:
+        return std::make_unique<CFtpRunner>();
+    case kTypeTftp:
+        return std::make_unique<CTftpRunner>();
     default:
         return std::make_unique<CUnsupportedRunner>(type);
     }

@@ -7,6 +7,8 @@
 
 #include <curl/curl.h>
 
+#include <string>
+
 class CCurlEasy {
 public:
     // Without a context, the transfer cannot be cancelled.
@@ -29,3 +31,10 @@ private:
     const RunContext* m_context = nullptr;
     char m_error[CURL_ERROR_SIZE] = {};
 };
+
+// The outcome of a failed transfer with `peer` ("host:port"): Uncertain when the engine
+// stopped, otherwise an Error that says what went wrong in a person's words, with the
+// server's last line (`lastReply`) where it refused something and `limitMs` where it
+// did not answer in time.
+CheckOutcome CurlFailure(const CCurlEasy& curl, CURLcode code, const std::string& peer, long long limitMs,
+                         const std::string& lastReply = "");

@@ -1,5 +1,6 @@
 // The e-mail channel of notification tests: the message goes over SMTP through libcurl.
 #include "CurlEasy.h"
+#include "SmtpSend.h"
 #include "NotificationLog.h"
 #include "engine/MailMessage.h"
 #include "engine/NetworkHelpers.h"
@@ -16,34 +17,34 @@
 #include <ctime>
 #include <memory>
 
+std::string SmtpGreetingName() {
+    std::string helo = platform::ComputerName();
+    helo.erase(std::remove_if(helo.begin(), helo.end(),
+                              [](char c) { return !(std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '.'); }),
+               helo.end());
+    return helo.empty() ? "localhost" : helo;
+}
+
+std::string SmtpServer::Url() const {
+    const bool implicitTls = Secure && Port == 465;
+    std::string host = Host.find(':') != std::string::npos ? "[" + Host + "]" : Host;
+    return std::string(implicitTls ? "smtps://" : "smtp://") + host + ":" + std::to_string(Port) + "/" +
+           SmtpGreetingName();
+}
+
+std::string SmtpServer::Name() const {
+    return FormatHostPort(Host, Port);
+}
+
 namespace {
+
+using Server = SmtpServer;
+using Attempt = SmtpAttempt;
 
 constexpr long kNoServer = 23710, kNoSender = 23711, kNoRecipients = 23712, kBadRecipient = 23713,
                kBadSender = 23714, kCannotConnect = 23715, kAuthFailed = 23716, kSenderRejected = 23717,
                kRecipientRejected = 23718, kMessageRejected = 23719, kTimedOut = 23720, kConnectionLost = 23721,
                kTlsFailed = 23727, kCertificate = 23728, kBothFailed = 23741, kUnknown = 23790;
-
-struct Server {
-    std::string Host;
-    int Port = 25;
-    bool Secure = false;
-    std::string Login;
-    std::string Password;
-    std::string SenderName;
-    std::string SenderAddress;
-
-    std::string Url() const {
-        const bool implicitTls = Secure && Port == 465;
-        std::string host = Host.find(':') != std::string::npos ? "[" + Host + "]" : Host;
-        std::string helo = platform::ComputerName();
-        helo.erase(std::remove_if(helo.begin(), helo.end(),
-                                  [](char c) { return !(std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '.'); }),
-                   helo.end());
-        return std::string(implicitTls ? "smtps://" : "smtp://") + host + ":" + std::to_string(Port) + "/" +
-               (helo.empty() ? "localhost" : helo);
-    }
-    std::string Name() const { return FormatHostPort(Host, Port); }
-};
 
 Server FirstServer(const CSnSmtpNotificationRequest& r) {
     return {r.MailServer1.Str(), r.MailServerPort1, r.MailSecure1 != 0, r.MailServerLogin1.Str(),
@@ -54,14 +55,6 @@ Server SecondServer(const CSnSmtpNotificationRequest& r) {
     return {r.MailServer2.Str(), r.MailServerPort2, r.MailSecure2 != 0, r.MailServerLogin2.Str(),
             r.MailServerPassword2.Str(), r.SenderName2.Str(), r.SenderAddress2.Str()};
 }
-
-// What one server made of the message.
-struct Attempt {
-    long Code = 0;
-    std::string Description;
-    std::string LastReply;             // the last line the server sent
-    std::vector<std::string> Dialogue; // for the log, passwords hidden
-};
 
 // The SMTP dialogue as libcurl reports it: server lines in, commands out.
 struct Dialogue {
@@ -183,9 +176,9 @@ long CodeFor(CURLcode code, const std::string& lastCommand) {
     return kUnknown;
 }
 
-// Sends through one server within `share` of the time: its connection, its greeting and
-// every later reply each wait at most that long.
-Attempt Send(const Server& server, const std::vector<std::string>& recipients, const std::string& message,
+} // namespace
+
+SmtpAttempt SendOverSmtp(const SmtpServer& server, const std::vector<std::string>& recipients, const std::string& message,
              std::chrono::milliseconds share, const RunContext& context) {
     Attempt attempt;
     CCurlEasy curl(&context);
@@ -252,6 +245,8 @@ Attempt Send(const Server& server, const std::vector<std::string>& recipients, c
         attempt.Description += std::string(" (") + server.Name() + ": " + curl.ErrorText(code) + ")";
     return attempt;
 }
+
+namespace {
 
 CSnNotificationResponse Failure(const CSnSmtpNotificationRequest& request, long code, const std::string& detail) {
     CSnNotificationResponse response;
@@ -320,7 +315,7 @@ CSnNotificationResponse SendMail(const CSnSmtpNotificationRequest& request, cons
             if (attempt.Code != 0)
                 attempt.Description = std::string(ErrorTextOnly(attempt.Code)) + ": " + why;
             else
-                attempt = Send(server, recipients, message, share, context);
+                attempt = SendOverSmtp(server, recipients, message, share, context);
         }
         log.push_back(what + " to " + request.RecipientAddressList.Str() + " through " + server.Name() + ": " +
                       (attempt.Code == 0 ? "sent" : "failed, Error #" + std::to_string(attempt.Code) + ": " +

@@ -1,5 +1,6 @@
 #include "engine/NetworkChecks.h"
 
+#include "model/checks/CheckSettings.h"
 #include "model/checks/CheckTypes.h"
 
 #include <future>
@@ -17,6 +18,9 @@ CheckOutcome RunPreparedCheck(const std::function<PreparedNetCheck(const RunCont
 }
 
 bool StartNetworkCheck(const CSnNodeCfg& check, const RunContext& context, OutcomeSink done) {
+    // An IMAP check with an account logs on through the mail client on a worker.
+    if (check.Function.Type == kTypeImap && ImapSettings::Read(check.Function).HasAccount())
+        return false;
     PreparedNetCheck prepared;
     switch (check.Function.Type) {
     case kTypeTcpIp:

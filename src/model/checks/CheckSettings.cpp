@@ -1066,3 +1066,17 @@ void PowerShellSettings::Write(CSnNodeCfgFunction& f) const {
     f.ParamByteCodes = WithCode(f.ParamByteCodes, 1, Flag(TimeoutIsError));
     f.ParamByteCodes = WithCode(f.ParamByteCodes, 2, Flag(ErrorOnStderr));
 }
+
+ImapSettings ImapSettings::Read(const CSnNodeCfgFunction& f) {
+    ImapSettings s;
+    s.Connection = TcpSettings::Read(f);
+    s.Login = f.ParamLogin.Str();
+    s.Password = CQvcString::Unscramble(f.ParamPassword.Str()).Str();
+    return s;
+}
+
+void ImapSettings::Write(CSnNodeCfgFunction& f) const {
+    Connection.Write(f);
+    f.ParamLogin = Login;
+    f.ParamPassword = CQvcString::Scramble(Password);
+}

@@ -1,7 +1,8 @@
 // The engine against servers of the distribution rather than peers of our own reading of
 // each protocol: an SMTP server (python3 -m aiosmtpd), an SNMP trap receiver (snmptrapd),
-// a DNS server (dnsmasq) and an SNMP agent (snmpd), each run by the test on a free port of
-// 127.0.0.1 and stopped after it.  A test whose program is not installed is skipped.
+// a DNS server (dnsmasq), an SNMP agent (snmpd), an FTP server (python3 pyftpdlib) and a
+// TFTP server (in.tftpd), each run by the test on a free port of 127.0.0.1 and stopped
+// after it.  A test whose program is not installed is skipped.
 #include "engine/alerting/DefaultChannels.h"
 #include "model/checks/CheckSettings.h"
 #include "model/checks/CheckTypes.h"
@@ -29,15 +30,16 @@ using namespace std::chrono_literals;
 using testsupport::Eventually;
 using testsupport::ReadFile;
 
+using testsupport::Accepts;
 using testsupport::Program;
 using testsupport::ServerProcess;
 
 namespace {
 
-// A python with aiosmtpd: the one on PATH may be another than the distribution's.
-std::string PythonWithAiosmtpd() {
+// A python with `module`: the one on PATH may be another than the distribution's.
+std::string PythonWith(const std::string& module = "aiosmtpd") {
     for (const std::string& python : {Program("python3"), std::string("/usr/bin/python3")}) {
-        if (!python.empty() && std::system((python + " -c 'import aiosmtpd' 2>/dev/null").c_str()) == 0)
+        if (!python.empty() && std::system((python + " -c 'import " + module + "' 2>/dev/null").c_str()) == 0)
             return python;
     }
     return {};
@@ -46,7 +48,7 @@ std::string PythonWithAiosmtpd() {
 } // namespace
 
 TEST(RealServers, AlertMailArrivesIntactAndAThrowawayCertificateIsRefused) {
-    const std::string python = PythonWithAiosmtpd();
+    const std::string python = PythonWith();
     if (python.empty())
         GTEST_SKIP() << "python3 with aiosmtpd (package python3-aiosmtpd) is not installed";
     testsupport::TempDir dir;
@@ -81,6 +83,14 @@ TEST(RealServers, AlertMailArrivesIntactAndAThrowawayCertificateIsRefused) {
     EXPECT_EQ(mail.substr(subject, mail.find('\n', subject) - subject) + " | " + mail.substr(body),
               "Sentrelle: Web - Failure | Web on web1: Failure\n.Connection refused\n..\nend\n");
 
+    // The SMTP check greets the same server.
+    const auto smtpCheck = [](int port, bool secure) {
+        const SmtpSettings smtp{"127.0.0.1", port, "250", secure, false, "", ""};
+        return runnertest::Judged(RunCheck(runnertest::CheckOf(kTypeSmtp, smtp), runnertest::Context(10s)));
+    };
+    EXPECT_EQ(smtpCheck(settings.Smtp.Port1, false).rfind("Success: 220 ", 0), 0u)
+        << smtpCheck(settings.Smtp.Port1, false);
+
     // STARTTLS with a certificate made for this test: the handshake gets as far as the
     // certificate (implicit TLS would fail before it), which is not trusted, so the mail
     // is not sent and not tried again.
@@ -100,6 +110,9 @@ TEST(RealServers, AlertMailArrivesIntactAndAThrowawayCertificateIsRefused) {
               std::make_tuple(false, false, said))
         << refused.Text;
     EXPECT_TRUE(std::filesystem::is_empty(dir.File("tls/new")));
+    const std::string untrusted = "Error: TLS with 127.0.0.1:" + std::to_string(settings.Smtp.Port1);
+    EXPECT_EQ(smtpCheck(settings.Smtp.Port1, true).rfind(untrusted + " failed: ", 0), 0u)
+        << smtpCheck(settings.Smtp.Port1, true);
 }
 
 TEST(RealServers, AlertTrapsAreLoggedByTheTrapReceiver) {
@@ -240,4 +253,63 @@ TEST(RealServers, SnmpGetChecksAgainstAnSnmpAgent) {
     const std::string silence = "Error: SNMP GET of 1.3.6.1.2.1.1.3.0 (SNMP v2c): no answer from the agent at "
                                 "127.0.0.1:" + std::to_string(snmpd.Port()) + " within ";
     EXPECT_EQ(runnertest::Describe(wrong).substr(0, silence.size()), silence);
+}
+
+TEST(RealServers, FtpAndTftpChecksLogOnFindFilesAndLookIntoThem) {
+    testsupport::TempDir dir;
+    std::filesystem::create_directories(dir.File("root/pub"));
+    testsupport::WriteFile(dir.File("root/pub/status.txt"), "state: OK\n");
+    // The TFTP server reads as an account without rights after confining itself here.
+    for (const std::string& path : {dir.Path(), dir.File("root"), dir.File("root/pub")})
+        std::filesystem::permissions(path, std::filesystem::perms::all);
+    const std::string python = PythonWith("pyftpdlib");
+    if (python.empty())
+        GTEST_SKIP() << "python3 with pyftpdlib (package python3-pyftpdlib) is not installed";
+    const int port = testsupport::UnusedLoopbackPort();
+    const std::string at = "127.0.0.1:" + std::to_string(port);
+    ServerProcess ftp({python, "-c",
+                       "import sys\nfrom pyftpdlib.authorizers import DummyAuthorizer\n"
+                       "from pyftpdlib.handlers import FTPHandler\nfrom pyftpdlib.servers import FTPServer\n"
+                       "a = DummyAuthorizer()\na.add_user('mon', 'pw', sys.argv[2])\na.add_anonymous(sys.argv[2])\n"
+                       "FTPHandler.authorizer = a\nFTPHandler.auth_failed_timeout = 0\n"
+                       "FTPServer(('127.0.0.1', int(sys.argv[1])), FTPHandler).serve_forever()",
+                       std::to_string(port), dir.File("root")},
+                      dir.File("ftp.log"));
+    ASSERT_TRUE(Eventually([&] { return Accepts(port); }, 20s, 50ms)) << ReadFile(dir.File("ftp.log"));
+    // Host, account, password, directory, file, pattern, passive, anonymous, binary, file
+    // must exist, look for the pattern, it must not be there.
+    const std::pair<FtpSettings, std::string> cases[] = {
+        {{"FTP://" + at, "", "", "", "", "", true, true, true, false, false, false},
+         "Success: Logged on to " + at + " anonymously"},
+        {{at, "mon", "pw", "pub", "status.txt", "", false, false, true, true, false, false},
+         "Success: 'pub/status.txt' exists on " + at + " (10 bytes)"},
+        {{at, "mon", "no", "", "", "", true, false, true, false, false, false},
+         "Error: Log-on to " + at + " refused: Access denied: 530"},
+        {{at, "mon", "pw", "/pub", "gone.txt", "", true, false, true, true, false, false},
+         "Error: File not found on " + at + ": Remote file not found"},
+        {{at, "", "", "pub/", "status.txt", "ok", true, true, false, true, true, false},
+         "Success: 'pub/status.txt' on " + at + " (10 bytes) contains 'ok'"},
+        {{at, "", "", "pub", "status.txt", "state: OK", true, true, true, true, true, true},
+         "Error: 'pub/status.txt' on " + at + " (10 bytes) contains 'state: OK'"},
+    };
+    for (const auto& [settings, expected] : cases) {
+        const CheckOutcome outcome = RunCheck(runnertest::CheckOf(kTypeFtp, settings), runnertest::Context(10s));
+        EXPECT_EQ(runnertest::Judged(outcome), expected);
+    }
+
+    const std::string tftpd = Program("in.tftpd");
+    if (tftpd.empty() || ::geteuid() != 0)
+        GTEST_SKIP() << (tftpd.empty() ? "in.tftpd (package tftpd-hpa) is not installed"
+                                       : "in.tftpd confines itself to its directory only when started as root");
+    const std::string tftpAt = "127.0.0.1:" + std::to_string(testsupport::UnusedLoopbackPort());
+    ServerProcess tftp({tftpd, "-L", "-a", tftpAt, "-s", dir.File("root")}, dir.File("tftp.log"));
+    const auto tftpCheck = [&](const std::string& file, const std::string& pattern) {
+        const TftpSettings tftp{tftpAt, file, pattern, true, !pattern.empty(), false};
+        return runnertest::Judged(RunCheck(runnertest::CheckOf(kTypeTftp, tftp), runnertest::Context(5s)));
+    };
+    const std::string found = "Success: 'pub/status.txt' on " + tftpAt + " (10 bytes) contains 'state'";
+    ASSERT_TRUE(Eventually([&] { return tftpCheck("pub/status.txt", "state") == found; }, 10s, 100ms))
+        << tftpCheck("pub/status.txt", "state") << ReadFile(dir.File("tftp.log"));
+    EXPECT_EQ(tftpCheck("/pub/status.txt", ""), "Success: '/pub/status.txt' fetched from " + tftpAt + " (10 bytes)");
+    EXPECT_EQ(tftpCheck("pub/gone.txt", ""), "Error: File not found on " + tftpAt + ": TFTP: File Not Found");
 }

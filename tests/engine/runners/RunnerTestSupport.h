@@ -39,6 +39,19 @@ inline std::string Describe(const CheckOutcome& outcome) {
            outcome.Comment.Str() + "}";
 }
 
+// "Error: <response>": the kind and the response, without the measured data.
+inline std::string Judged(const CheckOutcome& outcome) {
+    const std::string described = Describe(outcome);
+    return described.substr(0, described.rfind(" ["));
+}
+
+// A check of `type` holding `settings`.
+template <typename Settings> CSnNodeCfg CheckOf(int type, const Settings& settings) {
+    CSnNodeCfg check = MakeCheck(type);
+    settings.Write(check.Function);
+    return check;
+}
+
 // Names that resolve to the given address texts, in that order, while the object lives.
 class ScopedNames {
 public:

@@ -21,25 +21,6 @@ namespace {
 
 using TcpPeer = testsupport::LoopbackTcpPeer;
 
-// Reads until CR LF arrives, the peer closes or `stop` is set; what was read.
-std::string ReadLine(int fd, const std::atomic<bool>& stop) {
-    std::string text;
-    char c;
-    while (!stop && text.find("\r\n") == std::string::npos) {
-        pollfd readable{fd, POLLIN, 0};
-        if (::poll(&readable, 1, 20) <= 0)
-            continue;
-        if (::recv(fd, &c, 1, 0) <= 0)
-            break;
-        text += c;
-    }
-    return text;
-}
-
-void Send(int fd, const std::string& text) {
-    ::send(fd, text.data(), text.size(), MSG_NOSIGNAL);
-}
-
 // Holds the connection open, saying nothing, until the test ends or the client leaves.
 void HoldSilently(int fd, const std::atomic<bool>& stop) {
     while (!stop) {
@@ -78,13 +59,13 @@ TEST(TcpRunner, SendsTheTextAndFindsTheResponseIgnoringCase) {
     std::mutex mutex;
     std::string received;
     TcpPeer peer([&](int fd, const std::atomic<bool>& stop) {
-        std::string line = ReadLine(fd, stop);
-        line += ReadLine(fd, stop);
-        {
+        testsupport::LineConnection client{fd, stop};
+        std::string first, second;
+        if (client.Read(first) && client.Read(second)) {
             std::lock_guard lock(mutex);
-            received = line;
+            received = first + "\r\n" + second + "\r\n";
         }
-        Send(fd, "* OK Hello THERE, welcome\r\n");
+        client.Say("* OK Hello THERE, welcome");
         HoldSilently(fd, stop);
     });
     CSnNodeCfg check = TcpCheck(peer.Port());
@@ -102,7 +83,7 @@ TEST(TcpRunner, SendsTheTextAndFindsTheResponseIgnoringCase) {
 }
 
 TEST(TcpRunner, ResponseWithoutTheExpectedTextIsAnError) {
-    TcpPeer peer([](int fd, const std::atomic<bool>&) { Send(fd, "200 news.test ready\r\n"); });
+    TcpPeer peer(TcpPeer::Greeting("200 news.test ready\r\n"));
     CSnNodeCfg check = TcpCheck(peer.Port());
     check.Function.ParamByteCodes = "01";
     check.Function.Param3 = "IMAP";

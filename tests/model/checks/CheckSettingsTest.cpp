@@ -129,7 +129,8 @@ TEST(CheckSettings, NewChecksReadAsTheirTypeDefaultsAndEveryFieldRoundTrips) {
                                      {"a@b.test", "s||t", "mx:2525", 5, 1, 30, "pop", 995, "u", "p", "su",
                                       "sp", true, false, true, false}},
         Agreement<SftpSettings>{
-            kTypeSftp, {}, {"h", 2222, "u", "pw", "/k", 5, "/f", "p", true, false, true, true, true}});
+            kTypeSftp, {}, {"h", 2222, "u", "pw", "/k", 5, "/f", "p", true, false, true, true, true}},
+        Agreement<ImapSettings>{kTypeImap, {TcpSettings::ForType(kTypeImap), "", ""}, {{}, "box", "pw"}});
     std::apply([](const auto&... c) { (ExpectAgreement(c), ...); }, cases);
 
     // A new check keeps the host it already had.

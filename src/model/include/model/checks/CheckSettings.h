@@ -772,6 +772,23 @@ struct PowerShellSettings {
     bool operator==(const PowerShellSettings&) const = default;
 };
 
+// IMAP Mailserver (39) with an account: the TCP/IP fields (TcpSettings) and a log-on.
+// Without an account the check stays the TCP/IP check of TcpSettings.
+//   ParamLogin      the mailbox account; ParamPassword its password
+// Port 993 means IMAP over TLS from the first byte; another port asks for STARTTLS when
+// the server offers it.
+struct ImapSettings {
+    TcpSettings Connection;
+    std::string Login;
+    std::string Password;
+
+    static ImapSettings Read(const CSnNodeCfgFunction& function);
+    // Writes every field above back in the stored form, the same that Read reads.
+    void Write(CSnNodeCfgFunction& function) const;
+    bool operator==(const ImapSettings&) const = default;
+    bool HasAccount() const { return !Login.empty(); }
+};
+
 // --- reading and writing helpers shared by the structs above --------------------------------------
 // The option character at `position`, or `fallback` beyond the end of the text.
 char ByteCode(const CQvcString& codes, std::size_t position, char fallback);
