@@ -13,7 +13,7 @@ using namespace windowsrows;
 namespace {
 
 QString LimitLabel(bool pagesPerSecond) {
-    return pagesPerSecond ? "Maximum allowed Pages/Second:" : "Maximum allowed Committed Memory (%):";
+    return pagesPerSecond ? "Maximum allowed Pages/Second:" : "Maximum allowed Committed Memory:";
 }
 
 } // namespace
