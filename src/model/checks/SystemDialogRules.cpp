@@ -31,7 +31,8 @@ constexpr const char* kLimitNegative = "Disk Space must be greater or equal to 0
 constexpr const char* kValueNotAboveZero = "Value must be greater than 0.";
 
 bool Blank(std::string_view text) {
-    return std::all_of(text.begin(), text.end(), [](char c) { return std::isspace(static_cast<unsigned char>(c)); });
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return std::isspace(static_cast<unsigned char>(c)); });
 }
 
 DialogRefusal When(bool refused, DialogRefusal refusal) {
@@ -65,7 +66,8 @@ DialogRefusal RequiredComputer(const std::string& host, unsigned requiredId, con
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() &&
            std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
-               return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+               return std::tolower(static_cast<unsigned char>(a)) ==
+                      std::tolower(static_cast<unsigned char>(b));
            });
 }
 
@@ -122,9 +124,12 @@ DialogRefusal CheckDirectoryFields(const DirectorySettings& f, bool limitGiven) 
     const int limitField = f.Rule == Rule::MaxFiles ? kDirFiles : kDirSize;
     return First({
         When(!IsUncOrLocalPath(f.Path), DialogRefusal::Numbered(kDirectoryNotUnc).At(kDirPath)),
-        When(f.Rule != Rule::Exists && !limitGiven, DialogRefusal::Numbered(kAllFieldsRequired).At(limitField)),
-        When(f.Rule == Rule::MaxSize && f.SizeLimit < 0, DialogRefusal::Numbered(kDirectorySizeNegative).At(kDirSize)),
-        When(f.Rule == Rule::MaxFiles && f.MaxFiles < 0, DialogRefusal::Numbered(kFileCountNegative).At(kDirFiles)),
+        When(f.Rule != Rule::Exists && !limitGiven,
+             DialogRefusal::Numbered(kAllFieldsRequired).At(limitField)),
+        When(f.Rule == Rule::MaxSize && f.SizeLimit < 0,
+             DialogRefusal::Numbered(kDirectorySizeNegative).At(kDirSize)),
+        When(f.Rule == Rule::MaxFiles && f.MaxFiles < 0,
+             DialogRefusal::Numbered(kFileCountNegative).At(kDirFiles)),
     });
 }
 

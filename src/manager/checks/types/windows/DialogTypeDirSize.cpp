@@ -11,7 +11,8 @@
 
 using namespace windowsrows;
 
-CDialogTypeDirSize::CDialogTypeDirSize(QWidget* parent, CSnNode& w, std::int32_t, const CheckDialogContext& ctx)
+CDialogTypeDirSize::CDialogTypeDirSize(QWidget* parent, CSnNode& w, std::int32_t,
+                                       const CheckDialogContext& ctx)
     : CDialogCheck(parent, w, kTypeDirectory, ctx, "Directory Check") {
     setObjectName("directoryDialog");
     m_path = &AddTextRow("&Directory:");
@@ -36,7 +37,8 @@ CDialogTypeDirSize::CDialogTypeDirSize(QWidget* parent, CSnNode& w, std::int32_t
     Form().addRow(BuddyLabel("Files:", m_files), m_files);
     AddOption("Also &count a directory as a file", 1).setObjectName("countDirectories");
     AddOption("Include &subdirectories", 2).setObjectName("recursive");
-    AddOptionChoice(4, {{"The above condition should true", '0'}, {"The above condition should be false", '1'}})
+    AddOptionChoice(4,
+                    {{"The above condition should true", '0'}, {"The above condition should be false", '1'}})
         .setObjectName("truth");
     EndGroup();
     AddCredentialsRow();

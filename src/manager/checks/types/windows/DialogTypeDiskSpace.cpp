@@ -9,7 +9,8 @@
 
 using namespace windowsrows;
 
-CDialogTypeDiskSpace::CDialogTypeDiskSpace(QWidget* parent, CSnNode& w, std::int32_t, const CheckDialogContext& ctx)
+CDialogTypeDiskSpace::CDialogTypeDiskSpace(QWidget* parent, CSnNode& w, std::int32_t,
+                                           const CheckDialogContext& ctx)
     : CDialogCheck(parent, w, kTypeDiskSpace, ctx, "Disk Space Check") {
     setObjectName("diskSpaceDialog");
     AddHostRow("&Name/IP:");

@@ -12,7 +12,8 @@
 
 using namespace windowsrows;
 
-CDialogTypeEventLog::CDialogTypeEventLog(QWidget* parent, CSnNode& w, std::int32_t, const CheckDialogContext& ctx)
+CDialogTypeEventLog::CDialogTypeEventLog(QWidget* parent, CSnNode& w, std::int32_t,
+                                         const CheckDialogContext& ctx)
     : CDialogCheck(parent, w, kTypeEventLog, ctx, "Event Log Check") {
     setObjectName("eventLogDialog");
     AddHostRow("&Computer:");
@@ -70,7 +71,10 @@ bool CDialogTypeEventLog::Collect(CSnNodeCfgFunction& out) {
     s.User = Text(*m_user);
     s.Description = m_description->text().toStdString();
     s.LastMinutes = static_cast<int>(Number(*m_minutes));
-    QWidget* criteria = s.Source.empty() ? m_source : s.Category.empty() ? m_category : s.Id.empty() ? m_id : m_user;
+    QWidget* criteria = s.Source.empty()     ? m_source
+                        : s.Category.empty() ? m_category
+                        : s.Id.empty()       ? m_id
+                                             : m_user;
     if (!PassesAt(CheckEventLogFields(s, HostLimits()), {HostField(), m_log, criteria, m_id, m_minutes}))
         return false;
     s.Write(out);

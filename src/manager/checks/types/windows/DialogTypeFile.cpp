@@ -36,7 +36,8 @@ CDialogTypeFile::CDialogTypeFile(QWidget* parent, CSnNode& w, std::int32_t, cons
     m_text->setObjectName("text");
     m_age = &AddNumberRow("Changed within:", "minutes");
     m_age->setObjectName("age");
-    AddOptionChoice(1, {{"The above condition should true", '0'}, {"The above condition should be false", '1'}})
+    AddOptionChoice(1,
+                    {{"The above condition should true", '0'}, {"The above condition should be false", '1'}})
         .setObjectName("truth");
     EndGroup();
     AddCredentialsRow();

@@ -22,14 +22,17 @@ CDialogTypeMemory::CDialogTypeMemory(QWidget* parent, CSnNode& w, std::int32_t, 
     : CDialogCheck(parent, w, kTypeMemoryUsage, ctx, "Memory Usage Check") {
     setObjectName("memoryDialog");
     AddHostRow("&Computer:");
-    m_measure = &AddOptionChoice(0, {{"Check the c&ommitted memory", '0'}, {"Check the &pages per second", '1'}});
+    m_measure =
+        &AddOptionChoice(0, {{"Check the c&ommitted memory", '0'}, {"Check the &pages per second", '1'}});
     m_measure->setObjectName("measure");
     m_limit = DecimalField(this);
     m_limit->setObjectName("limit");
     m_limitLabel = BuddyLabel(LimitLabel(false), m_limit);
     Form().addRow(m_limitLabel, m_limit);
-    connect(m_measure, &QButtonGroup::idToggled, this,
-            [this](int id, bool on) { if (on) m_limitLabel->setText(LimitLabel(id == '1')); });
+    connect(m_measure, &QButtonGroup::idToggled, this, [this](int id, bool on) {
+        if (on)
+            m_limitLabel->setText(LimitLabel(id == '1'));
+    });
     AddCredentialsRow();
     Show(MemorySettings::Read(Initial()));
     Finish();

@@ -12,7 +12,8 @@
 
 using namespace windowsrows;
 
-CDialogTypeRegistry::CDialogTypeRegistry(QWidget* parent, CSnNode& w, std::int32_t, const CheckDialogContext& ctx)
+CDialogTypeRegistry::CDialogTypeRegistry(QWidget* parent, CSnNode& w, std::int32_t,
+                                         const CheckDialogContext& ctx)
     : CDialogCheck(parent, w, kTypeRegistry, ctx, "Registry Check") {
     setObjectName("registryDialog");
     AddHostRow("&Computer:");

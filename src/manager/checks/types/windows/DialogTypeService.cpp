@@ -8,7 +8,8 @@
 
 using namespace windowsrows;
 
-CDialogTypeService::CDialogTypeService(QWidget* parent, CSnNode& w, std::int32_t, const CheckDialogContext& ctx)
+CDialogTypeService::CDialogTypeService(QWidget* parent, CSnNode& w, std::int32_t,
+                                       const CheckDialogContext& ctx)
     : CDialogCheck(parent, w, kTypeService, ctx, "Service Check") {
     setObjectName("serviceDialog");
     AddHostRow("&Computer:");

@@ -1,7 +1,7 @@
 #pragma once
-// CDialogTypeServiceProcess: "Service Process Check" (types 70-81): the computer, the server role ("Check What",
-// which sets the type), the services, processes and performance counters watched, and
-// the credentials, through ServerRoleSettings.
+// CDialogTypeServiceProcess: "Service Process Check" (types 70-81): the computer, the server role ("Check
+// What", which sets the type), the services, processes and performance counters watched, and the credentials,
+// through ServerRoleSettings.
 #include "manager/checks/types/DialogCheck.h"
 
 class QComboBox;
