@@ -51,29 +51,22 @@ protected:
     }
 };
 
+// The tables keep one row per line.
+// clang-format off
 TEST_F(SystemDialogsTest, ControlsReachTheEngineSettings) {
     using Cond = DirectorySettings::Condition;
     const RoundTrip trips[] = {
         {kTypeDiskSpace,
-         {{"host", "127.0.0.1"},
-          {"drive", "/var"},
-          {"limit", "12.5"},
-          {"unit", "GB"},
-          {"measure", "F"},
-          {"comparison", "1"},
-          {"useCredentials", "1"}},
+         {{"host", "127.0.0.1"}, {"drive", "/var"}, {"limit", "12.5"}, {"unit", "GB"}, {"measure", "F"},
+          {"comparison", "1"}, {"useCredentials", "1"}},
          [](const CSnNodeCfgFunction& f) {
-             EXPECT_EQ(DiskSpaceSettings::Read(f), (DiskSpaceSettings{"127.0.0.1", "/var", 12.5, true, true,
-                                                                      DiskSpaceSettings::Unit::GB}));
+             EXPECT_EQ(DiskSpaceSettings::Read(f),
+                       (DiskSpaceSettings{"127.0.0.1", "/var", 12.5, true, true, DiskSpaceSettings::Unit::GB}));
              EXPECT_EQ((std::pair{f.UseCredentials, f.CredentialsServer.Str()}),
                        (std::pair{1, std::string("127.0.0.1")}));
          }},
         {kTypeFile,
-         {{"path", "\\\\srv\\share\\app.log"},
-          {"condition", "0"},
-          {"size", "3"},
-          {"unit", "KB"},
-          {"truth", "1"},
+         {{"path", "\\\\srv\\share\\app.log"}, {"condition", "0"}, {"size", "3"}, {"unit", "KB"}, {"truth", "1"},
           {"useCredentials", "1"}},
          [](const CSnNodeCfgFunction& f) {
              EXPECT_EQ(FileSettings::Read(f), (FileSettings{"\\\\srv\\share\\app.log", "", 3, 1024, 60,
@@ -81,16 +74,11 @@ TEST_F(SystemDialogsTest, ControlsReachTheEngineSettings) {
              EXPECT_EQ(f.CredentialsServer.Str(), "srv");
          }},
         {kTypeDirectory,
-         {{"path", "/tmp"},
-          {"condition", "2"},
-          {"files", "40"},
-          {"unit", "GB"},
-          {"countDirectories", "1"},
-          {"recursive", "1"},
-          {"truth", "0"}},
+         {{"path", "/tmp"}, {"condition", "2"}, {"files", "40"}, {"unit", "GB"}, {"countDirectories", "1"},
+          {"recursive", "1"}, {"truth", "0"}},
          [](const CSnNodeCfgFunction& f) {
-             EXPECT_EQ(DirectorySettings::Read(f), (DirectorySettings{"/tmp", 1024, 1024LL * 1024 * 1024, 40,
-                                                                      Cond::MaxFiles, true, true, false}));
+             EXPECT_EQ(DirectorySettings::Read(f),
+                       (DirectorySettings{"/tmp", 1024, 1024LL * 1024 * 1024, 40, Cond::MaxFiles, true, true, false}));
          }},
         {kTypeCpuUsage,
          {{"host", "localhost"}, {"max", "90"}, {"which", "1"}, {"cpu", "3"}},
@@ -99,24 +87,17 @@ TEST_F(SystemDialogsTest, ControlsReachTheEngineSettings) {
          }},
         {kTypeMemoryUsage,
          {{"host", "."}, {"measure", "1"}, {"limit", "500"}},
-         [](const CSnNodeCfgFunction& f) {
-             EXPECT_EQ(MemorySettings::Read(f), (MemorySettings{".", 500, true}));
-         }},
+         [](const CSnNodeCfgFunction& f) { EXPECT_EQ(MemorySettings::Read(f), (MemorySettings{".", 500, true})); }},
         {kTypeDiskDrives,
          {{"host", "srv"}},
-         [](const CSnNodeCfgFunction& f) {
-             EXPECT_EQ(DiskDrivesSettings::Read(f), (DiskDrivesSettings{"srv"}));
-         }},
+         [](const CSnNodeCfgFunction& f) { EXPECT_EQ(DiskDrivesSettings::Read(f), (DiskDrivesSettings{"srv"})); }},
         {kTypeService,
          {{"host", "srv"}, {"service", "spooler"}, {"state", "1"}},
          [](const CSnNodeCfgFunction& f) {
              EXPECT_EQ(ServiceSettings::Read(f), (ServiceSettings{"srv", "spooler", true}));
          }},
         {kTypeRemoteCommand,
-         {{"host", "127.0.0.1"},
-          {"command", "uptime"},
-          {"timeout", "4000"},
-          {"errorOnStderr", "0"},
+         {{"host", "127.0.0.1"}, {"command", "uptime"}, {"timeout", "4000"}, {"errorOnStderr", "0"},
           {"useCredentials", "1"}},
          [](const CSnNodeCfgFunction& f) {
              EXPECT_EQ(RemoteCommandSettings::Read(f),
@@ -126,56 +107,29 @@ TEST_F(SystemDialogsTest, ControlsReachTheEngineSettings) {
         {kTypeTerminalServer,
          {{"host", "ts"}, {"checkActive", "0"}, {"active", ""}, {"checkTotal", "1"}, {"total", "30"}},
          [](const CSnNodeCfgFunction& f) {
-             EXPECT_EQ(TerminalServerSettings::Read(f),
-                       (TerminalServerSettings{"ts", 0, 0, 30, false, false, true}));
+             EXPECT_EQ(TerminalServerSettings::Read(f), (TerminalServerSettings{"ts", 0, 0, 30, false, false, true}));
              EXPECT_EQ(f.Param4.Str(), "7000");
          }},
         {kTypeRegistry,
-         {{"host", "srv"},
-          {"rootKey", "HKEY_USERS"},
-          {"subKey", "S-1\\Env"},
-          {"value", "Path"},
-          {"firstOperator", "Not Equal To"},
-          {"firstData", "x"},
-          {"useSecond", "1"},
-          {"join", "1"},
-          {"secondOperator", "Greater Than"},
-          {"secondData", "7"}},
+         {{"host", "srv"}, {"rootKey", "HKEY_USERS"}, {"subKey", "S-1\\Env"}, {"value", "Path"},
+          {"firstOperator", "Not Equal To"}, {"firstData", "x"}, {"useSecond", "1"}, {"join", "1"},
+          {"secondOperator", "Greater Than"}, {"secondData", "7"}},
          [](const CSnNodeCfgFunction& f) {
-             EXPECT_EQ(RegistrySettings::Read(f), (RegistrySettings{"srv", "HKEY_USERS", "S-1\\Env", "Path",
-                                                                    2, "x", 5, "7", false, true, true}));
+             EXPECT_EQ(RegistrySettings::Read(f), (RegistrySettings{"srv", "HKEY_USERS", "S-1\\Env", "Path", 2, "x",
+                                                                    5, "7", false, true, true}));
          }},
         {kTypeEventLog,
-         {{"host", "srv"},
-          {"log", "System"},
-          {"eventType0", "0"},
-          {"eventType4", "0"},
-          {"source", "disk"},
-          {"id", "7"},
-          {"description", "bad block"},
-          {"caseSensitive", "1"},
-          {"minutes", "15"},
-          {"presence", "1"}},
+         {{"host", "srv"}, {"log", "System"}, {"eventType0", "0"}, {"eventType4", "0"}, {"source", "disk"},
+          {"id", "7"}, {"description", "bad block"}, {"caseSensitive", "1"}, {"minutes", "15"}, {"presence", "1"}},
          [](const CSnNodeCfgFunction& f) {
-             EXPECT_EQ(EventLogSettings::Read(f), (EventLogSettings{"srv",
-                                                                    "System",
-                                                                    "disk",
-                                                                    "*",
-                                                                    "7",
-                                                                    "*",
-                                                                    "bad block",
-                                                                    15,
-                                                                    true,
-                                                                    true,
-                                                                    {false, true, true, true, false}}));
+             EXPECT_EQ(EventLogSettings::Read(f),
+                       (EventLogSettings{"srv", "System", "disk", "*", "7", "*", "bad block", 15, true, true,
+                                         {false, true, true, true, false}}));
              EXPECT_EQ(f.ParamByteCodes.Str(), "110111000");
          }},
         // "Check What" sets the type: opened as Anti-Virus, written as MS SQL Server.
         {kTypeAntiVirus,
-         {{"host", "db"},
-          {"role", "MS SQL Server"},
-          {"services", "sqlsvc, agent"},
-          {"counters", "\\Db\\Locks"}},
+         {{"host", "db"}, {"role", "MS SQL Server"}, {"services", "sqlsvc, agent"}, {"counters", "\\Db\\Locks"}},
          [](const CSnNodeCfgFunction& f) {
              EXPECT_EQ(f.Type, 77);
              EXPECT_EQ(ServerRoleSettings::Read(f),
@@ -203,3 +157,4 @@ TEST_F(SystemDialogsTest, ControlsReachTheEngineSettings) {
         trip.expect(w.Cfg.Function);
     }
 }
+// clang-format on

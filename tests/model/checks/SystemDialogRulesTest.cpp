@@ -43,30 +43,29 @@ std::string Range(const char* what, long lowest, long highest) {
 
 } // namespace
 
+// The tables keep one row per line.
+// clang-format off
 TEST(SystemDialogRules, Paths) {
     const std::vector<std::pair<std::string, bool>> paths = {
         {"\\\\srv\\share\\f.txt", true}, {"\\\\srv\\share", true}, {"/var/log/syslog", true},
-        {"<SNROOT>Logs\\a.txt", true},   {"\\\\srv\\", false},     {"\\\\\\share", false},
-        {"C:\\data\\f.txt", false},      {"relative/f", false},    {"", false}};
+        {"<SNROOT>Logs\\a.txt", true},    {"\\\\srv\\", false},     {"\\\\\\share", false},
+        {"C:\\data\\f.txt", false},       {"relative/f", false},    {"", false}};
     for (const auto& [path, ok] : paths)
         EXPECT_EQ(IsUncOrLocalPath(path), ok) << path;
-    EXPECT_EQ((std::vector<std::string>{UncServer("\\\\srv\\share\\f"), UncServer("/srv/share"),
-                                        UncServer("\\\\srv")}),
+    EXPECT_EQ((std::vector<std::string>{UncServer("\\\\srv\\share\\f"), UncServer("/srv/share"), UncServer("\\\\srv")}),
               (std::vector<std::string>{"srv", "", ""}));
 }
 
 TEST(SystemDialogRules, DiskSpace) {
     std::string unit = "%";
     using S = DiskSpaceSettings;
-    RunTable<S>({},
-                {
-                    {[](S&) {}, -1, ""},
-                    {[](S& s) { s.Computer = "a,b"; }, kDiskHost, kManyHosts},
-                    {[](S& s) { s.Limit = -0.5; }, kDiskLimit, "Disk Space must be greater or equal to 0."},
-                    {[](S& s) { s.Limit = 100; }, -1, ""},
-                    {[](S& s) { s.Limit = 100.5; }, kDiskLimit, "Invalid percentage value."},
-                },
-                [&unit](const S& s) { return CheckDiskSpaceFields(s, unit, {}); });
+    RunTable<S>({}, {
+        {[](S&) {}, -1, ""},
+        {[](S& s) { s.Computer = "a,b"; }, kDiskHost, kManyHosts},
+        {[](S& s) { s.Limit = -0.5; }, kDiskLimit, "Disk Space must be greater or equal to 0."},
+        {[](S& s) { s.Limit = 100; }, -1, ""},
+        {[](S& s) { s.Limit = 100.5; }, kDiskLimit, "Invalid percentage value."},
+    }, [&unit](const S& s) { return CheckDiskSpaceFields(s, unit, {}); });
     unit = "MB";
     RunTable<S>({}, {{[](S& s) { s.Limit = 5000; }, -1, ""}},
                 [&unit](const S& s) { return CheckDiskSpaceFields(s, unit, {}); });
@@ -79,129 +78,68 @@ TEST(SystemDialogRules, FileAndDirectory) {
     const auto file = [&given](const F& s) { return CheckFileFields(s, given); };
     F okFile;
     okFile.Path = "/etc/hostname";
-    RunTable<F>(okFile,
-                {
-                    {[](F&) {}, -1, ""},
-                    {[](F& s) { s.Path = "C:\\x"; }, kFilePath,
-                     "File must be in UNC format (i.e.: \\\\server\\share\\...)."},
-                    {[](F& s) {
-                         s.Rule = F::Condition::Contains;
-                         s.Text = " ";
-                     },
-                     kFileText, "Blank matching string not allowed."},
-                    {[&given](F& s) {
-                         s.Rule = F::Condition::ChangedWithin;
-                         given = false;
-                     },
-                     kFileLimit, "All fields are required."},
-                    {[&given](F& s) {
-                         s.Rule = F::Condition::Exists;
-                         given = false;
-                     },
-                     -1, ""},
-                },
-                file);
+    RunTable<F>(okFile, {
+        {[](F&) {}, -1, ""},
+        {[](F& s) { s.Path = "C:\\x"; }, kFilePath, "File must be in UNC format (i.e.: \\\\server\\share\\...)."},
+        {[](F& s) { s.Rule = F::Condition::Contains; s.Text = " "; }, kFileText, "Blank matching string not allowed."},
+        {[&given](F& s) { s.Rule = F::Condition::ChangedWithin; given = false; }, kFileLimit,
+         "All fields are required."},
+        {[&given](F& s) { s.Rule = F::Condition::Exists; given = false; }, -1, ""},
+    }, file);
     using D = DirectorySettings;
     given = true;
     const auto dir = [&given](const D& s) { return CheckDirectoryFields(s, given); };
     D okDir;
     okDir.Path = "\\\\srv\\share\\logs";
-    RunTable<D>(
-        okDir,
-        {
-            {[](D&) {}, -1, ""},
-            {[](D& s) { s.Path = ""; }, kDirPath,
-             "Directory must be in UNC format (i.e.: \\\\server\\share\\...)."},
-            {[&given](D& s) {
-                 s.Rule = D::Condition::MaxFiles;
-                 given = false;
-             },
-             kDirFiles, "All fields are required."},
-            {[&given](D& s) {
-                 s.Rule = D::Condition::MaxSize;
-                 s.SizeLimit = -1;
-                 given = true;
-             },
-             kDirSize, "Directory size must be greater or equal to 0."},
-            {[](D& s) {
-                 s.Rule = D::Condition::MaxSize;
-                 s.SizeLimit = 0;
-             },
-             -1, ""},
-            {[](D& s) {
-                 s.Rule = D::Condition::MaxFiles;
-                 s.MaxFiles = -1;
-             },
-             kDirFiles, "Please enter the maximum number of files. Value must be greater or equal to 0."},
-            {[](D& s) {
-                 s.Rule = D::Condition::Exists;
-                 s.MaxFiles = -1;
-             },
-             -1, ""},
-        },
-        dir);
+    RunTable<D>(okDir, {
+        {[](D&) {}, -1, ""},
+        {[](D& s) { s.Path = ""; }, kDirPath, "Directory must be in UNC format (i.e.: \\\\server\\share\\...)."},
+        {[&given](D& s) { s.Rule = D::Condition::MaxFiles; given = false; }, kDirFiles, "All fields are required."},
+        {[&given](D& s) { s.Rule = D::Condition::MaxSize; s.SizeLimit = -1; given = true; }, kDirSize,
+         "Directory size must be greater or equal to 0."},
+        {[](D& s) { s.Rule = D::Condition::MaxSize; s.SizeLimit = 0; }, -1, ""},
+        {[](D& s) { s.Rule = D::Condition::MaxFiles; s.MaxFiles = -1; }, kDirFiles,
+         "Please enter the maximum number of files. Value must be greater or equal to 0."},
+        {[](D& s) { s.Rule = D::Condition::Exists; s.MaxFiles = -1; }, -1, ""},
+    }, dir);
 }
 
 TEST(SystemDialogRules, ComputerTypes) {
     using C = CpuSettings;
-    RunTable<C>({"srv", 80, false, 0},
-                {
-                    {[](C&) {}, -1, ""},
-                    {[](C& s) { s.Computer = " "; }, kCpuHost, kComputer},
-                    {[](C& s) { s.Computer = "a,b"; }, kCpuHost, kManyHosts},
-                    {[](C& s) { s.MaxPercent = 0; }, kCpuMax, Range("Max. CPU Usage", 1, 100)},
-                    {[](C& s) { s.MaxPercent = 101; }, kCpuMax, Range("Max. CPU Usage", 1, 100)},
-                    {[](C& s) { s.Cpu = -1; }, -1, ""},
-                    {[](C& s) {
-                         s.OneCpu = true;
-                         s.Cpu = -1;
-                     },
-                     kCpuNumber, Range("This CPU", 0, 1023)},
-                },
-                [](const C& s) { return CheckCpuFields(s, {}); });
+    RunTable<C>({"srv", 80, false, 0}, {
+        {[](C&) {}, -1, ""},
+        {[](C& s) { s.Computer = " "; }, kCpuHost, kComputer},
+        {[](C& s) { s.Computer = "a,b"; }, kCpuHost, kManyHosts},
+        {[](C& s) { s.MaxPercent = 0; }, kCpuMax, Range("Max. CPU Usage", 1, 100)},
+        {[](C& s) { s.MaxPercent = 101; }, kCpuMax, Range("Max. CPU Usage", 1, 100)},
+        {[](C& s) { s.Cpu = -1; }, -1, ""},
+        {[](C& s) { s.OneCpu = true; s.Cpu = -1; }, kCpuNumber, Range("This CPU", 0, 1023)},
+    }, [](const C& s) { return CheckCpuFields(s, {}); });
     using M = MemorySettings;
-    RunTable<M>(
-        {"", 100, false},
-        {
-            {[](M&) {}, -1, ""},
-            {[](M& s) { s.Limit = 101; }, kMemoryLimit, Range("Maximum allowed Committed Memory", 1, 100)},
-            {[](M& s) {
-                 s.Limit = 101;
-                 s.PagesPerSecond = true;
-             },
-             -1, ""},
-            {[](M& s) {
-                 s.Limit = 0;
-                 s.PagesPerSecond = true;
-             },
-             kMemoryLimit, Range("Maximum allowed Pages/Second", 1, 1000000)},
-        },
-        [](const M& s) { return CheckMemoryFields(s, {}); });
+    RunTable<M>({"", 100, false}, {
+        {[](M&) {}, -1, ""},
+        {[](M& s) { s.Limit = 101; }, kMemoryLimit, Range("Maximum allowed Committed Memory", 1, 100)},
+        {[](M& s) { s.Limit = 101; s.PagesPerSecond = true; }, -1, ""},
+        {[](M& s) { s.Limit = 0; s.PagesPerSecond = true; }, kMemoryLimit,
+         Range("Maximum allowed Pages/Second", 1, 1000000)},
+    }, [](const M& s) { return CheckMemoryFields(s, {}); });
     EXPECT_EQ(CheckDiskDrivesFields({""}, {}).Text.Str(), kComputer);
     EXPECT_EQ(CheckServiceFields({"a;b", "x", false}, {}).Text.Str(), kManyHosts);
     EXPECT_FALSE(CheckServiceFields({"", "", false}, {}).Refused());
     using R = RemoteCommandSettings;
-    RunTable<R>({},
-                {
-                    {[](R&) {}, -1, ""},
-                    {[](R& s) { s.Host = "a,b"; }, kRCmdHost, kManyHosts},
-                    {[](R& s) { s.TimeoutMs = 0; }, kRCmdTimeout, kBadTimeoutMs},
-                    {[](R& s) { s.TimeoutMs = 3600001; }, kRCmdTimeout, kBadTimeoutMs},
-                },
-                [](const R& s) { return CheckRemoteCommandFields(s, {}); });
+    RunTable<R>({}, {
+        {[](R&) {}, -1, ""},
+        {[](R& s) { s.Host = "a,b"; }, kRCmdHost, kManyHosts},
+        {[](R& s) { s.TimeoutMs = 0; }, kRCmdTimeout, kBadTimeoutMs},
+        {[](R& s) { s.TimeoutMs = 3600001; }, kRCmdTimeout, kBadTimeoutMs},
+    }, [](const R& s) { return CheckRemoteCommandFields(s, {}); });
     using T = TerminalServerSettings;
-    RunTable<T>({},
-                {
-                    {[](T&) {}, -1, ""},
-                    {[](T& s) { s.MaxActive = 0; }, kTseActive, "Value must be greater than 0."},
-                    {[](T& s) { s.CheckInactive = true; }, kTseInactive, "Value must be greater than 0."},
-                    {[](T& s) {
-                         s.CheckTotal = true;
-                         s.MaxTotal = 1;
-                     },
-                     -1, ""},
-                },
-                [](const T& s) { return CheckTerminalServerFields(s, {}); });
+    RunTable<T>({}, {
+        {[](T&) {}, -1, ""},
+        {[](T& s) { s.MaxActive = 0; }, kTseActive, "Value must be greater than 0."},
+        {[](T& s) { s.CheckInactive = true; }, kTseInactive, "Value must be greater than 0."},
+        {[](T& s) { s.CheckTotal = true; s.MaxTotal = 1; }, -1, ""},
+    }, [](const T& s) { return CheckTerminalServerFields(s, {}); });
 }
 
 TEST(SystemDialogRules, Registry) {
@@ -211,81 +149,38 @@ TEST(SystemDialogRules, Registry) {
     ok.RootKey = "HKEY_LOCAL_MACHINE";
     ok.SubKey = "SOFTWARE\\Vendor";
     ok.Data1 = "1";
-    RunTable<R>(ok,
-                {
-                    {[](R&) {}, -1, ""},
-                    {[](R& s) {
-                         s.Computer = "";
-                         s.RootKey = "";
-                     },
-                     kRegComputer, kComputer},
-                    {[](R& s) {
-                         s.RootKey = " ";
-                         s.SubKey = "";
-                     },
-                     kRegRootKey, "Registry Root Key required."},
-                    {[](R& s) {
-                         s.SubKey = "";
-                         s.Data1 = "";
-                     },
-                     kRegSubKey, "Registry Sub Key required."},
-                    {[](R& s) { s.Data1 = ""; }, kRegData1, "Registry Data required."},
-                    {[](R& s) { s.UseSecond = true; }, kRegData2, "Registry Data required."},
-                    {[](R& s) {
-                         s.Data1 = "";
-                         s.UseSecond = true;
-                         s.DetectChange = true;
-                     },
-                     -1, ""},
-                },
-                [](const R& s) { return CheckRegistryFields(s, {}); });
+    RunTable<R>(ok, {
+        {[](R&) {}, -1, ""},
+        {[](R& s) { s.Computer = ""; s.RootKey = ""; }, kRegComputer, kComputer},
+        {[](R& s) { s.RootKey = " "; s.SubKey = ""; }, kRegRootKey, "Registry Root Key required."},
+        {[](R& s) { s.SubKey = ""; s.Data1 = ""; }, kRegSubKey, "Registry Sub Key required."},
+        {[](R& s) { s.Data1 = ""; }, kRegData1, "Registry Data required."},
+        {[](R& s) { s.UseSecond = true; }, kRegData2, "Registry Data required."},
+        {[](R& s) { s.Data1 = ""; s.UseSecond = true; s.DetectChange = true; }, -1, ""},
+    }, [](const R& s) { return CheckRegistryFields(s, {}); });
 }
 
 TEST(SystemDialogRules, ServerRoleAndEventLog) {
     using S = ServerRoleSettings;
-    RunTable<S>({"srv", "MS SQL Server", {}, {}, {"\\Memory\\Available MBytes"}},
-                {
-                    {[](S&) {}, -1, ""},
-                    {[](S& s) {
-                         s.Computer = "";
-                         s.Counters.clear();
-                     },
-                     kRoleComputer, kComputer},
-                    {[](S& s) { s.Counters.clear(); }, kRoleLists,
-                     "No Service, Process or Counter selected. You must select at least one Service, Process "
-                     "or Counter."},
-                },
-                [](const S& s) { return CheckServerRoleFields(s, {}); });
+    RunTable<S>({"srv", "MS SQL Server", {}, {}, {"\\Memory\\Available MBytes"}}, {
+        {[](S&) {}, -1, ""},
+        {[](S& s) { s.Computer = ""; s.Counters.clear(); }, kRoleComputer, kComputer},
+        {[](S& s) { s.Counters.clear(); }, kRoleLists,
+         "No Service, Process or Counter selected. You must select at least one Service, Process or Counter."},
+    }, [](const S& s) { return CheckServerRoleFields(s, {}); });
     using E = EventLogSettings;
     E ok;
     ok.Computer = ".";
-    RunTable<E>(
-        ok,
-        {
-            {[](E&) {}, -1, ""},
-            {[](E& s) {
-                 s.Computer = "";
-                 s.Log = "";
-             },
-             kEventComputer, "Field required: Server."},
-            {[](E& s) {
-                 s.Log = "";
-                 s.User = "";
-             },
-             kEventLog, "Field required: LogFile."},
-            {[](E& s) {
-                 s.User = "";
-                 s.Id = "0";
-             },
-             kEventCriteria, "Required: all Event criteria fields. Use the '*' mark to match any string."},
-            {[](E& s) { s.Id = "0"; }, kEventId, "Event ID must be greater than 0."},
-            {[](E& s) { s.Id = "x"; }, kEventId, "Event ID must be greater than 0."},
-            {[](E& s) {
-                 s.Id = "1";
-                 s.LastMinutes = 0;
-             },
-             kEventMinutes, Range("Only Events from the last", 1, 525600)},
-            {[](E& s) { s.LastMinutes = 525600; }, -1, ""},
-        },
-        [](const E& s) { return CheckEventLogFields(s, {}); });
+    RunTable<E>(ok, {
+        {[](E&) {}, -1, ""},
+        {[](E& s) { s.Computer = ""; s.Log = ""; }, kEventComputer, "Field required: Server."},
+        {[](E& s) { s.Log = ""; s.User = ""; }, kEventLog, "Field required: LogFile."},
+        {[](E& s) { s.User = ""; s.Id = "0"; }, kEventCriteria,
+         "Required: all Event criteria fields. Use the '*' mark to match any string."},
+        {[](E& s) { s.Id = "0"; }, kEventId, "Event ID must be greater than 0."},
+        {[](E& s) { s.Id = "x"; }, kEventId, "Event ID must be greater than 0."},
+        {[](E& s) { s.Id = "1"; s.LastMinutes = 0; }, kEventMinutes, Range("Only Events from the last", 1, 525600)},
+        {[](E& s) { s.LastMinutes = 525600; }, -1, ""},
+    }, [](const E& s) { return CheckEventLogFields(s, {}); });
 }
+// clang-format on
