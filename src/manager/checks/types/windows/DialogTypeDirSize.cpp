@@ -19,10 +19,10 @@ CDialogTypeDirSize::CDialogTypeDirSize(QWidget* parent, CSnNode& w, std::int32_t
     m_path->setObjectName("path");
     m_path->setPlaceholderText("\\\\server\\share\\... or /path/of/the/directory");
     BeginGroup("Condition");
-    AddOptionChoice(0, {{"Check directory &existence only", '0'},
-                        {"Maximum directory si&ze:", '1'},
-                        {"Maximum number of &files:", '2'}})
-        .setObjectName("condition");
+    QButtonGroup& condition = AddOptionChoice(0, {{"Check directory &existence only", '0'},
+                                                  {"Maximum directory si&ze:", '1'},
+                                                  {"Maximum number of &files:", '2'}});
+    condition.setObjectName("condition");
     m_size = DecimalField(this);
     m_size->setObjectName("size");
     m_unit = SizeUnitCombo(this);
@@ -41,6 +41,14 @@ CDialogTypeDirSize::CDialogTypeDirSize(QWidget* parent, CSnNode& w, std::int32_t
                     {{"The above condition should true", '0'}, {"The above condition should be false", '1'}})
         .setObjectName("truth");
     EndGroup();
+    // Only the limit of the chosen condition can be edited.
+    connect(&condition, &QButtonGroup::idToggled, this, [this](int id, bool on) {
+        if (!on)
+            return;
+        m_size->setEnabled(id == '1');
+        m_unit->setEnabled(id == '1');
+        m_files->setEnabled(id == '2');
+    });
     AddCredentialsRow();
     Show(DirectorySettings::Read(Initial()));
     Finish();

@@ -18,11 +18,11 @@ CDialogTypeFile::CDialogTypeFile(QWidget* parent, CSnNode& w, std::int32_t, cons
     m_path->setObjectName("path");
     m_path->setPlaceholderText("\\\\server\\share\\... or /path/of/the/file");
     BeginGroup("Condition");
-    AddOptionChoice(0, {{"Check file &existence only", '1'},
-                        {"Maximum file si&ze:", '0'},
-                        {"File contains the &text:", '2'},
-                        {"File was changed within the &last:", '3'}})
-        .setObjectName("condition");
+    QButtonGroup& condition = AddOptionChoice(0, {{"Check file &existence only", '1'},
+                                                  {"Maximum file si&ze:", '0'},
+                                                  {"File contains the &text:", '2'},
+                                                  {"File was changed within the &last:", '3'}});
+    condition.setObjectName("condition");
     m_size = DecimalField(this);
     m_size->setObjectName("size");
     m_unit = SizeUnitCombo(this);
@@ -40,6 +40,15 @@ CDialogTypeFile::CDialogTypeFile(QWidget* parent, CSnNode& w, std::int32_t, cons
                     {{"The above condition should true", '0'}, {"The above condition should be false", '1'}})
         .setObjectName("truth");
     EndGroup();
+    // Only the field of the chosen condition can be edited.
+    connect(&condition, &QButtonGroup::idToggled, this, [this](int id, bool on) {
+        if (!on)
+            return;
+        m_size->setEnabled(id == '0');
+        m_unit->setEnabled(id == '0');
+        m_text->setEnabled(id == '2');
+        m_age->setEnabled(id == '3');
+    });
     AddCredentialsRow();
     Show(FileSettings::Read(Initial()));
     Finish();
