@@ -124,25 +124,26 @@ TEST_F(DialogCheckTest, IcmpCancelAndSampleData) {
 }
 
 TEST_F(DialogCheckTest, GenericPageKeepsOrStartsFromDefaults) {
-    ASSERT_EQ(App()->CheckDialogs().FindType(kTypeDiskSpace), nullptr);
+    ASSERT_EQ(App()->CheckDialogs().FindType(kTypePrinter), nullptr);
     CSnNode w = IcmpCheck("srv");
-    w.Cfg.Function.Type = kTypeDiskSpace; // a disk space check with fields the page does not know
+    w.Cfg.Function.Type = kTypePrinter; // a printer check with fields the page does not know
     const CSnNode before = w;
     Ui().PushDialog([](QDialog& base) {
         auto& d = dynamic_cast<CDialogTypeGeneric&>(base);
-        EXPECT_TRUE(d.Notice().contains("\"Disk Space\" is not available yet")) << d.Notice().toStdString();
+        EXPECT_TRUE(d.Notice().contains("\"Printer availability\" is not available yet"))
+            << d.Notice().toStdString();
         EXPECT_GE(d.Fields().topLevelItemCount(), 6);
         d.accept();
         return d.result();
     });
-    ASSERT_EQ(Open(w, kTypeDiskSpace, false), CUiSeam::kAccepted);
+    ASSERT_EQ(Open(w, kTypePrinter, false), CUiSeam::kAccepted);
     EXPECT_TRUE(w.Cfg.IsEqual(before.Cfg));
 
     // Another type: the new type's defaults.
     Ui().PushDialog(AcceptAsIs);
-    ASSERT_EQ(Open(w, kTypeFile, false), CUiSeam::kAccepted);
-    EXPECT_EQ(FileSettings::Read(w.Cfg.Function), FileSettings{});
-    EXPECT_EQ(w.Cfg.Function.Type, kTypeFile);
+    ASSERT_EQ(Open(w, kTypeVBScript, false), CUiSeam::kAccepted);
+    EXPECT_EQ(ScriptCheckSettings::Read(w.Cfg.Function), ScriptCheckSettings{});
+    EXPECT_EQ(w.Cfg.Function.Type, kTypeVBScript);
 }
 
 TEST_F(DialogCheckTest, CredentialsQuestionOpensTheEditor) {

@@ -308,6 +308,12 @@ TEST_F(PropSheetTest, GeneralPageOpensDialogsAsTheTypeAndTheModeRequire) {
     });
     App()->CheckDialogs().AddType(kTypeEventLog, dialog(CUiSeam::kAccepted));
     App()->CheckDialogs().AddType(kTypeSnmpTrapReceive, dialog(CUiSeam::kAccepted));
+    // A dialog that picks another type itself, as "Check What" of the server roles does.
+    App()->CheckDialogs().AddType(kTypeAntiVirus, [](QWidget*, CSnNode& w, std::int32_t,
+                                                     const CheckDialogContext&) {
+        w.Cfg.Function.Type = kTypeAntiVirus + 7; // MS SQL Server
+        return CUiSeam::kAccepted;
+    });
     Ui().PushDialog([&](QDialog& d) {
         auto& sheet = dynamic_cast<CPropSheetServer&>(d);
         CPropPageServerProps& page = sheet.General();
@@ -318,6 +324,8 @@ TEST_F(PropSheetTest, GeneralPageOpensDialogsAsTheTypeAndTheModeRequire) {
         Choose(sheet, "Event Log");
         EXPECT_EQ(Ui().History().back().text, "Event Log"); // the notice, then the dialog
         EXPECT_EQ(page.DisplayName().text(), " - Event Log"); // no host yet
+        Choose(sheet, "Anti-Virus/Internet Security");
+        EXPECT_EQ(page.Chooser().Text().Str(), "MS SQL Server");
         Choose(sheet, "SNMP Trap Receive");
         EXPECT_EQ(sheet.Mode(), 2);
         EXPECT_FALSE(page.TrapButton().isHidden());

@@ -172,7 +172,10 @@ void CPropPageServerProps::OnTypeChosen() {
         m_threshold.setText(Q(PositiveText(static_cast<std::int32_t>(threshold))));
     }
     m_configured = true;
-    m_lastTypeText = text;
+    // A dialog may pick the type itself (the server roles' "Check What"): show the one W took.
+    if (w.Cfg.Function.Type != type)
+        m_chooser.SelectText(CheckTypeName(w.Cfg.Function.Type));
+    m_lastTypeText = m_chooser.Text();
     if (w.Cfg.Function.Type == kTypeSnmpTrapReceive) {
         m_sheet.SetMode(kModeTrap);
         m_trap.setChecked(true);

@@ -865,6 +865,140 @@ int DirectoryFunctionMode(const ScriptCheckSettings& settings) {
     return 0;
 }
 
+namespace {
+
+// A list stored as entries joined by "||"; blank entries are dropped.
+std::vector<std::string> ListEntries(const CQvcString& text) {
+    std::vector<std::string> entries;
+    const std::string all = text.Str();
+    for (std::size_t start = 0; start <= all.size();) {
+        const std::size_t at = std::min(all.find("||", start), all.size());
+        const std::string entry = Trimmed(all.substr(start, at - start));
+        if (!entry.empty())
+            entries.push_back(entry);
+        start = at + 2;
+    }
+    return entries;
+}
+
+std::string ListText(const std::vector<std::string>& entries) {
+    std::string text;
+    for (const std::string& entry : entries)
+        text += (text.empty() ? "" : "||") + entry;
+    return text;
+}
+
+} // namespace
+
+ServiceSettings ServiceSettings::Read(const CSnNodeCfgFunction& f) {
+    return {HostText(f.ParamServer), Trimmed(f.Param1), FlagAt(f.ParamByteCodes, 0, false)};
+}
+
+void ServiceSettings::Write(CSnNodeCfgFunction& f) const {
+    f.ParamServer = Computer;
+    f.Param1 = Service;
+    f.ParamByteCodes = WithCode(f.ParamByteCodes, 0, Flag(MustNotRun));
+}
+
+RegistrySettings RegistrySettings::Read(const CSnNodeCfgFunction& f) {
+    RegistrySettings s;
+    s.Computer = HostText(f.ParamServer);
+    s.RootKey = Trimmed(f.Param1);
+    s.SubKey = Trimmed(f.Param2);
+    s.Value = Trimmed(f.Param3);
+    const auto [op1, op2] = Halves(f.Param4);
+    s.Operator1 = CodeNumber(op1, s.Operator1);
+    s.Operator2 = CodeNumber(op2, s.Operator2);
+    std::tie(s.Data1, s.Data2) = Halves(f.Param5);
+    s.DetectChange = FlagAt(f.ParamByteCodes, 0, s.DetectChange);
+    s.UseSecond = FlagAt(f.ParamByteCodes, 1, s.UseSecond);
+    s.EitherCondition = FlagAt(f.ParamByteCodes, 2, s.EitherCondition);
+    return s;
+}
+
+void RegistrySettings::Write(CSnNodeCfgFunction& f) const {
+    f.ParamServer = Computer;
+    f.Param1 = RootKey;
+    f.Param2 = SubKey;
+    f.Param3 = Value;
+    f.Param4 = Joined(std::to_string(Operator1), std::to_string(Operator2));
+    f.Param5 = Joined(Data1, Data2);
+    f.ParamByteCodes = std::string{Flag(DetectChange), Flag(UseSecond), Flag(EitherCondition)};
+}
+
+ServerRoleSettings ServerRoleSettings::Read(const CSnNodeCfgFunction& f) {
+    return {HostText(f.ParamServer), Trimmed(f.Param1), ListEntries(f.Param2), ListEntries(f.Param3),
+            ListEntries(f.Param4)};
+}
+
+void ServerRoleSettings::Write(CSnNodeCfgFunction& f) const {
+    f.ParamServer = Computer;
+    f.Param1 = Role;
+    f.Param2 = ListText(Services);
+    f.Param3 = ListText(Processes);
+    f.Param4 = ListText(Counters);
+}
+
+EventLogSettings EventLogSettings::Read(const CSnNodeCfgFunction& f) {
+    EventLogSettings s;
+    s.Computer = HostText(f.ParamServer);
+    s.Log = Trimmed(f.Param1);
+    s.Source = Trimmed(f.Param2);
+    s.Category = Trimmed(f.Param3);
+    s.Id = Trimmed(f.Param4);
+    s.User = Trimmed(f.Param5);
+    s.Description = f.Param6.Str();
+    s.LastMinutes = ParamNumber(f.Param7, s.LastMinutes, 1, 100 * 365 * 24 * 60);
+    s.ErrorWhenAbsent = FlagAt(f.ParamByteCodes, 0, s.ErrorWhenAbsent);
+    s.CaseSensitive = FlagAt(f.ParamByteCodes, 1, s.CaseSensitive);
+    for (std::size_t i = 0; i < s.EventTypes.size(); ++i)
+        s.EventTypes[i] = FlagAt(f.ParamByteCodes, 2 + i, true);
+    return s;
+}
+
+void EventLogSettings::Write(CSnNodeCfgFunction& f) const {
+    f.ParamServer = Computer;
+    f.Param1 = Log;
+    f.Param2 = Source;
+    f.Param3 = Category;
+    f.Param4 = Id;
+    f.Param5 = User;
+    f.Param6 = Description;
+    f.Param7 = std::to_string(LastMinutes);
+    std::string codes = WithCode(WithCode(f.ParamByteCodes, 0, Flag(ErrorWhenAbsent)), 1, Flag(CaseSensitive));
+    for (std::size_t i = 0; i < EventTypes.size(); ++i)
+        codes = WithCode(codes, 2 + i, Flag(EventTypes[i]));
+    f.ParamByteCodes = codes;
+}
+
+TerminalServerSettings TerminalServerSettings::Read(const CSnNodeCfgFunction& f) {
+    TerminalServerSettings s;
+    s.Computer = HostText(f.ParamServer);
+    s.MaxActive = ParamNumber(f.Param1, s.MaxActive, 0, 1000000);
+    s.MaxInactive = ParamNumber(f.Param2, s.MaxInactive, 0, 1000000);
+    s.MaxTotal = ParamNumber(f.Param3, s.MaxTotal, 0, 1000000);
+    s.CheckActive = FlagAt(f.ParamByteCodes, 0, s.CheckActive);
+    s.CheckInactive = FlagAt(f.ParamByteCodes, 1, s.CheckInactive);
+    s.CheckTotal = FlagAt(f.ParamByteCodes, 2, s.CheckTotal);
+    return s;
+}
+
+void TerminalServerSettings::Write(CSnNodeCfgFunction& f) const {
+    f.ParamServer = Computer;
+    f.Param1 = std::to_string(MaxActive);
+    f.Param2 = std::to_string(MaxInactive);
+    f.Param3 = std::to_string(MaxTotal);
+    f.ParamByteCodes = std::string{Flag(CheckActive), Flag(CheckInactive), Flag(CheckTotal)};
+}
+
+DiskDrivesSettings DiskDrivesSettings::Read(const CSnNodeCfgFunction& f) {
+    return {HostText(f.ParamServer)};
+}
+
+void DiskDrivesSettings::Write(CSnNodeCfgFunction& f) const {
+    f.ParamServer = Computer;
+}
+
 RemoteCommandSettings RemoteCommandSettings::Read(const CSnNodeCfgFunction& f) {
     RemoteCommandSettings s;
     s.Host = HostText(f.ParamServer);

@@ -253,8 +253,7 @@ void CDialogCheck::LoadSample() {
 }
 
 void CDialogCheck::OpenCredentials() {
-    const QString server = m_host != nullptr ? m_host->text().trimmed() : QString();
-    CDialogServerCredentials editor(m_ctx.seam, m_ctx.cfg, server, this);
+    CDialogServerCredentials editor(m_ctx.seam, m_ctx.cfg, CredentialsComputer(), this);
     m_ctx.seam.ExecDialog(editor);
 }
 
@@ -312,7 +311,11 @@ void CDialogCheck::WriteCredentials(CSnNodeCfgFunction& out) const {
     if (m_useCredentials == nullptr)
         return;
     out.UseCredentials = m_useCredentials->isChecked() ? 1 : 0;
-    out.CredentialsServer = m_host != nullptr ? m_host->text().trimmed().toStdString() : std::string();
+    out.CredentialsServer = CredentialsComputer().toStdString();
+}
+
+QString CDialogCheck::CredentialsComputer() const {
+    return m_host != nullptr ? m_host->text().trimmed() : QString();
 }
 
 long CDialogCheck::Number(const QLineEdit& field) {

@@ -30,6 +30,18 @@
 #include "manager/checks/types/windows/DialogTypeProcess.h"
 #include "manager/checks/types/windows/DialogTypeRemDrv.h"
 #include "manager/checks/types/windows/DialogTypeSchedTask.h"
+#include "manager/checks/types/scripts/DialogTypeRCmd.h"
+#include "manager/checks/types/windows/DialogTypeCpu.h"
+#include "manager/checks/types/windows/DialogTypeDirSize.h"
+#include "manager/checks/types/windows/DialogTypeDiskSpace.h"
+#include "manager/checks/types/windows/DialogTypeDisks.h"
+#include "manager/checks/types/windows/DialogTypeEventLog.h"
+#include "manager/checks/types/windows/DialogTypeFile.h"
+#include "manager/checks/types/windows/DialogTypeMemory.h"
+#include "manager/checks/types/windows/DialogTypeRegistry.h"
+#include "manager/checks/types/windows/DialogTypeService.h"
+#include "manager/checks/types/windows/DialogTypeServiceProcess.h"
+#include "manager/checks/types/windows/DialogTypeTse.h"
 #include "model/checks/CheckTypes.h"
 
 // One line per dialog class (a class that serves several types has one line per type).
@@ -68,4 +80,17 @@ void RegisterTypeDialogs(CCheckDialogRegistry& registry) {
             registry.AddType(type, TypeDialogOf<CDialogTypeSensatronics>());
     registry.AddType(kTypeVBScript, TypeDialogOf<CDialogTypeVBScript1>());
     registry.AddType(kTypePowerShell, TypeDialogOf<CDialogTypePowShell>());
+    registry.AddType(kTypeDiskSpace, TypeDialogOf<CDialogTypeDiskSpace>());
+    registry.AddType(kTypeService, TypeDialogOf<CDialogTypeService>());
+    registry.AddType(kTypeFile, TypeDialogOf<CDialogTypeFile>());
+    registry.AddType(kTypeRegistry, TypeDialogOf<CDialogTypeRegistry>());
+    for (std::int32_t role = kTypeAntiVirus; role <= kTypeCitrixXenApp; ++role)
+        registry.AddType(role, TypeDialogOf<CDialogTypeServiceProcess>());
+    registry.AddType(kTypeEventLog, TypeDialogOf<CDialogTypeEventLog>());
+    registry.AddType(kTypeTerminalServer, TypeDialogOf<CDialogTypeTse>());
+    registry.AddType(kTypeCpuUsage, TypeDialogOf<CDialogTypeCpu>());
+    registry.AddType(kTypeDirectory, TypeDialogOf<CDialogTypeDirSize>());
+    registry.AddType(kTypeDiskDrives, TypeDialogOf<CDialogTypeDisks>());
+    registry.AddType(kTypeMemoryUsage, TypeDialogOf<CDialogTypeMemory>());
+    registry.AddType(kTypeRemoteCommand, TypeDialogOf<CDialogTypeRCmd>());
 }

@@ -689,6 +689,136 @@ struct MemorySettings {
     bool operator==(const MemorySettings&) const = default;
 };
 
+// --- the Windows-based types the engine does not watch on this platform ---------------------
+// Their settings stay editable and portable; the engine answers them with its "not
+// supported" result.  The computer is ParamServer ("." or empty: the engine's own); the
+// stored credentials of that computer (UseCredentials, CredentialsServer) are written by
+// the dialogs and are not part of these structs.
+
+// Service (50).
+//   Param1          the service's name
+//   ParamByteCodes  [0] '0': the service must be running, '1': it must not be running
+struct ServiceSettings {
+    std::string Computer;
+    std::string Service;
+    bool MustNotRun = false;
+
+    static ServiceSettings Read(const CSnNodeCfgFunction& function);
+    // Writes every field above back in the stored form, the same that Read reads.
+    void Write(CSnNodeCfgFunction& function) const;
+    bool operator==(const ServiceSettings&) const = default;
+};
+
+// Registry (61).
+//   Param1          the root key ("HKEY_LOCAL_MACHINE", ...)
+//   Param2          the sub key's path
+//   Param3          the value's name (empty: the key's default value)
+//   Param4          the operators of the two data conditions as ComparisonOperators codes,
+//                   "first||second" (a new check has "1||1")
+//   Param5          the data of the two conditions, "first||second"
+//   ParamByteCodes  (a new check has "000")
+//                   [0] '0': the data must meet the conditions, '1': any change of the data
+//                        is reported instead
+//                   [1] '1': the second condition is used
+//                   [2] '0': both conditions must hold (AND), '1': one is enough (OR)
+struct RegistrySettings {
+    std::string Computer;
+    std::string RootKey;
+    std::string SubKey;
+    std::string Value;
+    int Operator1 = 1;
+    std::string Data1;
+    int Operator2 = 1;
+    std::string Data2;
+    bool DetectChange = false;
+    bool UseSecond = false;
+    bool EitherCondition = false;
+
+    static RegistrySettings Read(const CSnNodeCfgFunction& function);
+    // Writes every field above back in the stored form, the same that Read reads.
+    void Write(CSnNodeCfgFunction& function) const;
+    bool operator==(const RegistrySettings&) const = default;
+};
+
+// The server-role types (70-81): one type per role, chosen with the dialog's "Check What".
+//   Param1          the role's name as the type chooser lists it (the check's name shows it)
+//   Param2          the services that must be running, joined by "||"
+//   Param3          the processes that must be running, joined by "||"
+//   Param4          the performance counters read, joined by "||"
+//   ParamByteCodes  (a new check has "0"; kept as it is)
+struct ServerRoleSettings {
+    std::string Computer;
+    std::string Role;
+    std::vector<std::string> Services;
+    std::vector<std::string> Processes;
+    std::vector<std::string> Counters;
+
+    static ServerRoleSettings Read(const CSnNodeCfgFunction& function);
+    // Writes every field above back in the stored form, the same that Read reads.
+    void Write(CSnNodeCfgFunction& function) const;
+    bool operator==(const ServerRoleSettings&) const = default;
+};
+
+// Event Log (90).
+//   Param1          the log ("Application", "System", "Security", ...)
+//   Param2..Param5  the event's source, category, ID and user; "*" matches any
+//   Param6          text the description must contain (empty: any)
+//   Param7          the events of the last so many minutes are looked at (default 60)
+//   ParamByteCodes  (a new check has "001111100")
+//                   [0] '0': a matching event is an error, '1': no matching event is
+//                   [1] '1': the description match is case sensitive
+//                   [2]..[6] '1': events of the type match: information, warning, error,
+//                        success audit, failure audit
+//                   [7], [8] kept as they are
+struct EventLogSettings {
+    std::string Computer;
+    std::string Log = "Application";
+    std::string Source = "*";
+    std::string Category = "*";
+    std::string Id = "*";
+    std::string User = "*";
+    std::string Description;
+    int LastMinutes = 60;
+    bool ErrorWhenAbsent = false;
+    bool CaseSensitive = false;
+    // information, warning, error, success audit, failure audit
+    std::vector<bool> EventTypes = std::vector<bool>(5, true);
+
+    static EventLogSettings Read(const CSnNodeCfgFunction& function);
+    // Writes every field above back in the stored form, the same that Read reads.
+    void Write(CSnNodeCfgFunction& function) const;
+    bool operator==(const EventLogSettings&) const = default;
+};
+
+// MS Terminal Server (120).  Param4 (a new check has "7000") is kept as it is.
+//   Param1..Param3  the most active, inactive and all sessions (defaults 2, 0, 0)
+//   ParamByteCodes  "%d%d%d": [0], [1], [2] '1': the maximum of Param1, Param2, Param3
+//                   applies (a new check has "100")
+struct TerminalServerSettings {
+    std::string Computer;
+    int MaxActive = 2;
+    int MaxInactive = 0;
+    int MaxTotal = 0;
+    bool CheckActive = true;
+    bool CheckInactive = false;
+    bool CheckTotal = false;
+
+    static TerminalServerSettings Read(const CSnNodeCfgFunction& function);
+    // Writes every field above back in the stored form, the same that Read reads.
+    void Write(CSnNodeCfgFunction& function) const;
+    bool operator==(const TerminalServerSettings&) const = default;
+};
+
+// Disk Drives (150): every fixed drive of the computer must be healthy; only the computer
+// is set.
+struct DiskDrivesSettings {
+    std::string Computer;
+
+    static DiskDrivesSettings Read(const CSnNodeCfgFunction& function);
+    void Write(CSnNodeCfgFunction& function) const;
+    bool operator==(const DiskDrivesSettings&) const = default;
+};
+
 // Remote Command (280).  On this platform the engine runs the command over SSH.
 //   ParamServer     the computer
 //   Param2          the command

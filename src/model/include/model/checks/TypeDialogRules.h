@@ -36,6 +36,18 @@ struct SftpSettings;
 struct Smtp2Pop3Settings;
 struct ScriptCheckSettings;
 struct PowerShellSettings;
+struct DiskSpaceSettings;
+struct FileSettings;
+struct DirectorySettings;
+struct CpuSettings;
+struct MemorySettings;
+struct RemoteCommandSettings;
+struct ServiceSettings;
+struct RegistrySettings;
+struct ServerRoleSettings;
+struct EventLogSettings;
+struct TerminalServerSettings;
+struct DiskDrivesSettings;
 
 // What a dialog shows when a check fails: the message number (0 for a text without
 // one), the text, already filled with its value or limit, and the field to put the focus
@@ -223,6 +235,78 @@ DialogRefusal CheckSmtp2Pop3Fields(const Smtp2Pop3Settings& fields);
 // A host name or address as a single server: letters, digits, ".", "-", "_", ":" and
 // "[" "]" (IPv6), not empty.
 bool IsServerName(const std::string& text);
+
+// --- the system family ------------------------------------------------------------------
+// As above: each function runs one dialog's checks on OK in order and returns the first
+// refusal, with the dialog's field enumerator.  A computer that may stay empty (this
+// computer) only goes through the shared host check.
+
+// A file or directory path as the File and Directory dialogs take it: a network path
+// "\\server\share\..." (server and share named), or on this platform a local absolute
+// path ("/...") or one below the Engine root ("<SNROOT>...").
+bool IsUncOrLocalPath(const std::string& path);
+// The server of a network path ("\\server\share\..."), "" for any other path.
+std::string UncServer(const std::string& path);
+
+// Disk Space: the shared host check; a limit below 0; in percent a limit above 100 (61516);
+// a unit text other than "MB", "GB" or "%" (61515).
+enum DiskSpaceField { kDiskHost, kDiskLimit, kDiskUnit };
+DialogRefusal CheckDiskSpaceFields(const DiskSpaceSettings& fields, const std::string& unitText,
+                                   const HostCheckLimits& limits);
+// The unit texts of the Disk Space dialog, in the order of DiskSpaceSettings::Unit.
+const std::vector<const char*>& DiskSpaceUnits();
+
+// File: the path (51523), the text of a "contains" condition (51520), the size or age
+// limit the condition needs (51541; `limitGiven` false when its field is empty).
+enum FileField { kFilePath, kFileText, kFileLimit };
+DialogRefusal CheckFileFields(const FileSettings& fields, bool limitGiven);
+
+// Directory: the path (51648), the limit the condition needs (51541), a size below 0
+// (51755), a file count below 0 (51756).
+enum DirectoryField { kDirPath, kDirSize, kDirFiles };
+DialogRefusal CheckDirectoryFields(const DirectorySettings& fields, bool limitGiven);
+
+// CPU Usage: the computer (51528, shared host check), the highest usage 1..100 percent,
+// the CPU 0..1023 when one CPU is watched.
+enum CpuField { kCpuHost, kCpuMax, kCpuNumber };
+DialogRefusal CheckCpuFields(const CpuSettings& fields, const HostCheckLimits& limits);
+
+// Memory Usage: the shared host check, the limit (1..100 percent of committed memory, or
+// 1..1000000 pages per second).
+enum MemoryField { kMemoryHost, kMemoryLimit };
+DialogRefusal CheckMemoryFields(const MemorySettings& fields, const HostCheckLimits& limits);
+
+// Disk Drives: the computer (51528, shared host check).
+DialogRefusal CheckDiskDrivesFields(const DiskDrivesSettings& fields, const HostCheckLimits& limits);
+
+// Service: the shared host check.
+DialogRefusal CheckServiceFields(const ServiceSettings& fields, const HostCheckLimits& limits);
+
+// Remote Command: the shared host check, the time-out (kBadTimeoutMs).
+enum RemoteCommandField { kRCmdHost, kRCmdTimeout };
+DialogRefusal CheckRemoteCommandFields(const RemoteCommandSettings& fields, const HostCheckLimits& limits);
+
+// Registry: the computer (51528, shared host check), the root key (51728), the sub key
+// (51729), unless changes are detected the data of each condition used (51730).
+enum RegistryField { kRegComputer, kRegRootKey, kRegSubKey, kRegData1, kRegData2 };
+DialogRefusal CheckRegistryFields(const RegistrySettings& fields, const HostCheckLimits& limits);
+// The root keys the dialog lists.
+const std::vector<const char*>& RegistryRootKeys();
+
+// The server roles (70-81): the computer (51528, shared host check), at least one service,
+// process or counter (61696).
+enum ServerRoleField { kRoleComputer, kRoleLists };
+DialogRefusal CheckServerRoleFields(const ServerRoleSettings& fields, const HostCheckLimits& limits);
+
+// Event Log: the computer (51518, shared host check), the log (51519), source, category,
+// ID and user all filled (51521), the ID "*" or a number above 0 (51522), the minutes
+// 1..525600.
+enum EventLogField { kEventComputer, kEventLog, kEventCriteria, kEventId, kEventMinutes };
+DialogRefusal CheckEventLogFields(const EventLogSettings& fields, const HostCheckLimits& limits);
+
+// MS Terminal Server: the shared host check, then each maximum that applies above 0.
+enum TerminalServerField { kTseHost, kTseActive, kTseInactive, kTseTotal };
+DialogRefusal CheckTerminalServerFields(const TerminalServerSettings& fields, const HostCheckLimits& limits);
 
 // --- code tables ------------------------------------------------------------------------
 struct CodeTableEntry {

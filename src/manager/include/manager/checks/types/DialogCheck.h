@@ -150,8 +150,13 @@ protected:
     // What the shared host check needs: creation or editing, the checks in the
     // configuration, the Manager's creation limits.
     HostCheckLimits HostLimits() const;
-    // The credentials row into UseCredentials and CredentialsServer (the host field).
+    // The credentials row into UseCredentials and CredentialsServer (CredentialsComputer).
     void WriteCredentials(CSnNodeCfgFunction& out) const;
+    // The computer whose stored credentials the credentials row stands for: the host field;
+    // a member without one names the computer its path lies on.
+    virtual QString CredentialsComputer() const;
+    // A member whose choice sets the type (the server roles) changes what OK writes.
+    void SetType(std::int32_t type) { m_type = type; }
     // A number field's value; -1 when empty or not a number (outside every range).
     static long Number(const QLineEdit& field);
     static void SetNumber(QLineEdit& field, long value);
