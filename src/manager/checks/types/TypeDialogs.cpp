@@ -20,6 +20,8 @@
 #include "manager/checks/types/internet/DialogTypeTcpFtp.h"
 #include "manager/checks/types/internet/DialogTypeTcpHttp.h"
 #include "manager/checks/types/internet/DialogTypeTftp.h"
+#include "manager/checks/types/databases/DialogTypeOdbc.h"
+#include "manager/checks/types/databases/DialogTypeOracle.h"
 #include "model/checks/CheckTypes.h"
 
 // One line per dialog class (a class that serves several types has one line per type).
@@ -46,4 +48,6 @@ void RegisterTypeDialogs(CCheckDialogRegistry& registry) {
     registry.AddType(kTypeTftp, TypeDialogOf<CDialogTypeTftp>());
     registry.AddType(kTypeSftp, TypeDialogOf<CDialogTypeSftp>());
     registry.AddType(kTypeSmtpToPop3, TypeDialogOf<CDialogTypeSmtp2Pop3>());
+    registry.AddType(kTypeOdbc, TypeDialogOf<CDialogTypeOdbc>());
+    registry.AddType(kTypeOracle, TypeDialogOf<CDialogTypeOracle>());
 }
