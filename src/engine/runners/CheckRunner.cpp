@@ -1,6 +1,7 @@
 #include "engine/CheckRunner.h"
 
 #include "engine/CpuUsageRunner.h"
+#include "engine/DatabaseQueryRunner.h"
 #include "engine/DirectoryRunner.h"
 #include "engine/DiskSpaceRunner.h"
 #include "engine/DnsRunner.h"
@@ -41,6 +42,8 @@ std::unique_ptr<ICheckRunner> CreateCheckRunner(int type) {
         return std::make_unique<CCpuUsageRunner>();
     case kTypeMemoryUsage:
         return std::make_unique<CMemoryUsageRunner>();
+    case kTypeDatabaseQuery:
+        return std::make_unique<CDatabaseQueryRunner>();
     default:
         return std::make_unique<CUnsupportedRunner>(type);
     }

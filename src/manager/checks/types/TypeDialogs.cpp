@@ -20,6 +20,7 @@
 #include "manager/checks/types/internet/DialogTypeTcpFtp.h"
 #include "manager/checks/types/internet/DialogTypeTcpHttp.h"
 #include "manager/checks/types/internet/DialogTypeTftp.h"
+#include "manager/checks/types/databases/DialogTypeAdoSql.h"
 #include "manager/checks/types/databases/DialogTypeOdbc.h"
 #include "manager/checks/types/databases/DialogTypeOracle.h"
 #include "model/checks/CheckTypes.h"
@@ -50,4 +51,5 @@ void RegisterTypeDialogs(CCheckDialogRegistry& registry) {
     registry.AddType(kTypeSmtpToPop3, TypeDialogOf<CDialogTypeSmtp2Pop3>());
     registry.AddType(kTypeOdbc, TypeDialogOf<CDialogTypeOdbc>());
     registry.AddType(kTypeOracle, TypeDialogOf<CDialogTypeOracle>());
+    registry.AddType(kTypeDatabaseQuery, TypeDialogOf<CDialogTypeAdoSql>());
 }
