@@ -82,15 +82,15 @@ TEST_F(DatabaseDialogsTest, ControlsReachTheEngineSettings) {
              Pick(d, "operator1", "Greater Than");
              Type(d, "operator1Value", "2");
              d.findChild<QCheckBox*>("useSecond")->setChecked(true);
-             d.findChild<QRadioButton*>("or")->setChecked(true);
+             d.findChild<QRadioButton*>("and")->setChecked(true);
              Pick(d, "operator2", "Not Equal To");
              Type(d, "operator2Value", "9");
          },
          [](const CSnNodeCfgFunction& f) {
              EXPECT_EQ(DatabaseQuerySettings::Read(f),
                        (DatabaseQuerySettings{"Driver=SQLite3;Database=<SNROOT>Logs/q.db", "q-secret",
-                                              "select count(*) as n from t", "n", 1, 5, "2", true, true, 2, "9"}));
-             EXPECT_EQ(f.ParamByteCodes.Str(), "x11");
+                                              "select count(*) as n from t", "n", 1, 5, "2", true, false, 2, "9"}));
+             EXPECT_EQ(f.ParamByteCodes.Str(), "x10");
          }},
     };
     for (const auto& trip : trips) {
