@@ -216,9 +216,13 @@ void CNotificationDesk::Answer(CSnNotificationRequest& request, CSnNotificationR
     if (!m_activity)
         return;
     CQvcString text;
-    text.Format("%s test notification %s: ", ActionName(request.Type()), FileNameOf(request.RequestFile()).c_str());
+    if (request.Type() == kRequestQuery)
+        text.Format("Database query test %s: ", FileNameOf(request.RequestFile()).c_str());
+    else
+        text.Format("%s test notification %s: ", ActionName(request.Type()),
+                    FileNameOf(request.RequestFile()).c_str());
     if (response.ErrorCode == 0) {
-        text += "sent";
+        text += request.Type() == kRequestQuery ? "answered" : "sent";
     } else {
         CQvcString failure;
         failure.Format("failed, error #%d: ", static_cast<int>(response.ErrorCode));

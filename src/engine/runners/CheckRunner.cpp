@@ -1,6 +1,7 @@
 #include "engine/CheckRunner.h"
 
 #include "engine/CpuUsageRunner.h"
+#include "engine/DatabaseQueryRunner.h"
 #include "engine/DirectoryRunner.h"
 #include "engine/DiskSpaceRunner.h"
 #include "engine/DnsRunner.h"
@@ -80,6 +81,8 @@ std::unique_ptr<ICheckRunner> CreateCheckRunner(int type) {
         return std::make_unique<CFtpRunner>();
     case kTypeTftp:
         return std::make_unique<CTftpRunner>();
+    case kTypeDatabaseQuery:
+        return std::make_unique<CDatabaseQueryRunner>();
     default:
         return std::make_unique<CUnsupportedRunner>(type);
     }

@@ -1,9 +1,11 @@
 #include "engine/NotificationSender.h"
 
 #include "NotificationLog.h"
+#include "engine/DatabaseQueryRunner.h"
 #include "engine/alerting/PlatformChannels.h"
 #include "library/ErrorTexts.h"
 #include "model/notify/SnPagerNotificationRequest.h"
+#include "model/notify/SnQueryRequest.h"
 #include "model/notify/SnSmsNotificationRequest.h"
 #include "model/notify/SnSmtpNotificationRequest.h"
 #include "model/notify/SnSnmpNotificationRequest.h"
@@ -164,6 +166,8 @@ CSnNotificationResponse SendNotificationTest(const CSnNotificationRequest& reque
             return SendTestSms(*sms, context);
         if (const auto* page = dynamic_cast<const CSnPagerNotificationRequest*>(&request))
             return SendTestPage(*page, context);
+        if (const auto* query = dynamic_cast<const CSnQueryRequest*>(&request))
+            return AnswerTestQuery(*query, context);
         return NotAvailable(request);
     } catch (const std::exception& error) {
         CSnNotificationResponse response;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cstring>
 #include <cstdlib>
 #include <tuple>
 #include <utility>
@@ -1213,4 +1214,112 @@ void ImapSettings::Write(CSnNodeCfgFunction& f) const {
     Connection.Write(f);
     f.ParamLogin = Login;
     f.ParamPassword = CQvcString::Scramble(Password);
+}
+OdbcSettings OdbcSettings::Read(const CSnNodeCfgFunction& f) {
+    return {Trimmed(f.Param1), f.ParamLogin.Str(), CQvcString::Unscramble(f.ParamPassword.Str()).Str()};
+}
+
+void OdbcSettings::Write(CSnNodeCfgFunction& f) const {
+    f.Param1 = Dsn;
+    f.ParamLogin = Login;
+    f.ParamPassword = CQvcString::Scramble(Password);
+}
+
+OracleSettings OracleSettings::Read(const CSnNodeCfgFunction& f) {
+    return {Trimmed(f.Param1), f.ParamOption != 0, f.ParamLogin.Str(),
+            CQvcString::Unscramble(f.ParamPassword.Str()).Str()};
+}
+
+void OracleSettings::Write(CSnNodeCfgFunction& f) const {
+    f.Param1 = Server;
+    f.ParamOption = LogOn ? 1 : 0;
+    f.ParamLogin = Login;
+    f.ParamPassword = CQvcString::Scramble(Password);
+}
+
+DatabaseQuerySettings DatabaseQuerySettings::Read(const CSnNodeCfgFunction& f) {
+    DatabaseQuerySettings s;
+    s.Connection = Trimmed(f.Param1);
+    s.Password = CQvcString::Unscramble(f.ParamPassword.Str()).Str();
+    s.Query = f.Param2.Str();
+    s.Field = Trimmed(f.Param3);
+    s.Type = CodeNumber(f.Param6.Str(), kNoType);
+    std::tie(s.Value1, s.Value2) = Halves(f.Param4);
+    const auto [op1, op2] = Halves(f.Param5);
+    s.Operator1 = CodeNumber(op1, 0);
+    s.Operator2 = CodeNumber(op2, 0);
+    s.UseSecond = FlagAt(f.ParamByteCodes, 1, s.UseSecond);
+    s.EitherCondition = FlagAt(f.ParamByteCodes, 2, s.EitherCondition);
+    return s;
+}
+
+void DatabaseQuerySettings::Write(CSnNodeCfgFunction& f) const {
+    f.Param1 = Connection;
+    f.ParamPassword = CQvcString::Scramble(Password);
+    f.Param2 = Query;
+    f.Param3 = Field;
+    f.Param6 = std::to_string(Type);
+    f.Param4 = Joined(Value1, Value2);
+    f.Param5 = Joined(std::to_string(Operator1), std::to_string(Operator2));
+    f.ParamByteCodes = WithCode(WithCode(f.ParamByteCodes, 1, Flag(UseSecond)), 2, Flag(EitherCondition));
+}
+
+namespace {
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to, bool ignoreCase) {
+    if (from.empty())
+        return text;
+    const auto lower = [](std::string s) {
+        std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
+        return s;
+    };
+    const std::string pattern = ignoreCase ? lower(from) : from;
+    std::string out;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t hit = (ignoreCase ? lower(text) : text).find(pattern, at);
+        if (hit == std::string::npos) {
+            out += text.substr(at);
+            break;
+        }
+        out += text.substr(at, hit - at) + to;
+        at = hit + pattern.size();
+    }
+    return out;
+}
+
+std::string WithFinalSeparator(std::string root) {
+    if (!root.empty() && root.back() != '/' && root.back() != '\\')
+        root += '/';
+    return root;
+}
+
+} // namespace
+
+std::string ConnectionWithRootPlaceholder(const std::string& connection, const std::string& engineRoot) {
+    std::string root = engineRoot;
+    while (root.size() > 1 && (root.back() == '/' || root.back() == '\\'))
+        root.pop_back();
+    if (root.empty())
+        return connection;
+    // Only a whole path counts: one that begins where a value begins and goes on below
+    // the root or ends with it ("/srv/root2" is not below "/srv/root").
+    const auto startsValue = [&](std::size_t at) { return at == 0 || std::strchr("=;\"' ", connection[at - 1]); };
+    std::string out;
+    std::size_t at = 0;
+    for (std::size_t hit = connection.find(root); hit != std::string::npos; hit = connection.find(root, hit + 1)) {
+        const std::size_t end = hit + root.size();
+        const char next = end < connection.size() ? connection[end] : ';';
+        if (!startsValue(hit) || std::strchr("/\\;\"'", next) == nullptr)
+            continue;
+        out += connection.substr(at, hit - at) + "<SNROOT>";
+        at = next == '/' || next == '\\' ? end + 1 : end;
+        hit = at - 1;
+    }
+    return out + connection.substr(at);
+}
+
+std::string ConnectionWithRoot(const std::string& stored, const std::string& engineRoot) {
+    if (engineRoot.empty())
+        return stored;
+    return Replaced(stored, "<SNROOT>", WithFinalSeparator(engineRoot), true);
 }

@@ -847,3 +847,33 @@ DialogRefusal CheckPowerShellFields(const PowerShellSettings& f,
         Range(f.TimeoutSecs, 1, 86400, kBadScriptTimeout, kPs1Timeout),
     });
 }
+
+DialogRefusal CheckOdbcFields(const OdbcSettings& f) {
+    return When(Blank(f.Dsn), DialogRefusal::Numbered(51525).At(0));
+}
+
+DialogRefusal CheckOracleFields(const OracleSettings& f, const HostCheckLimits& limits) {
+    return Blank(f.Server) ? DialogRefusal{} : CheckHostField(f.Server, limits).At(0);
+}
+
+DialogRefusal CheckQueryToExecute(const DatabaseQuerySettings& f) {
+    return First({
+        When(Blank(f.Connection), DialogRefusal::Numbered(51601).At(kQueryConnection)),
+        When(Blank(f.Query), DialogRefusal::Numbered(51602).At(kQueryText)),
+    });
+}
+
+DialogRefusal CheckDatabaseQueryFields(const DatabaseQuerySettings& f) {
+    constexpr unsigned kOperandRequired = 61470;
+    constexpr unsigned kValueMissing = 61469;
+    return First({
+        CheckQueryToExecute(f),
+        When(Blank(f.Field), DialogRefusal::Numbered(61471).At(kQueryField)),
+        When(f.Type != 1 && f.Type != 2, DialogRefusal::Numbered(61468).At(kQueryDataType)),
+        When(f.Operator1 < 1 || f.Operator1 > 6, DialogRefusal::Numbered(kOperandRequired).At(kQueryOperator1)),
+        When(f.UseSecond && (f.Operator2 < 1 || f.Operator2 > 6),
+             DialogRefusal::Numbered(kOperandRequired).At(kQueryOperator2)),
+        When(Blank(f.Value1), DialogRefusal::Numbered(kValueMissing).At(kQueryValue1)),
+        When(f.UseSecond && Blank(f.Value2), DialogRefusal::Numbered(kValueMissing).At(kQueryValue2)),
+    });
+}

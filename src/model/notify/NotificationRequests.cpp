@@ -3,6 +3,7 @@
 #include "model/notify/SnMsnNotificationRequest.h"
 #include "model/notify/SnNetworkNotificationRequest.h"
 #include "model/notify/SnPagerNotificationRequest.h"
+#include "model/notify/SnQueryRequest.h"
 #include "model/notify/SnSmsNotificationRequest.h"
 #include "model/notify/SnSmtpNotificationRequest.h"
 #include "model/notify/SnSnmpNotificationRequest.h"
@@ -21,6 +22,8 @@ std::unique_ptr<CSnNotificationRequest> CreateNotificationRequest(std::int32_t t
         return std::make_unique<CSnMsnNotificationRequest>();
     case kRequestSnmp:
         return std::make_unique<CSnSnmpNotificationRequest>();
+    case kRequestQuery:
+        return std::make_unique<CSnQueryRequest>();
     default:
         return nullptr;
     }

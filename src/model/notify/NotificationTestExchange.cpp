@@ -3,6 +3,7 @@
 #include "library/QvcBase.h"
 #include "model/link/LinkFileValues.h"
 #include "model/console/ManagerPreferences.h"
+#include "model/notify/SnQueryRequest.h"
 #include "platform/System.h"
 
 #include <filesystem>
@@ -35,6 +36,8 @@ const TestDialogTraits& TraitsOf(TestDialogKind kind) {
         {kRequestPager, "Pager", seconds(0), "PagerSnppTest", "This is a test message", "", "pagersnpp.txt"},
         {kRequestMsn, "MSN", seconds(25), "", "", "", "msnlog.txt"},
         {kRequestSnmp, "SNMP", seconds(0), "", "", "", ""},
+        // The engine gives a query a minute; a little more covers its pick-up.
+        {kRequestQuery, "Database Query", seconds(70), "", "", "", ""},
     };
     return traits[static_cast<int>(kind)];
 }
@@ -67,6 +70,8 @@ CQvcString TestResultText(TestDialogKind kind, const CSnNotificationResponse& re
                    (extra.IsEmpty() ? CQvcString() : CQvcString("\r\n") + extra);
         return CQvcString("Result: Message failed\r\nError code: ") + code + "\r\nError description: " +
                response.ErrorDescription;
+    case TestDialogKind::Query:
+        return QueryResultText(response);
     case TestDialogKind::PagerDtmf:
     case TestDialogKind::PagerSnpp:
         if (ok)

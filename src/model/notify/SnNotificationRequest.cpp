@@ -15,8 +15,8 @@ namespace {
 constexpr const char* kRequestSection = "Request";
 constexpr std::size_t kHexDigits = 8;
 
-constexpr std::array<const char*, 13> kPrefixes = {"SMTP",  "NET", "SMS",  "PG",   "MSN", "SNMP", "RUN",
-                                                   "RSTRT", "RBT", "LOGA", "LOGS", "REP", "GRPH"};
+constexpr std::array<const char*, 14> kPrefixes = {"SMTP", "NET",  "SMS", "PG",   "MSN", "SNMP", "RUN",
+                                                   "RSTRT", "RBT", "LOGA", "LOGS", "REP", "GRPH", "DBQ"};
 
 // `path` with its extension (after the last '.' of the file name) replaced by `ext`, or
 // with `ext` appended when the name has none.

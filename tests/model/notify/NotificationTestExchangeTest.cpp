@@ -24,6 +24,15 @@ CSnNotificationResponse Answer(long code, const char* description = "", const ch
     return response;
 }
 
+// A query's answer: the value, the fields and the rows.
+CSnNotificationResponse Rows(const char* value, const char* fields, const char* rows) {
+    CSnNotificationResponse response = Answer(0);
+    response.Param[0] = value;
+    response.Param[1] = fields;
+    response.Param[2] = rows;
+    return response;
+}
+
 } // namespace
 
 TEST(NotificationTestExchange, ExchangesWithTheEngine) {
@@ -60,6 +69,11 @@ TEST(NotificationTestExchange, ExchangesWithTheEngine) {
         {Kind::PagerSnpp, -1, 1, 2, Answer(33401, "SNPP: invalid pager ID", "550 Invalid"), "12R",
          "Message failed.\rError #33401: SNPP: invalid pager ID\rLast SNPP Response: 550 Invalid"},
         {Kind::PagerDtmf, -1, 1, 2, Answer(1002, "No modem", "ignored"), "12R", "Message failed.\rError #1002: No modem"},
+        {Kind::Query, 1, 2, 2, Rows("7", "n, name", "2"), "12R",
+         "Result: Query executed successfully\rRows returned: 2\rFields: n, name\rValue: 7"},
+        {Kind::Query, -1, 1, 2, Rows("", "n", "0"), "12R", "Result: Query executed successfully\rRows returned: 0\rFields: n"},
+        {Kind::Query, -1, 1, 2, Answer(1002, "No driver"), "12R",
+         "Result: Query failed\rError code: 1002\rError description: No driver"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.kind));

@@ -233,7 +233,7 @@ TEST_F(NotificationRequestTest, RequestNamesCountUpWhileTaken) {
 
     // Unknown types have no prefix, hence no name.
     EXPECT_TRUE(CSnNotificationRequest::CreateRequestNameAt(0, dir, 100).IsEmpty());
-    EXPECT_TRUE(CSnNotificationRequest::CreateRequestNameAt(14, dir, 100).IsEmpty());
+    EXPECT_TRUE(CSnNotificationRequest::CreateRequestNameAt(15, dir, 100).IsEmpty());
 }
 
 TEST_F(NotificationRequestTest, NoRequestAfter999TakenNames) {
@@ -254,13 +254,13 @@ TEST_F(NotificationRequestTest, NoRequestAfter999TakenNames) {
 
 TEST_F(NotificationRequestTest, PrefixesAndTypesFromFileNames) {
     const std::vector<std::string> prefixes = {"SMTP",  "NET", "SMS",  "PG",   "MSN", "SNMP", "RUN",
-                                               "RSTRT", "RBT", "LOGA", "LOGS", "REP", "GRPH"};
+                                               "RSTRT", "RBT", "LOGA", "LOGS", "REP", "GRPH", "DBQ"};
     for (std::size_t i = 0; i < prefixes.size(); ++i) {
         const auto type = static_cast<std::int32_t>(i + 1);
         EXPECT_EQ(CSnNotificationRequest::Prefix(type), prefixes[i]);
         EXPECT_EQ(CSnNotificationRequest::TypeFromFileName("/x/" + prefixes[i] + "0000ABCD.REQ"), type);
     }
-    EXPECT_TRUE(CSnNotificationRequest::Prefix(0) == nullptr && CSnNotificationRequest::Prefix(14) == nullptr);
+    EXPECT_TRUE(CSnNotificationRequest::Prefix(0) == nullptr && CSnNotificationRequest::Prefix(15) == nullptr);
     EXPECT_EQ(CSnNotificationRequest::TypeFromFileName("SMS0000ABCD.RSP"), kRequestSms);
     // Seven digits, not hex, lower case, unknown or missing prefix.
     for (const char* name : {"/x/SMTP0000ABC.REQ", "/x/SMTP0000ABCG.REQ", "/x/SMTP0000abcd.REQ",

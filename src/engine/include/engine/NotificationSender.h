@@ -23,6 +23,8 @@
 // Network pop-up (2) and instant messenger (5) are not available on this platform: the
 // answer has a non-zero ErrorCode and says so.
 //
+// A database query (14) is run and its result returned (DatabaseQueryRunner.h).
+//
 // When the request names a log file inside the Engine root ("<SNROOT>" allowed), a line
 // about the test is appended to it (and for e-mail the SMTP dialogue, passwords hidden).
 // Param1 of a response names the server or agent that was used.

@@ -42,6 +42,9 @@
 #include "manager/checks/types/windows/DialogTypeService.h"
 #include "manager/checks/types/windows/DialogTypeServiceProcess.h"
 #include "manager/checks/types/windows/DialogTypeTse.h"
+#include "manager/checks/types/databases/DialogTypeAdoSql.h"
+#include "manager/checks/types/databases/DialogTypeOdbc.h"
+#include "manager/checks/types/databases/DialogTypeOracle.h"
 #include "model/checks/CheckTypes.h"
 
 // One line per dialog class (a class that serves several types has one line per type).
@@ -93,4 +96,7 @@ void RegisterTypeDialogs(CCheckDialogRegistry& registry) {
     registry.AddType(kTypeDiskDrives, TypeDialogOf<CDialogTypeDisks>());
     registry.AddType(kTypeMemoryUsage, TypeDialogOf<CDialogTypeMemory>());
     registry.AddType(kTypeRemoteCommand, TypeDialogOf<CDialogTypeRCmd>());
+    registry.AddType(kTypeOdbc, TypeDialogOf<CDialogTypeOdbc>());
+    registry.AddType(kTypeOracle, TypeDialogOf<CDialogTypeOracle>());
+    registry.AddType(kTypeDatabaseQuery, TypeDialogOf<CDialogTypeAdoSql>());
 }

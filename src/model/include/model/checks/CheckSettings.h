@@ -1087,3 +1087,76 @@ struct EnvironmentalSettings {
     void Write(CSnNodeCfgFunction& function) const;
     bool operator==(const EnvironmentalSettings&) const = default;
 };
+// --- the database checks ------------------------------------------------------------------
+
+// ODBC Connectivity (110).
+//   Param1          the data source name (DSN)
+//   ParamLogin      the account logged on with; ParamPassword its password
+struct OdbcSettings {
+    std::string Dsn;
+    std::string Login;
+    std::string Password;
+
+    static OdbcSettings Read(const CSnNodeCfgFunction& function);
+    // Writes every field above back in the stored form, the same that Read reads.
+    void Write(CSnNodeCfgFunction& function) const;
+    bool operator==(const OdbcSettings&) const = default;
+};
+
+// Oracle Connectivity (112).
+//   Param1          the server's TNS name
+//   ParamOption     1: log on to the database with the account; 0: only ask the listener
+//                   for the name (TnsPing)
+//   ParamLogin      the account; ParamPassword its password
+struct OracleSettings {
+    std::string Server;
+    bool LogOn = false;
+    std::string Login;
+    std::string Password;
+
+    static OracleSettings Read(const CSnNodeCfgFunction& function);
+    // Writes every field above back in the stored form, the same that Read reads.
+    void Write(CSnNodeCfgFunction& function) const;
+    bool operator==(const OracleSettings&) const = default;
+};
+
+// Database Query (Generic) (111).  The query runs, and the value of one field of the
+// first row it returns is compared with one or two conditions.
+//   Param1          the connection text; "<SNROOT>" stands for the Engine root
+//                   (ConnectionWithRootPlaceholder / ConnectionWithRoot)
+//   ParamPassword   the password given with the connection
+//   Param2          the query
+//   Param3          the field (column name) whose value is compared
+//   Param6          the value's type: 1 number, 2 text, 0 none chosen (a new check has "0")
+//   Param4          "value1||value2": the values of the two conditions
+//   Param5          "operator1||operator2": ComparisonOperators codes, 0 none chosen
+//                   (a new check has "1||0")
+//   ParamByteCodes  (a new check has "x00"; position 0 is kept as it is)
+//                   [1] '1': the second condition is used
+//                   [2] '0': both conditions must hold (AND), '1': one is enough (OR)
+struct DatabaseQuerySettings {
+    enum DataType { kNoType = 0, kNumber = 1, kText = 2 };
+
+    std::string Connection;
+    std::string Password;
+    std::string Query;
+    std::string Field;
+    int Type = kNoType;
+    int Operator1 = 1;
+    std::string Value1;
+    bool UseSecond = false;
+    bool EitherCondition = false;
+    int Operator2 = 0;
+    std::string Value2;
+
+    static DatabaseQuerySettings Read(const CSnNodeCfgFunction& function);
+    // Writes every field above back in the stored form, the same that Read reads.
+    void Write(CSnNodeCfgFunction& function) const;
+    bool operator==(const DatabaseQuerySettings&) const = default;
+};
+// The connection text as stored: each occurrence of the Engine root (a directory, with or
+// without its final separator) replaced by "<SNROOT>".  An empty root changes nothing.
+std::string ConnectionWithRootPlaceholder(const std::string& connection, const std::string& engineRoot);
+// The reverse, as the dialog shows it and the engine uses it: each "<SNROOT>" (letter
+// case ignored) replaced by the root with its final separator.
+std::string ConnectionWithRoot(const std::string& stored, const std::string& engineRoot);

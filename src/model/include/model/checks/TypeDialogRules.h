@@ -433,3 +433,28 @@ enum EnvironmentalField { kSensorHost, kSensorProbe, kSensorLow };
 DialogRefusal CheckEnvironmentalFields(const EnvironmentalSettings& fields, const HostCheckLimits& limits);
 // The temperature units as the dialog lists them, by SnTemperatureUnit code.
 const std::vector<CodeTableEntry>& TemperatureUnits();
+// --- the database dialogs ---------------------------------------------------------------
+struct OdbcSettings;
+struct OracleSettings;
+struct DatabaseQuerySettings;
+
+// ODBC (110): the data source name (51525).
+DialogRefusal CheckOdbcFields(const OdbcSettings& fields);
+// Oracle (112): the shared host check on the TNS name.
+DialogRefusal CheckOracleFields(const OracleSettings& fields, const HostCheckLimits& limits);
+// Database Query (111), in order: the connection text (51601), the query (51602), the
+// field (61471), the data type (61468), the operators (61470), the values (61469); the
+// second condition counts only when used.
+enum DatabaseQueryField {
+    kQueryConnection,
+    kQueryText,
+    kQueryField,
+    kQueryDataType,
+    kQueryOperator1,
+    kQueryOperator2,
+    kQueryValue1,
+    kQueryValue2
+};
+DialogRefusal CheckDatabaseQueryFields(const DatabaseQuerySettings& fields);
+// What "Execute Query" needs before it asks the engine: the connection text and the query.
+DialogRefusal CheckQueryToExecute(const DatabaseQuerySettings& fields);

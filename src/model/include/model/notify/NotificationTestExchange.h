@@ -14,8 +14,9 @@
 #include <memory>
 #include <optional>
 
-// The seven test dialogs.
-enum class TestDialogKind { Email, NetSend, Sms, PagerDtmf, PagerSnpp, Msn, SnmpTrap };
+// The seven test dialogs, and "Execute Query" of the Database Query check, which sends
+// its query the same way (the connection text stands where the others have a recipient).
+enum class TestDialogKind { Email, NetSend, Sms, PagerDtmf, PagerSnpp, Msn, SnmpTrap, Query };
 
 // What differs between the dialogs.
 struct TestDialogTraits {

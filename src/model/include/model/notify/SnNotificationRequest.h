@@ -39,6 +39,7 @@ enum SnRequestType : std::int32_t {
     kRequestLogS = 11,
     kRequestReport = 12,
     kRequestGraph = 13,
+    kRequestQuery = 14, // a database query run once (SnQueryRequest.h)
 };
 
 class CSnNotificationRequest : public CQvcBase {
@@ -54,7 +55,7 @@ public:
 
     std::int32_t Type() const { return m_type; }
 
-    // "SMTP", "NET", ... for types 1 to 13; null for any other type.
+    // "SMTP", "NET", ... for types 1 to 14; null for any other type.
     static const char* Prefix(std::int32_t type);
     // The type whose prefix a request file name carries ("<dir>/SMTP0000ABCD.REQ" is
     // 1); 0 when the name does not have the form prefix + eight hex digits + extension.
