@@ -272,6 +272,9 @@ bool CWzd_Import1::validatePage() {
 
 CWzd_Import2::CWzd_Import2(CWzd_ImportSheet& sheet) : QWizardPage(&sheet), m_sheet(sheet) {
     SetStep(*this, "Import Configuration File");
+    // Once imported there is no going back to import again.
+    setCommitPage(true);
+    setButtonText(QWizard::CommitButton, "&Next >");
     auto* layout = new QVBoxLayout(this);
     auto* row = new QHBoxLayout;
     m_path = new QLineEdit(this);
