@@ -18,6 +18,8 @@
 #include "manager/mainframe/MainFrame.h"
 #include "manager/service/ServiceCommands.h"
 #include "manager/settings/OptionsCommands.h"
+#include "manager/wizards/ConfigurationWizards.h"
+#include "manager/wizards/QuickConfigWizard.h"
 #include "model/console/CommandIds.h"
 #include "model/console/FileViewers.h"
 #include "model/console/ManagerPreferences.h"
@@ -59,6 +61,8 @@ CQMonApp::CQMonApp(Options options) : CQvcBase("QMonApp"), m_options(std::move(o
     RegisterPasteCommands(*this, m_commands);
     RegisterHistoryCommands(*this, m_commands);
     RegisterOptionsCommands(*this, m_commands);
+    RegisterConfigurationCommands(*this, m_commands);
+    RegisterQuickConfigCommands(*this, m_commands);
 }
 
 CQMonApp::~CQMonApp() { ExitInstance(); }

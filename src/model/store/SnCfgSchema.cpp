@@ -193,6 +193,19 @@ const std::vector<CopiedTable>& CopiedTables() {
     return tables;
 }
 
+const std::vector<CopiedTable>& ProgramSettingsTables() {
+    static const std::vector<CopiedTable> tables = [] {
+        const std::string_view checkTables[] = {kNodes.Table, kTree.Table, kServerCredentials.Table,
+                                                "MessageTemplates", DistributionGroups().Table};
+        std::vector<CopiedTable> list;
+        for (const CopiedTable& t : CopiedTables())
+            if (std::find(std::begin(checkTables), std::end(checkTables), t.Table) == std::end(checkTables))
+                list.push_back(t);
+        return list;
+    }();
+    return tables;
+}
+
 const std::vector<TableShape>& SettingsTableShapes() {
     static const std::vector<TableShape> shapes = [] {
         std::vector<TableShape> list;

@@ -67,6 +67,10 @@ struct CopiedTable {
 // Every table of the configuration except the meta-settings, which describe the file
 // itself (its version and creator) rather than what it configures.
 const std::vector<CopiedTable>& CopiedTables();
+// The program's own settings among them: what an import of the monitor checks alone
+// leaves as it was.  The checks go with the tables they refer to (the tree, message
+// templates, distribution groups, server credentials).
+const std::vector<CopiedTable>& ProgramSettingsTables();
 
 // A table's columns as a text export writes and reads them: the key first, then the rest
 // in schema order.

@@ -492,11 +492,15 @@ long CSnCfgSqlite::CreateDatabase(const CQvcString& path) {
     return 0;
 }
 
-long CSnCfgSqlite::CopyConfiguration(const CQvcString& source, const CQvcString& target) {
+namespace {
+
+// Replaces the tables' rows in `target` by those of `source`, in one transaction.
+
+long CopyTables(const CQvcString& source, const CQvcString& target, const std::vector<snschema::CopiedTable>& tables) {
     SqliteDb db;
-    if (long code = OpenOurs(source, kDefaultBusyTimeoutMs, db, SQLITE_OPEN_READONLY))
+    if (long code = OpenOurs(source, CSnCfgSqlite::kDefaultBusyTimeoutMs, db, SQLITE_OPEN_READONLY))
         return code;
-    if (long code = OpenOurs(target, kDefaultBusyTimeoutMs, db))
+    if (long code = OpenOurs(target, CSnCfgSqlite::kDefaultBusyTimeoutMs, db))
         return code;
     SqliteStmt attach;
     if (!Prepare(db.get(), "ATTACH DATABASE ? AS src", attach))
@@ -511,7 +515,7 @@ long CSnCfgSqlite::CopyConfiguration(const CQvcString& source, const CQvcString&
         SqliteWriteTransaction tx(db.get());
         if (!tx.IsOpen())
             return Refused(tx, kErrNodesUpdate);
-        for (const snschema::CopiedTable& c : snschema::CopiedTables()) {
+        for (const snschema::CopiedTable& c : tables) {
             // Same schema version on both sides: the columns match one to one.
             std::string sql = "DELETE FROM main." + Quote(c.Table) + "; INSERT INTO main." + Quote(c.Table) +
                               " SELECT * FROM src." + Quote(c.Table) + ";";
@@ -525,6 +529,16 @@ long CSnCfgSqlite::CopyConfiguration(const CQvcString& source, const CQvcString&
     }
     Exec(db.get(), "DETACH DATABASE src");
     return code;
+}
+
+} // namespace
+
+long CSnCfgSqlite::CopyConfiguration(const CQvcString& source, const CQvcString& target) {
+    return CopyTables(source, target, snschema::CopiedTables());
+}
+
+long CSnCfgSqlite::CopyProgramSettings(const CQvcString& source, const CQvcString& target) {
+    return CopyTables(source, target, snschema::ProgramSettingsTables());
 }
 
 long CSnCfgSqlite::CopyDatabaseFile(const CQvcString& source, const CQvcString& target) {

@@ -2,8 +2,10 @@
 // loading and writing the tree, tree operations and the whole-file operations.
 #include "CfgTestRoot.h"
 #include "NodeTreeBuilder.h"
+#include "model/store/SnCfgRestore.h"
 #include "model/store/SnCfgSqlite.h"
 #include "model/store/SnCfgTemplate.h"
+#include "model/notify/SnSmtpSettings.h"
 #include "model/settings/SnMetaSettings.h"
 #include "model/store/SnRecordProperties.h"
 #include "platform/Registry.h"
@@ -737,4 +739,36 @@ TEST_F(SnCfgStoreTest, ImportCopiesEveryTableButTheMetaSettingsOfTheImportedFile
     ASSERT_EQ(store.ImportCurrentConfiguration(CQvcString(saved)), 0);
     EXPECT_EQ(query(root.ConfigFile(), emptied + "SELECT NULL WHERE 0"), "");
     EXPECT_EQ(query(root.ConfigFile(), "SELECT Version FROM MetaSettings"), "730,");
+}
+
+TEST_F(SnCfgStoreTest, ImportOfTheChecksAloneKeepsTheProgramSettings) {
+    testsupport::TempDir dir;
+    CSnNode* r = nullptr;
+    store.CreatePlaceholderRoot(r);
+    CSnSmtpSettings smtp;
+    smtp.Server1 = "incoming.test";
+    ASSERT_EQ(smtp.Write(store), 0);
+    const long checkId = AddCheck(r, "imported")->Id();
+    ASSERT_EQ(store.WriteTree(r), 0);
+    const std::string incoming = dir.File("incoming.mdb"), backup = dir.File("backup.mdb");
+    ASSERT_EQ(store.ExportConfiguration(CQvcString(incoming)), 0);
+
+    ASSERT_EQ(store.ClearConfiguration(), 0);
+    smtp.Server1 = "kept.test";
+    ASSERT_EQ(smtp.Write(store), 0);
+    ASSERT_EQ(store.ExportConfiguration(CQvcString(backup)), 0);
+    ASSERT_EQ(store.ImportCurrentConfiguration(CQvcString(incoming)), 0);
+    root.ForgetStamps();
+    ASSERT_EQ(RestoreProgramSettings(store, CQvcString(backup)), 0);
+    EXPECT_FALSE(root.Stamp("GlobalSettings").empty());
+
+    testsupport::WriteFile(dir.File("junk.mdb"), "junk");
+    EXPECT_EQ(RestoreProgramSettings(store, CQvcString(dir.File("junk.mdb"))), 25004);
+    CSnSmtpSettings read;
+    ASSERT_EQ(read.Read(store), 0);
+    EXPECT_EQ(read.Server1, "kept.test");
+    store.FreeTree(r);
+    ASSERT_EQ(store.ReloadAllNodes(r), 0);
+    ASSERT_NE(CSnCfg::FindNode(r, checkId), nullptr);
+    EXPECT_EQ(CSnCfg::FindNode(r, checkId)->Cfg.Name, "imported");
 }

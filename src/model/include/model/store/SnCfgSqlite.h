@@ -58,6 +58,8 @@ public:
     // one transaction.  0, 25004 when either file is no configuration database, or the
     // failing table's update code.
     static long CopyConfiguration(const CQvcString& source, const CQvcString& target);
+    // The same for the program's own settings only (see snschema::ProgramSettingsTables).
+    static long CopyProgramSettings(const CQvcString& source, const CQvcString& target);
     // Copies the database file to `target` (overwriting it) while holding a read lock, so
     // that no writer commits halfway through the copy.  A source that is no SQLite file
     // is copied as it is.  0, or 25502 when the copy fails.
