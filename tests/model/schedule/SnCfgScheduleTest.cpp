@@ -57,68 +57,47 @@ TEST(DateTimeFormat, PatternsOfTheSettings) {
     EXPECT_EQ(FormatLocalDateTime(kAfternoon, "yyyy-mm-dd HH:mm:ss").Str(), "2024-03-05 14:07:09");
 }
 
+// An entry as "kind days date time hours", days Sunday first.
+static std::string Fields(const CSnCfgSchedule& s) {
+    std::string days;
+    for (std::int32_t d : s.Days)
+        days += std::to_string(d);
+    return std::to_string(s.Kind) + " " + days + " " + std::to_string(s.Date) + " " + std::to_string(s.Time) + " " +
+           std::to_string(s.Hours);
+}
+
 TEST(SnCfgSchedule, ParsingOddEntries) {
-    CSnCfgSchedule s;
-    // A weekend schedule.
-    s.Parse("e1000001;3600;0", 0);
-    EXPECT_EQ(s.Kind, 0);
-    EXPECT_EQ(s.Days[CSnCfgSchedule::kSunday], 1);
-    EXPECT_EQ(s.Days[CSnCfgSchedule::kSaturday], 1);
-    EXPECT_EQ(s.Days[CSnCfgSchedule::kMonday], 0);
-    EXPECT_EQ(s.Time, 3600);
-    EXPECT_EQ(s.Hours, 0);
-
-    // A weekday part that is not 8 characters long: kind 0 without any day.
-    s.Parse("e101;3600;0", 0);
-    EXPECT_EQ(s.Kind, 0);
-    EXPECT_FALSE(s.AnyDaySet());
-    EXPECT_EQ(s.Time, 3600);
-    // Only "1" sets a day.
-    s.Parse("e1x2y0011;5;0", 0); // 9 characters: too long
-    EXPECT_FALSE(s.AnyDaySet());
-    s.Parse("e1x2y001;5;0", 0);
-    EXPECT_EQ(s.Days[0], 1);
-    EXPECT_EQ(s.Days[2], 0);
-    EXPECT_EQ(s.Days[6], 1);
-
-    // A dated entry with a maintenance length.
-    s.Parse("d1709596800;kAfternoon;4", 0);
-    EXPECT_EQ(s.Kind, 1);
-    EXPECT_EQ(s.Date, 1709596800);
-    EXPECT_EQ(s.Time, 0); // not a number
-    EXPECT_EQ(s.Hours, 4);
-
-    // A missing third part: no kind or days, but time and hours are read.
-    s.Parse("e1111111;7200", 0);
-    EXPECT_FALSE(s.AnyDaySet());
-    EXPECT_EQ(s.Time, 7200);
-    EXPECT_EQ(s.Hours, 0);
-    // An empty first part: time and hours are still read.
-    s.Parse(" ;7200;3 ", 0);
-    EXPECT_EQ(s.Kind, 0);
-    EXPECT_EQ(s.Time, 7200);
-    EXPECT_EQ(s.Hours, 3);
-    // An unknown first letter.
-    s.Parse("x1111111;10;1", 0);
-    EXPECT_EQ(s.Kind, 0);
-    EXPECT_FALSE(s.AnyDaySet());
-
-    // Entry i of a list; a missing or empty entry leaves every field 0, even after a
-    // previous parse.
+    // Parsed one after the other into one object: every parse sets every field.
     const CQvcString list = "e0100000;100;0| d5;200;1 |e0000010;300;0";
-    s.Parse(list, 1);
-    EXPECT_EQ(s.Kind, 1);
-    EXPECT_EQ(s.Date, 5);
-    EXPECT_EQ(s.Time, 200);
-    s.Parse(list, 2);
-    EXPECT_EQ(s.Days[CSnCfgSchedule::kFriday], 1);
-    s.Parse(list, 3);
-    EXPECT_EQ(s.Time, 0);
-    EXPECT_EQ(s.Kind, 0);
-    s.Parse("", 0);
-    EXPECT_EQ(s.Time, 0);
-    s.Parse(list, -1);
-    EXPECT_EQ(s.Time, 0);
+    const struct {
+        CQvcString text;
+        int index;
+        const char* fields;
+    } cases[] = {
+        {"e1000001;3600;0", 0, "0 1000001 0 3600 0"}, // a weekend schedule
+        // A weekday part that is not 8 characters long: kind 0 without any day.
+        {"e101;3600;0", 0, "0 0000000 0 3600 0"},
+        {"e1x2y0011;5;0", 0, "0 0000000 0 5 0"},
+        {"e1x2y001;5;0", 0, "0 1000001 0 5 0"}, // only "1" sets a day
+        // A dated entry with a maintenance length; a time that is not a number.
+        {"d1709596800;kAfternoon;4", 0, "1 0000000 1709596800 0 4"},
+        // A missing third part: no kind or days, but time and hours are read.
+        {"e1111111;7200", 0, "0 0000000 0 7200 0"},
+        {"d1;1;1", 0, "1 0000000 1 1 1"},
+        {" ;7200;3 ", 0, "0 0000000 0 7200 3"}, // an empty first part
+        {"x1111111;10;1", 0, "0 0000000 0 10 1"}, // an unknown first letter
+        // Entry i of a list; a missing or empty entry leaves every field 0.
+        {list, 1, "1 0000000 5 200 1"},
+        {list, 2, "0 0000010 0 300 0"},
+        {list, 3, "0 0000000 0 0 0"},
+        {"", 0, "0 0000000 0 0 0"},
+        {list, -1, "0 0000000 0 0 0"},
+    };
+    CSnCfgSchedule s;
+    for (const auto& c : cases) {
+        s.Parse(c.text, c.index);
+        EXPECT_EQ(Fields(s), c.fields) << c.text.Str() << " #" << c.index;
+    }
 }
 
 TEST(SnCfgSchedule, FormatCompareRoundTrip) {
