@@ -1,10 +1,9 @@
 // The type dialogs' wiring, scripted through the UI seam: what the ICMP dialog shows and
-// writes, Cancel, the sample question, the generic page, and the credentials question
+// writes, Cancel, the sample question, every type's dialog, and the credentials question
 // with its editor.  The rules themselves (ranges, order, host lists) are tested in
 // tests/model/checks/TypeDialogRulesTest.cpp.
 #include "ManagerFixture.h"
 #include "manager/checks/types/DialogServerCredentials.h"
-#include "manager/checks/types/DialogTypeGeneric.h"
 #include "manager/checks/types/internet/DialogTypeICMP.h"
 #include "model/checks/CheckSettings.h"
 #include "model/checks/CheckTypes.h"
@@ -59,7 +58,8 @@ protected:
         const CCheckDialogRegistry& registry = App()->CheckDialogs();
         const CCheckDialogRegistry::TypeDialog* dialog = registry.FindType(type);
         const CheckDialogContext ctx{Ui(), App()->Store(), creating, false};
-        return (dialog != nullptr ? *dialog : registry.generic)(&Frame(), w, type, ctx);
+        EXPECT_NE(dialog, nullptr);
+        return dialog != nullptr ? (*dialog)(&Frame(), w, type, ctx) : CUiSeam::kCancel;
     }
 };
 
@@ -123,27 +123,9 @@ TEST_F(DialogCheckTest, IcmpCancelAndSampleData) {
     EXPECT_EQ(w.Cfg.Function.Param5.Str(), "kept");
 }
 
-TEST_F(DialogCheckTest, GenericPageKeepsOrStartsFromDefaults) {
-    ASSERT_EQ(App()->CheckDialogs().FindType(kTypePrinter), nullptr);
-    CSnNode w = IcmpCheck("srv");
-    w.Cfg.Function.Type = kTypePrinter; // a printer check with fields the page does not know
-    const CSnNode before = w;
-    Ui().PushDialog([](QDialog& base) {
-        auto& d = dynamic_cast<CDialogTypeGeneric&>(base);
-        EXPECT_TRUE(d.Notice().contains("\"Printer availability\" is not available yet"))
-            << d.Notice().toStdString();
-        EXPECT_GE(d.Fields().topLevelItemCount(), 6);
-        d.accept();
-        return d.result();
-    });
-    ASSERT_EQ(Open(w, kTypePrinter, false), CUiSeam::kAccepted);
-    EXPECT_TRUE(w.Cfg.IsEqual(before.Cfg));
-
-    // Another type: the new type's defaults.
-    Ui().PushDialog(AcceptAsIs);
-    ASSERT_EQ(Open(w, kTypeVBScript, false), CUiSeam::kAccepted);
-    EXPECT_EQ(ScriptCheckSettings::Read(w.Cfg.Function), ScriptCheckSettings{});
-    EXPECT_EQ(w.Cfg.Function.Type, kTypeVBScript);
+TEST_F(DialogCheckTest, EveryTypeOfTheChooserHasItsDialog) {
+    for (const std::int32_t type : AllCheckTypes())
+        EXPECT_NE(App()->CheckDialogs().FindType(type), nullptr) << CheckTypeName(type);
 }
 
 TEST_F(DialogCheckTest, CredentialsQuestionOpensTheEditor) {

@@ -143,8 +143,6 @@ void CPropPageServerProps::OnTypeChosen() {
     const std::int32_t before = w.Cfg.Function.Type;
     const CCheckDialogRegistry& dialogs = m_sheet.Context().dialogs;
     const CCheckDialogRegistry::TypeDialog* dialog = dialogs.FindType(type);
-    if (dialog == nullptr && dialogs.generic)
-        dialog = &dialogs.generic;
     if (dialog != nullptr) {
         CheckDialogContext ctx = m_sheet.DialogContext();
         ctx.scriptMode = std::max(0, VBScriptModeFromName(text));
@@ -221,7 +219,7 @@ void CPropPageServerProps::UpdateEnabling() {
     m_schedule.setEnabled(mode == kModeScheduled && m_configured && m_sheet.Context().dialogs.schedules);
     const CCheckDialogRegistry& dialogs = m_sheet.Context().dialogs;
     const std::int32_t chosen = CheckTypeFromName(m_chooser.Text());
-    m_setup.setEnabled(chosen != kTypeNone && (dialogs.FindType(chosen) != nullptr || dialogs.generic));
+    m_setup.setEnabled(chosen != kTypeNone && dialogs.FindType(chosen) != nullptr);
 }
 
 Refusal CPropPageServerProps::Check() const {

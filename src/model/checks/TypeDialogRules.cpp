@@ -353,6 +353,25 @@ SshSettings SshSampleData() {
     return s;
 }
 
+RshSettings RshSampleData() {
+    RshSettings s;
+    s.Host = "127.0.0.1";
+    s.User = "root";
+    s.Command = "uptime";
+    s.TimeoutMs = 10000;
+    return s;
+}
+
+SnmpTrapSettings SnmpTrapSampleData() {
+    SnmpTrapSettings s;
+    s.Host = "*";
+    s.Oid = "1.3.6.1.6.3.1.1.5.3";
+    s.OidSubtree = false;
+    s.Community = "public";
+    s.ErrorWhenReceived = true;
+    return s;
+}
+
 DialogRefusal CheckRshFields(const RshSettings& f, const HostCheckLimits& limits) {
     return First({
         CheckHostField(f.Host, limits).At(kRshHost),

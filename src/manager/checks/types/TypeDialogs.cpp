@@ -1,7 +1,6 @@
 #include "manager/checks/types/TypeDialogs.h"
 
 #include "manager/checks/CheckDialogRegistry.h"
-#include "manager/checks/types/DialogTypeGeneric.h"
 #include "manager/checks/types/internet/DialogTypeDns.h"
 #include "manager/checks/types/internet/DialogTypeICMP.h"
 #include "manager/checks/types/internet/DialogTypeNtp.h"
@@ -49,7 +48,6 @@
 
 // One line per dialog class (a class that serves several types has one line per type).
 void RegisterTypeDialogs(CCheckDialogRegistry& registry) {
-    registry.generic = TypeDialogOf<CDialogTypeGeneric>();
     registry.AddType(kTypeIcmpPing, TypeDialogOf<CDialogTypeICMP>());
     registry.AddType(kTypeDns, TypeDialogOf<CDialogTypeDns>());
     registry.AddType(kTypeSnmpGet, TypeDialogOf<CDialogTypeSnmp>());

@@ -62,6 +62,7 @@ CDialogTypeSnmpTrapRcv::CDialogTypeSnmpTrapRcv(QWidget* parent, CSnNode& w, std:
     result.button('0')->setObjectName("success");
     result.button('1')->setObjectName("error");
     EndGroup();
+    AddSampleLink();
     Show(SnmpTrapSettings::Read(Initial()));
     Finish();
 
@@ -72,6 +73,8 @@ CDialogTypeSnmpTrapRcv::CDialogTypeSnmpTrapRcv(QWidget* parent, CSnNode& w, std:
             ctx.seam.Message(SnmpTrapReceiverOff().Text, CUiSeam::Icon::Information);
     }
 }
+
+void CDialogTypeSnmpTrapRcv::FillSample() { Show(SnmpTrapSampleData()); }
 
 void CDialogTypeSnmpTrapRcv::Show(const SnmpTrapSettings& s) {
     HostField()->setText(QString::fromStdString(s.Host));

@@ -17,6 +17,7 @@ CDialogTypeRsh::CDialogTypeRsh(QWidget* parent, CSnNode& w, std::int32_t, const 
     m_timeout = &AddNumberRow("&Script Timeout:", "milliseconds");
     m_timeout->setObjectName("timeout");
     AddOption("Output on standard &error makes the check fail", 1).setObjectName("errorOnStderr");
+    AddSampleLink();
     Show(RshSettings::Read(Initial()));
     Finish();
 }
@@ -28,6 +29,8 @@ void CDialogTypeRsh::Show(const RshSettings& s) {
     SetNumber(*m_timeout, s.TimeoutMs);
     ShowOptions(s);
 }
+
+void CDialogTypeRsh::FillSample() { Show(RshSampleData()); }
 
 bool CDialogTypeRsh::Collect(CSnNodeCfgFunction& out) {
     RshSettings s = ReadOptions<RshSettings>(out);

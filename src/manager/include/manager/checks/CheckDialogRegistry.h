@@ -2,8 +2,7 @@
 // CCheckDialogRegistry: how the property sheet reaches the dialogs it opens without
 // depending on where they live.  Each category folder under checks/types/ adds the
 // settings dialogs of its types; the schedule, maintenance and dependencies dialogs add
-// themselves the same way.  The sheet looks a type up and shows a
-// generic page for a type whose dialog does not exist yet; a button whose dialog is not
+// themselves the same way.  The sheet looks a type up; a button whose dialog is not
 // registered is disabled, never an enabled no-op.
 #include <cstdint>
 #include <functional>
@@ -42,9 +41,6 @@ public:
         return it == m_types.end() ? nullptr : &it->second;
     }
 
-    // The page shown for a type without a dialog of its own: it keeps every field of W
-    // and says plainly that the type's dialog is not available yet.
-    TypeDialog generic;
     NodeDialog schedules;    // "Schedule..." on the General page
     NodeDialog maintenance;  // "Configure Maintenance..." on the Advanced page
     NodeDialog dependencies; // "Show Dependencies..." on the Advanced page (a folder: view only)

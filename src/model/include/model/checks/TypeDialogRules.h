@@ -152,6 +152,11 @@ enum SshField { kSshHost, kSshKeyFile, kSshLocalScript, kSshPort, kSshTimeout };
 DialogRefusal CheckSshFields(const SshSettings& fields, const HostCheckLimits& limits,
                              const std::function<bool(const std::string&)>& fileExists);
 SshSettings SshSampleData();
+// The sample data of the RSH dialog: uptime of this computer, as root.
+RshSettings RshSampleData();
+// The sample data of the SNMP Trap Receive dialog: a link-down trap (SNMPv2-MIB linkDown)
+// from any host in the "public" community makes the check an error.
+SnmpTrapSettings SnmpTrapSampleData();
 
 // RSH: the shared host check, the time-out (kBadTimeoutMs).
 enum RshField { kRshHost, kRshTimeout };

@@ -1,5 +1,5 @@
 #pragma once
-// Puts every check-type settings dialog and the generic page into the registry through
+// Puts every check-type settings dialog into the registry through
 // which the property sheet opens them.
 class CCheckDialogRegistry;
 

@@ -13,6 +13,7 @@ public:
     CDialogTypeSnmpTrapRcv(QWidget* parent, CSnNode& w, std::int32_t type, const CheckDialogContext& ctx);
 
 protected:
+    void FillSample() override;
     bool Collect(CSnNodeCfgFunction& out) override;
 
 private:

@@ -13,6 +13,7 @@ public:
 
 protected:
     bool Collect(CSnNodeCfgFunction& out) override;
+    void FillSample() override;
 
 private:
     void Show(const RshSettings& settings);
