@@ -93,12 +93,15 @@ TEST_F(ScriptDialogsTest, VbScriptCheckFromListsAndTheFileHelpers) {
                   (QStringList{"CheckFileExists", "CheckFolderFileCount", "CheckHostResponds"}));
         d.ChooseFunction("CheckFolderFileCount");
         EXPECT_EQ(d.Rows().sample->text(), "CheckFolderFileCount(\"/tmp\", 500)");
-        Ui().PushDialog(Answer<QDialog>([](QDialog& a) { a.findChild<QLineEdit*>("timeout")->setText("120"); }));
+        Ui().PushDialog(Answer<QDialog>([](QDialog& a) {
+            a.findChild<QLineEdit*>("timeout")->setText("120");
+            a.findChild<QCheckBox*>("block")->setChecked(false);
+        }));
         d.AdvancedButton().click();
     });
     ASSERT_EQ(result, CUiSeam::kAccepted) << (Messages().empty() ? "" : Messages().back());
     EXPECT_EQ(ScriptCheckSettings::Read(w.Cfg.Function),
-              (ScriptCheckSettings{kVbs + "Samples.vbs", "CheckFolderFileCount", {"\"/tmp\"", "500", "", "", "", ""}, 120}));
+              (ScriptCheckSettings{kVbs + "Samples.vbs", "CheckFolderFileCount", {"\"/tmp\"", "500", "", "", "", ""}, 120, false}));
 
     // The deleted function took its declaration and body; both separator lines stayed.
     const std::string text = testsupport::ReadFile(Vbs("Mine.vbs"));

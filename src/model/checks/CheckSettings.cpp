@@ -840,6 +840,7 @@ ScriptCheckSettings ScriptCheckSettings::Read(const CSnNodeCfgFunction& f) {
     for (std::size_t i = 0; i < s.Args.size(); ++i)
         s.Args[i] = args[i]->Str();
     s.TimeoutSecs = f.ScriptTimeout > 0 ? f.ScriptTimeout : s.TimeoutSecs;
+    s.BlockAfterFailure = FlagAt(f.ParamByteCodes, 0, s.BlockAfterFailure);
     return s;
 }
 
@@ -850,6 +851,7 @@ void ScriptCheckSettings::Write(CSnNodeCfgFunction& f) const {
     for (std::size_t i = 0; i < 6; ++i)
         *args[i] = i < Args.size() ? Args[i] : std::string();
     f.ScriptTimeout = TimeoutSecs;
+    f.ParamByteCodes = WithCode(f.ParamByteCodes, 0, Flag(BlockAfterFailure));
 }
 
 int DirectoryFunctionMode(const ScriptCheckSettings& settings) {

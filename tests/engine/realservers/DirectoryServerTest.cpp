@@ -54,7 +54,7 @@ std::string Said(const CheckOutcome& outcome) {
 
 CSnNodeCfg DirectoryCheck(const char* function, std::vector<std::string> args) {
     CSnNodeCfg check = runnertest::MakeCheck(kTypeVBScript);
-    ScriptCheckSettings{kDirectoryScriptFile, function, std::move(args), 900}.Write(check.Function);
+    ScriptCheckSettings{kDirectoryScriptFile, function, std::move(args), 900, true}.Write(check.Function);
     return check;
 }
 

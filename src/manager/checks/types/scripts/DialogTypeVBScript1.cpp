@@ -10,6 +10,7 @@
 #include "model/store/SnCfg.h"
 #include "platform/System.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -93,6 +94,7 @@ CDialogTypeVBScript1::CDialogTypeVBScript1(QWidget* parent, CSnNode& w, std::int
         s.Function = ctx.scriptMode == 2 ? kLdapFunction : kMembershipFunction;
     }
     m_timeoutSecs = s.TimeoutSecs;
+    m_blockAfterFailure = s.BlockAfterFailure;
     RefreshFiles(QString::fromStdString(s.File));
     m_rows.SetParams(s.Args);
     LoadFunctions(QString::fromStdString(s.Function), stockStart);
@@ -245,12 +247,18 @@ void CDialogTypeVBScript1::Advanced() {
     auto* label = new QLabel("Script &time-out:", &dialog);
     label->setBuddy(timeout);
     form->addRow(label, row);
+    auto* block = new QCheckBox("&Block the check after a bad operation (until its failure is cleared)", &dialog);
+    block->setObjectName("block");
+    block->setChecked(m_blockAfterFailure);
+    form->addRow(block);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
     connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     form->addRow(buttons);
-    if (Context().seam.ExecDialog(dialog) == CUiSeam::kAccepted)
+    if (Context().seam.ExecDialog(dialog) == CUiSeam::kAccepted) {
         m_timeoutSecs = static_cast<int>(Number(*timeout)); // OK judges the range
+        m_blockAfterFailure = block->isChecked();
+    }
 }
 
 bool CDialogTypeVBScript1::Collect(CSnNodeCfgFunction& out) {
@@ -259,6 +267,7 @@ bool CDialogTypeVBScript1::Collect(CSnNodeCfgFunction& out) {
     s.Function = C(m_function->currentText()).Str();
     s.Args = m_rows.Params();
     s.TimeoutSecs = m_timeoutSecs;
+    s.BlockAfterFailure = m_blockAfterFailure;
     const auto defined = [this](const std::string& file, const std::string& function) {
         CParserVBScript parser;
         return !m_root.IsEmpty() && parser.Open(EngineRootPath(CQvcString(file), m_root)) == 0 &&

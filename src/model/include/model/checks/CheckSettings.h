@@ -848,12 +848,15 @@ struct RemoteCommandSettings {
 //                   in double quotes ("\"server1\""), a number bare; the dialog fills them
 //                   from the sample line of the function's header comment
 //   ScriptTimeout   seconds the script may run (default 900)
-//   ParamByteCodes  (a new check has "10"; kept as it is)
+//   ParamByteCodes  (a new check has "10"; position 1 is kept as it is)
+//                   [0] '1': after a bad operation (the script fails to run, or runs out of
+//                       time) the check is blocked, not run again until its failure is cleared
 struct ScriptCheckSettings {
     std::string File = "<SNROOT>scripts\\monitor (vbs)\\";
     std::string Function;
     std::vector<std::string> Args = std::vector<std::string>(6);
     int TimeoutSecs = 900;
+    bool BlockAfterFailure = true;
 
     static ScriptCheckSettings Read(const CSnNodeCfgFunction& function);
     // Writes every field above back in the stored form, the same that Read reads.

@@ -65,4 +65,5 @@ private:
     QPushButton* m_deleteFunction = nullptr;
     QPushButton* m_advanced = nullptr;
     int m_timeoutSecs = 900;
+    bool m_blockAfterFailure = true;
 };
