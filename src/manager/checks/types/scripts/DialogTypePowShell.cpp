@@ -32,12 +32,6 @@ CQvcString C(const QString& text) {
     return CQvcString(text.trimmed().toStdString());
 }
 
-QPushButton* Button(QWidget* owner, const QString& text, const char* name) {
-    auto* button = new QPushButton(text, owner);
-    button->setObjectName(name);
-    return button;
-}
-
 } // namespace
 
 CDialogTypePowShell::CDialogTypePowShell(QWidget* parent, CSnNode& w, std::int32_t,
@@ -47,29 +41,16 @@ CDialogTypePowShell::CDialogTypePowShell(QWidget* parent, CSnNode& w, std::int32
     if (ctx.cfg != nullptr)
         m_root = ctx.cfg->RootDirectory();
 
-    m_file = new QComboBox(this);
-    m_file->setObjectName("file");
-    m_file->setEditable(true);
-    m_file->setMinimumWidth(380);
-    m_file->setInsertPolicy(QComboBox::NoInsert);
-    m_browse = Button(this, "...", "browse");
-    m_browse->setMaximumWidth(32);
-    auto* fileRow = new QHBoxLayout;
-    fileRow->addWidget(m_file, 1);
-    fileRow->addWidget(m_browse);
-    Form().addRow(BuddyLabel("Script &File:", m_file), fileRow);
-    m_newFile = Button(this, "New File...", "newFile");
-    m_deleteFile = Button(this, "Delete File...", "deleteFile");
-    auto* fileButtons = new QHBoxLayout;
-    fileButtons->addStretch(1);
-    fileButtons->addWidget(m_newFile);
-    fileButtons->addWidget(m_deleteFile);
-    Form().addRow(QString(), fileButtons);
+    const ScriptFileRows fileRows = ScriptFileRows::Build(*this, Form(), "Script &File:");
+    m_file = fileRows.file;
+    m_browse = fileRows.browse;
+    m_newFile = fileRows.newFile;
+    m_deleteFile = fileRows.deleteFile;
 
     m_rows = ScriptCallRows::Build(*this, Form());
     m_stderr = &AddOption("Output on standard &error makes the check an error", 2);
     m_stderr->setObjectName("errorOnStderr");
-    m_timeoutButton = Button(this, "Timeout Settings...", "timeoutSettings");
+    m_timeoutButton = NamedButton(this, "Timeout Settings...", "timeoutSettings");
     auto* timeoutRow = new QHBoxLayout;
     timeoutRow->addWidget(m_timeoutButton);
     timeoutRow->addStretch(1);

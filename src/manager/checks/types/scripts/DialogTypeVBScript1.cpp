@@ -32,12 +32,6 @@ CQvcString C(const QString& text) {
     return CQvcString(text.trimmed().toStdString());
 }
 
-QPushButton* Button(QWidget* owner, const QString& text, const char* name) {
-    auto* button = new QPushButton(text, owner);
-    button->setObjectName(name);
-    return button;
-}
-
 } // namespace
 
 CDialogTypeVBScript1::CDialogTypeVBScript1(QWidget* parent, CSnNode& w, std::int32_t,
@@ -47,32 +41,19 @@ CDialogTypeVBScript1::CDialogTypeVBScript1(QWidget* parent, CSnNode& w, std::int
     if (ctx.cfg != nullptr)
         m_root = ctx.cfg->RootDirectory();
 
-    m_file = new QComboBox(this);
-    m_file->setObjectName("file");
-    m_file->setEditable(true);
-    m_file->setMinimumWidth(380);
-    m_file->setInsertPolicy(QComboBox::NoInsert);
-    m_browse = Button(this, "...", "browse");
-    m_browse->setMaximumWidth(32);
-    auto* fileRow = new QHBoxLayout;
-    fileRow->addWidget(m_file, 1);
-    fileRow->addWidget(m_browse);
-    Form().addRow(BuddyLabel("&File:", m_file), fileRow);
-    m_newFile = Button(this, "New File...", "newFile");
-    m_deleteFile = Button(this, "Delete File...", "deleteFile");
-    auto* fileButtons = new QHBoxLayout;
-    fileButtons->addStretch(1);
-    fileButtons->addWidget(m_newFile);
-    fileButtons->addWidget(m_deleteFile);
-    Form().addRow(QString(), fileButtons);
+    const ScriptFileRows fileRows = ScriptFileRows::Build(*this, Form(), "&File:");
+    m_file = fileRows.file;
+    m_browse = fileRows.browse;
+    m_newFile = fileRows.newFile;
+    m_deleteFile = fileRows.deleteFile;
 
     m_function = new QComboBox(this);
     m_function->setObjectName("function");
     m_function->setEditable(true);
     m_function->setInsertPolicy(QComboBox::NoInsert);
     Form().addRow(BuddyLabel("F&unction:", m_function), m_function);
-    m_newFunction = Button(this, "New Function...", "newFunction");
-    m_deleteFunction = Button(this, "Delete Function...", "deleteFunction");
+    m_newFunction = NamedButton(this, "New Function...", "newFunction");
+    m_deleteFunction = NamedButton(this, "Delete Function...", "deleteFunction");
     auto* functionButtons = new QHBoxLayout;
     functionButtons->addStretch(1);
     functionButtons->addWidget(m_newFunction);
@@ -80,7 +61,7 @@ CDialogTypeVBScript1::CDialogTypeVBScript1(QWidget* parent, CSnNode& w, std::int
     Form().addRow(QString(), functionButtons);
 
     m_rows = ScriptCallRows::Build(*this, Form());
-    m_advanced = Button(this, "Advanced VBScript Settings...", "advanced");
+    m_advanced = NamedButton(this, "Advanced VBScript Settings...", "advanced");
     auto* advancedRow = new QHBoxLayout;
     advancedRow->addWidget(m_advanced);
     advancedRow->addStretch(1);

@@ -1,10 +1,13 @@
 #include "manager/checks/types/scripts/ScriptCallRows.h"
 
+#include <QComboBox>
 #include <QFormLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 
 namespace {
 
@@ -21,6 +24,37 @@ QLineEdit* ShownLine(QWidget& owner, const char* name) {
 }
 
 } // namespace
+
+QPushButton* NamedButton(QWidget* owner, const QString& text, const char* name) {
+    auto* button = new QPushButton(text, owner);
+    button->setObjectName(name);
+    return button;
+}
+
+ScriptFileRows ScriptFileRows::Build(QWidget& owner, QFormLayout& form, const QString& label) {
+    ScriptFileRows rows;
+    rows.file = new QComboBox(&owner);
+    rows.file->setObjectName("file");
+    rows.file->setEditable(true);
+    rows.file->setMinimumWidth(380);
+    rows.file->setInsertPolicy(QComboBox::NoInsert);
+    rows.browse = NamedButton(&owner, "...", "browse");
+    rows.browse->setMaximumWidth(32);
+    auto* fileRow = new QHBoxLayout;
+    fileRow->addWidget(rows.file, 1);
+    fileRow->addWidget(rows.browse);
+    auto* buddy = new QLabel(label, &owner);
+    buddy->setBuddy(rows.file);
+    form.addRow(buddy, fileRow);
+    rows.newFile = NamedButton(&owner, "New File...", "newFile");
+    rows.deleteFile = NamedButton(&owner, "Delete File...", "deleteFile");
+    auto* fileButtons = new QHBoxLayout;
+    fileButtons->addStretch(1);
+    fileButtons->addWidget(rows.newFile);
+    fileButtons->addWidget(rows.deleteFile);
+    form.addRow(QString(), fileButtons);
+    return rows;
+}
 
 ScriptCallRows ScriptCallRows::Build(QWidget& owner, QFormLayout& form) {
     ScriptCallRows rows;

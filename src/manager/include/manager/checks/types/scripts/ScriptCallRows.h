@@ -10,10 +10,26 @@
 #include <string>
 #include <vector>
 
+class QComboBox;
 class QFormLayout;
 class QLineEdit;
 class QPlainTextEdit;
+class QPushButton;
 class QWidget;
+
+// A push button with its object name.
+QPushButton* NamedButton(QWidget* owner, const QString& text, const char* name);
+
+// The rows both script dialogs start with: the editable list of script files under
+// `label` with "..." to browse beside it, and "New File..." / "Delete File..." below.
+struct ScriptFileRows {
+    QComboBox* file = nullptr;
+    QPushButton* browse = nullptr;
+    QPushButton* newFile = nullptr;
+    QPushButton* deleteFile = nullptr;
+
+    static ScriptFileRows Build(QWidget& owner, QFormLayout& form, const QString& label);
+};
 
 struct ScriptCallRows {
     QPlainTextEdit* description = nullptr;
