@@ -530,6 +530,7 @@ void CEngine::ScheduleAfterChange(std::int32_t id, CheckState& state, const CSnN
     const CSnNodeCfgScanFrequency& frequency = cfg.ScanFrequency;
     state.Mode = static_cast<std::int8_t>(frequency.Mode);
     state.IntervalSeconds = frequency.Interval;
+    state.RunLimitMs = RunLimit(cfg, m_options.RunTimeout).count();
     state.NextDueSteady = SteadyNow();
     state.NextDueWall = frequency.Mode == 1 ? frequency.Schedule.NextStart(WallNow()) : -1;
     if (cfg.OnHold != 0) {
@@ -657,7 +658,7 @@ void CEngine::Submit(std::int32_t id, CheckState& state) {
     m_running.insert(id);
     RunContext context;
     context.EngineRoot = m_root;
-    context.Timeout = m_options.RunTimeout;
+    context.Timeout = std::chrono::milliseconds(state.RunLimitMs > 0 ? state.RunLimitMs : m_options.RunTimeout.count());
     context.Cancelled = state.Cancel.get();
     context.ServerCredentials = m_serverCredentials;
     context.SshDirectory = m_options.SshDirectory;
@@ -791,11 +792,13 @@ void CEngine::EndRun(std::int32_t id, CheckState& state) {
 
 void CEngine::GiveUpOverdueRuns() {
     const std::int64_t now = SteadyNow();
-    const std::int64_t limit = m_options.RunTimeout.count() + m_options.RunGrace.count();
+    const auto runLimit = [this](const CheckState& state) {
+        return state.RunLimitMs > 0 ? state.RunLimitMs : m_options.RunTimeout.count();
+    };
     std::vector<std::int32_t> overdue;
     for (std::int32_t id : m_running) {
         const CheckState& state = m_checks.at(id);
-        if (state.Started && now - state.StartedSteady > limit)
+        if (state.Started && now - state.StartedSteady > runLimit(state) + m_options.RunGrace.count())
             overdue.push_back(id);
     }
     for (std::int32_t id : overdue) {
@@ -807,11 +810,11 @@ void CEngine::GiveUpOverdueRuns() {
         EndRun(id, state);
         CQvcString response;
         response.Format("The check did not finish within %lld seconds",
-                        static_cast<long long>(m_options.RunTimeout.count() / 1000));
+                        static_cast<long long>(runLimit(state) / 1000));
         if (m_options.Log)
             m_options.Log->Warning("Check %s: %s", Quoted(state).c_str(), response.c_str());
         CheckOutcome gaveUp = CheckOutcome::Uncertain(response);
-        gaveUp.DurationSecs = static_cast<int>(limit / 1000);
+        gaveUp.DurationSecs = static_cast<int>((runLimit(state) + m_options.RunGrace.count()) / 1000);
         FinishRun(id, state, gaveUp);
     }
 }

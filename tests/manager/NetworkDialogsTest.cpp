@@ -249,8 +249,17 @@ TEST_F(NetworkDialogsTest, TcpOpensWithTheTypeDefaultsAndCitrixHasNoSample) {
         EXPECT_EQ((std::vector<bool>{d.SendBox().isChecked(), d.SendField().isEnabled(),
                                      d.ExpectBox().isChecked()}),
                   (std::vector<bool>{false, false, true}));
-        return static_cast<int>(QDialog::Rejected);
+        // IMAP only: the mailbox account the engine logs on with.
+        d.HostField()->setText("mail.test");
+        d.findChild<QLineEdit*>("account")->setText("alice");
+        d.findChild<QLineEdit*>("password")->setText("s3cret");
+        d.accept();
+        return d.result();
     });
+    const ImapSettings imap = ImapSettings::Read(w.Cfg.Function);
+    EXPECT_EQ((std::vector<std::string>{imap.Connection.Host, imap.Login, imap.Password}),
+              (std::vector<std::string>{"mail.test", "alice", "s3cret"}));
+    EXPECT_NE(w.Cfg.Function.ParamPassword.Str(), "s3cret"); // stored scrambled
     Open(w, kTypeCitrixIca, [](QDialog& base) {
         auto& d = dynamic_cast<CDialogTypeTCP&>(base);
         d.LoadSample();

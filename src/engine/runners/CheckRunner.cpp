@@ -21,8 +21,10 @@
 #include "engine/SmppRunner.h"
 #include "engine/TraceRouteRunner.h"
 #include "engine/LdapRunner.h"
+#include "model/checks/CheckSettings.h"
 #include "model/checks/CheckTypes.h"
 
+#include <algorithm>
 #include <cmath>
 #include <exception>
 
@@ -86,6 +88,14 @@ std::unique_ptr<ICheckRunner> CreateCheckRunner(int type) {
     default:
         return std::make_unique<CUnsupportedRunner>(type);
     }
+}
+
+std::chrono::milliseconds RunLimit(const CSnNodeCfg& check, std::chrono::milliseconds engineLimit) {
+    if (check.Function.Type != kTypeSmtpToPop3)
+        return engineLimit;
+    const Smtp2Pop3Settings settings = Smtp2Pop3Settings::Read(check.Function);
+    return std::max<std::chrono::milliseconds>(engineLimit,
+                                               std::chrono::minutes(settings.ErrorMinutes) + std::chrono::seconds(30));
 }
 
 CheckOutcome GuardedRun(const std::function<CheckOutcome()>& run, std::chrono::steady_clock::time_point began) {

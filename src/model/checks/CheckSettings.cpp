@@ -1217,6 +1217,7 @@ void ImapSettings::Write(CSnNodeCfgFunction& f) const {
     f.ParamLogin = Login;
     f.ParamPassword = CQvcString::Scramble(Password);
 }
+
 OdbcSettings OdbcSettings::Read(const CSnNodeCfgFunction& f) {
     return {Trimmed(f.Param1), f.ParamLogin.Str(), CQvcString::Unscramble(f.ParamPassword.Str()).Str()};
 }

@@ -109,6 +109,18 @@ TEST(MailRunners, SmtpToPop3FindsItsOwnMessageAndDeletesItWhenAsked) {
                   " within 1500 ms");
 }
 
+TEST(MailRunners, SmtpToPop3RunsAsLongAsItsFailAfterMinutes) {
+    CSnNodeCfg check;
+    check.Function.Type = kTypeSmtpToPop3;
+    Smtp2Pop3Settings settings;
+    settings.ErrorMinutes = 10;
+    settings.Write(check.Function);
+    EXPECT_EQ(RunLimit(check, 60s), 630s);
+    EXPECT_EQ(RunLimit(check, 3600s), 3600s); // a longer engine limit stays
+    check.Function.Type = kTypeSmtp;
+    EXPECT_EQ(RunLimit(check, 60s), 60s);
+}
+
 TEST(MailRunners, EveryTransferEndsWithinItsTimeOutOrSoonAfterTheStop) {
     // A TCP listener whose connections the system accepts and nobody answers, and a UDP
     // socket nobody reads.

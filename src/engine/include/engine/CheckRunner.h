@@ -49,6 +49,11 @@ struct RunContext {
     bool IsCancelled() const { return Cancelled && Cancelled->load(); }
 };
 
+// The longest a run of `check` may take: the engine's limit, or longer for a type whose
+// own setting asks for more (SMTP to POP3 waits up to its "fail after" minutes for its
+// message, plus half a minute for sending and the last look into the mailbox).
+std::chrono::milliseconds RunLimit(const CSnNodeCfg& check, std::chrono::milliseconds engineLimit);
+
 class ICheckRunner {
 public:
     virtual ~ICheckRunner() = default;

@@ -82,6 +82,8 @@ public:
         // Copied from the configuration: what scheduling looks at on every pass.
         std::int32_t IntervalSeconds = 0;
         std::int8_t Mode = 0;
+        // The longest a run may take (RunLimit of the configuration), ms.
+        std::int64_t RunLimitMs = 0;
         // Entries of the due queue with another generation are stale.
         std::uint32_t QueueGeneration = 0;
         bool HasLine = false;

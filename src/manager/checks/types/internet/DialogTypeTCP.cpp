@@ -3,6 +3,7 @@
 #include "library/Messages.h"
 #include "manager/app/UiSeam.h"
 #include "model/checks/CheckSettings.h"
+#include "model/checks/CheckTypes.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -16,10 +17,20 @@ CDialogTypeTCP::CDialogTypeTCP(QWidget* parent, CSnNode& w, std::int32_t type, c
     m_expectBox = &AddOption("&Response must include following string (not case sensitive):", 1);
     m_expect = &AddTextRow({});
     m_rows.timeout = &AddNumberRow("&Time-out:", "milliseconds");
+    // An IMAP check with an account logs on to the mailbox, not only connects.
+    if (type == kTypeImap) {
+        BeginGroup("Mailbox log-on (optional)");
+        m_login = AddLoginRows();
+        EndGroup();
+    }
     connect(m_sendBox, &QCheckBox::toggled, m_send, &QWidget::setEnabled);
     connect(m_expectBox, &QCheckBox::toggled, m_expect, &QWidget::setEnabled);
     AddSampleLink();
     Show(TcpSettings::Read(Initial()));
+    if (m_login.account != nullptr) {
+        const ImapSettings imap = ImapSettings::Read(Initial());
+        m_login.Show(imap.Login, imap.Password);
+    }
     Finish();
 }
 
@@ -43,7 +54,10 @@ bool CDialogTypeTCP::Collect(CSnNodeCfgFunction& out) {
     s.TimeoutMs = static_cast<int>(Number(*m_rows.timeout));
     if (!PassesAt(CheckTcpFields(s, HostLimits()), {HostField(), m_rows.port, m_expect, m_rows.timeout}))
         return false;
-    s.Write(out);
+    if (m_login.account != nullptr)
+        ImapSettings{s, m_login.Account(), m_login.Password()}.Write(out);
+    else
+        s.Write(out);
     return true;
 }
 

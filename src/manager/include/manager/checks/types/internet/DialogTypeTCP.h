@@ -2,7 +2,8 @@
 // CDialogTypeTCP: "TCP/IP Connection Check" for TCP/IP (30) and the TCP-based types NNTP
 // Newsserver (38), IMAP Mailserver (39) and Citrix - ICA (44): the host, the port, an
 // optional command sent once connected, an optional string the response must include and
-// the time-out.  OK runs CheckTcpFields and writes through TcpSettings; the sample link
+// the time-out; for IMAP also the mailbox account and password (ImapSettings), with which
+// the engine logs on.  OK runs CheckTcpFields and writes through TcpSettings; the sample link
 // fills in a loopback service, except for Citrix - ICA, where it says 3008.
 #include "manager/checks/types/DialogCheck.h"
 
@@ -33,4 +34,5 @@ private:
     QLineEdit* m_send = nullptr;
     QCheckBox* m_expectBox = nullptr;
     QLineEdit* m_expect = nullptr;
+    LoginRows m_login; // IMAP only
 };
