@@ -25,10 +25,20 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTest>
 
 #include <functional>
 
 namespace {
+
+// Presses "Retrieve settings..." and waits for the reading's thread to end.
+void RetrieveUnit(CDialogTypeSensatronics& d) {
+    d.RetrieveButton().click();
+    EXPECT_FALSE(d.RetrieveButton().isEnabled()); // while the unit is read
+    for (int i = 0; i < 2000 && d.Retrieving(); ++i)
+        QTest::qWait(10);
+    EXPECT_TRUE(d.RetrieveButton().isEnabled());
+}
 
 struct RoundTrip {
     std::int32_t type;
@@ -174,7 +184,7 @@ TEST_F(SystemDialogsTest, ControlsReachTheCheckSettings) {
          [&unitHost](QDialog& base) {
              auto& d = dynamic_cast<CDialogTypeSensatronics&>(base);
              d.HostField()->setText(QString::fromStdString(unitHost));
-             d.RetrieveButton().click();
+             RetrieveUnit(d);
              QStringList probes;
              for (int i = 0; i < d.ProbeCombo().count(); ++i)
                  probes << d.ProbeCombo().itemText(i);
@@ -220,7 +230,7 @@ TEST_F(SystemDialogsTest, RetrievingAMissingUnitShowsItsError) {
                   (std::vector<QString>{"Sensatronics Check", "20.0", "85.0"}));
         EXPECT_FALSE(d.UnitCombo().isEnabled());
         d.HostField()->setText(QString::fromStdString(unit.BaseUrl()));
-        d.RetrieveButton().click();
+        RetrieveUnit(d);
         EXPECT_FALSE(d.ProbeCombo().isEnabled());
         return static_cast<int>(QDialog::Rejected);
     });

@@ -12,8 +12,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 
+#include <atomic>
 #include <chrono>
+#include <thread>
 
 namespace {
 
@@ -33,6 +36,14 @@ CQvcString UnitUrl(const QString& host) {
 }
 
 } // namespace
+
+// What the reading thread fills; `done` tells the dialog it may look.
+struct CDialogTypeSensatronics::Reading {
+    CSnSensatrDeviceCfg unit;
+    CQvcString error;
+    long code = 0;
+    std::atomic<bool> done{false};
+};
 
 CDialogTypeSensatronics::CDialogTypeSensatronics(QWidget* parent, CSnNode& w, std::int32_t type,
                                                  const CheckDialogContext& ctx)
@@ -67,6 +78,9 @@ CDialogTypeSensatronics::CDialogTypeSensatronics(QWidget* parent, CSnNode& w, st
     EndGroup();
     connect(m_log, &QCheckBox::toggled, m_logFile, &QWidget::setEnabled);
     connect(m_retrieve, &QPushButton::clicked, this, &CDialogTypeSensatronics::Retrieve);
+    m_poll = new QTimer(this);
+    m_poll->setInterval(50);
+    connect(m_poll, &QTimer::timeout, this, &CDialogTypeSensatronics::TakeReading);
     connect(m_probes, &QComboBox::activated, this, &CDialogTypeSensatronics::ChooseProbe);
 
     const EnvironmentalSettings s = EnvironmentalSettings::Read(Initial());
@@ -82,17 +96,38 @@ CDialogTypeSensatronics::CDialogTypeSensatronics(QWidget* parent, CSnNode& w, st
 }
 
 void CDialogTypeSensatronics::Retrieve() {
+    if (m_reading != nullptr)
+        return;
     if (HostField()->text().trimmed().isEmpty()) {
         Passes(DialogRefusal::Numbered(kHostRequired), HostField());
         return;
     }
-    CSnSensatrDeviceCfg unit;
-    unit.SetTimeouts(kConnectTimeout, kRequestTimeout);
-    CQvcString error;
-    if (unit.Probe(UnitUrl(HostField()->text()), error) != 0) {
-        Context().seam.Message(error, CUiSeam::Icon::Warning);
+    auto reading = std::make_shared<Reading>();
+    reading->unit.SetTimeouts(kConnectTimeout, kRequestTimeout);
+    // The thread holds the reading, never the dialog: a dialog closed meanwhile only
+    // leaves the thread to finish on its own.
+    std::thread([reading, url = UnitUrl(HostField()->text())] {
+        reading->code = reading->unit.Probe(url, reading->error);
+        reading->done = true;
+    }).detach();
+    m_reading = std::move(reading);
+    m_retrieve->setEnabled(false);
+    m_details->setText("Reading the unit...");
+    m_poll->start();
+}
+
+void CDialogTypeSensatronics::TakeReading() {
+    if (m_reading == nullptr || !m_reading->done)
+        return;
+    m_poll->stop();
+    const std::shared_ptr<Reading> reading = std::move(m_reading);
+    m_retrieve->setEnabled(true);
+    if (reading->code != 0) {
+        m_details->clear();
+        Context().seam.Message(reading->error, CUiSeam::Icon::Warning);
         return;
     }
+    const CSnSensatrDeviceCfg& unit = reading->unit;
     m_details->setText(QString("%1 \"%2\", serial number %3, firmware %4")
                            .arg(QString::fromStdString(unit.Model().Str()),
                                 QString::fromStdString(unit.UnitName().Str()),
