@@ -2,7 +2,7 @@
 // controls (found by name), presses OK and reads W back through the settings struct the
 // engine reads, so a control bound to the wrong field or option position fails here.  The
 // checks on OK are tested as tables in tests/model/checks/SystemDialogRulesTest.cpp.
-#include "ManagerFixture.h"
+#include "TypeDialogFixture.h"
 #include "model/checks/CheckSettings.h"
 #include "model/checks/CheckTypes.h"
 #include "model/tree/SnNode.h"
@@ -43,13 +43,7 @@ struct RoundTrip {
 
 } // namespace
 
-class ComputerDialogsTest : public ManagerTest {
-protected:
-    void SetUp() override {
-        ManagerTest::SetUp();
-        ASSERT_NE(Start(), nullptr);
-    }
-};
+using ComputerDialogsTest = TypeDialogTest;
 
 // The tables keep one row per line.
 // clang-format off

@@ -2,7 +2,7 @@
 // reads W back through the settings struct the engine's runner reads.  "Execute Query"
 // asks the real engine and shows its answer.  The checks on OK are tested as tables in
 // tests/model/checks/DatabaseDialogRulesTest.cpp.
-#include "ManagerFixture.h"
+#include "TypeDialogFixture.h"
 #include "manager/checks/types/databases/DialogTypeAdoSql.h"
 #include "model/checks/CheckSettings.h"
 #include "model/checks/CheckTypes.h"
@@ -32,16 +32,8 @@ void Pick(QDialog& d, const char* name, const char* text) {
 
 } // namespace
 
-class DatabaseDialogsTest : public ManagerTest {
+class DatabaseDialogsTest : public TypeDialogTest {
 protected:
-    void SetUp() override {
-        ManagerTest::SetUp();
-        ASSERT_NE(Start(), nullptr);
-    }
-    int Open(CSnNode& w, std::int32_t type, std::function<int(QDialog&)> script) {
-        Ui().PushDialog(std::move(script));
-        return (*App()->CheckDialogs().FindType(type))(&Frame(), w, type, {Ui(), App()->Store(), true, false});
-    }
     std::string EngineRoot() { return App()->Store()->Link()->RootDirectory().Str(); }
 };
 

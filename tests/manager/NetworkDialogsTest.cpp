@@ -2,7 +2,7 @@
 // presses OK and reads W back through the settings struct the engine's runner reads, so a
 // control bound to the wrong field or option position fails here.  The checks on OK are
 // tested as tables in tests/model/checks/NetworkDialogRulesTest.cpp.
-#include "ManagerFixture.h"
+#include "TypeDialogFixture.h"
 #include "manager/checks/types/internet/DialogTypePOP3.h"
 #include "manager/checks/types/internet/DialogTypeSMTP.h"
 #include "manager/checks/types/internet/DialogTypeSftp.h"
@@ -43,20 +43,7 @@ void Pick(QButtonGroup& choice, char code) {
 
 } // namespace
 
-class NetworkDialogsTest : public ManagerTest {
-protected:
-    void SetUp() override {
-        ManagerTest::SetUp();
-        ASSERT_NE(Start(), nullptr);
-    }
-    // Opens the registered dialog of `type` on W; `script` plays the dialog.
-    int Open(CSnNode& w, std::int32_t type, std::function<int(QDialog&)> script) {
-        Ui().PushDialog(std::move(script));
-        const CCheckDialogRegistry::TypeDialog* dialog = App()->CheckDialogs().FindType(type);
-        EXPECT_NE(dialog, nullptr) << type;
-        return dialog != nullptr ? (*dialog)(&Frame(), w, type, {Ui(), App()->Store(), true, false}) : -1;
-    }
-};
+using NetworkDialogsTest = TypeDialogTest;
 
 TEST_F(NetworkDialogsTest, ControlsReachTheEngineSettings) {
     const RoundTrip trips[] = {

@@ -2,7 +2,7 @@
 // fill the controls, OK, and read W back through the settings struct that the Engine's
 // runners (and the dialog itself on the next opening) read.  The OK checks themselves are
 // tested as tables in tests/model/checks/TypeDialogRulesTest.cpp.
-#include "ManagerFixture.h"
+#include "TypeDialogFixture.h"
 #include "model/checks/CheckSettings.h"
 #include "model/checks/CheckTypes.h"
 #include "model/tree/SnNode.h"
@@ -49,13 +49,7 @@ template <typename S> std::function<bool(const CSnNodeCfgFunction&)> Reads(S exp
 
 } // namespace
 
-class ProtocolDialogsTest : public ManagerTest {
-protected:
-    void SetUp() override {
-        ManagerTest::SetUp();
-        ASSERT_NE(Start(), nullptr);
-    }
-};
+using ProtocolDialogsTest = TypeDialogTest;
 
 TEST_F(ProtocolDialogsTest, EachDialogWritesWhatItsSettingsStructReads) {
     using Record = DnsSettings::Record;

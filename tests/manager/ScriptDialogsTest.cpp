@@ -4,7 +4,7 @@
 // change the real files (new file from its template, new function, function removed with
 // its separator line kept, file deleted), and W is read back through the settings struct
 // the engine reads.  The checks on OK are tables in ScriptDialogRulesTest.cpp.
-#include "ManagerFixture.h"
+#include "TypeDialogFixture.h"
 #include "manager/checks/types/scripts/DialogTypePowShell.h"
 #include "manager/checks/types/scripts/DialogTypeVBScript1.h"
 #include "manager/checks/types/scripts/ScriptFileDialogs.h"
@@ -47,12 +47,8 @@ template <class D> CUiSeam::DialogScript Answer(std::function<void(D&)> fill) {
 
 } // namespace
 
-class ScriptDialogsTest : public ManagerTest {
+class ScriptDialogsTest : public TypeDialogTest {
 protected:
-    void SetUp() override {
-        ManagerTest::SetUp();
-        ASSERT_NE(Start(), nullptr);
-    }
     int Open(CSnNode& w, std::int32_t type, std::function<void(QDialog&)> play, int mode = 0) {
         Ui().PushDialog([play](QDialog& d) {
             play(d);

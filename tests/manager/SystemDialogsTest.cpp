@@ -3,7 +3,7 @@
 // control bound to the wrong field or option position fails here.  Their checks on OK are
 // tested as tables in tests/model/checks/SystemDialogRulesTest.cpp.
 #include "LoopbackHttpServer.h"
-#include "ManagerFixture.h"
+#include "TypeDialogFixture.h"
 #include "SensatrPages.h"
 #include "manager/checks/types/environment/DialogTypeSensatronics.h"
 #include "manager/checks/types/misc/DialogTypeSerialDevice.h"
@@ -48,18 +48,8 @@ struct RoundTrip {
 
 } // namespace
 
-class SystemDialogsTest : public ManagerTest {
+class SystemDialogsTest : public TypeDialogTest {
 protected:
-    void SetUp() override {
-        ManagerTest::SetUp();
-        ASSERT_NE(Start(), nullptr);
-    }
-    int Open(CSnNode& w, std::int32_t type, std::function<int(QDialog&)> script) {
-        Ui().PushDialog(std::move(script));
-        const CCheckDialogRegistry::TypeDialog* dialog = App()->CheckDialogs().FindType(type);
-        EXPECT_NE(dialog, nullptr) << type;
-        return dialog != nullptr ? (*dialog)(&Frame(), w, type, {Ui(), App()->Store(), true, false}) : -1;
-    }
     // The counter editor, played: fills it and presses OK.
     void PlayCounterEditor(const char* path, int op, const char* limit) {
         Ui().PushDialog([=](QDialog& inner) {
