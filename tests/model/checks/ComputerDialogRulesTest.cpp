@@ -3,6 +3,7 @@
 // the checks in their order and across the boundaries.
 #include "model/checks/CheckSettings.h"
 #include "model/checks/TypeDialogRules.h"
+#include "DialogRuleTable.h"
 
 #include <gtest/gtest.h>
 
@@ -12,11 +13,6 @@
 #include <vector>
 
 namespace {
-
-constexpr const char* kComputer = "Computer is required.";
-constexpr const char* kManyHosts =
-    "Multiple hosts (computernames, IP addresses) are not allowed when modifying a check. "
-    "It is only allowed on check creation.";
 
 template <class S> struct Row {
     std::function<void(S&)> change;
@@ -108,7 +104,7 @@ TEST(ComputerDialogRules, ComputerTypes) {
     using C = CpuSettings;
     RunTable<C>({"srv", 80, false, 0}, {
         {[](C&) {}, -1, ""},
-        {[](C& s) { s.Computer = " "; }, kCpuHost, kComputer},
+        {[](C& s) { s.Computer = " "; }, kCpuHost, kComputerRequired},
         {[](C& s) { s.Computer = "a,b"; }, kCpuHost, kManyHosts},
         {[](C& s) { s.MaxPercent = 0; }, kCpuMax, Range("Max. CPU Usage", 1, 100)},
         {[](C& s) { s.MaxPercent = 101; }, kCpuMax, Range("Max. CPU Usage", 1, 100)},
@@ -123,7 +119,7 @@ TEST(ComputerDialogRules, ComputerTypes) {
         {[](M& s) { s.Limit = 0; s.PagesPerSecond = true; }, kMemoryLimit,
          Range("Maximum allowed Pages/Second", 1, 1000000)},
     }, [](const M& s) { return CheckMemoryFields(s, {}); });
-    EXPECT_EQ(CheckDiskDrivesFields({""}, {}).Text.Str(), kComputer);
+    EXPECT_EQ(CheckDiskDrivesFields({""}, {}).Text.Str(), kComputerRequired);
     EXPECT_EQ(CheckServiceFields({"a;b", "x", false}, {}).Text.Str(), kManyHosts);
     EXPECT_FALSE(CheckServiceFields({"", "", false}, {}).Refused());
     using R = RemoteCommandSettings;
@@ -151,7 +147,7 @@ TEST(ComputerDialogRules, Registry) {
     ok.Data1 = "1";
     RunTable<R>(ok, {
         {[](R&) {}, -1, ""},
-        {[](R& s) { s.Computer = ""; s.RootKey = ""; }, kRegComputer, kComputer},
+        {[](R& s) { s.Computer = ""; s.RootKey = ""; }, kRegComputer, kComputerRequired},
         {[](R& s) { s.RootKey = " "; s.SubKey = ""; }, kRegRootKey, "Registry Root Key required."},
         {[](R& s) { s.SubKey = ""; s.Data1 = ""; }, kRegSubKey, "Registry Sub Key required."},
         {[](R& s) { s.Data1 = ""; }, kRegData1, "Registry Data required."},
@@ -164,7 +160,7 @@ TEST(ComputerDialogRules, ServerRoleAndEventLog) {
     using S = ServerRoleSettings;
     RunTable<S>({"srv", "MS SQL Server", {}, {}, {"\\Memory\\Available MBytes"}}, {
         {[](S&) {}, -1, ""},
-        {[](S& s) { s.Computer = ""; s.Counters.clear(); }, kRoleComputer, kComputer},
+        {[](S& s) { s.Computer = ""; s.Counters.clear(); }, kRoleComputer, kComputerRequired},
         {[](S& s) { s.Counters.clear(); }, kRoleLists,
          "No Service, Process or Counter selected. You must select at least one Service, Process or Counter."},
     }, [](const S& s) { return CheckServerRoleFields(s, {}); });

@@ -4,38 +4,13 @@
 #include "model/checks/CheckSettings.h"
 #include "model/checks/CheckTypes.h"
 #include "model/checks/TypeDialogRules.h"
+#include "DialogRuleTable.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <utility>
 #include <vector>
-
-namespace {
-
-constexpr const char* kHostRequired = "Host is required.";
-constexpr const char* kManyHosts =
-    "Multiple hosts (computernames, IP addresses) are not allowed when modifying a check. "
-    "It is only allowed on check creation.";
-
-template <class S> struct Case {
-    S fields;
-    int field; // -1: passes
-    const char* text;
-};
-
-// Runs a table against a dialog's checks while an existing check is edited.
-template <class S, class F> void RunTable(const std::vector<Case<S>>& cases, F check) {
-    int row = 0;
-    for (const Case<S>& c : cases) {
-        const DialogRefusal r = check(c.fields, HostCheckLimits{});
-        EXPECT_EQ((std::pair{r.Field, r.Text.Str()}), (std::pair{c.field, std::string(c.text)}))
-            << "row " << row;
-        ++row;
-    }
-}
-
-} // namespace
 
 TEST(NetworkDialogRules, Tcp) {
     const char* timeout = kBadTimeoutMs;

@@ -3,6 +3,7 @@
 // (field and text), walking the checks in their order.
 #include "model/checks/CheckSettings.h"
 #include "model/checks/TypeDialogRules.h"
+#include "DialogRuleTable.h"
 
 #include <gtest/gtest.h>
 
@@ -11,26 +12,6 @@
 #include <vector>
 
 namespace {
-
-constexpr const char* kManyHosts =
-    "Multiple hosts (computernames, IP addresses) are not allowed when modifying a check. "
-    "It is only allowed on check creation.";
-constexpr const char* kComputer = "Computer is required.";
-
-template <class S> struct Case {
-    S fields;
-    int field; // -1: passes
-    const char* text;
-};
-
-template <class S, class F> void RunTable(const std::vector<Case<S>>& cases, F check) {
-    int row = 0;
-    for (const Case<S>& c : cases) {
-        const DialogRefusal r = check(c.fields);
-        EXPECT_EQ((std::pair{r.Field, r.Text.Str()}), (std::pair{c.field, std::string(c.text)})) << "row " << row;
-        ++row;
-    }
-}
 
 const HostCheckLimits kEditing{};
 
@@ -56,7 +37,7 @@ TEST(SystemDialogRules, PrinterAndProcess) {
         return s;
     };
     RunTable<ProcessSettings>({{process(".", "sshd", false, 1, 100), -1, ""},
-                               {process("", "", false), kProcessComputer, kComputer},
+                               {process("", "", false), kProcessComputer, kComputerRequired},
                                {process("a;b", "", false), kProcessComputer, kManyHosts},
                                {process(".", " ", false), kProcessName, "Process is required."},
                                {process(".", "", true, 0.5), -1, ""},
@@ -96,7 +77,7 @@ TEST(SystemDialogRules, MsmqAndSerialDevice) {
     RunTable<MsmqSettings>(
         {
             {{"mq", "orders", 1, 1, false}, -1, ""},
-            {{" ", "", 0, 0, false}, kMsmqComputer, kComputer},
+            {{" ", "", 0, 0, false}, kMsmqComputer, kComputerRequired},
             {{"a,b", "", 0, 0, false}, kMsmqComputer, kManyHosts},
             {{"mq", "", 0, 0, false}, kMsmqQueue, "Queue name is required."},
             {{"mq", "q", 0, 0, false}, kMsmqMessages, "Maximum number of messages must be greater than 0."},
@@ -120,7 +101,7 @@ TEST(SystemDialogRules, PerformanceCountersAndRemovableDrives) {
     const char* counter = "WMI Performance Counter required.";
     PerfCounterSettings one{"pc", {{"\\Memory\\Pages/sec", 4, "100"}}};
     RunTable<PerfCounterSettings>({{one, -1, ""},
-                                   {{"", {}}, kPerfComputer, kComputer},
+                                   {{"", {}}, kPerfComputer, kComputerRequired},
                                    {{"a,b", {}}, kPerfComputer, kManyHosts},
                                    {{"pc", {}}, kPerfCounters, counter}},
                                   [](const PerfCounterSettings& s) { return CheckPerfCounterFields(s, kEditing); });
