@@ -106,6 +106,9 @@ CThreadDiscoverIP::CThreadDiscoverIP()
     : CQvcThread("CThreadDiscoverIP", kDiscoverPeriodMs), m_impl(std::make_unique<Impl>()) {
     // The scan starts at once: the user pressed Start and watches the list.
     SetStartDelay(0ms);
+    // A Kill (the destructor's) that meets the stop hook waiting for hung workers lets it
+    // finish: the hook uses this object's workers.
+    SetKillWait(kWorkerStopLimit + 5s);
 }
 
 // The hooks use the workers and the arguments, which are gone once this destructor has
