@@ -3,6 +3,7 @@
 #include "cli/AddChecksCommand.h"
 #include "cli/CheckCommand.h"
 #include "cli/DemoSeedCommand.h"
+#include "cli/DiscoverCommand.h"
 #include "cli/InitCommand.h"
 #include "cli/ListCommand.h"
 #include "cli/SensorCommand.h"
@@ -17,6 +18,9 @@ void RegisterBuiltins(CCommandTable& table) {
     table.Add({"add-checks", "add-checks --type NAME --folder ID --hosts LIST [--name PATTERN] [--root DIR]",
                "create one check per host (\"a,b\", \"10.0.0.1-10.0.0.20\"); PATTERN may hold <HOSTS>",
                [] { return std::make_unique<CAddChecksCommand>(); }});
+    table.Add({"discover", "discover --range A-B | --hosts LIST [--port N] [--resolve]",
+               "list the hosts that answer a ping (or TCP port N), one per line in address order",
+               [] { return std::make_unique<CDiscoverCommand>(); }});
     table.Add({"list", "list [--root DIR]", "show the folder tree with every check and its last result",
                [] { return std::make_unique<CListCommand>(); }});
     table.Add({"check", "check [--repair] [--root DIR]",

@@ -117,3 +117,27 @@ private:
 };
 
 } // namespace testsupport
+
+namespace testsupport {
+
+// A TCP listener on the loopback address `address` ("127.0.0.17") and `port` (0: a free
+// one, given back in `port`), so that several loopback addresses can listen on one port.
+// -1 when it cannot be had.
+inline int OpenListenerAt(const char* address, int& port) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in at{};
+    at.sin_family = AF_INET;
+    at.sin_port = htons(static_cast<in_port_t>(port));
+    socklen_t length = sizeof at;
+    if (fd < 0 || ::inet_pton(AF_INET, address, &at.sin_addr) != 1 ||
+        ::bind(fd, reinterpret_cast<sockaddr*>(&at), length) != 0 || ::listen(fd, 16) != 0 ||
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&at), &length) != 0) {
+        if (fd >= 0)
+            ::close(fd);
+        return -1;
+    }
+    port = ntohs(at.sin_port);
+    return fd;
+}
+
+} // namespace testsupport
