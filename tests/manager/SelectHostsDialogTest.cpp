@@ -2,6 +2,7 @@
 // and copied, a saved and reloaded target list, a refused start, the creation limit on
 // OK, and the one-entry rule of an existing check.  The rules themselves are tested in
 // tests/model/checks/TargetSelectionTest.cpp.
+#include "LoopbackTcpPeer.h"
 #include "ManagerFixture.h"
 #include "manager/checks/DialogSelectMultHosts.h"
 #include "manager/checks/types/DialogCheck.h"
@@ -15,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QTest>
 #include <QTreeWidget>
 
 namespace {
@@ -122,4 +124,23 @@ TEST_F(SelectHostsDialogTest, AnExistingCheckTakesOneEntry) {
     d.ManualHost().setText("b");
     d.CopyManualHost();
     EXPECT_EQ(d.TargetText(), "b");
+}
+
+TEST_F(SelectHostsDialogTest, APortScanFillsTheResultsAndEnds) {
+    testsupport::LoopbackTcpPeer listener(testsupport::LoopbackTcpPeer::Greeting(""));
+    ASSERT_TRUE(listener.Listening());
+    CDialogSelectMultHosts d(&Frame(), Ui(), App()->Store(), "", HostCheckLimits{true});
+    d.IPFrom().setText("127.0.0.1");
+    d.IPTo().setText("127.0.0.3");
+    d.Port().setText(QString::number(listener.Port()));
+    d.ScanMode().setCurrentText(kScanPort);
+    d.StartStopIPRange();
+    ASSERT_TRUE(d.IPScanRunning());
+    for (int i = 0; i < 200 && d.IPScanRunning(); ++i)
+        QTest::qWait(50);
+    ASSERT_FALSE(d.IPScanRunning());
+    ASSERT_EQ(d.IPResults().topLevelItemCount(), 1);
+    EXPECT_EQ(d.IPResults().topLevelItem(0)->text(0), "127.0.0.1");
+    d.CopyIPResults();
+    EXPECT_EQ(d.TargetText(), "127.0.0.1");
 }

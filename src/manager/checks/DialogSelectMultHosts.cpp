@@ -98,8 +98,8 @@ CDialogSelectMultHosts::CDialogSelectMultHosts(QWidget* parent, CUiSeam& seam, C
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     auto* columns = new QHBoxLayout;
-    columns->addWidget(targets, 2);
-    columns->addWidget(sources, 3);
+    columns->addWidget(targets, 1);
+    columns->addWidget(sources, 2);
     auto* outer = new QVBoxLayout(this);
     outer->addLayout(columns, 1);
     outer->addWidget(buttons);
@@ -110,7 +110,7 @@ CDialogSelectMultHosts::CDialogSelectMultHosts(QWidget* parent, CUiSeam& seam, C
     connect(buttons, &QDialogButtonBox::accepted, this, &CDialogSelectMultHosts::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     ShowTargets();
-    resize(900, 480);
+    resize(980, 500);
 }
 
 CDialogSelectMultHosts::~CDialogSelectMultHosts() { StopScans(); }
@@ -259,6 +259,9 @@ void CDialogSelectMultHosts::StartStopIPRange() {
     settings.UseHostname = m_useHostname->isChecked();
     settings.WriteIPRange();
     m_ipResults->clear();
+    m_ipOrder.clear();
+    for (std::size_t i = 0; i < start.Addresses.size(); ++i)
+        m_ipOrder.emplace(start.Addresses[i].Str(), i);
     if (!start.Scan) {
         std::vector<CDiscoveredHost> listed;
         for (const CQvcString& address : start.Addresses)
@@ -312,7 +315,19 @@ void CDialogSelectMultHosts::AddResults(QTreeWidget& list, const std::vector<CDi
         if (&list == m_ipResults)
             cells << (host.Port > 0 ? QString::number(host.Port) : QString())
                   << (host.ResponseMs >= 0 ? QString("%1 ms").arg(host.ResponseMs) : QString());
-        list.addTopLevelItem(new QTreeWidgetItem(cells));
+        // Scanned addresses come in the order the workers answer; they are shown in the
+        // order of the range.
+        int at = list.topLevelItemCount();
+        if (&list == m_ipResults) {
+            const auto rank = [this](const QString& address) {
+                const auto it = m_ipOrder.find(address.toStdString());
+                return it == m_ipOrder.end() ? m_ipOrder.size() : it->second;
+            };
+            const std::size_t own = rank(cells.front());
+            while (at > 0 && rank(list.topLevelItem(at - 1)->text(kNameColumn)) > own)
+                --at;
+        }
+        list.insertTopLevelItem(at, new QTreeWidgetItem(cells));
     }
 }
 

@@ -16,7 +16,10 @@
 
 #include <QDialog>
 
+#include <cstddef>
+#include <map>
 #include <memory>
+#include <string>
 
 class CGuiPostSink;
 class CSnCfg;
@@ -96,6 +99,7 @@ private:
     HostCheckLimits m_limits;
     CServerList m_targets;
     CWinRoleDefList m_roles;
+    std::map<std::string, std::size_t> m_ipOrder; // each address of the range: its place in it
     CGuiPostSink* m_sink = nullptr;
     std::unique_ptr<CThreadDiscoverIP> m_ipScan;
     std::unique_ptr<CThreadDiscoverWin> m_dirScan;
