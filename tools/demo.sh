@@ -14,6 +14,11 @@
 # uptime there), and the engine, and stops all of them when the Manager closes or the
 # script ends.
 #
+# Many checks at once: New Monitoring Check, ICMP Ping, "..." beside the host: the IP Range
+# page starts on 127.0.0.1 to 127.0.0.20 (the demo only ever scans loopback addresses);
+# Start, "<< Copy", OK, and the sheet creates one check per answering address, named after
+# it through the "<HOSTS>" placeholder.
+#
 # Alerts: the "Demo TCP listener" check mails operator@demo.test when it fails and when it
 # recovers; each mail lands as a file in ./demo/mail/.  To see it, stop the listener with
 # `touch demo/tcp-listener.off` (its port closes; the check fails at its next run) and

@@ -3,6 +3,7 @@
 #include "library/ErrorTexts.h"
 #include "model/checks/CheckSettings.h"
 #include "model/checks/CheckTypes.h"
+#include "model/checks/TargetSelection.h"
 #include "model/console/ManagerPreferences.h"
 #include "model/notify/SnSmtpSettings.h"
 #include "model/store/SnCfg.h"
@@ -263,6 +264,12 @@ int CDemoSeedCommand::Run(const std::vector<std::string>& args, std::ostream& ou
         err << "sentrelle demo-seed: " << ErrorText(code).Str() << "\n";
         return kFailure;
     }
+    // The demo's target-selection dialog starts on a loopback range, so that a scan from
+    // the demo never reaches another computer.
+    TargetSelectionSettings range = TargetSelectionSettings::Read();
+    range.IPFrom = "127.0.0.1";
+    range.IPTo = "127.0.0.20";
+    range.WriteIPRange();
     if (seeded) {
         out << "Added " << added << " demo checks.\n";
         return kSuccess;

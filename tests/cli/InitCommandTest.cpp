@@ -79,6 +79,7 @@ TEST(InitCommand, ModesAreExplicitWhateverTheUmaskAndLooseOnesAreTightened) {
     ::umask(old);
     ASSERT_EQ(first.Code, 0) << first.Err;
     EXPECT_EQ(modes(), expected);
+    EXPECT_TRUE(std::filesystem::is_regular_file(root + "/Sys/Roles/roles.ini"));
 
     // A root left open to everybody, and a link planted in the layout: refused.
     for (const auto& [path, mode] : expected)

@@ -69,7 +69,7 @@ TEST_F(DialogCheckTest, IcmpOnNewCheckShowsDefaultsAndWritesW) {
         auto& d = dynamic_cast<CDialogTypeICMP&>(base);
         EXPECT_EQ(d.windowTitle(), "ICMP/Ping Check");
         EXPECT_EQ(d.pos(), Frame().frameGeometry().topLeft() + QPoint(50, 50));
-        EXPECT_FALSE(d.HostBrowseButton()->isEnabled());
+        EXPECT_TRUE(d.HostBrowseButton()->isEnabled());
         EXPECT_EQ(
             (std::vector<QString>{d.HostField()->text(), d.TimeoutField().text(), d.RetriesField().text(),
                                   d.TtlField().text(), d.BufferField().text()}),

@@ -90,10 +90,14 @@ TEST_F(PropSheetTest, NewCheckWithAHostListCreatesOneNamedCheckPerHost) {
         Choose(sheet, "ICMP Ping");
         EXPECT_TRUE(sheet.General().SetupButton().isEnabled());
         EXPECT_EQ(sheet.General().DisplayName().text(), "<HOSTS> - ICMP Ping");
+        // Several hosts need the placeholder: removing it is undone.
+        sheet.General().DisplayName().setText("ICMP Ping");
+        EXPECT_EQ(sheet.General().DisplayName().text(), "<HOSTS> - ICMP Ping");
         return PressOk(sheet);
     });
     App()->OnCommand(cmd::kNewCheck);
-    EXPECT_TRUE(Messages().empty());
+    EXPECT_EQ(Messages(), (std::vector<std::string>{
+                              "Placeholder '<HOSTS>' is required in the Display Name field when creating multiple checks."}));
 
     std::vector<std::string> listed;
     for (const char* name : {"127.0.0.1 - ICMP Ping", "::1 - ICMP Ping", "Localhost - ICMP Ping"})

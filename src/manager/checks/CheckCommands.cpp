@@ -55,17 +55,31 @@ void NewCheck(CQMonApp& app, std::int32_t preset) {
     }
     // The folder may have gone while the sheet was open.
     CSnNode* folder = TargetFolder(app);
+    // For more than a handful of hosts the creation shows its progress and can be cancelled;
+    // a cancelled creation stores nothing.
     std::unique_ptr<QProgressDialog> progress;
+    CSnCheckCreator::Progress report;
     if (hosts.Count() >= kProgressHosts) {
         progress = std::make_unique<QProgressDialog>(QString("Creating %1 checks...").arg(hosts.Count()),
-                                                     QString(), 0, 0, frame);
+                                                     "Cancel", 0, hosts.Count(), frame);
+        progress->setObjectName("creationProgress");
         progress->setWindowModality(Qt::WindowModal);
         progress->setMinimumDuration(0);
+        progress->setAutoReset(false);
         progress->show();
         QApplication::processEvents();
+        report = [&progress](int done, int) {
+            progress->setValue(done);
+            QApplication::processEvents();
+            return !progress->wasCanceled();
+        };
     }
-    const CSnCheckCreator::Result result = creator.Create(app.Root(), folder, check, hosts);
+    const CSnCheckCreator::Result result = creator.Create(app.Root(), folder, check, hosts, report);
     progress.reset();
+    if (result.Code == CSnCheckCreator::kCancelled) {
+        store.FreeNode(check);
+        return;
+    }
     if (!result.Ok()) {
         store.FreeNode(check);
         app.Ui().Message(result.Message, CUiSeam::Icon::Error);

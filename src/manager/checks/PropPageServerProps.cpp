@@ -1,11 +1,13 @@
 #include "manager/checks/PropPageServerProps.h"
 
+#include "library/Messages.h"
 #include "manager/app/DialogOkChecked.h"
 #include "manager/app/UiSeam.h"
 #include "manager/checks/PropSheetServer.h"
 #include "manager/checks/SheetText.h"
 #include "model/checks/CheckTypes.h"
 #include "model/checks/DefScanFreqList.h"
+#include "model/checks/HostList.h"
 #include "model/console/ManagerPreferences.h"
 #include "model/store/SnCfg.h"
 #include "model/tree/SnNode.h"
@@ -23,6 +25,7 @@ using sheettext::Q;
 
 namespace {
 
+constexpr unsigned kPlaceholderRequired = 61552;
 constexpr const char* kEventLogTitle = "Event Log";
 // The notice before an Event Log check is set up ("MsgEventLog" and
 // "MsgEventLogTimeInterval").
@@ -109,9 +112,25 @@ CPropPageServerProps::CPropPageServerProps(CPropSheetServer& sheet) : CPropPage(
     connect(&m_scheduled, &QRadioButton::clicked, this, [this] { OnModeButton(kModeScheduled); });
     connect(&m_trap, &QRadioButton::clicked, this, [this] { OnModeButton(kModeTrap); });
     connect(&m_schedule, &QPushButton::clicked, this, [this] { RunScheduleDialog(); });
-    connect(&m_name, &QLineEdit::textChanged, this,
-            [this](const QString& text) { m_sheet.UpdateTitle(text, m_sheet.Node().Cfg.Function.Type != kTypeNone); });
+    m_nameShown = m_name.text();
+    connect(&m_name, &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (KeepPlaceholder(text))
+            m_sheet.UpdateTitle(text, m_sheet.Node().Cfg.Function.Type != kTypeNone);
+    });
     UpdateEnabling();
+}
+
+bool CPropPageServerProps::KeepPlaceholder(const QString& text) {
+    const QString before = m_nameShown;
+    if (m_sheet.DialogContext().manyHosts && RemovesHostsPlaceholder(C(before), C(text))) {
+        // Setting the text again comes back here with the placeholder in place.
+        m_name.setText(before);
+        m_sheet.Context().seam.Message(CQvcString().FormatGrow(MessageText(kPlaceholderRequired), kHostsPlaceholder),
+                                       CUiSeam::Icon::Error);
+        return false;
+    }
+    m_nameShown = text;
+    return true;
 }
 
 void CPropPageServerProps::ShowInterval(std::int32_t seconds) {

@@ -18,6 +18,10 @@ CQvcString ReplaceHostsPlaceholder(const CQvcString& pattern, const CQvcString& 
     return text;
 }
 
+bool RemovesHostsPlaceholder(const CQvcString& before, const CQvcString& after) {
+    return before.Contains(kHostsPlaceholder) && !after.Contains(kHostsPlaceholder);
+}
+
 namespace {
 
 // The four octet texts of a valid address.

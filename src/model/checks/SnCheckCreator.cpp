@@ -76,7 +76,7 @@ long CSnCheckCreator::CheckLimits(CSnNode* root, int targets, CQvcString& messag
 }
 
 CSnCheckCreator::Result CSnCheckCreator::Create(CSnNode* root, CSnNode* folder, CSnNode* check,
-                                                const CServerList& hosts) {
+                                                const CServerList& hosts, const Progress& progress) {
     if (check == nullptr)
         return Failure(kInternalError, MessageText(kInternalError), false);
     Result result;
@@ -125,12 +125,15 @@ CSnCheckCreator::Result CSnCheckCreator::Create(CSnNode* root, CSnNode* folder, 
                 if (!tree.Append(folder->Id(), node->Id()))
                     return CSnTreeText::kInvalidTree;
                 created.push_back(node);
+                if (progress && !progress(i + 1, hosts.Count()))
+                    return kCancelled;
             }
             return 0;
         },
         &stored);
     if (code != 0) {
-        result = Failure(code, ErrorText(code), true);
+        const bool cancelled = code == kCancelled;
+        result = Failure(code, cancelled ? CQvcString() : ErrorText(code), !cancelled);
         check->Cfg.Name = pattern;
         Undo(check, copies, result);
         return result;

@@ -3,6 +3,7 @@
 #include "library/ErrorTexts.h"
 #include "library/QvcBase.h"
 #include "library/QvcPath.h"
+#include "model/discovery/Roles.h"
 #include "model/scripts/ScriptFiles.h"
 #include "model/scripts/StockScripts.h"
 #include "model/store/SnCfgTemplate.h"
@@ -129,7 +130,7 @@ long CSnInstallation::Initialize(const CQvcString& root, CQvcString& message) {
         if (!EnsureDirectory(dir, 0755, false, message))
             return -1;
     }
-    if (InstallStockScripts(base, message) != 0)
+    if (InstallStockScripts(base, message) != 0 || InstallDefaultRoles(base, message) != 0)
         return -1;
 
     const CQvcString templ = PathJoin(base, {"Sys", "Tpl", "Config", "Config.mdb"});

@@ -4,23 +4,14 @@
 #include "model/checks/CheckSettings.h"
 
 #include "../runners/RunnerTestSupport.h"
-#include "ForkedChild.h"
-#include "LoopbackSockets.h"
-#include "TestSupport.h"
+#include "Slapd.h"
 
 #include <gtest/gtest.h>
-
-#include <signal.h>
-
-#include <fstream>
 
 using namespace std::chrono_literals;
 using runnertest::Context;
 
 namespace {
-
-constexpr const char* kSchemas = "/etc/ldap/schema/";
-constexpr const char* kModules = "/usr/lib/ldap/";
 
 const char* const kEntries = R"(dn: dc=example,dc=test
 objectClass: dcObject
@@ -61,44 +52,18 @@ CSnNodeCfg DirectoryCheck(const char* function, std::vector<std::string> args) {
 } // namespace
 
 TEST(RealServers, DirectorySearchAndGroupMembershipAgainstSlapd) {
-    if (::access("/usr/sbin/slapd", X_OK) != 0 || ::access("/usr/sbin/slapadd", X_OK) != 0)
+    if (!testsupport::Slapd::Installed())
         GTEST_SKIP() << "slapd (package slapd) is not installed";
     testsupport::TempDir dir;
-    std::filesystem::create_directory(dir.File("db"));
-    std::ofstream(dir.File("slapd.conf")) << "include " << kSchemas << "core.schema\ninclude " << kSchemas
-                                          << "cosine.schema\ninclude " << kSchemas << "inetorgperson.schema\n"
-                                          << (std::filesystem::exists(std::string(kModules) + "back_mdb.so")
-                                                  ? std::string("modulepath ") + kModules + "\nmoduleload back_mdb\n"
-                                                  : "")
-                                          << "pidfile " << dir.File("slapd.pid") << "\ndatabase mdb\n"
-                                          << "suffix dc=example,dc=test\nrootdn cn=admin,dc=example,dc=test\n"
-                                          << "rootpw adminpw\ndirectory " << dir.File("db") << "\n";
-    std::ofstream(dir.File("entries.ldif")) << kEntries;
-    const std::string conf = dir.File("slapd.conf");
-    ASSERT_EQ(std::system(("/usr/sbin/slapadd -f " + conf + " -l " + dir.File("entries.ldif") + " 2>" +
-                           dir.File("slapadd.log")).c_str()),
-              0)
-        << testsupport::ReadFile(dir.File("slapadd.log"));
-    const int port = testsupport::UnusedLoopbackPort();
-    const std::string url = "ldap://127.0.0.1:" + std::to_string(port) + "/";
-    const pid_t slapd = testsupport::Spawn([&] {
-        ::execl("/usr/sbin/slapd", "slapd", "-f", conf.c_str(), "-h", url.c_str(), "-d", "0", nullptr);
-        return 127;
-    });
-    const struct Stop {
-        pid_t pid;
-        ~Stop() {
-            ::kill(pid, SIGTERM);
-            testsupport::ExitStatus(pid);
-        }
-    } stop{slapd};
+    const testsupport::Slapd slapd(dir, "dc=example,dc=test", kEntries);
+    ASSERT_TRUE(slapd.Started()) << slapd.LoadLog();
+    const int port = slapd.Port();
+    const std::string url = slapd.Url();
     const std::string host = "127.0.0.1:" + std::to_string(port);
     const auto run = [&](const char* function, std::vector<std::string> args) {
         return Said(RunCheck(DirectoryCheck(function, std::move(args)), Context(10s)));
     };
-    // slapd takes a moment to listen: until then the connection is refused.
-    testsupport::Eventually([&] { return run(kLdapFunction, {host, "dc=example,dc=test", "", "", "", ""})
-                                             .rfind("Success", 0) == 0; }, 10s, 50ms);
+    ASSERT_TRUE(slapd.Listening());
     const std::string base = "dc=example,dc=test";
     const std::string alice = "uid=alice," + base;
     EXPECT_EQ(run(kLdapFunction, {url, base, "(objectClass=inetOrgPerson)", alice, "wonderland", "2"}),

@@ -61,6 +61,10 @@ TEST(HostList, DisplayFormAndPlaceholder) {
     EXPECT_EQ(ReplaceHostsPlaceholder("<HOSTS> - ICMP Ping", "SERVER1").Str(), "Server1 - ICMP Ping");
     EXPECT_EQ(ReplaceHostsPlaceholder("<HOSTS>/<HOSTS>", "a.B").Str(), "a.b/a.b");
     EXPECT_EQ(ReplaceHostsPlaceholder("fixed", "x").Str(), "fixed");
+    EXPECT_EQ((std::vector<bool>{RemovesHostsPlaceholder("<HOSTS> - x", "<HOSTS - x"),
+                                 RemovesHostsPlaceholder("<HOSTS> - x", "a <HOSTS>"),
+                                 RemovesHostsPlaceholder("name", "other")}),
+              (std::vector<bool>{true, false, false}));
 }
 
 TEST(HostList, IPRangeExpansion) {

@@ -255,3 +255,32 @@ TEST_F(SnCheckCreatorTest, RefusalsBeforeTheLoopStoreNothing) {
     EXPECT_EQ(store.ReadNode(&templ), 0);
     EXPECT_EQ(creator.Create(root, folder, nullptr, Hosts("a")).Code, 61555);
 }
+
+TEST_F(SnCheckCreatorTest, CancellingThroughTheProgressStoresNothing) {
+    CQvcString before;
+    ASSERT_EQ(store.Run([&](ISnCfg& c) { c.get_Tree(before); }), 0);
+    CSnNode* check = NewIcmpCheck("<HOSTS>");
+    ASSERT_NE(check, nullptr);
+    const std::size_t objects = store.NodeObjectCount();
+    std::vector<std::pair<int, int>> calls;
+    CSnCheckCreator::Result r = creator.Create(root, folder, check, Hosts("a,b,c"), [&](int done, int total) {
+        calls.emplace_back(done, total);
+        return done < 2;
+    });
+    EXPECT_EQ(calls, (std::vector<std::pair<int, int>>{{1, 3}, {2, 3}}));
+    EXPECT_EQ(std::make_pair(r.Code, r.Message.Str()), std::make_pair(CSnCheckCreator::kCancelled, std::string()));
+    EXPECT_TRUE(!r.ReloadTree && r.Created.empty());
+    EXPECT_EQ(CheckRecords(), 0);
+    EXPECT_EQ(folder->ChildNode(), nullptr);
+    EXPECT_EQ(store.NodeObjectCount(), objects);
+    CQvcString after;
+    ASSERT_EQ(store.Run([&](ISnCfg& c) { c.get_Tree(after); }), 0);
+    EXPECT_EQ(after, before);
+    // A progress that goes on to the end creates them all.
+    store.FreeNode(check);
+    check = NewIcmpCheck("<HOSTS>");
+    ASSERT_NE(check, nullptr);
+    r = creator.Create(root, folder, check, Hosts("a,b,c"), [](int, int) { return true; });
+    EXPECT_TRUE(r.Ok());
+    EXPECT_EQ(CheckRecords(), 3);
+}

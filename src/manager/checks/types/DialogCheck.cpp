@@ -2,6 +2,7 @@
 
 #include "library/Messages.h"
 #include "manager/app/UiSeam.h"
+#include "manager/checks/DialogSelectMultHosts.h"
 #include "manager/checks/types/DialogServerCredentials.h"
 #include "model/checks/CheckSettings.h"
 #include "model/checks/CheckTypes.h"
@@ -60,14 +61,12 @@ QLineEdit& CDialogCheck::AddHostRow(const QString& label) {
     m_host->setObjectName("host");
     m_host->setMinimumWidth(260);
     m_host->setText(QString::fromStdString(m_initial.ParamServer.Str()));
-    // The host-selection dialog is not part of the Manager yet: the button shows where it
-    // will open, but does nothing it cannot do.
+    // "..." chooses the targets in the target-selection dialog (several only while creating).
     m_hostBrowse = new QPushButton("...", this);
     m_hostBrowse->setObjectName("hostBrowse");
     m_hostBrowse->setMaximumWidth(32);
-    m_hostBrowse->setEnabled(false);
-    m_hostBrowse->setToolTip("Choosing hosts from a list is not available yet; type one host, or several "
-                             "separated by commas when creating checks.");
+    m_hostBrowse->setToolTip("Select computers or IP addresses");
+    connect(m_hostBrowse, &QPushButton::clicked, this, &CDialogCheck::BrowseHosts);
     auto* row = new QHBoxLayout;
     row->addWidget(m_host, 1);
     row->addWidget(m_hostBrowse);
@@ -250,6 +249,12 @@ void CDialogCheck::LoadSample() {
     if (m_ctx.seam.Message(MessageText(kSampleQuestion), CUiSeam::Icon::Question, CUiSeam::Buttons::YesNo) ==
         CUiSeam::kYes)
         FillSample();
+}
+
+void CDialogCheck::BrowseHosts() {
+    CDialogSelectMultHosts dialog(this, m_ctx.seam, m_ctx.cfg, m_host->text(), HostLimits());
+    if (m_ctx.seam.ExecDialog(dialog) == CUiSeam::kAccepted)
+        m_host->setText(dialog.TargetText());
 }
 
 void CDialogCheck::OpenCredentials() {

@@ -40,6 +40,9 @@ public:
     QPushButton& ScheduleDialogButton() { return m_schedule; }
 
 private:
+    // While creating for several hosts, an edit that removes "<HOSTS>" from the display
+    // name is undone with 61552; false then.
+    bool KeepPlaceholder(const QString& text);
     void ShowInterval(std::int32_t seconds);
     void UpdateEnabling();
     bool RunScheduleDialog();
@@ -47,6 +50,7 @@ private:
     bool m_configured = true;
     CQvcString m_lastTypeText;
     QString m_notesShown;
+    QString m_nameShown;
     QLineEdit m_name;
     QPlainTextEdit m_notes;
     CFolderComboBox m_chooser;

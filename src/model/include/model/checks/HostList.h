@@ -14,6 +14,9 @@ CQvcString HostDisplayForm(const CQvcString& host);
 // `pattern` with every "<HOSTS>" replaced by the host's display form.
 CQvcString ReplaceHostsPlaceholder(const CQvcString& pattern, const CQvcString& host);
 
+// Whether an edit of a display name from `before` to `after` removes "<HOSTS>".
+bool RemovesHostsPlaceholder(const CQvcString& before, const CQvcString& after);
+
 // A dotted IPv4 address: four decimal parts of 1 to 3 digits, each at most 255.
 bool IsValidIPv4Address(const CQvcString& text);
 // Every address from `from` to `to`, in order, into `out` (replaced).  Both must share

@@ -30,6 +30,7 @@
 #include "model/checks/ServerList.h"
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 class CSnCfg;
@@ -44,6 +45,7 @@ public:
     static constexpr long kTooManyInTotal = 61693; // "Operation failed. The maximum number of checks ..."
     static constexpr long kFirstCheckId = 10000;  // IDs below belong to the root and the template
     static constexpr long kTreeItemNotFound = 25052; // the stored tree lacks the folder
+    static constexpr long kCancelled = -2;        // the progress callback gave up: nothing stored
 
     struct Result {
         // 0; one of the message numbers above; or the store's code of a failed save, insert
@@ -83,8 +85,12 @@ public:
     // below `root`.  Failures before the loop: kNoFolder for a missing folder or a node
     // that is no folder, kInternalError for a missing check or an empty host list, the
     // limits of CheckLimits; 25052 when the stored tree lacks the folder (another writer
-    // removed it).
-    Result Create(CSnNode* root, CSnNode* folder, CSnNode* check, const CServerList& hosts);
+    // removed it).  `progress`, when given, is called after each check with the checks
+    // made so far and the host count; false cancels: kCancelled, with nothing stored and
+    // no message.
+    using Progress = std::function<bool(int done, int total)>;
+    Result Create(CSnNode* root, CSnNode* folder, CSnNode* check, const CServerList& hosts,
+                  const Progress& progress = {});
 
 private:
     // Ends a failed creation in memory: frees the copies, clears the created list.

@@ -4,7 +4,7 @@
 //
 //   ROOT/Configuration/Config.mdb        configuration database
 //   ROOT/Sys/Tpl/Config/Config.mdb       template for new and incompatible configurations
-//   ROOT/Sys/{Res,Ctrl,Act,Not,tmp,Roles,Run}
+//   ROOT/Sys/{Res,Ctrl,Act,Not,tmp,Roles,Run}  (Roles/roles.ini: the default server roles)
 //   ROOT/Logs/  ROOT/Saved Configurations/  ROOT/Program/
 //   ROOT/scripts/monitor (vbs)/  ROOT/scripts/monitor (ps1)/  (with the stock scripts)
 #include "library/QvcString.h"

@@ -63,6 +63,8 @@ public:
     // The sample-data link: asks 51537 and on Yes fills the controls with FillSample (a
     // member without sample data for its type says so instead).
     virtual void LoadSample();
+    // "...": the target-selection dialog with the Host field's text; OK writes its targets back.
+    void BrowseHosts();
     QLabel* SampleLink() const { return m_sampleLink; }
     QLineEdit* HostField() const { return m_host; }
     QPushButton* HostBrowseButton() const { return m_hostBrowse; }
