@@ -261,7 +261,14 @@ int CQvcThread::Start(unsigned waitMs) {
 }
 
 int CQvcThread::Stop(unsigned waitMs) {
-    std::lock_guard control(m_control);
+    // A worker that stops itself (its work is done) must not queue behind an owner's
+    // Stop that holds the control lock while it waits for this very worker: it only sets
+    // the state and posts, under the object's lock, and never waits for itself.
+    std::unique_lock control(m_control, std::defer_lock);
+    if (std::this_thread::get_id() == WorkerThreadId())
+        waitMs = 0;
+    else
+        control.lock();
     Trace(kTraceFile, "THREAD: Attempting to stop...");
     {
         CQvcLock lock(*this);

@@ -450,3 +450,21 @@ TEST_F(QvcThreadTest, EveryRunEndsWithExactlyOneStoppedHookHoweverItEnds) {
     EXPECT_FALSE(worker.IsInitialised());
     EXPECT_FALSE(worker.overlap.load());
 }
+
+TEST_F(QvcThreadTest, AWorkerStoppingItselfDoesNotHoldUpItsOwnersWaitingStop) {
+    TestWorker worker("SelfStopper", 500);
+    worker.SetStartDelay(0ms);
+    std::promise<void> inWork;
+    std::atomic<bool> signalled{false};
+    worker.onWork = [&] {
+        if (!signalled.exchange(true))
+            inWork.set_value();
+        // The owner's Stop is now waiting for this worker; its work is done, so it stops.
+        Eventually([&] { return worker.State() == kThreadStopPending; }, 2s);
+        worker.Stop(0);
+    };
+    ASSERT_EQ(worker.Start(0), 1);
+    inWork.get_future().wait();
+    EXPECT_EQ(worker.Stop(3000), 0);
+    EXPECT_EQ(worker.State(), kThreadStopped);
+}

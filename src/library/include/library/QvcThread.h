@@ -117,7 +117,8 @@ public:
     virtual int Start(unsigned waitMs);
     // 0 when already stopped; 1 when already stop-pending; otherwise STOPPENDING and the
     // stop code is posted (-1 with the previous state back when it cannot be).  With a
-    // wait, waits for STOPPED as Start does: 0 when reached, else 1.
+    // wait, waits for STOPPED as Start does: 0 when reached, else 1.  Called by the
+    // worker itself, it never waits and does not queue behind an owner's waiting Stop.
     virtual int Stop(unsigned waitMs);
     // Ends a worker at once, whatever it is doing; always 0.  See the comment in Kill.
     virtual int Kill();
