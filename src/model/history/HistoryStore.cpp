@@ -253,6 +253,20 @@ long CHistoryStore::Samples(const std::vector<std::int32_t>& checkIds, std::int6
     return 0;
 }
 
+long CHistoryStore::LastStatuses(std::vector<std::pair<std::int32_t, std::int32_t>>& out) const {
+    out.clear();
+    if (!IsOpen())
+        return Fail(SQLITE_MISUSE, "the statistics database is not open");
+    // With MAX, SQLite takes the other columns from the row that holds the maximum.
+    Statement s(m_impl->db, "SELECT CheckId, Status, MAX(rowid) FROM Entries GROUP BY CheckId");
+    if (!s.Ok())
+        return Fail(SQLITE_ERROR, "cannot read statistics");
+    int rc;
+    while ((rc = s.Step()) == SQLITE_ROW)
+        out.emplace_back(static_cast<std::int32_t>(s.ColInt(0)), static_cast<std::int32_t>(s.ColInt(1)));
+    return rc == SQLITE_DONE ? 0 : Fail(rc, "cannot read statistics");
+}
+
 long CHistoryStore::Counts(std::int64_t& entries, std::int64_t& samples) const {
     entries = samples = 0;
     if (!IsOpen())
