@@ -9,6 +9,7 @@
 #include "model/checks/CheckSettings.h"
 #include "model/checks/CheckTypes.h"
 #include "model/notify/SnSnmpNotificationRequest.h"
+#include "engine/HistoryWriter.h"
 #include "model/history/HistoryStore.h"
 #include "model/settings/SnStatsLimits.h"
 
@@ -18,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -36,6 +38,15 @@ namespace {
 constexpr std::int64_t kAt0900 = FakeClock::kStartWall - 3600;
 constexpr std::int64_t kAt0930 = FakeClock::kStartWall - 1800;
 constexpr std::int64_t kAt1030 = FakeClock::kStartWall + 1800;
+
+// How many lines of the file hold `text`.
+int LinesWith(const std::string& path, const std::string& text) {
+    std::istringstream lines(testsupport::ReadFile(path));
+    int count = 0;
+    for (std::string line; std::getline(lines, line);)
+        count += line.find(text) != std::string::npos ? 1 : 0;
+    return count;
+}
 
 std::string Entry(const char* days, std::int64_t time, int hours) {
     return std::string(days) + ";" + std::to_string(time) + ";" + std::to_string(hours);
@@ -606,9 +617,27 @@ TEST_F(EngineTest, HistoryKeepsChangesPeriodicResultsAndGraphSamplesWithinItsLim
     EXPECT_EQ(samples, (std::vector<CGraphSample>{{FakeClock::kStartWall + 360, web, 12.5},
                                                   {FakeClock::kStartWall + 86760, web, 12.5}}));
     // The count warning came at 300 s and a day later, not at every flush.
-    std::istringstream lines(testsupport::ReadFile(inst.File("engine.log")));
-    int warnings = 0;
-    for (std::string line; std::getline(lines, line);)
-        warnings += line.find("results; it warns from 3") != std::string::npos ? 1 : 0;
-    EXPECT_EQ(warnings, 2);
+    EXPECT_EQ(LinesWith(inst.File("engine.log"), "results; it warns from 3"), 2);
+}
+
+TEST(HistoryWriter, ADatabaseThatCannotBeOpenedIsLoggedOnceAndWritingResumesWhenItCan) {
+    testsupport::TempDir dir;
+    testsupport::WriteFile(dir.File("Logs"), "a file where the directory should be");
+    CEngineLog log;
+    ASSERT_TRUE(log.Open(CQvcString(dir.File("engine.log"))));
+    CHistoryWriter writer(CQvcString(dir.File("Logs/Statistics.db")), CSnStatsLimits(), &log,
+                          std::chrono::milliseconds(0));
+    for (std::int64_t t = 100; t <= 300; t += 100) {
+        if (t == 300)
+            std::filesystem::remove(dir.File("Logs"));
+        writer.Record(10000, t, t == 200 ? kStatusFailure : kStatusSuccess, "1", 5, "reply");
+        writer.Flush();
+    }
+    EXPECT_EQ(LinesWith(dir.File("engine.log"), "No history is kept"), 1);
+    // What came while it could not be opened is gone; the recovery at 300 s is kept.
+    CHistoryStore store;
+    ASSERT_EQ(store.Open(CQvcString(dir.File("Logs/Statistics.db")), false), 0);
+    std::vector<CHistoryEntry> entries;
+    ASSERT_EQ(store.Entries(10000, 0, 1000, entries), 0);
+    EXPECT_EQ(entries, (std::vector<CHistoryEntry>{{300, 10000, kStatusSuccess, "1", 5, "reply", true}}));
 }
