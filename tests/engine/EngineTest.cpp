@@ -568,14 +568,11 @@ TEST_F(EngineTest, TrapChecksTakeTheirStatusFromTheTrapsTheyMatch) {
 
 TEST_F(EngineTest, HistoryKeepsChangesPeriodicResultsAndGraphSamplesWithinItsLimits) {
     CSnStatsLimits limits;
-    limits.Read(); // makes the key
-    limits.RpLogFrequencySecs = 300;
+    limits.Read(); // makes the key; results and warnings keep their periods of 300 s
     limits.GrLogFrequencySecs = 120;
     limits.RpTblSqlRecordLimit = 4;
     limits.RpTblSqlRecordWarning = 3;
     limits.GrTblSqlRecordLimit = 2;
-    limits.GrTblSqlRecordWarning = 2;
-    limits.SvcWarningLogIntervalSecs = 300;
     ASSERT_EQ(limits.Write(), 0);
     const std::int32_t web = inst.AddCheck("Web", 30, [](CSnNodeCfg& cfg) { cfg.GraphEnabled = 1; })->Id();
     const std::int32_t mail = inst.AddCheck("Mail")->Id();
@@ -593,10 +590,7 @@ TEST_F(EngineTest, HistoryKeepsChangesPeriodicResultsAndGraphSamplesWithinItsLim
             runner->Set(mail, Outcome(Kind::Error, "Refused"));
         Advance(60);
     }
-    Advance(86400); // the next cleanup is due a day after the first
-    engine->Stop();
-
-    CHistoryStore store;
+    CHistoryStore store; // read beside the running engine
     ASSERT_EQ(store.Open(StatisticsDatabasePath(kStatisticsConnection, CQvcString(inst.Root())), false), 0)
         << store.ErrorText().Str();
     using Kept = std::vector<std::tuple<std::int64_t, std::int32_t, bool>>;
@@ -608,14 +602,25 @@ TEST_F(EngineTest, HistoryKeepsChangesPeriodicResultsAndGraphSamplesWithinItsLim
             out.emplace_back(e.Time - FakeClock::kStartWall, e.Status, e.Change);
         return out;
     };
-    // Of the changes at 0 and 180 s and the periodic results at 300 s and a day later,
-    // cleanup kept four: the oldest that are not their check's newest change went.
+    // Sample times after the start, of graph-enabled checks only.
+    const auto sampled = [&] {
+        std::vector<CGraphSample> samples;
+        EXPECT_EQ(store.Samples({web, mail}, 0, FakeClock::kStartWall * 2, samples), 0);
+        std::vector<std::int64_t> times;
+        for (const CGraphSample& sample : samples)
+            times.push_back(sample.CheckId == web && sample.Value == 12.5 ? sample.Time - FakeClock::kStartWall : -1);
+        return times;
+    };
+    EXPECT_EQ(kept(web), (Kept{{300, kStatusSuccess, false}, {0, kStatusSuccess, true}}));
+    EXPECT_EQ(kept(mail), (Kept{{180, kStatusFailure, true}, {0, kStatusSuccess, true}}));
+    EXPECT_EQ(sampled(), (std::vector<std::int64_t>{0, 120, 240, 360}));
+
+    Advance(86400); // the next cleanup is due a day after the first
+    engine->Stop();
+    // Cleanup kept four entries: the oldest that are not their check's newest change went.
     EXPECT_EQ(kept(web), (Kept{{86760, kStatusSuccess, false}, {0, kStatusSuccess, true}}));
     EXPECT_EQ(kept(mail), (Kept{{86760, kStatusFailure, false}, {180, kStatusFailure, true}}));
-    std::vector<CGraphSample> samples;
-    ASSERT_EQ(store.Samples({web, mail}, 0, FakeClock::kStartWall * 2, samples), 0);
-    EXPECT_EQ(samples, (std::vector<CGraphSample>{{FakeClock::kStartWall + 360, web, 12.5},
-                                                  {FakeClock::kStartWall + 86760, web, 12.5}}));
+    EXPECT_EQ(sampled(), (std::vector<std::int64_t>{360, 86760}));
     // The count warning came at 300 s and a day later, not at every flush.
     EXPECT_EQ(LinesWith(inst.File("engine.log"), "results; it warns from 3"), 2);
 }
