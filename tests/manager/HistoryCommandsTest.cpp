@@ -31,7 +31,7 @@ TEST_F(ManagerTest, HistoryAndGraphCommandsNameWhatIsMissingAndGraphTheFolder) {
     Tick();
     Tree().SelectFolder(folder);
     const std::string program = GraphProgramPath(Root()).Str();
-    const std::string statistics = Root() + "/Logs/Statistics.mdb";
+    const std::string statistics = Root() + "/Logs/Statistics.db";
     CQvcString module, noStatistics;
     module.Format(MessageText(51750), ReportsModulePath(Root()).c_str());
     noStatistics.Format(MessageText(51736), statistics.c_str());

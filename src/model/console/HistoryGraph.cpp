@@ -3,8 +3,8 @@
 #include "library/ErrorTexts.h"
 #include "library/Messages.h"
 #include "library/QvcPath.h"
+#include "model/history/HistoryStore.h"
 #include "model/settings/SnStatsLimits.h"
-#include "model/store/SnCfgSqlite.h"
 #include "model/tree/SnNode.h"
 #include "platform/Module.h"
 #include "platform/System.h"
@@ -77,12 +77,9 @@ std::string GraphArgument(const std::vector<const CSnNode*>& checks, std::int32_
 CStatsSizeTest TestStatsDatabase(const CQvcString& connection, const CQvcString& engineRoot,
                                  const CSnStatsLimits& limits) {
     using Severity = CStatsSizeTest::Severity;
-    CQvcString provider = connection;
-    provider.MakeUpper();
-    const CQvcString stored = CSnCfgSqlite::PathFromConnection(connection);
-    if ((provider.Find("JET.OLEDB") < 0 && provider.Find("ACE.OLEDB") < 0) || stored.IsEmpty())
+    const CQvcString path = StatisticsDatabasePath(connection, engineRoot);
+    if (path.IsEmpty())
         return {};
-    const CQvcString path = EngineRootPath(stored, engineRoot);
     std::error_code error;
     const auto status = std::filesystem::status(path.Str(), error);
     if (status.type() == std::filesystem::file_type::not_found)
