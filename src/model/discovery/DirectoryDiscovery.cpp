@@ -13,6 +13,7 @@
 #include <ldap.h>
 #include <netdb.h>
 #include <poll.h>
+#include <pthread.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/socket.h>
@@ -78,6 +79,32 @@ struct AnswerDeleter {
 };
 using LdapAnswer = std::unique_ptr<LDAPMessage, AnswerDeleter>;
 
+// Keeps SIGPIPE from the calling thread while it lives: the LDAP library writes to its
+// connection (its farewell too) after the server may have closed it, and the processes
+// that discover (the Manager, the command-line tool) do not ignore the signal.  A SIGPIPE
+// raised meanwhile is taken before the thread's mask is restored.
+class SigpipeBlock {
+public:
+    SigpipeBlock() {
+        sigemptyset(&m_pipe);
+        sigaddset(&m_pipe, SIGPIPE);
+        pthread_sigmask(SIG_BLOCK, &m_pipe, &m_old);
+    }
+    ~SigpipeBlock() {
+        sigset_t pending;
+        const timespec now{0, 0};
+        while (sigpending(&pending) == 0 && sigismember(&pending, SIGPIPE) == 1 && sigtimedwait(&m_pipe, nullptr, &now) > 0) {
+        }
+        pthread_sigmask(SIG_SETMASK, &m_old, nullptr);
+    }
+    SigpipeBlock(const SigpipeBlock&) = delete;
+    SigpipeBlock& operator=(const SigpipeBlock&) = delete;
+
+private:
+    sigset_t m_pipe{};
+    sigset_t m_old{};
+};
+
 class DirectoryQuery {
 public:
     DirectoryQuery(const CDirectoryTarget& target, Stopping stopping)
@@ -96,6 +123,9 @@ public:
         ldap_set_option(raw, LDAP_OPT_REFERRALS, LDAP_OPT_OFF);
         const timeval network{std::chrono::duration_cast<std::chrono::seconds>(kNetworkLimit).count(), 0};
         ldap_set_option(raw, LDAP_OPT_NETWORK_TIMEOUT, &network);
+        // The connection is made while the answer to the bind is awaited, in slices that
+        // look for a stop, rather than inside the bind call.
+        ldap_set_option(raw, LDAP_OPT_CONNECT_ASYNC, LDAP_OPT_ON);
 
         berval none{0, nullptr};
         int id = 0;
@@ -225,6 +255,7 @@ private:
         return computer;
     }
 
+    SigpipeBlock m_sigpipe; // first, so that it outlasts the connection
     const CDirectoryTarget& m_target;
     Stopping m_stopping;
     Clock::time_point m_deadline;

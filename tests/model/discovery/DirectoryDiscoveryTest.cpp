@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <thread>
 
 namespace {
 
@@ -179,4 +180,24 @@ TEST(DirectoryDiscovery, AFailedQueryPostsItsErrorAndEnds) {
         EXPECT_NE(failed.Error.find(c.Error), std::string::npos) << failed.Error;
         EXPECT_TRUE(failed.Hosts.empty());
     }
+}
+
+TEST(DirectoryDiscovery, StopEndsADiscoveryThatWaitsForItsServerPromptly) {
+    const testsupport::SilentLoopbackListener silent;
+    if (!silent.Silent())
+        GTEST_SKIP() << "the loopback listener's backlog could not be filled";
+    CQvcMessageQueue queue;
+    CThreadDiscoverWin thread;
+    thread.Start(&queue, CQvcString("ldap://127.0.0.1:" + std::to_string(silent.Port()) + "/dc=example,dc=test"), {},
+                 0);
+    QvcMessage message;
+    ASSERT_TRUE(queue.WaitForMessage(message, std::chrono::seconds(5)));
+    ASSERT_EQ(message.message, kMsgDirectoryStarted);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const auto asked = std::chrono::steady_clock::now();
+    EXPECT_EQ(thread.Stop(5000), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::milliseconds(800));
+    ASSERT_TRUE(queue.TryTake(message));
+    EXPECT_EQ(message.message, kMsgDirectoryEnded);
+    EXPECT_FALSE(queue.TryTake(message));
 }
