@@ -14,6 +14,8 @@
 #include <algorithm>
 #include <thread>
 
+#include <sys/stat.h>
+
 namespace {
 
 const char* const kEntries = R"(dn: dc=example,dc=test
@@ -200,4 +202,35 @@ TEST(DirectoryDiscovery, StopEndsADiscoveryThatWaitsForItsServerPromptly) {
     ASSERT_TRUE(queue.TryTake(message));
     EXPECT_EQ(message.message, kMsgDirectoryEnded);
     EXPECT_FALSE(queue.TryTake(message));
+}
+
+TEST(DirectoryDiscovery, AWorkgroupIsTheNeighbourhoodThatAvahiLists) {
+    testsupport::TempDir bin;
+    const testsupport::ScopedEnv path("PATH", bin.Path());
+    const std::vector<unsigned> failed{kMsgDirectoryStarted, kMsgDirectoryFailed, kMsgDirectoryEnded};
+    const Discovery missing = Discover("WORKGROUP", {});
+    EXPECT_EQ(missing.Messages, failed);
+    EXPECT_NE(missing.Error.find("needs Avahi (avahi-browse), which is not installed"), std::string::npos);
+
+    const std::string browser = bin.File("avahi-browse");
+    const auto install = [&](const std::string& body) {
+        testsupport::WriteFile(browser, "#!/bin/sh\n" + body);
+        ASSERT_EQ(::chmod(browser.c_str(), 0755), 0);
+    };
+    // A host is listed once per service and address family; its IPv4 address is probed.
+    install("echo '+;lo;IPv4;web;_http._tcp;local'\n"
+            "echo '=;lo;IPv6;web;_http._tcp;local;web.local;::1;80;'\n"
+            "echo '=;lo;IPv4;web;_http._tcp;local;web.local;127.0.0.2;80;'\n"
+            "echo '=;lo;IPv4;files;_smb._tcp;local;files.local;127.0.0.3;445;'\n");
+    const CDiscoveredHost web{"web", "web.local", 0, -1}, files{"files", "files.local", 0, -1};
+    EXPECT_EQ(Discover("WORKGROUP", {}).Hosts, (std::vector<CDiscoveredHost>{files, web}));
+    int port = 0;
+    const platform::UniqueFd listener = ListenOn("127.0.0.2", port);
+    EXPECT_EQ(Discover("WORKGROUP", {"Web", {CQvcString(std::to_string(port))}, {}, {}}).Hosts,
+              std::vector<CDiscoveredHost>{web});
+
+    install("echo 'Failed to create client object: Daemon not running' >&2\nexit 1\n");
+    const Discovery down = Discover("WORKGROUP", {});
+    EXPECT_EQ(down.Messages, failed);
+    EXPECT_NE(down.Error.find("Daemon not running"), std::string::npos) << down.Error;
 }
