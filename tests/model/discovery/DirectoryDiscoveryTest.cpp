@@ -1,5 +1,6 @@
 // Directory discovery: how a directory name is read, and whole discoveries against a
-// slapd that the test starts on a loopback port with a few computer entries.
+// slapd that the test starts on a loopback port with a few computer entries, and against
+// a stand-in for avahi-browse.
 #include "model/discovery/DirectoryDiscovery.h"
 #include "model/discovery/Discovery.h"
 
