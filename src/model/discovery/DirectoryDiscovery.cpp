@@ -47,8 +47,9 @@ constexpr auto kWorkersLimit = 90s;  // how long a stop waits for the role worke
 constexpr unsigned kOwnStopWaitMs = 100000;
 
 const char* const kComputerFilter = "(|(objectClass=computer)(objectClass=device)(objectClass=ipHost))";
-const char* const kNoAvahi = "Discovering the computers of a workgroup needs Avahi (avahi-browse), which is not "
-                             "installed. Enter a directory domain or an LDAP URL, or use the IP range.";
+const char* const kNoAvahi =
+    "Discovering the computers of a workgroup needs Avahi (avahi-browse), which is not "
+    "installed. Enter a directory domain or an LDAP URL, or use the IP range.";
 
 struct Computer {
     CQvcString Name;
@@ -93,7 +94,8 @@ public:
     ~SigpipeBlock() {
         sigset_t pending;
         const timespec now{0, 0};
-        while (sigpending(&pending) == 0 && sigismember(&pending, SIGPIPE) == 1 && sigtimedwait(&m_pipe, nullptr, &now) > 0) {
+        while (sigpending(&pending) == 0 && sigismember(&pending, SIGPIPE) == 1 &&
+               sigtimedwait(&m_pipe, nullptr, &now) > 0) {
         }
         pthread_sigmask(SIG_SETMASK, &m_old, nullptr);
     }
@@ -135,14 +137,15 @@ public:
         if (outcome != Outcome::Done)
             return outcome;
         if (const int result = ResultCode(answer.get()); result != LDAP_SUCCESS) {
-            error = "The directory at " + m_target.Url + " refused the anonymous bind: " + ldap_err2string(result);
+            error = "The directory at " + m_target.Url +
+                    " refused the anonymous bind: " + ldap_err2string(result);
             return Outcome::Failed;
         }
 
         std::vector<std::string> bases{m_target.Base.Str()};
         if (m_target.Base.IsEmpty()) {
-            if ((outcome = Search("", LDAP_SCOPE_BASE, "(objectClass=*)", {"namingContexts"}, answer, error)) !=
-                Outcome::Done)
+            if ((outcome = Search("", LDAP_SCOPE_BASE, "(objectClass=*)", {"namingContexts"}, answer,
+                                  error)) != Outcome::Done)
                 return outcome;
             LDAPMessage* root = ldap_first_entry(m_ld.get(), answer.get());
             bases = root ? Values(root, "namingContexts") : std::vector<std::string>{};
@@ -154,7 +157,8 @@ public:
             }
         }
         for (const std::string& base : bases) {
-            if ((outcome = Search(base, LDAP_SCOPE_SUBTREE, kComputerFilter, {"cn", "dNSHostName", "ipHostNumber"}, answer, error)) != Outcome::Done)
+            if ((outcome = Search(base, LDAP_SCOPE_SUBTREE, kComputerFilter,
+                                  {"cn", "dNSHostName", "ipHostNumber"}, answer, error)) != Outcome::Done)
                 return outcome;
             for (LDAPMessage* entry = ldap_first_entry(m_ld.get(), answer.get()); entry;
                  entry = ldap_next_entry(m_ld.get(), entry))
@@ -176,7 +180,8 @@ private:
             if (m_stopping())
                 return Outcome::Stopped;
             if (Clock::now() >= m_deadline) {
-                error = CQvcString("The directory at ") + m_target.Url + " did not answer " + step + " in time";
+                error =
+                    CQvcString("The directory at ") + m_target.Url + " did not answer " + step + " in time";
                 return Outcome::Failed;
             }
             timeval slice{0, std::chrono::duration_cast<std::chrono::microseconds>(kSlice).count()};
@@ -204,8 +209,8 @@ private:
         attributes.push_back(nullptr);
         int id = 0;
         const std::string step = "the search below '" + base + "'";
-        const int sent =
-            ldap_search_ext(m_ld.get(), base.c_str(), scope, filter, attributes.data(), 0, nullptr, nullptr, nullptr, 0, &id);
+        const int sent = ldap_search_ext(m_ld.get(), base.c_str(), scope, filter, attributes.data(), 0,
+                                         nullptr, nullptr, nullptr, 0, &id);
         const Outcome outcome = Await(sent, id, step.c_str(), answer, error);
         if (outcome != Outcome::Done)
             return outcome;
@@ -219,7 +224,8 @@ private:
 
     int ResultCode(LDAPMessage* answer) const {
         int code = LDAP_OTHER;
-        if (ldap_parse_result(m_ld.get(), answer, &code, nullptr, nullptr, nullptr, nullptr, 0) != LDAP_SUCCESS)
+        if (ldap_parse_result(m_ld.get(), answer, &code, nullptr, nullptr, nullptr, nullptr, 0) !=
+            LDAP_SUCCESS)
             return LDAP_OTHER;
         return code;
     }
@@ -279,8 +285,9 @@ std::vector<Computer> NeighbourhoodHosts(const std::string& listing) {
         if (host.IsEmpty() || address.IsEmpty())
             continue;
         const bool ipv4 = line.Token(";", 2) == "IPv4";
-        auto known = std::find_if(hosts.begin(), hosts.end(),
-                                  [&](const Computer& computer) { return computer.FullName.EqualsNoCase(host); });
+        auto known = std::find_if(hosts.begin(), hosts.end(), [&](const Computer& computer) {
+            return computer.FullName.EqualsNoCase(host);
+        });
         if (known == hosts.end())
             hosts.push_back({FirstLabel(host), host, address});
         else if (ipv4)
@@ -360,8 +367,8 @@ bool TcpAnswers(const CQvcString& host, int port, const Stopping& stopping) {
     const std::unique_ptr<addrinfo, void (*)(addrinfo*)> list(found, &::freeaddrinfo);
     const auto deadline = Clock::now() + kProbeLimit;
     for (const addrinfo* address = found; address; address = address->ai_next) {
-        const platform::UniqueFd fd(
-            ::socket(address->ai_family, address->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, address->ai_protocol));
+        const platform::UniqueFd fd(::socket(
+            address->ai_family, address->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, address->ai_protocol));
         if (!fd)
             continue;
         if (::connect(fd.Get(), address->ai_addr, address->ai_addrlen) == 0)
@@ -434,7 +441,8 @@ CDirectoryTarget ParseDirectoryName(const CQvcString& directory) {
 // reports it when it plays the role; stops at the end of its list.
 class CThreadWin : public CQvcThread {
 public:
-    CThreadWin(const char* name, IQvcWindow* window, std::shared_ptr<CDiscoveryOutbox> outbox, const CWinRoleDef& role)
+    CThreadWin(const char* name, IQvcWindow* window, std::shared_ptr<CDiscoveryOutbox> outbox,
+               const CWinRoleDef& role)
         : CQvcThread(name, kWorkerTickMs), m_window(window), m_outbox(std::move(outbox)), m_role(role),
           m_ports(RoleServicePorts(role)) {
         SetStartDelay(0ms);

@@ -145,11 +145,14 @@ TEST(DirectoryDiscovery, FindsTheDirectorysComputersAllOrByRole) {
     const platform::UniqueFd first = ListenOn("127.0.0.2", port);
     const platform::UniqueFd second = ListenOn("127.0.0.3", port);
     ASSERT_TRUE(first.Get() >= 0 && second.Get() >= 0);
-    const CWinRoleDef web{"Web", {CQvcString(std::to_string(testsupport::UnusedLoopbackPort())),
-                                  CQvcString(std::to_string(port))}, {"nginx"}, {}};
+    const CWinRoleDef web{
+        "Web",
+        {CQvcString(std::to_string(testsupport::UnusedLoopbackPort())), CQvcString(std::to_string(port))},
+        {"nginx"},
+        {}};
     const Discovery byRole = Discover(server + "/dc=example,dc=test", web);
-    EXPECT_EQ(byRole.Messages, (std::vector<unsigned>{kMsgDirectoryStarted, kMsgDirectoryHost, kMsgDirectoryHost,
-                                                      kMsgDirectoryEnded}))
+    EXPECT_EQ(byRole.Messages, (std::vector<unsigned>{kMsgDirectoryStarted, kMsgDirectoryHost,
+                                                      kMsgDirectoryHost, kMsgDirectoryEnded}))
         << byRole.Error;
     EXPECT_EQ(byRole.Hosts, (std::vector<CDiscoveredHost>{Computer("web1"), Computer("web2")}));
 
@@ -164,7 +167,8 @@ TEST(DirectoryDiscovery, AFailedQueryPostsItsErrorAndEnds) {
     if (!testsupport::Slapd::Installed())
         GTEST_SKIP() << "slapd (package slapd) is not installed";
     testsupport::TempDir dir;
-    const testsupport::Slapd slapd(dir, "dc=example,dc=test", kEntries, {"core", "cosine", "inetorgperson", "nis"});
+    const testsupport::Slapd slapd(dir, "dc=example,dc=test", kEntries,
+                                   {"core", "cosine", "inetorgperson", "nis"});
     ASSERT_TRUE(slapd.Started() && slapd.Listening()) << slapd.LoadLog();
     const std::string server = "ldap://127.0.0.1:" + std::to_string(slapd.Port());
     const struct {
@@ -191,7 +195,8 @@ TEST(DirectoryDiscovery, StopEndsADiscoveryThatWaitsForItsServerPromptly) {
         GTEST_SKIP() << "the loopback listener's backlog could not be filled";
     CQvcMessageQueue queue;
     CThreadDiscoverWin thread;
-    thread.Start(&queue, CQvcString("ldap://127.0.0.1:" + std::to_string(silent.Port()) + "/dc=example,dc=test"), {},
+    thread.Start(&queue,
+                 CQvcString("ldap://127.0.0.1:" + std::to_string(silent.Port()) + "/dc=example,dc=test"), {},
                  0);
     QvcMessage message;
     ASSERT_TRUE(queue.WaitForMessage(message, std::chrono::seconds(5)));
