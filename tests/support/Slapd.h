@@ -36,8 +36,8 @@ public:
             conf << "include /etc/ldap/schema/" << schema << ".schema\n";
         if (std::filesystem::exists("/usr/lib/ldap/back_mdb.so"))
             conf << "modulepath /usr/lib/ldap/\nmoduleload back_mdb\n";
-        conf << "pidfile " << dir.File("slapd.pid") << "\ndatabase mdb\nsuffix " << suffix << "\nrootdn cn=admin,"
-             << suffix << "\nrootpw adminpw\ndirectory " << dir.File("db") << "\n";
+        conf << "pidfile " << dir.File("slapd.pid") << "\ndatabase mdb\nsuffix " << suffix
+             << "\nrootdn cn=admin," << suffix << "\nrootpw adminpw\ndirectory " << dir.File("db") << "\n";
         conf.close();
         std::ofstream(dir.File("entries.ldif")) << entries;
         const std::string config = dir.File("slapd.conf");
@@ -48,7 +48,8 @@ public:
         m_port = UnusedLoopbackPort();
         m_url = "ldap://127.0.0.1:" + std::to_string(m_port) + "/";
         m_pid = Spawn([&] {
-            ::execl("/usr/sbin/slapd", "slapd", "-f", config.c_str(), "-h", m_url.c_str(), "-d", "0", nullptr);
+            ::execl("/usr/sbin/slapd", "slapd", "-f", config.c_str(), "-h", m_url.c_str(), "-d", "0",
+                    nullptr);
             return 127;
         });
     }

@@ -13,6 +13,7 @@
 #include <ldap.h>
 #include <netdb.h>
 #include <poll.h>
+#include <pthread.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/socket.h>
@@ -46,8 +47,9 @@ constexpr auto kWorkersLimit = 90s;  // how long a stop waits for the role worke
 constexpr unsigned kOwnStopWaitMs = 100000;
 
 const char* const kComputerFilter = "(|(objectClass=computer)(objectClass=device)(objectClass=ipHost))";
-const char* const kNoAvahi = "Discovering the computers of a workgroup needs Avahi (avahi-browse), which is not "
-                             "installed. Enter a directory domain or an LDAP URL, or use the IP range.";
+const char* const kNoAvahi =
+    "Discovering the computers of a workgroup needs Avahi (avahi-browse), which is not "
+    "installed. Enter a directory domain or an LDAP URL, or use the IP range.";
 
 struct Computer {
     CQvcString Name;
@@ -78,6 +80,33 @@ struct AnswerDeleter {
 };
 using LdapAnswer = std::unique_ptr<LDAPMessage, AnswerDeleter>;
 
+// Keeps SIGPIPE from the calling thread while it lives: the LDAP library writes to its
+// connection (its farewell too) after the server may have closed it, and the processes
+// that discover (the Manager, the command-line tool) do not ignore the signal.  A SIGPIPE
+// raised meanwhile is taken before the thread's mask is restored.
+class SigpipeBlock {
+public:
+    SigpipeBlock() {
+        sigemptyset(&m_pipe);
+        sigaddset(&m_pipe, SIGPIPE);
+        pthread_sigmask(SIG_BLOCK, &m_pipe, &m_old);
+    }
+    ~SigpipeBlock() {
+        sigset_t pending;
+        const timespec now{0, 0};
+        while (sigpending(&pending) == 0 && sigismember(&pending, SIGPIPE) == 1 &&
+               sigtimedwait(&m_pipe, nullptr, &now) > 0) {
+        }
+        pthread_sigmask(SIG_SETMASK, &m_old, nullptr);
+    }
+    SigpipeBlock(const SigpipeBlock&) = delete;
+    SigpipeBlock& operator=(const SigpipeBlock&) = delete;
+
+private:
+    sigset_t m_pipe{};
+    sigset_t m_old{};
+};
+
 class DirectoryQuery {
 public:
     DirectoryQuery(const CDirectoryTarget& target, Stopping stopping)
@@ -96,6 +125,9 @@ public:
         ldap_set_option(raw, LDAP_OPT_REFERRALS, LDAP_OPT_OFF);
         const timeval network{std::chrono::duration_cast<std::chrono::seconds>(kNetworkLimit).count(), 0};
         ldap_set_option(raw, LDAP_OPT_NETWORK_TIMEOUT, &network);
+        // The connection is made while the answer to the bind is awaited, in slices that
+        // look for a stop, rather than inside the bind call.
+        ldap_set_option(raw, LDAP_OPT_CONNECT_ASYNC, LDAP_OPT_ON);
 
         berval none{0, nullptr};
         int id = 0;
@@ -105,14 +137,15 @@ public:
         if (outcome != Outcome::Done)
             return outcome;
         if (const int result = ResultCode(answer.get()); result != LDAP_SUCCESS) {
-            error = "The directory at " + m_target.Url + " refused the anonymous bind: " + ldap_err2string(result);
+            error = "The directory at " + m_target.Url +
+                    " refused the anonymous bind: " + ldap_err2string(result);
             return Outcome::Failed;
         }
 
         std::vector<std::string> bases{m_target.Base.Str()};
         if (m_target.Base.IsEmpty()) {
-            if ((outcome = Search("", LDAP_SCOPE_BASE, "(objectClass=*)", {"namingContexts"}, answer, error)) !=
-                Outcome::Done)
+            if ((outcome = Search("", LDAP_SCOPE_BASE, "(objectClass=*)", {"namingContexts"}, answer,
+                                  error)) != Outcome::Done)
                 return outcome;
             LDAPMessage* root = ldap_first_entry(m_ld.get(), answer.get());
             bases = root ? Values(root, "namingContexts") : std::vector<std::string>{};
@@ -124,7 +157,8 @@ public:
             }
         }
         for (const std::string& base : bases) {
-            if ((outcome = Search(base, LDAP_SCOPE_SUBTREE, kComputerFilter, {"cn", "dNSHostName", "ipHostNumber"}, answer, error)) != Outcome::Done)
+            if ((outcome = Search(base, LDAP_SCOPE_SUBTREE, kComputerFilter,
+                                  {"cn", "dNSHostName", "ipHostNumber"}, answer, error)) != Outcome::Done)
                 return outcome;
             for (LDAPMessage* entry = ldap_first_entry(m_ld.get(), answer.get()); entry;
                  entry = ldap_next_entry(m_ld.get(), entry))
@@ -146,7 +180,8 @@ private:
             if (m_stopping())
                 return Outcome::Stopped;
             if (Clock::now() >= m_deadline) {
-                error = CQvcString("The directory at ") + m_target.Url + " did not answer " + step + " in time";
+                error =
+                    CQvcString("The directory at ") + m_target.Url + " did not answer " + step + " in time";
                 return Outcome::Failed;
             }
             timeval slice{0, std::chrono::duration_cast<std::chrono::microseconds>(kSlice).count()};
@@ -174,8 +209,8 @@ private:
         attributes.push_back(nullptr);
         int id = 0;
         const std::string step = "the search below '" + base + "'";
-        const int sent =
-            ldap_search_ext(m_ld.get(), base.c_str(), scope, filter, attributes.data(), 0, nullptr, nullptr, nullptr, 0, &id);
+        const int sent = ldap_search_ext(m_ld.get(), base.c_str(), scope, filter, attributes.data(), 0,
+                                         nullptr, nullptr, nullptr, 0, &id);
         const Outcome outcome = Await(sent, id, step.c_str(), answer, error);
         if (outcome != Outcome::Done)
             return outcome;
@@ -189,7 +224,8 @@ private:
 
     int ResultCode(LDAPMessage* answer) const {
         int code = LDAP_OTHER;
-        if (ldap_parse_result(m_ld.get(), answer, &code, nullptr, nullptr, nullptr, nullptr, 0) != LDAP_SUCCESS)
+        if (ldap_parse_result(m_ld.get(), answer, &code, nullptr, nullptr, nullptr, nullptr, 0) !=
+            LDAP_SUCCESS)
             return LDAP_OTHER;
         return code;
     }
@@ -225,6 +261,7 @@ private:
         return computer;
     }
 
+    SigpipeBlock m_sigpipe; // first, so that it outlasts the connection
     const CDirectoryTarget& m_target;
     Stopping m_stopping;
     Clock::time_point m_deadline;
@@ -248,8 +285,9 @@ std::vector<Computer> NeighbourhoodHosts(const std::string& listing) {
         if (host.IsEmpty() || address.IsEmpty())
             continue;
         const bool ipv4 = line.Token(";", 2) == "IPv4";
-        auto known = std::find_if(hosts.begin(), hosts.end(),
-                                  [&](const Computer& computer) { return computer.FullName.EqualsNoCase(host); });
+        auto known = std::find_if(hosts.begin(), hosts.end(), [&](const Computer& computer) {
+            return computer.FullName.EqualsNoCase(host);
+        });
         if (known == hosts.end())
             hosts.push_back({FirstLabel(host), host, address});
         else if (ipv4)
@@ -329,8 +367,8 @@ bool TcpAnswers(const CQvcString& host, int port, const Stopping& stopping) {
     const std::unique_ptr<addrinfo, void (*)(addrinfo*)> list(found, &::freeaddrinfo);
     const auto deadline = Clock::now() + kProbeLimit;
     for (const addrinfo* address = found; address; address = address->ai_next) {
-        const platform::UniqueFd fd(
-            ::socket(address->ai_family, address->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, address->ai_protocol));
+        const platform::UniqueFd fd(::socket(
+            address->ai_family, address->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, address->ai_protocol));
         if (!fd)
             continue;
         if (::connect(fd.Get(), address->ai_addr, address->ai_addrlen) == 0)
@@ -403,7 +441,8 @@ CDirectoryTarget ParseDirectoryName(const CQvcString& directory) {
 // reports it when it plays the role; stops at the end of its list.
 class CThreadWin : public CQvcThread {
 public:
-    CThreadWin(const char* name, IQvcWindow* window, std::shared_ptr<CDiscoveryOutbox> outbox, const CWinRoleDef& role)
+    CThreadWin(const char* name, IQvcWindow* window, std::shared_ptr<CDiscoveryOutbox> outbox,
+               const CWinRoleDef& role)
         : CQvcThread(name, kWorkerTickMs), m_window(window), m_outbox(std::move(outbox)), m_role(role),
           m_ports(RoleServicePorts(role)) {
         SetStartDelay(0ms);

@@ -40,10 +40,10 @@ int KnownPort(const CQvcString& name) {
     static const struct {
         const char* Name;
         int Port;
-    } kKnown[] = {{"ssh", 22},          {"smtp", 25},    {"domain", 53},      {"http", 80},
-                  {"pop3", 110},        {"imap", 143},   {"ldap", 389},       {"https", 443},
-                  {"microsoft-ds", 445}, {"submission", 587}, {"ldaps", 636}, {"imaps", 993},
-                  {"pop3s", 995},       {"nfs", 2049},   {"mysql", 3306},     {"postgresql", 5432}};
+    } kKnown[] = {{"ssh", 22},           {"smtp", 25},        {"domain", 53},  {"http", 80},
+                  {"pop3", 110},         {"imap", 143},       {"ldap", 389},   {"https", 443},
+                  {"microsoft-ds", 445}, {"submission", 587}, {"ldaps", 636},  {"imaps", 993},
+                  {"pop3s", 995},        {"nfs", 2049},       {"mysql", 3306}, {"postgresql", 5432}};
     for (const auto& known : kKnown) {
         if (name.EqualsNoCase(known.Name))
             return known.Port;

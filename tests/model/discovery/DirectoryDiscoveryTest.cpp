@@ -1,5 +1,6 @@
 // Directory discovery: how a directory name is read, and whole discoveries against a
-// slapd that the test starts on a loopback port with a few computer entries.
+// slapd that the test starts on a loopback port with a few computer entries, and against
+// a stand-in for avahi-browse.
 #include "model/discovery/DirectoryDiscovery.h"
 #include "model/discovery/Discovery.h"
 
@@ -12,6 +13,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <thread>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -141,11 +145,14 @@ TEST(DirectoryDiscovery, FindsTheDirectorysComputersAllOrByRole) {
     const platform::UniqueFd first = ListenOn("127.0.0.2", port);
     const platform::UniqueFd second = ListenOn("127.0.0.3", port);
     ASSERT_TRUE(first.Get() >= 0 && second.Get() >= 0);
-    const CWinRoleDef web{"Web", {CQvcString(std::to_string(testsupport::UnusedLoopbackPort())),
-                                  CQvcString(std::to_string(port))}, {"nginx"}, {}};
+    const CWinRoleDef web{
+        "Web",
+        {CQvcString(std::to_string(testsupport::UnusedLoopbackPort())), CQvcString(std::to_string(port))},
+        {"nginx"},
+        {}};
     const Discovery byRole = Discover(server + "/dc=example,dc=test", web);
-    EXPECT_EQ(byRole.Messages, (std::vector<unsigned>{kMsgDirectoryStarted, kMsgDirectoryHost, kMsgDirectoryHost,
-                                                      kMsgDirectoryEnded}))
+    EXPECT_EQ(byRole.Messages, (std::vector<unsigned>{kMsgDirectoryStarted, kMsgDirectoryHost,
+                                                      kMsgDirectoryHost, kMsgDirectoryEnded}))
         << byRole.Error;
     EXPECT_EQ(byRole.Hosts, (std::vector<CDiscoveredHost>{Computer("web1"), Computer("web2")}));
 
@@ -160,7 +167,8 @@ TEST(DirectoryDiscovery, AFailedQueryPostsItsErrorAndEnds) {
     if (!testsupport::Slapd::Installed())
         GTEST_SKIP() << "slapd (package slapd) is not installed";
     testsupport::TempDir dir;
-    const testsupport::Slapd slapd(dir, "dc=example,dc=test", kEntries, {"core", "cosine", "inetorgperson", "nis"});
+    const testsupport::Slapd slapd(dir, "dc=example,dc=test", kEntries,
+                                   {"core", "cosine", "inetorgperson", "nis"});
     ASSERT_TRUE(slapd.Started() && slapd.Listening()) << slapd.LoadLog();
     const std::string server = "ldap://127.0.0.1:" + std::to_string(slapd.Port());
     const struct {
@@ -179,4 +187,56 @@ TEST(DirectoryDiscovery, AFailedQueryPostsItsErrorAndEnds) {
         EXPECT_NE(failed.Error.find(c.Error), std::string::npos) << failed.Error;
         EXPECT_TRUE(failed.Hosts.empty());
     }
+}
+
+TEST(DirectoryDiscovery, StopEndsADiscoveryThatWaitsForItsServerPromptly) {
+    const testsupport::SilentLoopbackListener silent;
+    if (!silent.Silent())
+        GTEST_SKIP() << "the loopback listener's backlog could not be filled";
+    CQvcMessageQueue queue;
+    CThreadDiscoverWin thread;
+    thread.Start(&queue,
+                 CQvcString("ldap://127.0.0.1:" + std::to_string(silent.Port()) + "/dc=example,dc=test"), {},
+                 0);
+    QvcMessage message;
+    ASSERT_TRUE(queue.WaitForMessage(message, std::chrono::seconds(5)));
+    ASSERT_EQ(message.message, kMsgDirectoryStarted);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const auto asked = std::chrono::steady_clock::now();
+    EXPECT_EQ(thread.Stop(5000), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::milliseconds(800));
+    ASSERT_TRUE(queue.TryTake(message));
+    EXPECT_EQ(message.message, kMsgDirectoryEnded);
+    EXPECT_FALSE(queue.TryTake(message));
+}
+
+TEST(DirectoryDiscovery, AWorkgroupIsTheNeighbourhoodThatAvahiLists) {
+    testsupport::TempDir bin;
+    const testsupport::ScopedEnv path("PATH", bin.Path());
+    const std::vector<unsigned> failed{kMsgDirectoryStarted, kMsgDirectoryFailed, kMsgDirectoryEnded};
+    const Discovery missing = Discover("WORKGROUP", {});
+    EXPECT_EQ(missing.Messages, failed);
+    EXPECT_NE(missing.Error.find("needs Avahi (avahi-browse), which is not installed"), std::string::npos);
+
+    const std::string browser = bin.File("avahi-browse");
+    const auto install = [&](const std::string& body) {
+        testsupport::WriteFile(browser, "#!/bin/sh\n" + body);
+        ASSERT_EQ(::chmod(browser.c_str(), 0755), 0);
+    };
+    // A host is listed once per service and address family; its IPv4 address is probed.
+    install("echo '+;lo;IPv4;web;_http._tcp;local'\n"
+            "echo '=;lo;IPv6;web;_http._tcp;local;web.local;::1;80;'\n"
+            "echo '=;lo;IPv4;web;_http._tcp;local;web.local;127.0.0.2;80;'\n"
+            "echo '=;lo;IPv4;files;_smb._tcp;local;files.local;127.0.0.3;445;'\n");
+    const CDiscoveredHost web{"web", "web.local", 0, -1}, files{"files", "files.local", 0, -1};
+    EXPECT_EQ(Discover("WORKGROUP", {}).Hosts, (std::vector<CDiscoveredHost>{files, web}));
+    int port = 0;
+    const platform::UniqueFd listener = ListenOn("127.0.0.2", port);
+    EXPECT_EQ(Discover("WORKGROUP", {"Web", {CQvcString(std::to_string(port))}, {}, {}}).Hosts,
+              std::vector<CDiscoveredHost>{web});
+
+    install("echo 'Failed to create client object: Daemon not running' >&2\nexit 1\n");
+    const Discovery down = Discover("WORKGROUP", {});
+    EXPECT_EQ(down.Messages, failed);
+    EXPECT_NE(down.Error.find("Daemon not running"), std::string::npos) << down.Error;
 }

@@ -31,8 +31,11 @@ TEST(RolesFile, ReadsEveryBracketedLineAsARoleWithItsLists) {
     // which is bracketed at both ends.
     const std::string fits(1020, 'f'), tooLong(1100, 'x');
     testsupport::WriteFile(path, "; comment\n[]\nServices=ignored\n  [Web]  \nServices = http, https;8080\n"
-                                 "Processes=nginx;\n[" + tooLong + "]\n[db]\nServices=postgresql\n"
-                                 "PerfCounters=a;b , c\n[" + fits + "]\n[alpha]\n");
+                                 "Processes=nginx;\n[" +
+                                     tooLong +
+                                     "]\n[db]\nServices=postgresql\n"
+                                     "PerfCounters=a;b , c\n[" +
+                                     fits + "]\n[alpha]\n");
     CWinRoleDefList list;
     ASSERT_EQ(list.Load(CQvcString(path), false), 0);
     const std::vector<CWinRoleDef> expected = {
@@ -62,8 +65,8 @@ TEST(RolesFile, DefaultFileOffersServerRolesThatTcpCanTestAndKeepsAnEditedFile) 
     EXPECT_EQ(path, CQvcString(root.File("Sys/Roles/roles.ini")));
     CWinRoleDefList list;
     ASSERT_EQ(list.Load(path, true), 0);
-    EXPECT_EQ(Names(list), Texts({"Database Server", "Directory Server", "DNS Server", "File Server", "Mail Server",
-                                  "SSH Server", "Web Server"}));
+    EXPECT_EQ(Names(list), Texts({"Database Server", "Directory Server", "DNS Server", "File Server",
+                                  "Mail Server", "SSH Server", "Web Server"}));
     for (const CWinRoleDef& role : list.Roles())
         EXPECT_FALSE(RoleServicePorts(role).empty()) << role.Name.Str();
 
@@ -73,7 +76,7 @@ TEST(RolesFile, DefaultFileOffersServerRolesThatTcpCanTestAndKeepsAnEditedFile) 
 }
 
 TEST(RolesFile, ServicesGiveTcpPortsByNameOrNumberWithoutRepeats) {
-    const CWinRoleDef role{"r", Texts({"http", "8080", "HTTP", "0", "65536", "65535", "no-such-service", "domain"}),
-                           {}, {}};
+    const CWinRoleDef role{
+        "r", Texts({"http", "8080", "HTTP", "0", "65536", "65535", "no-such-service", "domain"}), {}, {}};
     EXPECT_EQ(RoleServicePorts(role), (std::vector<int>{80, 8080, 65535, 53}));
 }
