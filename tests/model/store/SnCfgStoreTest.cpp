@@ -420,10 +420,9 @@ TEST_F(SnCfgStoreTest, WalksMovesAndRemovals) {
     CSnNode* c3 = AddCheck(fa, "c3");
     CSnNode* c4 = AddCheck(fb, "c4");
 
-    EXPECT_EQ(CSnCfg::FindNodeByName(r, "C3"), c3);
-    EXPECT_EQ(CSnCfg::FindLinkHolder(r, c3->Id()), fa1);
-    EXPECT_EQ(CSnCfg::FindLinkHolder(r, c1->Id()), fa);
-    EXPECT_EQ(CSnCfg::FindParentFolder(r, c2->Id()), fa1);
+    EXPECT_EQ((std::vector<CSnNode*>{CSnCfg::FindNodeByName(r, "C3"), CSnCfg::FindLinkHolder(r, c3->Id()),
+                                     CSnCfg::FindLinkHolder(r, c1->Id()), CSnCfg::FindParentFolder(r, c2->Id())}),
+              (std::vector<CSnNode*>{c3, fa1, fa, fa1}));
     EXPECT_EQ(CSnCfg::FolderPath(r, c2->Id()), (std::vector<long>{1, fa->Id(), fa1->Id(), c2->Id()}));
     EXPECT_EQ(CSnCfg::FolderPath(r, 999999), (std::vector<long>{999999}));
     auto ids = [](const std::vector<CSnNode*>& v) {
@@ -435,13 +434,10 @@ TEST_F(SnCfgStoreTest, WalksMovesAndRemovals) {
     EXPECT_EQ(ids(CSnCfg::CollectChecks(r, true)), (std::vector<long>{c1->Id(), c2->Id(), c3->Id(), c4->Id()}));
     EXPECT_EQ(ids(CSnCfg::CollectChecks(fa, false)), (std::vector<long>{c1->Id(), c3->Id()}));
     EXPECT_EQ(ids(CSnCfg::CollectFolders(r, true)), (std::vector<long>{fa->Id(), fa1->Id(), fb->Id()}));
-    EXPECT_EQ(CSnCfg::CountChecks(fa), 3);
-    EXPECT_EQ(CSnCfg::CountFolders(r), 3);
-    EXPECT_EQ(CSnCfg::CountChecks(c1), 0);
-    EXPECT_TRUE(CSnCfg::HasScheduledCheck(fa));
-    EXPECT_FALSE(CSnCfg::HasScheduledCheck(fb));
-    EXPECT_TRUE(CSnCfg::IsDescendant(fa, c2));
-    EXPECT_FALSE(CSnCfg::IsDescendant(fb, c2));
+    EXPECT_EQ((std::vector<long>{CSnCfg::CountChecks(fa), CSnCfg::CountFolders(r), CSnCfg::CountChecks(c1),
+                                 CSnCfg::HasScheduledCheck(fa), CSnCfg::HasScheduledCheck(fb),
+                                 CSnCfg::IsDescendant(fa, c2), CSnCfg::IsDescendant(fb, c2)}),
+              (std::vector<long>{3, 3, 0, 1, 0, 1, 0}));
 
     // Moves in memory (the stored tree's side is the structural test's).
     EXPECT_FALSE(store.MoveCheck(r, fa, c1, false)); // already there
