@@ -66,10 +66,12 @@ TEST(CheckTypes, ChooserTable) {
 
     // Category headers carry their category's image, every other item resolves to a type.
     int membership = 0;
+    std::string headers;
     for (std::size_t i = 1; i < items.size(); ++i) {
         const auto& item = items[i];
         EXPECT_EQ(item.Level, 1);
         if (item.Text.StartsWith("[")) {
+            headers += item.Text.Str();
             EXPECT_EQ(item.Image, CheckTypeCategoryImage(item.Text.Mid(1, item.Text.Length() - 2)))
                 << item.Text.Str();
             continue;
@@ -79,6 +81,8 @@ TEST(CheckTypes, ChooserTable) {
         membership += item.Text == "User/group membership" ? 1 : 0;
     }
     EXPECT_EQ(membership, 2);
+    EXPECT_EQ(headers, "[Internet Protocols][Windows][Windows Custom Script][Linux / Unix][Databases][Environment]"
+                       "[Miscellaneous]");
     // Each type once.
     for (std::int32_t type : AllCheckTypes()) {
         int found = 0;
