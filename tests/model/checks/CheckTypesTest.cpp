@@ -108,6 +108,7 @@ TEST(CheckTypes, DefaultsOfEveryType) {
         {31, "xx0", {"110", "", "", "", "", "", "", ""}, "", 0, 1},
         {43, "0110", {"22", "", "~/<myscript>.sh", "30000", "", "", "", ""}, "root"},
         {100, "10", {"<SNROOT>scripts\\monitor (vbs)\\", "", "", "", "", "", "", ""}, "", 900},
+        {kTypeCitrixXenApp, "0", {"", "", "", "", "", "", "", ""}}, // the server roles: "0" only
     };
     for (const Expected& e : table) {
         CSnNodeCfgFunction f;
