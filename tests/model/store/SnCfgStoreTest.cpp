@@ -188,7 +188,18 @@ TEST_F(SnCfgStoreTest, OpenChecksTheVersion) {
     CSnCfg lenient;
     EXPECT_EQ(lenient.Open(false, false), 0);
 
-    // (A locked file's code at open is the component's test.)
+    // A configuration that another program keeps locked says so.
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(root.ConfigFile().c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    CSnCfg locked("GUI", [](const CQvcString& connection) -> std::unique_ptr<ISnCfg> {
+        auto component = std::make_unique<CSnCfgSqlite>(connection);
+        component->SetBusyTimeout(100);
+        return component;
+    });
+    EXPECT_EQ(locked.Open(), 25007);
+    sqlite3_close(other);
+
     testsupport::WriteFile(root.ConfigFile(), "not a database");
     CSnCfg broken;
     EXPECT_EQ(broken.Open(), 25201);
