@@ -632,6 +632,7 @@ TEST_F(SnCfgStoreTest, DefaultScanFrequencyFromTheTemplateCheck) {
     Sql(root.ConfigFile(), "DELETE FROM Nodes WHERE ID = 2");
     EXPECT_EQ(defaults(10), std::make_pair(30L, 1L));
     EXPECT_EQ(store.ReadDefaultScanFrequencies(list), 25021);
+    EXPECT_EQ(list.Find(10)->Interval, 30); // a failed read leaves the defaults, not the last text
 }
 
 TEST_F(SnCfgStoreTest, ClearExportAndImportReplaceTheFileAndStamp) {
