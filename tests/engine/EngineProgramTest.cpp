@@ -29,34 +29,26 @@ int Main(std::vector<const char*> args) {
 } // namespace
 
 TEST(EngineProgram, ArgumentsAreParsedStrictly) {
-    EngineArguments args;
-    std::string error;
-    ASSERT_TRUE(Parse({}, args, error));
-    EXPECT_TRUE(args.Root.IsEmpty());
-    EXPECT_FALSE(args.Foreground);
-    EXPECT_EQ(args.Workers, 0u);
-    EXPECT_FALSE(args.AllowReboot);
-    ASSERT_TRUE(Parse({"--root", "/srv/sentrelle", "--foreground", "--workers", "8", "--allow-reboot",
-                       "--ssh-dir", "/srv/keys"}, args, error));
-    EXPECT_EQ(args.Root.Str(), "/srv/sentrelle");
-    EXPECT_TRUE(args.Foreground);
-    EXPECT_EQ(args.Workers, 8u);
-    EXPECT_TRUE(args.AllowReboot);
-    EXPECT_EQ(args.SshDirectory.Str(), "/srv/keys");
-    ASSERT_TRUE(Parse({"--root=/a b", "-f"}, args, error));
-    EXPECT_EQ(args.Root.Str(), "/a b");
-    EXPECT_TRUE(args.Foreground);
-    ASSERT_TRUE(Parse({"--help"}, args, error));
-    EXPECT_TRUE(args.Help);
-
-    EXPECT_FALSE(Parse({"--root"}, args, error));
-    EXPECT_EQ(error, "option --root needs a value");
-    EXPECT_FALSE(Parse({"--root", ""}, args, error));
-    EXPECT_FALSE(Parse({"--workers", "0"}, args, error));
-    EXPECT_FALSE(Parse({"--workers", "12x"}, args, error));
-    EXPECT_FALSE(Parse({"--workers", "5000"}, args, error));
-    EXPECT_FALSE(Parse({"--daemon"}, args, error));
-    EXPECT_EQ(error, "unknown argument '--daemon'");
+    // "root|f|workers|reboot|ssh directory|help" of what was parsed, or the error.
+    const auto parsed = [](std::vector<const char*> args) {
+        EngineArguments a;
+        std::string error;
+        if (!Parse(std::move(args), a, error))
+            return "error: " + error;
+        return a.Root.Str() + "|" + (a.Foreground ? "f" : "") + "|" + std::to_string(a.Workers) + "|" +
+               (a.AllowReboot ? "reboot" : "") + "|" + a.SshDirectory.Str() + "|" + (a.Help ? "help" : "");
+    };
+    EXPECT_EQ(parsed({}), "||0|||");
+    EXPECT_EQ(parsed({"--root", "/srv/sentrelle", "--foreground", "--workers", "8", "--allow-reboot", "--ssh-dir",
+                      "/srv/keys"}),
+              "/srv/sentrelle|f|8|reboot|/srv/keys|");
+    EXPECT_EQ(parsed({"--root=/a b", "-f"}), "/a b|f|0|||");
+    EXPECT_EQ(parsed({"--help"}), "||0|||help");
+    EXPECT_EQ(parsed({"--root"}), "error: option --root needs a value");
+    EXPECT_EQ(parsed({"--daemon"}), "error: unknown argument '--daemon'");
+    for (const auto& bad : std::vector<std::vector<const char*>>{
+             {"--root", ""}, {"--workers", "0"}, {"--workers", "12x"}, {"--workers", "5000"}})
+        EXPECT_EQ(parsed(bad).rfind("error: ", 0), 0u) << bad[1];
 
     testsupport::ScopedHives hives;
     EXPECT_EQ(Main({"--bogus"}), kEngineExitUsage);

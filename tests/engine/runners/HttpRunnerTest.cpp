@@ -116,18 +116,9 @@ TEST(HttpRunner, SlowServerRunsIntoTheTimeout) {
 
     // The engine's stop ends the wait long before the time-out.
     check.Function.Param5 = "60";
-    std::atomic<bool> cancelled{false};
-    const RunContext stopping = Context(60s, &cancelled);
-    std::thread stopper([&] {
-        std::this_thread::sleep_for(300ms);
-        cancelled = true;
-    });
-    const auto again = std::chrono::steady_clock::now();
-    const CheckOutcome stopped = RunCheck(check, stopping);
-    stopper.join();
-    EXPECT_EQ(stopped.kind, CheckOutcome::Kind::Uncertain) << Describe(stopped);
-    EXPECT_EQ(stopped.Response.Str(), "Check cancelled: the engine is stopping");
-    EXPECT_LT(SecondsSince(again), 10.0);
+    const auto [stopped, tookToStop] = RunStoppedAfter(check, 300ms);
+    EXPECT_EQ(stopped, "Uncertain: Check cancelled: the engine is stopping");
+    EXPECT_LT(tookToStop, 10.0);
 }
 
 TEST(HttpRunner, UrlPartsAndUnreachableServers) {

@@ -10,6 +10,8 @@
 #include <map>
 #include <ostream>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 namespace runnertest {
@@ -69,6 +71,21 @@ public:
 // Seconds since `start`, for generous bounds on how long a run took.
 inline double SecondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Runs `check` with the engine stopping `after` into the run: "<kind>: <response>" of the
+// outcome and the seconds the run took.
+inline std::pair<std::string, double> RunStoppedAfter(const CSnNodeCfg& check,
+                                                      std::chrono::milliseconds after = std::chrono::milliseconds(200)) {
+    std::atomic<bool> stop{false};
+    const auto start = std::chrono::steady_clock::now();
+    std::thread stopper([&] {
+        std::this_thread::sleep_for(after);
+        stop = true;
+    });
+    const CheckOutcome outcome = RunCheck(check, Context(std::chrono::seconds(60), &stop));
+    stopper.join();
+    return {Judged(outcome), SecondsSince(start)};
 }
 
 } // namespace runnertest

@@ -126,16 +126,9 @@ TEST(TcpRunner, SilentPeerFailsWithinTheCheckTimeout) {
     EXPECT_LT(SecondsSince(again), 10.0);
 
     // The engine's stop ends the wait long before either limit.
-    std::atomic<bool> cancelled{false};
-    std::thread stopper([&] {
-        std::this_thread::sleep_for(300ms);
-        cancelled = true;
-    });
-    const auto stopping = std::chrono::steady_clock::now();
-    EXPECT_EQ(Describe(RunCheck(check, Context(60s, &cancelled))),
-              "Uncertain: Check cancelled: the engine is stopping [] {}");
-    stopper.join();
-    EXPECT_LT(SecondsSince(stopping), 10.0);
+    const auto [stopped, tookToStop] = RunStoppedAfter(check, 300ms);
+    EXPECT_EQ(stopped, "Uncertain: Check cancelled: the engine is stopping");
+    EXPECT_LT(tookToStop, 10.0);
 }
 
 TEST(TcpRunner, HostTextsAndIpv6) {
