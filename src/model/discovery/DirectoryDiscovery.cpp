@@ -2,6 +2,7 @@
 // neighbourhood, through Avahi), optionally only those that play a role.  The role test
 // of this platform connects to the TCP ports of the role's services (see Roles.h).
 #include "model/discovery/DirectoryDiscovery.h"
+#include "model/discovery/HostProbe.h"
 
 #include "model/discovery/Discovery.h"
 #include "model/discovery/Roles.h"
@@ -356,42 +357,6 @@ Outcome BrowseNeighbourhood(const Stopping& stopping, std::vector<Computer>& com
     return outcome;
 }
 
-// Whether `host` accepts a TCP connection on `port` within the probe limit.
-bool TcpAnswers(const CQvcString& host, int port, const Stopping& stopping) {
-    addrinfo hints{};
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_flags = AI_NUMERICSERV;
-    addrinfo* found = nullptr;
-    if (::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0)
-        return false;
-    const std::unique_ptr<addrinfo, void (*)(addrinfo*)> list(found, &::freeaddrinfo);
-    const auto deadline = Clock::now() + kProbeLimit;
-    for (const addrinfo* address = found; address; address = address->ai_next) {
-        const platform::UniqueFd fd(::socket(
-            address->ai_family, address->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, address->ai_protocol));
-        if (!fd)
-            continue;
-        if (::connect(fd.Get(), address->ai_addr, address->ai_addrlen) == 0)
-            return true;
-        if (errno != EINPROGRESS)
-            continue;
-        while (Clock::now() < deadline && !stopping()) {
-            pollfd ready{fd.Get(), POLLOUT, 0};
-            const int got = ::poll(&ready, 1, static_cast<int>(kSlice.count()));
-            if (got < 0 && errno != EINTR)
-                break;
-            if (got > 0) {
-                int failure = 0;
-                socklen_t size = sizeof failure;
-                if (::getsockopt(fd.Get(), SOL_SOCKET, SO_ERROR, &failure, &size) == 0 && failure == 0)
-                    return true;
-                break;
-            }
-        }
-    }
-    return false;
-}
-
 } // namespace
 
 // --- the name of a directory ------------------------------------------------------------
@@ -468,7 +433,7 @@ protected:
             for (const int port : m_ports) {
                 if (stopping())
                     return;
-                if (TcpAnswers(computer.Address, port, stopping)) {
+                if (ProbeTcpPort(computer.Address.Str(), port, kProbeLimit, stopping) >= 0) {
                     Report(m_window, *m_outbox, computer);
                     break;
                 }

@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <memory>
+#include <string>
 
 namespace {
 
@@ -60,23 +62,36 @@ bool WaitReady(int fd, short events, Clock::time_point until, const ProbeStopped
 } // namespace
 
 int ProbeTcpPort(const std::string& host, int port, std::chrono::milliseconds timeout, const ProbeStopped& stopped) {
-    sockaddr_in address{};
-    if (port < 1 || port > 65535 || !ToAddress(host, address))
+    if (port < 1 || port > 65535)
         return -1;
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
     const auto start = Clock::now();
-    platform::UniqueFd socket(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
-    if (!socket)
+    const auto until = start + timeout;
+    // An address is tried as it is; a name is tried at each of its addresses (IPv4 or
+    // IPv6) in the resolver's order, all within the one time-out.
+    addrinfo hints{};
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_NUMERICSERV;
+    addrinfo* found = nullptr;
+    if (::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0 || found == nullptr)
         return -1;
-    if (::connect(socket.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0)
-        return MillisSince(start);
-    if (errno != EINPROGRESS || !WaitReady(socket.Get(), POLLOUT, start + timeout, stopped))
-        return -1;
-    int error = 0;
-    socklen_t length = sizeof error;
-    if (::getsockopt(socket.Get(), SOL_SOCKET, SO_ERROR, &error, &length) != 0 || error != 0)
-        return -1;
-    return MillisSince(start);
+    const std::unique_ptr<addrinfo, void (*)(addrinfo*)> list(found, &::freeaddrinfo);
+    for (const addrinfo* address = found; address != nullptr; address = address->ai_next) {
+        const platform::UniqueFd socket(
+            ::socket(address->ai_family, address->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, address->ai_protocol));
+        if (!socket)
+            continue;
+        if (::connect(socket.Get(), address->ai_addr, address->ai_addrlen) == 0)
+            return MillisSince(start);
+        if (errno != EINPROGRESS)
+            continue;
+        if (!WaitReady(socket.Get(), POLLOUT, until, stopped))
+            return -1;
+        int error = 0;
+        socklen_t length = sizeof error;
+        if (::getsockopt(socket.Get(), SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0)
+            return MillisSince(start);
+    }
+    return -1;
 }
 
 int ProbePing(const std::string& host, std::chrono::milliseconds timeout, const ProbeStopped& stopped) {

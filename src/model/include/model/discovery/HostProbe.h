@@ -12,8 +12,8 @@ using ProbeStopped = std::function<bool()>;
 // How long one probe of a scan waits for its answer.
 inline constexpr std::chrono::milliseconds kProbeTimeout{750};
 
-// Connects to `port` of `host` (an IPv4 address or a name that resolves to one) within
-// `timeout`: the milliseconds the connection took, or -1 when it was refused, timed out,
+// Connects to `port` of `host` (an address, or a name tried at each of its addresses)
+// within `timeout`: the milliseconds the connection took, or -1 when it was refused, timed out,
 // the host could not be resolved or the probe was stopped.
 int ProbeTcpPort(const std::string& host, int port, std::chrono::milliseconds timeout, const ProbeStopped& stopped);
 
