@@ -3,8 +3,8 @@
 #include "library/ErrorTexts.h"
 #include "library/Messages.h"
 #include "library/QvcPath.h"
+#include "model/history/HistoryStore.h"
 #include "model/settings/SnStatsLimits.h"
-#include "model/store/SnCfgSqlite.h"
 #include "model/tree/SnNode.h"
 #include "platform/Module.h"
 #include "platform/System.h"
@@ -15,7 +15,7 @@
 namespace {
 
 constexpr const char* kReportsModule = "QvRgDll.dll";
-constexpr const char* kGraphProgram = "QvGraph";
+constexpr const char* kGraphProgram = "sentrelle-graph";
 constexpr long kProcessNotStarted = 1032; // "Unable to start process"
 
 CQvcString Filled(unsigned id, const CQvcString& text) {
@@ -77,20 +77,22 @@ std::string GraphArgument(const std::vector<const CSnNode*>& checks, std::int32_
 CStatsSizeTest TestStatsDatabase(const CQvcString& connection, const CQvcString& engineRoot,
                                  const CSnStatsLimits& limits) {
     using Severity = CStatsSizeTest::Severity;
-    CQvcString provider = connection;
-    provider.MakeUpper();
-    const CQvcString stored = CSnCfgSqlite::PathFromConnection(connection);
-    if ((provider.Find("JET.OLEDB") < 0 && provider.Find("ACE.OLEDB") < 0) || stored.IsEmpty())
+    const CQvcString path = StatisticsDatabasePath(connection, engineRoot);
+    if (path.IsEmpty())
         return {};
-    const CQvcString path = EngineRootPath(stored, engineRoot);
     std::error_code error;
     const auto status = std::filesystem::status(path.Str(), error);
     if (status.type() == std::filesystem::file_type::not_found)
         return {Severity::Information, Filled(51736, path), false};
-    const std::uintmax_t bytes =
+    std::uintmax_t bytes =
         std::filesystem::is_regular_file(status) ? std::filesystem::file_size(path.Str(), error) : 0;
     if (error || !std::filesystem::is_regular_file(status))
         return {Severity::Warning, Filled(51739, path), true};
+    // Results not yet checkpointed into the file wait in its write-ahead log.
+    std::error_code noLog;
+    const std::uintmax_t logBytes = std::filesystem::file_size(path.Str() + "-wal", noLog);
+    if (!noLog)
+        bytes += logBytes;
     const std::uintmax_t megabytes = bytes / (1024 * 1024);
     const bool refused = megabytes >= limits.DbMsaSizeMBLimit;
     if (!refused && megabytes < limits.DbMsaSizeMBWarning)

@@ -68,7 +68,7 @@ TEST(PlanGraph, MessagesTypesAndArgument) {
 
 TEST(LaunchGraph, MissingProgramFailedStartAndTheCommandLine) {
     testsupport::TempDir dir;
-    const std::string program = dir.Path() + "/Program.NET/QvGraph";
+    const std::string program = dir.Path() + "/Program.NET/sentrelle-graph";
     testsupport::RecordingLauncher launcher;
     Shown shown;
     EXPECT_EQ(LaunchGraph(dir.Path(), "4,5", shown.Fn(), launcher), -1);
