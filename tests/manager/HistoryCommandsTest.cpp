@@ -8,7 +8,6 @@
 #include "model/console/CommandIds.h"
 #include "model/console/HistoryGraph.h"
 #include "model/history/HistoryStore.h"
-#include "model/settings/SnReportSettings.h"
 #include "model/tree/NodeStatus.h"
 #include "model/tree/SnNode.h"
 #include "platform/System.h"
@@ -38,7 +37,7 @@ TEST_F(ManagerTest, HistoryAndGraphCommandsNameWhatIsMissingAndGraphTheFolder) {
     Tick();
     Tree().SelectFolder(folder);
     const std::string program = GraphProgramPath(Root()).Str();
-    const std::string statistics = StatisticsDatabasePath(CSnReportSettings().DbConnection, Root()).Str();
+    const std::string statistics = StatisticsDatabasePath(CQvcString(kStatisticsConnection), Root()).Str();
     CQvcString module, noStatistics;
     module.Format(MessageText(51750), ReportsModulePath(Root()).c_str());
     noStatistics.Format(MessageText(51736), statistics.c_str());
@@ -71,7 +70,7 @@ TEST_F(ManagerTest, ReportCommandSavesTheChosenFoldersReportAsHtmlAndPdf) {
     AddCheck(1, "Elsewhere");
     SaveTree();
     CHistoryStore history;
-    ASSERT_EQ(history.Open(StatisticsDatabasePath(CSnReportSettings().DbConnection, Root()), true), 0);
+    ASSERT_EQ(history.Open(StatisticsDatabasePath(CQvcString(kStatisticsConnection), Root()), true), 0);
     const std::int64_t now = platform::SecondsSince1970();
     ASSERT_EQ(history.Append({{now - 7200, static_cast<std::int32_t>(a), kStatusSuccess, "", 0, "", true},
                               {now - 3600, static_cast<std::int32_t>(a), kStatusError, "", 0, "", true}},

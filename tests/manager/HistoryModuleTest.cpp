@@ -5,7 +5,6 @@
 
 #include "model/console/HistoryGraph.h"
 #include "model/history/HistoryStore.h"
-#include "model/settings/SnReportSettings.h"
 #include "model/tree/NodeStatus.h"
 #include "platform/System.h"
 
@@ -33,7 +32,7 @@ TEST_F(ManagerTest, HistoryModuleShowsBothViewsAndTheGraphProgramDrawsThem) {
     const long id = AddCheck(1, "Web");
     SaveTree();
     CHistoryStore store;
-    const CQvcString statistics = StatisticsDatabasePath(CSnReportSettings().DbConnection, Root());
+    const CQvcString statistics = StatisticsDatabasePath(CQvcString(kStatisticsConnection), Root());
     ASSERT_EQ(store.Open(statistics, true), 0) << store.ErrorText().Str();
     const std::int64_t now = platform::SecondsSince1970();
     std::vector<CHistoryEntry> entries;

@@ -1,6 +1,7 @@
 #include "model/store/SnCfgTemplate.h"
 
 #include "model/checks/DefScanFreqList.h"
+#include "model/history/HistoryStore.h"
 #include "model/settings/SnAdvancedSettings.h"
 #include "model/settings/SnAutoBackupSettings.h"
 #include "model/store/SnCfg.h"
@@ -106,7 +107,12 @@ long Fill(CSnCfg& store) {
         [&] { return CSnPagerSettings().Write(store); },
         [&] { return CSnMsnSettings().Write(store); },
         [&] { return CSnLogSettings().Write(store); },
-        [&] { return CSnReportSettings().Write(store); },
+        [&] {
+            // New configurations keep their statistics in the SQLite file the engine writes.
+            CSnReportSettings report;
+            report.DbConnection = kStatisticsConnection;
+            return report.Write(store);
+        },
         [&] { return CSnSnmpTrapsSettings().Write(store); },
     };
     for (const auto& write : settings)

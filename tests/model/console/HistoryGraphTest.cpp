@@ -83,7 +83,7 @@ TEST(LaunchGraph, MissingProgramFailedStartAndTheCommandLine) {
 
 TEST(TestStatsDatabase, OnlyAFileDatabaseIsSizedAgainstTheWarningAndTheLimit) {
     testsupport::TempDir dir;
-    const std::string file = dir.Path() + "/Logs/Statistics.mdb";
+    const std::string file = dir.Path() + "/Logs/Statistics.db";
     CSnStatsLimits limits;
     limits.DbMsaSizeMBWarning = 2;
     limits.DbMsaSizeMBLimit = 3;

@@ -51,8 +51,8 @@ CGraphPlan PlanGraph(const std::vector<const CSnNode*>& checks);
 // in the given order, joined by commas.
 std::string GraphArgument(const std::vector<const CSnNode*>& checks, std::int32_t type);
 
-// The size test of the statistics database that comes before a graph, on the file
-// StatisticsDatabasePath names for the connection; a connection that names no file passes.  Sizes count whole MB against the limits
+// The size test of the statistics database that comes before a graph.  Only a database
+// kept in a file (StatisticsDatabasePath) has a size to test; any other connection passes.  Sizes count whole MB against the limits
 // DbMsaSizeMBWarning and DbMsaSizeMBLimit:
 //   no file yet       51736, information, no graph (no statistics have been logged)
 //   warning reached   51737, warning, then the graph

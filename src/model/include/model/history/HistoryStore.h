@@ -33,9 +33,16 @@ struct CGraphSample {
     bool operator==(const CGraphSample&) const = default;
 };
 
+// The connection a new configuration names: an SQLite file under the engine root.
+inline constexpr const char* kStatisticsConnection = "Provider=SQLite;Data Source=<SNROOT>Logs\\Statistics.db";
+inline constexpr const char* kStatisticsFileExtension = ".db";
+
 // The file of the statistics database for `connection` (CSnReportSettings::DbConnection,
 // "<SNROOT>" standing for `engineRoot`).  The same file the size test before a graph
-// measures.
+// measures.  A file connection (Jet, ACE or SQLite provider with a "Data Source") names
+// it; an Access file name (.mdb, .accdb) stands for the SQLite file of the same name with
+// the extension ".db" beside it.  Empty for a server connection, which this system
+// cannot keep statistics in.
 CQvcString StatisticsDatabasePath(const CQvcString& connection, const CQvcString& engineRoot);
 
 class CHistoryStore {
@@ -72,6 +79,8 @@ public:
     long Cleanup(std::int64_t maxEntries, std::int64_t maxSamples);
 
 private:
+    long Fail(int code, const char* what) const;
+
     struct Impl;
     std::unique_ptr<Impl> m_impl;
     mutable CQvcString m_error;
@@ -84,14 +93,16 @@ struct CAvailability {
     std::int64_t DowntimeSecs = 0;     // time in Error, Failure or a dependee's failure
     std::int64_t LongestOutageSecs = 0;
     std::int32_t Outages = 0;          // outages that began in the period
-    std::int64_t MttrSecs = 0;         // mean time to recovery of the outages that ended
+    std::int64_t MttrSecs = 0;         // mean time to recovery of the outages that began and ended in it
     double UptimePercent = 100.0;      // (Monitored - Downtime) / Monitored; 100 when nothing was monitored
     bool operator==(const CAvailability&) const = default;
 };
 
 // The availability over [from, to) given the status the check had at `from` (`initial`,
 // kStatusNone when unknown, e.g. a check created mid-period) and its status changes in
-// the period, oldest first.
+// the period, oldest first.  An outage is a run of down statuses (one down status
+// following another continues it); any other status ends it.  The longest outage counts
+// the part of each outage inside the period, the one still open at `to` included.
 CAvailability ComputeAvailability(std::int32_t initial, const std::vector<CHistoryEntry>& changes,
                                   std::int64_t from, std::int64_t to);
 
