@@ -3,6 +3,7 @@
 #include "cli/AddChecksCommand.h"
 #include "cli/CheckCommand.h"
 #include "cli/DemoSeedCommand.h"
+#include "cli/HistoryCommand.h"
 #include "cli/InitCommand.h"
 #include "cli/ListCommand.h"
 #include "cli/SensorCommand.h"
@@ -19,6 +20,9 @@ void RegisterBuiltins(CCommandTable& table) {
                [] { return std::make_unique<CAddChecksCommand>(); }});
     table.Add({"list", "list [--root DIR]", "show the folder tree with every check and its last result",
                [] { return std::make_unique<CListCommand>(); }});
+    table.Add({"history", "history ID [--since WHEN] [--until WHEN] [--changes] [--format text|csv] [--root DIR]",
+               "show a check's results and status changes, newest first; WHEN: \"YYYY-MM-DD[ HH:MM]\" or \"-7d\"",
+               [] { return std::make_unique<CHistoryCommand>(); }});
     table.Add({"check", "check [--repair] [--root DIR]",
                "check the configuration's tree and records; --repair fixes what needs no guess",
                [] { return std::make_unique<CCheckCommand>(); }});

@@ -5,6 +5,7 @@
 #include "model/checks/CheckTypes.h"
 #include "model/console/ManagerPreferences.h"
 #include "model/notify/SnSmtpSettings.h"
+#include "model/settings/SnStatsLimits.h"
 #include "model/store/SnCfg.h"
 #include "model/tree/SnNode.h"
 
@@ -34,6 +35,9 @@ constexpr const char* kUptimeOid = "1.3.6.1.2.1.1.3.0";
 // With a mail server: the check that alerts by e-mail, and to whom.
 constexpr const char* kAlertingCheck = "Demo TCP listener";
 constexpr const char* kDemoRecipient = "operator@demo.test";
+// The demo keeps history at the shortest periods the engine takes.
+constexpr std::uint32_t kDemoLogFrequencySecs = 10;
+constexpr const char* kGraphChecks[] = {"Loopback ping", "Demo web server"};
 
 struct DemoCheck {
     const char* folder;
@@ -87,6 +91,27 @@ long SetUpMail(CSnCfg& store, CSnNode* root, int smtpPort) {
         check->Cfg.Action.Notify[entry].Recipients = kDemoRecipient;
     }
     return store.WriteNode(check, true, true);
+}
+
+// History for the Manager's history and graph views within minutes: every result of a
+// check running at least every 10 s is kept, and two checks keep graph samples.
+long SetUpHistory(CSnCfg& store, CSnNode* root) {
+    CSnStatsLimits limits;
+    limits.Read();
+    if (limits.RpLogFrequencySecs != kDemoLogFrequencySecs || limits.GrLogFrequencySecs != kDemoLogFrequencySecs) {
+        limits.RpLogFrequencySecs = limits.GrLogFrequencySecs = kDemoLogFrequencySecs;
+        if (const long code = limits.Write(); code != 0)
+            return code;
+    }
+    for (const char* name : kGraphChecks) {
+        CSnNode* check = CSnCfg::FindNodeByName(root, name);
+        if (check == nullptr || check->Cfg.GraphEnabled != 0)
+            continue;
+        check->Cfg.GraphEnabled = 1;
+        if (const long code = store.WriteNode(check, true, true); code != 0)
+            return code;
+    }
+    return 0;
 }
 
 // The SNMP GET settings of the demo's agent check.
@@ -152,6 +177,8 @@ int CDemoSeedCommand::Run(const std::vector<std::string>& args, std::ostream& ou
         out << "The configuration already holds checks; nothing added.\n";
         if (code == 0 && smtpPort > 0)
             code = SetUpMail(store, root, smtpPort);
+        if (code == 0)
+            code = SetUpHistory(store, root);
         store.FreeTree(root);
         if (code != 0)
             err << "sentrelle demo-seed: " << ErrorText(code).Str() << "\n";
@@ -258,6 +285,8 @@ int CDemoSeedCommand::Run(const std::vector<std::string>& args, std::ostream& ou
     code = store.EditTree(addAll);
     if (code == 0 && smtpPort > 0)
         code = SetUpMail(store, root, smtpPort);
+    if (code == 0)
+        code = SetUpHistory(store, root);
     store.FreeTree(root);
     if (code != 0) {
         err << "sentrelle demo-seed: " << ErrorText(code).Str() << "\n";

@@ -15,6 +15,8 @@
 #include "model/settings/SnAdvancedSettings.h"
 #include "model/tree/SnDependencyCalculator.h"
 #include "model/settings/SnMaintenanceSettings.h"
+#include "model/settings/SnReportSettings.h"
+#include "model/settings/SnStatsLimits.h"
 #include "model/notify/AddressRules.h"
 #include "model/tree/SnTreeText.h"
 #include "model/tree/SnTreeWalk.h"
@@ -170,6 +172,7 @@ long CEngine::Start(CQvcString& message) {
     m_nsSeen.Record(link->ReadChangeCounter(1));
     m_globalSettingsSeen.Record(link->ReadGlobalSettingsCounter());
     ReadGlobalSettings();
+    OpenHistory();
 
     // The results retired by the last stop, under any that the file still holds (a crash
     // leaves them there).
@@ -265,6 +268,7 @@ void CEngine::Stop() {
     CollectAlertReports();
     AddActivity("Sentrelle Engine stopped");
     Flush();
+    m_history.reset(); // writes what it still holds
     RetireResults();
     m_pool.reset();
     if (m_options.Log)
@@ -290,6 +294,25 @@ void CEngine::ReadGlobalSettings() {
     if (credentials->Read(m_store) == 0)
         m_serverCredentials = std::move(credentials);
     ReadAlertSettings();
+    if (m_history) {
+        CSnStatsLimits limits;
+        limits.Read();
+        m_history->SetLimits(limits);
+    }
+}
+
+void CEngine::OpenHistory() {
+    CSnReportSettings report;
+    report.Read(m_store);
+    const CQvcString path = StatisticsDatabasePath(report.DbConnection, m_root);
+    if (path.IsEmpty()) {
+        if (m_options.Log)
+            m_options.Log->Warning("No history is kept: the statistics connection names no database file");
+        return;
+    }
+    CSnStatsLimits limits;
+    limits.Read();
+    m_history = std::make_unique<CHistoryWriter>(path, limits, m_options.Log, m_options.HistoryFlushPeriod);
 }
 
 void CEngine::ConfigureTrapReceiver(const CSnAdvSnmpTrapRcvSettings& settings) {
@@ -530,6 +553,7 @@ void CEngine::ScheduleAfterChange(std::int32_t id, CheckState& state, const CSnN
     const CSnNodeCfgScanFrequency& frequency = cfg.ScanFrequency;
     state.Mode = static_cast<std::int8_t>(frequency.Mode);
     state.IntervalSeconds = frequency.Interval;
+    state.Graph = cfg.GraphEnabled != 0;
     state.RunLimitMs = RunLimit(cfg, m_options.RunTimeout).count();
     state.NextDueSteady = SteadyNow();
     state.NextDueWall = frequency.Mode == 1 ? frequency.Schedule.NextStart(WallNow()) : -1;
@@ -824,6 +848,8 @@ void CEngine::FinishRun(std::int32_t id, CheckState& state, const CheckOutcome& 
     state.ErrorCount = verdict.ErrorCount;
     Publish(id, state, verdict.Status, outcome.Response, outcome.Data, outcome.Comment,
             std::max(0, outcome.DurationSecs));
+    if (m_history && state.Graph)
+        m_history->Sample(id, WallNow(), outcome.Data, std::max(0, outcome.DurationSecs) * 1000);
 }
 
 void CEngine::ReportLateness(std::int64_t now, std::int64_t wall) {
@@ -978,6 +1004,8 @@ void CEngine::Publish(std::int32_t id, CheckState& state, std::int32_t status, c
     state.Line.Data = data;
     state.Line.Response = response;
     PutLine(id, state);
+    if (m_history)
+        m_history->Record(id, state.Line.LastUpdate, status, data, duration * 1000, response);
     ConsiderAlerts(id, state);
     // The first result of a check is no news; a change of state is.
     if (!quiet && before != status && before != kStatusNone) {
@@ -1106,6 +1134,8 @@ void CEngine::AddActivity(const CQvcString& text) {
 }
 
 void CEngine::Flush() {
+    if (m_history && m_options.HistoryFlushPeriod.count() == 0)
+        m_history->Flush();
     if (m_results && m_results->HasPending()) {
         if (m_results->Flush())
             m_store.Link()->SignalResultsChanged();

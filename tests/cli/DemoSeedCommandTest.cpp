@@ -5,6 +5,7 @@
 #include "model/checks/CheckTypes.h"
 #include "model/console/ManagerPreferences.h"
 #include "model/notify/SnSmtpSettings.h"
+#include "model/settings/SnStatsLimits.h"
 #include "model/store/SnCfg.h"
 #include "model/tree/SnNode.h"
 
@@ -47,15 +48,19 @@ TEST(DemoSeedCommand, AddsFoldersAndChecksOnceWithTheirSettings) {
                    ssh->Cfg.Function.Param3.Str();
         if (tcp != nullptr && web != nullptr)
             out += "/" + std::to_string(tcp->Cfg.Function.Type) + ":" + tcp->Cfg.Function.Param1.Str() + "/" +
-                   web->Cfg.Function.ParamServer.Str() + "/" + tcp->Cfg.Action.Notify[1].Recipients.Str();
+                   web->Cfg.Function.ParamServer.Str() + "/" + tcp->Cfg.Action.Notify[1].Recipients.Str() +
+                   "/graph " + std::to_string(web->Cfg.GraphEnabled) + std::to_string(tcp->Cfg.GraphEnabled);
         CSnSmtpSettings smtp;
         smtp.Read(store);
         out += "/" + smtp.Server1.Str() + ":" + std::to_string(smtp.Port1);
         store.FreeTree(root);
         return out;
     };
-    const std::string seeded = "15/3/2222:/k/id:uptime/" + std::to_string(kTypeTcpIp) + ":7001/127.0.0.1:8080//:25";
+    const std::string seeded = "15/3/2222:/k/id:uptime/" + std::to_string(kTypeTcpIp) + ":7001/127.0.0.1:8080//graph 10/:25";
     EXPECT_EQ(stored(), seeded);
+    CSnStatsLimits limits;
+    limits.Read();
+    EXPECT_EQ(std::make_pair(limits.RpLogFrequencySecs, limits.GrLogFrequencySecs), std::make_pair(10u, 10u));
 
     // The demo's list opens with a narrower Display Name and with Folder and Data columns
     // wider than the defaults.
@@ -72,7 +77,7 @@ TEST(DemoSeedCommand, AddsFoldersAndChecksOnceWithTheirSettings) {
     ASSERT_EQ(o.Code, 0) << o.Err;
     EXPECT_NE(o.Out.find("nothing added"), std::string::npos) << o.Out;
     EXPECT_EQ(prefs::ReadLong("Manager", "column08", 0), 61);
-    EXPECT_EQ(stored(), "15/3/2222:/k/id:uptime/" + std::to_string(kTypeTcpIp) + ":7001/127.0.0.1:8080/operator@demo.test/127.0.0.1:2525");
+    EXPECT_EQ(stored(), "15/3/2222:/k/id:uptime/" + std::to_string(kTypeTcpIp) + ":7001/127.0.0.1:8080/operator@demo.test/graph 10/127.0.0.1:2525");
 
     // With an SNMP agent, a demo made before gets the check that asks it; a later run with
     // another port moves the check there.

@@ -9,6 +9,8 @@
 #include "model/checks/CheckSettings.h"
 #include "model/checks/CheckTypes.h"
 #include "model/notify/SnSnmpNotificationRequest.h"
+#include "model/history/HistoryStore.h"
+#include "model/settings/SnStatsLimits.h"
 
 #include "EngineTestSupport.h"
 #include "ForkedChild.h"
@@ -551,4 +553,62 @@ TEST_F(EngineTest, TrapChecksTakeTheirStatusFromTheTrapsTheyMatch) {
     EXPECT_EQ(testsupport::ExitStatus(sender), 0);
     ASSERT_TRUE(TickUntil([&] { return Said({disk})[0].find("7.3 from") != std::string::npos; })) << Said({disk})[0];
     EXPECT_EQ(Said({disk})[0], "Success: SNMP v2c trap 1.3.6.1.4.1.99.7.3 from 127.0.0.1: 1.3.6.1.4.1.99.7.3.1=disk full");
+}
+
+TEST_F(EngineTest, HistoryKeepsChangesPeriodicResultsAndGraphSamplesWithinItsLimits) {
+    CSnStatsLimits limits;
+    limits.Read(); // makes the key
+    limits.RpLogFrequencySecs = 300;
+    limits.GrLogFrequencySecs = 120;
+    limits.RpTblSqlRecordLimit = 4;
+    limits.RpTblSqlRecordWarning = 3;
+    limits.GrTblSqlRecordLimit = 2;
+    limits.GrTblSqlRecordWarning = 2;
+    limits.SvcWarningLogIntervalSecs = 300;
+    ASSERT_EQ(limits.Write(), 0);
+    const std::int32_t web = inst.AddCheck("Web", 30, [](CSnNodeCfg& cfg) { cfg.GraphEnabled = 1; })->Id();
+    const std::int32_t mail = inst.AddCheck("Mail")->Id();
+    inst.WriteTree();
+    runner->Set(web, Outcome(Kind::Success, "Connected", "12.5"));
+    CEngineLog log;
+    ASSERT_TRUE(log.Open(CQvcString(inst.File("engine.log"))));
+    EngineOptions options = Options();
+    options.HistoryFlushPeriod = std::chrono::milliseconds(0);
+    options.Log = &log;
+    StartEngine(options);
+    Step();
+    for (int minute = 1; minute <= 6; ++minute) {
+        if (minute == 3)
+            runner->Set(mail, Outcome(Kind::Error, "Refused"));
+        Advance(60);
+    }
+    Advance(86400); // the next cleanup is due a day after the first
+    engine->Stop();
+
+    CHistoryStore store;
+    ASSERT_EQ(store.Open(StatisticsDatabasePath(kStatisticsConnection, CQvcString(inst.Root())), false), 0)
+        << store.ErrorText().Str();
+    using Kept = std::vector<std::tuple<std::int64_t, std::int32_t, bool>>;
+    const auto kept = [&](std::int32_t id) {
+        std::vector<CHistoryEntry> entries;
+        EXPECT_EQ(store.Entries(id, 0, FakeClock::kStartWall * 2, entries), 0);
+        Kept out;
+        for (const CHistoryEntry& e : entries)
+            out.emplace_back(e.Time - FakeClock::kStartWall, e.Status, e.Change);
+        return out;
+    };
+    // Of the changes at 0 and 180 s and the periodic results at 300 s and a day later,
+    // cleanup kept four: the oldest that are not their check's newest change went.
+    EXPECT_EQ(kept(web), (Kept{{86760, kStatusSuccess, false}, {0, kStatusSuccess, true}}));
+    EXPECT_EQ(kept(mail), (Kept{{86760, kStatusFailure, false}, {180, kStatusFailure, true}}));
+    std::vector<CGraphSample> samples;
+    ASSERT_EQ(store.Samples({web, mail}, 0, FakeClock::kStartWall * 2, samples), 0);
+    EXPECT_EQ(samples, (std::vector<CGraphSample>{{FakeClock::kStartWall + 360, web, 12.5},
+                                                  {FakeClock::kStartWall + 86760, web, 12.5}}));
+    // The count warning came at 300 s and a day later, not at every flush.
+    std::istringstream lines(testsupport::ReadFile(inst.File("engine.log")));
+    int warnings = 0;
+    for (std::string line; std::getline(lines, line);)
+        warnings += line.find("results; it warns from 3") != std::string::npos ? 1 : 0;
+    EXPECT_EQ(warnings, 2);
 }

@@ -8,7 +8,9 @@
 // TCP check mails its operator when it fails and when it recovers.  With an SNMP agent's
 // UDP port, a "Demo SNMP agent" check asks it for its uptime (added to a demo made
 // before, too; its port follows the option on every run).  With an SSH server port and a
-// private key it accepts, an SSH check runs "uptime" there as the current user.
+// private key it accepts, an SSH check runs "uptime" there as the current user.  Every
+// run also sets the history periods to 10 s and the graph option of "Loopback ping" and
+// "Demo web server", so that the demo's history and graphs fill within minutes.
 #include "cli/CliCommand.h"
 
 class CDemoSeedCommand final : public CCliCommand {

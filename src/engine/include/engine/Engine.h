@@ -22,6 +22,7 @@
 #include "engine/ActivityLog.h"
 #include "engine/EngineOptions.h"
 #include "engine/EngineServices.h"
+#include "engine/HistoryWriter.h"
 #include "engine/NotificationDesk.h"
 #include "engine/ResultFile.h"
 #include "engine/StatusRules.h"
@@ -87,6 +88,8 @@ public:
         // Entries of the due queue with another generation are stale.
         std::uint32_t QueueGeneration = 0;
         bool HasLine = false;
+        // Its "Enable Graph" option: its runs leave graph samples in the history.
+        bool Graph = false;
         // A run-now request waits for the next pass (or the end of the current run).
         bool RunNow = false;
         // A run is queued or running; Started once a worker took it.
@@ -163,6 +166,8 @@ private:
     LoadCounts DiffChecks(const std::map<std::int32_t, const CSnNodeCfg*>& loaded, bool initial);
     void ResolveDependencies(const std::map<std::int32_t, const CSnNodeCfg*>& loaded);
     void ReadGlobalSettings();
+    // Starts writing the history into the statistics database of the report settings.
+    void OpenHistory();
     // Starts, restarts or stops the SNMP trap receiver as its settings say.
     void ConfigureTrapReceiver(const CSnAdvSnmpTrapRcvSettings& settings);
     // Applies the traps received since the last pass to the checks they match.
@@ -228,6 +233,8 @@ private:
     std::unique_ptr<CWorkerPool> m_pool;
     std::unique_ptr<CNotificationDesk> m_desk;
     std::unique_ptr<CAlertQueue> m_alerts;
+    // Null when the statistics connection names no file.
+    std::unique_ptr<CHistoryWriter> m_history;
     AlertSettings m_alertSettings;
     // Read with the global settings; every run gets it (RunContext::ServerCredentials).
     std::shared_ptr<const CSnCfgServerCredentials> m_serverCredentials;

@@ -23,6 +23,9 @@ struct EngineOptions {
     std::chrono::milliseconds RunGrace{10000};
     // Finished results are collected and written at most this often.
     std::chrono::milliseconds FlushPeriod{250};
+    // The history of results is written to the statistics database this often, by a
+    // thread of its own; 0 writes it with the results, on the engine's thread.
+    std::chrono::milliseconds HistoryFlushPeriod{5000};
     // The control file and the notification directory are looked at this often.
     std::chrono::milliseconds PollPeriod{1000};
     // On stop, running checks get this long to finish before they are abandoned.

@@ -72,6 +72,8 @@ public:
     long Samples(const std::vector<std::int32_t>& checkIds, std::int64_t from, std::int64_t to,
                  std::vector<CGraphSample>& out) const;
 
+    // The status of every check's newest entry, by check.
+    long LastStatuses(std::vector<std::pair<std::int32_t, std::int32_t>>& out) const;
     // How many entries and samples the database holds.
     long Counts(std::int64_t& entries, std::int64_t& samples) const;
     // Deletes the oldest entries beyond `maxEntries` and the oldest samples beyond
