@@ -1,6 +1,7 @@
 #include "HistoryWindow.h"
 
 #include "model/history/HistoryReport.h"
+#include "model/history/HistoryTime.h"
 #include "model/tree/NodeStatus.h"
 #include "platform/System.h"
 
@@ -22,6 +23,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <ctime>
 
 namespace {
 
@@ -179,7 +181,7 @@ void CHistoryWindow::LoadDetail() {
     int row = 0;
     for (const CHistoryEntry& entry : entries)
         SetRow(*m_detailTable, row++,
-               {Text(LocalTimeText(entry.Time)), StatusName(entry.Status), Text(entry.Data),
+               {Text(FormatHistoryTime(entry.Time)), StatusName(entry.Status), Text(entry.Data),
                 QString::number(entry.ResponseMs), Text(entry.Response).simplified()},
                entry.Change);
     m_detailTable->resizeColumnsToContents();
@@ -203,7 +205,7 @@ void CHistoryWindow::LoadAvailability() {
         return;
     }
     m_totals->setText(QString("Since %1: uptime %2 %, total downtime %3, %4 outages, longest outage %5, MTTR %6")
-                          .arg(Text(LocalTimeText(from)))
+                          .arg(Text(FormatHistoryTime(from)))
                           .arg(total.UptimePercent, 0, 'f', 3)
                           .arg(Text(DurationText(total.DowntimeSecs)))
                           .arg(total.Outages)

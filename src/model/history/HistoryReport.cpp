@@ -1,12 +1,12 @@
 #include "model/history/HistoryReport.h"
 
+#include "model/history/HistoryTime.h"
 #include "model/store/SnCfg.h"
 #include "model/tree/NodeStatus.h"
 #include "model/tree/SnNode.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 
 namespace {
 
@@ -65,15 +65,6 @@ std::string DurationText(std::int64_t seconds) {
         std::snprintf(text, sizeof text, "%lld d %02lld:%02lld:%02lld", days, rest / 3600, rest / 60 % 60, rest % 60);
     else
         std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld", rest / 3600, rest / 60 % 60, rest % 60);
-    return text;
-}
-
-std::string LocalTimeText(std::int64_t time) {
-    const std::time_t t = static_cast<std::time_t>(time);
-    std::tm local{};
-    localtime_r(&t, &local);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
     return text;
 }
 
@@ -138,7 +129,7 @@ std::string ReportHtml(const CQvcString& title, std::int64_t from, std::int64_t 
                        "</title>\n<style>body{font-family:sans-serif}table{border-collapse:collapse}"
                        "th,td{border:1px solid #999;padding:3px 8px}td.n{text-align:right}"
                        "tr.down td{background:#fde0e0}</style></head><body>\n";
-    html += "<h1>" + Escaped(title.Str()) + "</h1>\n<p>From " + LocalTimeText(from) + " to " + LocalTimeText(to) +
+    html += "<h1>" + Escaped(title.Str()) + "</h1>\n<p>From " + FormatHistoryTime(from) + " to " + FormatHistoryTime(to) +
             "</p>\n<p>Checks: " + std::to_string(rows.size()) + "; availability " + Percent(overall) +
             "; downtime " + DurationText(downtime) + "; outages " + std::to_string(outages) + "</p>\n";
     html += "<table>\n<tr><th>Check</th><th>Folder</th><th>Availability</th><th>Downtime</th><th>Outages</th>"

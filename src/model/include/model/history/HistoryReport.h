@@ -22,8 +22,6 @@ std::int64_t HistoryPeriodStart(HistoryPeriod period, std::int64_t now);
 
 // "2 d 03:04:05", "03:04:05" below a day.
 std::string DurationText(std::int64_t seconds);
-// Local date and time, "YYYY-MM-DD hh:mm:ss".
-std::string LocalTimeText(std::int64_t time);
 
 // The availability of one check over [from, to), read from the store: the status the
 // check had at `from` and its status changes in the period.
