@@ -49,8 +49,12 @@ extern "C" __attribute__((visibility("default"))) int ShowSingleCheck(std::int32
         QMessageBox::critical(QApplication::activeWindow(), "History", problem);
         return static_cast<int>(code);
     }
-    // A window of its own, owned by the Manager's active window when there is one.
-    auto* window = new CHistoryWindow(checkId, name, statistics, detail != 0, QApplication::activeWindow());
+    // A window of its own, owned by the Manager's active window when there is one (not by
+    // another history window, which the user may close first).
+    QWidget* owner = QApplication::activeWindow();
+    while (owner != nullptr && qobject_cast<CHistoryWindow*>(owner) != nullptr)
+        owner = owner->parentWidget() != nullptr ? owner->parentWidget()->window() : nullptr;
+    auto* window = new CHistoryWindow(checkId, name, statistics, detail != 0, owner);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
     window->raise();

@@ -119,6 +119,7 @@ CHistoryWindow::CHistoryWindow(std::int32_t checkId, const QString& checkName, c
     m_detailNote = new QLabel(detailPage);
     detailLayout->addWidget(m_detailNote);
     m_detailTable = NewTable({"Time", "Status", "Data", "Response time (ms)", "Response"}, detailPage);
+    m_detailTable->setObjectName("detailTable");
     detailLayout->addWidget(m_detailTable);
     m_tabs->addTab(detailPage, "Detail");
     connect(m_detailPeriod, &QComboBox::currentIndexChanged, this, &CHistoryWindow::LoadDetail);
@@ -139,6 +140,7 @@ CHistoryWindow::CHistoryWindow(std::int32_t checkId, const QString& checkName, c
     availabilityLayout->addWidget(m_totals);
     m_availabilityTable =
         NewTable({"Period", "Uptime", "Downtime", "Outages", "Longest outage", "MTTR"}, availabilityPage);
+    m_availabilityTable->setObjectName("availabilityTable");
     m_chart = new QChartView(availabilityPage);
     m_chart->setMinimumHeight(220);
     m_chart->setRenderHint(QPainter::Antialiasing);
