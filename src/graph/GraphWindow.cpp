@@ -102,6 +102,7 @@ void CGraphWindow::Reload() {
     chart->addAxis(axisX, Qt::AlignBottom);
     auto* axisY = new QValueAxis;
     axisY->setRange(low, high > low ? high * 1.1 : low + 1.0);
+    axisY->applyNiceNumbers();
     axisY->setTitleText("Data / response time");
     chart->addAxis(axisY, Qt::AlignLeft);
     for (const auto& [id, series] : lines) {

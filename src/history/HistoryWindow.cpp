@@ -206,24 +206,31 @@ void CHistoryWindow::LoadAvailability() {
         m_totals->setText(Text(m_store.ErrorText()));
         return;
     }
-    m_totals->setText(QString("Since %1: uptime %2 %, total downtime %3, %4 outages, longest outage %5, MTTR %6")
+    m_totals->setText(QString("Since %1: monitored %7, uptime %2 %, total downtime %3, %4 outages, longest outage %5, "
+                              "MTTR %6")
                           .arg(Text(FormatHistoryTime(from)))
                           .arg(total.UptimePercent, 0, 'f', 3)
                           .arg(Text(DurationText(total.DowntimeSecs)))
                           .arg(total.Outages)
-                          .arg(Text(DurationText(total.LongestOutageSecs)), Text(DurationText(total.MttrSecs))));
+                          .arg(Text(DurationText(total.LongestOutageSecs)), Text(DurationText(total.MttrSecs)),
+                               Text(DurationText(total.MonitoredSecs))));
 
     auto* uptime = new QBarSet("Uptime %");
     QStringList labels;
     double lowest = 100.0;
-    const auto periods = CalendarPeriods(from, now, choice.Bucket);
-    m_availabilityTable->setRowCount(static_cast<int>(periods.size()));
-    int row = static_cast<int>(periods.size());
-    for (const auto& [start, end] : periods) {
+    // Periods before the check's first result are left out rather than shown as fully
+    // available.
+    std::vector<std::pair<QString, CAvailability>> shown;
+    for (const auto& [start, end] : CalendarPeriods(from, now, choice.Bucket)) {
         CAvailability a;
         if (ReadAvailability(m_store, m_checkId, start, end, a) != 0)
             break;
-        const QString label = BucketLabel(start, choice.Format);
+        if (a.MonitoredSecs > 0)
+            shown.emplace_back(BucketLabel(start, choice.Format), a);
+    }
+    m_availabilityTable->setRowCount(static_cast<int>(shown.size()));
+    int row = static_cast<int>(shown.size());
+    for (const auto& [label, a] : shown) {
         labels << label;
         *uptime << a.UptimePercent;
         lowest = std::min(lowest, a.UptimePercent);
@@ -243,7 +250,9 @@ void CHistoryWindow::LoadAvailability() {
     chart->addAxis(axisX, Qt::AlignBottom);
     series->attachAxis(axisX);
     auto* axisY = new QValueAxis;
-    axisY->setRange(std::max(0.0, std::floor(lowest / 10.0) * 10.0 - (lowest >= 100.0 ? 10.0 : 0.0)), 100.0);
+    const double bottom = std::max(0.0, std::floor(lowest / 10.0) * 10.0 - (lowest >= 100.0 ? 10.0 : 0.0));
+    axisY->setRange(bottom, 100.0);
+    axisY->setTickCount((100.0 - bottom) / 10.0 <= 5.0 ? static_cast<int>((100.0 - bottom) / 10.0) + 1 : 6);
     axisY->setLabelFormat("%.0f %%");
     axisY->setTitleText("Uptime");
     chart->addAxis(axisY, Qt::AlignLeft);

@@ -64,8 +64,10 @@ TEST_F(ManagerTest, HistoryModuleShowsBothViewsAndTheGraphProgramDrawsThem) {
         bool totals = false;
         for (const QLabel* label : window->findChildren<QLabel*>())
             totals = totals || label->text().contains("total downtime 00:30:00, 1 outages");
+        // One row per day with results (two when the three hours span midnight).
+        ASSERT_GE(tables[1]->rowCount(), 1);
+        ASSERT_LE(tables[1]->rowCount(), 2);
         EXPECT_TRUE(totals);
-        EXPECT_GE(tables[1]->rowCount(), 14);
         window->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_EQ(HistoryWindow(), nullptr);
