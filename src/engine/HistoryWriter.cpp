@@ -8,9 +8,12 @@
 
 namespace {
 
-// The sample of a run: its data figure when it is a number, else how long it ran.
+// The sample of a run: its data figure when it starts with a number ("12.5", "340 ms",
+// "<1 ms" counting as 1), else how long it ran.
 double SampleValue(const CQvcString& data, std::int32_t responseMs) {
     const char* text = data.c_str();
+    while (*text == ' ' || *text == '<' || *text == '>')
+        ++text;
     char* end = nullptr;
     const double value = std::strtod(text, &end);
     return end != text ? value : static_cast<double>(responseMs);

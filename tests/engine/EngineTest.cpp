@@ -9,6 +9,7 @@
 #include "model/checks/CheckSettings.h"
 #include "model/checks/CheckTypes.h"
 #include "model/notify/SnSnmpNotificationRequest.h"
+#include "engine/HistoryWriter.h"
 #include "model/history/HistoryStore.h"
 #include "model/settings/SnStatsLimits.h"
 
@@ -18,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -36,6 +38,15 @@ namespace {
 constexpr std::int64_t kAt0900 = FakeClock::kStartWall - 3600;
 constexpr std::int64_t kAt0930 = FakeClock::kStartWall - 1800;
 constexpr std::int64_t kAt1030 = FakeClock::kStartWall + 1800;
+
+// How many lines of the file hold `text`.
+int LinesWith(const std::string& path, const std::string& text) {
+    std::istringstream lines(testsupport::ReadFile(path));
+    int count = 0;
+    for (std::string line; std::getline(lines, line);)
+        count += line.find(text) != std::string::npos ? 1 : 0;
+    return count;
+}
 
 std::string Entry(const char* days, std::int64_t time, int hours) {
     return std::string(days) + ";" + std::to_string(time) + ";" + std::to_string(hours);
@@ -557,19 +568,16 @@ TEST_F(EngineTest, TrapChecksTakeTheirStatusFromTheTrapsTheyMatch) {
 
 TEST_F(EngineTest, HistoryKeepsChangesPeriodicResultsAndGraphSamplesWithinItsLimits) {
     CSnStatsLimits limits;
-    limits.Read(); // makes the key
-    limits.RpLogFrequencySecs = 300;
+    limits.Read(); // makes the key; results and warnings keep their periods of 300 s
     limits.GrLogFrequencySecs = 120;
     limits.RpTblSqlRecordLimit = 4;
     limits.RpTblSqlRecordWarning = 3;
     limits.GrTblSqlRecordLimit = 2;
-    limits.GrTblSqlRecordWarning = 2;
-    limits.SvcWarningLogIntervalSecs = 300;
     ASSERT_EQ(limits.Write(), 0);
     const std::int32_t web = inst.AddCheck("Web", 30, [](CSnNodeCfg& cfg) { cfg.GraphEnabled = 1; })->Id();
     const std::int32_t mail = inst.AddCheck("Mail")->Id();
     inst.WriteTree();
-    runner->Set(web, Outcome(Kind::Success, "Connected", "12.5"));
+    runner->Set(web, Outcome(Kind::Success, "Connected", "<12.5 ms"));
     CEngineLog log;
     ASSERT_TRUE(log.Open(CQvcString(inst.File("engine.log"))));
     EngineOptions options = Options();
@@ -582,10 +590,7 @@ TEST_F(EngineTest, HistoryKeepsChangesPeriodicResultsAndGraphSamplesWithinItsLim
             runner->Set(mail, Outcome(Kind::Error, "Refused"));
         Advance(60);
     }
-    Advance(86400); // the next cleanup is due a day after the first
-    engine->Stop();
-
-    CHistoryStore store;
+    CHistoryStore store; // read beside the running engine
     ASSERT_EQ(store.Open(StatisticsDatabasePath(kStatisticsConnection, CQvcString(inst.Root())), false), 0)
         << store.ErrorText().Str();
     using Kept = std::vector<std::tuple<std::int64_t, std::int32_t, bool>>;
@@ -597,18 +602,47 @@ TEST_F(EngineTest, HistoryKeepsChangesPeriodicResultsAndGraphSamplesWithinItsLim
             out.emplace_back(e.Time - FakeClock::kStartWall, e.Status, e.Change);
         return out;
     };
-    // Of the changes at 0 and 180 s and the periodic results at 300 s and a day later,
-    // cleanup kept four: the oldest that are not their check's newest change went.
+    // Sample times after the start, of graph-enabled checks only.
+    const auto sampled = [&] {
+        std::vector<CGraphSample> samples;
+        EXPECT_EQ(store.Samples({web, mail}, 0, FakeClock::kStartWall * 2, samples), 0);
+        std::vector<std::int64_t> times;
+        for (const CGraphSample& sample : samples)
+            times.push_back(sample.CheckId == web && sample.Value == 12.5 ? sample.Time - FakeClock::kStartWall : -1);
+        return times;
+    };
+    EXPECT_EQ(kept(web), (Kept{{300, kStatusSuccess, false}, {0, kStatusSuccess, true}}));
+    EXPECT_EQ(kept(mail), (Kept{{180, kStatusFailure, true}, {0, kStatusSuccess, true}}));
+    EXPECT_EQ(sampled(), (std::vector<std::int64_t>{0, 120, 240, 360}));
+
+    Advance(86400); // the next cleanup is due a day after the first
+    engine->Stop();
+    // Cleanup kept four entries: the oldest that are not their check's newest change went.
     EXPECT_EQ(kept(web), (Kept{{86760, kStatusSuccess, false}, {0, kStatusSuccess, true}}));
     EXPECT_EQ(kept(mail), (Kept{{86760, kStatusFailure, false}, {180, kStatusFailure, true}}));
-    std::vector<CGraphSample> samples;
-    ASSERT_EQ(store.Samples({web, mail}, 0, FakeClock::kStartWall * 2, samples), 0);
-    EXPECT_EQ(samples, (std::vector<CGraphSample>{{FakeClock::kStartWall + 360, web, 12.5},
-                                                  {FakeClock::kStartWall + 86760, web, 12.5}}));
+    EXPECT_EQ(sampled(), (std::vector<std::int64_t>{360, 86760}));
     // The count warning came at 300 s and a day later, not at every flush.
-    std::istringstream lines(testsupport::ReadFile(inst.File("engine.log")));
-    int warnings = 0;
-    for (std::string line; std::getline(lines, line);)
-        warnings += line.find("results; it warns from 3") != std::string::npos ? 1 : 0;
-    EXPECT_EQ(warnings, 2);
+    EXPECT_EQ(LinesWith(inst.File("engine.log"), "results; it warns from 3"), 2);
+}
+
+TEST(HistoryWriter, ADatabaseThatCannotBeOpenedIsLoggedOnceAndWritingResumesWhenItCan) {
+    testsupport::TempDir dir;
+    testsupport::WriteFile(dir.File("Logs"), "a file where the directory should be");
+    CEngineLog log;
+    ASSERT_TRUE(log.Open(CQvcString(dir.File("engine.log"))));
+    CHistoryWriter writer(CQvcString(dir.File("Logs/Statistics.db")), CSnStatsLimits(), &log,
+                          std::chrono::milliseconds(0));
+    for (std::int64_t t = 100; t <= 300; t += 100) {
+        if (t == 300)
+            std::filesystem::remove(dir.File("Logs"));
+        writer.Record(10000, t, t == 200 ? kStatusFailure : kStatusSuccess, "1", 5, "reply");
+        writer.Flush();
+    }
+    EXPECT_EQ(LinesWith(dir.File("engine.log"), "No history is kept"), 1);
+    // What came while it could not be opened is gone; the recovery at 300 s is kept.
+    CHistoryStore store;
+    ASSERT_EQ(store.Open(CQvcString(dir.File("Logs/Statistics.db")), false), 0);
+    std::vector<CHistoryEntry> entries;
+    ASSERT_EQ(store.Entries(10000, 0, 1000, entries), 0);
+    EXPECT_EQ(entries, (std::vector<CHistoryEntry>{{300, 10000, kStatusSuccess, "1", 5, "reply", true}}));
 }

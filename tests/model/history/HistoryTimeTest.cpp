@@ -17,5 +17,4 @@ TEST(HistoryTime, LocalDatesAndTimesBeforeNow) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(ParseHistoryTime(c.text, now), c.expected) << c.text;
-    EXPECT_EQ(FormatHistoryTime(1782887400), "2026-07-01 08:30:00");
 }
