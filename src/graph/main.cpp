@@ -1,11 +1,13 @@
 // sentrelle-graph: draws the figures of checks over time from the statistics database.
 //
-//   sentrelle-graph [--root DIR] [--period day|week|month|year|all] [--save-png FILE] ID[,ID...]
+//   sentrelle-graph [--root DIR] [--period day|week|month|year|all] [--save-png FILE]
+//                   [--save-csv FILE] ID[,ID...]
 //
 // The Manager starts it with the comma-joined identifiers of graph-enabled checks.  The
 // installation is the registry's unless --root names an Engine root.  --save-png draws
-// the graph into FILE and quits without showing a window (with QT_QPA_PLATFORM=offscreen
-// it needs no desktop).
+// the graph into FILE and --save-csv writes its samples (time, check, value) into FILE; with
+// either it quits without showing a window (with QT_QPA_PLATFORM=offscreen it needs no
+// desktop).
 #include "GraphWindow.h"
 
 #include "library/ErrorTexts.h"
@@ -19,12 +21,13 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 
 namespace {
 
 int Usage() {
     std::fprintf(stderr, "usage: sentrelle-graph [--root DIR] [--period day|week|month|year|all] "
-                         "[--save-png FILE] ID[,ID...]\n");
+                         "[--save-png FILE] [--save-csv FILE] ID[,ID...]\n");
     return 2;
 }
 
@@ -46,16 +49,18 @@ bool ParsePeriod(const std::string& text, HistoryPeriod& period) {
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    std::string root, png, ids;
+    std::string root, png, csv, ids;
     HistoryPeriod period = HistoryPeriod::Week;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if ((arg == "--root" || arg == "--save-png" || arg == "--period") && i + 1 < argc) {
+        if ((arg == "--root" || arg == "--save-png" || arg == "--save-csv" || arg == "--period") && i + 1 < argc) {
             const std::string value = argv[++i];
             if (arg == "--root")
                 root = value;
             else if (arg == "--save-png")
                 png = value;
+            else if (arg == "--save-csv")
+                csv = value;
             else if (!ParsePeriod(value, period))
                 return Usage();
         } else if (!arg.empty() && arg[0] != '-' && ids.empty()) {
@@ -91,20 +96,22 @@ int main(int argc, char* argv[]) {
     if (code != 0) {
         const std::string text = ErrorBoxText(code).Str();
         std::fprintf(stderr, "sentrelle-graph: %s\n", text.c_str());
-        if (png.empty())
+        if (png.empty() && csv.empty())
             QMessageBox::critical(nullptr, "Graph", QString::fromStdString(text));
         return 1;
     }
 
     CGraphWindow window(std::move(checks), statistics, period);
-    if (!png.empty()) {
+    if (!png.empty() || !csv.empty()) {
         window.resize(1000, 600);
         window.show();
         QApplication::processEvents();
-        if (!window.SavePng(QString::fromStdString(png))) {
-            std::fprintf(stderr, "sentrelle-graph: cannot write '%s'\n", png.c_str());
-            return 1;
-        }
+        for (const auto& [file, saved] : {std::pair{png, !png.empty() && window.SavePng(QString::fromStdString(png))},
+                                          std::pair{csv, !csv.empty() && window.SaveCsv(QString::fromStdString(csv))}})
+            if (!file.empty() && !saved) {
+                std::fprintf(stderr, "sentrelle-graph: cannot write '%s'\n", file.c_str());
+                return 1;
+            }
         return 0;
     }
     window.show();

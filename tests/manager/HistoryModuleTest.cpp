@@ -9,6 +9,7 @@
 #include "platform/System.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QImage>
 #include <QLabel>
 #include <QProcess>
@@ -74,13 +75,21 @@ TEST_F(ManagerTest, HistoryModuleShowsBothViewsAndTheGraphProgramDrawsThem) {
     }
     EXPECT_TRUE(errors.empty());
 
-    const QString png = QString::fromStdString(Root() + "/graph.png");
+    // The graph of the check and of one without samples: the day's samples, oldest first.
+    const QString png = QString::fromStdString(Root() + "/graph.png"), csv = QString::fromStdString(Root() + "/graph.csv");
     QProcess graph;
     graph.start(QString::fromStdString(GraphProgramPath(Root()).Str()),
-                {"--root", QString::fromStdString(Root()), "--period", "day", "--save-png", png, QString::number(id)});
+                {"--root", QString::fromStdString(Root()), "--period", "day", "--save-png", png, "--save-csv", csv,
+                 QString("%1,%2").arg(id).arg(id + 1)});
     ASSERT_TRUE(graph.waitForFinished(60000)) << graph.errorString().toStdString();
     EXPECT_EQ(graph.exitCode(), 0) << graph.readAllStandardError().toStdString();
     const QImage image(png);
     EXPECT_GT(image.width(), 800);
     EXPECT_GT(std::filesystem::file_size(png.toStdString()), 20'000u);
+    QFile file(csv);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly | QIODevice::Text));
+    const QStringList lines = QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), static_cast<int>(samples.size()) + 1);
+    EXPECT_EQ(lines[0], "Time,Check ID,Check,Value");
+    EXPECT_TRUE(lines[1].endsWith(QString(",%1,\"Web\",%2").arg(id).arg(samples.front().Value))) << lines[1].toStdString();
 }
