@@ -105,6 +105,8 @@ struct CAvailability {
 // the period, oldest first.  An outage is a run of down statuses (one down status
 // following another continues it); any other status ends it.  The longest outage counts
 // the part of each outage inside the period, the one still open at `to` included.
+// Entries before `from` only set the status the period starts in; consecutive entries
+// of the same status count as one.
 CAvailability ComputeAvailability(std::int32_t initial, const std::vector<CHistoryEntry>& changes,
                                   std::int64_t from, std::int64_t to);
 
