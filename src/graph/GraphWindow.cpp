@@ -115,9 +115,7 @@ void CGraphWindow::Reload() {
                                         : QString("%1 samples. Drag a rectangle to zoom.").arg(m_samples.size()));
 }
 
-bool CGraphWindow::SavePng(const QString& file) {
-    if (!isVisible())
-        ensurePolished();
+bool CGraphWindow::SavePng(const QString& file) const {
     return m_view->grab().save(file, "PNG");
 }
 

@@ -24,7 +24,7 @@ public:
 
     // Draws the chosen period again from the database.
     void Reload();
-    bool SavePng(const QString& file);
+    bool SavePng(const QString& file) const;
     bool SaveCsv(const QString& file) const;
     // The samples drawn, oldest first.
     const std::vector<CGraphSample>& Samples() const { return m_samples; }

@@ -8,7 +8,6 @@
 #include <QWidget>
 
 #include <cstdint>
-#include <memory>
 
 class QCheckBox;
 class QComboBox;
@@ -21,7 +20,7 @@ class QChartView;
 class CHistoryWindow final : public QWidget {
     Q_OBJECT
 public:
-    // `statistics` is the statistics database's file; `now` the end of every period.
+    // `statistics` is the statistics database's file; every period ends at the time shown.
     CHistoryWindow(std::int32_t checkId, const QString& checkName, const QString& statistics, bool detail,
                    QWidget* parent = nullptr);
     ~CHistoryWindow() override;
