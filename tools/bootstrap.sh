@@ -8,7 +8,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libsqlite3-dev sqlite3
   qt6-base-dev qt6-svg-dev libgl-dev
-  libcurl4-openssl-dev libpugixml-dev libssh-dev libldap-dev qt6-charts-dev
+  libcurl4-openssl-dev libpugixml-dev libssh-dev libldap-dev qt6-charts-dev libqt6opengl6-dev
   nlohmann-json3-dev
   python3 fonts-dejavu-core ccache
   libssl-dev

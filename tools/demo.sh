@@ -47,7 +47,7 @@ fi
 
 tools/bootstrap.sh
 cmake -S . -B build -G Ninja -DSENTRELLE_BENCH=OFF >/dev/null
-cmake --build build --parallel "$(nproc)" --target sentrelle sentrelle-manager sentrelle-engine
+cmake --build build --parallel "$(nproc)" --target sentrelle sentrelle-manager sentrelle-engine sentrelle_history sentrelle-graph
 
 demo="$top/demo"
 mkdir -p "$demo/www"

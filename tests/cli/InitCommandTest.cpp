@@ -63,7 +63,7 @@ TEST(InitCommand, ModesAreExplicitWhateverTheUmaskAndLooseOnesAreTightened) {
     for (const char* path : {"/Configuration", "/Sys/Tpl", "/Sys/Tpl/Config", "/Sys/tmp", "/Saved Configurations"})
         expected[path] = 0700;
     for (const char* path : {"", "/Sys", "/Sys/Res", "/Sys/Ctrl", "/Sys/Act", "/Sys/Not", "/Sys/Roles", "/Sys/Run",
-                             "/Logs", "/Program", "/scripts", "/scripts/monitor (vbs)", "/scripts/monitor (ps1)"})
+                             "/Logs", "/Program", "/Program.NET", "/scripts", "/scripts/monitor (vbs)", "/scripts/monitor (ps1)"})
         expected[path] = 0755;
     expected["hive"] = 0600;
     const auto modes = [&] {

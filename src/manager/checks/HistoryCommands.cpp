@@ -3,6 +3,7 @@
 #include "library/Messages.h"
 #include "manager/app/CommandRegistry.h"
 #include "manager/app/QMonApp.h"
+#include "manager/checks/ReportCommands.h"
 #include "manager/mainframe/MainFrame.h"
 #include "model/checks/CheckTypes.h"
 #include "model/console/CommandIds.h"
@@ -138,4 +139,5 @@ void RegisterHistoryCommands(CQMonApp& app, CCommandRegistry& registry) {
     registry.Add(cmd::kHistoryAvailability, [&app](int) { ShowHistory(app, false); });
     registry.Add(cmd::kShowGraph, [&app](int) { ShowGraph(app, false); });
     registry.Add(cmd::kCreateGraph, [&app](int) { ShowGraph(app, true); });
+    RegisterReportCommand(app, registry);
 }

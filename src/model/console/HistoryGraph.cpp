@@ -15,7 +15,7 @@
 namespace {
 
 constexpr const char* kReportsModule = "QvRgDll.dll";
-constexpr const char* kGraphProgram = "QvGraph";
+constexpr const char* kGraphProgram = "sentrelle-graph";
 constexpr long kProcessNotStarted = 1032; // "Unable to start process"
 
 CQvcString Filled(unsigned id, const CQvcString& text) {
@@ -84,10 +84,15 @@ CStatsSizeTest TestStatsDatabase(const CQvcString& connection, const CQvcString&
     const auto status = std::filesystem::status(path.Str(), error);
     if (status.type() == std::filesystem::file_type::not_found)
         return {Severity::Information, Filled(51736, path), false};
-    const std::uintmax_t bytes =
+    std::uintmax_t bytes =
         std::filesystem::is_regular_file(status) ? std::filesystem::file_size(path.Str(), error) : 0;
     if (error || !std::filesystem::is_regular_file(status))
         return {Severity::Warning, Filled(51739, path), true};
+    // Results not yet checkpointed into the file wait in its write-ahead log.
+    std::error_code noLog;
+    const std::uintmax_t logBytes = std::filesystem::file_size(path.Str() + "-wal", noLog);
+    if (!noLog)
+        bytes += logBytes;
     const std::uintmax_t megabytes = bytes / (1024 * 1024);
     const bool refused = megabytes >= limits.DbMsaSizeMBLimit;
     if (!refused && megabytes < limits.DbMsaSizeMBWarning)

@@ -3,18 +3,22 @@
 #include "library/ErrorTexts.h"
 #include "library/QvcBase.h"
 #include "library/QvcPath.h"
+#include "model/console/HistoryGraph.h"
 #include "model/discovery/Roles.h"
 #include "model/scripts/ScriptFiles.h"
 #include "model/scripts/StockScripts.h"
 #include "model/store/SnCfgTemplate.h"
+#include "platform/Module.h"
 #include "platform/Registry.h"
 #include "platform/System.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -31,7 +35,7 @@ const LayoutDirectory kDirectories[] = {
     {"Configuration", 0700}, {"Sys", 0755},  {"Sys/Tpl", 0700},  {"Sys/Tpl/Config", 0700},
     {"Sys/Res", 0755},       {"Sys/Ctrl", 0755}, {"Sys/Act", 0755}, {"Sys/Not", 0755},
     {"Sys/tmp", 0700},       {"Sys/Roles", 0755}, {"Sys/Run", 0755}, {"Logs", 0755},
-    {"Saved Configurations", 0700}, {"Program", 0755}, {"scripts", 0755},
+    {"Saved Configurations", 0700}, {"Program", 0755}, {"Program.NET", 0755}, {"scripts", 0755},
 };
 constexpr mode_t kRootMode = 0755;
 constexpr mode_t kDatabaseMode = 0600;
@@ -91,6 +95,32 @@ bool TightenFile(const CQvcString& path, mode_t mode, CQvcString& message) {
     return true;
 }
 
+// The history module and the graph program that ship beside the running program are
+// linked into the root, where the Manager looks for them.  A link is renewed (the build
+// or the installation may have moved); a file an administrator put there is kept.
+bool LinkShippedPrograms(const CQvcString& base, CQvcString& message) {
+    const std::string beside = platform::ExecutableDirectory();
+    if (beside.empty())
+        return true;
+    const std::pair<std::string, CQvcString> programs[] = {
+        {platform::ModulePath(beside, "QvRgDll.dll"), ReportsModulePath(base)},
+        {beside + "sentrelle-graph", GraphProgramPath(base)},
+    };
+    for (const auto& [shipped, target] : programs) {
+        struct stat st {};
+        if (!platform::FileExists(shipped) || (::lstat(target.c_str(), &st) == 0 && !S_ISLNK(st.st_mode)))
+            continue;
+        const std::string temporary = target.Str() + ".link";
+        ::unlink(temporary.c_str());
+        if (::symlink(shipped.c_str(), temporary.c_str()) != 0 || ::rename(temporary.c_str(), target.c_str()) != 0) {
+            message = Problem("cannot link", target, errno);
+            ::unlink(temporary.c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 CQvcString CSnInstallation::RootPath(const CQvcString& root) {
@@ -130,7 +160,8 @@ long CSnInstallation::Initialize(const CQvcString& root, CQvcString& message) {
         if (!EnsureDirectory(dir, 0755, false, message))
             return -1;
     }
-    if (InstallStockScripts(base, message) != 0 || InstallDefaultRoles(base, message) != 0)
+    if (InstallStockScripts(base, message) != 0 || InstallDefaultRoles(base, message) != 0 ||
+        !LinkShippedPrograms(base, message))
         return -1;
 
     const CQvcString templ = PathJoin(base, {"Sys", "Tpl", "Config", "Config.mdb"});

@@ -68,7 +68,7 @@ TEST(PlanGraph, MessagesTypesAndArgument) {
 
 TEST(LaunchGraph, MissingProgramFailedStartAndTheCommandLine) {
     testsupport::TempDir dir;
-    const std::string program = dir.Path() + "/Program.NET/QvGraph";
+    const std::string program = dir.Path() + "/Program.NET/sentrelle-graph";
     testsupport::RecordingLauncher launcher;
     Shown shown;
     EXPECT_EQ(LaunchGraph(dir.Path(), "4,5", shown.Fn(), launcher), -1);
@@ -91,15 +91,19 @@ TEST(TestStatsDatabase, OnlyAFileDatabaseIsSizedAgainstTheWarningAndTheLimit) {
     warned.Format(MessageText(51737), file.c_str(), 2, 2);
     refused.Format(MessageText(51738), file.c_str(), 3, 3);
     using S = CStatsSizeTest::Severity;
-    // What lies at the path: -2 nothing, -1 a directory, else a file of that many bytes.
-    const struct { long long bytes; CStatsSizeTest expected; } cases[] = {
+    // What lies at the path: -2 nothing, -1 a directory, else a file of that many bytes;
+    // the bytes of its write-ahead log count too.
+    const struct { long long bytes; CStatsSizeTest expected; std::uintmax_t log = 0; } cases[] = {
         {-2, {S::Information, Filled(51736, file), false}}, {2097151, {}}, {2097152, {S::Warning, warned, true}},
+        {1048576, {S::Warning, warned, true}, 1048576},
         {3145728, {S::Error, refused, false}}, {-1, {S::Warning, Filled(51739, file), true}}};
     for (const auto& c : cases) {
         std::filesystem::remove_all(dir.Path() + "/Logs");
         std::filesystem::create_directories(c.bytes == -1 ? file : dir.Path() + "/Logs");
         if (c.bytes >= 0)
             (testsupport::WriteFile(file, ""), std::filesystem::resize_file(file, static_cast<std::uintmax_t>(c.bytes)));
+        if (c.log > 0)
+            (testsupport::WriteFile(file + "-wal", ""), std::filesystem::resize_file(file + "-wal", c.log));
         EXPECT_EQ(TestStatsDatabase("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=<SNROOT>Logs\\Statistics.mdb",
                                     dir.Path(), limits), c.expected) << c.bytes;
     }

@@ -2,8 +2,8 @@
 // The history and graph views of checks.  Neither is drawn by the Manager itself: the
 // history of one check is shown by the reports-and-graphs module "QvRgDll.dll" in the
 // engine's "Program" directory (its function ShowSingleCheck), and graphs by the graph
-// program "QvGraph" in the engine's "Program.NET" directory, started with the checks'
-// identifiers.  These functions decide what to load or start and which message to show
+// program "sentrelle-graph" in the engine's "Program.NET" directory, started with the
+// checks' identifiers.  These functions decide what to load or start and which message to show
 // when it cannot be done; the Manager only supplies the checks and the dialogs.
 #include "library/QvcString.h"
 #include "platform/Process.h"
@@ -28,7 +28,8 @@ inline constexpr const char* kShowSingleCheck = "ShowSingleCheck";
 CQvcString ReportsModulePath(const CQvcString& engineRoot);
 CQvcString GraphProgramPath(const CQvcString& engineRoot);
 
-// Loads the module, calls ShowSingleCheck for `checkId` and unloads the module again.
+// Loads the module, calls ShowSingleCheck for `checkId` and lets the module go again (the
+// shipped module stays in memory, as its windows outlive the call).
 // The function's result; nothing after handing 51750 (the module cannot be loaded, with
 // its path) or 51751 (the function is missing, with the module's name) to `showError`.
 std::optional<int> ShowCheckHistory(const CQvcString& engineRoot, std::int32_t checkId, bool detail,

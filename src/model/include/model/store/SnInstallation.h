@@ -5,7 +5,9 @@
 //   ROOT/Configuration/Config.mdb        configuration database
 //   ROOT/Sys/Tpl/Config/Config.mdb       template for new and incompatible configurations
 //   ROOT/Sys/{Res,Ctrl,Act,Not,tmp,Roles,Run}  (Roles/roles.ini: the default server roles)
-//   ROOT/Logs/  ROOT/Saved Configurations/  ROOT/Program/
+//   ROOT/Logs/  ROOT/Saved Configurations/  ROOT/Program/  ROOT/Program.NET/
+//   ROOT/Program/QvRgDll.so, ROOT/Program.NET/sentrelle-graph (links to the history module
+//   and the graph program shipped beside the program that initialises)
 //   ROOT/scripts/monitor (vbs)/  ROOT/scripts/monitor (ps1)/  (with the stock scripts)
 #include "library/QvcString.h"
 
