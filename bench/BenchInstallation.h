@@ -136,4 +136,78 @@ inline Installation& For(int nodes) {
     return *slot;
 }
 
+// Rows of a table read with one statement into plain structs: every column as its
+// integer or its text, as SQLite stores it.  The yardstick of the store's own loading
+// and writing.
+struct Row {
+    std::vector<long long> Numbers;
+    std::vector<std::string> Texts;
+    std::vector<int> Kind; // SQLITE_INTEGER, SQLITE_NULL or SQLITE_TEXT
+};
+
+inline std::vector<Row> SelectRows(const std::string& path, const std::string& sql) {
+    sqlite3* db = nullptr;
+    sqlite3_open(path.c_str(), &db);
+    sqlite3_stmt* stmt = nullptr;
+    std::vector<Row> rows;
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK) {
+        const int columns = sqlite3_column_count(stmt);
+        while (sqlite3_step(stmt) == SQLITE_ROW) {
+            Row row;
+            row.Numbers.resize(static_cast<std::size_t>(columns));
+            row.Texts.resize(static_cast<std::size_t>(columns));
+            row.Kind.resize(static_cast<std::size_t>(columns));
+            for (int c = 0; c < columns; ++c) {
+                const auto i = static_cast<std::size_t>(c);
+                row.Kind[i] = sqlite3_column_type(stmt, c);
+                if (row.Kind[i] == SQLITE_INTEGER) {
+                    row.Numbers[i] = sqlite3_column_int64(stmt, c);
+                } else if (row.Kind[i] != SQLITE_NULL) {
+                    const unsigned char* text = sqlite3_column_text(stmt, c);
+                    row.Texts[i].assign(reinterpret_cast<const char*>(text),
+                                        static_cast<std::size_t>(sqlite3_column_bytes(stmt, c)));
+                    row.Kind[i] = SQLITE_TEXT;
+                }
+            }
+            rows.push_back(std::move(row));
+        }
+    }
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    return rows;
+}
+
+// Inserts the rows into the table with one prepared statement in one transaction.
+inline void InsertRows(const std::string& path, const std::string& table, const std::vector<Row>& rows) {
+    if (rows.empty())
+        return;
+    sqlite3* db = nullptr;
+    sqlite3_open(path.c_str(), &db);
+    std::string sql = "INSERT INTO \"" + table + "\" VALUES (?";
+    for (std::size_t c = 1; c < rows[0].Numbers.size(); ++c)
+        sql += ",?";
+    sql += ")";
+    sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK)
+        throw std::runtime_error(sqlite3_errmsg(db));
+    for (const Row& row : rows) {
+        sqlite3_reset(stmt);
+        for (std::size_t c = 0; c < row.Numbers.size(); ++c) {
+            const int at = static_cast<int>(c) + 1;
+            if (row.Kind[c] == SQLITE_TEXT)
+                sqlite3_bind_text(stmt, at, row.Texts[c].c_str(), static_cast<int>(row.Texts[c].size()), SQLITE_STATIC);
+            else if (row.Kind[c] == SQLITE_INTEGER)
+                sqlite3_bind_int64(stmt, at, row.Numbers[c]);
+            else
+                sqlite3_bind_null(stmt, at);
+        }
+        if (sqlite3_step(stmt) != SQLITE_DONE)
+            throw std::runtime_error(sqlite3_errmsg(db));
+    }
+    sqlite3_finalize(stmt);
+    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+}
+
 } // namespace benchinstall

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <string>
 #include <unistd.h>
+#include <unordered_map>
 #include <vector>
 
 using snschema::Column;
@@ -201,6 +202,39 @@ void Upgrade(sqlite3* db) {
 // when another program held the database, else `code`.
 long Refused(const SqliteWriteTransaction& tx, long code) { return tx.Busy() ? kErrLocked : code; }
 
+// A statement borrowed from the connection's cache (or, when that one is in use, prepared
+// for this use alone): reset and unbound when the borrow ends, so that it holds no lock.
+class CachedStmt {
+public:
+    CachedStmt() = default;
+    CachedStmt(const CachedStmt&) = delete;
+    CachedStmt& operator=(const CachedStmt&) = delete;
+    ~CachedStmt() { reset(); }
+    void Borrow(sqlite3_stmt* stmt) {
+        reset();
+        m_stmt = stmt;
+    }
+    void Own(SqliteStmt stmt) {
+        reset();
+        m_own = std::move(stmt);
+        m_stmt = m_own.get();
+    }
+    sqlite3_stmt* get() const { return m_stmt; }
+    // Ends the use early (a write must end before its transaction commits).
+    void reset() {
+        if (m_stmt != nullptr && !m_own) {
+            sqlite3_reset(m_stmt);
+            sqlite3_clear_bindings(m_stmt);
+        }
+        m_stmt = nullptr;
+        m_own.reset();
+    }
+
+private:
+    sqlite3_stmt* m_stmt = nullptr;
+    SqliteStmt m_own;
+};
+
 } // namespace
 
 long OpenOurs(const CQvcString& path, int busyTimeoutMs, SqliteDb& out, int flags) {
@@ -240,6 +274,28 @@ struct CSnCfgSqlite::Impl {
     SqliteStmt GroupCursor;
     Selection GroupCursorColumns;
 
+    // Statements prepared once per connection, by their text: a batch of writes parses
+    // each of its statements once.  Emptied before the connection closes.
+    std::unordered_map<std::string, SqliteStmt> Statements;
+
+    bool Cache(const std::string& sql, CachedStmt& out) {
+        auto it = Statements.find(sql);
+        if (it == Statements.end()) {
+            SqliteStmt stmt;
+            if (!Prepare(db(), sql, stmt))
+                return false;
+            it = Statements.emplace(sql, std::move(stmt)).first;
+        } else if (sqlite3_stmt_busy(it->second.get())) {
+            SqliteStmt stmt;
+            if (!Prepare(db(), sql, stmt))
+                return false;
+            out.Own(std::move(stmt));
+            return true;
+        }
+        out.Borrow(it->second.get());
+        return true;
+    }
+
     void EndCursors() {
         NodeCursor.reset();
         IdCursor.reset();
@@ -256,8 +312,8 @@ struct CSnCfgSqlite::Impl {
     long GetRow(const RecordTable& table, long key, CQvcVariant& out) {
         out.Clear();
         Selection s = Select(table, false);
-        SqliteStmt stmt;
-        if (!Prepare(db(), "SELECT " + s.Sql + " FROM " + Quote(table.Table) + " WHERE " + Quote(table.KeyColumn) +
+        CachedStmt stmt;
+        if (!Cache("SELECT " + s.Sql + " FROM " + Quote(table.Table) + " WHERE " + Quote(table.KeyColumn) +
                                " = ?",
                      stmt))
             return table.QueryError;
@@ -284,8 +340,8 @@ struct CSnCfgSqlite::Impl {
         SqliteWriteTransaction tx(db());
         if (!tx.IsOpen())
             return Refused(tx, table.UpdateError);
-        SqliteStmt stmt;
-        if (!Prepare(db(), sql, stmt))
+        CachedStmt stmt;
+        if (!Cache(sql, stmt))
             return insertError;
         sqlite3_bind_int64(stmt.get(), 1, key);
         for (std::size_t i = 0; i < present.size(); ++i)
@@ -299,8 +355,8 @@ struct CSnCfgSqlite::Impl {
     long GetText(const ValueTable& table, long key, CQvcString& out) {
         const char* keyColumn = table.KeyColumn;
         const char* valueColumn = table.ValueColumn;
-        SqliteStmt stmt;
-        if (!Prepare(db(),
+        CachedStmt stmt;
+        if (!Cache(
                      "SELECT " + Quote(valueColumn) + " FROM " + Quote(table.Table) + " WHERE " + Quote(keyColumn) +
                          " = ?",
                      stmt))
@@ -317,8 +373,8 @@ struct CSnCfgSqlite::Impl {
         SqliteWriteTransaction tx(db());
         if (!tx.IsOpen())
             return Refused(tx, table.UpdateError);
-        SqliteStmt stmt;
-        if (!Prepare(db(),
+        CachedStmt stmt;
+        if (!Cache(
                      "INSERT INTO " + Quote(table.Table) + " (" + Quote(keyColumn) + ", " + Quote(valueColumn) +
                          ") VALUES (?, ?) ON CONFLICT(" + Quote(keyColumn) + ") DO UPDATE SET " + Quote(valueColumn) +
                          " = excluded." + Quote(valueColumn),
@@ -346,24 +402,46 @@ struct CSnCfgSqlite::Impl {
         return true;
     }
 
-    // The count of nodes and the highest ID, inside the caller's transaction.
-    bool NodeCountAndMax(long& count, long& max) {
-        SqliteStmt stmt;
-        if (!Prepare(db(), "SELECT COUNT(*), IFNULL(MAX(\"ID\"), 0) FROM \"Nodes\"", stmt) ||
+    // The lowest and the highest ID (0 and 0 for no nodes), inside the caller's
+    // transaction.  Each is one step down the ID index, whatever the table's size.
+    bool NodeIdRange(long& min, long& max) {
+        CachedStmt stmt;
+        if (!Cache(
+                     "SELECT IFNULL((SELECT MIN(\"ID\") FROM \"Nodes\"), 0), "
+                     "IFNULL((SELECT MAX(\"ID\") FROM \"Nodes\"), 0)",
+                     stmt) ||
             sqlite3_step(stmt.get()) != SQLITE_ROW)
             return false;
-        count = static_cast<long>(sqlite3_column_int64(stmt.get(), 0));
+        min = static_cast<long>(sqlite3_column_int64(stmt.get(), 0));
         max = static_cast<long>(sqlite3_column_int64(stmt.get(), 1));
+        return true;
+    }
+
+    // Whether fewer than `limit` nodes are stored, inside the caller's transaction.  The
+    // IDs are distinct, so a range narrower than the limit answers without counting: a
+    // batch of inserts then costs no scan of the table per insert.
+    bool FewerNodesThan(long limit, bool& fewer) {
+        long min = 0, max = 0;
+        if (!NodeIdRange(min, max))
+            return false;
+        if (max - min + 1 < limit) {
+            fewer = true;
+            return true;
+        }
+        CachedStmt stmt;
+        if (!Cache("SELECT COUNT(*) FROM \"Nodes\"", stmt) || sqlite3_step(stmt.get()) != SQLITE_ROW)
+            return false;
+        fewer = sqlite3_column_int64(stmt.get(), 0) < limit;
         return true;
     }
 
     // The lowest ID never handed out: above the counter, every stored ID and the system
     // range.  Inside the caller's transaction.
     bool NextFreeId(long& next) {
-        long count = 0, max = 0;
-        SqliteStmt stmt;
-        if (!NodeCountAndMax(count, max) ||
-            !Prepare(db(), "SELECT IFNULL((SELECT \"Next\" FROM \"NodeIds\" WHERE \"ID\" = 1), 0)", stmt) ||
+        long min = 0, max = 0;
+        CachedStmt stmt;
+        if (!NodeIdRange(min, max) ||
+            !Cache("SELECT IFNULL((SELECT \"Next\" FROM \"NodeIds\" WHERE \"ID\" = 1), 0)", stmt) ||
             sqlite3_step(stmt.get()) != SQLITE_ROW)
             return false;
         next = std::max({static_cast<long>(sqlite3_column_int64(stmt.get(), 0)), max + 1, kFirstNodeId});
@@ -372,8 +450,8 @@ struct CSnCfgSqlite::Impl {
 
     // Keeps the counter above `id`.  Inside the caller's transaction.
     bool HandOut(long id) {
-        SqliteStmt stmt;
-        if (!Prepare(db(),
+        CachedStmt stmt;
+        if (!Cache(
                      "INSERT INTO \"NodeIds\" (\"ID\", \"Next\") VALUES (1, ?) ON CONFLICT(\"ID\") DO UPDATE SET "
                      "\"Next\" = MAX(\"Next\", excluded.\"Next\")",
                      stmt))
@@ -403,17 +481,17 @@ struct CSnCfgSqlite::Impl {
         SqliteWriteTransaction tx(db());
         if (!tx.IsOpen())
             return Refused(tx, kErrNodesInsert);
-        long count = 0, max = 0;
-        if (!NodeCountAndMax(count, max))
+        bool fewer = false;
+        if (!FewerNodesThan(maxNodes, fewer))
             return kErrNodesLast;
-        if (count >= maxNodes)
+        if (!fewer)
             return kErrTooManyNodes;
         if (pickId) {
             if (!NextFreeId(id))
                 return kErrNodesLast;
         } else {
-            SqliteStmt exists;
-            if (!Prepare(db(), "SELECT 1 FROM \"Nodes\" WHERE \"ID\" = ?", exists))
+            CachedStmt exists;
+            if (!Cache("SELECT 1 FROM \"Nodes\" WHERE \"ID\" = ?", exists))
                 return kErrNodesQuery;
             sqlite3_bind_int64(exists.get(), 1, id);
             int rc = sqlite3_step(exists.get());
@@ -422,8 +500,8 @@ struct CSnCfgSqlite::Impl {
             if (rc != SQLITE_DONE)
                 return kErrNodesQuery;
         }
-        SqliteStmt insert;
-        if (!Prepare(db(), "INSERT INTO \"Nodes\" (\"ID\") VALUES (?)", insert))
+        CachedStmt insert;
+        if (!Cache("INSERT INTO \"Nodes\" (\"ID\") VALUES (?)", insert))
             return kErrNodesInsert;
         sqlite3_bind_int64(insert.get(), 1, id);
         if (sqlite3_step(insert.get()) != SQLITE_DONE || !HandOut(id))
@@ -624,6 +702,7 @@ void CSnCfgSqlite::Open() {
 void CSnCfgSqlite::Close() {
     m_impl->EndCursors();
     m_impl->RollBackBrackets();
+    m_impl->Statements.clear();
     m_impl->Db.reset();
 }
 
@@ -838,8 +917,8 @@ void CSnCfgSqlite::SaveNode(const CQvcVariant& record) {
     std::string sql = sets.empty() ? "UPDATE \"Nodes\" SET \"ID\" = \"ID\" WHERE \"ID\" = ?"
                                    : "UPDATE \"Nodes\" SET " + sets + " WHERE \"ID\" = ?";
     SqliteWriteTransaction tx(m_impl->db());
-    SqliteStmt stmt;
-    if (!tx.IsOpen() || !Prepare(m_impl->db(), sql, stmt)) {
+    CachedStmt stmt;
+    if (!tx.IsOpen() || !m_impl->Cache(sql, stmt)) {
         m_error = Refused(tx, kErrNodesUpdate);
         return;
     }
@@ -864,8 +943,8 @@ void CSnCfgSqlite::DeleteNode(long id) {
     if (!Ready())
         return;
     SqliteWriteTransaction tx(m_impl->db());
-    SqliteStmt stmt;
-    if (!tx.IsOpen() || !Prepare(m_impl->db(), "DELETE FROM \"Nodes\" WHERE \"ID\" = ?", stmt)) {
+    CachedStmt stmt;
+    if (!tx.IsOpen() || !m_impl->Cache("DELETE FROM \"Nodes\" WHERE \"ID\" = ?", stmt)) {
         m_error = Refused(tx, kErrNodesDelete);
         return;
     }

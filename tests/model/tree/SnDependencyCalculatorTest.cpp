@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
+#include <random>
 #include <memory>
 #include <string>
 #include <vector>
@@ -146,4 +148,71 @@ TEST(SnDependencyCalculator, DependencyIdsStopAtTheFirstEmptyField) {
     EXPECT_EQ(CSnDependencyCalculator::DependencyIds(""), Ids{});
     // A field that is not a number names ID 0, which no node has.
     EXPECT_EQ(CSnDependencyCalculator::DependencyIds("x;9"), (Ids{0, 9}));
+}
+
+namespace {
+
+// The direct calculation, quadratic but plainly right: every node visited after its
+// children, each named node found by a search of the whole tree, each addition refused
+// when the list holds the ID already.
+void VisitChildrenFirst(CSnNode* first, const std::function<void(CSnNode&)>& visit) {
+    for (CSnNode* node = first; node != nullptr; node = node->NextNode()) {
+        VisitChildrenFirst(node->ChildNode(), visit);
+        visit(*node);
+    }
+}
+
+std::vector<Ids> OracleDependents(CSnNode* root) {
+    VisitChildrenFirst(root, [](CSnNode& node) { node.Srvc.Dependents.RemoveAll(); });
+    VisitChildrenFirst(root, [root](CSnNode& dependent) {
+        const std::int32_t id = dependent.Id();
+        for (std::int32_t named : CSnDependencyCalculator::DependencyIds(dependent.Cfg.Action.Dependencies)) {
+            CSnNode* dependee = CSnCfg::FindNode(root, named);
+            if (dependee == nullptr)
+                continue;
+            dependee->Srvc.Dependents.Add(id);
+            if (dependee->IsFolder())
+                VisitChildrenFirst(dependee->ChildNode(), [id](CSnNode& below) { below.Srvc.Dependents.Add(id); });
+        }
+    });
+    std::vector<Ids> lists;
+    VisitChildrenFirst(root, [&](CSnNode& node) { lists.push_back(node.Srvc.Dependents.Values()); });
+    return lists;
+}
+
+} // namespace
+
+TEST(SnDependencyCalculator, LargeRandomConfigurationMatchesTheDirectCalculation) {
+    Tree t;
+    std::mt19937 random(20261207);
+    std::vector<CSnNode*> folders{t.Root()};
+    std::vector<std::int32_t> ids{1};
+    for (std::int32_t id = 10000; id < 13000; ++id) {
+        CSnNode* parent = folders[random() % folders.size()];
+        // Now and then a second node of an ID already used, as a damaged store may hold.
+        const std::int32_t nodeId = random() % 50 == 0 ? ids[random() % ids.size()] : id;
+        if (random() % 8 == 0) {
+            folders.push_back(t.AddFolder(parent, nodeId));
+            ids.push_back(nodeId);
+            continue;
+        }
+        CSnNode* check = t.AddCheck(parent, nodeId);
+        ids.push_back(nodeId);
+        // A few common dependees (a router), any node, unknown IDs, repeats and oneself.
+        std::string text;
+        for (int n = static_cast<int>(random() % 5); n > 0; --n) {
+            const unsigned pick = random() % 10;
+            const std::int32_t named = pick < 3 ? 10000 + static_cast<std::int32_t>(pick)
+                                       : pick < 8 ? ids[random() % ids.size()]
+                                       : pick == 8 ? 99999
+                                                   : nodeId;
+            text += std::to_string(named) + ";";
+        }
+        check->Cfg.Action.Dependencies = text.c_str();
+    }
+    CSnCfg store;
+    CSnDependencyCalculator("CSnDependencyCalculator").Calculate(store, t.Root());
+    std::vector<Ids> calculated;
+    VisitChildrenFirst(t.Root(), [&](CSnNode& node) { calculated.push_back(node.Srvc.Dependents.Values()); });
+    EXPECT_EQ(calculated, OracleDependents(t.Root()));
 }
