@@ -339,6 +339,7 @@ long CSnCfg::LoadAllNodes(CSnNode*& rootHolder, long rootId, bool updateParents)
             auto node = std::make_unique<CSnNode>();
             CSnNodeRecord::Decode(*record, *node, !m_fullLoad);
             list.push_back(std::move(node));
+            record.reset(); // the component fills it again with the next row
             m_component->GetNextNode(value);
             m_component->GetLastError(step);
         }

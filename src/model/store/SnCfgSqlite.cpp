@@ -131,11 +131,15 @@ Selection Select(const RecordTable& table, bool summaryOnly) {
     return s;
 }
 
-std::shared_ptr<CSnRecord> RowToRecord(sqlite3_stmt* stmt, const RecordTable& table, const Selection& s) {
+// `reuse`, when given, is a record this selection filled before and nobody else holds: each
+// of its properties is set again, which keeps its buffers (a load then allocates no record
+// per row).
+std::shared_ptr<CSnRecord> RowToRecord(sqlite3_stmt* stmt, const RecordTable& table, const Selection& s,
+                                       std::shared_ptr<CSnRecord> reuse = nullptr) {
     int maxProperty = kPropId;
     for (const Column* c : s.Columns)
         maxProperty = std::max(maxProperty, c->Property);
-    auto record = std::make_shared<CSnRecord>(table.Kind, maxProperty);
+    auto record = reuse ? std::move(reuse) : std::make_shared<CSnRecord>(table.Kind, maxProperty);
     record->SetLong(kPropId, static_cast<long>(sqlite3_column_int64(stmt, 0)));
     for (std::size_t i = 0; i < s.Columns.size(); ++i)
         record->Set(s.Columns[i]->Property, ColumnVariant(stmt, static_cast<int>(i) + 1, s.Columns[i]->Kind));
@@ -270,6 +274,9 @@ struct CSnCfgSqlite::Impl {
     std::vector<std::unique_ptr<SqliteWriteTransaction>> Brackets;
     SqliteStmt NodeCursor;
     Selection NodeCursorColumns;
+    // The record the node cursor made last, to be filled again with the next row when
+    // nobody but the cursor's caller held it.
+    std::shared_ptr<CSnRecord> NodeCursorRecord;
     SqliteStmt IdCursor;
     SqliteStmt GroupCursor;
     Selection GroupCursorColumns;
@@ -298,6 +305,7 @@ struct CSnCfgSqlite::Impl {
 
     void EndCursors() {
         NodeCursor.reset();
+        NodeCursorRecord.reset();
         IdCursor.reset();
         GroupCursor.reset();
     }
@@ -849,6 +857,7 @@ void CSnCfgSqlite::GetFirstNode(const CQvcString& where, long summary, CQvcVaria
     if (!Ready())
         return;
     m_impl->NodeCursor.reset();
+    m_impl->NodeCursorRecord.reset();
     const RecordTable& nodes = snschema::Nodes();
     m_impl->NodeCursorColumns = Select(nodes, summary != 0);
     if (!m_impl->PrepareWhere(m_impl->NodeCursorColumns.Sql, nodes.Table, where, NodeFields(), " ORDER BY \"ID\"",
@@ -861,13 +870,21 @@ void CSnCfgSqlite::GetFirstNode(const CQvcString& where, long summary, CQvcVaria
 }
 
 void CSnCfgSqlite::GetNextNode(CQvcVariant& out) {
+    std::shared_ptr<CSnRecord> last = out.AsRecord();
     out.Clear();
+    // Held here and by the cursor alone: no one else can see it change.
+    if (last && (last != m_impl->NodeCursorRecord || last.use_count() != 2))
+        last.reset();
+    m_impl->NodeCursorRecord.reset();
     if (!Ready())
         return;
     m_error = StepCursor(m_impl->NodeCursor, kErrNodesNoRecord, kErrNodesQuery);
-    if (m_error == 0)
-        out = CQvcVariant::FromRecord(
-            RowToRecord(m_impl->NodeCursor.get(), snschema::Nodes(), m_impl->NodeCursorColumns));
+    if (m_error != 0)
+        return;
+    std::shared_ptr<CSnRecord> record =
+        RowToRecord(m_impl->NodeCursor.get(), snschema::Nodes(), m_impl->NodeCursorColumns, std::move(last));
+    m_impl->NodeCursorRecord = record;
+    out = CQvcVariant::FromRecord(std::move(record));
 }
 
 void CSnCfgSqlite::GetFirstNodeId(const CQvcString& where, long& id) {
