@@ -148,7 +148,9 @@ struct Row {
     std::array<int, kMaxColumns> Kind{}; // SQLITE_INTEGER, SQLITE_NULL or SQLITE_TEXT
     std::array<std::uint32_t, kMaxColumns + 1> TextEnds{};
     std::string Texts;
-    std::string_view Text(int c) const { return std::string_view(Texts).substr(TextEnds[c], TextEnds[c + 1] - TextEnds[c]); }
+    std::string_view Text(int c) const {
+        return std::string_view(Texts).substr(TextEnds[c], TextEnds[c + 1] - TextEnds[c]);
+    }
 };
 
 // `rows` is emptied first; its room is kept, as the store keeps the memory of the tree it
@@ -199,7 +201,8 @@ inline void InsertRows(const std::string& path, const std::string& table, const 
         for (int c = 0; c < row.Columns; ++c) {
             const int at = c + 1;
             if (row.Kind[c] == SQLITE_TEXT)
-                sqlite3_bind_text(stmt, at, row.Text(c).data(), static_cast<int>(row.Text(c).size()), SQLITE_STATIC);
+                sqlite3_bind_text(stmt, at, row.Text(c).data(), static_cast<int>(row.Text(c).size()),
+                                  SQLITE_STATIC);
             else if (row.Kind[c] == SQLITE_INTEGER)
                 sqlite3_bind_int64(stmt, at, row.Numbers[c]);
             else

@@ -131,7 +131,8 @@ void BM_CreateChecks(benchmark::State& state) {
             creator.SetType(*check, kTypeIcmpPing);
             check->Cfg.Name = "<HOSTS> - ICMP Ping";
             const auto begin = std::chrono::steady_clock::now();
-            const CSnCheckCreator::Result result = creator.Create(root, CSnCfg::FindNode(root, 10000), check, hosts);
+            const CSnCheckCreator::Result result =
+                creator.Create(root, CSnCfg::FindNode(root, 10000), check, hosts);
             seconds += SecondsSince(begin);
             if (!result.Ok() || static_cast<int>(result.Created.size()) != checks) {
                 state.SkipWithError(result.Message.c_str());
@@ -139,7 +140,8 @@ void BM_CreateChecks(benchmark::State& state) {
             }
         }
         std::vector<benchinstall::Row> rows;
-        benchinstall::SelectRows(made->ConfigFile(), "SELECT * FROM Nodes WHERE ID >= " + std::to_string(firstId), rows);
+        benchinstall::SelectRows(made->ConfigFile(),
+                                 "SELECT * FROM Nodes WHERE ID >= " + std::to_string(firstId), rows);
         made = std::make_unique<benchinstall::Installation>(2);
         const auto begin = std::chrono::steady_clock::now();
         benchinstall::InsertRows(made->ConfigFile(), "Nodes", rows);

@@ -304,7 +304,13 @@ void BM_EngineReloadPause(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(BM_EngineReloadPause)->Arg(1000)->Arg(10000)->Arg(100000)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
+BENCHMARK(BM_EngineReloadPause)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Iterations(1)
+    ->UseRealTime()
+    ->Unit(benchmark::kSecond);
 BENCHMARK(BM_EngineSilentPeers)->Arg(1)->Arg(0)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
 BENCHMARK(BM_EngineIdleAtScale)->Arg(100000)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
 BENCHMARK(BM_EngineTcpLoopback)->Arg(1000)->Arg(5000)->Arg(20000)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);

@@ -1,7 +1,7 @@
 // Speed of the check models on configurations of realistic size.
 #include "model/checks/HostList.h"
-#include "model/store/SnCfg.h"
 #include "model/schedule/SnCfgScheduleList.h"
+#include "model/store/SnCfg.h"
 #include "model/tree/SnDependencyCalculator.h"
 #include "model/tree/SnNode.h"
 #include "model/tree/SnTreeWalk.h"

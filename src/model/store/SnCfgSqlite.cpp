@@ -322,8 +322,8 @@ struct CSnCfgSqlite::Impl {
         Selection s = Select(table, false);
         CachedStmt stmt;
         if (!Cache("SELECT " + s.Sql + " FROM " + Quote(table.Table) + " WHERE " + Quote(table.KeyColumn) +
-                               " = ?",
-                     stmt))
+                       " = ?",
+                   stmt))
             return table.QueryError;
         if (long code = StepKeyed(stmt.get(), key, table.NoRecordsError, table.QueryError))
             return code;
@@ -364,10 +364,9 @@ struct CSnCfgSqlite::Impl {
         const char* keyColumn = table.KeyColumn;
         const char* valueColumn = table.ValueColumn;
         CachedStmt stmt;
-        if (!Cache(
-                     "SELECT " + Quote(valueColumn) + " FROM " + Quote(table.Table) + " WHERE " + Quote(keyColumn) +
-                         " = ?",
-                     stmt))
+        if (!Cache("SELECT " + Quote(valueColumn) + " FROM " + Quote(table.Table) + " WHERE " +
+                       Quote(keyColumn) + " = ?",
+                   stmt))
             return table.QueryError;
         if (long code = StepKeyed(stmt.get(), key, table.NoRecordsError, table.QueryError))
             return code;
@@ -382,11 +381,10 @@ struct CSnCfgSqlite::Impl {
         if (!tx.IsOpen())
             return Refused(tx, table.UpdateError);
         CachedStmt stmt;
-        if (!Cache(
-                     "INSERT INTO " + Quote(table.Table) + " (" + Quote(keyColumn) + ", " + Quote(valueColumn) +
-                         ") VALUES (?, ?) ON CONFLICT(" + Quote(keyColumn) + ") DO UPDATE SET " + Quote(valueColumn) +
-                         " = excluded." + Quote(valueColumn),
-                     stmt))
+        if (!Cache("INSERT INTO " + Quote(table.Table) + " (" + Quote(keyColumn) + ", " + Quote(valueColumn) +
+                       ") VALUES (?, ?) ON CONFLICT(" + Quote(keyColumn) + ") DO UPDATE SET " +
+                       Quote(valueColumn) + " = excluded." + Quote(valueColumn),
+                   stmt))
             return table.UpdateError;
         sqlite3_bind_int64(stmt.get(), 1, key);
         BindVariant(stmt.get(), 2, value, table.Kind);
@@ -414,10 +412,9 @@ struct CSnCfgSqlite::Impl {
     // transaction.  Each is one step down the ID index, whatever the table's size.
     bool NodeIdRange(long& min, long& max) {
         CachedStmt stmt;
-        if (!Cache(
-                     "SELECT IFNULL((SELECT MIN(\"ID\") FROM \"Nodes\"), 0), "
-                     "IFNULL((SELECT MAX(\"ID\") FROM \"Nodes\"), 0)",
-                     stmt) ||
+        if (!Cache("SELECT IFNULL((SELECT MIN(\"ID\") FROM \"Nodes\"), 0), "
+                   "IFNULL((SELECT MAX(\"ID\") FROM \"Nodes\"), 0)",
+                   stmt) ||
             sqlite3_step(stmt.get()) != SQLITE_ROW)
             return false;
         min = static_cast<long>(sqlite3_column_int64(stmt.get(), 0));
@@ -460,9 +457,9 @@ struct CSnCfgSqlite::Impl {
     bool HandOut(long id) {
         CachedStmt stmt;
         if (!Cache(
-                     "INSERT INTO \"NodeIds\" (\"ID\", \"Next\") VALUES (1, ?) ON CONFLICT(\"ID\") DO UPDATE SET "
-                     "\"Next\" = MAX(\"Next\", excluded.\"Next\")",
-                     stmt))
+                "INSERT INTO \"NodeIds\" (\"ID\", \"Next\") VALUES (1, ?) ON CONFLICT(\"ID\") DO UPDATE SET "
+                "\"Next\" = MAX(\"Next\", excluded.\"Next\")",
+                stmt))
             return false;
         sqlite3_bind_int64(stmt.get(), 1, id + 1);
         return sqlite3_step(stmt.get()) == SQLITE_DONE;

@@ -8,8 +8,8 @@
 
 #include <functional>
 #include <map>
-#include <random>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -170,7 +170,8 @@ std::vector<Ids> OracleDependents(CSnNode* root) {
             if (CSnNode* dependee = CSnCfg::FindNode(root, named)) {
                 dependee->Srvc.Dependents.Add(id);
                 if (dependee->IsFolder())
-                    VisitChildrenFirst(dependee->ChildNode(), [id](CSnNode& below) { below.Srvc.Dependents.Add(id); });
+                    VisitChildrenFirst(dependee->ChildNode(),
+                                       [id](CSnNode& below) { below.Srvc.Dependents.Add(id); });
             }
         }
     });
@@ -193,11 +194,9 @@ TEST(SnDependencyCalculator, LargeRandomConfigurationMatchesTheDirectCalculation
         // A few common dependees (a router), any node, unknown IDs, repeats and oneself.
         std::string text;
         for (int n = static_cast<int>(random() % 5); n > 0; --n) {
-            const unsigned pick = random() % 10;
-            text += std::to_string(pick < 3 ? 10000 + static_cast<std::int32_t>(pick)
-                                   : pick < 8 ? ids[random() % ids.size()]
-                                   : pick == 8 ? 99999
-                                               : ids.back()) + ";";
+            const std::int32_t named[] = {
+                10000, 10001, ids[random() % ids.size()], ids[random() % ids.size()], 99999, ids.back()};
+            text += std::to_string(named[random() % 6]) + ";";
         }
         t.AddCheck(parent, ids.back())->Cfg.Action.Dependencies = text.c_str();
     }
