@@ -9,11 +9,13 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <map>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace benchinstall {
@@ -134,6 +136,84 @@ inline Installation& For(int nodes) {
     ::setenv("SENTRELLE_MACHINE_HIVE", slot->Hives().MachineHive().c_str(), 1);
     ::setenv("SENTRELLE_USER_HIVE", slot->Hives().UserHive().c_str(), 1);
     return *slot;
+}
+
+// Rows of a table read with one statement into plain structs: every column as its
+// integer or its text (all texts of a row in one string), as SQLite stores it.  The
+// yardstick of the store's own loading and writing.
+constexpr int kMaxColumns = 64;
+struct Row {
+    int Columns = 0;
+    std::array<long long, kMaxColumns> Numbers{};
+    std::array<int, kMaxColumns> Kind{}; // SQLITE_INTEGER, SQLITE_NULL or SQLITE_TEXT
+    std::array<std::uint32_t, kMaxColumns + 1> TextEnds{};
+    std::string Texts;
+    std::string_view Text(int c) const {
+        return std::string_view(Texts).substr(TextEnds[c], TextEnds[c + 1] - TextEnds[c]);
+    }
+};
+
+// `rows` is emptied first; its room is kept, as the store keeps the memory of the tree it
+// frees for the next load.
+inline void SelectRows(const std::string& path, const std::string& sql, std::vector<Row>& rows) {
+    sqlite3* db = nullptr;
+    sqlite3_open(path.c_str(), &db);
+    sqlite3_stmt* stmt = nullptr;
+    rows.clear();
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK) {
+        const int columns = std::min(sqlite3_column_count(stmt), kMaxColumns);
+        while (sqlite3_step(stmt) == SQLITE_ROW) {
+            Row& row = rows.emplace_back();
+            row.Columns = columns;
+            for (int c = 0; c < columns; ++c) {
+                row.Kind[c] = sqlite3_column_type(stmt, c);
+                if (row.Kind[c] == SQLITE_INTEGER) {
+                    row.Numbers[c] = sqlite3_column_int64(stmt, c);
+                } else if (row.Kind[c] != SQLITE_NULL) {
+                    row.Texts.append(reinterpret_cast<const char*>(sqlite3_column_text(stmt, c)),
+                                     static_cast<std::size_t>(sqlite3_column_bytes(stmt, c)));
+                    row.Kind[c] = SQLITE_TEXT;
+                }
+                row.TextEnds[c + 1] = static_cast<std::uint32_t>(row.Texts.size());
+            }
+        }
+    }
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+}
+
+// Inserts the rows into the table with one prepared statement in one transaction.
+inline void InsertRows(const std::string& path, const std::string& table, const std::vector<Row>& rows) {
+    if (rows.empty())
+        return;
+    sqlite3* db = nullptr;
+    sqlite3_open(path.c_str(), &db);
+    std::string sql = "INSERT INTO \"" + table + "\" VALUES (?";
+    for (int c = 1; c < rows[0].Columns; ++c)
+        sql += ",?";
+    sql += ")";
+    sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK)
+        throw std::runtime_error(sqlite3_errmsg(db));
+    for (const Row& row : rows) {
+        sqlite3_reset(stmt);
+        for (int c = 0; c < row.Columns; ++c) {
+            const int at = c + 1;
+            if (row.Kind[c] == SQLITE_TEXT)
+                sqlite3_bind_text(stmt, at, row.Text(c).data(), static_cast<int>(row.Text(c).size()),
+                                  SQLITE_STATIC);
+            else if (row.Kind[c] == SQLITE_INTEGER)
+                sqlite3_bind_int64(stmt, at, row.Numbers[c]);
+            else
+                sqlite3_bind_null(stmt, at);
+        }
+        if (sqlite3_step(stmt) != SQLITE_DONE)
+            throw std::runtime_error(sqlite3_errmsg(db));
+    }
+    sqlite3_finalize(stmt);
+    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
 }
 
 } // namespace benchinstall

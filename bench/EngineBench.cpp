@@ -14,6 +14,9 @@
 //  - BM_EngineIdleAtScale: 100,000 checks every hour with a runner that answers at once;
 //    after the first round, the resident memory per check (growth of the process since
 //    before the start, divided by the checks) and the processor time the idle engine uses.
+//  - BM_EngineReloadPause: checks that are always due with a runner that answers at once;
+//    the longest gap between two ended runs while the engine reloads its configuration
+//    (as after a Manager's change), beside the longest gap in as long a time without one.
 #include "BenchInstallation.h"
 #include "LoopbackTcpPeer.h"
 #include "engine/Engine.h"
@@ -23,6 +26,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -251,8 +255,62 @@ void BM_EngineIdleAtScale(benchmark::State& state) {
     state.counters["idle core %"] = 100.0 * cpuShare;
 }
 
+// The longest time in which no run ended, sampled every 2 ms over `window`.
+double LongestGapMs(const std::atomic<std::int64_t>& lastRun, std::chrono::milliseconds window) {
+    const auto end = std::chrono::steady_clock::now() + window;
+    std::int64_t longest = 0;
+    while (std::chrono::steady_clock::now() < end) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        const std::int64_t now = std::chrono::steady_clock::now().time_since_epoch().count();
+        longest = std::max(longest, now - lastRun.load());
+    }
+    return static_cast<double>(longest) / 1e6;
+}
+
+void BM_EngineReloadPause(benchmark::State& state) {
+    const int nodes = static_cast<int>(state.range(0));
+    benchinstall::Installation& inst = benchinstall::For(nodes);
+    inst.Sql("UPDATE Nodes SET ScanInterval = 1 WHERE Type <> 1");
+    auto lastRun = std::make_shared<std::atomic<std::int64_t>>(0);
+    EngineServices services;
+    services.RunCheck = [lastRun](const CSnNodeCfg&, const RunContext&) {
+        lastRun->store(std::chrono::steady_clock::now().time_since_epoch().count());
+        CheckOutcome outcome = CheckOutcome::Success("Answered at once", "0 ms");
+        outcome.DurationSecs = 0;
+        return outcome;
+    };
+    EngineOptions options;
+    options.Root = CQvcString(inst.Root());
+    CEngine engine(options, std::move(services));
+    CQvcString message;
+    if (engine.Start(message) != 0) {
+        state.SkipWithError(message.c_str());
+        return;
+    }
+    std::thread loop([&engine] { engine.Run(); });
+    std::this_thread::sleep_for(kWarmUp);
+    double pause = 0, steady = 0;
+    for (auto _ : state) {
+        steady = LongestGapMs(*lastRun, std::chrono::seconds(5));
+        engine.RequestReload();
+        pause = LongestGapMs(*lastRun, std::chrono::seconds(5));
+    }
+    engine.RequestStop();
+    loop.join();
+    state.counters["checks"] = static_cast<double>(engine.CheckCount());
+    state.counters["reload pause ms"] = pause;
+    state.counters["steady gap ms"] = steady;
+}
+
 } // namespace
 
+BENCHMARK(BM_EngineReloadPause)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Iterations(1)
+    ->UseRealTime()
+    ->Unit(benchmark::kSecond);
 BENCHMARK(BM_EngineSilentPeers)->Arg(1)->Arg(0)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
 BENCHMARK(BM_EngineIdleAtScale)->Arg(100000)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
 BENCHMARK(BM_EngineTcpLoopback)->Arg(1000)->Arg(5000)->Arg(20000)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);

@@ -1,19 +1,22 @@
 // Speed of the check models on configurations of realistic size.
 #include "model/checks/HostList.h"
-#include "model/store/SnCfg.h"
 #include "model/schedule/SnCfgScheduleList.h"
+#include "model/store/SnCfg.h"
 #include "model/tree/SnDependencyCalculator.h"
 #include "model/tree/SnNode.h"
+#include "model/tree/SnTreeWalk.h"
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 namespace {
 
 // A root with `folders` folders of `perFolder` checks; every check depends on the check
-// before it and on its own folder.
+// before it, on its own folder and on the first check (the one router all hosts sit behind).
 struct Configuration {
     std::vector<std::unique_ptr<CSnNode>> nodes;
     CSnNode* root = nullptr;
@@ -29,7 +32,7 @@ struct Configuration {
             CSnNode* last = nullptr;
             for (int c = 0; c < perFolder; ++c, ++id) {
                 CSnNode* check = Add(id, 10);
-                check->Cfg.Action.Dependencies.Format("%d;%d", static_cast<int>(id - 1), 100 + f);
+                check->Cfg.Action.Dependencies.Format("%d;%d;10000", static_cast<int>(id - 1), 100 + f);
                 (last ? last->Cfg.Next.Node : folder->Cfg.Child.Node) = check;
                 last = check;
             }
@@ -43,16 +46,31 @@ struct Configuration {
     }
 };
 
+// The calculation beside its yardstick: one walk of the tree that indexes every node by ID.
 void BM_DependencyCalculator(benchmark::State& state) {
     Configuration cfg(static_cast<int>(state.range(0)) / 50, 50);
     CSnCfg store; // the calculator finds nodes with the store's search; no database needed
+    double seconds = 0, yardstick = 0;
     for (auto _ : state) {
+        auto begin = std::chrono::steady_clock::now();
         CSnDependencyCalculator calculator("CSnDependencyCalculator");
         calculator.Calculate(store, cfg.root);
+        seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+        begin = std::chrono::steady_clock::now();
+        std::unordered_map<std::int32_t, CSnNode*> byId;
+        ::WalkTree(cfg.root, [&](CSnNode* node, int) {
+            byId.try_emplace(static_cast<std::int32_t>(node->Id()), node);
+            return WalkStep::Continue;
+        });
+        benchmark::DoNotOptimize(byId.size());
+        yardstick += std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
     }
+    const double runs = static_cast<double>(state.iterations());
     state.counters["nodes"] = static_cast<double>(cfg.nodes.size());
+    state.counters["ms"] = 1000.0 * seconds / runs;
+    state.counters["yardstick ms"] = 1000.0 * yardstick / runs;
 }
-BENCHMARK(BM_DependencyCalculator)->Arg(500)->Arg(2000)->Arg(5000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DependencyCalculator)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 // One search by ID that walks the whole tree (the ID is not in it).
 void BM_FindNodeMissing(benchmark::State& state) {

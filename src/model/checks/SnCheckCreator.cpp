@@ -138,8 +138,14 @@ CSnCheckCreator::Result CSnCheckCreator::Create(CSnNode* root, CSnNode* folder, 
         Undo(check, copies, result);
         return result;
     }
-    for (CSnNode* node : created)
-        CSnCfg::AppendChild(folder, node);
+    // Linked after the folder's last child, found once: the new checks are in no chain yet.
+    CSnNode* last = folder->ChildNode();
+    while (last != nullptr && last->NextNode() != nullptr)
+        last = last->NextNode();
+    for (CSnNode* node : created) {
+        (last != nullptr ? last->Cfg.Next.Node : folder->Cfg.Child.Node) = node;
+        last = node;
+    }
     // Another writer changed the tree meanwhile: the stored tree has both changes.
     result.ReloadTree = CSnCfg::Differs(root, stored);
     result.Created = std::move(created);

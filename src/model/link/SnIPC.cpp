@@ -173,6 +173,19 @@ void CSnIPC::RemoveResult(long id) {
     SignalResultsChanged();
 }
 
+void CSnIPC::RemoveResults(const std::vector<long>& ids) {
+    if (ids.size() == 1)
+        return RemoveResult(ids[0]);
+    if (m_resultFile.IsEmpty() || ids.empty())
+        return;
+    std::vector<platform::ProfileChange> changes;
+    changes.reserve(ids.size());
+    for (long id : ids)
+        changes.push_back({IdKey(id), std::nullopt});
+    platform::ProfileWriteKeys(m_resultFile.c_str(), kResults, changes);
+    SignalResultsChanged();
+}
+
 void CSnIPC::RemoveAllResults() {
     if (m_resultFile.IsEmpty())
         return;

@@ -204,8 +204,13 @@ long CSnCfg::BeginConnection() {
 }
 
 void CSnCfg::EndConnection() {
-    if (m_connectionDepth > 0 && --m_connectionDepth == 0 && m_component)
-        m_component->Close();
+    if (m_connectionDepth > 0 && --m_connectionDepth == 0) {
+        if (m_component)
+            m_component->Close();
+        if (m_link && !m_resultsToRemove.empty())
+            m_link->RemoveResults(m_resultsToRemove);
+        m_resultsToRemove.clear();
+    }
 }
 
 long CSnCfg::BeginTransaction() {
@@ -334,6 +339,7 @@ long CSnCfg::LoadAllNodes(CSnNode*& rootHolder, long rootId, bool updateParents)
             auto node = std::make_unique<CSnNode>();
             CSnNodeRecord::Decode(*record, *node, !m_fullLoad);
             list.push_back(std::move(node));
+            record.reset(); // the component fills it again with the next row
             m_component->GetNextNode(value);
             m_component->GetLastError(step);
         }
@@ -521,7 +527,7 @@ long CSnCfg::InsertNode(CSnNode* node, const CSnNode* source, long wantedId) {
             node->Cfg.Action.Dependencies.Empty();
         }
         if (m_link)
-            m_link->RemoveResult(id);
+            m_resultsToRemove.push_back(id);
         c.SaveNode(value);
     });
 }

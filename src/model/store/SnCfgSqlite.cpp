@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <string>
 #include <unistd.h>
+#include <unordered_map>
 #include <vector>
 
 using snschema::Column;
@@ -130,11 +131,15 @@ Selection Select(const RecordTable& table, bool summaryOnly) {
     return s;
 }
 
-std::shared_ptr<CSnRecord> RowToRecord(sqlite3_stmt* stmt, const RecordTable& table, const Selection& s) {
+// `reuse`, when given, is a record this selection filled before and nobody else holds: each
+// of its properties is set again, which keeps its buffers (a load then allocates no record
+// per row).
+std::shared_ptr<CSnRecord> RowToRecord(sqlite3_stmt* stmt, const RecordTable& table, const Selection& s,
+                                       std::shared_ptr<CSnRecord> reuse = nullptr) {
     int maxProperty = kPropId;
     for (const Column* c : s.Columns)
         maxProperty = std::max(maxProperty, c->Property);
-    auto record = std::make_shared<CSnRecord>(table.Kind, maxProperty);
+    auto record = reuse ? std::move(reuse) : std::make_shared<CSnRecord>(table.Kind, maxProperty);
     record->SetLong(kPropId, static_cast<long>(sqlite3_column_int64(stmt, 0)));
     for (std::size_t i = 0; i < s.Columns.size(); ++i)
         record->Set(s.Columns[i]->Property, ColumnVariant(stmt, static_cast<int>(i) + 1, s.Columns[i]->Kind));
@@ -201,6 +206,39 @@ void Upgrade(sqlite3* db) {
 // when another program held the database, else `code`.
 long Refused(const SqliteWriteTransaction& tx, long code) { return tx.Busy() ? kErrLocked : code; }
 
+// A statement borrowed from the connection's cache (or, when that one is in use, prepared
+// for this use alone): reset and unbound when the borrow ends, so that it holds no lock.
+class CachedStmt {
+public:
+    CachedStmt() = default;
+    CachedStmt(const CachedStmt&) = delete;
+    CachedStmt& operator=(const CachedStmt&) = delete;
+    ~CachedStmt() { reset(); }
+    void Borrow(sqlite3_stmt* stmt) {
+        reset();
+        m_stmt = stmt;
+    }
+    void Own(SqliteStmt stmt) {
+        reset();
+        m_own = std::move(stmt);
+        m_stmt = m_own.get();
+    }
+    sqlite3_stmt* get() const { return m_stmt; }
+    // Ends the use early (a write must end before its transaction commits).
+    void reset() {
+        if (m_stmt != nullptr && !m_own) {
+            sqlite3_reset(m_stmt);
+            sqlite3_clear_bindings(m_stmt);
+        }
+        m_stmt = nullptr;
+        m_own.reset();
+    }
+
+private:
+    sqlite3_stmt* m_stmt = nullptr;
+    SqliteStmt m_own;
+};
+
 } // namespace
 
 long OpenOurs(const CQvcString& path, int busyTimeoutMs, SqliteDb& out, int flags) {
@@ -236,12 +274,38 @@ struct CSnCfgSqlite::Impl {
     std::vector<std::unique_ptr<SqliteWriteTransaction>> Brackets;
     SqliteStmt NodeCursor;
     Selection NodeCursorColumns;
+    // The record the node cursor made last, to be filled again with the next row when
+    // nobody but the cursor's caller held it.
+    std::shared_ptr<CSnRecord> NodeCursorRecord;
     SqliteStmt IdCursor;
     SqliteStmt GroupCursor;
     Selection GroupCursorColumns;
 
+    // Statements prepared once per connection, by their text: a batch of writes parses
+    // each of its statements once.  Emptied before the connection closes.
+    std::unordered_map<std::string, SqliteStmt> Statements;
+
+    bool Cache(const std::string& sql, CachedStmt& out) {
+        auto it = Statements.find(sql);
+        if (it == Statements.end()) {
+            SqliteStmt stmt;
+            if (!Prepare(db(), sql, stmt))
+                return false;
+            it = Statements.emplace(sql, std::move(stmt)).first;
+        } else if (sqlite3_stmt_busy(it->second.get())) {
+            SqliteStmt stmt;
+            if (!Prepare(db(), sql, stmt))
+                return false;
+            out.Own(std::move(stmt));
+            return true;
+        }
+        out.Borrow(it->second.get());
+        return true;
+    }
+
     void EndCursors() {
         NodeCursor.reset();
+        NodeCursorRecord.reset();
         IdCursor.reset();
         GroupCursor.reset();
     }
@@ -256,10 +320,10 @@ struct CSnCfgSqlite::Impl {
     long GetRow(const RecordTable& table, long key, CQvcVariant& out) {
         out.Clear();
         Selection s = Select(table, false);
-        SqliteStmt stmt;
-        if (!Prepare(db(), "SELECT " + s.Sql + " FROM " + Quote(table.Table) + " WHERE " + Quote(table.KeyColumn) +
-                               " = ?",
-                     stmt))
+        CachedStmt stmt;
+        if (!Cache("SELECT " + s.Sql + " FROM " + Quote(table.Table) + " WHERE " + Quote(table.KeyColumn) +
+                       " = ?",
+                   stmt))
             return table.QueryError;
         if (long code = StepKeyed(stmt.get(), key, table.NoRecordsError, table.QueryError))
             return code;
@@ -284,8 +348,8 @@ struct CSnCfgSqlite::Impl {
         SqliteWriteTransaction tx(db());
         if (!tx.IsOpen())
             return Refused(tx, table.UpdateError);
-        SqliteStmt stmt;
-        if (!Prepare(db(), sql, stmt))
+        CachedStmt stmt;
+        if (!Cache(sql, stmt))
             return insertError;
         sqlite3_bind_int64(stmt.get(), 1, key);
         for (std::size_t i = 0; i < present.size(); ++i)
@@ -299,11 +363,10 @@ struct CSnCfgSqlite::Impl {
     long GetText(const ValueTable& table, long key, CQvcString& out) {
         const char* keyColumn = table.KeyColumn;
         const char* valueColumn = table.ValueColumn;
-        SqliteStmt stmt;
-        if (!Prepare(db(),
-                     "SELECT " + Quote(valueColumn) + " FROM " + Quote(table.Table) + " WHERE " + Quote(keyColumn) +
-                         " = ?",
-                     stmt))
+        CachedStmt stmt;
+        if (!Cache("SELECT " + Quote(valueColumn) + " FROM " + Quote(table.Table) + " WHERE " +
+                       Quote(keyColumn) + " = ?",
+                   stmt))
             return table.QueryError;
         if (long code = StepKeyed(stmt.get(), key, table.NoRecordsError, table.QueryError))
             return code;
@@ -317,12 +380,11 @@ struct CSnCfgSqlite::Impl {
         SqliteWriteTransaction tx(db());
         if (!tx.IsOpen())
             return Refused(tx, table.UpdateError);
-        SqliteStmt stmt;
-        if (!Prepare(db(),
-                     "INSERT INTO " + Quote(table.Table) + " (" + Quote(keyColumn) + ", " + Quote(valueColumn) +
-                         ") VALUES (?, ?) ON CONFLICT(" + Quote(keyColumn) + ") DO UPDATE SET " + Quote(valueColumn) +
-                         " = excluded." + Quote(valueColumn),
-                     stmt))
+        CachedStmt stmt;
+        if (!Cache("INSERT INTO " + Quote(table.Table) + " (" + Quote(keyColumn) + ", " + Quote(valueColumn) +
+                       ") VALUES (?, ?) ON CONFLICT(" + Quote(keyColumn) + ") DO UPDATE SET " +
+                       Quote(valueColumn) + " = excluded." + Quote(valueColumn),
+                   stmt))
             return table.UpdateError;
         sqlite3_bind_int64(stmt.get(), 1, key);
         BindVariant(stmt.get(), 2, value, table.Kind);
@@ -346,24 +408,45 @@ struct CSnCfgSqlite::Impl {
         return true;
     }
 
-    // The count of nodes and the highest ID, inside the caller's transaction.
-    bool NodeCountAndMax(long& count, long& max) {
-        SqliteStmt stmt;
-        if (!Prepare(db(), "SELECT COUNT(*), IFNULL(MAX(\"ID\"), 0) FROM \"Nodes\"", stmt) ||
+    // The lowest and the highest ID (0 and 0 for no nodes), inside the caller's
+    // transaction.  Each is one step down the ID index, whatever the table's size.
+    bool NodeIdRange(long& min, long& max) {
+        CachedStmt stmt;
+        if (!Cache("SELECT IFNULL((SELECT MIN(\"ID\") FROM \"Nodes\"), 0), "
+                   "IFNULL((SELECT MAX(\"ID\") FROM \"Nodes\"), 0)",
+                   stmt) ||
             sqlite3_step(stmt.get()) != SQLITE_ROW)
             return false;
-        count = static_cast<long>(sqlite3_column_int64(stmt.get(), 0));
+        min = static_cast<long>(sqlite3_column_int64(stmt.get(), 0));
         max = static_cast<long>(sqlite3_column_int64(stmt.get(), 1));
+        return true;
+    }
+
+    // Whether fewer than `limit` nodes are stored, inside the caller's transaction.  The
+    // IDs are distinct, so a range narrower than the limit answers without counting: a
+    // batch of inserts then costs no scan of the table per insert.
+    bool FewerNodesThan(long limit, bool& fewer) {
+        long min = 0, max = 0;
+        if (!NodeIdRange(min, max))
+            return false;
+        if (max - min + 1 < limit) {
+            fewer = true;
+            return true;
+        }
+        CachedStmt stmt;
+        if (!Cache("SELECT COUNT(*) FROM \"Nodes\"", stmt) || sqlite3_step(stmt.get()) != SQLITE_ROW)
+            return false;
+        fewer = sqlite3_column_int64(stmt.get(), 0) < limit;
         return true;
     }
 
     // The lowest ID never handed out: above the counter, every stored ID and the system
     // range.  Inside the caller's transaction.
     bool NextFreeId(long& next) {
-        long count = 0, max = 0;
-        SqliteStmt stmt;
-        if (!NodeCountAndMax(count, max) ||
-            !Prepare(db(), "SELECT IFNULL((SELECT \"Next\" FROM \"NodeIds\" WHERE \"ID\" = 1), 0)", stmt) ||
+        long min = 0, max = 0;
+        CachedStmt stmt;
+        if (!NodeIdRange(min, max) ||
+            !Cache("SELECT IFNULL((SELECT \"Next\" FROM \"NodeIds\" WHERE \"ID\" = 1), 0)", stmt) ||
             sqlite3_step(stmt.get()) != SQLITE_ROW)
             return false;
         next = std::max({static_cast<long>(sqlite3_column_int64(stmt.get(), 0)), max + 1, kFirstNodeId});
@@ -372,11 +455,11 @@ struct CSnCfgSqlite::Impl {
 
     // Keeps the counter above `id`.  Inside the caller's transaction.
     bool HandOut(long id) {
-        SqliteStmt stmt;
-        if (!Prepare(db(),
-                     "INSERT INTO \"NodeIds\" (\"ID\", \"Next\") VALUES (1, ?) ON CONFLICT(\"ID\") DO UPDATE SET "
-                     "\"Next\" = MAX(\"Next\", excluded.\"Next\")",
-                     stmt))
+        CachedStmt stmt;
+        if (!Cache(
+                "INSERT INTO \"NodeIds\" (\"ID\", \"Next\") VALUES (1, ?) ON CONFLICT(\"ID\") DO UPDATE SET "
+                "\"Next\" = MAX(\"Next\", excluded.\"Next\")",
+                stmt))
             return false;
         sqlite3_bind_int64(stmt.get(), 1, id + 1);
         return sqlite3_step(stmt.get()) == SQLITE_DONE;
@@ -403,17 +486,17 @@ struct CSnCfgSqlite::Impl {
         SqliteWriteTransaction tx(db());
         if (!tx.IsOpen())
             return Refused(tx, kErrNodesInsert);
-        long count = 0, max = 0;
-        if (!NodeCountAndMax(count, max))
+        bool fewer = false;
+        if (!FewerNodesThan(maxNodes, fewer))
             return kErrNodesLast;
-        if (count >= maxNodes)
+        if (!fewer)
             return kErrTooManyNodes;
         if (pickId) {
             if (!NextFreeId(id))
                 return kErrNodesLast;
         } else {
-            SqliteStmt exists;
-            if (!Prepare(db(), "SELECT 1 FROM \"Nodes\" WHERE \"ID\" = ?", exists))
+            CachedStmt exists;
+            if (!Cache("SELECT 1 FROM \"Nodes\" WHERE \"ID\" = ?", exists))
                 return kErrNodesQuery;
             sqlite3_bind_int64(exists.get(), 1, id);
             int rc = sqlite3_step(exists.get());
@@ -422,8 +505,8 @@ struct CSnCfgSqlite::Impl {
             if (rc != SQLITE_DONE)
                 return kErrNodesQuery;
         }
-        SqliteStmt insert;
-        if (!Prepare(db(), "INSERT INTO \"Nodes\" (\"ID\") VALUES (?)", insert))
+        CachedStmt insert;
+        if (!Cache("INSERT INTO \"Nodes\" (\"ID\") VALUES (?)", insert))
             return kErrNodesInsert;
         sqlite3_bind_int64(insert.get(), 1, id);
         if (sqlite3_step(insert.get()) != SQLITE_DONE || !HandOut(id))
@@ -624,6 +707,7 @@ void CSnCfgSqlite::Open() {
 void CSnCfgSqlite::Close() {
     m_impl->EndCursors();
     m_impl->RollBackBrackets();
+    m_impl->Statements.clear();
     m_impl->Db.reset();
 }
 
@@ -770,6 +854,7 @@ void CSnCfgSqlite::GetFirstNode(const CQvcString& where, long summary, CQvcVaria
     if (!Ready())
         return;
     m_impl->NodeCursor.reset();
+    m_impl->NodeCursorRecord.reset();
     const RecordTable& nodes = snschema::Nodes();
     m_impl->NodeCursorColumns = Select(nodes, summary != 0);
     if (!m_impl->PrepareWhere(m_impl->NodeCursorColumns.Sql, nodes.Table, where, NodeFields(), " ORDER BY \"ID\"",
@@ -782,13 +867,21 @@ void CSnCfgSqlite::GetFirstNode(const CQvcString& where, long summary, CQvcVaria
 }
 
 void CSnCfgSqlite::GetNextNode(CQvcVariant& out) {
+    std::shared_ptr<CSnRecord> last = out.AsRecord();
     out.Clear();
+    // Held here and by the cursor alone: no one else can see it change.
+    if (last && (last != m_impl->NodeCursorRecord || last.use_count() != 2))
+        last.reset();
+    m_impl->NodeCursorRecord.reset();
     if (!Ready())
         return;
     m_error = StepCursor(m_impl->NodeCursor, kErrNodesNoRecord, kErrNodesQuery);
-    if (m_error == 0)
-        out = CQvcVariant::FromRecord(
-            RowToRecord(m_impl->NodeCursor.get(), snschema::Nodes(), m_impl->NodeCursorColumns));
+    if (m_error != 0)
+        return;
+    std::shared_ptr<CSnRecord> record =
+        RowToRecord(m_impl->NodeCursor.get(), snschema::Nodes(), m_impl->NodeCursorColumns, std::move(last));
+    m_impl->NodeCursorRecord = record;
+    out = CQvcVariant::FromRecord(std::move(record));
 }
 
 void CSnCfgSqlite::GetFirstNodeId(const CQvcString& where, long& id) {
@@ -838,8 +931,8 @@ void CSnCfgSqlite::SaveNode(const CQvcVariant& record) {
     std::string sql = sets.empty() ? "UPDATE \"Nodes\" SET \"ID\" = \"ID\" WHERE \"ID\" = ?"
                                    : "UPDATE \"Nodes\" SET " + sets + " WHERE \"ID\" = ?";
     SqliteWriteTransaction tx(m_impl->db());
-    SqliteStmt stmt;
-    if (!tx.IsOpen() || !Prepare(m_impl->db(), sql, stmt)) {
+    CachedStmt stmt;
+    if (!tx.IsOpen() || !m_impl->Cache(sql, stmt)) {
         m_error = Refused(tx, kErrNodesUpdate);
         return;
     }
@@ -864,8 +957,8 @@ void CSnCfgSqlite::DeleteNode(long id) {
     if (!Ready())
         return;
     SqliteWriteTransaction tx(m_impl->db());
-    SqliteStmt stmt;
-    if (!tx.IsOpen() || !Prepare(m_impl->db(), "DELETE FROM \"Nodes\" WHERE \"ID\" = ?", stmt)) {
+    CachedStmt stmt;
+    if (!tx.IsOpen() || !m_impl->Cache("DELETE FROM \"Nodes\" WHERE \"ID\" = ?", stmt)) {
         m_error = Refused(tx, kErrNodesDelete);
         return;
     }

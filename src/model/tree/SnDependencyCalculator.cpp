@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <stdexcept>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -50,7 +51,7 @@ void CSnDependencyCalculator::ClearPass(CSnNode* root) {
     WalkTree(root, [](CSnNode& node) { node.Srvc.Dependents.RemoveAll(); });
 }
 
-void CSnDependencyCalculator::CollectPass(CSnCfg& /*store*/, CSnNode* root) {
+void CSnDependencyCalculator::CollectPass(CSnCfg& /*store*/, CSnNode* root, bool listsEmptied) {
     // The tree does not change during a run, so one walk indexes it: each ID maps to its
     // first node in walk order, the one a search by ID over the tree finds.
     std::unordered_map<std::int32_t, CSnNode*> byId;
@@ -62,18 +63,33 @@ void CSnDependencyCalculator::CollectPass(CSnCfg& /*store*/, CSnNode* root) {
         auto it = byId.find(id);
         return it == byId.end() ? nullptr : it->second;
     };
+    // A list refuses an ID it already holds, but searching it for every addition makes
+    // the pass quadratic when thousands of checks depend on one.  Each dependent adds only
+    // its own ID, all of its additions one after the other, so once the lists were emptied
+    // a node holds that ID only if this dependent added it already, and then as its last
+    // entry.  Only when another node of the same ID came first, or the lists could not all
+    // be emptied, is the list searched.
+    std::unordered_set<std::int32_t> dependentIds;
     WalkTree(root, [&](CSnNode& dependent) {
         if (dependent.Cfg.Action.Dependencies.IsEmpty())
             return;
         const std::int32_t id = dependent.Id();
+        const bool searchLists = !listsEmptied || !dependentIds.insert(id).second;
+        const auto add = [&](CSnNode& node) {
+            CQvcListNum& list = node.Srvc.Dependents;
+            if (searchLists)
+                list.Add(id);
+            else if (list.Count() == 0 || list.GetAt(static_cast<std::size_t>(list.Count()) - 1) != id)
+                list.Add(id, true);
+        };
         for (const std::int32_t dependeeId : DependencyIds(dependent.Cfg.Action.Dependencies)) {
             CSnNode* dependee = lookup(dependeeId);
             if (dependee == nullptr)
                 continue;
-            dependee->Srvc.Dependents.Add(id);
+            add(*dependee);
             // A folder passes the dependency on to everything below it.
             if (dependee->IsFolder() && dependee->ChildNode() != nullptr)
-                WalkTree(dependee->ChildNode(), [id](CSnNode& below) { below.Srvc.Dependents.Add(id); });
+                WalkTree(dependee->ChildNode(), add);
         }
     });
 }
@@ -86,15 +102,17 @@ std::vector<std::int32_t> CSnDependencyCalculator::DependencyIds(const CQvcStrin
 }
 
 void CSnDependencyCalculator::Calculate(CSnCfg& store, CSnNode* root) {
+    bool listsEmptied = false;
     try {
         ClearPass(root);
+        listsEmptied = true;
     } catch (const std::exception& e) {
         ReportError(kSource, __LINE__, e.what());
     } catch (...) {
         ReportError(kSource, __LINE__, "Clearing the dependents lists failed.");
     }
     try {
-        CollectPass(store, root);
+        CollectPass(store, root, listsEmptied);
     } catch (const std::exception& e) {
         ReportError(kSource, __LINE__, e.what());
     } catch (...) {

@@ -65,6 +65,8 @@ public:
 
     // Deletes the check's key from section "Results", then signals results changed.
     void RemoveResult(long id);
+    // The same for many checks: one rewrite of the result file and one signal.
+    void RemoveResults(const std::vector<long>& ids);
     // Deletes the result file, then signals results changed.
     void RemoveAllResults();
     // Fills the result of every node of the tree that starts at `first` (its siblings

@@ -289,6 +289,8 @@ private:
     std::unique_ptr<ISnCfg> m_component;
     std::unique_ptr<CSnIPC> m_link;
     int m_connectionDepth = 0;
+    // Results of newly inserted nodes, removed in one go when the outermost bracket ends.
+    std::vector<long> m_resultsToRemove;
 
     long m_serverValue = 0;
     bool m_fullLoad = false;

@@ -38,5 +38,6 @@ private:
     // visits what it reached, then throws.
     void WalkTree(CSnNode* first, const Visit& visit);
     void ClearPass(CSnNode* root);
-    void CollectPass(CSnCfg& store, CSnNode* root);
+    // `listsEmptied`: the clear pass reached every node, so every list starts empty.
+    void CollectPass(CSnCfg& store, CSnNode* root, bool listsEmptied);
 };
