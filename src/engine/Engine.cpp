@@ -505,6 +505,9 @@ std::unique_ptr<CEngine::PreparedConfig> CEngine::PrepareConfiguration(CSnCfg& s
         std::sort(prepared->Checks.begin(), prepared->Checks.end(),
                   [](const PreparedConfig::Check& a, const PreparedConfig::Check& b) { return a.Id < b.Id; });
     }
+    // A load cut short by a stop is never applied; mark it failed all the same.
+    if (stop)
+        prepared->Code = -1;
     store.FreeTree(tree);
     // The tree of every configuration was by far the largest thing the engine held: give
     // its memory back to the system rather than keep it for the next load.
