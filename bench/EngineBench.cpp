@@ -281,6 +281,7 @@ void BM_EngineReloadPause(benchmark::State& state) {
     };
     EngineOptions options;
     options.Root = CQvcString(inst.Root());
+    options.BackgroundLoads = true;
     CEngine engine(options, std::move(services));
     CQvcString message;
     if (engine.Start(message) != 0) {

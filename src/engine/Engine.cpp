@@ -133,6 +133,71 @@ struct CEngine::RunEvents {
     bool wake = false;
 };
 
+// A configuration read and flattened, waiting to be applied.
+struct CEngine::PreparedConfig {
+    struct Check {
+        std::int32_t Id = 0;
+        std::string Packed;
+        std::vector<std::int32_t> Dependees;
+    };
+    long Code = 0;
+    // By ID.
+    std::vector<Check> Checks;
+    // For every folder, the checks at any depth below it; the folder path of every check
+    // ("\\"-joined names below the root).
+    std::unordered_map<std::int32_t, std::vector<std::int32_t>> FolderChecks;
+    std::unordered_map<std::int32_t, std::string> FolderPaths;
+};
+
+// The loader's thread with its own store (a store serves one thread): it prepares one
+// configuration whenever asked, and leaves it for the owner's thread to take.
+struct CEngine::Loader {
+    CSnCfg Store{"Engine"};
+    std::mutex Mutex;
+    std::condition_variable Wanted;
+    bool Requested = false;
+    std::unique_ptr<PreparedConfig> Ready;
+    std::atomic<bool> Stop{false};
+    std::thread Thread;
+
+    void Start(std::shared_ptr<RunEvents> events) {
+        Thread = std::thread([this, events = std::move(events)] {
+            std::unique_lock lock(Mutex);
+            while (true) {
+                Wanted.wait(lock, [this] { return Requested || Stop.load(); });
+                if (Stop)
+                    return;
+                Requested = false;
+                lock.unlock();
+                std::unique_ptr<PreparedConfig> prepared = PrepareConfiguration(Store, Stop);
+                lock.lock();
+                Ready = std::move(prepared);
+                events->Wake();
+            }
+        });
+    }
+    void Request() {
+        {
+            std::lock_guard lock(Mutex);
+            Requested = true;
+        }
+        Wanted.notify_one();
+    }
+    std::unique_ptr<PreparedConfig> Take() {
+        std::lock_guard lock(Mutex);
+        return std::move(Ready);
+    }
+    void Join() {
+        {
+            std::lock_guard lock(Mutex);
+            Stop = true;
+        }
+        Wanted.notify_one();
+        if (Thread.joinable())
+            Thread.join();
+    }
+};
+
 CEngine::CEngine(EngineOptions options, EngineServices services)
     : CQvcBase("Engine"), m_options(std::move(options)), m_services(std::move(services)),
       m_clock(m_options.Clock ? *m_options.Clock : SystemEngineClock()), m_store("Engine"),
@@ -144,8 +209,7 @@ CEngine::CEngine(EngineOptions options, EngineServices services)
 
 CEngine::~CEngine() {
     Stop();
-    if (m_tree)
-        m_store.FreeTree(m_tree);
+    StopLoader();
 }
 
 // --- life ---------------------------------------------------------------------------------
@@ -179,7 +243,10 @@ long CEngine::Start(CQvcString& message) {
     m_initialLines = m_results->ReadAll();
     m_initialLines.merge(CResultFile(RetiredResultsPath()).ReadAll());
     m_activity->Restart(WallNow(), "Sentrelle Engine started");
-    code = LoadConfiguration(true);
+    m_loader = std::make_unique<Loader>();
+    code = m_loader->Store.OpenFile(m_store.ConfigFilePath(), true);
+    if (code == 0)
+        code = ApplyConfiguration(*PrepareConfiguration(m_loader->Store, m_loader->Stop), true);
     m_initialLines.clear();
     if (code != 0) {
         message.Format("cannot load the checks of %s: Error #%ld: %s", m_root.c_str(), code, ErrorText(code).c_str());
@@ -195,6 +262,8 @@ long CEngine::Start(CQvcString& message) {
     m_desk = std::make_unique<CNotificationDesk>(link->NotificationDirectory(), m_root,
                                                  m_services.SendNotification, m_clock, timing,
                                                  [this](const CQvcString& text) { AddActivity(text); });
+    if (m_options.BackgroundLoads)
+        m_loader->Start(m_events);
     m_started = true;
     m_nextPoll = SteadyNow() + m_options.PollPeriod.count();
     Flush();
@@ -234,6 +303,8 @@ void CEngine::Stop() {
     if (!m_started || m_stopped)
         return;
     m_stopped = true;
+    // A load still going is abandoned at its next step.
+    StopLoader();
     for (std::int32_t id : m_running) {
         if (CheckState& state = m_checks.at(id); state.Cancel)
             *state.Cancel = true;
@@ -396,20 +467,129 @@ void CEngine::ReadAlertSettings() {
         m_alerts->SetSettings(std::move(settings));
 }
 
-long CEngine::LoadConfiguration(bool initial) {
-    const long code = LoadTree();
-    if (code != 0)
-        return code;
-    FlatTree flat = FlattenTree();
-    m_folderChecks = std::move(flat.FolderChecks);
-    m_folderPaths = std::move(flat.FolderPaths);
-    const LoadCounts counts = DiffChecks(flat.Checks, initial);
-    ResolveDependencies(flat.Checks);
-    flat.Checks.clear();
-    m_store.FreeTree(m_tree);
+std::unique_ptr<CEngine::PreparedConfig> CEngine::PrepareConfiguration(CSnCfg& store, const std::atomic<bool>& stop) {
+    auto prepared = std::make_unique<PreparedConfig>();
+    CSnNode* tree = nullptr;
+    prepared->Code = store.LoadAllNodes(tree);
+    if (prepared->Code == 0 && !stop) {
+        // The folders above the node being visited, with their depths and names.
+        struct Above {
+            std::int32_t Id;
+            int Depth;
+            std::string Name;
+        };
+        std::vector<Above> folders;
+        WalkTree(tree, [&](CSnNode* node, int depth) {
+            if (stop)
+                return WalkStep::Stop;
+            while (!folders.empty() && folders.back().Depth >= depth)
+                folders.pop_back();
+            const std::int32_t type = node->Cfg.Function.Type;
+            if (type == kTypeFolder) {
+                prepared->FolderChecks[node->Id()];
+                folders.push_back({node->Id(), depth, node->Cfg.Name.Str()});
+            } else if (type > kTypeFolder) {
+                prepared->Checks.push_back({node->Id(), PackNodeCfg(node->Cfg),
+                                            CSnDependencyCalculator::DependencyIds(node->Cfg.Action.Dependencies)});
+                std::string path;
+                for (const Above& f : folders) {
+                    prepared->FolderChecks[f.Id].push_back(node->Id());
+                    // The root is every check's folder: paths start below it.
+                    if (f.Depth > 0)
+                        path += (path.empty() ? "" : "\\") + f.Name;
+                }
+                prepared->FolderPaths[node->Id()] = std::move(path);
+            }
+            return WalkStep::Continue;
+        });
+        std::sort(prepared->Checks.begin(), prepared->Checks.end(),
+                  [](const PreparedConfig::Check& a, const PreparedConfig::Check& b) { return a.Id < b.Id; });
+    }
+    // A load cut short by a stop is never applied; mark it failed all the same.
+    if (stop)
+        prepared->Code = -1;
+    store.FreeTree(tree);
     // The tree of every configuration was by far the largest thing the engine held: give
     // its memory back to the system rather than keep it for the next load.
     ::malloc_trim(0);
+    return prepared;
+}
+
+long CEngine::ApplyConfiguration(PreparedConfig& loaded, bool initial) {
+    if (const long code = loaded.Code; code != 0) {
+        CQvcString failure;
+        failure.Format("Loading the configuration failed: Error #%ld: %s", code, ErrorText(code).c_str());
+        // A store that stays unreadable is retried every poll; say so once.
+        if (!(failure == m_lastLoadFailure)) {
+            m_lastLoadFailure = failure;
+            AddActivity(failure);
+            if (m_options.Log)
+                m_options.Log->Error("%s", failure.c_str());
+        }
+        return code;
+    }
+    m_lastLoadFailure.Empty();
+    m_folderChecks = std::move(loaded.FolderChecks);
+    m_folderPaths = std::move(loaded.FolderPaths);
+    const auto isLoaded = [&loaded](std::int32_t id) {
+        const auto at = std::lower_bound(loaded.Checks.begin(), loaded.Checks.end(), id,
+                                         [](const PreparedConfig::Check& check, std::int32_t wanted) {
+                                             return check.Id < wanted;
+                                         });
+        return at != loaded.Checks.end() && at->Id == id;
+    };
+    LoadCounts counts;
+    // Checks that are gone: their runs are cancelled and their lines removed.
+    for (auto it = m_checks.begin(); it != m_checks.end();) {
+        if (isLoaded(it->first)) {
+            ++it;
+            continue;
+        }
+        if (it->second.Cancel)
+            *it->second.Cancel = true;
+        m_running.erase(it->first);
+        m_results->Remove(it->first);
+        it = m_checks.erase(it);
+        ++counts.Removed;
+    }
+    if (initial) {
+        for (const auto& [id, line] : m_initialLines) {
+            if (!isLoaded(id))
+                m_results->Remove(id);
+        }
+    }
+    for (PreparedConfig::Check& check : loaded.Checks) {
+        const std::int32_t id = check.Id;
+        auto found = m_checks.find(id);
+        if (found == m_checks.end()) {
+            CheckState& state = m_checks[id];
+            state.Packed = std::move(check.Packed);
+            state.Dependees = std::move(check.Dependees);
+            const CSnNodeCfg cfg = state.Config();
+            const auto line = m_initialLines.find(id);
+            if (line != m_initialLines.end()) {
+                // The last result published before the engine stopped is published again
+                // (the stop took it off the file), without a Processing flag that no run
+                // stands behind any more.
+                state.Line = line->second;
+                state.HasLine = true;
+                state.ErrorCount = ErrorCountFromStatus(state.Line.Status, cfg.ScanFrequency.ErrorThreshold);
+                state.Alert = AlertMemoryAtStart(state.Line.Status);
+                state.Line.Processing = 0;
+                PutLine(id, state);
+            }
+            ScheduleAfterChange(id, state, cfg);
+            ++counts.Added;
+            continue;
+        }
+        CheckState& state = found->second;
+        state.Dependees = std::move(check.Dependees);
+        if (state.Packed != check.Packed) {
+            state.Packed = std::move(check.Packed);
+            ScheduleAfterChange(id, state, state.Config());
+            ++counts.Changed;
+        }
+    }
 
     // Templates and address books are edited without a change of the global settings.
     if (!initial)
@@ -426,112 +606,36 @@ long CEngine::LoadConfiguration(bool initial) {
     return 0;
 }
 
-long CEngine::LoadTree() {
-    const long code = m_store.LoadAllNodes(m_tree);
-    if (code == 0) {
-        m_lastLoadFailure.Empty();
-        return 0;
+void CEngine::BeginLoad(long ns, bool globalSettings) {
+    m_loading = true;
+    m_loadNs = ns;
+    m_loadGlobalSettings = globalSettings;
+    if (m_loader->Thread.joinable()) {
+        m_loader->Request();
+        return;
     }
-    CQvcString failure;
-    failure.Format("Loading the configuration failed: Error #%ld: %s", code, ErrorText(code).c_str());
-    // A store that stays unreadable is retried every poll; say so once.
-    if (!(failure == m_lastLoadFailure)) {
-        m_lastLoadFailure = failure;
-        AddActivity(failure);
-        if (m_options.Log)
-            m_options.Log->Error("%s", failure.c_str());
-    }
-    if (m_tree)
-        m_store.FreeTree(m_tree);
-    return code;
+    const std::unique_ptr<PreparedConfig> loaded = PrepareConfiguration(m_loader->Store, m_loader->Stop);
+    FinishLoad(*loaded);
 }
 
-CEngine::FlatTree CEngine::FlattenTree() const {
-    FlatTree flat;
-    // The folders above the node being visited, with their depths and names.
-    struct Above {
-        std::int32_t Id;
-        int Depth;
-        std::string Name;
-    };
-    std::vector<Above> folders;
-    WalkTree(m_tree, [&](CSnNode* node, int depth) {
-        while (!folders.empty() && folders.back().Depth >= depth)
-            folders.pop_back();
-        const std::int32_t type = node->Cfg.Function.Type;
-        if (type == kTypeFolder) {
-            flat.FolderChecks[node->Id()];
-            folders.push_back({node->Id(), depth, node->Cfg.Name.Str()});
-        } else if (type > kTypeFolder) {
-            flat.Checks[node->Id()] = &node->Cfg;
-            std::string path;
-            for (const Above& f : folders) {
-                flat.FolderChecks[f.Id].push_back(node->Id());
-                // The root is every check's folder: paths start below it.
-                if (f.Depth > 0)
-                    path += (path.empty() ? "" : "\\") + f.Name;
-            }
-            flat.FolderPaths[node->Id()] = std::move(path);
-        }
-        return WalkStep::Continue;
-    });
-    return flat;
+void CEngine::FinishLoad(PreparedConfig& loaded) {
+    m_loading = false;
+    if (ApplyConfiguration(loaded, false) == 0)
+        m_nsSeen.Record(m_loadNs);
+    if (m_loadGlobalSettings)
+        ReadGlobalSettings();
 }
 
-CEngine::LoadCounts CEngine::DiffChecks(const std::map<std::int32_t, const CSnNodeCfg*>& loaded, bool initial) {
-    LoadCounts counts;
-    // Checks that are gone: their runs are cancelled and their lines removed.
-    for (auto it = m_checks.begin(); it != m_checks.end();) {
-        if (loaded.count(it->first) != 0) {
-            ++it;
-            continue;
-        }
-        if (it->second.Cancel)
-            *it->second.Cancel = true;
-        m_running.erase(it->first);
-        m_results->Remove(it->first);
-        it = m_checks.erase(it);
-        ++counts.Removed;
-    }
-    if (initial) {
-        for (const auto& [id, line] : m_initialLines) {
-            if (loaded.count(id) == 0)
-                m_results->Remove(id);
-        }
-    }
-    for (const auto& [id, cfg] : loaded) {
-        std::string packed = PackNodeCfg(*cfg);
-        auto found = m_checks.find(id);
-        if (found == m_checks.end()) {
-            CheckState& state = m_checks[id];
-            state.Packed = std::move(packed);
-            const auto line = m_initialLines.find(id);
-            if (line != m_initialLines.end()) {
-                // The last result published before the engine stopped is published again
-                // (the stop took it off the file), without a Processing flag that no run
-                // stands behind any more.
-                state.Line = line->second;
-                state.HasLine = true;
-                state.ErrorCount = ErrorCountFromStatus(state.Line.Status, cfg->ScanFrequency.ErrorThreshold);
-                state.Alert = AlertMemoryAtStart(state.Line.Status);
-                state.Line.Processing = 0;
-                PutLine(id, state);
-            }
-            ScheduleAfterChange(id, state, *cfg);
-            ++counts.Added;
-        } else if (found->second.Packed != packed) {
-            found->second.Packed = std::move(packed);
-            ScheduleAfterChange(id, found->second, *cfg);
-            ++counts.Changed;
-        }
-    }
-    return counts;
+void CEngine::TakeLoaded() {
+    if (!m_loading || !m_loader->Thread.joinable())
+        return;
+    if (const std::unique_ptr<PreparedConfig> loaded = m_loader->Take())
+        FinishLoad(*loaded);
 }
 
-void CEngine::ResolveDependencies(const std::map<std::int32_t, const CSnNodeCfg*>& loaded) {
-    // The IDs named as dependencies; a run resolves folders among them to their checks.
-    for (const auto& [id, cfg] : loaded)
-        m_checks.at(id).Dependees = CSnDependencyCalculator::DependencyIds(cfg->Action.Dependencies);
+void CEngine::StopLoader() {
+    if (m_loader)
+        m_loader->Join();
 }
 
 std::vector<std::int32_t> CEngine::ChecksOf(std::int32_t id) const {
@@ -734,11 +838,10 @@ void CEngine::Tick() {
     DrainEvents();
     DrainTraps();
     GiveUpOverdueRuns();
-    if (m_reloadRequested.exchange(false)) {
-        if (LoadConfiguration(false) == 0)
-            m_nsSeen.Record(m_store.Link()->ReadChangeCounter(1));
-        ReadGlobalSettings();
-    }
+    TakeLoaded();
+    // A request waits while a load runs: "NS" is read before the load that answers it.
+    if (!m_loading && m_reloadRequested.exchange(false))
+        BeginLoad(m_store.Link()->ReadChangeCounter(1), true);
     const std::int64_t now = SteadyNow();
     if (now >= m_nextPoll) {
         m_nextPoll = now + m_options.PollPeriod.count();
@@ -916,8 +1019,9 @@ void CEngine::ReleaseFreeMemory(std::int64_t now) {
 void CEngine::PollControl() {
     CSnIPC* link = m_store.Link();
     const long ns = link->ReadChangeCounter(1);
-    if (m_nsSeen.HasChanged(ns) && LoadConfiguration(false) == 0)
-        m_nsSeen.Record(ns);
+    // A change made while a load runs shows again once that load is applied.
+    if (!m_loading && m_nsSeen.HasChanged(ns))
+        BeginLoad(ns, false);
     const long globalSettings = link->ReadGlobalSettingsCounter();
     if (m_globalSettingsSeen.Take(globalSettings)) {
         ReadGlobalSettings();

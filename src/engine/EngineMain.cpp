@@ -214,6 +214,7 @@ int EngineMain(int argc, const char* const* argv, const EngineServices& services
         options.Workers = arguments.Workers;
     options.AllowReboot = arguments.AllowReboot;
     options.SshDirectory = arguments.SshDirectory;
+    options.BackgroundLoads = true;
     CEngine engine(options, services);
     CQvcString message;
     if (engine.Start(message) != 0) {

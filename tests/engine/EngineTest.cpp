@@ -327,6 +327,29 @@ TEST_F(EngineTest, ReloadsFollowTheStoreAndTheGlobalSettings) {
     EXPECT_EQ(inst.Line(unsure).Status, kStatusFailure);
 }
 
+TEST_F(EngineTest, BackgroundReloadsApplyEveryChangeAndStopMidLoad) {
+    inst.AddCheck("First");
+    inst.WriteTree();
+    EngineOptions options = Options();
+    options.BackgroundLoads = true;
+    StartEngine(options);
+    inst.AddCheck("Second");
+    inst.WriteTree();
+    engine->RequestReload();
+    engine->Tick();
+    // A change and a request while that load may still run: loaded after it, not lost.
+    const std::int32_t third = inst.AddCheck("Third")->Id();
+    inst.WriteTree();
+    engine->RequestReload();
+    EXPECT_TRUE(TickUntil([&] { return engine->Check(third) != nullptr; }));
+    EXPECT_EQ(engine->CheckCount(), 3u);
+    EXPECT_TRUE(ActivityHas("Configuration reloaded: 3 checks"));
+    engine->RequestReload();
+    engine->Tick();
+    engine->Stop();
+    EXPECT_EQ(ActivityTexts().back(), "Sentrelle Engine stopped");
+}
+
 TEST_F(EngineTest, ARestartKeepsThePublishedResultsAndStartsANewActivityLog) {
     const std::int32_t interval = inst.AddCheck("Interval")->Id();
     const std::int32_t scheduled = inst.AddCheck("Scheduled", 30, [](CSnNodeCfg& c) {

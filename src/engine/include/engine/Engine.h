@@ -12,7 +12,8 @@
 // requests.
 //
 // Threads: every member function runs on the owner's thread, except RequestStop,
-// RequestReload and WaitForWork, which any thread may call.  Checks due come from a
+// RequestReload and WaitForWork, which any thread may call; with BackgroundLoads a
+// loader thread reads and flattens each reload, which the owner's thread then applies.  Checks due come from a
 // due queue (a min-heap by due time), so a pass costs nothing for checks that are not
 // due and Run sleeps until the next one is.  They run on a bounded pool of workers with a
 // copy of their configuration; network checks that the services can start on the network
@@ -145,26 +146,26 @@ private:
     std::int64_t SteadyNow() const { return m_clock.SteadyMs(); }
     std::int64_t WallNow() const { return m_clock.WallSeconds(); }
 
-    // Loads the configuration in four steps: read the tree from the store, flatten it into
-    // its checks and folders, bring the checks in line with it (new, changed, removed) and
-    // resolve the dependencies they name.
-    long LoadConfiguration(bool initial);
-    // The checks of the loaded tree (their configurations stay in the tree until it is
-    // freed) and, for every folder, the checks at any depth below it.
-    struct FlatTree {
-        std::map<std::int32_t, const CSnNodeCfg*> Checks;
-        std::unordered_map<std::int32_t, std::vector<std::int32_t>> FolderChecks;
-        // The folder path of every check ("\\"-joined names below the root).
-        std::unordered_map<std::int32_t, std::string> FolderPaths;
-    };
+    // Loading the configuration: PrepareConfiguration reads the tree from the store and
+    // flattens it into its checks (packed), the dependencies they name and the folders;
+    // ApplyConfiguration brings the checks in line with it (new, changed, removed) on the
+    // owner's thread.  With BackgroundLoads the preparation runs on the loader's thread,
+    // one at a time; a change seen meanwhile is loaded after it.
+    struct PreparedConfig;
+    struct Loader;
     struct LoadCounts {
         std::size_t Added = 0, Changed = 0, Removed = 0;
     };
+    static std::unique_ptr<PreparedConfig> PrepareConfiguration(CSnCfg& store, const std::atomic<bool>& stop);
     // 0, or the store's code (reported once while it stays the same).
-    long LoadTree();
-    FlatTree FlattenTree() const;
-    LoadCounts DiffChecks(const std::map<std::int32_t, const CSnNodeCfg*>& loaded, bool initial);
-    void ResolveDependencies(const std::map<std::int32_t, const CSnNodeCfg*>& loaded);
+    long ApplyConfiguration(PreparedConfig& loaded, bool initial);
+    // Starts a load unless one runs; `ns` is the "NS" read before it, recorded once it is
+    // applied, and `globalSettings` reads the global settings with it.
+    void BeginLoad(long ns, bool globalSettings);
+    void FinishLoad(PreparedConfig& loaded);
+    // Applies what the loader's thread prepared, if it is done.
+    void TakeLoaded();
+    void StopLoader();
     void ReadGlobalSettings();
     // Starts writing the history into the statistics database of the report settings.
     void OpenHistory();
@@ -226,7 +227,6 @@ private:
     const IEngineClock& m_clock;
     CQvcString m_root;
     CSnCfg m_store;
-    CSnNode* m_tree = nullptr;
 
     std::unique_ptr<CResultFile> m_results;
     std::unique_ptr<CActivityLog> m_activity;
@@ -274,6 +274,11 @@ private:
     CSnChangeDetector m_nsSeen;
     CSnChangeDetector m_globalSettingsSeen;
     CQvcString m_lastLoadFailure;
+    std::unique_ptr<Loader> m_loader;
+    // A load runs (on the loader's thread), started with that "NS" and for a reload request.
+    bool m_loading = false;
+    long m_loadNs = 0;
+    bool m_loadGlobalSettings = false;
 
     std::uint64_t m_lastToken = 0;
     std::int64_t m_nextPoll = 0;

@@ -30,6 +30,9 @@ struct EngineOptions {
     std::chrono::milliseconds PollPeriod{1000};
     // On stop, running checks get this long to finish before they are abandoned.
     std::chrono::milliseconds StopWait{3000};
+    // Reloads read and flatten the configuration on a thread of their own, so that runs
+    // go on meanwhile; off, a reload happens within the pass that asks for it.
+    bool BackgroundLoads = false;
     // Lines the activity log keeps.
     std::size_t ActivityLines = 2000;
     // Notification test requests: see CNotificationDesk.
