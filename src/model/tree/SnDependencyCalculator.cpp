@@ -7,6 +7,7 @@
 
 #include "../settings/TextFields.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <stdexcept>
 #include <unordered_map>
@@ -51,24 +52,136 @@ void CSnDependencyCalculator::ClearPass(CSnNode* root) {
     WalkTree(root, [](CSnNode& node) { node.Srvc.Dependents.RemoveAll(); });
 }
 
-void CSnDependencyCalculator::CollectPass(CSnCfg& /*store*/, CSnNode* root, bool listsEmptied) {
-    // The tree does not change during a run, so one walk indexes it: each ID maps to its
-    // first node in walk order, the one a search by ID over the tree finds.
-    std::unordered_map<std::int32_t, CSnNode*> byId;
-    ::WalkTree(root, [&](CSnNode* node, int) {
-        byId.try_emplace(static_cast<std::int32_t>(node->Id()), node);
+bool CSnDependencyCalculator::CollectFlat(CSnNode* root, bool listsEmptied, std::vector<CSnNode*>& nodes) {
+    // Every node in walk order with the end of its subtree, so that a folder's descendants
+    // are the range just after it, and the order of the other walks: each node after its
+    // children, as a node's subtree ends once the walk reaches a node at its depth or above.
+    std::vector<std::size_t> subtreeEnd;
+    std::vector<std::uint32_t> childrenFirst;
+    std::vector<std::pair<std::uint32_t, int>> open; // nodes whose subtree may go on, with depth
+    const auto close = [&](int depth) {
+        while (!open.empty() && open.back().second >= depth) {
+            subtreeEnd[open.back().first] = nodes.size();
+            childrenFirst.push_back(open.back().first);
+            open.pop_back();
+        }
+    };
+    const WalkOutcome outcome = ::WalkTree(root, [&](CSnNode* node, int depth) {
+        close(depth);
+        open.emplace_back(static_cast<std::uint32_t>(nodes.size()), depth);
+        nodes.push_back(node);
+        subtreeEnd.push_back(0);
         return WalkStep::Continue;
     });
-    auto lookup = [&](std::int32_t id) -> CSnNode* {
-        auto it = byId.find(id);
-        return it == byId.end() ? nullptr : it->second;
+    if (outcome.Revisited || outcome.TooDeep)
+        return false; // a subtree walked on its own could reach other nodes
+    close(0);
+
+    // Each ID to its first node in walk order, the one a search by ID over the tree finds;
+    // an ID held by more than one node is marked.
+    struct Entry {
+        std::int32_t id;
+        std::uint32_t index;
+        bool shared;
     };
+    std::vector<Entry> byId(nodes.size());
+    for (std::size_t i = 0; i < nodes.size(); ++i)
+        byId[i] = {static_cast<std::int32_t>(nodes[i]->Id()), static_cast<std::uint32_t>(i), false};
+    std::sort(byId.begin(), byId.end(),
+              [](const Entry& a, const Entry& b) { return a.id != b.id ? a.id < b.id : a.index < b.index; });
+    for (std::size_t i = 1; i < byId.size(); ++i)
+        if (byId[i].id == byId[i - 1].id)
+            byId[i].shared = byId[i - 1].shared = true;
+
+    // Every dependent's named nodes, in the order the dependents are visited, and how many
+    // IDs each list will receive at most: a folder's count reaches its whole range, through
+    // a difference array.
+    struct Dependent {
+        std::int32_t id;
+        bool searchLists;
+        std::size_t targetsEnd;
+    };
+    std::vector<Dependent> dependents;
+    std::vector<std::uint32_t> targets;
+    std::vector<std::uint32_t> direct(nodes.size(), 0);
+    std::vector<std::int64_t> rangeStarts(nodes.size() + 1, 0);
+    std::unordered_set<std::int32_t> sharedDependentIds;
+    for (const std::uint32_t index : childrenFirst) {
+        const CSnNode& dependent = *nodes[index];
+        if (dependent.Cfg.Action.Dependencies.IsEmpty())
+            continue;
+        const std::int32_t id = dependent.Id();
+        const auto own = std::lower_bound(byId.begin(), byId.end(), id,
+                                          [](const Entry& e, std::int32_t value) { return e.id < value; });
+        // Only a second dependent of the same ID can find its ID in a list already.
+        const bool searchLists =
+            !listsEmptied || (own != byId.end() && own->shared && !sharedDependentIds.insert(id).second);
+        for (const std::int32_t named : DependencyIds(dependent.Cfg.Action.Dependencies)) {
+            const auto found =
+                std::lower_bound(byId.begin(), byId.end(), named,
+                                 [](const Entry& e, std::int32_t value) { return e.id < value; });
+            if (found == byId.end() || found->id != named)
+                continue;
+            const std::uint32_t t = found->index;
+            targets.push_back(t);
+            ++direct[t];
+            if (nodes[t]->IsFolder()) { // a folder passes the dependency on to everything below it
+                ++rangeStarts[t + 1];
+                --rangeStarts[subtreeEnd[t]];
+            }
+        }
+        dependents.push_back({id, searchLists, targets.size()});
+    }
+    // Each list grows once to its final size instead of doubling its way there.
+    std::int64_t inRanges = 0;
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
+        inRanges += rangeStarts[i];
+        CQvcListNum& list = nodes[i]->Srvc.Dependents;
+        list.Reserve(static_cast<std::size_t>(list.Count()) + direct[i] + static_cast<std::size_t>(inRanges));
+    }
+
     // A list refuses an ID it already holds, but searching it for every addition makes
     // the pass quadratic when thousands of checks depend on one.  Each dependent adds only
     // its own ID, all of its additions one after the other, so once the lists were emptied
     // a node holds that ID only if this dependent added it already, and then as its last
     // entry.  Only when another node of the same ID came first, or the lists could not all
     // be emptied, is the list searched.
+    std::size_t next = 0;
+    for (const Dependent& dependent : dependents) {
+        const std::int32_t id = dependent.id;
+        const auto add = [&](CSnNode* node) {
+            CQvcListNum& list = node->Srvc.Dependents;
+            if (dependent.searchLists)
+                list.Add(id);
+            else if (list.Count() == 0 || list.GetAt(static_cast<std::size_t>(list.Count()) - 1) != id)
+                list.Add(id, true);
+        };
+        for (; next < dependent.targetsEnd; ++next) {
+            const std::uint32_t t = targets[next];
+            add(nodes[t]);
+            if (nodes[t]->IsFolder())
+                for (std::size_t i = t + 1; i < subtreeEnd[t]; ++i)
+                    add(nodes[i]);
+        }
+    }
+    return true;
+}
+
+void CSnDependencyCalculator::CollectPass(CSnCfg& /*store*/, CSnNode* root, bool listsEmptied) {
+    std::vector<CSnNode*> nodes;
+    if (CollectFlat(root, listsEmptied, nodes))
+        return;
+    // A broken tree: each dependent walks the subtrees it names, so that what a walk
+    // reached before it met the fault is written as before.  Each ID maps to its first
+    // node in walk order, the one a search by ID over the tree finds.
+    std::unordered_map<std::int32_t, CSnNode*> byId;
+    for (CSnNode* node : nodes)
+        byId.try_emplace(static_cast<std::int32_t>(node->Id()), node);
+    auto lookup = [&](std::int32_t id) -> CSnNode* {
+        auto it = byId.find(id);
+        return it == byId.end() ? nullptr : it->second;
+    };
+    // The searches of the lists are avoided as in CollectFlat.
     std::unordered_set<std::int32_t> dependentIds;
     WalkTree(root, [&](CSnNode& dependent) {
         if (dependent.Cfg.Action.Dependencies.IsEmpty())

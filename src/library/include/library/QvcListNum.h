@@ -18,6 +18,8 @@ public:
     int Add(std::int32_t value, bool allowDuplicate = false);
     bool Contains(std::int32_t value) const;
     int Count() const { return static_cast<int>(m_values.size()); }
+    // Makes room for `count` values in all, so that adding up to there does not reallocate.
+    void Reserve(std::size_t count) { m_values.reserve(count); }
     void RemoveAll();
     std::int32_t GetFirst();
     std::int32_t GetNext();

@@ -40,4 +40,8 @@ private:
     void ClearPass(CSnNode* root);
     // `listsEmptied`: the clear pass reached every node, so every list starts empty.
     void CollectPass(CSnCfg& store, CSnNode* root, bool listsEmptied);
+    // The pass over a sound tree, in flat arrays.  `nodes` receives every node the walk
+    // from `root` reaches, in walk order.  False, with no list changed, when the tree has
+    // a broken chain or is too deep, for the walking pass to handle.
+    bool CollectFlat(CSnNode* root, bool listsEmptied, std::vector<CSnNode*>& nodes);
 };
