@@ -950,9 +950,9 @@ void CEngine::FinishRun(std::int32_t id, CheckState& state, const CheckOutcome& 
     const CheckVerdict verdict = JudgeOutcome(state.Config(), outcome.kind, state.ErrorCount, m_uncertain);
     state.ErrorCount = verdict.ErrorCount;
     Publish(id, state, verdict.Status, outcome.Response, outcome.Data, outcome.Comment,
-            std::max(0, outcome.DurationSecs));
+            std::max(0, outcome.DurationSecs), false, outcome.Milliseconds());
     if (m_history && state.Graph)
-        m_history->Sample(id, WallNow(), outcome.Data, std::max(0, outcome.DurationSecs) * 1000);
+        m_history->Sample(id, WallNow(), outcome.Data, outcome.Milliseconds());
 }
 
 void CEngine::ReportLateness(std::int64_t now, std::int64_t wall) {
@@ -1098,7 +1098,7 @@ void CEngine::HandleClearFailure(const std::vector<std::int32_t>& ids) {
 // --- publishing -------------------------------------------------------------------------------
 
 void CEngine::Publish(std::int32_t id, CheckState& state, std::int32_t status, const CQvcString& response,
-                      const CQvcString& data, const CQvcString& comment, std::int32_t duration, bool quiet) {
+                      const CQvcString& data, const CQvcString& comment, std::int32_t duration, bool quiet, std::int32_t durationMs) {
     const std::int32_t before = state.HasLine ? state.Line.Status : kStatusNone;
     state.Line.Status = status;
     state.Line.LastUpdate = WallNow();
@@ -1109,7 +1109,8 @@ void CEngine::Publish(std::int32_t id, CheckState& state, std::int32_t status, c
     state.Line.Response = response;
     PutLine(id, state);
     if (m_history)
-        m_history->Record(id, state.Line.LastUpdate, status, data, duration * 1000, response);
+        m_history->Record(id, state.Line.LastUpdate, status, data, durationMs >= 0 ? durationMs : duration * 1000,
+                          response);
     ConsiderAlerts(id, state);
     // The first result of a check is no news; a change of state is.
     if (!quiet && before != status && before != kStatusNone) {

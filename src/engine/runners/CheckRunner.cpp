@@ -112,10 +112,12 @@ CheckOutcome GuardedRun(const std::function<CheckOutcome()>& run, std::chrono::s
 }
 
 void FillDuration(CheckOutcome& outcome, std::chrono::steady_clock::time_point began) {
-    if (outcome.DurationSecs >= 0)
-        return;
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - began;
-    outcome.DurationSecs = static_cast<int>(std::lround(took.count()));
+    if (outcome.DurationMs < 0)
+        outcome.DurationMs = outcome.DurationSecs >= 0 ? outcome.DurationSecs * 1000
+                                                       : static_cast<int>(std::lround(took.count() * 1000));
+    if (outcome.DurationSecs < 0)
+        outcome.DurationSecs = static_cast<int>(std::lround(took.count()));
 }
 
 CheckOutcome RunCheck(const CSnNodeCfg& check, const RunContext& context) {

@@ -51,18 +51,25 @@ TEST(CheckRunner, GuardedRunTurnsExceptionsIntoUncertainAndFillsTheDuration) {
         CheckOutcome::Kind kind;
         const char* response;
         int duration;
+        int tenths; // of a second, for the history
     } cases[] = {
         {[]() -> CheckOutcome { throw std::runtime_error("socket table corrupt"); }, 0ms, CheckOutcome::Kind::Uncertain,
-         "The check failed inside the engine: socket table corrupt", 0},
-        {[]() -> CheckOutcome { throw 42; }, 0ms, CheckOutcome::Kind::Uncertain, "The check failed inside the engine", 0},
-        // The wall time, rounded to whole seconds, unless the runner set its own.
-        {ran(CheckOutcome::Success("done")), 1600ms, CheckOutcome::Kind::Success, "done", 2},
-        {ran(CheckOutcome::Success("done")), 1400ms, CheckOutcome::Kind::Success, "done", 1},
-        {ran(own), 1600ms, CheckOutcome::Kind::Error, "refused", 7},
+         "The check failed inside the engine: socket table corrupt", 0, 0},
+        {[]() -> CheckOutcome { throw 42; }, 0ms, CheckOutcome::Kind::Uncertain, "The check failed inside the engine", 0, 0},
+        // The wall time, rounded to whole seconds and kept in milliseconds, unless the
+        // runner set its own.
+        {ran(CheckOutcome::Success("done")), 1600ms, CheckOutcome::Kind::Success, "done", 2, 16},
+        {ran(CheckOutcome::Success("done")), 1400ms, CheckOutcome::Kind::Success, "done", 1, 14},
+        {ran(CheckOutcome::Success("done")), 40ms, CheckOutcome::Kind::Success, "done", 0, 0},
+        {ran(own), 1600ms, CheckOutcome::Kind::Error, "refused", 7, 70},
     };
     for (const auto& c : cases) {
         const CheckOutcome outcome = GuardedRun(c.run, Clock::now() - c.ago);
-        EXPECT_EQ(Describe(outcome) + " " + std::to_string(outcome.DurationSecs),
-                  Describe(CheckOutcome{c.kind, "", c.response, "", -1}) + " " + std::to_string(c.duration));
+        EXPECT_EQ(Describe(outcome) + " " + std::to_string(outcome.DurationSecs) + " " +
+                      std::to_string(outcome.Milliseconds() / 100),
+                  Describe(CheckOutcome{c.kind, "", c.response, "", -1}) + " " + std::to_string(c.duration) + " " +
+                      std::to_string(c.tenths));
     }
+    // A fast run keeps its milliseconds, not a rounded-away zero.
+    EXPECT_GE(GuardedRun(ran(CheckOutcome::Success("done")), Clock::now() - 40ms).DurationMs, 40);
 }

@@ -20,8 +20,13 @@ struct CheckOutcome {
     CQvcString Data;     // the "Data" column: a measured value, short
     CQvcString Response; // the "Last Response" column: what happened, one line
     CQvcString Comment;  // the "Comments" column
-    // Filled by the engine from the run's wall time when the runner leaves it negative.
+    // Filled by the engine from the run's wall time when the runner leaves it negative:
+    // whole seconds for the result line, milliseconds for the history.
     int DurationSecs = -1;
+    int DurationMs = -1;
+
+    // The run's milliseconds: DurationMs, or else the whole seconds (0 when unknown).
+    int Milliseconds() const { return DurationMs >= 0 ? DurationMs : (DurationSecs > 0 ? DurationSecs * 1000 : 0); }
 
     static CheckOutcome Success(CQvcString response, CQvcString data = "");
     static CheckOutcome Error(CQvcString response, CQvcString data = "");
@@ -70,6 +75,7 @@ CheckOutcome RunCheck(const CSnNodeCfg& check, const RunContext& context);
 // exception into an Uncertain outcome ("The check failed inside the engine[: <what>]"),
 // then fills the duration (FillDuration).
 CheckOutcome GuardedRun(const std::function<CheckOutcome()>& run, std::chrono::steady_clock::time_point began);
-// A DurationSecs left negative becomes the whole seconds (rounded) since `began`; for
+// A DurationSecs left negative becomes the whole seconds (rounded) since `began`, and a
+// DurationMs left negative the milliseconds (or the runner's own seconds); for
 // outcomes that arrive later, from a check run on the network reactor.
 void FillDuration(CheckOutcome& outcome, std::chrono::steady_clock::time_point began);

@@ -208,10 +208,11 @@ private:
     void FinishRun(std::int32_t id, CheckState& state, const CheckOutcome& outcome);
 
     // Publishes a line for the check; a change of status from a published one goes into
-    // the activity log unless `quiet`.
+    // the activity log unless `quiet`.  The history takes `durationMs` (the run's
+    // milliseconds), or the whole seconds of `duration` when it is negative.
     void Publish(std::int32_t id, CheckState& state, std::int32_t status, const CQvcString& response,
                  const CQvcString& data = {}, const CQvcString& comment = {}, std::int32_t duration = 0,
-                 bool quiet = false);
+                 bool quiet = false, std::int32_t durationMs = -1);
     // The line of a check that waits for its schedule (or for traps).
     void PublishWaiting(std::int32_t id, CheckState& state);
     void PutLine(std::int32_t id, CheckState& state);
