@@ -108,6 +108,18 @@ long CHistoryStore::Fail(int rc, const char* what) const {
     return rc == SQLITE_OK ? SQLITE_ERROR : rc;
 }
 
+long CHistoryStore::EndTransaction(int rc, const char* what) {
+    sqlite3* db = m_impl->db;
+    if (rc == SQLITE_OK)
+        rc = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK)
+        return 0;
+    // A failed step or commit leaves nothing of the transaction behind.
+    const long code = Fail(rc, what);
+    sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+    return code;
+}
+
 long CHistoryStore::Open(const CQvcString& path, bool writable) {
     Close();
     m_error.Empty();
@@ -179,18 +191,7 @@ long CHistoryStore::Append(const std::vector<CHistoryEntry>& entries, const std:
             sample.Reset();
         }
     }
-    if (rc != SQLITE_DONE) {
-        const long code = Fail(rc, "cannot write statistics");
-        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-        return code;
-    }
-    rc = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK) {
-        const long code = Fail(rc, "cannot commit statistics");
-        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-        return code;
-    }
-    return 0;
+    return EndTransaction(rc == SQLITE_DONE ? SQLITE_OK : rc, "cannot write statistics");
 }
 
 long CHistoryStore::Entries(std::int32_t checkId, std::int64_t from, std::int64_t to, std::vector<CHistoryEntry>& out,
@@ -313,16 +314,5 @@ long CHistoryStore::Cleanup(std::int64_t maxEntries, std::int64_t maxSamples) {
             rc = SQLITE_ERROR;
         }
     }
-    if (rc != SQLITE_OK && rc != SQLITE_DONE) {
-        const long code = Fail(rc, "cannot clean up statistics");
-        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-        return code;
-    }
-    rc = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK) {
-        const long code = Fail(rc, "cannot commit the statistics cleanup");
-        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-        return code;
-    }
-    return 0;
+    return EndTransaction(rc == SQLITE_DONE ? SQLITE_OK : rc, "cannot clean up statistics");
 }

@@ -82,6 +82,9 @@ public:
 
 private:
     long Fail(int code, const char* what) const;
+    // Commits when `rc` is SQLITE_OK, else (or when the commit fails) rolls back: 0 or the
+    // error code, with `what` in the error text.
+    long EndTransaction(int rc, const char* what);
 
     struct Impl;
     std::unique_ptr<Impl> m_impl;
