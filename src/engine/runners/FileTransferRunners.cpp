@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -91,20 +92,31 @@ CheckOutcome Perform(const CCurlEasy& curl, const Fetch& fetch, const CRunDeadli
     return found != fetch.MustNotMatch ? CheckOutcome::Success(what, data) : CheckOutcome::Error(what, data);
 }
 
+// What both transfers need before they start: a valid host, the file when one is
+// fetched (`file` not null) and the pattern when its content is searched (`pattern` not
+// null).  The outcome that names the first thing missing, or none.
+std::optional<CheckOutcome> MissingSettings(const std::string& host, HostAndPort& target, const std::string* file,
+                                            const std::string* pattern) {
+    if (host.empty())
+        return CheckOutcome::Uncertain("No host configured");
+    if (!SplitHostPort(host, target))
+        return CheckOutcome::Uncertain("Host '" + host + "' is not valid");
+    if (file != nullptr && file->empty())
+        return CheckOutcome::Uncertain("No file configured");
+    if (pattern != nullptr && pattern->empty())
+        return CheckOutcome::Uncertain("No pattern to look for configured");
+    return std::nullopt;
+}
+
 } // namespace
 
 CheckOutcome CFtpRunner::Run(const CSnNodeCfg& check, const RunContext& context) {
     const FtpSettings settings = FtpSettings::Read(check.Function);
     const CRunDeadline deadline(context);
     HostAndPort target;
-    if (settings.Host.empty())
-        return CheckOutcome::Uncertain("No host configured");
-    if (!SplitHostPort(settings.Host, target))
-        return CheckOutcome::Uncertain("Host '" + settings.Host + "' is not valid");
-    if (settings.CheckFile && settings.File.empty())
-        return CheckOutcome::Uncertain("No file configured");
-    if (settings.CheckFile && settings.CheckPattern && settings.Pattern.empty())
-        return CheckOutcome::Uncertain("No pattern to look for configured");
+    if (auto missing = MissingSettings(settings.Host, target, settings.CheckFile ? &settings.File : nullptr,
+                                       settings.CheckFile && settings.CheckPattern ? &settings.Pattern : nullptr))
+        return *missing;
     CCurlEasy curl(&context);
     if (!curl)
         return CheckOutcome::Uncertain("The FTP client could not be started");
@@ -152,14 +164,9 @@ CheckOutcome CTftpRunner::Run(const CSnNodeCfg& check, const RunContext& context
     const TftpSettings settings = TftpSettings::Read(check.Function);
     const CRunDeadline deadline(context);
     HostAndPort target;
-    if (settings.Host.empty())
-        return CheckOutcome::Uncertain("No host configured");
-    if (!SplitHostPort(settings.Host, target))
-        return CheckOutcome::Uncertain("Host '" + settings.Host + "' is not valid");
-    if (settings.File.empty())
-        return CheckOutcome::Uncertain("No file configured");
-    if (settings.CheckPattern && settings.Pattern.empty())
-        return CheckOutcome::Uncertain("No pattern to look for configured");
+    if (auto missing = MissingSettings(settings.Host, target, &settings.File,
+                                       settings.CheckPattern ? &settings.Pattern : nullptr))
+        return *missing;
     CCurlEasy curl(&context);
     if (!curl)
         return CheckOutcome::Uncertain("The TFTP client could not be started");

@@ -157,3 +157,27 @@ TEST(MailRunners, EveryTransferEndsWithinItsTimeOutOrSoonAfterTheStop) {
     ::close(tcp);
     ::close(udp);
 }
+
+TEST(FileTransferRunners, SettingsMissingBeforeATransferAreNamed) {
+    const auto ftp = [](const char* host, const char* file, const char* pattern, bool checkFile, bool checkPattern) {
+        return CheckOf(kTypeFtp, FtpSettings{host, "", "", "", file, pattern, true, true, true, checkFile, checkPattern, false});
+    };
+    const auto tftp = [](const char* host, const char* file, const char* pattern, bool checkPattern) {
+        return CheckOf(kTypeTftp, TftpSettings{host, file, pattern, true, checkPattern, false});
+    };
+    const std::pair<CSnNodeCfg, std::string> rows[] = {
+        {ftp("", "f", "", true, false), "Uncertain: No host configured"},
+        {ftp("127.0.0.1:99999", "f", "", true, false), "Uncertain: Host '127.0.0.1:99999' is not valid"},
+        {ftp("127.0.0.1:1", "", "", true, false), "Uncertain: No file configured"},
+        {ftp("127.0.0.1:1", "f", "", true, true), "Uncertain: No pattern to look for configured"},
+        // Without a file to fetch neither the file nor the pattern is needed.
+        {ftp("127.0.0.1:1", "", "", false, true), "Error:"},
+        {tftp("", "f", "", false), "Uncertain: No host configured"},
+        {tftp("127.0.0.1:1", "", "", false), "Uncertain: No file configured"},
+        {tftp("127.0.0.1:1", "f", "", true), "Uncertain: No pattern to look for configured"},
+    };
+    for (const auto& [check, expected] : rows) {
+        const std::string seen = Describe(RunCheck(check, Context(2s)));
+        EXPECT_EQ(seen.substr(0, expected.size()), expected) << seen;
+    }
+}
