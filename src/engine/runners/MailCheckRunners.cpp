@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cctype>
 #include <ctime>
+#include <optional>
 #include <random>
 
 namespace {
@@ -98,6 +99,16 @@ bool ParseServer(const std::string& text, int port, MailServer& server) {
     return true;
 }
 
+// Why a check of the server `host` (with `port` where it names none) cannot start, if it
+// cannot; else fills `server`'s address.
+std::optional<CheckOutcome> AddressOf(const std::string& host, int port, MailServer& server) {
+    if (host.empty())
+        return CheckOutcome::Uncertain("No host configured");
+    if (!ParseServer(host, port, server))
+        return CheckOutcome::Uncertain("Host '" + host + "' is not valid");
+    return std::nullopt;
+}
+
 // Sets `server`'s scheme and TLS: TLS from the first byte on `implicitPort`, else STARTTLS
 // (required when `secure`, else `otherwise`).
 void ChooseTls(MailServer& server, const std::string& scheme, bool secure, int implicitPort,
@@ -159,11 +170,9 @@ CheckOutcome LogOn(const MailServer& server, const std::string& pattern, const C
 CheckOutcome CSmtpRunner::Run(const CSnNodeCfg& check, const RunContext& context) {
     const SmtpSettings settings = SmtpSettings::Read(check.Function);
     const CRunDeadline deadline(context);
-    if (settings.Host.empty())
-        return CheckOutcome::Uncertain("No host configured");
     MailServer server;
-    if (!ParseServer(settings.Host, settings.Port, server))
-        return CheckOutcome::Uncertain("Host '" + settings.Host + "' is not valid");
+    if (auto refused = AddressOf(settings.Host, settings.Port, server))
+        return *refused;
     ChooseTls(server, "smtp", settings.Secure, 465);
     if (settings.Authenticate) {
         server.Login = settings.Login;
@@ -176,11 +185,9 @@ CheckOutcome CSmtpRunner::Run(const CSnNodeCfg& check, const RunContext& context
 CheckOutcome CPop3Runner::Run(const CSnNodeCfg& check, const RunContext& context) {
     const Pop3Settings settings = Pop3Settings::Read(check.Function);
     const CRunDeadline deadline(context);
-    if (settings.Host.empty())
-        return CheckOutcome::Uncertain("No host configured");
     MailServer server;
-    if (!ParseServer(settings.Host, settings.Port, server))
-        return CheckOutcome::Uncertain("Host '" + settings.Host + "' is not valid");
+    if (auto refused = AddressOf(settings.Host, settings.Port, server))
+        return *refused;
     ChooseTls(server, "pop3", settings.Secure, 995);
     server.Login = settings.Login;
     server.Password = settings.Password;
@@ -193,11 +200,9 @@ CheckOutcome CImapRunner::Run(const CSnNodeCfg& check, const RunContext& context
         return CTcpRunner().Run(check, context);
     const TcpSettings& connection = settings.Connection;
     const CRunDeadline deadline(context, std::chrono::milliseconds(connection.TimeoutMs));
-    if (connection.Host.empty())
-        return CheckOutcome::Uncertain("No host configured");
     MailServer server;
-    if (!ParseServer(connection.Host, connection.Port, server))
-        return CheckOutcome::Uncertain("Host '" + connection.Host + "' is not valid");
+    if (auto refused = AddressOf(connection.Host, connection.Port, server))
+        return *refused;
     ChooseTls(server, "imap", server.Port == 993, 993, CURLUSESSL_TRY);
     server.Login = settings.Login;
     server.Password = settings.Password;
