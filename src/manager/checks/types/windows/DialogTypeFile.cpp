@@ -23,14 +23,7 @@ CDialogTypeFile::CDialogTypeFile(QWidget* parent, CSnNode& w, std::int32_t, cons
                                                   {"File contains the &text:", '2'},
                                                   {"File was changed within the &last:", '3'}});
     condition.setObjectName("condition");
-    m_size = DecimalField(this);
-    m_size->setObjectName("size");
-    m_unit = SizeUnitCombo(this);
-    m_unit->setObjectName("unit");
-    auto* sizeRow = new QHBoxLayout;
-    sizeRow->addWidget(m_size);
-    sizeRow->addWidget(m_unit);
-    sizeRow->addStretch(1);
+    QHBoxLayout* sizeRow = SizeRow(this, m_size, m_unit);
     Form().addRow(BuddyLabel("Size:", m_size), sizeRow);
     m_text = &AddTextRow("Text:");
     m_text->setObjectName("text");

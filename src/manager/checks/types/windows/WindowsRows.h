@@ -34,6 +34,19 @@ inline QComboBox* SizeUnitCombo(QWidget* parent) {
     return combo;
 }
 
+// The size limit's field and its unit in one row, named "size" and "unit".
+inline QHBoxLayout* SizeRow(QWidget* parent, QLineEdit*& size, QComboBox*& unit) {
+    size = DecimalField(parent);
+    size->setObjectName("size");
+    unit = SizeUnitCombo(parent);
+    unit->setObjectName("unit");
+    auto* row = new QHBoxLayout;
+    row->addWidget(size);
+    row->addWidget(unit);
+    row->addStretch(1);
+    return row;
+}
+
 inline void ShowSizeUnit(QComboBox& combo, long long bytes) {
     combo.setCurrentIndex(std::max(0, combo.findData(bytes)));
 }
