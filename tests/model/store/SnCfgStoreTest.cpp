@@ -13,7 +13,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <sstream>
 
 namespace {
 
@@ -703,34 +702,21 @@ TEST_F(SnCfgStoreTest, ImportCopiesEveryTableButTheMetaSettingsOfTheImportedFile
     testsupport::TempDir dir;
     const std::string saved = dir.File("saved.mdb");
     ASSERT_EQ(store.ExportConfiguration(CQvcString(saved)), 0);
-    // Runs `sql` on `path` and gives the first column of every row, joined by ",".
-    const auto query = [](const std::string& path, const std::string& sql) {
-        sqlite3* db = nullptr;
-        std::string out;
-        EXPECT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-        const auto add = [](void* text, int, char** values, char**) {
-            *static_cast<std::string*>(text) += std::string(values[0] ? values[0] : "") + ",";
-            return 0;
-        };
-        EXPECT_EQ(sqlite3_exec(db, sql.c_str(), add, &out, nullptr), SQLITE_OK) << sql;
-        sqlite3_close(db);
-        return out;
-    };
     // The saved file: every settings table emptied, and an older version in its meta
     // settings, which must not come along (the installation's own stays).
     std::string emptied;
-    std::istringstream tables(query(saved,
-                                    "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT IN "
-                                    "('Nodes', 'Tree', 'MetaSettings', 'NodeIds')"));
-    for (std::string name; std::getline(tables, name, ',');) {
+    for (std::string name :
+         testsupport::Lines(Query(saved, "SELECT name FROM sqlite_master WHERE type = 'table' AND "
+                                         "name NOT IN ('Nodes', 'Tree', 'MetaSettings', 'NodeIds')"))) {
+        name.pop_back();
         Sql(saved, "DELETE FROM \"" + name + "\"");
         emptied += "SELECT '" + name + "' FROM \"" + name + "\" UNION ALL ";
     }
     ASSERT_FALSE(emptied.empty());
     Sql(saved, "UPDATE MetaSettings SET Version = '729'");
     ASSERT_EQ(store.ImportCurrentConfiguration(CQvcString(saved)), 0);
-    EXPECT_EQ(query(root.ConfigFile(), emptied + "SELECT NULL WHERE 0"), "");
-    EXPECT_EQ(query(root.ConfigFile(), "SELECT Version FROM MetaSettings"), "730,");
+    EXPECT_EQ(Query(root.ConfigFile(), emptied + "SELECT NULL WHERE 0"), "");
+    EXPECT_EQ(Query(root.ConfigFile(), "SELECT Version FROM MetaSettings"), "730|\n");
 }
 
 TEST_F(SnCfgStoreTest, ImportOfTheChecksAloneKeepsTheProgramSettings) {
