@@ -639,9 +639,12 @@ TEST_F(SnCfgStoreTest, ClearExportAndImportReplaceTheFileAndStamp) {
     store.CreatePlaceholderRoot(r);
     const long checkId = AddCheck(r, "before")->Id(); // the node object goes with the tree
     ASSERT_EQ(store.WriteTree(r), 0);
+    CSnSmtpSettings smtp;
+    smtp.Server1 = "incoming.test";
+    ASSERT_EQ(smtp.Write(store), 0);
 
     testsupport::TempDir dir;
-    const std::string exported = dir.File("saved.mdb");
+    const std::string exported = dir.File("saved.mdb"), backup = dir.File("backup.mdb");
     ASSERT_EQ(store.ExportConfiguration(CQvcString(exported)), 0);
     EXPECT_EQ(store.ExportConfiguration(CQvcString(dir.File("no/such/dir/x.mdb"))), 25502);
 
@@ -656,11 +659,18 @@ TEST_F(SnCfgStoreTest, ClearExportAndImportReplaceTheFileAndStamp) {
     long count = -1;
     store.CountNodes("ID >= 10000", count);
     EXPECT_EQ(count, 0);
+    smtp.Server1 = "kept.test";
+    ASSERT_EQ(smtp.Write(store), 0);
+    ASSERT_EQ(store.ExportConfiguration(CQvcString(backup)), 0);
 
-    // Import of the exported file brings the check and the tree back.
+    // Import of the exported file brings the check and the tree back; the program settings
+    // of a copy taken before can be put back over it, the checks staying.
     root.ForgetStamps();
     ASSERT_EQ(store.ImportCurrentConfiguration(CQvcString(exported)), 0);
     EXPECT_FALSE(root.Stamp("NS").empty() || root.Stamp("GlobalSettings").empty());
+    root.ForgetStamps();
+    ASSERT_EQ(RestoreProgramSettings(store, CQvcString(backup)), 0);
+    EXPECT_FALSE(root.Stamp("GlobalSettings").empty());
     ASSERT_EQ(store.ReloadAllNodes(r), 0);
     ASSERT_NE(CSnCfg::FindNode(r, checkId), nullptr);
     EXPECT_EQ(CSnCfg::FindNode(r, checkId)->Cfg.Name, "before");
@@ -671,10 +681,14 @@ TEST_F(SnCfgStoreTest, ClearExportAndImportReplaceTheFileAndStamp) {
     EXPECT_EQ((std::vector<long>{store.ImportCurrentConfiguration(CQvcString(dir.File("junk.mdb"))),
                                  store.ImportCurrentConfiguration(CQvcString(dir.File("absent.mdb"))),
                                  store.ImportConfiguration(CQvcString(exported), 6),
-                                 store.ImportConfiguration(CQvcString(exported), 5)}),
-              (std::vector<long>{25522, 25522, 25508, 25508}));
+                                 store.ImportConfiguration(CQvcString(exported), 5),
+                                 RestoreProgramSettings(store, CQvcString(dir.File("junk.mdb")))}),
+              (std::vector<long>{25522, 25522, 25508, 25508, 25004}));
     ASSERT_EQ(store.ReloadAllNodes(r), 0);
     EXPECT_NE(CSnCfg::FindNode(r, checkId), nullptr);
+    CSnSmtpSettings read;
+    ASSERT_EQ(read.Read(store), 0);
+    EXPECT_EQ(read.Server1, "kept.test");
 
     // Missing files.
     ASSERT_TRUE(platform::DeleteFile(root.TemplateFile()));
@@ -717,36 +731,4 @@ TEST_F(SnCfgStoreTest, ImportCopiesEveryTableButTheMetaSettingsOfTheImportedFile
     ASSERT_EQ(store.ImportCurrentConfiguration(CQvcString(saved)), 0);
     EXPECT_EQ(Query(root.ConfigFile(), emptied + "SELECT NULL WHERE 0"), "");
     EXPECT_EQ(Query(root.ConfigFile(), "SELECT Version FROM MetaSettings"), "730|\n");
-}
-
-TEST_F(SnCfgStoreTest, ImportOfTheChecksAloneKeepsTheProgramSettings) {
-    testsupport::TempDir dir;
-    CSnNode* r = nullptr;
-    store.CreatePlaceholderRoot(r);
-    CSnSmtpSettings smtp;
-    smtp.Server1 = "incoming.test";
-    ASSERT_EQ(smtp.Write(store), 0);
-    const long checkId = AddCheck(r, "imported")->Id();
-    ASSERT_EQ(store.WriteTree(r), 0);
-    const std::string incoming = dir.File("incoming.mdb"), backup = dir.File("backup.mdb");
-    ASSERT_EQ(store.ExportConfiguration(CQvcString(incoming)), 0);
-
-    ASSERT_EQ(store.ClearConfiguration(), 0);
-    smtp.Server1 = "kept.test";
-    ASSERT_EQ(smtp.Write(store), 0);
-    ASSERT_EQ(store.ExportConfiguration(CQvcString(backup)), 0);
-    ASSERT_EQ(store.ImportCurrentConfiguration(CQvcString(incoming)), 0);
-    root.ForgetStamps();
-    ASSERT_EQ(RestoreProgramSettings(store, CQvcString(backup)), 0);
-    EXPECT_FALSE(root.Stamp("GlobalSettings").empty());
-
-    testsupport::WriteFile(dir.File("junk.mdb"), "junk");
-    EXPECT_EQ(RestoreProgramSettings(store, CQvcString(dir.File("junk.mdb"))), 25004);
-    CSnSmtpSettings read;
-    ASSERT_EQ(read.Read(store), 0);
-    EXPECT_EQ(read.Server1, "kept.test");
-    store.FreeTree(r);
-    ASSERT_EQ(store.ReloadAllNodes(r), 0);
-    ASSERT_NE(CSnCfg::FindNode(r, checkId), nullptr);
-    EXPECT_EQ(CSnCfg::FindNode(r, checkId)->Cfg.Name, "imported");
 }
