@@ -179,6 +179,7 @@ TEST(CheckTypes, ProposedNamesByRule) {
         {140, "fs", "", "\\\\fs\\data", "", "Fs - Directory \\\\fs\\data"},
         {130, "db", "0", "", "", "Db - CPU Usage (all CPU's)"},
         {130, "db", "1", "", "2", "Db - CPU Usage (CPU2)"},
+        {130, "db", "", "", "2", "Db - CPU Usage (CPU2)"},
         {20, "db", "", "", "D:", "Db - Disk Space of Drive 'D:'"},
         {60, "", "", "\\\\srv\\share\\app.log", "", " - File app.log"},
         {60, "", "", "plain.txt", "", " - File plain.txt"},
@@ -195,7 +196,9 @@ TEST(CheckTypes, ProposedNamesByRule) {
         // The serial device keeps the host as typed, even for several hosts.
         {260, "COM1", "", "", "", "COM1 - Serial Device"},
         {260, "COM1", "", "", "", "COM1 - Serial Device", "", true},
+        {250, "h", "", "X", "", "H - MS Message Queue (MSMQ) 'X'"},
         {50, "h", "", "X", "", "H - Service 'X'"},
+        {320, "h", "", "X", "", "H - Performance Counters 'X'"},
         {220, "h", "", "", "Backup", "H - Scheduled Task 'Backup'"},
         {180, "ps", "", "Laser", "", "Ps - Printer'Laser '"},
         {330, "own", "0", "", "", "Unknown host - Removable Drives"},
@@ -211,6 +214,7 @@ TEST(CheckTypes, ProposedNamesByRule) {
         {240, "", "", "||Quorvane SMTP to POP3 Message", "", " - SMTP to POP3"},
         {240, "", "", "ops@example.com||Probe", "", "ops@example.com - SMTP to POP3"},
         {110, "", "", "Payroll", "", "Payroll - ODBC Connectivity"},
+        {112, "", "", "Payroll", "", "Payroll - Oracle Connectivity"},
         // Environmental: the host, then the probe when one is given.
         {41, "SENSOR", "", "", "", "Sensor"},
         {41, "SENSOR", "", "", "", "Sensor / Probe 2", "Probe 2"},
