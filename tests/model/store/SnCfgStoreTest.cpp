@@ -690,26 +690,23 @@ TEST_F(SnCfgStoreTest, ClearExportAndImportReplaceTheFileAndStamp) {
     ASSERT_EQ(read.Read(store), 0);
     EXPECT_EQ(read.Server1, "kept.test");
 
+    // The shadow copy, and a directory in its place that cannot be removed.
+    CQvcString connection;
+    ASSERT_EQ(store.MakeShadowCopy(connection), 0);
+    EXPECT_EQ(connection, CQvcString("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + store.ShadowFilePath());
+    EXPECT_TRUE(platform::FileExists(store.ShadowFilePath().Str()));
+    platform::DeleteFile(store.ShadowFilePath().Str());
+    ASSERT_TRUE(platform::CreateDirectories(store.ShadowFilePath().Str() + "/inner"));
+    EXPECT_EQ(store.MakeShadowCopy(connection), 25503);
+
     // Missing files.
     ASSERT_TRUE(platform::DeleteFile(root.TemplateFile()));
-    CQvcString connection;
     EXPECT_EQ(store.MakeShadowCopy(connection), 25210);
     EXPECT_EQ(store.ClearConfiguration(), 25210);
     ASSERT_TRUE(platform::DeleteFile(root.ConfigFile()));
     EXPECT_EQ((std::vector<long>{store.ExportConfiguration(CQvcString(exported)), store.ClearConfiguration(),
                                  store.ImportCurrentConfiguration(CQvcString(exported))}),
               (std::vector<long>{25501, 25506, 25506}));
-}
-
-TEST_F(SnCfgStoreTest, ShadowCopyNamesTheShadowFile) {
-    CQvcString connection;
-    ASSERT_EQ(store.MakeShadowCopy(connection), 0);
-    EXPECT_EQ(connection, CQvcString("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + store.ShadowFilePath());
-    EXPECT_TRUE(platform::FileExists(store.ShadowFilePath().Str()));
-    // A directory in the shadow's place cannot be removed.
-    platform::DeleteFile(store.ShadowFilePath().Str());
-    ASSERT_TRUE(platform::CreateDirectories(store.ShadowFilePath().Str() + "/inner"));
-    EXPECT_EQ(store.MakeShadowCopy(connection), 25503);
 }
 
 TEST_F(SnCfgStoreTest, ImportCopiesEveryTableButTheMetaSettingsOfTheImportedFile) {
