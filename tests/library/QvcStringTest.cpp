@@ -165,8 +165,8 @@ TEST(QvcString, GetTokenRememberedPositionGivesSameResultsAsFreshScans) {
 
     // A separator too long to be remembered still splits.
     CQvcString sep("a<sep>b<sep><sep>d");
-    EXPECT_EQ(sep.Token("<sep>", 0) + sep.Token("<sep>", 1) + sep.Token("<sep>", 2, "-") + sep.Token("<sep>", 3) +
-                  sep.Token("<se", 1),
+    EXPECT_EQ(sep.Token("<sep>", 0) + sep.Token("<sep>", 1) + sep.Token("<sep>", 2, "-") +
+                  sep.Token("<sep>", 3) + sep.Token("<se", 1),
               "ab-dp>b");
 
     // The out argument may be the string itself.

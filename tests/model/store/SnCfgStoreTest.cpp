@@ -693,7 +693,8 @@ TEST_F(SnCfgStoreTest, ClearExportAndImportReplaceTheFileAndStamp) {
     // The shadow copy, and a directory in its place that cannot be removed.
     CQvcString connection;
     ASSERT_EQ(store.MakeShadowCopy(connection), 0);
-    EXPECT_EQ(connection, CQvcString("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + store.ShadowFilePath());
+    EXPECT_EQ(connection,
+              CQvcString("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + store.ShadowFilePath());
     EXPECT_TRUE(platform::FileExists(store.ShadowFilePath().Str()));
     platform::DeleteFile(store.ShadowFilePath().Str());
     ASSERT_TRUE(platform::CreateDirectories(store.ShadowFilePath().Str() + "/inner"));
