@@ -44,3 +44,20 @@ inline void Sql(const std::string& path, const std::string& sql) {
     EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sql;
     sqlite3_close(db);
 }
+
+// The rows `sql` gives on the database file at `path`, each value followed by "|" (NULL as
+// "NULL"), each row by a line break.
+inline std::string Query(const std::string& path, const std::string& sql) {
+    sqlite3* db = nullptr;
+    std::string rows;
+    EXPECT_EQ(sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK) << path;
+    const auto add = [](void* out, int n, char** values, char**) {
+        for (int i = 0; i < n; ++i)
+            *static_cast<std::string*>(out) += std::string(values[i] ? values[i] : "NULL") + "|";
+        *static_cast<std::string*>(out) += "\n";
+        return 0;
+    };
+    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), add, &rows, nullptr), SQLITE_OK) << sql;
+    sqlite3_close(db);
+    return rows;
+}

@@ -1,5 +1,4 @@
-#include "model/checks/TypeDialogRules.h"
-
+#include "DialogRuleTable.h"
 #include "model/checks/CheckSettings.h"
 
 #include <gtest/gtest.h>
@@ -14,10 +13,6 @@ HostCheckLimits Editing() {
 HostCheckLimits Creating(long existing = 0, int maxCreate = 255, int maxTotal = 4096) {
     return {true, existing, maxCreate, maxTotal};
 }
-
-const char* kManyHosts =
-    "Multiple hosts (computernames, IP addresses) are not allowed when modifying a check. It "
-    "is only allowed on check creation.";
 
 } // namespace
 
@@ -156,11 +151,8 @@ Refusal Of(const DialogRefusal& r) {
 
 void ExpectTable(const std::vector<std::pair<Refusal, Refusal>>& rows) {
     int row = 0;
-    for (const auto& [got, want] : rows) {
-        EXPECT_EQ(got.field, want.field) << "row " << row;
-        EXPECT_EQ(got.text, want.text) << "row " << row;
-        ++row;
-    }
+    for (const auto& [got, want] : rows)
+        EXPECT_EQ(std::pair(got.field, got.text), std::pair(want.field, want.text)) << "row " << row++;
 }
 
 const Refusal kPass{-1, ""};

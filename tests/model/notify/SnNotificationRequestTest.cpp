@@ -4,7 +4,6 @@
 #include "model/notify/NotificationRequests.h"
 #include "model/notify/SnMsnNotificationRequest.h"
 #include "model/notify/SnNetworkNotificationRequest.h"
-#include "model/notify/SnPagerNotificationRequest.h"
 #include "model/notify/SnSmsNotificationRequest.h"
 #include "model/notify/SnSmtpNotificationRequest.h"
 #include "model/notify/SnSnmpNotificationRequest.h"
@@ -107,17 +106,6 @@ TEST_F(NotificationRequestTest, PasswordsAreScrambledAndMessagesKeptOnOneLine) {
     EXPECT_EQ(platform::ProfileReadText(file, "Request", "Message", ""),
               "line one||line two||line three||end");
     EXPECT_EQ(platform::ProfileReadText(file, "Request", "Subject", ""), "two||lines");
-    EXPECT_EQ(platform::ProfileListKeys(file, "Request").size(), 22u); // no stray lines
-
-    CSnSmtpNotificationRequest read;
-    ASSERT_TRUE(read.ReadRequest(smtp.RequestFile()));
-    EXPECT_EQ(read.MailServerPassword1, "secret one");
-
-    // The pager's and messenger's passwords are plain keys.
-    CSnPagerNotificationRequest pager;
-    pager.SnppPassword = "plain";
-    ASSERT_TRUE(pager.WriteRequest(NotDir(), true));
-    EXPECT_EQ(platform::ProfileReadText(pager.RequestFile().c_str(), "Request", "SnppPassword", ""), "plain");
 }
 
 TEST_F(NotificationRequestTest, EntriesThatDoNotFitTheSectionAreLeftOut) {
@@ -304,16 +292,4 @@ TEST_F(NotificationRequestTest, ReadingAMissingRequestCreatesNothing) {
     EXPECT_TRUE(request.MailServer1.IsEmpty() && request.Enabled == 0);
     EXPECT_EQ(request.ResponseFile().Str(), root.File("Sys/Not/SMTP00000001.RSP"));
     EXPECT_EQ(ReadNotificationRequest(path), nullptr);
-
-    // Keys written by hand, in another order, with other letter case and junk: each key
-    // is found by name, the first of two wins, numbers are read like atoi.
-    testsupport::WriteFile(path.Str(), "[request]\r\nmailserverport1=  587tcp\r\nMailServer1=first\r\n"
-                                       "MailServer1=second\r\nnot a key\r\nEnabled=yes\r\n");
-    auto read = ReadNotificationRequest(path);
-    ASSERT_NE(read, nullptr);
-    auto* smtp = dynamic_cast<CSnSmtpNotificationRequest*>(read.get());
-    ASSERT_NE(smtp, nullptr);
-    EXPECT_EQ(smtp->MailServer1, "first");
-    EXPECT_EQ((std::vector<long>{smtp->MailServerPort1, smtp->Enabled, smtp->CreatorIsManager}),
-              (std::vector<long>{587, 0, 0}));
 }

@@ -201,11 +201,6 @@ TEST(SnCfgScheduleList, EntriesAppendAndLimit) {
     entries.push_back(entry);
     EXPECT_FALSE(copy.Assign(entries));
     EXPECT_EQ(copy.Text(), full);
-
-    copy.Clear();
-    EXPECT_TRUE(copy.Text().IsEmpty());
-    EXPECT_TRUE(copy.Entries().empty());
-    EXPECT_EQ(copy.Entry(0).Time, 0);
 }
 
 TEST(ScheduleListEditor, AddRefusalsQuestionAndOk) {

@@ -293,19 +293,10 @@ TEST_F(SnSettingsTest, ChannelRecordsRoundTripEveryField) {
 // column name, so every column keeps its table, place, name and type.  The fingerprint
 // (64-bit FNV-1a of "table.column:type" lines) changes only with a deliberate change.
 TEST_F(SnSettingsTest, ColumnsKeepTheNamesAndPlacesOfExistingFiles) {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open_v2(root.ConfigFile().c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
-    std::string columns;
-    const auto append = [](void* out, int, char** values, char**) {
-        *static_cast<std::string*>(out) += std::string(values[0]) + "\n";
-        return 0;
-    };
-    EXPECT_EQ(sqlite3_exec(db,
-                           "SELECT m.name || '.' || p.name || ':' || p.type FROM sqlite_master m, "
-                           "pragma_table_info(m.name) p WHERE m.type = 'table' ORDER BY m.name, p.cid",
-                           append, &columns, nullptr),
-              SQLITE_OK);
-    sqlite3_close(db);
+    std::string columns =
+        Query(root.ConfigFile(), "SELECT m.name || '.' || p.name || ':' || p.type FROM sqlite_master m, "
+                                 "pragma_table_info(m.name) p WHERE m.type = 'table' ORDER BY m.name, p.cid");
+    std::erase(columns, '|');
     std::uint64_t hash = 14695981039346656037ull;
     for (unsigned char c : columns)
         hash = (hash ^ c) * 1099511628211ull;

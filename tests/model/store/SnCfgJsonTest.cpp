@@ -14,32 +14,13 @@ using nlohmann::json;
 
 // Every table but the meta-settings, row by row in key order.
 std::string Dump(const std::string& path) {
-    sqlite3* db = nullptr;
-    EXPECT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-    std::vector<std::string> tables;
-    sqlite3_exec(
-        db, "SELECT name FROM sqlite_master WHERE type = 'table' AND name <> 'MetaSettings' ORDER BY name",
-        [](void* out, int, char** values, char**) {
-            static_cast<std::vector<std::string>*>(out)->push_back(values[0]);
-            return 0;
-        },
-        &tables, nullptr);
     std::string dump;
-    for (const std::string& table : tables) {
-        dump += "[" + table + "]\n";
-        const std::string sql = "SELECT * FROM \"" + table + "\" ORDER BY 1";
-        sqlite3_exec(
-            db, sql.c_str(),
-            [](void* out, int n, char** values, char**) {
-                auto& text = *static_cast<std::string*>(out);
-                for (int i = 0; i < n; ++i)
-                    text += std::string(values[i] ? values[i] : "NULL") + "|";
-                text += "\n";
-                return 0;
-            },
-            &dump, nullptr);
+    for (const std::string& row :
+         testsupport::Lines(Query(path, "SELECT name FROM sqlite_master WHERE type = 'table' AND name <> "
+                                        "'MetaSettings' ORDER BY name"))) {
+        const std::string table = row.substr(0, row.size() - 1);
+        dump += "[" + table + "]\n" + Query(path, "SELECT * FROM \"" + table + "\" ORDER BY 1");
     }
-    sqlite3_close(db);
     return dump;
 }
 

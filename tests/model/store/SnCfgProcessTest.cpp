@@ -20,20 +20,6 @@ namespace {
 using testsupport::ExitStatus;
 using testsupport::Spawn;
 
-std::string IntegrityCheck(const std::string& path) {
-    sqlite3* db = nullptr;
-    std::string result = "cannot open";
-    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
-        sqlite3_stmt* stmt = nullptr;
-        if (sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &stmt, nullptr) == SQLITE_OK &&
-            sqlite3_step(stmt) == SQLITE_ROW)
-            result = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
-        sqlite3_finalize(stmt);
-    }
-    sqlite3_close(db);
-    return result;
-}
-
 } // namespace
 
 TEST(SnCfgProcesses, KilledWriterLeavesOldOrNewRecord) {
@@ -88,6 +74,6 @@ TEST(SnCfgProcesses, KilledWriterLeavesOldOrNewRecord) {
             EXPECT_TRUE(param.empty()); // still the first, empty record
         }
         c.Close();
-        EXPECT_EQ(IntegrityCheck(root.ConfigFile()), "ok");
+        EXPECT_EQ(Query(root.ConfigFile(), "PRAGMA integrity_check"), "ok|\n");
     }
 }

@@ -13,7 +13,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <sstream>
 
 namespace {
 
@@ -640,9 +639,12 @@ TEST_F(SnCfgStoreTest, ClearExportAndImportReplaceTheFileAndStamp) {
     store.CreatePlaceholderRoot(r);
     const long checkId = AddCheck(r, "before")->Id(); // the node object goes with the tree
     ASSERT_EQ(store.WriteTree(r), 0);
+    CSnSmtpSettings smtp;
+    smtp.Server1 = "incoming.test";
+    ASSERT_EQ(smtp.Write(store), 0);
 
     testsupport::TempDir dir;
-    const std::string exported = dir.File("saved.mdb");
+    const std::string exported = dir.File("saved.mdb"), backup = dir.File("backup.mdb");
     ASSERT_EQ(store.ExportConfiguration(CQvcString(exported)), 0);
     EXPECT_EQ(store.ExportConfiguration(CQvcString(dir.File("no/such/dir/x.mdb"))), 25502);
 
@@ -657,11 +659,18 @@ TEST_F(SnCfgStoreTest, ClearExportAndImportReplaceTheFileAndStamp) {
     long count = -1;
     store.CountNodes("ID >= 10000", count);
     EXPECT_EQ(count, 0);
+    smtp.Server1 = "kept.test";
+    ASSERT_EQ(smtp.Write(store), 0);
+    ASSERT_EQ(store.ExportConfiguration(CQvcString(backup)), 0);
 
-    // Import of the exported file brings the check and the tree back.
+    // Import of the exported file brings the check and the tree back; the program settings
+    // of a copy taken before can be put back over it, the checks staying.
     root.ForgetStamps();
     ASSERT_EQ(store.ImportCurrentConfiguration(CQvcString(exported)), 0);
     EXPECT_FALSE(root.Stamp("NS").empty() || root.Stamp("GlobalSettings").empty());
+    root.ForgetStamps();
+    ASSERT_EQ(RestoreProgramSettings(store, CQvcString(backup)), 0);
+    EXPECT_FALSE(root.Stamp("GlobalSettings").empty());
     ASSERT_EQ(store.ReloadAllNodes(r), 0);
     ASSERT_NE(CSnCfg::FindNode(r, checkId), nullptr);
     EXPECT_EQ(CSnCfg::FindNode(r, checkId)->Cfg.Name, "before");
@@ -672,14 +681,27 @@ TEST_F(SnCfgStoreTest, ClearExportAndImportReplaceTheFileAndStamp) {
     EXPECT_EQ((std::vector<long>{store.ImportCurrentConfiguration(CQvcString(dir.File("junk.mdb"))),
                                  store.ImportCurrentConfiguration(CQvcString(dir.File("absent.mdb"))),
                                  store.ImportConfiguration(CQvcString(exported), 6),
-                                 store.ImportConfiguration(CQvcString(exported), 5)}),
-              (std::vector<long>{25522, 25522, 25508, 25508}));
+                                 store.ImportConfiguration(CQvcString(exported), 5),
+                                 RestoreProgramSettings(store, CQvcString(dir.File("junk.mdb")))}),
+              (std::vector<long>{25522, 25522, 25508, 25508, 25004}));
     ASSERT_EQ(store.ReloadAllNodes(r), 0);
     EXPECT_NE(CSnCfg::FindNode(r, checkId), nullptr);
+    CSnSmtpSettings read;
+    ASSERT_EQ(read.Read(store), 0);
+    EXPECT_EQ(read.Server1, "kept.test");
+
+    // The shadow copy, and a directory in its place that cannot be removed.
+    CQvcString connection;
+    ASSERT_EQ(store.MakeShadowCopy(connection), 0);
+    EXPECT_EQ(connection,
+              CQvcString("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + store.ShadowFilePath());
+    EXPECT_TRUE(platform::FileExists(store.ShadowFilePath().Str()));
+    platform::DeleteFile(store.ShadowFilePath().Str());
+    ASSERT_TRUE(platform::CreateDirectories(store.ShadowFilePath().Str() + "/inner"));
+    EXPECT_EQ(store.MakeShadowCopy(connection), 25503);
 
     // Missing files.
     ASSERT_TRUE(platform::DeleteFile(root.TemplateFile()));
-    CQvcString connection;
     EXPECT_EQ(store.MakeShadowCopy(connection), 25210);
     EXPECT_EQ(store.ClearConfiguration(), 25210);
     ASSERT_TRUE(platform::DeleteFile(root.ConfigFile()));
@@ -688,79 +710,23 @@ TEST_F(SnCfgStoreTest, ClearExportAndImportReplaceTheFileAndStamp) {
               (std::vector<long>{25501, 25506, 25506}));
 }
 
-TEST_F(SnCfgStoreTest, ShadowCopyNamesTheShadowFile) {
-    CQvcString connection;
-    ASSERT_EQ(store.MakeShadowCopy(connection), 0);
-    EXPECT_EQ(connection, CQvcString("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + store.ShadowFilePath());
-    EXPECT_TRUE(platform::FileExists(store.ShadowFilePath().Str()));
-    // A directory in the shadow's place cannot be removed.
-    platform::DeleteFile(store.ShadowFilePath().Str());
-    ASSERT_TRUE(platform::CreateDirectories(store.ShadowFilePath().Str() + "/inner"));
-    EXPECT_EQ(store.MakeShadowCopy(connection), 25503);
-}
-
 TEST_F(SnCfgStoreTest, ImportCopiesEveryTableButTheMetaSettingsOfTheImportedFile) {
     testsupport::TempDir dir;
     const std::string saved = dir.File("saved.mdb");
     ASSERT_EQ(store.ExportConfiguration(CQvcString(saved)), 0);
-    // Runs `sql` on `path` and gives the first column of every row, joined by ",".
-    const auto query = [](const std::string& path, const std::string& sql) {
-        sqlite3* db = nullptr;
-        std::string out;
-        EXPECT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-        const auto add = [](void* text, int, char** values, char**) {
-            *static_cast<std::string*>(text) += std::string(values[0] ? values[0] : "") + ",";
-            return 0;
-        };
-        EXPECT_EQ(sqlite3_exec(db, sql.c_str(), add, &out, nullptr), SQLITE_OK) << sql;
-        sqlite3_close(db);
-        return out;
-    };
     // The saved file: every settings table emptied, and an older version in its meta
     // settings, which must not come along (the installation's own stays).
     std::string emptied;
-    std::istringstream tables(query(saved,
-                                    "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT IN "
-                                    "('Nodes', 'Tree', 'MetaSettings', 'NodeIds')"));
-    for (std::string name; std::getline(tables, name, ',');) {
+    for (std::string name :
+         testsupport::Lines(Query(saved, "SELECT name FROM sqlite_master WHERE type = 'table' AND "
+                                         "name NOT IN ('Nodes', 'Tree', 'MetaSettings', 'NodeIds')"))) {
+        name.pop_back();
         Sql(saved, "DELETE FROM \"" + name + "\"");
         emptied += "SELECT '" + name + "' FROM \"" + name + "\" UNION ALL ";
     }
     ASSERT_FALSE(emptied.empty());
     Sql(saved, "UPDATE MetaSettings SET Version = '729'");
     ASSERT_EQ(store.ImportCurrentConfiguration(CQvcString(saved)), 0);
-    EXPECT_EQ(query(root.ConfigFile(), emptied + "SELECT NULL WHERE 0"), "");
-    EXPECT_EQ(query(root.ConfigFile(), "SELECT Version FROM MetaSettings"), "730,");
-}
-
-TEST_F(SnCfgStoreTest, ImportOfTheChecksAloneKeepsTheProgramSettings) {
-    testsupport::TempDir dir;
-    CSnNode* r = nullptr;
-    store.CreatePlaceholderRoot(r);
-    CSnSmtpSettings smtp;
-    smtp.Server1 = "incoming.test";
-    ASSERT_EQ(smtp.Write(store), 0);
-    const long checkId = AddCheck(r, "imported")->Id();
-    ASSERT_EQ(store.WriteTree(r), 0);
-    const std::string incoming = dir.File("incoming.mdb"), backup = dir.File("backup.mdb");
-    ASSERT_EQ(store.ExportConfiguration(CQvcString(incoming)), 0);
-
-    ASSERT_EQ(store.ClearConfiguration(), 0);
-    smtp.Server1 = "kept.test";
-    ASSERT_EQ(smtp.Write(store), 0);
-    ASSERT_EQ(store.ExportConfiguration(CQvcString(backup)), 0);
-    ASSERT_EQ(store.ImportCurrentConfiguration(CQvcString(incoming)), 0);
-    root.ForgetStamps();
-    ASSERT_EQ(RestoreProgramSettings(store, CQvcString(backup)), 0);
-    EXPECT_FALSE(root.Stamp("GlobalSettings").empty());
-
-    testsupport::WriteFile(dir.File("junk.mdb"), "junk");
-    EXPECT_EQ(RestoreProgramSettings(store, CQvcString(dir.File("junk.mdb"))), 25004);
-    CSnSmtpSettings read;
-    ASSERT_EQ(read.Read(store), 0);
-    EXPECT_EQ(read.Server1, "kept.test");
-    store.FreeTree(r);
-    ASSERT_EQ(store.ReloadAllNodes(r), 0);
-    ASSERT_NE(CSnCfg::FindNode(r, checkId), nullptr);
-    EXPECT_EQ(CSnCfg::FindNode(r, checkId)->Cfg.Name, "imported");
+    EXPECT_EQ(Query(root.ConfigFile(), emptied + "SELECT NULL WHERE 0"), "");
+    EXPECT_EQ(Query(root.ConfigFile(), "SELECT Version FROM MetaSettings"), "730|\n");
 }

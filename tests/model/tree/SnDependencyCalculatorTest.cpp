@@ -43,60 +43,6 @@ void Calculate(Tree& tree) {
 
 } // namespace
 
-TEST(SnDependencyCalculator, ChecksListTheirDependents) {
-    Tree t;
-    CSnNode* f = t.Folder(5, t.Root());
-    t.Check(10001, f, "10002;10003");
-    t.Check(10002, f);
-    t.Check(10003, t.Root());
-    t.Check(10004, t.Root(), " 10002 ");
-    Calculate(t);
-    EXPECT_EQ(t.Dependents(10002), (Ids{10001, 10004}));
-    EXPECT_EQ(t.Dependents(10003), (Ids{10001}));
-    EXPECT_TRUE(t.Dependents(10001).empty());
-    EXPECT_TRUE(t.Dependents(5).empty());
-}
-
-TEST(SnDependencyCalculator, EmptyTokenUnknownAndSelf) {
-    Tree t;
-    t.Check(10001, t.Root(), "10002;;10003");
-    t.Check(10002, t.Root());
-    t.Check(10003, t.Root());
-    // A deleted check and words are skipped silently; a duplicate adds nothing.
-    t.Check(10004, t.Root(), "99999;abc;10002;10002");
-    // Depending on oneself lists oneself.
-    t.Check(10005, t.Root(), "10005");
-    Calculate(t);
-    EXPECT_EQ(t.Dependents(10002), (Ids{10001, 10004}));
-    EXPECT_TRUE(t.Dependents(10003).empty());
-    EXPECT_EQ(t.Dependents(10005), (Ids{10005}));
-    EXPECT_TRUE(t.Dependents(1).empty());
-}
-
-TEST(SnDependencyCalculator, FolderDependencyReachesEveryDescendant) {
-    Tree t;
-    CSnNode* f5 = t.Folder(5, t.Root());
-    t.Check(10003, f5);
-    CSnNode* f6 = t.Folder(6, f5);
-    t.Check(10004, f6);
-    CSnNode* f7 = t.Folder(7, f6);
-    t.Check(10008, f7);
-    t.Check(10001, t.Root(), "5");
-    // A check inside the folder it depends on lists itself too.
-    t.Check(10009, f6, "6");
-    Calculate(t);
-    for (std::int32_t id : {5, 10003, 6, 10004, 7, 10008})
-        EXPECT_TRUE((*t[id]).Srvc.Dependents.Contains(10001)) << id;
-    // In the order found: the walk meets 10009 (deeper) before 10001.
-    EXPECT_EQ(t.Dependents(6), (Ids{10009, 10001}));
-    EXPECT_EQ(t.Dependents(10009), (Ids{10009, 10001}));
-    EXPECT_EQ(t.Dependents(10008), (Ids{10009, 10001}));
-    EXPECT_EQ(t.Dependents(10003), (Ids{10001}));
-    // Nothing outside the folder.
-    EXPECT_TRUE(t.Dependents(1).empty());
-    EXPECT_TRUE(t.Dependents(10001).empty());
-}
-
 TEST(SnDependencyCalculator, BrokenChainIsReportedAndRunGoesOn) {
     testsupport::TempDir debug;
     testsupport::ScopedEnv debugDir("SENTRELLE_DEBUG_DIR", debug.Path());
