@@ -92,8 +92,10 @@ TEST_F(ManagerTest, CommandsAreOfferedByTheirRuleOnlyWhenAHandlerIsRegistered) {
 }
 
 TEST_F(ManagerTest, LooksSwitchPaletteRadioMarkAndPreference) {
+    prefs::WriteAppLook(12); // out of range: the window takes the default look
     ASSERT_NE(Start(), nullptr);
     EXPECT_EQ(Frame().Look(), 2);
+    EXPECT_TRUE(Frame().Action(31)->isChecked());
     App()->OnCommand(35); // the dark look
     EXPECT_EQ(Frame().Look(), 7);
     EXPECT_EQ(prefs::AppLook(), 7);

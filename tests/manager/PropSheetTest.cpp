@@ -16,7 +16,6 @@
 #include "model/notify/SnSmtpSettings.h"
 #include "model/tree/SnNode.h"
 
-#include "LoopbackTcpPeer.h"
 
 #include <algorithm>
 #include <fstream>
@@ -249,43 +248,6 @@ TEST_F(PropSheetTest, PropertiesRefusesSeveralChecksAndAVanishedRecord) {
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[0].rfind("To edit multiple checks in one go", 0), 0u);
     EXPECT_EQ(shown[1], "Node [" + std::to_string(a) + "] does not exist in the configuration database.");
-}
-
-// The whole way: a check made through the sheet is announced to the real engine, which
-// runs it at once against a loopback peer, and the Manager's list shows its result.
-TEST_F(PropSheetTest, ACheckCreatedThroughTheSheetIsRunByTheEngineAndShowsItsResult) {
-    testsupport::LoopbackTcpPeer peer(testsupport::LoopbackTcpPeer::Greeting("hello\r\n"));
-    ASSERT_TRUE(peer.Listening());
-    ASSERT_TRUE(StartEngine());
-    ASSERT_NE(Start(), nullptr);
-    Tick();
-    Tree().SelectFolder(1);
-    const int port = peer.Port();
-    App()->CheckDialogs().AddType(kTypeTcpIp, [port](QWidget*, CSnNode& w, std::int32_t type, const CheckDialogContext&) {
-        w.Cfg.Function.Type = type;
-        w.Cfg.Function.ParamServer = "127.0.0.1";
-        w.Cfg.Function.ParamByteCodes = "00";
-        w.Cfg.Function.Param1 = std::to_string(port);
-        w.Cfg.Function.Param4 = "5000";
-        return CUiSeam::kAccepted;
-    });
-    Ui().PushDialog([](QDialog& d) {
-        auto& sheet = dynamic_cast<CPropSheetServer&>(d);
-        Choose(sheet, "TCP/IP");
-        sheet.General().DisplayName().setText("Loopback port");
-        return PressOk(sheet);
-    });
-    App()->OnCommand(cmd::kNewCheck);
-    ASSERT_GE(RowOf("Loopback port"), 0);
-    const CSnNode* check = nullptr;
-    TickUntil([&] {
-        const int row = RowOf("Loopback port");
-        check = row >= 0 ? List().Model().Node(row) : nullptr;
-        return check != nullptr && check->Result.Status != 0;
-    });
-    ASSERT_NE(check, nullptr);
-    EXPECT_EQ(check->Result.Status, 1) << check->Result.Response.Str();
-    EXPECT_GE(peer.Accepted(), 1);
 }
 
 // The General page's wiring: a preset type opens its dialog at once, a cancelled dialog

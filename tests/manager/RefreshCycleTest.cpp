@@ -68,7 +68,8 @@ protected:
 
 TEST_F(RefreshCycleTest, TimerRunsAtThePreferredPeriodAndTheFirstTickLoadsTheTree) {
     platform::RegEnsureKey(platform::Hive::LocalMachine, kManagerKey.c_str());
-    platform::RegSetDword(platform::Hive::LocalMachine, kManagerKey.c_str(), "MfTimerMsecs", 900);
+    // Stored negative: the window uses the normalised preference.
+    platform::RegSetDword(platform::Hive::LocalMachine, kManagerKey.c_str(), "MfTimerMsecs", static_cast<uint32_t>(-900));
     AddCheck(1, "Alpha");
     SaveTree();
     ASSERT_NE(Start(), nullptr);
