@@ -70,8 +70,7 @@ protected:
 };
 
 TEST_F(PropSheetTest, NewCheckWithAHostListCreatesOneNamedCheckPerHost) {
-    ASSERT_NE(Start(), nullptr);
-    Tick();
+    ASSERT_TRUE(StartLoaded());
     Tree().SelectFolder(1);
     // A scripted ICMP dialog: it sets the host list and the type, as the real one does.
     App()->CheckDialogs().AddType(kTypeIcmpPing, [](QWidget*, CSnNode& w, std::int32_t type,
@@ -121,8 +120,7 @@ TEST_F(PropSheetTest, NewCheckWithAHostListCreatesOneNamedCheckPerHost) {
 TEST_F(PropSheetTest, EditingWritesOnlyAConfirmedChangeAndTheTypeChangeTakesNewDefaults) {
     const long id = AddPing("Ping", 7200);
     SaveTree();
-    ASSERT_NE(Start(), nullptr);
-    Tick();
+    ASSERT_TRUE(StartLoaded());
     SelectRow("Ping");
     const CSnNodeCfg before = Stored(id);
     const std::uint32_t counter = ChangeCounter(ConfigPath());
@@ -162,8 +160,7 @@ TEST_F(PropSheetTest, EditingWritesOnlyAConfirmedChangeAndTheTypeChangeTakesNewD
 TEST_F(PropSheetTest, EachPageKeepsTheSheetOpenOnItsFirstRefusal) {
     AddPing("Ping");
     SaveTree();
-    ASSERT_NE(Start(), nullptr);
-    Tick();
+    ASSERT_TRUE(StartLoaded());
     SelectRow("Ping");
     Edit([this](CPropSheetServer& sheet) {
         // General: a header puts the chooser back on "<select>".
@@ -206,8 +203,7 @@ TEST_F(PropSheetTest, NotificationChannelsFollowTheGlobalSettingsAndTakeChosenRe
     CSnSmtpSettings smtp;
     smtp.Server1 = "127.0.0.1";
     ASSERT_EQ(smtp.Write(Seeder()), 0);
-    ASSERT_NE(Start(), nullptr);
-    Tick();
+    ASSERT_TRUE(StartLoaded());
     SelectRow("Ping");
     Edit([this](CPropSheetServer& sheet) {
         Ui().PushDialog([](QDialog& d) {
@@ -235,8 +231,7 @@ TEST_F(PropSheetTest, PropertiesRefusesSeveralChecksAndAVanishedRecord) {
     const long a = AddPing("A");
     AddPing("B");
     SaveTree();
-    ASSERT_NE(Start(), nullptr);
-    Tick();
+    ASSERT_TRUE(StartLoaded());
     SelectRow("A");
     SelectRow("B");
     App()->OnCommand(cmd::kProperties);
@@ -254,8 +249,7 @@ TEST_F(PropSheetTest, PropertiesRefusesSeveralChecksAndAVanishedRecord) {
 // puts the chooser back, the Event Log notice comes first, a trap type switches the scan
 // mode, and "Schedule this Check:" opens the schedules dialog while there is no schedule.
 TEST_F(PropSheetTest, GeneralPageOpensDialogsAsTheTypeAndTheModeRequire) {
-    ASSERT_NE(Start(), nullptr);
-    Tick();
+    ASSERT_TRUE(StartLoaded());
     Tree().SelectFolder(1);
     std::vector<std::int32_t> opened;
     auto dialog = [&opened](int answer) {
