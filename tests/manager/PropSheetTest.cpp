@@ -15,6 +15,7 @@
 #include "model/console/CommandIds.h"
 #include "model/notify/SnSmtpSettings.h"
 #include "model/tree/SnNode.h"
+#include "platform/Profile.h"
 
 
 #include <algorithm>
@@ -94,6 +95,9 @@ TEST_F(PropSheetTest, NewCheckWithAHostListCreatesOneNamedCheckPerHost) {
         return PressOk(sheet);
     });
     App()->OnCommand(cmd::kNewCheck);
+    // Interval checks are run at once: each is asked for in the Engine's control file.
+    const std::vector<std::string> runNow =
+        platform::ProfileListKeys(App()->Store()->Link()->ControlFile().c_str(), "MonitorNow");
     EXPECT_EQ(Messages(), (std::vector<std::string>{
                               "Placeholder '<HOSTS>' is required in the Display Name field when creating multiple checks."}));
 
@@ -107,6 +111,7 @@ TEST_F(PropSheetTest, NewCheckWithAHostListCreatesOneNamedCheckPerHost) {
     ASSERT_EQ(Seeder().ReloadAllNodes(root), 0);
     std::vector<std::string> stored;
     for (const CSnNode* check : CSnCfg::CollectChecks(root, true)) {
+        EXPECT_NE(std::find(runNow.begin(), runNow.end(), std::to_string(check->Id())), runNow.end());
         stored.push_back(check->Cfg.Name.Str() + "|" + check->Cfg.Function.ParamServer.Str() + "|" +
                          check->Cfg.Function.Param1.Str());
         EXPECT_EQ(check->Cfg.ScanFrequency.Mode, 0);
