@@ -19,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -40,12 +41,9 @@ constexpr std::int64_t kAt0930 = FakeClock::kStartWall - 1800;
 constexpr std::int64_t kAt1030 = FakeClock::kStartWall + 1800;
 
 // How many lines of the file hold `text`.
-int LinesWith(const std::string& path, const std::string& text) {
-    std::istringstream lines(testsupport::ReadFile(path));
-    int count = 0;
-    for (std::string line; std::getline(lines, line);)
-        count += line.find(text) != std::string::npos ? 1 : 0;
-    return count;
+long LinesWith(const std::string& path, const std::string& text) {
+    return std::ranges::count_if(testsupport::Lines(testsupport::ReadFile(path)),
+                                 [&](const std::string& line) { return line.find(text) != std::string::npos; });
 }
 
 std::string Entry(const char* days, std::int64_t time, int hours) {

@@ -38,8 +38,7 @@ TEST_F(ManagerTest, AWriteRefusedByALockedDatabaseShowsItsTextAndReloads) {
         component->SetBusyTimeout(50);
         return component;
     };
-    ASSERT_NE(Start(), nullptr);
-    Tick();
+    ASSERT_TRUE(StartLoaded());
     App()->OnCommand(cmd::kSelectAll);
     App()->OnCommand(cmd::kCopy);
     Ui().PushDialog([](QDialog& d) { // the paste dialog
@@ -68,8 +67,7 @@ TEST_F(ManagerTest, StateCommandsWriteHoldAndRequestRunsAndClearsForTheChosenChe
     SaveNode(b);
     SaveTree();
     WriteResult(a, 3, 100, "failed");
-    ASSERT_NE(Start(), nullptr);
-    Tick();
+    ASSERT_TRUE(StartLoaded());
     App()->OnCommand(cmd::kSelectAll);
     const std::string file = App()->Store()->Link()->ControlFile().Str(), ka = std::to_string(a);
     auto requests = [&file](const char* section) { return platform::ProfileListKeys(file.c_str(), section); };

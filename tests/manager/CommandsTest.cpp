@@ -37,8 +37,7 @@ TEST_F(ManagerTest, CommandsAreOfferedByTheirRuleOnlyWhenAHandlerIsRegistered) {
     const long b = AddCheck(folder, "B");
     WriteResult(a, 2, 100, "error");
     SaveTree();
-    ASSERT_NE(Start(), nullptr);
-    Tick();
+    ASSERT_TRUE(StartLoaded());
     std::vector<int> ran;
     for (const int id : {cmd::kDelete, cmd::kMonitorSelectedNow})
         App()->Commands().Add(id, [&ran](int chosen) { ran.push_back(chosen); });
@@ -92,8 +91,10 @@ TEST_F(ManagerTest, CommandsAreOfferedByTheirRuleOnlyWhenAHandlerIsRegistered) {
 }
 
 TEST_F(ManagerTest, LooksSwitchPaletteRadioMarkAndPreference) {
+    prefs::WriteAppLook(12); // out of range: the window takes the default look
     ASSERT_NE(Start(), nullptr);
     EXPECT_EQ(Frame().Look(), 2);
+    EXPECT_TRUE(Frame().Action(31)->isChecked());
     App()->OnCommand(35); // the dark look
     EXPECT_EQ(Frame().Look(), 7);
     EXPECT_EQ(prefs::AppLook(), 7);
@@ -119,8 +120,7 @@ TEST_F(ManagerTest, TimerPicksUpChangesAndResultsFromOtherPrograms) {
     const long folder = AddFolder(1, "Folder");
     const long a = AddCheck(folder, "A");
     SaveTree();
-    ASSERT_NE(Start(), nullptr);
-    Tick();
+    ASSERT_TRUE(StartLoaded());
     EXPECT_EQ(List().RowCount(), 1);
     EXPECT_EQ(Cell("A", 9), "Service 'Quorvane Sentrelle' is not running");
 
@@ -141,8 +141,7 @@ TEST_F(ManagerTest, TimerPicksUpChangesAndResultsFromOtherPrograms) {
 TEST_F(ManagerTest, RefreshReloadsEverythingEvenWithoutAnnouncedChange) {
     const long a = AddCheck(1, "Before");
     SaveTree();
-    ASSERT_NE(Start(), nullptr);
-    Tick();
+    ASSERT_TRUE(StartLoaded());
     // A rename written without announcing it: the timer alone does not see it.
     SeedNode(a)->Cfg.Name = "After";
     ASSERT_EQ(Seeder().WriteNode(SeedNode(a), false, false), 0);

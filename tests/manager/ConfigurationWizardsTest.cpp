@@ -85,8 +85,7 @@ TEST_F(ConfigurationWizardsTest, ExportWritesTheDatabaseOrTheTextByTheChosenFilt
 TEST_F(ConfigurationWizardsTest, NewConfigurationWithAndWithoutBackup) {
     AddCheck(CSnCfg::kRootId, "old check");
     SaveTree();
-    ASSERT_NE(Start(), nullptr);
-    Tick();
+    ASSERT_TRUE(StartLoaded());
     ASSERT_EQ(CheckNames(), std::vector<std::string>{"old check"});
     const std::time_t now = std::time(nullptr);
     std::tm local{};
@@ -131,8 +130,7 @@ TEST_F(ConfigurationWizardsTest, NewConfigurationWithAndWithoutBackup) {
 TEST_F(ConfigurationWizardsTest, ImportOfAnExportWithTheChecksOnly) {
     AddCheck(CSnCfg::kRootId, "exported");
     SaveTree();
-    ASSERT_NE(Start(), nullptr);
-    Tick();
+    ASSERT_TRUE(StartLoaded());
     testsupport::TempDir dir;
     const std::string file = dir.File("site.json");
     std::string problem;
@@ -178,8 +176,7 @@ TEST_F(ConfigurationWizardsTest, ImportOfAnExportWithTheChecksOnly) {
 }
 
 TEST_F(ConfigurationWizardsTest, QuickWizardLeavesChecksTheEngineRuns) {
-    ASSERT_NE(Start(), nullptr);
-    Tick();
+    ASSERT_TRUE(StartLoaded());
     std::string found;
     Ui().PushDialog([&](QDialog& d) {
         auto& w = dynamic_cast<CQuickConfigWizard&>(d);

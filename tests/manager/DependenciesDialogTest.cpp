@@ -36,8 +36,7 @@ TEST_F(ManagerTest, DependenciesAreEditedOnTheSheetAndListedForTheWholeConfigura
         SaveNode(id);
     }
     SaveTree();
-    ASSERT_NE(Start(), nullptr);
-    Tick();
+    ASSERT_TRUE(StartLoaded());
     Tree().SelectFolder(1);
     SelectRow("Mail");
 

@@ -33,8 +33,7 @@ TEST_F(ManagerTest, HistoryAndGraphCommandsNameWhatIsMissingAndGraphTheFolder) {
     SaveTree();
     testsupport::RecordingLauncher launcher;
     options.launcher = &launcher;
-    ASSERT_NE(Start(), nullptr);
-    Tick();
+    ASSERT_TRUE(StartLoaded());
     Tree().SelectFolder(folder);
     const std::string program = GraphProgramPath(Root()).Str();
     std::filesystem::remove(ReportsModulePath(Root()).Str());
@@ -80,8 +79,7 @@ TEST_F(ManagerTest, ReportCommandSavesTheChosenFoldersReportAsHtmlAndPdf) {
               0);
     testsupport::RecordingLauncher launcher;
     options.launcher = &launcher;
-    ASSERT_NE(Start(), nullptr);
-    Tick();
+    ASSERT_TRUE(StartLoaded());
     Ui().PushDialog([web](QDialog& dialog) {
         auto* folder = dialog.findChild<QComboBox*>("reportFolder");
         folder->setCurrentIndex(folder->findData(static_cast<int>(web)));

@@ -44,6 +44,8 @@ protected:
     // --- the application ------------------------------------------------------------------
     // A scripted application started on the installation; null when start-up failed.
     CQMonApp* Start(bool showWindow = false);
+    // Start, then the first tick that loads the tree; false when start-up failed.
+    bool StartLoaded() { return Start() != nullptr && (Tick(), true); }
     CQMonApp* App() { return m_app.get(); }
     CMainFrame& Frame() { return *m_app->Frame(); }
     CViewTree& Tree() { return *m_app->Frame()->Tree(); }

@@ -22,8 +22,7 @@ TEST_F(PasteCommandsTest, CopiedChecksArePastedRenamedOrOnANewHost) {
     const long first = AddCheck(1, "web1 ping", 10, "web1", 60);
     const long second = AddCheck(1, "web1 again", 10, "web1", 90);
     SaveTree();
-    ASSERT_NE(Start(), nullptr);
-    Tick();
+    ASSERT_TRUE(StartLoaded());
     Tree().SelectFolder(1);
     List().SelectAllRows();
     App()->OnCommand(cmd::kCopy);
@@ -78,8 +77,7 @@ TEST_F(PasteCommandsTest, MoreCopiedChecksThanTheDefaultLimitAreRefusedBeforeThe
     };
     ASSERT_EQ(Seeder().EditTree(add), 0);
     SaveTree();
-    ASSERT_NE(Start(), nullptr);
-    Tick();
+    ASSERT_TRUE(StartLoaded());
     Tree().SelectFolder(1);
     List().SelectAllRows();
     App()->OnCommand(cmd::kCopy);
@@ -93,8 +91,7 @@ TEST_F(PasteCommandsTest, PropertiesArePastedOntoTheSelectionAndRefusedForAnEmpt
     const long source = AddCheck(1, "source", 10, "a", 300);
     const long target = AddCheck(1, "target", 10, "b", 60);
     SaveTree();
-    ASSERT_NE(Start(), nullptr);
-    Tick();
+    ASSERT_TRUE(StartLoaded());
     Tree().SelectFolder(1);
     auto mime = std::make_unique<QMimeData>();
     mime->setData(kCheckClipboardMime, QByteArray::fromStdString(MakeCheckClipboard({source})));

@@ -68,7 +68,8 @@ protected:
 
 TEST_F(RefreshCycleTest, TimerRunsAtThePreferredPeriodAndTheFirstTickLoadsTheTree) {
     platform::RegEnsureKey(platform::Hive::LocalMachine, kManagerKey.c_str());
-    platform::RegSetDword(platform::Hive::LocalMachine, kManagerKey.c_str(), "MfTimerMsecs", 900);
+    // Stored negative: the window uses the normalised preference.
+    platform::RegSetDword(platform::Hive::LocalMachine, kManagerKey.c_str(), "MfTimerMsecs", static_cast<uint32_t>(-900));
     AddCheck(1, "Alpha");
     SaveTree();
     ASSERT_NE(Start(), nullptr);
@@ -83,8 +84,7 @@ TEST_F(RefreshCycleTest, TimerRunsAtThePreferredPeriodAndTheFirstTickLoadsTheTre
 
 TEST_F(RefreshCycleTest, AccessLostThreeTimesInARowClosesTheManager) {
     // The counting itself is the cycle's rule; here the probe meets the real control file.
-    ASSERT_NE(Start(), nullptr);
-    Tick();
+    ASSERT_TRUE(StartLoaded());
     BreakControlFile();
     Tick();
     Tick();
@@ -102,8 +102,7 @@ TEST_F(RefreshCycleTest, AReloadThatFailsShowsItsErrorAndCloses) {
     };
     AddCheck(1, "Alpha");
     SaveTree();
-    ASSERT_NE(Start(), nullptr);
-    Tick();
+    ASSERT_TRUE(StartLoaded());
     ASSERT_GE(RowOf("Alpha"), 0);
 
     FailingLoadComponent::s_failLoads = true;
@@ -120,8 +119,7 @@ TEST_F(RefreshCycleTest, DynamicPeriodFollowsTheListedChecks) {
     for (int i = 0; i < 120; ++i)
         AddCheck(folder, ("Check " + std::to_string(i)).c_str());
     SaveTree();
-    ASSERT_NE(Start(), nullptr);
-    Tick();
+    ASSERT_TRUE(StartLoaded());
     Tree().SelectFolder(folder);
     Tick();
     EXPECT_EQ(Frame().Cycle().RefreshPeriod(), 6); // how it follows the count is the cycle's rule
@@ -129,8 +127,7 @@ TEST_F(RefreshCycleTest, DynamicPeriodFollowsTheListedChecks) {
 
 TEST_F(RefreshCycleTest, AutoRefreshDialogEnablesItsFieldsAndValidatesThePeriod) {
     prefs::WriteAutoRefresh(1, 1, 5);
-    ASSERT_NE(Start(), nullptr);
-    Tick();
+    ASSERT_TRUE(StartLoaded());
 
     // Refused: enabled, custom and 0; the warning shows and the dialog stays open.  Then
     // 30 is taken.

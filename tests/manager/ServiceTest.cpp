@@ -187,8 +187,7 @@ TEST_F(ServiceTest, ChecksFollowTheEngineFromAnotherStoreToTheListAndBack) {
     const long folder = AddFolder(1, "Local");
     AddCheck(folder, "Loopback");
     SaveTree();
-    ASSERT_NE(Start(), nullptr);
-    Tick();
+    ASSERT_TRUE(StartLoaded());
     Tree().SelectFolder(folder);
     Tick();
     ASSERT_GE(RowOf("Loopback"), 0);

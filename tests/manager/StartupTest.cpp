@@ -21,7 +21,6 @@
 namespace {
 
 using platform::Hive;
-const std::string kManagerKey = std::string(kProductKey) + "\\Manager";
 
 // Sets the version that the configuration file claims.
 void SetVersion(const std::string& path, const char* version) {
@@ -188,20 +187,4 @@ TEST_F(ManagerTest, ConfigurationThatCannotBeWrittenOrWritePermissionZeroRunsRea
         EXPECT_TRUE(Frame().Action(cmd::kReadOnly)->isChecked());
         EXPECT_FALSE(Frame().Action(cmd::kNewFolder)->isEnabled());
     }
-}
-
-TEST_F(ManagerTest, WindowUsesTheNormalisedPreferences) {
-    // How preferences are normalised is the preferences' rule; here the window uses them.
-    platform::RegEnsureKey(Hive::CurrentUser, kManagerKey.c_str());
-    platform::RegSetDword(Hive::CurrentUser, kManagerKey.c_str(), "AppLook", 12);
-    platform::RegEnsureKey(Hive::LocalMachine, kManagerKey.c_str());
-    platform::RegSetDword(Hive::LocalMachine, kManagerKey.c_str(), "MfTimerMsecs", static_cast<uint32_t>(-3000));
-
-    ASSERT_NE(Start(), nullptr);
-    EXPECT_TRUE(Ui().History().empty());
-    // Look 0 is the default look, whose menu item carries the radio mark.
-    EXPECT_EQ(Frame().Look(), 2);
-    EXPECT_TRUE(Frame().Action(31)->isChecked());
-    EXPECT_FALSE(Frame().Action(30)->isChecked());
-    EXPECT_EQ(Frame().Timer().interval(), 3000);
 }

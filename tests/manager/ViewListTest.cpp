@@ -170,8 +170,7 @@ TEST_F(ManagerTest, RefreshWritesOnlyCellsWhoseTextChanged) {
 TEST_F(ManagerTest, ColumnMenusShowHideAndWidthsPersistForConfigurationColumns) {
     AddCheck(1, "Only");
     SaveTree();
-    ASSERT_NE(Start(), nullptr);
-    Tick();
+    ASSERT_TRUE(StartLoaded());
 
     // Host and ID are hidden on a first run.
     EXPECT_EQ(List().ColumnWidth(2), 0);

@@ -52,8 +52,7 @@ TEST_F(ManagerTest, TreeShowsFoldersOnlyInCaseBlindOrderWithTheirImages) {
     SaveNode(check);
     SaveTree();
 
-    ASSERT_NE(Start(), nullptr);
-    Tick();
+    ASSERT_TRUE(StartLoaded());
     ASSERT_EQ(Tree().topLevelItemCount(), 1);
     QTreeWidgetItem* root = Tree().topLevelItem(0);
     EXPECT_EQ(root->data(0, CViewTree::kImageRole).toInt(), 1);
@@ -79,8 +78,7 @@ TEST_F(ManagerTest, SelectingAFolderListsItsChecksAndARebuildKeepsOrDropsTheSele
     AddCheck(servers, "Server check");
     AddCheck(web, "Web check");
     SaveTree();
-    ASSERT_NE(Start(), nullptr);
-    Tick();
+    ASSERT_TRUE(StartLoaded());
 
     Tree().SelectFolder(web);
     EXPECT_EQ(Tree().currentItem(), Tree().FindItem(web));
@@ -119,8 +117,7 @@ TEST_F(ManagerTest, FolderDragRefusesReadOnlyAndItsOwnSubtreeAndMovesElsewhere) 
     const long b = AddFolder(1, "B");
     AddCheck(a1, "Deep check");
     SaveTree();
-    ASSERT_NE(Start(), nullptr);
-    Tick();
+    ASSERT_TRUE(StartLoaded());
     const CQvcString before = StoredTree(ConfigPath());
     App()->SetWritable(false); // read-only: nothing can be dragged
     EXPECT_EQ(std::make_tuple(Tree().BeginDrag(Tree().FindItem(a)), App()->Drag().dragging, List().BeginDrag()),
@@ -166,8 +163,7 @@ TEST_F(ManagerTest, DroppingChecksOnAFolderMovesThemAndSavesTheTree) {
     const long second = AddCheck(source, "Second");
     AddCheck(source, "Stays");
     SaveTree();
-    ASSERT_NE(Start(), nullptr);
-    Tick();
+    ASSERT_TRUE(StartLoaded());
     // Another writer adds a check to the target meanwhile: the drop keeps it and reloads.
     const long elsewhere = AddCheck(target, "Elsewhere");
     SaveTree();
@@ -191,8 +187,7 @@ TEST_F(ManagerTest, ChecksDroppedOnTheirOwnFolderMoveOnlyFromTwentyOneRows) {
     for (int i = 0; i < 22; ++i)
         AddCheck(folder, ("Check " + std::to_string(100 + i)).c_str());
     SaveTree();
-    ASSERT_NE(Start(), nullptr);
-    Tick();
+    ASSERT_TRUE(StartLoaded());
     Tree().SelectFolder(folder);
     CSnIPC* link = Seeder().Link();
 
@@ -246,8 +241,7 @@ TEST_F(ManagerTest, FailedTreeSaveAfterADropShowsTheErrorAndReloads) {
     options.componentFactory = [](const CQvcString& connection) -> std::unique_ptr<ISnCfg> {
         return std::make_unique<FailingTree>(connection);
     };
-    ASSERT_NE(Start(), nullptr);
-    Tick();
+    ASSERT_TRUE(StartLoaded());
     ASSERT_TRUE(Tree().BeginDrag(Tree().FindItem(a)));
     Tree().DragOver(Tree().FindItem(b));
     Tree().Drop();
