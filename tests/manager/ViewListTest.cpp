@@ -165,6 +165,16 @@ TEST_F(ManagerTest, RefreshWritesOnlyCellsWhoseTextChanged) {
     EXPECT_EQ(Cell("Beta", 6), "Failure");
     EXPECT_EQ(List().Model().Image(RowOf("Beta")), 11);
     EXPECT_EQ(Cell("Alpha", 6), "Success");
+
+    // A result of the current second shows "Processing" and the fresh image; once the
+    // clock moves on, the same result shows its status and the plain image.
+    using Shown = std::pair<std::string, int>;
+    WriteResult(a, 1, kNow, "fine", 2, "12");
+    Tick();
+    EXPECT_EQ(Shown(Cell("Alpha", 6), List().Model().Image(RowOf("Alpha"))), Shown("Processing", 8));
+    List().SetClock([] { return kNow + 1; });
+    List().Refresh();
+    EXPECT_EQ(Shown(Cell("Alpha", 6), List().Model().Image(RowOf("Alpha"))), Shown("Success", 7));
 }
 
 TEST_F(ManagerTest, ColumnMenusShowHideAndWidthsPersistForConfigurationColumns) {

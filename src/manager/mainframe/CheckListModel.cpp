@@ -83,9 +83,22 @@ void CCheckListModel::Clear() {
     endResetModel();
 }
 
+void CCheckListModel::BeginFill(std::size_t rows) {
+    beginResetModel();
+    m_rows.clear();
+    m_rows.reserve(rows);
+    m_filling = true;
+}
+
+void CCheckListModel::EndFill() {
+    m_filling = false;
+    endResetModel();
+}
+
 void CCheckListModel::AppendRow(CSnNode* node, const RowTexts& texts, int image) {
     const int at = rowCount();
-    beginInsertRows({}, at, at);
+    if (!m_filling)
+        beginInsertRows({}, at, at);
     Row row;
     row.node = node;
     for (int c = 0; c < kColumns; ++c)
@@ -93,7 +106,8 @@ void CCheckListModel::AppendRow(CSnNode* node, const RowTexts& texts, int image)
     row.image = image;
     m_rows.push_back(std::move(row));
     m_cellWrites += kColumns;
-    endInsertRows();
+    if (!m_filling)
+        endInsertRows();
 }
 
 CSnNode* CCheckListModel::Node(int row) const {
@@ -120,6 +134,14 @@ int CCheckListModel::FindRow(const CSnNode* node) const {
         if (m_rows[i].node == node)
             return static_cast<int>(i);
     return -1;
+}
+
+CCheckListModel::TextInputs& CCheckListModel::Inputs(int row) {
+    if (row < 0 || row >= rowCount()) {
+        m_noInputs = {};
+        return m_noInputs;
+    }
+    return m_rows[static_cast<std::size_t>(row)].inputs;
 }
 
 bool CCheckListModel::UpdateCell(int row, int column, const CQvcString& text) {
@@ -155,6 +177,7 @@ void CCheckListModel::Sort(int column, bool ascending) {
     std::vector<CSnNode*> order;
     order.reserve(m_rows.size());
     std::unordered_map<const CSnNode*, int> oldRow;
+    oldRow.reserve(m_rows.size());
     for (std::size_t i = 0; i < m_rows.size(); ++i) {
         order.push_back(m_rows[i].node);
         oldRow.emplace(m_rows[i].node, static_cast<int>(i));
@@ -166,14 +189,29 @@ void CCheckListModel::Sort(int column, bool ascending) {
 
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     std::vector<int> newRowOfOld(m_rows.size(), -1);
-    std::vector<Row> sorted;
-    sorted.reserve(m_rows.size());
-    for (CSnNode* node : order) {
-        const int from = oldRow.at(node);
-        newRowOfOld[static_cast<std::size_t>(from)] = static_cast<int>(sorted.size());
-        sorted.push_back(std::move(m_rows[static_cast<std::size_t>(from)]));
+    std::vector<int> oldRowOfNew(m_rows.size(), -1);
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        const int from = oldRow.at(order[i]);
+        newRowOfOld[static_cast<std::size_t>(from)] = static_cast<int>(i);
+        oldRowOfNew[i] = from;
     }
-    m_rows.swap(sorted);
+    // The rows move in place, one cycle of the permutation after the other: a second
+    // array of every row would double the list's memory for a moment.
+    for (std::size_t start = 0; start < m_rows.size(); ++start) {
+        if (oldRowOfNew[start] < 0 || oldRowOfNew[start] == static_cast<int>(start))
+            continue;
+        Row held = std::move(m_rows[start]);
+        for (std::size_t at = start;;) {
+            const auto from = static_cast<std::size_t>(oldRowOfNew[at]);
+            oldRowOfNew[at] = -1;
+            if (from == start) {
+                m_rows[at] = std::move(held);
+                break;
+            }
+            m_rows[at] = std::move(m_rows[from]);
+            at = from;
+        }
+    }
     const QModelIndexList before = persistentIndexList();
     QModelIndexList after;
     after.reserve(before.size());

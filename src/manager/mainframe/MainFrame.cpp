@@ -301,6 +301,14 @@ void CMainFrame::OnRefreshCommand() { m_cycle->Refresh(); }
 
 void CMainFrame::RebuildTree() { m_tree.Rebuild(); }
 
+void CMainFrame::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!m_shownOnce) {
+        m_shownOnce = true;
+        PostTimerTick();
+    }
+}
+
 void CMainFrame::closeEvent(QCloseEvent* event) {
     m_timer.stop();
     if (m_watcher && m_watcher->State() != kThreadStopped)

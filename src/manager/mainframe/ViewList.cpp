@@ -113,9 +113,16 @@ void CViewList::ShowFolder(CSnNode* folder, long reselect) {
         m_app.Ui().Message("Unable to list entries (invalid Folder)", CUiSeam::Icon::Error);
         return;
     }
-    m_model.Clear();
     RefreshDateTimeSettings();
+    // One walk counts the nodes first, so that the rows are allocated once.
+    std::size_t nodes = 1;
+    WalkTree(folder->ChildNode(), [&nodes](CSnNode*, int) {
+        ++nodes;
+        return WalkStep::Continue;
+    });
+    m_model.BeginFill(nodes);
     Walk(folder);
+    m_model.EndFill();
     m_model.Sort(m_sortColumn, m_ascending);
 
     if (reselect < 0)
@@ -202,8 +209,10 @@ void CViewList::RefreshDateTimeSettings() {
     if (m_dateTimeLoaded && !m_globalSettings.HasChanged(counter))
         return;
     CSnDateTimeSettings settings;
-    if (settings.Read(*store) == 0)
+    if (settings.Read(*store) == 0) {
         m_dateTime = settings;
+        ++m_dateTimeGeneration; // every row's time text is made again
+    }
     m_dateTimeLoaded = true;
     m_globalSettings.Record(counter);
 }
@@ -217,19 +226,37 @@ void CViewList::Refresh() {
             m_app.Ui().Message("Error while refreshing list view: NULL object detected", CUiSeam::Icon::Error);
             continue;
         }
-        m_model.UpdateFirstCell(row, RowName(*node), RowImage(*node, now));
+        // The image, the result and time texts and the duration are made from these
+        // alone: a row whose inputs did not change keeps them without formatting again.
+        const CSnNodeResult& result = node->Result;
+        CCheckListModel::TextInputs inputs{node->Cfg.Function.Type, node->Cfg.OnHold,  result.Status,
+                                           result.Processing,       result.LastUpdate, result.Duration,
+                                           result.LastUpdate == now, m_dateTimeGeneration, true};
+        CCheckListModel::TextInputs& made = m_model.Inputs(row);
+        if (made != inputs || !ShowsName(row, node->Cfg.Name))
+            m_model.UpdateFirstCell(row, RowName(*node), RowImage(*node, now));
         m_model.SetNode(row, node);
-        m_model.UpdateCell(row, 6, StatusText(*node, now));
-        m_model.UpdateCell(row, 7, LastUpdateText(*node, m_dateTime));
-        m_model.UpdateCell(row, 8, node->Result.Data);
-        m_model.UpdateCell(row, 9, node->Result.Response);
-        m_model.UpdateCell(row, 10, DurationText(node->Result.Duration));
-        m_model.UpdateCell(row, 11, node->Result.Comment);
+        if (made != inputs) {
+            m_model.UpdateCell(row, 6, StatusText(*node, now));
+            m_model.UpdateCell(row, 7, LastUpdateText(*node, m_dateTime));
+            m_model.UpdateCell(row, 10, DurationText(result.Duration));
+            made = inputs;
+        }
+        m_model.UpdateCell(row, 8, result.Data);
+        m_model.UpdateCell(row, 9, result.Response);
+        m_model.UpdateCell(row, 11, result.Comment);
     }
     // Only the result columns change in a refresh: a sort on them must be redone.
     if (m_sortColumn >= 6)
         m_model.Sort(m_sortColumn, m_ascending);
     emit ContentChanged();
+}
+
+bool CViewList::ShowsName(int row, const CQvcString& name) const {
+    // The first cell is the name after one space (RowName), compared without building it.
+    const std::string& shown = m_model.Text(row, 0);
+    return shown.size() == name.Str().size() + 1 && shown.front() == ' ' &&
+           shown.compare(1, std::string::npos, name.Str()) == 0;
 }
 
 void CViewList::Reselect() {

@@ -8,7 +8,9 @@
 #include "platform/Profile.h"
 #include "platform/System.h"
 
+#include <algorithm>
 #include <array>
+#include <iterator>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -220,15 +222,32 @@ void CSnIPC::IndexResults(std::uint32_t count) {
         std::int32_t id = 0;
         if (eq == std::string_view::npos || !ParseCanonicalId(entry.substr(0, eq), id))
             continue;
-        // try_emplace keeps the first entry of an ID, as a search from the start would.
-        m_resultIndex.try_emplace(id, entry.substr(eq + 1));
+        m_resultIndex.push_back({id, entry.substr(eq + 1)});
     }
+    // The engine mostly writes its lines in ID order: then there is nothing to sort.  The
+    // stable sort keeps an ID's entries in the file's order, so the first one wins, as a
+    // search from the start would find it.
+    const auto byId = [](const ResultEntry& a, const ResultEntry& b) { return a.id < b.id; };
+    if (!std::is_sorted(m_resultIndex.begin(), m_resultIndex.end(), byId))
+        std::stable_sort(m_resultIndex.begin(), m_resultIndex.end(), byId);
 }
 
-void CSnIPC::FillNode(CSnNode& node) const {
+std::string_view CSnIPC::FindResult(std::int32_t id, std::size_t& hint) const {
+    const auto begin = m_resultIndex.begin();
+    auto at = begin + static_cast<std::ptrdiff_t>(std::min(hint, m_resultIndex.size()));
+    // The hint counts only when it is the first entry of its ID.
+    if (at == m_resultIndex.end() || at->id != id || (at != begin && std::prev(at)->id == id))
+        at = std::lower_bound(begin, m_resultIndex.end(), id,
+                              [](const ResultEntry& entry, std::int32_t key) { return entry.id < key; });
+    if (at == m_resultIndex.end() || at->id != id)
+        return {};
+    hint = static_cast<std::size_t>(at - begin) + 1;
+    return at->value;
+}
+
+void CSnIPC::FillNode(CSnNode& node, std::string_view line) const {
     CSnNodeResult& result = node.Result;
-    const auto found = m_resultIndex.find(node.Id());
-    const std::string_view text = found != m_resultIndex.end() ? TrimText(found->second) : std::string_view();
+    const std::string_view text = TrimText(line);
     if (text.empty()) {
         // No line for the check: as far as this Manager can tell the engine is not
         // running.  Processing and Data keep what they showed.
@@ -264,8 +283,9 @@ void CSnIPC::LoadResults(CSnNode* first) {
     // One read of the section per walk; every node then looks its line up in the index.
     IndexResults(ReadWholeSection(m_resultFile, kResults));
 
+    std::size_t hint = 0;
     WalkTree(first, [&](CSnNode* node, int) {
-        FillNode(*node);
+        FillNode(*node, FindResult(node->Id(), hint));
         return WalkStep::Continue;
     });
     // The index points into the buffer, which the next read overwrites.

@@ -103,13 +103,15 @@ TEST_F(SnIPCTest, ResultLinesFillWhatCanBeFilled) {
     std::string file = "[Results]\r\ngarbage line without equals\r\n=no key\r\n\x01\x02\x03=\x04\r\n"
                        "012=3||3||0||padded||3||c||three\r\n+12=3||3||0||plus||3||c||three\r\n"
                        "-0=4||4||0||minus zero||4||d||four\r\n";
+    // The lines in the reverse of the tree's order: each check finds its line wherever it is.
     NodeTreeBuilder tree;
     std::vector<CSnNode*> nodes;
+    std::string lines;
     for (const auto& [id, line, shown] : cases) {
         nodes.push_back(tree.AddCheck(tree.Root(), id));
-        file += std::to_string(id) + "=" + line + "\r\n";
+        lines = std::to_string(id) + "=" + line + "\r\n" + lines;
     }
-    file += "42=2||2||0||second||2||b||two\r\n  42  =5||5||0||blanks||5||e||five\r\n";
+    file += lines + "42=2||2||0||second||2||b||two\r\n  42  =5||5||0||blanks||5||e||five\r\n";
     CSnNode* padded = tree.AddCheck(tree.Root(), 12);
     nodes[1]->Result.Processing = 1;
     nodes[1]->Result.Data = "old data";

@@ -21,6 +21,16 @@ class CCheckListModel final : public QAbstractTableModel {
 public:
     static constexpr int kColumns = 12;
     using RowTexts = std::array<CQvcString, kColumns>;
+    // What the view made a row's formatted texts and image from, kept with the row so that
+    // a refresh rebuilds them only when one of these changed.  `fresh` is whether the
+    // result's time was "now" then; `formats` the generation of the date and time formats.
+    struct TextInputs {
+        std::int32_t type = 0, onHold = 0, status = 0, processing = 0, lastUpdate = 0, duration = 0;
+        bool fresh = false;
+        std::uint32_t formats = 0;
+        bool made = false; // false until the view made the texts once
+        bool operator==(const TextInputs&) const = default;
+    };
 
     explicit CCheckListModel(const CStateImages& images, QObject* parent = nullptr);
 
@@ -34,6 +44,10 @@ public:
     static const char* HeaderText(int column);
 
     void Clear();
+    // Replaces every row with the rows appended between the two calls, announced to the
+    // view as one reset instead of one insertion per row; `rows` is room reserved for them.
+    void BeginFill(std::size_t rows);
+    void EndFill();
     void AppendRow(CSnNode* node, const RowTexts& texts, int image);
 
     CSnNode* Node(int row) const;
@@ -42,6 +56,9 @@ public:
     const std::string& Text(int row, int column) const;
     int Image(int row) const;
     int FindRow(const CSnNode* node) const;
+    // The inputs the view last made the row's texts from (a row without them for a row
+    // that does not exist).
+    TextInputs& Inputs(int row);
 
     // The cell-update rule.  A text cell is written when its text differs from the one
     // it holds; the first cell and the image are written together when the text differs,
@@ -60,9 +77,12 @@ private:
         CSnNode* node = nullptr;
         std::array<std::string, kColumns> text;
         int image = 0;
+        TextInputs inputs;
     };
 
     const CStateImages& m_images;
     std::vector<Row> m_rows;
+    TextInputs m_noInputs;
     std::uint64_t m_cellWrites = 0;
+    bool m_filling = false;
 };

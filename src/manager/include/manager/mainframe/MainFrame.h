@@ -90,6 +90,9 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    // The first time the window is shown, the first tick (the one that loads the tree)
+    // runs at once instead of after the timer's period.
+    void showEvent(QShowEvent* event) override;
 
 private:
     void CreateActions();
@@ -119,6 +122,7 @@ private:
     QTimer m_timer;
     int m_look = 2;
     bool m_tickPosted = false;
+    bool m_shownOnce = false;
     bool m_closed = false;
     // Until the user moves a splitter, the panes keep their first proportions.
     bool m_splitMoved = false;

@@ -107,6 +107,7 @@ private:
     void ListCheck(CSnNode* node, const CQvcString& path);
     void InsertRow(CSnNode* node);
     void RefreshDateTimeSettings();
+    bool ShowsName(int row, const CQvcString& name) const;
     void MarkSortColumn();
     QPixmap DragImage() const;
     int ToPixels(long units) const;
@@ -122,5 +123,6 @@ private:
     bool m_hasFocus = false;
     CSnDateTimeSettings m_dateTime;
     bool m_dateTimeLoaded = false;
+    std::uint32_t m_dateTimeGeneration = 0;
     CSnChangeDetector m_globalSettings;
 };

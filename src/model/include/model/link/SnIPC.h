@@ -112,7 +112,11 @@ private:
     std::uint32_t ReadWholeSection(const CQvcString& file, const char* section);
     // Indexes the entries of m_sectionBuffer by check ID (first entry of an ID wins).
     void IndexResults(std::uint32_t count);
-    void FillNode(CSnNode& node) const;
+    // The value of the first entry for `id`, empty when there is none.  `hint` is the
+    // index entry after the last one found: walks that meet the IDs in the file's order
+    // find each entry there without a search.
+    std::string_view FindResult(std::int32_t id, std::size_t& hint) const;
+    void FillNode(CSnNode& node, std::string_view line) const;
     void WriteRequest(const char* section, const CSnNode* node);
     void WriteCounter(const char* key, long value);
     long NewCounterValue(const char* key, long value);
@@ -127,8 +131,14 @@ private:
     CQvcString m_controlFile;
     // The preallocated buffer for whole sections.
     std::vector<char> m_sectionBuffer;
-    // Result values of the last read, by check ID; views into m_sectionBuffer.
-    std::unordered_map<std::int32_t, std::string_view> m_resultIndex;
+    // Result values of the last read, sorted by check ID and, for one ID, in the file's
+    // order; views into m_sectionBuffer.  A flat array sorted once costs far less than a
+    // hash table filled entry by entry on every refresh.
+    struct ResultEntry {
+        std::int32_t id;
+        std::string_view value;
+    };
+    std::vector<ResultEntry> m_resultIndex;
     // The last value this link wrote for each counter, so that two signals within one
     // tick still give two different values.
     std::unordered_map<std::string, long> m_lastWritten;
