@@ -757,11 +757,10 @@ CSnCfg::TreeEdit CSnCfg::DeleteFromTree(CSnNode* root, long id, bool withDescend
     CSnTreeText::Tree stored;
     edit.Code = EditTree(
         [&](CSnTreeText::Tree& tree) {
+            // The removed IDs start with `id` itself; an ID outside the tree is deleted alone.
             std::vector<long> gone = tree.Remove(id);
-            if (gone.empty())
-                gone.push_back(id);
-            else if (!withDescendants)
-                gone.resize(1);
+            if (gone.empty() || !withDescendants)
+                gone.assign(1, id);
             return DeleteNodeRecords(gone);
         },
         &stored);

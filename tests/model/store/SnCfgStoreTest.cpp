@@ -8,6 +8,7 @@
 #include "model/notify/SnSmtpSettings.h"
 #include "model/settings/SnMetaSettings.h"
 #include "model/store/SnRecordProperties.h"
+#include "model/tree/SnTreeWalk.h"
 #include "platform/Registry.h"
 
 #include <gtest/gtest.h>
@@ -289,7 +290,7 @@ TEST_F(SnCfgStoreTest, UncertainPrecedenceAndShortFlagTexts) {
     for (int f : {a.RunOnFailure.RunExecutable, a.RunOnFailure.RunScript, a.RunOnSuccess.RunExecutable,
                   a.RunOnSuccess.RunScript, a.Restart.Reboot, a.Restart.RestartServices, a.Restart.UseCredentials,
                   a.Uncertain.UseGlobal, a.Uncertain.AsError, a.Uncertain.AsSuccess})
-        flags += "|" + std::to_string(f);
+        (flags += '|') += std::to_string(f);
     EXPECT_EQ(flags, std::string(2, '1') + std::string(kNotifyEntries - 2, '0') + "|1|1|0|0|0|0|0|0|0|0");
 }
 
@@ -571,7 +572,7 @@ TEST_F(SnCfgStoreTest, HealthCheckFindsAndRepairsWhatNeedsNoGuess) {
     // Too deep a tree needs a decision: nothing is repaired.
     std::string deep;
     for (long k = 0; k <= CSnTreeText::kMaxDepth; ++k)
-        deep += (k ? ";" : "") + std::to_string(k ? 20000 + k : 1) + "=" + std::to_string(20001 + k) + ",0";
+        (((deep += k ? ";" : "") += std::to_string(k ? 20000 + k : 1)) += '=') += std::to_string(20001 + k) + ",0";
     store.Run([&](ISnCfg& c) {
         c.put_Tree(CQvcString(deep));
         c.NewNodeWithId(20000 + CSnTreeText::kMaxDepth + 1, v);
