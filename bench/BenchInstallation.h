@@ -92,21 +92,22 @@ private:
                 bind(checkId, "Ping server-042 #" + std::to_string(checkId), 10);
             }
             if (checks > 0) {
-                items += ";" + std::to_string(folderId + 1) + "=0";
+                (items += ';') += std::to_string(folderId + 1) + "=0";
                 for (int c = 1; c < checks; ++c)
-                    items += "," + std::to_string(folderId + 1 + c);
+                    (items += ',') += std::to_string(folderId + 1 + c);
                 if (checks == 1)
                     items += ",0";
             }
         }
         sqlite3_finalize(stmt);
-        std::string tree = "1=" + std::to_string(folderIds[0]) + ",0";
+        std::string tree = "1=";
+        tree += std::to_string(folderIds[0]) + ",0";
         for (std::size_t f = 0; f < folderIds.size(); ++f) {
             const bool hasChecks = f + 1 < folderIds.size() ? folderIds[f + 1] > folderIds[f] + 1 : id > folderIds[f] + 1;
-            tree += ";" + std::to_string(folderIds[f]) + "=" + (hasChecks ? std::to_string(folderIds[f] + 1) : "0");
+            ((tree += ';') += std::to_string(folderIds[f]) + "=") += hasChecks ? std::to_string(folderIds[f] + 1) : "0";
             if (f == 0) {
                 for (std::size_t g = 1; g < folderIds.size(); ++g)
-                    tree += "," + std::to_string(folderIds[g]);
+                    (tree += ',') += std::to_string(folderIds[g]);
                 if (folderIds.size() == 1)
                     tree += ",0";
             } else {

@@ -22,7 +22,10 @@ void RunGets(benchmark::State& state, const std::string& community, int port, co
     s.Oid = oid;
     s.DataType = 9;
     s.Operator1 = 5;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wrestrict" // GCC 12 false positive on assigning a literal (GCC bug 105329)
     s.Value1 = "0";
+#pragma GCC diagnostic pop
     s.Write(check.Function);
     RunContext context;
     context.Timeout = std::chrono::seconds(2);

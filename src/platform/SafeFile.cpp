@@ -60,9 +60,8 @@ bool IsInside(const std::string& path, const std::string& root) {
 int OpenDirectoryOf(const std::string& path, FileInDirectory& out) {
     out = FileInDirectory{};
     const std::size_t slash = path.find_last_of('/');
-    std::string directory = slash == std::string::npos ? "." : path.substr(0, slash);
-    if (directory.empty())
-        directory = "/";
+    // A name right below the root has the root as its directory.
+    std::string directory = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
     std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     if (name.empty() || name == "." || name == "..")
         return EISDIR; // names a directory, never a file to write

@@ -119,7 +119,7 @@ TEST(CheckListSort, MissingNodesAndUnknownColumnsCompareAsGreater) {
 TEST(CheckListSort, LargeListsSortStablyInBothDirections) {
     Rows rows;
     for (int i = 0; i < 1000; ++i)
-        rows.Add(("n" + std::to_string(i % 7)).c_str(), 20000 + i)->Result.Status = 1 + i % 3;
+        rows.Add((std::string(1, 'n') += std::to_string(i % 7)).c_str(), 20000 + i)->Result.Status = 1 + i % 3;
     std::vector<CSnNode*> all = rows.All();
     SortCheckRows(all, 6, true);
     for (std::size_t i = 1; i < all.size(); ++i) {

@@ -46,7 +46,7 @@ TEST_F(ManagerTest, AWriteRefusedByALockedDatabaseShowsItsTextAndReloads) {
         return (d.accept(), d.result());
     });
     for (const int command : {cmd::kHold, cmd::kPasteChecks}) {
-        const std::string renamed = "a" + std::to_string(command);
+        const std::string renamed = std::string(1, 'a') += std::to_string(command);
         SeedNode(a)->Cfg.Name = renamed.c_str();
         SaveNode(a);
         CSnCfgSqlite lock(CSnCfgSqlite::ConnectionForFile(ConfigPath().c_str()));

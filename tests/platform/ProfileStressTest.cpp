@@ -17,7 +17,11 @@ using platform_test::TempDir;
 
 namespace {
 
-std::string Key(int writer, int index) { return "w" + std::to_string(writer) + "_" + std::to_string(index); }
+std::string Key(int writer, int index) {
+    std::string key(1, 'w');
+    ((key += std::to_string(writer)) += '_') += std::to_string(index);
+    return key;
+}
 
 // The value repeats the key's numbers, so a value that belongs to another key (or a
 // cut-off line) shows.

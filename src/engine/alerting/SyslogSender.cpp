@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <ctime>
+#include <string>
+#include <string_view>
 
 namespace {
 
@@ -37,8 +39,14 @@ std::string SyslogRecord(int facility, int severity, std::int64_t time, const st
     char stamp[32];
     std::snprintf(stamp, sizeof stamp, "%s %2d %02d:%02d:%02d", kMonths[parts.tm_mon], parts.tm_mday,
                   parts.tm_hour, parts.tm_min, parts.tm_sec);
-    std::string record = "<" + std::to_string(priority) + ">" + stamp + " " + (host.empty() ? "-" : host) +
-                         " sentrelle: " + text;
+    std::string record(1, '<');
+    record += std::to_string(priority);
+    record += '>';
+    record += stamp;
+    record += ' ';
+    record += host.empty() ? std::string_view("-") : std::string_view(host);
+    record += " sentrelle: ";
+    record += text;
     for (char& c : record) {
         if (static_cast<unsigned char>(c) < 0x20)
             c = ' ';

@@ -85,10 +85,12 @@ std::optional<std::string> ObjectId(const Tlv& tlv) {
             continue;
         if (first) {
             const std::uint64_t top = arc < 80 ? arc / 40 : 2;
-            out = std::to_string(top) + "." + std::to_string(arc - top * 40);
+            out = std::to_string(top);
+            out += '.';
+            out += std::to_string(arc - top * 40);
             first = false;
         } else {
-            out += "." + std::to_string(arc);
+            (out += '.') += std::to_string(arc);
         }
         arc = 0;
     }
@@ -112,8 +114,11 @@ std::string Render(const Tlv& tlv) {
     std::snprintf(tag, sizeof tag, "%02X", tlv.Tag);
     if (tlv.Constructed()) {
         std::string out = std::string(tag) + "{";
-        for (const Tlv& part : tlv.Parts)
-            out += (&part == &tlv.Parts.front() ? "" : " ") + Render(part);
+        for (const Tlv& part : tlv.Parts) {
+            if (&part != &tlv.Parts.front())
+                out += ' ';
+            out += Render(part);
+        }
         return out + "}";
     }
     std::optional<std::string> text;

@@ -204,8 +204,9 @@ long BuildMailMessage(const MailContent& content, std::string& out, std::string&
 
     std::random_device seed;
     const std::string host = content.HostName.empty() ? "localhost" : content.HostName;
-    const std::string messageId = "<" + std::to_string(static_cast<long long>(content.Date)) + "." +
-                                  std::to_string(::getpid()) + "." + std::to_string(seed()) + "@" + host + ">";
+    std::string messageId(1, '<');
+    ((messageId += std::to_string(static_cast<long long>(content.Date))) += '.') += std::to_string(::getpid());
+    ((((messageId += '.') += std::to_string(seed())) += '@') += host) += '>';
 
     const bool plain = IsAscii(bodyBytes) && LinesFit(bodyBytes);
     out += "Date: " + RfcDate(content.Date) + "\r\n";

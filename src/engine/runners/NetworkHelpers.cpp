@@ -129,7 +129,12 @@ std::string SocketAddress::Text() const {
 
 std::string FormatHostPort(std::string_view host, int port) {
     const bool v6 = host.find(':') != std::string_view::npos && host.front() != '[';
-    return (v6 ? "[" + std::string(host) + "]" : std::string(host)) + ":" + std::to_string(port);
+    std::string out;
+    if (v6)
+        ((out += '[') += host) += ']';
+    else
+        out = host;
+    return (out += ':') += std::to_string(port);
 }
 
 std::string SocketAddress::HostPortText() const {

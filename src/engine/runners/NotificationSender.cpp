@@ -69,7 +69,7 @@ CSnNotificationResponse DeliverToEach(const CSnNotificationRequest& request, con
         delivery.Recipient = number;
         delivery.Body = message;
         for (std::size_t at; (at = delivery.Body.find("||")) != std::string::npos;)
-            delivery.Body.replace(at, 2, "\n"); // stored line breaks
+            delivery.Body.replace(at, 2, 1, '\n'); // stored line breaks
         const DeliveryOutcome outcome = deliver(delivery);
         log.push_back(std::string(channel) + " test: " + outcome.Text);
         if (!outcome.Ok) {

@@ -29,7 +29,8 @@ double StampDiff(NtpTimestamp a, NtpTimestamp b) {
 }
 
 std::string SignedMs(double seconds) {
-    return (seconds >= 0 ? "+" : "") + runner::Number(seconds * 1000.0, 1) + " ms";
+    std::string out = seconds >= 0 ? "+" : "";
+    return (out += runner::Number(seconds * 1000.0, 1)) += " ms";
 }
 
 } // namespace
@@ -56,7 +57,7 @@ bool ReadNtpAnswer(std::string_view bytes, NtpAnswer& out) {
             out.Reference += bytes[i];
     } else {
         for (std::size_t i = 12; i < 16; ++i)
-            out.Reference += (i > 12 ? "." : "") + std::to_string(static_cast<unsigned char>(bytes[i]));
+            (out.Reference += i > 12 ? "." : "") += std::to_string(static_cast<unsigned char>(bytes[i]));
     }
     out.Originate = Field(bytes, 24, 8);
     out.Receive = Field(bytes, 32, 8);

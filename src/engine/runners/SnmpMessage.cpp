@@ -75,7 +75,7 @@ SnmpValueText ReadSnmpValue(const ber::Tlv& value) {
         out.Type = kSnmpIpAddress;
         out.TypeName = "IpAddress";
         for (char c : value.Content)
-            out.Text += (out.Text.empty() ? "" : ".") + std::to_string(static_cast<unsigned char>(c));
+            (out.Text += out.Text.empty() ? "" : ".") += std::to_string(static_cast<unsigned char>(c));
         break;
     case 0x05:
         out.Type = kSnmpNull;

@@ -32,6 +32,23 @@ CQvcVariant CQvcVariant::FromRecord(std::shared_ptr<CSnRecord> record) {
     return v;
 }
 
+void CQvcVariant::AssignNumber(Type type, long value) {
+    m_type = type;
+    m_long = value;
+    if (!m_text.IsEmpty())
+        m_text.Empty();
+    m_record.reset();
+}
+
+void CQvcVariant::AssignText(std::string_view value) {
+    m_type = Type::Text;
+    m_long = 0;
+    // Emptied, then the new text put in front: the text's buffer is kept.
+    m_text.Empty();
+    m_text.Prepend(value);
+    m_record.reset();
+}
+
 long CQvcVariant::AsLong() const {
     switch (m_type) {
     case Type::Long:
@@ -71,12 +88,24 @@ const CQvcVariant& CSnRecord::Get(int property) const {
     return Has(property) ? m_values[property] : empty;
 }
 
-void CSnRecord::Set(int property, const CQvcVariant& value) {
+CQvcVariant* CSnRecord::Slot(int property) {
     if (property < 0)
-        return;
+        return nullptr;
     if (property >= static_cast<int>(m_values.size()))
         m_values.resize(static_cast<std::size_t>(property) + 1);
-    m_values[property] = value;
+    return &m_values[property];
+}
+
+void CSnRecord::Set(int property, const CQvcVariant& value) {
+    if (CQvcVariant* slot = Slot(property))
+        *slot = value;
+}
+
+void CSnRecord::GetText(int property, CQvcString& out) const {
+    if (const CQvcString* text = Get(property).TextIf())
+        out = *text;
+    else
+        out = Get(property).AsText();
 }
 
 void CSnRecord::Remove(int property) {

@@ -79,6 +79,39 @@ void AddDependencyTokens(const CQvcString& dependencies, std::unordered_set<std:
     }
 }
 
+// As FreeTree, but the node objects taken out of `owned` go to the caller instead of
+// being freed.
+std::vector<std::unique_ptr<CSnNode>> ReleaseTree(std::unordered_map<const CSnNode*, std::unique_ptr<CSnNode>>& owned,
+                                                  CSnNode*& rootHolder) {
+    std::vector<std::unique_ptr<CSnNode>> released;
+    if (!rootHolder)
+        return released;
+    // Collected first, released after: the walk reads the links of every node it passed.
+    std::vector<CSnNode*> below;
+    WalkTree(rootHolder, [&](CSnNode* n, int) {
+        if (n != rootHolder)
+            below.push_back(n);
+        return WalkStep::Continue;
+    });
+    released.reserve(below.size() + 1);
+    auto release = [&](CSnNode* n) {
+        auto it = owned.find(n);
+        if (it == owned.end())
+            return;
+        released.push_back(std::move(it->second));
+        owned.erase(it);
+    };
+    for (CSnNode* n : below)
+        release(n);
+    if (rootHolder->Id() == CSnCfg::kRootId) {
+        rootHolder->Cfg.Next.Node = nullptr;
+        rootHolder->Cfg.Child.Node = nullptr;
+    } else {
+        release(rootHolder);
+        rootHolder = nullptr;
+    }
+    return released;
+}
 
 } // namespace
 
@@ -321,7 +354,11 @@ long CSnCfg::ReloadAllNodes(CSnNode*& rootHolder, long rootId, bool updateParent
 }
 
 long CSnCfg::LoadAllNodes(CSnNode*& rootHolder, long rootId, bool updateParents) {
-    FreeTree(rootHolder);
+    // The objects of the old tree are reset and filled with the loaded nodes: a node is
+    // several kilobytes, and freeing a whole tree to allocate as many objects again (the
+    // allocator returns the freed memory to the system in between) costs more than
+    // reading the rows.  Those left over are freed when the load ends.
+    std::vector<std::unique_ptr<CSnNode>> spare = ReleaseTree(m_nodes, rootHolder);
     long code = BeginConnection();
     if (code == 0) {
         Trace(kTraceFile, "Load all nodes: starting...\n");
@@ -336,7 +373,14 @@ long CSnCfg::LoadAllNodes(CSnNode*& rootHolder, long rootId, bool updateParents)
                 code = kErrInvalidObject;
                 break;
             }
-            auto node = std::make_unique<CSnNode>();
+            std::unique_ptr<CSnNode> node;
+            if (spare.empty()) {
+                node = std::make_unique<CSnNode>();
+            } else {
+                node = std::move(spare.back());
+                spare.pop_back();
+                node->Reset();
+            }
             CSnNodeRecord::Decode(*record, *node, !m_fullLoad);
             list.push_back(std::move(node));
             record.reset(); // the component fills it again with the next row
@@ -385,6 +429,8 @@ long CSnCfg::BuildTree(CSnNode*& rootHolder, long rootId, const CQvcString& tree
     // Each ID is placed at most once (the walk refuses a second reference), so the loaded
     // node itself can move into the tree.
     std::unordered_map<long, std::size_t> index;
+    index.reserve(list.size());
+    m_nodes.reserve(m_nodes.size() + list.size());
     for (std::size_t k = 0; k < list.size(); ++k)
         index.emplace(list[k]->Id(), k);
     auto take = [&](long id) -> std::unique_ptr<CSnNode>* {
@@ -395,6 +441,7 @@ long CSnCfg::BuildTree(CSnNode*& rootHolder, long rootId, const CQvcString& tree
     if (long code = CSnTreeText::Read(treeText, rootId, tree, nullptr, this))
         return code; // nothing of a damaged tree is placed
     std::unordered_map<long, CSnNode*> placed;
+    placed.reserve(list.size());
     bool first = true;
     auto place = [&](long id, long parent, long previous, int) {
         std::unique_ptr<CSnNode>* loaded = take(id);
@@ -710,11 +757,10 @@ CSnCfg::TreeEdit CSnCfg::DeleteFromTree(CSnNode* root, long id, bool withDescend
     CSnTreeText::Tree stored;
     edit.Code = EditTree(
         [&](CSnTreeText::Tree& tree) {
+            // The removed IDs start with `id` itself; an ID outside the tree is deleted alone.
             std::vector<long> gone = tree.Remove(id);
-            if (gone.empty())
-                gone.push_back(id);
-            else if (!withDescendants)
-                gone.resize(1);
+            if (gone.empty() || !withDescendants)
+                gone.assign(1, id);
             return DeleteNodeRecords(gone);
         },
         &stored);
@@ -836,26 +882,7 @@ bool CSnCfg::MoveFolder(CSnNode* root, CSnNode* target, CSnNode* folder) {
     return true;
 }
 
-void CSnCfg::FreeTree(CSnNode*& rootHolder) {
-    if (!rootHolder)
-        return;
-    // Collected first, freed after: the walk reads the links of every node it passed.
-    std::vector<CSnNode*> below;
-    WalkTree(rootHolder, [&](CSnNode* n, int) {
-        if (n != rootHolder)
-            below.push_back(n);
-        return WalkStep::Continue;
-    });
-    for (CSnNode* n : below)
-        FreeNode(n);
-    if (rootHolder->Id() == kRootId) {
-        rootHolder->Cfg.Next.Node = nullptr;
-        rootHolder->Cfg.Child.Node = nullptr;
-    } else {
-        FreeNode(rootHolder);
-        rootHolder = nullptr;
-    }
-}
+void CSnCfg::FreeTree(CSnNode*& rootHolder) { ReleaseTree(m_nodes, rootHolder); }
 
 void CSnCfg::AppendChild(CSnNode* folder, CSnNode* node) {
     if (!folder || !node || folder == node)

@@ -94,22 +94,30 @@ void BindVariant(sqlite3_stmt* stmt, int index, const CQvcVariant& value, char k
     }
 }
 
-CQvcString ColumnText(sqlite3_stmt* stmt, int index) {
+// The column's text where SQLite holds it, valid until the statement steps again; NULL
+// reads as an empty text.
+std::string_view ColumnView(sqlite3_stmt* stmt, int index) {
     const unsigned char* text = sqlite3_column_text(stmt, index);
     if (!text)
-        return CQvcString();
-    return CQvcString(std::string(reinterpret_cast<const char*>(text),
-                                  static_cast<std::size_t>(sqlite3_column_bytes(stmt, index))));
+        return {};
+    return {reinterpret_cast<const char*>(text), static_cast<std::size_t>(sqlite3_column_bytes(stmt, index))};
 }
 
-CQvcVariant ColumnVariant(sqlite3_stmt* stmt, int index, char kind) {
+CQvcString ColumnText(sqlite3_stmt* stmt, int index) { return CQvcString(ColumnView(stmt, index)); }
+
+// The record's property becomes the column's value, read as `kind` says; the text goes
+// straight from SQLite into the property's own buffer.
+void SetFromColumn(CSnRecord& record, int property, sqlite3_stmt* stmt, int index, char kind) {
     switch (kind) {
     case 'L':
-        return CQvcVariant::FromLong(static_cast<long>(sqlite3_column_int64(stmt, index)));
+        record.SetLong(property, static_cast<long>(sqlite3_column_int64(stmt, index)));
+        break;
     case 'B':
-        return CQvcVariant::FromBool(sqlite3_column_int64(stmt, index) != 0);
+        record.SetBool(property, sqlite3_column_int64(stmt, index) != 0);
+        break;
     default:
-        return CQvcVariant::FromText(ColumnText(stmt, index));
+        record.SetText(property, ColumnView(stmt, index));
+        break;
     }
 }
 
@@ -117,6 +125,7 @@ CQvcVariant ColumnVariant(sqlite3_stmt* stmt, int index, char kind) {
 struct Selection {
     std::string Sql; // "key", "col", ...
     std::vector<const Column*> Columns;
+    int MaxProperty = kPropId;
 };
 
 Selection Select(const RecordTable& table, bool summaryOnly) {
@@ -127,6 +136,7 @@ Selection Select(const RecordTable& table, bool summaryOnly) {
             continue;
         s.Sql += ", " + Quote(c.Name);
         s.Columns.push_back(&c);
+        s.MaxProperty = std::max(s.MaxProperty, c.Property);
     }
     return s;
 }
@@ -136,13 +146,10 @@ Selection Select(const RecordTable& table, bool summaryOnly) {
 // per row).
 std::shared_ptr<CSnRecord> RowToRecord(sqlite3_stmt* stmt, const RecordTable& table, const Selection& s,
                                        std::shared_ptr<CSnRecord> reuse = nullptr) {
-    int maxProperty = kPropId;
-    for (const Column* c : s.Columns)
-        maxProperty = std::max(maxProperty, c->Property);
-    auto record = reuse ? std::move(reuse) : std::make_shared<CSnRecord>(table.Kind, maxProperty);
+    auto record = reuse ? std::move(reuse) : std::make_shared<CSnRecord>(table.Kind, s.MaxProperty);
     record->SetLong(kPropId, static_cast<long>(sqlite3_column_int64(stmt, 0)));
     for (std::size_t i = 0; i < s.Columns.size(); ++i)
-        record->Set(s.Columns[i]->Property, ColumnVariant(stmt, static_cast<int>(i) + 1, s.Columns[i]->Kind));
+        SetFromColumn(*record, s.Columns[i]->Property, stmt, static_cast<int>(i) + 1, s.Columns[i]->Kind);
     return record;
 }
 
@@ -246,7 +253,10 @@ long OpenOurs(const CQvcString& path, int busyTimeoutMs, SqliteDb& out, int flag
     if (path.IsEmpty() || !platform::FileExists(path.Str()))
         return kErrCannotOpen;
     sqlite3* raw = nullptr;
-    int rc = sqlite3_open_v2(path.c_str(), &raw, flags, nullptr);
+    // A connection belongs to one store object, which has no lock of its own and so is
+    // never used by two threads at once: SQLite need not lock the connection on every
+    // call (a load reads dozens of columns a row).
+    int rc = sqlite3_open_v2(path.c_str(), &raw, flags | SQLITE_OPEN_NOMUTEX, nullptr);
     SqliteDb db(raw);
     if (rc != SQLITE_OK)
         return kErrCannotOpen;

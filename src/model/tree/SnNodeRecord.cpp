@@ -11,7 +11,16 @@ using namespace snnode;
 
 std::int32_t Flag(bool value) { return value ? 1 : 0; }
 
-// Character `index` of a flag text padded with blanks is "1".
+// The property's text, read where the record holds it; `spare` holds it when it has to
+// be converted from a number.
+const CQvcString& TextOf(const CSnRecord& r, int property, CQvcString& spare) {
+    if (const CQvcString* text = r.Get(property).TextIf())
+        return *text;
+    spare = r.GetText(property);
+    return spare;
+}
+
+// Character `index` of a flag text (missing characters count as blanks) is "1".
 bool FlagAt(const std::string& text, std::size_t index) { return index < text.size() && text[index] == '1'; }
 
 // Property of notification entry `entry` that holds its recipients; 0 for the trap entries.
@@ -36,7 +45,7 @@ const CQvcString& ParamField(const CSnNodeCfgFunction& f, int n) {
 
 void DecodeSummary(const CSnRecord& r, CSnNodeCfg& cfg) {
     cfg.ID = static_cast<std::int32_t>(r.GetLong(kId));
-    cfg.Name = r.GetText(kName);
+    r.GetText(kName, cfg.Name);
     cfg.ScanFrequency.Mode = static_cast<std::int32_t>(r.GetLong(kScanMode));
     cfg.ScanFrequency.Interval = static_cast<std::int32_t>(r.GetLong(kScanInterval));
     cfg.ScanFrequency.ErrorThreshold = static_cast<std::int32_t>(r.GetLong(kErrorThreshold));
@@ -46,10 +55,10 @@ void DecodeSummary(const CSnRecord& r, CSnNodeCfg& cfg) {
     cfg.GraphEnabled = Flag(r.GetBool(kGraphEnabled));
     cfg.Function.Type = static_cast<std::int32_t>(r.GetLong(kType));
     cfg.Function.ScriptTimeout = static_cast<std::int32_t>(r.GetLong(kScriptTimeout));
-    cfg.Action.Dependencies = r.GetText(kDependencies);
-    cfg.Function.ParamServer = r.GetText(kParamServer);
-    cfg.Function.Param1 = r.GetText(kParam1);
-    cfg.Function.Param2 = r.GetText(kParam2);
+    r.GetText(kDependencies, cfg.Action.Dependencies);
+    r.GetText(kParamServer, cfg.Function.ParamServer);
+    r.GetText(kParam1, cfg.Function.Param1);
+    r.GetText(kParam2, cfg.Function.Param2);
 }
 
 } // namespace
@@ -134,23 +143,25 @@ void CSnNodeRecord::Decode(const CSnRecord& r, CSnNode& node, bool summaryOnly) 
     CSnNodeCfgAction& a = cfg.Action;
     CSnNodeCfgFunction& f = cfg.Function;
 
-    cfg.Notes = r.GetText(kNotes);
+    r.GetText(kNotes, cfg.Notes);
     cfg.Notes.BarsToLineBreaks();
     a.Maintenance.Enabled = Flag(r.GetBool(kMaintenanceEnabled));
     a.Maintenance.Schedule.SetText(r.GetText(kMaintenanceSchedule));
     a.ReNotify.Repeat = Flag(r.GetBool(kReNotifyRepeat));
     a.ReNotify.Minutes = static_cast<std::int32_t>(r.GetLong(kReNotifyMinutes));
 
-    const std::string flags = r.GetText(kNotifyFlags).Str() + std::string(2 * kNotifyEntries, ' ');
+    CQvcString spare;
+    const std::string& flags = TextOf(r, kNotifyFlags, spare).Str();
     for (int k = 0; k < kNotifyEntries; ++k) {
         a.Notify[k].Enabled = Flag(FlagAt(flags, static_cast<std::size_t>(2 * k)));
         if (int p = RecipientsProperty(k))
-            a.Notify[k].Recipients = r.GetText(p);
+            r.GetText(p, a.Notify[k].Recipients);
     }
 
     a.ReRun.Repeat = Flag(r.GetBool(kReRunRepeat));
     a.ReRun.Minutes = static_cast<std::int32_t>(r.GetLong(kReRunMinutes));
-    const std::string actionFlags = r.GetText(kActionFlags).Str() + std::string(7, ' ');
+    CQvcString actionSpare;
+    const std::string& actionFlags = TextOf(r, kActionFlags, actionSpare).Str();
     a.RunOnFailure.RunExecutable = Flag(FlagAt(actionFlags, 0));
     a.RunOnFailure.RunScript = Flag(FlagAt(actionFlags, 1));
     a.RunOnSuccess.RunExecutable = Flag(FlagAt(actionFlags, 2));
@@ -158,13 +169,13 @@ void CSnNodeRecord::Decode(const CSnRecord& r, CSnNode& node, bool summaryOnly) 
     a.Restart.Reboot = Flag(FlagAt(actionFlags, 4));
     a.Restart.RestartServices = Flag(FlagAt(actionFlags, 5));
     a.Restart.UseCredentials = Flag(FlagAt(actionFlags, 6));
-    a.RunOnFailure.Executable = r.GetText(kFailureExecutable);
-    a.RunOnSuccess.Executable = r.GetText(kSuccessExecutable);
-    a.RunOnSuccess.Script = r.GetText(kSuccessScript);
-    a.RunOnFailure.Script = r.GetText(kFailureScript);
-    a.Restart.Services = r.GetText(kRestartServices);
-    a.Restart.Computer = r.GetText(kRestartComputer);
-    a.Restart.Credentials = r.GetText(kRestartCredentials);
+    r.GetText(kFailureExecutable, a.RunOnFailure.Executable);
+    r.GetText(kSuccessExecutable, a.RunOnSuccess.Executable);
+    r.GetText(kSuccessScript, a.RunOnSuccess.Script);
+    r.GetText(kFailureScript, a.RunOnFailure.Script);
+    r.GetText(kRestartServices, a.Restart.Services);
+    r.GetText(kRestartComputer, a.Restart.Computer);
+    r.GetText(kRestartCredentials, a.Restart.Credentials);
 
     const long uncertain = r.GetLong(kUncertain);
     a.Uncertain.UseGlobal = Flag(uncertain == 0);
@@ -172,14 +183,14 @@ void CSnNodeRecord::Decode(const CSnRecord& r, CSnNode& node, bool summaryOnly) 
     a.Uncertain.AsSuccess = Flag(uncertain == 3);
 
     f.UseCredentials = Flag(r.GetBool(kUseCredentials));
-    f.CredentialsServer = r.GetText(kCredentialsServer);
+    r.GetText(kCredentialsServer, f.CredentialsServer);
     f.ParamOption = Flag(r.GetBool(kParamOption));
     f.ParamOption2 = Flag(r.GetBool(kParamOption2));
-    f.ParamLogin = r.GetText(kParamLogin);
-    f.ParamLogin2 = r.GetText(kParamLogin2);
-    f.ParamPassword = r.GetText(kParamPassword);
-    f.ParamPassword2 = r.GetText(kParamPassword2);
-    f.ParamByteCodes = r.GetText(kParamByteCodes);
+    r.GetText(kParamLogin, f.ParamLogin);
+    r.GetText(kParamLogin2, f.ParamLogin2);
+    r.GetText(kParamPassword, f.ParamPassword);
+    r.GetText(kParamPassword2, f.ParamPassword2);
+    r.GetText(kParamByteCodes, f.ParamByteCodes);
     for (int n = 2; n < 8; ++n)
-        ParamField(f, n) = r.GetText(kParam1 + n);
+        r.GetText(kParam1 + n, ParamField(f, n));
 }

@@ -48,7 +48,10 @@ TEST(NetworkDialogRules, Http) {
     const char* timeout = "Bad value for Time-out. Valid range is from 1 to 3600.";
     auto row = [](const char* host, int secs) {
         HttpSettings s;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wrestrict" // GCC 12 false positive on assigning a literal (GCC bug 105329)
         s.HostPort = host;
+#pragma GCC diagnostic pop
         s.TimeoutSecs = secs;
         return s;
     };

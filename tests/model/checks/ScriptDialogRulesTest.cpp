@@ -9,6 +9,7 @@
 
 #include <set>
 #include <string>
+#include <string_view>
 #include <utility>
 
 namespace {
@@ -20,8 +21,11 @@ const char* kOutside =
 const char* kTimeout = "Bad value for the script time-out. Valid range is from 1 to 86400 seconds.";
 
 std::string Outside(const std::string& directory) {
-    std::string text = kOutside;
-    return text.replace(text.find("%s"), 2, directory);
+    const std::string_view text = kOutside;
+    const std::size_t at = text.find("%s");
+    std::string out(text.substr(0, at));
+    (out += directory) += text.substr(at + 2);
+    return out;
 }
 
 } // namespace

@@ -27,8 +27,11 @@ TEST(SystemDialogRules, PrinterAndProcess) {
     auto process = [](const char* computer, const char* name, bool anyProcess, double memory = 0,
                       double cpu = 0) {
         ProcessSettings s;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wrestrict" // GCC 12 false positive on assigning a literal (GCC bug 105329)
         s.Computer = computer;
         s.Name = name;
+#pragma GCC diagnostic pop
         s.AnyProcessMemory = anyProcess;
         s.CheckMemory = memory != 0;
         s.MemoryLimitMB = memory;
@@ -87,7 +90,10 @@ TEST(SystemDialogRules, MsmqAndSerialDevice) {
     auto serial = [](bool expect, const char* text, int timeout) {
         SerialDeviceSettings s;
         s.ExpectResponse = expect;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wrestrict" // GCC 12 false positive on assigning a literal (GCC bug 105329)
         s.Expect = text;
+#pragma GCC diagnostic pop
         s.TimeoutMs = timeout;
         return s;
     };

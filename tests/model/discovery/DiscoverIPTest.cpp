@@ -17,7 +17,7 @@ namespace {
 std::vector<CQvcString> Numbered(int count) {
     std::vector<CQvcString> hosts;
     for (int i = 1; i <= count; ++i)
-        hosts.emplace_back("h" + std::to_string(i));
+        hosts.push_back(std::string(1, 'h') += std::to_string(i));
     return hosts;
 }
 

@@ -138,7 +138,7 @@ TEST_F(SnIPCTest, OneSectionReadPerWalkOverThousandsOfNodesEvenWhenLargerThanThe
     for (std::int32_t id : ids) {
         std::string line = result(id);
         for (std::size_t at = 0; (at = line.find('|', at)) != std::string::npos; at += 2)
-            line.insert(at, "|");
+            line.insert(at, 1, '|');
         lines += std::to_string(id) + "=" + line + "\r\n";
     }
     WriteResults(lines);

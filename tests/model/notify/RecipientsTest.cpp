@@ -142,7 +142,7 @@ TEST(SnDistributionGroup, MembersAndNames) {
     EXPECT_FALSE(CSnDistributionGroup::IsValidName(std::string(49, 'g')));
     EXPECT_FALSE(CSnDistributionGroup::IsValidName(""));
     for (char bad : std::string("~\\/%;,|"))
-        EXPECT_FALSE(CSnDistributionGroup::IsValidName("a" + std::string(1, bad) + "b")) << bad;
+        EXPECT_FALSE(CSnDistributionGroup::IsValidName(std::string{'a', bad, 'b'})) << bad;
 }
 
 TEST(SnDistributionGroups, CreateFindDelete) {

@@ -8,6 +8,8 @@
 #include <sys/stat.h>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -154,11 +156,17 @@ TEST_F(SnCfgSqliteTest, EnumerationFullAndSummary) {
     auto c = Component();
     c->Open();
     CQvcVariant v;
+    // Each row's own texts, whatever the row before held: longer, shorter, empty, not ASCII.
+    std::string longNote;
+    for (int k = 0; k < 60; ++k)
+        longNote += "Grüße ";
+    const std::string notes[] = {longNote, "folder", "note"};
+    const std::string param3[] = {"p3", "p3", ""};
     for (int k = 0; k < 3; ++k) {
         c->NewNode(v);
         auto r = v.AsRecord();
-        r->SetText(snnode::kNotes, "note");
-        r->SetText(snnode::kParam3, "p3");
+        r->SetText(snnode::kNotes, notes[k]);
+        r->SetText(snnode::kParam3, param3[k]);
         r->SetLong(snnode::kType, k == 1 ? 1 : 10);
         c->SaveNode(v);
     }
@@ -175,9 +183,11 @@ TEST_F(SnCfgSqliteTest, EnumerationFullAndSummary) {
     EXPECT_EQ(ids, (std::vector<long>{10000, 10001, 10002}));
 
     ASSERT_EQ((c->GetFirstNode("Type <> 1 AND ID > 2", 0, v), Err(*c)), 0);
-    EXPECT_EQ(v.AsRecord()->GetText(snnode::kNotes) + v.AsRecord()->GetText(snnode::kParam3), "notep3");
-    c->GetNextNode(v);
-    EXPECT_EQ(v.AsRecord()->GetLong(kPropId), 10002);
+    std::vector<std::string> texts;
+    for (; Err(*c) == 0; c->GetNextNode(v))
+        texts.push_back(std::to_string(v.AsRecord()->GetLong(kPropId)) + " " +
+                        v.AsRecord()->GetText(snnode::kNotes).Str() + "|" + v.AsRecord()->GetText(snnode::kParam3).Str());
+    EXPECT_EQ(texts, (std::vector<std::string>{"10000 " + longNote + "|p3", "10002 note|"}));
 
     long id = 0;
     std::vector<long> idOnly;

@@ -146,7 +146,7 @@ TEST(SnTreeText, NestingDeeperThanTheLimitIsRefusedAndNotWritten) {
     auto chain = [](int levels) {
         std::string text;
         for (int k = 0; k < levels; ++k)
-            text += (k ? ";" : "") + std::to_string(k + 1) + "=" + std::to_string(k + 2) + ",0";
+            (((text += k ? ";" : "") += std::to_string(k + 1)) += '=') += std::to_string(k + 2) + ",0";
         return text;
     };
     std::vector<Placed> placed;

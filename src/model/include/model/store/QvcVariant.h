@@ -6,6 +6,7 @@
 #include "library/QvcString.h"
 
 #include <memory>
+#include <string_view>
 #include <vector>
 
 class CSnRecord;
@@ -29,10 +30,20 @@ public:
     CQvcString AsText() const;
     // The record, or null when this is not a record.
     std::shared_ptr<CSnRecord> AsRecord() const { return m_type == Type::Record ? m_record : nullptr; }
+    // The text itself when this is a text, null otherwise: read without AsText's copy.
+    const CQvcString* TextIf() const { return m_type == Type::Text ? &m_text : nullptr; }
+
+    // In-place changes that keep the text's buffer, so that a value set again and again
+    // (a record refilled row by row) allocates nothing once its buffer is large enough.
+    void AssignLong(long value) { AssignNumber(Type::Long, value); }
+    void AssignBool(bool value) { AssignNumber(Type::Bool, value ? -1 : 0); }
+    void AssignText(std::string_view value);
 
     void Clear() { *this = CQvcVariant(); }
 
 private:
+    void AssignNumber(Type type, long value);
+
     Type m_type = Type::Empty;
     long m_long = 0;
     CQvcString m_text;
@@ -57,17 +68,32 @@ public:
     // The property, or an empty value when it is absent.
     const CQvcVariant& Get(int property) const;
     void Set(int property, const CQvcVariant& value);
+    // Set in place; see CQvcVariant's Assign functions.
+    void SetLong(int property, long value) {
+        if (CQvcVariant* slot = Slot(property))
+            slot->AssignLong(value);
+    }
+    void SetBool(int property, bool value) {
+        if (CQvcVariant* slot = Slot(property))
+            slot->AssignBool(value);
+    }
+    void SetText(int property, std::string_view value) {
+        if (CQvcVariant* slot = Slot(property))
+            slot->AssignText(value);
+    }
     void Remove(int property);
     long GetLong(int property) const { return Get(property).AsLong(); }
     bool GetBool(int property) const { return Get(property).AsBool(); }
     CQvcString GetText(int property) const { return Get(property).AsText(); }
-    void SetLong(int property, long value) { Set(property, CQvcVariant::FromLong(value)); }
-    void SetBool(int property, bool value) { Set(property, CQvcVariant::FromBool(value)); }
-    void SetText(int property, const CQvcString& value) { Set(property, CQvcVariant::FromText(value)); }
+    // `out` becomes the property's text (as GetText), copied into `out`'s own buffer.
+    void GetText(int property, CQvcString& out) const;
     // The highest property number that may be present (0 for an empty record).
     int MaxProperty() const { return static_cast<int>(m_values.size()) - 1; }
 
 private:
+    // The value of the property, added when missing; null for a negative property.
+    CQvcVariant* Slot(int property);
+
     CQvcString m_kind;
     // Indexed by property number; records are small and dense, and a node record is built
     // once per stored node on every load, so this is a vector rather than a map.
