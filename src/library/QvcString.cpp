@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 namespace {
@@ -87,6 +88,7 @@ CQvcString& CQvcString::operator=(CQvcString&& other) noexcept {
     if (this != &other) {
         m_text = std::move(other.m_text);
         Changed();
+        other.Changed();
     }
     return *this;
 }
@@ -486,14 +488,14 @@ bool CQvcString::GetToken(std::string_view separator, const char* def, CQvcStrin
     // Continue from the remembered token when the caller walks the tokens in order.
     std::size_t start = 0;
     int current = 0;
-    if (m_tokenIndex >= 0 && m_tokenIndex <= index && SameTokenSeparator(separator)) {
+    if (m_tokenMark != 0 && static_cast<int>(m_tokenMark) - 1 <= index && SameTokenSeparator(separator)) {
         start = m_tokenPos;
-        current = m_tokenIndex;
+        current = static_cast<int>(m_tokenMark) - 1;
     }
     while (current < index) {
         std::size_t next = m_text.find(separator, start);
         if (next == std::string::npos) {
-            m_tokenIndex = -1;
+            m_tokenMark = 0;
             out = fallback;
             return false;
         }
@@ -513,18 +515,18 @@ bool CQvcString::GetToken(std::string_view separator, const char* def, CQvcStrin
 }
 
 bool CQvcString::SameTokenSeparator(std::string_view separator) const {
-    return separator.size() == m_tokenSepLen && std::memcmp(separator.data(), m_tokenSep, m_tokenSepLen) == 0;
+    return separator.size() == 1 && static_cast<unsigned char>(separator[0]) == m_tokenSep;
 }
 
 void CQvcString::RememberToken(std::string_view separator, int index, std::size_t pos) const {
-    if (separator.size() > kTokenSepMax) {
-        m_tokenIndex = -1;
+    if (separator.size() != 1 || static_cast<std::uint32_t>(index) >= kTokenMarkMax ||
+        pos > std::numeric_limits<std::uint32_t>::max()) {
+        m_tokenMark = 0;
         return;
     }
-    std::memcpy(m_tokenSep, separator.data(), separator.size());
-    m_tokenSepLen = static_cast<unsigned char>(separator.size());
-    m_tokenIndex = index;
-    m_tokenPos = pos;
+    m_tokenSep = static_cast<unsigned char>(separator[0]);
+    m_tokenMark = static_cast<std::uint32_t>(index) + 1;
+    m_tokenPos = static_cast<std::uint32_t>(pos);
 }
 
 CQvcString CQvcString::Token(std::string_view separator, int index, const char* def) const {

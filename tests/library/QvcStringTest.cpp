@@ -141,27 +141,31 @@ TEST(QvcString, GetTokenCountsFromZeroAndGivesDefaultForEmptyOrMissing) {
 }
 
 TEST(QvcString, GetTokenRememberedPositionGivesSameResultsAsFreshScans) {
-    CQvcString s("1||22||||4444||55555");
+    CQvcString s("1,22,,4444,55555");
     // Walk in order (using the remembered position), then in scattered order (fresh
     // scans), and once more after the text changed under the cache.
     std::string forward, scattered;
     for (int i = 0; i < 7; ++i)
-        forward += s.Token("||", i, "-").Str() + "/";
+        forward += s.Token(",", i, "-").Str() + "/";
     for (int i : {6, 3, 0, 5, 1, 4, 2})
-        scattered += std::to_string(i) + "=" + s.Token("||", i, "-").Str() + "/";
+        scattered += std::to_string(i) + "=" + s.Token(",", i, "-").Str() + "/";
     EXPECT_EQ(forward, "1/22/-/4444/55555/-/-/");
     EXPECT_EQ(scattered, "6=-/3=4444/0=1/5=-/1=22/4=55555/2=-/");
 
-    EXPECT_EQ(s.Token("||", 1), "22");
-    s = "x||y";
-    EXPECT_EQ(s.Token("||", 2, "gone"), "gone");
-    s += "||z";
-    EXPECT_EQ(s.Token("||", 2), "z");
+    EXPECT_EQ(s.Token(",", 1), "22");
+    s = "x,y";
+    EXPECT_EQ(s.Token(",", 2, "gone"), "gone");
+    s += ",z";
+    EXPECT_EQ(s.Token(",", 2), "z");
+    // A string moved away from forgets its walk.
+    CQvcString taken = std::move(s);
+    EXPECT_EQ(s.Token(",", 2, "none"), "none"); // NOLINT(bugprone-use-after-move)
+    EXPECT_EQ(taken.Token(",", 2), "z");
     // A different separator must not reuse the remembered position of another.
-    CQvcString mixed("a,b;;c,d");
-    EXPECT_EQ(mixed.Token(",", 1), "b;;c");
-    EXPECT_EQ(mixed.Token(";;", 1), "c,d");
-    EXPECT_EQ(mixed.Token(",", 2), "d");
+    CQvcString mixed("a;b,c;d");
+    EXPECT_EQ(mixed.Token(";", 1), "b,c");
+    EXPECT_EQ(mixed.Token(",", 1), "c;d");
+    EXPECT_EQ(mixed.Token(";", 2), "d");
 
     // A separator too long to be remembered still splits.
     CQvcString sep("a<sep>b<sep><sep>d");

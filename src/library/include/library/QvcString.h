@@ -6,6 +6,7 @@
 // scrambled form in which stored passwords are kept.
 #include <cstdarg>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -26,7 +27,7 @@ public:
     explicit CQvcString(int value);  // "%d"
     explicit CQvcString(long value); // "%ld"
     CQvcString(const CQvcString& other) : m_text(other.m_text) {}
-    CQvcString(CQvcString&& other) noexcept : m_text(std::move(other.m_text)) {}
+    CQvcString(CQvcString&& other) noexcept : m_text(std::move(other.m_text)) { other.Changed(); }
     ~CQvcString() = default;
 
     CQvcString& operator=(const CQvcString& other);
@@ -142,20 +143,21 @@ public:
     static CQvcString Unscramble(std::string_view scrambled);
 
 private:
-    void Changed() { m_tokenIndex = -1; }
+    void Changed() { m_tokenMark = 0; }
 
     bool SameTokenSeparator(std::string_view separator) const;
     void RememberToken(std::string_view separator, int index, std::size_t pos) const;
 
-    // Every node carries dozens of texts: the string stays small (48 bytes).
+    // Every node carries dozens of texts: the string stays small (40 bytes).
     std::string m_text;
-    // Remembered position of the last GetToken: where the token began, its index, and the
-    // separator it was found with (kept inline; longer separators are not remembered).
-    static constexpr std::size_t kTokenSepMax = 3;
-    mutable std::size_t m_tokenPos = 0;
-    mutable int m_tokenIndex = -1;
-    mutable char m_tokenSep[kTokenSepMax] = {};
-    mutable unsigned char m_tokenSepLen = 0;
+    // Remembered position of the last GetToken, packed into 8 bytes: where the token began,
+    // its index plus one (0: nothing remembered) and its one-character separator.  A longer
+    // separator, a position past 4 GB or an index past 16 million is not remembered: the
+    // next walk starts from the front.
+    static constexpr std::uint32_t kTokenMarkMax = (1u << 24) - 1;
+    mutable std::uint32_t m_tokenPos = 0;
+    mutable std::uint32_t m_tokenMark : 24 = 0;
+    mutable std::uint32_t m_tokenSep : 8 = 0;
 };
 
 CQvcString operator+(const CQvcString& a, const CQvcString& b);
