@@ -34,18 +34,6 @@ double Ms(Clock::time_point begin) {
     return std::chrono::duration<double, std::milli>(Clock::now() - begin).count();
 }
 
-// One QApplication for the whole run, offscreen.
-void EnsureApplication() {
-    static std::unique_ptr<QApplication> application;
-    if (application)
-        return;
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    static int argc = 1;
-    static char name[] = "bench_manager";
-    static char* argv[] = {name, nullptr};
-    application = std::make_unique<QApplication>(argc, argv);
-}
-
 long ResidentBytes() {
     long pages = 0, resident = 0;
     std::ifstream statm("/proc/self/statm");
@@ -61,7 +49,6 @@ int ChecksOf(int nodes) { return nodes - std::max(1, nodes / (benchinstall::kChe
 // and then painted once.  Null when the list never filled within a minute.
 std::unique_ptr<CQMonApp> StartManager(int nodes, double* msToPainted) {
     benchinstall::For(nodes);
-    EnsureApplication();
     const auto begin = Clock::now();
     CQMonApp::Options options;
     options.scriptedUi = true;
@@ -185,3 +172,16 @@ void BM_ManagerStartup(benchmark::State& state) {
 BENCHMARK(BM_ManagerStartup)->Arg(1000)->Arg(10000)->Arg(100000)->Iterations(2)->Unit(benchmark::kMillisecond);
 
 } // namespace
+
+// One offscreen QApplication for the whole run, destroyed before the program's static
+// objects: destroyed among them at exit, it crashes.
+int main(int argc, char** argv) {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
