@@ -61,6 +61,27 @@ void DecodeSummary(const CSnRecord& r, CSnNodeCfg& cfg) {
     r.GetText(kParam2, cfg.Function.Param2);
 }
 
+// The texts a record holds exactly as the node does and that only the full load reads,
+// each given to `visit` with its property; `Cfg` is const for encoding.
+template <class Cfg, class Visit>
+void ForEachFullText(Cfg& cfg, Visit&& visit) {
+    auto& a = cfg.Action;
+    auto& f = cfg.Function;
+    visit(kFailureExecutable, a.RunOnFailure.Executable);
+    visit(kSuccessExecutable, a.RunOnSuccess.Executable);
+    visit(kSuccessScript, a.RunOnSuccess.Script);
+    visit(kFailureScript, a.RunOnFailure.Script);
+    visit(kRestartServices, a.Restart.Services);
+    visit(kRestartComputer, a.Restart.Computer);
+    visit(kRestartCredentials, a.Restart.Credentials);
+    visit(kCredentialsServer, f.CredentialsServer);
+    visit(kParamLogin, f.ParamLogin);
+    visit(kParamLogin2, f.ParamLogin2);
+    visit(kParamPassword, f.ParamPassword);
+    visit(kParamPassword2, f.ParamPassword2);
+    visit(kParamByteCodes, f.ParamByteCodes);
+}
+
 } // namespace
 
 void CSnNodeRecord::Encode(const CSnNode& node, CSnRecord& r) {
@@ -104,13 +125,6 @@ void CSnNodeRecord::Encode(const CSnNode& node, CSnRecord& r) {
                        a.RunOnSuccess.RunExecutable, a.RunOnSuccess.RunScript, a.Restart.Reboot,
                        a.Restart.RestartServices, a.Restart.UseCredentials);
     r.SetText(kActionFlags, actionFlags);
-    r.SetText(kFailureExecutable, a.RunOnFailure.Executable);
-    r.SetText(kSuccessExecutable, a.RunOnSuccess.Executable);
-    r.SetText(kSuccessScript, a.RunOnSuccess.Script);
-    r.SetText(kFailureScript, a.RunOnFailure.Script);
-    r.SetText(kRestartServices, a.Restart.Services);
-    r.SetText(kRestartComputer, a.Restart.Computer);
-    r.SetText(kRestartCredentials, a.Restart.Credentials);
     long uncertain = 1;
     if (a.Uncertain.UseGlobal)
         uncertain = 0;
@@ -122,15 +136,10 @@ void CSnNodeRecord::Encode(const CSnNode& node, CSnRecord& r) {
     r.SetBool(kGraphEnabled, cfg.GraphEnabled != 0);
 
     r.SetBool(kUseCredentials, f.UseCredentials != 0);
-    r.SetText(kCredentialsServer, f.CredentialsServer);
     r.SetBool(kParamOption, f.ParamOption != 0);
     r.SetBool(kParamOption2, f.ParamOption2 != 0);
-    r.SetText(kParamLogin, f.ParamLogin);
-    r.SetText(kParamLogin2, f.ParamLogin2);
-    r.SetText(kParamPassword, f.ParamPassword);
-    r.SetText(kParamPassword2, f.ParamPassword2);
-    r.SetText(kParamByteCodes, f.ParamByteCodes);
     r.SetText(kParamServer, f.ParamServer);
+    ForEachFullText(cfg, [&r](int property, const CQvcString& text) { r.SetText(property, text); });
     for (int n = 0; n < 8; ++n)
         r.SetText(kParam1 + n, ParamField(f, n));
 }
@@ -169,13 +178,6 @@ void CSnNodeRecord::Decode(const CSnRecord& r, CSnNode& node, bool summaryOnly) 
     a.Restart.Reboot = Flag(FlagAt(actionFlags, 4));
     a.Restart.RestartServices = Flag(FlagAt(actionFlags, 5));
     a.Restart.UseCredentials = Flag(FlagAt(actionFlags, 6));
-    r.GetText(kFailureExecutable, a.RunOnFailure.Executable);
-    r.GetText(kSuccessExecutable, a.RunOnSuccess.Executable);
-    r.GetText(kSuccessScript, a.RunOnSuccess.Script);
-    r.GetText(kFailureScript, a.RunOnFailure.Script);
-    r.GetText(kRestartServices, a.Restart.Services);
-    r.GetText(kRestartComputer, a.Restart.Computer);
-    r.GetText(kRestartCredentials, a.Restart.Credentials);
 
     const long uncertain = r.GetLong(kUncertain);
     a.Uncertain.UseGlobal = Flag(uncertain == 0);
@@ -183,14 +185,9 @@ void CSnNodeRecord::Decode(const CSnRecord& r, CSnNode& node, bool summaryOnly) 
     a.Uncertain.AsSuccess = Flag(uncertain == 3);
 
     f.UseCredentials = Flag(r.GetBool(kUseCredentials));
-    r.GetText(kCredentialsServer, f.CredentialsServer);
     f.ParamOption = Flag(r.GetBool(kParamOption));
     f.ParamOption2 = Flag(r.GetBool(kParamOption2));
-    r.GetText(kParamLogin, f.ParamLogin);
-    r.GetText(kParamLogin2, f.ParamLogin2);
-    r.GetText(kParamPassword, f.ParamPassword);
-    r.GetText(kParamPassword2, f.ParamPassword2);
-    r.GetText(kParamByteCodes, f.ParamByteCodes);
     for (int n = 2; n < 8; ++n)
         r.GetText(kParam1 + n, ParamField(f, n));
+    ForEachFullText(cfg, [&r](int property, CQvcString& text) { r.GetText(property, text); });
 }
