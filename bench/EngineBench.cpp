@@ -37,20 +37,47 @@ namespace {
 constexpr auto kWarmUp = std::chrono::seconds(3);
 constexpr auto kWindow = std::chrono::seconds(10);
 
+// An engine running on its own thread after the warm-up, stopped and joined when it goes;
+// `Error()` says why it did not start.
+class CRunningEngine {
+public:
+    CRunningEngine(EngineOptions options, EngineServices services) : m_engine(std::move(options), std::move(services)) {
+        CQvcString message;
+        if (m_engine.Start(message) != 0) {
+            m_error = message.Str().empty() ? "the engine did not start" : message.Str();
+            return;
+        }
+        m_loop = std::thread([this] { m_engine.Run(); });
+        std::this_thread::sleep_for(kWarmUp);
+    }
+    ~CRunningEngine() {
+        if (!m_loop.joinable())
+            return;
+        m_engine.RequestStop();
+        m_loop.join();
+    }
+    CRunningEngine(const CRunningEngine&) = delete;
+    CRunningEngine& operator=(const CRunningEngine&) = delete;
+    const std::string& Error() const { return m_error; }
+    CEngine* operator->() { return &m_engine; }
+
+private:
+    CEngine m_engine;
+    std::thread m_loop;
+    std::string m_error;
+};
+
 // Runs the engine on its own thread and counts the runs that end within the window.
 void MeasureChecksPerMinute(benchmark::State& state, const std::string& root, EngineServices services,
                             std::size_t workers, const std::shared_ptr<std::atomic<long>>& runs) {
     EngineOptions options;
     options.Root = CQvcString(root);
     options.Workers = workers;
-    CEngine engine(options, std::move(services));
-    CQvcString message;
-    if (engine.Start(message) != 0) {
-        state.SkipWithError(message.c_str());
+    CRunningEngine engine(options, std::move(services));
+    if (!engine.Error().empty()) {
+        state.SkipWithError(engine.Error().c_str());
         return;
     }
-    std::thread loop([&engine] { engine.Run(); });
-    std::this_thread::sleep_for(kWarmUp);
     double perMinute = 0;
     for (auto _ : state) {
         const long before = runs->load();
@@ -59,10 +86,8 @@ void MeasureChecksPerMinute(benchmark::State& state, const std::string& root, En
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
         perMinute = static_cast<double>(runs->load() - before) / seconds * 60.0;
     }
-    engine.RequestStop();
-    loop.join();
     state.counters["checks/min"] = perMinute;
-    state.counters["checks"] = static_cast<double>(engine.CheckCount());
+    state.counters["checks"] = static_cast<double>(engine->CheckCount());
 }
 
 void BM_EnginePipeline(benchmark::State& state) {
@@ -282,23 +307,18 @@ void BM_EngineReloadPause(benchmark::State& state) {
     EngineOptions options;
     options.Root = CQvcString(inst.Root());
     options.BackgroundLoads = true;
-    CEngine engine(options, std::move(services));
-    CQvcString message;
-    if (engine.Start(message) != 0) {
-        state.SkipWithError(message.c_str());
+    CRunningEngine engine(options, std::move(services));
+    if (!engine.Error().empty()) {
+        state.SkipWithError(engine.Error().c_str());
         return;
     }
-    std::thread loop([&engine] { engine.Run(); });
-    std::this_thread::sleep_for(kWarmUp);
     double pause = 0, steady = 0;
     for (auto _ : state) {
         steady = LongestGapMs(*lastRun, std::chrono::seconds(5));
-        engine.RequestReload();
+        engine->RequestReload();
         pause = LongestGapMs(*lastRun, std::chrono::seconds(5));
     }
-    engine.RequestStop();
-    loop.join();
-    state.counters["checks"] = static_cast<double>(engine.CheckCount());
+    state.counters["checks"] = static_cast<double>(engine->CheckCount());
     state.counters["reload pause ms"] = pause;
     state.counters["steady gap ms"] = steady;
 }
