@@ -10,10 +10,10 @@
 
 #include <algorithm>
 #include <array>
-#include <iterator>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 namespace {
 
