@@ -1,3 +1,4 @@
+#include "library/QvcLazy.h"
 #include "library/QvcList.h"
 #include "library/QvcListNum.h"
 #include "library/QvcListString.h"
@@ -167,4 +168,32 @@ TEST(QvcSectionString, EntriesCountsAndNumbering) {
     s.Set(cut, sizeof cut);
     EXPECT_EQ(s.CountEntries(), 2u);
     EXPECT_EQ(std::string(s.Entries().back()), "y");
+}
+
+// A lazy value reads as the default without storing anything, stores on the first edit,
+// forgets a default written back, and copies deeply.
+TEST(QvcLazyTest, StoresOnlyWhatDiffersFromTheDefault) {
+    struct Pair {
+        int a = 7;
+        std::string b;
+        bool operator==(const Pair&) const = default;
+    };
+    CQvcLazy<Pair> lazy;
+    EXPECT_EQ(lazy->a, 7);
+    EXPECT_FALSE(lazy.IsStored());
+
+    lazy.Edit().b = "x";
+    CQvcLazy<Pair> copy = lazy;
+    lazy.Edit().b = "y";
+    EXPECT_EQ(copy->b, "x");
+    EXPECT_FALSE(copy == lazy);
+
+    copy.Assign(Pair{});
+    EXPECT_FALSE(copy.IsStored());
+    EXPECT_TRUE(copy == CQvcLazy<Pair>());
+    copy = lazy;
+    EXPECT_EQ(copy->b, "y");
+    lazy.Reset();
+    EXPECT_EQ(lazy->b, "");
+    EXPECT_EQ(CQvcLazy<Pair>::Default().a, 7);
 }
