@@ -481,7 +481,10 @@ CQvcString& CQvcString::LineBreaksToBars() { return Replace("\r\n", "||", true);
 
 bool CQvcString::GetToken(std::string_view separator, const char* def, CQvcString& out, int index) const {
     const std::string fallback = def ? def : "";
-    if (separator.empty() || index < 0) {
+    // An empty text has no token.  It never holds a remembered walk, so it is left
+    // untouched: the shared default values of lazily stored parts are read from many
+    // threads at once and must stay unwritten.
+    if (separator.empty() || index < 0 || m_text.empty()) {
         out = fallback;
         return false;
     }

@@ -4,7 +4,7 @@
 
 CSnCfgSchedule CSnCfgScheduleList::Entry(int index) const {
     CSnCfgSchedule entry;
-    entry.Parse(m_text, index);
+    entry.Parse(m_text.Get(), index);
     return entry;
 }
 
@@ -20,18 +20,19 @@ std::vector<CSnCfgSchedule> CSnCfgScheduleList::Entries() const {
 }
 
 int CSnCfgScheduleList::PieceCount() const {
-    if (m_text.IsEmpty())
+    const std::string& text = m_text->Str();
+    if (text.empty())
         return 0;
-    const std::string& text = m_text.Str();
     return static_cast<int>(std::count(text.begin(), text.end(), '|')) + 1;
 }
 
 bool CSnCfgScheduleList::Append(const CSnCfgSchedule& entry) {
     if (PieceCount() >= kMaxEntries)
         return false;
-    if (!m_text.IsEmpty())
-        m_text += "|";
-    m_text += entry.ToText();
+    CQvcString& text = m_text.Edit();
+    if (!text.IsEmpty())
+        text += "|";
+    text += entry.ToText();
     return true;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // CSnCfgScheduleList: the text of a list of schedule entries ("e..." or "d..." entries
 // joined by "|"), as a check's scan schedule or maintenance windows store it.
+#include "library/QvcLazy.h"
 #include "library/QvcString.h"
 #include "model/schedule/SnCfgSchedule.h"
 
@@ -12,12 +13,12 @@ public:
     static constexpr int kMaxEntries = 24;
 
     CSnCfgScheduleList() = default;
-    explicit CSnCfgScheduleList(const CQvcString& text) : m_text(text) {}
+    explicit CSnCfgScheduleList(const CQvcString& text) { m_text.Assign(text); }
     virtual ~CSnCfgScheduleList() = default;
 
-    const CQvcString& Text() const { return m_text; }
-    void SetText(const CQvcString& text) { m_text = text; }
-    void Clear() { m_text.Empty(); }
+    const CQvcString& Text() const { return m_text.Get(); }
+    void SetText(const CQvcString& text) { m_text.Assign(text); }
+    void Clear() { m_text.Reset(); }
     bool operator==(const CSnCfgScheduleList& other) const { return m_text == other.m_text; }
 
     // Entry `index` (0-based); never fails (see CSnCfgSchedule::Parse).
@@ -42,5 +43,6 @@ public:
     bool Assign(const std::vector<CSnCfgSchedule>& entries);
 
 private:
-    CQvcString m_text;
+    // Most checks have no schedule: an empty text takes one pointer.
+    CQvcLazy<CQvcString> m_text;
 };
