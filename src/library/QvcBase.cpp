@@ -42,16 +42,13 @@ std::string FlattenLineBreaks(const std::string& text) {
 
 CQvcBase::CQvcBase(const char* name, long number) { SetName(name, number); }
 
-CQvcBase::CQvcBase(const CQvcBase& other)
-    : m_name(other.Name()), m_traceFile(other.TraceFile()), m_ringLogFile(other.RingLogFile()) {}
+CQvcBase::CQvcBase(const CQvcBase& other) : m_texts(other.CopyTexts()) {}
 
 CQvcBase& CQvcBase::operator=(const CQvcBase& other) {
     if (this != &other) {
-        CQvcString name = other.Name(), trace = other.TraceFile(), ring = other.RingLogFile();
+        CQvcLazy<Texts> texts = other.CopyTexts();
         CQvcLock lock(*this);
-        m_name = name;
-        m_traceFile = trace;
-        m_ringLogFile = ring;
+        m_texts = std::move(texts);
     }
     return *this;
 }
@@ -63,36 +60,44 @@ bool CQvcBase::IsGreater(const CQvcBase&) const { return false; }
 bool CQvcBase::IsLess(const CQvcBase& other) const { return !IsEqual(other) && !IsGreater(other); }
 std::unique_ptr<CQvcBase> CQvcBase::Clone() const { return std::make_unique<CQvcBase>(*this); }
 
+CQvcLazy<CQvcBase::Texts> CQvcBase::CopyTexts() const {
+    CQvcLock lock(*this);
+    return m_texts;
+}
+
+void CQvcBase::SetText(std::string Texts::*text, std::string value) {
+    CQvcLock lock(*this);
+    if (m_texts.Get().*text == value)
+        return;
+    Texts texts = m_texts.Get();
+    texts.*text = std::move(value);
+    m_texts.Assign(texts);
+}
+
 CQvcString CQvcBase::Name() const {
     CQvcLock lock(*this);
-    return m_name;
+    return CQvcString(m_texts->Name);
 }
 
 void CQvcBase::SetName(const char* name, long number) {
-    CQvcLock lock(*this);
-    m_name = name;
+    CQvcString text(name);
     if (number != 0)
-        m_name += CQvcString(number);
+        text += CQvcString(number);
+    SetText(&Texts::Name, text.Str());
 }
 
-void CQvcBase::SetTraceFile(const char* path) {
-    CQvcLock lock(*this);
-    m_traceFile = path;
-}
+void CQvcBase::SetTraceFile(const char* path) { SetText(&Texts::TraceFile, CQvcString(path).Str()); }
 
 CQvcString CQvcBase::TraceFile() const {
     CQvcLock lock(*this);
-    return m_traceFile;
+    return CQvcString(m_texts->TraceFile);
 }
 
-void CQvcBase::SetRingLogFile(const char* path) {
-    CQvcLock lock(*this);
-    m_ringLogFile = path;
-}
+void CQvcBase::SetRingLogFile(const char* path) { SetText(&Texts::RingLogFile, CQvcString(path).Str()); }
 
 CQvcString CQvcBase::RingLogFile() const {
     CQvcLock lock(*this);
-    return m_ringLogFile;
+    return CQvcString(m_texts->RingLogFile);
 }
 
 void CQvcBase::ReadTracePathFromRegistry(const char* valueName) {
@@ -107,7 +112,8 @@ void CQvcBase::Trace(int flags, const char* format, ...) const {
     if (flags == 0 || !format || !*format)
         return;
     CQvcLock lock(*this);
-    if (m_traceFile.IsEmpty() && m_ringLogFile.IsEmpty())
+    const Texts& texts = *m_texts;
+    if (texts.TraceFile.empty() && texts.RingLogFile.empty())
         return;
 
     CQvcString text;
@@ -139,11 +145,11 @@ void CQvcBase::Trace(int flags, const char* format, ...) const {
     std::snprintf(stamp, sizeof stamp, "[%02d:%02d:%02d]  ", t.hour, t.minute, t.second);
     const CQvcString line = CQvcString(stamp) + CQvcString(body);
 
-    if ((flags & (kTraceFile | kTraceRawFile)) && !m_traceFile.IsEmpty()) {
+    if ((flags & (kTraceFile | kTraceRawFile)) && !texts.TraceFile.empty()) {
         // Never through a link planted at the trace file's name.
-        platform::AppendFileNoFollow(m_traceFile.Str(), line.Str() + "\n");
+        platform::AppendFileNoFollow(texts.TraceFile, line.Str() + "\n");
     }
-    if ((flags & kTraceRing) && !m_ringLogFile.IsEmpty())
+    if ((flags & kTraceRing) && !texts.RingLogFile.empty())
         WriteRingLog(line);
 }
 
@@ -153,7 +159,7 @@ void CQvcBase::WriteRingLog(const CQvcString& line) const {
         entry = entry.Left(kRingLineCut);
         entry += "...";
     }
-    const char* file = m_ringLogFile.c_str();
+    const char* file = m_texts->RingLogFile.c_str();
     // 100 entries of at most 1032 bytes each fit easily.
     std::vector<char> buffer(kRingLogEntries * 1100 + 2, '\0');
     platform::GetPrivateProfileSection("Log", buffer.data(), static_cast<uint32_t>(buffer.size()), file);

@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <cstdlib>
 
-CQvcListNum::CQvcListNum(const char* separator, const char* altSeparator)
-    : m_separator(separator), m_altSeparator(altSeparator) {}
+CQvcListNum::CQvcListNum(const char* separator, const char* altSeparator) {
+    m_separators.Assign(Separators{separator, altSeparator});
+}
 
 int CQvcListNum::Add(std::int32_t value, bool allowDuplicate) {
     if (!allowDuplicate && Contains(value))
@@ -46,7 +47,7 @@ CQvcString CQvcListNum::Join() const {
     CQvcString out;
     for (std::size_t i = 0; i < m_values.size(); ++i) {
         if (i > 0)
-            out += m_separator;
+            out += m_separators->Main;
         out += CQvcString(static_cast<long>(m_values[i]));
     }
     return out;
@@ -54,14 +55,15 @@ CQvcString CQvcListNum::Join() const {
 
 int CQvcListNum::Parse(const CQvcString& text, bool allowDuplicate) {
     RemoveAll();
-    if (m_separator.IsEmpty())
+    const Separators& separators = *m_separators;
+    if (separators.Main.IsEmpty())
         return 0;
     CQvcString work = text;
-    if (!m_altSeparator.IsEmpty())
-        work.Replace(m_altSeparator.Str(), m_separator.Str(), false);
+    if (!separators.Alt.IsEmpty())
+        work.Replace(separators.Alt.Str(), separators.Main.Str(), false);
     for (int i = 0;; ++i) {
         CQvcString token;
-        if (!work.GetToken(m_separator.Str(), "", token, i))
+        if (!work.GetToken(separators.Main.Str(), "", token, i))
             break;
         const int value = std::atoi(token.c_str());
         CQvcString trimmed = token;

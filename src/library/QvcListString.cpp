@@ -1,11 +1,12 @@
 #include "library/QvcListString.h"
 
 CQvcListString::CQvcListString(const char* separator, const char* altSeparator)
-    : CQvcList(true, "CQvcListString"), m_separator(separator), m_altSeparator(altSeparator) {}
+    : CQvcList(true, "CQvcListString") {
+    SetSeparators(separator, altSeparator);
+}
 
 void CQvcListString::SetSeparators(const char* separator, const char* altSeparator) {
-    m_separator = separator;
-    m_altSeparator = altSeparator;
+    m_separators.Assign(Separators{separator, altSeparator});
 }
 
 int CQvcListString::AddText(const CQvcString& text, bool allowDuplicate) {
@@ -44,14 +45,15 @@ bool CQvcListString::GetNextText(CQvcString& out) {
 
 int CQvcListString::Parse(const CQvcString& text, bool allowDuplicate) {
     RemoveAll();
-    if (m_separator.IsEmpty())
+    const Separators& separators = *m_separators;
+    if (separators.Main.IsEmpty())
         return 0;
     CQvcString work = text;
-    if (!m_altSeparator.IsEmpty())
-        work.Replace(m_altSeparator.Str(), m_separator.Str(), false);
+    if (!separators.Alt.IsEmpty())
+        work.Replace(separators.Alt.Str(), separators.Main.Str(), false);
     for (int i = 0;; ++i) {
         CQvcString token;
-        if (!work.GetToken(m_separator.Str(), "", token, i))
+        if (!work.GetToken(separators.Main.Str(), "", token, i))
             break;
         token.Trim();
         if (token.IsEmpty())
@@ -66,7 +68,7 @@ CQvcString CQvcListString::Join() const {
     CQvcString out;
     for (int i = 0; i < Count(); ++i) {
         if (i > 0)
-            out += m_separator;
+            out += m_separators->Main;
         out += static_cast<const CQvsString*>(GetAt(static_cast<std::size_t>(i)))->Text();
     }
     return out;

@@ -15,12 +15,20 @@ using testsupport::ReadFile;
 
 using testsupport::Lines;
 
-TEST(QvcBase, NameCarriesItsNumber) {
+TEST(QvcBase, NameCarriesItsNumberAndCopiesKeepTheTexts) {
     EXPECT_EQ(CQvcBase("GUI").Name(), "GUI");
     EXPECT_EQ(CQvcBase("Worker", 3).Name(), "Worker3");
     CQvcBase b("A");
     b.SetName("B", 0);
     EXPECT_EQ(b.Name(), "B");
+    CQvcBase unnamed;
+    unnamed.SetRingLogFile("ring.ini");
+    CQvcBase copy(unnamed);
+    EXPECT_TRUE(copy.Name() == "" && copy.RingLogFile() == "ring.ini" && copy.TraceFile() == "");
+    copy = b;
+    EXPECT_TRUE(copy.Name() == "B" && copy.RingLogFile() == "");
+    b.SetName(nullptr);
+    EXPECT_EQ(b.Name(), "");
 }
 
 TEST(QvcBase, TraceFileLineFormatAndLineBreaks) {

@@ -141,6 +141,10 @@ TEST(QvcListNum, ParseKeepsOrderAndRefusesBadTokensOrDuplicates) {
               std::vector<long>({10, 20, 30, CQvcListNum::kNoValue}));
     EXPECT_EQ(list.Add(20), 0);
     EXPECT_EQ(list.Add(20, true), 1);
+
+    CQvcListNum bars("|", "/");
+    bars.Parse("1/2|3");
+    EXPECT_EQ(CQvcListNum(bars).Join(), "1|2|3");
 }
 
 TEST(QvcSectionString, EntriesCountsAndNumbering) {

@@ -6,7 +6,7 @@
 TEST(SnNode, NewNodeIsAnUnmonitoredCheck) {
     CSnNode n;
     EXPECT_EQ(n.Result.Response, "Not monitored");
-    EXPECT_EQ(n.Srvc.Result.Text2, "Not monitored");
+    EXPECT_EQ(n.Srvc.State->Result.Text2, "Not monitored");
     EXPECT_FALSE(n.IsFolder());
     n.Cfg.Function.Type = kTypeFolder;
     EXPECT_TRUE(n.IsFolder());
@@ -64,12 +64,13 @@ TEST(SnNode, CopiesTakeLinksAndCompareEqualInConfiguration) {
     parent.Cfg.Action.Notify[3].Recipients = "pager-group";
     parent.Result.Status = kStatusError;
     parent.Srvc.Dependents.Add(10001);
+    parent.Srvc.State.Edit().Block.Set(7, 42);
     parent.Manager.HasDependants = 1;
 
     CSnNode copy(parent);
     EXPECT_TRUE(copy.ChildNode() == &child && copy.NextNode() == &sibling && copy.Cfg.IsEqual(parent.Cfg));
     EXPECT_TRUE(copy.Result.Status == kStatusError && copy.Srvc.Dependents.Contains(10001) &&
-                copy.Manager.HasDependants == 1);
+                copy.Srvc.State->Block.Get(7) == 42 && copy.Manager.HasDependants == 1);
 
     // Links do not take part in the configuration comparison.
     copy.Cfg.Next.Node = nullptr;
@@ -99,6 +100,6 @@ TEST(SnNode, CopiesTakeLinksAndCompareEqualInConfiguration) {
     EXPECT_FALSE(differs([](CSnNodeCfg& c) { c.Next.Node = nullptr; }));
 
     copy.Reset();
-    EXPECT_TRUE(copy.ChildNode() == nullptr && copy.Srvc.Dependents.Count() == 0);
+    EXPECT_TRUE(copy.ChildNode() == nullptr && copy.Srvc.Dependents.Count() == 0 && !copy.Srvc.State.IsStored());
     EXPECT_EQ(copy.Result.Response, "Not monitored");
 }

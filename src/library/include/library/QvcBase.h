@@ -2,10 +2,12 @@
 // CQvcBase: the common base of most classes of the system.  It carries a module name
 // for diagnostics, a re-entrant lock, and the trace output: a text file and a ring log
 // of the last 100 lines kept in a profile file.
+#include "library/QvcLazy.h"
 #include "library/QvcString.h"
 
 #include <memory>
 #include <mutex>
+#include <string>
 
 // Trace flags.
 constexpr int kTraceFile = 1;    // append to the trace file
@@ -47,12 +49,21 @@ public:
     void Trace(int flags, const char* format, ...) const QVC_PRINTF(3, 4);
 
 private:
+    // The texts are empty for nearly every object (every node of the tree is one), so
+    // they are held only once one of them is set.
+    struct Texts {
+        std::string Name;
+        std::string TraceFile;
+        std::string RingLogFile;
+        bool operator==(const Texts&) const = default;
+    };
+    CQvcLazy<Texts> CopyTexts() const;
+    // Sets one text under the lock; storage is freed again when all three are empty.
+    void SetText(std::string Texts::*text, std::string value);
     void WriteRingLog(const CQvcString& line) const;
 
     mutable std::recursive_mutex m_lock;
-    CQvcString m_name;
-    CQvcString m_traceFile;
-    CQvcString m_ringLogFile;
+    CQvcLazy<Texts> m_texts;
 };
 
 // RAII holder of a CQvcBase lock.

@@ -2,6 +2,7 @@
 // CQvcListNum: an ordered list of signed 32-bit values with a separator (default ",")
 // and an alternative separator (default ";").  2147483647 is the list's answer for "no
 // value" and cannot be told apart from a stored 2147483647.
+#include "library/QvcLazy.h"
 #include "library/QvcString.h"
 
 #include <cstddef>
@@ -38,8 +39,15 @@ public:
     bool operator==(const CQvcListNum& other) const { return m_values == other.m_values; }
 
 private:
+    // Held only when they differ from the defaults: a list sits in every node of the tree
+    // and nearly all keep "," and ";".
+    struct Separators {
+        CQvcString Main = ",";
+        CQvcString Alt = ";";
+        bool operator==(const Separators&) const = default;
+    };
+
     std::vector<std::int32_t> m_values;
     std::size_t m_cursor = 0;
-    CQvcString m_separator;
-    CQvcString m_altSeparator;
+    CQvcLazy<Separators> m_separators;
 };

@@ -1,6 +1,7 @@
 #pragma once
 // CQvcListString: a list of texts with a separator (default ",") and an alternative
 // separator (default ";") for parsing and joining.  Texts compare without regard to case.
+#include "library/QvcLazy.h"
 #include "library/QvcList.h"
 
 class CQvcListString : public CQvcList {
@@ -24,6 +25,11 @@ public:
     CQvcString Join() const;
 
 private:
-    CQvcString m_separator;
-    CQvcString m_altSeparator;
+    // Held only when they differ from the defaults.
+    struct Separators {
+        CQvcString Main = ",";
+        CQvcString Alt = ";";
+        bool operator==(const Separators&) const = default;
+    };
+    CQvcLazy<Separators> m_separators;
 };

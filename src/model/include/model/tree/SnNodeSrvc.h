@@ -1,6 +1,8 @@
 #pragma once
 // The engine's run-time bookkeeping of a check.  The Manager keeps and copies it; it
-// reads only the scan ordering values S1 to S3 and the list of dependents.
+// reads only the scan ordering values S1 to S3 and the list of dependents, the only
+// parts held directly in every node.
+#include "library/QvcLazy.h"
 #include "library/QvcListNum.h"
 #include "library/QvcString.h"
 #include "model/tree/SnNodeResult.h"
@@ -55,8 +57,8 @@ struct CSnNodeSrvcStatsGraph {
 };
 
 // The engine's block of 128 integers, all 0 until one is set.  Storage is made only then:
-// every node carries a block, few ever fill it, and 512 bytes a node add up to 50 MB in a
-// configuration of 100,000 checks.
+// a stored engine state carries a block, few ever fill it, and 512 bytes a node add up to
+// 50 MB in a configuration of 100,000 checks.
 class CSnNodeSrvcBlock {
 public:
     static constexpr std::size_t kSize = 128;
@@ -81,20 +83,27 @@ private:
     std::unique_ptr<Values> m_values;
 };
 
-struct CSnNodeSrvc {
-    virtual ~CSnNodeSrvc() = default;
+// The engine-only part of the bookkeeping.  The Manager never sets it, so a node holds it
+// only once the engine writes to it (CSnNodeSrvc::State).
+struct CSnNodeSrvcState {
     std::int32_t Value1 = 0, Value2 = 0;
     CSnNodeSrvcException Exception;
     CSnNodeSrvcBlock Block;
     std::int32_t Value3 = 0;
     CQvcString Text;
-    CSnNodeSrvcScanInfo ScanInfo;
     CSnNodeSrvcResult Result;
     CSnNodeSrvcResultHistory ResultHistory;
     CSnNodeSrvcReNotify ReNotify;
     CSnNodeSrvcReRun ReRun;
     CSnNodeSrvcStatsReport StatsReport;
     CSnNodeSrvcStatsGraph StatsGraph;
+};
+
+struct CSnNodeSrvc {
+    virtual ~CSnNodeSrvc() = default;
+    // Read through `State->`, written through `State.Edit()`.
+    CQvcLazy<CSnNodeSrvcState> State;
+    CSnNodeSrvcScanInfo ScanInfo;
     // IDs of the nodes that depend on this node (the dependency calculator fills it).
     CQvcListNum Dependents;
 };
