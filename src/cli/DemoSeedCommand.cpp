@@ -88,8 +88,9 @@ long SetUpMail(CSnCfg& store, CSnNode* root, int smtpPort) {
     if (check == nullptr || check->Cfg.Action.Notify[kChannelEmail * 2].Enabled != 0)
         return 0;
     for (int entry : {kChannelEmail * 2, kChannelEmail * 2 + 1}) {
-        check->Cfg.Action.Notify[entry].Enabled = 1;
-        check->Cfg.Action.Notify[entry].Recipients = kDemoRecipient;
+        CSnNodeCfgActionNotification& notify = check->Cfg.Action.Notify.Edit(entry);
+        notify.Enabled = 1;
+        notify.Recipients = kDemoRecipient;
     }
     return store.WriteNode(check, true, true);
 }

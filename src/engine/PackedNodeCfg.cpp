@@ -1,14 +1,48 @@
 #include "engine/PackedNodeCfg.h"
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <type_traits>
 
 namespace {
 
+// The parts of the action that a node stores only when they differ from their defaults:
+// read from the node for packing, and unpacked into these values, then assigned, so
+// that a part left at its defaults takes no memory.
+struct UnpackedParts {
+    CSnNodeCfgActionMaintenance Maintenance;
+    std::array<CSnNodeCfgActionNotification, kNotifyEntries> Notify;
+    CSnNodeCfgActionRunProgram RunOnFailure;
+    CSnNodeCfgActionRunProgram RunOnSuccess;
+    CSnNodeCfgActionRestart Restart;
+
+    void AssignTo(CSnNodeCfgAction& a) const {
+        a.Maintenance.Assign(Maintenance);
+        for (int k = 0; k < kNotifyEntries; ++k)
+            a.Notify.Assign(k, Notify[static_cast<std::size_t>(k)]);
+        a.RunOnFailure.Assign(RunOnFailure);
+        a.RunOnSuccess.Assign(RunOnSuccess);
+        a.Restart.Assign(Restart);
+    }
+};
+
+struct StoredParts {
+    explicit StoredParts(const CSnNodeCfgAction& a)
+        : Maintenance(*a.Maintenance), Notify(a.Notify), RunOnFailure(*a.RunOnFailure),
+          RunOnSuccess(*a.RunOnSuccess), Restart(*a.Restart) {}
+    const CSnNodeCfgActionMaintenance& Maintenance;
+    const CSnNodeCfgNotifyEntries& Notify;
+    const CSnNodeCfgActionRunProgram& RunOnFailure;
+    const CSnNodeCfgActionRunProgram& RunOnSuccess;
+    const CSnNodeCfgActionRestart& Restart;
+};
+
 // Calls `field` on every stored field of the configuration, always in the same order:
-// the position is the field's index in the packed form.
-template <class Cfg, class Field>
-void EachField(Cfg& c, Field&& field) {
+// the position is the field's index in the packed form.  `parts` stands for the action's
+// parts held apart (StoredParts or UnpackedParts).
+template <class Cfg, class Parts, class Field>
+void EachField(Cfg& c, Parts& parts, Field&& field) {
     field(c.ID);
     field(c.Name);
     field(c.Notes);
@@ -36,8 +70,8 @@ void EachField(Cfg& c, Field&& field) {
     for (auto* param : {&f.Param1, &f.Param2, &f.Param3, &f.Param4, &f.Param5, &f.Param6, &f.Param7, &f.Param8})
         field(*param);
     auto& a = c.Action;
-    field(a.Maintenance.Enabled);
-    field(a.Maintenance.Schedule);
+    field(parts.Maintenance.Enabled);
+    field(parts.Maintenance.Schedule);
     field(a.Dependencies);
     field(a.Uncertain.UseGlobal);
     field(a.Uncertain.AsError);
@@ -46,22 +80,23 @@ void EachField(Cfg& c, Field&& field) {
     field(a.ReNotify.Minutes);
     field(a.ReRun.Repeat);
     field(a.ReRun.Minutes);
-    for (auto& notify : a.Notify) {
+    for (int k = 0; k < kNotifyEntries; ++k) {
+        auto& notify = parts.Notify[static_cast<std::size_t>(k)];
         field(notify.Enabled);
         field(notify.Recipients);
     }
-    for (auto* program : {&a.RunOnFailure, &a.RunOnSuccess}) {
+    for (auto* program : {&parts.RunOnFailure, &parts.RunOnSuccess}) {
         field(program->RunExecutable);
         field(program->Executable);
         field(program->RunScript);
         field(program->Script);
     }
-    field(a.Restart.Reboot);
-    field(a.Restart.RestartServices);
-    field(a.Restart.Computer);
-    field(a.Restart.Services);
-    field(a.Restart.UseCredentials);
-    field(a.Restart.Credentials);
+    field(parts.Restart.Reboot);
+    field(parts.Restart.RestartServices);
+    field(parts.Restart.Computer);
+    field(parts.Restart.Services);
+    field(parts.Restart.UseCredentials);
+    field(parts.Restart.Credentials);
 }
 
 void PutVarint(std::string& out, std::uint32_t value) {
@@ -92,7 +127,8 @@ const std::string& TextOf(const CSnCfgScheduleList& schedule) { return schedule.
 std::string PackNodeCfg(const CSnNodeCfg& cfg) {
     std::string out;
     std::uint32_t index = 0;
-    EachField(cfg, [&](const auto& value) {
+    const StoredParts parts(cfg.Action);
+    EachField(cfg, parts, [&](const auto& value) {
         using T = std::decay_t<decltype(value)>;
         if constexpr (std::is_same_v<T, std::int32_t>) {
             if (value != 0) {
@@ -117,7 +153,8 @@ CSnNodeCfg UnpackNodeCfg(std::string_view packed) {
     std::uint32_t wanted = 0;
     bool more = GetVarint(packed, wanted);
     std::uint32_t index = 0;
-    EachField(cfg, [&](auto& value) {
+    UnpackedParts parts;
+    EachField(cfg, parts, [&](auto& value) {
         if (more && index == wanted) {
             using T = std::decay_t<decltype(value)>;
             std::uint32_t number = 0;
@@ -139,5 +176,6 @@ CSnNodeCfg UnpackNodeCfg(std::string_view packed) {
         }
         ++index;
     });
+    parts.AssignTo(cfg.Action);
     return cfg;
 }

@@ -63,7 +63,7 @@ RunGate GateRun(const CSnNodeCfg& check, const CSnCfgScheduleList& globalMainten
         gate.Status = kStatusOnHold;
         return gate;
     }
-    const CSnNodeCfgActionMaintenance& own = check.Action.Maintenance;
+    const CSnNodeCfgActionMaintenance& own = *check.Action.Maintenance;
     if ((own.Enabled != 0 ? own.Schedule : globalMaintenance).Covers(wall, &gate.WindowEnd)) {
         gate.kind = RunGate::Kind::Maintenance;
         gate.Status = kStatusMaintenance;

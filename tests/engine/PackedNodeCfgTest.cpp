@@ -15,13 +15,13 @@ TEST(PackedNodeCfg, RoundTripKeepsEveryFieldAndTellsChanges) {
     full.Function.Type = 30;
     full.Function.ParamServer = "127.0.0.1";
     full.Function.Param8 = std::string(300, 'x'); // a length that takes two bytes
-    full.Action.Maintenance.Schedule.SetText("0000011;0;24");
+    full.Action.Maintenance.Edit().Schedule.SetText("0000011;0;24");
     full.Action.Dependencies = "12;13";
     full.Action.Uncertain.AsSuccess = 1;
-    full.Action.Notify[11].Enabled = 1;
-    full.Action.Notify[11].Recipients = "~1;ops@example.test";
-    full.Action.RunOnSuccess.Script = "restart.sh";
-    full.Action.Restart.Credentials = "admin";
+    full.Action.Notify.Edit(11).Enabled = 1;
+    full.Action.Notify.Edit(11).Recipients = "~1;ops@example.test";
+    full.Action.RunOnSuccess.Edit().Script = "restart.sh";
+    full.Action.Restart.Edit().Credentials = "admin";
 
     for (const CSnNodeCfg& cfg : {CSnNodeCfg(), full}) {
         const std::string packed = PackNodeCfg(cfg);
@@ -31,7 +31,7 @@ TEST(PackedNodeCfg, RoundTripKeepsEveryFieldAndTellsChanges) {
     EXPECT_TRUE(PackNodeCfg(CSnNodeCfg()).empty());
 
     CSnNodeCfg changed = full;
-    changed.Action.Restart.Credentials = "admin2";
+    changed.Action.Restart.Edit().Credentials = "admin2";
     EXPECT_NE(PackNodeCfg(changed), PackNodeCfg(full));
     // Input cut short keeps what was whole.
     const std::string packed = PackNodeCfg(full);

@@ -107,8 +107,8 @@ TEST(StatusRules, HoldThenMaintenanceThenDependeesStandInForARun) {
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         CSnNodeCfg cfg;
         cfg.OnHold = cases[i].onHold ? 1 : 0;
-        cfg.Action.Maintenance.Enabled = cases[i].ownEnabled;
-        cfg.Action.Maintenance.Schedule = cases[i].own;
+        cfg.Action.Maintenance.Edit().Enabled = cases[i].ownEnabled;
+        cfg.Action.Maintenance.Edit().Schedule = cases[i].own;
         EXPECT_EQ(GateRun(cfg, cases[i].global, kNow, cases[i].dependees), cases[i].expected) << "case " << i;
     }
 }

@@ -75,9 +75,9 @@ TEST_F(ScheduleDialogsTest, CheckMaintenanceTakesItsOwnWindowsAndAsksAboutATyped
         return d.result();
     });
     EXPECT_TRUE(App()->CheckDialogs().maintenance(&Frame(), node, CheckDialogContext{Ui(), App()->Store()}));
-    EXPECT_EQ(node.Cfg.Action.Maintenance.Enabled, 1);
+    EXPECT_EQ(node.Cfg.Action.Maintenance->Enabled, 1);
     EXPECT_EQ(
-        Shown(node.Cfg.Action.Maintenance.Schedule),
+        Shown(node.Cfg.Action.Maintenance->Schedule),
         (std::vector<std::string>{"Every Mo at 09:30 for 2 hours", "On 05.03.2030 at 09:30 for 2 hours"}));
 }
 

@@ -80,14 +80,14 @@ AlertRequests BuildAlertRequests(const CSnNodeCfg& check, const AlertDecision& d
     }
     if (!decision.Act)
         return out;
-    const CSnNodeCfgActionRunProgram& program = failure ? action.RunOnFailure : action.RunOnSuccess;
+    const CSnNodeCfgActionRunProgram& program = failure ? *action.RunOnFailure : *action.RunOnSuccess;
     if (program.RunExecutable != 0 && !program.Executable.IsEmpty()) {
         out.Deliveries.push_back(Request(kKindRun, event, settings));
         out.Deliveries.back().Recipient = program.Executable.Str();
     }
     if (program.RunScript != 0 && !program.Script.IsEmpty())
         out.Refusals.push_back(std::string(ActionName(kKindRun)) + ": " + ScriptActionOutcome().Text);
-    const CSnNodeCfgActionRestart& restart = action.Restart;
+    const CSnNodeCfgActionRestart& restart = *action.Restart;
     if (failure && restart.RestartServices != 0) {
         out.Deliveries.push_back(Request(kKindRestart, event, settings));
         out.Deliveries.back().Recipient = restart.Services.Str();

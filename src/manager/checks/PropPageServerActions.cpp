@@ -24,7 +24,7 @@ constexpr const char* kProgramCaptions[] = {"Run executable or batchjob", "Run a
 CPropPageServerActions::CPropPageServerActions(CPropSheetServer& sheet) : CPropPage(sheet) {
     setObjectName("actionsPage");
     const CSnNodeCfgAction& action = sheet.Node().Cfg.Action;
-    const CSnNodeCfgActionRunProgram* runs[] = {&action.RunOnFailure, &action.RunOnSuccess};
+    const CSnNodeCfgActionRunProgram* runs[] = {&*action.RunOnFailure, &*action.RunOnSuccess};
     auto* grid = new QGridLayout(this);
     for (int side = 0; side < 2; ++side) {
         auto* group = new QGroupBox(side == 0 ? "When the check fails" : "When the check succeeds or recovers");
@@ -75,7 +75,7 @@ CPropPageServerActions::CPropPageServerActions(CPropSheetServer& sheet) : CPropP
         m_sheet.Context().seam.ExecDialog(editor);
     });
 
-    const CSnNodeCfgActionRestart& r = action.Restart;
+    const CSnNodeCfgActionRestart& r = *action.Restart;
     (r.RestartServices ? m_restart : r.Reboot ? m_reboot : m_none).setChecked(true);
     m_computer.setText(Q(r.Computer));
     m_services.setText(Q(r.Services));
@@ -118,15 +118,19 @@ sheetrules::Refusal CPropPageServerActions::Check() const {
 
 void CPropPageServerActions::Confirm() {
     CSnNodeCfgAction& action = m_sheet.Node().Cfg.Action;
-    CSnNodeCfgActionRunProgram* runs[] = {&action.RunOnFailure, &action.RunOnSuccess};
+    CQvcLazy<CSnNodeCfgActionRunProgram>* runs[] = {&action.RunOnFailure, &action.RunOnSuccess};
     for (int side = 0; side < 2; ++side) {
-        runs[side]->RunExecutable = m_programBoxes[static_cast<std::size_t>(2 * side)]->isChecked() ? 1 : 0;
-        runs[side]->Executable = C(m_programs[static_cast<std::size_t>(2 * side)]->text());
-        runs[side]->RunScript = m_programBoxes[static_cast<std::size_t>(2 * side + 1)]->isChecked() ? 1 : 0;
-        runs[side]->Script = C(m_programs[static_cast<std::size_t>(2 * side + 1)]->text());
+        CSnNodeCfgActionRunProgram run = **runs[side];
+        run.RunExecutable = m_programBoxes[static_cast<std::size_t>(2 * side)]->isChecked() ? 1 : 0;
+        run.Executable = C(m_programs[static_cast<std::size_t>(2 * side)]->text());
+        run.RunScript = m_programBoxes[static_cast<std::size_t>(2 * side + 1)]->isChecked() ? 1 : 0;
+        run.Script = C(m_programs[static_cast<std::size_t>(2 * side + 1)]->text());
+        runs[side]->Assign(run);
     }
-    action.Restart.Reboot = RestartChoice() == 1 ? 1 : 0;
-    action.Restart.RestartServices = RestartChoice() == 2 ? 1 : 0;
-    action.Restart.Computer = sheetrules::WithoutUncPrefix(C(m_computer.text()));
-    action.Restart.Services = C(m_services.text());
+    CSnNodeCfgActionRestart restart = *action.Restart;
+    restart.Reboot = RestartChoice() == 1 ? 1 : 0;
+    restart.RestartServices = RestartChoice() == 2 ? 1 : 0;
+    restart.Computer = sheetrules::WithoutUncPrefix(C(m_computer.text()));
+    restart.Services = C(m_services.text());
+    action.Restart.Assign(restart);
 }

@@ -122,6 +122,6 @@ void CPropPageServerAdvanced::Confirm() {
     cfg.GraphEnabled = m_graph.isChecked() ? 1 : 0;
     cfg.Inverse = m_inverse;
     cfg.Action.Uncertain = m_uncertain;
-    cfg.Action.Maintenance = m_sheet.Work().Cfg.Action.Maintenance;
+    cfg.Action.Maintenance.Assign(*m_sheet.Work().Cfg.Action.Maintenance);
     cfg.Action.Dependencies = m_sheet.Work().Cfg.Action.Dependencies;
 }

@@ -55,9 +55,9 @@ CPropPageServerNotifications::CPropPageServerNotifications(CPropSheetServer& she
         for (int k = 0; k < 2; ++k) {
             const int entry = 2 * c + k;
             const auto e = static_cast<std::size_t>(entry);
-            m_texts[e] = action.Notify[e].Recipients;
+            m_texts[e] = action.Notify[entry].Recipients;
             m_boxes[e] = new QCheckBox(k == 0 ? "Notify when check fails" : sheetrules::SecondNotifyCaption(0));
-            m_boxes[e]->setChecked(action.Notify[e].Enabled != 0);
+            m_boxes[e]->setChecked(action.Notify[entry].Enabled != 0);
             m_buttons[e] = new QPushButton("...");
             m_buttons[e]->setMaximumWidth(m_buttons[e]->fontMetrics().horizontalAdvance("....") + 16);
             m_buttons[e]->setToolTip(c == kChannelSnmpTrap ? "SNMP trap settings" : "Choose the recipients");
@@ -130,8 +130,11 @@ void CPropPageServerNotifications::Choose(int entry) {
 
 void CPropPageServerNotifications::Confirm() {
     CSnNodeCfgAction& action = m_sheet.Node().Cfg.Action;
-    for (std::size_t e = 0; e < kNotifyEntries; ++e) {
-        action.Notify[e].Enabled = m_boxes[e]->isChecked() ? 1 : 0;
-        action.Notify[e].Recipients = m_texts[e];
+    for (int entry = 0; entry < kNotifyEntries; ++entry) {
+        const auto e = static_cast<std::size_t>(entry);
+        CSnNodeCfgActionNotification notify = action.Notify[entry];
+        notify.Enabled = m_boxes[e]->isChecked() ? 1 : 0;
+        notify.Recipients = m_texts[e];
+        action.Notify.Assign(entry, notify);
     }
 }

@@ -29,7 +29,7 @@ bool EditScanSchedules(QWidget* parent, CSnNode& node, const CheckDialogContext&
 }
 
 bool EditCheckMaintenance(QWidget* parent, CSnNode& node, const CheckDialogContext& ctx) {
-    CSnNodeCfgActionMaintenance& maintenance = node.Cfg.Action.Maintenance;
+    CSnNodeCfgActionMaintenance maintenance = *node.Cfg.Action.Maintenance;
     CDialogAdvancedOptionsMaintenance dialog(maintenance.Enabled != 0, maintenance.Schedule, ctx.seam,
                                              Formats(ctx.cfg), parent);
     if (ctx.seam.ExecDialog(dialog) != CUiSeam::kAccepted)
@@ -38,6 +38,7 @@ bool EditCheckMaintenance(QWidget* parent, CSnNode& node, const CheckDialogConte
         maintenance.Enabled != dialog.OwnSchedules() || !(maintenance.Schedule == dialog.List());
     maintenance.Enabled = dialog.OwnSchedules();
     maintenance.Schedule = dialog.List();
+    node.Cfg.Action.Maintenance.Assign(maintenance);
     return changed;
 }
 

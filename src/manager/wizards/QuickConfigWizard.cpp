@@ -98,8 +98,9 @@ bool CQuickConfigWizard::Create(const QString& recipient, const QString& server)
         if (!recipient.isEmpty()) {
             // E-mail on failure and on recovery.
             for (const int entry : {2 * kChannelEmail, 2 * kChannelEmail + 1}) {
-                check->Cfg.Action.Notify[entry].Enabled = 1;
-                check->Cfg.Action.Notify[entry].Recipients = CQvcString(recipient.toStdString());
+                CSnNodeCfgActionNotification& notify = check->Cfg.Action.Notify.Edit(entry);
+                notify.Enabled = 1;
+                notify.Recipients = CQvcString(recipient.toStdString());
             }
         }
         CServerList hosts;

@@ -10,8 +10,9 @@ namespace {
 constexpr int kModeEvent = 2;      // a check run by each incoming trap
 constexpr std::size_t kMaxHostsText = 255;
 
-void CopyRunProgram(const CSnNodeCfgActionRunProgram& from, CSnNodeCfgActionRunProgram& to, bool program,
-                    bool script) {
+void CopyRunProgram(const CSnNodeCfgActionRunProgram& from, CQvcLazy<CSnNodeCfgActionRunProgram>& target,
+                    bool program, bool script) {
+    CSnNodeCfgActionRunProgram to = *target;
     if (program) {
         to.RunExecutable = from.RunExecutable;
         to.Executable = from.Executable;
@@ -20,6 +21,7 @@ void CopyRunProgram(const CSnNodeCfgActionRunProgram& from, CSnNodeCfgActionRunP
         to.RunScript = from.RunScript;
         to.Script = from.Script;
     }
+    target.Assign(to);
 }
 
 } // namespace
@@ -44,11 +46,11 @@ void CopyGroups(const CSnNodeCfg& from, CSnNodeCfg& to, const Groups& groups) {
     for (std::size_t channel = 0; channel < groups.Notify.size(); ++channel)
         if (groups.Notify[channel])
             for (std::size_t entry = 2 * channel; entry <= 2 * channel + 1; ++entry)
-                to.Action.Notify[entry] = from.Action.Notify[entry];
+                to.Action.Notify.Assign(static_cast<int>(entry), from.Action.Notify[static_cast<int>(entry)]);
     if (groups.Restart)
-        to.Action.Restart = from.Action.Restart;
-    CopyRunProgram(from.Action.RunOnFailure, to.Action.RunOnFailure, groups.RunProgram, groups.RunScript);
-    CopyRunProgram(from.Action.RunOnSuccess, to.Action.RunOnSuccess, groups.RunProgram, groups.RunScript);
+        to.Action.Restart.Assign(*from.Action.Restart);
+    CopyRunProgram(*from.Action.RunOnFailure, to.Action.RunOnFailure, groups.RunProgram, groups.RunScript);
+    CopyRunProgram(*from.Action.RunOnSuccess, to.Action.RunOnSuccess, groups.RunProgram, groups.RunScript);
     if (groups.Graph)
         to.GraphEnabled = from.GraphEnabled;
     if (groups.ActionFrequency)
@@ -56,7 +58,7 @@ void CopyGroups(const CSnNodeCfg& from, CSnNodeCfg& to, const Groups& groups) {
     if (groups.NotificationFrequency)
         to.Action.ReNotify = from.Action.ReNotify;
     if (groups.Maintenance)
-        to.Action.Maintenance = from.Action.Maintenance;
+        to.Action.Maintenance.Assign(*from.Action.Maintenance);
     if (groups.ResultMapping) {
         to.Inverse = from.Inverse;
         to.Action.Uncertain = from.Action.Uncertain;

@@ -1,11 +1,8 @@
 #include "model/tree/SnNodeCfg.h"
 
-namespace {
+#include <cassert>
 
-bool Same(const CSnNodeCfgActionRunProgram& a, const CSnNodeCfgActionRunProgram& b) {
-    return a.RunExecutable == b.RunExecutable && a.Executable == b.Executable && a.RunScript == b.RunScript &&
-           a.Script == b.Script;
-}
+namespace {
 
 bool Same(const CSnNodeCfgFunction& a, const CSnNodeCfgFunction& b) {
     return a.Type == b.Type && a.ScriptTimeout == b.ScriptTimeout && a.UseCredentials == b.UseCredentials &&
@@ -18,20 +15,28 @@ bool Same(const CSnNodeCfgFunction& a, const CSnNodeCfgFunction& b) {
 }
 
 bool Same(const CSnNodeCfgAction& a, const CSnNodeCfgAction& b) {
-    if (a.Maintenance.Enabled != b.Maintenance.Enabled || !(a.Maintenance.Schedule == b.Maintenance.Schedule) ||
-        a.Dependencies != b.Dependencies || a.Uncertain.UseGlobal != b.Uncertain.UseGlobal ||
-        a.Uncertain.AsError != b.Uncertain.AsError || a.Uncertain.AsSuccess != b.Uncertain.AsSuccess ||
-        a.ReNotify.Repeat != b.ReNotify.Repeat || a.ReNotify.Minutes != b.ReNotify.Minutes ||
-        a.ReRun.Repeat != b.ReRun.Repeat || a.ReRun.Minutes != b.ReRun.Minutes)
-        return false;
-    for (int i = 0; i < kNotifyEntries; ++i)
-        if (a.Notify[i].Enabled != b.Notify[i].Enabled || a.Notify[i].Recipients != b.Notify[i].Recipients)
-            return false;
-    const auto& ra = a.Restart;
-    const auto& rb = b.Restart;
-    return Same(a.RunOnFailure, b.RunOnFailure) && Same(a.RunOnSuccess, b.RunOnSuccess) && ra.Reboot == rb.Reboot &&
-           ra.RestartServices == rb.RestartServices && ra.Computer == rb.Computer && ra.Services == rb.Services &&
-           ra.UseCredentials == rb.UseCredentials && ra.Credentials == rb.Credentials;
+    return a.Maintenance == b.Maintenance && a.Dependencies == b.Dependencies &&
+           a.Uncertain.UseGlobal == b.Uncertain.UseGlobal && a.Uncertain.AsError == b.Uncertain.AsError &&
+           a.Uncertain.AsSuccess == b.Uncertain.AsSuccess && a.ReNotify.Repeat == b.ReNotify.Repeat &&
+           a.ReNotify.Minutes == b.ReNotify.Minutes && a.ReRun.Repeat == b.ReRun.Repeat &&
+           a.ReRun.Minutes == b.ReRun.Minutes && a.Notify == b.Notify && a.RunOnFailure == b.RunOnFailure &&
+           a.RunOnSuccess == b.RunOnSuccess && a.Restart == b.Restart;
+}
+
+// A stored entry of the type its position needs, copied from `value`.
+std::unique_ptr<CSnNodeCfgActionNotification> MakeEntry(int entry, const CSnNodeCfgActionNotification& value) {
+    if (IsTrapEntry(entry)) {
+        auto trap = std::make_unique<CSnNodeCfgActionTrap>();
+        static_cast<CSnNodeCfgActionNotification&>(*trap) = value;
+        return trap;
+    }
+    return std::make_unique<CSnNodeCfgActionNotification>(value);
+}
+
+const CSnNodeCfgActionNotification& DefaultEntry(int entry) {
+    static const CSnNodeCfgActionNotification notification{};
+    static const CSnNodeCfgActionTrap trap{};
+    return IsTrapEntry(entry) ? trap : notification;
 }
 
 } // namespace
@@ -43,4 +48,54 @@ bool CSnNodeCfg::IsEqual(const CSnNodeCfg& other) const {
            Inverse == other.Inverse && GraphEnabled == other.GraphEnabled && sa.Mode == sb.Mode &&
            sa.Interval == sb.Interval && sa.ErrorThreshold == sb.ErrorThreshold && sa.Schedule == sb.Schedule &&
            Same(Function, other.Function) && Same(Action, other.Action);
+}
+
+CSnNodeCfgNotifyEntries::CSnNodeCfgNotifyEntries(const CSnNodeCfgNotifyEntries& other) { *this = other; }
+
+CSnNodeCfgNotifyEntries& CSnNodeCfgNotifyEntries::operator=(const CSnNodeCfgNotifyEntries& other) {
+    if (this == &other)
+        return *this;
+    for (int k = 0; k < kNotifyEntries; ++k) {
+        const auto& from = other.m_entries[static_cast<std::size_t>(k)];
+        auto& to = m_entries[static_cast<std::size_t>(k)];
+        if (!from)
+            to.reset();
+        else if (to)
+            *to = *from;
+        else
+            to = MakeEntry(k, *from);
+    }
+    return *this;
+}
+
+const CSnNodeCfgActionNotification& CSnNodeCfgNotifyEntries::operator[](int entry) const {
+    assert(entry >= 0 && entry < kNotifyEntries);
+    const auto& stored = m_entries[static_cast<std::size_t>(entry)];
+    return stored ? *stored : DefaultEntry(entry);
+}
+
+CSnNodeCfgActionNotification& CSnNodeCfgNotifyEntries::Edit(int entry) {
+    assert(entry >= 0 && entry < kNotifyEntries);
+    auto& stored = m_entries[static_cast<std::size_t>(entry)];
+    if (!stored)
+        stored = MakeEntry(entry, DefaultEntry(entry));
+    return *stored;
+}
+
+void CSnNodeCfgNotifyEntries::Assign(int entry, const CSnNodeCfgActionNotification& value) {
+    assert(entry >= 0 && entry < kNotifyEntries);
+    auto& stored = m_entries[static_cast<std::size_t>(entry)];
+    if (value == DefaultEntry(entry))
+        stored.reset();
+    else if (stored)
+        *stored = value;
+    else
+        stored = MakeEntry(entry, value);
+}
+
+bool CSnNodeCfgNotifyEntries::operator==(const CSnNodeCfgNotifyEntries& other) const {
+    for (int k = 0; k < kNotifyEntries; ++k)
+        if (!((*this)[k] == other[k]))
+            return false;
+    return true;
 }

@@ -62,18 +62,16 @@ void DecodeSummary(const CSnRecord& r, CSnNodeCfg& cfg) {
 }
 
 // The texts a record holds exactly as the node does and that only the full load reads,
-// each given to `visit` with its property; `Cfg` is const for encoding.
-template <class Cfg, class Visit>
-void ForEachFullText(Cfg& cfg, Visit&& visit) {
-    auto& a = cfg.Action;
-    auto& f = cfg.Function;
-    visit(kFailureExecutable, a.RunOnFailure.Executable);
-    visit(kSuccessExecutable, a.RunOnSuccess.Executable);
-    visit(kSuccessScript, a.RunOnSuccess.Script);
-    visit(kFailureScript, a.RunOnFailure.Script);
-    visit(kRestartServices, a.Restart.Services);
-    visit(kRestartComputer, a.Restart.Computer);
-    visit(kRestartCredentials, a.Restart.Credentials);
+// each given to `visit` with its property; the parts are const for encoding.
+template <class Program, class Restart, class Function, class Visit>
+void ForEachFullText(Program& onFailure, Program& onSuccess, Restart& restart, Function& f, Visit&& visit) {
+    visit(kFailureExecutable, onFailure.Executable);
+    visit(kSuccessExecutable, onSuccess.Executable);
+    visit(kSuccessScript, onSuccess.Script);
+    visit(kFailureScript, onFailure.Script);
+    visit(kRestartServices, restart.Services);
+    visit(kRestartComputer, restart.Computer);
+    visit(kRestartCredentials, restart.Credentials);
     visit(kCredentialsServer, f.CredentialsServer);
     visit(kParamLogin, f.ParamLogin);
     visit(kParamLogin2, f.ParamLogin2);
@@ -101,8 +99,8 @@ void CSnNodeRecord::Encode(const CSnNode& node, CSnRecord& r) {
     r.SetBool(kInverse, cfg.Inverse != 0);
     r.SetLong(kScriptTimeout, f.ScriptTimeout);
     r.SetLong(kType, f.Type);
-    r.SetBool(kMaintenanceEnabled, a.Maintenance.Enabled != 0);
-    r.SetText(kMaintenanceSchedule, a.Maintenance.Schedule.Text());
+    r.SetBool(kMaintenanceEnabled, a.Maintenance->Enabled != 0);
+    r.SetText(kMaintenanceSchedule, a.Maintenance->Schedule.Text());
     r.SetText(kDependencies, a.Dependencies);
     r.SetBool(kReNotifyRepeat, a.ReNotify.Repeat != 0);
     r.SetLong(kReNotifyMinutes, a.ReNotify.Minutes);
@@ -121,9 +119,9 @@ void CSnNodeRecord::Encode(const CSnNode& node, CSnRecord& r) {
     r.SetBool(kReRunRepeat, a.ReRun.Repeat != 0);
     r.SetLong(kReRunMinutes, a.ReRun.Minutes);
     CQvcString actionFlags;
-    actionFlags.Format("%d%d%d%d%d%d%d", a.RunOnFailure.RunExecutable, a.RunOnFailure.RunScript,
-                       a.RunOnSuccess.RunExecutable, a.RunOnSuccess.RunScript, a.Restart.Reboot,
-                       a.Restart.RestartServices, a.Restart.UseCredentials);
+    actionFlags.Format("%d%d%d%d%d%d%d", a.RunOnFailure->RunExecutable, a.RunOnFailure->RunScript,
+                       a.RunOnSuccess->RunExecutable, a.RunOnSuccess->RunScript, a.Restart->Reboot,
+                       a.Restart->RestartServices, a.Restart->UseCredentials);
     r.SetText(kActionFlags, actionFlags);
     long uncertain = 1;
     if (a.Uncertain.UseGlobal)
@@ -139,7 +137,8 @@ void CSnNodeRecord::Encode(const CSnNode& node, CSnRecord& r) {
     r.SetBool(kParamOption, f.ParamOption != 0);
     r.SetBool(kParamOption2, f.ParamOption2 != 0);
     r.SetText(kParamServer, f.ParamServer);
-    ForEachFullText(cfg, [&r](int property, const CQvcString& text) { r.SetText(property, text); });
+    ForEachFullText(*a.RunOnFailure, *a.RunOnSuccess, *a.Restart, f,
+                    [&r](int property, const CQvcString& text) { r.SetText(property, text); });
     for (int n = 0; n < 8; ++n)
         r.SetText(kParam1 + n, ParamField(f, n));
 }
@@ -154,30 +153,39 @@ void CSnNodeRecord::Decode(const CSnRecord& r, CSnNode& node, bool summaryOnly) 
 
     r.GetText(kNotes, cfg.Notes);
     cfg.Notes.BarsToLineBreaks();
-    a.Maintenance.Enabled = Flag(r.GetBool(kMaintenanceEnabled));
-    a.Maintenance.Schedule.SetText(r.GetText(kMaintenanceSchedule));
+    // Each part is decoded into a local value and assigned, so that a part left at its
+    // defaults takes no memory.
+    CSnNodeCfgActionMaintenance maintenance = *a.Maintenance;
+    maintenance.Enabled = Flag(r.GetBool(kMaintenanceEnabled));
+    maintenance.Schedule.SetText(r.GetText(kMaintenanceSchedule));
+    a.Maintenance.Assign(maintenance);
     a.ReNotify.Repeat = Flag(r.GetBool(kReNotifyRepeat));
     a.ReNotify.Minutes = static_cast<std::int32_t>(r.GetLong(kReNotifyMinutes));
 
     CQvcString spare;
     const std::string& flags = TextOf(r, kNotifyFlags, spare).Str();
     for (int k = 0; k < kNotifyEntries; ++k) {
-        a.Notify[k].Enabled = Flag(FlagAt(flags, static_cast<std::size_t>(2 * k)));
+        CSnNodeCfgActionNotification entry = a.Notify[k];
+        entry.Enabled = Flag(FlagAt(flags, static_cast<std::size_t>(2 * k)));
         if (int p = RecipientsProperty(k))
-            r.GetText(p, a.Notify[k].Recipients);
+            r.GetText(p, entry.Recipients);
+        a.Notify.Assign(k, entry);
     }
 
     a.ReRun.Repeat = Flag(r.GetBool(kReRunRepeat));
     a.ReRun.Minutes = static_cast<std::int32_t>(r.GetLong(kReRunMinutes));
     CQvcString actionSpare;
     const std::string& actionFlags = TextOf(r, kActionFlags, actionSpare).Str();
-    a.RunOnFailure.RunExecutable = Flag(FlagAt(actionFlags, 0));
-    a.RunOnFailure.RunScript = Flag(FlagAt(actionFlags, 1));
-    a.RunOnSuccess.RunExecutable = Flag(FlagAt(actionFlags, 2));
-    a.RunOnSuccess.RunScript = Flag(FlagAt(actionFlags, 3));
-    a.Restart.Reboot = Flag(FlagAt(actionFlags, 4));
-    a.Restart.RestartServices = Flag(FlagAt(actionFlags, 5));
-    a.Restart.UseCredentials = Flag(FlagAt(actionFlags, 6));
+    CSnNodeCfgActionRunProgram onFailure = *a.RunOnFailure;
+    CSnNodeCfgActionRunProgram onSuccess = *a.RunOnSuccess;
+    CSnNodeCfgActionRestart restart = *a.Restart;
+    onFailure.RunExecutable = Flag(FlagAt(actionFlags, 0));
+    onFailure.RunScript = Flag(FlagAt(actionFlags, 1));
+    onSuccess.RunExecutable = Flag(FlagAt(actionFlags, 2));
+    onSuccess.RunScript = Flag(FlagAt(actionFlags, 3));
+    restart.Reboot = Flag(FlagAt(actionFlags, 4));
+    restart.RestartServices = Flag(FlagAt(actionFlags, 5));
+    restart.UseCredentials = Flag(FlagAt(actionFlags, 6));
 
     const long uncertain = r.GetLong(kUncertain);
     a.Uncertain.UseGlobal = Flag(uncertain == 0);
@@ -189,5 +197,9 @@ void CSnNodeRecord::Decode(const CSnRecord& r, CSnNode& node, bool summaryOnly) 
     f.ParamOption2 = Flag(r.GetBool(kParamOption2));
     for (int n = 2; n < 8; ++n)
         r.GetText(kParam1 + n, ParamField(f, n));
-    ForEachFullText(cfg, [&r](int property, CQvcString& text) { r.GetText(property, text); });
+    ForEachFullText(onFailure, onSuccess, restart, f,
+                    [&r](int property, CQvcString& text) { r.GetText(property, text); });
+    a.RunOnFailure.Assign(onFailure);
+    a.RunOnSuccess.Assign(onSuccess);
+    a.Restart.Assign(restart);
 }

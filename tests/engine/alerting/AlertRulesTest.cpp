@@ -95,16 +95,17 @@ TEST(AlertRequests, EntriesOfTheDirectionBecomeDeliveries) {
     const std::pair<int, const char*> entries[] = {{0, "~12;c@x.com"}, {1, ""}, {2, "pc1;pc2"},  {4, "+1;+2"},
                                                    {6, "p1;p2"},       {8, ""}, {11, "im@x.com"}};
     for (const auto& [entry, recipients] : entries) {
-        check.Action.Notify[entry].Enabled = 1;
-        check.Action.Notify[entry].Recipients = recipients;
+        check.Action.Notify.Edit(entry).Enabled = 1;
+        check.Action.Notify.Edit(entry).Recipients = recipients;
     }
     CSnNodeCfgAction& action = check.Action;
-    action.RunOnFailure.RunExecutable = action.RunOnSuccess.RunScript = 1;
-    action.RunOnFailure.Executable = "/bin/fix";
-    action.RunOnSuccess.Script = "MsgBox 1";
-    action.Restart.RestartServices = action.Restart.Reboot = 1;
-    action.Restart.Services = "web";
-    action.Restart.Computer = "far";
+    action.RunOnFailure.Edit().RunExecutable = action.RunOnSuccess.Edit().RunScript = 1;
+    action.RunOnFailure.Edit().Executable = "/bin/fix";
+    action.RunOnSuccess.Edit().Script = "MsgBox 1";
+    CSnNodeCfgActionRestart& restart = action.Restart.Edit();
+    restart.RestartServices = restart.Reboot = 1;
+    restart.Services = "web";
+    restart.Computer = "far";
     AlertSettings settings;
     settings.Templates[1].Subject = "<% Name %> is <% Status %>";
     settings.Templates[1].Body = "At <% Host %>||<% Response %>";

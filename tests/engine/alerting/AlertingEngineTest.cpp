@@ -57,8 +57,8 @@ TEST(AlertingEngine, MailPerFailureAndRecoveryThroughTheLoopbackServer) {
     const auto alerting = [group = "~" + std::to_string(ops->Id())](const char* host) {
         return [group, host](CSnNodeCfg& c) {
             c.Function.ParamServer = host;
-            c.Action.Notify[0].Enabled = c.Action.Notify[1].Enabled = 1;
-            c.Action.Notify[0].Recipients = c.Action.Notify[1].Recipients = group.c_str();
+            c.Action.Notify.Edit(0).Enabled = c.Action.Notify.Edit(1).Enabled = 1;
+            c.Action.Notify.Edit(0).Recipients = c.Action.Notify.Edit(1).Recipients = group.c_str();
         };
     };
     CSnNode* servers = inst.AddFolder("Servers");

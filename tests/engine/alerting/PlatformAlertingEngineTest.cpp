@@ -40,10 +40,10 @@ TEST(PlatformAlertingEngine, FailureRunsTheProgramAndSendsSmsAndSyslog) {
         "\"" + dir + "/note it.sh\" \"" + dir + "/out file.txt\" \"said \\\"<% Status %>\\\" ;$x\"";
     const std::int32_t web = inst.AddCheck("Web", 30,
                                            [&](CSnNodeCfg& c) {
-                                               c.Action.RunOnFailure.RunExecutable = 1;
-                                               c.Action.RunOnFailure.Executable = CQvcString(line);
-                                               c.Action.Notify[4].Enabled = 1; // SMS when it fails
-                                               c.Action.Notify[4].Recipients = "+15550100";
+                                               c.Action.RunOnFailure.Edit().RunExecutable = 1;
+                                               c.Action.RunOnFailure.Edit().Executable = CQvcString(line);
+                                               c.Action.Notify.Edit(4).Enabled = 1; // SMS when it fails
+                                               c.Action.Notify.Edit(4).Recipients = "+15550100";
                                            })
                                  ->Id();
     inst.WriteTree();

@@ -20,28 +20,28 @@ CSnNodeCfg Source() {
     c.ScanFrequency.Interval = 99;
     c.ScanFrequency.ErrorThreshold = 4;
     c.ScanFrequency.Schedule.SetText("sched");
-    c.Action.Maintenance.Enabled = 1;
+    c.Action.Maintenance.Edit().Enabled = 1;
     c.Action.Uncertain.AsError = 1;
     c.Action.ReNotify.Minutes = 5;
     c.Action.ReRun.Minutes = 6;
     for (int e = 0; e < kNotifyEntries; ++e) {
-        c.Action.Notify[e].Enabled = 1;
-        c.Action.Notify[e].Recipients = std::to_string(e);
+        c.Action.Notify.Edit(e).Enabled = 1;
+        c.Action.Notify.Edit(e).Recipients = std::to_string(e);
     }
-    for (auto* run : {&c.Action.RunOnFailure, &c.Action.RunOnSuccess}) {
+    for (auto* run : {&c.Action.RunOnFailure.Edit(), &c.Action.RunOnSuccess.Edit()}) {
         run->RunExecutable = run->RunScript = 1;
         run->Executable = "exe";
         run->Script = "vbs";
     }
-    c.Action.Restart.Reboot = 1;
-    c.Action.Restart.Computer = "pc";
+    c.Action.Restart.Edit().Reboot = 1;
+    c.Action.Restart.Edit().Computer = "pc";
     return c;
 }
 
 // Copies the run-program fields of one kind (executable or script), on failure and success.
 void Run(const CSnNodeCfg& f, CSnNodeCfg& t, bool script) {
-    for (auto [from, to] : {std::pair{&f.Action.RunOnFailure, &t.Action.RunOnFailure},
-                            std::pair{&f.Action.RunOnSuccess, &t.Action.RunOnSuccess}}) {
+    for (auto [from, to] : {std::pair{&*f.Action.RunOnFailure, &t.Action.RunOnFailure.Edit()},
+                            std::pair{&*f.Action.RunOnSuccess, &t.Action.RunOnSuccess.Edit()}}) {
         (script ? to->RunScript : to->RunExecutable) = script ? from->RunScript : from->RunExecutable;
         (script ? to->Script : to->Executable) = script ? from->Script : from->Executable;
     }
@@ -71,8 +71,8 @@ std::vector<GroupCase> Cases() {
     };
     for (int c = 0; c < 6; ++c) // each channel carries its failure and its success entry
         cases.push_back({[c](auto& g) { g.Notify[c] = true; }, [c](auto& f, auto& t) {
-                             t.Action.Notify[2 * c] = f.Action.Notify[2 * c];
-                             t.Action.Notify[2 * c + 1] = f.Action.Notify[2 * c + 1];
+                             t.Action.Notify.Assign(2 * c, f.Action.Notify[2 * c]);
+                             t.Action.Notify.Assign(2 * c + 1, f.Action.Notify[2 * c + 1]);
                          }});
     return cases;
 }

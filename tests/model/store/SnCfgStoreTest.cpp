@@ -47,8 +47,8 @@ void FillEveryField(CSnNode& n) {
     for (int k = 0; k < 8; ++k)
         *fields[k] = params[k];
     CSnNodeCfgAction& a = c.Action;
-    a.Maintenance.Enabled = 1;
-    a.Maintenance.Schedule.SetText("d20260101");
+    a.Maintenance.Edit().Enabled = 1;
+    a.Maintenance.Edit().Schedule.SetText("d20260101");
     a.Dependencies = "12;10000";
     a.Uncertain.AsSuccess = 1;
     a.ReNotify = {};
@@ -57,25 +57,28 @@ void FillEveryField(CSnNode& n) {
     a.ReRun.Repeat = 1;
     a.ReRun.Minutes = 30;
     for (int k = 0; k < kNotifyEntries; ++k) {
-        a.Notify[k].Enabled = (k % 3 == 0) ? 1 : 0;
+        CSnNodeCfgActionNotification& entry = a.Notify.Edit(k);
+        entry.Enabled = (k % 3 == 0) ? 1 : 0;
         if (!IsTrapEntry(k))
-            a.Notify[k].Recipients = CQvcString("~") + CQvcString(k) + ";user" + CQvcString(k) + "@example.test";
+            entry.Recipients = CQvcString("~") + CQvcString(k) + ";user" + CQvcString(k) + "@example.test";
     }
-    a.RunOnFailure = {};
-    a.RunOnFailure.RunExecutable = 1;
-    a.RunOnFailure.Executable = "fix.sh --now";
-    a.RunOnFailure.RunScript = 0;
-    a.RunOnFailure.Script = "failure.vbs";
-    a.RunOnSuccess.RunExecutable = 0;
-    a.RunOnSuccess.Executable = "ok.sh";
-    a.RunOnSuccess.RunScript = 1;
-    a.RunOnSuccess.Script = "ok.vbs";
-    a.Restart.Reboot = 1;
-    a.Restart.RestartServices = 0;
-    a.Restart.UseCredentials = 1;
-    a.Restart.Computer = "app01";
-    a.Restart.Services = "web;db";
-    a.Restart.Credentials = "app01";
+    CSnNodeCfgActionRunProgram& onFailure = a.RunOnFailure.Edit();
+    onFailure.RunExecutable = 1;
+    onFailure.Executable = "fix.sh --now";
+    onFailure.RunScript = 0;
+    onFailure.Script = "failure.vbs";
+    CSnNodeCfgActionRunProgram& onSuccess = a.RunOnSuccess.Edit();
+    onSuccess.RunExecutable = 0;
+    onSuccess.Executable = "ok.sh";
+    onSuccess.RunScript = 1;
+    onSuccess.Script = "ok.vbs";
+    CSnNodeCfgActionRestart& restart = a.Restart.Edit();
+    restart.Reboot = 1;
+    restart.RestartServices = 0;
+    restart.UseCredentials = 1;
+    restart.Computer = "app01";
+    restart.Services = "web;db";
+    restart.Credentials = "app01";
 }
 
 class SnCfgStoreTest : public ::testing::Test {
@@ -224,8 +227,8 @@ TEST_F(SnCfgStoreTest, EveryNodeFieldRoundTrips) {
     ASSERT_EQ(store.ReadNode(&read), 0);
     // The trap entries' recipients live in memory only.
     CSnNode expected(written);
-    expected.Cfg.Action.Notify[8].Recipients.Empty();
-    expected.Cfg.Action.Notify[9].Recipients.Empty();
+    expected.Cfg.Action.Notify.Edit(8).Recipients.Empty();
+    expected.Cfg.Action.Notify.Edit(9).Recipients.Empty();
     EXPECT_TRUE(read.Cfg.IsEqual(expected.Cfg));
 
     // Stored forms: notes with "||", flag strings, the uncertain mapping.
@@ -249,6 +252,30 @@ TEST_F(SnCfgStoreTest, EveryNodeFieldRoundTrips) {
     EXPECT_EQ((std::vector<long>{store.ReadNode(nullptr), store.WriteNode(nullptr, true, true), store.ReadNode(&ghost),
                                  store.WriteNode(&ghost, true, true)}),
               (std::vector<long>{-90001, -1, 25021, 25021}));
+}
+
+TEST_F(SnCfgStoreTest, ReadingKeepsDefaultActionPartsAbsentAndResetFreesThem) {
+    CSnNode written;
+    ASSERT_EQ(store.InsertNode(&written, nullptr, 0), 0);
+    written.Cfg.Action.Notify.Edit(0).Enabled = 1;
+    written.Cfg.Action.Notify.Edit(0).Recipients = "ops@example.test";
+    ASSERT_EQ(store.WriteNode(&written, true, true), 0);
+
+    CSnNode read;
+    read.Cfg.ID = written.Cfg.ID;
+    ASSERT_EQ(store.ReadNode(&read), 0);
+    const CSnNodeCfgAction& a = read.Cfg.Action;
+    std::string stored;
+    for (int k = 0; k < kNotifyEntries; ++k)
+        stored += a.Notify.IsStored(k) ? '1' : '0';
+    for (bool part : {a.Maintenance.IsStored(), a.RunOnFailure.IsStored(), a.RunOnSuccess.IsStored(),
+                      a.Restart.IsStored()})
+        stored += part ? '1' : '0';
+    EXPECT_EQ(stored, "1" + std::string(kNotifyEntries - 1 + 4, '0'));
+    EXPECT_EQ(a.Notify[0].Recipients, "ops@example.test");
+
+    read.Reset();
+    EXPECT_FALSE(a.Notify.IsStored(0));
 }
 
 TEST_F(SnCfgStoreTest, UncertainPrecedenceAndShortFlagTexts) {
@@ -286,8 +313,8 @@ TEST_F(SnCfgStoreTest, UncertainPrecedenceAndShortFlagTexts) {
     std::string flags;
     for (int k = 0; k < kNotifyEntries; ++k)
         flags += std::to_string(a.Notify[k].Enabled);
-    for (int f : {a.RunOnFailure.RunExecutable, a.RunOnFailure.RunScript, a.RunOnSuccess.RunExecutable,
-                  a.RunOnSuccess.RunScript, a.Restart.Reboot, a.Restart.RestartServices, a.Restart.UseCredentials,
+    for (int f : {a.RunOnFailure->RunExecutable, a.RunOnFailure->RunScript, a.RunOnSuccess->RunExecutable,
+                  a.RunOnSuccess->RunScript, a.Restart->Reboot, a.Restart->RestartServices, a.Restart->UseCredentials,
                   a.Uncertain.UseGlobal, a.Uncertain.AsError, a.Uncertain.AsSuccess})
         (flags += '|') += std::to_string(f);
     EXPECT_EQ(flags, std::string(2, '1') + std::string(kNotifyEntries - 2, '0') + "|1|1|0|0|0|0|0|0|0|0");

@@ -61,7 +61,7 @@ TEST(SnNode, CopiesTakeLinksAndCompareEqualInConfiguration) {
     parent.Cfg.Function.Type = kTypeFolder;
     parent.Cfg.Child.Node = &child;
     parent.Cfg.Next.Node = &sibling;
-    parent.Cfg.Action.Notify[3].Recipients = "pager-group";
+    parent.Cfg.Action.Notify.Edit(3).Recipients = "pager-group";
     parent.Result.Status = kStatusError;
     parent.Srvc.Dependents.Add(10001);
     parent.Srvc.State.Edit().Block.Set(7, 42);
@@ -77,7 +77,7 @@ TEST(SnNode, CopiesTakeLinksAndCompareEqualInConfiguration) {
     copy.Cfg.Child.Node = nullptr;
     EXPECT_TRUE(copy.Cfg.IsEqual(parent.Cfg));
     // A trap entry's recipients count although they are never stored.
-    copy.Cfg.Action.Notify[8].Recipients = "trap receivers";
+    copy.Cfg.Action.Notify.Edit(8).Recipients = "trap receivers";
     EXPECT_FALSE(copy.Cfg.IsEqual(parent.Cfg));
 
     // Every part of the comparison matters: change one field at a time.
@@ -90,12 +90,17 @@ TEST(SnNode, CopiesTakeLinksAndCompareEqualInConfiguration) {
     EXPECT_TRUE(differs([](CSnNodeCfg& c) { c.ScanFrequency.Schedule.SetText("e"); }));
     EXPECT_TRUE(differs([](CSnNodeCfg& c) { c.Function.Param8 = "8"; }));
     EXPECT_TRUE(differs([](CSnNodeCfg& c) { c.Function.ParamOption2 = 1; }));
-    EXPECT_TRUE(differs([](CSnNodeCfg& c) { c.Action.Maintenance.Enabled = 1; }));
+    EXPECT_TRUE(differs([](CSnNodeCfg& c) { c.Action.Maintenance.Edit().Enabled = 1; }));
     EXPECT_TRUE(differs([](CSnNodeCfg& c) { c.Action.Uncertain.AsSuccess = 1; }));
     EXPECT_TRUE(differs([](CSnNodeCfg& c) { c.Action.ReRun.Minutes = 3; }));
-    EXPECT_TRUE(differs([](CSnNodeCfg& c) { c.Action.Notify[11].Enabled = 1; }));
-    EXPECT_TRUE(differs([](CSnNodeCfg& c) { c.Action.RunOnSuccess.Script = "s.vbs"; }));
-    EXPECT_TRUE(differs([](CSnNodeCfg& c) { c.Action.Restart.Credentials = "c"; }));
+    EXPECT_TRUE(differs([](CSnNodeCfg& c) { c.Action.Notify.Edit(11).Enabled = 1; }));
+    EXPECT_TRUE(differs([](CSnNodeCfg& c) { c.Action.RunOnSuccess.Edit().Script = "s.vbs"; }));
+    EXPECT_TRUE(differs([](CSnNodeCfg& c) { c.Action.Restart.Edit().Credentials = "c"; }));
+    // A part stored with its default values equals an absent one.
+    EXPECT_FALSE(differs([](CSnNodeCfg& c) {
+        c.Action.Restart.Edit();
+        c.Action.Notify.Edit(0);
+    }));
     EXPECT_TRUE(differs([](CSnNodeCfg& c) { c.Notes = "a\r\nb"; }));
     EXPECT_FALSE(differs([](CSnNodeCfg& c) { c.Next.Node = nullptr; }));
 

@@ -1,10 +1,13 @@
 #pragma once
 // What the user configured for a folder or a check, with the defaults of a new node.
+#include "library/QvcLazy.h"
 #include "library/QvcString.h"
 #include "model/schedule/SnCfgScheduleList.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 
 class CSnNode;
 
@@ -45,6 +48,7 @@ struct CSnNodeCfgActionMaintenance {
     virtual ~CSnNodeCfgActionMaintenance() = default;
     std::int32_t Enabled = 0;
     CSnCfgScheduleList Schedule;
+    bool operator==(const CSnNodeCfgActionMaintenance&) const = default;
 };
 
 // How undetermined results are reported; all 0 means as status Uncertain.
@@ -66,6 +70,7 @@ struct CSnNodeCfgActionNotification {
     virtual ~CSnNodeCfgActionNotification() = default;
     std::int32_t Enabled = 0;
     CQvcString Recipients;
+    bool operator==(const CSnNodeCfgActionNotification&) const = default;
 };
 
 // The SNMP trap entries: the same fields, but the recipients text lives in memory only.
@@ -77,6 +82,7 @@ struct CSnNodeCfgActionRunProgram {
     CQvcString Executable;
     std::int32_t RunScript = 0;
     CQvcString Script;
+    bool operator==(const CSnNodeCfgActionRunProgram&) const = default;
 };
 
 struct CSnNodeCfgActionRestart {
@@ -87,6 +93,7 @@ struct CSnNodeCfgActionRestart {
     CQvcString Services;
     std::int32_t UseCredentials = 0;
     CQvcString Credentials;
+    bool operator==(const CSnNodeCfgActionRestart&) const = default;
 };
 
 // Notification channels; entry 2c notifies on failure, 2c+1 on success or recovery.
@@ -94,19 +101,50 @@ enum SnChannel { kChannelEmail = 0, kChannelNetPopup, kChannelSms, kChannelPager
 constexpr int kNotifyEntries = 12;
 inline constexpr bool IsTrapEntry(int entry) { return entry == 8 || entry == 9; }
 
+// The notification entries of a node.  Most checks leave most entries at their defaults,
+// so an entry takes memory only once written; reads of an absent entry give a shared
+// default.  Entries 8 and 9 are stored as CSnNodeCfgActionTrap.  Copies are deep.
+class CSnNodeCfgNotifyEntries {
+public:
+    CSnNodeCfgNotifyEntries() = default;
+    CSnNodeCfgNotifyEntries(const CSnNodeCfgNotifyEntries& other);
+    CSnNodeCfgNotifyEntries& operator=(const CSnNodeCfgNotifyEntries& other);
+    CSnNodeCfgNotifyEntries(CSnNodeCfgNotifyEntries&&) noexcept = default;
+    CSnNodeCfgNotifyEntries& operator=(CSnNodeCfgNotifyEntries&&) noexcept = default;
+    ~CSnNodeCfgNotifyEntries() = default;
+
+    // Entry `entry` (0 to size() - 1); never allocates.
+    const CSnNodeCfgActionNotification& operator[](int entry) const;
+    // Entry `entry` for writing, stored from the default on first use.
+    CSnNodeCfgActionNotification& Edit(int entry);
+    // Stores a copy of `value` as entry `entry`; a default value frees the entry.
+    void Assign(int entry, const CSnNodeCfgActionNotification& value);
+    bool IsStored(int entry) const { return m_entries[static_cast<std::size_t>(entry)] != nullptr; }
+    static constexpr int size() { return kNotifyEntries; }
+
+    // Entry by entry, an absent entry equal to a stored default one.
+    bool operator==(const CSnNodeCfgNotifyEntries& other) const;
+
+private:
+    std::array<std::unique_ptr<CSnNodeCfgActionNotification>, kNotifyEntries> m_entries;
+};
+
+// The parts most checks leave at their defaults (Maintenance, Notify, the programs and
+// Restart) take memory only once they differ from them: read them with `->` or `[]`,
+// write them with Edit or Assign.
 struct CSnNodeCfgAction {
     virtual ~CSnNodeCfgAction() = default;
-    CSnNodeCfgActionMaintenance Maintenance;
+    CQvcLazy<CSnNodeCfgActionMaintenance> Maintenance;
     // IDs this node depends on, decimal, separated by ";".
     CQvcString Dependencies;
     CSnNodeCfgUncertain Uncertain;
     CSnNodeCfgActionRe ReNotify;
     CSnNodeCfgActionRe ReRun;
     // Entries 8 and 9 are the trap entries (see IsTrapEntry).
-    std::array<CSnNodeCfgActionNotification, kNotifyEntries> Notify;
-    CSnNodeCfgActionRunProgram RunOnFailure;
-    CSnNodeCfgActionRunProgram RunOnSuccess;
-    CSnNodeCfgActionRestart Restart;
+    CSnNodeCfgNotifyEntries Notify;
+    CQvcLazy<CSnNodeCfgActionRunProgram> RunOnFailure;
+    CQvcLazy<CSnNodeCfgActionRunProgram> RunOnSuccess;
+    CQvcLazy<CSnNodeCfgActionRestart> Restart;
 };
 
 class CSnNodeCfg {
