@@ -165,5 +165,5 @@ void ManagerTest::SelectRow(const char* name) {
 
 std::string ManagerTest::Cell(const char* name, int column) {
     const int row = RowOf(name);
-    return row < 0 ? std::string("<no row>") : List().Model().Text(row, column);
+    return row < 0 ? std::string("<no row>") : std::string(List().Model().Text(row, column));
 }

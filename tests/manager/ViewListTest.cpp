@@ -2,6 +2,8 @@
 // the column menus and widths, and double-click.
 #include "ManagerFixture.h"
 
+#include "manager/mainframe/CheckListModel.h"
+#include "manager/mainframe/StateImages.h"
 #include "model/console/CommandIds.h"
 #include "model/checks/CheckListTexts.h"
 #include "model/checks/CheckTypes.h"
@@ -51,6 +53,37 @@ TEST(ViewListImages, StateImageByTypeHoldStatusAndFreshness) {
         EXPECT_EQ(CViewList::RowImage(node, kNow), c.image) << c.type << " " << c.hold << " " << c.status << " "
                                                            << c.processing << " " << c.age;
     }
+}
+
+TEST(CheckListModelTexts, EveryCellKeepsItsBytesWhateverTheLengthOfTheRow) {
+    CStateImages images;
+    CCheckListModel model(images);
+    model.AppendRow(nullptr, {}, 0);
+    // A row without any text still shows empty, not null, strings.
+    EXPECT_FALSE(model.data(model.index(0, 9)).toString().isNull());
+
+    // Empty cells before, between and after the written ones; column 9 takes the row's
+    // length across each width of the row's offsets, and once to the same length in place.
+    std::array<std::string, CCheckListModel::kColumns> expected;
+    expected[1] = "Ping";
+    expected[3] = "42";
+    ASSERT_TRUE(model.UpdateCell(0, 1, expected[1]));
+    ASSERT_TRUE(model.UpdateCell(0, 3, expected[3]));
+    char mark = 'a';
+    for (const std::size_t total : {255u, 256u, 256u, 65535u, 65536u, 70000u, 6u}) {
+        std::string text(total - 6, ' ');
+        for (std::size_t i = 0; i < text.size(); ++i)
+            text[i] = static_cast<char>(mark + i % 26);
+        ++mark;
+        expected[9] = text;
+        ASSERT_TRUE(model.UpdateCell(0, 9, text)) << total;
+        for (int c = 0; c < CCheckListModel::kColumns; ++c)
+            EXPECT_EQ(model.Text(0, c), expected[static_cast<std::size_t>(c)]) << total << " " << c;
+    }
+    ASSERT_TRUE(model.UpdateCell(0, 1, ""));
+    ASSERT_TRUE(model.UpdateCell(0, 3, ""));
+    EXPECT_EQ(model.Text(0, 3), "");
+    EXPECT_FALSE(model.data(model.index(0, 3)).toString().isNull());
 }
 
 TEST_F(ManagerTest, ListColumnsShowTheModelTextsOfEachCheck) {

@@ -3,6 +3,7 @@
 #include "manager/mainframe/CheckListSort.h"
 #include "manager/mainframe/StateImages.h"
 
+#include <cstring>
 #include <unordered_map>
 
 namespace {
@@ -12,7 +13,59 @@ constexpr const char* kHeaders[CCheckListModel::kColumns] = {
     "Result", "Last Monitored", "Data", "Last Response", "Last Duration", "Comments",
 };
 
-const std::string kNoText;
+// Not a default string_view: its null data would make a null QString of an empty cell.
+constexpr std::string_view kNoText = "";
+
+// The fewest bytes that hold every end offset of texts of `total` bytes.
+std::uint8_t EndWidth(std::size_t total) {
+    if (total <= 0xFFu)
+        return 1;
+    if (total <= 0xFFFFu)
+        return 2;
+    if (total <= 0xFFFFFFFFu)
+        return 4;
+    return 8;
+}
+
+template <typename T> std::size_t Load(const char* at) {
+    T value;
+    std::memcpy(&value, at, sizeof value);
+    return static_cast<std::size_t>(value);
+}
+
+template <typename T> void Store(char* at, std::size_t value) {
+    const auto narrow = static_cast<T>(value);
+    std::memcpy(at, &narrow, sizeof narrow);
+}
+
+// The end offset `i` of a block whose offsets are `width` bytes wide.
+std::size_t ReadEnd(const char* block, std::size_t width, std::size_t i) {
+    const char* at = block + i * width;
+    switch (width) {
+    case 1:
+        return Load<std::uint8_t>(at);
+    case 2:
+        return Load<std::uint16_t>(at);
+    case 4:
+        return Load<std::uint32_t>(at);
+    default:
+        return Load<std::uint64_t>(at);
+    }
+}
+
+void WriteEnd(char* block, std::size_t width, std::size_t i, std::size_t end) {
+    char* at = block + i * width;
+    switch (width) {
+    case 1:
+        return Store<std::uint8_t>(at, end);
+    case 2:
+        return Store<std::uint16_t>(at, end);
+    case 4:
+        return Store<std::uint32_t>(at, end);
+    default:
+        return Store<std::uint64_t>(at, end);
+    }
+}
 
 bool Valid(const QModelIndex& index, int rows) {
     return index.isValid() && index.row() >= 0 && index.row() < rows && index.column() >= 0 &&
@@ -20,6 +73,51 @@ bool Valid(const QModelIndex& index, int rows) {
 }
 
 } // namespace
+
+std::string_view CCheckListModel::Row::Text(int column) const {
+    if (!texts)
+        return kNoText;
+    const auto c = static_cast<std::size_t>(column);
+    const std::size_t begin = c == 0 ? 0 : ReadEnd(texts.get(), endWidth, c - 1);
+    const std::size_t end = ReadEnd(texts.get(), endWidth, c);
+    return {texts.get() + kColumns * endWidth + begin, end - begin};
+}
+
+void CCheckListModel::Row::SetTexts(const Texts& all) {
+    std::size_t total = 0;
+    for (const std::string_view text : all)
+        total += text.size();
+    if (total == 0) {
+        texts.reset();
+        endWidth = 0;
+        return;
+    }
+    const std::uint8_t width = EndWidth(total);
+    auto block = std::make_unique_for_overwrite<char[]>(kColumns * width + total);
+    char* const out = block.get() + kColumns * width;
+    std::size_t end = 0;
+    for (std::size_t c = 0; c < kColumns; ++c) {
+        if (!all[c].empty())
+            std::memcpy(out + end, all[c].data(), all[c].size());
+        end += all[c].size();
+        WriteEnd(block.get(), width, c, end);
+    }
+    texts = std::move(block);
+    endWidth = width;
+}
+
+void CCheckListModel::Row::SetText(int column, std::string_view text) {
+    const std::string_view old = Text(column);
+    if (texts && old.size() == text.size()) {
+        // The same bytes of the block that `old` views, reached through the owning pointer.
+        std::memcpy(texts.get() + (old.data() - texts.get()), text.data(), text.size());
+        return;
+    }
+    Texts all;
+    for (int c = 0; c < kColumns; ++c)
+        all[static_cast<std::size_t>(c)] = c == column ? text : Text(c);
+    SetTexts(all);
+}
 
 CCheckListModel::CCheckListModel(const CStateImages& images, QObject* parent)
     : QAbstractTableModel(parent), m_images(images) {}
@@ -38,7 +136,7 @@ QVariant CCheckListModel::data(const QModelIndex& index, int role) const {
     if (!Valid(index, rowCount()))
         return {};
     const Row& row = m_rows[static_cast<std::size_t>(index.row())];
-    const std::string& text = row.text[static_cast<std::size_t>(index.column())];
+    const std::string_view text = row.Text(index.column());
     switch (role) {
     case Qt::DisplayRole:
         return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -101,8 +199,10 @@ void CCheckListModel::AppendRow(CSnNode* node, const RowTexts& texts, int image)
         beginInsertRows({}, at, at);
     Row row;
     row.node = node;
-    for (int c = 0; c < kColumns; ++c)
-        row.text[static_cast<std::size_t>(c)] = texts[static_cast<std::size_t>(c)].Str();
+    Texts all;
+    for (std::size_t c = 0; c < kColumns; ++c)
+        all[c] = texts[c].Str();
+    row.SetTexts(all);
     row.image = image;
     m_rows.push_back(std::move(row));
     m_cellWrites += kColumns;
@@ -119,10 +219,10 @@ void CCheckListModel::SetNode(int row, CSnNode* node) {
         m_rows[static_cast<std::size_t>(row)].node = node;
 }
 
-const std::string& CCheckListModel::Text(int row, int column) const {
+std::string_view CCheckListModel::Text(int row, int column) const {
     if (row < 0 || row >= rowCount() || column < 0 || column >= kColumns)
         return kNoText;
-    return m_rows[static_cast<std::size_t>(row)].text[static_cast<std::size_t>(column)];
+    return m_rows[static_cast<std::size_t>(row)].Text(column);
 }
 
 int CCheckListModel::Image(int row) const {
@@ -147,10 +247,10 @@ CCheckListModel::TextInputs& CCheckListModel::Inputs(int row) {
 bool CCheckListModel::UpdateCell(int row, int column, const CQvcString& text) {
     if (row < 0 || row >= rowCount() || column < 0 || column >= kColumns)
         return false;
-    std::string& cell = m_rows[static_cast<std::size_t>(row)].text[static_cast<std::size_t>(column)];
-    if (cell == text.Str())
+    Row& r = m_rows[static_cast<std::size_t>(row)];
+    if (r.Text(column) == text.Str())
         return false;
-    cell = text.Str();
+    r.SetText(column, text.Str());
     ++m_cellWrites;
     const QModelIndex at = index(row, column);
     emit dataChanged(at, at, {Qt::DisplayRole, Qt::ToolTipRole});
@@ -161,9 +261,11 @@ bool CCheckListModel::UpdateFirstCell(int row, const CQvcString& text, int image
     if (row < 0 || row >= rowCount())
         return false;
     Row& r = m_rows[static_cast<std::size_t>(row)];
-    if (r.text[0] == text.Str() && !r.text[0].empty() && r.image == image)
+    const std::string_view shown = r.Text(0);
+    if (shown == text.Str() && !shown.empty() && r.image == image)
         return false;
-    r.text[0] = text.Str();
+    if (shown != text.Str())
+        r.SetText(0, text.Str());
     r.image = image;
     ++m_cellWrites;
     const QModelIndex at = index(row, 0);

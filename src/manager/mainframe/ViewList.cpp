@@ -229,9 +229,9 @@ void CViewList::Refresh() {
         // The image, the result and time texts and the duration are made from these
         // alone: a row whose inputs did not change keeps them without formatting again.
         const CSnNodeResult& result = node->Result;
-        CCheckListModel::TextInputs inputs{node->Cfg.Function.Type, node->Cfg.OnHold,  result.Status,
-                                           result.Processing,       result.LastUpdate, result.Duration,
-                                           result.LastUpdate == now, m_dateTimeGeneration, true};
+        CCheckListModel::TextInputs inputs{node->Cfg.Function.Type, node->Cfg.OnHold,    result.Status,
+                                           result.Processing,       result.LastUpdate,   result.Duration,
+                                           m_dateTimeGeneration,    result.LastUpdate == now, true};
         CCheckListModel::TextInputs& made = m_model.Inputs(row);
         if (made != inputs || !ShowsName(row, node->Cfg.Name))
             m_model.UpdateFirstCell(row, RowName(*node), RowImage(*node, now));
@@ -254,7 +254,7 @@ void CViewList::Refresh() {
 
 bool CViewList::ShowsName(int row, const CQvcString& name) const {
     // The first cell is the name after one space (RowName), compared without building it.
-    const std::string& shown = m_model.Text(row, 0);
+    const std::string_view shown = m_model.Text(row, 0);
     return shown.size() == name.Str().size() + 1 && shown.front() == ' ' &&
            shown.compare(1, std::string::npos, name.Str()) == 0;
 }

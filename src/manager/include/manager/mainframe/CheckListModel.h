@@ -4,13 +4,16 @@
 // the list shows for it.  The view decides what the texts are; the model stores them
 // under one rule: a cell is written only when its text changes (byte comparison), so
 // that a refresh that finds nothing new repaints nothing.  CellWrites counts the writes.
+// A row keeps its twelve texts in one heap block, so that a list of many checks costs
+// little more than the texts themselves.
 #include "library/QvcString.h"
 
 #include <QAbstractTableModel>
 
 #include <array>
 #include <cstdint>
-#include <string>
+#include <memory>
+#include <string_view>
 #include <vector>
 
 class CSnNode;
@@ -26,8 +29,8 @@ public:
     // result's time was "now" then; `formats` the generation of the date and time formats.
     struct TextInputs {
         std::int32_t type = 0, onHold = 0, status = 0, processing = 0, lastUpdate = 0, duration = 0;
-        bool fresh = false;
         std::uint32_t formats = 0;
+        bool fresh = false;
         bool made = false; // false until the view made the texts once
         bool operator==(const TextInputs&) const = default;
     };
@@ -52,8 +55,8 @@ public:
 
     CSnNode* Node(int row) const;
     void SetNode(int row, CSnNode* node);
-    // "" for a cell that does not exist.
-    const std::string& Text(int row, int column) const;
+    // "" for a cell that does not exist.  Valid until the row's texts are next written.
+    std::string_view Text(int row, int column) const;
     int Image(int row) const;
     int FindRow(const CSnNode* node) const;
     // The inputs the view last made the row's texts from (a row without them for a row
@@ -73,11 +76,22 @@ public:
     void Sort(int column, bool ascending);
 
 private:
+    using Texts = std::array<std::string_view, kColumns>;
     struct Row {
         CSnNode* node = nullptr;
-        std::array<std::string, kColumns> text;
-        int image = 0;
+        // The twelve end offsets, each `endWidth` bytes wide, then the texts back to back;
+        // null while every text is empty.
+        std::unique_ptr<char[]> texts;
         TextInputs inputs;
+        int image = 0;
+        std::uint8_t endWidth = 0; // 1, 2, 4 or 8: the fewest bytes that hold the total length
+
+        std::string_view Text(int column) const;
+        // Packs the texts into a new block; they may point into the current one.
+        void SetTexts(const Texts& all);
+        // Writes one text: over the old one in place when both have the same length,
+        // else by packing the row's texts again.
+        void SetText(int column, std::string_view text);
     };
 
     const CStateImages& m_images;
