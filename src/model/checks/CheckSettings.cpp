@@ -836,7 +836,7 @@ ScriptCheckSettings ScriptCheckSettings::Read(const CSnNodeCfgFunction& f) {
     ScriptCheckSettings s;
     s.File = f.Param1.Str();
     s.Function = Trimmed(f.Param2);
-    const CQvcString* args[] = {&f.Param3, &f.Param4, &f.Param5, &f.Param6, &f.Param7, &f.Param8};
+    const CQvcLazyString* args[] = {&f.Param3, &f.Param4, &f.Param5, &f.Param6, &f.Param7, &f.Param8};
     for (std::size_t i = 0; i < s.Args.size(); ++i)
         s.Args[i] = args[i]->Str();
     s.TimeoutSecs = f.ScriptTimeout > 0 ? f.ScriptTimeout : s.TimeoutSecs;
@@ -847,7 +847,7 @@ ScriptCheckSettings ScriptCheckSettings::Read(const CSnNodeCfgFunction& f) {
 void ScriptCheckSettings::Write(CSnNodeCfgFunction& f) const {
     f.Param1 = File;
     f.Param2 = Function;
-    CQvcString* args[] = {&f.Param3, &f.Param4, &f.Param5, &f.Param6, &f.Param7, &f.Param8};
+    CQvcLazyString* args[] = {&f.Param3, &f.Param4, &f.Param5, &f.Param6, &f.Param7, &f.Param8};
     for (std::size_t i = 0; i < 6; ++i)
         *args[i] = i < Args.size() ? Args[i] : std::string();
     f.ScriptTimeout = TimeoutSecs;
@@ -1183,7 +1183,7 @@ void EnvironmentalSettings::Write(CSnNodeCfgFunction& f) const {
 PowerShellSettings PowerShellSettings::Read(const CSnNodeCfgFunction& f) {
     PowerShellSettings s;
     s.File = Halves(f.Param1).first;
-    const CQvcString* args[] = {&f.Param3, &f.Param4, &f.Param5, &f.Param6, &f.Param7, &f.Param8};
+    const CQvcLazyString* args[] = {&f.Param3, &f.Param4, &f.Param5, &f.Param6, &f.Param7, &f.Param8};
     for (std::size_t i = 0; i < s.Args.size(); ++i)
         s.Args[i] = args[i]->Str();
     s.TimeoutSecs = f.ScriptTimeout > 0 ? f.ScriptTimeout : s.TimeoutSecs;
@@ -1195,7 +1195,7 @@ PowerShellSettings PowerShellSettings::Read(const CSnNodeCfgFunction& f) {
 
 void PowerShellSettings::Write(CSnNodeCfgFunction& f) const {
     f.Param1 = File;
-    CQvcString* args[] = {&f.Param3, &f.Param4, &f.Param5, &f.Param6, &f.Param7, &f.Param8};
+    CQvcLazyString* args[] = {&f.Param3, &f.Param4, &f.Param5, &f.Param6, &f.Param7, &f.Param8};
     for (std::size_t i = 0; i < 6; ++i)
         *args[i] = i < Args.size() ? Args[i] : std::string();
     f.ScriptTimeout = TimeoutSecs;

@@ -423,7 +423,7 @@ int CheckTypeDefaults(CSnNodeCfgFunction* function) {
         f.Param1 = "0";
         f.Param3 = env->limits;
         f.Param4 = "127.0.0.1:80";
-        f.Param5.FormatGrow("0||%s||%s||%s||%s", kEnvironmentalLogDatabase, env->kind,
+        f.Param5.Edit().FormatGrow("0||%s||%s||%s||%s", kEnvironmentalLogDatabase, env->kind,
                             (CQvcString("<SNROOT>Logs\\") + env->kind + ".txt").c_str(), "");
         return 0;
     }

@@ -71,9 +71,11 @@ void MakePastedCopy(CSnNodeCfg& copy, bool unchanged, const CQvcString& newHost,
     } else {
         const CQvcString oldHost = copy.Function.ParamServer;
         auto& f = copy.Function;
-        for (CQvcString* text : {&copy.Name, &f.Param1, &f.Param2, &f.Param3, &f.Param4, &f.Param5, &f.Param6,
-                                 &f.Param7, &f.Param8})
-            text->Replace(oldHost.Str(), newHost.Str());
+        copy.Name.Replace(oldHost.Str(), newHost.Str());
+        for (CQvcLazyString* text : {&f.Param1, &f.Param2, &f.Param3, &f.Param4, &f.Param5, &f.Param6, &f.Param7,
+                                     &f.Param8})
+            if (!text->IsEmpty())
+                text->Edit().Replace(oldHost.Str(), newHost.Str());
         f.ParamServer = newHost;
     }
     copy.OnHold = hold ? 1 : 0;

@@ -34,13 +34,19 @@ int RecipientsProperty(int entry) {
     return 0;
 }
 
-CQvcString& ParamField(CSnNodeCfgFunction& f, int n) {
-    CQvcString* fields[] = {&f.Param1, &f.Param2, &f.Param3, &f.Param4, &f.Param5, &f.Param6, &f.Param7, &f.Param8};
+CQvcLazyString& ParamField(CSnNodeCfgFunction& f, int n) {
+    CQvcLazyString* fields[] = {&f.Param1, &f.Param2, &f.Param3, &f.Param4, &f.Param5, &f.Param6, &f.Param7, &f.Param8};
     return *fields[n];
 }
 
-const CQvcString& ParamField(const CSnNodeCfgFunction& f, int n) {
+const CQvcLazyString& ParamField(const CSnNodeCfgFunction& f, int n) {
     return ParamField(const_cast<CSnNodeCfgFunction&>(f), n);
+}
+
+// A text that the node holds only when not empty, read where the record holds it.
+void GetLazyText(const CSnRecord& r, int property, CQvcLazyString& out) {
+    CQvcString spare;
+    out = TextOf(r, property, spare);
 }
 
 void DecodeSummary(const CSnRecord& r, CSnNodeCfg& cfg) {
@@ -57,14 +63,14 @@ void DecodeSummary(const CSnRecord& r, CSnNodeCfg& cfg) {
     cfg.Function.ScriptTimeout = static_cast<std::int32_t>(r.GetLong(kScriptTimeout));
     r.GetText(kDependencies, cfg.Action.Dependencies);
     r.GetText(kParamServer, cfg.Function.ParamServer);
-    r.GetText(kParam1, cfg.Function.Param1);
-    r.GetText(kParam2, cfg.Function.Param2);
+    GetLazyText(r, kParam1, cfg.Function.Param1);
+    GetLazyText(r, kParam2, cfg.Function.Param2);
 }
 
 // The texts a record holds exactly as the node does and that only the full load reads,
 // each given to `visit` with its property; the parts are const for encoding.
-template <class Program, class Restart, class Function, class Visit>
-void ForEachFullText(Program& onFailure, Program& onSuccess, Restart& restart, Function& f, Visit&& visit) {
+template <class Program, class Restart, class Visit>
+void ForEachActionText(Program& onFailure, Program& onSuccess, Restart& restart, Visit&& visit) {
     visit(kFailureExecutable, onFailure.Executable);
     visit(kSuccessExecutable, onSuccess.Executable);
     visit(kSuccessScript, onSuccess.Script);
@@ -72,6 +78,12 @@ void ForEachFullText(Program& onFailure, Program& onSuccess, Restart& restart, F
     visit(kRestartServices, restart.Services);
     visit(kRestartComputer, restart.Computer);
     visit(kRestartCredentials, restart.Credentials);
+}
+
+// The function's texts that only the full load reads; the node holds them only when not
+// empty.
+template <class Function, class Visit>
+void ForEachFunctionText(Function& f, Visit&& visit) {
     visit(kCredentialsServer, f.CredentialsServer);
     visit(kParamLogin, f.ParamLogin);
     visit(kParamLogin2, f.ParamLogin2);
@@ -137,10 +149,11 @@ void CSnNodeRecord::Encode(const CSnNode& node, CSnRecord& r) {
     r.SetBool(kParamOption, f.ParamOption != 0);
     r.SetBool(kParamOption2, f.ParamOption2 != 0);
     r.SetText(kParamServer, f.ParamServer);
-    ForEachFullText(*a.RunOnFailure, *a.RunOnSuccess, *a.Restart, f,
-                    [&r](int property, const CQvcString& text) { r.SetText(property, text); });
+    auto put = [&r](int property, const CQvcString& text) { r.SetText(property, text); };
+    ForEachActionText(*a.RunOnFailure, *a.RunOnSuccess, *a.Restart, put);
+    ForEachFunctionText(f, put);
     for (int n = 0; n < 8; ++n)
-        r.SetText(kParam1 + n, ParamField(f, n));
+        r.SetText(kParam1 + n, ParamField(f, n).Get());
 }
 
 void CSnNodeRecord::Decode(const CSnRecord& r, CSnNode& node, bool summaryOnly) {
@@ -196,9 +209,9 @@ void CSnNodeRecord::Decode(const CSnRecord& r, CSnNode& node, bool summaryOnly) 
     f.ParamOption = Flag(r.GetBool(kParamOption));
     f.ParamOption2 = Flag(r.GetBool(kParamOption2));
     for (int n = 2; n < 8; ++n)
-        r.GetText(kParam1 + n, ParamField(f, n));
-    ForEachFullText(onFailure, onSuccess, restart, f,
-                    [&r](int property, CQvcString& text) { r.GetText(property, text); });
+        GetLazyText(r, kParam1 + n, ParamField(f, n));
+    ForEachActionText(onFailure, onSuccess, restart, [&r](int property, CQvcString& text) { r.GetText(property, text); });
+    ForEachFunctionText(f, [&r](int property, CQvcLazyString& text) { GetLazyText(r, property, text); });
     a.RunOnFailure.Assign(onFailure);
     a.RunOnSuccess.Assign(onSuccess);
     a.Restart.Assign(restart);

@@ -112,7 +112,7 @@ TEST(CheckTypes, DefaultsOfEveryType) {
         CSnNodeCfgFunction f;
         f.Type = e.type;
         ASSERT_EQ(CheckTypeDefaults(&f), 0);
-        const std::array<const CQvcString*, 8> params = {&f.Param1, &f.Param2, &f.Param3, &f.Param4,
+        const std::array<const CQvcLazyString*, 8> params = {&f.Param1, &f.Param2, &f.Param3, &f.Param4,
                                                          &f.Param5, &f.Param6, &f.Param7, &f.Param8};
         EXPECT_EQ(f.ParamByteCodes.Str(), e.codes) << e.type;
         for (std::size_t i = 0; i < 8; ++i)

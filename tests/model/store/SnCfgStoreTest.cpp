@@ -43,7 +43,7 @@ void FillEveryField(CSnNode& n) {
     f.ParamServer = "www.example.test";
     f.ParamByteCodes = "0x0x000";
     const char* params[] = {"p1", "p2||two", "p3", "p4", "p5", "p6", "p7", "p8 with ; and :="};
-    CQvcString* fields[] = {&f.Param1, &f.Param2, &f.Param3, &f.Param4, &f.Param5, &f.Param6, &f.Param7, &f.Param8};
+    CQvcLazyString* fields[] = {&f.Param1, &f.Param2, &f.Param3, &f.Param4, &f.Param5, &f.Param6, &f.Param7, &f.Param8};
     for (int k = 0; k < 8; ++k)
         *fields[k] = params[k];
     CSnNodeCfgAction& a = c.Action;

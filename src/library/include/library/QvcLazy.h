@@ -8,7 +8,11 @@
 // stored, whatever the constness of the holder.  Writing goes through `Edit`, which
 // stores a default value first.  `Assign` stores a copy, or nothing when the copy equals
 // the default, so that writing defaults back does not cost memory.  Copies are deep.
+#include "library/QvcString.h"
+
 #include <memory>
+#include <string>
+#include <string_view>
 
 template <class T>
 class CQvcLazy {
@@ -59,4 +63,44 @@ private:
         return from ? std::make_unique<T>(*from) : nullptr;
     }
     std::unique_ptr<T> m_value;
+};
+
+// CQvcLazyString: a CQvcString held in a CQvcLazy, for the many texts of a node that most
+// checks leave empty (a check type uses a few of its parameters).  It reads like the text
+// it holds (conversion to const CQvcString&, Str, IsEmpty, comparisons) and takes texts by
+// assignment; an empty text frees its storage.  Edit gives the text for in-place changes.
+class CQvcLazyString {
+public:
+    CQvcLazyString() = default;
+    CQvcLazyString(const CQvcString& text) { m_text.Assign(text); } // NOLINT: stands for a text
+    CQvcLazyString(const char* text) : CQvcLazyString(CQvcString(text)) {} // NOLINT: likewise
+
+    CQvcLazyString& operator=(const CQvcString& text) {
+        m_text.Assign(text);
+        return *this;
+    }
+    CQvcLazyString& operator=(const char* text) { return *this = CQvcString(text); }
+    CQvcLazyString& operator=(const std::string& text) { return *this = CQvcString(text); }
+    CQvcLazyString& operator=(std::string_view text) { return *this = CQvcString(text); }
+
+    const CQvcString& Get() const { return m_text.Get(); }
+    operator const CQvcString&() const { return m_text.Get(); } // NOLINT: reads as its text
+    CQvcString& Edit() { return m_text.Edit(); }
+    bool IsStored() const { return m_text.IsStored(); }
+
+    const std::string& Str() const { return Get().Str(); }
+    const char* c_str() const { return Get().c_str(); }
+    std::size_t Length() const { return Get().Length(); }
+    bool IsEmpty() const { return Get().IsEmpty(); }
+    char operator[](std::size_t i) const { return Get()[i]; }
+    CQvcString Token(std::string_view separator, int index, const char* def = "") const {
+        return Get().Token(separator, index, def);
+    }
+
+    bool operator==(const CQvcLazyString& other) const { return Get() == other.Get(); }
+    bool operator==(const CQvcString& other) const { return Get() == other; }
+    bool operator==(const char* other) const { return Get() == other; }
+
+private:
+    CQvcLazy<CQvcString> m_text;
 };

@@ -281,7 +281,7 @@ void CDialogCheck::WriteOptions(CSnNodeCfgFunction& out) const {
     for (const BoundOption& option : m_options) {
         const char code = option.box != nullptr ? (option.box->isChecked() ? '1' : '0')
                                                 : static_cast<char>(option.choice->checkedId());
-        SetOptionCode(out.ParamByteCodes, option.position, code);
+        SetOptionCode(out.ParamByteCodes.Edit(), option.position, code);
     }
 }
 

@@ -51,7 +51,7 @@ void CDialogTypeTcpHttp::Show(const HttpSettings& s) {
 bool CDialogTypeTcpHttp::Collect(CSnNodeCfgFunction& out) {
     // The typed URL goes through the reader of the stored record, which splits it into
     // scheme, host and path; a URL without a scheme is http.
-    SetOptionCode(out.ParamByteCodes, 0, '0');
+    SetOptionCode(out.ParamByteCodes.Edit(), 0, '0');
     out.ParamServer = m_url->text().trimmed().toStdString();
     out.Param1 = "";
     HttpSettings s = ReadOptions<HttpSettings>(out);

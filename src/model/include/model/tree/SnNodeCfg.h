@@ -26,22 +26,23 @@ struct CSnNodeCfgScanFrequency {
     CSnCfgScheduleList Schedule;
 };
 
-// The type-specific parameter block of a check.
+// The type-specific parameter block of a check.  A check type uses a few of the texts;
+// all but the tested computer are held only when not empty.
 struct CSnNodeCfgFunction {
     virtual ~CSnNodeCfgFunction() = default;
     std::int32_t Type = 0; // 1 folder, else a check type; 0 no type
     std::int32_t ScriptTimeout = 0;
     std::int32_t UseCredentials = 0;
-    CQvcString CredentialsServer;
+    CQvcLazyString CredentialsServer;
     std::int32_t ParamOption = 0;  // stored as a flag: reads back as 0 or 1
     std::int32_t ParamOption2 = 0; // the same
-    CQvcString ParamLogin;
-    CQvcString ParamLogin2;
-    CQvcString ParamPassword;
-    CQvcString ParamPassword2;
+    CQvcLazyString ParamLogin;
+    CQvcLazyString ParamLogin2;
+    CQvcLazyString ParamPassword;
+    CQvcLazyString ParamPassword2;
     CQvcString ParamServer; // the tested computer, without a leading pair of backslashes
-    CQvcString ParamByteCodes;
-    CQvcString Param1, Param2, Param3, Param4, Param5, Param6, Param7, Param8;
+    CQvcLazyString ParamByteCodes;
+    CQvcLazyString Param1, Param2, Param3, Param4, Param5, Param6, Param7, Param8;
 };
 
 struct CSnNodeCfgActionMaintenance {

@@ -134,6 +134,7 @@ protected:
     // --- OK helpers -----------------------------------------------------------------------
     // The bound options from a stored option text; a position beyond its end clears them.
     void ShowOptions(const CQvcString& codes);
+    void ShowOptions(const CQvcLazyString& codes) { ShowOptions(codes.Get()); }
     template <class S> void ShowOptions(const S& settings) {
         CSnNodeCfgFunction scratch = m_initial;
         settings.Write(scratch);
