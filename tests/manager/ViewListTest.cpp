@@ -198,6 +198,11 @@ TEST_F(ManagerTest, RefreshWritesOnlyCellsWhoseTextChanged) {
     EXPECT_EQ(Cell("Beta", 6), "Failure");
     EXPECT_EQ(List().Model().Image(RowOf("Beta")), 11);
     EXPECT_EQ(Cell("Alpha", 6), "Success");
+    // Only the comment changes: its cell alone is written.
+    WriteResult(b, 3, kNow - 50, "down", 2, "12", "looked at");
+    Tick();
+    EXPECT_EQ(List().Model().CellWrites(), settled + 5);
+    EXPECT_EQ(Cell("Beta", 11), "looked at");
 
     // A result of the current second shows "Processing" and the fresh image; once the
     // clock moves on, the same result shows its status and the plain image.

@@ -214,11 +214,6 @@ CSnNode* CCheckListModel::Node(int row) const {
     return row >= 0 && row < rowCount() ? m_rows[static_cast<std::size_t>(row)].node : nullptr;
 }
 
-void CCheckListModel::SetNode(int row, CSnNode* node) {
-    if (row >= 0 && row < rowCount())
-        m_rows[static_cast<std::size_t>(row)].node = node;
-}
-
 std::string_view CCheckListModel::Text(int row, int column) const {
     if (row < 0 || row >= rowCount() || column < 0 || column >= kColumns)
         return kNoText;

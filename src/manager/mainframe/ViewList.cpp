@@ -220,34 +220,38 @@ void CViewList::RefreshDateTimeSettings() {
 void CViewList::Refresh() {
     const std::int64_t now = m_clock();
     RefreshDateTimeSettings();
+    bool anyChanged = false;
     for (int row = 0; row < m_model.rowCount(); ++row) {
         CSnNode* node = m_model.Node(row);
         if (node == nullptr) {
             m_app.Ui().Message("Error while refreshing list view: NULL object detected", CUiSeam::Icon::Error);
             continue;
         }
-        // The image, the result and time texts and the duration are made from these
-        // alone: a row whose inputs did not change keeps them without formatting again.
+        // The image and the result columns are made from these alone: a row whose
+        // inputs did not change keeps them without formatting or comparing again.
         const CSnNodeResult& result = node->Result;
-        CCheckListModel::TextInputs inputs{node->Cfg.Function.Type, node->Cfg.OnHold,    result.Status,
-                                           result.Processing,       result.LastUpdate,   result.Duration,
-                                           m_dateTimeGeneration,    result.LastUpdate == now, true};
+        CCheckListModel::TextInputs inputs{result.Source,     node->Cfg.Function.Type, node->Cfg.OnHold,
+                                           result.Status,     result.Processing,       result.LastUpdate,
+                                           result.Duration,   m_dateTimeGeneration,    result.LastUpdate == now,
+                                           true};
         CCheckListModel::TextInputs& made = m_model.Inputs(row);
-        if (made != inputs || !ShowsName(row, node->Cfg.Name))
+        const bool changed = made != inputs;
+        if (changed || !ShowsName(row, node->Cfg.Name))
             m_model.UpdateFirstCell(row, RowName(*node), RowImage(*node, now));
-        m_model.SetNode(row, node);
-        if (made != inputs) {
-            m_model.UpdateCell(row, 6, StatusText(*node, now));
-            m_model.UpdateCell(row, 7, LastUpdateText(*node, m_dateTime));
-            m_model.UpdateCell(row, 10, DurationText(result.Duration));
-            made = inputs;
-        }
+        if (!changed)
+            continue;
+        anyChanged = true;
+        m_model.UpdateCell(row, 6, StatusText(*node, now));
+        m_model.UpdateCell(row, 7, LastUpdateText(*node, m_dateTime));
         m_model.UpdateCell(row, 8, result.Data);
         m_model.UpdateCell(row, 9, result.Response);
+        m_model.UpdateCell(row, 10, DurationText(result.Duration));
         m_model.UpdateCell(row, 11, result.Comment);
+        made = inputs;
     }
-    // Only the result columns change in a refresh: a sort on them must be redone.
-    if (m_sortColumn >= 6)
+    // Only the result columns change in a refresh: a sort on them must be redone when
+    // a row's result changed.
+    if (anyChanged && m_sortColumn >= 6)
         m_model.Sort(m_sortColumn, m_ascending);
     emit ContentChanged();
 }

@@ -71,7 +71,8 @@ TEST_F(SnIPCTest, NodeWithoutLineShowsEngineNotRunningAndKeepsProcessingAndData)
     EXPECT_EQ(R(check), "0|0|1||0|data|Service 'Quorvane Sentrelle' is not running");
 
     // A line whose value is only blanks counts as no line.
-    check->Result.Status = 4;
+    WriteResults("7=2||1700000000||1||c||5||data||reply\r\n");
+    link.LoadResults(tree.Root());
     WriteResults("7=   \t \r\n");
     link.LoadResults(tree.Root());
     EXPECT_EQ(R(check), "0|0|1||0|data|Service 'Quorvane Sentrelle' is not running");

@@ -24,10 +24,11 @@ class CCheckListModel final : public QAbstractTableModel {
 public:
     static constexpr int kColumns = 12;
     using RowTexts = std::array<CQvcString, kColumns>;
-    // What the view made a row's formatted texts and image from, kept with the row so that
-    // a refresh rebuilds them only when one of these changed.  `fresh` is whether the
+    // What the view made a row's result texts and image from, kept with the row so that
+    // a refresh writes them only when one of these changed.  `fresh` is whether the
     // result's time was "now" then; `formats` the generation of the date and time formats.
     struct TextInputs {
+        std::uint64_t source = 0; // the result line's fingerprint (CSnNodeResult::Source)
         std::int32_t type = 0, onHold = 0, status = 0, processing = 0, lastUpdate = 0, duration = 0;
         std::uint32_t formats = 0;
         bool fresh = false;
@@ -54,7 +55,6 @@ public:
     void AppendRow(CSnNode* node, const RowTexts& texts, int image);
 
     CSnNode* Node(int row) const;
-    void SetNode(int row, CSnNode* node);
     // "" for a cell that does not exist.  Valid until the row's texts are next written.
     std::string_view Text(int row, int column) const;
     int Image(int row) const;

@@ -15,4 +15,8 @@ struct CSnNodeResult {
     CQvcString Comment;
     std::int32_t Duration = 0;   // seconds
     std::int32_t LastUpdate = 0; // seconds since 1970 of the last result; 0 never
+    // A fingerprint of the result line these fields were last read from, 0 before the
+    // first read.  Reading the same line again changes nothing, so a refresh skips the
+    // checks whose line did not change, and the list skips their rows.
+    std::uint64_t Source = 0;
 };
