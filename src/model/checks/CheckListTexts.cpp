@@ -65,6 +65,7 @@ CQvcString LastUpdateText(const CSnNode& node, const CSnDateTimeSettings& format
     const std::int32_t value = node.Result.LastUpdate;
     if (value == 0)
         return CQvcString();
-    return FormatLocalDateTime(value, formats.DateFormat.Str()) + " " +
-           FormatLocalDateTime(value, formats.TimeFormat.Str());
+    const platform::LocalTime local = platform::ToLocalTime(value);
+    return FormatDateTimePattern(local, formats.DateFormat.Str()) + " " +
+           FormatDateTimePattern(local, formats.TimeFormat.Str());
 }

@@ -1,7 +1,8 @@
 #include "model/settings/DateTimeFormat.h"
 
+#include <array>
 #include <cctype>
-#include <cstdio>
+#include <charconv>
 #include <string>
 #include <vector>
 
@@ -100,19 +101,41 @@ bool IsMinute(const std::vector<Piece>& pieces, std::size_t index) {
 
 void AppendNumber(std::string& out, int value, bool twoDigits) {
     char buffer[16];
-    std::snprintf(buffer, sizeof buffer, twoDigits ? "%02d" : "%d", value);
-    out += buffer;
+    char* at = buffer;
+    if (twoDigits && value >= 0 && value < 10)
+        *at++ = '0';
+    at = std::to_chars(at, buffer + sizeof buffer, value).ptr;
+    out.append(buffer, at);
 }
 
-std::string Abbreviation(const char* name) { return std::string(name).substr(0, 3); }
+// The pieces of the last few patterns this thread formatted with.  A list refresh
+// formats thousands of times with the same date and time patterns; splitting them again
+// each time cost more than the formatting.
+const std::vector<Piece>& PiecesOf(std::string_view pattern) {
+    struct Entry {
+        std::string pattern;
+        std::vector<Piece> pieces;
+        bool used = false;
+    };
+    thread_local std::array<Entry, 4> t_recent;
+    thread_local std::size_t t_next = 0;
+    for (const Entry& entry : t_recent)
+        if (entry.used && entry.pattern == pattern)
+            return entry.pieces;
+    Entry& entry = t_recent[t_next];
+    t_next = (t_next + 1) % t_recent.size();
+    entry = {std::string(pattern), Split(pattern), true};
+    return entry.pieces;
+}
 
 } // namespace
 
 CQvcString FormatDateTimePattern(const platform::LocalTime& time, std::string_view pattern) {
-    const std::vector<Piece> pieces = Split(pattern);
+    const std::vector<Piece>& pieces = PiecesOf(pattern);
     const int monthIndex = (time.month >= 1 && time.month <= 12) ? time.month - 1 : 0;
     const int dayIndex = (time.weekday >= 0 && time.weekday <= 6) ? time.weekday : 0;
     std::string out;
+    out.reserve(24);
     for (std::size_t i = 0; i < pieces.size(); ++i) {
         const Piece& p = pieces[i];
         switch (p.field) {
@@ -131,7 +154,7 @@ CQvcString FormatDateTimePattern(const platform::LocalTime& time, std::string_vi
             else if (p.count >= 4)
                 out += kMonthNames[monthIndex];
             else if (p.count == 3)
-                out += Abbreviation(kMonthNames[monthIndex]);
+                out.append(kMonthNames[monthIndex], 3);
             else
                 AppendNumber(out, time.month, p.count == 2);
             break;
@@ -139,7 +162,7 @@ CQvcString FormatDateTimePattern(const platform::LocalTime& time, std::string_vi
             if (p.count >= 4)
                 out += kDayNames[dayIndex];
             else if (p.count == 3)
-                out += Abbreviation(kDayNames[dayIndex]);
+                out.append(kDayNames[dayIndex], 3);
             else
                 AppendNumber(out, time.day, p.count == 2);
             break;
