@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -107,35 +108,28 @@ TEST(SnTreeWalk, LoopsAndTooDeepTreesEndTheWalk) {
     EXPECT_EQ(outcome, (WalkOutcome{false, nullptr, true}));
 }
 
-// Thousands of nodes spread over many stretches of memory: each walk, also one nested in
-// another and one after a walk that used the same thread's set, meets every node once and
-// still stops at a link back to a node it reached.
+// Thousands of nodes over many stretches of memory: every walk, a nested one and one
+// reusing the thread's earlier set too, meets each node once and stops at the loop.
 TEST(SnTreeWalk, LargeTreesWalkedAgainAndNested) {
     testsupport::TempDir debug;
     testsupport::ScopedEnv debugDir("SENTRELLE_DEBUG_DIR", debug.Path());
-    constexpr int kChecks = 5000;
     testsupport::NodeTreeBuilder b;
     CSnNode* folder = b.AddFolder(b.Root(), 10);
     CSnNode* first = b.AddCheck(folder, 100);
     CSnNode* last = first;
-    for (int i = 1; i < kChecks; ++i)
+    for (int i = 1; i < 5000; ++i)
         last = b.AddCheck(folder, 100 + i);
     testsupport::NodeTreeBuilder::LinkNext(last, first);
     for (int round = 0; round < 2; ++round) {
-        std::size_t outer = 0, inner = 0;
+        Visits inner;
         WalkOutcome nested;
-        const WalkOutcome outcome = WalkTree(b.Root(), [&](CSnNode* n, int) {
-            ++outer;
-            if (n == folder)
-                nested = WalkTree(first, [&](CSnNode*, int) {
-                    ++inner;
-                    return WalkStep::Continue;
-                });
+        const auto [outer, outcome] = Walk(b.Root(), [&](long id) {
+            if (id == 10)
+                std::tie(inner, nested) = Walk(first, Always);
             return WalkStep::Continue;
         });
-        EXPECT_EQ(outer, static_cast<std::size_t>(kChecks) + 2) << round;
-        EXPECT_EQ(inner, static_cast<std::size_t>(kChecks)) << round;
-        EXPECT_EQ(outcome.Revisited, first);
-        EXPECT_EQ(nested.Revisited, first);
+        EXPECT_EQ(outer.size(), 5002U);
+        EXPECT_EQ(inner.size(), 5000U);
+        EXPECT_EQ(std::tie(outcome.Revisited, nested.Revisited), std::tie(first, first));
     }
 }
