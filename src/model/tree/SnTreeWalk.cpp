@@ -2,36 +2,19 @@
 
 #include "library/ErrorReport.h"
 
-#include <algorithm>
-
 namespace treewalk {
-
-namespace {
-
-// Tables of finished walks, for the next walks of the same thread.  Nested walks each
-// take their own.
-thread_local std::vector<VisitedSet::Table> t_spareTables;
-
-} // namespace
 
 static_assert(sizeof(CSnNode) >= (std::size_t{1} << VisitedSet::kLineBits),
               "two nodes would share a bit of the visited set");
 
+// A fresh set per walk: its table and blocks are a few KB for a small tree and a few
+// hundred KB for 100,000 nodes, cheap beside the walk itself, and no thread-local state
+// is left behind in whichever program or loaded module ran the walk.
 VisitedSet::VisitedSet() {
-    if (!t_spareTables.empty()) {
-        m_table = std::move(t_spareTables.back());
-        t_spareTables.pop_back();
-    }
-    if (++m_table.Mark == 0) { // the marks went round: forget every old one
-        std::fill(m_table.Slots.begin(), m_table.Slots.end(), Slot{});
-        m_table.Mark = 1;
-    }
+    m_table.Mark = 1; // a slot is taken when it carries this mark
 }
 
-VisitedSet::~VisitedSet() {
-    if (!m_table.Slots.empty())
-        t_spareTables.push_back(std::move(m_table));
-}
+VisitedSet::~VisitedSet() = default;
 
 namespace {
 

@@ -49,9 +49,7 @@ namespace treewalk {
 // of memory, found through a small table keyed by the stretch.  The nodes of 100,000
 // checks lie in some 1,500 stretches: the set stays a few hundred KB, in the cache, where
 // a table of pointers would be 4 MB and miss the cache at nearly every node.
-// The blocks and the table are kept per thread and reused (a stretch counts only when it
-// carries the current use's mark), so a walk neither allocates nor clears them once the
-// thread has walked a tree as big.
+// Each walk has a set of its own, so nested walks and walks on other threads keep apart.
 class VisitedSet {
 public:
     VisitedSet();
