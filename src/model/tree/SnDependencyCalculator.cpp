@@ -5,11 +5,11 @@
 #include "model/tree/SnNode.h"
 #include "model/tree/SnTreeWalk.h"
 
-#include "../settings/TextFields.h"
-
 #include <algorithm>
 #include <cstdlib>
 #include <stdexcept>
+#include <string>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -18,6 +18,83 @@
 namespace {
 
 constexpr const char* kSource = "SnDependencyCalculator";
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// The IDs of a Dependencies text, appended to `ids`: its ";"-separated fields up to the
+// first empty one, each trimmed and read as atol reads it.  A field of plain digits is
+// read here; anything else (a sign, letters, a very long number) goes through atol.
+void AppendDependencyIds(std::string_view text, std::vector<std::int32_t>& ids) {
+    for (;;) {
+        const std::size_t end = text.find(';');
+        std::string_view field = text.substr(0, end);
+        while (!field.empty() && IsBlank(field.front()))
+            field.remove_prefix(1);
+        while (!field.empty() && IsBlank(field.back()))
+            field.remove_suffix(1);
+        if (field.empty())
+            return;
+        long value = 0;
+        const bool digitsOnly = field.size() <= 18 && std::all_of(field.begin(), field.end(), [](char c) {
+                                    return c >= '0' && c <= '9';
+                                });
+        if (digitsOnly)
+            for (const char c : field)
+                value = value * 10 + (c - '0');
+        else
+            value = std::atol(std::string(field).c_str());
+        ids.push_back(static_cast<std::int32_t>(value));
+        if (end == std::string_view::npos)
+            return;
+        text.remove_prefix(end + 1);
+    }
+}
+
+// Each ID to the first node of that ID in walk order, the one a search by ID over the
+// tree finds, in an open-addressing table at most half full; an ID held by more than one
+// node is marked.
+class IdIndex {
+public:
+    struct Slot {
+        std::int32_t id = 0;
+        std::uint32_t index = kEmpty;
+        bool shared = false;
+    };
+
+    explicit IdIndex(const std::vector<CSnNode*>& nodes) {
+        while ((std::size_t{1} << m_bits) < 2 * nodes.size())
+            ++m_bits;
+        m_slots.resize(std::size_t{1} << m_bits);
+        for (std::size_t i = 0; i < nodes.size(); ++i) {
+            const std::int32_t id = nodes[i]->Id();
+            Slot& slot = m_slots[Probe(id)];
+            if (slot.index == kEmpty)
+                slot = {id, static_cast<std::uint32_t>(i), false};
+            else
+                slot.shared = true;
+        }
+    }
+
+    const Slot* Find(std::int32_t id) const {
+        const Slot& slot = m_slots[Probe(id)];
+        return slot.index == kEmpty ? nullptr : &slot;
+    }
+
+private:
+    static constexpr std::uint32_t kEmpty = 0xFFFFFFFF;
+
+    // The slot holding `id`, or the empty one where it would go.
+    std::size_t Probe(std::int32_t id) const {
+        const std::size_t mask = m_slots.size() - 1;
+        std::size_t at = (static_cast<std::uint32_t>(id) * 0x9E3779B1u) >> (32 - m_bits);
+        while (m_slots[at].index != kEmpty && m_slots[at].id != id)
+            at = (at + 1) & mask;
+        return at;
+    }
+
+    unsigned m_bits = 4;
+    std::vector<Slot> m_slots;
+};
 
 } // namespace
 
@@ -56,12 +133,13 @@ bool CSnDependencyCalculator::CollectFlat(CSnNode* root, bool listsEmptied, std:
     // Every node in walk order with the end of its subtree, so that a folder's descendants
     // are the range just after it, and the order of the other walks: each node after its
     // children, as a node's subtree ends once the walk reaches a node at its depth or above.
-    std::vector<std::size_t> subtreeEnd;
+    std::vector<std::uint32_t> subtreeEnd;
     std::vector<std::uint32_t> childrenFirst;
+    std::vector<bool> folder;
     std::vector<std::pair<std::uint32_t, int>> open; // nodes whose subtree may go on, with depth
     const auto close = [&](int depth) {
         while (!open.empty() && open.back().second >= depth) {
-            subtreeEnd[open.back().first] = nodes.size();
+            subtreeEnd[open.back().first] = static_cast<std::uint32_t>(nodes.size());
             childrenFirst.push_back(open.back().first);
             open.pop_back();
         }
@@ -71,27 +149,14 @@ bool CSnDependencyCalculator::CollectFlat(CSnNode* root, bool listsEmptied, std:
         open.emplace_back(static_cast<std::uint32_t>(nodes.size()), depth);
         nodes.push_back(node);
         subtreeEnd.push_back(0);
+        folder.push_back(node->IsFolder());
         return WalkStep::Continue;
     });
     if (outcome.Revisited || outcome.TooDeep)
         return false; // a subtree walked on its own could reach other nodes
     close(0);
 
-    // Each ID to its first node in walk order, the one a search by ID over the tree finds;
-    // an ID held by more than one node is marked.
-    struct Entry {
-        std::int32_t id;
-        std::uint32_t index;
-        bool shared;
-    };
-    std::vector<Entry> byId(nodes.size());
-    for (std::size_t i = 0; i < nodes.size(); ++i)
-        byId[i] = {static_cast<std::int32_t>(nodes[i]->Id()), static_cast<std::uint32_t>(i), false};
-    std::sort(byId.begin(), byId.end(),
-              [](const Entry& a, const Entry& b) { return a.id != b.id ? a.id < b.id : a.index < b.index; });
-    for (std::size_t i = 1; i < byId.size(); ++i)
-        if (byId[i].id == byId[i - 1].id)
-            byId[i].shared = byId[i - 1].shared = true;
+    const IdIndex byId(nodes);
 
     // Every dependent's named nodes, in the order the dependents are visited, and how many
     // IDs each list will receive at most: a folder's count reaches its whole range, through
@@ -106,26 +171,26 @@ bool CSnDependencyCalculator::CollectFlat(CSnNode* root, bool listsEmptied, std:
     std::vector<std::uint32_t> direct(nodes.size(), 0);
     std::vector<std::int64_t> rangeStarts(nodes.size() + 1, 0);
     std::unordered_set<std::int32_t> sharedDependentIds;
+    std::vector<std::int32_t> named;
     for (const std::uint32_t index : childrenFirst) {
         const CSnNode& dependent = *nodes[index];
         if (dependent.Cfg.Action.Dependencies.IsEmpty())
             continue;
         const std::int32_t id = dependent.Id();
-        const auto own = std::lower_bound(byId.begin(), byId.end(), id,
-                                          [](const Entry& e, std::int32_t value) { return e.id < value; });
+        const IdIndex::Slot* own = byId.Find(id);
         // Only a second dependent of the same ID can find its ID in a list already.
         const bool searchLists =
-            !listsEmptied || (own != byId.end() && own->shared && !sharedDependentIds.insert(id).second);
-        for (const std::int32_t named : DependencyIds(dependent.Cfg.Action.Dependencies)) {
-            const auto found =
-                std::lower_bound(byId.begin(), byId.end(), named,
-                                 [](const Entry& e, std::int32_t value) { return e.id < value; });
-            if (found == byId.end() || found->id != named)
+            !listsEmptied || (own != nullptr && own->shared && !sharedDependentIds.insert(id).second);
+        named.clear();
+        AppendDependencyIds(dependent.Cfg.Action.Dependencies.Str(), named);
+        for (const std::int32_t namedId : named) {
+            const IdIndex::Slot* found = byId.Find(namedId);
+            if (found == nullptr)
                 continue;
             const std::uint32_t t = found->index;
             targets.push_back(t);
             ++direct[t];
-            if (nodes[t]->IsFolder()) { // a folder passes the dependency on to everything below it
+            if (folder[t]) { // a folder passes the dependency on to everything below it
                 ++rangeStarts[t + 1];
                 --rangeStarts[subtreeEnd[t]];
             }
@@ -142,26 +207,29 @@ bool CSnDependencyCalculator::CollectFlat(CSnNode* root, bool listsEmptied, std:
 
     // A list refuses an ID it already holds, but searching it for every addition makes
     // the pass quadratic when thousands of checks depend on one.  Each dependent adds only
-    // its own ID, all of its additions one after the other, so once the lists were emptied
-    // a node holds that ID only if this dependent added it already, and then as its last
-    // entry.  Only when another node of the same ID came first, or the lists could not all
-    // be emptied, is the list searched.
+    // its own ID, so once the lists were emptied a node holds that ID only if this
+    // dependent added it already, which `addedBy` (one more than the dependent's place)
+    // tells.  Only when another node of the same ID came first, or the lists could not
+    // all be emptied, is the list searched.
+    std::vector<std::uint32_t> addedBy(nodes.size(), 0);
     std::size_t next = 0;
-    for (const Dependent& dependent : dependents) {
-        const std::int32_t id = dependent.id;
-        const auto add = [&](CSnNode* node) {
-            CQvcListNum& list = node->Srvc.Dependents;
-            if (dependent.searchLists)
-                list.Add(id);
-            else if (list.Count() == 0 || list.GetAt(static_cast<std::size_t>(list.Count()) - 1) != id)
-                list.Add(id, true);
+    for (std::uint32_t place = 1; place <= dependents.size(); ++place) {
+        const Dependent& dependent = dependents[place - 1];
+        const auto add = [&](std::size_t i) {
+            CQvcListNum& list = nodes[i]->Srvc.Dependents;
+            if (dependent.searchLists) {
+                list.Add(dependent.id);
+            } else if (addedBy[i] != place) {
+                addedBy[i] = place;
+                list.Append(dependent.id);
+            }
         };
         for (; next < dependent.targetsEnd; ++next) {
             const std::uint32_t t = targets[next];
-            add(nodes[t]);
-            if (nodes[t]->IsFolder())
+            add(t);
+            if (folder[t])
                 for (std::size_t i = t + 1; i < subtreeEnd[t]; ++i)
-                    add(nodes[i]);
+                    add(i);
         }
     }
     return true;
@@ -209,8 +277,7 @@ void CSnDependencyCalculator::CollectPass(CSnCfg& /*store*/, CSnNode* root, bool
 
 std::vector<std::int32_t> CSnDependencyCalculator::DependencyIds(const CQvcString& dependencies) {
     std::vector<std::int32_t> ids;
-    for (const CQvcString& token : LeadingFields(dependencies, ';', true))
-        ids.push_back(static_cast<std::int32_t>(std::atol(token.c_str())));
+    AppendDependencyIds(dependencies.Str(), ids);
     return ids;
 }
 

@@ -89,6 +89,8 @@ TEST(SnDependencyCalculator, DependencyIdsStopAtTheFirstEmptyField) {
     EXPECT_EQ(CSnDependencyCalculator::DependencyIds(""), Ids{});
     // A field that is not a number names ID 0, which no node has.
     EXPECT_EQ(CSnDependencyCalculator::DependencyIds("x;9"), (Ids{0, 9}));
+    // Anything but plain digits is read as atol reads it: a sign, the digits before junk.
+    EXPECT_EQ(CSnDependencyCalculator::DependencyIds("-3; 12abc ;+4"), (Ids{-3, 12, 4}));
 }
 namespace {
 

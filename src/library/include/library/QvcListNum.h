@@ -17,6 +17,8 @@ public:
 
     // Appends the value; without `allowDuplicate` a value already present is refused (0).
     int Add(std::int32_t value, bool allowDuplicate = false);
+    // Appends the value without looking for it first.
+    void Append(std::int32_t value) { m_values.push_back(value); }
     bool Contains(std::int32_t value) const;
     int Count() const { return static_cast<int>(m_values.size()); }
     // Makes room for `count` values in all, so that adding up to there does not reallocate.
