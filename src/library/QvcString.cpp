@@ -62,6 +62,8 @@ int HexValue(char c) {
 
 } // namespace
 
+std::string_view QvcTrimBlanks(std::string_view text) { return TrimView(text); }
+
 // --- construction and assignment --------------------------------------------------------
 
 CQvcString::CQvcString(const char* text) : m_text(text ? text : "") {}

@@ -5,6 +5,8 @@
 #include "model/tree/SnNode.h"
 #include "model/tree/SnTreeWalk.h"
 
+#include "../settings/TextFields.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <stdexcept>
@@ -19,35 +21,20 @@ namespace {
 
 constexpr const char* kSource = "SnDependencyCalculator";
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
 // The IDs of a Dependencies text, appended to `ids`: its ";"-separated fields up to the
 // first empty one, each trimmed and read as atol reads it.  A field of plain digits is
 // read here; anything else (a sign, letters, a very long number) goes through atol.
 void AppendDependencyIds(std::string_view text, std::vector<std::int32_t>& ids) {
-    for (;;) {
-        const std::size_t end = text.find(';');
-        std::string_view field = text.substr(0, end);
-        while (!field.empty() && IsBlank(field.front()))
-            field.remove_prefix(1);
-        while (!field.empty() && IsBlank(field.back()))
-            field.remove_suffix(1);
-        if (field.empty())
-            return;
+    ForEachLeadingField(text, ';', true, [&](std::string_view field) {
         long value = 0;
-        const bool digitsOnly = field.size() <= 18 && std::all_of(field.begin(), field.end(), [](char c) {
-                                    return c >= '0' && c <= '9';
-                                });
-        if (digitsOnly)
+        if (field.size() <= 18 &&
+            std::all_of(field.begin(), field.end(), [](char c) { return c >= '0' && c <= '9'; }))
             for (const char c : field)
                 value = value * 10 + (c - '0');
         else
             value = std::atol(std::string(field).c_str());
         ids.push_back(static_cast<std::int32_t>(value));
-        if (end == std::string_view::npos)
-            return;
-        text.remove_prefix(end + 1);
-    }
+    });
 }
 
 // Each ID to the first node of that ID in walk order, the one a search by ID over the

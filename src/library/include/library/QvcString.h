@@ -164,6 +164,9 @@ CQvcString operator+(const CQvcString& a, const CQvcString& b);
 CQvcString operator+(const CQvcString& a, const char* b);
 CQvcString operator+(const char* a, const CQvcString& b);
 
+// The text without the blanks (space, tab, CR, LF) at either end, as Trim leaves it.
+std::string_view QvcTrimBlanks(std::string_view text);
+
 // --- number texts ---------------------------------------------------------------------
 // Only digits, full stops, commas and minus signs; empty counts as numeric.
 bool QvcIsNumeric(std::string_view text);
